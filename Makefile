@@ -1,0 +1,40 @@
+# The project's commands. `make test` is what CI runs.
+JOBS ?= $(shell nproc)
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+GENERATOR := -G Ninja
+
+.PHONY: all deps configure build test test-release test-asan clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DSANITIZE=ON
+
+build: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test-release: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 300
+
+test-asan: $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest -j $(JOBS) --output-on-failure --timeout 600
+
+# Installs what is missing, then builds and runs every test, plain and under
+# the address and undefined-behaviour sanitizers.
+test: deps
+	$(MAKE) test-release
+	$(MAKE) test-asan
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,10 @@
+// Umbrella header: the whole Windows API subset of the layer.
+#pragma once
+
+#include <win32/windef.h>
+#include <win32/winerror.h>
+#include <win32/winbase.h>
+#include <win32/winnls.h>
+#include <win32/fileapi.h>
+#include <win32/winreg.h>
+#include <win32/profileapi.h>

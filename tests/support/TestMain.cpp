@@ -1,0 +1,22 @@
+// Entry point of every test program: each process gets a fresh, private
+// configuration folder so that no test reads or writes the user's own
+// registry, profile files or devices, and tests never see each other's state.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv) {
+    std::string base = std::filesystem::temp_directory_path() / "winlayer-test-XXXXXX";
+    char* made = mkdtemp(base.data());
+    if (!made) return 2;
+    setenv("WINLAYER_HOME", made, 1);
+    unsetenv("WINLAYER_WINDIR");
+    unsetenv("WINLAYER_DEVICES");
+    testing::InitGoogleTest(&argc, argv);
+    int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(made, ignored);
+    return result;
+}
