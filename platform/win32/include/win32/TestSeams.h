@@ -47,3 +47,16 @@ struct ProcessExited {
 void SetExitHook(std::function<void(UINT)> hook);
 
 } // namespace TestSeams
+
+// --- Registry ---------------------------------------------------------------
+namespace TestSeams {
+
+// A fresh, empty registry: the hives in memory and their files are dropped,
+// every open key handle becomes invalid, and HKLM\HARDWARE is generated anew.
+void ResetRegistry();
+
+// Drops the hives in memory and every open key handle; the next registry call
+// loads the hives from their files, as a new process would.
+void ReloadRegistry();
+
+} // namespace TestSeams
