@@ -12,7 +12,8 @@ TStringList::~TStringList() {
     OnChange = nullptr;
     OnChanging = nullptr;
     if (FOwnsObjects)
-        for (TStringItem& item : FList) delete item.FObject;
+        for (TStringItem& item : FList)
+            delete item.FObject;
 }
 
 void TStringList::CheckIndex(int index) const {
@@ -76,7 +77,9 @@ void TStringList::InsertItem(int index, const UnicodeString& s, TObject* object)
     Changed();
 }
 
-int TStringList::Add(const UnicodeString& s) { return AddObject(s, nullptr); }
+int TStringList::Add(const UnicodeString& s) {
+    return AddObject(s, nullptr);
+}
 
 int TStringList::AddObject(const UnicodeString& s, TObject* object) {
     int index = GetCount();
@@ -88,7 +91,9 @@ int TStringList::AddObject(const UnicodeString& s, TObject* object) {
     return index;
 }
 
-void TStringList::Insert(int index, const UnicodeString& s) { InsertObject(index, s, nullptr); }
+void TStringList::Insert(int index, const UnicodeString& s) {
+    InsertObject(index, s, nullptr);
+}
 
 void TStringList::InsertObject(int index, const UnicodeString& s, TObject* object) {
     if (FSorted) Error("Operation not allowed on sorted list", 0);
@@ -113,7 +118,8 @@ void TStringList::Clear() {
     std::vector<TStringItem> old;
     old.swap(FList);
     if (FOwnsObjects)
-        for (TStringItem& item : old) delete item.FObject;
+        for (TStringItem& item : old)
+            delete item.FObject;
     Changed();
 }
 
@@ -195,7 +201,8 @@ void TStringList::CustomSort(const TStringListSortCompare& compare) {
                      [&](int a, int b) { return compare(this, a, b) < 0; });
     std::vector<TStringItem> sorted;
     sorted.reserve(FList.size());
-    for (int i : order) sorted.push_back(std::move(FList[i]));
+    for (int i : order)
+        sorted.push_back(std::move(FList[i]));
     FList.swap(sorted);
     Changed();
 }

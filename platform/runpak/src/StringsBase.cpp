@@ -1,7 +1,7 @@
 // TStrings: editing, searching, names and values, text forms and streams.
 #include <runpak/Exceptions.h>
-#include <runpak/StringList.h>
 #include <runpak/Streams.h>
+#include <runpak/StringList.h>
 #include <runpak/Strings.h>
 
 #include "StringsUpdate.h"
@@ -205,7 +205,9 @@ void TStrings::SetTextStr(const UnicodeString& text) {
 
 // --- Delimited text --------------------------------------------------------
 
-static bool IsBlank(char16_t ch) { return ch <= u' '; }
+static bool IsBlank(char16_t ch) {
+    return ch <= u' ';
+}
 
 namespace {
 struct TDelimiting {
@@ -238,7 +240,8 @@ static void SplitDelimited(TStrings& strings, const UnicodeString& text, const T
         size_t p = 0;
         auto skipBlanks = [&] {
             if (!how.Strict)
-                while (p < length && IsBlank(text[p])) ++p;
+                while (p < length && IsBlank(text[p]))
+                    ++p;
         };
         skipBlanks();
         while (p < length) {
@@ -284,7 +287,9 @@ void TStrings::SetDelimitedText(const UnicodeString& text) {
     SplitDelimited(*this, text, {FDelimiter, FQuoteChar, FStrictDelimiter});
 }
 
-UnicodeString TStrings::GetCommaText() const { return JoinDelimited(*this, {u',', u'"', false}); }
+UnicodeString TStrings::GetCommaText() const {
+    return JoinDelimited(*this, {u',', u'"', false});
+}
 
 void TStrings::SetCommaText(const UnicodeString& text) {
     SplitDelimited(*this, text, {u',', u'"', false});

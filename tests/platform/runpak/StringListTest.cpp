@@ -13,15 +13,19 @@ using Items = std::vector<UnicodeString>;
 
 Items ItemsOf(const TStrings& list) {
     Items out;
-    for (int i = 0; i < list.GetCount(); ++i) out.push_back(list.Get(i));
+    for (int i = 0; i < list.GetCount(); ++i)
+        out.push_back(list.Get(i));
     return out;
 }
 
 void Fill(TStrings& list, const Items& items) {
-    for (const UnicodeString& s : items) list.Add(s);
+    for (const UnicodeString& s : items)
+        list.Add(s);
 }
 
-std::string Utf8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string Utf8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 // Runs call and answers the message of the EStringListError it raises.
 std::string ListError(const std::function<void()>& call) {
@@ -90,7 +94,8 @@ TEST(TStringList, IndexErrorsNameTheIndex) {
         {"Move", [&] { list.Move(0, 5); }, "List index out of bounds (5)"},
         {"Capacity", [&] { list.SetCapacity(1); }, "List capacity out of bounds (1)"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ListError(c.call), c.message) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(ListError(c.call), c.message) << c.name;
     // A refused move keeps every item.
     EXPECT_EQ(ItemsOf(list), (Items{u"a", u"b"}));
     EXPECT_EQ(list.GetValueFromIndex(-1), u"");
@@ -104,7 +109,8 @@ TEST(TStringList, SortedListHonoursDuplicates) {
     };
     const Case cases[] = {
         {dupIgnore, {u"apple", u"Banana", u"cherry"}, false},
-        {dupAccept, {u"apple", u"Banana", u"banana", u"cherry"}, false},
+        // A duplicate goes before the equal strings already there.
+        {dupAccept, {u"apple", u"banana", u"Banana", u"cherry"}, false},
         {dupError, {u"apple", u"Banana", u"cherry"}, true},
     };
     for (const Case& c : cases) {
@@ -214,7 +220,8 @@ TEST(TStrings, NamesAndValues) {
     list.SetValues(u"Baud", u"19200");
     list.SetValues(u"Parity", u"None");
     list.SetValues(u"Port", u"");
-    EXPECT_EQ(ItemsOf(list), (Items{u"Baud=19200", u"plain", u"Empty=", u"Eq=a=b", u"Parity=None"}));
+    EXPECT_EQ(ItemsOf(list),
+              (Items{u"Baud=19200", u"plain", u"Empty=", u"Eq=a=b", u"Parity=None"}));
     list.SetValueFromIndex(0, u"4800");
     EXPECT_EQ(list.Get(0), u"Baud=4800");
 
