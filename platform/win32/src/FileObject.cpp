@@ -40,9 +40,12 @@ ShareTable& Shares() {
     return *table;
 }
 
-// Windows' rule: each open must share what the other one asks for.
+// Windows' rule: each open must share what the other one asks for. Opens
+// without data access (attributes only) take no part.
 bool Conflicts(DWORD access, DWORD share, const ShareEntry& other) {
     auto asks = [](DWORD a, DWORD bits) { return (a & bits) != 0; };
+    constexpr DWORD kDataAccess = kReadAccess | kWriteAccess | kDeleteAccess;
+    if (!asks(access, kDataAccess) || !asks(other.access, kDataAccess)) return false;
     if (asks(access, kReadAccess) && !(other.share & FILE_SHARE_READ)) return true;
     if (asks(access, kWriteAccess) && !(other.share & FILE_SHARE_WRITE)) return true;
     if (asks(access, kDeleteAccess) && !(other.share & FILE_SHARE_DELETE)) return true;

@@ -133,8 +133,9 @@ std::string CurrentLinuxDirectory() {
 
 // The drive and components that name an absolute, normalised Linux path.
 bool LinuxToWindows(const std::string& path, char16_t& drive, std::vector<std::u16string>& parts) {
+    std::vector<DriveMapping> drives = DriveMappings();
     const DriveMapping* best = nullptr;
-    for (const DriveMapping& mapping : DriveMappings()) {
+    for (const DriveMapping& mapping : drives) {
         const std::string& target = mapping.target;
         bool inside = target == "/" || path == target ||
                       (path.starts_with(target) && path[target.size()] == '/');
