@@ -48,7 +48,7 @@ private:
 struct OpenResult {
     std::shared_ptr<FileObject> file; // null on failure
     DWORD error = ERROR_SUCCESS;
-    bool existed = false;             // the file was there before the call
+    bool existed = false; // the file was there before the call
 };
 
 // Opens or creates the file at a Linux path with CreateFileW's access, share

@@ -35,6 +35,10 @@ struct DispositionCase {
     const char* contents; // of the file afterwards; null when it must not exist
 };
 
+void PrintTo(const DispositionCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class CreationDisposition : public testing::TestWithParam<DispositionCase> {};
 
 TEST_P(CreationDisposition, OpensCreatesOrTruncatesAsWindowsDoes) {
@@ -60,22 +64,27 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DispositionCase{"CreateNewOverExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
         DispositionCase{"CreateNewFresh", CREATE_NEW, false, true, ERROR_SUCCESS, ""},
-        DispositionCase{"CreateAlwaysReplaces", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+        DispositionCase{"CreateAlwaysReplaces", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS,
+                        ""},
         DispositionCase{"CreateAlwaysFresh", CREATE_ALWAYS, false, true, ERROR_SUCCESS, ""},
         DispositionCase{"OpenExisting", OPEN_EXISTING, true, true, ERROR_SUCCESS, "old"},
-        DispositionCase{"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+        DispositionCase{"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND,
+                        nullptr},
         DispositionCase{"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
         DispositionCase{"OpenAlwaysFresh", OPEN_ALWAYS, false, true, ERROR_SUCCESS, ""},
         DispositionCase{"TruncateExisting", TRUNCATE_EXISTING, true, true, ERROR_SUCCESS, ""},
-        DispositionCase{"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+        DispositionCase{"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND,
+                        nullptr},
         DispositionCase{"InvalidDisposition", 0, true, false, ERROR_INVALID_PARAMETER, "old"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CreateFile, TellsAMissingFolderFromAMissingFile) {
     TempFolder folder;
-    EXPECT_EQ(Open(folder.Windows(u"none\\f.txt"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(folder.Windows(u"none\\f.txt"), GENERIC_READ, 0, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(Open(folder.Windows(u"none\\f.txt"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(folder.Windows(u"none\\f.txt"), GENERIC_WRITE, 0, CREATE_ALWAYS),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(Open(u"Q:\\f.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
@@ -84,7 +93,8 @@ TEST(CreateFile, TellsAMissingFolderFromAMissingFile) {
 TEST(CreateFile, OpensAFolderOnlyWithBackupSemantics) {
     TempFolder folder;
     std::filesystem::create_directory(folder.Linux("sub"));
-    EXPECT_EQ(Open(folder.Windows(u"sub"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(folder.Windows(u"sub"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 
     HANDLE dir = Open(folder.Windows(u"sub"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
@@ -107,7 +117,8 @@ TEST(CreateFile, ReadOnlyFilesRefuseWritingEvenToRoot) {
     folder.Write("ro.txt", "keep");
     chmod(folder.Linux("ro.txt").c_str(), 0444);
     for (DWORD disposition : {OPEN_EXISTING, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
-        EXPECT_EQ(Open(folder.Windows(u"ro.txt"), GENERIC_WRITE, 0, disposition), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Open(folder.Windows(u"ro.txt"), GENERIC_WRITE, 0, disposition),
+                  INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     }
     EXPECT_EQ(folder.Read("ro.txt"), "keep");
@@ -119,7 +130,8 @@ TEST(CreateFile, ReadOnlyFilesRefuseWritingEvenToRoot) {
 
 TEST(CreateFile, CreatesReadOnlyFilesFromTheAttribute) {
     TempFolder folder;
-    HANDLE file = Open(folder.Windows(u"new.txt"), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_READONLY);
+    HANDLE file =
+        Open(folder.Windows(u"new.txt"), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_READONLY);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(WriteText(file, "data")); // the creating handle may still write
     CloseHandle(file);
@@ -132,6 +144,10 @@ struct SharingCase {
     DWORD secondAccess, secondShare;
     bool secondOpens;
 };
+
+void PrintTo(const SharingCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SharingModes : public testing::TestWithParam<SharingCase> {};
 
@@ -162,14 +178,17 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SharingModes,
-    testing::Values(
-        SharingCase{"ReadersSharingReads", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
-        SharingCase{"WriterWhenReadsOnlyShared", GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, kShareAll, false},
-        SharingCase{"AnythingAfterExclusive", kRW, 0, GENERIC_READ, kShareAll, false},
-        SharingCase{"ReaderNotSharingTheWriter", GENERIC_WRITE, kShareRW, GENERIC_READ, FILE_SHARE_READ, false},
-        SharingCase{"ReaderSharingTheWriter", GENERIC_WRITE, kShareRW, GENERIC_READ, kShareRW, true},
-        SharingCase{"AttributesOnlyBesideExclusive", 0, 0, kRW, 0, true},
-        SharingCase{"ExclusiveBesideAttributesOnly", kRW, 0, 0, 0, true}),
+    testing::Values(SharingCase{"ReadersSharingReads", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ,
+                                FILE_SHARE_READ, true},
+                    SharingCase{"WriterWhenReadsOnlyShared", GENERIC_READ, FILE_SHARE_READ,
+                                GENERIC_WRITE, kShareAll, false},
+                    SharingCase{"AnythingAfterExclusive", kRW, 0, GENERIC_READ, kShareAll, false},
+                    SharingCase{"ReaderNotSharingTheWriter", GENERIC_WRITE, kShareRW, GENERIC_READ,
+                                FILE_SHARE_READ, false},
+                    SharingCase{"ReaderSharingTheWriter", GENERIC_WRITE, kShareRW, GENERIC_READ,
+                                kShareRW, true},
+                    SharingCase{"AttributesOnlyBesideExclusive", 0, 0, kRW, 0, true},
+                    SharingCase{"ExclusiveBesideAttributesOnly", kRW, 0, 0, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Sharing, ReplacingAFileOthersReadIsRefusedAndLosesNothing) {
@@ -177,7 +196,8 @@ TEST(Sharing, ReplacingAFileOthersReadIsRefusedAndLosesNothing) {
     folder.Write("f.txt", "precious");
     HANDLE reader = Open(folder.Windows(u"f.txt"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open(folder.Windows(u"f.txt"), GENERIC_READ, FILE_SHARE_READ, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(folder.Windows(u"f.txt"), GENERIC_READ, FILE_SHARE_READ, CREATE_ALWAYS),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(folder.Read("f.txt"), "precious");
     CloseHandle(reader);
@@ -193,7 +213,8 @@ TEST(Sharing, FollowsTheFileNotTheNameAndLastsWhileAnyHandleDoes) {
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), first, GetCurrentProcess(), &copy, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     CloseHandle(first);
-    EXPECT_EQ(Open(folder.Windows(u"link.txt"), GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(folder.Windows(u"link.txt"), GENERIC_READ, kShareAll, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
     CloseHandle(copy);
     HANDLE again = Open(folder.Windows(u"link.txt"), GENERIC_READ, kShareAll, OPEN_EXISTING);
@@ -332,7 +353,8 @@ TEST(FileIoAccess, HandlesOnlyDoWhatTheyWereOpenedFor) {
     EXPECT_TRUE(GetFileSizeEx(query, &size));
     EXPECT_EQ(size.QuadPart, 4);
     EXPECT_EQ(folder.Read("f.txt"), "data");
-    for (HANDLE h : {reader, writer, query}) CloseHandle(h);
+    for (HANDLE h : {reader, writer, query})
+        CloseHandle(h);
 }
 
 TEST(FileIoAccess, InvalidHandlesFail) {
@@ -381,6 +403,20 @@ TEST(CreateFile, ReportsFileTypesAndIdentity) {
     ASSERT_NE(null, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetFileType(null), static_cast<DWORD>(FILE_TYPE_CHAR));
     CloseHandle(null);
+}
+
+TEST(CreateFile, OpensBothEndsOfAFifoWithoutWaiting) {
+    TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.Linux("fifo").c_str(), 0666), 0);
+    HANDLE reader = Open(folder.Windows(u"fifo"), GENERIC_READ, kShareAll, OPEN_EXISTING);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE writer = Open(folder.Windows(u"fifo"), GENERIC_WRITE, kShareAll, OPEN_EXISTING);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileType(reader), static_cast<DWORD>(FILE_TYPE_PIPE));
+    ASSERT_TRUE(WriteText(writer, "through"));
+    EXPECT_EQ(ReadAll(reader, 64), "through");
+    CloseHandle(writer);
+    CloseHandle(reader);
 }
 
 TEST(CreateFile, DevicePathsGoToTheDeviceOpener) {

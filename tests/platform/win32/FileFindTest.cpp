@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <vector>
 
@@ -34,7 +34,8 @@ std::vector<Found> FindAll(const std::u16string& pattern, DWORD* error = nullptr
 
 std::vector<std::u16string> Names(const std::vector<Found>& found) {
     std::vector<std::u16string> names;
-    for (const Found& f : found) names.push_back(f.name);
+    for (const Found& f : found)
+        names.push_back(f.name);
     return names;
 }
 
@@ -59,8 +60,8 @@ protected:
 
 TEST_F(FindFiles, ListsAFolderWithDotEntriesInByteOrder) {
     auto found = FindAll(folder.Windows(u"*"));
-    EXPECT_EQ(Names(found), (std::vector<std::u16string>{u".", u"..", u".hidden", u"B.TXT", u"a.txt",
-                                                         u"c.log", u"sub"}));
+    EXPECT_EQ(Names(found), (std::vector<std::u16string>{u".", u"..", u".hidden", u"B.TXT",
+                                                         u"a.txt", u"c.log", u"sub"}));
     EXPECT_EQ(Entry(found, u".")->data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(Entry(found, u"..")->data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(Entry(found, u"sub")->data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
@@ -128,7 +129,8 @@ TEST_F(FindFiles, FindCloseRefusesOtherHandles) {
 TEST_F(FindFiles, ADriveRootHasNoDotEntries) {
     DriveGuard drive('e', folder.Linux());
     auto names = Names(FindAll(u"E:\\*"));
-    EXPECT_EQ(names, (std::vector<std::u16string>{u".hidden", u"B.TXT", u"a.txt", u"c.log", u"sub"}));
+    EXPECT_EQ(names,
+              (std::vector<std::u16string>{u".hidden", u"B.TXT", u"a.txt", u"c.log", u"sub"}));
     auto relative = Names(FindAll(u"E:\\sub\\*"));
     EXPECT_EQ(relative, (std::vector<std::u16string>{u".", u".."}));
 }
@@ -160,8 +162,8 @@ TEST(FindFilesBytes, ANameThatIsNotUtf8SurvivesFindAndCreateFile) {
 
     // The reported name opens the very file.
     std::u16string path = folder.Windows(found[0].name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     char buffer[16];
     DWORD read = 0;
@@ -175,7 +177,8 @@ TEST(FindFilesBytes, ANameThatIsNotUtf8SurvivesFindAndCreateFile) {
     ASSERT_NE(created, INVALID_HANDLE_VALUE);
     CloseHandle(created);
     EXPECT_TRUE(folder.Exists("new\x80\xC3.bin"));
-    EXPECT_EQ(Names(FindAll(folder.Windows(u"new*"))), std::vector<std::u16string>{u"new\xDC80\xDCC3.bin"});
+    EXPECT_EQ(Names(FindAll(folder.Windows(u"new*"))),
+              std::vector<std::u16string>{u"new\xDC80\xDCC3.bin"});
 }
 
 } // namespace

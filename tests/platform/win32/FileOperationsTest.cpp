@@ -240,7 +240,8 @@ TEST(ErrorFromErrno, MapsTheCommonFailures) {
         {EMFILE, ERROR_TOO_MANY_OPEN_FILES},
         {EIO, ERROR_GEN_FAILURE},
     };
-    for (const auto& [error, expected] : cases) EXPECT_EQ(win32::ErrorFromErrno(error), expected) << error;
+    for (const auto& [error, expected] : cases)
+        EXPECT_EQ(win32::ErrorFromErrno(error), expected) << error;
 }
 
 TEST(ErrorFromErrno, TellsAMissingFileFromAMissingFolder) {

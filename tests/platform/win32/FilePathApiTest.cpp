@@ -103,7 +103,10 @@ TEST_F(PathApi, TempPathEndsInABackslash) {
     DWORD length = GetTempPathW(MAX_PATH, buffer);
     EXPECT_EQ(std::u16string(buffer, length), folder.Windows() + u"\\");
     EXPECT_EQ(GetTempPathW(2, buffer), length + 1);
-    if (saved) setenv("TMPDIR", savedValue.c_str(), 1); else unsetenv("TMPDIR");
+    if (saved)
+        setenv("TMPDIR", savedValue.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 TEST_F(PathApi, TempFileNamesAreCreatedUniqueOrJustFormatted) {

@@ -61,7 +61,8 @@ TEST(FileTimes, ConvertKnownInstants) {
 }
 
 TEST(FileTimes, AgreeWithTheCLibraryAcrossTheYears) {
-    for (time_t seconds = -11644473600LL + 86399; seconds < 32503680000LL; seconds += 86400 * 367 + 3671) {
+    for (time_t seconds = -11644473600LL + 86399; seconds < 32503680000LL;
+         seconds += 86400 * 367 + 3671) {
         // kUnixEpoch is 11644473600 seconds after 1601.
         FILETIME ft = Ticks(static_cast<ULONGLONG>(seconds + 11644473600LL) * 10000000ULL);
         SYSTEMTIME st{};
@@ -79,9 +80,17 @@ TEST(FileTimes, AgreeWithTheCLibraryAcrossTheYears) {
 
 TEST(FileTimes, RejectInvalidSystemTimes) {
     const SYSTEMTIME invalid[] = {
-        Date(2023, 13, 1), Date(2023, 0, 1),       Date(2023, 2, 29), Date(1900, 2, 29),
-        Date(2023, 4, 31), Date(2023, 1, 0),       Date(1600, 12, 31), Date(2023, 1, 1, 24),
-        Date(2023, 1, 1, 0, 60), Date(2023, 1, 1, 0, 0, 60), Date(2023, 1, 1, 0, 0, 0, 1000),
+        Date(2023, 13, 1),
+        Date(2023, 0, 1),
+        Date(2023, 2, 29),
+        Date(1900, 2, 29),
+        Date(2023, 4, 31),
+        Date(2023, 1, 0),
+        Date(1600, 12, 31),
+        Date(2023, 1, 1, 24),
+        Date(2023, 1, 1, 0, 60),
+        Date(2023, 1, 1, 0, 0, 60),
+        Date(2023, 1, 1, 0, 0, 0, 1000),
     };
     for (const SYSTEMTIME& t : invalid) {
         FILETIME ft{};
@@ -120,7 +129,10 @@ TEST(FileTimes, LocalTimesShiftByTheZoneOffset) {
     int difference = (nowLocal.wHour - nowUtc.wHour + 24) % 24;
     EXPECT_TRUE(difference == 3 || (difference == 4 && nowLocal.wMinute == 0)) << difference;
 
-    if (saved) setenv("TZ", savedValue.c_str(), 1); else unsetenv("TZ");
+    if (saved)
+        setenv("TZ", savedValue.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
 
@@ -142,7 +154,8 @@ TEST(FileTimes, TheWallClockIsTheSystemsOwn) {
     GetSystemTime(&st);
     FILETIME fromSystem{};
     ASSERT_TRUE(SystemTimeToFileTime(&st, &fromSystem));
-    ULONGLONG gap = Ticks(fromSystem) > Ticks(now) ? Ticks(fromSystem) - Ticks(now) : Ticks(now) - Ticks(fromSystem);
+    ULONGLONG gap = Ticks(fromSystem) > Ticks(now) ? Ticks(fromSystem) - Ticks(now)
+                                                   : Ticks(now) - Ticks(fromSystem);
     EXPECT_LT(gap, 2ULL * 10000000ULL);
 }
 

@@ -47,7 +47,8 @@ TEST_F(PathConversion, WindowsPathsResolveToLinux) {
     std::string cwd = folder.Linux();
     for (const auto& c : cases) {
         std::string expected = c.linux;
-        if (expected.starts_with("$")) expected = win32::NormaliseLinuxPath(cwd + expected.substr(1));
+        if (expected.starts_with("$"))
+            expected = win32::NormaliseLinuxPath(cwd + expected.substr(1));
         EXPECT_EQ(ToLinuxPath(c.windows), expected)
             << std::string(c.windows.begin(), c.windows.end());
     }
@@ -122,15 +123,15 @@ TEST_F(PathConversion, DriveCIsCreatedWhenMissing) {
 TEST(NameConversion, EveryLinuxNameSurvivesTheRoundTrip) {
     const std::string names[] = {
         "plain.txt",
-        "caf\xC3\xA9",             // UTF-8
-        "smile \xF0\x9F\x98\x80",  // outside the BMP
-        "bad\xFF\xFE",             // not UTF-8
-        "\x80lead",                // stray continuation byte
-        "\xC0\xAF",                // overlong "/"
-        "\xED\xB2\x80",            // an encoded surrogate
-        "back\\slash",             // a backslash inside a name
-        "stand-in \xEF\x81\x9C",   // the backslash stand-in itself
-        "trunc\xE2\x82",           // cut-off sequence
+        "caf\xC3\xA9",            // UTF-8
+        "smile \xF0\x9F\x98\x80", // outside the BMP
+        "bad\xFF\xFE",            // not UTF-8
+        "\x80lead",               // stray continuation byte
+        "\xC0\xAF",               // overlong "/"
+        "\xED\xB2\x80",           // an encoded surrogate
+        "back\\slash",            // a backslash inside a name
+        "stand-in \xEF\x81\x9C",  // the backslash stand-in itself
+        "trunc\xE2\x82",          // cut-off sequence
     };
     for (const std::string& name : names) {
         std::string back;
@@ -141,15 +142,19 @@ TEST(NameConversion, EveryLinuxNameSurvivesTheRoundTrip) {
 
 TEST(NameConversion, UsesByteEscapesAndTheBackslashStandIn) {
     EXPECT_EQ(NameToWindows("caf\xC3\xA9"), u"caf\u00E9");
-    EXPECT_EQ(NameToWindows("a\xFF" "b"), u"a\xDCFF" u"b");
-    EXPECT_EQ(NameToWindows("a\\b"), u"a\xF05C" u"b");
+    EXPECT_EQ(NameToWindows("a\xFF"
+                            "b"),
+              u"a\xDCFF"
+              u"b");
+    EXPECT_EQ(NameToWindows("a\\b"), u"a\xF05C"
+                                     u"b");
     EXPECT_EQ(NameToWindows("\xF0\x9F\x98\x80"), u"\U0001F600");
 
     std::string linux;
     EXPECT_TRUE(NameToLinux(u"x\xDC80\xDCFF", linux));
     EXPECT_EQ(linux, "x\x80\xFF");
-    EXPECT_FALSE(NameToLinux(u"lone\xD800", linux));     // high surrogate alone
-    EXPECT_FALSE(NameToLinux(u"ascii\xDC41", linux));    // no escape for ASCII bytes
+    EXPECT_FALSE(NameToLinux(u"lone\xD800", linux));  // high surrogate alone
+    EXPECT_FALSE(NameToLinux(u"ascii\xDC41", linux)); // no escape for ASCII bytes
     EXPECT_FALSE(NameToLinux(std::u16string(u"nul\0x", 5), linux));
 }
 
