@@ -153,7 +153,6 @@ OpenResult FileOpener::Open(const std::string& path, DWORD access, DWORD share, 
     std::shared_ptr<FileObject> file(new FileObject);
     file->fd_ = fd;
     file->access_ = access;
-    file->share_ = share;
     file->directory_ = directory;
     file->deleteOnClose_ = flags & FILE_FLAG_DELETE_ON_CLOSE;
     file->device_ = opened.device;

@@ -36,7 +36,6 @@ private:
 
     int fd_ = -1;
     DWORD access_ = 0;
-    DWORD share_ = 0;
     bool directory_ = false;
     bool deleteOnClose_ = false;
     uint64_t device_ = 0;

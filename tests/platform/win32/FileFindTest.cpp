@@ -182,3 +182,17 @@ TEST(FindFilesBytes, ANameThatIsNotUtf8SurvivesFindAndCreateFile) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FindFilesCase, WildcardsFoldLettersBeyondAscii) {
+    TempFolder folder;
+    folder.Write("\xC3\xA4pfel.TXT", ""); // "äpfel.TXT"
+    folder.Write("apfel.txt", "");
+    std::vector<std::u16string> names;
+    for (const Found& f : FindAll(folder.Windows(u"\u00C4*.txt")))
+        names.push_back(f.name);
+    EXPECT_EQ(names, std::vector<std::u16string>{u"\u00E4pfel.TXT"});
+}
+
+} // namespace
