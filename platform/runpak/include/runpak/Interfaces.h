@@ -106,6 +106,7 @@ private:
 // stores self as that interface in *out, counts the reference and answers true.
 template <class... Interfaces, class Self>
 bool ProvideInterface(Self* self, REFIID iid, void** out) noexcept {
+    if (!out) return false; // the base QueryInterface answers E_POINTER
     bool found = ((iid == IIDOf<Interfaces>() ? (*out = static_cast<Interfaces*>(self), true)
                                               : false) ||
                   ...);
@@ -133,6 +134,7 @@ template <class T> bool Supports(T* instance, REFIID iid, void** out) {
 template <class T> bool Supports(T* instance, REFIID iid) {
     if constexpr (std::is_convertible_v<T*, TObject*>) return SupportsWithoutReference(instance, iid);
     else {
+        if (!instance) return false;
         void* found = nullptr;
         if (!SupportsInterface(instance, iid, &found)) return false;
         // Same object, one count: dropping the reference through the source is
