@@ -52,16 +52,22 @@ void TCollectionItem::SetIndex(int Value) {
     Changed(true);
 }
 
-UnicodeString TCollectionItem::GetDisplayName() const { return ClassName(); }
+UnicodeString TCollectionItem::GetDisplayName() const {
+    return ClassName();
+}
 
-void TCollectionItem::SetDisplayName(const UnicodeString&) { Changed(false); }
+void TCollectionItem::SetDisplayName(const UnicodeString&) {
+    Changed(false);
+}
 
 UnicodeString TCollectionItem::GetNamePath() const {
     if (!FCollection) return ClassName();
     return FCollection->GetNamePath() + u"[" + runpak::IntText(GetIndex()) + u"]";
 }
 
-TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+TPersistent* TCollectionItem::GetOwner() const {
+    return FCollection;
+}
 
 void TCollectionItem::Changed(bool AllItems) {
     if (FCollection && FCollection->FUpdateCount == 0)
@@ -71,7 +77,8 @@ void TCollectionItem::Changed(bool AllItems) {
 // --- TCollection ----------------------------------------------------------------------------
 
 TClass TCollection::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TCollection>(u"TCollection", TPersistent::StaticClass()));
+    static const TMetaClass meta(
+        TClassBuilder<TCollection>(u"TCollection", TPersistent::StaticClass()));
     return &meta;
 }
 
@@ -160,9 +167,13 @@ TCollectionItem* TCollection::GetItems(int Index) const {
     return FItems[size_t(Index)];
 }
 
-void TCollection::SetItems(int Index, TCollectionItem* Value) { GetItems(Index)->Assign(Value); }
+void TCollection::SetItems(int Index, TCollectionItem* Value) {
+    GetItems(Index)->Assign(Value);
+}
 
-void TCollection::BeginUpdate() { ++FUpdateCount; }
+void TCollection::BeginUpdate() {
+    ++FUpdateCount;
+}
 
 void TCollection::EndUpdate() {
     if (FUpdateCount > 0) --FUpdateCount;
@@ -183,7 +194,8 @@ void TCollection::Assign(TPersistent* Source) {
     BeginUpdate();
     try {
         Clear();
-        for (TCollectionItem* item : source->FItems) Add()->Assign(item);
+        for (TCollectionItem* item : source->FItems)
+            Add()->Assign(item);
     } catch (...) {
         EndUpdate();
         throw;

@@ -9,7 +9,8 @@
 // --- TPersistent ----------------------------------------------------------------------
 
 TClass TPersistent::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TPersistent>(u"TPersistent", TObject::StaticClass()));
+    static const TMetaClass meta(
+        TClassBuilder<TPersistent>(u"TPersistent", TObject::StaticClass()));
     return &meta;
 }
 
@@ -18,7 +19,9 @@ void TPersistent::Assign(TPersistent* Source) {
     Source->AssignTo(this);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) {
+    Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(TPersistent* Source) {
     UnicodeString sourceName = Source ? Source->ClassName() : UnicodeString(u"nil");
@@ -40,10 +43,13 @@ namespace {
 
 bool IsValidIdent(const UnicodeString& name) {
     if (name.empty()) return false;
-    auto letter = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; };
+    auto letter = [](char16_t c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+    };
     auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
     if (!letter(name[0])) return false;
-    return std::all_of(name.begin() + 1, name.end(), [&](char16_t c) { return letter(c) || digit(c); });
+    return std::all_of(name.begin() + 1, name.end(),
+                       [&](char16_t c) { return letter(c) || digit(c); });
 }
 
 } // namespace
@@ -77,7 +83,8 @@ void TComponent::BeforeDestruction() {
 void TComponent::Destroying() {
     if (FComponentState.Contains(csDestroying)) return;
     FComponentState.Include(csDestroying);
-    for (TComponent* owned : FComponents) owned->Destroying();
+    for (TComponent* owned : FComponents)
+        owned->Destroying();
 }
 
 void TComponent::DestroyComponents() {
@@ -85,10 +92,13 @@ void TComponent::DestroyComponents() {
     // or remove others while this runs.
     while (!FComponents.empty()) {
         TComponent* instance = FComponents.back();
-        bool tellOthers = instance->FComponentState.Contains(csFreeNotification) ||
-                          (FComponentState.Contains(csDesigning) && FComponentState.Contains(csInline));
-        if (tellOthers) RemoveComponent(instance);
-        else Remove(instance);
+        bool tellOthers =
+            instance->FComponentState.Contains(csFreeNotification) ||
+            (FComponentState.Contains(csDesigning) && FComponentState.Contains(csInline));
+        if (tellOthers)
+            RemoveComponent(instance);
+        else
+            Remove(instance);
         instance->BeforeDestruction();
         delete instance;
     }
@@ -163,8 +173,10 @@ void TComponent::SetName(const UnicodeString& NewName) {
     if (FName == NewName) return;
     if (!NewName.empty() && !IsValidIdent(NewName))
         throw EComponentError(u"'" + NewName + u"' is not a valid component name");
-    if (FOwner) FOwner->ValidateRename(this, FName, NewName);
-    else ValidateRename(nullptr, FName, NewName);
+    if (FOwner)
+        FOwner->ValidateRename(this, FName, NewName);
+    else
+        ValidateRename(nullptr, FName, NewName);
     FName = NewName;
 }
 
@@ -176,42 +188,62 @@ void TComponent::ValidateRename(TComponent* AComponent, const UnicodeString& Cur
         throw EComponentError(u"A component named " + NewName + u" already exists");
 }
 
-UnicodeString TComponent::GetNamePath() const { return FName; }
+UnicodeString TComponent::GetNamePath() const {
+    return FName;
+}
 
 // --- State -------------------------------------------------------------------------------
 
 void TComponent::SetSubComponent(bool IsSubComponent) {
-    if (IsSubComponent) FComponentStyle.Include(csSubComponent);
-    else FComponentStyle.Exclude(csSubComponent);
+    if (IsSubComponent)
+        FComponentStyle.Include(csSubComponent);
+    else
+        FComponentStyle.Exclude(csSubComponent);
 }
 
 static void SetState(TComponentState& state, TComponentStateItem item, bool on) {
-    if (on) state.Include(item);
-    else state.Exclude(item);
+    if (on)
+        state.Include(item);
+    else
+        state.Exclude(item);
 }
 
 void TComponent::SetDesigning(bool Value, bool SetChildren) {
     SetState(FComponentState, csDesigning, Value);
     if (SetChildren)
-        for (TComponent* owned : FComponents) owned->SetDesigning(Value, true);
+        for (TComponent* owned : FComponents)
+            owned->SetDesigning(Value, true);
 }
 
 void TComponent::SetAncestor(bool Value) {
     SetState(FComponentState, csAncestor, Value);
-    for (TComponent* owned : FComponents) owned->SetAncestor(Value);
+    for (TComponent* owned : FComponents)
+        owned->SetAncestor(Value);
 }
 
-void TComponent::SetInline(bool Value) { SetState(FComponentState, csInline, Value); }
+void TComponent::SetInline(bool Value) {
+    SetState(FComponentState, csInline, Value);
+}
 
-void TComponent::SetDesignInstance(bool Value) { SetState(FComponentState, csDesignInstance, Value); }
+void TComponent::SetDesignInstance(bool Value) {
+    SetState(FComponentState, csDesignInstance, Value);
+}
 
-void TComponent::Loading() { FComponentState.Include(csLoading); }
+void TComponent::Loading() {
+    FComponentState.Include(csLoading);
+}
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded() {
+    FComponentState.Exclude(csLoading);
+}
 
-void TComponent::Updating() { FComponentState.Include(csUpdating); }
+void TComponent::Updating() {
+    FComponentState.Include(csUpdating);
+}
 
-void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
+void TComponent::Updated() {
+    FComponentState.Exclude(csUpdating);
+}
 
 // --- Notifications -----------------------------------------------------------------------
 

@@ -40,7 +40,9 @@ HRESULT TInterfacedObject::QueryInterface(REFIID iid, void** out) noexcept {
     return E_NOINTERFACE;
 }
 
-ULONG TInterfacedObject::AddRef() noexcept { return ULONG(++FRefCount); }
+ULONG TInterfacedObject::AddRef() noexcept {
+    return ULONG(++FRefCount);
+}
 
 ULONG TInterfacedObject::Release() noexcept {
     LONG count = --FRefCount;
@@ -51,7 +53,9 @@ ULONG TInterfacedObject::Release() noexcept {
     return ULONG(count);
 }
 
-IUnknown* UnknownOf(TObject* instance) { return dynamic_cast<IUnknown*>(instance); }
+IUnknown* UnknownOf(TObject* instance) {
+    return dynamic_cast<IUnknown*>(instance);
+}
 
 bool SupportsInterface(IUnknown* instance, REFIID iid, void** out) {
     *out = nullptr;
@@ -82,7 +86,9 @@ bool SupportsWithoutReference(TObject* instance, REFIID iid) {
     return ok;
 }
 
-void RaiseInterfaceNotSupported() { throw EIntfCastError(u"Interface not supported"); }
+void RaiseInterfaceNotSupported() {
+    throw EIntfCastError(u"Interface not supported");
+}
 
 UnicodeString GUIDToString(const GUID& guid) {
     UnicodeString text = u"{";
@@ -95,7 +101,8 @@ UnicodeString GUIDToString(const GUID& guid) {
     AppendHex(text, guid.Data4[0], 2);
     AppendHex(text, guid.Data4[1], 2);
     text += u'-';
-    for (int i = 2; i < 8; ++i) AppendHex(text, guid.Data4[i], 2);
+    for (int i = 2; i < 8; ++i)
+        AppendHex(text, guid.Data4[i], 2);
     text += u'}';
     return text;
 }

@@ -6,7 +6,9 @@
 
 namespace runpak {
 
-static char16_t UpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; }
+static char16_t UpperAscii(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
+}
 
 bool SameIdent(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
@@ -17,11 +19,14 @@ bool SameIdent(std::u16string_view a, std::u16string_view b) {
 
 UnicodeString UpperIdent(std::u16string_view text) {
     UnicodeString upper(text);
-    for (char16_t& c : upper) c = UpperAscii(c);
+    for (char16_t& c : upper)
+        c = UpperAscii(c);
     return upper;
 }
 
-UnicodeString IntText(int64_t value) { return Utf8ToUnicode(std::to_string(value)); }
+UnicodeString IntText(int64_t value) {
+    return Utf8ToUnicode(std::to_string(value));
+}
 
 void RaiseListIndexError(int64_t index) {
     throw EListError(u"List index out of bounds (" + IntText(index) + u")");

@@ -17,7 +17,9 @@ TClass TObject::StaticClass() {
     return &meta;
 }
 
-TClass TObject::ClassType() const { return StaticClass(); }
+TClass TObject::ClassType() const {
+    return StaticClass();
+}
 
 // --- Type records -------------------------------------------------------------------
 
@@ -125,8 +127,7 @@ bool TMetaClass::InheritsFrom(TClass ancestor) const {
 }
 
 TComponent* TMetaClass::CreateComponent(TComponent* AOwner) const {
-    if (!FComponentFactory)
-        throw EInvalidOperation(u"Cannot create a component of class " + FName);
+    if (!FComponentFactory) throw EInvalidOperation(u"Cannot create a component of class " + FName);
     return FComponentFactory(AOwner);
 }
 
@@ -171,7 +172,8 @@ void RegisterClass(TClass AClass) {
 }
 
 void RegisterClasses(std::initializer_list<TClass> classes) {
-    for (TClass c : classes) RegisterClass(c);
+    for (TClass c : classes)
+        RegisterClass(c);
 }
 
 void UnRegisterClass(TClass AClass) {
@@ -183,7 +185,8 @@ void UnRegisterClass(TClass AClass) {
 }
 
 void UnRegisterClasses(std::initializer_list<TClass> classes) {
-    for (TClass c : classes) UnRegisterClass(c);
+    for (TClass c : classes)
+        UnRegisterClass(c);
 }
 
 TClass GetClass(const UnicodeString& name) {
@@ -214,14 +217,17 @@ PPropInfo GetPropInfo(const TObject* instance, const UnicodeString& name) {
 
 std::vector<PPropInfo> GetPropList(TClass AClass) {
     std::vector<TClass> chain;
-    for (TClass c = AClass; c; c = c->ClassParent()) chain.push_back(c);
+    for (TClass c = AClass; c; c = c->ClassParent())
+        chain.push_back(c);
     std::vector<PPropInfo> list;
     for (auto c = chain.rbegin(); c != chain.rend(); ++c) {
         for (const TPropInfo& prop : (*c)->OwnProperties()) {
             auto same = std::find_if(list.begin(), list.end(),
                                      [&](PPropInfo p) { return SameIdent(p->Name, prop.Name); });
-            if (same != list.end()) *same = &prop;
-            else list.push_back(&prop);
+            if (same != list.end())
+                *same = &prop;
+            else
+                list.push_back(&prop);
         }
     }
     return list;
@@ -243,9 +249,13 @@ bool IsStoredProp(TObject* instance, PPropInfo prop) {
 
 namespace runpak {
 
-void RaiseInvalidCast() { throw EInvalidCast(u"Invalid class typecast"); }
+void RaiseInvalidCast() {
+    throw EInvalidCast(u"Invalid class typecast");
+}
 
-void RaiseInvalidPropValue() { throw EPropertyError(u"Invalid property value"); }
+void RaiseInvalidPropValue() {
+    throw EPropertyError(u"Invalid property value");
+}
 
 int64_t OrdinalOf(const TPropValue& value) {
     if (const int64_t* ordinal = std::get_if<int64_t>(&value)) return *ordinal;
@@ -254,7 +264,8 @@ int64_t OrdinalOf(const TPropValue& value) {
 
 long double FloatOf(const TPropValue& value) {
     if (const long double* number = std::get_if<long double>(&value)) return *number;
-    if (const int64_t* ordinal = std::get_if<int64_t>(&value)) return static_cast<long double>(*ordinal);
+    if (const int64_t* ordinal = std::get_if<int64_t>(&value))
+        return static_cast<long double>(*ordinal);
     RaiseInvalidPropValue();
 }
 
@@ -280,12 +291,16 @@ bool InGroup(TTypeKind kind, KindGroup group) {
     case KindGroup::Ordinal:
         return kind == tkInteger || kind == tkChar || kind == tkEnumeration || kind == tkSet ||
                kind == tkWChar || kind == tkInt64;
-    case KindGroup::Float: return kind == tkFloat;
+    case KindGroup::Float:
+        return kind == tkFloat;
     case KindGroup::String:
         return kind == tkString || kind == tkLString || kind == tkWString || kind == tkUString;
-    case KindGroup::Object: return kind == tkClass;
-    case KindGroup::Method: return kind == tkMethod;
-    case KindGroup::Any: return true;
+    case KindGroup::Object:
+        return kind == tkClass;
+    case KindGroup::Method:
+        return kind == tkMethod;
+    case KindGroup::Any:
+        return true;
     }
     return false;
 }
@@ -309,7 +324,9 @@ void Write(TObject* instance, PPropInfo prop, const TPropValue& value) {
 
 } // namespace
 
-TPropValue GetPropValue(TObject* instance, PPropInfo prop) { return prop->GetProc(instance); }
+TPropValue GetPropValue(TObject* instance, PPropInfo prop) {
+    return prop->GetProc(instance);
+}
 
 void SetPropValue(TObject* instance, PPropInfo prop, const TPropValue& value) {
     Write(instance, prop, value);

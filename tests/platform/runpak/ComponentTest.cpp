@@ -10,7 +10,9 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-std::string Utf8(const UnicodeString& text) { return UnicodeToUtf8(text); }
+std::string Utf8(const UnicodeString& text) {
+    return UnicodeToUtf8(text);
+}
 
 // A component that writes what happens to it into a shared log.
 class TProbe : public TComponent {
@@ -167,6 +169,10 @@ struct NameCase {
     bool valid;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << '"' << Utf8(c.name) << '"';
+}
+
 class TComponentNames : public testing::TestWithParam<NameCase> {};
 
 TEST_P(TComponentNames, AcceptsIdentifiersOnly) {
@@ -181,7 +187,8 @@ TEST_P(TComponentNames, AcceptsIdentifiersOnly) {
         component.SetName(c.name);
         FAIL() << "accepted " << Utf8(c.name);
     } catch (const EComponentError& e) {
-        EXPECT_EQ(e.GetMessage(), u"'" + UnicodeString(c.name) + u"' is not a valid component name");
+        EXPECT_EQ(e.GetMessage(),
+                  u"'" + UnicodeString(c.name) + u"' is not a valid component name");
         EXPECT_EQ(component.GetName(), u"");
     }
 }

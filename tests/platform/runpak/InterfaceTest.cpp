@@ -86,9 +86,11 @@ TEST(TInterfacedObject, CountIsExactUnderConcurrentUse) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
-            for (int i = 0; i < 20000; ++i) InterfacePtr<ICounter> copy = holder;
+            for (int i = 0; i < 20000; ++i)
+                InterfacePtr<ICounter> copy = holder;
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_FALSE(deleted);
     holder.Reset();
     EXPECT_TRUE(deleted);
@@ -219,7 +221,8 @@ TEST(GUIDText, RoundTripsAndReadsEitherCase) {
         u"{6B29FC40-CA47-1067-B31D-00DD010662DA}",
         u"{00000001-0000-0000-C000-000000000046}",
     };
-    for (const auto& text : texts) EXPECT_EQ(GUIDToString(StringToGUID(text)), text);
+    for (const auto& text : texts)
+        EXPECT_EQ(GUIDToString(StringToGUID(text)), text);
 
     GUID lower = StringToGUID(u"{6b29fc40-ca47-1067-b31d-00dd010662da}");
     EXPECT_TRUE(IsEqualGUID(lower, IIDOf<IGreeter>()));
@@ -234,12 +237,12 @@ TEST(GUIDText, BadTextRaisesConvertError) {
     const UnicodeString bad[] = {
         u"",
         u"{}",
-        u"6B29FC40-CA47-1067-B31D-00DD010662DA",     // no braces
-        u"{6B29FC40-CA47-1067-B31D-00DD010662DA",    // no closing brace
-        u"{6B29FC40-CA47-1067-B31D-00DD010662DA}x",  // trailing text
-        u"{6B29FC40CA47-1067-B31D-00DD010662DA-}",   // dash misplaced
-        u"{6B29FC4G-CA47-1067-B31D-00DD010662DA}",   // not hex
-        u"{6B29FC40-CA47-1067-B31D-00DD010662D }",   // space
+        u"6B29FC40-CA47-1067-B31D-00DD010662DA",        // no braces
+        u"{6B29FC40-CA47-1067-B31D-00DD010662DA",       // no closing brace
+        u"{6B29FC40-CA47-1067-B31D-00DD010662DA}x",     // trailing text
+        u"{6B29FC40CA47-1067-B31D-00DD010662DA-}",      // dash misplaced
+        u"{6B29FC4G-CA47-1067-B31D-00DD010662DA}",      // not hex
+        u"{6B29FC40-CA47-1067-B31D-00DD010662D }",      // space
         u"{6B29FC40-CA47-1067-B31D-00DD010662D\u0661}", // a non-ASCII digit
     };
     for (const auto& text : bad) {

@@ -41,10 +41,11 @@ public:
         if (FPointer) FPointer->AddRef();
     }
     InterfacePtr(const InterfacePtr& other) : InterfacePtr(other.FPointer) {}
-    InterfacePtr(InterfacePtr&& other) noexcept : FPointer(std::exchange(other.FPointer, nullptr)) {}
+    InterfacePtr(InterfacePtr&& other) noexcept
+        : FPointer(std::exchange(other.FPointer, nullptr)) {}
     template <class J>
-        requires std::is_convertible_v<J*, I*>
-    InterfacePtr(const InterfacePtr<J>& other) : InterfacePtr(static_cast<I*>(other.Get())) {}
+    requires std::is_convertible_v<J*, I*> InterfacePtr(const InterfacePtr<J>& other)
+        : InterfacePtr(static_cast<I*>(other.Get())) {}
     ~InterfacePtr() { Reset(); }
 
     InterfacePtr& operator=(InterfacePtr other) noexcept {
@@ -107,9 +108,9 @@ private:
 template <class... Interfaces, class Self>
 bool ProvideInterface(Self* self, REFIID iid, void** out) noexcept {
     if (!out) return false; // the base QueryInterface answers E_POINTER
-    bool found = ((iid == IIDOf<Interfaces>() ? (*out = static_cast<Interfaces*>(self), true)
-                                              : false) ||
-                  ...);
+    bool found =
+        ((iid == IIDOf<Interfaces>() ? (*out = static_cast<Interfaces*>(self), true) : false) ||
+         ...);
     if (found) self->AddRef();
     return found;
 }
@@ -128,11 +129,14 @@ bool SupportsWithoutReference(TObject* instance, REFIID iid);
 // Supports(source, iid, out), Supports(source, iid) and Supports(source, ptr)
 // for interface pointers and for framework objects alike.
 template <class T> bool Supports(T* instance, REFIID iid, void** out) {
-    if constexpr (std::is_convertible_v<T*, TObject*>) return SupportsObject(instance, iid, out);
-    else return SupportsInterface(instance, iid, out);
+    if constexpr (std::is_convertible_v<T*, TObject*>)
+        return SupportsObject(instance, iid, out);
+    else
+        return SupportsInterface(instance, iid, out);
 }
 template <class T> bool Supports(T* instance, REFIID iid) {
-    if constexpr (std::is_convertible_v<T*, TObject*>) return SupportsWithoutReference(instance, iid);
+    if constexpr (std::is_convertible_v<T*, TObject*>)
+        return SupportsWithoutReference(instance, iid);
     else {
         if (!instance) return false;
         void* found = nullptr;

@@ -46,9 +46,28 @@ class TPersistent;
 class TComponent;
 
 enum TTypeKind {
-    tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass, tkMethod,
-    tkWChar, tkLString, tkWString, tkVariant, tkArray, tkRecord, tkInterface, tkInt64,
-    tkDynArray, tkUString, tkClassRef, tkPointer, tkProcedure
+    tkUnknown,
+    tkInteger,
+    tkChar,
+    tkEnumeration,
+    tkFloat,
+    tkString,
+    tkSet,
+    tkClass,
+    tkMethod,
+    tkWChar,
+    tkLString,
+    tkWString,
+    tkVariant,
+    tkArray,
+    tkRecord,
+    tkInterface,
+    tkInt64,
+    tkDynArray,
+    tkUString,
+    tkClassRef,
+    tkPointer,
+    tkProcedure
 };
 enum TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
 
@@ -56,10 +75,10 @@ enum TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
 struct TTypeInfo {
     TTypeKind Kind = tkUnknown;
     UnicodeString Name;
-    TFloatType FloatType = ftDouble;         // tkFloat
-    std::vector<UnicodeString> EnumNames;    // tkEnumeration: the value names in order
-    const TTypeInfo* CompType = nullptr;     // tkSet: the enumeration of its elements
-    TClass ClassType = nullptr;              // tkClass
+    TFloatType FloatType = ftDouble;      // tkFloat
+    std::vector<UnicodeString> EnumNames; // tkEnumeration: the value names in order
+    const TTypeInfo* CompType = nullptr;  // tkSet: the enumeration of its elements
+    TClass ClassType = nullptr;           // tkClass
 };
 using PTypeInfo = const TTypeInfo*;
 using TTypeInfoFn = PTypeInfo (*)();
@@ -75,11 +94,11 @@ PTypeInfo Int64TypeInfo();
 PTypeInfo SingleTypeInfo();
 PTypeInfo DoubleTypeInfo();
 PTypeInfo ExtendedTypeInfo();
-PTypeInfo BooleanTypeInfo();    // an enumeration: False, True
+PTypeInfo BooleanTypeInfo(); // an enumeration: False, True
 PTypeInfo WideCharTypeInfo();
 PTypeInfo UnicodeStringTypeInfo();
 PTypeInfo VariantTypeInfo();
-PTypeInfo MethodTypeInfo();     // events
+PTypeInfo MethodTypeInfo(); // events
 TTypeInfo MakeEnumTypeInfo(UnicodeString name, std::vector<UnicodeString> valueNames);
 TTypeInfo MakeSetTypeInfo(UnicodeString name, PTypeInfo elements);
 template <class C> PTypeInfo ClassTypeInfo();
@@ -150,7 +169,9 @@ private:
     TTypeInfo FClassInfo;
 };
 
-template <class C> PTypeInfo ClassTypeInfo() { return C::StaticClass()->ClassInfo(); }
+template <class C> PTypeInfo ClassTypeInfo() {
+    return C::StaticClass()->ClassInfo();
+}
 
 // --- Class registry -----------------------------------------------------------
 // Names are compared without regard to case. Registering a class registers
@@ -221,28 +242,41 @@ TObject* ObjectOf(const TPropValue& value);
 [[noreturn]] void RaiseInvalidPropValue();
 
 template <class V> TPropValue ToPropValue(const V& value) {
-    if constexpr (std::is_same_v<V, TPropValue>) return value;
-    else if constexpr (IsTSet<V>::value) return static_cast<int64_t>(value.ToInt());
-    else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) return static_cast<int64_t>(value);
-    else if constexpr (std::is_floating_point_v<V>) return static_cast<long double>(value);
-    else if constexpr (std::is_same_v<V, UnicodeString>) return value;
-    else if constexpr (std::is_pointer_v<V>) return static_cast<TObject*>(value);
-    else static_assert(kNoPropConversion<V>, "no published-property conversion for this type");
+    if constexpr (std::is_same_v<V, TPropValue>)
+        return value;
+    else if constexpr (IsTSet<V>::value)
+        return static_cast<int64_t>(value.ToInt());
+    else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>)
+        return static_cast<int64_t>(value);
+    else if constexpr (std::is_floating_point_v<V>)
+        return static_cast<long double>(value);
+    else if constexpr (std::is_same_v<V, UnicodeString>)
+        return value;
+    else if constexpr (std::is_pointer_v<V>)
+        return static_cast<TObject*>(value);
+    else
+        static_assert(kNoPropConversion<V>, "no published-property conversion for this type");
 }
 
 template <class V> V FromPropValue(const TPropValue& value) {
-    if constexpr (std::is_same_v<V, TPropValue>) return value;
-    else if constexpr (IsTSet<V>::value) return V::FromInt(static_cast<uint64_t>(OrdinalOf(value)));
-    else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) return static_cast<V>(OrdinalOf(value));
-    else if constexpr (std::is_floating_point_v<V>) return static_cast<V>(FloatOf(value));
-    else if constexpr (std::is_same_v<V, UnicodeString>) return StringOf(value);
+    if constexpr (std::is_same_v<V, TPropValue>)
+        return value;
+    else if constexpr (IsTSet<V>::value)
+        return V::FromInt(static_cast<uint64_t>(OrdinalOf(value)));
+    else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>)
+        return static_cast<V>(OrdinalOf(value));
+    else if constexpr (std::is_floating_point_v<V>)
+        return static_cast<V>(FloatOf(value));
+    else if constexpr (std::is_same_v<V, UnicodeString>)
+        return StringOf(value);
     else if constexpr (std::is_pointer_v<V>) {
         TObject* object = ObjectOf(value);
         if (!object) return nullptr;
         V typed = dynamic_cast<V>(object);
         if (!typed) RaiseInvalidPropValue();
         return typed;
-    } else static_assert(kNoPropConversion<V>, "no published-property conversion for this type");
+    } else
+        static_assert(kNoPropConversion<V>, "no published-property conversion for this type");
 }
 
 template <class T> T* InstanceOf(TObject* instance) {
@@ -279,7 +313,8 @@ public:
             T* self = runpak::InstanceOf<T>(instance);
             if constexpr (std::is_member_object_pointer_v<Setter>)
                 self->*set = runpak::FromPropValue<V>(value);
-            else std::invoke(set, self, runpak::FromPropValue<V>(value));
+            else
+                std::invoke(set, self, runpak::FromPropValue<V>(value));
         };
         return *this;
     }
@@ -301,7 +336,8 @@ public:
             return runpak::ToPropValue<V>(std::invoke(get, runpak::InstanceOf<T>(instance), index));
         };
         prop.SetProc = [set, index](TObject* instance, const TPropValue& value) {
-            std::invoke(set, runpak::InstanceOf<T>(instance), index, runpak::FromPropValue<V>(value));
+            std::invoke(set, runpak::InstanceOf<T>(instance), index,
+                        runpak::FromPropValue<V>(value));
         };
         return *this;
     }

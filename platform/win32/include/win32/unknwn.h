@@ -43,14 +43,15 @@ consteval unsigned HexDigitValue(char c) {
 
 consteval unsigned long long HexValue(const char* text, int digits) {
     unsigned long long value = 0;
-    for (int i = 0; i < digits; ++i) value = value * 16 + HexDigitValue(text[i]);
+    for (int i = 0; i < digits; ++i)
+        value = value * 16 + HexDigitValue(text[i]);
     return value;
 }
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" while compiling.
 consteval GUID ParseGUID(const char (&text)[39]) {
-    if (text[0] != '{' || text[9] != '-' || text[14] != '-' || text[19] != '-' ||
-        text[24] != '-' || text[37] != '}')
+    if (text[0] != '{' || text[9] != '-' || text[14] != '-' || text[19] != '-' || text[24] != '-' ||
+        text[37] != '}')
         throw "IID text must read {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
     GUID g{};
     g.Data1 = static_cast<uint32_t>(HexValue(text + 1, 8));
@@ -58,7 +59,8 @@ consteval GUID ParseGUID(const char (&text)[39]) {
     g.Data3 = static_cast<uint16_t>(HexValue(text + 15, 4));
     g.Data4[0] = static_cast<uint8_t>(HexValue(text + 20, 2));
     g.Data4[1] = static_cast<uint8_t>(HexValue(text + 22, 2));
-    for (int i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<uint8_t>(HexValue(text + 25 + 2 * i, 2));
+    for (int i = 0; i < 6; ++i)
+        g.Data4[2 + i] = static_cast<uint8_t>(HexValue(text + 25 + 2 * i, 2));
     return g;
 }
 
@@ -77,9 +79,15 @@ template <class I> constexpr const IID& IIDOf() {
     return I::IID_.Value;
 }
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
-inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
+inline bool IsEqualGUID(REFGUID a, REFGUID b) {
+    return a == b;
+}
+inline bool IsEqualIID(REFIID a, REFIID b) {
+    return a == b;
+}
+inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) {
+    return a == b;
+}
 
 struct IUnknown {
     static constexpr InterfaceID<IUnknown> IID_{"{00000000-0000-0000-C000-000000000046}"};
