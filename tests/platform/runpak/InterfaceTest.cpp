@@ -52,6 +52,12 @@ public:
 
 } // namespace
 
+// IIDs are parsed while compiling; these fail the build if parsing is wrong.
+static_assert(IIDOf<IGreeter>().Data1 == 0x6B29FC40u && IIDOf<IGreeter>().Data2 == 0xCA47 &&
+              IIDOf<IGreeter>().Data3 == 0x1067 && IIDOf<IGreeter>().Data4[0] == 0xB3 &&
+              IIDOf<IGreeter>().Data4[7] == 0xDA);
+static_assert(IID_IUnknown.Data4[0] == 0xC0 && IID_IUnknown.Data4[7] == 0x46);
+
 TEST(InterfaceID, IUnknownHasItsDocumentedIID) {
     EXPECT_EQ(GUIDToString(IIDOf<IUnknown>()), u"{00000000-0000-0000-C000-000000000046}");
     EXPECT_EQ(GUIDToString(IID_IClassFactory), u"{00000001-0000-0000-C000-000000000046}");
