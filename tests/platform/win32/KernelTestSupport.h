@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace kerneltest {
 
@@ -16,10 +17,9 @@ inline HANDLE StartThread(std::function<DWORD()> body, DWORD flags = 0, DWORD* i
     HANDLE thread = CreateThread(
         nullptr, 0,
         [](LPVOID p) -> DWORD {
-            auto* own = static_cast<std::function<DWORD()>*>(p);
-            DWORD code = (*own)();
-            delete own;
-            return code;
+            // Freed on return and when ExitThread unwinds the thread.
+            std::unique_ptr<std::function<DWORD()>> own(static_cast<std::function<DWORD()>*>(p));
+            return (*own)();
         },
         task, flags, id);
     if (!thread) delete task;
