@@ -40,9 +40,8 @@ TEST(KernelAtoms, IntegerAtomsNeedNoTable) {
         LPCWSTR name;
         ATOM expected;
     } cases[] = {
-        {MAKEINTATOM(123), 123}, {u"#123", 123},         {u"#49151", 0xBFFF},
-        {MAKEINTATOM(0), 0},     {MAKEINTATOM(0xC000), 0}, {u"#0", 0},
-        {u"#49152", 0},          {u"#99999999", 0},
+        {MAKEINTATOM(123), 123},  {u"#123", 123}, {u"#49151", 0xBFFF}, {MAKEINTATOM(0), 0},
+        {MAKEINTATOM(0xC000), 0}, {u"#0", 0},     {u"#49152", 0},      {u"#99999999", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GlobalAddAtomW(c.name), c.expected);

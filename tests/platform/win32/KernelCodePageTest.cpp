@@ -19,8 +19,8 @@ std::u16string ToWide(UINT codePage, const std::string& bytes, DWORD flags = 0) 
 
 std::string ToBytes(UINT codePage, const std::u16string& wide, BOOL* usedDefault = nullptr,
                     const char* defaultChar = nullptr) {
-    int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, defaultChar, usedDefault);
+    int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                   0, defaultChar, usedDefault);
     std::string bytes(size, '\0');
     if (size > 0)
         WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(),
@@ -35,12 +35,16 @@ public:
         const char* old = std::getenv("WINLAYER_ACP");
         hadOld = old != nullptr;
         if (old) oldValue = old;
-        if (value) setenv("WINLAYER_ACP", value, 1);
-        else unsetenv("WINLAYER_ACP");
+        if (value)
+            setenv("WINLAYER_ACP", value, 1);
+        else
+            unsetenv("WINLAYER_ACP");
     }
     ~AnsiCodePage() {
-        if (hadOld) setenv("WINLAYER_ACP", oldValue.c_str(), 1);
-        else unsetenv("WINLAYER_ACP");
+        if (hadOld)
+            setenv("WINLAYER_ACP", oldValue.c_str(), 1);
+        else
+            unsetenv("WINLAYER_ACP");
     }
 
 private:
@@ -75,14 +79,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RoundTrip{CP_UTF8, "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80", u"café 日 😀"},
         RoundTrip{932, "\x93\xFA\x96\x7B\x8C\xEA", u"日本語"},
-        RoundTrip{932, "ABC\xB1\xB2", u"ABCｱｲ"},               // half-width katakana are single bytes
-        RoundTrip{932, "\x87\x40\x81\x5F\x5C", u"①＼\\"},      // NEC row; 0x5C stays a backslash
-        RoundTrip{932, "\x82\xA0" "a\x83\x41", u"あaア"},
+        RoundTrip{932, "ABC\xB1\xB2", u"ABCｱｲ"},          // half-width katakana are single bytes
+        RoundTrip{932, "\x87\x40\x81\x5F\x5C", u"①＼\\"}, // NEC row; 0x5C stays a backslash
+        RoundTrip{932,
+                  "\x82\xA0"
+                  "a\x83\x41",
+                  u"あaア"},
         RoundTrip{1252, "\x80\x93\xE9\xFF", u"€“éÿ"},
-        RoundTrip{1252, "\x81\x8D", u"\u0081\u008D"},          // the unused bytes stay themselves
+        RoundTrip{1252, "\x81\x8D", u"\u0081\u008D"}, // the unused bytes stay themselves
         RoundTrip{28591, "\x80\xE9\xFF", u"\u0080éÿ"},
-        RoundTrip{20127, "plain ASCII", u"plain ASCII"},
-        RoundTrip{437, "\x82\xB0", u"é░"}));
+        RoundTrip{20127, "plain ASCII", u"plain ASCII"}, RoundTrip{437, "\x82\xB0", u"é░"}));
 
 // --- Characters a code page lacks ------------------------------------------------------------
 
@@ -133,11 +139,11 @@ TEST_P(KernelUtf8Invalid, FailsUnderMbErrInvalidCharsAndIsReplacedOtherwise) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KernelUtf8Invalid,
-                         ::testing::Values("a\xC3z",              // truncated
-                                           "a\xC0\x80z",          // overlong NUL
-                                           "a\xE0\x80\xAFz",      // overlong slash
-                                           "a\xED\xA0\x80z",      // an encoded surrogate
-                                           "a\xF4\x90\x80\x80z",  // beyond U+10FFFF
+                         ::testing::Values("a\xC3z",             // truncated
+                                           "a\xC0\x80z",         // overlong NUL
+                                           "a\xE0\x80\xAFz",     // overlong slash
+                                           "a\xED\xA0\x80z",     // an encoded surrogate
+                                           "a\xF4\x90\x80\x80z", // beyond U+10FFFF
                                            "a\x80z", "a\xFFz"));
 
 TEST(KernelCodePage, Utf8RefusesDefaultCharsAndRepairsLoneSurrogates) {
@@ -148,7 +154,8 @@ TEST(KernelCodePage, Utf8RefusesDefaultCharsAndRepairsLoneSurrogates) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, 2, out, 16, nullptr, &used), 0);
     EXPECT_EQ(ToBytes(CP_UTF8, text), "a\xEF\xBF\xBD");
-    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, 2, out, 16, nullptr, nullptr), 0);
+    EXPECT_EQ(
+        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, 2, out, 16, nullptr, nullptr), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "a", 1, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
@@ -184,7 +191,8 @@ TEST(KernelCodePage, BadArgumentsFail) {
     EXPECT_EQ(MultiByteToWideChar(1252, 0, nullptr, 1, wide, 4), 0);
     EXPECT_EQ(MultiByteToWideChar(1252, 0, "a", 1, nullptr, 4), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(WideCharToMultiByte(1252, WC_ERR_INVALID_CHARS, u"a", 1, nullptr, 0, nullptr, nullptr), 0);
+    EXPECT_EQ(
+        WideCharToMultiByte(1252, WC_ERR_INVALID_CHARS, u"a", 1, nullptr, 0, nullptr, nullptr), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
 }
 
@@ -203,7 +211,8 @@ TEST(KernelCodePage, DescribesShiftJisLeadBytes) {
     EXPECT_EQ(info.MaxCharSize, 2u);
     EXPECT_EQ(info.DefaultChar[0], '?');
     const BYTE leads[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(info.LeadByte[i], leads[i]) << i;
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(info.LeadByte[i], leads[i]) << i;
     ASSERT_TRUE(GetCPInfo(CP_UTF8, &info));
     EXPECT_EQ(info.MaxCharSize, 4u);
     ASSERT_TRUE(GetCPInfo(1252, &info));
@@ -211,8 +220,10 @@ TEST(KernelCodePage, DescribesShiftJisLeadBytes) {
     EXPECT_EQ(info.LeadByte[0], 0);
     EXPECT_FALSE(GetCPInfo(12345, &info));
 
-    for (UINT valid : {1252u, 28591u, 20127u, 437u, 932u, 65001u}) EXPECT_TRUE(IsValidCodePage(valid));
-    for (UINT invalid : {0u, 1u, 12345u}) EXPECT_FALSE(IsValidCodePage(invalid));
+    for (UINT valid : {1252u, 28591u, 20127u, 437u, 932u, 65001u})
+        EXPECT_TRUE(IsValidCodePage(valid));
+    for (UINT invalid : {0u, 1u, 12345u})
+        EXPECT_FALSE(IsValidCodePage(invalid));
 }
 
 TEST(KernelCodePage, TheAnsiCodePageIs1252UnlessTheEnvironmentSaysOtherwise) {
@@ -242,7 +253,9 @@ TEST(KernelLocale, AnswersTheAnsiCodePageOfALanguage) {
     struct Case {
         LCID locale;
         std::u16string codePage;
-    } cases[] = {{LOCALE_USER_DEFAULT, u"1252"}, {0x0409, u"1252"}, {0x0411, u"932"},
+    } cases[] = {{LOCALE_USER_DEFAULT, u"1252"},
+                 {0x0409, u"1252"},
+                 {0x0411, u"932"},
                  {MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_DEFAULT), SORT_DEFAULT), u"1252"}};
     for (const Case& c : cases) {
         WCHAR buffer[8];
@@ -267,7 +280,8 @@ TEST(KernelLocale, AnswersTheAnsiCodePageOfALanguage) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
 }
 
-// --- MulDiv ----------------------------------------------------------------------------------------
+// --- MulDiv
+// ----------------------------------------------------------------------------------------
 
 struct MulDivCase {
     int a, b, c, expected;
@@ -282,18 +296,17 @@ TEST_P(KernelMulDiv, RoundsHalvesAwayFromZeroWithA64BitProduct) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, KernelMulDiv,
-    ::testing::Values(MulDivCase{10, 20, 3, 67},       // 66.67
-                      MulDivCase{10, 20, 6, 33},       // 33.33
-                      MulDivCase{1, 1, 2, 1},          // 0.5
-                      MulDivCase{-1, 1, 2, -1},        // -0.5
-                      MulDivCase{3, 1, 2, 2},          // 1.5
-                      MulDivCase{-3, 1, 2, -2},        // -1.5
-                      MulDivCase{5, 3, -2, -8},        // -7.5
-                      MulDivCase{-7, -3, 2, 11},       // 10.5
-                      MulDivCase{-7, -3, -2, -11},     // -10.5
-                      MulDivCase{100, 96, 72, 133},    // 133.33: font scaling
-                      MulDivCase{0, 5, -3, 0},
-                      MulDivCase{1, 1, 0, -1},         // division by zero
-                      MulDivCase{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, // needs 64 bits inside
-                      MulDivCase{INT_MAX, 2, 1, -1},   // does not fit
+    ::testing::Values(MulDivCase{10, 20, 3, 67},                        // 66.67
+                      MulDivCase{10, 20, 6, 33},                        // 33.33
+                      MulDivCase{1, 1, 2, 1},                           // 0.5
+                      MulDivCase{-1, 1, 2, -1},                         // -0.5
+                      MulDivCase{3, 1, 2, 2},                           // 1.5
+                      MulDivCase{-3, 1, 2, -2},                         // -1.5
+                      MulDivCase{5, 3, -2, -8},                         // -7.5
+                      MulDivCase{-7, -3, 2, 11},                        // 10.5
+                      MulDivCase{-7, -3, -2, -11},                      // -10.5
+                      MulDivCase{100, 96, 72, 133},                     // 133.33: font scaling
+                      MulDivCase{0, 5, -3, 0}, MulDivCase{1, 1, 0, -1}, // division by zero
+                      MulDivCase{INT_MAX, INT_MAX, INT_MAX, INT_MAX},   // needs 64 bits inside
+                      MulDivCase{INT_MAX, 2, 1, -1},                    // does not fit
                       MulDivCase{INT_MIN, 1, 1, INT_MIN}));

@@ -4,8 +4,12 @@
 
 namespace {
 
-int Answer() { return 42; }
-int Ordinal7() { return 7; }
+int Answer() {
+    return 42;
+}
+int Ordinal7() {
+    return 7;
+}
 
 // A library that loads on demand, registered once for this test program.
 void RegisterTestLibrary() {
@@ -31,7 +35,8 @@ TEST(KernelModules, ResolveExportsByNameAndByOrdinal) {
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(Call<int()>(GetProcAddress(module, "GetAnswer")), 42);
     EXPECT_EQ(Call<int()>(GetProcAddress(module, reinterpret_cast<LPCSTR>(ULONG_PTR{7}))), 7);
-    EXPECT_EQ(GetProcAddress(module, "Both"), GetProcAddress(module, reinterpret_cast<LPCSTR>(ULONG_PTR{9})));
+    EXPECT_EQ(GetProcAddress(module, "Both"),
+              GetProcAddress(module, reinterpret_cast<LPCSTR>(ULONG_PTR{9})));
 
     EXPECT_EQ(GetProcAddress(module, "getanswer"), nullptr); // export names keep their case
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));

@@ -42,7 +42,8 @@ TEST(KernelEnvironment, SetsGetsAndRemovesVariables) {
     EXPECT_STREQ(std::getenv("KERNELTEST_VAR"), "value \xC3\xA9");
 
     WCHAR small[3];
-    EXPECT_EQ(GetEnvironmentVariableW(u"KERNELTEST_VAR", small, 3), 8u); // size needed, NUL included
+    EXPECT_EQ(GetEnvironmentVariableW(u"KERNELTEST_VAR", small, 3),
+              8u); // size needed, NUL included
     EXPECT_EQ(GetEnvironmentVariableW(u"KERNELTEST_VAR", nullptr, 0), 8u);
 
     ASSERT_TRUE(SetEnvironmentVariableW(u"KERNELTEST_VAR", nullptr));
@@ -110,7 +111,8 @@ TEST(KernelProcess, DescribesTheSystem) {
 
 TEST(KernelProcess, RemembersTheErrorMode) {
     UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    EXPECT_EQ(SetErrorMode(old), static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+    EXPECT_EQ(SetErrorMode(old),
+              static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
     EXPECT_EQ(GetErrorMode(), old);
     OutputDebugStringW(u"dropped unless WINLAYER_DEBUGSTRINGS is set\n");
 }

@@ -39,7 +39,8 @@ using KernelEvent = ManualClock;
 TEST_F(KernelEvent, AnAutoResetEventReleasesOneWaiterPerSet) {
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE threads[2];
-    for (HANDLE& t : threads) t = StartThread([&] { return WaitForSingleObject(event, INFINITE); });
+    for (HANDLE& t : threads)
+        t = StartThread([&] { return WaitForSingleObject(event, INFINITE); });
     TestSeams::WaitForClockWaiters(2);
 
     SetEvent(event);
@@ -62,7 +63,8 @@ TEST_F(KernelEvent, APulseReleasesTheWaitersOfThatMomentAndLeavesTheEventReset) 
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
 
     HANDLE threads[2];
-    for (HANDLE& t : threads) t = StartThread([&] { return WaitForSingleObject(event, INFINITE); });
+    for (HANDLE& t : threads)
+        t = StartThread([&] { return WaitForSingleObject(event, INFINITE); });
     TestSeams::WaitForClockWaiters(2);
     EXPECT_TRUE(PulseEvent(event));
     EXPECT_EQ(Join(threads[0]), WAIT_OBJECT_0);
@@ -92,7 +94,8 @@ TEST(KernelNamedObjects, ShareOneObjectPerNameAndKeepKindsApart) {
     EXPECT_EQ(OpenEventW(EVENT_ALL_ACCESS, FALSE, u"kerneltest.named"), nullptr); // case counts
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
-    for (HANDLE h : {first, second, opened}) CloseHandle(h);
+    for (HANDLE h : {first, second, opened})
+        CloseHandle(h);
     // The name went with the last handle.
     EXPECT_EQ(OpenEventW(EVENT_ALL_ACCESS, FALSE, u"KernelTest.Named"), nullptr);
 }
@@ -108,7 +111,8 @@ TEST(KernelWaitMultiple, WaitAnyAnswersTheLowestSignalledIndex) {
     EXPECT_EQ(WaitForMultipleObjects(64, events.data(), FALSE, 0), WAIT_OBJECT_0 + 63);
     SetEvent(events[5]);
     EXPECT_EQ(WaitForMultipleObjects(64, events.data(), FALSE, 0), WAIT_OBJECT_0 + 5);
-    for (HANDLE e : events) CloseHandle(e);
+    for (HANDLE e : events)
+        CloseHandle(e);
 }
 
 TEST(KernelWaitMultiple, WaitAllTakesEveryObjectAtOnceOrNone) {
@@ -202,7 +206,8 @@ TEST(KernelMutex, IsAbandonedWhenItsOwnerEndsAndTheNextWaiterIsTold) {
     EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(ReleaseMutex(first));
     EXPECT_TRUE(ReleaseMutex(first));
-    for (int i = 0; i < 2; ++i) EXPECT_TRUE(ReleaseMutex(second));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(ReleaseMutex(second));
     EXPECT_FALSE(ReleaseMutex(second));
     CloseHandle(first);
     CloseHandle(second);
@@ -240,7 +245,8 @@ TEST(KernelSemaphore, CountsDownByWaitsAndUpToItsMaximum) {
     EXPECT_FALSE(ReleaseSemaphore(semaphore, 1, &previous));
     EXPECT_FALSE(ReleaseSemaphore(semaphore, 0, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_TIMEOUT);
     CloseHandle(semaphore);
 }
@@ -307,7 +313,8 @@ TEST(KernelCriticalSection, KeepsACounterExactUnderContention) {
             }
             return DWORD{0};
         });
-    for (HANDLE t : threads) Join(t);
+    for (HANDLE t : threads)
+        Join(t);
     EXPECT_EQ(counter, 80000);
     EXPECT_EQ(atomicCounter, 80000);
     DeleteCriticalSection(&section);

@@ -6,7 +6,9 @@ using namespace kerneltest;
 
 namespace {
 
-DWORD AddOne(LPVOID parameter) { return *static_cast<DWORD*>(parameter) + 1; }
+DWORD AddOne(LPVOID parameter) {
+    return *static_cast<DWORD*>(parameter) + 1;
+}
 
 } // namespace
 
@@ -57,7 +59,8 @@ TEST(KernelThread, ASuspendedThreadRunsOnlyWhenItsCountFallsToZero) {
 TEST(KernelThread, AThreadCanSuspendItselfUntilAnotherResumesIt) {
     HANDLE thread = StartThread([] { return SuspendThread(GetCurrentThread()) + 10; });
     // Resume answers the previous count: 0 until the thread has suspended itself.
-    while (ResumeThread(thread) == 0) SwitchToThread();
+    while (ResumeThread(thread) == 0)
+        SwitchToThread();
     EXPECT_EQ(Join(thread), 10u);
 }
 
