@@ -6,9 +6,11 @@
 
 namespace {
 
-unsigned Resolve(unsigned codePage) { return codePage == CP_ACP ? GetACP() : codePage; }
+unsigned Resolve(unsigned codePage) {
+    return codePage == CP_ACP ? GetACP() : codePage;
+}
 
-}  // namespace
+} // namespace
 
 AnsiString::AnsiString() : FCodePage(GetACP()) {}
 
@@ -27,11 +29,15 @@ void AnsiString::SetCodePage(unsigned codePage, bool convert) {
     FCodePage = codePage;
 }
 
-UnicodeString AnsiString::ToUnicode() const { return runpak::CodePageToUnicode(FBytes, FCodePage); }
+UnicodeString AnsiString::ToUnicode() const {
+    return runpak::CodePageToUnicode(FBytes, FCodePage);
+}
 
 AnsiString& AnsiString::operator+=(const AnsiString& other) {
-    if (other.FCodePage == FCodePage) FBytes += other.FBytes;
-    else FBytes += runpak::UnicodeToCodePage(other.ToUnicode(), FCodePage);
+    if (other.FCodePage == FCodePage)
+        FBytes += other.FBytes;
+    else
+        FBytes += runpak::UnicodeToCodePage(other.ToUnicode(), FCodePage);
     return *this;
 }
 
@@ -51,10 +57,18 @@ UTF8String UTF8String::FromBytes(std::string bytes) {
     return s;
 }
 
-UTF8String UTF8Encode(const UnicodeString& text) { return UTF8String(text); }
+UTF8String UTF8Encode(const UnicodeString& text) {
+    return UTF8String(text);
+}
 
-UnicodeString UTF8ToString(const AnsiString& utf8) { return runpak::CodePageToUnicode(utf8.Bytes(), CP_UTF8); }
+UnicodeString UTF8ToString(const AnsiString& utf8) {
+    return runpak::CodePageToUnicode(utf8.Bytes(), CP_UTF8);
+}
 
-UnicodeString UTF8Decode(const AnsiString& utf8) { return UTF8ToString(utf8); }
+UnicodeString UTF8Decode(const AnsiString& utf8) {
+    return UTF8ToString(utf8);
+}
 
-unsigned StringCodePage(const AnsiString& s) { return s.CodePage(); }
+unsigned StringCodePage(const AnsiString& s) {
+    return s.CodePage();
+}

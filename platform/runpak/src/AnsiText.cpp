@@ -20,15 +20,21 @@ UnicodeString CodePageToUnicode(std::string_view bytes, unsigned codePage) {
 std::string UnicodeToCodePage(std::u16string_view text, unsigned codePage) {
     if (text.empty() || text.size() > INT_MAX) return {};
     const int length = static_cast<int>(text.size());
-    int needed = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    int needed =
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return {};
     std::string out(static_cast<size_t>(needed), '\0');
-    int written = WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), needed, nullptr, nullptr);
+    int written =
+        WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), needed, nullptr, nullptr);
     out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return out;
 }
 
-UnicodeString AnsiToUnicode(std::string_view bytes) { return CodePageToUnicode(bytes, CP_ACP); }
-std::string UnicodeToAnsi(std::u16string_view text) { return UnicodeToCodePage(text, CP_ACP); }
+UnicodeString AnsiToUnicode(std::string_view bytes) {
+    return CodePageToUnicode(bytes, CP_ACP);
+}
+std::string UnicodeToAnsi(std::u16string_view text) {
+    return UnicodeToCodePage(text, CP_ACP);
+}
 
-}  // namespace runpak
+} // namespace runpak

@@ -16,4 +16,4 @@ std::string UnicodeToCodePage(std::u16string_view text, unsigned codePage);
 UnicodeString AnsiToUnicode(std::string_view bytes);
 std::string UnicodeToAnsi(std::u16string_view text);
 
-}  // namespace runpak
+} // namespace runpak

@@ -21,8 +21,10 @@ bool IsIntegerType(TVarType t) {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varUInt64: return true;
-    default: return false;
+    case varUInt64:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -30,16 +32,20 @@ bool IsFloatType(TVarType t) {
     return t == varSingle || t == varDouble || t == varCurrency || t == varDate;
 }
 
-bool IsStringType(TVarType t) { return t == varString || t == varUString || t == varOleStr; }
-
-[[noreturn]] void RaiseOverflow(TVarType from, TVarType to) {
-    throw EVariantOverflowError(u"Overflow while converting variant of type (" + VarTypeAsText(from) +
-                                u") into type (" + VarTypeAsText(to) + u")");
+bool IsStringType(TVarType t) {
+    return t == varString || t == varUString || t == varOleStr;
 }
 
-[[noreturn]] void RaiseInvalidOperation() { throw EVariantError(u"Invalid variant operation"); }
+[[noreturn]] void RaiseOverflow(TVarType from, TVarType to) {
+    throw EVariantOverflowError(u"Overflow while converting variant of type (" +
+                                VarTypeAsText(from) + u") into type (" + VarTypeAsText(to) + u")");
+}
 
-}  // namespace runpak::variantkinds
+[[noreturn]] void RaiseInvalidOperation() {
+    throw EVariantError(u"Invalid variant operation");
+}
+
+} // namespace runpak::variantkinds
 
 namespace {
 
@@ -52,15 +58,19 @@ bool RoundToInt64(double d, int64_t& out) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-Variant Variant::Null() { return Variant(varNull, std::monostate{}); }
+Variant Variant::Null() {
+    return Variant(varNull, std::monostate{});
+}
 
 Variant Variant::FromCurrency(double amount) {
     return Variant(varCurrency, static_cast<int64_t>(std::llround(amount * 10000.0)));
 }
 
-Variant Variant::FromOleStr(const UnicodeString& text) { return Variant(varOleStr, text); }
+Variant Variant::FromOleStr(const UnicodeString& text) {
+    return Variant(varOleStr, text);
+}
 
 Variant Variant::CreateArray(int low, int high) {
     ArrayData data;
@@ -80,15 +90,20 @@ void Variant::CastError(TVarType to) const {
                                 u") into type (" + VarTypeAsText(to) + u")");
 }
 
-int64_t Variant::AsInt64() const { return ToInt64(varInt64); }
+int64_t Variant::AsInt64() const {
+    return ToInt64(varInt64);
+}
 
 int64_t Variant::ToInt64(TVarType target) const {
     switch (FType) {
-    case varEmpty: return 0;
-    case varBoolean: return std::get<bool>(FValue) ? -1 : 0;
+    case varEmpty:
+        return 0;
+    case varBoolean:
+        return std::get<bool>(FValue) ? -1 : 0;
     case varUInt64: {
         uint64_t u = std::get<uint64_t>(FValue);
-        if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) RaiseOverflow(FType, target);
+        if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+            RaiseOverflow(FType, target);
         return static_cast<int64_t>(u);
     }
     case varCurrency: {
@@ -97,7 +112,8 @@ int64_t Variant::ToInt64(TVarType target) const {
             RaiseOverflow(FType, target);
         return out;
     }
-    default: break;
+    default:
+        break;
     }
     if (IsIntegerType(FType)) return std::get<int64_t>(FValue);
     if (IsFloatType(FType)) {
@@ -139,11 +155,16 @@ uint64_t Variant::AsUInt64() const {
 
 double Variant::AsDouble() const {
     switch (FType) {
-    case varEmpty: return 0;
-    case varBoolean: return std::get<bool>(FValue) ? -1 : 0;
-    case varUInt64: return static_cast<double>(std::get<uint64_t>(FValue));
-    case varCurrency: return static_cast<double>(std::get<int64_t>(FValue)) / 10000.0;
-    default: break;
+    case varEmpty:
+        return 0;
+    case varBoolean:
+        return std::get<bool>(FValue) ? -1 : 0;
+    case varUInt64:
+        return static_cast<double>(std::get<uint64_t>(FValue));
+    case varCurrency:
+        return static_cast<double>(std::get<int64_t>(FValue)) / 10000.0;
+    default:
+        break;
     }
     if (IsIntegerType(FType)) return static_cast<double>(std::get<int64_t>(FValue));
     if (IsFloatType(FType)) return std::get<double>(FValue);
@@ -152,7 +173,7 @@ double Variant::AsDouble() const {
         long double d;
         if (TryStrToFloat(text, d)) return static_cast<double>(d);
         int64_t i;
-        if (TryStrToInt64(text, i)) return static_cast<double>(i);  // hex forms
+        if (TryStrToInt64(text, i)) return static_cast<double>(i); // hex forms
     }
     CastError(varDouble);
 }
@@ -164,11 +185,16 @@ double Variant::AsCurrency() const {
 
 bool Variant::AsBoolean() const {
     switch (FType) {
-    case varEmpty: return false;
-    case varBoolean: return std::get<bool>(FValue);
-    case varUInt64: return std::get<uint64_t>(FValue) != 0;
-    case varCurrency: return std::get<int64_t>(FValue) != 0;
-    default: break;
+    case varEmpty:
+        return false;
+    case varBoolean:
+        return std::get<bool>(FValue);
+    case varUInt64:
+        return std::get<uint64_t>(FValue) != 0;
+    case varCurrency:
+        return std::get<int64_t>(FValue) != 0;
+    default:
+        break;
     }
     if (IsIntegerType(FType)) return std::get<int64_t>(FValue) != 0;
     if (IsFloatType(FType)) return std::get<double>(FValue) != 0;
@@ -181,18 +207,28 @@ bool Variant::AsBoolean() const {
 
 UnicodeString Variant::AsString() const {
     switch (FType) {
-    case varEmpty: return {};
-    case varBoolean: return BoolToStr(std::get<bool>(FValue), true);
+    case varEmpty:
+        return {};
+    case varBoolean:
+        return BoolToStr(std::get<bool>(FValue), true);
     case varUString:
-    case varOleStr: return std::get<UnicodeString>(FValue);
-    case varString: return runpak::AnsiToUnicode(std::get<std::string>(FValue));
-    case varUInt64: return IntToStr(static_cast<unsigned long long>(std::get<uint64_t>(FValue)));
-    case varCurrency: return CurrToStr(static_cast<long double>(std::get<int64_t>(FValue)) / 10000);
+    case varOleStr:
+        return std::get<UnicodeString>(FValue);
+    case varString:
+        return runpak::AnsiToUnicode(std::get<std::string>(FValue));
+    case varUInt64:
+        return IntToStr(static_cast<unsigned long long>(std::get<uint64_t>(FValue)));
+    case varCurrency:
+        return CurrToStr(static_cast<long double>(std::get<int64_t>(FValue)) / 10000);
     // A single holds about seven digits; more would show its binary noise.
-    case varSingle: return FloatToStrF(std::get<double>(FValue), ffGeneral, 7, 0);
-    case varDouble: return FloatToStr(std::get<double>(FValue));
-    case varDate: return DateTimeToStr(std::get<double>(FValue));
-    default: break;
+    case varSingle:
+        return FloatToStrF(std::get<double>(FValue), ffGeneral, 7, 0);
+    case varDouble:
+        return FloatToStr(std::get<double>(FValue));
+    case varDate:
+        return DateTimeToStr(std::get<double>(FValue));
+    default:
+        break;
     }
     if (IsIntegerType(FType)) return IntToStr(static_cast<long long>(std::get<int64_t>(FValue)));
     CastError(varUString);
@@ -245,11 +281,19 @@ bool VarIsNumeric(const Variant& v) {
     return IsIntegerType(t) || t == varSingle || t == varDouble || t == varCurrency;
 }
 
-bool VarIsOrdinal(const Variant& v) { return IsIntegerType(v.VarType()) || v.VarType() == varBoolean; }
-bool VarIsFloat(const Variant& v) { return IsFloatType(v.VarType()); }
-bool VarIsStr(const Variant& v) { return IsStringType(v.VarType()); }
+bool VarIsOrdinal(const Variant& v) {
+    return IsIntegerType(v.VarType()) || v.VarType() == varBoolean;
+}
+bool VarIsFloat(const Variant& v) {
+    return IsFloatType(v.VarType());
+}
+bool VarIsStr(const Variant& v) {
+    return IsStringType(v.VarType());
+}
 
-UnicodeString VarToStr(const Variant& v) { return v.IsNull() ? UnicodeString() : v.AsString(); }
+UnicodeString VarToStr(const Variant& v) {
+    return v.IsNull() ? UnicodeString() : v.AsString();
+}
 
 UnicodeString VarToStrDef(const Variant& v, const UnicodeString& fallback) {
     return v.IsNull() || v.IsEmpty() ? fallback : v.AsString();
@@ -263,7 +307,7 @@ int64_t InRange(const Variant& v, TVarType to, int64_t low, int64_t high) {
     return x;
 }
 
-}  // namespace
+} // namespace
 
 Variant VarAsType(const Variant& v, TVarType type) {
     if (v.VarType() == type) return v;
@@ -271,57 +315,101 @@ Variant VarAsType(const Variant& v, TVarType type) {
     if (type == varNull) return Variant::Null();
     if (v.IsNull() || v.IsArray()) v.CastError(type);
     switch (type) {
-    case varSmallint: return Variant(static_cast<short>(InRange(v, type, -32768, 32767)));
-    case varInteger: return Variant(v.AsInteger());
-    case varSingle: return Variant(static_cast<float>(v.AsDouble()));
-    case varDouble: return Variant(v.AsDouble());
-    case varCurrency: return Variant::FromCurrency(v.AsCurrency());
-    case varDate: return Variant(v.AsDateTime());
-    case varOleStr: return Variant::FromOleStr(v.AsString());
-    case varBoolean: return Variant(v.AsBoolean());
-    case varShortInt: return Variant(static_cast<signed char>(InRange(v, type, -128, 127)));
-    case varByte: return Variant(static_cast<unsigned char>(InRange(v, type, 0, 255)));
-    case varWord: return Variant(static_cast<unsigned short>(InRange(v, type, 0, 65535)));
-    case varLongWord: return Variant(static_cast<unsigned>(InRange(v, type, 0, 4294967295LL)));
-    case varInt64: return Variant(static_cast<long long>(v.AsInt64()));
-    case varUInt64: return Variant(static_cast<unsigned long long>(v.AsUInt64()));
-    case varString: return Variant(runpak::UnicodeToAnsi(v.AsString()));
-    case varUString: return Variant(v.AsString());
-    default: v.CastError(type);
+    case varSmallint:
+        return Variant(static_cast<short>(InRange(v, type, -32768, 32767)));
+    case varInteger:
+        return Variant(v.AsInteger());
+    case varSingle:
+        return Variant(static_cast<float>(v.AsDouble()));
+    case varDouble:
+        return Variant(v.AsDouble());
+    case varCurrency:
+        return Variant::FromCurrency(v.AsCurrency());
+    case varDate:
+        return Variant(v.AsDateTime());
+    case varOleStr:
+        return Variant::FromOleStr(v.AsString());
+    case varBoolean:
+        return Variant(v.AsBoolean());
+    case varShortInt:
+        return Variant(static_cast<signed char>(InRange(v, type, -128, 127)));
+    case varByte:
+        return Variant(static_cast<unsigned char>(InRange(v, type, 0, 255)));
+    case varWord:
+        return Variant(static_cast<unsigned short>(InRange(v, type, 0, 65535)));
+    case varLongWord:
+        return Variant(static_cast<unsigned>(InRange(v, type, 0, 4294967295LL)));
+    case varInt64:
+        return Variant(static_cast<long long>(v.AsInt64()));
+    case varUInt64:
+        return Variant(static_cast<unsigned long long>(v.AsUInt64()));
+    case varString:
+        return Variant(runpak::UnicodeToAnsi(v.AsString()));
+    case varUString:
+        return Variant(v.AsString());
+    default:
+        v.CastError(type);
     }
 }
 
 UnicodeString VarTypeAsText(TVarType type) {
     if (type & varArray) return u"Array " + VarTypeAsText(type & varTypeMask);
     switch (type) {
-    case varEmpty: return u"Empty";
-    case varNull: return u"Null";
-    case varSmallint: return u"Smallint";
-    case varInteger: return u"Integer";
-    case varSingle: return u"Single";
-    case varDouble: return u"Double";
-    case varCurrency: return u"Currency";
-    case varDate: return u"Date";
-    case varOleStr: return u"OleStr";
-    case varDispatch: return u"Dispatch";
-    case varError: return u"Error";
-    case varBoolean: return u"Boolean";
-    case varVariant: return u"Variant";
-    case varUnknown: return u"Unknown";
-    case varShortInt: return u"ShortInt";
-    case varByte: return u"Byte";
-    case varWord: return u"Word";
-    case varLongWord: return u"LongWord";
-    case varInt64: return u"Int64";
-    case varUInt64: return u"UInt64";
-    case varString: return u"String";
-    case varUString: return u"UnicodeString";
-    default: return u"$" + IntToHex(static_cast<int>(type), 4);
+    case varEmpty:
+        return u"Empty";
+    case varNull:
+        return u"Null";
+    case varSmallint:
+        return u"Smallint";
+    case varInteger:
+        return u"Integer";
+    case varSingle:
+        return u"Single";
+    case varDouble:
+        return u"Double";
+    case varCurrency:
+        return u"Currency";
+    case varDate:
+        return u"Date";
+    case varOleStr:
+        return u"OleStr";
+    case varDispatch:
+        return u"Dispatch";
+    case varError:
+        return u"Error";
+    case varBoolean:
+        return u"Boolean";
+    case varVariant:
+        return u"Variant";
+    case varUnknown:
+        return u"Unknown";
+    case varShortInt:
+        return u"ShortInt";
+    case varByte:
+        return u"Byte";
+    case varWord:
+        return u"Word";
+    case varLongWord:
+        return u"LongWord";
+    case varInt64:
+        return u"Int64";
+    case varUInt64:
+        return u"UInt64";
+    case varString:
+        return u"String";
+    case varUString:
+        return u"UnicodeString";
+    default:
+        return u"$" + IntToHex(static_cast<int>(type), 4);
     }
 }
 
-Variant VarArrayOf(std::initializer_list<Variant> items) { return Variant::ArrayOf(items); }
-Variant VarArrayCreate(int low, int high) { return Variant::CreateArray(low, high); }
+Variant VarArrayOf(std::initializer_list<Variant> items) {
+    return Variant::ArrayOf(items);
+}
+Variant VarArrayCreate(int low, int high) {
+    return Variant::CreateArray(low, high);
+}
 int VarArrayLowBound(const Variant& v, int dim) {
     if (dim != 1) throw EVariantError(u"Variant array dimension out of range");
     return v.ArrayLowBound();

@@ -6,9 +6,9 @@
 namespace runpak::variantkinds {
 
 bool IsIntegerType(TVarType t);
-bool IsFloatType(TVarType t);  // single, double, currency, date
+bool IsFloatType(TVarType t); // single, double, currency, date
 bool IsStringType(TVarType t);
 [[noreturn]] void RaiseOverflow(TVarType from, TVarType to);
 [[noreturn]] void RaiseInvalidOperation();
 
-}  // namespace runpak::variantkinds
+} // namespace runpak::variantkinds

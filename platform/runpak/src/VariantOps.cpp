@@ -34,7 +34,9 @@ public:
         return false;
     }
 
-    static bool IsStrOrEmpty(const Variant& v) { return IsStringType(v.FType) || v.FType == varEmpty; }
+    static bool IsStrOrEmpty(const Variant& v) {
+        return IsStringType(v.FType) || v.FType == varEmpty;
+    }
 
     // < 0, 0, > 0, or 2 when the values are unordered (not-a-number).
     static int Compare(const Variant& a, const Variant& b) {
@@ -52,7 +54,8 @@ public:
         if ((a.FType == varDate && bStr) || (b.FType == varDate && aStr))
             return CompareDoubles(a.AsDateTime().Val(), b.AsDateTime().Val());
         Wide x, y;
-        if (!IsFloatType(a.FType) && !IsFloatType(b.FType) && ExactInteger(a, x) && ExactInteger(b, y))
+        if (!IsFloatType(a.FType) && !IsFloatType(b.FType) && ExactInteger(a, x) &&
+            ExactInteger(b, y))
             return x < y ? -1 : x > y ? 1 : 0;
         return CompareDoubles(a.AsDouble(), b.AsDouble());
     }
@@ -82,19 +85,22 @@ public:
     static Variant Combine(const Variant& a, const Variant& b, char op) {
         if (a.IsNull() || b.IsNull()) return Variant::Null();
         if (a.IsArray() || b.IsArray()) RaiseInvalidOperation();
-        if (op == '+' && IsStrOrEmpty(a) && IsStrOrEmpty(b) && (a.FType != varEmpty || b.FType != varEmpty)) {
+        if (op == '+' && IsStrOrEmpty(a) && IsStrOrEmpty(b) &&
+            (a.FType != varEmpty || b.FType != varEmpty)) {
             UnicodeString text = a.AsString() + b.AsString();
             bool ansi = (a.FType == varString || a.FType == varEmpty) &&
                         (b.FType == varString || b.FType == varEmpty);
             return ansi ? VarAsType(Variant(text), varString) : Variant(std::move(text));
         }
         Wide x, y;
-        if (!IsFloatType(a.FType) && !IsFloatType(b.FType) && ExactInteger(a, x) && ExactInteger(b, y)) {
+        if (!IsFloatType(a.FType) && !IsFloatType(b.FType) && ExactInteger(a, x) &&
+            ExactInteger(b, y)) {
             Wide r = op == '+' ? x + y : op == '-' ? x - y : x * y;
             if (IsNarrow(a.FType) && IsNarrow(b.FType) && r >= std::numeric_limits<int>::min() &&
                 r <= std::numeric_limits<int>::max())
                 return Variant(static_cast<int>(r));
-            if (r >= std::numeric_limits<int64_t>::min() && r <= std::numeric_limits<int64_t>::max())
+            if (r >= std::numeric_limits<int64_t>::min() &&
+                r <= std::numeric_limits<int64_t>::max())
                 return Variant(static_cast<long long>(r));
             if (r >= 0 && r <= static_cast<Wide>(std::numeric_limits<uint64_t>::max()))
                 return Variant(static_cast<unsigned long long>(r));
@@ -104,7 +110,8 @@ public:
         double dy = b.FType == varDate ? b.AsDateTime().Val() : b.AsDouble();
         double r = op == '+' ? dx + dy : op == '-' ? dx - dy : dx * dy;
         bool aDate = a.FType == varDate, bDate = b.FType == varDate;
-        if ((op == '+' && aDate != bDate) || (op == '-' && aDate && !bDate)) return Variant(TDateTime(r));
+        if ((op == '+' && aDate != bDate) || (op == '-' && aDate && !bDate))
+            return Variant(TDateTime(r));
         bool aMoney = a.FType == varCurrency, bMoney = b.FType == varCurrency;
         if ((aMoney || bMoney) && !IsFloatType(aMoney ? b.FType : a.FType) &&
             (aMoney && bMoney ? op != '*' : true))
@@ -124,6 +131,12 @@ bool operator<(const Variant& a, const Variant& b) {
     return VariantMath::Compare(a, b) == -1;
 }
 
-Variant operator+(const Variant& a, const Variant& b) { return VariantMath::Combine(a, b, '+'); }
-Variant operator-(const Variant& a, const Variant& b) { return VariantMath::Combine(a, b, '-'); }
-Variant operator*(const Variant& a, const Variant& b) { return VariantMath::Combine(a, b, '*'); }
+Variant operator+(const Variant& a, const Variant& b) {
+    return VariantMath::Combine(a, b, '+');
+}
+Variant operator-(const Variant& a, const Variant& b) {
+    return VariantMath::Combine(a, b, '-');
+}
+Variant operator*(const Variant& a, const Variant& b) {
+    return VariantMath::Combine(a, b, '*');
+}

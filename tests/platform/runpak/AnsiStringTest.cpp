@@ -20,7 +20,7 @@ TEST(AnsiStringTest, ConvertsThroughItsCodePage) {
     AnsiString latin(u"caf\u00e9", 1252);
     EXPECT_EQ(latin.Bytes(), "caf\xe9");
     EXPECT_EQ(latin.ToUnicode(), u"caf\u00e9");
-    AnsiString japanese(u"\u65e5\u672c", 932);  // two Shift-JIS characters
+    AnsiString japanese(u"\u65e5\u672c", 932); // two Shift-JIS characters
     EXPECT_EQ(japanese.Length(), 4);
     EXPECT_EQ(UnicodeString(japanese), u"\u65e5\u672c");
     // A character the code page lacks becomes its default character.
@@ -34,7 +34,7 @@ TEST(AnsiStringTest, ChangingTheCodePage) {
     EXPECT_EQ(s.Bytes(), "\xc3\xa9t\xc3\xa9");
     EXPECT_EQ(s.ToUnicode(), u"\u00e9t\u00e9");
     AnsiString raw(std::string("\xc3\xa9"), 1252);
-    raw.SetCodePage(CP_UTF8, false);  // the bytes stay, read as UTF-8 now
+    raw.SetCodePage(CP_UTF8, false); // the bytes stay, read as UTF-8 now
     EXPECT_EQ(raw.ToUnicode(), u"\u00e9");
 }
 
@@ -61,8 +61,8 @@ TEST(AnsiStringTest, Utf8Helpers) {
 TEST(AnsiStringTest, EightBitFormatArgumentsUseTheAnsiCodePage) {
     // 1252 is the layer's default ANSI code page.
     ASSERT_EQ(GetACP(), 1252u);
-    EXPECT_EQ(Format(u"[%s]", "\x80"), u"[\u20ac]");  // the euro sign in 1252
+    EXPECT_EQ(Format(u"[%s]", "\x80"), u"[\u20ac]"); // the euro sign in 1252
     EXPECT_EQ(Format(u"[%s]", 'A'), u"[A]");
 }
 
-}  // namespace
+} // namespace

@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 TEST(VariantKinds, ConstructorsChooseTheKind) {
     struct Case {
@@ -36,7 +38,8 @@ TEST(VariantKinds, ConstructorsChooseTheKind) {
         {Variant::FromCurrency(1.25), varCurrency},
         {VarArrayOf({1, 2}), varArray | varVariant},
     };
-    for (const Case& c : cases) EXPECT_EQ(VarType(c.v), c.type) << U8(VarTypeAsText(c.type));
+    for (const Case& c : cases)
+        EXPECT_EQ(VarType(c.v), c.type) << U8(VarTypeAsText(c.type));
     EXPECT_TRUE(VarIsNull(Null()));
     EXPECT_TRUE(VarIsEmpty(Variant()));
     EXPECT_TRUE(VarIsClear(Unassigned()));
@@ -52,7 +55,7 @@ TEST(VariantConvert, ToNumbers) {
     EXPECT_EQ(Variant(u"12").AsInteger(), 12);
     EXPECT_EQ(Variant(u" -7").AsInteger(), -7);
     EXPECT_EQ(Variant(u"$10").AsInteger(), 16);
-    EXPECT_EQ(Variant(u"2.5").AsInteger(), 2);  // half to even
+    EXPECT_EQ(Variant(u"2.5").AsInteger(), 2); // half to even
     EXPECT_EQ(Variant(3.5).AsInteger(), 4);
     EXPECT_EQ(Variant(-2.5).AsInteger(), -2);
     EXPECT_EQ(Variant(true).AsInteger(), -1);
@@ -81,8 +84,9 @@ TEST(VariantConvert, ToBooleanAndText) {
     EXPECT_EQ(U8(Variant(0.1f).AsString()), "0.1");
     EXPECT_EQ(U8(Variant(UINT64_MAX).AsString()), "18446744073709551615");
     EXPECT_EQ(U8(Variant::FromCurrency(2.5).AsString()), "2.5");
-    EXPECT_EQ(U8(Variant("caf\xe9").AsString()), "café");  // 8-bit text
-    EXPECT_EQ(U8(Variant(EncodeDateTime(2024, 3, 5, 14, 7, 9, 0)).AsString()), "2024/03/05 14:07:09");
+    EXPECT_EQ(U8(Variant("caf\xe9").AsString()), "café"); // 8-bit text
+    EXPECT_EQ(U8(Variant(EncodeDateTime(2024, 3, 5, 14, 7, 9, 0)).AsString()),
+              "2024/03/05 14:07:09");
     EXPECT_EQ(U8(Variant().AsString()), "");
 }
 
@@ -106,12 +110,14 @@ TEST(VariantConvert, FailuresRaiseTypeCastErrors) {
     try {
         Variant(u"abc").AsInteger();
     } catch (const EVariantError& e) {
-        EXPECT_EQ(U8(e.GetMessage()), "Could not convert variant of type (UnicodeString) into type (Integer)");
+        EXPECT_EQ(U8(e.GetMessage()),
+                  "Could not convert variant of type (UnicodeString) into type (Integer)");
     }
     try {
         Null().AsDouble();
     } catch (const EVariantError& e) {
-        EXPECT_EQ(U8(e.GetMessage()), "Could not convert variant of type (Null) into type (Double)");
+        EXPECT_EQ(U8(e.GetMessage()),
+                  "Could not convert variant of type (Null) into type (Double)");
     }
 }
 
@@ -145,9 +151,9 @@ TEST(VariantConvert, VarToStrAndVarAsType) {
 TEST(VariantCompare, NumbersStringsAndMixes) {
     EXPECT_TRUE(Variant(1) == Variant(1.0));
     EXPECT_TRUE(Variant(2) < Variant(2.5));
-    EXPECT_TRUE(Variant(u"12") == Variant(12));  // the string is read as a number
+    EXPECT_TRUE(Variant(u"12") == Variant(12)); // the string is read as a number
     EXPECT_TRUE(Variant(u"9") < Variant(10));
-    EXPECT_TRUE(Variant(u"9") > Variant(u"10"));  // two strings compare as text
+    EXPECT_TRUE(Variant(u"9") > Variant(u"10")); // two strings compare as text
     EXPECT_TRUE(Variant(u"abc") == Variant("abc"));
     EXPECT_FALSE(Variant(u"abc") == Variant(u"ABC"));
     EXPECT_TRUE(Variant(u"a") < Variant(u"B"));
@@ -184,7 +190,7 @@ TEST(VariantArithmetic, AddingNumbersAndStrings) {
     EXPECT_EQ(VarType(text), varUString);
     EXPECT_EQ(U8(text.AsString()), "abcd");
     EXPECT_EQ(VarType(Variant("ab") + Variant("cd")), varString);
-    EXPECT_EQ((Variant(u"12") + Variant(1)).AsInteger(), 13);  // text read as a number
+    EXPECT_EQ((Variant(u"12") + Variant(1)).AsInteger(), 13); // text read as a number
     EXPECT_EQ((Variant(u"1.5") + Variant(1)).AsDouble(), 2.5);
     EXPECT_THROW(Variant(u"x") + Variant(1), EVariantTypeCastError);
     EXPECT_TRUE(VarIsNull(Null() + Variant(1)));
@@ -225,7 +231,7 @@ TEST(VariantArray, BoundsAndElements) {
     EXPECT_THROW(a[4], EVariantBadIndexError);
     Variant copy = a;
     copy[2] = 2;
-    EXPECT_EQ(U8(a[2].AsString()), "two");  // copies do not share elements
+    EXPECT_EQ(U8(a[2].AsString()), "two"); // copies do not share elements
     Variant b = VarArrayOf({1, u"x", Null()});
     EXPECT_EQ(VarArrayLowBound(b), 0);
     EXPECT_EQ(VarArrayHighBound(b), 2);
@@ -235,4 +241,4 @@ TEST(VariantArray, BoundsAndElements) {
     EXPECT_THROW(VarArrayLowBound(Variant(1)), EVariantError);
 }
 
-}  // namespace
+} // namespace

@@ -46,7 +46,8 @@ unsigned short DaysInAMonth(unsigned year, unsigned month);
 TDateTime EncodeDate(unsigned short year, unsigned short month, unsigned short day);
 bool TryEncodeDate(unsigned short year, unsigned short month, unsigned short day, TDateTime& date);
 // Invalid parts raise EConvertError "Invalid argument to time encode".
-TDateTime EncodeTime(unsigned short hour, unsigned short min, unsigned short sec, unsigned short msec);
+TDateTime EncodeTime(unsigned short hour, unsigned short min, unsigned short sec,
+                     unsigned short msec);
 bool TryEncodeTime(unsigned short hour, unsigned short min, unsigned short sec, unsigned short msec,
                    TDateTime& time);
 TDateTime EncodeDateTime(unsigned short year, unsigned short month, unsigned short day,

@@ -61,7 +61,7 @@ public:
 
 class Variant {
 public:
-    Variant() = default;  // varEmpty
+    Variant() = default; // varEmpty
     Variant(bool v) : FType(varBoolean), FValue(v) {}
     Variant(signed char v) : FType(varShortInt), FValue(int64_t(v)) {}
     Variant(unsigned char v) : FType(varByte), FValue(int64_t(v)) {}
@@ -164,18 +164,32 @@ private:
     Storage FValue;
 };
 
-inline Variant Unassigned() { return Variant(); }
-inline Variant Null() { return Variant::Null(); }
+inline Variant Unassigned() {
+    return Variant();
+}
+inline Variant Null() {
+    return Variant::Null();
+}
 
-inline TVarType VarType(const Variant& v) { return v.VarType(); }
-inline bool VarIsNull(const Variant& v) { return v.IsNull(); }
-inline bool VarIsEmpty(const Variant& v) { return v.IsEmpty(); }
-inline bool VarIsClear(const Variant& v) { return v.IsEmpty(); }
-inline bool VarIsArray(const Variant& v) { return v.IsArray(); }
-bool VarIsNumeric(const Variant& v);  // integer, floating, currency (not boolean)
-bool VarIsOrdinal(const Variant& v);  // integer kinds and boolean
-bool VarIsFloat(const Variant& v);    // single, double, currency, date
-bool VarIsStr(const Variant& v);      // varString, varUString, varOleStr
+inline TVarType VarType(const Variant& v) {
+    return v.VarType();
+}
+inline bool VarIsNull(const Variant& v) {
+    return v.IsNull();
+}
+inline bool VarIsEmpty(const Variant& v) {
+    return v.IsEmpty();
+}
+inline bool VarIsClear(const Variant& v) {
+    return v.IsEmpty();
+}
+inline bool VarIsArray(const Variant& v) {
+    return v.IsArray();
+}
+bool VarIsNumeric(const Variant& v); // integer, floating, currency (not boolean)
+bool VarIsOrdinal(const Variant& v); // integer kinds and boolean
+bool VarIsFloat(const Variant& v);   // single, double, currency, date
+bool VarIsStr(const Variant& v);     // varString, varUString, varOleStr
 // The text of a variant; Null and Empty give an empty string.
 UnicodeString VarToStr(const Variant& v);
 // As VarToStr, with fallback for Null and Empty.
