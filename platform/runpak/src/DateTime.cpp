@@ -2,6 +2,8 @@
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
 
+#include <win32/windef.h>
+
 #include <cmath>
 #include <ctime>
 
@@ -197,4 +199,15 @@ int64_t DateTimeToUnix(TDateTime value) {
     long long days, msecs;
     SplitValue(value.Val(), days, msecs);
     return (days - kUnixDateDelta) * SecsPerDay + msecs / 1000;
+}
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& st) {
+    return ComposeDateTime(EncodeDate(st.wYear, st.wMonth, st.wDay),
+                           EncodeTime(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds));
+}
+
+void DateTimeToSystemTime(TDateTime value, SYSTEMTIME& st) {
+    DecodeDateTime(value, st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
+                   st.wMilliseconds);
+    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(value) - 1); // 0 = Sunday
 }

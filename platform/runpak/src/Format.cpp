@@ -45,25 +45,30 @@ private:
     size_t FArgIndex = 0;
 };
 
+// Widths and precisions beyond this are refused rather than allocated.
+constexpr long long kMaxWidth = 1000000;
+
 bool Formatter::ReadNumber(size_t& i, int& value) {
+    long long n = 0;
     if (i < FFormat.size() && FFormat[i] == u'*') {
         ++i;
         const TVarRec& arg = NextArg();
         if (arg.VType == TVarRec::vtInteger)
-            value = arg.VInteger;
+            n = arg.VInteger;
         else if (arg.VType == TVarRec::vtInt64)
-            value = static_cast<int>(arg.VInt64);
-        else if (arg.VType == TVarRec::vtUInt64)
-            value = static_cast<int>(arg.VUInt64);
+            n = arg.VInt64;
+        else if (arg.VType == TVarRec::vtUInt64 && arg.VUInt64 <= static_cast<uint64_t>(kMaxWidth))
+            n = static_cast<long long>(arg.VUInt64);
         else
             Invalid();
+        if (n > kMaxWidth || n < -kMaxWidth) Invalid();
+        value = static_cast<int>(n);
         return true;
     }
     if (i >= FFormat.size() || FFormat[i] < u'0' || FFormat[i] > u'9') return false;
-    long long n = 0;
     while (i < FFormat.size() && FFormat[i] >= u'0' && FFormat[i] <= u'9') {
         n = n * 10 + (FFormat[i] - u'0');
-        if (n > 1000000) Invalid(); // no sane width; refuse to allocate it
+        if (n > kMaxWidth) Invalid();
         ++i;
     }
     value = static_cast<int>(n);

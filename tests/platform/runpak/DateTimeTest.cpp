@@ -1,6 +1,8 @@
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
 
+#include <win32/windef.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -122,6 +124,22 @@ TEST(DateTimeClock, NowIsCloseToTheUnixClock) {
     EXPECT_LT(Time().Val(), 1.0);
     EXPECT_EQ(DateTimeToUnix(UnixToDateTime(1700000000)), 1700000000);
     EXPECT_DOUBLE_EQ(UnixToDateTime(0), 25569);
+}
+
+TEST(DateTimeEncode, SystemTimeBothWays) {
+    SYSTEMTIME st{};
+    DateTimeToSystemTime(EncodeDateTime(2024, 3, 5, 14, 7, 9, 45), st);
+    EXPECT_EQ(st.wYear, 2024);
+    EXPECT_EQ(st.wMonth, 3);
+    EXPECT_EQ(st.wDay, 5);
+    EXPECT_EQ(st.wDayOfWeek, 2); // Tuesday
+    EXPECT_EQ(st.wHour, 14);
+    EXPECT_EQ(st.wMinute, 7);
+    EXPECT_EQ(st.wSecond, 9);
+    EXPECT_EQ(st.wMilliseconds, 45);
+    EXPECT_DOUBLE_EQ(SystemTimeToDateTime(st), EncodeDateTime(2024, 3, 5, 14, 7, 9, 45));
+    st.wMonth = 13;
+    EXPECT_THROW(SystemTimeToDateTime(st), EConvertError);
 }
 
 TEST(FormatDateTimeTest, Tokens) {

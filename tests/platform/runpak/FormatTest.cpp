@@ -76,6 +76,8 @@ TEST(FormatTest, FloatDirectives) {
     EXPECT_EQ(U8(Format(u"%.3g", 3.14159)), "3.14");
     EXPECT_EQ(U8(Format(u"%8.3g|", 3.14159)), "    3.14|");
     EXPECT_EQ(U8(Format(u"%g", 100.0f)), "100");
+    EXPECT_EQ(U8(Format(u"%g", 1e20)), "1E020");
+    EXPECT_EQ(U8(Format(u"%g", 1.5e-7)), "1.5E-007");
     EXPECT_EQ(U8(Format(u"%n", 1234567.891)), "1,234,567.89");
     EXPECT_EQ(U8(Format(u"%.0n", 1234567.0)), "1,234,567");
     EXPECT_EQ(U8(Format(u"%.0n", -999.0)), "-999");
@@ -114,6 +116,9 @@ TEST(FormatTest, MismatchedArgumentsRaise) {
         {"unknown type", [] { return Format(u"%q", 1); }},
         {"trailing percent", [] { return Format(u"50%", 1); }},
         {"star with string", [] { return Format(u"%*d", u"x", 1); }},
+        // Absurd widths are refused instead of allocating gigabytes.
+        {"huge width", [] { return Format(u"%2000000000d", 1); }},
+        {"huge star width", [] { return Format(u"%*d", 2000000000, 1); }},
     };
     for (const BadFormat& c : cases)
         EXPECT_THROW(c.run(), EConvertError) << c.name;

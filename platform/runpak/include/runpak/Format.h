@@ -10,7 +10,8 @@
 //   x  hexadecimal, lower-case digits (upper-case with X); precision = minimum digits
 //   e  scientific, precision = significant digits (default 15), "1.5E+003"
 //   f  fixed, precision = decimals (default 2)
-//   g  general, shortest of fixed and scientific (default 15 digits)
+//   g  general, shortest of fixed and scientific (default 15 digits); the
+//      scientific form has no '+' and at least three exponent digits: "1E020"
 //   n  fixed with thousand separators (default 2 decimals)
 //   m  money, as the settings' currency format (default CurrencyDecimals)
 //   p  pointer as 16 upper-case hex digits
