@@ -12,7 +12,8 @@ struct InputState {
     HWND focus = nullptr;
     HWND active = nullptr;
     HWND capture = nullptr;
-    BYTE keys[256] = {};
+    BYTE keys[256] = {};      // as of the input messages retrieved so far
+    BYTE asyncKeys[256] = {}; // as of the input injected so far
     POINT cursorPos{};
     HCURSOR cursor = nullptr;
     int cursorCount = 0;
@@ -43,15 +44,44 @@ void SetCursorPosition(POINT p) {
     I().cursorPos = p;
 }
 
-void SetKeyDown(int vk, bool down) {
-    std::lock_guard<std::recursive_mutex> guard(S().lock);
-    BYTE& k = I().keys[vk & 0xFF];
+namespace {
+void Press(BYTE& k, bool down) {
     if (down) {
         if (!(k & 0x80)) k ^= 0x01; // toggled on every press
         k |= 0x80;
     } else {
         k &= ~0x80;
     }
+}
+} // namespace
+
+void SetKeyDown(int vk, bool down) {
+    std::lock_guard<std::recursive_mutex> guard(S().lock);
+    Press(I().asyncKeys[vk & 0xFF], down);
+}
+
+// GetKeyState follows the input messages as they are retrieved, so that a
+// key message sees the modifiers as they were when it was typed.
+void ApplyRetrievedInput(const MSG& m) {
+    int vk = 0;
+    bool down = false;
+    switch (m.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: vk = static_cast<int>(m.wParam); down = true; break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: vk = static_cast<int>(m.wParam); break;
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+        vk = VK_LBUTTON; down = true; break;
+    case WM_LBUTTONUP: case WM_NCLBUTTONUP: vk = VK_LBUTTON; break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_NCRBUTTONDOWN:
+        vk = VK_RBUTTON; down = true; break;
+    case WM_RBUTTONUP: case WM_NCRBUTTONUP: vk = VK_RBUTTON; break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: vk = VK_MBUTTON; down = true; break;
+    case WM_MBUTTONUP: vk = VK_MBUTTON; break;
+    default: return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(S().lock);
+    Press(I().keys[vk & 0xFF], down);
 }
 
 // Forgets a window that is going away, without messages.
@@ -172,7 +202,7 @@ SHORT GetKeyState(int virtKey) {
 
 SHORT GetAsyncKeyState(int virtKey) {
     std::lock_guard<std::recursive_mutex> guard(S().lock);
-    return (I().keys[virtKey & 0xFF] & 0x80) ? static_cast<SHORT>(0x8000) : 0;
+    return (I().asyncKeys[virtKey & 0xFF] & 0x80) ? static_cast<SHORT>(0x8000) : 0;
 }
 
 BOOL GetKeyboardState(LPBYTE keyState) {

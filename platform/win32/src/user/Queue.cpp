@@ -16,6 +16,7 @@ using namespace win32::user;
 
 namespace win32::user {
 void ValidateAfterUnhandledPaint(HWND hwnd);
+void ApplyRetrievedInput(const MSG& m);
 POINT CurrentCursorPos();
 } // namespace win32::user
 
@@ -116,7 +117,10 @@ bool Retrieve(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filte
         std::lock_guard<std::mutex> guard(q.lock);
         q.changed = 0;
         if (TakeFrom(q.posted, out, filter, filterMin, filterMax, remove)) return true;
-        if (TakeFrom(q.input, out, filter, filterMin, filterMax, remove)) return true;
+        if (TakeFrom(q.input, out, filter, filterMin, filterMax, remove)) {
+            if (remove) ApplyRetrievedInput(*out);
+            return true;
+        }
         if (q.quitPosted && q.posted.empty()) {
             *out = MakeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(q.quitCode), 0);
             if (remove) q.quitPosted = false;

@@ -62,6 +62,8 @@ int GetSystemMetrics(int index) {
     case SM_CXFRAME: case SM_CYFRAME: return 4;
     case SM_CXEDGE: case SM_CYEDGE: return 2;
     case SM_CYSMCAPTION: return 15;
+    case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: return 4;
+    case SM_CXDRAG: case SM_CYDRAG: return 4;
     }
     return 0;
 }

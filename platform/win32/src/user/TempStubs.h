@@ -36,3 +36,7 @@ BOOL DeleteObject(HGDIOBJ o);
 BOOL PtInRect(const RECT* r, POINT p);
 HBRUSH GetSysColorBrush(int index);
 int FillRect(HDC dc, const RECT* r, HBRUSH brush);
+#define SM_CXDOUBLECLK 36
+#define SM_CYDOUBLECLK 37
+#define SM_CXDRAG 68
+#define SM_CYDRAG 69
