@@ -2,7 +2,6 @@
 
 #include <win32/winbase.h>
 
-#include "../../../platform/win32/src/user/TempStubs.h" // TEMPORARY
 
 #include <gtest/gtest.h>
 

@@ -12,44 +12,6 @@
 #include <unistd.h>
 #include <sys/syscall.h>
 
-namespace win32 {
-uint64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-bool WaitUntil(std::condition_variable_any& cv, std::unique_lock<std::mutex>& lock,
-               uint64_t deadlineMs, const std::function<bool()>& ready) {
-    while (!ready()) {
-        if (deadlineMs == kForever) cv.wait(lock);
-        else {
-            uint64_t now = NowMs();
-            if (now >= deadlineMs) return ready();
-            cv.wait_for(lock, std::chrono::milliseconds(deadlineMs - now));
-        }
-    }
-    return true;
-}
-} // namespace win32
-
-DWORD GetTickCount() { return static_cast<DWORD>(win32::NowMs()); }
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
-static std::map<ATOM, std::u16string> atoms;
-static ATOM nextAtom = 0xC000;
-UINT GlobalGetAtomNameW(ATOM atom, LPWSTR buffer, int size) {
-    auto it = atoms.find(atom);
-    if (it == atoms.end()) return 0;
-    int n = std::min<int>(it->second.size(), size - 1);
-    std::copy_n(it->second.begin(), n, buffer);
-    buffer[n] = 0;
-    return n;
-}
-ATOM GlobalAddAtomW(LPCWSTR name) {
-    for (auto& [a, s] : atoms)
-        if (s == name) return a;
-    atoms[nextAtom] = name;
-    return nextAtom++;
-}
 int GetSystemMetrics(int index) {
     switch (index) {
     case SM_CXSCREEN: return 1920;

@@ -1,11 +1,6 @@
 // TEMPORARY: stand-ins for kernel and gdi calls until those areas are merged.
 #pragma once
-#include <win32/windef.h>
-DWORD GetTickCount();
-DWORD GetCurrentThreadId();
-DWORD GetCurrentProcessId();
-UINT GlobalGetAtomNameW(ATOM atom, LPWSTR buffer, int size);
-ATOM GlobalAddAtomW(LPCWSTR name);
+#include <win32/winbase.h>
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define SM_CXVSCROLL 2
