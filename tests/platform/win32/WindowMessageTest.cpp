@@ -238,3 +238,23 @@ TEST_F(WindowMessages, SendToAThreadThatEndsReturnsInsteadOfHanging) {
     sender.join();
     EXPECT_FALSE(IsWindow(theirs));
 }
+
+TEST_F(WindowMessages, MsgWaitEndsForAnObjectOrForAMessage) {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 0, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_TIMEOUT));
+    // Posted by another thread: wakes the wait with the "message" result.
+    const DWORD self = GetCurrentThreadId();
+    std::thread poster([&] { PostThreadMessageW(self, WM_USER, 0, 0); });
+    poster.join();
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_OBJECT_0 + 1));
+    PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);
+    SetEvent(event);
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(event);
+}

@@ -96,7 +96,7 @@ void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->queue->input.push_back(m);
         w->queue->changed |= (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ? QS_KEY : QS_MOUSEBUTTON;
     }
-    w->queue->wake.notify_all();
+    w->queue->Wake();
 }
 
 // The mouse-key flags of an event, as the keys are when it happens.

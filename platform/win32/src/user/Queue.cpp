@@ -6,6 +6,7 @@
 // empty; then WM_PAINT while a window has an update area; then WM_TIMER for
 // expired timers. WM_PAINT and WM_TIMER are generated, never queued.
 #include "../Clock.h"
+#include "../Waitable.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -149,7 +150,7 @@ void Post(MessageQueue& q, const MSG& m, DWORD bits) {
         q.posted.push_back(m);
         q.changed |= bits;
     }
-    q.wake.notify_all();
+    q.Wake();
 }
 
 // Finishes a sent message for its sender.
@@ -161,7 +162,7 @@ void Complete(SentMessage& sent, LRESULT result) {
         sent.result = result;
         sent.done = true;
     }
-    sent.sender->wake.notify_all();
+    sent.sender->Wake();
 }
 
 } // namespace
@@ -268,7 +269,7 @@ void PostQuitMessage(int exitCode) {
         q->quitCode = exitCode;
         q->changed |= QS_POSTMESSAGE;
     }
-    q->wake.notify_all();
+    q->Wake();
 }
 
 namespace {
@@ -291,7 +292,7 @@ bool SendAcross(const std::shared_ptr<Window>& w, UINT msg, WPARAM wParam, LPARA
         target->incoming.push_back(sent);
         target->changed |= QS_SENDMESSAGE;
     }
-    target->wake.notify_all();
+    target->Wake();
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(self->lock);
@@ -371,7 +372,7 @@ BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->queue->incoming.push_back(sent);
         w->queue->changed |= QS_SENDMESSAGE;
     }
-    w->queue->wake.notify_all();
+    w->queue->Wake();
     return TRUE;
 }
 
@@ -473,7 +474,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
         if (it != timers.end()) *it = t;
         else timers.push_back(t);
     }
-    q->wake.notify_all(); // a waiting GetMessage must re-read its deadline
+    q->Wake(); // a waiting GetMessage must re-read its deadline
     return hwnd && id == 0 ? 1 : id;
 }
 
@@ -497,4 +498,61 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     timers.erase(it);
     // Drop a WM_TIMER of this timer already posted, as Windows does.
     return TRUE;
+}
+
+namespace {
+
+// What the queue holds now, as QS_* bits.
+DWORD PendingBits(MessageQueue& q) {
+    DWORD bits = 0;
+    if (!q.posted.empty() || q.quitPosted) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    if (!q.input.empty()) bits |= QS_INPUT;
+    if (!q.incoming.empty()) bits |= QS_SENDMESSAGE;
+    if (q.windowsToPaint.load() > 0) bits |= QS_PAINT;
+    return bits;
+}
+
+} // namespace
+
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
+                                  DWORD wakeMask, DWORD flags) {
+    std::vector<std::shared_ptr<win32::Waitable>> objects;
+    if (count) {
+        objects = win32::WaitablesOf(count, handles);
+        if (objects.empty()) return WAIT_FAILED;
+    }
+    auto q = CurrentQueue();
+    const uint64_t deadline = win32::DeadlineAfter(milliseconds);
+    // Without MWMO_INPUTAVAILABLE only what arrived since the queue was last
+    // looked at wakes the wait, as on Windows.
+    const bool available = (flags & MWMO_INPUTAVAILABLE) != 0;
+    auto wake = [&] {
+        std::lock_guard<std::mutex> guard(q->lock);
+        DWORD bits = available ? (PendingBits(*q) | q->changed) : q->changed;
+        return (bits & wakeMask) != 0;
+    };
+    struct InWait {
+        MessageQueue& q;
+        explicit InWait(MessageQueue& q) : q(q) { ++q.inObjectWait; }
+        ~InWait() { --q.inObjectWait; }
+    } inWait(*q);
+    for (;;) {
+        uint64_t timerDue = win32::kForever;
+        if (wakeMask & QS_TIMER) {
+            std::lock_guard<std::recursive_mutex> tree(S().lock);
+            std::lock_guard<std::mutex> guard(q->lock);
+            timerDue = NextTimerDue(*q, nullptr, 0, 0);
+        }
+        DWORD r = win32::WaitForObjects(objects, (flags & MWMO_WAITALL) != 0,
+                                        std::min(deadline, timerDue), wake);
+        if (r != WAIT_TIMEOUT) return r;
+        if (timerDue <= win32::NowMs()) return WAIT_OBJECT_0 + count;
+        if (win32::NowMs() >= deadline) return WAIT_TIMEOUT;
+    }
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                DWORD milliseconds, DWORD wakeMask) {
+    return MsgWaitForMultipleObjectsEx(count, handles, milliseconds, wakeMask,
+                                       waitAll ? MWMO_WAITALL : 0);
 }

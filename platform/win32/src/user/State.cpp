@@ -1,5 +1,7 @@
 #include "UserState.h"
 
+#include "../Waitable.h"
+
 #include <win32/winbase.h>
 
 namespace win32::user {
@@ -37,12 +39,17 @@ std::u16string FoldName(std::u16string_view name) {
     return folded;
 }
 
+void MessageQueue::Wake() {
+    wake.notify_all();
+    if (inObjectWait.load()) win32::NotifyWaiters();
+}
+
 void MessageQueue::Notify(DWORD bits) {
     {
         std::lock_guard<std::mutex> guard(lock);
         changed |= bits;
     }
-    wake.notify_all();
+    Wake();
 }
 
 namespace {
@@ -83,7 +90,7 @@ QueueOwner::~QueueOwner() {
             std::lock_guard<std::mutex> guard(sent->sender->lock);
             sent->done = true;
         }
-        sent->sender->wake.notify_all();
+        sent->sender->Wake();
     }
     std::lock_guard<std::recursive_mutex> guard(S().lock);
     S().queues.erase(queue->threadId);

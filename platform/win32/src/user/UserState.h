@@ -117,7 +117,12 @@ public:
     // Windows of this thread with a pending update area (kept under the tree lock).
     std::atomic<int> windowsToPaint{0};
 
+    // Records what arrived (QS_* bits) and wakes the thread.
     void Notify(DWORD bits);
+    // Wakes the thread wherever it waits: its message waits and, while it is in
+    // MsgWaitForMultipleObjects, the kernel's object wait.
+    void Wake();
+    std::atomic<int> inObjectWait{0};
 };
 
 struct State {
