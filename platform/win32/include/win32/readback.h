@@ -20,7 +20,8 @@ std::vector<COLORREF> ReadPixels(HDC dc, const RECT& rect);
 // area) as an opaque RGB PNG file. False on a bad handle or a write error.
 bool SaveDCAsPng(HDC dc, const std::string& path);
 // Saves a bitmap as a PNG file; with `keepAlpha` a 32-bit bitmap's alpha
-// channel is written too.
+// channel is written too (its colours taken as premultiplied, as AlphaBlend
+// reads them, and written straight, as PNG stores them).
 bool SaveBitmapAsPng(HBITMAP bitmap, const std::string& path, bool keepAlpha = false);
 
 // Loads a PNG file into a new 32-bit top-down DIB section (premultiplied

@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -42,10 +43,14 @@ bool WritePng(const Surface& s, const RECT& area, bool alpha, const std::string&
         png_byte* out = row.data();
         for (int x = area.left; x < area.right; ++x) {
             uint32_t v = s.Get(x, y);
-            *out++ = (v >> 16) & 0xFF;
-            *out++ = (v >> 8) & 0xFF;
-            *out++ = v & 0xFF;
-            if (alpha) *out++ = (v >> 24) & 0xFF;
+            unsigned a = (v >> 24) & 0xFF;
+            for (int shift : {16, 8, 0}) {
+                unsigned c = (v >> shift) & 0xFF;
+                // Bitmaps hold premultiplied colour; PNG holds it straight.
+                if (alpha && a > 0 && a < 255) c = std::min(255u, (c * 255 + a / 2) / a);
+                *out++ = static_cast<png_byte>(c);
+            }
+            if (alpha) *out++ = static_cast<png_byte>(a);
         }
         png_write_row(png, row.data());
     }
