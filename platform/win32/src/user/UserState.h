@@ -7,7 +7,6 @@
 
 #include <win32/winuser.h>
 
-#include "TempStubs.h"
 
 #include <atomic>
 #include <condition_variable>
