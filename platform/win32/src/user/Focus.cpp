@@ -85,7 +85,10 @@ void ApplyRetrievedInput(const MSG& m) {
 }
 
 // Forgets a window that is going away, without messages.
+void ForgetCaretOf(HWND hwnd);
+
 void ReleaseWindowState(HWND hwnd) {
+    ForgetCaretOf(hwnd);
     std::lock_guard<std::recursive_mutex> guard(S().lock);
     InputState& in = I();
     if (in.focus == hwnd) in.focus = nullptr;

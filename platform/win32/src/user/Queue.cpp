@@ -77,7 +77,7 @@ bool TakePaint(MessageQueue& q, MSG* out, HWND filter, bool remove) {
     HWND hwnd = FindWindowToPaint(S().topLevels, q.threadId, filter);
     if (!hwnd) return false;
     Window* w = Find(hwnd);
-    if (remove && w->update.empty() && w->internalPaint) {
+    if (remove && w->update.Empty() && w->internalPaint) {
         w->internalPaint = false;
         SetNeedsPaint(*w, true);
     }

@@ -5,6 +5,9 @@
 // ever held while a window procedure runs.
 #pragma once
 
+#include "../gdi/Region.h"
+#include "../gdi/Surface.h"
+
 #include <win32/winuser.h>
 
 
@@ -66,11 +69,13 @@ struct Window {
     bool created = false;    // WM_CREATE done
     bool redraw = true;      // WM_SETREDRAW state
 
-    // Painting: the pending update area (client coordinates), as a set of rectangles.
-    std::vector<RECT> update;
+    // Painting: the pending update area (client coordinates).
+    win32::Region update;
     bool eraseNeeded = false;
     bool internalPaint = false;
-    bool NeedsPaint() const { return !update.empty() || internalPaint; }
+    bool frameNeeded = false; // the non-client area waits for WM_NCPAINT
+    bool NeedsPaint() const { return !update.Empty() || internalPaint; }
+    win32::SurfacePtr surface; // top-level windows: the pixels of the whole window
 };
 
 struct Timer {

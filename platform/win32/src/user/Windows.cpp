@@ -56,7 +56,7 @@ void FreeWindow(HWND hwnd) {
         if (it == S().windows.end()) return;
         doomed = it->second;
         bool paintBefore = doomed->NeedsPaint();
-        doomed->update.clear();
+        doomed->update = win32::Region();
         doomed->internalPaint = false;
         SetNeedsPaint(*doomed, paintBefore);
         auto& siblings = SiblingsOf(*doomed);
