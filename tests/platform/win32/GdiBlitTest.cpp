@@ -322,3 +322,14 @@ TEST(GdiBrush, HatchBrushLeavesTheBackgroundInTransparentMode) {
     EXPECT_EQ(c.Count(RGB(0, 255, 0)), 56);
     DeleteObject(hatch);
 }
+
+TEST(GdiBlit, SourcePixelsOutsideTheSourceBitmapAreNotCopied) {
+    GdiTestCanvas src(2, 2, RGB(3, 3, 3));
+    GdiTestCanvas dst(4, 4, RGB(7, 7, 7));
+    BitBlt(dst.dc(), 0, 0, 4, 4, src.dc(), -1, 0, SRCCOPY);
+    EXPECT_EQ(dst.Map({0, 0, 4, 4}, RGB(3, 3, 3)), ".##.\n"
+                                                   ".##.\n"
+                                                   "....\n"
+                                                   "....\n");
+    EXPECT_EQ(dst.Count(RGB(7, 7, 7)), 12);
+}

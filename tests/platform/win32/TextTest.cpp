@@ -5,6 +5,11 @@
 
 #include <string>
 
+// fontconfig loses a few hundred bytes while parsing the system's font
+// configuration; that leak is not ours, so the leak checker of sanitizer
+// builds is told to ignore it (the hook must live in the test program).
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 const COLORREF kWhite = RGB(255, 255, 255);
@@ -62,10 +67,11 @@ TEST_F(TextFixture, WindowsFaceNamesResolveToInstalledFonts) {
         HFONT f = MakeFont(-12, face);
         SelectObject(dc, f);
         TEXTMETRICW tm{};
-        EXPECT_TRUE(GetTextMetricsW(dc, &tm)) << std::string(face, face + 2).size();
+        EXPECT_TRUE(GetTextMetricsW(dc, &tm));
         EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 12);
         WCHAR name[LF_FACESIZE] = {};
-        EXPECT_EQ(GetTextFaceW(dc, LF_FACESIZE, name), Len(face));
+        EXPECT_EQ(GetTextFaceW(dc, LF_FACESIZE, name), Len(face) + 1);
+        EXPECT_EQ(GetTextFaceW(dc, 0, nullptr), Len(face) + 1);
         EXPECT_EQ(std::u16string(name), std::u16string(face)) << "the face keeps the name it was asked by";
         SelectObject(dc, font);
         DeleteObject(f);

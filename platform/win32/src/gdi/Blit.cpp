@@ -115,6 +115,26 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
                     !mirrorX && !mirrorY && (sx.length > ax.length || sy.length > ay.length);
     uint8_t fore = (params.rop >> 16) & 0xFF, backRop = (params.rop >> 24) & 0xFF;
 
+    // A plain 1:1 colour copy moves whole rows.
+    bool plainCopy = src && params.mode == BlitMode::Rop && fore == 0xCC && !params.mask &&
+                     sx.length == ax.length && sy.length == ay.length && !mirrorX && !mirrorY &&
+                     src->BitsPerPixel() == 32 && dst.BitsPerPixel() == 32 && !src->Monochrome() &&
+                     !dst.Monochrome();
+    if (plainCopy) {
+        int dx = sx.start - ax.start, dy = sy.start - ay.start;
+        for (const Band& band : area.Bands())
+            for (int yy = band.top; yy < band.bottom; ++yy) {
+                int srcY = yy + dy;
+                if (srcY < 0 || srcY >= src->Height()) continue;
+                for (const Span& span : band.spans) {
+                    int a = std::max(span.left, -dx), b = std::min(span.right, src->Width() - dx);
+                    if (a >= b) continue;
+                    std::memcpy(dst.Row(yy) + 4 * a, src->Row(srcY) + 4 * (a + dx), 4 * static_cast<size_t>(b - a));
+                }
+            }
+        return true;
+    }
+
     auto sample = [](const Axis& d, const Axis& s, bool mirror, int pos) {
         long long off = (static_cast<long long>(pos - d.start) * 2 + 1) * s.length / (2LL * d.length);
         if (mirror) off = s.length - 1 - off;

@@ -107,7 +107,7 @@ RECT ButtonFace(DeviceContext& dc, const RECT& r, UINT state) {
 // A filled triangle pointing in `direction` (DFCS_SCROLLUP ... RIGHT), centred in r.
 void Arrow(DeviceContext& dc, const RECT& r, UINT direction, COLORREF c, int shift) {
     int w = r.right - r.left, h = r.bottom - r.top;
-    int size = std::max(1, (std::min(w, h) - 4) / 3 + 1); // rows of the triangle
+    int size = std::max(1, (std::min(w, h) + 1) / 3); // rows of the triangle
     int cx = r.left + w / 2 + shift, cy = r.top + h / 2 + shift;
     for (int i = 0; i < size; ++i) {
         int half = (direction == DFCS_SCROLLUP || direction == DFCS_SCROLLLEFT) ? i : size - 1 - i;

@@ -180,7 +180,7 @@ int GetTextFaceW(HDC dc, int count, LPWSTR face) {
     int n = std::min<int>(count - 1, static_cast<int>(name.size()));
     std::copy(name.begin(), name.begin() + n, face);
     face[n] = 0;
-    return n;
+    return n + 1; // characters written, the terminator included
 }
 
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT length,
