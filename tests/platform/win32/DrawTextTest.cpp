@@ -16,7 +16,8 @@ class TextDraw : public ::testing::Test {
 protected:
     GdiTestCanvas canvas{200, 100};
     HDC dc = canvas.dc();
-    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
+    HFONT font =
+        CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
     HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICW tm{};
     void SetUp() override {
@@ -65,7 +66,8 @@ TEST_F(TextDraw, HorizontalAndVerticalAlignment) {
         {DT_LEFT | DT_TOP | DT_SINGLELINE, 20, 10, tm.tmHeight},
         {DT_CENTER | DT_SINGLELINE, 20 + (160 - w) / 2, 10, tm.tmHeight},
         {DT_RIGHT | DT_SINGLELINE, 180 - w, 10, tm.tmHeight},
-        {DT_VCENTER | DT_SINGLELINE, 20, 10 + (80 - tm.tmHeight) / 2, (80 - tm.tmHeight) / 2 + tm.tmHeight},
+        {DT_VCENTER | DT_SINGLELINE, 20, 10 + (80 - tm.tmHeight) / 2,
+         (80 - tm.tmHeight) / 2 + tm.tmHeight},
         {DT_BOTTOM | DT_SINGLELINE, 20, 90 - tm.tmHeight, 80},
     };
     SetBkMode(dc, OPAQUE);
@@ -117,7 +119,8 @@ TEST_F(TextDraw, EndEllipsisFitsTheWidthAndCanModifyTheString) {
     int width = Width(u"A rather long");
     RECT r{0, 0, width, 20};
     std::u16string buffer = text + u"\0\0\0\0\0"s;
-    DrawTextW(dc, buffer.data(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
+    DrawTextW(dc, buffer.data(), static_cast<int>(text.size()), &r,
+              DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
     std::u16string shown(buffer.c_str());
     ASSERT_GE(shown.size(), 3u);
     EXPECT_EQ(shown.substr(shown.size() - 3), u"...");
@@ -160,14 +163,16 @@ TEST_F(TextDraw, PrefixUnderlinesAndDoubleAmpersandIsLiteral) {
     DrawTextW(dc, u"&Save", -1, &r, DT_SINGLELINE);
     int belowBaseline = 0;
     for (int y = tm.tmAscent + 1; y < tm.tmHeight; ++y)
-        for (int x = 0; x < Width(u"S"); ++x) belowBaseline += canvas.At(x, y) == RGB(0, 0, 0);
+        for (int x = 0; x < Width(u"S"); ++x)
+            belowBaseline += canvas.At(x, y) == RGB(0, 0, 0);
     EXPECT_GE(belowBaseline, Width(u"S") - 1);
 
     canvas.Fill(kWhite);
     DrawTextW(dc, u"&Save", -1, &r, DT_SINGLELINE | DT_HIDEPREFIX);
     int hidden = 0;
     for (int y = tm.tmAscent + 1; y < tm.tmHeight; ++y)
-        for (int x = 0; x < Width(u"S"); ++x) hidden += canvas.At(x, y) == RGB(0, 0, 0);
+        for (int x = 0; x < Width(u"S"); ++x)
+            hidden += canvas.At(x, y) == RGB(0, 0, 0);
     EXPECT_EQ(hidden, 0);
 }
 

@@ -19,8 +19,9 @@ struct RopCase {
     COLORREF expected; // for P = 0x33.., S = 0x0F.., D = 0x55..
 };
 
-void PrintTo(const RopCase& c, std::ostream* os) { *os << c.name; }
-
+void PrintTo(const RopCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GdiRop3 : public ::testing::TestWithParam<RopCase> {};
 
@@ -44,16 +45,17 @@ TEST_P(GdiRop3, CombinesPatternSourceAndDestination) {
 #define GRAY(v) RGB(v, v, v)
 INSTANTIATE_TEST_SUITE_P(
     Codes, GdiRop3,
-    ::testing::Values(RopCase{"SRCCOPY", SRCCOPY, GRAY(0x0F)}, RopCase{"SRCPAINT", SRCPAINT, GRAY(0x5F)},
-                      RopCase{"SRCAND", SRCAND, GRAY(0x05)}, RopCase{"SRCINVERT", SRCINVERT, GRAY(0x5A)},
-                      RopCase{"SRCERASE", SRCERASE, GRAY(0x0A)}, RopCase{"NOTSRCCOPY", NOTSRCCOPY, GRAY(0xF0)},
-                      RopCase{"NOTSRCERASE", NOTSRCERASE, GRAY(0xA0)},
-                      RopCase{"MERGECOPY", MERGECOPY, GRAY(0x03)}, RopCase{"MERGEPAINT", MERGEPAINT, GRAY(0xF5)},
-                      RopCase{"PATCOPY", PATCOPY, GRAY(0x33)}, RopCase{"PATPAINT", PATPAINT, GRAY(0xF7)},
-                      RopCase{"PATINVERT", PATINVERT, GRAY(0x66)}, RopCase{"DSTINVERT", DSTINVERT, GRAY(0xAA)},
-                      RopCase{"BLACKNESS", BLACKNESS, GRAY(0x00)}, RopCase{"WHITENESS", WHITENESS, GRAY(0xFF)},
-                      // An uncommon code: D xor (P and S) (0x6A).
-                      RopCase{"DPSax", 0x006A01E9, GRAY(0x55 ^ (0x33 & 0x0F))}),
+    ::testing::Values(
+        RopCase{"SRCCOPY", SRCCOPY, GRAY(0x0F)}, RopCase{"SRCPAINT", SRCPAINT, GRAY(0x5F)},
+        RopCase{"SRCAND", SRCAND, GRAY(0x05)}, RopCase{"SRCINVERT", SRCINVERT, GRAY(0x5A)},
+        RopCase{"SRCERASE", SRCERASE, GRAY(0x0A)}, RopCase{"NOTSRCCOPY", NOTSRCCOPY, GRAY(0xF0)},
+        RopCase{"NOTSRCERASE", NOTSRCERASE, GRAY(0xA0)},
+        RopCase{"MERGECOPY", MERGECOPY, GRAY(0x03)}, RopCase{"MERGEPAINT", MERGEPAINT, GRAY(0xF5)},
+        RopCase{"PATCOPY", PATCOPY, GRAY(0x33)}, RopCase{"PATPAINT", PATPAINT, GRAY(0xF7)},
+        RopCase{"PATINVERT", PATINVERT, GRAY(0x66)}, RopCase{"DSTINVERT", DSTINVERT, GRAY(0xAA)},
+        RopCase{"BLACKNESS", BLACKNESS, GRAY(0x00)}, RopCase{"WHITENESS", WHITENESS, GRAY(0xFF)},
+        // An uncommon code: D xor (P and S) (0x6A).
+        RopCase{"DPSax", 0x006A01E9, GRAY(0x55 ^ (0x33 & 0x0F))}),
     [](const ::testing::TestParamInfo<RopCase>& info) { return std::string(info.param.name); });
 
 TEST(GdiBlit, PatBltRejectsSourceRopsAndNormalisesNegativeSizes) {
@@ -110,7 +112,8 @@ TEST(GdiBlit, MaskBltPicksForegroundOrBackgroundRopByMask) {
     GdiTestCanvas dst(4, 1, RGB(1, 1, 1));
     const uint8_t bits[] = {0x50, 0x00}; // 0101: pixels 1 and 3 set
     HBITMAP mask = CreateBitmap(4, 1, 1, 1, bits);
-    EXPECT_TRUE(MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029)));
+    EXPECT_TRUE(
+        MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029)));
     EXPECT_EQ(dst.At(0, 0), RGB(1, 1, 1)) << "clear mask bits keep the destination";
     EXPECT_EQ(dst.At(1, 0), RGB(9, 9, 9)) << "set mask bits copy the source";
     EXPECT_EQ(dst.At(3, 0), RGB(9, 9, 9));
@@ -165,9 +168,11 @@ TEST(GdiBlit, HalftoneAveragesWhenShrinkingColorOnColorSamples) {
 
 TEST(GdiBlit, OverlappingCopyWithinOneBitmapScrolls) {
     GdiTestCanvas c(1, 5);
-    for (int y = 0; y < 5; ++y) SetPixel(c.dc(), 0, y, RGB(y, y, y));
+    for (int y = 0; y < 5; ++y)
+        SetPixel(c.dc(), 0, y, RGB(y, y, y));
     BitBlt(c.dc(), 0, 1, 1, 4, c.dc(), 0, 0, SRCCOPY);
-    for (int y = 1; y < 5; ++y) EXPECT_EQ(c.At(0, y), RGB(y - 1, y - 1, y - 1)) << y;
+    for (int y = 1; y < 5; ++y)
+        EXPECT_EQ(c.At(0, y), RGB(y - 1, y - 1, y - 1)) << y;
 }
 
 TEST(GdiBlit, BlitIsClippedAndOffsetByTheOrigins) {
@@ -274,7 +279,8 @@ TEST(GdiDib, StretchDIBitsAndSetDIBitsToDeviceDrawPackedBits) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     GdiTestCanvas c(4, 4, RGB(0, 0, 0));
-    EXPECT_EQ(StretchDIBits(c.dc(), 0, 0, 4, 4, 0, 0, 2, 2, bits, &info, DIB_RGB_COLORS, SRCCOPY), 2);
+    EXPECT_EQ(StretchDIBits(c.dc(), 0, 0, 4, 4, 0, 0, 2, 2, bits, &info, DIB_RGB_COLORS, SRCCOPY),
+              2);
     EXPECT_EQ(c.At(0, 0), RGB(0, 0, 255)) << "top-left comes from the last row in memory";
     EXPECT_EQ(c.At(3, 3), RGB(0, 255, 0));
     EXPECT_EQ(c.At(0, 3), RGB(255, 0, 0));
@@ -321,4 +327,15 @@ TEST(GdiBrush, HatchBrushLeavesTheBackgroundInTransparentMode) {
     EXPECT_EQ(c.Count(RGB(255, 0, 0)), 8);
     EXPECT_EQ(c.Count(RGB(0, 255, 0)), 56);
     DeleteObject(hatch);
+}
+
+TEST(GdiBlit, SourcePixelsOutsideTheSourceBitmapAreNotCopied) {
+    GdiTestCanvas src(2, 2, RGB(3, 3, 3));
+    GdiTestCanvas dst(4, 4, RGB(7, 7, 7));
+    BitBlt(dst.dc(), 0, 0, 4, 4, src.dc(), -1, 0, SRCCOPY);
+    EXPECT_EQ(dst.Map({0, 0, 4, 4}, RGB(3, 3, 3)), ".##.\n"
+                                                   ".##.\n"
+                                                   "....\n"
+                                                   "....\n");
+    EXPECT_EQ(dst.Count(RGB(7, 7, 7)), 12);
 }

@@ -217,47 +217,49 @@ TEST_F(GdiDraw, WidePensAreSolidAndCentredOnTheLine) {
     }
 }
 
+// Every case mixes pen 0x333333 into destination RGB(0x0F, 0xF0, 0x55).
 struct Rop2Case {
     const char* name;
     int mode;
-    COLORREF dest;
-    COLORREF pen;
     COLORREF expected;
 };
 
-void PrintTo(const Rop2Case& c, std::ostream* os) { *os << c.name; }
-
+void PrintTo(const Rop2Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GdiRop2 : public ::testing::TestWithParam<Rop2Case> {};
 
 TEST_P(GdiRop2, MixesThePenWithTheDestination) {
     const Rop2Case& c = GetParam();
-    GdiTestCanvas canvas(4, 4, c.dest);
-    HPEN pen = CreatePen(PS_SOLID, 1, c.pen);
+    const COLORREF dest = RGB(0x0F, 0xF0, 0x55);
+    GdiTestCanvas canvas(4, 4, dest);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x33, 0x33, 0x33));
     HGDIOBJ old = SelectObject(canvas.dc(), pen);
     EXPECT_EQ(SetROP2(canvas.dc(), c.mode), R2_COPYPEN);
     EXPECT_EQ(GetROP2(canvas.dc()), c.mode);
     MoveToEx(canvas.dc(), 0, 1, nullptr);
     LineTo(canvas.dc(), 4, 1);
     EXPECT_EQ(canvas.At(2, 1), c.expected);
-    EXPECT_EQ(canvas.At(2, 2), c.dest);
+    EXPECT_EQ(canvas.At(2, 2), dest);
     SelectObject(canvas.dc(), old);
     DeleteObject(pen);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, GdiRop2,
-    ::testing::Values(Rop2Case{"R2_COPYPEN", R2_COPYPEN, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0x33, 0x33, 0x33)},
-                      Rop2Case{"R2_NOT", R2_NOT, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0xF0, 0x0F, 0xAA)},
-                      Rop2Case{"R2_XORPEN", R2_XORPEN, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0x3C, 0xC3, 0x66)},
-                      Rop2Case{"R2_NOTXORPEN", R2_NOTXORPEN, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0xC3, 0x3C, 0x99)},
-                      Rop2Case{"R2_MASKPEN", R2_MASKPEN, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0x03, 0x30, 0x11)},
-                      Rop2Case{"R2_MERGEPEN", R2_MERGEPEN, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0x3F, 0xF3, 0x77)},
-                      Rop2Case{"R2_NOTCOPYPEN", R2_NOTCOPYPEN, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0xCC, 0xCC, 0xCC)},
-                      Rop2Case{"R2_MASKPENNOT", R2_MASKPENNOT, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0x30, 0x03, 0x22)},
-                      Rop2Case{"R2_BLACK", R2_BLACK, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0, 0, 0)},
-                      Rop2Case{"R2_WHITE", R2_WHITE, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(255, 255, 255)},
-                      Rop2Case{"R2_NOP", R2_NOP, RGB(0x0F, 0xF0, 0x55), RGB(0x33, 0x33, 0x33), RGB(0x0F, 0xF0, 0x55)}),
+    ::testing::Values(Rop2Case{"R2_COPYPEN", R2_COPYPEN, RGB(0x33, 0x33, 0x33)},
+                      Rop2Case{"R2_NOT", R2_NOT, RGB(0xF0, 0x0F, 0xAA)},
+                      Rop2Case{"R2_XORPEN", R2_XORPEN, RGB(0x3C, 0xC3, 0x66)},
+                      Rop2Case{"R2_NOTXORPEN", R2_NOTXORPEN, RGB(0xC3, 0x3C, 0x99)},
+                      Rop2Case{"R2_MASKPEN", R2_MASKPEN, RGB(0x03, 0x30, 0x11)},
+                      Rop2Case{"R2_MERGEPEN", R2_MERGEPEN, RGB(0x3F, 0xF3, 0x77)},
+                      Rop2Case{"R2_NOTCOPYPEN", R2_NOTCOPYPEN, RGB(0xCC, 0xCC, 0xCC)},
+                      Rop2Case{"R2_MASKPENNOT", R2_MASKPENNOT, RGB(0x30, 0x03, 0x22)},
+                      Rop2Case{"R2_NOTMERGEPEN", R2_NOTMERGEPEN, RGB(0xC0, 0x0C, 0x88)},
+                      Rop2Case{"R2_BLACK", R2_BLACK, RGB(0, 0, 0)},
+                      Rop2Case{"R2_WHITE", R2_WHITE, RGB(255, 255, 255)},
+                      Rop2Case{"R2_NOP", R2_NOP, RGB(0x0F, 0xF0, 0x55)}),
     [](const ::testing::TestParamInfo<Rop2Case>& info) { return std::string(info.param.name); });
 
 TEST_F(GdiDraw, XorTwiceRestoresAndAppliesToBrushesToo) {

@@ -9,11 +9,12 @@ TEST(GdiObjects, StockObjectsHaveTheirTypesAndSurviveDeletion) {
     struct Case {
         int index;
         DWORD type;
-    } cases[] = {{WHITE_BRUSH, OBJ_BRUSH}, {LTGRAY_BRUSH, OBJ_BRUSH}, {GRAY_BRUSH, OBJ_BRUSH},
-                 {DKGRAY_BRUSH, OBJ_BRUSH}, {BLACK_BRUSH, OBJ_BRUSH}, {NULL_BRUSH, OBJ_BRUSH},
-                 {WHITE_PEN, OBJ_PEN},     {BLACK_PEN, OBJ_PEN},     {NULL_PEN, OBJ_PEN},
-                 {SYSTEM_FONT, OBJ_FONT},  {DEFAULT_GUI_FONT, OBJ_FONT}, {ANSI_VAR_FONT, OBJ_FONT},
-                 {ANSI_FIXED_FONT, OBJ_FONT}, {DC_BRUSH, OBJ_BRUSH}, {DC_PEN, OBJ_PEN}};
+    } cases[] = {
+        {WHITE_BRUSH, OBJ_BRUSH},    {LTGRAY_BRUSH, OBJ_BRUSH},    {GRAY_BRUSH, OBJ_BRUSH},
+        {DKGRAY_BRUSH, OBJ_BRUSH},   {BLACK_BRUSH, OBJ_BRUSH},     {NULL_BRUSH, OBJ_BRUSH},
+        {WHITE_PEN, OBJ_PEN},        {BLACK_PEN, OBJ_PEN},         {NULL_PEN, OBJ_PEN},
+        {SYSTEM_FONT, OBJ_FONT},     {DEFAULT_GUI_FONT, OBJ_FONT}, {ANSI_VAR_FONT, OBJ_FONT},
+        {ANSI_FIXED_FONT, OBJ_FONT}, {DC_BRUSH, OBJ_BRUSH},        {DC_PEN, OBJ_PEN}};
     for (const Case& c : cases) {
         HGDIOBJ obj = GetStockObject(c.index);
         ASSERT_NE(obj, nullptr) << c.index;
@@ -24,9 +25,11 @@ TEST(GdiObjects, StockObjectsHaveTheirTypesAndSurviveDeletion) {
     }
     EXPECT_EQ(GetStockObject(9), nullptr);
     LOGBRUSH lb{};
-    ASSERT_EQ(GetObjectW(GetStockObject(GRAY_BRUSH), sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
+    ASSERT_EQ(GetObjectW(GetStockObject(GRAY_BRUSH), sizeof(lb), &lb),
+              static_cast<int>(sizeof(lb)));
     EXPECT_EQ(lb.lbColor, RGB(128, 128, 128));
-    ASSERT_EQ(GetObjectW(GetStockObject(NULL_BRUSH), sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
+    ASSERT_EQ(GetObjectW(GetStockObject(NULL_BRUSH), sizeof(lb), &lb),
+              static_cast<int>(sizeof(lb)));
     EXPECT_EQ(lb.lbStyle, static_cast<UINT>(BS_NULL));
 }
 
@@ -58,7 +61,8 @@ TEST(GdiObjects, SelectObjectReturnsThePreviousObjectOfEachKind) {
     HDC dc = CreateCompatibleDC(nullptr);
     HPEN pen = CreatePen(PS_DASH, 1, RGB(1, 2, 3));
     HBRUSH brush = CreateSolidBrush(RGB(4, 5, 6));
-    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
+    HFONT font =
+        CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
     EXPECT_EQ(SelectObject(dc, pen), GetStockObject(BLACK_PEN));
     EXPECT_EQ(SelectObject(dc, brush), GetStockObject(WHITE_BRUSH));
     EXPECT_EQ(SelectObject(dc, font), GetStockObject(SYSTEM_FONT));
@@ -77,7 +81,8 @@ TEST(GdiObjects, SelectObjectReturnsThePreviousObjectOfEachKind) {
     EXPECT_EQ(SelectObject(dc, GetStockObject(WHITE_PEN)), pen);
     EXPECT_EQ(SelectObject(dc, defaultBitmap), bitmap);
     DeleteDC(dc);
-    for (HGDIOBJ o : {HGDIOBJ(pen), HGDIOBJ(brush), HGDIOBJ(font), HGDIOBJ(bitmap)}) EXPECT_TRUE(DeleteObject(o));
+    for (HGDIOBJ o : {HGDIOBJ(pen), HGDIOBJ(brush), HGDIOBJ(font), HGDIOBJ(bitmap)})
+        EXPECT_TRUE(DeleteObject(o));
 }
 
 TEST(GdiObjects, SelectedBitmapIsNotDeletedAndBelongsToOneDC) {
@@ -145,7 +150,8 @@ TEST(GdiObjects, GetObjectDescribesPensBrushesAndFonts) {
     EXPECT_EQ(out.lfHeight, -13);
     EXPECT_EQ(out.lfWeight, FW_BOLD);
     EXPECT_EQ(std::u16string(out.lfFaceName), face);
-    for (HGDIOBJ o : {HGDIOBJ(pen), HGDIOBJ(ext), HGDIOBJ(hatch), HGDIOBJ(font)}) DeleteObject(o);
+    for (HGDIOBJ o : {HGDIOBJ(pen), HGDIOBJ(ext), HGDIOBJ(hatch), HGDIOBJ(font)})
+        DeleteObject(o);
 }
 
 TEST(GdiObjects, GetObjectDescribesBitmapsAndDibSections) {
@@ -197,5 +203,6 @@ TEST(GdiObjects, CompatibleBitmapOfAFreshMemoryDCIsMonochrome) {
     EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 4);
     SelectObject(dc, old);
     DeleteDC(dc);
-    for (HGDIOBJ o : {HGDIOBJ(mono), HGDIOBJ(colour), HGDIOBJ(compatible)}) DeleteObject(o);
+    for (HGDIOBJ o : {HGDIOBJ(mono), HGDIOBJ(colour), HGDIOBJ(compatible)})
+        DeleteObject(o);
 }

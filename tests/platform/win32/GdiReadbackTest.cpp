@@ -45,7 +45,8 @@ TEST(GdiReadback, PngIsWrittenAndReadsBackTheSamePixels) {
     EXPECT_EQ(bm.bmWidth, 40);
     EXPECT_EQ(bm.bmHeight, 20);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 40; ++x) ASSERT_EQ(GetPixel(dc, x, y), c.At(x, y)) << x << "," << y;
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(GetPixel(dc, x, y), c.At(x, y)) << x << "," << y;
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(loaded);

@@ -34,8 +34,9 @@ struct CombineCase {
     int area;
 };
 
-void PrintTo(const CombineCase& c, std::ostream* os) { *os << c.name; }
-
+void PrintTo(const CombineCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GdiCombine : public ::testing::TestWithParam<CombineCase> {};
 
@@ -43,7 +44,8 @@ int Area(HRGN r) {
     int area = 0;
     RECT b = Box(r);
     for (int y = b.top; y < b.bottom; ++y)
-        for (int x = b.left; x < b.right; ++x) area += PtInRegion(r, x, y) ? 1 : 0;
+        for (int x = b.left; x < b.right; ++x)
+            area += PtInRegion(r, x, y) ? 1 : 0;
     return area;
 }
 
@@ -51,29 +53,65 @@ int Area(HRGN r) {
 
 TEST_P(GdiCombine, GivesTheExpectedAreaBoxAndComplexity) {
     const CombineCase& c = GetParam();
-    HRGN a = CreateRectRgnIndirect(&c.a), b = CreateRectRgnIndirect(&c.b), out = CreateRectRgn(0, 0, 0, 0);
+    HRGN a = CreateRectRgnIndirect(&c.a), b = CreateRectRgnIndirect(&c.b),
+         out = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(CombineRgn(out, a, b, c.mode), c.complexity) << c.name;
     EXPECT_TRUE(Same(Box(out), c.box)) << c.name;
     EXPECT_EQ(Area(out), c.area) << c.name;
     // Combining into one of the sources is allowed.
     EXPECT_EQ(CombineRgn(a, a, b, c.mode), c.complexity) << c.name;
     EXPECT_TRUE(EqualRgn(a, out)) << c.name;
-    for (HRGN r : {a, b, out}) DeleteObject(r);
+    for (HRGN r : {a, b, out})
+        DeleteObject(r);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, GdiCombine,
     ::testing::Values(
-        CombineCase{"and overlap", {0, 0, 10, 10}, {5, 5, 15, 15}, RGN_AND, SIMPLEREGION, {5, 5, 10, 10}, 25},
+        CombineCase{"and overlap",
+                    {0, 0, 10, 10},
+                    {5, 5, 15, 15},
+                    RGN_AND,
+                    SIMPLEREGION,
+                    {5, 5, 10, 10},
+                    25},
         CombineCase{"and apart", {0, 0, 5, 5}, {6, 6, 9, 9}, RGN_AND, NULLREGION, {0, 0, 0, 0}, 0},
-        CombineCase{"or overlap", {0, 0, 10, 10}, {5, 5, 15, 15}, RGN_OR, COMPLEXREGION, {0, 0, 15, 15}, 175},
-        CombineCase{"or side by side", {0, 0, 5, 10}, {5, 0, 10, 10}, RGN_OR, SIMPLEREGION, {0, 0, 10, 10}, 100},
-        CombineCase{"or stacked", {0, 0, 10, 5}, {0, 5, 10, 10}, RGN_OR, SIMPLEREGION, {0, 0, 10, 10}, 100},
-        CombineCase{"xor overlap", {0, 0, 10, 10}, {5, 5, 15, 15}, RGN_XOR, COMPLEXREGION, {0, 0, 15, 15}, 150},
-        CombineCase{"xor equal", {0, 0, 10, 10}, {0, 0, 10, 10}, RGN_XOR, NULLREGION, {0, 0, 0, 0}, 0},
-        CombineCase{"diff strip", {0, 0, 10, 10}, {0, 0, 10, 3}, RGN_DIFF, SIMPLEREGION, {0, 3, 10, 10}, 70},
-        CombineCase{"diff hole", {0, 0, 10, 10}, {3, 3, 6, 6}, RGN_DIFF, COMPLEXREGION, {0, 0, 10, 10}, 91},
-        CombineCase{"diff all", {2, 2, 4, 4}, {0, 0, 10, 10}, RGN_DIFF, NULLREGION, {0, 0, 0, 0}, 0},
+        CombineCase{"or overlap",
+                    {0, 0, 10, 10},
+                    {5, 5, 15, 15},
+                    RGN_OR,
+                    COMPLEXREGION,
+                    {0, 0, 15, 15},
+                    175},
+        CombineCase{"or side by side",
+                    {0, 0, 5, 10},
+                    {5, 0, 10, 10},
+                    RGN_OR,
+                    SIMPLEREGION,
+                    {0, 0, 10, 10},
+                    100},
+        CombineCase{
+            "or stacked", {0, 0, 10, 5}, {0, 5, 10, 10}, RGN_OR, SIMPLEREGION, {0, 0, 10, 10}, 100},
+        CombineCase{"xor overlap",
+                    {0, 0, 10, 10},
+                    {5, 5, 15, 15},
+                    RGN_XOR,
+                    COMPLEXREGION,
+                    {0, 0, 15, 15},
+                    150},
+        CombineCase{
+            "xor equal", {0, 0, 10, 10}, {0, 0, 10, 10}, RGN_XOR, NULLREGION, {0, 0, 0, 0}, 0},
+        CombineCase{"diff strip",
+                    {0, 0, 10, 10},
+                    {0, 0, 10, 3},
+                    RGN_DIFF,
+                    SIMPLEREGION,
+                    {0, 3, 10, 10},
+                    70},
+        CombineCase{
+            "diff hole", {0, 0, 10, 10}, {3, 3, 6, 6}, RGN_DIFF, COMPLEXREGION, {0, 0, 10, 10}, 91},
+        CombineCase{
+            "diff all", {2, 2, 4, 4}, {0, 0, 10, 10}, RGN_DIFF, NULLREGION, {0, 0, 0, 0}, 0},
         CombineCase{"copy", {1, 2, 3, 4}, {0, 0, 10, 10}, RGN_COPY, SIMPLEREGION, {1, 2, 3, 4}, 4}),
     [](const ::testing::TestParamInfo<CombineCase>& info) {
         std::string name = info.param.name;
@@ -127,7 +165,8 @@ TEST(GdiRegion, EllipticAndRoundRegionsAreSymmetricInTheirBox) {
     HRGN p = CreatePolygonRgn(tri, 3, ALTERNATE);
     EXPECT_TRUE(PtInRegion(p, 1, 1));
     EXPECT_FALSE(PtInRegion(p, 8, 8));
-    for (HRGN r : {e, rr, p}) DeleteObject(r);
+    for (HRGN r : {e, rr, p})
+        DeleteObject(r);
 }
 
 TEST(GdiClip, SelectClipRgnCopiesTheRegionAndNullRemovesIt) {
@@ -253,7 +292,8 @@ TEST(GdiCoordinates, OriginsMapLogicalToDevicePoints) {
 TEST(GdiSurfaceDC, ChildPaintsIntoItsParentsSurfaceAtAnOffsetInsideItsClip) {
     auto surface = std::make_shared<win32::Surface>(40, 30);
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) surface->Put(x, y, 0xFFFFFF);
+        for (int x = 0; x < 40; ++x)
+            surface->Put(x, y, 0xFFFFFF);
     // A child at (10, 5) whose visible part is cut to 8 x 6 by its parent.
     win32::Region visible(RECT{10, 5, 18, 11});
     HDC dc = win32::CreateSurfaceDC(surface, POINT{10, 5}, visible);

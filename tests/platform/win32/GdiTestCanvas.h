@@ -54,7 +54,8 @@ public:
     std::string Map(RECT r, COLORREF ink) const {
         std::string out;
         for (int y = r.top; y < r.bottom; ++y) {
-            for (int x = r.left; x < r.right; ++x) out += At(x, y) == ink ? '#' : '.';
+            for (int x = r.left; x < r.right; ++x)
+                out += At(x, y) == ink ? '#' : '.';
             out += '\n';
         }
         return out;
@@ -79,7 +80,8 @@ public:
     int Count(COLORREF c) const {
         int n = 0;
         for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) n += At(x, y) == c;
+            for (int x = 0; x < width_; ++x)
+                n += At(x, y) == c;
         return n;
     }
 

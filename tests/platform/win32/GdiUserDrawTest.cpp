@@ -60,7 +60,8 @@ TEST(GdiUserDraw, RaisedEdgeColoursItsSidesAndAdjusts) {
     EXPECT_EQ(c.At(1, 1), GetSysColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(c.At(9, 9), GetSysColor(COLOR_3DDKSHADOW));
     EXPECT_EQ(c.At(8, 8), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(c.At(9, 0), GetSysColor(COLOR_3DDKSHADOW)) << "the bottom-right colour takes the far corners";
+    EXPECT_EQ(c.At(9, 0), GetSysColor(COLOR_3DDKSHADOW))
+        << "the bottom-right colour takes the far corners";
     EXPECT_EQ(c.At(0, 9), GetSysColor(COLOR_3DDKSHADOW));
     EXPECT_EQ(c.At(5, 5), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(r.left, 2);
@@ -83,8 +84,8 @@ TEST(GdiUserDraw, EdgeKindsAndFlags) {
          GetSysColor(COLOR_BTNHIGHLIGHT)},
         {EDGE_BUMP, BF_RECT, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DDKSHADOW),
          GetSysColor(COLOR_3DDKSHADOW)},
-        {EDGE_RAISED, BF_RECT | BF_SOFT, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DLIGHT),
-         GetSysColor(COLOR_3DDKSHADOW)},
+        {EDGE_RAISED, BF_RECT | BF_SOFT, GetSysColor(COLOR_BTNHIGHLIGHT),
+         GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DDKSHADOW)},
         {EDGE_RAISED, BF_RECT | BF_FLAT, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNFACE),
          GetSysColor(COLOR_BTNSHADOW)},
         {EDGE_SUNKEN, BF_RECT | BF_MONO, GetSysColor(COLOR_WINDOWFRAME), GetSysColor(COLOR_WINDOW),
@@ -116,17 +117,21 @@ TEST(GdiUserDraw, FrameControlsShowTheirState) {
         EXPECT_TRUE(DrawFrameControl(c.dc(), &r, type, state));
         std::string map;
         for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) map += std::to_string(c.At(x, y)) + ",";
+            for (int x = 0; x < 16; ++x)
+                map += std::to_string(c.At(x, y)) + ",";
         return map;
     };
-    EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONCHECK), draw(DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED));
+    EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONCHECK),
+              draw(DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED));
     EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED),
               draw(DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE));
     EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONCHECK), draw(DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT));
-    EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONRADIO), draw(DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED));
+    EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONRADIO),
+              draw(DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED));
     EXPECT_NE(draw(DFC_BUTTON, DFCS_BUTTONPUSH), draw(DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED));
     EXPECT_NE(draw(DFC_SCROLL, DFCS_SCROLLUP), draw(DFC_SCROLL, DFCS_SCROLLDOWN));
-    EXPECT_NE(draw(DFC_SCROLL, DFCS_SCROLLCOMBOBOX), draw(DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_INACTIVE));
+    EXPECT_NE(draw(DFC_SCROLL, DFCS_SCROLLCOMBOBOX),
+              draw(DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_INACTIVE));
     EXPECT_NE(draw(DFC_CAPTION, DFCS_CAPTIONCLOSE), draw(DFC_CAPTION, DFCS_CAPTIONMAX));
     EXPECT_EQ(draw(DFC_SCROLL, DFCS_SCROLLCOMBOBOX), draw(DFC_SCROLL, DFCS_SCROLLDOWN));
 
@@ -153,12 +158,14 @@ TEST(GdiUserDraw, SystemColoursAndMetricsComeFromFixedTables) {
     struct Metric {
         int index;
         int value;
-    } metrics[] = {{SM_CXSCREEN, 1920}, {SM_CYSCREEN, 1080}, {SM_CXVSCROLL, 16}, {SM_CYHSCROLL, 16},
-                   {SM_CXDLGFRAME, 3},  {SM_CYDLGFRAME, 3},  {SM_CXEDGE, 2},     {SM_CYEDGE, 2},
-                   {SM_CXDRAG, 4},      {SM_CYDRAG, 4},      {SM_CXICON, 32},    {SM_CXSMICON, 16},
-                   {SM_CXBORDER, 1},    {SM_CXFRAME, 4},     {SM_SWAPBUTTON, 0}, {SM_CXDOUBLECLK, 4},
-                   {SM_CXMENUCHECK, 13}, {SM_CYCAPTION, 19}, {SM_CYMENU, 19},    {SM_CXICONSPACING, 75}};
-    for (const Metric& m : metrics) EXPECT_EQ(GetSystemMetrics(m.index), m.value) << m.index;
+    } metrics[] = {
+        {SM_CXSCREEN, 1920},  {SM_CYSCREEN, 1080}, {SM_CXVSCROLL, 16}, {SM_CYHSCROLL, 16},
+        {SM_CXDLGFRAME, 3},   {SM_CYDLGFRAME, 3},  {SM_CXEDGE, 2},     {SM_CYEDGE, 2},
+        {SM_CXDRAG, 4},       {SM_CYDRAG, 4},      {SM_CXICON, 32},    {SM_CXSMICON, 16},
+        {SM_CXBORDER, 1},     {SM_CXFRAME, 4},     {SM_SWAPBUTTON, 0}, {SM_CXDOUBLECLK, 4},
+        {SM_CXMENUCHECK, 13}, {SM_CYCAPTION, 19},  {SM_CYMENU, 19},    {SM_CXICONSPACING, 75}};
+    for (const Metric& m : metrics)
+        EXPECT_EQ(GetSystemMetrics(m.index), m.value) << m.index;
     EXPECT_EQ(GetSystemMetrics(-5), 0);
 }
 

@@ -8,7 +8,9 @@ using namespace win32;
 
 namespace {
 
-int DibStride(int width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
+int DibStride(int width, int bpp) {
+    return ((width * bpp + 31) / 32) * 4;
+}
 
 HBITMAP InsertBitmap(std::shared_ptr<BitmapObject> b) {
     return static_cast<HBITMAP>(InsertGdiObject(std::move(b)));
@@ -16,7 +18,8 @@ HBITMAP InsertBitmap(std::shared_ptr<BitmapObject> b) {
 
 // The colour table follows the header; it is longer than the one entry declared.
 const RGBQUAD* ColorTable(const BITMAPINFO& info) {
-    return reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(&info) + info.bmiHeader.biSize);
+    return reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(&info) +
+                                            info.bmiHeader.biSize);
 }
 
 int ColorTableSize(const BITMAPINFOHEADER& h) {
@@ -33,15 +36,19 @@ uint32_t DibPixel(const BITMAPINFO& info, const uint8_t* row, int x) {
         return static_cast<uint32_t>(q.rgbRed << 16 | q.rgbGreen << 8 | q.rgbBlue);
     };
     switch (h.biBitCount) {
-    case 1: return palette((row[x / 8] >> (7 - x % 8)) & 1);
-    case 4: return palette((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF);
-    case 8: return palette(row[x]);
+    case 1:
+        return palette((row[x / 8] >> (7 - x % 8)) & 1);
+    case 4:
+        return palette((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF);
+    case 8:
+        return palette(row[x]);
     case 16: {
         unsigned v = row[2 * x] | row[2 * x + 1] << 8;
         unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
         return (r * 255 / 31) << 16 | (g * 255 / 31) << 8 | (b * 255 / 31);
     }
-    case 24: return row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
+    case 24:
+        return row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
     default: {
         uint32_t v;
         std::memcpy(&v, row + 4 * x, 4);
@@ -68,7 +75,8 @@ SurfacePtr SurfaceFromDib(const BITMAPINFO& info, const void* bits) {
     for (int y = 0; y < height; ++y) {
         int scan = h.biHeight > 0 ? height - 1 - y : y;
         const uint8_t* row = static_cast<const uint8_t*>(bits) + static_cast<size_t>(scan) * stride;
-        for (int x = 0; x < width; ++x) s->Put(x, y, DibPixel(info, row, x));
+        for (int x = 0; x < width; ++x)
+            s->Put(x, y, DibPixel(info, row, x));
     }
     return s;
 }
@@ -145,8 +153,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
     auto* base = reinterpret_cast<uint8_t*>(b->dibBits.data());
     // Bottom-up DIBs keep their first scan line at the bottom: a negative stride.
     if (h.biHeight > 0)
-        b->surface = std::make_shared<Surface>(width, height, bpp, base + static_cast<size_t>(height - 1) * stride,
-                                               -stride);
+        b->surface = std::make_shared<Surface>(
+            width, height, bpp, base + static_cast<size_t>(height - 1) * stride, -stride);
     else
         b->surface = std::make_shared<Surface>(width, height, bpp, base, stride);
     if (bits) *bits = base;
@@ -190,7 +198,8 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBIT
     }
     bool bottomUp = h.biHeight > 0;
     int copied = 0;
-    for (UINT scan = start; scan < start + lines && static_cast<int>(scan) < height; ++scan, ++copied) {
+    for (UINT scan = start; scan < start + lines && static_cast<int>(scan) < height;
+         ++scan, ++copied) {
         int y = bottomUp ? height - 1 - static_cast<int>(scan) : static_cast<int>(scan);
         auto* row = static_cast<uint8_t*>(bits) + static_cast<size_t>(scan - start) * stride;
         std::memset(row, 0, stride);
@@ -223,11 +232,14 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
     int height = std::abs(h.biHeight), stride = DibStride(h.biWidth, h.biBitCount);
     int width = std::min<int>(h.biWidth, s.Width());
     int copied = 0;
-    for (UINT scan = start; scan < start + lines && static_cast<int>(scan) < height; ++scan, ++copied) {
+    for (UINT scan = start; scan < start + lines && static_cast<int>(scan) < height;
+         ++scan, ++copied) {
         int y = h.biHeight > 0 ? s.Height() - 1 - static_cast<int>(scan) : static_cast<int>(scan);
         if (y < 0 || y >= s.Height()) continue;
-        const auto* row = static_cast<const uint8_t*>(bits) + static_cast<size_t>(scan - start) * stride;
-        for (int x = 0; x < width; ++x) s.Put(x, y, DibPixel(*info, row, x));
+        const auto* row =
+            static_cast<const uint8_t*>(bits) + static_cast<size_t>(scan - start) * stride;
+        for (int x = 0; x < width; ++x)
+            s.Put(x, y, DibPixel(*info, row, x));
     }
     return copied;
 }
@@ -280,11 +292,13 @@ int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, i
     part->bmiHeader.biHeight = bottomUp ? count : -count;
     SurfacePtr src = SurfaceFromDib(*part, bits);
     // Rows of the partial surface, in top-down DIB coordinates of the whole DIB.
-    int firstRow = bottomUp ? fullHeight - static_cast<int>(startScan) - count : static_cast<int>(startScan);
+    int firstRow =
+        bottomUp ? fullHeight - static_cast<int>(startScan) - count : static_cast<int>(startScan);
     int top = bottomUp ? fullHeight - ySrc - static_cast<int>(height) : ySrc;
     BlitSource source;
     source.surface = src.get();
-    source.rect = {xSrc, top - firstRow, xSrc + static_cast<int>(width), top - firstRow + static_cast<int>(height)};
+    source.rect = {xSrc, top - firstRow, xSrc + static_cast<int>(width),
+                   top - firstRow + static_cast<int>(height)};
     BlitParams params;
     Blit(*ctx, xDest, yDest, static_cast<int>(width), static_cast<int>(height), &source, params);
     return count;

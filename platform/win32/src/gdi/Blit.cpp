@@ -27,7 +27,9 @@ uint32_t ConvertPixel(uint32_t s, const Surface& src, const Surface& dst, uint32
     return s;
 }
 
-uint8_t Channel(uint32_t v, int shift) { return (v >> shift) & 0xFF; }
+uint8_t Channel(uint32_t v, int shift) {
+    return (v >> shift) & 0xFF;
+}
 
 uint32_t BlendPixel(uint32_t s, uint32_t d, const BLENDFUNCTION& bf) {
     unsigned sca = bf.SourceConstantAlpha;
@@ -35,7 +37,8 @@ uint32_t BlendPixel(uint32_t s, uint32_t d, const BLENDFUNCTION& bf) {
     unsigned srcA = (bf.AlphaFormat & AC_SRC_ALPHA) ? (Channel(s, 24) * sca + 127) / 255 : sca;
     uint32_t out = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-        unsigned v = (Channel(s, shift) * sca + 127) / 255 + (Channel(d, shift) * (255 - srcA) + 127) / 255;
+        unsigned v =
+            (Channel(s, shift) * sca + 127) / 255 + (Channel(d, shift) * (255 - srcA) + 127) / 255;
         out |= std::min(v, 255u) << shift;
     }
     return out;
@@ -48,12 +51,14 @@ uint32_t BoxAverage(const Surface& s, int x0, int x1, int y0, int y1) {
         for (int x = x0; x < x1; ++x) {
             if (!s.Contains(x, y)) continue;
             uint32_t v = s.Get(x, y);
-            for (int c = 0; c < 4; ++c) sum[c] += Channel(v, c * 8);
+            for (int c = 0; c < 4; ++c)
+                sum[c] += Channel(v, c * 8);
             ++n;
         }
     if (!n) return 0;
     uint32_t out = 0;
-    for (int c = 0; c < 4; ++c) out |= ((sum[c] + n / 2) / n) << (c * 8);
+    for (int c = 0; c < 4; ++c)
+        out |= ((sum[c] + n / 2) / n) << (c * 8);
     return out;
 }
 
@@ -103,7 +108,8 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
         src = source->surface;
         srcBack = source->backPixel;
         if (src == &dst) {
-            snapshot = Snapshot(*src, {sx.start, sy.start, sx.start + sx.length, sy.start + sy.length});
+            snapshot =
+                Snapshot(*src, {sx.start, sy.start, sx.start + sx.length, sy.start + sy.length});
             src = snapshot.get();
             sx.start = 0;
             sy.start = 0;
@@ -115,8 +121,30 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
                     !mirrorX && !mirrorY && (sx.length > ax.length || sy.length > ay.length);
     uint8_t fore = (params.rop >> 16) & 0xFF, backRop = (params.rop >> 24) & 0xFF;
 
+    // A plain 1:1 colour copy moves whole rows.
+    bool plainCopy = src && params.mode == BlitMode::Rop && fore == 0xCC && !params.mask &&
+                     sx.length == ax.length && sy.length == ay.length && !mirrorX && !mirrorY &&
+                     src->BitsPerPixel() == 32 && dst.BitsPerPixel() == 32 && !src->Monochrome() &&
+                     !dst.Monochrome();
+    if (plainCopy) {
+        int dx = sx.start - ax.start, dy = sy.start - ay.start;
+        for (const Band& band : area.Bands())
+            for (int yy = band.top; yy < band.bottom; ++yy) {
+                int srcY = yy + dy;
+                if (srcY < 0 || srcY >= src->Height()) continue;
+                for (const Span& span : band.spans) {
+                    int a = std::max(span.left, -dx), b = std::min(span.right, src->Width() - dx);
+                    if (a >= b) continue;
+                    std::memcpy(dst.Row(yy) + 4 * a, src->Row(srcY) + 4 * (a + dx),
+                                4 * static_cast<size_t>(b - a));
+                }
+            }
+        return true;
+    }
+
     auto sample = [](const Axis& d, const Axis& s, bool mirror, int pos) {
-        long long off = (static_cast<long long>(pos - d.start) * 2 + 1) * s.length / (2LL * d.length);
+        long long off =
+            (static_cast<long long>(pos - d.start) * 2 + 1) * s.length / (2LL * d.length);
         if (mirror) off = s.length - 1 - off;
         return s.start + static_cast<int>(off);
     };
@@ -132,7 +160,8 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
                         if (!src->Contains(srcX, srcY)) continue;
                         if (halftone) {
                             auto lo = [](const Axis& d, const Axis& a, int pos) {
-                                return a.start + int((long long)(pos - d.start) * a.length / d.length);
+                                return a.start +
+                                       int((long long)(pos - d.start) * a.length / d.length);
                             };
                             int x0 = lo(ax, sx, xx), x1 = std::max(lo(ax, sx, xx + 1), x0 + 1);
                             int y0 = lo(ay, sy, yy), y1 = std::max(lo(ay, sy, yy + 1), y0 + 1);
@@ -156,7 +185,8 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
                         if (params.mask) {
                             int mx = params.maskOrigin.x + (xx - ax.start);
                             int my = params.maskOrigin.y + (yy - ay.start);
-                            bool white = params.mask->Contains(mx, my) && (params.mask->Get(mx, my) & 0xFFFFFF);
+                            bool white = params.mask->Contains(mx, my) &&
+                                         (params.mask->Get(mx, my) & 0xFFFFFF);
                             index = white ? fore : backRop;
                         }
                         uint32_t pat = 0;
@@ -282,8 +312,9 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int xSrc
     const RECT& r = source.rect;
     const Surface& ss = *source.surface;
     // The source rectangle must lie inside the source surface, as GDI demands.
-    bool bad = width < 0 || height < 0 || srcWidth < 0 || srcHeight < 0 || blend.BlendOp != AC_SRC_OVER ||
-               r.left < 0 || r.top < 0 || r.right > ss.Width() || r.bottom > ss.Height();
+    bool bad = width < 0 || height < 0 || srcWidth < 0 || srcHeight < 0 ||
+               blend.BlendOp != AC_SRC_OVER || r.left < 0 || r.top < 0 || r.right > ss.Width() ||
+               r.bottom > ss.Height();
     if (BadOrFail(bad)) return FALSE;
     BlitParams params;
     params.mode = BlitMode::Alpha;

@@ -8,19 +8,19 @@ namespace win32 {
 
 struct BlitSource {
     const Surface* surface = nullptr;
-    RECT rect{};              // surface coordinates; right < left mirrors
-    uint32_t backPixel = 0;   // the source DC's background: white when made monochrome
+    RECT rect{};            // surface coordinates; right < left mirrors
+    uint32_t backPixel = 0; // the source DC's background: white when made monochrome
 };
 
 enum class BlitMode { Rop, Transparent, Alpha };
 
 struct BlitParams {
     BlitMode mode = BlitMode::Rop;
-    DWORD rop = SRCCOPY;         // Rop: ternary code; MaskBlt: the background code too
+    DWORD rop = SRCCOPY; // Rop: ternary code; MaskBlt: the background code too
     const Surface* mask = nullptr;
     POINT maskOrigin{0, 0};
-    uint32_t transparent = 0;    // Transparent: source pixels of this colour are skipped
-    BLENDFUNCTION blend{};       // Alpha
+    uint32_t transparent = 0; // Transparent: source pixels of this colour are skipped
+    BLENDFUNCTION blend{};    // Alpha
     int stretchMode = BLACKONWHITE;
 };
 

@@ -31,12 +31,14 @@ SurfacePtr SurfaceOfDC(HDC dc) {
 
 SurfacePtr ScreenSurface() {
     GdiLock lock;
-    static SurfacePtr* screen = new SurfacePtr(std::make_shared<Surface>(kScreenWidth, kScreenHeight));
+    static SurfacePtr* screen =
+        new SurfacePtr(std::make_shared<Surface>(kScreenWidth, kScreenHeight));
     return *screen;
 }
 
 HDC CreateScreenDC() {
-    return CreateSurfaceDC(ScreenSurface(), POINT{0, 0}, Region(RECT{0, 0, kScreenWidth, kScreenHeight}));
+    return CreateSurfaceDC(ScreenSurface(), POINT{0, 0},
+                           Region(RECT{0, 0, kScreenWidth, kScreenHeight}));
 }
 
 } // namespace win32
@@ -79,33 +81,54 @@ int GetDeviceCaps(HDC dc, int index) {
     int width = memory ? ctx->Target().Width() : kScreenWidth;
     int height = memory ? ctx->Target().Height() : kScreenHeight;
     switch (index) {
-    case DRIVERVERSION: return 0x4000;
-    case TECHNOLOGY: return DT_RASDISPLAY;
+    case DRIVERVERSION:
+        return 0x4000;
+    case TECHNOLOGY:
+        return DT_RASDISPLAY;
     case HORZRES:
-    case DESKTOPHORZRES: return width;
+    case DESKTOPHORZRES:
+        return width;
     case VERTRES:
-    case DESKTOPVERTRES: return height;
-    case HORZSIZE: return width * 254 / 960; // millimetres at 96 dpi
-    case VERTSIZE: return height * 254 / 960;
-    case BITSPIXEL: return ctx->Target().Monochrome() ? 1 : 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
+    case DESKTOPVERTRES:
+        return height;
+    case HORZSIZE:
+        return width * 254 / 960; // millimetres at 96 dpi
+    case VERTSIZE:
+        return height * 254 / 960;
+    case BITSPIXEL:
+        return ctx->Target().Monochrome() ? 1 : 32;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return -1;
     case NUMBRUSHES:
-    case NUMPENS: return -1;
-    case NUMFONTS: return 0;
+    case NUMPENS:
+        return -1;
+    case NUMFONTS:
+        return 0;
     case ASPECTX:
-    case ASPECTY: return 36;
-    case ASPECTXY: return 51;
+    case ASPECTY:
+        return 36;
+    case ASPECTXY:
+        return 51;
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
+    case LOGPIXELSY:
+        return 96;
     case SIZEPALETTE:
-    case NUMRESERVED: return 0;
-    case COLORRES: return 24;
-    case VREFRESH: return 60;
-    case BLTALIGNMENT: return 0;
-    case RASTERCAPS: return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
-    case SHADEBLENDCAPS: return SB_CONST_ALPHA | SB_PIXEL_ALPHA;
-    default: return 0;
+    case NUMRESERVED:
+        return 0;
+    case COLORRES:
+        return 24;
+    case VREFRESH:
+        return 60;
+    case BLTALIGNMENT:
+        return 0;
+    case RASTERCAPS:
+        return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+    case SHADEBLENDCAPS:
+        return SB_CONST_ALPHA | SB_PIXEL_ALPHA;
+    default:
+        return 0;
     }
 }
 
@@ -134,22 +157,26 @@ BOOL SetPoint(POINT& slot, int x, int y, LPPOINT previous) {
 } // namespace
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
-    return WithState(dc, CLR_INVALID, [&](DeviceContext&, DcState& s) { return Exchange(s.textColor, color); });
+    return WithState(dc, CLR_INVALID,
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.textColor, color); });
 }
 COLORREF GetTextColor(HDC dc) {
     return WithState(dc, CLR_INVALID, [](DeviceContext&, DcState& s) { return s.textColor; });
 }
 COLORREF SetBkColor(HDC dc, COLORREF color) {
-    return WithState(dc, CLR_INVALID, [&](DeviceContext&, DcState& s) { return Exchange(s.bkColor, color); });
+    return WithState(dc, CLR_INVALID,
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.bkColor, color); });
 }
 COLORREF GetBkColor(HDC dc) {
     return WithState(dc, CLR_INVALID, [](DeviceContext&, DcState& s) { return s.bkColor; });
 }
 COLORREF SetDCBrushColor(HDC dc, COLORREF color) {
-    return WithState(dc, CLR_INVALID, [&](DeviceContext&, DcState& s) { return Exchange(s.dcBrushColor, color); });
+    return WithState(dc, CLR_INVALID,
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.dcBrushColor, color); });
 }
 COLORREF SetDCPenColor(HDC dc, COLORREF color) {
-    return WithState(dc, CLR_INVALID, [&](DeviceContext&, DcState& s) { return Exchange(s.dcPenColor, color); });
+    return WithState(dc, CLR_INVALID,
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.dcPenColor, color); });
 }
 
 int SetBkMode(HDC dc, int mode) {
@@ -175,11 +202,13 @@ int GetROP2(HDC dc) {
 }
 
 UINT SetTextAlign(HDC dc, UINT align) {
-    return WithState(dc, static_cast<UINT>(GDI_ERROR),
-                     [&](DeviceContext&, DcState& s) { return Exchange(s.textAlign, align & TA_MASK); });
+    return WithState(dc, static_cast<UINT>(GDI_ERROR), [&](DeviceContext&, DcState& s) {
+        return Exchange(s.textAlign, align & TA_MASK);
+    });
 }
 UINT GetTextAlign(HDC dc) {
-    return WithState(dc, static_cast<UINT>(GDI_ERROR), [](DeviceContext&, DcState& s) { return s.textAlign; });
+    return WithState(dc, static_cast<UINT>(GDI_ERROR),
+                     [](DeviceContext&, DcState& s) { return s.textAlign; });
 }
 
 int SetStretchBltMode(HDC dc, int mode) {
@@ -187,7 +216,8 @@ int SetStretchBltMode(HDC dc, int mode) {
         SetInvalidParameter();
         return 0;
     }
-    return WithState(dc, 0, [&](DeviceContext&, DcState& s) { return Exchange(s.stretchMode, mode); });
+    return WithState(dc, 0,
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.stretchMode, mode); });
 }
 int GetStretchBltMode(HDC dc) {
     return WithState(dc, 0, [](DeviceContext&, DcState& s) { return s.stretchMode; });
@@ -198,17 +228,20 @@ int SetPolyFillMode(HDC dc, int mode) {
         SetInvalidParameter();
         return 0;
     }
-    return WithState(dc, 0, [&](DeviceContext&, DcState& s) { return Exchange(s.polyFillMode, mode); });
+    return WithState(dc, 0,
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.polyFillMode, mode); });
 }
 int GetPolyFillMode(HDC dc) {
     return WithState(dc, 0, [](DeviceContext&, DcState& s) { return s.polyFillMode; });
 }
 
 int SetTextCharacterExtra(HDC dc, int extra) {
-    return WithState(dc, static_cast<int>(0x80000000), [&](DeviceContext&, DcState& s) { return Exchange(s.charExtra, extra); });
+    return WithState(dc, static_cast<int>(0x80000000),
+                     [&](DeviceContext&, DcState& s) { return Exchange(s.charExtra, extra); });
 }
 int GetTextCharacterExtra(HDC dc) {
-    return WithState(dc, static_cast<int>(0x80000000), [](DeviceContext&, DcState& s) { return s.charExtra; });
+    return WithState(dc, static_cast<int>(0x80000000),
+                     [](DeviceContext&, DcState& s) { return s.charExtra; });
 }
 
 int SetMapMode(HDC dc, int mode) {
@@ -224,7 +257,9 @@ int GetMapMode(HDC dc) {
 }
 
 BOOL SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous) {
-    return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) { return SetPoint(s.brushOrg, x, y, previous); });
+    return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) {
+        return SetPoint(s.brushOrg, x, y, previous);
+    });
 }
 BOOL GetBrushOrgEx(HDC dc, LPPOINT origin) {
     return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) {
@@ -234,7 +269,9 @@ BOOL GetBrushOrgEx(HDC dc, LPPOINT origin) {
 }
 
 BOOL SetWindowOrgEx(HDC dc, int x, int y, LPPOINT previous) {
-    return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) { return SetPoint(s.windowOrg, x, y, previous); });
+    return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) {
+        return SetPoint(s.windowOrg, x, y, previous);
+    });
 }
 BOOL GetWindowOrgEx(HDC dc, LPPOINT origin) {
     return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) {
@@ -248,7 +285,9 @@ BOOL OffsetWindowOrgEx(HDC dc, int dx, int dy, LPPOINT previous) {
     });
 }
 BOOL SetViewportOrgEx(HDC dc, int x, int y, LPPOINT previous) {
-    return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) { return SetPoint(s.viewportOrg, x, y, previous); });
+    return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) {
+        return SetPoint(s.viewportOrg, x, y, previous);
+    });
 }
 BOOL GetViewportOrgEx(HDC dc, LPPOINT origin) {
     return WithState(dc, FALSE, [&](DeviceContext&, DcState& s) {
@@ -265,14 +304,16 @@ BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, LPPOINT previous) {
 BOOL LPtoDP(HDC dc, LPPOINT points, int count) {
     return WithState(dc, FALSE, [&](DeviceContext& ctx, DcState&) {
         if (!points && count > 0) return FALSE;
-        for (int i = 0; i < count; ++i) points[i] = ctx.ToDevice(points[i]);
+        for (int i = 0; i < count; ++i)
+            points[i] = ctx.ToDevice(points[i]);
         return TRUE;
     });
 }
 BOOL DPtoLP(HDC dc, LPPOINT points, int count) {
     return WithState(dc, FALSE, [&](DeviceContext& ctx, DcState&) {
         if (!points && count > 0) return FALSE;
-        for (int i = 0; i < count; ++i) points[i] = ctx.ToLogical(points[i]);
+        for (int i = 0; i < count; ++i)
+            points[i] = ctx.ToLogical(points[i]);
         return TRUE;
     });
 }

@@ -27,7 +27,9 @@ DeviceContext::~DeviceContext() {
         if (s.bitmap && s.bitmap->selectedInto == this) s.bitmap->selectedInto = nullptr;
 }
 
-Surface& DeviceContext::Target() const { return *TargetPtr(); }
+Surface& DeviceContext::Target() const {
+    return *TargetPtr();
+}
 
 SurfacePtr DeviceContext::TargetPtr() const {
     return kind_ == Kind::Memory ? state_.bitmap->surface : surface_;

@@ -19,7 +19,9 @@ struct Line {
     int width = 0;
 };
 
-bool IsWide(char16_t c) { return c >= 0x2E80 && !(c >= 0xD800 && c < 0xE000) && c < 0xFF61; }
+bool IsWide(char16_t c) {
+    return c >= 0x2E80 && !(c >= 0xD800 && c < 0xE000) && c < 0xFF61;
+}
 
 class Layout {
 public:
@@ -35,8 +37,10 @@ public:
         std::vector<int> out{0};
         int x = 0;
         for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == u'\t' && (format_ & DT_EXPANDTABS)) x = (x / tab_ + 1) * tab_;
-            else x += adv[i];
+            if (text[i] == u'\t' && (format_ & DT_EXPANDTABS))
+                x = (x / tab_ + 1) * tab_;
+            else
+                x += adv[i];
             out.push_back(x);
         }
         return out;
@@ -46,7 +50,8 @@ public:
     size_t Fit(const std::u16string& text, int width, size_t minimum = 0) const {
         std::vector<int> ext = Extents(text);
         size_t n = 0;
-        while (n < text.size() && ext[n + 1] <= width) ++n;
+        while (n < text.size() && ext[n + 1] <= width)
+            ++n;
         return std::max(n, std::min(minimum, text.size()));
     }
 
@@ -83,7 +88,8 @@ public:
             } else {
                 size_t b = fit; // break before a space or next to a wide character
                 while (b > 0 && rest[b] != u' ' &&
-                       !((format_ & DT_NOFULLWIDTHCHARBREAK) == 0 && (IsWide(rest[b]) || IsWide(rest[b - 1]))))
+                       !((format_ & DT_NOFULLWIDTHCHARBREAK) == 0 &&
+                         (IsWide(rest[b]) || IsWide(rest[b - 1]))))
                     --b;
                 if (b > 0) {
                     end = pos + b;
@@ -95,8 +101,10 @@ public:
                     end = space == std::u16string::npos ? t.size() : pos + space;
                 }
                 next = end;
-                while (next < t.size() && t[next] == u' ') ++next;
-                while (end > pos && t[end - 1] == u' ') --end;
+                while (next < t.size() && t[next] == u' ')
+                    ++next;
+                while (end > pos && t[end - 1] == u' ')
+                    --end;
             }
             Line line;
             line.text = t.substr(pos, end - pos);
@@ -151,7 +159,8 @@ std::vector<std::u16string> Paragraphs(const std::u16string& text, bool single) 
 
 } // namespace
 
-int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
+int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format,
+                LPDRAWTEXTPARAMS params) {
     GdiLock lock;
     auto ctx = LookupDC(dc);
     if (!ctx || !rect || (!text && length != 0)) {
@@ -174,7 +183,8 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRA
         format &= ~0xFF00u;
     }
     if (params && params->iTabLength > 0) tabChars = params->iTabLength;
-    int leftMargin = params ? params->iLeftMargin : 0, rightMargin = params ? params->iRightMargin : 0;
+    int leftMargin = params ? params->iLeftMargin : 0,
+        rightMargin = params ? params->iRightMargin : 0;
     int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
     bool single = format & DT_SINGLELINE;
     int width = rect->right - rect->left - leftMargin - rightMargin;
@@ -194,7 +204,8 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRA
     for (const std::u16string& para : Paragraphs(source, single)) {
         Line stripped = StripPrefixes(para, !(format & DT_NOPREFIX));
         if ((format & DT_WORDBREAK) && !single) {
-            for (Line& l : layout.Wrap(stripped, width)) lines.push_back(std::move(l));
+            for (Line& l : layout.Wrap(stripped, width))
+                lines.push_back(std::move(l));
         } else {
             lines.push_back(std::move(stripped));
         }
@@ -204,19 +215,23 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRA
     // when text is cut off at the bottom, the last line shown ends in an ellipsis.
     bool calc = format & DT_CALCRECT;
     int rectHeight = rect->bottom - rect->top;
-    if (!calc && !single && (format & DT_WORDBREAK) && (format & (DT_EDITCONTROL | DT_END_ELLIPSIS))) {
+    if (!calc && !single && (format & DT_WORDBREAK) &&
+        (format & (DT_EDITCONTROL | DT_END_ELLIPSIS))) {
         size_t fits = static_cast<size_t>(std::max(1, rectHeight / std::max(1, lineHeight)));
         if (lines.size() > fits) {
             std::u16string cut = lines[fits - 1].text + u" " + lines[fits].text;
             lines.resize(fits);
-            if (format & DT_END_ELLIPSIS) lines.back().text = layout.EndEllipsis(cut + kEllipsis, width);
+            if (format & DT_END_ELLIPSIS)
+                lines.back().text = layout.EndEllipsis(cut + kEllipsis, width);
         }
     }
     bool ellipsised = false;
     for (Line& l : lines) {
         std::u16string before = l.text;
-        if (format & DT_PATH_ELLIPSIS) l.text = layout.PathEllipsis(l.text, width);
-        else if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) l.text = layout.EndEllipsis(l.text, width);
+        if (format & DT_PATH_ELLIPSIS)
+            l.text = layout.PathEllipsis(l.text, width);
+        else if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
+            l.text = layout.EndEllipsis(l.text, width);
         if (l.text != before) {
             ellipsised = true;
             if (l.underline >= static_cast<int>(l.text.size()) - 3) l.underline = -1;
@@ -233,10 +248,13 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRA
 
     int textHeight = static_cast<int>(lines.size()) * lineHeight;
     int maxWidth = 0;
-    for (const Line& l : lines) maxWidth = std::max(maxWidth, l.width);
+    for (const Line& l : lines)
+        maxWidth = std::max(maxWidth, l.width);
     int top = rect->top;
-    if (single && (format & DT_VCENTER)) top = rect->top + (rectHeight - textHeight) / 2;
-    else if (single && (format & DT_BOTTOM)) top = rect->bottom - textHeight;
+    if (single && (format & DT_VCENTER))
+        top = rect->top + (rectHeight - textHeight) / 2;
+    else if (single && (format & DT_BOTTOM))
+        top = rect->bottom - textHeight;
 
     if (calc) {
         rect->right = rect->left + maxWidth + leftMargin + rightMargin;
@@ -250,8 +268,10 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRA
     int y = top;
     for (const Line& l : lines) {
         int x = rect->left + leftMargin;
-        if (format & DT_CENTER) x += (width - l.width) / 2;
-        else if (format & DT_RIGHT) x = rect->right - rightMargin - l.width;
+        if (format & DT_CENTER)
+            x += (width - l.width) / 2;
+        else if (format & DT_RIGHT)
+            x = rect->right - rightMargin - l.width;
         if (!(format & DT_PREFIXONLY)) {
             if (format & DT_EXPANDTABS) {
                 // Each tab-separated piece starts at its tab stop.
@@ -265,7 +285,8 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRA
                     start = i + 1;
                 }
             } else {
-                ExtTextOutW(dc, x, y, options, rect, l.text.data(), static_cast<UINT>(l.text.size()), nullptr);
+                ExtTextOutW(dc, x, y, options, rect, l.text.data(),
+                            static_cast<UINT>(l.text.size()), nullptr);
             }
         }
         if (l.underline >= 0 && !(format & DT_HIDEPREFIX)) {

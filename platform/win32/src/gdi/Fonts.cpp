@@ -61,36 +61,68 @@ FaceChoice ChooseFamilies(const LOGFONTW& lf) {
     static const std::vector<const char*> wide{"DejaVu Sans", "Liberation Sans"};
     static const std::vector<const char*> jaProp{"IPAPGothic", "IPAGothic"};
     static const std::vector<const char*> jaFixed{"IPAGothic", "IPAPGothic"};
-    std::u16string face(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
+    std::u16string face(lf.lfFaceName,
+                        std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
     std::string name = Lower(face);
     static const std::map<std::string, int> known{
-        {"ms sans serif", 0}, {"microsoft sans serif", 0}, {"tahoma", 0}, {"segoe ui", 0},
-        {"ms shell dlg", 0}, {"ms shell dlg 2", 0}, {"arial", 0}, {"helvetica", 0}, {"system", 0},
+        {"ms sans serif", 0},
+        {"microsoft sans serif", 0},
+        {"tahoma", 0},
+        {"segoe ui", 0},
+        {"ms shell dlg", 0},
+        {"ms shell dlg 2", 0},
+        {"arial", 0},
+        {"helvetica", 0},
+        {"system", 0},
         {"verdana", 1},
-        {"courier new", 2}, {"courier", 2}, {"consolas", 2}, {"lucida console", 2}, {"fixedsys", 2},
+        {"courier new", 2},
+        {"courier", 2},
+        {"consolas", 2},
+        {"lucida console", 2},
+        {"fixedsys", 2},
         {"terminal", 2},
-        {"times new roman", 3}, {"times", 3}, {"georgia", 3}, {"ms serif", 3},
-        {"ms ui gothic", 4}, {"ms pgothic", 4}, {"ms p\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf", 4},
-        {"meiryo", 4}, {"meiryo ui", 4}, {"yu gothic", 4}, {"yu gothic ui", 4},
-        {"ms gothic", 5}, {"ms \xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf", 5}, {"ms mincho", 5},
+        {"times new roman", 3},
+        {"times", 3},
+        {"georgia", 3},
+        {"ms serif", 3},
+        {"ms ui gothic", 4},
+        {"ms pgothic", 4},
+        {"ms p\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf", 4},
+        {"meiryo", 4},
+        {"meiryo ui", 4},
+        {"yu gothic", 4},
+        {"yu gothic ui", 4},
+        {"ms gothic", 5},
+        {"ms \xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf", 5},
+        {"ms mincho", 5},
         {"ms \xe6\x98\x8e\xe6\x9c\x9d", 5},
     };
     BYTE pitch = lf.lfPitchAndFamily & 3, family = lf.lfPitchAndFamily & 0xF0;
     int kind = -1;
     if (auto it = known.find(name); it != known.end()) kind = it->second;
     if (kind < 0) {
-        if (pitch == FIXED_PITCH || family == FF_MODERN) kind = 2;
-        else if (family == FF_ROMAN) kind = 3;
-        else if (lf.lfCharSet == SHIFTJIS_CHARSET) kind = 4;
-        else kind = 0;
+        if (pitch == FIXED_PITCH || family == FF_MODERN)
+            kind = 2;
+        else if (family == FF_ROMAN)
+            kind = 3;
+        else if (lf.lfCharSet == SHIFTJIS_CHARSET)
+            kind = 4;
+        else
+            kind = 0;
     }
     switch (kind) {
-    case 1: return {wide, FF_SWISS, false, false};
-    case 2: return {mono, FF_MODERN, false, true};
-    case 3: return {serif, FF_ROMAN, false, false};
-    case 4: return {jaProp, FF_SWISS, true, false};
-    case 5: return {jaFixed, FF_MODERN, true, true};
-    default: return {sans, FF_SWISS, false, false};
+    case 1:
+        return {wide, FF_SWISS, false, false};
+    case 2:
+        return {mono, FF_MODERN, false, true};
+    case 3:
+        return {serif, FF_ROMAN, false, false};
+    case 4:
+        return {jaProp, FF_SWISS, true, false};
+    case 5:
+        return {jaFixed, FF_MODERN, true, true};
+    default:
+        return {sans, FF_SWISS, false, false};
     }
 }
 
@@ -136,7 +168,7 @@ struct FaceMetrics {
     int unitsPerEm;
     int winAscent;
     int winDescent;
-    int lineGap;     // hhea line gap
+    int lineGap; // hhea line gap
     int hheaAscent;
     int hheaDescent; // negative
     int avgWidth;
@@ -159,7 +191,8 @@ FaceMetrics ReadMetrics(FT_Face face) {
     m.underlineThickness = face->underline_thickness;
     m.strikePos = m.unitsPerEm / 4;
     m.strikeSize = m.underlineThickness;
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        os2 && os2->version != 0xFFFF) {
         if (os2->usWinAscent + os2->usWinDescent > 0) {
             m.winAscent = os2->usWinAscent;
             m.winDescent = os2->usWinDescent;
@@ -178,10 +211,12 @@ FaceMetrics ReadMetrics(FT_Face face) {
 class FontFace {
 public:
     FontFace(FT_Face face, bool bold, bool italic, bool antialias)
-        : face_(face), bold_(bold), italic_(italic), antialias_(antialias), metrics_(ReadMetrics(face)) {}
+        : face_(face), bold_(bold), italic_(italic), antialias_(antialias),
+          metrics_(ReadMetrics(face)) {}
     ~FontFace() { FT_Done_Face(face_); }
 
-    static std::unique_ptr<FontFace> Open(const Match& m, bool wantBold, bool wantItalic, bool antialias) {
+    static std::unique_ptr<FontFace> Open(const Match& m, bool wantBold, bool wantItalic,
+                                          bool antialias) {
         FT_Face face = nullptr;
         if (FT_New_Face(Library(), m.file.c_str(), m.index, &face) != 0) return nullptr;
         // What the file lacks is synthesised: emboldened or slanted outlines.
@@ -210,7 +245,8 @@ public:
         if (italic_) FT_GlyphSlot_Oblique(slot);
         if (bold_) FT_GlyphSlot_Embolden(slot);
         g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
-        if (FT_Render_Glyph(slot, antialias_ ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
+        if (FT_Render_Glyph(slot, antialias_ ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
+            return g;
         const FT_Bitmap& bm = slot->bitmap;
         g.left = slot->bitmap_left;
         g.top = slot->bitmap_top;
@@ -220,8 +256,9 @@ public:
         for (int y = 0; y < g.rows; ++y) {
             const uint8_t* row = bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch;
             for (int x = 0; x < g.width; ++x) {
-                uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (((row[x / 8] >> (7 - x % 8)) & 1) ? 255 : 0)
-                                                                 : row[x];
+                uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO
+                                ? (((row[x / 8] >> (7 - x % 8)) & 1) ? 255 : 0)
+                                : row[x];
                 g.coverage[static_cast<size_t>(y) * g.width + x] = v;
             }
         }
@@ -245,9 +282,12 @@ FontInstance::FontInstance(const LOGFONTW& lf, std::unique_ptr<FontFace> primary
     double cellUnits = m.winAscent + m.winDescent;
     // Negative heights give the em height, positive ones the cell height.
     double ppem;
-    if (lf.lfHeight < 0) ppem = -lf.lfHeight;
-    else if (lf.lfHeight > 0) ppem = lf.lfHeight * m.unitsPerEm / cellUnits;
-    else ppem = 16 * m.unitsPerEm / cellUnits;
+    if (lf.lfHeight < 0)
+        ppem = -lf.lfHeight;
+    else if (lf.lfHeight > 0)
+        ppem = lf.lfHeight * m.unitsPerEm / cellUnits;
+    else
+        ppem = 16 * m.unitsPerEm / cellUnits;
     double ppemX = ppem;
     if (lf.lfWidth > 0) ppemX = static_cast<double>(lf.lfWidth) * m.unitsPerEm / m.avgWidth;
     primary_->SetSize(ppem, ppemX);
@@ -261,9 +301,11 @@ FontInstance::FontInstance(const LOGFONTW& lf, std::unique_ptr<FontFace> primary
     tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - static_cast<LONG>(std::lround(ppem)));
     int gap = m.lineGap - ((m.winAscent + m.winDescent) - (m.hheaAscent - m.hheaDescent));
     tm.tmExternalLeading = std::max<LONG>(0, static_cast<LONG>(std::lround(gap * s)));
-    tm.tmAveCharWidth = lf.lfWidth > 0 ? lf.lfWidth : static_cast<LONG>(std::lround(m.avgWidth * s));
+    tm.tmAveCharWidth =
+        lf.lfWidth > 0 ? lf.lfWidth : static_cast<LONG>(std::lround(m.avgWidth * s));
     FT_Face f = primary_->Face();
-    tm.tmMaxCharWidth = static_cast<LONG>(std::ceil((f->bbox.xMax - f->bbox.xMin) * ppemX / m.unitsPerEm));
+    tm.tmMaxCharWidth =
+        static_cast<LONG>(std::ceil((f->bbox.xMax - f->bbox.xMin) * ppemX / m.unitsPerEm));
     tm.tmWeight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
     tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = 96;
     tm.tmFirstChar = 0x20;
@@ -274,8 +316,9 @@ FontInstance::FontInstance(const LOGFONTW& lf, std::unique_ptr<FontFace> primary
     tm.tmUnderlined = lf.lfUnderline ? 1 : 0;
     tm.tmStruckOut = lf.lfStrikeOut ? 1 : 0;
     bool fixed = FT_IS_FIXED_WIDTH(f);
-    tm.tmPitchAndFamily = static_cast<BYTE>(TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH) |
-                                            (lf.lfPitchAndFamily & 0xF0));
+    tm.tmPitchAndFamily =
+        static_cast<BYTE>(TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH) |
+                          (lf.lfPitchAndFamily & 0xF0));
     tm.tmCharSet = lf.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : lf.lfCharSet;
 
     underlineThickness_ = std::max(1, static_cast<int>(std::lround(m.underlineThickness * s)));
@@ -285,7 +328,8 @@ FontInstance::FontInstance(const LOGFONTW& lf, std::unique_ptr<FontFace> primary
     underlineY_ = std::min<int>(underlineY_, tm.tmHeight - underlineThickness_);
 
     const char* family = f->family_name ? f->family_name : "";
-    for (const char* p = family; *p; ++p) faceName_ += static_cast<char16_t>(static_cast<unsigned char>(*p));
+    for (const char* p = family; *p; ++p)
+        faceName_ += static_cast<char16_t>(static_cast<unsigned char>(*p));
 }
 
 FontInstance::~FontInstance() = default;
@@ -344,20 +388,25 @@ std::shared_ptr<FontInstance> ResolveFont(const LOGFONTW& lf) {
     bool antialias = lf.lfQuality != NONANTIALIASED_QUALITY;
     Match m;
     std::unique_ptr<FontFace> primary;
-    if (MatchFamily(choice.families, bold, italic, m)) primary = FontFace::Open(m, bold, italic, antialias);
+    if (MatchFamily(choice.families, bold, italic, m))
+        primary = FontFace::Open(m, bold, italic, antialias);
     if (!primary && MatchFamily({"DejaVu Sans", "sans-serif"}, bold, italic, m))
         primary = FontFace::Open(m, bold, italic, antialias);
     if (!primary) return nullptr;
     std::unique_ptr<FontFace> fallback;
     Match fm;
-    std::vector<const char*> ja = choice.fixed ? std::vector<const char*>{"IPAGothic", "IPAPGothic"}
-                                               : std::vector<const char*>{"IPAPGothic", "IPAGothic"};
-    if (!choice.japanese && MatchFamily(ja, bold, italic, fm)) fallback = FontFace::Open(fm, bold, italic, antialias);
+    std::vector<const char*> ja = choice.fixed
+                                      ? std::vector<const char*>{"IPAGothic", "IPAPGothic"}
+                                      : std::vector<const char*>{"IPAPGothic", "IPAGothic"};
+    if (!choice.japanese && MatchFamily(ja, bold, italic, fm))
+        fallback = FontFace::Open(fm, bold, italic, antialias);
 
     LOGFONTW adjusted = lf;
-    if (adjusted.lfCharSet == DEFAULT_CHARSET && choice.japanese) adjusted.lfCharSet = SHIFTJIS_CHARSET;
+    if (adjusted.lfCharSet == DEFAULT_CHARSET && choice.japanese)
+        adjusted.lfCharSet = SHIFTJIS_CHARSET;
     if ((adjusted.lfPitchAndFamily & 0xF0) == 0) adjusted.lfPitchAndFamily |= choice.family;
-    auto instance = std::make_shared<FontInstance>(adjusted, std::move(primary), std::move(fallback));
+    auto instance =
+        std::make_shared<FontInstance>(adjusted, std::move(primary), std::move(fallback));
     (*cache)[key] = instance;
     return instance;
 }
@@ -368,7 +417,8 @@ std::u32string DecodeUtf16(const WCHAR* text, int length, std::vector<int>* unit
     for (int i = 0; i < length; ++i) {
         char32_t c = text[i];
         if (units) units->push_back(i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }

@@ -9,7 +9,9 @@ using namespace win32;
 
 namespace {
 
-void Pixel(DeviceContext& dc, int x, int y, COLORREF c) { FillSolid(dc, {x, y, x + 1, y + 1}, c); }
+void Pixel(DeviceContext& dc, int x, int y, COLORREF c) {
+    FillSolid(dc, {x, y, x + 1, y + 1}, c);
+}
 
 void Edge(DeviceContext& dc, RECT r, UINT edge, UINT flags) {
     DrawEdge(static_cast<HDC>(dc.handle), &r, edge, flags);
@@ -24,7 +26,8 @@ RECT CentredSquare(const RECT& r, int size) {
 // The classic check mark: seven columns of three pixels, a tick 7 x 5 wide.
 void CheckMark(DeviceContext& dc, int x, int y, COLORREF c) {
     static const int tops[7] = {2, 3, 4, 3, 2, 1, 0};
-    for (int i = 0; i < 7; ++i) FillSolid(dc, {x + i, y + tops[i], x + i + 1, y + tops[i] + 3}, c);
+    for (int i = 0; i < 7; ++i)
+        FillSolid(dc, {x + i, y + tops[i], x + i + 1, y + tops[i] + 3}, c);
 }
 
 void CheckBox(DeviceContext& dc, const RECT& r, UINT state) {
@@ -57,9 +60,10 @@ void RadioButton(DeviceContext& dc, const RECT& r, UINT state) {
     auto ring = [&](int inset, int upper, int lower) {
         RECT outer{s.left + inset, s.top + inset, s.right - inset, s.bottom - inset};
         RECT inner{outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1};
-        Region band = RoundRectRegion(outer, outer.right - outer.left, outer.bottom - outer.top)
-                          .Combine(RoundRectRegion(inner, inner.right - inner.left, inner.bottom - inner.top),
-                                   RegionOp::Diff);
+        Region band =
+            RoundRectRegion(outer, outer.right - outer.left, outer.bottom - outer.top)
+                .Combine(RoundRectRegion(inner, inner.right - inner.left, inner.bottom - inner.top),
+                         RegionOp::Diff);
         Ink up = SolidInk(dc.PixelOf(GetSysColor(upper)), R2_COPYPEN);
         Ink down = SolidInk(dc.PixelOf(GetSysColor(lower)), R2_COPYPEN);
         for (const Band& b : band.Bands())
@@ -77,12 +81,14 @@ void RadioButton(DeviceContext& dc, const RECT& r, UINT state) {
     }
     RECT inside{s.left + 2, s.top + 2, s.right - 2, s.bottom - 2};
     if (flat) inside = {s.left + 1, s.top + 1, s.right - 1, s.bottom - 1};
-    FillRegion(dc.Target(), dc.Visible(), RoundRectRegion(inside, inside.right - inside.left, inside.bottom - inside.top),
+    FillRegion(dc.Target(), dc.Visible(),
+               RoundRectRegion(inside, inside.right - inside.left, inside.bottom - inside.top),
                SolidInk(dc.PixelOf(GetSysColor(grey ? COLOR_BTNFACE : COLOR_WINDOW)), R2_COPYPEN));
     if (state & DFCS_CHECKED) {
         RECT dot{s.left + 4, s.top + 4, s.right - 4, s.bottom - 4};
         COLORREF c = GetSysColor((state & DFCS_INACTIVE) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
-        FillRegion(dc.Target(), dc.Visible(), RoundRectRegion(dot, dot.right - dot.left, dot.bottom - dot.top),
+        FillRegion(dc.Target(), dc.Visible(),
+                   RoundRectRegion(dot, dot.right - dot.left, dot.bottom - dot.top),
                    SolidInk(dc.PixelOf(c), R2_COPYPEN));
     }
 }
@@ -100,14 +106,15 @@ RECT ButtonFace(DeviceContext& dc, const RECT& r, UINT state) {
         Edge(dc, r, EDGE_RAISED, BF_RECT);
         inner = {r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
     }
-    if (inner.right > inner.left && inner.bottom > inner.top) FillSolid(dc, inner, GetSysColor(COLOR_BTNFACE));
+    if (inner.right > inner.left && inner.bottom > inner.top)
+        FillSolid(dc, inner, GetSysColor(COLOR_BTNFACE));
     return inner;
 }
 
 // A filled triangle pointing in `direction` (DFCS_SCROLLUP ... RIGHT), centred in r.
 void Arrow(DeviceContext& dc, const RECT& r, UINT direction, COLORREF c, int shift) {
     int w = r.right - r.left, h = r.bottom - r.top;
-    int size = std::max(1, (std::min(w, h) - 4) / 3 + 1); // rows of the triangle
+    int size = std::max(1, (std::min(w, h) + 1) / 3); // rows of the triangle
     int cx = r.left + w / 2 + shift, cy = r.top + h / 2 + shift;
     for (int i = 0; i < size; ++i) {
         int half = (direction == DFCS_SCROLLUP || direction == DFCS_SCROLLLEFT) ? i : size - 1 - i;
@@ -129,7 +136,8 @@ void ScrollControl(DeviceContext& dc, const RECT& r, UINT state) {
             int phase = line % 4;
             if (phase == 3) continue;
             COLORREF c = GetSysColor(phase == 0 ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW);
-            for (int k = 0; k <= line; ++k) Pixel(dc, r.right - 1 - line + k, r.bottom - 1 - k, c);
+            for (int k = 0; k <= line; ++k)
+                Pixel(dc, r.right - 1 - line + k, r.bottom - 1 - k, c);
         }
         return;
     }
@@ -158,7 +166,9 @@ void CaptionControl(DeviceContext& dc, const RECT& r, UINT state) {
             FillSolid(dc, {x + size - 2 - i, y + i, x + size - i, y + i + 1}, c);
         }
         break;
-    case DFCS_CAPTIONMIN: FillSolid(dc, {x, y + size - 2, x + size - 2, y + size}, c); break;
+    case DFCS_CAPTIONMIN:
+        FillSolid(dc, {x, y + size - 2, x + size - 2, y + size}, c);
+        break;
     case DFCS_CAPTIONMAX:
         FillSolid(dc, {x, y, x + size, y + 2}, c);
         FillSolid(dc, {x, y, x + 1, y + size}, c);
@@ -176,7 +186,8 @@ void CaptionControl(DeviceContext& dc, const RECT& r, UINT state) {
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -186,15 +197,19 @@ void MenuControl(DeviceContext& dc, const RECT& r, UINT state) {
     COLORREF black = RGB(0, 0, 0);
     int w = r.right - r.left, h = r.bottom - r.top;
     switch (state & 0xF) {
-    case DFCS_MENUCHECK: CheckMark(dc, r.left + (w - 7) / 2, r.top + (h - 7) / 2, black); break;
+    case DFCS_MENUCHECK:
+        CheckMark(dc, r.left + (w - 7) / 2, r.top + (h - 7) / 2, black);
+        break;
     case DFCS_MENUBULLET: {
         RECT dot = CentredSquare(r, std::max(2, std::min(w, h) / 3));
         RECT s = ToSurfaceRect(dc, dot);
-        FillRegion(dc.Target(), dc.Visible(), RoundRectRegion(s, s.right - s.left, s.bottom - s.top),
-                   SolidInk(0, R2_COPYPEN));
+        FillRegion(dc.Target(), dc.Visible(),
+                   RoundRectRegion(s, s.right - s.left, s.bottom - s.top), SolidInk(0, R2_COPYPEN));
         break;
     }
-    default: Arrow(dc, r, DFCS_SCROLLRIGHT, black, 0); break;
+    default:
+        Arrow(dc, r, DFCS_SCROLLRIGHT, black, 0);
+        break;
     }
 }
 
@@ -215,10 +230,18 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state) {
             CheckBox(*ctx, *rect, state);
         }
         return TRUE;
-    case DFC_SCROLL: ScrollControl(*ctx, *rect, state); return TRUE;
-    case DFC_CAPTION: CaptionControl(*ctx, *rect, state); return TRUE;
+    case DFC_SCROLL:
+        ScrollControl(*ctx, *rect, state);
+        return TRUE;
+    case DFC_CAPTION:
+        CaptionControl(*ctx, *rect, state);
+        return TRUE;
     case DFC_MENU:
-    case DFC_POPUPMENU: MenuControl(*ctx, *rect, state); return TRUE;
-    default: SetInvalidParameter(); return FALSE;
+    case DFC_POPUPMENU:
+        MenuControl(*ctx, *rect, state);
+        return TRUE;
+    default:
+        SetInvalidParameter();
+        return FALSE;
     }
 }

@@ -45,39 +45,61 @@ std::shared_ptr<FontObject> MakeFont(int height, int weight, BYTE pitch, const c
     f->logFont.lfWeight = weight;
     f->logFont.lfCharSet = DEFAULT_CHARSET;
     f->logFont.lfPitchAndFamily = pitch;
-    for (int i = 0; face[i] && i < LF_FACESIZE - 1; ++i) f->logFont.lfFaceName[i] = face[i];
+    for (int i = 0; face[i] && i < LF_FACESIZE - 1; ++i)
+        f->logFont.lfFaceName[i] = face[i];
     return f;
 }
 
 std::shared_ptr<GdiObject> CreateStock(int index) {
     switch (index) {
-    case WHITE_BRUSH: return MakeBrush(BS_SOLID, RGB(255, 255, 255));
-    case LTGRAY_BRUSH: return MakeBrush(BS_SOLID, RGB(192, 192, 192));
-    case GRAY_BRUSH: return MakeBrush(BS_SOLID, RGB(128, 128, 128));
-    case DKGRAY_BRUSH: return MakeBrush(BS_SOLID, RGB(64, 64, 64));
-    case BLACK_BRUSH: return MakeBrush(BS_SOLID, RGB(0, 0, 0));
-    case NULL_BRUSH: return MakeBrush(BS_NULL, 0);
-    case DC_BRUSH: return MakeBrush(BS_SOLID, RGB(255, 255, 255));
-    case WHITE_PEN: return MakePen(PS_SOLID, RGB(255, 255, 255));
-    case BLACK_PEN: return MakePen(PS_SOLID, 0);
-    case NULL_PEN: return MakePen(PS_NULL, 0);
-    case DC_PEN: return MakePen(PS_SOLID, 0);
+    case WHITE_BRUSH:
+        return MakeBrush(BS_SOLID, RGB(255, 255, 255));
+    case LTGRAY_BRUSH:
+        return MakeBrush(BS_SOLID, RGB(192, 192, 192));
+    case GRAY_BRUSH:
+        return MakeBrush(BS_SOLID, RGB(128, 128, 128));
+    case DKGRAY_BRUSH:
+        return MakeBrush(BS_SOLID, RGB(64, 64, 64));
+    case BLACK_BRUSH:
+        return MakeBrush(BS_SOLID, RGB(0, 0, 0));
+    case NULL_BRUSH:
+        return MakeBrush(BS_NULL, 0);
+    case DC_BRUSH:
+        return MakeBrush(BS_SOLID, RGB(255, 255, 255));
+    case WHITE_PEN:
+        return MakePen(PS_SOLID, RGB(255, 255, 255));
+    case BLACK_PEN:
+        return MakePen(PS_SOLID, 0);
+    case NULL_PEN:
+        return MakePen(PS_NULL, 0);
+    case DC_PEN:
+        return MakePen(PS_SOLID, 0);
     // The system font is a bold 16-pixel cell; the GUI font is the 8-point dialog face.
-    case SYSTEM_FONT: return MakeFont(16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, u"System");
-    case DEVICE_DEFAULT_FONT: return MakeFont(16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, u"System");
-    case DEFAULT_GUI_FONT: return MakeFont(-11, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, u"MS Shell Dlg");
-    case ANSI_VAR_FONT: return MakeFont(12, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, u"MS Sans Serif");
+    case SYSTEM_FONT:
+        return MakeFont(16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, u"System");
+    case DEVICE_DEFAULT_FONT:
+        return MakeFont(16, FW_BOLD, VARIABLE_PITCH | FF_SWISS, u"System");
+    case DEFAULT_GUI_FONT:
+        return MakeFont(-11, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, u"MS Shell Dlg");
+    case ANSI_VAR_FONT:
+        return MakeFont(12, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, u"MS Sans Serif");
     case ANSI_FIXED_FONT:
     case OEM_FIXED_FONT:
-    case SYSTEM_FIXED_FONT: return MakeFont(12, FW_NORMAL, FIXED_PITCH | FF_MODERN, u"Courier");
-    default: return nullptr;
+    case SYSTEM_FIXED_FONT:
+        return MakeFont(12, FW_NORMAL, FIXED_PITCH | FF_MODERN, u"Courier");
+    default:
+        return nullptr;
     }
 }
 
 } // namespace
 
-GdiLock::GdiLock() { Mutex().lock(); }
-GdiLock::~GdiLock() { Mutex().unlock(); }
+GdiLock::GdiLock() {
+    Mutex().lock();
+}
+GdiLock::~GdiLock() {
+    Mutex().unlock();
+}
 
 HGDIOBJ InsertGdiObject(std::shared_ptr<GdiObject> object) {
     Table& t = TheTable();
@@ -138,7 +160,11 @@ std::shared_ptr<FontInstance> FontObject::Instance() {
     return instance;
 }
 
-void SetInvalidHandle() { SetLastError(ERROR_INVALID_HANDLE); }
-void SetInvalidParameter() { SetLastError(ERROR_INVALID_PARAMETER); }
+void SetInvalidHandle() {
+    SetLastError(ERROR_INVALID_HANDLE);
+}
+void SetInvalidParameter() {
+    SetLastError(ERROR_INVALID_PARAMETER);
+}
 
 } // namespace win32

@@ -40,7 +40,8 @@ Region PolygonRegion(const std::vector<std::vector<PointF>>& polygons, int fillM
                 xs.push_back({x, b.y > a.y ? 1 : -1});
             }
         }
-        std::sort(xs.begin(), xs.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        std::sort(xs.begin(), xs.end(),
+                  [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
         int winding = 0;
         for (size_t i = 0; i + 1 < xs.size(); ++i) {
             winding += xs[i].dir;
@@ -137,9 +138,7 @@ Region WideStroke(const std::vector<POINT>& points, bool closed, int width, DWOR
     DWORD cap = style & PS_ENDCAP_MASK, join = style & PS_JOIN_MASK;
     size_t n = points.size();
     size_t segments = closed ? n : n - 1;
-    auto centre = [&](size_t i) {
-        return PointF{points[i % n].x + 0.5, points[i % n].y + 0.5};
-    };
+    auto centre = [&](size_t i) { return PointF{points[i % n].x + 0.5, points[i % n].y + 0.5}; };
     for (size_t i = 0; i < segments; ++i) {
         PointF a = centre(i), b = centre(i + 1);
         double len = std::hypot(b.x - a.x, b.y - a.y);
@@ -151,8 +150,10 @@ Region WideStroke(const std::vector<POINT>& points, bool closed, int width, DWOR
             if (last) b = {b.x + ux * hw, b.y + uy * hw};
         }
         double nx = -uy * hw, ny = ux * hw;
-        out = out.Combine(PolygonRegion({{{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny},
-                                          {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}}},
+        out = out.Combine(PolygonRegion({{{a.x + nx, a.y + ny},
+                                          {b.x + nx, b.y + ny},
+                                          {b.x - nx, b.y - ny},
+                                          {a.x - nx, a.y - ny}}},
                                         WINDING),
                           RegionOp::Or);
     }

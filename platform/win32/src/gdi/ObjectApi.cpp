@@ -13,7 +13,8 @@ namespace {
 SurfacePtr CopySurface(const Surface& s) {
     auto copy = std::make_shared<Surface>(s.Width(), s.Height(), s.Monochrome());
     for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x) copy->Put(x, y, s.Get(x, y));
+        for (int x = 0; x < s.Width(); ++x)
+            copy->Put(x, y, s.Get(x, y));
     return copy;
 }
 
@@ -84,7 +85,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         int result = SelectClipRgn(dc, static_cast<HRGN>(object));
         return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(result));
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -105,11 +107,17 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
     DcState& st = ctx->State();
     switch (type) {
     case OBJ_PEN:
-    case OBJ_EXTPEN: return st.pen->handle;
-    case OBJ_BRUSH: return st.brush->handle;
-    case OBJ_FONT: return st.font->handle;
-    case OBJ_BITMAP: return st.bitmap ? st.bitmap->handle : nullptr;
-    default: SetInvalidParameter(); return nullptr;
+    case OBJ_EXTPEN:
+        return st.pen->handle;
+    case OBJ_BRUSH:
+        return st.brush->handle;
+    case OBJ_FONT:
+        return st.font->handle;
+    case OBJ_BITMAP:
+        return st.bitmap ? st.bitmap->handle : nullptr;
+    default:
+        SetInvalidParameter();
+        return nullptr;
     }
 }
 
@@ -161,10 +169,12 @@ int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
     if (auto brush = std::dynamic_pointer_cast<BrushObject>(obj)) {
         LOGBRUSH b{brush->style, brush->color, 0};
         if (brush->style == BS_HATCHED) b.lbHatch = brush->hatch;
-        if (brush->style == BS_PATTERN) b.lbHatch = reinterpret_cast<ULONG_PTR>(brush->patternHandle);
+        if (brush->style == BS_PATTERN)
+            b.lbHatch = reinterpret_cast<ULONG_PTR>(brush->patternHandle);
         return CopyOut(b, size, buffer);
     }
-    if (auto font = std::dynamic_pointer_cast<FontObject>(obj)) return CopyOut(font->logFont, size, buffer);
+    if (auto font = std::dynamic_pointer_cast<FontObject>(obj))
+        return CopyOut(font->logFont, size, buffer);
     if (auto bitmap = std::dynamic_pointer_cast<BitmapObject>(obj)) {
         BITMAP bm = BitmapInfoOf(*bitmap);
         if (bitmap->dib && (size >= static_cast<int>(sizeof(DIBSECTION)) || !buffer)) {
@@ -180,7 +190,9 @@ int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
     return 0;
 }
 
-BOOL GdiFlush() { return TRUE; }
+BOOL GdiFlush() {
+    return TRUE;
+}
 
 // --- Pens -------------------------------------------------------------------
 
@@ -274,16 +286,21 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
         return nullptr;
     }
     switch (brush->lbStyle) {
-    case BS_SOLID: return CreateSolidBrush(brush->lbColor);
-    case BS_HATCHED: return CreateHatchBrush(static_cast<int>(brush->lbHatch), brush->lbColor);
+    case BS_SOLID:
+        return CreateSolidBrush(brush->lbColor);
+    case BS_HATCHED:
+        return CreateHatchBrush(static_cast<int>(brush->lbHatch), brush->lbColor);
     case BS_PATTERN:
-    case BS_PATTERN8X8: return CreatePatternBrush(reinterpret_cast<HBITMAP>(brush->lbHatch));
+    case BS_PATTERN8X8:
+        return CreatePatternBrush(reinterpret_cast<HBITMAP>(brush->lbHatch));
     case BS_NULL: {
         GdiLock lock;
         auto b = std::make_shared<BrushObject>();
         b->style = BS_NULL;
         return InsertBrush(std::move(b));
     }
-    default: SetInvalidParameter(); return nullptr;
+    default:
+        SetInvalidParameter();
+        return nullptr;
     }
 }

@@ -71,7 +71,8 @@ std::vector<COLORREF> ReadPixels(HDC dc, const RECT& rect) {
     for (int y = rect.top; y < rect.bottom; ++y)
         for (int x = rect.left; x < rect.right; ++x) {
             POINT p = ctx->ToSurface({x, y});
-            out.push_back(visible.Contains(p.x, p.y) ? ColorFromPixel(s.Get(p.x, p.y) & 0xFFFFFF) : CLR_INVALID);
+            out.push_back(visible.Contains(p.x, p.y) ? ColorFromPixel(s.Get(p.x, p.y) & 0xFFFFFF)
+                                                     : CLR_INVALID);
         }
     return out;
 }

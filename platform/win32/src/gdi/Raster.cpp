@@ -56,12 +56,13 @@ std::optional<Ink> BrushInk(DeviceContext& dc, const BrushObject& brush, int rop
     COLORREF color = brush.color;
     if (brush.stock && brush.handle == StockObject(DC_BRUSH)->handle) color = st.dcBrushColor;
     switch (brush.style) {
-    case BS_NULL: return std::nullopt;
+    case BS_NULL:
+        return std::nullopt;
     case BS_HATCHED:
         ink.solid = false;
         ink.hatch = true;
-        std::copy(kHatches[std::clamp(brush.hatch, 0, 5)], kHatches[std::clamp(brush.hatch, 0, 5)] + 8,
-                  ink.hatchBits);
+        std::copy(kHatches[std::clamp(brush.hatch, 0, 5)],
+                  kHatches[std::clamp(brush.hatch, 0, 5)] + 8, ink.hatchBits);
         ink.fore = dc.PixelOf(color);
         ink.back = dc.PixelOf(st.bkColor);
         ink.transparentBack = st.bkMode == TRANSPARENT;
@@ -76,7 +77,9 @@ std::optional<Ink> BrushInk(DeviceContext& dc, const BrushObject& brush, int rop
         ink.fore = dc.PixelOf(st.textColor);
         ink.back = dc.PixelOf(st.bkColor);
         return ink;
-    default: ink.color = dc.PixelOf(color); return ink;
+    default:
+        ink.color = dc.PixelOf(color);
+        return ink;
     }
 }
 
@@ -84,11 +87,16 @@ uint32_t ApplyRop2(int rop2, uint32_t p, uint32_t d) {
     // The mix mode minus one is the truth table over (pen, destination) bit pairs.
     unsigned table = static_cast<unsigned>(rop2 - 1) & 0xF;
     switch (rop2) {
-    case R2_COPYPEN: return p;
-    case R2_NOP: return d;
-    case R2_XORPEN: return p ^ d;
-    case R2_NOT: return ~d;
-    default: break;
+    case R2_COPYPEN:
+        return p;
+    case R2_NOP:
+        return d;
+    case R2_XORPEN:
+        return p ^ d;
+    case R2_NOT:
+        return ~d;
+    default:
+        break;
     }
     uint32_t r = 0;
     for (int pb = 0; pb < 2; ++pb)
@@ -99,17 +107,28 @@ uint32_t ApplyRop2(int rop2, uint32_t p, uint32_t d) {
 
 uint32_t ApplyRop3(uint8_t index, uint32_t p, uint32_t s, uint32_t d) {
     switch (index) {
-    case 0xCC: return s;
-    case 0xF0: return p;
-    case 0xAA: return d;
-    case 0x00: return 0;
-    case 0xFF: return 0xFFFFFFFF;
-    case 0x66: return s ^ d;
-    case 0x88: return s & d;
-    case 0xEE: return s | d;
-    case 0x55: return ~d;
-    case 0x5A: return p ^ d;
-    default: break;
+    case 0xCC:
+        return s;
+    case 0xF0:
+        return p;
+    case 0xAA:
+        return d;
+    case 0x00:
+        return 0;
+    case 0xFF:
+        return 0xFFFFFFFF;
+    case 0x66:
+        return s ^ d;
+    case 0x88:
+        return s & d;
+    case 0xEE:
+        return s | d;
+    case 0x55:
+        return ~d;
+    case 0x5A:
+        return p ^ d;
+    default:
+        break;
     }
     uint32_t r = 0;
     for (int bit = 0; bit < 8; ++bit) {
@@ -153,7 +172,8 @@ void FillSpan(Surface& s, const Region& visible, int y, int x0, int x1, const In
 void FillRegion(Surface& s, const Region& visible, const Region& area, const Ink& ink) {
     for (const Band& b : area.Bands())
         for (int y = b.top; y < b.bottom; ++y)
-            for (const Span& sp : b.spans) FillSpan(s, visible, y, sp.left, sp.right, ink);
+            for (const Span& sp : b.spans)
+                FillSpan(s, visible, y, sp.left, sp.right, ink);
 }
 
 void Plot(Surface& s, const Region& visible, int x, int y, const Ink& ink) {

@@ -9,7 +9,9 @@ BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
-BOOL SetRectEmpty(LPRECT rect) { return SetRect(rect, 0, 0, 0, 0); }
+BOOL SetRectEmpty(LPRECT rect) {
+    return SetRect(rect, 0, 0, 0, 0);
+}
 
 BOOL CopyRect(LPRECT dest, const RECT* src) {
     if (!dest || !src) return FALSE;
@@ -52,8 +54,10 @@ BOOL UnionRect(LPRECT dest, const RECT* a, const RECT* b) {
         *dest = {0, 0, 0, 0};
         return FALSE;
     }
-    if (ea) *dest = *b;
-    else if (eb) *dest = *a;
+    if (ea)
+        *dest = *b;
+    else if (eb)
+        *dest = *a;
     else
         *dest = {std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
                  std::max(a->bottom, b->bottom)};
@@ -67,11 +71,15 @@ BOOL SubtractRect(LPRECT dest, const RECT* a, const RECT* b) {
     // Only a cut that spans the whole rectangle in one direction shrinks it.
     if (IntersectRect(&cut, a, b)) {
         if (cut.top == r.top && cut.bottom == r.bottom) {
-            if (cut.left == r.left) r.left = cut.right;
-            else if (cut.right == r.right) r.right = cut.left;
+            if (cut.left == r.left)
+                r.left = cut.right;
+            else if (cut.right == r.right)
+                r.right = cut.left;
         } else if (cut.left == r.left && cut.right == r.right) {
-            if (cut.top == r.top) r.top = cut.bottom;
-            else if (cut.bottom == r.bottom) r.bottom = cut.top;
+            if (cut.top == r.top)
+                r.top = cut.bottom;
+            else if (cut.bottom == r.bottom)
+                r.bottom = cut.top;
         }
     }
     if (IsRectEmpty(&r)) {
@@ -87,5 +95,6 @@ BOOL PtInRect(const RECT* rect, POINT p) {
 }
 
 BOOL EqualRect(const RECT* a, const RECT* b) {
-    return a && b && a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
+    return a && b && a->left == b->left && a->top == b->top && a->right == b->right &&
+           a->bottom == b->bottom;
 }

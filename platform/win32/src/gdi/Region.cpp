@@ -7,7 +7,9 @@
 namespace win32 {
 namespace {
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 // Sorts spans and merges those that overlap or touch.
 void Normalize(std::vector<Span>& spans) {
@@ -32,10 +34,14 @@ bool Inside(const std::vector<Span>& spans, int x) {
 
 bool Apply(RegionOp op, bool a, bool b) {
     switch (op) {
-    case RegionOp::And: return a && b;
-    case RegionOp::Or: return a || b;
-    case RegionOp::Xor: return a != b;
-    case RegionOp::Diff: return a && !b;
+    case RegionOp::And:
+        return a && b;
+    case RegionOp::Or:
+        return a || b;
+    case RegionOp::Xor:
+        return a != b;
+    case RegionOp::Diff:
+        return a && !b;
     }
     return false;
 }
@@ -44,8 +50,10 @@ bool Apply(RegionOp op, bool a, bool b) {
 std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b,
                                RegionOp op) {
     std::vector<int> xs;
-    for (const Span& s : a) xs.insert(xs.end(), {s.left, s.right});
-    for (const Span& s : b) xs.insert(xs.end(), {s.left, s.right});
+    for (const Span& s : a)
+        xs.insert(xs.end(), {s.left, s.right});
+    for (const Span& s : b)
+        xs.insert(xs.end(), {s.left, s.right});
     std::sort(xs.begin(), xs.end());
     xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
     std::vector<Span> out;
@@ -69,7 +77,9 @@ const std::vector<Span>& SpansAt(const std::vector<Band>& bands, int y) {
 
 } // namespace
 
-Region::Region(const RECT& r) { SetRect(r); }
+Region::Region(const RECT& r) {
+    SetRect(r);
+}
 
 void Region::SetRect(const RECT& r) {
     bands_.clear();
@@ -118,7 +128,8 @@ RECT Region::Box() const {
 std::vector<RECT> Region::Rects() const {
     std::vector<RECT> out;
     for (const Band& b : bands_)
-        for (const Span& s : b.spans) out.push_back({s.left, b.top, s.right, b.bottom});
+        for (const Span& s : b.spans)
+            out.push_back({s.left, b.top, s.right, b.bottom});
     return out;
 }
 
@@ -158,8 +169,10 @@ void Region::Offset(int dx, int dy) {
 Region Region::Combine(const Region& other, RegionOp op) const {
     // Every band edge of either region starts a new band of the result.
     std::vector<int> ys;
-    for (const Band& b : bands_) ys.insert(ys.end(), {b.top, b.bottom});
-    for (const Band& b : other.bands_) ys.insert(ys.end(), {b.top, b.bottom});
+    for (const Band& b : bands_)
+        ys.insert(ys.end(), {b.top, b.bottom});
+    for (const Band& b : other.bands_)
+        ys.insert(ys.end(), {b.top, b.bottom});
     std::sort(ys.begin(), ys.end());
     ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
     Region out;

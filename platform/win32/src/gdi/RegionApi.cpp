@@ -89,7 +89,8 @@ HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode) {
         return nullptr;
     }
     std::vector<PointF> poly;
-    for (int i = 0; i < count; ++i) poly.push_back({double(points[i].x), double(points[i].y)});
+    for (int i = 0; i < count; ++i)
+        poly.push_back({double(points[i].x), double(points[i].y)});
     return InsertRegion(PolygonRegion({poly}, fillMode));
 }
 
@@ -106,11 +107,21 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
     if (!b) return ERROR;
     RegionOp op;
     switch (mode) {
-    case RGN_AND: op = RegionOp::And; break;
-    case RGN_OR: op = RegionOp::Or; break;
-    case RGN_XOR: op = RegionOp::Xor; break;
-    case RGN_DIFF: op = RegionOp::Diff; break;
-    default: SetInvalidParameter(); return ERROR;
+    case RGN_AND:
+        op = RegionOp::And;
+        break;
+    case RGN_OR:
+        op = RegionOp::Or;
+        break;
+    case RGN_XOR:
+        op = RegionOp::Xor;
+        break;
+    case RGN_DIFF:
+        op = RegionOp::Diff;
+        break;
+    default:
+        SetInvalidParameter();
+        return ERROR;
     }
     d->region = a->region.Combine(b->region, op);
     return d->region.Complexity();
@@ -149,7 +160,8 @@ BOOL PtInRegion(HRGN region, int x, int y) {
 BOOL RectInRegion(HRGN region, const RECT* rect) {
     GdiLock lock;
     auto r = LookupRegion(region);
-    return r && rect && r->region.Intersects(Ordered(rect->left, rect->top, rect->right, rect->bottom));
+    return r && rect &&
+           r->region.Intersects(Ordered(rect->left, rect->top, rect->right, rect->bottom));
 }
 
 BOOL EqualRgn(HRGN a, HRGN b) {
@@ -224,7 +236,9 @@ BOOL InvertRgn(HDC dc, HRGN region) {
 
 // --- Clipping -------------------------------------------------------------------
 
-int SelectClipRgn(HDC dc, HRGN region) { return ExtSelectClipRgn(dc, region, RGN_COPY); }
+int SelectClipRgn(HDC dc, HRGN region) {
+    return ExtSelectClipRgn(dc, region, RGN_COPY);
+}
 
 int ExtSelectClipRgn(HDC dc, HRGN region, int mode) {
     GdiLock lock;
@@ -242,12 +256,19 @@ int ExtSelectClipRgn(HDC dc, HRGN region, int mode) {
     // The DC keeps its own copy: the caller may change or delete the region.
     Region base = ClipOrBounds(*ctx);
     switch (mode) {
-    case RGN_COPY: return SetClip(*ctx, r->region);
-    case RGN_AND: return SetClip(*ctx, base.Combine(r->region, RegionOp::And));
-    case RGN_OR: return SetClip(*ctx, base.Combine(r->region, RegionOp::Or));
-    case RGN_XOR: return SetClip(*ctx, base.Combine(r->region, RegionOp::Xor));
-    case RGN_DIFF: return SetClip(*ctx, base.Combine(r->region, RegionOp::Diff));
-    default: SetInvalidParameter(); return ERROR;
+    case RGN_COPY:
+        return SetClip(*ctx, r->region);
+    case RGN_AND:
+        return SetClip(*ctx, base.Combine(r->region, RegionOp::And));
+    case RGN_OR:
+        return SetClip(*ctx, base.Combine(r->region, RegionOp::Or));
+    case RGN_XOR:
+        return SetClip(*ctx, base.Combine(r->region, RegionOp::Xor));
+    case RGN_DIFF:
+        return SetClip(*ctx, base.Combine(r->region, RegionOp::Diff));
+    default:
+        SetInvalidParameter();
+        return ERROR;
     }
 }
 

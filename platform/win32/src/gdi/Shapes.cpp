@@ -27,13 +27,20 @@ namespace {
 
 std::vector<DWORD> DashPattern(const PenObject& pen) {
     switch (pen.LineStyle()) {
-    case PS_DASH: return {18, 6};
-    case PS_DOT: return {3, 3};
-    case PS_DASHDOT: return {9, 6, 3, 6};
-    case PS_DASHDOTDOT: return {9, 3, 3, 3, 3, 3};
-    case PS_ALTERNATE: return {1, 1};
-    case PS_USERSTYLE: return pen.userStyle;
-    default: return {};
+    case PS_DASH:
+        return {18, 6};
+    case PS_DOT:
+        return {3, 3};
+    case PS_DASHDOT:
+        return {9, 6, 3, 6};
+    case PS_DASHDOTDOT:
+        return {9, 3, 3, 3, 3, 3};
+    case PS_ALTERNATE:
+        return {1, 1};
+    case PS_USERSTYLE:
+        return pen.userStyle;
+    default:
+        return {};
     }
 }
 
@@ -46,13 +53,15 @@ void StrokePath(DeviceContext& dc, const std::vector<POINT>& points, bool closed
     const Region& visible = dc.Visible();
     int width = PenWidth(dc);
     if (width > 1) {
-        DWORD style = dc.State().pen->extended ? dc.State().pen->style : PS_ENDCAP_ROUND | PS_JOIN_ROUND;
+        DWORD style =
+            dc.State().pen->extended ? dc.State().pen->style : PS_ENDCAP_ROUND | PS_JOIN_ROUND;
         FillRegion(s, visible, WideStroke(points, closed, width, style), *ink);
         return;
     }
     std::vector<DWORD> dashes = DashPattern(*dc.State().pen);
     DWORD period = 0;
-    for (DWORD d : dashes) period += d;
+    for (DWORD d : dashes)
+        period += d;
     Ink gap = SolidInk(dc.PixelOf(dc.State().bkColor), dc.State().rop2);
     bool opaqueGaps = dc.State().bkMode == OPAQUE;
     DWORD step = 0; // the style runs on across the segments of one path
@@ -63,7 +72,8 @@ void StrokePath(DeviceContext& dc, const std::vector<POINT>& points, bool closed
         }
         DWORD pos = step++ % period;
         size_t i = 0;
-        while (pos >= dashes[i]) pos -= dashes[i++];
+        while (pos >= dashes[i])
+            pos -= dashes[i++];
         if (i % 2 == 0)
             Plot(s, visible, x, y, *ink);
         else if (opaqueGaps)
@@ -71,7 +81,8 @@ void StrokePath(DeviceContext& dc, const std::vector<POINT>& points, bool closed
     };
     size_t n = points.size();
     size_t segments = closed ? n : n - 1;
-    for (size_t i = 0; i < segments; ++i) ThinLine(points[i], points[(i + 1) % n], plot);
+    for (size_t i = 0; i < segments; ++i)
+        ThinLine(points[i], points[(i + 1) % n], plot);
 }
 
 } // namespace win32
@@ -80,7 +91,8 @@ namespace {
 
 std::vector<POINT> ToSurface(DeviceContext& dc, const POINT* points, int count) {
     std::vector<POINT> out(count);
-    for (int i = 0; i < count; ++i) out[i] = dc.ToSurface(points[i]);
+    for (int i = 0; i < count; ++i)
+        out[i] = dc.ToSurface(points[i]);
     return out;
 }
 
@@ -109,16 +121,21 @@ void DrawRounded(DeviceContext& dc, RECT box, int ew, int eh, bool ellipse) {
     }
     int w = PenWidth(dc);
     if (w > 1 && dc.State().pen->LineStyle() != PS_INSIDEFRAME) {
-        box = {box.left - (w - 1) / 2, box.top - (w - 1) / 2, box.right + w / 2, box.bottom + w / 2};
+        box = {box.left - (w - 1) / 2, box.top - (w - 1) / 2, box.right + w / 2,
+               box.bottom + w / 2};
     }
     Region outer = shape(box, ew, eh);
-    Region inner = shape({box.left + w, box.top + w, box.right - w, box.bottom - w}, ew - 2 * w, eh - 2 * w);
+    Region inner =
+        shape({box.left + w, box.top + w, box.right - w, box.bottom - w}, ew - 2 * w, eh - 2 * w);
     FillWithBrush(dc, inner);
     bool styled = w == 1 && dc.State().pen->LineStyle() != PS_SOLID &&
                   dc.State().pen->LineStyle() != PS_INSIDEFRAME;
     if (styled && !ellipse && ew <= 1 && eh <= 1) {
-        StrokePath(dc, {{box.left, box.top}, {box.right - 1, box.top}, {box.right - 1, box.bottom - 1},
-                        {box.left, box.bottom - 1}},
+        StrokePath(dc,
+                   {{box.left, box.top},
+                    {box.right - 1, box.top},
+                    {box.right - 1, box.bottom - 1},
+                    {box.left, box.bottom - 1}},
                    true);
         return;
     }
@@ -129,11 +146,13 @@ void FillPolygons(DeviceContext& dc, const std::vector<std::vector<POINT>>& poly
     std::vector<std::vector<PointF>> fl;
     for (const auto& poly : polys) {
         std::vector<PointF> p;
-        for (const POINT& pt : poly) p.push_back({double(pt.x), double(pt.y)});
+        for (const POINT& pt : poly)
+            p.push_back({double(pt.x), double(pt.y)});
         fl.push_back(std::move(p));
     }
     FillWithBrush(dc, PolygonRegion(fl, dc.State().polyFillMode));
-    for (const auto& poly : polys) StrokePath(dc, poly, true);
+    for (const auto& poly : polys)
+        StrokePath(dc, poly, true);
 }
 
 } // namespace
@@ -198,7 +217,8 @@ BOOL PolylineTo(HDC dc, const POINT* points, DWORD count) {
     if (!ctx) return FALSE;
     if (!points || count == 0) return count == 0;
     std::vector<POINT> path{ctx->ToSurface(ctx->State().position)};
-    for (DWORD i = 0; i < count; ++i) path.push_back(ctx->ToSurface(points[i]));
+    for (DWORD i = 0; i < count; ++i)
+        path.push_back(ctx->ToSurface(points[i]));
     StrokePath(*ctx, path, false);
     ctx->State().position = points[count - 1];
     return TRUE;

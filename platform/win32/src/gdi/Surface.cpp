@@ -3,8 +3,8 @@
 namespace win32 {
 
 Surface::Surface(int width, int height, bool monochrome)
-    : width_(width < 0 ? 0 : width), height_(height < 0 ? 0 : height), bpp_(32),
-      mono_(monochrome), stride_(width_ * 4) {
+    : width_(width < 0 ? 0 : width), height_(height < 0 ? 0 : height), bpp_(32), mono_(monochrome),
+      stride_(width_ * 4) {
     own_.assign(static_cast<size_t>(width_) * height_ + 1, 0);
     top_ = reinterpret_cast<uint8_t*>(own_.data());
 }

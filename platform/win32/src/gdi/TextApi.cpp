@@ -9,13 +9,17 @@ using namespace win32;
 
 namespace win32 {
 
-FontInstance* CurrentFont(DeviceContext& dc) { return dc.State().font->Instance().get(); }
+FontInstance* CurrentFont(DeviceContext& dc) {
+    return dc.State().font->Instance().get();
+}
 
-std::vector<int> UnitAdvances(DeviceContext& dc, FontInstance& font, const WCHAR* text, int length) {
+std::vector<int> UnitAdvances(DeviceContext& dc, FontInstance& font, const WCHAR* text,
+                              int length) {
     std::vector<int> units;
     std::u32string chars = DecodeUtf16(text, length, &units);
     std::vector<int> out(length, 0);
-    for (size_t i = 0; i < chars.size(); ++i) out[units[i]] = font.Advance(chars[i]) + dc.State().charExtra;
+    for (size_t i = 0; i < chars.size(); ++i)
+        out[units[i]] = font.Advance(chars[i]) + dc.State().charExtra;
     return out;
 }
 
@@ -62,11 +66,13 @@ void DrawGlyphRun(Surface& s, const Region& clip, FontInstance& font, int x, int
 namespace {
 
 // Collapses per-unit advances to per-code-point advances.
-std::vector<int> PerChar(const std::vector<int>& unitAdvances, const std::vector<int>& units, int length) {
+std::vector<int> PerChar(const std::vector<int>& unitAdvances, const std::vector<int>& units,
+                         int length) {
     std::vector<int> out(units.size(), 0);
     for (size_t i = 0; i < units.size(); ++i) {
         int end = i + 1 < units.size() ? units[i + 1] : length;
-        for (int u = units[i]; u < end; ++u) out[i] += unitAdvances[u];
+        for (int u = units[i]; u < end; ++u)
+            out[i] += unitAdvances[u];
     }
     return out;
 }
@@ -102,7 +108,8 @@ HFONT CreateFontW(int height, int width, int escapement, int orientation, int we
     lf.lfClipPrecision = static_cast<BYTE>(clipPrecision);
     lf.lfQuality = static_cast<BYTE>(quality);
     lf.lfPitchAndFamily = static_cast<BYTE>(pitchAndFamily);
-    for (int i = 0; faceName && faceName[i] && i < LF_FACESIZE - 1; ++i) lf.lfFaceName[i] = faceName[i];
+    for (int i = 0; faceName && faceName[i] && i < LF_FACESIZE - 1; ++i)
+        lf.lfFaceName[i] = faceName[i];
     return CreateFontIndirectW(&lf);
 }
 
@@ -152,7 +159,8 @@ BOOL GetCharWidth32W(HDC dc, UINT first, UINT last, LPINT widths) {
     if (!ctx || !widths || last < first) return FALSE;
     FontInstance* font = CurrentFont(*ctx);
     if (!font) return FALSE;
-    for (UINT c = first; c <= last; ++c) widths[c - first] = font->Advance(c);
+    for (UINT c = first; c <= last; ++c)
+        widths[c - first] = font->Advance(c);
     return TRUE;
 }
 
@@ -162,7 +170,8 @@ BOOL GetCharABCWidthsW(HDC dc, UINT first, UINT last, LPABC widths) {
     if (!ctx || !widths || last < first) return FALSE;
     FontInstance* font = CurrentFont(*ctx);
     if (!font) return FALSE;
-    for (UINT c = first; c <= last; ++c) widths[c - first] = font->AbcFor(c);
+    for (UINT c = first; c <= last; ++c)
+        widths[c - first] = font->AbcFor(c);
     return TRUE;
 }
 
@@ -172,7 +181,8 @@ int GetTextFaceW(HDC dc, int count, LPWSTR face) {
     if (!ctx) return 0;
     // The face asked for, as the program named it; the installed family when none was.
     const LOGFONTW& lf = ctx->State().font->logFont;
-    std::u16string name(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
+    std::u16string name(lf.lfFaceName,
+                        std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
     if (name.empty())
         if (FontInstance* font = CurrentFont(*ctx)) name = font->FaceName();
     if (!face) return static_cast<int>(name.size()) + 1;
@@ -180,7 +190,7 @@ int GetTextFaceW(HDC dc, int count, LPWSTR face) {
     int n = std::min<int>(count - 1, static_cast<int>(name.size()));
     std::copy(name.begin(), name.begin() + n, face);
     face[n] = 0;
-    return n;
+    return n + 1; // characters written, the terminator included
 }
 
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT length,
@@ -197,9 +207,11 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
     Region clip = ctx->Visible();
     RECT surfRect{};
     if (rect) {
-        POINT a = ctx->ToSurface({rect->left, rect->top}), b = ctx->ToSurface({rect->right, rect->bottom});
+        POINT a = ctx->ToSurface({rect->left, rect->top}),
+              b = ctx->ToSurface({rect->right, rect->bottom});
         surfRect = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-        if (options & ETO_OPAQUE) FillRegion(s, clip, Region(surfRect), SolidInk(ctx->PixelOf(st.bkColor), R2_COPYPEN));
+        if (options & ETO_OPAQUE)
+            FillRegion(s, clip, Region(surfRect), SolidInk(ctx->PixelOf(st.bkColor), R2_COPYPEN));
         if (options & ETO_CLIPPED) clip = clip.Intersect(surfRect);
     }
     if (length == 0) return TRUE;
@@ -212,13 +224,15 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
     if (dx) {
         // Explicit spacing: one advance per unit (pairs of x, y with ETO_PDY).
         unitAdv.resize(len);
-        for (int i = 0; i < len; ++i) unitAdv[i] = dx[(options & ETO_PDY) ? 2 * i : i];
+        for (int i = 0; i < len; ++i)
+            unitAdv[i] = dx[(options & ETO_PDY) ? 2 * i : i];
     } else {
         unitAdv = UnitAdvances(*ctx, *font, text, len);
     }
     std::vector<int> adv = PerChar(unitAdv, units, len);
     int width = 0;
-    for (int a : adv) width += a;
+    for (int a : adv)
+        width += a;
 
     const TEXTMETRICW& tm = font->Metrics();
     bool updateCP = st.textAlign & TA_UPDATECP;
@@ -228,8 +242,10 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
     int left = h == TA_RIGHT ? p.x - width : h == TA_CENTER ? p.x - width / 2 : p.x;
     int top = v == TA_BASELINE ? p.y - tm.tmAscent : v == TA_BOTTOM ? p.y - tm.tmHeight : p.y;
     if (updateCP) {
-        if (h == TA_LEFT) st.position.x += width;
-        else if (h == TA_RIGHT) st.position.x -= width;
+        if (h == TA_LEFT)
+            st.position.x += width;
+        else if (h == TA_RIGHT)
+            st.position.x -= width;
     }
 
     if (st.bkMode == OPAQUE)
@@ -239,11 +255,15 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
     DrawGlyphRun(s, clip, *font, left, top, chars, adv, color);
     Ink line = SolidInk(color, R2_COPYPEN);
     if (font->Underline())
-        FillRegion(s, clip, Region(RECT{left, top + font->UnderlineY(), left + width,
-                                        top + font->UnderlineY() + font->UnderlineThickness()}), line);
+        FillRegion(s, clip,
+                   Region(RECT{left, top + font->UnderlineY(), left + width,
+                               top + font->UnderlineY() + font->UnderlineThickness()}),
+                   line);
     if (font->StrikeOut())
-        FillRegion(s, clip, Region(RECT{left, top + font->StrikeOutY(), left + width,
-                                        top + font->StrikeOutY() + font->StrikeOutThickness()}), line);
+        FillRegion(s, clip,
+                   Region(RECT{left, top + font->StrikeOutY(), left + width,
+                               top + font->StrikeOutY() + font->StrikeOutThickness()}),
+                   line);
     return TRUE;
 }
 

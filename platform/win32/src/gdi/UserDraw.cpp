@@ -101,8 +101,12 @@ struct EdgeColors {
 EdgeColors LayerColors(UINT edge, bool outer, UINT flags) {
     bool raised = edge & (outer ? BDR_RAISEDOUTER : BDR_RAISEDINNER);
     bool soft = flags & BF_SOFT;
-    if (flags & BF_MONO) return outer ? EdgeColors{COLOR_WINDOWFRAME, COLOR_WINDOWFRAME} : EdgeColors{COLOR_WINDOW, COLOR_WINDOW};
-    if (flags & BF_FLAT) return outer ? EdgeColors{COLOR_BTNSHADOW, COLOR_BTNSHADOW} : EdgeColors{COLOR_BTNFACE, COLOR_BTNFACE};
+    if (flags & BF_MONO)
+        return outer ? EdgeColors{COLOR_WINDOWFRAME, COLOR_WINDOWFRAME}
+                     : EdgeColors{COLOR_WINDOW, COLOR_WINDOW};
+    if (flags & BF_FLAT)
+        return outer ? EdgeColors{COLOR_BTNSHADOW, COLOR_BTNSHADOW}
+                     : EdgeColors{COLOR_BTNFACE, COLOR_BTNFACE};
     if (outer) {
         if (raised) return {soft ? COLOR_BTNHIGHLIGHT : COLOR_3DLIGHT, COLOR_3DDKSHADOW};
         return {soft ? COLOR_3DDKSHADOW : COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT};
