@@ -1,0 +1,39 @@
+#include "benchkit/Benchkit.h"
+
+#include <mutex>
+
+namespace {
+
+// Units in dependency order. A unit with work to do at start-up or shut-down
+// adds its routines here; nothing runs when the library is merely loaded.
+const TPackageUnitEntry kUnits[] = {
+    {"Benchkit", nullptr, nullptr},
+};
+
+std::mutex packageLock;
+int startedUnits = 0; // how many units of kUnits have run their start-up
+
+} // namespace
+
+extern "C" {
+
+const TPackageInfoTable* GetPackageInfoTable() {
+    static const TPackageInfoTable table = {static_cast<int>(sizeof kUnits / sizeof kUnits[0]),
+                                            kUnits};
+    return &table;
+}
+
+void Initialize() {
+    std::lock_guard<std::mutex> guard(packageLock);
+    const int count = static_cast<int>(sizeof kUnits / sizeof kUnits[0]);
+    if (startedUnits == count) return;
+    for (; startedUnits < count; ++startedUnits)
+        if (kUnits[startedUnits].Init) kUnits[startedUnits].Init();
+}
+
+void Finalize() {
+    std::lock_guard<std::mutex> guard(packageLock);
+    for (; startedUnits > 0; --startedUnits)
+        if (kUnits[startedUnits - 1].FInit) kUnits[startedUnits - 1].FInit();
+}
+}
