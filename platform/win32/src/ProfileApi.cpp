@@ -1,8 +1,8 @@
 // The profile (INI) calls: every call reads the file afresh, and every write is
 // a read-modify-write with an atomic replace, one at a time in this process.
 #include "Config.h"
+#include "Paths.h"
 #include "ProfileFile.h"
-#include "RegistryText.h"
 
 #include <win32/profileapi.h>
 #include <win32/winbase.h>
@@ -24,24 +24,17 @@ std::u16string_view View(LPCWSTR text) {
     return text ? std::u16string_view(text) : u"";
 }
 
-// TODO(files): use win32::ToLinuxPath from Paths.h once it is in main. Until
-// then drive C: is the Linux root, '\' and '/' both separate, and a path
-// without a drive is taken as it stands (relative to the current folder).
-std::string StandInToLinuxPath(std::u16string_view path) {
-    std::u16string text(path);
-    std::replace(text.begin(), text.end(), u'\\', u'/');
-    if (text.size() >= 2 && text[1] == u':' && (text[0] == u'c' || text[0] == u'C'))
-        text.erase(0, 2);
-    return win32::ToUtf8(text);
-}
-
 // Where a profile file lies: a bare name in the Windows directory, anything
-// with a folder or drive in it where that Windows path leads.
+// with a folder or drive in it where that Windows path leads. Empty when the
+// path leads nowhere (an unknown drive, say).
 std::string ProfilePath(LPCWSTR fileName) {
     std::u16string_view name = fileName ? View(fileName) : u"win.ini";
-    if (name.find_first_of(u"\\/:") == std::u16string_view::npos)
-        return win32::WindowsFolder() + "/" + win32::ToUtf8(name);
-    return StandInToLinuxPath(name);
+    if (name.find_first_of(u"\\/:") == std::u16string_view::npos) {
+        std::string linuxName;
+        if (!win32::NameToLinux(name, linuxName)) return "";
+        return win32::WindowsFolder() + "/" + linuxName;
+    }
+    return win32::ToLinuxPath(name);
 }
 
 // Copies a string, cut to fit with its NUL; returns the characters copied.
@@ -81,7 +74,7 @@ DWORD CopyList(const std::vector<std::u16string>& items, LPWSTR buffer, DWORD si
 // Reads the file for a query; a missing or unreadable file reads as empty.
 ProfileFile Read(const std::string& path, bool& found) {
     ProfileFile file;
-    found = file.Load(path) == ProfileFile::LoadResult::Loaded;
+    found = !path.empty() && file.Load(path) == ProfileFile::LoadResult::Loaded;
     return file;
 }
 
@@ -89,6 +82,10 @@ ProfileFile Read(const std::string& path, bool& found) {
 // changed anything; an unchanged file is not written (nor created).
 template <class Edit> BOOL Modify(LPCWSTR fileName, Edit edit) {
     std::string path = ProfilePath(fileName);
+    if (path.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
     std::lock_guard<std::mutex> guard(ProfileLock());
     ProfileFile file;
     if (file.Load(path) == ProfileFile::LoadResult::Unreadable) {

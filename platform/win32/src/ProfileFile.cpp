@@ -1,5 +1,6 @@
 #include "ProfileFile.h"
 
+#include "CodePage.h"
 #include "RegistryText.h"
 
 #include <algorithm>
@@ -52,6 +53,41 @@ std::u16string_view Unquote(std::u16string_view value) {
     return value;
 }
 
+// Decodes 8-bit text in a code page; false when some bytes are not valid in it.
+bool Decode(const CodePage& page, std::string_view bytes, std::u16string& text) {
+    text.clear();
+    const BYTE* in = reinterpret_cast<const BYTE*>(bytes.data());
+    size_t left = bytes.size();
+    while (left > 0) {
+        size_t used = 1;
+        int32_t cp = page.Decode(in, left, used);
+        if (cp < 0) return false;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            text += static_cast<char16_t>(0xD800 + (cp >> 10));
+            text += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(cp);
+        }
+        in += used;
+        left -= used;
+    }
+    return true;
+}
+
+// Encodes text in a code page; false when it lacks some character.
+bool Encode(const CodePage& page, std::u16string_view text, std::string& bytes) {
+    bytes.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (!page.Encode(cp, bytes)) return false;
+    }
+    return true;
+}
+
 std::u16string Header(std::u16string_view section) {
     std::u16string line = u"[";
     line += section;
@@ -71,6 +107,7 @@ std::u16string Join(std::u16string_view a, char16_t separator, std::u16string_vi
 ProfileFile::LoadResult ProfileFile::Load(const std::string& path) {
     m_lines.clear();
     m_encoding = Encoding::Utf8;
+    m_codePage = 0;
     m_newline = u"\r\n";
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
@@ -86,10 +123,15 @@ ProfileFile::LoadResult ProfileFile::Load(const std::string& path) {
                FromUtf8(std::string_view(bytes).substr(3), text)) {
         m_encoding = Encoding::Utf8Bom;
     } else if (!FromUtf8(bytes, text)) {
-        // TODO(code pages): decode with the ANSI code page once MultiByteToWideChar
-        // is in; until then the bytes are taken as Latin-1, which keeps them all.
-        m_encoding = Encoding::Ansi;
-        text = FromLatin1(bytes);
+        // 8-bit text in the ANSI code page; bytes that page cannot decode are
+        // taken as Latin-1 instead, which keeps every byte for the rewrite.
+        m_encoding = Encoding::CodePage;
+        m_codePage = AnsiCodePage();
+        const CodePage* page = FindCodePage(m_codePage);
+        if (!page || !Decode(*page, bytes, text)) {
+            m_codePage = 28591;
+            text = FromLatin1(bytes);
+        }
     }
 
     if (text.find(u"\r\n") == std::u16string::npos && text.find(u'\n') != std::u16string::npos)
@@ -113,9 +155,11 @@ bool ProfileFile::Save(const std::string& path) const {
 
     std::string bytes;
     Encoding encoding = m_encoding;
-    if (encoding == Encoding::Ansi &&
-        std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; }))
-        encoding = Encoding::Utf8; // Latin-1 cannot hold the new text; UTF-8 loses nothing
+    if (encoding == Encoding::CodePage) {
+        const CodePage* page = FindCodePage(m_codePage);
+        // The 8-bit form cannot hold all of the new text: UTF-8 loses nothing.
+        if (!page || !Encode(*page, text, bytes)) encoding = Encoding::Utf8;
+    }
     switch (encoding) {
     case Encoding::Utf16Le:
         bytes = "\xFF\xFE";
@@ -130,10 +174,8 @@ bool ProfileFile::Save(const std::string& path) const {
     case Encoding::Utf8:
         bytes = ToUtf8(text);
         break;
-    case Encoding::Ansi:
-        for (char16_t c : text)
-            bytes += static_cast<char>(c);
-        break;
+    case Encoding::CodePage:
+        break; // encoded above
     }
     return WriteFileAtomically(path, bytes);
 }

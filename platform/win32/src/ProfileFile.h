@@ -37,7 +37,7 @@ public:
     bool ReplaceSection(std::u16string_view section, const std::vector<std::u16string>& lines);
 
 private:
-    enum class Encoding { Utf8, Utf8Bom, Utf16Le, Ansi };
+    enum class Encoding { Utf8, Utf8Bom, Utf16Le, CodePage };
 
     // The lines of one section: [header, end).
     struct Range {
@@ -48,6 +48,7 @@ private:
 
     std::vector<std::u16string> m_lines;
     Encoding m_encoding = Encoding::Utf8;
+    unsigned m_codePage = 0; // for Encoding::CodePage
     std::u16string m_newline = u"\r\n";
 };
 

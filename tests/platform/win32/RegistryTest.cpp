@@ -457,7 +457,7 @@ TEST_F(Registry, VolatileKeysNeedVolatileChildrenAndAreNotKept) {
 }
 
 TEST_F(Registry, ConcurrentWritersLoseNothing) {
-    const int threads = 8, perThread = 20;
+    const int threads = 8, perThread = 10;
     std::atomic<int> failures{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {

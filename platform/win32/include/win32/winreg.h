@@ -3,16 +3,13 @@
 // layer's configuration folder; HKEY_LOCAL_MACHINE\HARDWARE is rebuilt at load.
 #pragma once
 
+#include <win32/winbase.h>
 #include <win32/windef.h>
 #include <win32/winerror.h>
 
 typedef LONG LSTATUS;
 typedef DWORD ACCESS_MASK;
 typedef ACCESS_MASK REGSAM;
-
-// Declared by the kernel area; only pointers to it are needed here.
-struct _SECURITY_ATTRIBUTES;
-typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 // --- Predefined keys (sign-extended 32-bit values, as on 64-bit Windows) ------
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))
