@@ -7,12 +7,6 @@
 #include <thread>
 #include <vector>
 
-// fontconfig loses a few hundred bytes while parsing the system's font
-// configuration; that leak is not ours, so the leak checker of sanitizer
-// builds is told to ignore it (the hook must live in the test program).
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
 
 namespace {
 
