@@ -161,7 +161,7 @@ FILE* Open(const std::u16string& path, const std::string& mode) {
     }
     int fd = ::open(linux.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
-    auto* stream = new Stream{fd, text};
+    auto* stream = new Stream{fd, text, false, false, {}};
     cookie_io_functions_t io{StreamRead, StreamWrite, StreamSeek, StreamClose};
     std::string cmode = mode.substr(0, 1) + (plus ? "+" : "");
     FILE* f = fopencookie(stream, cmode.c_str(), io);
