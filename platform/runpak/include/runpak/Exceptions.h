@@ -1,15 +1,21 @@
 // The framework's exception classes. Throw by value, catch by reference:
 //   throw EConvertError(u"'12a' is not a valid integer value");
+//   throw EConvertError(u"'%s' is not a valid integer value", {text});   // as CreateFmt
 #pragma once
 
+#include <runpak/Format.h>
 #include <runpak/Object.h>
 
 #include <exception>
+#include <initializer_list>
 #include <string>
 
 class Exception : public TObject, public std::exception {
 public:
     explicit Exception(UnicodeString message = {}) : FMessage(std::move(message)) {}
+    // The message made by Format from fmt and args.
+    Exception(std::u16string_view fmt, std::initializer_list<TVarRec> args)
+        : FMessage(FormatV(fmt, args.begin(), args.size())) {}
 
     const UnicodeString& GetMessage() const { return FMessage; }
     void SetMessage(UnicodeString message) {
