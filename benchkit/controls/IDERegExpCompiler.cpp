@@ -2,7 +2,7 @@
 // first to size the program, then to write it.
 #include "benchkit/controls/IDERegExpConst.h"
 #include "benchkit/controls/IDERegExpProgram.h"
-#include "benchkit/controls/IDERegExpText.h"
+#include <runpak/Strings.h>
 
 #include <cstring>
 
@@ -382,7 +382,7 @@ TCompiledRE::TCompiledRE(const UnicodeString& Pattern, TREOptions Options,
         for (int c = 1; c <= 255; ++c)
             if (FCharSets[i].Contains(static_cast<unsigned char>(c))) ++FCharCounts[i];
     }
-    FCIPattern = Options.Contains(reCaseInsensitive) ? REUpperCase(Pattern) : Pattern;
+    FCIPattern = Options.Contains(reCaseInsensitive) ? AnsiUpperCase(Pattern) : Pattern;
 
     FMatchCount = 1;
     TREScanner sizer(*this, FCIPattern, true);

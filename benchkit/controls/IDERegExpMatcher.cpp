@@ -4,7 +4,7 @@
 // gives back repeated characters is that of the plain recursive form.
 #include "benchkit/controls/IDERegExpConst.h"
 #include "benchkit/controls/IDERegExpProgram.h"
-#include "benchkit/controls/IDERegExpText.h"
+#include <runpak/Strings.h>
 
 #include <climits>
 #include <cstring>
@@ -41,7 +41,7 @@ bool TCompiledRE::Match(const UnicodeString& Text, std::vector<int>& Starts,
     FStarts = &Starts;
     FEnds = &Ends;
     if (FOptions.Contains(reCaseInsensitive)) {
-        FCIText = REUpperCase(Text);
+        FCIText = AnsiUpperCase(Text);
         FText = FCIText.data();
     } else {
         FText = Text.data();
