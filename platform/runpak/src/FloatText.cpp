@@ -56,8 +56,11 @@ TFloatRec FloatToDecimal(long double value, int precision, int decimals) {
 
     if (precision > 18) precision = 18;
     if (precision < 1) precision = 1;
-    RoundDigits(rec, precision);
-    if (decimals < 9999) RoundDigits(rec, rec.Exponent + decimals);
+    // One rounding to whichever limit leaves fewer digits: rounding twice
+    // would turn 1.00499... into 1.005 and then into 1.01.
+    int keep = precision;
+    if (decimals < 9999 && rec.Exponent + decimals < keep) keep = rec.Exponent + decimals;
+    RoundDigits(rec, keep);
     if (rec.Digits.empty()) rec.Exponent = 0;
     return rec;
 }

@@ -17,3 +17,46 @@ void SetConfigFolder(const std::string& path);
 void SetWindowsFolder(const std::string& path);
 
 } // namespace TestSeams
+
+// --- Kernel: clock and process exit -------------------------------------------
+namespace TestSeams {
+
+// The manual clock. GetTickCount, Sleep, wait time-outs, timers: everything
+// that reads time reads this clock. startMs lets a test sit just before the
+// 32-bit tick count wraps (0xFFFFFFFF - n).
+void UseManualClock(uint64_t startMs);
+// Moves the manual clock forward and wakes every wait so that it rechecks its
+// deadline; returns once each woken wait has rechecked (and either ended or
+// gone back to sleep). Call it without holding any of the layer's locks.
+void AdvanceClock(uint64_t ms);
+void UseRealClock();
+bool ClockIsManual();
+// How many threads are inside a wait on the clock (a wait call, Sleep, a
+// message wait), and a way to block until at least `count` are: a test starts
+// a waiter, calls WaitForClockWaiters, then advances the clock.
+size_t ClockWaiterCount();
+void WaitForClockWaiters(size_t count);
+
+// With an exit hook set, ExitProcess calls it with the exit code and then
+// throws ProcessExited{code} instead of ending the process, so that a test
+// can catch it (ExitProcess never returns to its caller). An empty function
+// removes the hook.
+struct ProcessExited {
+    UINT code;
+};
+void SetExitHook(std::function<void(UINT)> hook);
+
+} // namespace TestSeams
+
+// --- Registry ---------------------------------------------------------------
+namespace TestSeams {
+
+// A fresh, empty registry: the hives in memory and their files are dropped,
+// every open key handle becomes invalid, and HKLM\HARDWARE is generated anew.
+void ResetRegistry();
+
+// Drops the hives in memory and every open key handle; the next registry call
+// loads the hives from their files, as a new process would.
+void ReloadRegistry();
+
+} // namespace TestSeams
