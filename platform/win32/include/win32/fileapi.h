@@ -11,6 +11,7 @@
 // with some of those names.
 #pragma once
 
+#include <win32/winbase.h>
 #include <win32/windef.h>
 #include <win32/winerror.h>
 
@@ -41,14 +42,6 @@
 #define ERROR_NEGATIVE_SEEK 131L
 #endif
 
-#ifndef WIN32_SECURITY_ATTRIBUTES_DEFINED
-#define WIN32_SECURITY_ATTRIBUTES_DEFINED
-typedef struct _SECURITY_ATTRIBUTES {
-    DWORD nLength;
-    LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
-} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
-#endif
 
 #ifndef WIN32_OVERLAPPED_DEFINED
 #define WIN32_OVERLAPPED_DEFINED
