@@ -1,5 +1,7 @@
 #include "benchkit/controls/CollectionsCore.h"
 
+#include <runpak/Streams.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -185,6 +187,16 @@ void TCustomHashTable::AssignTo(TCustomHashTable* Dest) { AssignError(this, Dest
 
 void TCustomHashTable::Notify(PBaseHashEntry, THashTableNotification) {}
 void TCustomHashTable::LoadFromStream(TStream*) {}
+
+// PENDING: file streams are not in the framework yet.
+void TCustomHashTable::LoadFromFile(const UnicodeString& FileName) {
+    throw ENotImplemented(u"TFileStream");
+}
+
+void TCustomHashTable::SaveToFile(const UnicodeString& FileName) {
+    throw ENotImplemented(u"TFileStream");
+}
+
 void TCustomHashTable::SaveToStream(TStream*) {}
 
 THashEnumerator::THashEnumerator(const TCustomHashTable* AHashTable) { Attach(AHashTable); }

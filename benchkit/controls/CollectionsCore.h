@@ -38,6 +38,10 @@ public:
 
     virtual void Assign(TCustomHashTable* Source);
     virtual void Clear();
+    // Over a file stream: read with writing denied to others, or created.
+    virtual void LoadFromFile(const UnicodeString& FileName);
+    virtual void SaveToFile(const UnicodeString& FileName);
+    // Only the string-to-string tables store anything in a stream.
     virtual void LoadFromStream(TStream* Stream);
     virtual void SaveToStream(TStream* Stream);
 
