@@ -24,7 +24,9 @@ public:
                            double LoadFactor = DefaultLoadFactor);
 
 protected:
-    uint32_t HashOf(const UnicodeString& Key) const override { return FHashProc(Key); }
+    uint32_t HashOf(const UnicodeString& Key) const override {
+        return ScrambleHash(FHashProc(Key));
+    }
     bool FCaseSensitive;
     THashProc FHashProc;
 };
@@ -37,7 +39,9 @@ public:
                                double LoadFactor = DefaultLoadFactor);
 
 protected:
-    uint32_t HashOf(const UnicodeString& Key) const override { return FHashProc(Key); }
+    uint32_t HashOf(const UnicodeString& Key) const override {
+        return ScrambleHash(FHashProc(Key));
+    }
     bool FCaseSensitive;
     THashProc FHashProc;
 };

@@ -24,7 +24,8 @@ TCustomHashTable::PHashEntryList NewBuckets(uint32_t length) {
 TCustomHashTable::TCustomHashTable(uint32_t InitialCapacity, double LoadFactor) {
     if (!(LoadFactor >= 0.1 && LoadFactor <= 7)) throw EArgumentOutOfRangeException(SArgumentOutOfRange);
     FLoadFactor = LoadFactor;
-    FInitialCapacity = FTableLength = InitialCapacity;
+    FInitialCapacity = InitialCapacity;
+    SetTableLength(InitialCapacity);
     FGrowThreshold = ThresholdFor(InitialCapacity);
     FTable = NewBuckets(InitialCapacity);
 }
@@ -72,12 +73,24 @@ void TCustomHashTable::AdjustTable() {
     }
     std::free(FTable);
     FTable = table;
-    FTableLength = length;
+    SetTableLength(length);
+}
+
+// A power-of-two length takes the remainder by a mask, which is the same
+// number without a division.
+void TCustomHashTable::SetTableLength(uint32_t Length) {
+    FTableLength = Length;
+    FTableMask = Length != 0 && (Length & (Length - 1)) == 0 ? Length - 1 : 0;
 }
 
 TCustomHashTable::PBaseHashEntry TCustomHashTable::Find(uintptr_t Key, uint32_t Hash) const {
     if (!FTable) return nullptr;
-    for (PBaseHashEntry e = FTable[Hash % FTableLength]; e; e = e->Next)
+    PBaseHashEntry e = FTable[BucketOf(Hash)];
+    if (FKeysByIdentity) {
+        while (e && e->Key != Key) e = e->Next;
+        return e;
+    }
+    for (; e; e = e->Next)
         if (e->Hash == Hash && FCompareProc(Key, e->Key)) return e;
     return nullptr;
 }
@@ -92,7 +105,7 @@ void TCustomHashTable::Add(uintptr_t Key, uintptr_t Value, uint32_t Hash) {
         Notify(e, htValueChanged);
         return;
     }
-    PBaseHashEntry& head = FTable[Hash % FTableLength];
+    PBaseHashEntry& head = FTable[BucketOf(Hash)];
     PBaseHashEntry e = new TBaseHashEntry{head, Hash, Key, Value};
     head = e;
     ++FCount;
@@ -110,9 +123,10 @@ void TCustomHashTable::Add(uintptr_t Key, uintptr_t Value, uint32_t Hash) {
 void TCustomHashTable::Remove(uintptr_t Key, uint32_t Hash) {
     CheckNotIterating();
     if (!FTable) return;
-    for (PBaseHashEntry* link = &FTable[Hash % FTableLength]; *link; link = &(*link)->Next) {
+    for (PBaseHashEntry* link = &FTable[BucketOf(Hash)]; *link; link = &(*link)->Next) {
         PBaseHashEntry e = *link;
-        if (e->Hash != Hash || !FCompareProc(Key, e->Key)) continue;
+        if (FKeysByIdentity ? e->Key != Key : e->Hash != Hash || !FCompareProc(Key, e->Key))
+            continue;
         *link = e->Next;
         --FCount;
         std::unique_ptr<TBaseHashEntry> doomed(e); // freed even when Notify raises
@@ -161,7 +175,7 @@ void TCustomHashTable::ClearEntries() {
         std::free(FTable);
         FTable = nullptr;
     }
-    FTableLength = FInitialCapacity;
+    SetTableLength(FInitialCapacity);
     FTable = NewBuckets(FInitialCapacity);
     FGrowThreshold = ThresholdFor(FInitialCapacity);
     FCount = 0;

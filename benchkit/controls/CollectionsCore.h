@@ -78,6 +78,9 @@ protected:
 
     TCompareProc FCompareProc = nullptr;
     TCompareProc FCompareValuesProc = nullptr;
+    // Keys are equal exactly when their words are (integers, pointers,
+    // interfaces): lookups then compare words without calling FCompareProc.
+    bool FKeysByIdentity = false;
 
 private:
     friend class THashEnumerator;
@@ -87,6 +90,10 @@ private:
     void AdjustTable();
     void ClearEntries();
     uint32_t ThresholdFor(uint32_t Length) const;
+    void SetTableLength(uint32_t Length);
+    uint32_t BucketOf(uint32_t Hash) const {
+        return FTableMask ? Hash & FTableMask : Hash % FTableLength;
+    }
 
     int64_t FCount = 0;
     uint32_t FInitialCapacity;
@@ -98,6 +105,7 @@ private:
     uint32_t FGrowThreshold;
     PHashEntryList FTable = nullptr;
     uint32_t FTableLength;
+    uint32_t FTableMask = 0; // FTableLength - 1 when that is a power of two, else 0
 };
 
 // Walks a table's entries in bucket order, newest first within a bucket.

@@ -66,12 +66,14 @@ void InitRandomHashTable() {
     std::call_once(once, FillWeights);
 }
 
+// Every byte of the key: taking as many bytes as there are characters would
+// leave the second half of the key out, and keys that share their first half
+// would all collide.
 uint32_t HashStringCaseSensitive(std::u16string_view Key) {
     uint32_t h = 0;
-    for (size_t i = 0; i < Key.size(); ++i) {
-        const char16_t c = Key[i / 2];
-        const uint8_t byte = (i % 2 == 0) ? (c & 0xFF) : (c >> 8);
-        h = Rotl(h, 5) ^ byte;
+    for (char16_t c : Key) {
+        h = Rotl(h, 5) ^ (c & 0xFF);
+        h = Rotl(h, 5) ^ (c >> 8);
     }
     return h;
 }
@@ -112,6 +114,15 @@ uint32_t HashWideStringIgnoreCase(std::u16string_view Key) {
         return h;
     }
     return HashWideString(AnsiLowerCase(UnicodeString(Key)));
+}
+
+uint32_t ScrambleHash(uint32_t Hash) {
+    Hash ^= Hash >> 16;
+    Hash *= 0x85EBCA6Bu;
+    Hash ^= Hash >> 13;
+    Hash *= 0xC2B2AE35u;
+    Hash ^= Hash >> 16;
+    return Hash;
 }
 
 bool AnsiSameStrView(std::u16string_view A, std::u16string_view B) { return A == B; }

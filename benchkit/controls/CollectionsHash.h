@@ -9,8 +9,7 @@
 
 using THashProc = uint32_t (*)(std::u16string_view Key);
 
-// Rotate-and-xor over the first N bytes of the key's UTF-16LE storage, N
-// being the key's length in characters.
+// Rotate-and-xor over the bytes of the key's UTF-16LE storage.
 uint32_t HashStringCaseSensitive(std::u16string_view Key);
 // Sum of per-character random weights (rotated after every four characters)
 // over the key upper-cased as AnsiSameText compares it, so that keys equal
@@ -20,6 +19,11 @@ uint32_t HashStringIgnoreCase(std::u16string_view Key);
 uint32_t HashWideString(std::u16string_view Key);
 // HashWideString of the key lower-cased as WideSameText compares it.
 uint32_t HashWideStringIgnoreCase(std::u16string_view Key);
+
+// A one-to-one mix of a hash, so that every bit of it reaches the low bits
+// by which a table of 2^n buckets places its entries. The string tables
+// place keys by the mixed hash of their hash function.
+uint32_t ScrambleHash(uint32_t Hash);
 
 // Fills the weights of HashStringIgnoreCase; done on first use, once per process.
 void InitRandomHashTable();

@@ -42,11 +42,13 @@ uint32_t TCustomObjectHashTable::HashOf(TObject* const& Key) const {
 TCustomIntegerHashTable::TCustomIntegerHashTable(uint32_t InitialCapacity, double LoadFactor)
     : TKeyedHashTable(InitialCapacity, LoadFactor) {
     FCompareProc = SameWords;
+    FKeysByIdentity = true;
 }
 
 TCustomPointerHashTable::TCustomPointerHashTable(uint32_t InitialCapacity, double LoadFactor)
     : TKeyedHashTable(InitialCapacity, LoadFactor) {
     FCompareProc = SameWords;
+    FKeysByIdentity = true;
 }
 
 // ---- Leaf classes -------------------------------------------------------------

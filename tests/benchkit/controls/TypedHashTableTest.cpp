@@ -125,8 +125,9 @@ TEST(HashFunctions, KnownValues) {
     EXPECT_EQ(HashWideStringIgnoreCase(u"ABC"), 0x6783u);
     EXPECT_EQ(HashStringCaseSensitive(u""), 0u);
     EXPECT_EQ(HashStringIgnoreCase(u""), 0u);
-    // Bytes 'a', 0 (two bytes for a two-character key): ((0 rol 5) ^ 0x61) rol 5 ^ 0.
-    EXPECT_EQ(HashStringCaseSensitive(u"ab"), 0x61u << 5);
+    // Every byte of the UTF-16LE storage: 61 00 62 00.
+    EXPECT_EQ(HashStringCaseSensitive(u"ab"), ((0x61u << 15) ^ (0x62u << 5)));
+    EXPECT_NE(HashStringCaseSensitive(u"Item1234"), HashStringCaseSensitive(u"Item9999"));
     EXPECT_EQ(HashStringIgnoreCase(u"abcd"), HashStringIgnoreCase(u"ABCD"));
 }
 
