@@ -393,23 +393,5 @@ TCompiledRE::TCompiledRE(const UnicodeString& Pattern, TREOptions Options,
     FMatchCount = 1;
     TREScanner emitter(*this, FCIPattern, false);
     FindHints(emitter.Run());
-}
-
-// Search shortcuts, only for a pattern of a single top-level alternative:
-// the character every match begins with, the start anchor, and the longest
-// literal every match must contain.
-void TCompiledRE::FindHints(TNodeFlags Flags) {
-    const int next = NextOf(0);
-    if (next < 0 || NodeAt(next).Kind() != tnEND) return;
-    int scan = static_cast<int>(sizeof(TNode));
-    if (NodeAt(scan).Kind() == tnEXACTLY) FBegin = OperandChars(scan)[0];
-    else if (NodeAt(scan).Kind() == tnBOL) FAnchor = true;
-    if (!Flags.Contains(nfSPStart)) return;
-    for (; scan >= 0; scan = NextOf(scan)) {
-        const TNode& node = NodeAt(scan);
-        if (node.Kind() == tnEXACTLY && static_cast<int>(node.Aux()) >= FOptMatchLen) {
-            FOptMatch = OperandChars(scan);
-            FOptMatchLen = static_cast<int>(node.Aux());
-        }
-    }
+    FindStartSet();
 }

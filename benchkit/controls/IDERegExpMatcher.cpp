@@ -49,19 +49,42 @@ bool TCompiledRE::Match(const UnicodeString& Text, std::vector<int>& Starts,
     FTextLen = static_cast<int>(Text.size());
     const char16_t* const end = FText + FTextLen;
 
+    if (!FUseShortcuts) {
+        for (int pos = 0; pos <= FTextLen; ++pos)
+            if (MatchText(pos)) return true;
+        return false;
+    }
     if (FOptMatch) {
         const std::u16string_view text(FText, FTextLen);
         if (text.find(std::u16string_view(FOptMatch, FOptMatchLen)) == text.npos) return false;
     }
-    if (FAnchor) return MatchText(0);
+    if (FAnchor || FDotStarStart) return MatchText(0);
     if (FBegin != 0) {
         for (const char16_t* p = FText; p != end; ++p)
             if (*p == FBegin && MatchText(static_cast<int>(p - FText))) return true;
         return false;
     }
-    for (int pos = 0; pos <= FTextLen; ++pos)
+    if (!FStartSet.empty()) {
+        // The pattern cannot match empty, so not at the end either.
+        for (int pos = 0; pos < FTextLen;) {
+            if (!InStartSet(FText[pos])) {
+                ++pos;
+                continue;
+            }
+            if (MatchText(pos)) return true;
+            pos = NextAttempt(pos);
+        }
+        return false;
+    }
+    for (int pos = 0; pos <= FTextLen; pos = NextAttempt(pos))
         if (MatchText(pos)) return true;
     return false;
+}
+
+// Where to attempt next after a failed attempt at Pos.
+int TCompiledRE::NextAttempt(int Pos) const {
+    if (FRepeatStart < 0 || Pos >= FTextLen) return Pos + 1;
+    return Pos + (FLeadingRun > 0 ? FLeadingRun : 1);
 }
 
 // One attempt at Pos. A failed attempt leaves every entry as it found it
@@ -81,11 +104,17 @@ int TCompiledRE::MatchSimpleCount(int Node, int Pos) const {
     case tnANY:
         return FTextLen - Pos;
     case tnANYOF:
-        while (p != end && InClass(Node, *p)) ++p;
+    case tnANYBUT: {
+        const bool member = NodeAt(Node).Kind() == tnANYOF;
+        const TClassBits& bits = FClasses[NodeAt(Node).Aux() - 1];
+        for (; p != end; ++p) {
+            const char16_t c = *p;
+            const bool in = c < 256 ? (bits.Low[c >> 6] >> (c & 63)) & 1
+                                    : !bits.High.empty() && ((bits.High[c >> 6] >> (c & 63)) & 1);
+            if (in != member) break;
+        }
         break;
-    case tnANYBUT:
-        while (p != end && !InClass(Node, *p)) ++p;
-        break;
+    }
     case tnEXACTLY: {
         const char16_t c = OperandChars(Node)[0];
         while (p != end && *p == c) ++p;
@@ -199,6 +228,7 @@ bool TCompiledRE::MatchExec(int Node) {
         case tnSTAR:
         case tnPLUS: {
             const int count = MatchSimpleCount(node + kNodeSize, pos);
+            if (node == FRepeatStart) FLeadingRun = count; // the run at the attempt's start
             ok = TryRepeat(node, pos, count, pos, next);
             break;
         }

@@ -97,6 +97,10 @@ public:
     // in Text, -1 for an entry that took no part (all -1 without a match).
     bool Match(const UnicodeString& Text, std::vector<int>& Starts, std::vector<int>& Ends);
 
+    // Whether the search skips positions where no match can begin (on by
+    // default). The result is the same either way; tools compare the two.
+    void SetUseShortcuts(bool Value) { FUseShortcuts = Value; }
+
     // The program and its search hints, for inspection.
     const uint8_t* GetNodes() const { return FNodes.data(); }
     int GetCodeSize() const { return static_cast<int>(FNodes.size()); }
@@ -122,6 +126,8 @@ private:
     friend class TREScanner;
 
     void FindHints(TNodeFlags Flags);
+    void FindStartSet();
+    bool InStartSet(char16_t C) const { return (FStartSet[C >> 6] >> (C & 63)) & 1; }
 
     bool MatchText(int Pos);
     bool MatchExec(int Node);
@@ -150,6 +156,12 @@ private:
     bool FAnchor = false;
     const char16_t* FOptMatch = nullptr;
     int FOptMatchLen = 0;
+    bool FUseShortcuts = true;
+    bool FDotStarStart = false;
+    int FRepeatStart = -1; // the leading simple repeat's node, if any
+    int FLeadingRun = 0;   // its count in the last attempt
+    int NextAttempt(int Pos) const;
+    std::vector<uint64_t> FStartSet; // 65536 bits, or empty when unknown
     int FMatchCount = 1;
     std::vector<uint8_t> FNodes;
     std::vector<TClassBits> FClasses;

@@ -110,7 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"a.c", "abbc", "no match"}, MatchCase{".*c", "abcabc", "0:6"},
         MatchCase{"b*c", "abbc", "1:3"}, MatchCase{"ab*", "abbb", "0:4"},
         MatchCase{"a{2}", "a{2}", "0:4"}, MatchCase{"é+", "xéé", "1:2"},
-        MatchCase{"[α-ω]+", "abγδε", "2:3"}, MatchCase{"[^α]", "α", "no match"}));
+        MatchCase{"[α-ω]+", "abγδε", "2:3"}, MatchCase{"[^α]", "α", "no match"},
+        MatchCase{".*x", "abxcx", "0:5"}, MatchCase{".+b", "ab", "0:2"},
+        MatchCase{".*^a", "ba", "no match"}, MatchCase{"(Sherlock|Watson)", "Dr Watson", "3:6 3:6"},
+        MatchCase{"[A-Z][a-z]+", "the Street", "4:6"}));
 
 TEST(RegExpMatch, NulInTextIsACharacter) {
     const std::u16string text(u"a\0b", 3);
@@ -213,6 +216,31 @@ TEST(RegExpProgram, SearchHints) {
     TCompiledRE two(u"a*foo|bar", {}, kNoSets);
     EXPECT_EQ(two.GetBegin(), 0);
     EXPECT_EQ(two.GetOptMatch(), u"");
+}
+
+// The search shortcuts (first character, start set, must-contain literal,
+// anchors) only skip attempts that cannot succeed.
+TEST(RegExpProgram, ShortcutsNeverChangeTheResult) {
+    const char* patterns[] = {"(Sherlock|Watson)", "[A-Z][a-z]+ [A-Z]", ".*x", ".+b", "a*b|c",
+                              "x?[0-9]+z", "(ab|cd)+x", "[^a-z]+", "^a|b", "(a|)b", "b*",
+                              ".*^a", "$", "\\w+", "(a*)?c", "(x|y*)z", "k.*k",
+                              "[a-z]+ing", "a*ab", "[ab]*b", "b+c", "[^ ]+$", "a*"};
+    const char* texts[] = {"", "a", "ab", "Watson and Sherlock", "Baker Street", "xxaxbx",
+                           "zz9z x12z", "ababcdx", "abc DEF", "aab", "k1k2k", "cab",
+                           "singing ring", "aaab", "bbbc", "ab ba abab"};
+    for (const char* p : patterns) {
+        for (const char* t : texts) {
+            const TCharSet sets[2] = {};
+            TCompiledRE fast(U(p), {}, sets), slow(U(p), {}, sets);
+            slow.SetUseShortcuts(false);
+            std::vector<int> fs, fe, ss, se;
+            const bool f = fast.Match(U(t), fs, fe);
+            const bool s = slow.Match(U(t), ss, se);
+            EXPECT_EQ(f, s) << p << " on " << t;
+            EXPECT_EQ(fs, ss) << p << " on " << t;
+            EXPECT_EQ(fe, se) << p << " on " << t;
+        }
+    }
 }
 
 TEST(RegExpProgram, MustContainLiteralRejectsButNeverHidesAMatch) {
