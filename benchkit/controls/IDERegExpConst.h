@@ -12,3 +12,5 @@ inline constexpr char16_t SErrorInvalidRange[] = u"Invalid range specifier";
 inline constexpr char16_t SErrorUnmatchedBracket[] = u"Unmatched \"[\"";
 inline constexpr char16_t SErrorTrailingBackslash[] = u"Trailing \"\\\" not allowed";
 inline constexpr char16_t SErrorInternal[] = u"*** internal RE error ***";
+// Raised only when a tool has bounded the matcher's work.
+inline constexpr char16_t SMatchLimit[] = u"Regular expression match limit exceeded";

@@ -40,6 +40,7 @@ bool TCompiledRE::Match(const UnicodeString& Text, std::vector<int>& Starts,
     Ends.assign(FMatchCount, -1);
     FStarts = &Starts;
     FEnds = &Ends;
+    FSteps = 0;
     if (FOptions.Contains(reCaseInsensitive)) {
         FCIText = AnsiUpperCase(Text);
         FText = FCIText.data();
@@ -154,6 +155,10 @@ bool TCompiledRE::TryRepeat(int Node, int Start, int Count, int& Pos, int& Next)
 // Pops records down to Base until one offers another way on; restores the
 // match entries on the way. False when the records are exhausted.
 bool TCompiledRE::Backtrack(int Base, int& Node, int& Pos) {
+    if (FMatchLimit != 0 && ++FSteps > FMatchLimit) {
+        FStack.clear();
+        REError(SMatchLimit);
+    }
     while (static_cast<int>(FStack.size()) > Base) {
         const TBacktrack b = FStack.back();
         FStack.pop_back();

@@ -100,6 +100,11 @@ public:
     // Whether the search skips positions where no match can begin (on by
     // default). The result is the same either way; tools compare the two.
     void SetUseShortcuts(bool Value) { FUseShortcuts = Value; }
+    // Backtracking steps one Match may take before it raises EREError with
+    // SMatchLimit; 0 (the default) is no limit. A backtracking search can
+    // take exponential time on some patterns; tools that feed arbitrary
+    // patterns bound it with this.
+    void SetMatchLimit(uint64_t Steps) { FMatchLimit = Steps; }
 
     // The program and its search hints, for inspection.
     const uint8_t* GetNodes() const { return FNodes.data(); }
@@ -157,6 +162,8 @@ private:
     const char16_t* FOptMatch = nullptr;
     int FOptMatchLen = 0;
     bool FUseShortcuts = true;
+    uint64_t FMatchLimit = 0;
+    uint64_t FSteps = 0;
     bool FDotStarStart = false;
     int FRepeatStart = -1; // the leading simple repeat's node, if any
     int FLeadingRun = 0;   // its count in the last attempt
