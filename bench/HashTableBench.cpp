@@ -20,7 +20,8 @@ std::vector<std::u16string> RandomKeys() {
     while (keys.size() < kCount) {
         std::u16string k;
         const int len = 5 + rng() % 12;
-        for (int i = 0; i < len; ++i) k += static_cast<char16_t>(u'a' + rng() % 26);
+        for (int i = 0; i < len; ++i)
+            k += static_cast<char16_t>(u'a' + rng() % 26);
         keys.push_back(k);
     }
     return keys;
@@ -48,7 +49,8 @@ void BM_StringTable_Insert(benchmark::State& state) {
     const auto& keys = Keys(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         TStringHashTable table(true);
-        for (const auto& k : keys) table.Add(k, kValue);
+        for (const auto& k : keys)
+            table.Add(k, kValue);
         benchmark::DoNotOptimize(table.GetCount());
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -58,7 +60,8 @@ void BM_UnorderedMap_StringInsert(benchmark::State& state) {
     const auto& keys = Keys(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         std::unordered_map<std::u16string, std::u16string> map;
-        for (const auto& k : keys) map[k] = kValue;
+        for (const auto& k : keys)
+            map[k] = kValue;
         benchmark::DoNotOptimize(map.size());
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -67,10 +70,12 @@ void BM_UnorderedMap_StringInsert(benchmark::State& state) {
 void BM_StringTable_Lookup(benchmark::State& state) {
     const auto& keys = Keys(static_cast<int>(state.range(0)));
     TStringHashTable table(true);
-    for (const auto& k : keys) table.Add(k, kValue);
+    for (const auto& k : keys)
+        table.Add(k, kValue);
     for (auto _ : state) {
         int found = 0;
-        for (const auto& k : keys) found += table.ContainsKey(k);
+        for (const auto& k : keys)
+            found += table.ContainsKey(k);
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -79,10 +84,12 @@ void BM_StringTable_Lookup(benchmark::State& state) {
 void BM_UnorderedMap_StringLookup(benchmark::State& state) {
     const auto& keys = Keys(static_cast<int>(state.range(0)));
     std::unordered_map<std::u16string, std::u16string> map;
-    for (const auto& k : keys) map[k] = kValue;
+    for (const auto& k : keys)
+        map[k] = kValue;
     for (auto _ : state) {
         int found = 0;
-        for (const auto& k : keys) found += map.count(k) != 0;
+        for (const auto& k : keys)
+            found += map.count(k) != 0;
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -93,9 +100,11 @@ void BM_StringTable_Remove(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto table = std::make_unique<TStringHashTable>(true);
-        for (const auto& k : keys) table->Add(k, kValue);
+        for (const auto& k : keys)
+            table->Add(k, kValue);
         state.ResumeTiming();
-        for (const auto& k : keys) table->Remove(k);
+        for (const auto& k : keys)
+            table->Remove(k);
         benchmark::DoNotOptimize(table->GetCount());
         state.PauseTiming();
         table.reset();
@@ -109,9 +118,11 @@ void BM_UnorderedMap_StringRemove(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto map = std::make_unique<std::unordered_map<std::u16string, std::u16string>>();
-        for (const auto& k : keys) (*map)[k] = kValue;
+        for (const auto& k : keys)
+            (*map)[k] = kValue;
         state.ResumeTiming();
-        for (const auto& k : keys) map->erase(k);
+        for (const auto& k : keys)
+            map->erase(k);
         benchmark::DoNotOptimize(map->size());
         state.PauseTiming();
         map.reset();
@@ -125,7 +136,8 @@ void BM_UnorderedMap_StringRemove(benchmark::State& state) {
 std::vector<int32_t> IntKeys() {
     std::mt19937 rng(11);
     std::vector<int32_t> keys;
-    for (int i = 0; i < kCount; ++i) keys.push_back(static_cast<int32_t>(rng()));
+    for (int i = 0; i < kCount; ++i)
+        keys.push_back(static_cast<int32_t>(rng()));
     return keys;
 }
 
@@ -139,7 +151,8 @@ TObject gValue;
 void BM_IntegerTable_Insert(benchmark::State& state) {
     for (auto _ : state) {
         TIntegerObjHashTable table(okNone);
-        for (int32_t k : Ints()) table.Add(k, &gValue);
+        for (int32_t k : Ints())
+            table.Add(k, &gValue);
         benchmark::DoNotOptimize(table.GetCount());
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -148,7 +161,8 @@ void BM_IntegerTable_Insert(benchmark::State& state) {
 void BM_UnorderedMap_IntInsert(benchmark::State& state) {
     for (auto _ : state) {
         std::unordered_map<int32_t, TObject*> map;
-        for (int32_t k : Ints()) map[k] = &gValue;
+        for (int32_t k : Ints())
+            map[k] = &gValue;
         benchmark::DoNotOptimize(map.size());
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -156,10 +170,12 @@ void BM_UnorderedMap_IntInsert(benchmark::State& state) {
 
 void BM_IntegerTable_Lookup(benchmark::State& state) {
     TIntegerObjHashTable table(okNone);
-    for (int32_t k : Ints()) table.Add(k, &gValue);
+    for (int32_t k : Ints())
+        table.Add(k, &gValue);
     for (auto _ : state) {
         int found = 0;
-        for (int32_t k : Ints()) found += table.ContainsKey(k);
+        for (int32_t k : Ints())
+            found += table.ContainsKey(k);
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -167,10 +183,12 @@ void BM_IntegerTable_Lookup(benchmark::State& state) {
 
 void BM_UnorderedMap_IntLookup(benchmark::State& state) {
     std::unordered_map<int32_t, TObject*> map;
-    for (int32_t k : Ints()) map[k] = &gValue;
+    for (int32_t k : Ints())
+        map[k] = &gValue;
     for (auto _ : state) {
         int found = 0;
-        for (int32_t k : Ints()) found += map.count(k) != 0;
+        for (int32_t k : Ints())
+            found += map.count(k) != 0;
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations() * kCount);
@@ -180,9 +198,11 @@ void BM_IntegerTable_Remove(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto table = std::make_unique<TIntegerObjHashTable>(okNone);
-        for (int32_t k : Ints()) table->Add(k, &gValue);
+        for (int32_t k : Ints())
+            table->Add(k, &gValue);
         state.ResumeTiming();
-        for (int32_t k : Ints()) table->Remove(k);
+        for (int32_t k : Ints())
+            table->Remove(k);
         benchmark::DoNotOptimize(table->GetCount());
         state.PauseTiming();
         table.reset();
@@ -195,9 +215,11 @@ void BM_UnorderedMap_IntRemove(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto map = std::make_unique<std::unordered_map<int32_t, TObject*>>();
-        for (int32_t k : Ints()) (*map)[k] = &gValue;
+        for (int32_t k : Ints())
+            (*map)[k] = &gValue;
         state.ResumeTiming();
-        for (int32_t k : Ints()) map->erase(k);
+        for (int32_t k : Ints())
+            map->erase(k);
         benchmark::DoNotOptimize(map->size());
         state.PauseTiming();
         map.reset();

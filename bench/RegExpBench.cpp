@@ -34,9 +34,10 @@ const Case kCases[] = {
 
 // Lower-case words and spaces, with a few capitals, free of every needle.
 std::string MakeText(size_t length) {
-    static const char* words[] = {"the", "of", "and", "a", "to", "in", "was", "he", "that",
-                                  "it", "his", "her", "with", "as", "had", "for", "at", "on",
-                                  "said", "upon", "street", "door", "room", "house", "she"};
+    static const char* words[] = {"the",  "of",   "and",   "a",   "to",   "in",   "was",
+                                  "he",   "that", "it",    "his", "her",  "with", "as",
+                                  "had",  "for",  "at",    "on",  "said", "upon", "street",
+                                  "door", "room", "house", "she"};
     std::mt19937 rng(12345);
     std::string text;
     while (text.size() < length) {
@@ -52,7 +53,9 @@ const std::string& BaseText() {
     return text;
 }
 
-std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Wide(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 void BM_Benchkit(benchmark::State& state, const Case& c) {
     const std::u16string text = Wide(BaseText() + c.needle);
@@ -88,8 +91,8 @@ void BM_Pcre2(benchmark::State& state, const Case& c) {
                                      0, &error, &offset, nullptr);
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
     for (auto _ : state) {
-        const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
-                                   0, 0, data, nullptr);
+        const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0,
+                                   0, data, nullptr);
         if (rc < 0) state.SkipWithError("no match");
         benchmark::DoNotOptimize(data);
     }

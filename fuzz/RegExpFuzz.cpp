@@ -17,10 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TCharSet sets[2];
     if (data[0] & 2) sets[0] = TCharSet{'\t', ' '};
     if (data[0] & 4)
-        for (int c = '0'; c <= 'z'; ++c) sets[1].Include(static_cast<unsigned char>(c));
+        for (int c = '0'; c <= 'z'; ++c)
+            sets[1].Include(static_cast<unsigned char>(c));
 
     std::u16string all;
-    for (size_t i = 1; i + 1 < size; i += 2) all += static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    for (size_t i = 1; i + 1 < size; i += 2)
+        all += static_cast<char16_t>(data[i] | data[i + 1] << 8);
     const size_t split = all.find(u'\uFFFF');
     const std::u16string pattern = all.substr(0, split);
     const std::u16string text = split == all.npos ? std::u16string() : all.substr(split + 1);
@@ -42,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (f != s || fs != ss || fe != se) std::abort();
         for (size_t i = 0; f && i < fs.size(); ++i) {
             if ((fs[i] < 0) != (fe[i] < 0)) std::abort();
-            if (fs[i] >= 0 && (fs[i] > fe[i] || fe[i] > static_cast<int>(text.size()))) std::abort();
+            if (fs[i] >= 0 && (fs[i] > fe[i] || fe[i] > static_cast<int>(text.size())))
+                std::abort();
         }
     } catch (const EREError&) {
         // A pattern the syntax refuses.

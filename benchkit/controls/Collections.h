@@ -82,14 +82,29 @@ protected:
     }
 };
 
+// Interface keys: one reference held per key, identity by pointer (pass the
+// object's IUnknown, so that one object is one key).
+class TCustomInterfaceHashTable
+    : public benchkit::collections::TKeyedHashTable<benchkit::collections::TInterfaceKind,
+                                                    TIntfEnumerator> {
+public:
+    TCustomInterfaceHashTable(uint32_t InitialCapacity = DefaultHashCapacity,
+                              double LoadFactor = DefaultLoadFactor);
+
+protected:
+    uint32_t HashOf(const InterfacePtr<IInterface>& Key) const override { return Hash(Key.Get()); }
+    static uint32_t Hash(const IInterface* Key) {
+        return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Key) >> 2);
+    }
+};
+
 // ---- Object values with ownership ------------------------------------------
 
 namespace benchkit::collections {
 
 // Object values that the table may own (okValues): it then frees a value
 // when its entry is removed or the value replaced.
-template <class B>
-class TObjectValuesTable : public THashTableOf<B, TObjectKind, TObjEnumerator> {
+template <class B> class TObjectValuesTable : public THashTableOf<B, TObjectKind, TObjEnumerator> {
 public:
     ~TObjectValuesTable() override { this->DestroyEntries(); }
 
@@ -195,8 +210,7 @@ public:
 };
 
 // Never frees a value that is its own key.
-class TObjectHashTable
-    : public benchkit::collections::TObjectValuesTable<TCustomObjectHashTable> {
+class TObjectHashTable : public benchkit::collections::TObjectValuesTable<TCustomObjectHashTable> {
 public:
     TObjectHashTable(TObjectOwnershipKind OwnershipKind,
                      uint32_t InitialCapacity = DefaultHashCapacity,
@@ -223,6 +237,65 @@ class TPointerHashTable
 public:
     TPointerHashTable(uint32_t InitialCapacity = DefaultHashCapacity,
                       double LoadFactor = DefaultLoadFactor);
+
+protected:
+    void AssignTo(TCustomHashTable* Dest) override;
+};
+
+// ---- Interface values, and string values by interface ------------------------
+
+// May hold a null interface as a value.
+class TStringIHashTable
+    : public benchkit::collections::THashTableOf<
+          TCustomStringHashTable, benchkit::collections::TInterfaceKind, TIntfEnumerator> {
+public:
+    TStringIHashTable(bool CaseSensitive, uint32_t InitialCapacity = DefaultHashCapacity,
+                      double LoadFactor = DefaultLoadFactor);
+
+protected:
+    void AssignTo(TCustomHashTable* Dest) override;
+};
+
+class TWideStringIHashTable
+    : public benchkit::collections::THashTableOf<
+          TCustomWideStringHashTable, benchkit::collections::TInterfaceKind, TIntfEnumerator> {
+public:
+    TWideStringIHashTable(bool CaseSensitive, uint32_t InitialCapacity = DefaultHashCapacity,
+                          double LoadFactor = DefaultLoadFactor);
+
+protected:
+    void AssignTo(TCustomHashTable* Dest) override;
+};
+
+class TObjectIHashTable
+    : public benchkit::collections::THashTableOf<
+          TCustomObjectHashTable, benchkit::collections::TInterfaceKind, TIntfEnumerator> {
+public:
+    TObjectIHashTable(uint32_t InitialCapacity = DefaultHashCapacity,
+                      double LoadFactor = DefaultLoadFactor);
+
+protected:
+    void AssignTo(TCustomHashTable* Dest) override;
+};
+
+class TIntegerIHashTable
+    : public benchkit::collections::THashTableOf<
+          TCustomIntegerHashTable, benchkit::collections::TInterfaceKind, TIntfEnumerator> {
+public:
+    TIntegerIHashTable(uint32_t InitialCapacity = DefaultHashCapacity,
+                       double LoadFactor = DefaultLoadFactor);
+
+protected:
+    void AssignTo(TCustomHashTable* Dest) override;
+};
+
+// String values compared without regard to case.
+class TInterfaceStrHashTable
+    : public benchkit::collections::THashTableOf<
+          TCustomInterfaceHashTable, benchkit::collections::TStringKind, TStrEnumerator> {
+public:
+    TInterfaceStrHashTable(uint32_t InitialCapacity = DefaultHashCapacity,
+                           double LoadFactor = DefaultLoadFactor);
 
 protected:
     void AssignTo(TCustomHashTable* Dest) override;

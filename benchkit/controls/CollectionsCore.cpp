@@ -22,7 +22,8 @@ TCustomHashTable::PHashEntryList NewBuckets(uint32_t length) {
 } // namespace
 
 TCustomHashTable::TCustomHashTable(uint32_t InitialCapacity, double LoadFactor) {
-    if (!(LoadFactor >= 0.1 && LoadFactor <= 7)) throw EArgumentOutOfRangeException(SArgumentOutOfRange);
+    if (!(LoadFactor >= 0.1 && LoadFactor <= 7))
+        throw EArgumentOutOfRangeException(SArgumentOutOfRange);
     FLoadFactor = LoadFactor;
     FInitialCapacity = InitialCapacity;
     SetTableLength(InitialCapacity);
@@ -30,10 +31,13 @@ TCustomHashTable::TCustomHashTable(uint32_t InitialCapacity, double LoadFactor) 
     FTable = NewBuckets(InitialCapacity);
 }
 
-TCustomHashTable::~TCustomHashTable() { DestroyEntries(); }
+TCustomHashTable::~TCustomHashTable() {
+    DestroyEntries();
+}
 
 void TCustomHashTable::DestroyEntries() {
-    while (FIterators) FIterators->Detach();
+    while (FIterators)
+        FIterators->Detach();
     FInitialCapacity = 0;
     ClearEntries();
 }
@@ -87,7 +91,8 @@ TCustomHashTable::PBaseHashEntry TCustomHashTable::Find(uintptr_t Key, uint32_t 
     if (!FTable) return nullptr;
     PBaseHashEntry e = FTable[BucketOf(Hash)];
     if (FKeysByIdentity) {
-        while (e && e->Key != Key) e = e->Next;
+        while (e && e->Key != Key)
+            e = e->Next;
         return e;
     }
     for (; e; e = e->Next)
@@ -197,7 +202,9 @@ void TCustomHashTable::Assign(TCustomHashTable* Source) {
     Source->AssignTo(this);
 }
 
-void TCustomHashTable::AssignTo(TCustomHashTable* Dest) { AssignError(this, Dest); }
+void TCustomHashTable::AssignTo(TCustomHashTable* Dest) {
+    AssignError(this, Dest);
+}
 
 void TCustomHashTable::Notify(PBaseHashEntry, THashTableNotification) {}
 void TCustomHashTable::LoadFromStream(TStream*) {}
@@ -213,7 +220,9 @@ void TCustomHashTable::SaveToFile(const UnicodeString& FileName) {
 
 void TCustomHashTable::SaveToStream(TStream*) {}
 
-THashEnumerator::THashEnumerator(const TCustomHashTable* AHashTable) { Attach(AHashTable); }
+THashEnumerator::THashEnumerator(const TCustomHashTable* AHashTable) {
+    Attach(AHashTable);
+}
 
 THashEnumerator::THashEnumerator(THashEnumerator&& Other) noexcept
     : FIndex(Other.FIndex), FEntry(Other.FEntry) {
@@ -221,7 +230,9 @@ THashEnumerator::THashEnumerator(THashEnumerator&& Other) noexcept
     Other.Detach();
 }
 
-THashEnumerator::~THashEnumerator() { Detach(); }
+THashEnumerator::~THashEnumerator() {
+    Detach();
+}
 
 void THashEnumerator::Attach(const TCustomHashTable* Table) {
     FHashTable = Table;
@@ -233,8 +244,10 @@ void THashEnumerator::Attach(const TCustomHashTable* Table) {
 
 void THashEnumerator::Detach() {
     if (!FHashTable) return;
-    if (FPrevLive) FPrevLive->FNextLive = FNextLive;
-    else FHashTable->FIterators = FNextLive;
+    if (FPrevLive)
+        FPrevLive->FNextLive = FNextLive;
+    else
+        FHashTable->FIterators = FNextLive;
     if (FNextLive) FNextLive->FPrevLive = FPrevLive;
     FPrevLive = FNextLive = nullptr;
     FHashTable = nullptr;
@@ -244,6 +257,7 @@ void THashEnumerator::Detach() {
 bool THashEnumerator::MoveNext() {
     if (!FHashTable) return false;
     if (FEntry) FEntry = FEntry->Next;
-    while (!FEntry && FIndex < FHashTable->FTableLength) FEntry = FHashTable->FTable[FIndex++];
+    while (!FEntry && FIndex < FHashTable->FTableLength)
+        FEntry = FHashTable->FTable[FIndex++];
     return FEntry != nullptr;
 }

@@ -181,13 +181,11 @@ private:
 };
 
 template <class E>
-    requires std::is_base_of_v<THashEnumerator, E>
-THashEnumIterator<E> begin(E& Enum) {
+requires std::is_base_of_v<THashEnumerator, E> THashEnumIterator<E> begin(E& Enum) {
     return THashEnumIterator<E>(&Enum);
 }
 template <class E>
-    requires std::is_base_of_v<THashEnumerator, E>
-std::default_sentinel_t end(E&) {
+requires std::is_base_of_v<THashEnumerator, E> std::default_sentinel_t end(E&) {
     return {};
 }
 

@@ -7,7 +7,9 @@
 
 namespace {
 
-uint32_t Rotl(uint32_t h, int n) { return (h << n) | (h >> (32 - n)); }
+uint32_t Rotl(uint32_t h, int n) {
+    return (h << n) | (h >> (32 - n));
+}
 
 bool IsAscii(std::u16string_view s) {
     for (char16_t c : s)
@@ -15,8 +17,12 @@ bool IsAscii(std::u16string_view s) {
     return true;
 }
 
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? c - 32 : c; }
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; }
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - 32 : c;
+}
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? c + 32 : c;
+}
 
 uint16_t gWeights[256];
 
@@ -29,12 +35,15 @@ uint32_t RandomBelow(uint32_t range) {
 
 void FillWeights() {
     if (gRandSeed == 0)
-        gRandSeed = static_cast<uint32_t>(
-            std::chrono::steady_clock::now().time_since_epoch().count());
-    for (uint16_t& w : gWeights) w = 0;
+        gRandSeed =
+            static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (uint16_t& w : gWeights)
+        w = 0;
     gWeights[0] = 1;
-    for (int c = 1; c <= 127; ++c) gWeights[c] = static_cast<uint16_t>(RandomBelow(65535) + 1);
-    for (int c = 'a'; c <= 'z'; ++c) gWeights[c] = gWeights[c - 32];
+    for (int c = 1; c <= 127; ++c)
+        gWeights[c] = static_cast<uint16_t>(RandomBelow(65535) + 1);
+    for (int c = 'a'; c <= 'z'; ++c)
+        gWeights[c] = gWeights[c - 32];
 }
 
 const uint16_t* Weights() {
@@ -125,8 +134,12 @@ uint32_t ScrambleHash(uint32_t Hash) {
     return Hash;
 }
 
-bool AnsiSameStrView(std::u16string_view A, std::u16string_view B) { return A == B; }
-bool WideSameStrView(std::u16string_view A, std::u16string_view B) { return A == B; }
+bool AnsiSameStrView(std::u16string_view A, std::u16string_view B) {
+    return A == B;
+}
+bool WideSameStrView(std::u16string_view A, std::u16string_view B) {
+    return A == B;
+}
 
 bool AnsiSameTextView(std::u16string_view A, std::u16string_view B) {
     if (A.size() == B.size()) {

@@ -9,7 +9,9 @@ uint32_t ObjectHashCode(const TObject* Object) {
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Object));
 }
 
-bool ObjectEquals(const TObject* Object, const TObject* Other) { return Object == Other; }
+bool ObjectEquals(const TObject* Object, const TObject* Other) {
+    return Object == Other;
+}
 
 void RaiseOwnedAssign() {
     throw Exception(u"Cannot assign to or from collections that lifetime-manage objects");
@@ -19,7 +21,9 @@ void RaiseOwnedAssign() {
 
 namespace {
 
-bool SameWords(uintptr_t a, uintptr_t b) { return a == b; }
+bool SameWords(uintptr_t a, uintptr_t b) {
+    return a == b;
+}
 
 bool SameObjectWords(uintptr_t a, uintptr_t b) {
     return benchkit::collections::ObjectEquals(reinterpret_cast<TObject*>(a),
@@ -81,7 +85,5 @@ TPointerHashTable::TPointerHashTable(uint32_t InitialCapacity, double LoadFactor
 }
 
 void TPointerHashTable::AssignTo(TCustomHashTable* Dest) {
-    auto* dest = dynamic_cast<TPointerHashTable*>(Dest);
-    if (!dest) AssignError(this, Dest);
-    CopyPairsTo(dest);
+    AssignAs<TPointerHashTable>(Dest);
 }

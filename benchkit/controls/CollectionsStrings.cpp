@@ -28,7 +28,9 @@ using benchkit::collections::StringOfWord;
 
 namespace {
 
-bool SameStrWords(uintptr_t a, uintptr_t b) { return StringOfWord(a) == StringOfWord(b); }
+bool SameStrWords(uintptr_t a, uintptr_t b) {
+    return StringOfWord(a) == StringOfWord(b);
+}
 bool SameTextWords(uintptr_t a, uintptr_t b) {
     return AnsiSameTextView(StringOfWord(a), StringOfWord(b));
 }
@@ -103,7 +105,8 @@ TStringPairs ReadPairs(TStream* Stream) {
 
 void WriteString(std::vector<uint8_t>& out, std::u16string_view text) {
     const uint32_t length = static_cast<uint32_t>(text.size());
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(length >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<uint8_t>(length >> shift));
     for (char16_t c : text) {
         out.push_back(static_cast<uint8_t>(c & 0xFF));
         out.push_back(static_cast<uint8_t>(c >> 8));
@@ -136,8 +139,8 @@ TCustomStringHashTable::TCustomStringHashTable(bool CaseSensitive, uint32_t Init
     FCompareProc = CaseSensitive ? SameStrWords : SameTextWords;
 }
 
-TCustomWideStringHashTable::TCustomWideStringHashTable(bool CaseSensitive,
-                                                       uint32_t InitialCapacity, double LoadFactor)
+TCustomWideStringHashTable::TCustomWideStringHashTable(bool CaseSensitive, uint32_t InitialCapacity,
+                                                       double LoadFactor)
     : TKeyedHashTable(InitialCapacity, LoadFactor), FCaseSensitive(CaseSensitive),
       FHashProc(CaseSensitive ? HashWideString : HashWideStringIgnoreCase) {
     FCompareProc = CaseSensitive ? SameStrWords : WideSameTextWords;
@@ -145,22 +148,20 @@ TCustomWideStringHashTable::TCustomWideStringHashTable(bool CaseSensitive,
 
 // ---- String values ------------------------------------------------------------
 
-TStringHashTable::TStringHashTable(bool CaseSensitive, uint32_t InitialCapacity,
-                                   double LoadFactor)
+TStringHashTable::TStringHashTable(bool CaseSensitive, uint32_t InitialCapacity, double LoadFactor)
     : THashTableOf(CaseSensitive, InitialCapacity, LoadFactor) {
     FCompareValuesProc = CaseSensitive ? SameStrWords : SameTextWords;
 }
 
 void TStringHashTable::AssignTo(TCustomHashTable* Dest) {
-    auto* dest = dynamic_cast<TStringHashTable*>(Dest);
-    if (!dest) AssignError(this, Dest);
-    CopyPairsTo(dest);
+    AssignAs<TStringHashTable>(Dest);
 }
 
 void TStringHashTable::LoadFromStream(TStream* Stream) {
     TStringPairs pairs = ReadPairs(Stream);
     Clear();
-    for (const auto& [key, value] : pairs) Add(key, value);
+    for (const auto& [key, value] : pairs)
+        Add(key, value);
 }
 
 void TStringHashTable::SaveToStream(TStream* Stream) {
@@ -175,15 +176,14 @@ TWideStringHashTable::TWideStringHashTable(bool CaseSensitive, uint32_t InitialC
 }
 
 void TWideStringHashTable::AssignTo(TCustomHashTable* Dest) {
-    auto* dest = dynamic_cast<TWideStringHashTable*>(Dest);
-    if (!dest) AssignError(this, Dest);
-    CopyPairsTo(dest);
+    AssignAs<TWideStringHashTable>(Dest);
 }
 
 void TWideStringHashTable::LoadFromStream(TStream* Stream) {
     TStringPairs pairs = ReadPairs(Stream);
     Clear();
-    for (const auto& [key, value] : pairs) Add(key, value);
+    for (const auto& [key, value] : pairs)
+        Add(key, value);
 }
 
 void TWideStringHashTable::SaveToStream(TStream* Stream) {

@@ -7,6 +7,8 @@
 #include "benchkit/controls/CollectionsCore.h"
 #include "benchkit/controls/CollectionsHash.h"
 
+#include <runpak/Interfaces.h>
+
 #include <string_view>
 
 namespace benchkit::collections {
@@ -46,17 +48,40 @@ template <class V> struct TPlainKind {
         uintptr_t Word() const { return W; }
     };
     static uintptr_t ToWord(T Value) {
-        if constexpr (std::is_pointer_v<T>) return reinterpret_cast<uintptr_t>(Value);
-        else return static_cast<uintptr_t>(static_cast<uint32_t>(Value));
+        if constexpr (std::is_pointer_v<T>)
+            return reinterpret_cast<uintptr_t>(Value);
+        else
+            return static_cast<uintptr_t>(static_cast<uint32_t>(Value));
     }
     static bool Absent(T) { return false; }
     static uintptr_t Take(uintptr_t Word) { return Word; }
     static void Release(uintptr_t) {}
     static T FromWord(uintptr_t Word) {
-        if constexpr (std::is_pointer_v<T>) return reinterpret_cast<T>(Word);
-        else return static_cast<T>(static_cast<uint32_t>(Word));
+        if constexpr (std::is_pointer_v<T>)
+            return reinterpret_cast<T>(Word);
+        else
+            return static_cast<T>(static_cast<uint32_t>(Word));
     }
 };
+// Interfaces: the table holds one counted reference per word (none for null).
+struct TInterfaceKind {
+    using T = InterfacePtr<IInterface>;
+    struct TRef {
+        uintptr_t W;
+        explicit TRef(const T& Value) : W(reinterpret_cast<uintptr_t>(Value.Get())) {}
+        uintptr_t Word() const { return W; }
+    };
+    static bool Absent(const T&) { return false; }
+    static uintptr_t Take(uintptr_t Word) {
+        if (Word) reinterpret_cast<IInterface*>(Word)->AddRef();
+        return Word;
+    }
+    static void Release(uintptr_t Word) {
+        if (Word) reinterpret_cast<IInterface*>(Word)->Release();
+    }
+    static T FromWord(uintptr_t Word) { return T(reinterpret_cast<IInterface*>(Word)); }
+};
+
 using TIntegerKind = TPlainKind<int32_t>;
 using TPointerKind = TPlainKind<void*>;
 using TObjectKind = TPlainKind<TObject*>;
@@ -80,10 +105,20 @@ public:
     using THashEntryEnumerator::THashEntryEnumerator;
     TObject* GetCurrent() const { return reinterpret_cast<TObject*>(CurrentWord()); }
 };
+class TIntfEnumerator : public THashEntryEnumerator {
+public:
+    using THashEntryEnumerator::THashEntryEnumerator;
+    // A counted copy.
+    InterfacePtr<IInterface> GetCurrent() const {
+        return benchkit::collections::TInterfaceKind::FromWord(CurrentWord());
+    }
+};
 class TIntEnumerator : public THashEntryEnumerator {
 public:
     using THashEntryEnumerator::THashEntryEnumerator;
-    int32_t GetCurrent() const { return static_cast<int32_t>(static_cast<uint32_t>(CurrentWord())); }
+    int32_t GetCurrent() const {
+        return static_cast<int32_t>(static_cast<uint32_t>(CurrentWord()));
+    }
 };
 
 namespace benchkit::collections {
@@ -116,8 +151,10 @@ protected:
     virtual uint32_t HashOf(const TKey& Key) const = 0;
 
     void Notify(PBaseHashEntry Entry, THashTableNotification Kind) override {
-        if (Kind == htAdded) Entry->Key = K::Take(Entry->Key);
-        else if (Kind == htRemoved) K::Release(Entry->Key);
+        if (Kind == htAdded)
+            Entry->Key = K::Take(Entry->Key);
+        else if (Kind == htRemoved)
+            K::Release(Entry->Key);
     }
 };
 
@@ -220,6 +257,13 @@ protected:
             ReleaseValue(Entry);
             break;
         }
+    }
+
+    // AssignTo for a leaf class Self: Dest must be a Self (or descend from it).
+    template <class Self> void AssignAs(TCustomHashTable* Dest) const {
+        auto* dest = dynamic_cast<Self*>(Dest);
+        if (!dest) TCustomHashTable::AssignError(this, Dest);
+        CopyPairsTo(dest);
     }
 
     // Clears Dest and adds every pair of this table to it, hashed Dest's way.

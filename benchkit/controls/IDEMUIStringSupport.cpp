@@ -1,6 +1,7 @@
 #include "benchkit/controls/IDEMUIStringSupport.h"
 
 #include <runpak/Strings.h>
+#include <runpak/TypeInfo.h>
 
 #include <memory>
 #include <unordered_map>
@@ -18,7 +19,8 @@ UnicodeString KeyOf(const UnicodeString& Section, const UnicodeString& Name) {
 
 void AddMUIString(const UnicodeString& Section, const UnicodeString& Name,
                   const UnicodeString& Value) {
-    if (!gRegistry) gRegistry = std::make_unique<std::unordered_map<UnicodeString, UnicodeString>>();
+    if (!gRegistry)
+        gRegistry = std::make_unique<std::unordered_map<UnicodeString, UnicodeString>>();
     gRegistry->emplace(KeyOf(Section, Name), Value);
 }
 
@@ -33,7 +35,34 @@ void RegisterMUIString(const UnicodeString& Section, const UnicodeString& Name,
     AddMUIString(Section, Name, ResString);
 }
 
-void FinalizeIDEMUIStringSupport() { gRegistry.reset(); }
+void RegisterMUIStrings(TComponent* DataModule, const UnicodeString& Section) {
+    for (int i = 0; i < DataModule->GetComponentCount(); ++i)
+        if (auto* item = dynamic_cast<TMUIResourceItem*>(DataModule->GetComponents(i)))
+            AddMUIString(Section, item->GetName(), item->GetTranslatedName());
+}
+
+TClass TMUIResourceItem::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TMUIResourceItem>(u"TMUIResourceItem", TComponent::StaticClass())
+            .Property(u"TranslatedName", UnicodeStringTypeInfo,
+                      &TMUIResourceItem::GetTranslatedName, &TMUIResourceItem::SetTranslatedName)
+            // The stand-in text for a missing translation is no translation to keep.
+            .Stored([](TMUIResourceItem* item) { return !item->FTranslatedName.empty(); }));
+    return &meta;
+}
+
+UnicodeString TMUIResourceItem::GetTranslatedName() const {
+    if (FTranslatedName.empty()) return u"No translation found(" + GetName() + u")";
+    return FTranslatedName;
+}
+
+void TMUIResourceItem::SetTranslatedName(const UnicodeString& Value) {
+    if (Value != FTranslatedName) FTranslatedName = Value;
+}
+
+void FinalizeIDEMUIStringSupport() {
+    gRegistry.reset();
+}
 
 UnicodeString ExpandLocaleString(const UnicodeString& S) {
     UnicodeString result;

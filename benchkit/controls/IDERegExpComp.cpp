@@ -33,7 +33,9 @@ TIDERegularExpression::TIDERegularExpression(TComponent* AOwner, const UnicodeSt
     SetPattern(APattern);
 }
 
-TIDERegularExpression::~TIDERegularExpression() { UnCompile(); }
+TIDERegularExpression::~TIDERegularExpression() {
+    UnCompile();
+}
 
 bool TIDERegularExpression::AutoMatching() const {
     return FOptions.Contains(reAutoMatch) && !GetComponentState().Contains(csLoading);
@@ -68,8 +70,10 @@ void TIDERegularExpression::UnCompile() {
 
 bool TIDERegularExpression::Match(const UnicodeString& AText) {
     FText = AText;
-    if (FCompiledRE) ResetMatches();
-    else Compile();
+    if (FCompiledRE)
+        ResetMatches();
+    else
+        Compile();
     const bool found = FCompiledRE->Match(FText, FStarts, FEnds);
     FIsMatch = found ? imYes : imNo;
     return found;
@@ -139,8 +143,10 @@ void TIDERegularExpression::SetPattern(const UnicodeString& Value) {
 
 void TIDERegularExpression::SetText(const UnicodeString& Value) {
     FText = Value;
-    if (AutoMatching()) Match(FText);
-    else ResetMatches();
+    if (AutoMatching())
+        Match(FText);
+    else
+        ResetMatches();
 }
 
 void TIDERegularExpression::SetCharSet(int Index, const TCharSet& Value) {

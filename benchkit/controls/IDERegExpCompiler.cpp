@@ -6,16 +6,29 @@
 
 #include <cstring>
 
-void REError(const UnicodeString& Msg) { throw EREError(Msg); }
+void REError(const UnicodeString& Msg) {
+    throw EREError(Msg);
+}
 
 namespace {
 
-bool IsRepeat(char16_t c) { return c == u'*' || c == u'+' || c == u'?'; }
+bool IsRepeat(char16_t c) {
+    return c == u'*' || c == u'+' || c == u'?';
+}
 
 bool IsMeta(char16_t c) {
     switch (c) {
-    case u'$': case u'(': case u')': case u'*': case u'+': case u'.':
-    case u'?': case u'[': case u'\\': case u'^': case u'|':
+    case u'$':
+    case u'(':
+    case u')':
+    case u'*':
+    case u'+':
+    case u'.':
+    case u'?':
+    case u'[':
+    case u'\\':
+    case u'^':
+    case u'|':
         return true;
     default:
         return false;
@@ -96,7 +109,8 @@ private:
     void Tail(int at, int target) {
         if (FSizing) return;
         int scan = at;
-        for (int next = FRE.NextOf(scan); next >= 0; next = FRE.NextOf(scan)) scan = next;
+        for (int next = FRE.NextOf(scan); next >= 0; next = FRE.NextOf(scan))
+            scan = next;
         NodeAt(scan).Next = target - scan;
     }
 
@@ -140,8 +154,10 @@ int TREScanner::Reg(bool paren, TNodeFlags& flags) {
     }
     TNodeFlags branchFlags;
     int br = Branch(branchFlags);
-    if (paren) Tail(ret, br);
-    else ret = br;
+    if (paren)
+        Tail(ret, br);
+    else
+        ret = br;
     if (!branchFlags.Contains(nfHasWidth)) flags.Exclude(nfHasWidth);
     if (branchFlags.Contains(nfSPStart)) flags.Include(nfSPStart);
     int last = br; // the chain's end, so that many alternatives link in linear time
@@ -154,12 +170,16 @@ int TREScanner::Reg(bool paren, TNodeFlags& flags) {
         if (branchFlags.Contains(nfSPStart)) flags.Include(nfSPStart);
     }
     int ender;
-    if (!paren) ender = Node(tnEND);
-    else if (parno <= 9) ender = Node(static_cast<TNodeKind>(tnCLOSE + parno));
-    else ender = Node(tnCLOSE, static_cast<uint32_t>(parno));
+    if (!paren)
+        ender = Node(tnEND);
+    else if (parno <= 9)
+        ender = Node(static_cast<TNodeKind>(tnCLOSE + parno));
+    else
+        ender = Node(tnCLOSE, static_cast<uint32_t>(parno));
     Tail(last, ender);
     if (!FSizing)
-        for (int scan = ret; scan >= 0; scan = FRE.NextOf(scan)) OpTail(scan, ender);
+        for (int scan = ret; scan >= 0; scan = FRE.NextOf(scan))
+            OpTail(scan, ender);
 
     if (paren) {
         if (Peek() != u')' || AtEnd()) REError(SErrorUnmatchedParens);
@@ -284,13 +304,15 @@ int TREScanner::Atom(TNodeFlags& flags) {
 // character is left for the next atom, so that the repeat binds to it alone.
 int TREScanner::Literal(TNodeFlags& flags) {
     int len = 0;
-    while (FScan + len != FEnd && !IsMeta(FScan[len]) && len < kMaxRun) ++len;
+    while (FScan + len != FEnd && !IsMeta(FScan[len]) && len < kMaxRun)
+        ++len;
     if (len <= 0) REError(SErrorInternal);
     if (len > 1 && FScan + len != FEnd && IsRepeat(FScan[len])) --len;
     flags = {nfHasWidth};
     if (len == 1) flags.Include(nfSimple);
     const int ret = Node(tnEXACTLY, static_cast<uint32_t>(len));
-    for (int i = 0; i < len; ++i) Char(*FScan++);
+    for (int i = 0; i < len; ++i)
+        Char(*FScan++);
     EndOperand();
     return ret;
 }
@@ -343,7 +365,8 @@ int TREScanner::Class() {
         const int from = static_cast<int>(FScan[-2]) + 1;
         const int to = static_cast<int>(*FScan);
         if (from > to + 1) REError(SErrorInvalidRange);
-        for (int c = from; c <= to; ++c) ClassChar(static_cast<char16_t>(c));
+        for (int c = from; c <= to; ++c)
+            ClassChar(static_cast<char16_t>(c));
         ++FScan;
     }
     EndClass();

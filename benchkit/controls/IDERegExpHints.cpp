@@ -11,8 +11,10 @@ void TCompiledRE::FindHints(TNodeFlags Flags) {
     const int next = NextOf(0);
     if (next < 0 || NodeAt(next).Kind() != tnEND) return;
     int scan = static_cast<int>(sizeof(TNode));
-    if (NodeAt(scan).Kind() == tnEXACTLY) FBegin = OperandChars(scan)[0];
-    else if (NodeAt(scan).Kind() == tnBOL) FAnchor = true;
+    if (NodeAt(scan).Kind() == tnEXACTLY)
+        FBegin = OperandChars(scan)[0];
+    else if (NodeAt(scan).Kind() == tnBOL)
+        FAnchor = true;
     if (!Flags.Contains(nfSPStart)) return;
     for (; scan >= 0; scan = NextOf(scan)) {
         const TNode& node = NodeAt(scan);
@@ -85,10 +87,26 @@ void TCompiledRE::FindStartSet() {
             break;
         case tnBOL:
         case tnNOTHING:
-        case tnOPEN: case tnOPEN1: case tnOPEN2: case tnOPEN3: case tnOPEN4:
-        case tnOPEN5: case tnOPEN6: case tnOPEN7: case tnOPEN8: case tnOPEN9:
-        case tnCLOSE: case tnCLOSE1: case tnCLOSE2: case tnCLOSE3: case tnCLOSE4:
-        case tnCLOSE5: case tnCLOSE6: case tnCLOSE7: case tnCLOSE8: case tnCLOSE9:
+        case tnOPEN:
+        case tnOPEN1:
+        case tnOPEN2:
+        case tnOPEN3:
+        case tnOPEN4:
+        case tnOPEN5:
+        case tnOPEN6:
+        case tnOPEN7:
+        case tnOPEN8:
+        case tnOPEN9:
+        case tnCLOSE:
+        case tnCLOSE1:
+        case tnCLOSE2:
+        case tnCLOSE3:
+        case tnCLOSE4:
+        case tnCLOSE5:
+        case tnCLOSE6:
+        case tnCLOSE7:
+        case tnCLOSE8:
+        case tnCLOSE9:
             work.push_back(next);
             break;
         default: // the end, "$" or ".": a match may begin anywhere

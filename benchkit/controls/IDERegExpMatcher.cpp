@@ -118,7 +118,8 @@ int TCompiledRE::MatchSimpleCount(int Node, int Pos) const {
     }
     case tnEXACTLY: {
         const char16_t c = OperandChars(Node)[0];
-        while (p != end && *p == c) ++p;
+        while (p != end && *p == c)
+            ++p;
         break;
     }
     default:
@@ -237,16 +238,32 @@ bool TCompiledRE::MatchExec(int Node) {
             ok = TryRepeat(node, pos, count, pos, next);
             break;
         }
-        case tnOPEN: case tnOPEN1: case tnOPEN2: case tnOPEN3: case tnOPEN4:
-        case tnOPEN5: case tnOPEN6: case tnOPEN7: case tnOPEN8: case tnOPEN9: {
+        case tnOPEN:
+        case tnOPEN1:
+        case tnOPEN2:
+        case tnOPEN3:
+        case tnOPEN4:
+        case tnOPEN5:
+        case tnOPEN6:
+        case tnOPEN7:
+        case tnOPEN8:
+        case tnOPEN9: {
             const int g = GroupOf(n, tnOPEN);
             if (g <= 0 || g >= FMatchCount) REError(SErrorInvalidParameter);
             FStack.push_back({btStart, g, (*FStarts)[g], 0});
             (*FStarts)[g] = pos;
             break;
         }
-        case tnCLOSE: case tnCLOSE1: case tnCLOSE2: case tnCLOSE3: case tnCLOSE4:
-        case tnCLOSE5: case tnCLOSE6: case tnCLOSE7: case tnCLOSE8: case tnCLOSE9: {
+        case tnCLOSE:
+        case tnCLOSE1:
+        case tnCLOSE2:
+        case tnCLOSE3:
+        case tnCLOSE4:
+        case tnCLOSE5:
+        case tnCLOSE6:
+        case tnCLOSE7:
+        case tnCLOSE8:
+        case tnCLOSE9: {
             const int g = GroupOf(n, tnCLOSE);
             if (g <= 0 || g >= FMatchCount) REError(SErrorInvalidParameter);
             FStack.push_back({btEnd, g, (*FEnds)[g], 0});

@@ -91,7 +91,7 @@ void TDisassemblyCache::DepositAddress(const TCPUSourcePos& SourcePos, int64_t A
 // ---- Fetches ----------------------------------------------------------------
 
 const TDisassemblyCache::TCacheEntry* TDisassemblyCache::FindEntry(int64_t Address,
-                                                                    TCachedValue Value) const {
+                                                                   TCachedValue Value) const {
     const auto it = FCache.find(Address);
     if (it == FCache.end() || !it->second.CachedValues.Contains(Value)) return nullptr;
     return &it->second;

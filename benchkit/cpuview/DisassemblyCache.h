@@ -74,8 +74,7 @@ public:
     bool FetchAsmCode(int64_t Address, UnicodeString& AsmCode, int64_t& NextAddress) const;
     bool FetchNextAddr(int64_t Address, int64_t& NextAddr) const;
     bool FetchPrevAddr(int64_t Address, int64_t& PrevAddr) const;
-    bool FetchAddlAsmCode(int64_t Address, UnicodeString& AddlAsmCode,
-                          int32_t& AddlAsmCount) const;
+    bool FetchAddlAsmCode(int64_t Address, UnicodeString& AddlAsmCode, int32_t& AddlAsmCount) const;
     bool FetchSourcePos(int64_t Address, TCPUSourcePos& SourcePos, int64_t& FirstStat,
                         int32_t& LineSize) const;
     bool FetchLabelCode(int64_t Address, UnicodeString& LabelCode) const;

@@ -29,7 +29,9 @@ protected:
     }
 };
 
-void* P(uintptr_t n) { return reinterpret_cast<void*>(n); }
+void* P(uintptr_t n) {
+    return reinterpret_cast<void*>(n);
+}
 
 template <class F> std::u16string MessageOf(F f) {
     try {
@@ -52,24 +54,27 @@ TEST(HashTableCore, CapacityZeroGetsThirtyTwoBucketsOnFirstAdd) {
 TEST(HashTableCore, GrowsBeforeTheInsertionThatPassesTheThreshold) {
     TIntegerObjHashTable table(okNone, 10, 0.75);
     EXPECT_EQ(table.GetGrowThreshold(), 8u); // 7.5 rounds to even
-    for (int i = 0; i < 8; ++i) table.Add(i, nullptr);
+    for (int i = 0; i < 8; ++i)
+        table.Add(i, nullptr);
     EXPECT_EQ(table.GetTableLength(), 10u);
     table.Add(8, nullptr);
     EXPECT_EQ(table.GetTableLength(), 20u);
     EXPECT_EQ(table.GetGrowThreshold(), 15u);
-    for (int i = 0; i < 9; ++i) EXPECT_TRUE(table.ContainsKey(i)) << i;
+    for (int i = 0; i < 9; ++i)
+        EXPECT_TRUE(table.ContainsKey(i)) << i;
 
     TIntegerObjHashTable one(okNone, 32, 1.0);
-    for (int i = 0; i < 32; ++i) one.Add(i, nullptr);
+    for (int i = 0; i < 32; ++i)
+        one.Add(i, nullptr);
     EXPECT_EQ(one.GetTableLength(), 32u);
     one.Add(32, nullptr);
     EXPECT_EQ(one.GetTableLength(), 64u);
 }
 
 TEST(HashTableCore, ThresholdRoundsHalfToEven) {
-    EXPECT_EQ(TPointerHashTable(5, 0.5).GetGrowThreshold(), 2u);  // 2.5
-    EXPECT_EQ(TPointerHashTable(7, 0.5).GetGrowThreshold(), 4u);  // 3.5
-    EXPECT_EQ(TPointerHashTable(3, 0.5).GetGrowThreshold(), 2u);  // 1.5
+    EXPECT_EQ(TPointerHashTable(5, 0.5).GetGrowThreshold(), 2u); // 2.5
+    EXPECT_EQ(TPointerHashTable(7, 0.5).GetGrowThreshold(), 4u); // 3.5
+    EXPECT_EQ(TPointerHashTable(3, 0.5).GetGrowThreshold(), 2u); // 1.5
 }
 
 TEST(HashTableCore, LoadFactorMustLieBetweenOneTenthAndSeven) {
@@ -104,7 +109,8 @@ TEST(HashTableCore, RemovingAMissingKeyDoesNothing) {
 
 TEST(HashTableCore, ClearReturnsToTheInitialCapacityAndNotifiesEveryEntry) {
     TRecordingTable table(16);
-    for (uintptr_t i = 1; i <= 40; ++i) table.Add(P(i), P(i));
+    for (uintptr_t i = 1; i <= 40; ++i)
+        table.Add(P(i), P(i));
     EXPECT_EQ(table.GetTableLength(), 64u);
     table.Log.clear();
     table.Clear();
@@ -127,14 +133,15 @@ TEST(HashTableCore, DestructionNotifiesEveryEntryAsRemoved) {
         table.Add(P(3), P(4));
     }
     std::sort(log.begin(), log.end());
-    EXPECT_EQ(log, (std::vector<std::string>{"added:1=2", "added:3=4", "removed:1=2",
-                                             "removed:3=4"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"added:1=2", "added:3=4", "removed:1=2", "removed:3=4"}));
 }
 
 TEST(HashTableCore, FixedSizeTableKeepsItsBuckets) {
     TPointerHashTable table(64, 1.0);
     table.SetIsFixedSize(true);
-    for (uintptr_t i = 1; i <= 200; ++i) table.Add(P(i), P(i));
+    for (uintptr_t i = 1; i <= 200; ++i)
+        table.Add(P(i), P(i));
     EXPECT_EQ(table.GetTableLength(), 64u);
     EXPECT_EQ(table.GetCount(), 200);
     EXPECT_EQ(table.GetItem(P(150)), P(150));
@@ -156,9 +163,11 @@ TEST(HashTableCore, FixedSizeNeedsBuckets) {
 
 TEST(HashTableCore, EnumeratesInBucketOrderNewestFirst) {
     TIntegerObjHashTable table(okNone, 4, 7);
-    for (int key : {1, 5, 2, 9}) table.Add(key, nullptr);
+    for (int key : {1, 5, 2, 9})
+        table.Add(key, nullptr);
     std::vector<int> keys;
-    for (int key : table.GetKeys()) keys.push_back(key);
+    for (int key : table.GetKeys())
+        keys.push_back(key);
     EXPECT_EQ(keys, (std::vector<int>{9, 5, 1, 2}));
 }
 
@@ -183,10 +192,12 @@ TEST(HashTableIteration, ChangesInsideALoopRaiseAndSucceedAfterIt) {
 // Ending one of two live enumerators must not lift the guard for the other.
 TEST(HashTableIteration, NestedAndInterleavedEnumeratorsKeepTheGuard) {
     TPointerHashTable table;
-    for (uintptr_t i = 1; i <= 3; ++i) table.Add(P(i), P(i));
+    for (uintptr_t i = 1; i <= 3; ++i)
+        table.Add(P(i), P(i));
     for (const auto& outer : table) {
         (void)outer;
-        for (const auto& inner : table) (void)inner;
+        for (const auto& inner : table)
+            (void)inner;
         EXPECT_TRUE(table.GetIteratorActive());
         EXPECT_THROW(table.Remove(P(1)), ENotSupportedException);
     }

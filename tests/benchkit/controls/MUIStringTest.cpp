@@ -1,6 +1,8 @@
 // The translated-string registry and the expansion of references.
 #include "benchkit/controls/IDEMUIStringSupport.h"
 
+#include <runpak/TypeInfo.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,6 +28,32 @@ TEST_F(MUIStrings, LookupWithoutATableIsEmpty) {
     FinalizeIDEMUIStringSupport();
     EXPECT_EQ(LookupMUIString(u"Menu", u"Open"), u"");
     EXPECT_EQ(ExpandLocaleString(u"@(Menu,Open)"), u"");
+}
+
+TEST_F(MUIStrings, DataModuleItemsRegisterUnderTheirNames) {
+    TComponent module(nullptr);
+    auto* open = new TMUIResourceItem(&module);
+    open->SetName(u"OpenItem");
+    open->SetTranslatedName(u"Ouvrir");
+    auto* missing = new TMUIResourceItem(&module);
+    missing->SetName(u"CloseItem");
+    auto* other = new TComponent(&module);
+    other->SetName(u"NotAnItem");
+    RegisterMUIStrings(&module, u"Dlg");
+    EXPECT_EQ(LookupMUIString(u"Dlg", u"OpenItem"), u"Ouvrir");
+    EXPECT_EQ(LookupMUIString(u"Dlg", u"CloseItem"), u"No translation found(CloseItem)");
+    EXPECT_EQ(LookupMUIString(u"Dlg", u"NotAnItem"), u"");
+    EXPECT_EQ(ExpandLocaleString(u"[@(Dlg, OpenItem)]"), u"[Ouvrir]");
+}
+
+TEST(MUIResourceItem, PublishesTranslatedName) {
+    TMUIResourceItem item(nullptr);
+    item.SetName(u"Caption");
+    EXPECT_EQ(GetStrProp(&item, u"TranslatedName"), u"No translation found(Caption)");
+    EXPECT_FALSE(IsStoredProp(&item, GetPropInfo(&item, u"TranslatedName")));
+    SetStrProp(&item, u"TranslatedName", u"Titel");
+    EXPECT_EQ(item.GetTranslatedName(), u"Titel");
+    EXPECT_TRUE(IsStoredProp(&item, GetPropInfo(&item, u"TranslatedName")));
 }
 
 struct ExpandCase {

@@ -137,7 +137,7 @@ TEST(RegularExpression, LoadingDefersAutoMatchUntilLoaded) {
     TIDERegularExpression re(nullptr);
     re.Loading();
     re.SetOptions({reAutoMatch});
-    re.SetPattern(u"(");        // not matched while loading
+    re.SetPattern(u"("); // not matched while loading
     re.SetPattern(u"o+");
     re.SetText(u"foo");
     EXPECT_EQ(re.GetMatchState(), imUnknown);

@@ -12,19 +12,23 @@ namespace {
 
 const TCharSet kNoSets[2] = {};
 
-std::u16string U(const char* s) { return Utf8ToUnicode(s); }
+std::u16string U(const char* s) {
+    return Utf8ToUnicode(s);
+}
 
 // "pos:len" of every entry, "-" for one that took no part, or "no match".
-std::string MatchOf(const std::u16string& pattern, const std::u16string& text, TREOptions options = {},
-                const TCharSet (&sets)[2] = kNoSets) {
+std::string MatchOf(const std::u16string& pattern, const std::u16string& text,
+                    TREOptions options = {}, const TCharSet (&sets)[2] = kNoSets) {
     TCompiledRE re(pattern, options, sets);
     std::vector<int> starts, ends;
     if (!re.Match(text, starts, ends)) return "no match";
     std::string out;
     for (size_t i = 0; i < starts.size(); ++i) {
         if (i) out += ' ';
-        if (starts[i] < 0 || ends[i] < 0) out += '-';
-        else out += std::to_string(starts[i]) + ":" + std::to_string(ends[i] - starts[i]);
+        if (starts[i] < 0 || ends[i] < 0)
+            out += '-';
+        else
+            out += std::to_string(starts[i]) + ":" + std::to_string(ends[i] - starts[i]);
     }
     return out;
 }
@@ -39,8 +43,8 @@ std::u16string CompileError(const std::u16string& pattern) {
 }
 
 const char* KindName(TNodeKind k) {
-    static const char* names[] = {"END",     "BOL",   "EOL",     "ANY",  "ANYOF", "ANYBUT",
-                                  "BRANCH",  "EXACTLY", "NOTHING", "STAR", "PLUS", "OPEN"};
+    static const char* names[] = {"END",    "BOL",     "EOL",     "ANY",  "ANYOF", "ANYBUT",
+                                  "BRANCH", "EXACTLY", "NOTHING", "STAR", "PLUS",  "OPEN"};
     if (k <= tnOPEN) return names[k];
     return k < tnCLOSE ? "OPENn" : "CLOSEn";
 }
@@ -59,7 +63,8 @@ std::string Dump(const TCompiledRE& re) {
         if (k == tnEXACTLY || k == tnANYOF || k == tnANYBUT) {
             const char16_t* c = reinterpret_cast<const char16_t*>(p);
             std::u16string chars;
-            while (*c) chars += *c++;
+            while (*c)
+                chars += *c++;
             out += "(" + UnicodeToUtf8(chars) + ")";
             size_t bytes = (chars.size() + 1) * 2;
             bytes += bytes % 4;
@@ -101,18 +106,18 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"a*ab", "aaab", "0:4"}, MatchCase{"a+a", "aaa", "0:3"},
         MatchCase{"xy", "axbxy", "3:2"}, MatchCase{"(x)|y", "y", "0:1 -"},
         MatchCase{"a?b", "b", "0:1"}, MatchCase{"a?b", "ab", "0:2"},
-        MatchCase{"(a*)?b", "aab", "0:3 0:2"},
-        MatchCase{"[a-z]+ing", "The thing sings", "4:5"}, MatchCase{"[^a-c]+", "abcdef", "3:3"},
-        MatchCase{"[]a]+", "x]a]", "1:3"}, MatchCase{"[a-]+", "x-a", "1:2"},
-        MatchCase{"[a-a]", "b", "no match"}, MatchCase{"[^]]", "]x", "1:1"},
-        MatchCase{"[a\\]", "\\", "0:1"}, MatchCase{"\\.", "a.b", "1:1"},
-        MatchCase{"\\n", "n", "0:1"}, MatchCase{"\\(\\)", "()", "0:2"},
-        MatchCase{"a.c", "abbc", "no match"}, MatchCase{".*c", "abcabc", "0:6"},
-        MatchCase{"b*c", "abbc", "1:3"}, MatchCase{"ab*", "abbb", "0:4"},
-        MatchCase{"a{2}", "a{2}", "0:4"}, MatchCase{"é+", "xéé", "1:2"},
-        MatchCase{"[α-ω]+", "abγδε", "2:3"}, MatchCase{"[^α]", "α", "no match"},
-        MatchCase{".*x", "abxcx", "0:5"}, MatchCase{".+b", "ab", "0:2"},
-        MatchCase{".*^a", "ba", "no match"}, MatchCase{"(Sherlock|Watson)", "Dr Watson", "3:6 3:6"},
+        MatchCase{"(a*)?b", "aab", "0:3 0:2"}, MatchCase{"[a-z]+ing", "The thing sings", "4:5"},
+        MatchCase{"[^a-c]+", "abcdef", "3:3"}, MatchCase{"[]a]+", "x]a]", "1:3"},
+        MatchCase{"[a-]+", "x-a", "1:2"}, MatchCase{"[a-a]", "b", "no match"},
+        MatchCase{"[^]]", "]x", "1:1"}, MatchCase{"[a\\]", "\\", "0:1"},
+        MatchCase{"\\.", "a.b", "1:1"}, MatchCase{"\\n", "n", "0:1"},
+        MatchCase{"\\(\\)", "()", "0:2"}, MatchCase{"a.c", "abbc", "no match"},
+        MatchCase{".*c", "abcabc", "0:6"}, MatchCase{"b*c", "abbc", "1:3"},
+        MatchCase{"ab*", "abbb", "0:4"}, MatchCase{"a{2}", "a{2}", "0:4"},
+        MatchCase{"é+", "xéé", "1:2"}, MatchCase{"[α-ω]+", "abγδε", "2:3"},
+        MatchCase{"[^α]", "α", "no match"}, MatchCase{".*x", "abxcx", "0:5"},
+        MatchCase{".+b", "ab", "0:2"}, MatchCase{".*^a", "ba", "no match"},
+        MatchCase{"(Sherlock|Watson)", "Dr Watson", "3:6 3:6"},
         MatchCase{"[A-Z][a-z]+", "the Street", "4:6"}));
 
 TEST(RegExpMatch, NulInTextIsACharacter) {
@@ -139,13 +144,15 @@ TEST(RegExpMatch, BlankAndWordClassesDefaultToLineBreaksAndSpace) {
 TEST(RegExpMatch, BlankAndWordClassesFollowTheCharacterSets) {
     TCharSet sets[2];
     sets[0] = TCharSet{'\t'};
-    for (int c = 'a'; c <= 'z'; ++c) sets[1].Include(static_cast<unsigned char>(c));
+    for (int c = 'a'; c <= 'z'; ++c)
+        sets[1].Include(static_cast<unsigned char>(c));
     EXPECT_EQ(MatchOf(u"a\\_b", u"a\tb", {}, sets), "0:3");
     EXPECT_EQ(MatchOf(u"a\\_b", u"a b", {}, sets), "no match");
     EXPECT_EQ(MatchOf(u"\\w+", u"12ab3", {}, sets), "2:2");
     // A class of 128 members or more lists the others, so characters above 255 belong to it.
     TCharSet wide[2];
-    for (int c = 1; c <= 200; ++c) wide[1].Include(static_cast<unsigned char>(c));
+    for (int c = 1; c <= 200; ++c)
+        wide[1].Include(static_cast<unsigned char>(c));
     EXPECT_EQ(MatchOf(u"\\w+", u"\u00ffa\u4e00", {}, wide), "1:2");
 }
 
@@ -168,8 +175,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorCase{"()+", SErrorInvalidRepeat}, ErrorCase{"^*", SErrorInvalidRepeat},
                     ErrorCase{"(a|)+", SErrorInvalidRepeat}, ErrorCase{")", SErrorUnmatchedParens},
                     ErrorCase{"a)", SErrorUnmatchedParens}, ErrorCase{"(a", SErrorUnmatchedParens},
-                    ErrorCase{"((a)", SErrorUnmatchedParens}, ErrorCase{"[a", SErrorUnmatchedBracket},
-                    ErrorCase{"[a-", SErrorUnmatchedBracket}, ErrorCase{"[", SErrorUnmatchedBracket},
+                    ErrorCase{"((a)", SErrorUnmatchedParens},
+                    ErrorCase{"[a", SErrorUnmatchedBracket},
+                    ErrorCase{"[a-", SErrorUnmatchedBracket},
+                    ErrorCase{"[", SErrorUnmatchedBracket},
                     ErrorCase{"a\\", SErrorTrailingBackslash},
                     ErrorCase{"[z-a]", SErrorInvalidRange}, ErrorCase{"(a*)?", u"(compiled)"},
                     ErrorCase{"^?", u"(compiled)"}, ErrorCase{"[a-a]", u"(compiled)"}));
@@ -221,13 +230,45 @@ TEST(RegExpProgram, SearchHints) {
 // The search shortcuts (first character, start set, must-contain literal,
 // anchors) only skip attempts that cannot succeed.
 TEST(RegExpProgram, ShortcutsNeverChangeTheResult) {
-    const char* patterns[] = {"(Sherlock|Watson)", "[A-Z][a-z]+ [A-Z]", ".*x", ".+b", "a*b|c",
-                              "x?[0-9]+z", "(ab|cd)+x", "[^a-z]+", "^a|b", "(a|)b", "b*",
-                              ".*^a", "$", "\\w+", "(a*)?c", "(x|y*)z", "k.*k",
-                              "[a-z]+ing", "a*ab", "[ab]*b", "b+c", "[^ ]+$", "a*"};
-    const char* texts[] = {"", "a", "ab", "Watson and Sherlock", "Baker Street", "xxaxbx",
-                           "zz9z x12z", "ababcdx", "abc DEF", "aab", "k1k2k", "cab",
-                           "singing ring", "aaab", "bbbc", "ab ba abab"};
+    const char* patterns[] = {"(Sherlock|Watson)",
+                              "[A-Z][a-z]+ [A-Z]",
+                              ".*x",
+                              ".+b",
+                              "a*b|c",
+                              "x?[0-9]+z",
+                              "(ab|cd)+x",
+                              "[^a-z]+",
+                              "^a|b",
+                              "(a|)b",
+                              "b*",
+                              ".*^a",
+                              "$",
+                              "\\w+",
+                              "(a*)?c",
+                              "(x|y*)z",
+                              "k.*k",
+                              "[a-z]+ing",
+                              "a*ab",
+                              "[ab]*b",
+                              "b+c",
+                              "[^ ]+$",
+                              "a*"};
+    const char* texts[] = {"",
+                           "a",
+                           "ab",
+                           "Watson and Sherlock",
+                           "Baker Street",
+                           "xxaxbx",
+                           "zz9z x12z",
+                           "ababcdx",
+                           "abc DEF",
+                           "aab",
+                           "k1k2k",
+                           "cab",
+                           "singing ring",
+                           "aaab",
+                           "bbbc",
+                           "ab ba abab"};
     for (const char* p : patterns) {
         for (const char* t : texts) {
             const TCharSet sets[2] = {};
@@ -252,12 +293,14 @@ TEST(RegExpProgram, MustContainLiteralRejectsButNeverHidesAMatch) {
 TEST(RegExpGroups, TenAndMoreGroupsKeepTheirEntries) {
     EXPECT_EQ(MatchOf(u"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)(l)", u"xabcdefghijkl"),
               "1:12 1:1 2:1 3:1 4:1 5:1 6:1 7:1 8:1 9:1 10:1 11:1 12:1");
-    EXPECT_EQ(MatchOf(u"((((((((((x))))))))))y", u"xy"), "0:2 0:1 0:1 0:1 0:1 0:1 0:1 0:1 0:1 0:1 0:1");
+    EXPECT_EQ(MatchOf(u"((((((((((x))))))))))y", u"xy"),
+              "0:2 0:1 0:1 0:1 0:1 0:1 0:1 0:1 0:1 0:1 0:1");
 }
 
 TEST(RegExpGroups, LimitIsSixThousandGroups) {
     std::u16string ok;
-    for (int i = 0; i < MaxREGroups; ++i) ok += u"(a)";
+    for (int i = 0; i < MaxREGroups; ++i)
+        ok += u"(a)";
     TCompiledRE re(ok, {}, kNoSets);
     EXPECT_EQ(re.GetMatchCount(), MaxREGroups + 1);
     std::vector<int> starts, ends;

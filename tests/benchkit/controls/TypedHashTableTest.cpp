@@ -41,7 +41,8 @@ TEST(StringHashTable, CaseInsensitiveKeysAndValues) {
     EXPECT_TRUE(table.ContainsValue(u"B"));
     // The key keeps the spelling it was first stored with.
     EXPECT_EQ(table.GetKeys().MoveNext(), true);
-    for (const auto& pair : table) EXPECT_EQ(pair.Key, u"Key");
+    for (const auto& pair : table)
+        EXPECT_EQ(pair.Key, u"Key");
 }
 
 TEST(StringHashTable, CaseSensitiveKeysAndValues) {
@@ -85,10 +86,14 @@ TEST(StringHashTable, CaseInsensitiveLookupFindsKeysBeyondLatin1) {
     struct {
         const char16_t* stored;
         const char16_t* asked;
-    } cases[] = {{u"\u0100bc", u"\u0101BC"},        {u"stra\u00dfe", u"STRA\u00dfE"},
-                 {u"\u00ff", u"\u0178"},            {u"\u0131", u"I"},
-                 {u"\u017f", u"s"},                 {u"\u03c3\u03bf\u03c6", u"\u03a3\u039f\u03a6"},
-                 {u"\u0434\u043e\u043c", u"\u0414\u041e\u041c"}, {u"\uff41", u"\uff21"}};
+    } cases[] = {{u"\u0100bc", u"\u0101BC"},
+                 {u"stra\u00dfe", u"STRA\u00dfE"},
+                 {u"\u00ff", u"\u0178"},
+                 {u"\u0131", u"I"},
+                 {u"\u017f", u"s"},
+                 {u"\u03c3\u03bf\u03c6", u"\u03a3\u039f\u03a6"},
+                 {u"\u0434\u043e\u043c", u"\u0414\u041e\u041c"},
+                 {u"\uff41", u"\uff21"}};
     for (const auto& c : cases) {
         ASSERT_TRUE(AnsiSameText(c.stored, c.asked)) << UnicodeToUtf8(c.stored);
         TStringHashTable table(false);
@@ -111,8 +116,7 @@ TEST(StringHashTable, IgnoreCaseHashAgreesWithEqualityOverTheWholePlane) {
                 ASSERT_EQ(HashStringIgnoreCase(one), HashStringIgnoreCase(other)) << int(c);
             }
             if (AnsiLowerCase(one) == AnsiLowerCase(other)) {
-                ASSERT_EQ(HashWideStringIgnoreCase(one), HashWideStringIgnoreCase(other))
-                    << int(c);
+                ASSERT_EQ(HashWideStringIgnoreCase(one), HashWideStringIgnoreCase(other)) << int(c);
             }
         }
     }
@@ -145,7 +149,8 @@ TEST(WideStringHashTable, KeepsItsOwnCopies) {
     table.Add(u"a key long enough to live on the heap", u"replaced");
     EXPECT_EQ(table.GetCount(), 1);
     std::vector<UnicodeString> values;
-    for (const UnicodeString& v : table.GetValues()) values.push_back(v);
+    for (const UnicodeString& v : table.GetValues())
+        values.push_back(v);
     EXPECT_EQ(values, std::vector<UnicodeString>{u"replaced"});
 }
 
@@ -255,7 +260,8 @@ TEST(IntegerAndPointerTables, StoreTheirWords) {
     EXPECT_TRUE(ints.ContainsKey(-5));
     EXPECT_NE(ints[-5], nullptr);
     std::map<int, bool> keys;
-    for (int key : ints.GetKeys()) keys[key] = true;
+    for (int key : ints.GetKeys())
+        keys[key] = true;
     EXPECT_EQ(keys.size(), 2u);
     ints.Clear();
     EXPECT_EQ(deaths, 1);
@@ -272,7 +278,8 @@ TEST(IntegerAndPointerTables, StoreTheirWords) {
 
 TBytes Bytes(std::initializer_list<int> values) {
     TBytes out;
-    for (int v : values) out.push_back(static_cast<uint8_t>(v));
+    for (int v : values)
+        out.push_back(static_cast<uint8_t>(v));
     return out;
 }
 
@@ -281,8 +288,8 @@ TEST(StringHashTableStream, SavesTheDocumentedRecord) {
     table.Add(u"ab", u"xyz");
     TBytesStream stream;
     table.SaveToStream(&stream);
-    EXPECT_EQ(stream.GetBytes(), Bytes({2, 0, 0, 0, 0x61, 0, 0x62, 0, 3, 0, 0, 0, 0x78, 0, 0x79, 0,
-                                        0x7A, 0}));
+    EXPECT_EQ(stream.GetBytes(),
+              Bytes({2, 0, 0, 0, 0x61, 0, 0x62, 0, 3, 0, 0, 0, 0x78, 0, 0x79, 0, 0x7A, 0}));
     stream.SetPosition(0);
     TWideStringHashTable loaded(true);
     loaded.LoadFromStream(&stream);
@@ -292,7 +299,8 @@ TEST(StringHashTableStream, SavesTheDocumentedRecord) {
 
 TEST(StringHashTableStream, RoundTripsManyPairs) {
     TStringHashTable table(false);
-    for (int i = 0; i < 300; ++i) table.Add(u"k\u00e9y" + IntToStr(i), u"v\u65e5" + IntToStr(i));
+    for (int i = 0; i < 300; ++i)
+        table.Add(u"k\u00e9y" + IntToStr(i), u"v\u65e5" + IntToStr(i));
     TBytesStream stream;
     table.SaveToStream(&stream);
     stream.SetPosition(0);
@@ -304,10 +312,10 @@ TEST(StringHashTableStream, RoundTripsManyPairs) {
 }
 
 TEST(StringHashTableStream, EmptyRecordsAreDroppedAndLaterDuplicatesWin) {
-    TBytesStream stream(Bytes({0, 0, 0, 0, 1, 0, 0, 0, 0x78, 0,   // "" -> "x"
-                               1, 0, 0, 0, 0x6B, 0, 0, 0, 0, 0,   // "k" -> ""
-                               1, 0, 0, 0, 0x6B, 0, 1, 0, 0, 0, 0x31, 0,    // "k" -> "1"
-                               1, 0, 0, 0, 0x6B, 0, 1, 0, 0, 0, 0x32, 0})); // "k" -> "2"
+    TBytesStream stream(Bytes({0, 0, 0, 0, 1,    0, 0, 0, 0x78, 0,             // "" -> "x"
+                               1, 0, 0, 0, 0x6B, 0, 0, 0, 0,    0,             // "k" -> ""
+                               1, 0, 0, 0, 0x6B, 0, 1, 0, 0,    0, 0x31, 0,    // "k" -> "1"
+                               1, 0, 0, 0, 0x6B, 0, 1, 0, 0,    0, 0x32, 0})); // "k" -> "2"
     TStringHashTable table(true);
     table.LoadFromStream(&stream);
     EXPECT_EQ(table.GetCount(), 1);
@@ -321,13 +329,13 @@ TEST(StringHashTableStream, EmptyRecordsAreDroppedAndLaterDuplicatesWin) {
 // A bad stream raises and leaves the table as it was.
 TEST(StringHashTableStream, CorruptOrTruncatedStreamsRaiseAndChangeNothing) {
     const TBytes cases[] = {
-        Bytes({1, 0, 0}),                                       // cut inside a length
-        Bytes({2, 0, 0, 0, 0x61, 0}),                           // key cut short
-        Bytes({1, 0, 0, 0, 0x61, 0}),                           // no value length
-        Bytes({1, 0, 0, 0, 0x61, 0, 5, 0, 0, 0, 0x62, 0}),      // value cut short
-        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x61, 0}),               // negative length
-        Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0x61, 0}),               // length far past the end
-        Bytes({1, 0, 0, 0, 0x61, 0, 1, 0, 0, 0, 0x62, 0, 9}),   // a good record, then junk
+        Bytes({1, 0, 0}),                                     // cut inside a length
+        Bytes({2, 0, 0, 0, 0x61, 0}),                         // key cut short
+        Bytes({1, 0, 0, 0, 0x61, 0}),                         // no value length
+        Bytes({1, 0, 0, 0, 0x61, 0, 5, 0, 0, 0, 0x62, 0}),    // value cut short
+        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x61, 0}),             // negative length
+        Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0x61, 0}),             // length far past the end
+        Bytes({1, 0, 0, 0, 0x61, 0, 1, 0, 0, 0, 0x62, 0, 9}), // a good record, then junk
     };
     for (const TBytes& bytes : cases) {
         TStringHashTable table(true);
@@ -350,6 +358,70 @@ TEST(StringHashTableStream, OtherTablesStoreNothing) {
     TBytesStream stream;
     table.SaveToStream(&stream);
     EXPECT_EQ(stream.GetSize(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A counted object that reports its count.
+struct ICounted : virtual IUnknown {
+    static constexpr InterfaceID<ICounted> IID_{"{6F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F1}"};
+};
+class TCountedIntf : public TInterfacedObject, public ICounted {
+public:
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
+        if (ProvideInterface<ICounted>(this, iid, out)) return S_OK;
+        return TInterfacedObject::QueryInterface(iid, out);
+    }
+    ULONG AddRef() noexcept override { return TInterfacedObject::AddRef(); }
+    ULONG Release() noexcept override { return TInterfacedObject::Release(); }
+};
+
+IInterface* Unknown(TCountedIntf* object) {
+    return static_cast<IInterface*>(object);
+}
+
+TEST(InterfaceTables, HoldOneReferencePerKeyAndValue) {
+    InterfacePtr<IInterface> a(Unknown(new TCountedIntf)), b(Unknown(new TCountedIntf));
+    auto* objA = dynamic_cast<TCountedIntf*>(a.Get());
+    auto* objB = dynamic_cast<TCountedIntf*>(b.Get());
+    {
+        TInterfaceStrHashTable byInterface;
+        byInterface.Add(a, u"first");
+        EXPECT_EQ(objA->GetRefCount(), 2);
+        UnicodeString value;
+        EXPECT_TRUE(byInterface.Contains(a, value));
+        EXPECT_EQ(value, u"first");
+        EXPECT_TRUE(byInterface.ContainsValue(u"FIRST"));
+        EXPECT_FALSE(byInterface.ContainsKey(b));
+
+        TStringIHashTable byName(false);
+        byName.Add(u"a", a);
+        byName.Add(u"b", b);
+        byName.Add(u"none", nullptr);
+        EXPECT_EQ(byName.GetCount(), 3);
+        EXPECT_EQ(objA->GetRefCount(), 3);
+        byName.Add(u"A", b); // replaced: a released, b taken
+        EXPECT_EQ(objA->GetRefCount(), 2);
+        EXPECT_EQ(objB->GetRefCount(), 3);
+        EXPECT_EQ(byName[u"a"].Get(), b.Get());
+        EXPECT_TRUE(byName.ContainsValue(b));
+        byName.Remove(u"b");
+        EXPECT_EQ(objB->GetRefCount(), 2);
+
+        TIntegerIHashTable byInt;
+        byInt.Add(1, a);
+        TIntegerIHashTable copy;
+        copy.Assign(&byInt);
+        EXPECT_EQ(objA->GetRefCount(), 4);
+        int seen = 0;
+        for (const auto& v : copy.GetValues())
+            seen += v.Get() == a.Get();
+        EXPECT_EQ(seen, 1);
+    }
+    EXPECT_EQ(objA->GetRefCount(), 1);
+    EXPECT_EQ(objB->GetRefCount(), 1);
 }
 
 } // namespace
