@@ -140,6 +140,7 @@ private:
     size_t FCodeSize = 0;
     size_t FEmit = 0;
     TCompiledRE::TClassBits* FClass = nullptr;
+    int FDepth = 0; // groups open around the scan (a failed scan is dropped whole)
 };
 
 int TREScanner::Reg(bool paren, TNodeFlags& flags) {
@@ -148,6 +149,9 @@ int TREScanner::Reg(bool paren, TNodeFlags& flags) {
     int parno = 0;
     if (paren) {
         if (FRE.FMatchCount > MaxREGroups) REError(SErrorTooManySubExps);
+        // The scanner recurses once per open group; the bound keeps its stack small.
+        if (FDepth >= MaxREGroupNesting) REError(SErrorNestedTooDeep);
+        ++FDepth;
         parno = FRE.FMatchCount++;
         ret = parno <= 9 ? Node(static_cast<TNodeKind>(tnOPEN + parno))
                          : Node(tnOPEN, static_cast<uint32_t>(parno));
@@ -184,6 +188,7 @@ int TREScanner::Reg(bool paren, TNodeFlags& flags) {
     if (paren) {
         if (Peek() != u')' || AtEnd()) REError(SErrorUnmatchedParens);
         ++FScan;
+        --FDepth;
     } else if (!AtEnd()) {
         REError(Peek() == u')' ? SErrorUnmatchedParens : SErrorInternal);
     }

@@ -12,5 +12,7 @@ inline constexpr char16_t SErrorInvalidRange[] = u"Invalid range specifier";
 inline constexpr char16_t SErrorUnmatchedBracket[] = u"Unmatched \"[\"";
 inline constexpr char16_t SErrorTrailingBackslash[] = u"Trailing \"\\\" not allowed";
 inline constexpr char16_t SErrorInternal[] = u"*** internal RE error ***";
+// Groups opened inside more than MaxREGroupNesting groups.
+inline constexpr char16_t SErrorNestedTooDeep[] = u"Sub-expressions nested too deeply";
 // Raised only when a tool has bounded the matcher's work.
 inline constexpr char16_t SMatchLimit[] = u"Regular expression match limit exceeded";

@@ -81,6 +81,8 @@ public:
 
 // Groups a pattern may open: the match entries are the whole match plus these.
 inline constexpr int MaxREGroups = 6000;
+// How deep groups may nest: the compiler recurses once per level.
+inline constexpr int MaxREGroupNesting = 1000;
 
 class TCompiledRE : public TObject {
 public:

@@ -309,11 +309,15 @@ TEST(RegExpGroups, LimitIsSixThousandGroups) {
     EXPECT_EQ(CompileError(ok + u"(a)"), SErrorTooManySubExps);
 }
 
-TEST(RegExpGroups, DeeplyNestedGroupsCompile) {
-    std::u16string p(MaxREGroups, u'(');
-    p += u"a";
-    p += std::u16string(MaxREGroups, u')');
-    EXPECT_EQ(MatchOf(p, u"a").substr(0, 7), "0:1 0:1");
+// The compiler recurses per nesting level: nesting is bounded with a clear
+// error rather than left to exhaust the stack.
+TEST(RegExpGroups, NestingIsBounded) {
+    auto nested = [](int depth) {
+        return std::u16string(depth, u'(') + u"a" + std::u16string(depth, u')');
+    };
+    EXPECT_EQ(MatchOf(nested(MaxREGroupNesting), u"a").substr(0, 7), "0:1 0:1");
+    EXPECT_EQ(CompileError(nested(MaxREGroupNesting + 1)), SErrorNestedTooDeep);
+    EXPECT_EQ(CompileError(nested(100000)), SErrorNestedTooDeep);
 }
 
 // Long texts: repeats of every kind run without using the machine stack.
