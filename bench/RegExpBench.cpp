@@ -19,6 +19,9 @@ struct Case {
     const char* name;
     const char* pattern;
     const char* needle; // appended to the text so that the search ends in a match
+    // std::regex recurses once per character under ".*" and overflows the
+    // stack on this text, ending the program: it is left out there.
+    bool stdRegexOverflows = false;
 };
 
 const Case kCases[] = {
@@ -26,9 +29,9 @@ const Case kCases[] = {
     {"class_plus", "[a-z]+ing", " nothing"},
     {"alternatives", "(Sherlock|Watson|Lestrade)", " Lestrade"},
     {"capitalised_pair", "[A-Z][a-z]+ [A-Z][a-z]+", " Baker Street"},
-    {"must_contain", ".*zq.*end", " zq the end"},
+    {"must_contain", ".*zq.*end", " zq the end", true},
     {"group_repeat", "(ab|cd)+x", " ababcdx"},
-    {"dot_star_anchor", "^.*Q$", "Q"},
+    {"dot_star_anchor", "^.*Q$", "Q", true},
     {"optional_digits", "x?[0-9]+[0-9]+z", " 42z"},
 };
 
@@ -104,7 +107,9 @@ void BM_Pcre2(benchmark::State& state, const Case& c) {
 int Register() {
     for (const Case& c : kCases) {
         benchmark::RegisterBenchmark((std::string("benchkit/") + c.name).c_str(), BM_Benchkit, c);
-        benchmark::RegisterBenchmark((std::string("std_regex/") + c.name).c_str(), BM_StdRegex, c);
+        if (!c.stdRegexOverflows)
+            benchmark::RegisterBenchmark((std::string("std_regex/") + c.name).c_str(), BM_StdRegex,
+                                         c);
         benchmark::RegisterBenchmark((std::string("pcre2_nojit/") + c.name).c_str(), BM_Pcre2, c);
     }
     return 0;
