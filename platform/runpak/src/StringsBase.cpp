@@ -333,3 +333,20 @@ void TStrings::SaveToStream(TStream* stream, TTextEncoding encoding) {
     TReadOnlyMemoryStream source(bytes.data(), static_cast<int64_t>(bytes.size()));
     stream->CopyFrom(&source, static_cast<int64_t>(bytes.size()));
 }
+
+// Files are opened for reading while others may read but not write, and
+// replaced when saved.
+void TStrings::LoadFromFile(const UnicodeString& fileName) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TStrings::LoadFromFile(const UnicodeString& fileName, TTextEncoding encoding) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream, encoding);
+}
+
+void TStrings::SaveToFile(const UnicodeString& fileName, TTextEncoding encoding) {
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(&stream, encoding);
+}

@@ -60,9 +60,12 @@ public:
     virtual bool Equals(TStrings* strings) const;
 
     // --- Files and streams ----------------------------------------------
+    virtual void LoadFromFile(const UnicodeString& fileName);
+    virtual void LoadFromFile(const UnicodeString& fileName, TTextEncoding encoding);
     // Reads from the stream's position to its end.
     virtual void LoadFromStream(TStream* stream);
     virtual void LoadFromStream(TStream* stream, TTextEncoding encoding);
+    virtual void SaveToFile(const UnicodeString& fileName, TTextEncoding encoding = teUTF8);
     virtual void SaveToStream(TStream* stream, TTextEncoding encoding = teUTF8);
 
     // --- Properties -----------------------------------------------------
