@@ -5,8 +5,8 @@
 
 namespace win32 {
 
-HANDLE OpenDevice(const std::u16string& name, const std::string& target, DWORD access,
-                  DWORD share, DWORD disposition, DWORD flagsAndAttributes) {
+HANDLE OpenDevice(const std::u16string& name, const std::string& target, DWORD access, DWORD share,
+                  DWORD disposition, DWORD flagsAndAttributes) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
 }

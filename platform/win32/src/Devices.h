@@ -10,7 +10,7 @@ namespace win32 {
 
 // Opens the device `name` (upper case, "COM3") whose devices-folder link points
 // at `target`. Returns the handle, or INVALID_HANDLE_VALUE with the last error set.
-HANDLE OpenDevice(const std::u16string& name, const std::string& target, DWORD access,
-                  DWORD share, DWORD disposition, DWORD flagsAndAttributes);
+HANDLE OpenDevice(const std::u16string& name, const std::string& target, DWORD access, DWORD share,
+                  DWORD disposition, DWORD flagsAndAttributes);
 
 } // namespace win32

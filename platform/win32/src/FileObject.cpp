@@ -40,9 +40,12 @@ ShareTable& Shares() {
     return *table;
 }
 
-// Windows' rule: each open must share what the other one asks for.
+// Windows' rule: each open must share what the other one asks for. Opens
+// without data access (attributes only) take no part.
 bool Conflicts(DWORD access, DWORD share, const ShareEntry& other) {
     auto asks = [](DWORD a, DWORD bits) { return (a & bits) != 0; };
+    constexpr DWORD kDataAccess = kReadAccess | kWriteAccess | kDeleteAccess;
+    if (!asks(access, kDataAccess) || !asks(other.access, kDataAccess)) return false;
     if (asks(access, kReadAccess) && !(other.share & FILE_SHARE_READ)) return true;
     if (asks(access, kWriteAccess) && !(other.share & FILE_SHARE_WRITE)) return true;
     if (asks(access, kDeleteAccess) && !(other.share & FILE_SHARE_DELETE)) return true;
@@ -64,10 +67,18 @@ int OpenMode(DWORD access) {
     bool reads = access & kReadAccess;
     bool writes = access & kWriteAccess;
     int mode = reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
-    bool appendOnly = (access & FILE_APPEND_DATA) &&
-                      !(access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA));
+    bool appendOnly =
+        (access & FILE_APPEND_DATA) && !(access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA));
     if (appendOnly) mode |= O_APPEND;
     return mode;
+}
+
+// open(2) that never waits (a FIFO without a peer, a tty without carrier):
+// the share table stays locked meanwhile. Later reads and writes block as usual.
+int OpenWithoutWaiting(const std::string& path, int flags, mode_t permissions = 0) {
+    int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, permissions);
+    if (fd >= 0 && !(flags & O_PATH)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 } // namespace
@@ -115,7 +126,7 @@ OpenResult FileOpener::Open(const std::string& path, DWORD access, DWORD share, 
         if (AnyConflict(shares, {before.device, before.inode}, asked, share))
             return fail(ERROR_SHARING_VIOLATION);
         int mode = directory ? O_RDONLY | O_DIRECTORY : OpenMode(access);
-        fd = ::open(path.c_str(), mode | O_CLOEXEC);
+        fd = OpenWithoutWaiting(path, mode);
         if (fd < 0 && errno == EACCES && !(access & (kReadAccess | kWriteAccess)))
             fd = ::open(path.c_str(), O_PATH | O_CLOEXEC); // attributes only
         if (fd < 0) return fail(ErrorFromErrnoAt(errno, path));
@@ -123,8 +134,9 @@ OpenResult FileOpener::Open(const std::string& path, DWORD access, DWORD share, 
         if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING)
             return fail(ErrorFromErrnoAt(ENOENT, path));
         mode_t permissions = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-        fd = ::open(path.c_str(), OpenMode(access) | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
-        if (fd < 0) return fail(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrnoAt(errno, path));
+        fd = OpenWithoutWaiting(path, OpenMode(access) | O_CREAT | O_EXCL, permissions);
+        if (fd < 0)
+            return fail(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrnoAt(errno, path));
     }
 
     FileStat opened;
@@ -141,7 +153,6 @@ OpenResult FileOpener::Open(const std::string& path, DWORD access, DWORD share, 
     std::shared_ptr<FileObject> file(new FileObject);
     file->fd_ = fd;
     file->access_ = access;
-    file->share_ = share;
     file->directory_ = directory;
     file->deleteOnClose_ = flags & FILE_FLAG_DELETE_ON_CLOSE;
     file->device_ = opened.device;
@@ -163,9 +174,8 @@ DWORD CheckDeleteSharing(uint64_t device, uint64_t inode) {
     std::lock_guard<std::mutex> guard(shares.lock);
     auto it = shares.opens.find({device, inode});
     if (it == shares.opens.end()) return ERROR_SUCCESS;
-    bool refused = std::any_of(it->second.begin(), it->second.end(), [](const ShareEntry& e) {
-        return !(e.share & FILE_SHARE_DELETE);
-    });
+    bool refused = std::any_of(it->second.begin(), it->second.end(),
+                               [](const ShareEntry& e) { return !(e.share & FILE_SHARE_DELETE); });
     return refused ? ERROR_SHARING_VIOLATION : ERROR_SUCCESS;
 }
 
@@ -183,9 +193,13 @@ FileObject::~FileObject() {
     if (deleteOnClose_) directory_ ? ::rmdir(path_.c_str()) : ::unlink(path_.c_str());
 }
 
-bool FileObject::CanRead() const { return access_ & kReadAccess; }
+bool FileObject::CanRead() const {
+    return access_ & kReadAccess;
+}
 
-bool FileObject::CanWrite() const { return access_ & kWriteAccess; }
+bool FileObject::CanWrite() const {
+    return access_ & kWriteAccess;
+}
 
 bool FileObject::CanWriteAttributes() const {
     return access_ & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_ATTRIBUTES);

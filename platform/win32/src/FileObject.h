@@ -36,7 +36,6 @@ private:
 
     int fd_ = -1;
     DWORD access_ = 0;
-    DWORD share_ = 0;
     bool directory_ = false;
     bool deleteOnClose_ = false;
     uint64_t device_ = 0;
@@ -48,7 +47,7 @@ private:
 struct OpenResult {
     std::shared_ptr<FileObject> file; // null on failure
     DWORD error = ERROR_SUCCESS;
-    bool existed = false;             // the file was there before the call
+    bool existed = false; // the file was there before the call
 };
 
 // Opens or creates the file at a Linux path with CreateFileW's access, share

@@ -40,15 +40,17 @@ bool IsCurrentDirectory(const FileStat& st) {
            current.inode == st.inode;
 }
 
-// Copies contents, permissions and the last write time, sharing as CopyFileW
-// does: the source shared for reading only, so copying a file onto itself
-// fails instead of truncating it.
+// Copies contents, permissions and the last write time. The target is opened
+// without sharing, so copying a file onto itself fails instead of emptying it.
 DWORD CopyContents(const std::string& from, const std::string& to, bool failIfExists) {
-    OpenResult source = OpenFileObject(from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    OpenResult source =
+        OpenFileObject(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
     if (!source.file) return source.error;
     FileStat st;
-    if (int error = StatDescriptor(source.file->Descriptor(), from, st)) return ErrorFromErrno(error);
-    OpenResult target = OpenFileObject(to, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS, 0);
+    if (int error = StatDescriptor(source.file->Descriptor(), from, st))
+        return ErrorFromErrno(error);
+    OpenResult target =
+        OpenFileObject(to, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS, 0);
     if (!target.file) return target.error;
 
     std::vector<char> buffer(1 << 16);
@@ -83,8 +85,10 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
     return st.attributes;
 }
 
-BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation) {
-    if (infoLevel != GetFileExInfoStandard || !fileInformation) return Fail(ERROR_INVALID_PARAMETER);
+BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel,
+                          LPVOID fileInformation) {
+    if (infoLevel != GetFileExInfoStandard || !fileInformation)
+        return Fail(ERROR_INVALID_PARAMETER);
     FileStat st;
     if (DWORD error = StatWindowsPath(fileName, st)) return Fail(error);
     auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(fileInformation);
@@ -126,7 +130,8 @@ BOOL RemoveDirectoryW(LPCWSTR pathName) {
     if (IsCurrentDirectory(st)) return Fail(ERROR_SHARING_VIOLATION);
     if (DWORD error = CheckDeleteSharing(st.device, st.inode)) return Fail(error);
     if (rmdir(path.c_str()) == 0) return TRUE;
-    return Fail(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
+    return Fail(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY
+                                                      : ErrorFromErrno(errno));
 }
 
 BOOL DeleteFileW(LPCWSTR fileName) {
@@ -169,9 +174,9 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags) {
 
     // Without replacement the rename itself refuses to overwrite, closing the
     // gap between the check above and the move.
-    int moved = replace || sameFile ? rename(from.c_str(), to.c_str())
-                                    : renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                                                RENAME_NOREPLACE);
+    int moved = replace || sameFile
+                    ? rename(from.c_str(), to.c_str())
+                    : renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
     if (moved != 0 && !replace && (errno == EINVAL || errno == ENOSYS) && !targetExists)
         moved = rename(from.c_str(), to.c_str()); // file systems without RENAME_NOREPLACE
     if (moved == 0) return TRUE;

@@ -20,12 +20,15 @@ using namespace win32;
 
 namespace {
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 std::u16string Hex4(UINT value) {
     static const char16_t digits[] = u"0123456789ABCDEF";
     std::u16string text;
-    for (int shift = 12; shift >= 0; shift -= 4) text += digits[(value >> shift) & 0xF];
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += digits[(value >> shift) & 0xF];
     return text;
 }
 
@@ -33,7 +36,8 @@ std::u16string Hex4(UINT value) {
 DWORD FolderOf(LPCWSTR windowsPath, std::string& linuxPath) {
     std::u16string text(WideView(windowsPath));
     if (text.empty()) text = u".";
-    if (text.size() == 2 && text[1] == u':') text += u'\\'; // "C:" is the drive, not its current folder
+    if (text.size() == 2 && text[1] == u':')
+        text += u'\\'; // "C:" is the drive, not its current folder
     LinuxPath resolved = ResolvePath(text);
     if (!resolved.device.empty()) return ERROR_INVALID_NAME;
     if (resolved.error != ERROR_SUCCESS) return resolved.error;
@@ -106,8 +110,9 @@ UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWST
 
     std::string linuxFolder;
     if (DWORD error = FolderOf(folder.c_str(), linuxFolder)) {
-        SetLastError(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_DIRECTORY
-                                                                                    : error);
+        SetLastError(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                         ? ERROR_DIRECTORY
+                         : error);
         return 0;
     }
     // Successive calls go on from where the last one stopped instead of rescanning.
@@ -185,7 +190,8 @@ UINT GetDriveTypeW(LPCWSTR rootPathName) {
 
 DWORD GetLogicalDrives() {
     DWORD mask = 0;
-    for (const DriveMapping& drive : DriveMappings()) mask |= 1u << (drive.letter - u'A');
+    for (const DriveMapping& drive : DriveMappings())
+        mask |= 1u << (drive.letter - u'A');
     SetLastError(NO_ERROR);
     return mask;
 }
@@ -204,7 +210,8 @@ DWORD GetLogicalDriveStringsW(DWORD bufferLength, LPWSTR buffer) {
 }
 
 BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
-                         PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes) {
+                         PULARGE_INTEGER totalNumberOfBytes,
+                         PULARGE_INTEGER totalNumberOfFreeBytes) {
     std::string folder;
     if (DWORD error = FolderOf(directoryName, folder)) return Fail(error);
     struct statvfs vfs;
@@ -225,7 +232,9 @@ BOOL GetDiskFreeSpaceW(LPCWSTR rootPathName, LPDWORD sectorsPerCluster, LPDWORD 
     // Clusters are the file system's blocks, in 512-byte sectors; counts that
     // do not fit 32 bits are capped, as the old call does on large disks.
     ULONGLONG sectors = vfs.f_frsize >= 512 ? vfs.f_frsize / 512 : 1;
-    auto cap = [](ULONGLONG value) { return static_cast<DWORD>(value > 0xFFFFFFFF ? 0xFFFFFFFF : value); };
+    auto cap = [](ULONGLONG value) {
+        return static_cast<DWORD>(value > 0xFFFFFFFF ? 0xFFFFFFFF : value);
+    };
     if (sectorsPerCluster) *sectorsPerCluster = static_cast<DWORD>(sectors);
     if (bytesPerSector) *bytesPerSector = 512;
     if (numberOfFreeClusters) *numberOfFreeClusters = cap(vfs.f_bavail);

@@ -13,7 +13,9 @@ namespace {
 constexpr int64_t kUnixEpochTicks = 116444736000000000LL;
 constexpr int64_t kTicksPerSecond = 10000000LL;
 
-FILETIME FromStatx(const statx_timestamp& t) { return FileTimeFromUnix(t.tv_sec, t.tv_nsec); }
+FILETIME FromStatx(const statx_timestamp& t) {
+    return FileTimeFromUnix(t.tv_sec, t.tv_nsec);
+}
 
 void Fill(const struct statx& sx, const std::string& name, FileStat& out) {
     out.attributes = AttributesFromMode(sx.stx_mode, name);

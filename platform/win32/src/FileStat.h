@@ -13,7 +13,7 @@ namespace win32 {
 struct FileStat {
     DWORD attributes = 0;
     uint64_t size = 0;
-    FILETIME creationTime{};   // birth time where the file system keeps it, else the write time
+    FILETIME creationTime{}; // birth time where the file system keeps it, else the write time
     FILETIME lastAccessTime{};
     FILETIME lastWriteTime{};
     uint64_t device = 0;

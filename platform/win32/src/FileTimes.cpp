@@ -100,7 +100,8 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, LPFILETIME fileTime) {
     if (!valid) return Fail(ERROR_INVALID_PARAMETER);
     int64_t days = DaysFromCivil(t.wYear, t.wMonth, t.wDay) + kDaysFrom1601To1970;
     int64_t seconds = (int64_t(t.wHour) * 60 + t.wMinute) * 60 + t.wSecond;
-    int64_t ticks = days * kTicksPerDay + seconds * kTicksPerSecond + t.wMilliseconds * kTicksPerMillisecond;
+    int64_t ticks =
+        days * kTicksPerDay + seconds * kTicksPerSecond + t.wMilliseconds * kTicksPerMillisecond;
     *fileTime = FileTimeFromTicks(static_cast<uint64_t>(ticks));
     return TRUE;
 }

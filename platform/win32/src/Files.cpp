@@ -39,8 +39,8 @@ DWORD Seek(FileObject& file, LONGLONG distance, DWORD method, LONGLONG& position
 DWORD SeekToOverlapped(const std::shared_ptr<IoObject>& io, const OVERLAPPED* overlapped) {
     auto file = std::dynamic_pointer_cast<FileObject>(io);
     if (!overlapped || !file) return ERROR_SUCCESS;
-    LONGLONG offset = static_cast<LONGLONG>((ULONGLONG(overlapped->OffsetHigh) << 32) |
-                                            overlapped->Offset);
+    LONGLONG offset =
+        static_cast<LONGLONG>((ULONGLONG(overlapped->OffsetHigh) << 32) | overlapped->Offset);
     LONGLONG ignored;
     return Seek(*file, offset, FILE_BEGIN, ignored);
 }
@@ -69,8 +69,8 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    DWORD flagsAndAttributes, HANDLE templateFile) {
     LinuxPath target = ResolvePath(WideView(fileName));
     if (!target.device.empty())
-        return OpenDevice(target.device, target.path, desiredAccess, shareMode,
-                          creationDisposition, flagsAndAttributes);
+        return OpenDevice(target.device, target.path, desiredAccess, shareMode, creationDisposition,
+                          flagsAndAttributes);
     if (target.error != ERROR_SUCCESS) {
         SetLastError(target.error);
         return INVALID_HANDLE_VALUE;
@@ -130,13 +130,12 @@ BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_INTEGER 
     return TRUE;
 }
 
-DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
-                     DWORD moveMethod) {
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod) {
     LARGE_INTEGER distance;
     if (distanceToMoveHigh)
-        distance.QuadPart = static_cast<LONGLONG>(
-            (ULONGLONG(static_cast<DWORD>(*distanceToMoveHigh)) << 32) |
-            static_cast<DWORD>(distanceToMove));
+        distance.QuadPart =
+            static_cast<LONGLONG>((ULONGLONG(static_cast<DWORD>(*distanceToMoveHigh)) << 32) |
+                                  static_cast<DWORD>(distanceToMove));
     else
         distance.QuadPart = distanceToMove; // a signed 32-bit move
     LARGE_INTEGER position;
@@ -151,7 +150,8 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize) {
     auto object = LookupHandleAs<FileObject>(file);
     if (!object) return Fail(ERROR_INVALID_HANDLE);
     FileStat st;
-    if (int error = StatDescriptor(object->Descriptor(), object->LinuxPath(), st)) return Fail(ErrorFromErrno(error));
+    if (int error = StatDescriptor(object->Descriptor(), object->LinuxPath(), st))
+        return Fail(ErrorFromErrno(error));
     if (fileSize) fileSize->QuadPart = static_cast<LONGLONG>(st.size);
     return TRUE;
 }
@@ -197,7 +197,8 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime
     auto object = LookupHandleAs<FileObject>(file);
     if (!object) return Fail(ERROR_INVALID_HANDLE);
     FileStat st;
-    if (int error = StatDescriptor(object->Descriptor(), object->LinuxPath(), st)) return Fail(ErrorFromErrno(error));
+    if (int error = StatDescriptor(object->Descriptor(), object->LinuxPath(), st))
+        return Fail(ErrorFromErrno(error));
     if (creationTime) *creationTime = st.creationTime;
     if (lastAccessTime) *lastAccessTime = st.lastAccessTime;
     if (lastWriteTime) *lastWriteTime = st.lastWriteTime;
@@ -222,7 +223,8 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
     if (!object) return Fail(ERROR_INVALID_HANDLE);
     if (!information) return Fail(ERROR_INVALID_PARAMETER);
     FileStat st;
-    if (int error = StatDescriptor(object->Descriptor(), object->LinuxPath(), st)) return Fail(ErrorFromErrno(error));
+    if (int error = StatDescriptor(object->Descriptor(), object->LinuxPath(), st))
+        return Fail(ErrorFromErrno(error));
     information->dwFileAttributes = st.attributes;
     information->ftCreationTime = st.creationTime;
     information->ftLastAccessTime = st.lastAccessTime;

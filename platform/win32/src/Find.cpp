@@ -51,7 +51,8 @@ bool Match(std::u16string_view pattern, std::u16string_view name) {
         if (p < pattern.size() && pattern[p] == u'*') {
             starAt = p++;
             resumeAt = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || Fold(pattern[p]) == Fold(name[n]))) {
+        } else if (p < pattern.size() &&
+                   (pattern[p] == u'?' || Fold(pattern[p]) == Fold(name[n]))) {
             ++p, ++n;
         } else if (starAt != std::u16string_view::npos) {
             p = starAt + 1;
@@ -60,7 +61,8 @@ bool Match(std::u16string_view pattern, std::u16string_view name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
     return p == pattern.size();
 }
 
@@ -104,7 +106,8 @@ bool Advance(FindObject& find, WIN32_FIND_DATAW& data) {
 DWORD ListMatches(const LinuxPath& folder, std::u16string_view pattern,
                   std::vector<std::string>& names) {
     DIR* dir = opendir(folder.path.c_str());
-    if (!dir) return errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno);
+    if (!dir)
+        return errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno);
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
         if (folder.isDriveRoot && (name == "." || name == "..")) continue;

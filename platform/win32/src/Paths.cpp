@@ -65,15 +65,22 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
-bool IsLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+bool IsLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
 
-char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; }
+char16_t Upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
+}
 
 std::u16string UpperAscii(std::u16string_view text) {
     std::u16string out(text);
-    for (char16_t& c : out) c = Upper(c);
+    for (char16_t& c : out)
+        c = Upper(c);
     return out;
 }
 
@@ -93,7 +100,8 @@ void AppendComponents(std::u16string_view text, std::vector<std::u16string>& par
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = start;
-        while (end < text.size() && !IsSeparator(text[end])) ++end;
+        while (end < text.size() && !IsSeparator(text[end]))
+            ++end;
         std::u16string_view part = text.substr(start, end - start);
         if (part == u"..") {
             if (!parts.empty()) parts.pop_back();
@@ -133,8 +141,9 @@ std::string CurrentLinuxDirectory() {
 
 // The drive and components that name an absolute, normalised Linux path.
 bool LinuxToWindows(const std::string& path, char16_t& drive, std::vector<std::u16string>& parts) {
+    std::vector<DriveMapping> drives = DriveMappings();
     const DriveMapping* best = nullptr;
-    for (const DriveMapping& mapping : DriveMappings()) {
+    for (const DriveMapping& mapping : drives) {
         const std::string& target = mapping.target;
         bool inside = target == "/" || path == target ||
                       (path.starts_with(target) && path[target.size()] == '/');
@@ -143,8 +152,10 @@ bool LinuxToWindows(const std::string& path, char16_t& drive, std::vector<std::u
     if (!best) return false;
     drive = best->letter;
     parts.clear();
-    std::string_view rest = std::string_view(path).substr(best->target == "/" ? 0 : best->target.size());
-    for (const std::string& part : SplitLinux(rest)) parts.push_back(NameToWindows(part));
+    std::string_view rest =
+        std::string_view(path).substr(best->target == "/" ? 0 : best->target.size());
+    for (const std::string& part : SplitLinux(rest))
+        parts.push_back(NameToWindows(part));
     return true;
 }
 
@@ -261,15 +272,15 @@ WindowsPath ParseWindowsPath(std::u16string_view path) {
     std::u16string_view rest = path;
     char16_t currentDrive = 0;
     std::vector<std::u16string> currentParts;
-    bool haveCurrent = CurrentWindowsDirectory(currentDrive, currentParts);
     if (path.size() >= 2 && IsLetter(path[0]) && path[1] == u':') {
         result.drive = Upper(path[0]);
         rest = path.substr(2);
         bool driveRelative = rest.empty() || !IsSeparator(rest[0]);
-        if (driveRelative && haveCurrent && currentDrive == result.drive)
+        if (driveRelative && CurrentWindowsDirectory(currentDrive, currentParts) &&
+            currentDrive == result.drive)
             result.parts = currentParts;
     } else {
-        if (!haveCurrent) {
+        if (!CurrentWindowsDirectory(currentDrive, currentParts)) {
             result.error = ERROR_PATH_NOT_FOUND;
             return result;
         }
@@ -390,7 +401,8 @@ std::string NormaliseLinuxPath(std::string_view path) {
     std::string absolute(path);
     if (absolute.empty() || absolute[0] != '/') absolute = CurrentLinuxDirectory() + "/" + absolute;
     std::string out;
-    for (const std::string& part : SplitLinux(absolute)) out += "/" + part;
+    for (const std::string& part : SplitLinux(absolute))
+        out += "/" + part;
     return out.empty() ? "/" : out;
 }
 

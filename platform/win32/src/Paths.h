@@ -29,9 +29,9 @@ bool NameToLinux(std::u16string_view windowsName, std::string& linuxName);
 // A Windows path taken apart: either a device ("COM3", "\\.\COM10") or a
 // normalised absolute path on a drive ("." and ".." resolved by text).
 struct WindowsPath {
-    DWORD error = ERROR_SUCCESS;      // ERROR_PATH_NOT_FOUND, ERROR_BAD_NETPATH, ...
-    std::u16string device;            // upper-case device name, else empty
-    char16_t drive = 0;               // 'A'..'Z' for paths on a drive
+    DWORD error = ERROR_SUCCESS;       // ERROR_PATH_NOT_FOUND, ERROR_BAD_NETPATH, ...
+    std::u16string device;             // upper-case device name, else empty
+    char16_t drive = 0;                // 'A'..'Z' for paths on a drive
     std::vector<std::u16string> parts; // components below the drive root
     bool trailingSeparator = false;    // the text ended in a separator
 };
@@ -45,9 +45,9 @@ std::u16string FormatWindowsPath(const WindowsPath& path);
 // A Windows path resolved to Linux.
 struct LinuxPath {
     DWORD error = ERROR_SUCCESS;
-    std::string path;          // the Linux path; for a device, its link target
-    std::u16string device;     // upper-case device name when the path names one
-    bool isDriveRoot = false;  // "C:\" and the like
+    std::string path;         // the Linux path; for a device, its link target
+    std::u16string device;    // upper-case device name when the path names one
+    bool isDriveRoot = false; // "C:\" and the like
 };
 LinuxPath ResolvePath(std::u16string_view windowsPath);
 

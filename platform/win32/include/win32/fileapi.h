@@ -134,8 +134,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
               LPOVERLAPPED overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
                LPOVERLAPPED overlapped);
-DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
-                     DWORD moveMethod);
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_INTEGER newFilePointer,
                       DWORD moveMethod);
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
@@ -202,7 +201,8 @@ typedef struct _WIN32_FILE_ATTRIBUTE_DATA {
 } WIN32_FILE_ATTRIBUTE_DATA, *LPWIN32_FILE_ATTRIBUTE_DATA;
 
 DWORD GetFileAttributesW(LPCWSTR fileName);
-BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation);
+BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel,
+                          LPVOID fileInformation);
 // Only FILE_ATTRIBUTE_READONLY has an effect: it clears or restores the write permission.
 BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
 
@@ -243,7 +243,8 @@ UINT GetDriveTypeW(LPCWSTR rootPathName);
 DWORD GetLogicalDrives();
 DWORD GetLogicalDriveStringsW(DWORD bufferLength, LPWSTR buffer);
 BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
-                         PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes);
+                         PULARGE_INTEGER totalNumberOfBytes,
+                         PULARGE_INTEGER totalNumberOfFreeBytes);
 BOOL GetDiskFreeSpaceW(LPCWSTR rootPathName, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
                        LPDWORD numberOfFreeClusters, LPDWORD totalNumberOfClusters);
 

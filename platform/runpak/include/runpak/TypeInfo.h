@@ -1,0 +1,404 @@
+// What the streaming system, automation and the object inspector know of a
+// class: its TMetaClass (name, parent, factory, published properties), the
+// type records of property values, and the registry of classes by name.
+//
+// A described class returns its metaclass from StaticClass(), built on first
+// use, and from ClassType():
+//
+//   class TDial : public TComponent {
+//   public:
+//       explicit TDial(TComponent* AOwner);
+//       static TClass StaticClass();
+//       TClass ClassType() const override { return StaticClass(); }
+//       ...
+//   };
+//
+//   TClass TDial::StaticClass() {
+//       static const TMetaClass meta(
+//           TClassBuilder<TDial>(u"TDial", TComponent::StaticClass())
+//               .Property(u"Position", IntegerTypeInfo, &TDial::GetPosition, &TDial::SetPosition)
+//               .Default(0)
+//               .Property(u"Kind", TypeInfo_TDialKind, &TDial::GetKind, &TDial::SetKind)
+//               .Default(dkRound)
+//               .Property(u"Font", ClassTypeInfo<TFont>, &TDial::GetFont, &TDial::SetFont)
+//               .Event(u"OnChange", &TDial::OnChange));
+//       return &meta;
+//   }
+//
+// Property types are named by functions returning the type record, so that
+// classes may refer to each other without building each other early.
+// RegisterClass makes a class findable by name; start-up functions call it.
+#pragma once
+
+#include <runpak/Object.h>
+#include <runpak/Set.h>
+
+#include <any>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+class TPersistent;
+class TComponent;
+
+enum TTypeKind {
+    tkUnknown,
+    tkInteger,
+    tkChar,
+    tkEnumeration,
+    tkFloat,
+    tkString,
+    tkSet,
+    tkClass,
+    tkMethod,
+    tkWChar,
+    tkLString,
+    tkWString,
+    tkVariant,
+    tkArray,
+    tkRecord,
+    tkInterface,
+    tkInt64,
+    tkDynArray,
+    tkUString,
+    tkClassRef,
+    tkPointer,
+    tkProcedure
+};
+enum TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
+
+// The type of a property value.
+struct TTypeInfo {
+    TTypeKind Kind = tkUnknown;
+    UnicodeString Name;
+    TFloatType FloatType = ftDouble;      // tkFloat
+    std::vector<UnicodeString> EnumNames; // tkEnumeration: the value names in order
+    const TTypeInfo* CompType = nullptr;  // tkSet: the enumeration of its elements
+    TClass ClassType = nullptr;           // tkClass
+};
+using PTypeInfo = const TTypeInfo*;
+using TTypeInfoFn = PTypeInfo (*)();
+
+// Type records of the common types. Enumerations and sets define their own:
+//   PTypeInfo TypeInfo_TDialKind() {
+//       static const TTypeInfo info = MakeEnumTypeInfo(u"TDialKind", {u"dkRound", u"dkFlat"});
+//       return &info;
+//   }
+PTypeInfo IntegerTypeInfo();
+PTypeInfo CardinalTypeInfo();
+PTypeInfo Int64TypeInfo();
+PTypeInfo SingleTypeInfo();
+PTypeInfo DoubleTypeInfo();
+PTypeInfo ExtendedTypeInfo();
+PTypeInfo BooleanTypeInfo(); // an enumeration: False, True
+PTypeInfo WideCharTypeInfo();
+PTypeInfo UnicodeStringTypeInfo();
+PTypeInfo VariantTypeInfo();
+PTypeInfo MethodTypeInfo(); // events
+TTypeInfo MakeEnumTypeInfo(UnicodeString name, std::vector<UnicodeString> valueNames);
+TTypeInfo MakeSetTypeInfo(UnicodeString name, PTypeInfo elements);
+template <class C> PTypeInfo ClassTypeInfo();
+
+// An event handler in transit: the event's own std::function, type-erased.
+struct TMethodValue {
+    std::any Handler;
+};
+
+// A property value in transit. Ordinals (integers, enumerations, Boolean,
+// characters, sets as bit masks) and Int64 travel as int64_t, floats as
+// long double, strings as UnicodeString, objects as TObject*, events as
+// TMethodValue; monostate is "no value" (an unassigned Variant).
+using TPropValue =
+    std::variant<std::monostate, int64_t, long double, UnicodeString, TObject*, TMethodValue>;
+
+// One published property.
+struct TPropInfo {
+    UnicodeString Name;
+    TTypeInfoFn PropTypeFn = nullptr;
+    std::function<TPropValue(TObject*)> GetProc;
+    std::function<void(TObject*, const TPropValue&)> SetProc; // empty: read-only
+    std::function<bool(TObject*)> StoredProc;                 // empty: always stored
+    std::optional<int64_t> Default;                           // ordinal default, if any
+    std::optional<int> Index;                                 // index specifier, if any
+
+    PTypeInfo PropType() const { return PropTypeFn(); }
+    bool IsReadOnly() const { return !SetProc; }
+};
+using PPropInfo = const TPropInfo*;
+
+// What a TClassBuilder gathers for a TMetaClass.
+struct TClassDescription {
+    UnicodeString Name;
+    TClass Parent = nullptr;
+    TComponent* (*ComponentFactory)(TComponent* owner) = nullptr;
+    TPersistent* (*PersistentFactory)() = nullptr;
+    std::vector<TPropInfo> Properties;
+};
+
+class TMetaClass {
+public:
+    explicit TMetaClass(const TClassDescription& description);
+    TMetaClass(const TMetaClass&) = delete;
+    TMetaClass& operator=(const TMetaClass&) = delete;
+
+    const UnicodeString& ClassName() const { return FName; }
+    TClass ClassParent() const { return FParent; }
+    // True for this class and for its descendants.
+    bool InheritsFrom(TClass ancestor) const;
+    // The properties this class publishes itself, in declaration order.
+    const std::vector<TPropInfo>& OwnProperties() const { return FProperties; }
+    // The type record of a property holding objects of this class.
+    PTypeInfo ClassInfo() const { return &FClassInfo; }
+
+    bool IsComponentClass() const { return FComponentFactory != nullptr; }
+    // A new component of this class; EInvalidOperation if it is none.
+    TComponent* CreateComponent(TComponent* AOwner) const;
+    // A new default-constructed persistent; EInvalidOperation if it is none.
+    TPersistent* CreateInstance() const;
+
+private:
+    UnicodeString FName;
+    TClass FParent;
+    TComponent* (*FComponentFactory)(TComponent*);
+    TPersistent* (*FPersistentFactory)();
+    std::vector<TPropInfo> FProperties;
+    TTypeInfo FClassInfo;
+};
+
+template <class C> PTypeInfo ClassTypeInfo() {
+    return C::StaticClass()->ClassInfo();
+}
+
+// --- Class registry -----------------------------------------------------------
+// Names are compared without regard to case. Registering a class registers
+// its ancestors up to TPersistent too; a different class under a name already
+// taken raises EFilerError.
+void RegisterClass(TClass AClass);
+void RegisterClasses(std::initializer_list<TClass> classes);
+void UnRegisterClass(TClass AClass);
+void UnRegisterClasses(std::initializer_list<TClass> classes);
+TClass GetClass(const UnicodeString& name);  // null when not registered
+TClass FindClass(const UnicodeString& name); // EClassNotFound when not registered
+
+// --- Properties -----------------------------------------------------------------
+// Lookup along the class chain, most derived first; null when absent.
+PPropInfo GetPropInfo(TClass AClass, const UnicodeString& name);
+PPropInfo GetPropInfo(const TObject* instance, const UnicodeString& name);
+// Every published property, ancestors' first, each in declaration order; a
+// property a descendant publishes again keeps its place with the new record.
+std::vector<PPropInfo> GetPropList(TClass AClass);
+std::vector<PPropInfo> GetPropList(const TObject* instance);
+bool IsPublishedProp(const TObject* instance, const UnicodeString& name);
+bool IsStoredProp(TObject* instance, PPropInfo prop);
+
+// Access by record or by name (EPropertyError for an unknown name, for a
+// property of another kind, and for writing a read-only property).
+TPropValue GetPropValue(TObject* instance, PPropInfo prop);
+void SetPropValue(TObject* instance, PPropInfo prop, const TPropValue& value);
+int64_t GetOrdProp(TObject* instance, PPropInfo prop); // ordinals and Int64
+int64_t GetOrdProp(TObject* instance, const UnicodeString& name);
+void SetOrdProp(TObject* instance, PPropInfo prop, int64_t value);
+void SetOrdProp(TObject* instance, const UnicodeString& name, int64_t value);
+UnicodeString GetStrProp(TObject* instance, PPropInfo prop);
+UnicodeString GetStrProp(TObject* instance, const UnicodeString& name);
+void SetStrProp(TObject* instance, PPropInfo prop, const UnicodeString& value);
+void SetStrProp(TObject* instance, const UnicodeString& name, const UnicodeString& value);
+long double GetFloatProp(TObject* instance, PPropInfo prop);
+long double GetFloatProp(TObject* instance, const UnicodeString& name);
+void SetFloatProp(TObject* instance, PPropInfo prop, long double value);
+void SetFloatProp(TObject* instance, const UnicodeString& name, long double value);
+TObject* GetObjectProp(TObject* instance, PPropInfo prop);
+TObject* GetObjectProp(TObject* instance, const UnicodeString& name);
+// An object not of the property's class raises EPropertyError.
+void SetObjectProp(TObject* instance, PPropInfo prop, TObject* value);
+void SetObjectProp(TObject* instance, const UnicodeString& name, TObject* value);
+// Enumerations by value name (EPropertyError for a name the type lacks).
+UnicodeString GetEnumProp(TObject* instance, const UnicodeString& name);
+void SetEnumProp(TObject* instance, const UnicodeString& name, const UnicodeString& value);
+TMethodValue GetMethodProp(TObject* instance, PPropInfo prop);
+void SetMethodProp(TObject* instance, PPropInfo prop, const TMethodValue& value);
+
+// Name of an enumeration value ("" when out of range), and the value of a
+// name regardless of case (-1 when the type has no such name).
+UnicodeString GetEnumName(PTypeInfo type, int64_t value);
+int GetEnumValue(PTypeInfo type, const UnicodeString& name);
+
+// --- Binding members to property records ---------------------------------------------
+namespace runpak {
+
+template <class V> struct IsTSet : std::false_type {};
+template <class E, unsigned N> struct IsTSet<TSet<E, N>> : std::true_type {};
+template <class> inline constexpr bool kNoPropConversion = false;
+
+[[noreturn]] void RaiseInvalidCast();
+int64_t OrdinalOf(const TPropValue& value);
+long double FloatOf(const TPropValue& value);
+UnicodeString StringOf(const TPropValue& value);
+TObject* ObjectOf(const TPropValue& value);
+[[noreturn]] void RaiseInvalidPropValue();
+
+template <class V> TPropValue ToPropValue(const V& value) {
+    if constexpr (std::is_same_v<V, TPropValue>)
+        return value;
+    else if constexpr (IsTSet<V>::value)
+        return static_cast<int64_t>(value.ToInt());
+    else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>)
+        return static_cast<int64_t>(value);
+    else if constexpr (std::is_floating_point_v<V>)
+        return static_cast<long double>(value);
+    else if constexpr (std::is_same_v<V, UnicodeString>)
+        return value;
+    else if constexpr (std::is_pointer_v<V>)
+        return static_cast<TObject*>(value);
+    else
+        static_assert(kNoPropConversion<V>, "no published-property conversion for this type");
+}
+
+template <class V> V FromPropValue(const TPropValue& value) {
+    if constexpr (std::is_same_v<V, TPropValue>)
+        return value;
+    else if constexpr (IsTSet<V>::value)
+        return V::FromInt(static_cast<uint64_t>(OrdinalOf(value)));
+    else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>)
+        return static_cast<V>(OrdinalOf(value));
+    else if constexpr (std::is_floating_point_v<V>)
+        return static_cast<V>(FloatOf(value));
+    else if constexpr (std::is_same_v<V, UnicodeString>)
+        return StringOf(value);
+    else if constexpr (std::is_pointer_v<V>) {
+        TObject* object = ObjectOf(value);
+        if (!object) return nullptr;
+        V typed = dynamic_cast<V>(object);
+        if (!typed) RaiseInvalidPropValue();
+        return typed;
+    } else
+        static_assert(kNoPropConversion<V>, "no published-property conversion for this type");
+}
+
+template <class T> T* InstanceOf(TObject* instance) {
+    T* typed = dynamic_cast<T*>(instance);
+    if (!typed) RaiseInvalidCast();
+    return typed;
+}
+
+} // namespace runpak
+
+// Builds the description of class T. Getters and setters are member
+// functions (const or not) or data members; the value type is the getter's.
+// Default and Stored apply to the property added last.
+template <class T> class TClassBuilder : public TClassDescription {
+public:
+    TClassBuilder(UnicodeString name, TClass parent) {
+        Name = std::move(name);
+        Parent = parent;
+        if constexpr (!std::is_abstract_v<T>) {
+            if constexpr (std::is_convertible_v<T*, TComponent*> &&
+                          std::is_constructible_v<T, TComponent*>)
+                ComponentFactory = [](TComponent* owner) -> TComponent* { return new T(owner); };
+            else if constexpr (std::is_convertible_v<T*, TPersistent*> &&
+                               std::is_default_constructible_v<T>)
+                PersistentFactory = []() -> TPersistent* { return new T(); };
+        }
+    }
+
+    template <class Getter, class Setter>
+    TClassBuilder& Property(UnicodeString name, TTypeInfoFn type, Getter get, Setter set) {
+        using V = std::remove_cvref_t<std::invoke_result_t<Getter, T*>>;
+        TPropInfo& prop = Add(std::move(name), type, get);
+        prop.SetProc = [set](TObject* instance, const TPropValue& value) {
+            T* self = runpak::InstanceOf<T>(instance);
+            if constexpr (std::is_member_object_pointer_v<Setter>)
+                self->*set = runpak::FromPropValue<V>(value);
+            else
+                std::invoke(set, self, runpak::FromPropValue<V>(value));
+        };
+        return *this;
+    }
+
+    template <class Getter>
+    TClassBuilder& ReadOnlyProperty(UnicodeString name, TTypeInfoFn type, Getter get) {
+        Add(std::move(name), type, get);
+        return *this;
+    }
+
+    // A property with an index specifier: get(index) and set(index, value).
+    template <class Getter, class Setter>
+    TClassBuilder& IndexedProperty(UnicodeString name, TTypeInfoFn type, int index, Getter get,
+                                   Setter set) {
+        using V = std::remove_cvref_t<std::invoke_result_t<Getter, T*, int>>;
+        TPropInfo& prop = NewProperty(std::move(name), type);
+        prop.Index = index;
+        prop.GetProc = [get, index](TObject* instance) {
+            return runpak::ToPropValue<V>(std::invoke(get, runpak::InstanceOf<T>(instance), index));
+        };
+        prop.SetProc = [set, index](TObject* instance, const TPropValue& value) {
+            std::invoke(set, runpak::InstanceOf<T>(instance), index,
+                        runpak::FromPropValue<V>(value));
+        };
+        return *this;
+    }
+
+    // An event: a std::function data member.
+    template <class E>
+    TClassBuilder& Event(UnicodeString name, E T::*member, TTypeInfoFn type = MethodTypeInfo) {
+        TPropInfo& prop = NewProperty(std::move(name), type);
+        prop.GetProc = [member](TObject* instance) -> TPropValue {
+            const E& handler = runpak::InstanceOf<T>(instance)->*member;
+            if (!handler) return TMethodValue{}; // unassigned: no handler at all
+            return TMethodValue{handler};
+        };
+        prop.SetProc = [member](TObject* instance, const TPropValue& value) {
+            T* self = runpak::InstanceOf<T>(instance);
+            const auto* method = std::get_if<TMethodValue>(&value);
+            if (!method && !std::holds_alternative<std::monostate>(value))
+                runpak::RaiseInvalidPropValue();
+            if (!method || !method->Handler.has_value()) {
+                self->*member = nullptr;
+                return;
+            }
+            const E* handler = std::any_cast<E>(&method->Handler);
+            if (!handler) runpak::RaiseInvalidPropValue();
+            self->*member = *handler;
+        };
+        return *this;
+    }
+
+    TClassBuilder& Default(int64_t value) {
+        Properties.back().Default = value;
+        return *this;
+    }
+    TClassBuilder& NoDefault() {
+        Properties.back().Default.reset();
+        return *this;
+    }
+    TClassBuilder& Stored(bool stored) {
+        Properties.back().StoredProc = [stored](TObject*) { return stored; };
+        return *this;
+    }
+    template <class Predicate> TClassBuilder& Stored(Predicate isStored) {
+        Properties.back().StoredProc = [isStored](TObject* instance) {
+            return bool(std::invoke(isStored, runpak::InstanceOf<T>(instance)));
+        };
+        return *this;
+    }
+
+private:
+    TPropInfo& NewProperty(UnicodeString name, TTypeInfoFn type) {
+        TPropInfo& prop = Properties.emplace_back();
+        prop.Name = std::move(name);
+        prop.PropTypeFn = type;
+        return prop;
+    }
+    template <class Getter> TPropInfo& Add(UnicodeString name, TTypeInfoFn type, Getter get) {
+        using V = std::remove_cvref_t<std::invoke_result_t<Getter, T*>>;
+        TPropInfo& prop = NewProperty(std::move(name), type);
+        prop.GetProc = [get](TObject* instance) {
+            return runpak::ToPropValue<V>(std::invoke(get, runpak::InstanceOf<T>(instance)));
+        };
+        return prop;
+    }
+};
