@@ -3,6 +3,7 @@
 #include <runpak/Streams.h>
 #include <runpak/StringList.h>
 #include <runpak/Strings.h>
+#include <runpak/TypeInfo.h>
 
 #include "StringsUpdate.h"
 
@@ -51,7 +52,17 @@ void TStrings::AddStrings(TStrings* strings) {
     });
 }
 
-void TStrings::Assign(TStrings* source) {
+TClass TStrings::StaticClass() {
+    static const TMetaClass meta(TClassBuilder<TStrings>(u"TStrings", TPersistent::StaticClass()));
+    return &meta;
+}
+
+void TStrings::Assign(TPersistent* persistent) {
+    auto* source = dynamic_cast<TStrings*>(persistent);
+    if (!source) {
+        TPersistent::Assign(persistent);
+        return;
+    }
     if (source == this) return;
     runpak::Updating(*this, [&] {
         Clear();
