@@ -8,3 +8,4 @@
 #include <win32/fileapi.h>
 #include <win32/winreg.h>
 #include <win32/profileapi.h>
+#include <win32/unknwn.h>
