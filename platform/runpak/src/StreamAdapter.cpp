@@ -153,7 +153,7 @@ HRESULT TStreamAdapter::Clone(IStream** ppstm) noexcept {
 
 [[noreturn]] static void OleStreamError(const char16_t* call, HRESULT result) {
     throw EStreamError(
-        Format(u"Stream %s failed (HRESULT $%.8x)", call, static_cast<unsigned>(result)));
+        Format(u"Stream %s failed (HRESULT $%.8X)", call, static_cast<unsigned>(result)));
 }
 
 int TOleStream::Read(void* buffer, int count) {
