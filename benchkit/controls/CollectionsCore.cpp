@@ -209,13 +209,14 @@ void TCustomHashTable::AssignTo(TCustomHashTable* Dest) {
 void TCustomHashTable::Notify(PBaseHashEntry, THashTableNotification) {}
 void TCustomHashTable::LoadFromStream(TStream*) {}
 
-// PENDING: file streams are not in the framework yet.
 void TCustomHashTable::LoadFromFile(const UnicodeString& FileName) {
-    throw ENotImplemented(u"TFileStream");
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
 }
 
 void TCustomHashTable::SaveToFile(const UnicodeString& FileName) {
-    throw ENotImplemented(u"TFileStream");
+    TFileStream stream(FileName, fmCreate);
+    SaveToStream(&stream);
 }
 
 void TCustomHashTable::SaveToStream(TStream*) {}

@@ -1,6 +1,8 @@
 // Entry point of every test program: each process gets a fresh, private
 // configuration folder so that no test reads or writes the user's own
 // registry, profile files or devices, and tests never see each other's state.
+#include <win32/TestSeams.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     setenv("WINLAYER_HOME", made, 1);
     unsetenv("WINLAYER_WINDIR");
     unsetenv("WINLAYER_DEVICES");
+    // Serial ports come only from what a test sets up, never from the machine's /dev.
+    TestSeams::SetSerialScanFolder(std::string(made) + "/no-serial-devices");
     testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     std::error_code ignored;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -425,3 +426,18 @@ TEST(InterfaceTables, HoldOneReferencePerKeyAndValue) {
 }
 
 } // namespace
+
+TEST(StringHashTableStream, SavesToAFileAndLoadsItBack) {
+    std::string home = std::getenv("WINLAYER_HOME");
+    UnicodeString path = u"C:" + Utf8ToUnicode(home) + u"\\table.dat";
+    TStringHashTable table(true);
+    table.Add(u"\u65e5\u672c", u"Japan");
+    table.Add(u"key", u"value");
+    table.SaveToFile(path);
+    TStringHashTable loaded(true);
+    loaded.LoadFromFile(path);
+    EXPECT_EQ(loaded.GetCount(), 2);
+    EXPECT_EQ(loaded[u"\u65e5\u672c"], u"Japan");
+    EXPECT_THROW(loaded.LoadFromFile(path + u".missing"), EFOpenError);
+    EXPECT_EQ(loaded.GetCount(), 2);
+}

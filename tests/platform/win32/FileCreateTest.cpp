@@ -420,7 +420,7 @@ TEST(CreateFile, OpensBothEndsOfAFifoWithoutWaiting) {
 }
 
 TEST(CreateFile, DevicePathsGoToTheDeviceOpener) {
-    // No device can be opened until serial ports exist; a device name never
+    // With no serial port mapped, a device name fails to open and never
     // falls through to a file of that name.
     TempFolder folder;
     CurrentDirectoryGuard restore;

@@ -169,7 +169,6 @@ TEST(SerialPort, AnEmptyDevicesFolderIsFilledFromTheMachinesSerialDevices) {
     TestSeams::SetSerialScanFolder(scan);
     TestSeams::ReloadRegistry();
     auto ports = SerialComm();
-    TestSeams::SetSerialScanFolder("");
     ASSERT_EQ(ports.size(), 3u);
     // USB adapters first, in name order; the value name is the device's Windows path.
     EXPECT_EQ(ports[0].second, u"COM1");

@@ -9,6 +9,7 @@
 #include <win32/winreg.h>
 #include <win32/profileapi.h>
 #include <win32/unknwn.h>
+#include <win32/objidl.h>
 #include <win32/commapi.h>
 #include <win32/wingdi.h>
 #include <win32/winuser.h>
