@@ -69,35 +69,37 @@ void TLinkedTreeNode::DoAddChild(ILinkedTreeNode* NewChild, ILinkedTreeNode* Ahe
     if (!NewChild) return;
     InterfacePtr<ILinkedTreeNode> keep(NewChild);
 
-    // The chain to add: no member may belong elsewhere, none may repeat.
+    // The chain to add: no member may belong elsewhere, none may already be
+    // one of our children (its parent link says so), none may repeat.
     TNodeSet chain;
     TLinkedTreeNode* last = nullptr;
     for (TLinkedTreeNode* n = NewChild->Ptr(); n; n = NodeOf(n->FNextSibling.Get())) {
-        if (!chain.insert(n).second) throw EIllegalStateException(u"Tree node circularity");
         if (n->FParent && n->FParent != this) throw EIllegalArgumentException(u"Cannot add child");
+        if (n->FParent == this || !chain.insert(n).second)
+            throw EIllegalStateException(u"Tree node circularity");
         last = n;
     }
 
-    // Our children: none may be in the chain, and they must not loop. The
-    // new chain goes behind `after`, or in front when it stays nil.
+    // Where the chain goes: in front, or behind `after`, found by walking our
+    // children as far as AheadOf (to the end when it is not a child).
     TLinkedTreeNode* first = NodeOf(FFirstChild.Get());
     TLinkedTreeNode* ahead = NodeOf(AheadOf);
-    const bool atFront = !first || ahead == first;
     TLinkedTreeNode* after = nullptr;
-    TNodeSet seen;
-    for (TLinkedTreeNode* c = first; c; c = NodeOf(c->FNextSibling.Get())) {
-        if (chain.count(c)) throw EIllegalStateException(u"Tree node circularity");
-        seen.insert(c);
-        TLinkedTreeNode* next = NodeOf(c->FNextSibling.Get());
-        if (next && seen.count(next)) throw EIllegalStateException(u"Tree circularity");
-        if (!atFront && !after && (!next || next == ahead)) after = c;
+    if (first && ahead != first) {
+        after = first;
+        for (;;) {
+            TLinkedTreeNode* next = NodeOf(after->FNextSibling.Get());
+            if (next == first) throw EIllegalStateException(u"Tree circularity");
+            if (!next || next == ahead) break;
+            after = next;
+        }
     }
 
     // Nothing was refused: link.
     for (TLinkedTreeNode* n : chain)
         n->FParent = this;
     FChildCount += int(chain.size());
-    if (atFront) {
+    if (!after) {
         last->FNextSibling = FFirstChild;
         FFirstChild = NewChild;
     } else {
