@@ -1,0 +1,25 @@
+// The component types that UI events carry: a component, a container of
+// components and a top-level window. They belong on the framework's controls
+// (TControl, TWinControl); until the control layer exists they stand on
+// TComponent, which gives them identity, ownership and a name, and the
+// control-only operations (visibility, parent, bounds) wait for it.
+#pragma once
+
+#include <runpak/Component.h>
+
+class TKomponent : public TComponent {
+public:
+    explicit TKomponent(TComponent* AOwner) : TComponent(AOwner) {}
+    // Focus requests are answered by the window layer, not here.
+    virtual void RequestFocus() {}
+};
+
+class TContainer : public TKomponent {
+public:
+    using TKomponent::TKomponent;
+};
+
+class TWindow : public TContainer {
+public:
+    using TContainer::TContainer;
+};
