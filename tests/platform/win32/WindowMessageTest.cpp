@@ -81,7 +81,9 @@ TEST_F(WindowMessages, RetrievalFollowsWindowsOrder) {
     std::vector<UINT> got;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
         got.push_back(m.message);
-        if (m.message == WM_QUIT) EXPECT_EQ(m.wParam, 7u);
+        if (m.message == WM_QUIT) {
+            EXPECT_EQ(m.wParam, 7u);
+        }
         DispatchMessageW(&m);
     }
     // Posted messages in order, then WM_QUIT, then the generated WM_PAINT (once).
