@@ -232,7 +232,9 @@ TEST(ShellAdminQuery, AnswersThroughTheShellLibraryByOrdinal) {
     TestSeams::SetAdministrator(false);
     EXPECT_FALSE(query());
     TestSeams::SetAdministrator(std::nullopt);
-    if (geteuid() == 0) EXPECT_TRUE(query()); // root is an administrator
+    if (geteuid() == 0) {
+        EXPECT_TRUE(query()); // root is an administrator
+    }
     EXPECT_FALSE(GetProcAddress(shell, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(681))));
     FreeLibrary(shell);
 }
