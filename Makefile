@@ -49,6 +49,7 @@ fuzz: $(FUZZ_BUILD)/build.ninja
 test: deps
 	$(MAKE) test-release
 	$(MAKE) test-asan
+	$(MAKE) fuzz
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

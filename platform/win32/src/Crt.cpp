@@ -154,12 +154,12 @@ FILE* Open(const std::u16string& path, const std::string& mode) {
     default: errno = EINVAL; return nullptr;
     }
     const bool text = mode.find('b') == std::string::npos;
-    std::string linux = win32::ToLinuxPath(path);
-    if (linux.empty()) {
+    std::string linuxPath = win32::ToLinuxPath(path);
+    if (linuxPath.empty()) {
         errno = ENOENT;
         return nullptr;
     }
-    int fd = ::open(linux.c_str(), flags | O_CLOEXEC, 0666);
+    int fd = ::open(linuxPath.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     auto* stream = new Stream{fd, text, false, false, {}};
     cookie_io_functions_t io{StreamRead, StreamWrite, StreamSeek, StreamClose};
