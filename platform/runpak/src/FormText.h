@@ -12,7 +12,19 @@ namespace runpak {
 
 struct TextProperty;
 
-enum class TextValueKind { Integer, Float, String, Ident, True, False, Nil, Set, List, Block, Binary };
+enum class TextValueKind {
+    Integer,
+    Float,
+    String,
+    Ident,
+    True,
+    False,
+    Nil,
+    Set,
+    List,
+    Block,
+    Binary
+};
 
 struct TextValue {
     TextValueKind Kind = TextValueKind::Nil;
@@ -20,11 +32,11 @@ struct TextValue {
     int Column = 0;
     int64_t Integer = 0;
     long double Float = 0;
-    UnicodeString Text;                 // string, or identifier path ("Owner.Name")
-    std::vector<UnicodeString> Names;   // set elements
-    std::vector<TextValue> Items;       // list elements
+    UnicodeString Text;                   // string, or identifier path ("Owner.Name")
+    std::vector<UnicodeString> Names;     // set elements
+    std::vector<TextValue> Items;         // list elements
     std::vector<TextProperty> Properties; // block
-    TBytes Bytes;                       // binary
+    TBytes Bytes;                         // binary
 };
 
 struct TextProperty {

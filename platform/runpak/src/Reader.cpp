@@ -192,7 +192,8 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
             // A second instance of a form must not clash with the first.
             UnicodeString name = node.Name;
             if (TComponent* owner = Root->GetOwner())
-                for (int n = 1; owner->FindComponent(name) && owner->FindComponent(name) != Root; ++n)
+                for (int n = 1; owner->FindComponent(name) && owner->FindComponent(name) != Root;
+                     ++n)
                     name = node.Name + u"_" + runpak::IntText(n);
             if (OnSetName) OnSetName(this, Root, name);
             Root->SetName(name);
@@ -342,7 +343,8 @@ void TReader::Abandon(TComponent* createdRoot) {
     }
     FCreated.clear();
     for (TComponent* survivor : FLoaded)
-        if (survivor != createdRoot) survivor->FComponentState.Exclude(csLoading).Exclude(csReading);
+        if (survivor != createdRoot)
+            survivor->FComponentState.Exclude(csLoading).Exclude(csReading);
     FLoaded.clear();
     if (createdRoot) {
         createdRoot->BeforeDestruction();
@@ -435,7 +437,8 @@ void TReader::ApplyValue(TPersistent* Instance, PPropInfo prop, const TextValue&
     case tkWChar:
         if (value.Kind == TextValueKind::String && value.Text.size() == 1)
             SetOrdProp(Instance, prop, value.Text[0]);
-        else if (value.Kind == TextValueKind::Integer && value.Integer >= 0 && value.Integer <= 0xFFFF)
+        else if (value.Kind == TextValueKind::Integer && value.Integer >= 0 &&
+                 value.Integer <= 0xFFFF)
             SetOrdProp(Instance, prop, value.Integer);
         else
             InvalidValue();
@@ -535,8 +538,7 @@ void TReader::ReadDefinedProperty(TPersistent* Instance, const UnicodeString& na
     if (!FPropFound) throw EReadError(u"Property " + name + u" does not exist");
 }
 
-void TReader::DefineProperty(const UnicodeString& Name, TReaderProc ReadData, TWriterProc,
-                             bool) {
+void TReader::DefineProperty(const UnicodeString& Name, TReaderProc ReadData, TWriterProc, bool) {
     if (FPropFound || FPropName.empty() || !ReadData || !SameIdent(Name, FPropName)) return;
     FPropFound = true;
     FPropName.clear(); // properties defined while reading it are others

@@ -222,7 +222,8 @@ void TWriter::WriteObjectProperty(TPersistent* Instance, PPropInfo prop, TPersis
 
     if (auto* collection = dynamic_cast<TCollection*>(value)) {
         auto* ancestorCollection = dynamic_cast<TCollection*>(ancestorValue);
-        if (collection->GetCount() == 0 && (!ancestorCollection || ancestorCollection->GetCount() == 0))
+        if (collection->GetCount() == 0 &&
+            (!ancestorCollection || ancestorCollection->GetCount() == 0))
             return;
         size_t mark = BeginProperty(prop->Name);
         WriteCollection(collection);
@@ -430,7 +431,8 @@ void TWriter::WriteSet(PTypeInfo SetType, int64_t Value) {
     for (int bit = 0; bit < 64; ++bit) {
         if (!(uint64_t(Value) >> bit & 1)) continue;
         UnicodeString name = GetEnumName(elements, bit);
-        if (name.empty()) throw EWriteError(u"Set element " + runpak::IntText(bit) + u" has no name");
+        if (name.empty())
+            throw EWriteError(u"Set element " + runpak::IntText(bit) + u" has no name");
         if (text.size() > 1) text += u", ";
         text += name;
     }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <memory>
+#include <ostream>
 
 using namespace filertest;
 
@@ -79,6 +80,19 @@ TEST_F(FilerReadTest, FieldIsClearedWhenItsComponentGoes) {
     ASSERT_NE(form->Button1, nullptr);
     delete form->Button1;
     EXPECT_EQ(form->Button1, nullptr);
+}
+
+TEST_F(FilerReadTest, FieldFollowsRenamesAndRefusesComponentsItCannotHold) {
+    Load(u"TTestForm F { TTestControl Button1 { } }");
+    TTestControl* button = form->Button1;
+    button->SetName(u"Renamed");
+    EXPECT_EQ(form->Button1, nullptr);
+    button->SetName(u"Button1");
+    EXPECT_EQ(form->Button1, button);
+    auto* timer = new TTestTimer(form.get());
+    EXPECT_THROW(timer->SetName(u"Panel1"), EComponentError);
+    EXPECT_EQ(timer->GetName(), u"");
+    EXPECT_EQ(form->Panel1, nullptr);
 }
 
 TEST_F(FilerReadTest, ReadsValuesOfEveryKind) {
@@ -380,6 +394,10 @@ struct ValueErrorCase {
     const char16_t* Message;
 };
 
+void PrintTo(const ValueErrorCase& c, std::ostream* os) {
+    *os << UnicodeToUtf8(c.Message);
+}
+
 class FilerValueErrorTest : public FilerReadTest,
                             public testing::WithParamInterface<ValueErrorCase> {};
 
@@ -431,9 +449,28 @@ TEST_F(FilerReadTest, HandledErrorsSkipThePropertyAndReadOn) {
     reader.ReadRootComponent(&target);
     EXPECT_EQ(target.Width, 7);
     EXPECT_EQ(target.Caption, u"c");
-    EXPECT_EQ(messages, (std::vector<UnicodeString>{
-                            u"Error reading F.Foo: Property Foo does not exist",
-                            u"Error reading F.Bar: Property Bar does not exist"}));
+    EXPECT_EQ(messages,
+              (std::vector<UnicodeString>{u"Error reading F.Foo: Property Foo does not exist",
+                                          u"Error reading F.Bar: Property Bar does not exist"}));
+}
+
+TEST_F(FilerReadTest, OnSetNameAndOnCreateComponentShapeWhatIsRead) {
+    TTestForm target(nullptr);
+    TTestControl* made = nullptr;
+    TReader reader(u"TTestForm F { TTestControl A { Width = 4 } }");
+    reader.OnSetName = [](TReader*, TComponent*, UnicodeString& name) { name += u"x"; };
+    reader.OnCreateComponent = [&](TReader* r, TClass cls, TComponent*& component) {
+        EXPECT_EQ(cls, TTestControl::StaticClass());
+        component = made = new TTestControl(r->GetOwner());
+        made->Caption = u"made here";
+    };
+    reader.ReadRootComponent(&target);
+    EXPECT_EQ(target.GetName(), u"Fx");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetName(), u"Ax");
+    EXPECT_EQ(made->GetOwner(), &target);
+    EXPECT_EQ(made->Caption, u"made here");
+    EXPECT_EQ(made->Width, 4);
 }
 
 TEST_F(FilerReadTest, UnknownClassRaisesClassNotFound) {

@@ -126,11 +126,9 @@ public:
                 .Property(u"Visible", BooleanTypeInfo, &TTestControl::Visible,
                           &TTestControl::Visible)
                 .Default(1)
-                .Property(u"Align", TypeInfo_TAlignment, &TTestControl::Align,
-                          &TTestControl::Align)
+                .Property(u"Align", TypeInfo_TAlignment, &TTestControl::Align, &TTestControl::Align)
                 .Default(taLeftJustify)
-                .Property(u"HotKey", WideCharTypeInfo, &TTestControl::HotKey,
-                          &TTestControl::HotKey)
+                .Property(u"HotKey", WideCharTypeInfo, &TTestControl::HotKey, &TTestControl::HotKey)
                 .Default(0)
                 .Property(u"Font", ClassTypeInfo<TTestFont>, &TTestControl::GetFont,
                           &TTestControl::SetFont)

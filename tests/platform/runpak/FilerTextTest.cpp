@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <memory>
+#include <ostream>
 
 using namespace filertest;
 
@@ -56,6 +57,10 @@ struct MalformedCase {
     int Column;
 };
 
+void PrintTo(const MalformedCase& c, std::ostream* os) {
+    *os << UnicodeToUtf8(c.Message);
+}
+
 class FilerMalformedTest : public FilerTextTest,
                            public testing::WithParamInterface<MalformedCase> {};
 
@@ -94,12 +99,11 @@ INSTANTIATE_TEST_SUITE_P(
                       u"Odd number of hex digits in binary data on line 3, column 11", 3, 11},
         MalformedCase{u"TTestForm F { Blob = <0G> }",
                       u"Invalid hex digit in binary data on line 1, column 24", 1, 24},
-        MalformedCase{u"TTestForm F { Blob = <00",
-                      u"Unterminated binary data on line 1, column 22", 1, 22},
-        MalformedCase{u"TTestForm F { Width = 12ab }", u"Invalid number on line 1, column 23",
-                      1, 23},
-        MalformedCase{u"TTestForm F { Width = 1. }", u"Invalid number on line 1, column 23", 1,
+        MalformedCase{u"TTestForm F { Blob = <00", u"Unterminated binary data on line 1, column 22",
+                      1, 22},
+        MalformedCase{u"TTestForm F { Width = 12ab }", u"Invalid number on line 1, column 23", 1,
                       23},
+        MalformedCase{u"TTestForm F { Width = 1. }", u"Invalid number on line 1, column 23", 1, 23},
         MalformedCase{u"TTestForm F { Width = 99999999999999999999 }",
                       u"Integer out of range on line 1, column 23", 1, 23},
         MalformedCase{u"TTestForm F { Font.Style = [fsBold fsItalic] }",

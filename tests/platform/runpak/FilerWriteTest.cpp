@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <ostream>
 
 using namespace filertest;
 
@@ -34,9 +35,9 @@ TEST_F(FilerWriteTest, DefaultsAreNotWritten) {
     button->SetName(u"Button1");
     button->SetParent(&form);
     button->Secret = u"never stored";
-    button->Width = 0;            // the declared default
-    button->Visible = true;       // the declared default
-    button->GetFont()->Size = 8;  // the nested object is all defaults
+    button->Width = 0;           // the declared default
+    button->Visible = true;      // the declared default
+    button->GetFont()->Size = 8; // the nested object is all defaults
     EXPECT_EQ(ComponentToObjectText(&form), u"TTestForm F {\n"
                                             u"    TTestControl Button1 {\n"
                                             u"    }\n"
@@ -197,6 +198,10 @@ struct FloatCase {
     const char16_t* Text;
 };
 
+void PrintTo(const FloatCase& c, std::ostream* os) {
+    *os << UnicodeToUtf8(c.Text);
+}
+
 class FilerFloatTest : public FilerWriteTest, public testing::WithParamInterface<FloatCase> {};
 
 TEST_P(FilerFloatTest, WritesTheShortestTextThatReadsBack) {
@@ -215,10 +220,8 @@ TEST_P(FilerFloatTest, WritesTheShortestTextThatReadsBack) {
 INSTANTIATE_TEST_SUITE_P(Values, FilerFloatTest,
                          testing::Values(FloatCase{1.5, u"1.5"}, FloatCase{0.1, u"0.1"},
                                          FloatCase{-2, u"-2.0"}, FloatCase{1e300, u"1e+300"},
-                                         FloatCase{5e-324, u"5e-324"},
-                                         FloatCase{HUGE_VAL, u"inf"},
-                                         FloatCase{-HUGE_VAL, u"-inf"},
-                                         FloatCase{NAN, u"nan"}));
+                                         FloatCase{5e-324, u"5e-324"}, FloatCase{HUGE_VAL, u"inf"},
+                                         FloatCase{-HUGE_VAL, u"-inf"}, FloatCase{NAN, u"nan"}));
 
 TEST_F(FilerWriteTest, StringsOfAnyCharactersSurviveTheTrip) {
     const UnicodeString samples[] = {
@@ -287,14 +290,15 @@ TEST_F(FilerWriteTest, WriteProceduresThatBreakTheFormatRaise) {
     struct TBad : TTestControl {
         using TTestControl::TTestControl;
         void DefineProperties(TFiler* Filer) override {
-            Filer->DefineProperty(u"Twice", nullptr,
-                                  [this](TWriter* Writer) {
-                                      Writer->WriteInteger(1);
-                                      if (Mode == 0) Writer->WriteInteger(2);
-                                      if (Mode == 1) Writer->WriteListBegin();
-                                      if (Mode == 2) Writer->WriteIdent(u"not an ident");
-                                  },
-                                  true);
+            Filer->DefineProperty(
+                u"Twice", nullptr,
+                [this](TWriter* Writer) {
+                    Writer->WriteInteger(1);
+                    if (Mode == 0) Writer->WriteInteger(2);
+                    if (Mode == 1) Writer->WriteListBegin();
+                    if (Mode == 2) Writer->WriteIdent(u"not an ident");
+                },
+                true);
         }
         int Mode = 0;
     };

@@ -134,7 +134,9 @@ public:
 
     // --- Streaming hooks (Filer.h) ---
     // Reads or writes this component's properties and children; the base
-    // runs Reader->ReadData(this) / Writer->WriteData(this).
+    // runs Reader->ReadData(this) / Writer->WriteData(this). Before
+    // ReadState, the reader has given a component that HasParent() its
+    // parent through SetParentComponent(Reader->GetParent()).
     virtual void ReadState(TReader* Reader);
     virtual void WriteState(TWriter* Writer);
     // The owner of the components streamed inside this one (null: the root).

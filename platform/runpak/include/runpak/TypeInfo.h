@@ -338,9 +338,7 @@ template <class R, class... Args> struct TBoundMethod<R(Args...)> {
 };
 
 // The call signature of an event type (a std::function), if it is one.
-template <class E> struct EventSignature {
-    static constexpr bool Known = false;
-};
+template <class E> struct EventSignature { static constexpr bool Known = false; };
 template <class Signature> struct EventSignature<std::function<Signature>> {
     static constexpr bool Known = true;
     using Type = Signature;
