@@ -127,6 +127,7 @@ void TComponent::InsertComponent(TComponent* AComponent) {
     // One owner at a time: a component in two lists would be deleted twice.
     if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
     Insert(AComponent);
+    AComponent->SetReference(true);
     if (FComponentState.Contains(csDesigning)) AComponent->SetDesigning(true);
     Notification(AComponent, opInsert);
 }
@@ -135,6 +136,7 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
     if (!AComponent || AComponent->FOwner != this) return;
     ValidateRename(AComponent, AComponent->FName, u"");
     Notification(AComponent, opRemove);
+    AComponent->SetReference(false);
     Remove(AComponent);
 }
 
@@ -177,7 +179,21 @@ void TComponent::SetName(const UnicodeString& NewName) {
         FOwner->ValidateRename(this, FName, NewName);
     else
         ValidateRename(nullptr, FName, NewName);
+    if (FOwner && !NewName.empty()) {
+        PFieldInfo field = GetFieldInfo(FOwner->ClassType(), NewName);
+        if (field && !field->CanHold(this))
+            throw EComponentError(u"Field " + NewName + u" of " + FOwner->ClassName() +
+                                  u" cannot hold a " + ClassName());
+    }
+    SetReference(false);
     FName = NewName;
+    SetReference(true);
+}
+
+void TComponent::SetReference(bool Enable) {
+    if (!FOwner || FName.empty()) return;
+    PFieldInfo field = GetFieldInfo(FOwner->ClassType(), FName);
+    if (field) field->SetProc(FOwner, Enable ? this : nullptr);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const UnicodeString& CurName,

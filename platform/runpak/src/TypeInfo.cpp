@@ -114,7 +114,8 @@ int GetEnumValue(PTypeInfo type, const UnicodeString& name) {
 TMetaClass::TMetaClass(const TClassDescription& description)
     : FName(description.Name), FParent(description.Parent),
       FComponentFactory(description.ComponentFactory),
-      FPersistentFactory(description.PersistentFactory), FProperties(description.Properties) {
+      FPersistentFactory(description.PersistentFactory), FProperties(description.Properties),
+      FMethods(description.Methods), FFields(description.Fields) {
     FClassInfo.Kind = tkClass;
     FClassInfo.Name = FName;
     FClassInfo.ClassType = this;
@@ -235,6 +236,20 @@ std::vector<PPropInfo> GetPropList(TClass AClass) {
 
 std::vector<PPropInfo> GetPropList(const TObject* instance) {
     return instance ? GetPropList(instance->ClassType()) : std::vector<PPropInfo>{};
+}
+
+PMethodInfo GetMethodInfo(TClass AClass, const UnicodeString& name) {
+    for (TClass c = AClass; c; c = c->ClassParent())
+        for (const TMethodInfo& method : c->OwnMethods())
+            if (SameIdent(method.Name, name)) return &method;
+    return nullptr;
+}
+
+PFieldInfo GetFieldInfo(TClass AClass, const UnicodeString& name) {
+    for (TClass c = AClass; c; c = c->ClassParent())
+        for (const TFieldInfo& field : c->OwnFields())
+            if (SameIdent(field.Name, name)) return &field;
+    return nullptr;
 }
 
 bool IsPublishedProp(const TObject* instance, const UnicodeString& name) {

@@ -10,7 +10,10 @@
 #include <functional>
 #include <vector>
 
-class TFiler; // comes with component streaming
+// Component streaming (Filer.h).
+class TFiler;
+class TReader;
+class TWriter;
 
 // The base of everything that can be assigned, streamed and inspected.
 class TPersistent : public TObject {
@@ -129,6 +132,20 @@ public:
     virtual void SetParentComponent(TComponent* Value) {}
     virtual void GetChildren(const TGetChildProc& Proc, TComponent* Root) {}
 
+    // --- Streaming hooks (Filer.h) ---
+    // Reads or writes this component's properties and children; the base
+    // runs Reader->ReadData(this) / Writer->WriteData(this). Before
+    // ReadState, the reader has given a component that HasParent() its
+    // parent through SetParentComponent(Reader->GetParent()).
+    virtual void ReadState(TReader* Reader);
+    virtual void WriteState(TWriter* Writer);
+    // The owner of the components streamed inside this one (null: the root).
+    virtual TComponent* GetChildOwner() { return nullptr; }
+    // The parent given (SetParentComponent) to the components streamed inside.
+    virtual TComponent* GetChildParent() { return this; }
+    // Moves Child to position Order among this component's children.
+    virtual void SetChildOrder(TComponent* Child, int Order) {}
+
     // --- IInterface, without reference counting ---
     HRESULT QueryInterface(REFIID iid, void** out) noexcept override;
     ULONG AddRef() noexcept override { return ULONG(-1); }
@@ -145,6 +162,13 @@ protected:
     virtual void ValidateInsert(TComponent* AComponent) {}
 
 private:
+    // The reader and writer set csReading and csWriting.
+    friend class TReader;
+    friend class TWriter;
+
+    // Points the owner's published field of this component's name at this
+    // component (or at null), so that a form's members follow its components.
+    void SetReference(bool Enable);
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
     void UnlinkFreeNotification(TComponent* AComponent);

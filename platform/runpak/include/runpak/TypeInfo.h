@@ -39,6 +39,7 @@
 #include <initializer_list>
 #include <optional>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -104,8 +105,16 @@ TTypeInfo MakeSetTypeInfo(UnicodeString name, PTypeInfo elements);
 template <class C> PTypeInfo ClassTypeInfo();
 
 // An event handler in transit: the event's own std::function, type-erased.
+// A handler made from a published method also carries the method's name and
+// the object it is bound to, so that the writer can stream it by name.
 struct TMethodValue {
+    TMethodValue() = default;
+    TMethodValue(std::any handler, UnicodeString methodName = {}, TObject* data = nullptr)
+        : Handler(std::move(handler)), MethodName(std::move(methodName)), Data(data) {}
+
     std::any Handler;
+    UnicodeString MethodName; // empty unless bound from a published method
+    TObject* Data = nullptr;  // the object the published method runs on
 };
 
 // A property value in transit. Ordinals (integers, enumerations, Boolean,
@@ -130,6 +139,26 @@ struct TPropInfo {
 };
 using PPropInfo = const TPropInfo*;
 
+// A published method: a member function that streamed events name
+// ("OnClick = Button1Click"). Bind makes the event handler that calls it on
+// an instance of the class.
+struct TMethodInfo {
+    UnicodeString Name;
+    std::function<TMethodValue(TObject* instance)> Bind;
+};
+using PMethodInfo = const TMethodInfo*;
+
+// A published field: the member of an owner that points at its owned
+// component of the same name. TComponent keeps it in step as components are
+// named, inserted and removed. CanHold answers whether a component fits the
+// member's type; SetProc stores a component that fits, or null.
+struct TFieldInfo {
+    UnicodeString Name;
+    std::function<bool(TComponent* value)> CanHold;
+    std::function<void(TObject* instance, TComponent* value)> SetProc;
+};
+using PFieldInfo = const TFieldInfo*;
+
 // What a TClassBuilder gathers for a TMetaClass.
 struct TClassDescription {
     UnicodeString Name;
@@ -137,6 +166,8 @@ struct TClassDescription {
     TComponent* (*ComponentFactory)(TComponent* owner) = nullptr;
     TPersistent* (*PersistentFactory)() = nullptr;
     std::vector<TPropInfo> Properties;
+    std::vector<TMethodInfo> Methods;
+    std::vector<TFieldInfo> Fields;
 };
 
 class TMetaClass {
@@ -151,6 +182,9 @@ public:
     bool InheritsFrom(TClass ancestor) const;
     // The properties this class publishes itself, in declaration order.
     const std::vector<TPropInfo>& OwnProperties() const { return FProperties; }
+    // The methods and fields this class publishes itself.
+    const std::vector<TMethodInfo>& OwnMethods() const { return FMethods; }
+    const std::vector<TFieldInfo>& OwnFields() const { return FFields; }
     // The type record of a property holding objects of this class.
     PTypeInfo ClassInfo() const { return &FClassInfo; }
 
@@ -166,6 +200,8 @@ private:
     TComponent* (*FComponentFactory)(TComponent*);
     TPersistent* (*FPersistentFactory)();
     std::vector<TPropInfo> FProperties;
+    std::vector<TMethodInfo> FMethods;
+    std::vector<TFieldInfo> FFields;
     TTypeInfo FClassInfo;
 };
 
@@ -221,6 +257,11 @@ UnicodeString GetEnumProp(TObject* instance, const UnicodeString& name);
 void SetEnumProp(TObject* instance, const UnicodeString& name, const UnicodeString& value);
 TMethodValue GetMethodProp(TObject* instance, PPropInfo prop);
 void SetMethodProp(TObject* instance, PPropInfo prop, const TMethodValue& value);
+
+// --- Published methods and fields ------------------------------------------------------
+// Lookup along the class chain, regardless of case; null when absent.
+PMethodInfo GetMethodInfo(TClass AClass, const UnicodeString& name);
+PFieldInfo GetFieldInfo(TClass AClass, const UnicodeString& name);
 
 // Name of an enumeration value ("" when out of range), and the value of a
 // name regardless of case (-1 when the type has no such name).
@@ -284,6 +325,24 @@ template <class T> T* InstanceOf(TObject* instance) {
     if (!typed) RaiseInvalidCast();
     return typed;
 }
+
+// The callable inside an event handler made from a published method: it
+// remembers the method's name and object so that the handler can be streamed
+// back by name.
+template <class Signature> struct TBoundMethod;
+template <class R, class... Args> struct TBoundMethod<R(Args...)> {
+    TObject* Data = nullptr;
+    UnicodeString Name;
+    std::function<R(Args...)> Call;
+    R operator()(Args... args) const { return Call(std::forward<Args>(args)...); }
+};
+
+// The call signature of an event type (a std::function), if it is one.
+template <class E> struct EventSignature { static constexpr bool Known = false; };
+template <class Signature> struct EventSignature<std::function<Signature>> {
+    static constexpr bool Known = true;
+    using Type = Signature;
+};
 
 } // namespace runpak
 
@@ -349,7 +408,15 @@ public:
         prop.GetProc = [member](TObject* instance) -> TPropValue {
             const E& handler = runpak::InstanceOf<T>(instance)->*member;
             if (!handler) return TMethodValue{}; // unassigned: no handler at all
-            return TMethodValue{handler};
+            TMethodValue result{handler};
+            if constexpr (runpak::EventSignature<E>::Known) {
+                using Bound = runpak::TBoundMethod<typename runpak::EventSignature<E>::Type>;
+                if (const Bound* bound = handler.template target<Bound>()) {
+                    result.MethodName = bound->Name;
+                    result.Data = bound->Data;
+                }
+            }
+            return result;
         };
         prop.SetProc = [member](TObject* instance, const TPropValue& value) {
             T* self = runpak::InstanceOf<T>(instance);
@@ -363,6 +430,40 @@ public:
             const E* handler = std::any_cast<E>(&method->Handler);
             if (!handler) runpak::RaiseInvalidPropValue();
             self->*member = *handler;
+        };
+        return *this;
+    }
+
+    // A published method, for events bound by name when streamed:
+    //   .Method(u"Button1Click", &TForm1::Button1Click)
+    // Its handler fits events of type std::function<R(Args...)>.
+    template <class R, class... Args>
+    TClassBuilder& Method(UnicodeString name, R (T::*method)(Args...)) {
+        TMethodInfo& info = Methods.emplace_back();
+        info.Name = name;
+        info.Bind = [name, method](TObject* instance) {
+            T* self = runpak::InstanceOf<T>(instance);
+            runpak::TBoundMethod<R(Args...)> bound;
+            bound.Data = instance;
+            bound.Name = name;
+            bound.Call = [self, method](Args... args) -> R {
+                return (self->*method)(std::forward<Args>(args)...);
+            };
+            return TMethodValue{std::function<R(Args...)>(std::move(bound)), name, instance};
+        };
+        return *this;
+    }
+
+    // A published field: the member holding the owned component of that name,
+    //   .Field(u"Button1", &TForm1::Button1)
+    template <class C> TClassBuilder& Field(UnicodeString name, C* T::*member) {
+        TFieldInfo& info = Fields.emplace_back();
+        info.Name = std::move(name);
+        info.CanHold = [](TComponent* value) {
+            return !value || dynamic_cast<C*>(value) != nullptr;
+        };
+        info.SetProc = [member](TObject* instance, TComponent* value) {
+            runpak::InstanceOf<T>(instance)->*member = dynamic_cast<C*>(value);
         };
         return *this;
     }
