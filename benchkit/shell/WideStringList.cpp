@@ -89,11 +89,9 @@ bool TWideStringList::Find(const UnicodeString& S, int& Index) {
         if (c < 0) {
             lo = mid + 1;
         } else {
+            // Keep going left so that a match is the first of equal items.
             hi = mid - 1;
-            if (c == 0) {
-                found = true;
-                if (FDuplicates != dupAccept) lo = mid;
-            }
+            if (c == 0) found = true;
         }
     }
     Index = lo;
