@@ -112,18 +112,22 @@ void TThread::Start() {
 
 void TThread::Resume() {
     if (FExternalThread) return;
+    // The flags change before the thread can run, so that what it does first
+    // (suspending itself, say) is not overwritten afterwards.
+    bool wasStarted = FStarted.exchange(true);
+    bool wasSuspended = FSuspended.exchange(false);
     DWORD previous = ResumeThread(FHandle);
     // A thread that is suspending itself may not have reached the layer yet:
     // wait for it rather than lose the resume.
-    while (previous == 0 && FSuspended && FStarted) {
+    while (previous == 0 && wasSuspended && wasStarted) {
         TThread::Yield();
         previous = ResumeThread(FHandle);
     }
-    if (previous == DWORD(-1)) RaiseThreadError(GetLastError());
-    if (previous == 1) {
-        FStarted = true;
-        FSuspended = false;
+    if (previous == DWORD(-1) || previous > 1) {
+        FStarted = wasStarted;
+        FSuspended = wasSuspended;
     }
+    if (previous == DWORD(-1)) RaiseThreadError(GetLastError());
 }
 
 void TThread::Suspend() {
