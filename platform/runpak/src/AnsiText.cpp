@@ -1,21 +1,40 @@
 #include "AnsiText.h"
 
+#include <win32/winnls.h>
+
+#include <climits>
+
 namespace runpak {
 
-// TODO: convert through the layer's ANSI code page (MultiByteToWideChar with
-// CP_ACP) once the code-page calls land; until then 8-bit text is Latin-1.
+UnicodeString CodePageToUnicode(std::string_view bytes, unsigned codePage) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    const int length = static_cast<int>(bytes.size());
+    int needed = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    UnicodeString out(static_cast<size_t>(needed), u'\0');
+    int written = MultiByteToWideChar(codePage, 0, bytes.data(), length, out.data(), needed);
+    out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    return out;
+}
+
+std::string UnicodeToCodePage(std::u16string_view text, unsigned codePage) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    int needed =
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string out(static_cast<size_t>(needed), '\0');
+    int written =
+        WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), needed, nullptr, nullptr);
+    out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    return out;
+}
+
 UnicodeString AnsiToUnicode(std::string_view bytes) {
-    UnicodeString out;
-    out.reserve(bytes.size());
-    for (char c : bytes) out += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return out;
+    return CodePageToUnicode(bytes, CP_ACP);
 }
-
 std::string UnicodeToAnsi(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) out += c < 0x100 ? static_cast<char>(c) : '?';
-    return out;
+    return UnicodeToCodePage(text, CP_ACP);
 }
 
-}  // namespace runpak
+} // namespace runpak

@@ -9,7 +9,11 @@
 
 namespace runpak {
 
+// Through the layer's code-page conversion; characters a code page lacks
+// become its default character.
+UnicodeString CodePageToUnicode(std::string_view bytes, unsigned codePage);
+std::string UnicodeToCodePage(std::u16string_view text, unsigned codePage);
 UnicodeString AnsiToUnicode(std::string_view bytes);
 std::string UnicodeToAnsi(std::u16string_view text);
 
-}  // namespace runpak
+} // namespace runpak

@@ -6,4 +6,4 @@ namespace runpak {
 char32_t ToUpperCodePoint(char32_t cp);
 char32_t ToLowerCodePoint(char32_t cp);
 
-}  // namespace runpak
+} // namespace runpak

@@ -2,6 +2,8 @@
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
 
+#include <win32/windef.h>
+
 #include <cmath>
 #include <ctime>
 
@@ -43,9 +45,11 @@ void SplitValue(double value, long long& days, long long& msecs) {
     }
 }
 
-}  // namespace
+} // namespace
 
-bool IsLeapYear(unsigned year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(unsigned year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 unsigned short DaysInAMonth(unsigned year, unsigned month) {
     static const unsigned short kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -63,7 +67,8 @@ bool TryEncodeDate(unsigned short year, unsigned short month, unsigned short day
 
 TDateTime EncodeDate(unsigned short year, unsigned short month, unsigned short day) {
     TDateTime date;
-    if (!TryEncodeDate(year, month, day, date)) throw EConvertError(u"Invalid argument to date encode");
+    if (!TryEncodeDate(year, month, day, date))
+        throw EConvertError(u"Invalid argument to date encode");
     return date;
 }
 
@@ -75,9 +80,11 @@ bool TryEncodeTime(unsigned short hour, unsigned short min, unsigned short sec, 
     return true;
 }
 
-TDateTime EncodeTime(unsigned short hour, unsigned short min, unsigned short sec, unsigned short msec) {
+TDateTime EncodeTime(unsigned short hour, unsigned short min, unsigned short sec,
+                     unsigned short msec) {
     TDateTime time;
-    if (!TryEncodeTime(hour, min, sec, msec, time)) throw EConvertError(u"Invalid argument to time encode");
+    if (!TryEncodeTime(hour, min, sec, msec, time))
+        throw EConvertError(u"Invalid argument to time encode");
     return time;
 }
 
@@ -127,7 +134,7 @@ int DayOfWeek(TDateTime date) {
     long long days, msecs;
     SplitValue(date.Val(), days, msecs);
     // 1899-12-30 was a Saturday (7).
-    long long dow = ((days + 6) % 7 + 7) % 7;  // 0 = Sunday
+    long long dow = ((days + 6) % 7 + 7) % 7; // 0 = Sunday
     return static_cast<int>(dow) + 1;
 }
 
@@ -151,9 +158,11 @@ TDateTime IncMonth(TDateTime date, int months) {
     unsigned month = static_cast<unsigned>(total % 12) + 1;
     if (year < 1 || year > 9999) throw EConvertError(u"Invalid argument to date encode");
     unsigned short day = d;
-    if (day > DaysInAMonth(static_cast<unsigned>(year), month)) day = DaysInAMonth(static_cast<unsigned>(year), month);
-    return ComposeDateTime(EncodeDate(static_cast<unsigned short>(year), static_cast<unsigned short>(month), day),
-                           TimeOf(date));
+    if (day > DaysInAMonth(static_cast<unsigned>(year), month))
+        day = DaysInAMonth(static_cast<unsigned>(year), month);
+    return ComposeDateTime(
+        EncodeDate(static_cast<unsigned short>(year), static_cast<unsigned short>(month), day),
+        TimeOf(date));
 }
 
 TDateTime Now() {
@@ -163,17 +172,24 @@ TDateTime Now() {
     localtime_r(&ts.tv_sec, &local);
     return ComposeDateTime(
         EncodeDate(static_cast<unsigned short>(local.tm_year + 1900),
-                   static_cast<unsigned short>(local.tm_mon + 1), static_cast<unsigned short>(local.tm_mday)),
-        EncodeTime(static_cast<unsigned short>(local.tm_hour), static_cast<unsigned short>(local.tm_min),
+                   static_cast<unsigned short>(local.tm_mon + 1),
+                   static_cast<unsigned short>(local.tm_mday)),
+        EncodeTime(static_cast<unsigned short>(local.tm_hour),
+                   static_cast<unsigned short>(local.tm_min),
                    static_cast<unsigned short>(local.tm_sec > 59 ? 59 : local.tm_sec),
                    static_cast<unsigned short>(ts.tv_nsec / 1000000)));
 }
 
-TDateTime Date() { return DateOf(Now()); }
-TDateTime Time() { return TimeOf(Now()); }
+TDateTime Date() {
+    return DateOf(Now());
+}
+TDateTime Time() {
+    return TimeOf(Now());
+}
 
 TDateTime UnixToDateTime(int64_t seconds) {
-    long long days = seconds >= 0 ? seconds / SecsPerDay : -((-seconds + SecsPerDay - 1) / SecsPerDay);
+    long long days =
+        seconds >= 0 ? seconds / SecsPerDay : -((-seconds + SecsPerDay - 1) / SecsPerDay);
     long long rest = seconds - days * SecsPerDay;
     return ComposeDateTime(static_cast<double>(days + kUnixDateDelta),
                            static_cast<double>(rest) / SecsPerDay);
@@ -183,4 +199,15 @@ int64_t DateTimeToUnix(TDateTime value) {
     long long days, msecs;
     SplitValue(value.Val(), days, msecs);
     return (days - kUnixDateDelta) * SecsPerDay + msecs / 1000;
+}
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& st) {
+    return ComposeDateTime(EncodeDate(st.wYear, st.wMonth, st.wDay),
+                           EncodeTime(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds));
+}
+
+void DateTimeToSystemTime(TDateTime value, SYSTEMTIME& st) {
+    DecodeDateTime(value, st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
+                   st.wMilliseconds);
+    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(value) - 1); // 0 = Sunday
 }

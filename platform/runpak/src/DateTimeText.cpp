@@ -8,7 +8,9 @@
 
 namespace {
 
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t Lower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 // True when fmt at i starts with word, ignoring case.
 bool StartsAt(const UnicodeString& fmt, size_t i, std::u16string_view word) {
@@ -33,7 +35,8 @@ bool HasHalfDayMarker(const UnicodeString& fmt) {
             if (c == quote) quote = 0;
         } else if (c == u'\'' || c == u'"') {
             quote = c;
-        } else if (StartsAt(fmt, i, u"am/pm") || StartsAt(fmt, i, u"a/p") || StartsAt(fmt, i, u"ampm")) {
+        } else if (StartsAt(fmt, i, u"am/pm") || StartsAt(fmt, i, u"a/p") ||
+                   StartsAt(fmt, i, u"ampm")) {
             return true;
         }
     }
@@ -53,7 +56,8 @@ public:
 private:
     size_t Run(const UnicodeString& fmt, size_t i) const {
         size_t n = 0;
-        while (i + n < fmt.size() && Lower(fmt[i + n]) == Lower(fmt[i])) ++n;
+        while (i + n < fmt.size() && Lower(fmt[i + n]) == Lower(fmt[i]))
+            ++n;
         return n;
     }
 
@@ -64,7 +68,7 @@ private:
 };
 
 void DateTimeWriter::Write(const UnicodeString& fmt, int depth) {
-    if (depth > 2) return;  // formats that name each other
+    if (depth > 2) return; // formats that name each other
     const bool twelveHour = HasHalfDayMarker(fmt);
     char16_t lastToken = 0;
     size_t i = 0;
@@ -89,11 +93,16 @@ void DateTimeWriter::Write(const UnicodeString& fmt, int depth) {
             n = 1;
             break;
         case u'd':
-            if (n == 1) FOut += IntToStr(FDay);
-            else if (n == 2) FOut += Padded(FDay, 2);
-            else if (n == 3) FOut += FSettings.ShortDayNames[FDayOfWeek - 1];
-            else if (n == 4) FOut += FSettings.LongDayNames[FDayOfWeek - 1];
-            else if (n == 5) Write(FSettings.ShortDateFormat, depth + 1);
+            if (n == 1)
+                FOut += IntToStr(FDay);
+            else if (n == 2)
+                FOut += Padded(FDay, 2);
+            else if (n == 3)
+                FOut += FSettings.ShortDayNames[FDayOfWeek - 1];
+            else if (n == 4)
+                FOut += FSettings.LongDayNames[FDayOfWeek - 1];
+            else if (n == 5)
+                Write(FSettings.ShortDateFormat, depth + 1);
             else {
                 Write(FSettings.LongDateFormat, depth + 1);
                 n = 6;
@@ -103,10 +112,14 @@ void DateTimeWriter::Write(const UnicodeString& fmt, int depth) {
             FOut += n <= 2 ? Padded(FYear % 100, 2) : Padded(FYear, 4);
             break;
         case u'm':
-            if (lastToken == u'h' && n <= 2) FOut += n == 1 ? IntToStr(FMin) : Padded(FMin, 2);
-            else if (n == 1) FOut += IntToStr(FMonth);
-            else if (n == 2) FOut += Padded(FMonth, 2);
-            else if (n == 3) FOut += FSettings.ShortMonthNames[FMonth - 1];
+            if (lastToken == u'h' && n <= 2)
+                FOut += n == 1 ? IntToStr(FMin) : Padded(FMin, 2);
+            else if (n == 1)
+                FOut += IntToStr(FMonth);
+            else if (n == 2)
+                FOut += Padded(FMonth, 2);
+            else if (n == 3)
+                FOut += FSettings.ShortMonthNames[FMonth - 1];
             else {
                 FOut += FSettings.LongMonthNames[FMonth - 1];
                 n = 4;
@@ -190,7 +203,8 @@ public:
     bool ReadDate(TDateTime& date);
     bool ReadTime(TDateTime& time);
     void SkipBlanks() {
-        while (FPos < FText.size() && FText[FPos] == u' ') ++FPos;
+        while (FPos < FText.size() && FText[FPos] == u' ')
+            ++FPos;
     }
     bool AtEnd() const { return FPos >= FText.size(); }
     size_t Position() const { return FPos; }
@@ -240,13 +254,16 @@ bool DateTimeReader::ReadDate(TDateTime& date) {
     SkipBlanks();
     unsigned n[3] = {0, 0, 0};
     size_t len[3] = {0, 0, 0};
-    if (!ReadNumber(n[0], len[0]) || !ReadChar(FSettings.DateSeparator) || !ReadNumber(n[1], len[1]))
+    if (!ReadNumber(n[0], len[0]) || !ReadChar(FSettings.DateSeparator) ||
+        !ReadNumber(n[1], len[1]))
         return false;
     int count = 2;
     size_t mark = FPos;
     if (ReadChar(FSettings.DateSeparator)) {
-        if (ReadNumber(n[2], len[2])) count = 3;
-        else FPos = mark;
+        if (ReadNumber(n[2], len[2]))
+            count = 3;
+        else
+            FPos = mark;
     }
     unsigned year, month, day;
     size_t yearDigits = 4;
@@ -296,13 +313,14 @@ bool DateTimeReader::ReadTime(TDateTime& time) {
             if (!ReadNumber(sec, digits)) return false;
             if (ReadChar(FSettings.DecimalSeparator)) {
                 if (!ReadNumber(msec, digits) || digits > 3) return false;
-                for (; digits < 3; ++digits) msec *= 10;  // ".5" is 500 ms
+                for (; digits < 3; ++digits)
+                    msec *= 10; // ".5" is 500 ms
             }
         }
     }
     SkipBlanks();
     // An optional half-day marker: the settings' strings, or AM/PM, A/P.
-    int half = 0;  // 1 = am, 2 = pm
+    int half = 0; // 1 = am, 2 = pm
     UnicodeString rest = FText.substr(FPos);
     const UnicodeString am[] = {FSettings.TimeAMString, u"AM", u"A"};
     const UnicodeString pm[] = {FSettings.TimePMString, u"PM", u"P"};
@@ -330,9 +348,10 @@ bool DateTimeReader::ReadTime(TDateTime& time) {
     throw EConvertError(u"'" + s + u"' is not a valid " + what);
 }
 
-}  // namespace
+} // namespace
 
-UnicodeString FormatDateTime(const UnicodeString& format, TDateTime value, const TFormatSettings& fs) {
+UnicodeString FormatDateTime(const UnicodeString& format, TDateTime value,
+                             const TFormatSettings& fs) {
     DateTimeWriter writer(value, fs);
     writer.Write(format.empty() ? UnicodeString(u"c") : format);
     return writer.Result();
@@ -351,9 +370,15 @@ UnicodeString TimeToStr(TDateTime time, const TFormatSettings& fs) {
 UnicodeString DateTimeToStr(TDateTime value, const TFormatSettings& fs) {
     return FormatDateTime(u"c", value, fs);
 }
-UnicodeString DateToStr(TDateTime date) { return DateToStr(date, FormatSettings()); }
-UnicodeString TimeToStr(TDateTime time) { return TimeToStr(time, FormatSettings()); }
-UnicodeString DateTimeToStr(TDateTime value) { return DateTimeToStr(value, FormatSettings()); }
+UnicodeString DateToStr(TDateTime date) {
+    return DateToStr(date, FormatSettings());
+}
+UnicodeString TimeToStr(TDateTime time) {
+    return TimeToStr(time, FormatSettings());
+}
+UnicodeString DateTimeToStr(TDateTime value) {
+    return DateTimeToStr(value, FormatSettings());
+}
 
 bool TryStrToDate(const UnicodeString& s, TDateTime& value, const TFormatSettings& fs) {
     DateTimeReader reader(s, fs);
@@ -393,8 +418,12 @@ bool TryStrToDateTime(const UnicodeString& s, TDateTime& value, const TFormatSet
     return TryStrToTime(s, value, fs);
 }
 
-bool TryStrToDate(const UnicodeString& s, TDateTime& value) { return TryStrToDate(s, value, FormatSettings()); }
-bool TryStrToTime(const UnicodeString& s, TDateTime& value) { return TryStrToTime(s, value, FormatSettings()); }
+bool TryStrToDate(const UnicodeString& s, TDateTime& value) {
+    return TryStrToDate(s, value, FormatSettings());
+}
+bool TryStrToTime(const UnicodeString& s, TDateTime& value) {
+    return TryStrToTime(s, value, FormatSettings());
+}
 bool TryStrToDateTime(const UnicodeString& s, TDateTime& value) {
     return TryStrToDateTime(s, value, FormatSettings());
 }

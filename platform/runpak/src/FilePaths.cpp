@@ -6,9 +6,11 @@ namespace {
 const char16_t* const kPathAndDrive = u"\\:";
 const char16_t* const kDotPathDrive = u".\\:";
 
-}  // namespace
+} // namespace
 
-char16_t AnsiLastChar(const UnicodeString& s) { return s.empty() ? 0 : s.back(); }
+char16_t AnsiLastChar(const UnicodeString& s) {
+    return s.empty() ? 0 : s.back();
+}
 
 int LastDelimiter(const UnicodeString& delimiters, const UnicodeString& s) {
     size_t at = s.find_last_of(delimiters);
@@ -21,7 +23,8 @@ bool IsDelimiter(const UnicodeString& delimiters, const UnicodeString& s, int in
 }
 
 bool IsPathDelimiter(const UnicodeString& s, int index) {
-    return index >= 1 && static_cast<size_t>(index) <= s.size() && s[static_cast<size_t>(index - 1)] == PathDelim;
+    return index >= 1 && static_cast<size_t>(index) <= s.size() &&
+           s[static_cast<size_t>(index - 1)] == PathDelim;
 }
 
 UnicodeString ChangeFileExt(const UnicodeString& fileName, const UnicodeString& extension) {
@@ -71,14 +74,22 @@ UnicodeString IncludeTrailingPathDelimiter(const UnicodeString& s) {
     return IsPathDelimiter(s, static_cast<int>(s.size())) ? s : s + PathDelim;
 }
 
-UnicodeString IncludeTrailingBackslash(const UnicodeString& s) { return IncludeTrailingPathDelimiter(s); }
+UnicodeString IncludeTrailingBackslash(const UnicodeString& s) {
+    return IncludeTrailingPathDelimiter(s);
+}
 
 UnicodeString ExcludeTrailingPathDelimiter(const UnicodeString& s) {
     return IsPathDelimiter(s, static_cast<int>(s.size())) ? s.substr(0, s.size() - 1) : s;
 }
 
-UnicodeString ExcludeTrailingBackslash(const UnicodeString& s) { return ExcludeTrailingPathDelimiter(s); }
+UnicodeString ExcludeTrailingBackslash(const UnicodeString& s) {
+    return ExcludeTrailingPathDelimiter(s);
+}
 
-int AnsiCompareFileName(const UnicodeString& a, const UnicodeString& b) { return AnsiCompareText(a, b); }
+int AnsiCompareFileName(const UnicodeString& a, const UnicodeString& b) {
+    return AnsiCompareText(a, b);
+}
 
-bool SameFileName(const UnicodeString& a, const UnicodeString& b) { return AnsiCompareFileName(a, b) == 0; }
+bool SameFileName(const UnicodeString& a, const UnicodeString& b) {
+    return AnsiCompareFileName(a, b) == 0;
+}

@@ -34,10 +34,11 @@ void RoundDigits(TFloatRec& rec, int keep) {
             ++rec.Exponent;
         }
     }
-    while (!rec.Digits.empty() && rec.Digits.back() == '0') rec.Digits.pop_back();
+    while (!rec.Digits.empty() && rec.Digits.back() == '0')
+        rec.Digits.pop_back();
 }
 
-}  // namespace
+} // namespace
 
 TFloatRec FloatToDecimal(long double value, int precision, int decimals) {
     TFloatRec rec;
@@ -52,7 +53,8 @@ TFloatRec FloatToDecimal(long double value, int precision, int decimals) {
     for (; *p && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9') rec.Digits.push_back(*p);
     rec.Exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
-    while (!rec.Digits.empty() && rec.Digits.back() == '0') rec.Digits.pop_back();
+    while (!rec.Digits.empty() && rec.Digits.back() == '0')
+        rec.Digits.pop_back();
 
     if (precision > 18) precision = 18;
     if (precision < 1) precision = 1;
@@ -82,20 +84,24 @@ UnicodeString GroupThousands(const UnicodeString& digits, char16_t separator) {
     return out;
 }
 
-}  // namespace runpak
+} // namespace runpak
 
 using runpak::TFloatRec;
 
 namespace {
 
-UnicodeString Ascii(const std::string& s) { return UnicodeString(s.begin(), s.end()); }
+UnicodeString Ascii(const std::string& s) {
+    return UnicodeString(s.begin(), s.end());
+}
 
 // "E+003": the exponent with its sign (always with plus, or minus only) and
 // at least minDigits digits.
 UnicodeString ExponentText(int exponent, int minDigits, bool plus) {
     UnicodeString out = u"E";
-    if (exponent < 0) out += u'-';
-    else if (plus) out += u'+';
+    if (exponent < 0)
+        out += u'-';
+    else if (plus)
+        out += u'+';
     UnicodeString digits = IntToStr(exponent < 0 ? -exponent : exponent);
     if (static_cast<int>(digits.size()) < minDigits)
         digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), u'0');
@@ -105,7 +111,8 @@ UnicodeString ExponentText(int exponent, int minDigits, bool plus) {
 UnicodeString Scientific(const TFloatRec& rec, int mantissaDigits, int expDigits, bool plus,
                          char16_t decimal) {
     std::string digits = rec.Digits.empty() ? "0" : rec.Digits;
-    if (static_cast<int>(digits.size()) < mantissaDigits) digits.resize(static_cast<size_t>(mantissaDigits), '0');
+    if (static_cast<int>(digits.size()) < mantissaDigits)
+        digits.resize(static_cast<size_t>(mantissaDigits), '0');
     UnicodeString out;
     if (rec.Negative && !rec.Digits.empty()) out += u'-';
     out += static_cast<char16_t>(digits[0]);
@@ -118,19 +125,23 @@ UnicodeString Scientific(const TFloatRec& rec, int mantissaDigits, int expDigits
 
 // Integer and fraction digits of rec, the fraction padded to decimals
 // digits (or as many as there are, when decimals < 0).
-void SplitDigits(const TFloatRec& rec, int decimals, UnicodeString& whole, UnicodeString& fraction) {
+void SplitDigits(const TFloatRec& rec, int decimals, UnicodeString& whole,
+                 UnicodeString& fraction) {
     const std::string& d = rec.Digits;
     int e = rec.Exponent;
     whole.clear();
     fraction.clear();
     if (e > 0) {
-        for (int i = 0; i < e; ++i) whole += i < static_cast<int>(d.size()) ? char16_t(d[static_cast<size_t>(i)]) : u'0';
+        for (int i = 0; i < e; ++i)
+            whole += i < static_cast<int>(d.size()) ? char16_t(d[static_cast<size_t>(i)]) : u'0';
     } else {
         whole = u"0";
     }
     for (int i = e; i < static_cast<int>(d.size()); ++i) {
-        if (i < 0) fraction += u'0';
-        else fraction += static_cast<char16_t>(d[static_cast<size_t>(i)]);
+        if (i < 0)
+            fraction += u'0';
+        else
+            fraction += static_cast<char16_t>(d[static_cast<size_t>(i)]);
     }
     if (decimals >= 0 && static_cast<int>(fraction.size()) < decimals)
         fraction.append(static_cast<size_t>(decimals) - fraction.size(), u'0');
@@ -152,33 +163,53 @@ UnicodeString Currency(const UnicodeString& amount, bool negative, const TFormat
     const UnicodeString& c = fs.CurrencyString;
     if (!negative) {
         switch (fs.CurrencyFormat) {
-        case 1: return amount + c;
-        case 2: return c + u" " + amount;
-        case 3: return amount + u" " + c;
-        default: return c + amount;
+        case 1:
+            return amount + c;
+        case 2:
+            return c + u" " + amount;
+        case 3:
+            return amount + u" " + c;
+        default:
+            return c + amount;
         }
     }
     switch (fs.NegCurrFormat) {
-    case 1: return u"-" + c + amount;
-    case 2: return c + u"-" + amount;
-    case 3: return c + amount + u"-";
-    case 4: return u"(" + amount + c + u")";
-    case 5: return u"-" + amount + c;
-    case 6: return amount + u"-" + c;
-    case 7: return amount + c + u"-";
-    case 8: return u"-" + amount + u" " + c;
-    case 9: return u"-" + c + u" " + amount;
-    case 10: return amount + u" " + c + u"-";
-    case 11: return c + u" " + amount + u"-";
-    case 12: return c + u" -" + amount;
-    case 13: return amount + u"- " + c;
-    case 14: return u"(" + c + u" " + amount + u")";
-    case 15: return u"(" + amount + u" " + c + u")";
-    default: return u"(" + c + amount + u")";
+    case 1:
+        return u"-" + c + amount;
+    case 2:
+        return c + u"-" + amount;
+    case 3:
+        return c + amount + u"-";
+    case 4:
+        return u"(" + amount + c + u")";
+    case 5:
+        return u"-" + amount + c;
+    case 6:
+        return amount + u"-" + c;
+    case 7:
+        return amount + c + u"-";
+    case 8:
+        return u"-" + amount + u" " + c;
+    case 9:
+        return u"-" + c + u" " + amount;
+    case 10:
+        return amount + u" " + c + u"-";
+    case 11:
+        return c + u" " + amount + u"-";
+    case 12:
+        return c + u" -" + amount;
+    case 13:
+        return amount + u"- " + c;
+    case 14:
+        return u"(" + c + u" " + amount + u")";
+    case 15:
+        return u"(" + amount + u" " + c + u")";
+    default:
+        return u"(" + c + amount + u")";
     }
 }
 
-}  // namespace
+} // namespace
 
 UnicodeString FloatToStrF(long double value, TFloatFormat format, int precision, int digits,
                           const TFormatSettings& fs) {
@@ -194,7 +225,8 @@ UnicodeString FloatToStrF(long double value, TFloatFormat format, int precision,
     case ffExponent:
         return Scientific(runpak::FloatToDecimal(value, precision, 9999), precision, digits, true,
                           fs.DecimalSeparator);
-    default: break;
+    default:
+        break;
     }
     if (digits > 18) digits = 18;
     TFloatRec rec = runpak::FloatToDecimal(value, precision, digits);
@@ -221,9 +253,13 @@ UnicodeString FloatToStr(long double value, const TFormatSettings& settings) {
     return FloatToStrF(value, ffGeneral, 15, 0, settings);
 }
 
-UnicodeString FloatToStr(long double value) { return FloatToStr(value, FormatSettings()); }
+UnicodeString FloatToStr(long double value) {
+    return FloatToStr(value, FormatSettings());
+}
 
-UnicodeString CurrToStr(long double value) { return FloatToStrF(value, ffGeneral, 18, 0); }
+UnicodeString CurrToStr(long double value) {
+    return FloatToStrF(value, ffGeneral, 18, 0);
+}
 
 UnicodeString CurrToStrF(long double value, TFloatFormat format, int digits) {
     return FloatToStrF(value, format, 18, digits);
@@ -238,7 +274,7 @@ locale_t CLocale() {
     return locale;
 }
 
-}  // namespace
+} // namespace
 
 bool TryStrToFloat(const UnicodeString& s, long double& value, const TFormatSettings& fs) {
     UnicodeString t = Trim(s);
@@ -286,7 +322,7 @@ bool TryStrToFloat(const UnicodeString& s, long double& value, const TFormatSett
     if (i != t.size()) return false;
     locale_t c = CLocale();
     long double v = c ? strtold_l(plain.c_str(), nullptr, c) : std::strtold(plain.c_str(), nullptr);
-    if (std::isinf(v)) return false;  // out of range
+    if (std::isinf(v)) return false; // out of range
     value = v;
     return true;
 }
@@ -309,7 +345,9 @@ long double StrToFloat(const UnicodeString& s, const TFormatSettings& settings) 
     return value;
 }
 
-long double StrToFloat(const UnicodeString& s) { return StrToFloat(s, FormatSettings()); }
+long double StrToFloat(const UnicodeString& s) {
+    return StrToFloat(s, FormatSettings());
+}
 
 long double StrToFloatDef(const UnicodeString& s, long double fallback) {
     long double value;

@@ -26,4 +26,4 @@ UnicodeString NonFiniteText(long double value);
 // Digits with thousand separators inserted every three places.
 UnicodeString GroupThousands(const UnicodeString& digits, char16_t separator);
 
-}  // namespace runpak
+} // namespace runpak

@@ -27,15 +27,16 @@ std::vector<UnicodeString> Sections(const UnicodeString& fmt) {
 }
 
 bool IsExponentAt(const UnicodeString& s, size_t i) {
-    return (s[i] == u'E' || s[i] == u'e') && i + 1 < s.size() && (s[i + 1] == u'+' || s[i + 1] == u'-');
+    return (s[i] == u'E' || s[i] == u'e') && i + 1 < s.size() &&
+           (s[i + 1] == u'+' || s[i + 1] == u'-');
 }
 
 // What a section asks for, read once before the digits are placed.
 struct Picture {
-    int intPlaces = 0;      // '0' and '#' before the point
-    int minIntDigits = 0;   // from the first '0' before the point
-    int fracPlaces = 0;     // '0' and '#' after the point
-    int minFracDigits = 0;  // up to the last '0' after the point
+    int intPlaces = 0;     // '0' and '#' before the point
+    int minIntDigits = 0;  // from the first '0' before the point
+    int fracPlaces = 0;    // '0' and '#' after the point
+    int minFracDigits = 0; // up to the last '0' after the point
     bool thousands = false;
     bool scientific = false;
     int expDigits = 0;
@@ -75,17 +76,20 @@ Picture Analyse(const UnicodeString& s) {
                 ++i;
             }
             --i;
-            break;  // everything after the exponent is literal text
+            break; // everything after the exponent is literal text
         }
     }
     return p;
 }
 
-UnicodeString Ascii(const std::string& s) { return UnicodeString(s.begin(), s.end()); }
+UnicodeString Ascii(const std::string& s) {
+    return UnicodeString(s.begin(), s.end());
+}
 
-}  // namespace
+} // namespace
 
-UnicodeString FormatFloat(const UnicodeString& format, long double value, const TFormatSettings& fs) {
+UnicodeString FormatFloat(const UnicodeString& format, long double value,
+                          const TFormatSettings& fs) {
     UnicodeString special = runpak::NonFiniteText(value);
     if (!special.empty()) return special;
     if (format.empty()) return FloatToStrF(value, ffGeneral, 15, 0, fs);
@@ -116,7 +120,8 @@ UnicodeString FormatFloat(const UnicodeString& format, long double value, const 
         fraction = Ascii(d.substr(static_cast<size_t>(places)));
         fraction.resize(static_cast<size_t>(p.fracPlaces), u'0');
         // Leading zeros of the whole part only as '0' places ask for them.
-        while (static_cast<int>(whole.size()) > p.minIntDigits && !whole.empty() && whole[0] == u'0')
+        while (static_cast<int>(whole.size()) > p.minIntDigits && !whole.empty() &&
+               whole[0] == u'0')
             whole.erase(0, 1);
     } else {
         rec = runpak::FloatToDecimal(magnitude, 18, p.fracPlaces);
@@ -148,20 +153,24 @@ UnicodeString FormatFloat(const UnicodeString& format, long double value, const 
     for (size_t i = 0; i < section.size(); ++i) {
         char16_t c = section[i];
         if (quote) {
-            if (c == quote) quote = 0;
-            else out += c;
+            if (c == quote)
+                quote = 0;
+            else
+                out += c;
             continue;
         }
         if (c == u'\'' || c == u'"') {
             quote = c;
         } else if ((c == u'0' || c == u'#') && !afterPoint) {
             if (intPlace == 0)
-                for (int k = 0; k < wholeLen - p.intPlaces; ++k) putWholeDigit(k);
+                for (int k = 0; k < wholeLen - p.intPlaces; ++k)
+                    putWholeDigit(k);
             int right = p.intPlaces - 1 - intPlace;
             if (right < wholeLen) putWholeDigit(wholeLen - 1 - right);
             ++intPlace;
         } else if (c == u'0' || c == u'#') {
-            if (fracPlace < static_cast<int>(fraction.size())) out += fraction[static_cast<size_t>(fracPlace)];
+            if (fracPlace < static_cast<int>(fraction.size()))
+                out += fraction[static_cast<size_t>(fracPlace)];
             ++fracPlace;
         } else if (c == u'.') {
             if (!afterPoint && !fraction.empty()) out += fs.DecimalSeparator;
@@ -171,14 +180,17 @@ UnicodeString FormatFloat(const UnicodeString& format, long double value, const 
         } else if (p.scientific && IsExponentAt(section, i)) {
             out += c;
             bool plus = section[i + 1] == u'+';
-            if (exponent < 0) out += u'-';
-            else if (plus) out += u'+';
+            if (exponent < 0)
+                out += u'-';
+            else if (plus)
+                out += u'+';
             UnicodeString digits = IntToStr(exponent < 0 ? -exponent : exponent);
             if (static_cast<int>(digits.size()) < p.expDigits)
                 digits.insert(0, static_cast<size_t>(p.expDigits) - digits.size(), u'0');
             out += digits;
             i += 2;
-            while (i < section.size() && section[i] == u'0') ++i;
+            while (i < section.size() && section[i] == u'0')
+                ++i;
             --i;
             afterPoint = true;
         } else {

@@ -1,6 +1,6 @@
 #include <runpak/FormatSettings.h>
 
 TFormatSettings& FormatSettings() {
-    static TFormatSettings* settings = new TFormatSettings;  // never destroyed: used until exit
+    static TFormatSettings* settings = new TFormatSettings; // never destroyed: used until exit
     return *settings;
 }

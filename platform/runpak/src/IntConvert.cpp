@@ -19,8 +19,8 @@ UnicodeString Digits(unsigned long long magnitude, bool negative) {
 }
 
 UnicodeString Signed(long long v) {
-    unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v)
-                                         : static_cast<unsigned long long>(v);
+    unsigned long long magnitude =
+        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     return Digits(magnitude, v < 0);
 }
 
@@ -31,7 +31,8 @@ UnicodeString Hex(unsigned long long v, int digits) {
         out.insert(out.begin(), kDigits[v & 15]);
         v >>= 4;
     } while (v != 0);
-    if (digits > static_cast<int>(out.size())) out.insert(0, static_cast<size_t>(digits) - out.size(), u'0');
+    if (digits > static_cast<int>(out.size()))
+        out.insert(0, static_cast<size_t>(digits) - out.size(), u'0');
     return out;
 }
 
@@ -40,10 +41,11 @@ UnicodeString Hex(unsigned long long v, int digits) {
 // The magnitude must fit in limit; hex may use the full unsigned width of
 // the type (hexLimit).
 bool ParseInteger(const UnicodeString& s, unsigned long long limitPositive,
-                  unsigned long long limitNegative, unsigned long long hexLimit,
-                  bool& negative, unsigned long long& magnitude) {
+                  unsigned long long limitNegative, unsigned long long hexLimit, bool& negative,
+                  unsigned long long& magnitude) {
     size_t i = 0;
-    while (i < s.size() && s[i] == u' ') ++i;
+    while (i < s.size() && s[i] == u' ')
+        ++i;
     negative = false;
     if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) {
         negative = s[i] == u'-';
@@ -67,10 +69,14 @@ bool ParseInteger(const UnicodeString& s, unsigned long long limitPositive,
     for (; i < s.size(); ++i) {
         char16_t c = s[i];
         unsigned digit;
-        if (c >= u'0' && c <= u'9') digit = c - u'0';
-        else if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-        else if (hex && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-        else return false;
+        if (c >= u'0' && c <= u'9')
+            digit = c - u'0';
+        else if (hex && c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (hex && c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        else
+            return false;
         if (digit > limit || magnitude > (limit - digit) / base) return false;
         magnitude = magnitude * base + digit;
     }
@@ -79,7 +85,8 @@ bool ParseInteger(const UnicodeString& s, unsigned long long limitPositive,
 
 template <class T> bool TryParseSigned(const UnicodeString& s, T& value) {
     using U = std::make_unsigned_t<T>;
-    const unsigned long long maxPos = static_cast<unsigned long long>(std::numeric_limits<T>::max());
+    const unsigned long long maxPos =
+        static_cast<unsigned long long>(std::numeric_limits<T>::max());
     bool negative;
     unsigned long long magnitude;
     if (!ParseInteger(s, maxPos, maxPos + 1, std::numeric_limits<U>::max(), negative, magnitude))
@@ -105,28 +112,52 @@ template <class T> bool TryParseUnsigned(const UnicodeString& s, T& value) {
     throw EConvertError(u"'" + s + u"' is not a valid integer value");
 }
 
-}  // namespace
+} // namespace
 
-UnicodeString IntToStr(int value) { return Signed(value); }
-UnicodeString IntToStr(long value) { return Signed(value); }
-UnicodeString IntToStr(long long value) { return Signed(value); }
-UnicodeString IntToStr(unsigned value) { return Digits(value, false); }
-UnicodeString IntToStr(unsigned long value) { return Digits(value, false); }
-UnicodeString IntToStr(unsigned long long value) { return Digits(value, false); }
-UnicodeString UIntToStr(unsigned long long value) { return Digits(value, false); }
+UnicodeString IntToStr(int value) {
+    return Signed(value);
+}
+UnicodeString IntToStr(long value) {
+    return Signed(value);
+}
+UnicodeString IntToStr(long long value) {
+    return Signed(value);
+}
+UnicodeString IntToStr(unsigned value) {
+    return Digits(value, false);
+}
+UnicodeString IntToStr(unsigned long value) {
+    return Digits(value, false);
+}
+UnicodeString IntToStr(unsigned long long value) {
+    return Digits(value, false);
+}
+UnicodeString UIntToStr(unsigned long long value) {
+    return Digits(value, false);
+}
 
-UnicodeString IntToHex(int value, int digits) { return Hex(static_cast<unsigned>(value), digits); }
+UnicodeString IntToHex(int value, int digits) {
+    return Hex(static_cast<unsigned>(value), digits);
+}
 UnicodeString IntToHex(long value, int digits) {
     return Hex(static_cast<unsigned long>(value), digits);
 }
 UnicodeString IntToHex(long long value, int digits) {
     return Hex(static_cast<unsigned long long>(value), digits);
 }
-UnicodeString IntToHex(unsigned value, int digits) { return Hex(value, digits); }
-UnicodeString IntToHex(unsigned long value, int digits) { return Hex(value, digits); }
-UnicodeString IntToHex(unsigned long long value, int digits) { return Hex(value, digits); }
+UnicodeString IntToHex(unsigned value, int digits) {
+    return Hex(value, digits);
+}
+UnicodeString IntToHex(unsigned long value, int digits) {
+    return Hex(value, digits);
+}
+UnicodeString IntToHex(unsigned long long value, int digits) {
+    return Hex(value, digits);
+}
 
-bool TryStrToInt(const UnicodeString& s, int& value) { return TryParseSigned(s, value); }
+bool TryStrToInt(const UnicodeString& s, int& value) {
+    return TryParseSigned(s, value);
+}
 
 int StrToInt(const UnicodeString& s) {
     int value;
@@ -139,7 +170,9 @@ int StrToIntDef(const UnicodeString& s, int fallback) {
     return TryStrToInt(s, value) ? value : fallback;
 }
 
-bool TryStrToInt64(const UnicodeString& s, int64_t& value) { return TryParseSigned(s, value); }
+bool TryStrToInt64(const UnicodeString& s, int64_t& value) {
+    return TryParseSigned(s, value);
+}
 
 int64_t StrToInt64(const UnicodeString& s) {
     int64_t value;
@@ -152,7 +185,9 @@ int64_t StrToInt64Def(const UnicodeString& s, int64_t fallback) {
     return TryStrToInt64(s, value) ? value : fallback;
 }
 
-bool TryStrToUInt(const UnicodeString& s, unsigned& value) { return TryParseUnsigned(s, value); }
+bool TryStrToUInt(const UnicodeString& s, unsigned& value) {
+    return TryParseUnsigned(s, value);
+}
 
 unsigned StrToUInt(const UnicodeString& s) {
     unsigned value;
@@ -165,7 +200,9 @@ unsigned StrToUIntDef(const UnicodeString& s, unsigned fallback) {
     return TryStrToUInt(s, value) ? value : fallback;
 }
 
-bool TryStrToUInt64(const UnicodeString& s, uint64_t& value) { return TryParseUnsigned(s, value); }
+bool TryStrToUInt64(const UnicodeString& s, uint64_t& value) {
+    return TryParseUnsigned(s, value);
+}
 
 uint64_t StrToUInt64(const UnicodeString& s) {
     uint64_t value;

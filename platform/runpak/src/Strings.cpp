@@ -24,7 +24,7 @@ locale_t CaseLocale() {
     return locale;
 }
 
-}  // namespace
+} // namespace
 
 char32_t ToUpperCodePoint(char32_t cp) {
     if (cp < 0x80) return cp >= U'a' && cp <= U'z' ? cp - 32 : cp;
@@ -38,12 +38,16 @@ char32_t ToLowerCodePoint(char32_t cp) {
     return l ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), l)) : cp;
 }
 
-}  // namespace runpak
+} // namespace runpak
 
 namespace {
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The code point at s[i] and the number of units it takes.
 char32_t CodePointAt(const UnicodeString& s, size_t i, size_t& units) {
@@ -77,9 +81,13 @@ UnicodeString MapCase(const UnicodeString& s, char32_t (*map)(char32_t)) {
     return out;
 }
 
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? c - 32 : c; }
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - 32 : c;
+}
 
-int Sign(long long v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+int Sign(long long v) {
+    return v < 0 ? -1 : v > 0 ? 1 : 0;
+}
 
 // Compares code point by code point after mapping each through fold.
 int CompareFolded(const UnicodeString& a, const UnicodeString& b, char32_t (*fold)(char32_t)) {
@@ -95,13 +103,17 @@ int CompareFolded(const UnicodeString& a, const UnicodeString& b, char32_t (*fol
     return Sign(static_cast<long long>(a.size() - i) - static_cast<long long>(b.size() - j));
 }
 
-char32_t Identity(char32_t c) { return c; }
+char32_t Identity(char32_t c) {
+    return c;
+}
 
-}  // namespace
+} // namespace
 
 // ---- Search and edit ---------------------------------------------------------
 
-int Pos(const UnicodeString& sub, const UnicodeString& s) { return PosEx(sub, s, 1); }
+int Pos(const UnicodeString& sub, const UnicodeString& s) {
+    return PosEx(sub, s, 1);
+}
 
 int PosEx(const UnicodeString& sub, const UnicodeString& s, int offset) {
     if (sub.empty() || offset < 1 || static_cast<size_t>(offset) > s.size()) return 0;
@@ -162,7 +174,8 @@ UnicodeString DupeString(const UnicodeString& s, int count) {
     UnicodeString out;
     if (count <= 0) return out;
     out.reserve(s.size() * static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) out += s;
+    for (int i = 0; i < count; ++i)
+        out += s;
     return out;
 }
 
@@ -170,30 +183,37 @@ UnicodeString DupeString(const UnicodeString& s, int count) {
 
 UnicodeString Trim(const UnicodeString& s) {
     size_t first = 0, last = s.size();
-    while (first < last && s[first] <= u' ') ++first;
-    while (last > first && s[last - 1] <= u' ') --last;
+    while (first < last && s[first] <= u' ')
+        ++first;
+    while (last > first && s[last - 1] <= u' ')
+        --last;
     return s.substr(first, last - first);
 }
 
 UnicodeString TrimLeft(const UnicodeString& s) {
     size_t first = 0;
-    while (first < s.size() && s[first] <= u' ') ++first;
+    while (first < s.size() && s[first] <= u' ')
+        ++first;
     return s.substr(first);
 }
 
 UnicodeString TrimRight(const UnicodeString& s) {
     size_t last = s.size();
-    while (last > 0 && s[last - 1] <= u' ') --last;
+    while (last > 0 && s[last - 1] <= u' ')
+        --last;
     return s.substr(0, last);
 }
 
 // ---- Case mapping ----------------------------------------------------------------
 
-char16_t UpCase(char16_t ch) { return AsciiUpper(ch); }
+char16_t UpCase(char16_t ch) {
+    return AsciiUpper(ch);
+}
 
 UnicodeString UpperCase(const UnicodeString& s) {
     UnicodeString out = s;
-    for (char16_t& c : out) c = AsciiUpper(c);
+    for (char16_t& c : out)
+        c = AsciiUpper(c);
     return out;
 }
 
@@ -204,8 +224,12 @@ UnicodeString LowerCase(const UnicodeString& s) {
     return out;
 }
 
-UnicodeString AnsiUpperCase(const UnicodeString& s) { return MapCase(s, runpak::ToUpperCodePoint); }
-UnicodeString AnsiLowerCase(const UnicodeString& s) { return MapCase(s, runpak::ToLowerCodePoint); }
+UnicodeString AnsiUpperCase(const UnicodeString& s) {
+    return MapCase(s, runpak::ToUpperCodePoint);
+}
+UnicodeString AnsiLowerCase(const UnicodeString& s) {
+    return MapCase(s, runpak::ToLowerCodePoint);
+}
 
 // ---- Comparison --------------------------------------------------------------------
 
@@ -249,11 +273,15 @@ int AnsiCompareText(const UnicodeString& a, const UnicodeString& b) {
     return CompareFolded(a, b, runpak::ToUpperCodePoint);
 }
 
-bool SameStr(const UnicodeString& a, const UnicodeString& b) { return a == b; }
+bool SameStr(const UnicodeString& a, const UnicodeString& b) {
+    return a == b;
+}
 bool SameText(const UnicodeString& a, const UnicodeString& b) {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
-bool AnsiSameStr(const UnicodeString& a, const UnicodeString& b) { return a == b; }
+bool AnsiSameStr(const UnicodeString& a, const UnicodeString& b) {
+    return a == b;
+}
 bool AnsiSameText(const UnicodeString& a, const UnicodeString& b) {
     return AnsiCompareText(a, b) == 0;
 }
@@ -290,7 +318,9 @@ int AnsiPosText(const UnicodeString& sub, const UnicodeString& s) {
 
 // ---- Quoting -----------------------------------------------------------------------
 
-UnicodeString QuotedStr(const UnicodeString& s) { return AnsiQuotedStr(s, u'\''); }
+UnicodeString QuotedStr(const UnicodeString& s) {
+    return AnsiQuotedStr(s, u'\'');
+}
 
 UnicodeString AnsiQuotedStr(const UnicodeString& s, char16_t quote) {
     UnicodeString out;
@@ -315,7 +345,7 @@ UnicodeString AnsiDequotedStr(const UnicodeString& s, char16_t quote) {
                 ++i;
                 continue;
             }
-            ++i;  // past the closing quote
+            ++i; // past the closing quote
             break;
         }
         out += s[i];

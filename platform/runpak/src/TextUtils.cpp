@@ -6,7 +6,7 @@ UnicodeString WrapText(const UnicodeString& line, const UnicodeString& breakStr,
     if (maxCol < 1) maxCol = 1;
     UnicodeString out;
     size_t lineStart = 0;
-    size_t breakAt = UnicodeString::npos;  // index of the last break character
+    size_t breakAt = UnicodeString::npos; // index of the last break character
     char16_t quote = 0;
     for (size_t i = 0; i < line.size(); ++i) {
         char16_t c = line[i];
@@ -23,11 +23,13 @@ UnicodeString WrapText(const UnicodeString& line, const UnicodeString& breakStr,
         } else if (breakChars.find(c) != UnicodeString::npos) {
             breakAt = i;
         }
-        if (static_cast<int>(i - lineStart) >= maxCol && breakAt != UnicodeString::npos && breakAt > lineStart) {
+        if (static_cast<int>(i - lineStart) >= maxCol && breakAt != UnicodeString::npos &&
+            breakAt > lineStart) {
             size_t end = breakAt + 1;
             // Blanks at the break are dropped; a hyphen stays on its line.
             size_t keep = end;
-            while (keep > lineStart && (line[keep - 1] == u' ' || line[keep - 1] == u'\t')) --keep;
+            while (keep > lineStart && (line[keep - 1] == u' ' || line[keep - 1] == u'\t'))
+                --keep;
             out.append(line, lineStart, keep - lineStart);
             out += breakStr;
             lineStart = end;
@@ -81,7 +83,8 @@ UnicodeString SysErrorMessage(unsigned code) {
         {234, u"More data is available."},
         {258, u"The wait operation timed out."},
         {259, u"No more data is available."},
-        {995, u"The I/O operation has been aborted because of either a thread exit or an application request."},
+        {995, u"The I/O operation has been aborted because of either a thread exit or an "
+              u"application request."},
         {996, u"Overlapped I/O event is not in a signaled state."},
         {997, u"Overlapped I/O operation is in progress."},
         {1008, u"An attempt was made to reference a token that does not exist."},

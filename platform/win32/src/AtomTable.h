@@ -15,9 +15,9 @@ namespace win32 {
 class AtomTable {
 public:
     // All answer 0 with the last error set when they fail.
-    ATOM Add(LPCWSTR name);  // a name or MAKEINTATOM(n); "#123" is the integer atom 123
+    ATOM Add(LPCWSTR name); // a name or MAKEINTATOM(n); "#123" is the integer atom 123
     ATOM Find(LPCWSTR name) const;
-    bool Delete(ATOM atom);  // integer atoms always delete
+    bool Delete(ATOM atom); // integer atoms always delete
     // The name ("#123" for integer atoms), truncated to fit; its length.
     UINT GetName(ATOM atom, LPWSTR buffer, int size) const;
 

@@ -12,14 +12,16 @@ constexpr size_t kMaxAtomName = 255;
 std::u16string Key(const std::u16string& name) {
     std::u16string key = name;
     for (char16_t& c : key) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
-        else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) c = static_cast<char16_t>(c - 0x20);
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - 0x20);
+        else if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+            c = static_cast<char16_t>(c - 0x20);
     }
     return key;
 }
 
-// An integer atom given as MAKEINTATOM(n) or "#n": n, else 0. `valid` tells
-// whether n is usable (1 to 0xBFFF).
+// Whether a name gives an integer atom (MAKEINTATOM(n) or "#n"); its value,
+// which may still be out of range (0 or 0xC000 and up), or 0 when too large.
 ATOM IntegerAtom(LPCWSTR name, bool& isInteger) {
     isInteger = false;
     if (IS_INTRESOURCE(name)) {
@@ -71,7 +73,8 @@ ATOM AtomTable::Add(LPCWSTR name) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    while (entries.count(next)) next = next == 0xFFFF ? MAXINTATOM : next + 1;
+    while (entries.count(next))
+        next = next == 0xFFFF ? MAXINTATOM : next + 1;
     ATOM atom = next;
     next = next == 0xFFFF ? MAXINTATOM : next + 1;
     entries[atom] = Entry{name, 1};
@@ -158,29 +161,41 @@ std::u16string Widen(LPCSTR text) {
 
 using win32::GlobalAtoms;
 
-ATOM GlobalAddAtomW(LPCWSTR name) { return GlobalAtoms().Add(name); }
+ATOM GlobalAddAtomW(LPCWSTR name) {
+    return GlobalAtoms().Add(name);
+}
 
 ATOM GlobalAddAtomA(LPCSTR name) {
     if (!name || IS_INTRESOURCE(name)) return GlobalAtoms().Add(reinterpret_cast<LPCWSTR>(name));
     return GlobalAtoms().Add(win32::Widen(name).c_str());
 }
 
-ATOM GlobalFindAtomW(LPCWSTR name) { return GlobalAtoms().Find(name); }
+ATOM GlobalFindAtomW(LPCWSTR name) {
+    return GlobalAtoms().Find(name);
+}
 
 ATOM GlobalFindAtomA(LPCSTR name) {
     if (!name || IS_INTRESOURCE(name)) return GlobalAtoms().Find(reinterpret_cast<LPCWSTR>(name));
     return GlobalAtoms().Find(win32::Widen(name).c_str());
 }
 
-ATOM GlobalDeleteAtom(ATOM atom) { return GlobalAtoms().Delete(atom) ? 0 : atom; }
+ATOM GlobalDeleteAtom(ATOM atom) {
+    return GlobalAtoms().Delete(atom) ? 0 : atom;
+}
 
 UINT GlobalGetAtomNameW(ATOM atom, LPWSTR buffer, int size) {
     return GlobalAtoms().GetName(atom, buffer, size);
 }
 
-ATOM AddAtomW(LPCWSTR name) { return win32::LocalAtoms().Add(name); }
-ATOM FindAtomW(LPCWSTR name) { return win32::LocalAtoms().Find(name); }
-ATOM DeleteAtom(ATOM atom) { return win32::LocalAtoms().Delete(atom) ? 0 : atom; }
+ATOM AddAtomW(LPCWSTR name) {
+    return win32::LocalAtoms().Add(name);
+}
+ATOM FindAtomW(LPCWSTR name) {
+    return win32::LocalAtoms().Find(name);
+}
+ATOM DeleteAtom(ATOM atom) {
+    return win32::LocalAtoms().Delete(atom) ? 0 : atom;
+}
 UINT GetAtomNameW(ATOM atom, LPWSTR buffer, int size) {
     return win32::LocalAtoms().GetName(atom, buffer, size);
 }

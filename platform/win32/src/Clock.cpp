@@ -29,8 +29,8 @@ struct ClockState {
     std::atomic<uint64_t> manualNow{0};
     std::mutex lock; // the registry lock
     std::list<Registration> waiters;
-    uint64_t generation = 0;          // bumped by every advance
-    std::condition_variable recheck;  // a waiter rechecked or left; someone registered
+    uint64_t generation = 0;         // bumped by every advance
+    std::condition_variable recheck; // a waiter rechecked or left; someone registered
 };
 
 ClockState& State() {
@@ -58,7 +58,8 @@ struct CallerAndClockLocks {
 };
 
 void WakeEveryWaiter(ClockState& s) {
-    for (Registration& r : s.waiters) r.cv->notify_all();
+    for (Registration& r : s.waiters)
+        r.cv->notify_all();
 }
 
 bool EveryWaiterRechecked(const ClockState& s) {
@@ -98,7 +99,8 @@ bool WaitUntil(std::condition_variable_any& cv, std::unique_lock<std::mutex>& lo
         if (s.manual.load() || deadlineMs == kForever) {
             cv.wait(both);
         } else {
-            auto when = std::chrono::steady_clock::time_point(std::chrono::milliseconds(deadlineMs));
+            auto when =
+                std::chrono::steady_clock::time_point(std::chrono::milliseconds(deadlineMs));
             cv.wait_until(both, when);
         }
         clockLock.unlock();
@@ -127,7 +129,9 @@ void UseRealClock() {
     win32::WakeEveryWaiter(s);
 }
 
-bool ClockIsManual() { return win32::State().manual.load(); }
+bool ClockIsManual() {
+    return win32::State().manual.load();
+}
 
 void AdvanceClock(uint64_t ms) {
     win32::ClockState& s = win32::State();

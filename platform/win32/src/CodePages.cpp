@@ -119,7 +119,8 @@ private:
 
 std::array<char16_t, 256> Latin1Table(int limit) {
     std::array<char16_t, 256> table;
-    for (int b = 0; b < 256; ++b) table[b] = b < limit ? static_cast<char16_t>(b) : kNone;
+    for (int b = 0; b < 256; ++b)
+        table[b] = b < limit ? static_cast<char16_t>(b) : kNone;
     return table;
 }
 
@@ -131,13 +132,15 @@ std::array<char16_t, 256> Windows1252Table() {
         0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     auto table = Latin1Table(256);
-    for (int i = 0; i < 32; ++i) table[0x80 + i] = high[i];
+    for (int i = 0; i < 32; ++i)
+        table[0x80 + i] = high[i];
     return table;
 }
 
 std::array<char16_t, 256> IconvTable(const char* charset) {
     std::array<char16_t, 256> table;
-    for (int b = 0; b < 256; ++b) table[b] = DecodeWithIconv(charset, std::string(1, static_cast<char>(b)));
+    for (int b = 0; b < 256; ++b)
+        table[b] = DecodeWithIconv(charset, std::string(1, static_cast<char>(b)));
     return table;
 }
 
@@ -153,7 +156,8 @@ public:
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (!IsLeadByte(static_cast<BYTE>(lead))) continue;
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                char16_t c = DecodeWithIconv("CP932", {static_cast<char>(lead), static_cast<char>(trail)});
+                char16_t c =
+                    DecodeWithIconv("CP932", {static_cast<char>(lead), static_cast<char>(trail)});
                 pairs[lead << 8 | trail] = c;
                 if (c != kNone) decoded.push_back(c);
             }
@@ -165,13 +169,16 @@ public:
             if (codes[c]) continue;
             std::string in{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)}, out;
             if (Iconv("CP932", "UTF-16LE", in, out) && out.size() == 2)
-                codes[c] = static_cast<uint16_t>(static_cast<BYTE>(out[0]) << 8 | static_cast<BYTE>(out[1]));
+                codes[c] = static_cast<uint16_t>(static_cast<BYTE>(out[0]) << 8 |
+                                                 static_cast<BYTE>(out[1]));
         }
     }
 
     UINT Id() const override { return 932; }
     UINT MaxCharSize() const override { return 2; }
-    bool IsLeadByte(BYTE b) const override { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+    bool IsLeadByte(BYTE b) const override {
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    }
     char16_t UnicodeDefault() const override { return 0x30FB; } // katakana middle dot
 
     int32_t Decode(const BYTE* in, size_t available, size_t& used) const override {
@@ -196,11 +203,12 @@ public:
 
 private:
     std::array<char16_t, 256> single;
-    std::vector<char16_t> pairs;  // lead << 8 | trail -> character
-    std::vector<uint16_t> codes;  // character -> byte or byte pair; 0 = none
+    std::vector<char16_t> pairs; // lead << 8 | trail -> character
+    std::vector<uint16_t> codes; // character -> byte or byte pair; 0 = none
 };
 
-template <class Page, class... Args> const CodePage* Once(std::once_flag& flag, Page*& page, Args... args) {
+template <class Page, class... Args>
+const CodePage* Once(std::once_flag& flag, Page*& page, Args... args) {
     std::call_once(flag, [&] { page = new Page(args...); }); // kept for the life of the process
     return page;
 }

@@ -88,10 +88,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wideChar, int wideCha
 
     std::string substitute = "?";
     if (defaultChar && *defaultChar)
-        substitute.assign(defaultChar, page->MaxCharSize() > 1 && page->IsLeadByte(*defaultChar) &&
-                                               defaultChar[1]
-                                           ? 2
-                                           : 1);
+        substitute.assign(
+            defaultChar,
+            page->MaxCharSize() > 1 && page->IsLeadByte(*defaultChar) && defaultChar[1] ? 2 : 1);
     size_t length = wideCharCount == -1 ? std::char_traits<char16_t>::length(wideChar) + 1
                                         : static_cast<size_t>(wideCharCount);
     bool usedDefault = false;
@@ -118,7 +117,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wideChar, int wideCha
     return Deliver(text, multiByte, multiByteCount);
 }
 
-UINT GetACP() { return win32::AnsiCodePage(); }
+UINT GetACP() {
+    return win32::AnsiCodePage();
+}
 
 // The OEM code page that goes with the ANSI one.
 UINT GetOEMCP() {
@@ -145,7 +146,8 @@ BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
     for (int b = 0; b < 256 && pair + 1 < MAX_LEADBYTES; ++b) {
         if (!page->IsLeadByte(static_cast<BYTE>(b))) continue;
         int last = b;
-        while (last + 1 < 256 && page->IsLeadByte(static_cast<BYTE>(last + 1))) ++last;
+        while (last + 1 < 256 && page->IsLeadByte(static_cast<BYTE>(last + 1)))
+            ++last;
         info->LeadByte[pair++] = static_cast<BYTE>(b);
         info->LeadByte[pair++] = static_cast<BYTE>(last);
         b = last;
@@ -162,4 +164,6 @@ BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar) {
     return page->IsLeadByte(testChar) ? TRUE : FALSE;
 }
 
-BOOL IsDBCSLeadByte(BYTE testChar) { return IsDBCSLeadByteEx(CP_ACP, testChar); }
+BOOL IsDBCSLeadByte(BYTE testChar) {
+    return IsDBCSLeadByteEx(CP_ACP, testChar);
+}

@@ -93,11 +93,21 @@ bool Item(LANGID language, LCTYPE type, std::u16string& text, DWORD& number, boo
 
 } // namespace
 
-LCID GetUserDefaultLCID() { return MAKELCID(DefaultLanguage(), SORT_DEFAULT); }
-LCID GetSystemDefaultLCID() { return GetUserDefaultLCID(); }
-LCID GetThreadLocale() { return GetUserDefaultLCID(); }
-LANGID GetUserDefaultLangID() { return DefaultLanguage(); }
-LANGID GetSystemDefaultLangID() { return DefaultLanguage(); }
+LCID GetUserDefaultLCID() {
+    return MAKELCID(DefaultLanguage(), SORT_DEFAULT);
+}
+LCID GetSystemDefaultLCID() {
+    return GetUserDefaultLCID();
+}
+LCID GetThreadLocale() {
+    return GetUserDefaultLCID();
+}
+LANGID GetUserDefaultLangID() {
+    return DefaultLanguage();
+}
+LANGID GetSystemDefaultLangID() {
+    return DefaultLanguage();
+}
 
 int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size) {
     if (size < 0 || (size > 0 && !data)) {

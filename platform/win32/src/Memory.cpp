@@ -174,14 +174,24 @@ HGLOBAL GlobalFree(HGLOBAL memory) {
     return nullptr;
 }
 
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) { return GlobalAlloc(flags, bytes); }
+HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
+    return GlobalAlloc(flags, bytes);
+}
 HLOCAL LocalReAlloc(HLOCAL memory, SIZE_T bytes, UINT flags) {
     return GlobalReAlloc(memory, bytes, flags);
 }
-LPVOID LocalLock(HLOCAL memory) { return GlobalLock(memory); }
-BOOL LocalUnlock(HLOCAL memory) { return GlobalUnlock(memory); }
-SIZE_T LocalSize(HLOCAL memory) { return GlobalSize(memory); }
-HLOCAL LocalFree(HLOCAL memory) { return GlobalFree(memory); }
+LPVOID LocalLock(HLOCAL memory) {
+    return GlobalLock(memory);
+}
+BOOL LocalUnlock(HLOCAL memory) {
+    return GlobalUnlock(memory);
+}
+SIZE_T LocalSize(HLOCAL memory) {
+    return GlobalSize(memory);
+}
+HLOCAL LocalFree(HLOCAL memory) {
+    return GlobalFree(memory);
+}
 
 // --- The process heap -----------------------------------------------------------
 namespace {
@@ -204,7 +214,9 @@ bool IsProcessHeap(HANDLE heap) {
 
 } // namespace
 
-HANDLE GetProcessHeap() { return &Heap(); }
+HANDLE GetProcessHeap() {
+    return &Heap();
+}
 
 LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
     if (!IsProcessHeap(heap)) return nullptr;

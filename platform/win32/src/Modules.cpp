@@ -50,7 +50,8 @@ std::u16string ModuleKey(std::u16string name) {
     if (slash != std::u16string::npos) name = name.substr(slash + 1);
     for (char16_t& c : name)
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, u".DLL") == 0) name.resize(name.size() - 4);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, u".DLL") == 0)
+        name.resize(name.size() - 4);
     if (!name.empty() && name.back() == u'.') name.pop_back(); // "NAME." means no extension
     return name;
 }
@@ -67,7 +68,9 @@ Module* FromHandle(ModuleTable& table, HMODULE handle) {
     return nullptr;
 }
 
-HMODULE HandleOf(Module* module) { return reinterpret_cast<HMODULE>(module); }
+HMODULE HandleOf(Module* module) {
+    return reinterpret_cast<HMODULE>(module);
+}
 
 std::u16string Widen(LPCSTR text) {
     int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
@@ -97,7 +100,9 @@ HMODULE RegisterModule(const std::u16string& name, const std::vector<ModuleExpor
     return HandleOf(module);
 }
 
-HMODULE ProgramModule() { return HandleOf(&Table().program); }
+HMODULE ProgramModule() {
+    return HandleOf(&Table().program);
+}
 
 } // namespace win32
 

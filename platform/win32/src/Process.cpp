@@ -34,8 +34,8 @@ std::mutex& EnvironmentLock() {
 
 std::string ToUtf8(const std::u16string& text) {
     if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
     std::string out(size, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                         nullptr, nullptr);
@@ -44,8 +44,8 @@ std::string ToUtf8(const std::u16string& text) {
 
 std::u16string FromUtf8(const std::string& text) {
     if (text.empty()) return {};
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0);
+    int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::u16string out(size, u'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
@@ -165,7 +165,8 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
 }
 
 BOOL SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
-    if (!name || !*name || std::char_traits<char16_t>::find(name, std::char_traits<char16_t>::length(name), u'=')) {
+    if (!name || !*name ||
+        std::char_traits<char16_t>::find(name, std::char_traits<char16_t>::length(name), u'=')) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -261,9 +262,9 @@ void GetSystemInfo(LPSYSTEM_INFO info) {
 #endif
     long processors = sysconf(_SC_NPROCESSORS_ONLN);
     info->dwNumberOfProcessors = processors > 0 ? static_cast<DWORD>(processors) : 1;
-    info->dwActiveProcessorMask =
-        info->dwNumberOfProcessors >= 64 ? ~DWORD_PTR{0}
-                                         : (DWORD_PTR{1} << info->dwNumberOfProcessors) - 1;
+    info->dwActiveProcessorMask = info->dwNumberOfProcessors >= 64
+                                      ? ~DWORD_PTR{0}
+                                      : (DWORD_PTR{1} << info->dwNumberOfProcessors) - 1;
     info->dwPageSize = static_cast<DWORD>(sysconf(_SC_PAGESIZE));
     info->dwAllocationGranularity = 65536;
     info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(0x10000);
@@ -281,6 +282,10 @@ void OutputDebugStringA(LPCSTR text) {
     std::fprintf(stderr, "%s", text);
 }
 
-UINT SetErrorMode(UINT mode) { return __atomic_exchange_n(&errorMode, mode, __ATOMIC_SEQ_CST); }
+UINT SetErrorMode(UINT mode) {
+    return __atomic_exchange_n(&errorMode, mode, __ATOMIC_SEQ_CST);
+}
 
-UINT GetErrorMode() { return __atomic_load_n(&errorMode, __ATOMIC_SEQ_CST); }
+UINT GetErrorMode() {
+    return __atomic_load_n(&errorMode, __ATOMIC_SEQ_CST);
+}

@@ -11,7 +11,9 @@ int RegisterHardwareGenerator(std::function<void()> generator) {
     return RegistryStore::Instance().AddGenerator(std::move(generator));
 }
 
-void UnregisterHardwareGenerator(int id) { RegistryStore::Instance().RemoveGenerator(id); }
+void UnregisterHardwareGenerator(int id) {
+    RegistryStore::Instance().RemoveGenerator(id);
+}
 
 void RegenerateHardware() {
     RegistryStore& store = RegistryStore::Instance();
@@ -56,8 +58,12 @@ std::string HiveFilePath(HKEY root) {
 
 namespace TestSeams {
 
-void ResetRegistry() { win32::RegistryStore::Instance().Reset(); }
+void ResetRegistry() {
+    win32::RegistryStore::Instance().Reset();
+}
 
-void ReloadRegistry() { win32::RegistryStore::Instance().Unload(); }
+void ReloadRegistry() {
+    win32::RegistryStore::Instance().Unload();
+}
 
 } // namespace TestSeams

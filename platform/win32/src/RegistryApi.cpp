@@ -15,7 +15,9 @@ namespace {
 
 using KeyPtr = std::shared_ptr<RegistryKey>;
 
-std::u16string_view View(LPCWSTR text) { return text ? std::u16string_view(text) : u""; }
+std::u16string_view View(LPCWSTR text) {
+    return text ? std::u16string_view(text) : u"";
+}
 
 // The parts of a subkey path; empty parts (a doubled or trailing '\') are skipped.
 std::vector<std::u16string_view> SplitPath(LPCWSTR subKey) {
@@ -56,7 +58,9 @@ bool Allows(const RegistryStore::OpenKey& open, REGSAM needed) {
     return (open.access & needed) == needed;
 }
 
-DWORD Size(size_t size) { return static_cast<DWORD>(size); }
+DWORD Size(size_t size) {
+    return static_cast<DWORD>(size);
+}
 
 // Copies a name with its NUL into a caller's buffer of *capacity characters.
 // On success *capacity becomes the length without the NUL.
@@ -245,9 +249,8 @@ LSTATUS RegEnumKeyW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, DWORD cchName) {
 
 LSTATUS RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
                          LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
-                         LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen,
-                         LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
-                         PFILETIME lpftLastWriteTime) {
+                         LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                         LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
     if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
@@ -258,7 +261,8 @@ LSTATUS RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD 
 
     // Name lengths are in characters without the NUL, data lengths in bytes.
     size_t maxSubkey = 0, maxValueName = 0, maxValueData = 0;
-    for (const auto& subkey : key.Subkeys()) maxSubkey = std::max(maxSubkey, subkey->Name().size());
+    for (const auto& subkey : key.Subkeys())
+        maxSubkey = std::max(maxSubkey, subkey->Name().size());
     for (const auto& value : key.Values()) {
         maxValueName = std::max(maxValueName, value.name.size());
         maxValueData = std::max(maxValueData, value.data.size());

@@ -12,12 +12,19 @@ namespace {
 
 const char hexDigits[] = "0123456789abcdef";
 
-bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+bool IsHigh(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 void AppendHex(std::string& out, uint64_t value, int digits) {
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += hexDigits[(value >> shift) & 15];
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out += hexDigits[(value >> shift) & 15];
 }
 
 // Appends text as UTF-8, writing `escape` + 4 hex digits for each unit that
@@ -49,12 +56,23 @@ void AppendQuoted(std::string& out, std::u16string_view text) {
         const char* named = nullptr;
         if (i < text.size()) {
             switch (text[i]) {
-            case u'"': named = "\\\""; break;
-            case u'\\': named = "\\\\"; break;
-            case u'\n': named = "\\n"; break;
-            case u'\r': named = "\\r"; break;
-            case u'\t': named = "\\t"; break;
-            default: continue;
+            case u'"':
+                named = "\\\"";
+                break;
+            case u'\\':
+                named = "\\\\";
+                break;
+            case u'\n':
+                named = "\\n";
+                break;
+            case u'\r':
+                named = "\\r";
+                break;
+            case u'\t':
+                named = "\\t";
+                break;
+            default:
+                continue;
             }
         }
         AppendEscaped(out, text.substr(start, i - start), "\\u",
@@ -109,7 +127,8 @@ std::u16string JoinMulti(const std::vector<std::u16string>& list) {
 
 uint64_t LittleEndian(const std::vector<BYTE>& data) {
     uint64_t value = 0;
-    for (size_t i = data.size(); i-- > 0;) value = (value << 8) | data[i];
+    for (size_t i = data.size(); i-- > 0;)
+        value = (value << 8) | data[i];
     return value;
 }
 
@@ -148,7 +167,8 @@ void AppendData(std::string& out, DWORD type, const std::vector<BYTE>& data) {
         out += "hex:";
     } else {
         int digits = 1;
-        while (digits < 8 && (type >> (4 * digits)) != 0) ++digits;
+        while (digits < 8 && (type >> (4 * digits)) != 0)
+            ++digits;
         out += "hex(";
         AppendHex(out, type, digits);
         out += "):";
@@ -164,8 +184,10 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& path
     if (!isRoot || !key.Values().empty()) {
         out += "\n[" + path + "]\n";
         for (const RegistryValue& value : key.Values()) {
-            if (value.name.empty()) out += '@';
-            else AppendQuoted(out, value.name);
+            if (value.name.empty())
+                out += '@';
+            else
+                AppendQuoted(out, value.name);
             out += '=';
             AppendData(out, value.type, value.data);
             out += '\n';
@@ -208,7 +230,8 @@ public:
 
     bool AtEnd() const { return m_pos >= m_line.size(); }
     void SkipBlanks() {
-        while (!AtEnd() && (m_line[m_pos] == u' ' || m_line[m_pos] == u'\t')) ++m_pos;
+        while (!AtEnd() && (m_line[m_pos] == u' ' || m_line[m_pos] == u'\t'))
+            ++m_pos;
     }
     bool Take(char16_t c) {
         if (AtEnd() || m_line[m_pos] != c) return false;
@@ -230,18 +253,29 @@ public:
             if (AtEnd()) return std::nullopt;
             char16_t escaped = m_line[m_pos++];
             switch (escaped) {
-            case u'"': text += u'"'; break;
-            case u'\\': text += u'\\'; break;
-            case u'n': text += u'\n'; break;
-            case u'r': text += u'\r'; break;
-            case u't': text += u'\t'; break;
+            case u'"':
+                text += u'"';
+                break;
+            case u'\\':
+                text += u'\\';
+                break;
+            case u'n':
+                text += u'\n';
+                break;
+            case u'r':
+                text += u'\r';
+                break;
+            case u't':
+                text += u'\t';
+                break;
             case u'u': {
                 char16_t unit;
                 if (!ReadUnit(m_line, m_pos, unit)) return std::nullopt;
                 text += unit;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
             }
         }
         return std::nullopt; // no closing quote
@@ -250,7 +284,8 @@ public:
     // The type word before ':', as in sz or hex(5).
     std::u16string Word() {
         size_t start = m_pos;
-        while (!AtEnd() && m_line[m_pos] != u':' && m_line[m_pos] != u' ') ++m_pos;
+        while (!AtEnd() && m_line[m_pos] != u':' && m_line[m_pos] != u' ')
+            ++m_pos;
         return std::u16string(m_line.substr(start, m_pos - start));
     }
 
@@ -287,7 +322,8 @@ std::optional<std::vector<BYTE>> ReadHexBytes(LineReader& reader) {
 
 std::vector<BYTE> LittleEndianBytes(uint64_t value, size_t size) {
     std::vector<BYTE> data(size);
-    for (size_t i = 0; i < size; ++i) data[i] = static_cast<BYTE>(value >> (8 * i));
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<BYTE>(value >> (8 * i));
     return data;
 }
 
@@ -421,7 +457,8 @@ size_t ParseHive(std::string_view text, RegistryKey& root) {
         }
         if (line[0] == u'[') {
             std::optional<std::vector<std::u16string>> parts;
-            if (line.back() == u']') parts = ReadKeyPath(std::u16string_view(line).substr(1, line.size() - 2));
+            if (line.back() == u']')
+                parts = ReadKeyPath(std::u16string_view(line).substr(1, line.size() - 2));
             if (!parts) {
                 ++bad;
                 current = nullptr; // its values have nowhere to go

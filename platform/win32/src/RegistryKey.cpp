@@ -23,7 +23,9 @@ FILETIME Now() {
 RegistryKey::RegistryKey(std::u16string name, HiveId hive, bool isVolatile)
     : m_name(std::move(name)), m_hive(hive), m_volatile(isVolatile), m_lastWrite(Now()) {}
 
-void RegistryKey::Touch() { m_lastWrite = Now(); }
+void RegistryKey::Touch() {
+    m_lastWrite = Now();
+}
 
 std::shared_ptr<RegistryKey> RegistryKey::FindSubkey(std::u16string_view name) const {
     for (const auto& subkey : m_subkeys)
@@ -49,7 +51,8 @@ void RegistryKey::RemoveSubkey(const RegistryKey* subkey) {
 }
 
 void RegistryKey::Clear() {
-    for (auto& subkey : m_subkeys) subkey->MarkDeleted();
+    for (auto& subkey : m_subkeys)
+        subkey->MarkDeleted();
     m_subkeys.clear();
     m_values.clear();
     Touch();
@@ -58,7 +61,8 @@ void RegistryKey::Clear() {
 void RegistryKey::MarkDeleted() {
     m_deleted = true;
     m_parent = nullptr;
-    for (auto& subkey : m_subkeys) subkey->MarkDeleted();
+    for (auto& subkey : m_subkeys)
+        subkey->MarkDeleted();
 }
 
 const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
@@ -79,8 +83,9 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
 }
 
 bool RegistryKey::DeleteValue(std::u16string_view name) {
-    auto it = std::find_if(m_values.begin(), m_values.end(),
-                           [&](const RegistryValue& value) { return EqualNoCase(value.name, name); });
+    auto it = std::find_if(m_values.begin(), m_values.end(), [&](const RegistryValue& value) {
+        return EqualNoCase(value.name, name);
+    });
     if (it == m_values.end()) return false;
     m_values.erase(it);
     Touch();

@@ -13,11 +13,16 @@ namespace {
 
 const char* HiveName(HiveId hive) {
     switch (hive) {
-    case HiveId::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case HiveId::CurrentUser: return "HKEY_CURRENT_USER";
-    case HiveId::Users: return "HKEY_USERS";
-    case HiveId::CurrentConfig: return "HKEY_CURRENT_CONFIG";
-    case HiveId::Count: break;
+    case HiveId::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case HiveId::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case HiveId::Users:
+        return "HKEY_USERS";
+    case HiveId::CurrentConfig:
+        return "HKEY_CURRENT_CONFIG";
+    case HiveId::Count:
+        break;
     }
     return "";
 }
@@ -26,7 +31,9 @@ bool IsPersisted(HiveId hive) {
     return hive == HiveId::LocalMachine || hive == HiveId::CurrentUser;
 }
 
-std::string RegistryFolder() { return ConfigFolder() + "/registry"; }
+std::string RegistryFolder() {
+    return ConfigFolder() + "/registry";
+}
 
 bool Exists(const std::string& path) {
     struct stat st;
@@ -88,10 +95,11 @@ void RegistryStore::LoadFile(HiveId hive) {
     // Keep the damaged file for a person to look at, and write what could be
     // read, so that the next start does not stumble over the same lines.
     std::string copy = path + ".bad";
-    for (int n = 2; Exists(copy); ++n) copy = path + ".bad." + std::to_string(n);
+    for (int n = 2; Exists(copy); ++n)
+        copy = path + ".bad." + std::to_string(n);
     std::rename(path.c_str(), copy.c_str());
-    std::fprintf(stderr, "registry: %zu unreadable line(s) in %s; kept as %s\n", bad,
-                 path.c_str(), copy.c_str());
+    std::fprintf(stderr, "registry: %zu unreadable line(s) in %s; kept as %s\n", bad, path.c_str(),
+                 copy.c_str());
     Save(hive);
 }
 
@@ -125,18 +133,32 @@ RegistryKey& RegistryStore::Hardware() {
     return *hardware;
 }
 
-bool RegistryStore::IsPredefined(HKEY handle) { return PredefinedIndex(handle) >= 0; }
+bool RegistryStore::IsPredefined(HKEY handle) {
+    return PredefinedIndex(handle) >= 0;
+}
 
 LONG RegistryStore::Resolve(HKEY handle, OpenKey& open) {
     switch (PredefinedIndex(handle)) {
-    case 0: open = {ClassesRoot(), KEY_ALL_ACCESS}; return ERROR_SUCCESS;
-    case 1: open = {m_roots[int(HiveId::CurrentUser)], KEY_ALL_ACCESS}; return ERROR_SUCCESS;
-    case 2: open = {m_roots[int(HiveId::LocalMachine)], KEY_ALL_ACCESS}; return ERROR_SUCCESS;
-    case 3: open = {m_roots[int(HiveId::Users)], KEY_ALL_ACCESS}; return ERROR_SUCCESS;
-    case 5: open = {m_roots[int(HiveId::CurrentConfig)], KEY_ALL_ACCESS}; return ERROR_SUCCESS;
+    case 0:
+        open = {ClassesRoot(), KEY_ALL_ACCESS};
+        return ERROR_SUCCESS;
+    case 1:
+        open = {m_roots[int(HiveId::CurrentUser)], KEY_ALL_ACCESS};
+        return ERROR_SUCCESS;
+    case 2:
+        open = {m_roots[int(HiveId::LocalMachine)], KEY_ALL_ACCESS};
+        return ERROR_SUCCESS;
+    case 3:
+        open = {m_roots[int(HiveId::Users)], KEY_ALL_ACCESS};
+        return ERROR_SUCCESS;
+    case 5:
+        open = {m_roots[int(HiveId::CurrentConfig)], KEY_ALL_ACCESS};
+        return ERROR_SUCCESS;
     case 4: // performance data and dynamic data are not kept
-    case 6: return ERROR_INVALID_HANDLE;
-    default: break;
+    case 6:
+        return ERROR_INVALID_HANDLE;
+    default:
+        break;
     }
     auto it = m_handles.find(reinterpret_cast<uintptr_t>(handle));
     if (it == m_handles.end()) return ERROR_INVALID_HANDLE;
@@ -191,7 +213,8 @@ void RegistryStore::Unload() {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_loaded = false;
     m_handles.clear();
-    for (auto& root : m_roots) root.reset();
+    for (auto& root : m_roots)
+        root.reset();
 }
 
 void RegistryStore::Reset() {

@@ -18,7 +18,7 @@ char16_t FoldCase(char16_t c) {
     if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return (c & 1) ? c - 1 : c;
     if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
     if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 0x20; // Greek
-    if (c >= 0x430 && c <= 0x44F) return c - 0x20;                // Cyrillic
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;               // Cyrillic
     if (c >= 0x450 && c <= 0x45F) return c - 0x50;
     if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20; // full-width Latin
     return c;
@@ -111,7 +111,8 @@ bool FromUtf8(std::string_view bytes, std::u16string& out) {
 std::u16string FromLatin1(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    for (char b : bytes) out += static_cast<char16_t>(static_cast<unsigned char>(b));
+    for (char b : bytes)
+        out += static_cast<char16_t>(static_cast<unsigned char>(b));
     return out;
 }
 

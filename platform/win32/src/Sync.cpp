@@ -11,7 +11,8 @@ namespace {
 
 class EventObject : public Waitable {
 public:
-    EventObject(bool manualReset, bool signalled) : manualReset(manualReset), signalled(signalled) {}
+    EventObject(bool manualReset, bool signalled)
+        : manualReset(manualReset), signalled(signalled) {}
     const char* Kind() const override { return "event"; }
 
     bool IsSignalled(DWORD threadId) const override {
@@ -190,7 +191,9 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
     });
 }
 
-HANDLE OpenEventW(DWORD, BOOL, LPCWSTR name) { return OpenNamed<EventObject>(name); }
+HANDLE OpenEventW(DWORD, BOOL, LPCWSTR name) {
+    return OpenNamed<EventObject>(name);
+}
 
 BOOL SetEvent(HANDLE handle) {
     auto event = ObjectOf<EventObject>(handle);
@@ -235,7 +238,9 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
     return handle;
 }
 
-HANDLE OpenMutexW(DWORD, BOOL, LPCWSTR name) { return OpenNamed<MutexObject>(name); }
+HANDLE OpenMutexW(DWORD, BOOL, LPCWSTR name) {
+    return OpenNamed<MutexObject>(name);
+}
 
 BOOL ReleaseMutex(HANDLE handle) {
     auto mutex = ObjectOf<MutexObject>(handle);
@@ -249,18 +254,18 @@ BOOL ReleaseMutex(HANDLE handle) {
     return TRUE;
 }
 
-HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES, LONG initialCount, LONG maximumCount,
-                        LPCWSTR name) {
+HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES, LONG initialCount, LONG maximumCount, LPCWSTR name) {
     if (maximumCount <= 0 || initialCount < 0 || initialCount > maximumCount) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    return CreateNamed<SemaphoreObject>(name, [&] {
-        return std::make_shared<SemaphoreObject>(initialCount, maximumCount);
-    });
+    return CreateNamed<SemaphoreObject>(
+        name, [&] { return std::make_shared<SemaphoreObject>(initialCount, maximumCount); });
 }
 
-HANDLE OpenSemaphoreW(DWORD, BOOL, LPCWSTR name) { return OpenNamed<SemaphoreObject>(name); }
+HANDLE OpenSemaphoreW(DWORD, BOOL, LPCWSTR name) {
+    return OpenNamed<SemaphoreObject>(name);
+}
 
 BOOL ReleaseSemaphore(HANDLE handle, LONG releaseCount, PLONG previousCount) {
     auto semaphore = ObjectOf<SemaphoreObject>(handle);

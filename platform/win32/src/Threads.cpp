@@ -99,7 +99,9 @@ std::shared_ptr<ThreadObject> ThreadOf(HANDLE handle) {
     return thread;
 }
 
-void NoteOwned(const std::shared_ptr<Waitable>& object) { Current().owned.push_back(object); }
+void NoteOwned(const std::shared_ptr<Waitable>& object) {
+    Current().owned.push_back(object);
+}
 
 void NoteReleased(const Waitable* object) {
     auto& owned = Current().owned;
@@ -116,8 +118,7 @@ void NoteReleased(const Waitable* object) {
 using win32::ThreadObject;
 
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
-                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
-                    LPDWORD threadId) {
+                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags, LPDWORD threadId) {
     if (!start) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -225,14 +226,18 @@ int GetThreadPriority(HANDLE handle) {
     return thread->priority;
 }
 
-HANDLE GetCurrentThread() { return win32::currentThreadPseudo; }
+HANDLE GetCurrentThread() {
+    return win32::currentThreadPseudo;
+}
 
 DWORD GetCurrentThreadId() {
     thread_local DWORD id = static_cast<DWORD>(gettid());
     return id;
 }
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+DWORD GetCurrentProcessId() {
+    return static_cast<DWORD>(getpid());
+}
 
 BOOL SwitchToThread() {
     sched_yield();

@@ -15,15 +15,20 @@ constexpr LONGLONG kCounterTicksPerMs = 10000;
 // clock as NowMs); on the manual clock it moves with the milliseconds that
 // tests advance.
 LONGLONG CounterNow() {
-    if (TestSeams::ClockIsManual()) return static_cast<LONGLONG>(win32::NowMs()) * kCounterTicksPerMs;
+    if (TestSeams::ClockIsManual())
+        return static_cast<LONGLONG>(win32::NowMs()) * kCounterTicksPerMs;
     auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceStart).count() / 100;
 }
 } // namespace
 
-DWORD GetTickCount() { return static_cast<DWORD>(win32::NowMs()); }
+DWORD GetTickCount() {
+    return static_cast<DWORD>(win32::NowMs());
+}
 
-ULONGLONG GetTickCount64() { return win32::NowMs(); }
+ULONGLONG GetTickCount64() {
+    return win32::NowMs();
+}
 
 void Sleep(DWORD milliseconds) {
     if (milliseconds == 0) {
@@ -33,8 +38,7 @@ void Sleep(DWORD milliseconds) {
     std::mutex mutex;
     std::condition_variable_any cv;
     std::unique_lock<std::mutex> lock(mutex);
-    uint64_t deadline =
-        milliseconds == INFINITE ? win32::kForever : win32::NowMs() + milliseconds;
+    uint64_t deadline = milliseconds == INFINITE ? win32::kForever : win32::NowMs() + milliseconds;
     win32::WaitUntil(cv, lock, deadline, [] { return false; });
 }
 
@@ -56,9 +60,15 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     return TRUE;
 }
 
-DWORD timeGetTime() { return GetTickCount(); }
+DWORD timeGetTime() {
+    return GetTickCount();
+}
 
 // The clock already has millisecond resolution.
-MMRESULT timeBeginPeriod(UINT period) { return period == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }
+MMRESULT timeBeginPeriod(UINT period) {
+    return period == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR;
+}
 
-MMRESULT timeEndPeriod(UINT period) { return period == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }
+MMRESULT timeEndPeriod(UINT period) {
+    return period == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR;
+}

@@ -16,7 +16,8 @@ bool TryToEnd(const std::vector<std::shared_ptr<Waitable>>& objects, bool waitAl
               const std::function<bool()>& wake, DWORD threadId, DWORD& result) {
     if (waitAll) {
         bool all = true;
-        for (const auto& object : objects) all = all && object->IsSignalled(threadId);
+        for (const auto& object : objects)
+            all = all && object->IsSignalled(threadId);
         if (all && !objects.empty()) {
             DWORD abandoned = WAIT_FAILED;
             for (size_t i = 0; i < objects.size(); ++i)
@@ -47,7 +48,9 @@ std::mutex& WaitLock() {
     return *lock;
 }
 
-void NotifyWaitersLocked() { WaitCondition().notify_all(); }
+void NotifyWaitersLocked() {
+    WaitCondition().notify_all();
+}
 
 void NotifyWaiters() {
     // Taking the lock orders this notification after any waiter's last check.
@@ -65,9 +68,11 @@ DWORD WaitForObjects(const std::vector<std::shared_ptr<Waitable>>& objects, bool
     DWORD result = WAIT_TIMEOUT;
     std::unique_lock<std::mutex> lock(WaitLock());
     auto ended = [&] { return TryToEnd(objects, waitAll, wake, threadId, result); };
-    for (const auto& object : objects) object->WaitBegins(threadId);
+    for (const auto& object : objects)
+        object->WaitBegins(threadId);
     bool done = WaitUntil(WaitCondition(), lock, deadlineMs, ended);
-    for (const auto& object : objects) object->WaitEnds(threadId);
+    for (const auto& object : objects)
+        object->WaitEnds(threadId);
     return done ? result : WAIT_TIMEOUT;
 }
 
@@ -92,8 +97,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     return WaitForMultipleObjects(1, &handle, FALSE, milliseconds);
 }
 
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                             DWORD milliseconds) {
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds) {
     if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || !handles) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;

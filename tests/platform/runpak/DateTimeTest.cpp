@@ -1,13 +1,17 @@
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
 
+#include <win32/windef.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 struct DateCase {
     unsigned short y, m, d;
@@ -16,9 +20,9 @@ struct DateCase {
 
 TEST(DateTimeEncode, KnownSerialNumbers) {
     const DateCase cases[] = {
-        {1899, 12, 30, 0},   {1899, 12, 31, 1},   {1900, 1, 1, 2},      {1899, 12, 29, -1},
-        {1970, 1, 1, 25569}, {2000, 2, 29, 36585}, {2024, 3, 1, 45352}, {1, 1, 1, -693593},
-        {9999, 12, 31, 2958465},
+        {1899, 12, 30, 0},   {1899, 12, 31, 1},   {1900, 1, 1, 2},
+        {1899, 12, 29, -1},  {1970, 1, 1, 25569}, {2000, 2, 29, 36585},
+        {2024, 3, 1, 45352}, {1, 1, 1, -693593},  {9999, 12, 31, 2958465},
     };
     for (const DateCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.y << "-" << c.m << "-" << c.d);
@@ -39,7 +43,8 @@ TEST(DateTimeEncode, EveryDayOfFourHundredYearsRoundTrips) {
         unsigned short y, m, d;
         DecodeDate(start + i, y, m, d);
         bool nextDay = y == prevY && m == prevM && d == prevD + 1;
-        bool nextMonth = y == prevY && m == prevM + 1 && d == 1 && prevD == DaysInAMonth(prevY, prevM);
+        bool nextMonth =
+            y == prevY && m == prevM + 1 && d == 1 && prevD == DaysInAMonth(prevY, prevM);
         bool nextYear = y == prevY + 1 && m == 1 && d == 1 && prevM == 12 && prevD == 31;
         ASSERT_TRUE(nextDay || nextMonth || nextYear) << y << "-" << m << "-" << d;
         ASSERT_EQ(EncodeDate(y, m, d).Val(), start + i);
@@ -100,9 +105,9 @@ TEST(DateTimeEncode, BeforeTheEpochTheTimeStillRunsForward) {
 }
 
 TEST(DateTimeEncode, DayOfWeekAndMonths) {
-    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 30)), 7);  // Saturday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 1)), 2);     // Monday
-    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1);   // Sunday, before the epoch
+    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 30)), 7); // Saturday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 1)), 2);   // Monday
+    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1); // Sunday, before the epoch
     unsigned short y, m, d;
     DecodeDate(IncMonth(EncodeDate(2024, 1, 31)), y, m, d);
     EXPECT_EQ(m, 2);
@@ -121,6 +126,22 @@ TEST(DateTimeClock, NowIsCloseToTheUnixClock) {
     EXPECT_DOUBLE_EQ(UnixToDateTime(0), 25569);
 }
 
+TEST(DateTimeEncode, SystemTimeBothWays) {
+    SYSTEMTIME st{};
+    DateTimeToSystemTime(EncodeDateTime(2024, 3, 5, 14, 7, 9, 45), st);
+    EXPECT_EQ(st.wYear, 2024);
+    EXPECT_EQ(st.wMonth, 3);
+    EXPECT_EQ(st.wDay, 5);
+    EXPECT_EQ(st.wDayOfWeek, 2); // Tuesday
+    EXPECT_EQ(st.wHour, 14);
+    EXPECT_EQ(st.wMinute, 7);
+    EXPECT_EQ(st.wSecond, 9);
+    EXPECT_EQ(st.wMilliseconds, 45);
+    EXPECT_DOUBLE_EQ(SystemTimeToDateTime(st), EncodeDateTime(2024, 3, 5, 14, 7, 9, 45));
+    st.wMonth = 13;
+    EXPECT_THROW(SystemTimeToDateTime(st), EConvertError);
+}
+
 TEST(FormatDateTimeTest, Tokens) {
     TDateTime v = EncodeDateTime(2024, 3, 5, 14, 7, 9, 45);
     struct Case {
@@ -133,7 +154,7 @@ TEST(FormatDateTimeTest, Tokens) {
         {u"ddd mmm", "Tue Mar"},
         {u"hh:nn:ss.zzz", "14:07:09.045"},
         {u"h:n:s.z", "14:7:9.45"},
-        {u"hh:mm", "14:07"},                  // m after h is minutes
+        {u"hh:mm", "14:07"}, // m after h is minutes
         {u"h:mm am/pm", "2:07 pm"},
         {u"h:mm AM/PM", "2:07 PM"},
         {u"h a/p", "2 p"},
@@ -146,7 +167,8 @@ TEST(FormatDateTimeTest, Tokens) {
         {u"c", "2024/03/05 14:07:09"},
         {u"YYYY/MM/DD", "2024/03/05"},
     };
-    for (const Case& c : cases) EXPECT_EQ(U8(FormatDateTime(c.format, v)), c.expected) << U8(c.format);
+    for (const Case& c : cases)
+        EXPECT_EQ(U8(FormatDateTime(c.format, v)), c.expected) << U8(c.format);
     EXPECT_EQ(U8(FormatDateTime(u"h am/pm", EncodeTime(0, 30, 0, 0))), "12 am");
     EXPECT_EQ(U8(FormatDateTime(u"h am/pm", EncodeTime(12, 0, 0, 0))), "12 pm");
 }
@@ -156,7 +178,7 @@ TEST(FormatDateTimeTest, StandardTextsFollowTheSettings) {
     EXPECT_EQ(U8(DateToStr(v)), "2024/12/31");
     EXPECT_EQ(U8(TimeToStr(v)), "23:59:58");
     EXPECT_EQ(U8(DateTimeToStr(v)), "2024/12/31 23:59:58");
-    EXPECT_EQ(U8(DateTimeToStr(EncodeDate(2024, 12, 31))), "2024/12/31");  // midnight: date only
+    EXPECT_EQ(U8(DateTimeToStr(EncodeDate(2024, 12, 31))), "2024/12/31"); // midnight: date only
     TFormatSettings fs;
     fs.ShortDateFormat = u"dd/mm/yyyy";
     fs.DateSeparator = u'.';
@@ -202,8 +224,15 @@ TEST(StrToDateTimeTest, OrderAndYearsFollowTheSettings) {
 }
 
 TEST(StrToDateTimeTest, BadTextRaises) {
-    const char16_t* bad[] = {u"", u"2024", u"2024/13/01", u"2023/02/29", u"2024/01/01x",
-                             u"2024-01-01", u"2024/01/01 25:00", u"abc", u"2024/01/01 10:61"};
+    const char16_t* bad[] = {u"",
+                             u"2024",
+                             u"2024/13/01",
+                             u"2023/02/29",
+                             u"2024/01/01x",
+                             u"2024-01-01",
+                             u"2024/01/01 25:00",
+                             u"abc",
+                             u"2024/01/01 10:61"};
     for (const char16_t* s : bad) {
         TDateTime v;
         EXPECT_FALSE(TryStrToDateTime(s, v)) << U8(s);
@@ -219,4 +248,4 @@ TEST(StrToDateTimeTest, BadTextRaises) {
     EXPECT_DOUBLE_EQ(StrToDateDef(u"junk", 7.0), 7.0);
 }
 
-}  // namespace
+} // namespace

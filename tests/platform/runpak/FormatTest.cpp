@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 TEST(FormatTest, IntegerDirectives) {
     EXPECT_EQ(U8(Format(u"%d", 42)), "42");
@@ -17,14 +19,17 @@ TEST(FormatTest, IntegerDirectives) {
     EXPECT_EQ(U8(Format(u"%-5d|", 42)), "42   |");
     EXPECT_EQ(U8(Format(u"%.4d", 42)), "0042");
     EXPECT_EQ(U8(Format(u"%.4d", -42)), "-0042");
-    EXPECT_EQ(U8(Format(u"%03d", 5)), "  5");  // no zero padding from the width
+    EXPECT_EQ(U8(Format(u"%03d", 5)), "  5"); // no zero padding from the width
     EXPECT_EQ(U8(Format(u"%d", int64_t(1) << 40)), "1099511627776");
     EXPECT_EQ(U8(Format(u"%u", -1)), "4294967295");
     EXPECT_EQ(U8(Format(u"%u", 7u)), "7");
-    EXPECT_EQ(U8(Format(u"%x", 255)), "FF");
+    EXPECT_EQ(U8(Format(u"%x", 255)), "ff");
     EXPECT_EQ(U8(Format(u"%X", 255)), "FF");
-    EXPECT_EQ(U8(Format(u"%.4x", 255)), "00FF");
-    EXPECT_EQ(U8(Format(u"%x", -1)), "FFFFFFFF");
+    EXPECT_EQ(U8(Format(u"%.4x", 255)), "00ff");
+    EXPECT_EQ(U8(Format(u"%.4X", 255)), "00FF");
+    EXPECT_EQ(U8(Format(u"#%.2x%.2x%.2x", 255, 128, 0)), "#ff8000");
+    EXPECT_EQ(U8(Format(u"%x", -1)), "ffffffff");
+    EXPECT_EQ(U8(Format(u"%.16x", int64_t(-2))), "fffffffffffffffe");
     EXPECT_EQ(U8(Format(u"%.8x", uint64_t(0x1234567890))), "1234567890");
     EXPECT_EQ(U8(Format(u"%D", 3)), "3");
 }
@@ -48,7 +53,7 @@ TEST(FormatTest, StringDirectives) {
 
 TEST(FormatTest, IndexStarAndPercent) {
     EXPECT_EQ(U8(Format(u"%1:s %0:s", u"a", u"b")), "b a");
-    EXPECT_EQ(U8(Format(u"%1:s %s", u"a", u"b", u"c")), "b c");  // continues after the index
+    EXPECT_EQ(U8(Format(u"%1:s %s", u"a", u"b", u"c")), "b c"); // continues after the index
     EXPECT_EQ(U8(Format(u"%0:s-%0:s", u"x")), "x-x");
     EXPECT_EQ(U8(Format(u"%*d|", 4, 7)), "   7|");
     EXPECT_EQ(U8(Format(u"%-*d|", 4, 7)), "7   |");
@@ -61,7 +66,7 @@ TEST(FormatTest, IndexStarAndPercent) {
 TEST(FormatTest, FloatDirectives) {
     EXPECT_EQ(U8(Format(u"%f", 1.5)), "1.50");
     EXPECT_EQ(U8(Format(u"%.3f", 2.0)), "2.000");
-    EXPECT_EQ(U8(Format(u"%.0f", 2.5)), "3");      // half away from zero
+    EXPECT_EQ(U8(Format(u"%.0f", 2.5)), "3"); // half away from zero
     EXPECT_EQ(U8(Format(u"%.2f", -0.125)), "-0.13");
     EXPECT_EQ(U8(Format(u"%.2f", -0.001)), "0.00");
     EXPECT_EQ(U8(Format(u"%e", 1500.0)), "1.50000000000000E+003");
@@ -71,6 +76,8 @@ TEST(FormatTest, FloatDirectives) {
     EXPECT_EQ(U8(Format(u"%.3g", 3.14159)), "3.14");
     EXPECT_EQ(U8(Format(u"%8.3g|", 3.14159)), "    3.14|");
     EXPECT_EQ(U8(Format(u"%g", 100.0f)), "100");
+    EXPECT_EQ(U8(Format(u"%g", 1e20)), "1E020");
+    EXPECT_EQ(U8(Format(u"%g", 1.5e-7)), "1.5E-007");
     EXPECT_EQ(U8(Format(u"%n", 1234567.891)), "1,234,567.89");
     EXPECT_EQ(U8(Format(u"%.0n", 1234567.0)), "1,234,567");
     EXPECT_EQ(U8(Format(u"%.0n", -999.0)), "-999");
@@ -109,8 +116,12 @@ TEST(FormatTest, MismatchedArgumentsRaise) {
         {"unknown type", [] { return Format(u"%q", 1); }},
         {"trailing percent", [] { return Format(u"50%", 1); }},
         {"star with string", [] { return Format(u"%*d", u"x", 1); }},
+        // Absurd widths are refused instead of allocating gigabytes.
+        {"huge width", [] { return Format(u"%2000000000d", 1); }},
+        {"huge star width", [] { return Format(u"%*d", 2000000000, 1); }},
     };
-    for (const BadFormat& c : cases) EXPECT_THROW(c.run(), EConvertError) << c.name;
+    for (const BadFormat& c : cases)
+        EXPECT_THROW(c.run(), EConvertError) << c.name;
     try {
         Format(u"%d", u"x");
     } catch (const EConvertError& e) {
@@ -135,4 +146,4 @@ TEST(FormatTest, ExceptionBuiltFromFormat) {
                  "List index out of bounds (5)");
 }
 
-}  // namespace
+} // namespace

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 TEST(IntToStrTest, AllIntegerKinds) {
     EXPECT_EQ(U8(IntToStr(0)), "0");
@@ -41,7 +43,7 @@ TEST(StrToIntTest, AcceptsWhatTheFrameworkAccepts) {
         {u"12", true, 12},
         {u"-12", true, -12},
         {u"+12", true, 12},
-        {u"  12", true, 12},           // leading blanks are skipped
+        {u"  12", true, 12}, // leading blanks are skipped
         {u"007", true, 7},
         {u"2147483647", true, INT_MAX},
         {u"-2147483648", true, INT_MIN},
@@ -49,9 +51,9 @@ TEST(StrToIntTest, AcceptsWhatTheFrameworkAccepts) {
         {u"0x1f", true, 31},
         {u"x10", true, 16},
         {u"-$10", true, -16},
-        {u"$FFFFFFFF", true, -1},      // hex uses all 32 bits
+        {u"$FFFFFFFF", true, -1}, // hex uses all 32 bits
         {u"12a", false, 0},
-        {u"12 ", false, 0},            // trailing blanks are not
+        {u"12 ", false, 0}, // trailing blanks are not
         {u"", false, 0},
         {u" ", false, 0},
         {u"-", false, 0},
@@ -121,4 +123,4 @@ TEST(BoolTextTest, BothDirections) {
     EXPECT_TRUE(StrToBoolDef(u"maybe", true));
 }
 
-}  // namespace
+} // namespace

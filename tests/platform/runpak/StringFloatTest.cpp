@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 struct FloatTextCase {
     long double value;
@@ -54,7 +56,7 @@ TEST(FloatToStrFTest, EachFormat) {
         {1234.5678, ffFixed, 15, 0, "1235"},
         {-0.5, ffFixed, 15, 0, "-1"},
         {0.005, ffFixed, 15, 2, "0.01"},
-        {1.005, ffFixed, 15, 2, "1.00"},  // 1.005 is 1.00499999... in binary
+        {1.005, ffFixed, 15, 2, "1.00"}, // 1.005 is 1.00499999... in binary
         {1234567.891, ffNumber, 15, 2, "1,234,567.89"},
         {-1234.0, ffNumber, 15, 0, "-1,234"},
         {999.0, ffNumber, 15, 1, "999.0"},
@@ -126,20 +128,22 @@ struct StrToFloatCase {
 
 TEST(StrToFloatTest, AcceptsPlainDecimalForms) {
     const StrToFloatCase cases[] = {
-        {u"1.5", true, 1.5},   {u"-1.5", true, -1.5}, {u"+2", true, 2},
-        {u"  3.25 ", true, 3.25}, {u".5", true, 0.5}, {u"5.", true, 5},
-        {u"1e3", true, 1000},  {u"1.5E-2", true, 0.015}, {u"12", true, 12},
-        {u"", false, 0},       {u"abc", false, 0},    {u"1.2.3", false, 0},
-        {u"1,5", false, 0},    {u"1e", false, 0},     {u"e5", false, 0},
-        {u"1 000", false, 0},  {u".", false, 0},      {u"-", false, 0},
+        {u"1.5", true, 1.5},      {u"-1.5", true, -1.5},    {u"+2", true, 2},
+        {u"  3.25 ", true, 3.25}, {u".5", true, 0.5},       {u"5.", true, 5},
+        {u"1e3", true, 1000},     {u"1.5E-2", true, 0.015}, {u"12", true, 12},
+        {u"", false, 0},          {u"abc", false, 0},       {u"1.2.3", false, 0},
+        {u"1,5", false, 0},       {u"1e", false, 0},        {u"e5", false, 0},
+        {u"1 000", false, 0},     {u".", false, 0},         {u"-", false, 0},
         {u"1e99999", false, 0},
     };
     for (const StrToFloatCase& c : cases) {
         SCOPED_TRACE(U8(c.text));
         long double value = 0;
         EXPECT_EQ(TryStrToFloat(c.text, value), c.ok);
-        if (c.ok) EXPECT_DOUBLE_EQ(static_cast<double>(value), static_cast<double>(c.value));
-        else EXPECT_THROW(StrToFloat(c.text), EConvertError);
+        if (c.ok)
+            EXPECT_DOUBLE_EQ(static_cast<double>(value), static_cast<double>(c.value));
+        else
+            EXPECT_THROW(StrToFloat(c.text), EConvertError);
     }
     EXPECT_EQ(StrToFloatDef(u"x", 2.5), 2.5);
 }
@@ -160,10 +164,11 @@ TEST(StrToFloatTest, ErrorMessageAndSettings) {
 TEST(StrToFloatTest, RoundTripsFloatToStr) {
     for (long double v : {0.1L, -123.456L, 1e-10L, 6.02214076e23L, 1.0L / 7}) {
         long double back = StrToFloat(FloatToStr(v));
-        EXPECT_NEAR(static_cast<double>(back), static_cast<double>(v), std::fabs(static_cast<double>(v)) * 1e-14);
+        EXPECT_NEAR(static_cast<double>(back), static_cast<double>(v),
+                    std::fabs(static_cast<double>(v)) * 1e-14);
     }
     EXPECT_TRUE(std::isnan(StrToFloat(u"NAN")));
     EXPECT_EQ(StrToFloat(u"-INF"), -INFINITY);
 }
 
-}  // namespace
+} // namespace

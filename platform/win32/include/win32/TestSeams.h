@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace TestSeams {
 
@@ -58,5 +59,28 @@ void ResetRegistry();
 // Drops the hives in memory and every open key handle; the next registry call
 // loads the hives from their files, as a new process would.
 void ReloadRegistry();
+
+} // namespace TestSeams
+
+namespace TestSeams {
+
+// --- Synthetic input --------------------------------------------------------------
+// Input routed as the system routes it: hit testing, capture, activation,
+// focus, key state and double clicks (timed on the layer's clock). Points are
+// screen coordinates. Messages land in the input queue of the window's thread;
+// pump them to deliver.
+void MouseMove(POINT screen);
+void MouseDown(POINT screen, int button = 0x01 /* VK_LBUTTON */);
+void MouseUp(POINT screen, int button = 0x01);
+void Click(POINT screen, int button = 0x01);
+void Wheel(POINT screen, int delta, bool horizontal = false);
+void KeyDown(int vk);
+void KeyUp(int vk);
+void KeyPress(int vk); // down and up
+// Types text: characters of the keyboard layout as key strokes (so that
+// TranslateMessage makes their WM_CHAR), others as WM_CHAR directly.
+void TypeText(std::u16string_view text);
+// Screen position of a window's client point.
+POINT ClientPoint(HWND hwnd, int x, int y);
 
 } // namespace TestSeams

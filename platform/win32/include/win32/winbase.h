@@ -61,8 +61,7 @@ MMRESULT timeEndPeriod(UINT period);
 #define WAIT_TIMEOUT ((DWORD)0x00000102L)
 #define WAIT_FAILED ((DWORD)0xFFFFFFFF)
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                             DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
 
 // --- Threads ----------------------------------------------------------------------
 typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID parameter);
@@ -81,8 +80,7 @@ typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID parameter);
 // A thread handle is signalled when the thread ends. Closing it neither ends
 // nor leaks the thread.
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
-                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
-                    LPDWORD threadId);
+                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags, LPDWORD threadId);
 // Suspending works on threads created suspended that have not run yet, and on
 // the calling thread itself (it sleeps until another thread resumes it). A
 // running thread cannot be stopped from outside: that fails with
@@ -156,8 +154,7 @@ inline LONG InterlockedExchange(LONG volatile* target, LONG value) {
 inline LONG InterlockedExchangeAdd(LONG volatile* addend, LONG value) {
     return __atomic_fetch_add(addend, value, __ATOMIC_SEQ_CST);
 }
-inline LONG InterlockedCompareExchange(LONG volatile* destination, LONG exchange,
-                                       LONG comparand) {
+inline LONG InterlockedCompareExchange(LONG volatile* destination, LONG exchange, LONG comparand) {
     __atomic_compare_exchange_n(destination, &comparand, exchange, false, __ATOMIC_SEQ_CST,
                                 __ATOMIC_SEQ_CST);
     return comparand; // holds the initial value either way
