@@ -439,8 +439,8 @@ TRegIniFile::TRegIniFile(const UnicodeString& fileName, unsigned access)
     if (!OpenKey(fileName, true)) OpenKey(fileName, false);
 }
 
-template <class Action>
-bool TRegIniFile::InSection(const UnicodeString& section, bool create, Action action) {
+bool TRegIniFile::InSection(const UnicodeString& section, bool create,
+                            const std::function<void()>& action) {
     if (section.empty()) {
         action();
         return true;

@@ -292,4 +292,46 @@ TEST_F(RegistryTest, RegIniFileKeepsSectionsAsSubkeys) {
     EXPECT_EQ(raw.ReadString(u"Sound"), u"1");
 }
 
+TEST_F(RegistryTest, RegistryIniFileStoresTypedValuesInSectionKeys) {
+    {
+        TRegistryIniFile ini(u"Software\\RunpakHistory");
+        ini.WriteInteger(u"Recent", u"Count", 3);
+        ini.WriteFloat(u"Recent", u"Zoom", 1.25);
+        ini.WriteDateTime(u"Recent", u"Saved", TDateTime(45123.5));
+        ini.WriteString(u"Recent", u"Item0", u"first");
+    }
+    TRegistry raw;
+    ASSERT_TRUE(raw.OpenKey(u"Software\\RunpakHistory\\Recent", false));
+    EXPECT_EQ(raw.GetDataType(u"Count"), rdInteger);
+    EXPECT_EQ(raw.GetDataType(u"Zoom"), rdBinary);
+    raw.WriteString(u"Legacy", u"42"); // written by an older version as text
+    raw.CloseKey();
+
+    TRegistryIniFile ini(u"Software\\RunpakHistory");
+    EXPECT_EQ(ini.ReadInteger(u"Recent", u"Count", 0), 3);
+    EXPECT_EQ(ini.ReadFloat(u"Recent", u"Zoom", 0), 1.25);
+    EXPECT_EQ(ini.ReadDateTime(u"Recent", u"Saved", 0).Val(), 45123.5);
+    EXPECT_EQ(ini.ReadString(u"Recent", u"Count", u""), u"3");
+    EXPECT_EQ(ini.ReadInteger(u"Recent", u"Legacy", 0), 42);
+    ini.WriteInteger(u"Recent", u"Legacy", 43); // stays text
+    EXPECT_EQ(ini.ReadString(u"Recent", u"Legacy", u""), u"43");
+    EXPECT_EQ(ini.ReadInteger(u"Other", u"Count", -1), -1);
+    EXPECT_THROW(ini.ReadFloat(u"Recent", u"Count", 0), ERegistryException);
+    EXPECT_TRUE(ini.SectionExists(u"Recent"));
+    EXPECT_TRUE(ini.ValueExists(u"Recent", u"Item0"));
+    ini.EraseSection(u"Recent");
+    EXPECT_FALSE(ini.SectionExists(u"Recent"));
+}
+
+TEST_F(RegistryTest, RegistryIniFileCanMoveToAnotherRoot) {
+    TRegistryIniFile ini(u"Software\\RunpakMachine");
+    ini.GetRegIniFile()->SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(ini.GetRegIniFile()->OpenKey(u"Software\\RunpakMachine", true));
+    ini.WriteString(u"S", u"V", u"machine");
+    TRegistry raw;
+    raw.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(raw.OpenKeyReadOnly(u"Software\\RunpakMachine\\S"));
+    EXPECT_EQ(raw.ReadString(u"V"), u"machine");
+}
+
 } // namespace

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <runpak/DateTime.h>
+#include <runpak/IniFiles.h>
 #include <runpak/Object.h>
 #include <win32/winreg.h>
 
 #include <cstdint>
+#include <functional>
 
 class TStrings;
 
@@ -155,6 +157,10 @@ public:
     void ReadSectionValues(const UnicodeString& section, TStrings* strings);
     void EraseSection(const UnicodeString& section);
     void DeleteKey(const UnicodeString& section, const UnicodeString& ident);
+    // Runs action with section's key (below the file's key) as the current
+    // key, creating it when asked; false, without running action, when the
+    // key cannot be opened.
+    bool InSection(const UnicodeString& section, bool create, const std::function<void()>& action);
 
     using TRegistry::DeleteKey;
     using TRegistry::ReadBool;
@@ -165,9 +171,59 @@ public:
     using TRegistry::WriteString;
 
 private:
-    // Runs action with section's key as the current key; false (and no
-    // action) when the key cannot be opened.
-    template <class Action> bool InSection(const UnicodeString& section, bool create, Action action);
-
     UnicodeString FFileName;
+};
+
+// TCustomIniFile over a registry key (below HKEY_CURRENT_USER unless the
+// RegIniFile's root is changed and the key reopened): sections are subkeys.
+// Integers are DWORD values and floats, dates and times binary doubles, as
+// TRegistry writes them; values already stored as strings are read and
+// rewritten as strings.
+class TRegistryIniFile : public TCustomIniFile {
+public:
+    explicit TRegistryIniFile(const UnicodeString& fileName, unsigned access = KEY_ALL_ACCESS);
+    ~TRegistryIniFile() override;
+
+    UnicodeString ReadString(const UnicodeString& section, const UnicodeString& ident,
+                             const UnicodeString& defaultValue) override;
+    void WriteString(const UnicodeString& section, const UnicodeString& ident,
+                     const UnicodeString& value) override;
+    int ReadInteger(const UnicodeString& section, const UnicodeString& ident,
+                    int defaultValue) override;
+    void WriteInteger(const UnicodeString& section, const UnicodeString& ident, int value) override;
+    double ReadFloat(const UnicodeString& section, const UnicodeString& ident,
+                     double defaultValue) override;
+    void WriteFloat(const UnicodeString& section, const UnicodeString& ident, double value) override;
+    TDateTime ReadDate(const UnicodeString& section, const UnicodeString& ident,
+                       TDateTime defaultValue) override;
+    void WriteDate(const UnicodeString& section, const UnicodeString& ident,
+                   TDateTime value) override;
+    TDateTime ReadDateTime(const UnicodeString& section, const UnicodeString& ident,
+                           TDateTime defaultValue) override;
+    void WriteDateTime(const UnicodeString& section, const UnicodeString& ident,
+                       TDateTime value) override;
+    TDateTime ReadTime(const UnicodeString& section, const UnicodeString& ident,
+                       TDateTime defaultValue) override;
+    void WriteTime(const UnicodeString& section, const UnicodeString& ident,
+                   TDateTime value) override;
+    void ReadSection(const UnicodeString& section, TStrings* strings) override;
+    void ReadSections(TStrings* strings) override;
+    void ReadSectionValues(const UnicodeString& section, TStrings* strings) override;
+    void EraseSection(const UnicodeString& section) override;
+    void DeleteKey(const UnicodeString& section, const UnicodeString& ident) override;
+    // Registry writes need no saving.
+    void UpdateFile() override {}
+
+    TRegIniFile* GetRegIniFile() const { return FRegIniFile; }
+
+private:
+    // Binary doubles, or text converted by parse / format when the value is
+    // already a string.
+    double ReadDouble(const UnicodeString& section, const UnicodeString& ident,
+                      double defaultValue,
+                      const std::function<bool(const UnicodeString&, double&)>& parse);
+    void WriteDouble(const UnicodeString& section, const UnicodeString& ident, double value,
+                     const std::function<UnicodeString(double)>& format);
+
+    TRegIniFile* FRegIniFile;
 };
