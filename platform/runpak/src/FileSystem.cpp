@@ -80,9 +80,13 @@ int FileSetAttr(const UnicodeString& fileName, int attr, bool) {
 
 // --- Folders and files --------------------------------------------------------------
 
-bool CreateDir(const UnicodeString& dir) { return CreateDirectoryW(dir.c_str(), nullptr); }
+bool CreateDir(const UnicodeString& dir) {
+    return CreateDirectoryW(dir.c_str(), nullptr);
+}
 
-bool RemoveDir(const UnicodeString& dir) { return RemoveDirectoryW(dir.c_str()); }
+bool RemoveDir(const UnicodeString& dir) {
+    return RemoveDirectoryW(dir.c_str());
+}
 
 bool ForceDirectories(const UnicodeString& dir) {
     if (dir.empty()) throw EInOutError(u"Unable to create directory");
@@ -98,7 +102,9 @@ bool ForceDirectories(const UnicodeString& dir) {
     return CreateDir(full) || DirectoryExists(full);
 }
 
-bool DeleteFile(const UnicodeString& fileName) { return DeleteFileW(fileName.c_str()); }
+bool DeleteFile(const UnicodeString& fileName) {
+    return DeleteFileW(fileName.c_str());
+}
 
 bool RenameFile(const UnicodeString& oldName, const UnicodeString& newName) {
     return MoveFileW(oldName.c_str(), newName.c_str());
@@ -117,7 +123,9 @@ UnicodeString GetCurrentDir() {
     return ReadPath([](DWORD size, LPWSTR buffer) { return GetCurrentDirectoryW(size, buffer); });
 }
 
-bool SetCurrentDir(const UnicodeString& dir) { return SetCurrentDirectoryW(dir.c_str()); }
+bool SetCurrentDir(const UnicodeString& dir) {
+    return SetCurrentDirectoryW(dir.c_str());
+}
 
 // --- File dates -------------------------------------------------------------------------
 

@@ -206,7 +206,8 @@ void TIniFile::ReadSection(const UnicodeString& section, TStrings* strings) {
     });
     strings->BeginUpdate();
     strings->Clear();
-    for (const UnicodeString& key : SplitList(buffer, length)) strings->Add(key);
+    for (const UnicodeString& key : SplitList(buffer, length))
+        strings->Add(key);
     strings->EndUpdate();
 }
 
@@ -217,7 +218,8 @@ void TIniFile::ReadSections(TStrings* strings) {
     });
     strings->BeginUpdate();
     strings->Clear();
-    for (const UnicodeString& name : SplitList(buffer, length)) strings->Add(name);
+    for (const UnicodeString& name : SplitList(buffer, length))
+        strings->Add(name);
     strings->EndUpdate();
 }
 

@@ -18,11 +18,13 @@ std::string ReadWholeFile(const UnicodeString& fileName) {
     HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw EFOpenError(u"Cannot open file \"%s\". %s", {fileName, SysErrorMessage(GetLastError())});
+        throw EFOpenError(u"Cannot open file \"%s\". %s",
+                          {fileName, SysErrorMessage(GetLastError())});
     std::string bytes;
     char chunk[65536];
     DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        bytes.append(chunk, read);
     CloseHandle(file);
     return bytes;
 }
@@ -45,7 +47,9 @@ void WriteWholeFile(const UnicodeString& fileName, const std::string& bytes) {
 
 } // namespace
 
-TMemIniFile::TMemIniFile(const UnicodeString& fileName) : TCustomIniFile(fileName) { LoadValues(); }
+TMemIniFile::TMemIniFile(const UnicodeString& fileName) : TCustomIniFile(fileName) {
+    LoadValues();
+}
 
 TMemIniFile::TMemIniFile(const UnicodeString& fileName, TTextEncoding encoding, bool caseSensitive)
     : TCustomIniFile(fileName), FEncoding(encoding), FEncodingGiven(true),
@@ -123,7 +127,8 @@ void TMemIniFile::SetStrings(TStrings* list) {
 void TMemIniFile::GetStrings(TStrings* list) {
     list->BeginUpdate();
     list->Clear();
-    for (const UnicodeString& line : FPreamble) list->Add(line);
+    for (const UnicodeString& line : FPreamble)
+        list->Add(line);
     for (const TIniSection& section : FSections) {
         list->Add(u"[" + section.Name + u"]");
         for (const TIniLine& line : section.Lines)
@@ -182,7 +187,8 @@ void TMemIniFile::ReadSection(const UnicodeString& section, TStrings* strings) {
 void TMemIniFile::ReadSections(TStrings* strings) {
     strings->BeginUpdate();
     strings->Clear();
-    for (const TIniSection& section : FSections) strings->Add(section.Name);
+    for (const TIniSection& section : FSections)
+        strings->Add(section.Name);
     strings->EndUpdate();
 }
 

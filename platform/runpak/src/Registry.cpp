@@ -20,7 +20,8 @@ struct KeyArgument {
 KeyArgument SplitKey(const UnicodeString& key) {
     KeyArgument result{key.empty() || key[0] != u'\\', key};
     if (!result.relative) result.path.erase(0, 1);
-    while (!result.path.empty() && result.path.back() == u'\\') result.path.pop_back();
+    while (!result.path.empty() && result.path.back() == u'\\')
+        result.path.pop_back();
     return result;
 }
 
@@ -81,7 +82,8 @@ std::vector<UnicodeString> EnumNames(HKEY key, bool values) {
 bool DeleteTree(HKEY parent, const UnicodeString& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(parent, name.c_str(), 0, readAccess, &key) == ERROR_SUCCESS) {
-        for (const UnicodeString& child : EnumNames(key, false)) DeleteTree(key, child);
+        for (const UnicodeString& child : EnumNames(key, false))
+            DeleteTree(key, child);
         RegCloseKey(key);
     }
     return RegDeleteKeyW(parent, name.c_str()) == ERROR_SUCCESS;
@@ -124,7 +126,9 @@ TRegistry::TRegistry() = default;
 
 TRegistry::TRegistry(unsigned access) : FAccess(access) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry() {
+    CloseKey();
+}
 
 // --- Keys ----------------------------------------------------------------------
 
@@ -155,7 +159,8 @@ bool TRegistry::OpenKey(const UnicodeString& key, bool canCreate) {
         rc = RegCreateKeyExW(base, arg.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, FAccess,
                              nullptr, &opened, nullptr);
     if (rc != ERROR_SUCCESS) return false;
-    UnicodeString path = (FCurrentKey && arg.relative) ? JoinPath(FCurrentPath, arg.path) : arg.path;
+    UnicodeString path =
+        (FCurrentKey && arg.relative) ? JoinPath(FCurrentPath, arg.path) : arg.path;
     ChangeKey(opened, path);
     return true;
 }
@@ -249,7 +254,8 @@ void TRegistry::GetKeyNames(TStrings* strings) {
     strings->BeginUpdate();
     strings->Clear();
     if (FCurrentKey)
-        for (const UnicodeString& name : EnumNames(FCurrentKey, false)) strings->Add(name);
+        for (const UnicodeString& name : EnumNames(FCurrentKey, false))
+            strings->Add(name);
     strings->EndUpdate();
 }
 
@@ -257,7 +263,8 @@ void TRegistry::GetValueNames(TStrings* strings) {
     strings->BeginUpdate();
     strings->Clear();
     if (FCurrentKey)
-        for (const UnicodeString& name : EnumNames(FCurrentKey, true)) strings->Add(name);
+        for (const UnicodeString& name : EnumNames(FCurrentKey, true))
+            strings->Add(name);
     strings->EndUpdate();
 }
 
@@ -364,7 +371,9 @@ void TRegistry::WriteInteger(const UnicodeString& name, int value) {
     PutData(name, &data, sizeof data, rdInteger);
 }
 
-bool TRegistry::ReadBool(const UnicodeString& name) { return ReadInteger(name) != 0; }
+bool TRegistry::ReadBool(const UnicodeString& name) {
+    return ReadInteger(name) != 0;
+}
 
 void TRegistry::WriteBool(const UnicodeString& name, bool value) {
     WriteInteger(name, value ? 1 : 0);
@@ -380,25 +389,33 @@ double TRegistry::ReadBinaryDouble(const UnicodeString& name) {
     return value;
 }
 
-double TRegistry::ReadFloat(const UnicodeString& name) { return ReadBinaryDouble(name); }
+double TRegistry::ReadFloat(const UnicodeString& name) {
+    return ReadBinaryDouble(name);
+}
 
 void TRegistry::WriteFloat(const UnicodeString& name, double value) {
     PutData(name, &value, sizeof value, rdBinary);
 }
 
-TDateTime TRegistry::ReadDateTime(const UnicodeString& name) { return ReadBinaryDouble(name); }
+TDateTime TRegistry::ReadDateTime(const UnicodeString& name) {
+    return ReadBinaryDouble(name);
+}
 
 void TRegistry::WriteDateTime(const UnicodeString& name, TDateTime value) {
     WriteFloat(name, value.Val());
 }
 
-TDateTime TRegistry::ReadDate(const UnicodeString& name) { return ReadBinaryDouble(name); }
+TDateTime TRegistry::ReadDate(const UnicodeString& name) {
+    return ReadBinaryDouble(name);
+}
 
 void TRegistry::WriteDate(const UnicodeString& name, TDateTime value) {
     WriteFloat(name, value.Val());
 }
 
-TDateTime TRegistry::ReadTime(const UnicodeString& name) { return ReadBinaryDouble(name); }
+TDateTime TRegistry::ReadTime(const UnicodeString& name) {
+    return ReadBinaryDouble(name);
+}
 
 void TRegistry::WriteTime(const UnicodeString& name, TDateTime value) {
     WriteFloat(name, value.Val());
@@ -447,8 +464,8 @@ bool TRegIniFile::InSection(const UnicodeString& section, bool create,
     }
     HKEY base = GetBaseKey(true);
     HKEY key = nullptr;
-    LSTATUS rc = create ? RegCreateKeyExW(base, section.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                          FAccess, nullptr, &key, nullptr)
+    LSTATUS rc = create ? RegCreateKeyExW(base, section.c_str(), 0, nullptr,
+                                          REG_OPTION_NON_VOLATILE, FAccess, nullptr, &key, nullptr)
                         : RegOpenKeyExW(base, section.c_str(), 0, FAccess, &key);
     if (rc != ERROR_SUCCESS) return false;
     HKEY saved = FCurrentKey;
@@ -512,7 +529,9 @@ void TRegIniFile::ReadSection(const UnicodeString& section, TStrings* strings) {
     InSection(section, false, [&] { GetValueNames(strings); });
 }
 
-void TRegIniFile::ReadSections(TStrings* strings) { GetKeyNames(strings); }
+void TRegIniFile::ReadSections(TStrings* strings) {
+    GetKeyNames(strings);
+}
 
 void TRegIniFile::ReadSectionValues(const UnicodeString& section, TStrings* strings) {
     strings->BeginUpdate();
@@ -531,7 +550,9 @@ void TRegIniFile::ReadSectionValues(const UnicodeString& section, TStrings* stri
     strings->EndUpdate();
 }
 
-void TRegIniFile::EraseSection(const UnicodeString& section) { TRegistry::DeleteKey(section); }
+void TRegIniFile::EraseSection(const UnicodeString& section) {
+    TRegistry::DeleteKey(section);
+}
 
 void TRegIniFile::DeleteKey(const UnicodeString& section, const UnicodeString& ident) {
     InSection(section, false, [&] { DeleteValue(ident); });

@@ -7,10 +7,11 @@
 TRegistryIniFile::TRegistryIniFile(const UnicodeString& fileName, unsigned access)
     : TCustomIniFile(fileName), FRegIniFile(new TRegIniFile(fileName, access)) {}
 
-TRegistryIniFile::~TRegistryIniFile() { delete FRegIniFile; }
+TRegistryIniFile::~TRegistryIniFile() {
+    delete FRegIniFile;
+}
 
-UnicodeString TRegistryIniFile::ReadString(const UnicodeString& section,
-                                           const UnicodeString& ident,
+UnicodeString TRegistryIniFile::ReadString(const UnicodeString& section, const UnicodeString& ident,
                                            const UnicodeString& defaultValue) {
     UnicodeString result = defaultValue;
     TRegIniFile& reg = *FRegIniFile;
@@ -45,9 +46,10 @@ void TRegistryIniFile::WriteInteger(const UnicodeString& section, const UnicodeS
     });
 }
 
-double TRegistryIniFile::ReadDouble(const UnicodeString& section, const UnicodeString& ident,
-                                    double defaultValue,
-                                    const std::function<bool(const UnicodeString&, double&)>& parse) {
+double
+TRegistryIniFile::ReadDouble(const UnicodeString& section, const UnicodeString& ident,
+                             double defaultValue,
+                             const std::function<bool(const UnicodeString&, double&)>& parse) {
     double result = defaultValue;
     TRegIniFile& reg = *FRegIniFile;
     reg.InSection(section, false, [&] {
@@ -77,7 +79,9 @@ void TRegistryIniFile::WriteDouble(const UnicodeString& section, const UnicodeSt
 namespace {
 
 // Text conversions of the values kept as strings.
-bool ParseFloat(const UnicodeString& text, double& value) { return TryStrToFloat(text, value); }
+bool ParseFloat(const UnicodeString& text, double& value) {
+    return TryStrToFloat(text, value);
+}
 
 template <bool (*Try)(const UnicodeString&, TDateTime&)>
 bool ParseDate(const UnicodeString& text, double& value) {
@@ -133,7 +137,9 @@ void TRegistryIniFile::ReadSection(const UnicodeString& section, TStrings* strin
     FRegIniFile->ReadSection(section, strings);
 }
 
-void TRegistryIniFile::ReadSections(TStrings* strings) { FRegIniFile->ReadSections(strings); }
+void TRegistryIniFile::ReadSections(TStrings* strings) {
+    FRegIniFile->ReadSections(strings);
+}
 
 void TRegistryIniFile::ReadSectionValues(const UnicodeString& section, TStrings* strings) {
     FRegIniFile->ReadSectionValues(section, strings);

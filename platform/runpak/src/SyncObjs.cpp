@@ -11,7 +11,9 @@ namespace {
     throw ESyncObjectException(u"%s (%d)", {SysErrorMessage(code), int(code)});
 }
 
-LPCWSTR NameOrNull(const UnicodeString& name) { return name.empty() ? nullptr : name.c_str(); }
+LPCWSTR NameOrNull(const UnicodeString& name) {
+    return name.empty() ? nullptr : name.c_str();
+}
 
 } // namespace
 
@@ -47,9 +49,13 @@ TEvent::TEvent(LPSECURITY_ATTRIBUTES attributes, bool manualReset, bool initialS
     SetHandle(CreateEventW(attributes, manualReset, initialState, NameOrNull(name)));
 }
 
-void TEvent::SetEvent() { ::SetEvent(FHandle); }
+void TEvent::SetEvent() {
+    ::SetEvent(FHandle);
+}
 
-void TEvent::ResetEvent() { ::ResetEvent(FHandle); }
+void TEvent::ResetEvent() {
+    ::ResetEvent(FHandle);
+}
 
 TMutex::TMutex(bool useCOMWait) : TMutex(nullptr, false, {}, useCOMWait) {}
 
@@ -77,7 +83,9 @@ void TSemaphore::Acquire() {
     if (WaitFor(INFINITE) == wrError) RaiseSyncError(DWORD(FLastError));
 }
 
-void TSemaphore::Release() { Release(1); }
+void TSemaphore::Release() {
+    Release(1);
+}
 
 int TSemaphore::Release(int count) {
     LONG previous = 0;
@@ -87,15 +95,25 @@ int TSemaphore::Release(int count) {
 
 // --- Critical section ----------------------------------------------------------
 
-TCriticalSection::TCriticalSection() { InitializeCriticalSection(&FSection); }
+TCriticalSection::TCriticalSection() {
+    InitializeCriticalSection(&FSection);
+}
 
-TCriticalSection::~TCriticalSection() { DeleteCriticalSection(&FSection); }
+TCriticalSection::~TCriticalSection() {
+    DeleteCriticalSection(&FSection);
+}
 
-void TCriticalSection::Enter() { EnterCriticalSection(&FSection); }
+void TCriticalSection::Enter() {
+    EnterCriticalSection(&FSection);
+}
 
-void TCriticalSection::Leave() { LeaveCriticalSection(&FSection); }
+void TCriticalSection::Leave() {
+    LeaveCriticalSection(&FSection);
+}
 
-bool TCriticalSection::TryEnter() { return TryEnterCriticalSection(&FSection) != FALSE; }
+bool TCriticalSection::TryEnter() {
+    return TryEnterCriticalSection(&FSection) != FALSE;
+}
 
 // --- Many readers, one writer ------------------------------------------------
 

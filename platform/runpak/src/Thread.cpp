@@ -83,7 +83,9 @@ void TThread::AfterConstruction() {
     if (!FCreateSuspended && !FStarted) Resume();
 }
 
-void TThread::BeforeDestruction() { TerminateAndWait(); }
+void TThread::BeforeDestruction() {
+    TerminateAndWait();
+}
 
 void TThread::TerminateAndWait() {
     if (FExternalThread || !FHandle) return;
@@ -149,7 +151,9 @@ void TThread::SetSuspended(bool value) {
         Resume();
 }
 
-void TThread::Terminate() { FTerminated = true; }
+void TThread::Terminate() {
+    FTerminated = true;
+}
 
 unsigned TThread::WaitFor() {
     if (FExternalThread) throw EThread(u"Cannot call WaitFor on an external thread");
@@ -224,11 +228,17 @@ TThread* TThread::CurrentThread() {
     return current;
 }
 
-bool TThread::CheckTerminated() { return CurrentThread()->GetTerminated(); }
+bool TThread::CheckTerminated() {
+    return CurrentThread()->GetTerminated();
+}
 
-void TThread::Sleep(int milliseconds) { ::Sleep(milliseconds < 0 ? 0 : DWORD(milliseconds)); }
+void TThread::Sleep(int milliseconds) {
+    ::Sleep(milliseconds < 0 ? 0 : DWORD(milliseconds));
+}
 
-void TThread::Yield() { SwitchToThread(); }
+void TThread::Yield() {
+    SwitchToThread();
+}
 
 void TThread::RaiseThreadError(DWORD code) {
     throw EThread(u"Thread Error: %s (%d)", {SysErrorMessage(code), int(code)});

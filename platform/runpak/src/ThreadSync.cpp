@@ -39,7 +39,9 @@ SyncQueue& TheQueue() {
     return queue;
 }
 
-bool OnMainThread() { return GetCurrentThreadId() == runpak::MainThreadID(); }
+bool OnMainThread() {
+    return GetCurrentThreadId() == runpak::MainThreadID();
+}
 
 // Adds an entry and tells the main thread.
 void Post(SyncEntry entry) {
@@ -58,7 +60,9 @@ void Post(SyncEntry entry) {
 
 namespace runpak {
 
-void SetMainThread() { mainThreadId = GetCurrentThreadId(); }
+void SetMainThread() {
+    mainThreadId = GetCurrentThreadId();
+}
 
 DWORD MainThreadID() {
     DWORD id = mainThreadId;
@@ -74,7 +78,9 @@ void SetWakeMainThread(std::function<void()> hook) {
     queue.wake = std::move(hook);
 }
 
-HANDLE SyncEvent() { return TheQueue().event; }
+HANDLE SyncEvent() {
+    return TheQueue().event;
+}
 
 } // namespace runpak
 

@@ -99,7 +99,8 @@ TEST_F(FileSystemTest, FindFirstFiltersByAttributeAndFillsTheRecord) {
         std::map<UnicodeString, TSearchRec> found;
         TSearchRec rec;
         if (FindFirst(folder.Windows(pattern), attr, rec) == 0) {
-            do found[rec.Name] = rec;
+            do
+                found[rec.Name] = rec;
             while (FindNext(rec) == 0);
             FindClose(rec);
         }

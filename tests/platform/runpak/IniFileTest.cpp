@@ -15,7 +15,8 @@ namespace {
 
 std::vector<UnicodeString> Items(TStrings& strings) {
     std::vector<UnicodeString> items;
-    for (int i = 0; i < strings.GetCount(); ++i) items.push_back(strings.GetStrings(i));
+    for (int i = 0; i < strings.GetCount(); ++i)
+        items.push_back(strings.GetStrings(i));
     return items;
 }
 
@@ -204,8 +205,8 @@ TEST(MemIniFileTest, StringsInAndOut) {
     EXPECT_EQ(ini.ReadString(u"One", u"a", u""), u"b");
     EXPECT_EQ(ini.ReadString(u"One", u"e", u""), u"f"); // a repeated section joins the first
     ini.GetStrings(&lines);
-    EXPECT_EQ(Items(lines), (std::vector<UnicodeString>{u"[One]", u"a=b", u"e=f", u"", u"[Two]",
-                                                        u"c=d", u""}));
+    EXPECT_EQ(Items(lines),
+              (std::vector<UnicodeString>{u"[One]", u"a=b", u"e=f", u"", u"[Two]", u"c=d", u""}));
     ini.Clear();
     ini.GetStrings(&lines);
     EXPECT_EQ(lines.GetCount(), 0);

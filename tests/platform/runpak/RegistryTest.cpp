@@ -21,7 +21,8 @@ protected:
 
     static std::vector<UnicodeString> Items(TStrings& strings) {
         std::vector<UnicodeString> items;
-        for (int i = 0; i < strings.GetCount(); ++i) items.push_back(strings.GetStrings(i));
+        for (int i = 0; i < strings.GetCount(); ++i)
+            items.push_back(strings.GetStrings(i));
         return items;
     }
 
@@ -108,34 +109,36 @@ TEST_P(RegistryWrongTypeTest, ReadingAnotherTypeRaises) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RegistryWrongTypeTest,
-    testing::Values(
-        WrongTypeCase{"int as string", [](TRegistry& r) { r.WriteInteger(u"V", 1); },
-                      [](TRegistry& r) { r.ReadString(u"V"); }},
-        WrongTypeCase{"string as int", [](TRegistry& r) { r.WriteString(u"V", u"12"); },
-                      [](TRegistry& r) { r.ReadInteger(u"V"); }},
-        WrongTypeCase{"int as float", [](TRegistry& r) { r.WriteInteger(u"V", 1); },
-                      [](TRegistry& r) { r.ReadFloat(u"V"); }},
-        WrongTypeCase{"short binary as float",
-                      [](TRegistry& r) {
-                          int v = 1;
-                          r.WriteBinaryData(u"V", &v, sizeof v);
-                      },
-                      [](TRegistry& r) { r.ReadDateTime(u"V"); }},
-        WrongTypeCase{"string as binary", [](TRegistry& r) { r.WriteString(u"V", u"x"); },
-                      [](TRegistry& r) {
-                          char buffer[16];
-                          r.ReadBinaryData(u"V", buffer, sizeof buffer);
-                      }},
-        WrongTypeCase{"binary larger than the buffer",
-                      [](TRegistry& r) {
-                          char data[16] = {};
-                          r.WriteBinaryData(u"V", data, sizeof data);
-                      },
-                      [](TRegistry& r) {
-                          char buffer[4];
-                          r.ReadBinaryData(u"V", buffer, sizeof buffer);
-                      }}),
-    [](const testing::TestParamInfo<WrongTypeCase>& info) { return "Case" + std::to_string(info.index); });
+    testing::Values(WrongTypeCase{"int as string", [](TRegistry& r) { r.WriteInteger(u"V", 1); },
+                                  [](TRegistry& r) { r.ReadString(u"V"); }},
+                    WrongTypeCase{"string as int", [](TRegistry& r) { r.WriteString(u"V", u"12"); },
+                                  [](TRegistry& r) { r.ReadInteger(u"V"); }},
+                    WrongTypeCase{"int as float", [](TRegistry& r) { r.WriteInteger(u"V", 1); },
+                                  [](TRegistry& r) { r.ReadFloat(u"V"); }},
+                    WrongTypeCase{"short binary as float",
+                                  [](TRegistry& r) {
+                                      int v = 1;
+                                      r.WriteBinaryData(u"V", &v, sizeof v);
+                                  },
+                                  [](TRegistry& r) { r.ReadDateTime(u"V"); }},
+                    WrongTypeCase{"string as binary",
+                                  [](TRegistry& r) { r.WriteString(u"V", u"x"); },
+                                  [](TRegistry& r) {
+                                      char buffer[16];
+                                      r.ReadBinaryData(u"V", buffer, sizeof buffer);
+                                  }},
+                    WrongTypeCase{"binary larger than the buffer",
+                                  [](TRegistry& r) {
+                                      char data[16] = {};
+                                      r.WriteBinaryData(u"V", data, sizeof data);
+                                  },
+                                  [](TRegistry& r) {
+                                      char buffer[4];
+                                      r.ReadBinaryData(u"V", buffer, sizeof buffer);
+                                  }}),
+    [](const testing::TestParamInfo<WrongTypeCase>& info) {
+        return "Case" + std::to_string(info.index);
+    });
 
 TEST_F(RegistryTest, MissingValuesReadAsEmptyOrRaise) {
     OpenTestKey();

@@ -78,9 +78,8 @@ TEST_F(ThreadTest, RunningThreadWithoutAfterConstructionStaysSuspendedAndFreesCl
 }
 
 TEST_F(ThreadTest, CreateStartsARunningThreadAndWaitForAnswersTheReturnValue) {
-    auto* thread = TThread::Create<TProbeThread>(false, [](TProbeThread& self) {
-        self.SetReturnValue(42);
-    });
+    auto* thread =
+        TThread::Create<TProbeThread>(false, [](TProbeThread& self) { self.SetReturnValue(42); });
     EXPECT_EQ(thread->WaitFor(), 42u);
     EXPECT_TRUE(thread->GetFinished());
     EXPECT_EQ(thread->GetReturnValue(), 42);
@@ -115,7 +114,8 @@ TEST_F(ThreadTest, FreeingARunningThreadTerminatesItAndWaits) {
     TEvent running;
     auto* thread = TThread::Create<TProbeThread>(false, [&](TProbeThread& self) {
         running.SetEvent();
-        while (!self.GetTerminated()) TThread::Yield();
+        while (!self.GetTerminated())
+            TThread::Yield();
     });
     ASSERT_EQ(running.WaitFor(INFINITE), wrSignaled);
     HANDLE handle = DuplicateThreadHandle(thread);
@@ -137,9 +137,8 @@ TEST_F(ThreadTest, FreeOnTerminateThreadDeletesItself) {
 }
 
 TEST_F(ThreadTest, ExceptionEscapingExecuteIsKeptInFatalException) {
-    auto* thread = TThread::Create<TProbeThread>(false, [](TProbeThread&) {
-        throw EConvertError(u"bad number");
-    });
+    auto* thread = TThread::Create<TProbeThread>(
+        false, [](TProbeThread&) { throw EConvertError(u"bad number"); });
     thread->WaitFor();
     ASSERT_TRUE(thread->GetFatalException());
     try {
@@ -189,14 +188,16 @@ TEST_F(ThreadTest, SynchronizeOnTheMainThreadRunsAtOnce) {
 TEST_F(ThreadTest, QueuedMethodsRunLaterInOrderWithSynchronizedOnes) {
     std::vector<int> order;
     auto* thread = new TProbeThread(true, [&](TProbeThread& self) {
-        for (int i = 1; i <= 3; ++i) self.Queue([&order, i] { order.push_back(i); });
+        for (int i = 1; i <= 3; ++i)
+            self.Queue([&order, i] { order.push_back(i); });
         self.Synchronize([&] { order.push_back(4); });
         self.Queue([&] { order.push_back(5); });
     });
     HANDLE handle = DuplicateThreadHandle(thread);
     thread->Start();
     // Queue did not wait: the first three are there before the synchronized one.
-    while (order.size() < 4) CheckSynchronize(INFINITE);
+    while (order.size() < 4)
+        CheckSynchronize(INFINITE);
     ASSERT_EQ(WaitForSingleObject(handle, INFINITE), WAIT_OBJECT_0);
     EXPECT_TRUE(CheckSynchronize(0));
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 5}));
@@ -206,9 +207,8 @@ TEST_F(ThreadTest, QueuedMethodsRunLaterInOrderWithSynchronizedOnes) {
 
 TEST_F(ThreadTest, FreeingAThreadDropsItsQueuedMethods) {
     bool ran = false;
-    auto* thread = new TProbeThread(true, [&](TProbeThread& self) {
-        self.Queue([&] { ran = true; });
-    });
+    auto* thread =
+        new TProbeThread(true, [&](TProbeThread& self) { self.Queue([&] { ran = true; }); });
     HANDLE handle = DuplicateThreadHandle(thread);
     thread->Start();
     ASSERT_EQ(WaitForSingleObject(handle, INFINITE), WAIT_OBJECT_0);
@@ -221,9 +221,8 @@ TEST_F(ThreadTest, FreeingAThreadDropsItsQueuedMethods) {
 TEST_F(ThreadTest, QueueWakesTheMainThreadThroughTheHook) {
     std::atomic<int> wakes{0};
     runpak::SetWakeMainThread([&] { ++wakes; });
-    auto* thread = TThread::Create<TProbeThread>(false, [](TProbeThread& self) {
-        TThread::Queue(nullptr, [] {});
-    });
+    auto* thread = TThread::Create<TProbeThread>(
+        false, [](TProbeThread& self) { TThread::Queue(nullptr, [] {}); });
     HANDLE handle = DuplicateThreadHandle(thread);
     ASSERT_EQ(WaitForSingleObject(handle, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(wakes, 1);
@@ -279,9 +278,8 @@ TEST_F(ThreadTest, CheckSynchronizeWaitsForWorkOnTheLayersClock) {
 
 TEST_F(ThreadTest, CurrentThreadIsTheRunningObjectOrAnExternalOne) {
     TThread* seen = nullptr;
-    auto* thread = TThread::Create<TProbeThread>(false, [&](TProbeThread&) {
-        seen = TThread::CurrentThread();
-    });
+    auto* thread = TThread::Create<TProbeThread>(
+        false, [&](TProbeThread&) { seen = TThread::CurrentThread(); });
     thread->WaitFor();
     EXPECT_EQ(seen, thread);
     EXPECT_NE(thread->GetThreadID(), GetCurrentThreadId());
@@ -327,7 +325,8 @@ TEST_F(ThreadTest, ThreadMaySuspendItselfUntilResumed) {
         self.SetReturnValue(7);
     });
     running.WaitFor(INFINITE);
-    while (!thread->GetSuspended()) TThread::Yield();
+    while (!thread->GetSuspended())
+        TThread::Yield();
     thread->Resume();
     EXPECT_EQ(thread->WaitFor(), 7u);
     FreeAndNil(thread);

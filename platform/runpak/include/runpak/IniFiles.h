@@ -42,8 +42,7 @@ public:
     // Floats, dates and times as the format settings write them.
     virtual double ReadFloat(const UnicodeString& section, const UnicodeString& ident,
                              double defaultValue);
-    virtual void WriteFloat(const UnicodeString& section, const UnicodeString& ident,
-                            double value);
+    virtual void WriteFloat(const UnicodeString& section, const UnicodeString& ident, double value);
     virtual TDateTime ReadDate(const UnicodeString& section, const UnicodeString& ident,
                                TDateTime defaultValue);
     virtual void WriteDate(const UnicodeString& section, const UnicodeString& ident,

@@ -193,7 +193,8 @@ public:
     void WriteInteger(const UnicodeString& section, const UnicodeString& ident, int value) override;
     double ReadFloat(const UnicodeString& section, const UnicodeString& ident,
                      double defaultValue) override;
-    void WriteFloat(const UnicodeString& section, const UnicodeString& ident, double value) override;
+    void WriteFloat(const UnicodeString& section, const UnicodeString& ident,
+                    double value) override;
     TDateTime ReadDate(const UnicodeString& section, const UnicodeString& ident,
                        TDateTime defaultValue) override;
     void WriteDate(const UnicodeString& section, const UnicodeString& ident,
@@ -219,8 +220,7 @@ public:
 private:
     // Binary doubles, or text converted by parse / format when the value is
     // already a string.
-    double ReadDouble(const UnicodeString& section, const UnicodeString& ident,
-                      double defaultValue,
+    double ReadDouble(const UnicodeString& section, const UnicodeString& ident, double defaultValue,
                       const std::function<bool(const UnicodeString&, double&)>& parse);
     void WriteDouble(const UnicodeString& section, const UnicodeString& ident, double value,
                      const std::function<UnicodeString(double)>& format);

@@ -30,6 +30,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <utility>
 
 using TThreadMethod = std::function<void()>;
 using TThreadProcedure = std::function<void()>;
