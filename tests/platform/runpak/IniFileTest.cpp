@@ -227,7 +227,7 @@ TEST(MemIniFileTest, RenameWithReloadReadsTheOtherFile) {
 TEST(MemIniFileTest, KeepsTheFilesEncoding) {
     TempFolder folder;
     // UTF-16 LE with its byte-order mark: "[S]\r\nV=é\r\n"
-    std::string utf16("\xFF\xFE[\0S\0]\0\r\0\n\0V\0=\0\xE9\0\r\0\n\0", 24);
+    std::string utf16("\xFF\xFE[\0S\0]\0\r\0\n\0V\0=\0\xE9\0\r\0\n\0", 22);
     folder.Write("w.ini", utf16);
     TMemIniFile ini(folder.Windows(u"w.ini"));
     EXPECT_EQ(ini.GetEncoding(), teUTF16LE);

@@ -80,7 +80,10 @@ TEST_P(EventResetTest, AutoResetEventsLetOneWaitThrough) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EventResetTest,
-                         testing::Values(ResetCase{true, wrSignaled}, ResetCase{false, wrTimeout}));
+                         testing::Values(ResetCase{true, wrSignaled}, ResetCase{false, wrTimeout}),
+                         [](const testing::TestParamInfo<ResetCase>& info) {
+                             return info.param.manualReset ? "ManualReset" : "AutoReset";
+                         });
 
 TEST(EventTest, DefaultEventIsManualResetAndNotSignalled) {
     TSimpleEvent event;
