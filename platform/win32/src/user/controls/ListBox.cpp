@@ -225,6 +225,9 @@ void KeyDown(ListBoxData& l, WPARAM vk) {
         return;
     default: return;
     }
+    // With nothing selected, an arrow first selects the item with the caret.
+    const bool arrow = vk == VK_UP || vk == VK_DOWN || vk == VK_LEFT || vk == VK_RIGHT;
+    if (arrow && !l.Multiple() && l.selected < 0) to = l.caretIndex;
     MoveCaret(l, to, shift, ctrl);
 }
 
