@@ -356,10 +356,10 @@ void Create(ComboData& c) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboListId)), instance,
                                  c.hwnd);
     } else {
+        // A popup's "menu" would be a menu bar: the open list goes without an id.
         c.list = CreateWindowExW(WS_EX_TOOLWINDOW, u"ComboLBox", nullptr,
-                                 ListStyleFor(style) | WS_POPUP, 0, 0, 10, 10, c.hwnd,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboListId)), instance,
-                                 c.hwnd);
+                                 ListStyleFor(style) | WS_POPUP, 0, 0, 10, 10, c.hwnd, nullptr,
+                                 instance, c.hwnd);
     }
     if (!c.DropList()) {
         DWORD editStyle = WS_CHILD | WS_VISIBLE | ES_LEFT;
