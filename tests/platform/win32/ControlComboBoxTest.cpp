@@ -55,6 +55,17 @@ TEST_F(ComboBoxControl, ADropDownIsAsHighAsItsFieldAndRemembersTheListHeight) {
     EXPECT_EQ(info.hwndCombo, c);
     EXPECT_EQ(info.hwndItem, c) << "a drop-down list draws its own field";
     EXPECT_FALSE(IsWindowVisible(info.hwndList));
+
+    // A bigger font makes a higher field; the list keeps its own height.
+    HFONT big = CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, u"Arial");
+    Send(c, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
+    RECT higher = ScreenRect(c);
+    EXPECT_GT(higher.bottom - higher.top, window.bottom - window.top);
+    RECT droppedNow;
+    Send(c, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&droppedNow));
+    EXPECT_EQ(droppedNow.bottom - higher.bottom, dropped.bottom - window.bottom);
+    DestroyWindow(c);
+    DeleteObject(big);
 }
 
 TEST_F(ComboBoxControl, ClickingOpensTheListAndClickingAnItemChoosesIt) {

@@ -168,6 +168,10 @@ void PaintGroup(ButtonData& b, HDC dc, DWORD style, bool enabled) {
     HBRUSH brush = ControlColor(b.hwnd, dc, WM_CTLCOLORSTATIC);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
+    // The caption row is the group box's own: a caption drawn before (in another
+    // font, or longer) must not show through. Below it the box is transparent.
+    RECT band{rc.left, rc.top, rc.right, std::min<LONG>(rc.bottom, rc.top + tm.tmHeight + 2)};
+    FillRect(dc, &band, brush);
     RECT frame = rc;
     frame.top += tm.tmHeight / 2 - 1;
     DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT | ((style & BS_FLAT) ? BF_FLAT : 0));

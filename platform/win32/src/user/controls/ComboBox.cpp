@@ -21,7 +21,7 @@ struct ComboData : ControlData {
     bool pressFromField = false; // the press that opened the list began on the field
     bool extendedUI = false;
     bool quietEdit = false;      // the combo box sets its edit's text itself
-    int requestedHeight = 0;
+    int requestedHeight = 0; // the height given at creation
     int fieldHeight = 22;
     int droppedHeight = 100;
     int droppedWidth = 0;
@@ -103,13 +103,21 @@ void MeasureField(ComboData& c) {
 }
 
 // Resizes a drop-down combo box to its field; the rest of the height given is the list's.
-void FitField(ComboData& c) {
+void FitField(ComboData& c, int height) {
     RECT window;
     GetWindowRect(c.hwnd, &window);
-    SetWindowPos(c.hwnd, nullptr, 0, 0, window.right - window.left,
-                 c.Simple() ? window.bottom - window.top : c.requestedHeight,
+    SetWindowPos(c.hwnd, nullptr, 0, 0, window.right - window.left, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Layout(c);
+}
+
+// The window height that keeps the list's height: the field (and frame) plus the list.
+int HeightWithList(const ComboData& c) {
+    RECT window, client;
+    GetWindowRect(c.hwnd, &window);
+    GetClientRect(c.hwnd, &client);
+    if (c.Simple()) return window.bottom - window.top;
+    return (window.bottom - window.top) - client.bottom + c.fieldHeight + c.droppedHeight;
 }
 
 // --- The drop-down list ---------------------------------------------------------------
@@ -371,7 +379,7 @@ void Create(ComboData& c) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)),
                                  instance, nullptr);
     }
-    FitField(c);
+    FitField(c, c.requestedHeight);
 }
 
 LRESULT ComboInfo(ComboData& c, COMBOBOXINFO* info) {
@@ -470,10 +478,7 @@ LRESULT ComboMessages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             if (height <= 0 || height > 255) return CB_ERR;
             c.itemHeight = height;
             c.fieldHeight = height + 4;
-            RECT window;
-            GetWindowRect(hwnd, &window);
-            c.requestedHeight = c.Simple() ? window.bottom - window.top : c.fieldHeight + c.droppedHeight;
-            FitField(c);
+            FitField(c, HeightWithList(c));
             InvalidateRect(hwnd, nullptr, FALSE);
             return CB_OKAY;
         }
@@ -504,7 +509,6 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
             c.droppedHeight = std::max(c.itemHeight + 2, pos->cy - wanted);
             pos->cy = wanted;
         }
-        c.requestedHeight = wanted + c.droppedHeight;
         return 0;
     }
     case WM_SIZE: Layout(c); return 0;
@@ -520,8 +524,7 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         if (c.edit) SendMessageW(c.edit, WM_SETFONT, wParam, lParam);
         if (c.list) SendMessageW(c.list, WM_SETFONT, wParam, lParam);
         MeasureField(c);
-        c.requestedHeight = c.Simple() ? c.requestedHeight : c.fieldHeight + c.droppedHeight;
-        FitField(c);
+        FitField(c, HeightWithList(c));
         if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(c.font);
