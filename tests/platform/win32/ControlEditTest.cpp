@@ -425,3 +425,34 @@ TEST_F(EditControl, MarginsMoveTheFormattingRectangle) {
     EXPECT_EQ(format.right, client.right - 9);
     EXPECT_EQ(CharX(e, 0), 7);
 }
+
+TEST_F(EditControl, MultiLineScrollsDownWithTheCaretOrStopsWithoutAutoVScroll) {
+    HWND e = MakeEdit(ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, u"", 150, 40);
+    for (int i = 0; i < 6; ++i) {
+        Type(u"x");
+        Press(VK_RETURN);
+    }
+    EXPECT_EQ(Send(e, EM_GETLINECOUNT), 7);
+    EXPECT_GT(Send(e, EM_GETFIRSTVISIBLELINE), 0);
+    EXPECT_GT(Count(e, EN_VSCROLL), 0);
+    Chord(VK_CONTROL, VK_HOME);
+    EXPECT_EQ(Send(e, EM_GETFIRSTVISIBLELINE), 0);
+
+    HWND fixed = MakeEdit(ES_MULTILINE | ES_WANTRETURN, u"", 150, 40);
+    for (int i = 0; i < 6; ++i) Press(VK_RETURN);
+    EXPECT_LT(Send(fixed, EM_GETLINECOUNT), 7) << "no more lines than the edit shows";
+    EXPECT_GT(Count(fixed, EN_MAXTEXT), 0);
+}
+
+TEST_F(EditControl, AlignmentPlacesTheTextInTheFormattingRectangle) {
+    HWND left = MakeEdit(ES_MULTILINE, u"abc", 150, 40);
+    HWND centre = MakeEdit(ES_MULTILINE | ES_CENTER, u"abc", 150, 40);
+    HWND right = MakeEdit(ES_MULTILINE | ES_RIGHT, u"abc", 150, 40);
+    RECT format;
+    Send(right, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int width = CharX(left, 3) - CharX(left, 0);
+    EXPECT_EQ(CharX(left, 0), format.left);
+    EXPECT_EQ(CharX(right, 3), format.right);
+    EXPECT_NEAR(CharX(centre, 0) - format.left, format.right - CharX(centre, 3), 1);
+    EXPECT_EQ(CharX(centre, 3) - CharX(centre, 0), width);
+}

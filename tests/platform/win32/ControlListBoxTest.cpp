@@ -286,3 +286,42 @@ TEST_F(ListBoxControl, SelectedRowsUseTheHighlightColours) {
     EXPECT_EQ(Pixel(l, 140, h + h / 2), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(Pixel(l, 140, h / 2), GetSysColor(COLOR_WINDOW));
 }
+
+TEST_F(ListBoxControl, KeyboardInputCanBeTakenByTheOwner) {
+    std::vector<WPARAM> keys;
+    Hook() = [&](HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (msg != WM_VKEYTOITEM) return false;
+        keys.push_back(wParam);
+        result = LOWORD(wParam) == VK_DOWN ? -2 : 2; // swallow Down, send anything else to item 2
+        return true;
+    };
+    HWND l = MakeList(LBS_WANTKEYBOARDINPUT | LBS_NOTIFY, {u"a", u"b", u"c"});
+    SetFocus(l);
+    Send(l, LB_SETCURSEL, 0);
+    Press(VK_DOWN);
+    EXPECT_EQ(Send(l, LB_GETCURSEL), 0);
+    Press(VK_END);
+    EXPECT_EQ(Send(l, LB_GETCURSEL), 2);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0], MAKEWPARAM(VK_DOWN, 0)) << "the key and the caret item";
+}
+
+TEST_F(ListBoxControl, ANoDataListHasACountOnly) {
+    int draws = 0;
+    Hook() = [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        if (msg != WM_DRAWITEM) return false;
+        ++draws;
+        result = TRUE;
+        return true;
+    };
+    HWND l = MakeList(LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, {}, 100);
+    EXPECT_EQ(Send(l, LB_SETCOUNT, 1000), LB_OKAY);
+    EXPECT_EQ(Send(l, LB_GETCOUNT), 1000);
+    UpdateWindow(l);
+    RECT client;
+    GetClientRect(l, &client);
+    EXPECT_EQ(draws, (client.bottom + RowHeight(l) - 1) / RowHeight(l))
+        << "only the visible rows are drawn";
+    HWND strings = MakeList(0, {u"a"}, 100, 200);
+    EXPECT_EQ(Send(strings, LB_SETCOUNT, 5), LB_ERR);
+}
