@@ -228,7 +228,8 @@ TEST_F(ButtonControl, ACheckedBoxShowsItsMarkAndTheFocusShowsItsRectangle) {
     int count = 0;
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 100; ++x)
-            if (before[static_cast<size_t>(y * 100 + x)] != after[static_cast<size_t>(y * 100 + x)]) {
+            if (before[static_cast<size_t>(y * 100 + x)] !=
+                after[static_cast<size_t>(y * 100 + x)]) {
                 ++count;
                 changed = {std::min<LONG>(changed.left, x), std::min<LONG>(changed.top, y),
                            std::max<LONG>(changed.right, x), std::max<LONG>(changed.bottom, y)};
@@ -237,7 +238,8 @@ TEST_F(ButtonControl, ACheckedBoxShowsItsMarkAndTheFocusShowsItsRectangle) {
     EXPECT_GT(changed.left, 13) << "the frame is around the caption, not the box";
     for (int y = changed.top + 1; y < changed.bottom; ++y)
         for (int x = changed.left + 1; x < changed.right; ++x)
-            EXPECT_EQ(before[static_cast<size_t>(y * 100 + x)], after[static_cast<size_t>(y * 100 + x)])
+            EXPECT_EQ(before[static_cast<size_t>(y * 100 + x)],
+                      after[static_cast<size_t>(y * 100 + x)])
                 << "inside the frame at " << x << "," << y;
 }
 

@@ -9,7 +9,8 @@ protected:
     HWND MakeCombo(DWORD style, std::vector<const char16_t*> items = {u"red", u"green", u"blue"},
                    int cy = 150) {
         HWND c = Make(u"ComboBox", nullptr, WS_TABSTOP | style, 10, 10, 150, cy, 7);
-        for (const char16_t* item : items) Send(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        for (const char16_t* item : items)
+            Send(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         Pump();
         Log().clear();
         return c;
@@ -119,7 +120,8 @@ TEST_F(ComboBoxControl, KeysChooseWithTheListClosedAndOpen) {
     EXPECT_EQ(Send(c, CB_GETCURSEL), 0);
     Press(VK_DOWN);
     EXPECT_EQ(Text(c), u"green");
-    EXPECT_EQ(Codes(c), (std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE, CBN_SELENDOK, CBN_SELCHANGE}));
+    EXPECT_EQ(Codes(c),
+              (std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE, CBN_SELENDOK, CBN_SELCHANGE}));
 
     Log().clear();
     Press(VK_F4);
@@ -189,12 +191,14 @@ TEST_F(ComboBoxControl, SelectionAndSearchMessages) {
     EXPECT_EQ(std::u16string(buffer), u"apple");
     EXPECT_EQ(Send(c, CB_GETLBTEXTLEN, 2), 4);
     EXPECT_EQ(Send(c, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"F")), 1);
-    EXPECT_EQ(Send(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"PEAR")), 2);
+    EXPECT_EQ(
+        Send(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"PEAR")), 2);
     EXPECT_EQ(Send(c, CB_SETCURSEL, 2), 2);
     EXPECT_EQ(Text(c), u"pear");
     EXPECT_EQ(Send(c, CB_SETCURSEL, static_cast<WPARAM>(-1)), CB_ERR);
     EXPECT_EQ(Text(c), u"");
-    EXPECT_EQ(Send(c, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"ap")), 0);
+    EXPECT_EQ(Send(c, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"ap")),
+              0);
     EXPECT_EQ(Send(c, CB_GETCURSEL), 0);
     EXPECT_EQ(Send(c, CB_SETITEMDATA, 1, 77), TRUE);
     EXPECT_EQ(Send(c, CB_GETITEMDATA, 1), 77);

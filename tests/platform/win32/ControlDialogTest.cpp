@@ -37,7 +37,8 @@ TEST_F(DialogKeys, TabMovesAmongTabStopsInCreationOrder) {
     HWND name = Make(u"Edit", u"text", WS_TABSTOP | ES_AUTOHSCROLL, 10, 10, 100, 20, 1);
     Make(u"Static", u"label", 0, 10, 40, 100, 20, 2); // not a tab stop
     HWND check = Make(u"Button", u"check", WS_TABSTOP | BS_AUTOCHECKBOX, 10, 70, 100, 20, 3);
-    HWND off = Make(u"Button", u"off", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 10, 100, 100, 20, 4);
+    HWND off =
+        Make(u"Button", u"off", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 10, 100, 100, 20, 4);
     HWND ok = Make(u"Button", u"OK", WS_TABSTOP | BS_PUSHBUTTON, 10, 130, 100, 20, IDOK);
     (void)off;
     EXPECT_EQ(GetNextDlgTabItem(parent, name, FALSE), check);
@@ -69,14 +70,16 @@ TEST_F(DialogKeys, AMultiLineEditKeepsTabAndEnter) {
     Key(VK_RETURN);
     EXPECT_EQ(GetFocus(), memo);
     EXPECT_EQ(Text(memo), u"a\t\r\n");
-    for (const auto& [id, code] : Commands()) EXPECT_EQ(id, 1) << "only the edit's own notices";
+    for (const auto& [id, code] : Commands())
+        EXPECT_EQ(id, 1) << "only the edit's own notices";
 }
 
 TEST_F(DialogKeys, ArrowsMoveWithinARadioGroupAndCheckAutoRadios) {
     HWND a = Make(u"Button", u"a", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 10, 10, 100, 20, 1);
     HWND b = Make(u"Button", u"b", BS_AUTORADIOBUTTON, 10, 40, 100, 20, 2);
     HWND c = Make(u"Button", u"c", BS_AUTORADIOBUTTON, 10, 70, 100, 20, 3);
-    HWND next = Make(u"Button", u"next", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 10, 100, 100, 20, 4);
+    HWND next =
+        Make(u"Button", u"next", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 10, 100, 100, 20, 4);
     Send(a, BM_SETCHECK, BST_CHECKED);
     SetFocus(a);
     Key(VK_DOWN);
@@ -115,7 +118,8 @@ TEST_F(DialogKeys, EnterPressesTheDefaultButtonAndEscapeCancels) {
     SetFocus(e);
     Log().clear();
     Key(VK_RETURN);
-    EXPECT_EQ(Commands(), (std::vector<std::pair<int, int>>{{5, BN_CLICKED}})) << "DM_GETDEFID rules";
+    EXPECT_EQ(Commands(), (std::vector<std::pair<int, int>>{{5, BN_CLICKED}}))
+        << "DM_GETDEFID rules";
 }
 
 TEST_F(DialogKeys, EnterWithoutADefaultButtonSendsIdOk) {
@@ -178,25 +182,30 @@ TEST_F(DialogItems, TextAndIntegersOfItems) {
         UINT value;
     };
     const Case cases[] = {
-        {u"  42 ", FALSE, TRUE, 42},          {u"-5", TRUE, TRUE, static_cast<UINT>(-5)},
-        {u"-5", FALSE, FALSE, 0},             {u"4x", TRUE, FALSE, 0},
-        {u"", TRUE, FALSE, 0},                {u"4294967295", FALSE, TRUE, 4294967295u},
-        {u"4294967296", FALSE, FALSE, 0},     {u"2147483648", TRUE, FALSE, 0},
+        {u"  42 ", FALSE, TRUE, 42},
+        {u"-5", TRUE, TRUE, static_cast<UINT>(-5)},
+        {u"-5", FALSE, FALSE, 0},
+        {u"4x", TRUE, FALSE, 0},
+        {u"", TRUE, FALSE, 0},
+        {u"4294967295", FALSE, TRUE, 4294967295u},
+        {u"4294967296", FALSE, FALSE, 0},
+        {u"2147483648", TRUE, FALSE, 0},
         {u"-2147483648", TRUE, TRUE, 0x80000000u},
     };
     for (const Case& c : cases) {
         SetDlgItemTextW(parent, 11, c.text);
         BOOL ok = -1;
         const UINT value = GetDlgItemInt(parent, 11, &ok, c.isSigned);
-        EXPECT_EQ(ok, c.ok) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
+        EXPECT_EQ(ok, c.ok) << std::string(c.text,
+                                           c.text + std::char_traits<char16_t>::length(c.text));
         EXPECT_EQ(value, c.value);
     }
 }
 
 TEST_F(DialogItems, CheckButtonsByIdAndRadioRanges) {
     for (int id = 20; id <= 22; ++id)
-        Make(u"Button", u"r", BS_RADIOBUTTON | (id == 20 ? WS_GROUP : 0), 10, 10 + 30 * (id - 20), 100,
-             20, id);
+        Make(u"Button", u"r", BS_RADIOBUTTON | (id == 20 ? WS_GROUP : 0), 10, 10 + 30 * (id - 20),
+             100, 20, id);
     Make(u"Button", u"c", BS_CHECKBOX, 150, 10, 100, 20, 30);
     EXPECT_TRUE(CheckRadioButton(parent, 20, 22, 21));
     EXPECT_EQ(IsDlgButtonChecked(parent, 21), static_cast<UINT>(BST_CHECKED));

@@ -275,7 +275,8 @@ TEST_F(EditControl, ASingleLineKeepsTheFirstLineOfPastedText) {
 }
 
 TEST_F(EditControl, MultiLineQueries) {
-    HWND e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL, u"one\r\ntwo\r\nthree", 200, 100);
+    HWND e =
+        MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL, u"one\r\ntwo\r\nthree", 200, 100);
     EXPECT_EQ(Send(e, EM_GETLINECOUNT), 3);
     EXPECT_EQ(Send(e, EM_LINEINDEX, 1), 5);
     EXPECT_EQ(Send(e, EM_LINEINDEX, 2), 10);
@@ -321,11 +322,13 @@ TEST_F(EditControl, WordWrapBreaksLongLinesAtSpaces) {
     EXPECT_GT(lines, 1);
     for (LRESULT i = 1; i < lines; ++i) {
         const LRESULT start = Send(e, EM_LINEINDEX, static_cast<WPARAM>(i));
-        EXPECT_EQ(Text(e)[static_cast<size_t>(start) - 1], u' ') << "a wrapped line starts after a space";
+        EXPECT_EQ(Text(e)[static_cast<size_t>(start) - 1], u' ')
+            << "a wrapped line starts after a space";
     }
     RECT format;
     Send(e, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    EXPECT_EQ(static_cast<short>(LOWORD(Send(e, EM_POSFROMCHAR, static_cast<WPARAM>(Send(e, EM_LINEINDEX, 1))))),
+    EXPECT_EQ(static_cast<short>(
+                  LOWORD(Send(e, EM_POSFROMCHAR, static_cast<WPARAM>(Send(e, EM_LINEINDEX, 1))))),
               format.left);
 }
 
@@ -439,7 +442,8 @@ TEST_F(EditControl, MultiLineScrollsDownWithTheCaretOrStopsWithoutAutoVScroll) {
     EXPECT_EQ(Send(e, EM_GETFIRSTVISIBLELINE), 0);
 
     HWND fixed = MakeEdit(ES_MULTILINE | ES_WANTRETURN, u"", 150, 40);
-    for (int i = 0; i < 6; ++i) Press(VK_RETURN);
+    for (int i = 0; i < 6; ++i)
+        Press(VK_RETURN);
     EXPECT_LT(Send(fixed, EM_GETLINECOUNT), 7) << "no more lines than the edit shows";
     EXPECT_GT(Count(fixed, EN_MAXTEXT), 0);
 }

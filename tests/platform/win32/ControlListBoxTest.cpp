@@ -8,7 +8,8 @@ class ListBoxControl : public ControlTest {
 protected:
     HWND MakeList(DWORD style, std::vector<const char16_t*> items = {}, int cy = 100, int x = 10) {
         HWND l = Make(u"ListBox", nullptr, WS_BORDER | WS_TABSTOP | style, x, 10, 150, cy);
-        for (const char16_t* item : items) Send(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        for (const char16_t* item : items)
+            Send(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         Pump();
         Log().clear();
         return l;
@@ -23,7 +24,8 @@ protected:
     }
     static std::vector<std::u16string> Items(HWND l) {
         std::vector<std::u16string> out;
-        for (LRESULT i = 0; i < Send(l, LB_GETCOUNT); ++i) out.push_back(Item(l, static_cast<int>(i)));
+        for (LRESULT i = 0; i < Send(l, LB_GETCOUNT); ++i)
+            out.push_back(Item(l, static_cast<int>(i)));
         return out;
     }
     static int RowHeight(HWND l) { return static_cast<int>(Send(l, LB_GETITEMHEIGHT)); }
@@ -46,7 +48,8 @@ TEST_F(ListBoxControl, SortedListsInsertInCaseInsensitiveOrder) {
     EXPECT_EQ(Send(l, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(u"zebra")), 0)
         << "LB_INSERTSTRING never sorts";
     EXPECT_EQ(Item(l, 0), u"zebra");
-    EXPECT_EQ(Send(l, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"end")), 5);
+    EXPECT_EQ(Send(l, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"end")),
+              5);
     EXPECT_EQ(Send(l, LB_INSERTSTRING, 9, reinterpret_cast<LPARAM>(u"x")), LB_ERR);
     EXPECT_EQ(Send(l, LB_GETTEXTLEN, 9), LB_ERR);
     EXPECT_EQ(Send(l, LB_DELETESTRING, 0), 5);
@@ -166,10 +169,15 @@ TEST_F(ListBoxControl, FindingAndSelectingStrings) {
     EXPECT_EQ(Send(l, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"BAN")), 1);
     EXPECT_EQ(Send(l, LB_FINDSTRING, 1, reinterpret_cast<LPARAM>(u"ban")), 2) << "after the start";
     EXPECT_EQ(Send(l, LB_FINDSTRING, 2, reinterpret_cast<LPARAM>(u"ban")), 1) << "wrapping round";
-    EXPECT_EQ(Send(l, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"x")), LB_ERR);
-    EXPECT_EQ(Send(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"BAND")), 2);
-    EXPECT_EQ(Send(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"ban")), LB_ERR);
-    EXPECT_EQ(Send(l, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"ch")), 3);
+    EXPECT_EQ(Send(l, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"x")),
+              LB_ERR);
+    EXPECT_EQ(
+        Send(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"BAND")), 2);
+    EXPECT_EQ(
+        Send(l, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"ban")),
+        LB_ERR);
+    EXPECT_EQ(Send(l, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"ch")),
+              3);
     EXPECT_EQ(Send(l, LB_GETCURSEL), 3);
     EXPECT_TRUE(Codes(l).empty());
 }
@@ -214,7 +222,9 @@ TEST_F(ListBoxControl, ScrollingKeepsTheCaretInSightAndShowsTheBarWhenNeeded) {
     Send(l, WM_VSCROLL, 0 /* SB_LINEUP */, 0);
     EXPECT_EQ(Send(l, LB_GETTOPINDEX), 29 - rows);
     RECT item;
-    EXPECT_EQ(Send(l, LB_GETITEMRECT, static_cast<WPARAM>(30 - rows), reinterpret_cast<LPARAM>(&item)), 1);
+    EXPECT_EQ(
+        Send(l, LB_GETITEMRECT, static_cast<WPARAM>(30 - rows), reinterpret_cast<LPARAM>(&item)),
+        1);
     EXPECT_EQ(item.top, RowHeight(l));
     const LRESULT hit = Send(l, LB_ITEMFROMPOINT, 0, MAKELPARAM(5, RowHeight(l) + 1));
     EXPECT_EQ(LOWORD(hit), 30 - rows);
@@ -271,7 +281,8 @@ TEST_F(ListBoxControl, VariableRowsAreMeasuredOneByOne) {
         return true;
     };
     HWND l = MakeList(LBS_OWNERDRAWVARIABLE, {}, 100);
-    for (LPARAM i = 0; i < 3; ++i) Send(l, LB_ADDSTRING, 0, i);
+    for (LPARAM i = 0; i < 3; ++i)
+        Send(l, LB_ADDSTRING, 0, i);
     EXPECT_EQ(Send(l, LB_GETITEMHEIGHT, 2), 20);
     RECT rc;
     Send(l, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&rc));

@@ -57,18 +57,19 @@ TEST_P(StaticText, DrawsItsTextAsDrawTextDoesWithTheMatchingFormat) {
 
 INSTANTIATE_TEST_SUITE_P(
     Styles, StaticText,
-    ::testing::Values(TextCase{SS_LEFT, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS},
-                      TextCase{SS_CENTER, DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS},
-                      TextCase{SS_RIGHT, DT_RIGHT | DT_WORDBREAK | DT_EXPANDTABS},
-                      TextCase{SS_LEFTNOWORDWRAP, DT_LEFT | DT_EXPANDTABS},
-                      TextCase{SS_SIMPLE, DT_LEFT | DT_SINGLELINE},
-                      TextCase{SS_LEFT | SS_NOPREFIX, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX},
-                      TextCase{SS_LEFT | SS_ENDELLIPSIS,
-                               DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_END_ELLIPSIS},
-                      TextCase{SS_LEFT | SS_PATHELLIPSIS,
-                               DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_PATH_ELLIPSIS},
-                      TextCase{SS_CENTER | SS_CENTERIMAGE,
-                               DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_VCENTER}));
+    ::testing::Values(
+        TextCase{SS_LEFT, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS},
+        TextCase{SS_CENTER, DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS},
+        TextCase{SS_RIGHT, DT_RIGHT | DT_WORDBREAK | DT_EXPANDTABS},
+        TextCase{SS_LEFTNOWORDWRAP, DT_LEFT | DT_EXPANDTABS},
+        TextCase{SS_SIMPLE, DT_LEFT | DT_SINGLELINE},
+        TextCase{SS_LEFT | SS_NOPREFIX, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX},
+        TextCase{SS_LEFT | SS_ENDELLIPSIS,
+                 DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_END_ELLIPSIS},
+        TextCase{SS_LEFT | SS_PATHELLIPSIS,
+                 DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_PATH_ELLIPSIS},
+        TextCase{SS_CENTER | SS_CENTERIMAGE,
+                 DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_VCENTER}));
 
 TEST_F(StaticControl, TransparentToTheMouseUnlessItNotifies) {
     HWND label = Make(u"Static", u"label", SS_LEFT, 10, 10, 100, 20, 1);

@@ -14,8 +14,10 @@ void ControlTest::SetUp() {
 void ControlTest::TearDown() {
     for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON})
         if (GetAsyncKeyState(vk) & 0x8000) {
-            if (vk == VK_LBUTTON) TestSeams::MouseUp({0, 0});
-            else TestSeams::KeyUp(vk);
+            if (vk == VK_LBUTTON)
+                TestSeams::MouseUp({0, 0});
+            else
+                TestSeams::KeyUp(vk);
         }
     Hook() = nullptr;
     ReleaseCapture();
@@ -24,11 +26,11 @@ void ControlTest::TearDown() {
     TestSeams::UseRealClock();
 }
 
-HWND ControlTest::Make(const char16_t* cls, const char16_t* text, DWORD style, int x, int y,
-                       int cx, int cy, int id, HWND in) {
-    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx, cy,
-                                in ? in : parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                nullptr, nullptr);
+HWND ControlTest::Make(const char16_t* cls, const char16_t* text, DWORD style, int x, int y, int cx,
+                       int cy, int id, HWND in) {
+    HWND hwnd =
+        CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx, cy, in ? in : parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     Pump();
     return hwnd;
 }
@@ -43,7 +45,8 @@ void ControlTest::Pump() {
 
 std::u16string ControlTest::Text(HWND hwnd) {
     std::u16string text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, u'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 

@@ -30,7 +30,7 @@ protected:
     // Every WM_COMMAND code the parent got, in order, with the sender's id.
     std::vector<std::pair<int, int>> Commands() const;
     void Click(HWND hwnd, int x, int y);
-    void Press(int vk);          // a key down and up, then pumped
+    void Press(int vk);               // a key down and up, then pumped
     void Chord(int modifier, int vk); // modifier held around a key
     void Type(std::u16string_view text);
     static COLORREF Pixel(HWND hwnd, int x, int y);

@@ -18,27 +18,38 @@ struct ButtonData : ControlData {
     HANDLE icon = nullptr;
 };
 
-UINT TypeOf(DWORD style) { return style & BS_TYPEMASK; }
+UINT TypeOf(DWORD style) {
+    return style & BS_TYPEMASK;
+}
 
 bool IsCheckType(UINT type) {
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
            type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
 }
 
-bool IsRadio(UINT type) { return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON; }
+bool IsRadio(UINT type) {
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
 
-bool IsPush(UINT type) { return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON; }
+bool IsPush(UINT type) {
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
 
 LRESULT DialogCode(UINT type) {
     switch (type) {
-    case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    case BS_DEFPUSHBUTTON:
+        return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
     case BS_PUSHBUTTON:
     case BS_USERBUTTON:
-    case BS_PUSHBOX: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case BS_PUSHBOX:
+        return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
     case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
-    case BS_GROUPBOX: return DLGC_STATIC;
-    default: return DLGC_BUTTON;
+    case BS_AUTORADIOBUTTON:
+        return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    case BS_GROUPBOX:
+        return DLGC_STATIC;
+    default:
+        return DLGC_BUTTON;
     }
 }
 
@@ -47,15 +58,29 @@ LRESULT DialogCode(UINT type) {
 UINT TextFormat(DWORD style, UINT type) {
     UINT format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
     switch (style & BS_CENTER) {
-    case BS_LEFT: format |= DT_LEFT; break;
-    case BS_RIGHT: format |= DT_RIGHT; break;
-    case BS_CENTER: format |= DT_CENTER; break;
-    default: format |= (IsPush(type) || (style & BS_PUSHLIKE)) ? DT_CENTER : DT_LEFT; break;
+    case BS_LEFT:
+        format |= DT_LEFT;
+        break;
+    case BS_RIGHT:
+        format |= DT_RIGHT;
+        break;
+    case BS_CENTER:
+        format |= DT_CENTER;
+        break;
+    default:
+        format |= (IsPush(type) || (style & BS_PUSHLIKE)) ? DT_CENTER : DT_LEFT;
+        break;
     }
     switch (style & BS_VCENTER) {
-    case BS_TOP: format |= DT_TOP; break;
-    case BS_BOTTOM: format |= DT_BOTTOM; break;
-    default: format |= DT_VCENTER; break;
+    case BS_TOP:
+        format |= DT_TOP;
+        break;
+    case BS_BOTTOM:
+        format |= DT_BOTTOM;
+        break;
+    default:
+        format |= DT_VCENTER;
+        break;
     }
     return format;
 }
@@ -96,10 +121,14 @@ RECT DrawLabel(ButtonData& b, HDC dc, RECT area, DWORD style, UINT type) {
     // Place the measured box where the alignment puts the text, for the focus rectangle.
     const int w = measured.right - measured.left, h = measured.bottom - measured.top;
     RECT box{area.left, area.top, area.left + w, area.top + h};
-    if (format & DT_CENTER) OffsetRect(&box, (area.right - area.left - w) / 2, 0);
-    else if (format & DT_RIGHT) OffsetRect(&box, area.right - area.left - w, 0);
-    if (format & DT_VCENTER) OffsetRect(&box, 0, (area.bottom - area.top - h) / 2);
-    else if (format & DT_BOTTOM) OffsetRect(&box, 0, area.bottom - area.top - h);
+    if (format & DT_CENTER)
+        OffsetRect(&box, (area.right - area.left - w) / 2, 0);
+    else if (format & DT_RIGHT)
+        OffsetRect(&box, area.right - area.left - w, 0);
+    if (format & DT_VCENTER)
+        OffsetRect(&box, 0, (area.bottom - area.top - h) / 2);
+    else if (format & DT_BOTTOM)
+        OffsetRect(&box, 0, area.bottom - area.top - h);
     DrawTextW(dc, text.c_str(), -1, &area, format);
     return box;
 }
@@ -137,21 +166,31 @@ void PaintCheck(ButtonData& b, HDC dc, DWORD style, UINT type, bool enabled) {
     RECT mark{leftText ? rc.right - box : rc.left, 0, 0, 0};
     mark.right = mark.left + box;
     switch (style & BS_VCENTER) {
-    case BS_TOP: mark.top = rc.top; break;
-    case BS_BOTTOM: mark.top = rc.bottom - box; break;
-    default: mark.top = rc.top + (rc.bottom - rc.top - box) / 2; break;
+    case BS_TOP:
+        mark.top = rc.top;
+        break;
+    case BS_BOTTOM:
+        mark.top = rc.bottom - box;
+        break;
+    default:
+        mark.top = rc.top + (rc.bottom - rc.top - box) / 2;
+        break;
     }
     mark.bottom = mark.top + box;
     UINT state = IsRadio(type) ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK;
-    if (b.state & BST_INDETERMINATE) state |= DFCS_BUTTON3STATE | DFCS_CHECKED;
-    else if (b.state & BST_CHECKED) state |= DFCS_CHECKED;
+    if (b.state & BST_INDETERMINATE)
+        state |= DFCS_BUTTON3STATE | DFCS_CHECKED;
+    else if (b.state & BST_CHECKED)
+        state |= DFCS_CHECKED;
     if (b.state & BST_PUSHED) state |= DFCS_PUSHED;
     if (!enabled) state |= DFCS_INACTIVE;
     if (style & BS_FLAT) state |= DFCS_FLAT;
     DrawFrameControl(dc, &mark, DFC_BUTTON, state);
     RECT textArea = rc;
-    if (leftText) textArea.right = mark.left - gap;
-    else textArea.left = mark.right + gap;
+    if (leftText)
+        textArea.right = mark.left - gap;
+    else
+        textArea.left = mark.right + gap;
     SetBkMode(dc, TRANSPARENT);
     if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     RECT text = DrawLabel(b, dc, textArea, style, type);
@@ -209,23 +248,30 @@ void Paint(ButtonData& b) {
     const UINT type = TypeOf(style);
     const bool enabled = IsWindowEnabled(b.hwnd) != FALSE;
     HGDIOBJ oldFont = SelectObject(dc, FontOrSystem(b.font));
-    if (type == BS_OWNERDRAW) PaintOwner(b, dc, enabled, ODA_DRAWENTIRE);
-    else if (type == BS_GROUPBOX) PaintGroup(b, dc, style, enabled);
-    else if (IsCheckType(type) && !(style & BS_PUSHLIKE)) PaintCheck(b, dc, style, type, enabled);
-    else PaintPush(b, dc, style, type, enabled);
+    if (type == BS_OWNERDRAW)
+        PaintOwner(b, dc, enabled, ODA_DRAWENTIRE);
+    else if (type == BS_GROUPBOX)
+        PaintGroup(b, dc, style, enabled);
+    else if (IsCheckType(type) && !(style & BS_PUSHLIKE))
+        PaintCheck(b, dc, style, type, enabled);
+    else
+        PaintPush(b, dc, style, type, enabled);
     SelectObject(dc, oldFont);
     EndPaint(b.hwnd, &ps);
 }
 
 // --- Behaviour ---------------------------------------------------------------------------
 
-void Invalidate(ButtonData& b) { InvalidateRect(b.hwnd, nullptr, FALSE); }
+void Invalidate(ButtonData& b) {
+    InvalidateRect(b.hwnd, nullptr, FALSE);
+}
 
 void SetCheck(ButtonData& b, WPARAM check) {
     const DWORD style = StyleOf(b.hwnd);
     const UINT type = TypeOf(style);
     if (!IsCheckType(type)) return;
-    const UINT most = (type == BS_3STATE || type == BS_AUTO3STATE) ? BST_INDETERMINATE : BST_CHECKED;
+    const UINT most =
+        (type == BS_3STATE || type == BS_AUTO3STATE) ? BST_INDETERMINATE : BST_CHECKED;
     const UINT value = std::min<UINT>(static_cast<UINT>(check), most);
     if ((b.state & 3) != value) {
         b.state = (b.state & ~3u) | value;
@@ -284,7 +330,8 @@ void Release(ButtonData& b, bool byKey, POINT at) {
         SendMessageW(b.hwnd, BM_SETCHECK,
                      (b.state & BST_INDETERMINATE) ? BST_UNCHECKED : (b.state & 3) + 1, 0);
         break;
-    default: break;
+    default:
+        break;
     }
     if (IsWindow(b.hwnd)) Notify(b.hwnd, BN_CLICKED);
 }
@@ -296,10 +343,16 @@ LRESULT Messages(ButtonData& b, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_NCHITTEST:
         if (type == BS_GROUPBOX) return HTTRANSPARENT;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_GETDLGCODE: return DialogCode(type);
-    case WM_PAINT: Paint(b); return 0;
-    case WM_ERASEBKGND: return 1; // painting covers what it must; a group box shows through
-    case WM_ENABLE: Invalidate(b); return 0;
+    case WM_GETDLGCODE:
+        return DialogCode(type);
+    case WM_PAINT:
+        Paint(b);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // painting covers what it must; a group box shows through
+    case WM_ENABLE:
+        Invalidate(b);
+        return 0;
     case WM_SETTEXT: {
         LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
         Invalidate(b);
@@ -309,7 +362,8 @@ LRESULT Messages(ButtonData& b, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         b.font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) Invalidate(b);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(b.font);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(b.font);
     case WM_LBUTTONDBLCLK:
         if ((style & BS_NOTIFY) || type == BS_RADIOBUTTON || type == BS_USERBUTTON ||
             type == BS_OWNERDRAW) {
@@ -329,7 +383,9 @@ LRESULT Messages(ButtonData& b, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                          PtInRect(&rc, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}), 0);
         }
         return 0;
-    case WM_LBUTTONUP: Release(b, false, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+    case WM_LBUTTONUP:
+        Release(b, false, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_KEYDOWN:
         if (wParam == VK_SPACE && !b.pressed) Press(b);
         return 0;
@@ -353,10 +409,16 @@ LRESULT Messages(ButtonData& b, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         Invalidate(b);
         if (style & BS_NOTIFY) Notify(hwnd, BN_KILLFOCUS);
         return 0;
-    case BM_GETCHECK: return IsCheckType(type) ? (b.state & 3) : 0;
-    case BM_SETCHECK: SetCheck(b, wParam); return 0;
-    case BM_GETSTATE: return b.state;
-    case BM_SETSTATE: SetPushed(b, wParam != 0); return 0;
+    case BM_GETCHECK:
+        return IsCheckType(type) ? (b.state & 3) : 0;
+    case BM_SETCHECK:
+        SetCheck(b, wParam);
+        return 0;
+    case BM_GETSTATE:
+        return b.state;
+    case BM_SETSTATE:
+        SetPushed(b, wParam != 0);
+        return 0;
     case BM_SETSTYLE:
         SetWindowLongW(hwnd, GWL_STYLE,
                        static_cast<LONG>((style & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
@@ -378,7 +440,8 @@ LRESULT Messages(ButtonData& b, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         if (wParam == IMAGE_ICON) return reinterpret_cast<LRESULT>(b.icon);
         if (wParam == IMAGE_BITMAP) return reinterpret_cast<LRESULT>(b.bitmap);
         return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -20,13 +20,13 @@ struct ComboData : ControlData {
     bool buttonDown = false;
     bool pressFromField = false; // the press that opened the list began on the field
     bool extendedUI = false;
-    bool quietEdit = false;      // the combo box sets its edit's text itself
+    bool quietEdit = false;  // the combo box sets its edit's text itself
     int requestedHeight = 0; // the height given at creation
     int fieldHeight = 22;
     int droppedHeight = 100;
     int droppedWidth = 0;
-    int itemHeight = 16;       // of the selection field
-    int committed = -1;        // the selection the owner has been told about
+    int itemHeight = 16; // of the selection field
+    int committed = -1;  // the selection the owner has been told about
     RECT itemRect{};
     RECT buttonRect{};
 
@@ -40,7 +40,9 @@ LRESULT ToList(const ComboData& c, UINT msg, WPARAM wParam = 0, LPARAM lParam = 
     return c.list ? SendMessageW(c.list, msg, wParam, lParam) : CB_ERR;
 }
 
-int CurSel(const ComboData& c) { return static_cast<int>(ToList(c, LB_GETCURSEL)); }
+int CurSel(const ComboData& c) {
+    return static_cast<int>(ToList(c, LB_GETCURSEL));
+}
 
 std::u16string ItemText(const ComboData& c, int index) {
     const LRESULT length = ToList(c, LB_GETTEXTLEN, static_cast<WPARAM>(index));
@@ -76,13 +78,14 @@ void Layout(ComboData& c) {
     c.buttonRect = {};
     c.itemRect = inner;
     if (!c.Simple()) {
-        c.buttonRect = {std::max(inner.left, inner.right - GetSystemMetrics(SM_CXVSCROLL)), inner.top,
-                        inner.right, inner.bottom};
+        c.buttonRect = {std::max(inner.left, inner.right - GetSystemMetrics(SM_CXVSCROLL)),
+                        inner.top, inner.right, inner.bottom};
         c.itemRect.right = c.buttonRect.left;
     }
     if (c.edit)
-        MoveWindow(c.edit, c.itemRect.left + 1, c.itemRect.top, c.itemRect.right - c.itemRect.left - 1,
-                   c.itemRect.bottom - c.itemRect.top, TRUE);
+        MoveWindow(c.edit, c.itemRect.left + 1, c.itemRect.top,
+                   c.itemRect.right - c.itemRect.left - 1, c.itemRect.bottom - c.itemRect.top,
+                   TRUE);
     if (c.Simple() && c.list)
         MoveWindow(c.list, 0, c.fieldHeight, rc.right, std::max<LONG>(0, rc.bottom - c.fieldHeight),
                    TRUE);
@@ -93,8 +96,12 @@ void MeasureField(ComboData& c) {
     c.itemHeight = m.LineHeight() + 2;
     if (c.Style() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) {
         // The owner tells the height of the selection field as item -1.
-        MEASUREITEMSTRUCT mis{ODT_COMBOBOX, static_cast<UINT>(GetDlgCtrlID(c.hwnd)),
-                              static_cast<UINT>(-1), 0, static_cast<UINT>(c.itemHeight), 0};
+        MEASUREITEMSTRUCT mis{ODT_COMBOBOX,
+                              static_cast<UINT>(GetDlgCtrlID(c.hwnd)),
+                              static_cast<UINT>(-1),
+                              0,
+                              static_cast<UINT>(c.itemHeight),
+                              0};
         if (HWND parent = GetParent(c.hwnd))
             SendMessageW(parent, WM_MEASUREITEM, mis.CtlID, reinterpret_cast<LPARAM>(&mis));
         c.itemHeight = std::max(1, static_cast<int>(mis.itemHeight));
@@ -143,8 +150,8 @@ void DropDown(ComboData& c) {
     for (int i = 0; i < count && rows < c.droppedHeight; ++i)
         rows += static_cast<int>(ToList(c, LB_GETITEMHEIGHT, static_cast<WPARAM>(i)));
     const int border = 2;
-    const int height = count == 0 ? c.itemHeight + border
-                                  : std::min(c.droppedHeight, rows + border);
+    const int height =
+        count == 0 ? c.itemHeight + border : std::min(c.droppedHeight, rows + border);
     SetWindowPos(c.list, HWND_TOP, window.left, window.bottom, width, height,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
     if (c.committed >= 0) ToList(c, LB_SETCARETINDEX, static_cast<WPARAM>(c.committed), 0);
@@ -196,10 +203,13 @@ void Step(ComboData& c, int index) {
 
 void KeyDown(ComboData& c, WPARAM vk, bool alt) {
     const int current = CurSel(c);
-    const int page = c.dropped ? std::max(1, static_cast<int>(c.droppedHeight / c.itemHeight) - 1) : 1;
+    const int page =
+        c.dropped ? std::max(1, static_cast<int>(c.droppedHeight / c.itemHeight) - 1) : 1;
     if (vk == VK_F4 || (alt && (vk == VK_UP || vk == VK_DOWN))) {
-        if (c.dropped) CloseUp(c, false);
-        else DropDown(c);
+        if (c.dropped)
+            CloseUp(c, false);
+        else
+            DropDown(c);
         return;
     }
     if (c.dropped && (vk == VK_RETURN || vk == VK_ESCAPE)) {
@@ -211,17 +221,26 @@ void KeyDown(ComboData& c, WPARAM vk, bool alt) {
         return;
     }
     switch (vk) {
-    case VK_UP: Step(c, current < 0 ? 0 : current - 1); break;
-    case VK_DOWN: Step(c, current + 1); break;
-    case VK_PRIOR: Step(c, current - page); break;
-    case VK_NEXT: Step(c, current + page); break;
+    case VK_UP:
+        Step(c, current < 0 ? 0 : current - 1);
+        break;
+    case VK_DOWN:
+        Step(c, current + 1);
+        break;
+    case VK_PRIOR:
+        Step(c, current - page);
+        break;
+    case VK_NEXT:
+        Step(c, current + page);
+        break;
     case VK_HOME:
         if (!c.edit) Step(c, 0);
         break;
     case VK_END:
         if (!c.edit) Step(c, static_cast<int>(ToList(c, LB_GETCOUNT)) - 1);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -256,7 +275,8 @@ void ChildCommand(ComboData& c, WPARAM wParam, LPARAM lParam) {
                 if (!text.empty())
                     found = ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1),
                                    reinterpret_cast<LPARAM>(text.c_str()));
-                ToList(c, LB_SETCURSEL, c.dropped ? static_cast<WPARAM>(found) : static_cast<WPARAM>(-1));
+                ToList(c, LB_SETCURSEL,
+                       c.dropped ? static_cast<WPARAM>(found) : static_cast<WPARAM>(-1));
                 c.committed = CurSel(c);
             }
             CbNotify(c, CBN_EDITCHANGE);
@@ -264,9 +284,14 @@ void ChildCommand(ComboData& c, WPARAM wParam, LPARAM lParam) {
         case EN_UPDATE:
             if (!c.quietEdit) CbNotify(c, CBN_EDITUPDATE);
             return;
-        case EN_SETFOCUS: FocusGained(c); return;
-        case EN_KILLFOCUS: FocusLost(c, GetFocus()); return;
-        default: return;
+        case EN_SETFOCUS:
+            FocusGained(c);
+            return;
+        case EN_KILLFOCUS:
+            FocusLost(c, GetFocus());
+            return;
+        default:
+            return;
         }
     }
     if (from && from == c.list) {
@@ -316,13 +341,14 @@ void Paint(ComboData& c) {
             dis.hwndItem = c.hwnd;
             dis.hDC = dc;
             dis.rcItem = item;
-            dis.itemData = index >= 0 ? static_cast<ULONG_PTR>(ToList(c, LB_GETITEMDATA, index)) : 0;
+            dis.itemData =
+                index >= 0 ? static_cast<ULONG_PTR>(ToList(c, LB_GETITEMDATA, index)) : 0;
             if (HWND parent = GetParent(c.hwnd))
                 SendMessageW(parent, WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
         } else {
             if (highlight) FillRect(dc, &item, GetSysColorBrush(COLOR_HIGHLIGHT));
             SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, !enabled   ? GetSysColor(COLOR_GRAYTEXT)
+            SetTextColor(dc, !enabled    ? GetSysColor(COLOR_GRAYTEXT)
                              : highlight ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                                          : GetTextColor(dc));
             const std::u16string text = index >= 0 ? ItemText(c, index) : std::u16string();
@@ -357,17 +383,16 @@ void Create(ComboData& c) {
     if (c.Simple()) {
         RECT rc;
         GetClientRect(c.hwnd, &rc);
-        c.list = CreateWindowExW(0, u"ComboLBox", nullptr,
-                                 ListStyleFor(style) | WS_CHILD | WS_VISIBLE | LBS_NOINTEGRALHEIGHT,
-                                 0, c.fieldHeight, rc.right,
-                                 std::max<LONG>(0, rc.bottom - c.fieldHeight), c.hwnd,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboListId)), instance,
-                                 c.hwnd);
+        c.list = CreateWindowExW(
+            0, u"ComboLBox", nullptr,
+            ListStyleFor(style) | WS_CHILD | WS_VISIBLE | LBS_NOINTEGRALHEIGHT, 0, c.fieldHeight,
+            rc.right, std::max<LONG>(0, rc.bottom - c.fieldHeight), c.hwnd,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboListId)), instance, c.hwnd);
     } else {
         // A popup's "menu" would be a menu bar: the open list goes without an id.
-        c.list = CreateWindowExW(WS_EX_TOOLWINDOW, u"ComboLBox", nullptr,
-                                 ListStyleFor(style) | WS_POPUP, 0, 0, 10, 10, c.hwnd, nullptr,
-                                 instance, c.hwnd);
+        c.list =
+            CreateWindowExW(WS_EX_TOOLWINDOW, u"ComboLBox", nullptr, ListStyleFor(style) | WS_POPUP,
+                            0, 0, 10, 10, c.hwnd, nullptr, instance, c.hwnd);
     }
     if (!c.DropList()) {
         DWORD editStyle = WS_CHILD | WS_VISIBLE | ES_LEFT;
@@ -386,7 +411,8 @@ LRESULT ComboInfo(ComboData& c, COMBOBOXINFO* info) {
     if (!info || info->cbSize != sizeof(COMBOBOXINFO)) return FALSE;
     info->rcItem = c.itemRect;
     info->rcButton = c.buttonRect;
-    info->stateButton = c.Simple() ? STATE_SYSTEM_INVISIBLE : (c.dropped ? STATE_SYSTEM_PRESSED : 0);
+    info->stateButton =
+        c.Simple() ? STATE_SYSTEM_INVISIBLE : (c.dropped ? STATE_SYSTEM_PRESSED : 0);
     info->hwndCombo = c.hwnd;
     info->hwndItem = c.edit ? c.edit : c.hwnd;
     info->hwndList = c.list;
@@ -395,12 +421,16 @@ LRESULT ComboInfo(ComboData& c, COMBOBOXINFO* info) {
 
 LRESULT ComboMessages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case CB_ADDSTRING: return ToList(c, LB_ADDSTRING, wParam, lParam);
-    case CB_INSERTSTRING: return ToList(c, LB_INSERTSTRING, wParam, lParam);
+    case CB_ADDSTRING:
+        return ToList(c, LB_ADDSTRING, wParam, lParam);
+    case CB_INSERTSTRING:
+        return ToList(c, LB_INSERTSTRING, wParam, lParam);
     case CB_DELETESTRING: {
         const LRESULT r = ToList(c, LB_DELETESTRING, wParam, lParam);
-        if (c.committed == static_cast<int>(wParam)) c.committed = -1;
-        else if (c.committed > static_cast<int>(wParam)) --c.committed;
+        if (c.committed == static_cast<int>(wParam))
+            c.committed = -1;
+        else if (c.committed > static_cast<int>(wParam))
+            --c.committed;
         InvalidateRect(hwnd, nullptr, FALSE);
         return r;
     }
@@ -409,19 +439,32 @@ LRESULT ComboMessages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         c.committed = -1;
         ShowSelection(c, -1);
         return CB_OKAY;
-    case CB_GETCOUNT: return ToList(c, LB_GETCOUNT);
-    case CB_GETLBTEXT: return ToList(c, LB_GETTEXT, wParam, lParam);
-    case CB_GETLBTEXTLEN: return ToList(c, LB_GETTEXTLEN, wParam, lParam);
-    case CB_FINDSTRING: return ToList(c, LB_FINDSTRING, wParam, lParam);
-    case CB_FINDSTRINGEXACT: return ToList(c, LB_FINDSTRINGEXACT, wParam, lParam);
-    case CB_GETITEMDATA: return ToList(c, LB_GETITEMDATA, wParam, lParam);
-    case CB_SETITEMDATA: return ToList(c, LB_SETITEMDATA, wParam, lParam);
-    case CB_GETTOPINDEX: return ToList(c, LB_GETTOPINDEX);
-    case CB_SETTOPINDEX: return ToList(c, LB_SETTOPINDEX, wParam) == LB_ERR ? CB_ERR : CB_OKAY;
-    case CB_INITSTORAGE: return ToList(c, LB_INITSTORAGE, wParam, lParam);
-    case CB_SETHORIZONTALEXTENT: return ToList(c, LB_SETHORIZONTALEXTENT, wParam);
-    case CB_GETHORIZONTALEXTENT: return ToList(c, LB_GETHORIZONTALEXTENT);
-    case CB_GETCURSEL: return CurSel(c);
+    case CB_GETCOUNT:
+        return ToList(c, LB_GETCOUNT);
+    case CB_GETLBTEXT:
+        return ToList(c, LB_GETTEXT, wParam, lParam);
+    case CB_GETLBTEXTLEN:
+        return ToList(c, LB_GETTEXTLEN, wParam, lParam);
+    case CB_FINDSTRING:
+        return ToList(c, LB_FINDSTRING, wParam, lParam);
+    case CB_FINDSTRINGEXACT:
+        return ToList(c, LB_FINDSTRINGEXACT, wParam, lParam);
+    case CB_GETITEMDATA:
+        return ToList(c, LB_GETITEMDATA, wParam, lParam);
+    case CB_SETITEMDATA:
+        return ToList(c, LB_SETITEMDATA, wParam, lParam);
+    case CB_GETTOPINDEX:
+        return ToList(c, LB_GETTOPINDEX);
+    case CB_SETTOPINDEX:
+        return ToList(c, LB_SETTOPINDEX, wParam) == LB_ERR ? CB_ERR : CB_OKAY;
+    case CB_INITSTORAGE:
+        return ToList(c, LB_INITSTORAGE, wParam, lParam);
+    case CB_SETHORIZONTALEXTENT:
+        return ToList(c, LB_SETHORIZONTALEXTENT, wParam);
+    case CB_GETHORIZONTALEXTENT:
+        return ToList(c, LB_GETHORIZONTALEXTENT);
+    case CB_GETCURSEL:
+        return CurSel(c);
     case CB_SETCURSEL: {
         const LRESULT r = ToList(c, LB_SETCURSEL, wParam);
         if (r >= 0) ToList(c, LB_SETTOPINDEX, wParam);
@@ -438,10 +481,13 @@ LRESULT ComboMessages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         return r;
     }
     case CB_SHOWDROPDOWN:
-        if (wParam) DropDown(c);
-        else CloseUp(c, false);
+        if (wParam)
+            DropDown(c);
+        else
+            CloseUp(c, false);
         return TRUE;
-    case CB_GETDROPPEDSTATE: return c.dropped ? TRUE : FALSE;
+    case CB_GETDROPPEDSTATE:
+        return c.dropped ? TRUE : FALSE;
     case CB_GETDROPPEDCONTROLRECT: {
         if (!lParam) return CB_ERR;
         RECT window;
@@ -486,16 +532,23 @@ LRESULT ComboMessages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case CB_GETITEMHEIGHT:
         if (static_cast<int>(wParam) == -1) return c.itemHeight;
         return ToList(c, LB_GETITEMHEIGHT, wParam);
-    case CB_SETEXTENDEDUI: c.extendedUI = wParam != 0; return CB_OKAY;
-    case CB_GETEXTENDEDUI: return c.extendedUI ? TRUE : FALSE;
-    case CB_GETCOMBOBOXINFO: return ComboInfo(c, reinterpret_cast<COMBOBOXINFO*>(lParam));
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case CB_SETEXTENDEDUI:
+        c.extendedUI = wParam != 0;
+        return CB_OKAY;
+    case CB_GETEXTENDEDUI:
+        return c.extendedUI ? TRUE : FALSE;
+    case CB_GETCOMBOBOXINFO:
+        return ComboInfo(c, reinterpret_cast<COMBOBOXINFO*>(lParam));
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
 LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_CREATE: Create(c); return 0;
+    case WM_CREATE:
+        Create(c);
+        return 0;
     case WM_WINDOWPOSCHANGING: {
         // A drop-down combo box is as high as its field; the rest goes to its list.
         auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
@@ -511,9 +564,14 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         }
         return 0;
     }
-    case WM_SIZE: Layout(c); return 0;
-    case WM_PAINT: Paint(c); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_SIZE:
+        Layout(c);
+        return 0;
+    case WM_PAINT:
+        Paint(c);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_ENABLE:
         if (c.edit) EnableWindow(c.edit, wParam ? TRUE : FALSE);
         if (!wParam) CloseUp(c, false);
@@ -527,7 +585,8 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         FitField(c, HeightWithList(c));
         if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(c.font);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(c.font);
     case WM_SETTEXT:
         if (!c.edit) return CB_ERR;
         c.quietEdit = true;
@@ -562,10 +621,14 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return code;
     }
     case WM_SETFOCUS:
-        if (c.edit) SetFocus(c.edit);
-        else FocusGained(c);
+        if (c.edit)
+            SetFocus(c.edit);
+        else
+            FocusGained(c);
         return 0;
-    case WM_KILLFOCUS: FocusLost(c, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_KILLFOCUS:
+        FocusLost(c, reinterpret_cast<HWND>(wParam));
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         SetFocus(hwnd);
@@ -577,7 +640,9 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         }
         return 0;
     }
-    case WM_KEYDOWN: KeyDown(c, wParam, false); return 0;
+    case WM_KEYDOWN:
+        KeyDown(c, wParam, false);
+        return 0;
     case WM_SYSKEYDOWN:
         if (wParam == VK_UP || wParam == VK_DOWN) {
             KeyDown(c, wParam, true);
@@ -614,7 +679,8 @@ LRESULT Messages(ComboData& c, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         if (c.list && !c.Simple() && IsWindow(c.list)) DestroyWindow(c.list);
         c.list = nullptr;
         return 0;
-    default: return ComboMessages(c, hwnd, msg, wParam, lParam);
+    default:
+        return ComboMessages(c, hwnd, msg, wParam, lParam);
     }
 }
 
@@ -656,13 +722,16 @@ bool DroppedMouse(ComboData& c, HWND list, UINT msg, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != list) CloseUp(c, false);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
 } // namespace
 
-bool IsComboBox(HWND hwnd) { return Data<ComboData>(hwnd) != nullptr; }
+bool IsComboBox(HWND hwnd) {
+    return Data<ComboData>(hwnd) != nullptr;
+}
 
 bool ComboIsDropped(HWND combo) {
     auto c = Data<ComboData>(combo);

@@ -44,7 +44,9 @@ void DetachData(HWND hwnd) {
     Table().byWindow.erase(it);
 }
 
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+DWORD StyleOf(HWND hwnd) {
+    return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+}
 
 void Notify(HWND control, UINT code, HWND to) {
     if (!to) to = GetParent(control);
@@ -137,7 +139,8 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
 }
 
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-    return text.size() >= prefix.size() && CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
+    return text.size() >= prefix.size() &&
+           CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
 }
 
 char16_t Mnemonic(std::u16string_view text) {

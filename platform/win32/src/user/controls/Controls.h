@@ -47,8 +47,7 @@ void AttachData(HWND hwnd, std::shared_ptr<ControlData> data);
 std::shared_ptr<ControlData> DataOf(HWND hwnd);
 void DetachData(HWND hwnd);
 
-template <class T>
-std::shared_ptr<T> Data(HWND hwnd) {
+template <class T> std::shared_ptr<T> Data(HWND hwnd) {
     return std::dynamic_pointer_cast<T>(DataOf(hwnd));
 }
 

@@ -13,11 +13,14 @@ using namespace win32::controls;
 
 namespace {
 
-bool Usable(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+bool Usable(HWND hwnd) {
+    return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+}
 
 std::vector<HWND> ChildrenOf(HWND parent) {
     std::vector<HWND> out;
-    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        out.push_back(c);
     return out;
 }
 
@@ -110,8 +113,10 @@ bool UseMnemonic(HWND dialog, HWND from, WCHAR ch) {
             !(code & DLGC_BUTTON))
             continue;
         if (win32::controls::Mnemonic(WindowText(c)) != key) continue;
-        if (code & DLGC_BUTTON) SendMessageW(c, BM_CLICK, 0, 0);
-        else MoveFocus(GetNextDlgTabItem(dialog, c, FALSE));
+        if (code & DLGC_BUTTON)
+            SendMessageW(c, BM_CLICK, 0, 0);
+        else
+            MoveFocus(GetNextDlgTabItem(dialog, c, FALSE));
         return true;
     }
     return false;
@@ -127,9 +132,11 @@ std::vector<HWND> GroupOf(HWND control) {
     auto at = std::find(siblings.begin(), siblings.end(), control);
     if (at == siblings.end()) return {control};
     auto first = at;
-    while (first != siblings.begin() && !(GetWindowLongW(*first, GWL_STYLE) & WS_GROUP)) --first;
+    while (first != siblings.begin() && !(GetWindowLongW(*first, GWL_STYLE) & WS_GROUP))
+        --first;
     auto last = at + 1;
-    while (last != siblings.end() && !(GetWindowLongW(*last, GWL_STYLE) & WS_GROUP)) ++last;
+    while (last != siblings.end() && !(GetWindowLongW(*last, GWL_STYLE) & WS_GROUP))
+        ++last;
     return {first, last};
 }
 
@@ -155,7 +162,8 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
     if (!IsWindow(dialog) || !IsWindow(control)) return nullptr;
     std::vector<HWND> group = GroupOf(control);
     const int count = static_cast<int>(group.size());
-    const int start = static_cast<int>(std::find(group.begin(), group.end(), control) - group.begin());
+    const int start =
+        static_cast<int>(std::find(group.begin(), group.end(), control) - group.begin());
     for (int step = 1; step < count; ++step) {
         const int i = previous ? start - step : start + step;
         HWND c = group[static_cast<size_t>((i % count + count) % count)];
@@ -183,12 +191,15 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
             if (code & DLGC_WANTARROWS) break;
             Arrow(dialog, msg->hwnd, msg->wParam == VK_LEFT || msg->wParam == VK_UP);
             return TRUE;
-        case VK_RETURN: PressDefault(dialog); return TRUE;
+        case VK_RETURN:
+            PressDefault(dialog);
+            return TRUE;
         case VK_ESCAPE:
             SendMessageW(dialog, WM_COMMAND, IDCANCEL,
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
             return TRUE;
-        default: break;
+        default:
+            break;
         }
         break;
     }
@@ -202,7 +213,8 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
     case WM_SYSCHAR:
         if (UseMnemonic(dialog, msg->hwnd, static_cast<WCHAR>(msg->wParam))) return TRUE;
         break;
-    default: break;
+    default:
+        break;
     }
     TranslateMessage(msg);
     DispatchMessageW(msg);
@@ -226,8 +238,7 @@ UINT GetDlgItemTextW(HWND dialog, int id, LPWSTR text, int maxCount) {
 }
 
 BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned) {
-    std::string digits =
-        isSigned ? std::to_string(static_cast<int>(value)) : std::to_string(value);
+    std::string digits = isSigned ? std::to_string(static_cast<int>(value)) : std::to_string(value);
     std::u16string text(digits.begin(), digits.end());
     return SetDlgItemTextW(dialog, id, text.c_str());
 }
@@ -238,8 +249,10 @@ UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned) {
     if (!item) return 0;
     const std::u16string text = WindowText(item);
     size_t i = 0, end = text.size();
-    while (i < end && text[i] == u' ') ++i;
-    while (end > i && text[end - 1] == u' ') --end;
+    while (i < end && text[i] == u' ')
+        ++i;
+    while (end > i && text[end - 1] == u' ')
+        --end;
     bool negative = false;
     if (i < end && isSigned && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
     if (i == end) return 0;
@@ -282,8 +295,11 @@ BOOL MapDialogRect(HWND dialog, LPRECT rect) {
     return TRUE;
 }
 
-LONG GetDialogBaseUnits() { return MAKELONG(8, 16); }
+LONG GetDialogBaseUnits() {
+    return MAKELONG(8, 16);
+}
 
 BOOL GetComboBoxInfo(HWND combo, PCOMBOBOXINFO info) {
-    return SendMessageW(combo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
+    return SendMessageW(combo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE
+                                                                                      : FALSE;
 }

@@ -8,7 +8,9 @@ namespace win32::controls {
 
 namespace {
 
-bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool Down(int vk) {
+    return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 void Changed(EditData& e) {
     if (e.noNotify) return;
@@ -19,13 +21,26 @@ void Changed(EditData& e) {
 void TypeChar(EditData& e, char16_t ch) {
     const DWORD style = e.Style();
     switch (ch) {
-    case 0x01: e.Select(0, e.text.size()); return; // Ctrl+A
-    case 0x03: e.Copy(); return;                   // Ctrl+C
-    case 0x16: e.Paste(); return;                  // Ctrl+V
-    case 0x18: e.Cut(); return;                    // Ctrl+X
-    case 0x1A: e.Undo(); return;                   // Ctrl+Z
-    case u'\b': e.Backspace(); return;
-    default: break;
+    case 0x01: // Ctrl+A
+        e.Select(0, e.text.size());
+        return;
+    case 0x03: // Ctrl+C
+        e.Copy();
+        return;
+    case 0x16: // Ctrl+V
+        e.Paste();
+        return;
+    case 0x18: // Ctrl+X
+        e.Cut();
+        return;
+    case 0x1A: // Ctrl+Z
+        e.Undo();
+        return;
+    case u'\b':
+        e.Backspace();
+        return;
+    default:
+        break;
     }
     if (style & ES_READONLY) return;
     std::u16string insert;
@@ -65,8 +80,8 @@ void KeyDown(EditData& e, WPARAM vk, LPARAM lParam, UINT msg) {
     const EditLine& line = e.lines[static_cast<size_t>(e.LineOf(e.caret))];
     auto vertical = [&](int delta) {
         if (!multi) return delta < 0 ? e.CharLeft(e.caret) : e.CharRight(e.caret);
-        const int target = std::clamp(e.LineOf(e.caret) + delta, 0,
-                                      static_cast<int>(e.lines.size()) - 1);
+        const int target =
+            std::clamp(e.LineOf(e.caret) + delta, 0, static_cast<int>(e.lines.size()) - 1);
         POINT p = e.PosFromChar(e.caret);
         p.y = e.format.top + (target - e.firstLine) * e.lineHeight;
         return e.CharFromPoint(p);
@@ -78,21 +93,38 @@ void KeyDown(EditData& e, WPARAM vk, LPARAM lParam, UINT msg) {
     case VK_RIGHT:
         e.MoveTo(ctrl ? e.WordRight(e.caret) : e.CharRight(e.caret), shift);
         break;
-    case VK_UP: e.MoveTo(vertical(-1), shift); break;
-    case VK_DOWN: e.MoveTo(vertical(1), shift); break;
-    case VK_PRIOR: e.MoveTo(vertical(-e.VisibleLines()), shift); break;
-    case VK_NEXT: e.MoveTo(vertical(e.VisibleLines()), shift); break;
-    case VK_HOME: e.MoveTo(ctrl ? 0 : line.start, shift); break;
-    case VK_END: e.MoveTo(ctrl ? e.text.size() : line.End(), shift); break;
+    case VK_UP:
+        e.MoveTo(vertical(-1), shift);
+        break;
+    case VK_DOWN:
+        e.MoveTo(vertical(1), shift);
+        break;
+    case VK_PRIOR:
+        e.MoveTo(vertical(-e.VisibleLines()), shift);
+        break;
+    case VK_NEXT:
+        e.MoveTo(vertical(e.VisibleLines()), shift);
+        break;
+    case VK_HOME:
+        e.MoveTo(ctrl ? 0 : line.start, shift);
+        break;
+    case VK_END:
+        e.MoveTo(ctrl ? e.text.size() : line.End(), shift);
+        break;
     case VK_DELETE:
-        if (shift) e.Cut();
-        else e.DeleteForward();
+        if (shift)
+            e.Cut();
+        else
+            e.DeleteForward();
         break;
     case VK_INSERT:
-        if (shift) e.Paste();
-        else if (ctrl) e.Copy();
+        if (shift)
+            e.Paste();
+        else if (ctrl)
+            e.Copy();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -163,15 +195,30 @@ void VerticalScroll(EditData& e, int code, int thumb) {
     const int rows = e.VisibleLines();
     int first = e.firstLine;
     switch (code) {
-    case kLineUp: --first; break;
-    case kLineDown: ++first; break;
-    case kPageUp: first -= rows; break;
-    case kPageDown: first += rows; break;
-    case kTop: first = 0; break;
-    case kBottom: first = static_cast<int>(e.lines.size()); break;
+    case kLineUp:
+        --first;
+        break;
+    case kLineDown:
+        ++first;
+        break;
+    case kPageUp:
+        first -= rows;
+        break;
+    case kPageDown:
+        first += rows;
+        break;
+    case kTop:
+        first = 0;
+        break;
+    case kBottom:
+        first = static_cast<int>(e.lines.size());
+        break;
     case kThumbPosition:
-    case kThumbTrack: first = thumb; break;
-    default: return;
+    case kThumbTrack:
+        first = thumb;
+        break;
+    default:
+        return;
     }
     e.ScrollTo(e.xOffset, std::min(first, std::max(0, static_cast<int>(e.lines.size()) - rows)));
 }
@@ -200,14 +247,20 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         e.Layout();
         e.Invalidate();
         return 0;
-    case WM_PAINT: e.Paint(); return 0;
-    case WM_ERASEBKGND: return 1; // WM_PAINT fills the whole client area
-    case WM_ENABLE: e.Invalidate(); return 0;
+    case WM_PAINT:
+        e.Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // WM_PAINT fills the whole client area
+    case WM_ENABLE:
+        e.Invalidate();
+        return 0;
     case WM_SETFONT:
         e.ApplyFont(reinterpret_cast<HFONT>(wParam));
         if (LOWORD(lParam)) e.Invalidate();
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(e.font);
     case WM_SETTEXT:
         e.SetText(lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
         return TRUE;
@@ -219,26 +272,44 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         out[n] = 0;
         return static_cast<LRESULT>(n);
     }
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(e.text.size());
-    case WM_GETDLGCODE: return DialogCode(e, lParam);
-    case WM_SETFOCUS: SetFocusState(e, true); return 0;
-    case WM_KILLFOCUS: SetFocusState(e, false); return 0;
-    case WM_CHAR: TypeChar(e, static_cast<char16_t>(wParam)); return 0;
-    case WM_KEYDOWN: KeyDown(e, wParam, lParam, msg); return 0;
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(e.text.size());
+    case WM_GETDLGCODE:
+        return DialogCode(e, lParam);
+    case WM_SETFOCUS:
+        SetFocusState(e, true);
+        return 0;
+    case WM_KILLFOCUS:
+        SetFocusState(e, false);
+        return 0;
+    case WM_CHAR:
+        TypeChar(e, static_cast<char16_t>(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        KeyDown(e, wParam, lParam, msg);
+        return 0;
     case WM_SYSKEYDOWN:
         if (e.inCombo && (wParam == VK_UP || wParam == VK_DOWN)) {
             SendMessageW(GetParent(hwnd), msg, wParam, lParam);
             return 0;
         }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_LBUTTONDOWN: ButtonDown(e, lParam); return 0;
-    case WM_LBUTTONDBLCLK: DoubleClick(e, lParam); return 0;
-    case WM_MOUSEMOVE: MouseMove(e, lParam); return 0;
+    case WM_LBUTTONDOWN:
+        ButtonDown(e, lParam);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        DoubleClick(e, lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        MouseMove(e, lParam);
+        return 0;
     case WM_LBUTTONUP:
         if (e.tracking && GetCapture() == hwnd) ReleaseCapture();
         e.tracking = false;
         return 0;
-    case WM_CAPTURECHANGED: e.tracking = false; return 0;
+    case WM_CAPTURECHANGED:
+        e.tracking = false;
+        return 0;
     case WM_MOUSEWHEEL:
         if (!e.Multi()) return DefWindowProcW(hwnd, msg, wParam, lParam);
         VerticalScroll(e, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? kLineUp : kLineDown, 0);
@@ -250,26 +321,51 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         const int width = e.format.right - e.format.left;
         int x = e.xOffset;
         switch (LOWORD(wParam)) {
-        case kLineUp: x -= e.averageWidth; break;
-        case kLineDown: x += e.averageWidth; break;
-        case kPageUp: x -= width; break;
-        case kPageDown: x += width; break;
-        case kTop: x = 0; break;
+        case kLineUp:
+            x -= e.averageWidth;
+            break;
+        case kLineDown:
+            x += e.averageWidth;
+            break;
+        case kPageUp:
+            x -= width;
+            break;
+        case kPageDown:
+            x += width;
+            break;
+        case kTop:
+            x = 0;
+            break;
         case kThumbPosition:
-        case kThumbTrack: x = static_cast<short>(HIWORD(wParam)); break;
-        default: return 0;
+        case kThumbTrack:
+            x = static_cast<short>(HIWORD(wParam));
+            break;
+        default:
+            return 0;
         }
         e.ScrollTo(x, e.firstLine);
         return 0;
     }
-    case WM_COPY: e.Copy(); return 0;
-    case WM_CUT: e.Cut(); return 0;
-    case WM_PASTE: e.Paste(); return 0;
-    case WM_CLEAR: e.Clear(); return 0;
+    case WM_COPY:
+        e.Copy();
+        return 0;
+    case WM_CUT:
+        e.Cut();
+        return 0;
+    case WM_PASTE:
+        e.Paste();
+        return 0;
+    case WM_CLEAR:
+        e.Clear();
+        return 0;
     case WM_UNDO:
-    case EM_UNDO: return e.Undo() ? TRUE : FALSE;
-    case EM_CANUNDO: return e.canUndo ? TRUE : FALSE;
-    case EM_EMPTYUNDOBUFFER: e.EmptyUndo(); return 0;
+    case EM_UNDO:
+        return e.Undo() ? TRUE : FALSE;
+    case EM_CANUNDO:
+        return e.canUndo ? TRUE : FALSE;
+    case EM_EMPTYUNDOBUFFER:
+        e.EmptyUndo();
+        return 0;
     case EM_GETSEL: {
         const auto s = static_cast<DWORD>(e.SelStart()), end = static_cast<DWORD>(e.SelEnd());
         if (wParam) *reinterpret_cast<DWORD*>(wParam) = s;
@@ -296,12 +392,15 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case EM_LIMITTEXT:
-        e.limit = wParam ? static_cast<size_t>(wParam)
-                         : (e.Multi() ? 0xFFFFFFFFu : 0x7FFFFFFEu);
+        e.limit = wParam ? static_cast<size_t>(wParam) : (e.Multi() ? 0xFFFFFFFFu : 0x7FFFFFFEu);
         return 0;
-    case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.limit);
-    case EM_GETMODIFY: return e.modified ? TRUE : FALSE;
-    case EM_SETMODIFY: e.modified = wParam != 0; return 0;
+    case EM_GETLIMITTEXT:
+        return static_cast<LRESULT>(e.limit);
+    case EM_GETMODIFY:
+        return e.modified ? TRUE : FALSE;
+    case EM_SETMODIFY:
+        e.modified = wParam != 0;
+        return 0;
     case EM_SETREADONLY: {
         const DWORD style = e.Style();
         SetWindowLongW(hwnd, GWL_STYLE,
@@ -322,10 +421,13 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         e.UpdateCaret();
         return 0;
     }
-    case EM_GETPASSWORDCHAR: return e.passwordChar;
-    case EM_GETLINECOUNT: return static_cast<LRESULT>(e.lines.size());
+    case EM_GETPASSWORDCHAR:
+        return e.passwordChar;
+    case EM_GETLINECOUNT:
+        return static_cast<LRESULT>(e.lines.size());
     case EM_LINEINDEX: {
-        const int line = static_cast<int>(wParam) == -1 ? e.LineOf(e.caret) : static_cast<int>(wParam);
+        const int line =
+            static_cast<int>(wParam) == -1 ? e.LineOf(e.caret) : static_cast<int>(wParam);
         if (line < 0 || line >= static_cast<int>(e.lines.size())) return -1;
         return static_cast<LRESULT>(e.lines[static_cast<size_t>(line)].start);
     }
@@ -356,7 +458,9 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case EM_GETFIRSTVISIBLELINE:
         if (e.Multi()) return e.firstLine;
         return static_cast<LRESULT>(e.CharFromPoint({e.format.left, e.format.top}));
-    case EM_SCROLLCARET: e.ScrollCaret(); return TRUE;
+    case EM_SCROLLCARET:
+        e.ScrollCaret();
+        return TRUE;
     case EM_LINESCROLL:
         if (!e.Multi()) return FALSE;
         e.ScrollTo(e.xOffset + static_cast<int>(wParam) * e.averageWidth,
@@ -372,7 +476,8 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         e.SetMargins(wParam, LOWORD(lParam), HIWORD(lParam));
         e.UpdateCaret();
         return 0;
-    case EM_GETMARGINS: return MAKELRESULT(e.leftMargin, e.rightMargin);
+    case EM_GETMARGINS:
+        return MAKELRESULT(e.leftMargin, e.rightMargin);
     case EM_GETRECT:
         if (lParam) *reinterpret_cast<RECT*>(lParam) = e.format;
         return 0;
@@ -401,8 +506,10 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         const size_t index = e.CharFromPoint(p);
         return MAKELRESULT(static_cast<WORD>(index), static_cast<WORD>(e.LineOf(index)));
     }
-    case EM_SETTABSTOPS: return TRUE;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case EM_SETTABSTOPS:
+        return TRUE;
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -20,10 +20,10 @@ struct EditLine {
 
 // Where a change of the text comes from: what it may do and what it reports.
 enum class EditSource {
-    Typing,      // a typed character: consecutive ones share one undo step
-    User,        // paste, cut, clear, delete: honours the limit
-    ReplaceSel,  // EM_REPLACESEL: honours the limit
-    SetText,     // WM_SETTEXT and creation: no limit, clears modified and undo
+    Typing,     // a typed character: consecutive ones share one undo step
+    User,       // paste, cut, clear, delete: honours the limit
+    ReplaceSel, // EM_REPLACESEL: honours the limit
+    SetText,    // WM_SETTEXT and creation: no limit, clears modified and undo
 };
 
 struct EditData : ControlData {

@@ -8,7 +8,9 @@ namespace win32::controls {
 
 namespace {
 
-bool IsDelimiter(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsDelimiter(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 } // namespace
 
@@ -21,9 +23,11 @@ bool EditData::Replace(std::u16string insert, bool undoable, EditSource source) 
         if (cut != std::u16string::npos) insert.resize(cut);
     }
     if (style & ES_UPPERCASE)
-        for (char16_t& c : insert) c = UpperChar(c);
+        for (char16_t& c : insert)
+            c = UpperChar(c);
     else if (style & ES_LOWERCASE)
-        for (char16_t& c : insert) c = LowerChar(c);
+        for (char16_t& c : insert)
+            c = LowerChar(c);
 
     const size_t s = SelStart(), e = SelEnd();
     bool maxed = false;
@@ -54,8 +58,7 @@ bool EditData::Replace(std::u16string insert, bool undoable, EditSource source) 
         // drop inserted characters from the end until it does.
         auto overflows = [&] {
             if (!multi && !(style & ES_AUTOHSCROLL))
-                return !lines.empty() &&
-                       Extents(lines[0]).back() > format.right - format.left;
+                return !lines.empty() && Extents(lines[0]).back() > format.right - format.left;
             if (multi && !(style & ES_AUTOVSCROLL))
                 return static_cast<int>(lines.size()) > std::max(1, VisibleLines());
             return false;
@@ -211,16 +214,20 @@ size_t EditData::CharRight(size_t from) const {
 
 size_t EditData::WordLeft(size_t from) const {
     size_t i = std::min(from, text.size());
-    while (i > 0 && IsDelimiter(text[i - 1])) --i;
-    while (i > 0 && !IsDelimiter(text[i - 1])) --i;
+    while (i > 0 && IsDelimiter(text[i - 1]))
+        --i;
+    while (i > 0 && !IsDelimiter(text[i - 1]))
+        --i;
     return i;
 }
 
 size_t EditData::WordRight(size_t from) const {
     size_t i = std::min(from, text.size());
-    while (i < text.size() && !IsDelimiter(text[i])) ++i;
+    while (i < text.size() && !IsDelimiter(text[i]))
+        ++i;
     // The spaces after a word belong to it; a line break ends it.
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
     if (i == from && i < text.size()) return CharRight(i);
     return i;
 }

@@ -16,23 +16,27 @@ void WrapParagraph(const std::u16string& text, size_t begin, size_t end, int wid
     std::vector<int> ext(static_cast<size_t>(count) + 1, 0);
     if (count > 0) {
         SIZE size{};
-        GetTextExtentExPointW(m.dc(), text.data() + begin, count, 0, nullptr, ext.data() + 1, &size);
+        GetTextExtentExPointW(m.dc(), text.data() + begin, count, 0, nullptr, ext.data() + 1,
+                              &size);
     }
     size_t start = begin;
     for (;;) {
         const size_t base = start - begin;
         size_t fit = base;
-        while (fit < static_cast<size_t>(count) && ext[fit + 1] - ext[base] <= width) ++fit;
+        while (fit < static_cast<size_t>(count) && ext[fit + 1] - ext[base] <= width)
+            ++fit;
         if (fit == static_cast<size_t>(count)) {
             out.push_back({start, end - start, 0});
             return;
         }
         size_t cut = begin + std::max(fit, base + 1); // at least one character a line
         if (text[cut] == u' ') {
-            while (cut < end && text[cut] == u' ') ++cut;
+            while (cut < end && text[cut] == u' ')
+                ++cut;
         } else {
             size_t space = cut;
-            while (space > start && text[space - 1] != u' ') --space;
+            while (space > start && text[space - 1] != u' ')
+                --space;
             if (space > start) cut = space;
         }
         out.push_back({start, cut - start, 0});
@@ -56,8 +60,10 @@ void EditData::Layout() {
     for (;;) {
         size_t brk = text.find(u"\r\n", pos);
         size_t end = brk == std::u16string::npos ? text.size() : brk;
-        if (wrap) WrapParagraph(text, pos, end, width, m, lines);
-        else lines.push_back({pos, end - pos, 0});
+        if (wrap)
+            WrapParagraph(text, pos, end, width, m, lines);
+        else
+            lines.push_back({pos, end - pos, 0});
         if (brk == std::u16string::npos) break;
         lines.back().breakLength = 2;
         pos = brk + 2;
@@ -138,8 +144,10 @@ int EditData::LineX(const EditLine&, int width) const {
     const int room = format.right - format.left;
     int shift = 0;
     const DWORD style = Style();
-    if (style & ES_CENTER) shift = std::max(0, (room - width) / 2);
-    else if (style & ES_RIGHT) shift = std::max(0, room - width);
+    if (style & ES_CENTER)
+        shift = std::max(0, (room - width) / 2);
+    else if (style & ES_RIGHT)
+        shift = std::max(0, room - width);
     return format.left - xOffset + shift;
 }
 
@@ -165,7 +173,8 @@ size_t EditData::CharFromPoint(POINT p) const {
     const int x = p.x - LineX(line, ext.back());
     size_t best = 0;
     // The nearest boundary: past the middle of a character is after it.
-    while (best < line.length && x > (ext[best] + ext[best + 1]) / 2) ++best;
+    while (best < line.length && x > (ext[best] + ext[best + 1]) / 2)
+        ++best;
     return line.start + best;
 }
 
@@ -173,8 +182,10 @@ void EditData::ScrollCaret() {
     int first = firstLine;
     if (Multi()) {
         const int at = LineOf(caret), rows = VisibleLines();
-        if (at < first) first = at;
-        else if (at >= first + rows) first = at - rows + 1;
+        if (at < first)
+            first = at;
+        else if (at >= first + rows)
+            first = at - rows + 1;
     }
     int x = xOffset;
     if (!Multi() || (Style() & ES_AUTOHSCROLL)) {
@@ -215,7 +226,9 @@ void EditData::UpdateCaret() {
     SetCaretPos(p.x, p.y);
 }
 
-void EditData::Invalidate() const { InvalidateRect(hwnd, nullptr, FALSE); }
+void EditData::Invalidate() const {
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
 
 void EditData::UpdateScrollBars() const {
     const DWORD style = Style();
@@ -249,8 +262,7 @@ void EditData::Paint() {
     const DWORD style = Style();
     const bool enabled = IsWindowEnabled(hwnd) != FALSE;
     HGDIOBJ oldFont = SelectObject(dc, FontOrSystem(font));
-    const UINT colorMsg =
-        ((style & ES_READONLY) || !enabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+    const UINT colorMsg = ((style & ES_READONLY) || !enabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
     HBRUSH brush = ControlColor(hwnd, dc, colorMsg);
     RECT client;
     GetClientRect(hwnd, &client);

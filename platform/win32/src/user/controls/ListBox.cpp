@@ -17,9 +17,11 @@ RECT ListBoxData::ItemRect(int index) const {
         return {-hOffset, y, std::max<LONG>(rc.right, horizontalExtent) - hOffset, y + itemHeight};
     }
     if (index >= top)
-        for (int i = top; i < index; ++i) y += items[static_cast<size_t>(i)].height;
+        for (int i = top; i < index; ++i)
+            y += items[static_cast<size_t>(i)].height;
     else
-        for (int i = index; i < top; ++i) y -= items[static_cast<size_t>(i)].height;
+        for (int i = index; i < top; ++i)
+            y -= items[static_cast<size_t>(i)].height;
     const int h = Valid(index) ? items[static_cast<size_t>(index)].height : itemHeight;
     return {-hOffset, y, std::max<LONG>(rc.right, horizontalExtent) - hOffset, y + h};
 }
@@ -35,7 +37,8 @@ int ListBoxData::ItemAt(POINT p) const {
             if (p.y < y) break;
         }
     } else {
-        for (int y = 0; index > 0 && p.y < y;) y -= items[static_cast<size_t>(--index)].height;
+        for (int y = 0; index > 0 && p.y < y;)
+            y -= items[static_cast<size_t>(--index)].height;
     }
     if (index < 0) return 0;
     return index >= Count() ? -1 : index;
@@ -90,11 +93,13 @@ void ListBoxData::EnsureVisible(int index) {
     // The first top from which the item shows whole.
     auto bottomFrom = [&](int first) {
         int y = 0;
-        for (int i = first; i <= index; ++i) y += items[static_cast<size_t>(i)].height;
+        for (int i = first; i <= index; ++i)
+            y += items[static_cast<size_t>(i)].height;
         return y;
     };
     int first = top;
-    while (first < index && bottomFrom(first) > rc.bottom) ++first;
+    while (first < index && bottomFrom(first) > rc.bottom)
+        ++first;
     SetTop(first);
 }
 
@@ -115,7 +120,9 @@ void ListBoxData::UpdateScrollBars() {
     }
 }
 
-void ListBoxData::Invalidate() const { InvalidateRect(hwnd, nullptr, FALSE); }
+void ListBoxData::Invalidate() const {
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
 
 void ListBoxData::Paint() {
     PAINTSTRUCT ps;
@@ -154,8 +161,8 @@ void ListBoxData::Paint() {
         RECT textRect = rc;
         textRect.left += 2;
         const std::u16string& text = items[static_cast<size_t>(i)].text;
-        DRAWTEXTPARAMS params{sizeof params, std::max(1, tabInterval / std::max(1, averageWidth)), 0,
-                              0, 0};
+        DRAWTEXTPARAMS params{sizeof params, std::max(1, tabInterval / std::max(1, averageWidth)),
+                              0, 0, 0};
         DrawTextExW(dc, const_cast<LPWSTR>(text.c_str()), static_cast<int>(text.size()), &textRect,
                     format, &params);
         if (hasFocus) DrawFocusRect(dc, &rc);
@@ -166,7 +173,9 @@ void ListBoxData::Paint() {
 
 namespace {
 
-bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool Down(int vk) {
+    return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 // Moves the caret to an item and selects as the style says, as keys do.
 void MoveCaret(ListBoxData& l, int index, bool shift, bool ctrl) {
@@ -193,9 +202,8 @@ void MoveCaret(ListBoxData& l, int index, bool shift, bool ctrl) {
 
 void KeyDown(ListBoxData& l, WPARAM vk) {
     if (l.Style() & LBS_WANTKEYBOARDINPUT) {
-        const LRESULT r =
-            SendMessageW(l.OwnerTarget(), WM_VKEYTOITEM, MAKEWPARAM(vk, l.caretIndex),
-                         reinterpret_cast<LPARAM>(l.hwnd));
+        const LRESULT r = SendMessageW(l.OwnerTarget(), WM_VKEYTOITEM, MAKEWPARAM(vk, l.caretIndex),
+                                       reinterpret_cast<LPARAM>(l.hwnd));
         if (r == -2 || !IsWindow(l.hwnd)) return;
         if (r >= 0) {
             MoveCaret(l, static_cast<int>(r), false, false);
@@ -207,13 +215,25 @@ void KeyDown(ListBoxData& l, WPARAM vk) {
     int to = l.caretIndex;
     switch (vk) {
     case VK_UP:
-    case VK_LEFT: to -= 1; break;
+    case VK_LEFT:
+        to -= 1;
+        break;
     case VK_DOWN:
-    case VK_RIGHT: to += 1; break;
-    case VK_PRIOR: to -= page; break;
-    case VK_NEXT: to += page; break;
-    case VK_HOME: to = 0; break;
-    case VK_END: to = l.Count() - 1; break;
+    case VK_RIGHT:
+        to += 1;
+        break;
+    case VK_PRIOR:
+        to -= page;
+        break;
+    case VK_NEXT:
+        to += page;
+        break;
+    case VK_HOME:
+        to = 0;
+        break;
+    case VK_END:
+        to = l.Count() - 1;
+        break;
     case VK_SPACE:
         if ((l.Style() & LBS_MULTIPLESEL) && l.Valid(l.caretIndex)) {
             const bool on = !l.IsSelected(l.caretIndex);
@@ -223,7 +243,8 @@ void KeyDown(ListBoxData& l, WPARAM vk) {
             MoveCaret(l, l.caretIndex, shift, false);
         }
         return;
-    default: return;
+    default:
+        return;
     }
     // With nothing selected, an arrow first selects the item with the caret.
     const bool arrow = vk == VK_UP || vk == VK_DOWN || vk == VK_LEFT || vk == VK_RIGHT;
@@ -284,12 +305,15 @@ void MouseMove(ListBoxData& l, LPARAM lParam) {
     GetClientRect(l.hwnd, &rc);
     int index = l.ItemAt(p);
     // Dragging past an edge scrolls a row at a time.
-    if (p.y < 0) index = std::max(0, l.top - 1);
-    else if (p.y >= rc.bottom || index < 0) index = std::min(l.Count() - 1, l.top + l.VisibleRows());
+    if (p.y < 0)
+        index = std::max(0, l.top - 1);
+    else if (p.y >= rc.bottom || index < 0)
+        index = std::min(l.Count() - 1, l.top + l.VisibleRows());
     const DWORD style = l.Style();
     if (style & (LBS_NOSEL | LBS_MULTIPLESEL)) return;
     l.SetCaret(index);
-    if (!l.Multiple()) l.SetSelection(index);
+    if (!l.Multiple())
+        l.SetSelection(index);
     else if (!Down(VK_CONTROL)) {
         l.SelectOnly(-1);
         l.SelectRange(l.anchorIndex, index, true);
@@ -308,15 +332,30 @@ void ButtonUp(ListBoxData& l) {
 void Scroll(ListBoxData& l, int code, int thumb) {
     const int page = std::max(1, l.VisibleRows() - 1);
     switch (code) {
-    case kLineUp: l.SetTop(l.top - 1); break;
-    case kLineDown: l.SetTop(l.top + 1); break;
-    case kPageUp: l.SetTop(l.top - page); break;
-    case kPageDown: l.SetTop(l.top + page); break;
-    case kTop: l.SetTop(0); break;
-    case kBottom: l.SetTop(l.Count()); break;
+    case kLineUp:
+        l.SetTop(l.top - 1);
+        break;
+    case kLineDown:
+        l.SetTop(l.top + 1);
+        break;
+    case kPageUp:
+        l.SetTop(l.top - page);
+        break;
+    case kPageDown:
+        l.SetTop(l.top + page);
+        break;
+    case kTop:
+        l.SetTop(0);
+        break;
+    case kBottom:
+        l.SetTop(l.Count());
+        break;
     case kThumbPosition:
-    case kThumbTrack: l.SetTop(thumb); break;
-    default: break;
+    case kThumbTrack:
+        l.SetTop(thumb);
+        break;
+    default:
+        break;
     }
 }
 
@@ -373,16 +412,24 @@ LRESULT CopyText(const ListBoxData& l, int index, LPARAM lParam) {
 LRESULT ListMessages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const int index = static_cast<int>(wParam);
     switch (msg) {
-    case LB_ADDSTRING: return l.Add(reinterpret_cast<LPCWSTR>(lParam), lParam);
-    case LB_INSERTSTRING: return l.Insert(index, reinterpret_cast<LPCWSTR>(lParam), lParam);
-    case LB_DELETESTRING: return l.Delete(index);
-    case LB_RESETCONTENT: l.Reset(); return LB_OKAY;
-    case LB_GETCOUNT: return l.Count();
-    case LB_GETTEXT: return CopyText(l, index, lParam);
+    case LB_ADDSTRING:
+        return l.Add(reinterpret_cast<LPCWSTR>(lParam), lParam);
+    case LB_INSERTSTRING:
+        return l.Insert(index, reinterpret_cast<LPCWSTR>(lParam), lParam);
+    case LB_DELETESTRING:
+        return l.Delete(index);
+    case LB_RESETCONTENT:
+        l.Reset();
+        return LB_OKAY;
+    case LB_GETCOUNT:
+        return l.Count();
+    case LB_GETTEXT:
+        return CopyText(l, index, lParam);
     case LB_GETTEXTLEN:
         if (!l.Valid(index)) return LB_ERR;
-        return l.HasStrings() ? static_cast<LRESULT>(l.items[static_cast<size_t>(index)].text.size())
-                              : static_cast<LRESULT>(sizeof(ULONG_PTR));
+        return l.HasStrings()
+                   ? static_cast<LRESULT>(l.items[static_cast<size_t>(index)].text.size())
+                   : static_cast<LRESULT>(sizeof(ULONG_PTR));
     case LB_SETCURSEL:
         if (l.Multiple()) return LB_ERR;
         l.SetSelection(index);
@@ -397,17 +444,22 @@ LRESULT ListMessages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case LB_SETSEL: {
         if (!l.Multiple()) return LB_ERR;
         const int item = static_cast<int>(lParam);
-        if (item == -1) l.SelectRange(0, l.Count() - 1, wParam != 0);
-        else if (!l.Valid(item)) return LB_ERR;
-        else l.SelectRange(item, item, wParam != 0);
+        if (item == -1)
+            l.SelectRange(0, l.Count() - 1, wParam != 0);
+        else if (!l.Valid(item))
+            return LB_ERR;
+        else
+            l.SelectRange(item, item, wParam != 0);
         if (wParam && l.Valid(item)) {
             l.anchorIndex = item;
             l.SetCaret(item);
         }
         return LB_OKAY;
     }
-    case LB_GETSEL: return l.Valid(index) ? (l.IsSelected(index) ? 1 : 0) : LB_ERR;
-    case LB_GETSELCOUNT: return l.Multiple() ? l.SelectedCount() : LB_ERR;
+    case LB_GETSEL:
+        return l.Valid(index) ? (l.IsSelected(index) ? 1 : 0) : LB_ERR;
+    case LB_GETSELCOUNT:
+        return l.Multiple() ? l.SelectedCount() : LB_ERR;
     case LB_GETSELITEMS: {
         if (!l.Multiple()) return LB_ERR;
         auto* out = reinterpret_cast<int*>(lParam);
@@ -430,18 +482,23 @@ LRESULT ListMessages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         if (!l.Valid(index)) return LB_ERR;
         l.anchorIndex = index;
         return LB_OKAY;
-    case LB_GETANCHORINDEX: return l.anchorIndex;
+    case LB_GETANCHORINDEX:
+        return l.anchorIndex;
     case LB_SELECTSTRING: {
         const int found = l.Find(index, reinterpret_cast<LPCWSTR>(lParam), lParam, false);
         if (found == LB_ERR) return LB_ERR;
-        if (l.Multiple()) l.SelectRange(found, found, true);
-        else l.SetSelection(found);
+        if (l.Multiple())
+            l.SelectRange(found, found, true);
+        else
+            l.SetSelection(found);
         l.SetCaret(found);
         l.EnsureVisible(found);
         return found;
     }
-    case LB_FINDSTRING: return l.Find(index, reinterpret_cast<LPCWSTR>(lParam), lParam, false);
-    case LB_FINDSTRINGEXACT: return l.Find(index, reinterpret_cast<LPCWSTR>(lParam), lParam, true);
+    case LB_FINDSTRING:
+        return l.Find(index, reinterpret_cast<LPCWSTR>(lParam), lParam, false);
+    case LB_FINDSTRINGEXACT:
+        return l.Find(index, reinterpret_cast<LPCWSTR>(lParam), lParam, true);
     case LB_SETITEMDATA:
         if (!l.Valid(index)) return LB_ERR;
         l.items[static_cast<size_t>(index)].data = static_cast<ULONG_PTR>(lParam);
@@ -453,7 +510,8 @@ LRESULT ListMessages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         if (!l.Valid(index) && !(index == 0 && l.Count() == 0)) return LB_ERR;
         l.SetTop(index);
         return LB_OKAY;
-    case LB_GETTOPINDEX: return l.top;
+    case LB_GETTOPINDEX:
+        return l.top;
     case LB_GETITEMRECT: {
         if (!l.Valid(index) && !(index == 0 && l.Count() == 0)) return LB_ERR;
         RECT rc = l.ItemRect(index);
@@ -489,14 +547,16 @@ LRESULT ListMessages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         return LB_OKAY;
     }
     case LB_GETITEMHEIGHT:
-        if (l.Variable()) return l.Valid(index) ? l.items[static_cast<size_t>(index)].height : LB_ERR;
+        if (l.Variable())
+            return l.Valid(index) ? l.items[static_cast<size_t>(index)].height : LB_ERR;
         return l.itemHeight;
     case LB_SETCARETINDEX:
         if (!l.Valid(index)) return LB_ERR;
         l.SetCaret(index);
         l.EnsureVisible(index);
         return LB_OKAY;
-    case LB_GETCARETINDEX: return l.Count() ? l.caretIndex : 0;
+    case LB_GETCARETINDEX:
+        return l.Count() ? l.caretIndex : 0;
     case LB_INITSTORAGE:
         l.items.reserve(l.items.size() + wParam);
         return static_cast<LRESULT>(l.items.capacity());
@@ -505,22 +565,27 @@ LRESULT ListMessages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         l.UpdateScrollBars();
         l.Invalidate();
         return 0;
-    case LB_GETHORIZONTALEXTENT: return l.horizontalExtent;
+    case LB_GETHORIZONTALEXTENT:
+        return l.horizontalExtent;
     case LB_SETTABSTOPS:
         // Dialog units of the fixed dialog base: 4 units are 6 pixels.
-        if (wParam == 0) l.tabInterval = 32 * 6 / 4;
-        else if (lParam) l.tabInterval = std::max(1, *reinterpret_cast<const int*>(lParam) * 6 / 4);
+        if (wParam == 0)
+            l.tabInterval = 32 * 6 / 4;
+        else if (lParam)
+            l.tabInterval = std::max(1, *reinterpret_cast<const int*>(lParam) * 6 / 4);
         return TRUE;
     case LB_SETCOUNT:
         if (!(l.Style() & LBS_NODATA) || l.HasStrings()) return LB_ERR;
-        l.items.assign(static_cast<size_t>(std::max(0, index)), ListItem{{}, 0, false, l.itemHeight});
+        l.items.assign(static_cast<size_t>(std::max(0, index)),
+                       ListItem{{}, 0, false, l.itemHeight});
         l.selected = -1;
         l.caretIndex = l.anchorIndex = 0;
         l.SetTop(l.top);
         l.UpdateScrollBars();
         l.Invalidate();
         return LB_OKAY;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -537,17 +602,24 @@ LRESULT Messages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         l.UpdateScrollBars();
         l.Invalidate();
         return 0;
-    case WM_PAINT: l.Paint(); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_ENABLE: l.Invalidate(); return 0;
+    case WM_PAINT:
+        l.Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_ENABLE:
+        l.Invalidate();
+        return 0;
     case WM_SETFONT:
         ApplyFont(l, reinterpret_cast<HFONT>(wParam));
         FixHeight(l);
         l.UpdateScrollBars();
         if (LOWORD(lParam)) l.Invalidate();
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(l.font);
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(l.font);
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
         l.focused = true;
         l.Invalidate();
@@ -560,35 +632,63 @@ LRESULT Messages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         l.Invalidate();
         l.NotifyCode(LBN_KILLFOCUS);
         return 0;
-    case WM_KEYDOWN: KeyDown(l, wParam); return 0;
-    case WM_CHAR: CharTyped(l, wParam); return 0;
-    case WM_LBUTTONDOWN: ButtonDown(l, lParam, false); return 0;
-    case WM_LBUTTONDBLCLK: ButtonDown(l, lParam, true); return 0;
-    case WM_MOUSEMOVE: MouseMove(l, lParam); return 0;
-    case WM_LBUTTONUP: ButtonUp(l); return 0;
-    case WM_CAPTURECHANGED: l.tracking = false; return 0;
+    case WM_KEYDOWN:
+        KeyDown(l, wParam);
+        return 0;
+    case WM_CHAR:
+        CharTyped(l, wParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        ButtonDown(l, lParam, false);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        ButtonDown(l, lParam, true);
+        return 0;
+    case WM_MOUSEMOVE:
+        MouseMove(l, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        ButtonUp(l);
+        return 0;
+    case WM_CAPTURECHANGED:
+        l.tracking = false;
+        return 0;
     case WM_MOUSEWHEEL:
         l.SetTop(l.top - 3 * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
         return 0;
-    case WM_VSCROLL: Scroll(l, LOWORD(wParam), static_cast<short>(HIWORD(wParam))); return 0;
+    case WM_VSCROLL:
+        Scroll(l, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+        return 0;
     case WM_HSCROLL: {
         RECT rc;
         GetClientRect(hwnd, &rc);
         int x = l.hOffset;
         switch (LOWORD(wParam)) {
-        case kLineUp: x -= l.averageWidth; break;
-        case kLineDown: x += l.averageWidth; break;
-        case kPageUp: x -= rc.right; break;
-        case kPageDown: x += rc.right; break;
+        case kLineUp:
+            x -= l.averageWidth;
+            break;
+        case kLineDown:
+            x += l.averageWidth;
+            break;
+        case kPageUp:
+            x -= rc.right;
+            break;
+        case kPageDown:
+            x += rc.right;
+            break;
         case kThumbPosition:
-        case kThumbTrack: x = static_cast<short>(HIWORD(wParam)); break;
-        default: return 0;
+        case kThumbTrack:
+            x = static_cast<short>(HIWORD(wParam));
+            break;
+        default:
+            return 0;
         }
         l.hOffset = std::clamp(x, 0, std::max(0, l.horizontalExtent - static_cast<int>(rc.right)));
         l.Invalidate();
         return 0;
     }
-    default: return ListMessages(l, hwnd, msg, wParam, lParam);
+    default:
+        return ListMessages(l, hwnd, msg, wParam, lParam);
     }
 }
 

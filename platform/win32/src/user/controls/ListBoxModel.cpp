@@ -6,9 +6,13 @@
 
 namespace win32::controls {
 
-HWND ListBoxData::NotifyTarget() const { return combo ? combo : GetParent(hwnd); }
+HWND ListBoxData::NotifyTarget() const {
+    return combo ? combo : GetParent(hwnd);
+}
 
-HWND ListBoxData::OwnerTarget() const { return combo ? GetParent(combo) : GetParent(hwnd); }
+HWND ListBoxData::OwnerTarget() const {
+    return combo ? GetParent(combo) : GetParent(hwnd);
+}
 
 void ListBoxData::FillOwnerFields(UINT& type, UINT& id, HWND& item) const {
     type = combo ? ODT_COMBOBOX : ODT_LISTBOX;
@@ -44,8 +48,10 @@ int ListBoxData::Insert(int index, LPCWSTR text, LPARAM lParam) {
     if (index < -1 || index > Count()) return LB_ERR;
     if (index == -1) index = Count();
     ListItem item;
-    if (HasStrings()) item.text = text ? text : u"";
-    else item.data = static_cast<ULONG_PTR>(lParam);
+    if (HasStrings())
+        item.text = text ? text : u"";
+    else
+        item.data = static_cast<ULONG_PTR>(lParam);
     item.height = itemHeight;
     items.insert(items.begin() + index, std::move(item));
     if (selected >= index) ++selected;
@@ -63,7 +69,8 @@ int ListBoxData::Add(LPCWSTR text, LPARAM lParam) {
     if (HasStrings()) {
         const std::u16string_view value = text ? text : u"";
         // After the equal items: items added in order keep it.
-        while (at < Count() && CompareNoCase(items[static_cast<size_t>(at)].text, value) <= 0) ++at;
+        while (at < Count() && CompareNoCase(items[static_cast<size_t>(at)].text, value) <= 0)
+            ++at;
     } else {
         HWND owner = OwnerTarget();
         while (at < Count()) {
@@ -75,9 +82,9 @@ int ListBoxData::Add(LPCWSTR text, LPARAM lParam) {
             cis.itemData1 = items[static_cast<size_t>(at)].data;
             cis.itemID2 = static_cast<UINT>(-1);
             cis.itemData2 = static_cast<ULONG_PTR>(lParam);
-            const LRESULT order =
-                owner ? SendMessageW(owner, WM_COMPAREITEM, cis.CtlID, reinterpret_cast<LPARAM>(&cis))
-                      : 0;
+            const LRESULT order = owner ? SendMessageW(owner, WM_COMPAREITEM, cis.CtlID,
+                                                       reinterpret_cast<LPARAM>(&cis))
+                                        : 0;
             if (order > 0) break;
             ++at;
         }
@@ -99,8 +106,10 @@ int ListBoxData::Delete(int index) {
     }
     if (!Valid(index)) return LB_ERR; // the owner changed the list meanwhile
     items.erase(items.begin() + index);
-    if (selected == index) selected = -1;
-    else if (selected > index) --selected;
+    if (selected == index)
+        selected = -1;
+    else if (selected > index)
+        --selected;
     if (caretIndex > index || caretIndex >= Count()) caretIndex = std::max(0, caretIndex - 1);
     if (anchorIndex > index || anchorIndex >= Count()) anchorIndex = std::max(0, anchorIndex - 1);
     top = std::clamp(top, 0, std::max(0, Count() - 1));
@@ -110,7 +119,8 @@ int ListBoxData::Delete(int index) {
 }
 
 void ListBoxData::Reset() {
-    while (!items.empty()) Delete(Count() - 1);
+    while (!items.empty())
+        Delete(Count() - 1);
     selected = -1;
     caretIndex = anchorIndex = top = 0;
     UpdateScrollBars();
@@ -180,7 +190,8 @@ bool ListBoxData::SelectOnly(int index) {
 
 int ListBoxData::SelectedCount() const {
     int n = 0;
-    for (const ListItem& item : items) n += item.selected ? 1 : 0;
+    for (const ListItem& item : items)
+        n += item.selected ? 1 : 0;
     return n;
 }
 

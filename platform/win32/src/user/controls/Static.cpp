@@ -16,16 +16,28 @@ struct StaticData : ControlData {
     HANDLE icon = nullptr;
 };
 
-UINT TypeOf(DWORD style) { return style & SS_TYPEMASK; }
+UINT TypeOf(DWORD style) {
+    return style & SS_TYPEMASK;
+}
 
 UINT TextFormat(HWND hwnd, DWORD style) {
     UINT format = 0;
     switch (TypeOf(style)) {
-    case SS_CENTER: format = DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK; break;
-    case SS_RIGHT: format = DT_RIGHT | DT_EXPANDTABS | DT_WORDBREAK; break;
-    case SS_SIMPLE: format = DT_LEFT | DT_SINGLELINE; break;
-    case SS_LEFTNOWORDWRAP: format = DT_LEFT | DT_EXPANDTABS; break;
-    default: format = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK; break;
+    case SS_CENTER:
+        format = DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK;
+        break;
+    case SS_RIGHT:
+        format = DT_RIGHT | DT_EXPANDTABS | DT_WORDBREAK;
+        break;
+    case SS_SIMPLE:
+        format = DT_LEFT | DT_SINGLELINE;
+        break;
+    case SS_LEFTNOWORDWRAP:
+        format = DT_LEFT | DT_EXPANDTABS;
+        break;
+    default:
+        format = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK;
+        break;
     }
     if (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_RIGHT)
         format = DT_RIGHT | (format & ~static_cast<UINT>(DT_CENTER));
@@ -34,10 +46,17 @@ UINT TextFormat(HWND hwnd, DWORD style) {
         if (style & SS_CENTERIMAGE) format |= DT_SINGLELINE | DT_VCENTER;
         if (style & SS_EDITCONTROL) format |= DT_EDITCONTROL;
         switch (style & SS_ELLIPSISMASK) {
-        case SS_ENDELLIPSIS: format |= DT_SINGLELINE | DT_END_ELLIPSIS; break;
-        case SS_PATHELLIPSIS: format |= DT_SINGLELINE | DT_PATH_ELLIPSIS; break;
-        case SS_WORDELLIPSIS: format |= DT_SINGLELINE | DT_WORD_ELLIPSIS; break;
-        default: break;
+        case SS_ENDELLIPSIS:
+            format |= DT_SINGLELINE | DT_END_ELLIPSIS;
+            break;
+        case SS_PATHELLIPSIS:
+            format |= DT_SINGLELINE | DT_PATH_ELLIPSIS;
+            break;
+        case SS_WORDELLIPSIS:
+            format |= DT_SINGLELINE | DT_WORD_ELLIPSIS;
+            break;
+        default:
+            break;
         }
     }
     return format;
@@ -100,20 +119,47 @@ void Paint(StaticData& s) {
     case SS_CENTER:
     case SS_RIGHT:
     case SS_SIMPLE:
-    case SS_LEFTNOWORDWRAP: PaintText(s, dc, style, enabled); break;
-    case SS_BITMAP: PaintBitmap(s, dc, style); break;
-    case SS_ICON: FillRect(dc, &rc, ControlColor(s.hwnd, dc, WM_CTLCOLORSTATIC)); break;
-    case SS_OWNERDRAW: PaintOwner(s, dc, enabled); break;
-    case SS_BLACKRECT: FillRect(dc, &rc, GetSysColorBrush(COLOR_3DDKSHADOW)); break;
-    case SS_GRAYRECT: FillRect(dc, &rc, GetSysColorBrush(COLOR_3DSHADOW)); break;
-    case SS_WHITERECT: FillRect(dc, &rc, GetSysColorBrush(COLOR_3DHIGHLIGHT)); break;
-    case SS_BLACKFRAME: FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DDKSHADOW)); break;
-    case SS_GRAYFRAME: FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DSHADOW)); break;
-    case SS_WHITEFRAME: FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DHIGHLIGHT)); break;
-    case SS_ETCHEDHORZ: DrawEdge(dc, &rc, EDGE_ETCHED, BF_TOP); break;
-    case SS_ETCHEDVERT: DrawEdge(dc, &rc, EDGE_ETCHED, BF_LEFT); break;
-    case SS_ETCHEDFRAME: DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT); break;
-    default: break;
+    case SS_LEFTNOWORDWRAP:
+        PaintText(s, dc, style, enabled);
+        break;
+    case SS_BITMAP:
+        PaintBitmap(s, dc, style);
+        break;
+    case SS_ICON:
+        FillRect(dc, &rc, ControlColor(s.hwnd, dc, WM_CTLCOLORSTATIC));
+        break;
+    case SS_OWNERDRAW:
+        PaintOwner(s, dc, enabled);
+        break;
+    case SS_BLACKRECT:
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_3DDKSHADOW));
+        break;
+    case SS_GRAYRECT:
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_3DSHADOW));
+        break;
+    case SS_WHITERECT:
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_3DHIGHLIGHT));
+        break;
+    case SS_BLACKFRAME:
+        FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DDKSHADOW));
+        break;
+    case SS_GRAYFRAME:
+        FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DSHADOW));
+        break;
+    case SS_WHITEFRAME:
+        FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DHIGHLIGHT));
+        break;
+    case SS_ETCHEDHORZ:
+        DrawEdge(dc, &rc, EDGE_ETCHED, BF_TOP);
+        break;
+    case SS_ETCHEDVERT:
+        DrawEdge(dc, &rc, EDGE_ETCHED, BF_LEFT);
+        break;
+    case SS_ETCHEDFRAME:
+        DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT);
+        break;
+    default:
+        break;
     }
     SelectObject(dc, oldFont);
     EndPaint(s.hwnd, &ps);
@@ -158,9 +204,13 @@ LRESULT Messages(StaticData& s, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_NCHITTEST:
         if (!(style & SS_NOTIFY)) return HTTRANSPARENT;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_GETDLGCODE: return DLGC_STATIC;
-    case WM_PAINT: Paint(s); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    case WM_PAINT:
+        Paint(s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, FALSE);
         if (style & SS_NOTIFY) Notify(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
@@ -174,21 +224,27 @@ LRESULT Messages(StaticData& s, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         s.font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s.font);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s.font);
     case WM_LBUTTONDOWN:
         if (style & SS_NOTIFY) Notify(hwnd, STN_CLICKED);
         return 0;
     case WM_LBUTTONDBLCLK:
         if (style & SS_NOTIFY) Notify(hwnd, STN_DBLCLK);
         return 0;
-    case STM_SETIMAGE: return SetImage(s, wParam, reinterpret_cast<HANDLE>(lParam));
+    case STM_SETIMAGE:
+        return SetImage(s, wParam, reinterpret_cast<HANDLE>(lParam));
     case STM_GETIMAGE:
         if (wParam == IMAGE_BITMAP) return reinterpret_cast<LRESULT>(s.bitmap);
-        if (wParam == IMAGE_ICON || wParam == IMAGE_CURSOR) return reinterpret_cast<LRESULT>(s.icon);
+        if (wParam == IMAGE_ICON || wParam == IMAGE_CURSOR)
+            return reinterpret_cast<LRESULT>(s.icon);
         return 0;
-    case STM_SETICON: return SetImage(s, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam));
-    case STM_GETICON: return reinterpret_cast<LRESULT>(s.icon);
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case STM_SETICON:
+        return SetImage(s, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam));
+    case STM_GETICON:
+        return reinterpret_cast<LRESULT>(s.icon);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
