@@ -708,8 +708,8 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             l->wantsVScroll = (cs->style & WS_VSCROLL) != 0;
             l->wantsHScroll = (cs->style & WS_HSCROLL) != 0;
             // A combo box passes itself when it creates its list.
-            if ((cs->style & LBS_COMBOBOX) && cs->lpCreateParams)
-                l->combo = static_cast<HWND>(cs->lpCreateParams);
+            HWND combo = static_cast<HWND>(cs->lpCreateParams);
+            if ((cs->style & LBS_COMBOBOX) && combo && IsComboBox(combo)) l->combo = combo;
         }
         AttachData(hwnd, l);
         ApplyFont(*l, nullptr);
