@@ -2,9 +2,11 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_RUNS ?= 20000
 GENERATOR := -G Ninja
 
-.PHONY: all deps configure build test test-release test-asan clean
+.PHONY: all deps configure build test test-release test-asan fuzz clean
 
 all: build
 
@@ -30,6 +32,18 @@ test-asan: $(ASAN_BUILD)/build.ninja
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest -j $(JOBS) --output-on-failure --timeout 600
 
+# Builds the libFuzzer targets with clang and runs each for a fixed number
+# of runs from a fixed seed.
+$(FUZZ_BUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+
+fuzz: $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	for f in regexp_fuzz stringtable_fuzz; do \
+		ASAN_OPTIONS=detect_leaks=1 $(FUZZ_BUILD)/bin/$$f -runs=$(FUZZ_RUNS) -seed=1 \
+			-max_len=512 -timeout=60 || exit 1; \
+	done
+
 # Installs what is missing, then builds and runs every test, plain and under
 # the address and undefined-behaviour sanitizers.
 test: deps
@@ -37,4 +51,4 @@ test: deps
 	$(MAKE) test-asan
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,7 @@
 #include "benchkit/Benchkit.h"
 
+#include "benchkit/controls/IDEMUIStringSupport.h"
+
 #include <mutex>
 
 namespace {
@@ -8,6 +10,7 @@ namespace {
 // adds its routines here; nothing runs when the library is merely loaded.
 const TPackageUnitEntry kUnits[] = {
     {"Benchkit", nullptr, nullptr},
+    {"IDEMUIStringSupport", nullptr, FinalizeIDEMUIStringSupport},
 };
 
 std::mutex packageLock;

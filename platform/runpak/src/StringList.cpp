@@ -1,11 +1,18 @@
 #include <runpak/Exceptions.h>
 #include <runpak/StringList.h>
 #include <runpak/Strings.h>
+#include <runpak/TypeInfo.h>
 
 #include "StringsUpdate.h"
 
 #include <algorithm>
 #include <numeric>
+
+TClass TStringList::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TStringList>(u"TStringList", TStrings::StaticClass()));
+    return &meta;
+}
 
 TStringList::~TStringList() {
     // Nobody listens to a list that is going away.
@@ -143,7 +150,7 @@ void TStringList::Move(int curIndex, int newIndex) {
     Changed();
 }
 
-void TStringList::Assign(TStrings* source) {
+void TStringList::Assign(TPersistent* source) {
     auto* list = dynamic_cast<TStringList*>(source);
     if (!list || list == this) {
         TStrings::Assign(source);

@@ -3,6 +3,7 @@
 #include <runpak/Streams.h>
 #include <runpak/StringList.h>
 #include <runpak/Strings.h>
+#include <runpak/TypeInfo.h>
 
 #include "StringsUpdate.h"
 
@@ -51,7 +52,17 @@ void TStrings::AddStrings(TStrings* strings) {
     });
 }
 
-void TStrings::Assign(TStrings* source) {
+TClass TStrings::StaticClass() {
+    static const TMetaClass meta(TClassBuilder<TStrings>(u"TStrings", TPersistent::StaticClass()));
+    return &meta;
+}
+
+void TStrings::Assign(TPersistent* persistent) {
+    auto* source = dynamic_cast<TStrings*>(persistent);
+    if (!source) {
+        TPersistent::Assign(persistent);
+        return;
+    }
     if (source == this) return;
     runpak::Updating(*this, [&] {
         Clear();
@@ -332,4 +343,21 @@ void TStrings::SaveToStream(TStream* stream, TTextEncoding encoding) {
     bytes += runpak::EncodeText(GetTextStr(), encoding);
     TReadOnlyMemoryStream source(bytes.data(), static_cast<int64_t>(bytes.size()));
     stream->CopyFrom(&source, static_cast<int64_t>(bytes.size()));
+}
+
+// Files are opened for reading while others may read but not write, and
+// replaced when saved.
+void TStrings::LoadFromFile(const UnicodeString& fileName) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TStrings::LoadFromFile(const UnicodeString& fileName, TTextEncoding encoding) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream, encoding);
+}
+
+void TStrings::SaveToFile(const UnicodeString& fileName, TTextEncoding encoding) {
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(&stream, encoding);
 }

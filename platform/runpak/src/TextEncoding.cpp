@@ -1,4 +1,5 @@
 #include <runpak/TextEncoding.h>
+#include <win32/winnls.h>
 
 namespace runpak {
 
@@ -41,21 +42,24 @@ static UnicodeString DecodeUtf16(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-// Stands in for the ANSI code page until the layer's code-page conversions
-// are available here: Latin-1, one byte per character, '?' for the rest.
+// The system's ANSI code page, through the layer's conversions. Characters
+// the page lacks become its default character.
 static std::string EncodeAnsi(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t ch : text)
-        out.push_back(ch < 0x100 ? static_cast<char>(ch) : '?');
+    if (text.empty()) return {};
+    int length = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), size, nullptr, nullptr);
     return out;
 }
 
 static UnicodeString DecodeAnsi(std::string_view bytes) {
-    UnicodeString out;
-    out.reserve(bytes.size());
-    for (char ch : bytes)
-        out.push_back(static_cast<unsigned char>(ch));
+    if (bytes.empty()) return {};
+    int length = static_cast<int>(bytes.size());
+    int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    UnicodeString out(static_cast<size_t>(size > 0 ? size : 0), u'\0');
+    if (size > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, out.data(), size);
     return out;
 }
 

@@ -23,8 +23,11 @@ void RegisterKernelModule() {
 
 } // namespace
 
+void RegisterShellAdminQuery();
+
 void RegisterBuiltinModules() {
     RegisterKernelModule();
+    RegisterShellAdminQuery();
 }
 
 } // namespace win32

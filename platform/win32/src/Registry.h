@@ -21,6 +21,10 @@ namespace win32 {
 int RegisterHardwareGenerator(std::function<void()> generator);
 void UnregisterHardwareGenerator(int id);
 
+// The layer's own HARDWARE content (the serial ports of the devices folder);
+// defined where that content is known.
+void GenerateBuiltinHardware();
+
 // Empties HKLM\HARDWARE and runs every generator again (say, after a device
 // appeared). Open handles below HARDWARE then report ERROR_KEY_DELETED.
 void RegenerateHardware();

@@ -1,6 +1,7 @@
 #include "RegistryStore.h"
 
 #include "Config.h"
+#include "Registry.h"
 #include "RegistryHiveFile.h"
 #include "RegistryText.h"
 
@@ -53,7 +54,12 @@ int PredefinedIndex(HKEY handle) {
 } // namespace
 
 RegistryStore& RegistryStore::Instance() {
-    static RegistryStore* store = new RegistryStore; // never destroyed: keys may close during exit
+    static RegistryStore* store = [] {
+        auto* created = new RegistryStore; // never destroyed: keys may close during exit
+        // The layer's own HARDWARE content comes first, before any other generator.
+        created->AddGenerator(GenerateBuiltinHardware);
+        return created;
+    }();
     return *store;
 }
 

@@ -1,5 +1,6 @@
 #include <runpak/Exceptions.h>
 #include <runpak/StringList.h>
+#include <runpak/TypeInfo.h>
 
 #include <gtest/gtest.h>
 
@@ -452,4 +453,12 @@ TEST(TStrings, AssignAddStringsAndEquals) {
     other.AddStrings(&source);
     EXPECT_EQ(ItemsOf(other), (Items{u"a", u"b", u"a", u"b", u"b"}));
     EXPECT_EQ(other.GetObjects(2), &tag);
+
+    // Anything but strings is refused, and the list stays as it was.
+    TPersistent stranger;
+    EXPECT_THROW(other.Assign(&stranger), EConvertError);
+    EXPECT_THROW(other.Assign(nullptr), EConvertError);
+    EXPECT_EQ(other.GetCount(), 5);
+    EXPECT_TRUE(other.ClassType()->InheritsFrom(TStrings::StaticClass()));
+    EXPECT_EQ(other.ClassType()->ClassName(), u"TStringList");
 }

@@ -1,8 +1,8 @@
 // String lists: the abstract TStrings and the TStringList that stores them.
 #pragma once
 
+#include <runpak/Component.h>
 #include <runpak/Lists.h>
-#include <runpak/Object.h>
 #include <runpak/TextEncoding.h>
 
 #include <functional>
@@ -20,11 +20,14 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 // takes the bytes as UTF-8 when they are valid UTF-8, else as ANSI. Writing
 // uses UTF-8 unless an encoding is given; UTF-16 files start with their
 // byte-order mark, UTF-8 and ANSI files have none.
-class TStrings : public TObject {
+class TStrings : public TPersistent {
 public:
     TStrings() = default;
     TStrings(const TStrings&) = delete;
     TStrings& operator=(const TStrings&) = delete;
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
 
     // --- What descendants provide --------------------------------------
     virtual UnicodeString Get(int index) const = 0;
@@ -44,8 +47,9 @@ public:
     void Append(const UnicodeString& s) { Add(s); }
     virtual void InsertObject(int index, const UnicodeString& s, TObject* object);
     virtual void AddStrings(TStrings* strings);
-    // Replaces the content and the text settings with those of source.
-    virtual void Assign(TStrings* source);
+    // From other strings: replaces the content and the text settings with
+    // those of source.
+    void Assign(TPersistent* source) override;
     virtual void Exchange(int index1, int index2);
     virtual void Move(int curIndex, int newIndex);
     // Brackets a run of changes: change events fire once, at the outer end.
@@ -60,9 +64,12 @@ public:
     virtual bool Equals(TStrings* strings) const;
 
     // --- Files and streams ----------------------------------------------
+    virtual void LoadFromFile(const UnicodeString& fileName);
+    virtual void LoadFromFile(const UnicodeString& fileName, TTextEncoding encoding);
     // Reads from the stream's position to its end.
     virtual void LoadFromStream(TStream* stream);
     virtual void LoadFromStream(TStream* stream, TTextEncoding encoding);
+    virtual void SaveToFile(const UnicodeString& fileName, TTextEncoding encoding = teUTF8);
     virtual void SaveToStream(TStream* stream, TTextEncoding encoding = teUTF8);
 
     // --- Properties -----------------------------------------------------
@@ -137,6 +144,9 @@ public:
     explicit TStringList(bool ownsObjects = false) : FOwnsObjects(ownsObjects) {}
     ~TStringList() override;
 
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
     UnicodeString Get(int index) const override;
     int GetCount() const override { return static_cast<int>(FList.size()); }
     TObject* GetObject(int index) const override;
@@ -150,7 +160,8 @@ public:
     void InsertObject(int index, const UnicodeString& s, TObject* object) override;
     int Add(const UnicodeString& s) override;
     int AddObject(const UnicodeString& s, TObject* object) override;
-    void Assign(TStrings* source) override;
+    // From another string list: its sorting rules too.
+    void Assign(TPersistent* source) override;
     void Exchange(int index1, int index2) override;
     // Checks before it moves, so that a refused move loses nothing.
     void Move(int curIndex, int newIndex) override;

@@ -84,3 +84,69 @@ void TypeText(std::u16string_view text);
 POINT ClientPoint(HWND hwnd, int x, int y);
 
 } // namespace TestSeams
+
+// --- Serial ports ---------------------------------------------------------------
+#include <win32/commapi.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace TestSeams {
+
+enum class SerialCall {
+    Open,
+    GetCommState,
+    SetCommState,
+    SetupComm,
+    PurgeComm,
+    SetCommTimeouts,
+    ClearCommError,
+    ReadFile,
+    WriteFile
+};
+
+// The far end of a fake COM port: answers lines, injects failures and logs
+// what the port did. Time is the layer's clock: with the manual clock, a
+// port that polls an empty queue lets the clock move on (to the next
+// scripted arrival, or by the idle step), so scripted delays and time-outs
+// pass without real waiting.
+class FakeSerialPeer {
+public:
+    virtual ~FakeSerialPeer() = default;
+    // Answers each line the port writes (the bytes before a carriage return)
+    // with the bytes to send back, delayMs later; nullopt stays silent.
+    virtual void SetResponder(std::function<std::optional<std::string>(const std::string&)> answer,
+                              uint64_t delayMs = 0) = 0;
+    // Bytes that arrive on their own, afterMs from now.
+    virtual void Send(std::string bytes, uint64_t afterMs = 0) = 0;
+    // Makes a call fail with `error`, `times` times (-1: from now on).
+    virtual void Fail(SerialCall call, DWORD error, int times = -1) = 0;
+    // Every later call fails as with an unplugged adapter.
+    virtual void Unplug() = 0;
+    // How far the manual clock moves when the port polls an empty queue (default 1 ms).
+    virtual void SetIdleStep(uint64_t ms) = 0;
+
+    virtual bool IsOpen() const = 0;
+    virtual int Opens() const = 0;
+    virtual std::string Written() const = 0;
+    virtual std::vector<DCB> States() const = 0;               // each successful SetCommState
+    virtual std::vector<COMMTIMEOUTS> Timeouts() const = 0;    // each SetCommTimeouts
+    virtual std::vector<DWORD> Purges() const = 0;             // each PurgeComm's flags
+};
+
+// Installs a fake as COMn (it takes precedence over the devices folder and
+// is listed under HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, which then lists only
+// fakes). RemoveFakeSerialPorts takes them all away again.
+std::shared_ptr<FakeSerialPeer> InstallFakeSerialPort(int number);
+void RemoveFakeSerialPorts();
+
+// Where the machine's serial devices are looked for when the devices folder
+// has no COM ports yet (default "/dev"); for tests of that first fill.
+void SetSerialScanFolder(const std::string& folder);
+
+// The answer of the shell's administrator query (IsUserAnAdmin); nullopt
+// asks the system again.
+void SetAdministrator(std::optional<bool> isAdmin);
+
+} // namespace TestSeams

@@ -63,6 +63,7 @@ typedef LONG_PTR LRESULT;
 #endif
 
 #define MAX_PATH 260
+#define MAXDWORD 0xffffffffu
 
 // Handles are opaque pointers; each kind is its own type so that calls check them.
 typedef void* HANDLE;

@@ -1,0 +1,263 @@
+#include "benchkit/controls/CollectionsCore.h"
+
+#include <runpak/Streams.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+const char16_t SArgumentOutOfRange[] = u"Argument out of range";
+const char16_t SIteratorActive[] = u"Can not modify a collection while iterating";
+const char16_t SFixedSizeZero[] = u"Hash table is fixed with size 0";
+
+TCustomHashTable::PHashEntryList NewBuckets(uint32_t length) {
+    if (length == 0) return nullptr;
+    void* block = std::calloc(length, sizeof(TCustomHashTable::PBaseHashEntry));
+    if (!block) throw EOutOfMemory(u"Out of memory");
+    return static_cast<TCustomHashTable::PHashEntryList>(block);
+}
+
+} // namespace
+
+TCustomHashTable::TCustomHashTable(uint32_t InitialCapacity, double LoadFactor) {
+    if (!(LoadFactor >= 0.1 && LoadFactor <= 7))
+        throw EArgumentOutOfRangeException(SArgumentOutOfRange);
+    FLoadFactor = LoadFactor;
+    FInitialCapacity = InitialCapacity;
+    SetTableLength(InitialCapacity);
+    FGrowThreshold = ThresholdFor(InitialCapacity);
+    FTable = NewBuckets(InitialCapacity);
+}
+
+TCustomHashTable::~TCustomHashTable() {
+    DestroyEntries();
+}
+
+void TCustomHashTable::DestroyEntries() {
+    while (FIterators)
+        FIterators->Detach();
+    FInitialCapacity = 0;
+    ClearEntries();
+}
+
+// Length x load factor, rounded half to even, as far as 32 bits reach.
+uint32_t TCustomHashTable::ThresholdFor(uint32_t Length) const {
+    const double t = std::nearbyint(static_cast<double>(Length) * FLoadFactor);
+    if (t >= static_cast<double>(std::numeric_limits<uint32_t>::max()))
+        return std::numeric_limits<uint32_t>::max();
+    return static_cast<uint32_t>(t);
+}
+
+void TCustomHashTable::CheckNotIterating() const {
+    if (FIterators) throw ENotSupportedException(SIteratorActive);
+}
+
+uint32_t TCustomHashTable::AdjustTableSize(uint32_t Size) {
+    if (Size == 0) return 32;
+    if (Size > std::numeric_limits<uint32_t>::max() / 2) return Size; // cannot double any further
+    return Size * 2;
+}
+
+void TCustomHashTable::AdjustTable() {
+    const uint32_t length = AdjustTableSize(FTableLength);
+    if (length == FTableLength) return;
+    PHashEntryList table = NewBuckets(length);
+    FGrowThreshold = ThresholdFor(length);
+    for (uint32_t i = 0; i < FTableLength; ++i) {
+        PBaseHashEntry entry = FTable[i];
+        while (entry) {
+            PBaseHashEntry next = entry->Next;
+            PBaseHashEntry& head = table[entry->Hash % length];
+            entry->Next = head;
+            head = entry;
+            entry = next;
+        }
+    }
+    std::free(FTable);
+    FTable = table;
+    SetTableLength(length);
+}
+
+// A power-of-two length takes the remainder by a mask, which is the same
+// number without a division.
+void TCustomHashTable::SetTableLength(uint32_t Length) {
+    FTableLength = Length;
+    FTableMask = Length != 0 && (Length & (Length - 1)) == 0 ? Length - 1 : 0;
+}
+
+TCustomHashTable::PBaseHashEntry TCustomHashTable::Find(uintptr_t Key, uint32_t Hash) const {
+    if (!FTable) return nullptr;
+    PBaseHashEntry e = FTable[BucketOf(Hash)];
+    if (FKeysByIdentity) {
+        while (e && e->Key != Key)
+            e = e->Next;
+        return e;
+    }
+    for (; e; e = e->Next)
+        if (e->Hash == Hash && FCompareProc(Key, e->Key)) return e;
+    return nullptr;
+}
+
+void TCustomHashTable::Add(uintptr_t Key, uintptr_t Value, uint32_t Hash) {
+    CheckNotIterating();
+    if (FCount >= static_cast<int64_t>(FGrowThreshold) && !FIsFixedSize) AdjustTable();
+    if (!FTable) throw ENotSupportedException(SFixedSizeZero);
+    if (PBaseHashEntry e = Find(Key, Hash)) {
+        Notify(e, htValueChanging);
+        e->Value = Value;
+        Notify(e, htValueChanged);
+        return;
+    }
+    PBaseHashEntry& head = FTable[BucketOf(Hash)];
+    PBaseHashEntry e = new TBaseHashEntry{head, Hash, Key, Value};
+    head = e;
+    ++FCount;
+    try {
+        Notify(e, htAdded);
+    } catch (...) {
+        // The entry could not take its key or value: it never was.
+        head = e->Next;
+        --FCount;
+        delete e;
+        throw;
+    }
+}
+
+void TCustomHashTable::Remove(uintptr_t Key, uint32_t Hash) {
+    CheckNotIterating();
+    if (!FTable) return;
+    for (PBaseHashEntry* link = &FTable[BucketOf(Hash)]; *link; link = &(*link)->Next) {
+        PBaseHashEntry e = *link;
+        if (FKeysByIdentity ? e->Key != Key : e->Hash != Hash || !FCompareProc(Key, e->Key))
+            continue;
+        *link = e->Next;
+        --FCount;
+        std::unique_ptr<TBaseHashEntry> doomed(e); // freed even when Notify raises
+        Notify(e, htRemoved);
+        return;
+    }
+}
+
+bool TCustomHashTable::Contains(uintptr_t Key, uint32_t Hash, uintptr_t& Value) const {
+    const PBaseHashEntry e = Find(Key, Hash);
+    Value = e ? e->Value : 0;
+    return e != nullptr;
+}
+
+bool TCustomHashTable::ContainsKey(uintptr_t Key, uint32_t Hash) const {
+    return Find(Key, Hash) != nullptr;
+}
+
+uintptr_t TCustomHashTable::GetItem(uintptr_t Key, uint32_t Hash) const {
+    const PBaseHashEntry e = Find(Key, Hash);
+    return e ? e->Value : 0;
+}
+
+bool TCustomHashTable::ContainsValue(uintptr_t Value) const {
+    THashEntryEnumerator values(this, THashEntryEnumerator::eoValue);
+    while (values.MoveNext())
+        if (FCompareValuesProc(values.FEntry->Value, Value)) return true;
+    return false;
+}
+
+void TCustomHashTable::Clear() {
+    CheckNotIterating();
+    ClearEntries();
+}
+
+void TCustomHashTable::ClearEntries() {
+    if (FTable) {
+        for (uint32_t i = 0; i < FTableLength && FCount > 0; ++i) {
+            while (PBaseHashEntry e = FTable[i]) {
+                FTable[i] = e->Next;
+                --FCount;
+                std::unique_ptr<TBaseHashEntry> doomed(e);
+                Notify(e, htRemoved);
+            }
+        }
+        std::free(FTable);
+        FTable = nullptr;
+    }
+    SetTableLength(FInitialCapacity);
+    FTable = NewBuckets(FInitialCapacity);
+    FGrowThreshold = ThresholdFor(FInitialCapacity);
+    FCount = 0;
+}
+
+void TCustomHashTable::SetIsFixedSize(bool Value) {
+    if (Value == FIsFixedSize) return;
+    if (Value && !FTable) throw EArgumentException(SFixedSizeZero);
+    FIsFixedSize = Value;
+}
+
+void TCustomHashTable::AssignError(const TObject* Source, const TObject* Dest) {
+    const UnicodeString from = Source ? Source->ClassName() : UnicodeString(u"nil");
+    throw EConvertError(u"Cannot assign a " + from + u" to a " + Dest->ClassName());
+}
+
+void TCustomHashTable::Assign(TCustomHashTable* Source) {
+    if (!Source) AssignError(nullptr, this);
+    Source->AssignTo(this);
+}
+
+void TCustomHashTable::AssignTo(TCustomHashTable* Dest) {
+    AssignError(this, Dest);
+}
+
+void TCustomHashTable::Notify(PBaseHashEntry, THashTableNotification) {}
+void TCustomHashTable::LoadFromStream(TStream*) {}
+
+// PENDING: file streams are not in the framework yet.
+void TCustomHashTable::LoadFromFile(const UnicodeString& FileName) {
+    throw ENotImplemented(u"TFileStream");
+}
+
+void TCustomHashTable::SaveToFile(const UnicodeString& FileName) {
+    throw ENotImplemented(u"TFileStream");
+}
+
+void TCustomHashTable::SaveToStream(TStream*) {}
+
+THashEnumerator::THashEnumerator(const TCustomHashTable* AHashTable) {
+    Attach(AHashTable);
+}
+
+THashEnumerator::THashEnumerator(THashEnumerator&& Other) noexcept
+    : FIndex(Other.FIndex), FEntry(Other.FEntry) {
+    Attach(Other.FHashTable);
+    Other.Detach();
+}
+
+THashEnumerator::~THashEnumerator() {
+    Detach();
+}
+
+void THashEnumerator::Attach(const TCustomHashTable* Table) {
+    FHashTable = Table;
+    if (!Table) return;
+    FNextLive = Table->FIterators;
+    if (FNextLive) FNextLive->FPrevLive = this;
+    Table->FIterators = this;
+}
+
+void THashEnumerator::Detach() {
+    if (!FHashTable) return;
+    if (FPrevLive)
+        FPrevLive->FNextLive = FNextLive;
+    else
+        FHashTable->FIterators = FNextLive;
+    if (FNextLive) FNextLive->FPrevLive = FPrevLive;
+    FPrevLive = FNextLive = nullptr;
+    FHashTable = nullptr;
+    FEntry = nullptr;
+}
+
+bool THashEnumerator::MoveNext() {
+    if (!FHashTable) return false;
+    if (FEntry) FEntry = FEntry->Next;
+    while (!FEntry && FIndex < FHashTable->FTableLength)
+        FEntry = FHashTable->FTable[FIndex++];
+    return FEntry != nullptr;
+}

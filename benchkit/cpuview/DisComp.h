@@ -1,0 +1,5 @@
+// The DisComp unit: the controls of the debugger's CPU window and what they
+// share.
+#pragma once
+
+#include "benchkit/cpuview/DisassemblyCache.h"

@@ -1,0 +1,165 @@
+// TIDERegularExpression: properties, compilation on demand, match entries,
+// replacement of entries and auto-matching.
+#include "benchkit/controls/IDERegExpComp.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template <class F> std::u16string MessageOf(F f) {
+    try {
+        f();
+    } catch (const EREError& e) {
+        return e.GetMessage();
+    }
+    return u"(no exception)";
+}
+
+TEST(RegularExpression, StartsEmptyAndMatchesEmptyPattern) {
+    TIDERegularExpression re(nullptr);
+    EXPECT_EQ(re.GetPattern(), u"");
+    EXPECT_TRUE(re.GetOptions().Empty());
+    EXPECT_TRUE(re.GetBlankChars().Empty());
+    EXPECT_FALSE(re.GetCompiled());
+    EXPECT_TRUE(re.Match(u"anything"));
+    EXPECT_EQ(re.GetMatchCount(), 1);
+    EXPECT_EQ(re.GetMatchPos(0), 0);
+    EXPECT_EQ(re.GetMatchLen(0), 0);
+}
+
+TEST(RegularExpression, ExposesGroupsAsStringsPositionsAndLengths) {
+    TIDERegularExpression re(nullptr, u"(a|ab)(c|bcd)", {});
+    ASSERT_TRUE(re.Match(u"xabcd"));
+    EXPECT_EQ(re.GetMatchCount(), 3);
+    EXPECT_EQ(re.GetMatches(0), u"abcd");
+    EXPECT_EQ(re.GetMatches(1), u"a");
+    EXPECT_EQ(re.GetMatches(2), u"bcd");
+    EXPECT_EQ(re.GetMatchPos(2), 2);
+    EXPECT_EQ(re.GetMatchLen(2), 3);
+    EXPECT_EQ(re.GetMatchState(), imYes);
+}
+
+TEST(RegularExpression, CaseInsensitiveMatchReturnsTheTextsOwnCase) {
+    TIDERegularExpression re(nullptr, u"abc", {reCaseInsensitive});
+    ASSERT_TRUE(re.Match(u"xAbCx"));
+    EXPECT_EQ(re.GetMatches(0), u"AbC");
+}
+
+TEST(RegularExpression, AGroupThatTookNoPartIsEmpty) {
+    TIDERegularExpression re(nullptr, u"(x)|y", {});
+    ASSERT_TRUE(re.Match(u"y"));
+    EXPECT_EQ(re.GetMatches(1), u"");
+    EXPECT_EQ(re.GetMatchLen(1), 0);
+    EXPECT_EQ(re.GetMatchPos(1), -1);
+    EXPECT_EQ(MessageOf([&] { re.SetMatches(1, u"z"); }), SErrorNotFound);
+}
+
+TEST(RegularExpression, EntriesOutOfRangeOrWithoutMatchRaise) {
+    TIDERegularExpression re(nullptr, u"(a)", {});
+    re.SetText(u"a");
+    EXPECT_EQ(MessageOf([&] { re.GetMatches(5); }), SErrorNotFound);
+    EXPECT_EQ(MessageOf([&] { re.GetMatches(-1); }), SErrorNotFound);
+    EXPECT_EQ(MessageOf([&] { re.GetMatchPos(2); }), SErrorNotFound);
+    EXPECT_EQ(re.GetMatches(1), u"a"); // IsMatch matched Text on demand
+    re.SetText(u"b");
+    EXPECT_EQ(re.GetMatchState(), imUnknown);
+    EXPECT_EQ(MessageOf([&] { re.GetMatches(0); }), SErrorNotFound);
+    EXPECT_EQ(re.GetMatchState(), imNo);
+}
+
+TEST(RegularExpression, ACompileErrorLeavesNoProgramAndRaisesAgain) {
+    TIDERegularExpression re(nullptr);
+    re.SetPattern(u"(a");
+    EXPECT_EQ(MessageOf([&] { re.Compile(); }), SErrorUnmatchedParens);
+    EXPECT_FALSE(re.GetCompiled());
+    EXPECT_EQ(re.GetPattern(), u"(a");
+    EXPECT_EQ(MessageOf([&] { re.Match(u"a"); }), SErrorUnmatchedParens);
+    re.SetPattern(u"(a)");
+    EXPECT_TRUE(re.Match(u"a"));
+}
+
+TEST(RegularExpression, SettingsInvalidateTheProgram) {
+    TIDERegularExpression re(nullptr, u"a", {});
+    re.Compile();
+    re.SetOptions({});
+    EXPECT_TRUE(re.GetCompiled()); // an equal value changes nothing
+    re.SetOptions({reCaseInsensitive});
+    EXPECT_FALSE(re.GetCompiled());
+    re.Compile();
+    re.SetPattern(u"a");
+    EXPECT_FALSE(re.GetCompiled()); // the pattern always drops it
+}
+
+TEST(RegularExpression, EqualCharacterSetKeepsProgramAndState) {
+    TIDERegularExpression re(nullptr, u"a\\_b", {});
+    const TCharSet tab{'\t'};
+    re.SetBlankChars(tab);
+    ASSERT_TRUE(re.Match(u"a\tb"));
+    re.SetBlankChars(tab);
+    EXPECT_TRUE(re.GetCompiled());
+    EXPECT_EQ(re.GetMatchState(), imYes);
+    re.SetBlankChars({});
+    EXPECT_FALSE(re.GetCompiled());
+    EXPECT_FALSE(re.Match(u"a\tb"));
+}
+
+TEST(RegularExpression, AutoMatchFollowsEveryChange) {
+    TIDERegularExpression re(nullptr, u"b+", {reAutoMatch});
+    re.SetText(u"abbc");
+    EXPECT_EQ(re.GetMatchState(), imYes);
+    EXPECT_EQ(re.GetMatches(0), u"bb");
+    re.SetPattern(u"c");
+    EXPECT_EQ(re.GetMatchPos(0), 3);
+    EXPECT_EQ(MessageOf([&] { re.SetPattern(u"*"); }), SErrorInvalidRepeat);
+}
+
+TEST(RegularExpression, ReplacingAnEntryShiftsTheLaterOnes) {
+    TIDERegularExpression re(nullptr, u"(a+)(b+)(c+)", {});
+    ASSERT_TRUE(re.Match(u"xaabbbcc"));
+    re.SetMatches(2, u"B");
+    EXPECT_EQ(re.GetText(), u"xaaBcc");
+    EXPECT_EQ(re.GetMatches(1), u"aa");
+    EXPECT_EQ(re.GetMatches(2), u"B");
+    EXPECT_EQ(re.GetMatches(3), u"cc");
+    EXPECT_EQ(re.GetMatches(0), u"aaBcc");
+    EXPECT_EQ(re.GetMatchState(), imYes);
+}
+
+TEST(RegularExpression, ReplacingUnderAutoMatchMatchesAgain) {
+    TIDERegularExpression re(nullptr, u"b+", {reAutoMatch});
+    re.SetText(u"abbc");
+    re.SetMatches(0, u"x");
+    EXPECT_EQ(re.GetText(), u"axc");
+    EXPECT_EQ(re.GetMatchState(), imNo);
+}
+
+TEST(RegularExpression, LoadingDefersAutoMatchUntilLoaded) {
+    TIDERegularExpression re(nullptr);
+    re.Loading();
+    re.SetOptions({reAutoMatch});
+    re.SetPattern(u"("); // not matched while loading
+    re.SetPattern(u"o+");
+    re.SetText(u"foo");
+    EXPECT_EQ(re.GetMatchState(), imUnknown);
+    re.Loaded();
+    EXPECT_EQ(re.GetMatchState(), imYes);
+    EXPECT_EQ(re.GetMatches(0), u"oo");
+}
+
+TEST(RegularExpression, PublishesOptionsPatternAndText) {
+    TIDERegularExpression re(nullptr);
+    SetStrProp(&re, u"Pattern", u"l+");
+    SetStrProp(&re, u"Text", u"hello");
+    SetOrdProp(&re, u"Options", TREOptions{reAutoMatch}.ToInt());
+    EXPECT_EQ(re.GetMatches(0), u"ll");
+    EXPECT_EQ(GetOrdProp(&re, u"Options"), 2);
+}
+
+TEST(RegularExpression, OwnerFreesIt) {
+    TComponent owner(nullptr);
+    auto* re = new TIDERegularExpression(&owner, u"a", {});
+    re->Compile();
+    EXPECT_EQ(owner.GetComponentCount(), 1);
+}
+
+} // namespace
