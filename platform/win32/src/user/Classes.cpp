@@ -1,5 +1,6 @@
 // Window classes: registration, lookup and class data.
 #include "UserState.h"
+#include "controls/Controls.h"
 
 #include <win32/winbase.h>
 
@@ -11,6 +12,7 @@ namespace win32::user {
 
 // A class by name, or by atom when the name is an integer atom. Caller holds S().lock.
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name) {
+    win32::controls::RegisterSystemClasses();
     if (!name) return nullptr;
     auto& classes = S().classes;
     if (IS_INTRESOURCE(name)) {

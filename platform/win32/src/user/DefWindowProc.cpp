@@ -1,5 +1,6 @@
 // The default handling of window messages.
 #include "UserState.h"
+#include "controls/Controls.h"
 
 #include <win32/winbase.h>
 
@@ -109,6 +110,15 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
         return 1;
     }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(
+            win32::controls::DefaultControlColor(msg, reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_WINDOWPOSCHANGED: {
         auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);

@@ -123,8 +123,11 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         w->extraBytes.assign(static_cast<size_t>(w->cls->wndExtra), 0);
         ++w->cls->windowCount;
         S().windows[reinterpret_cast<uintptr_t>(w->handle)] = w;
+        // A new top-level window comes to the top; a new child goes below its
+        // siblings, so that children stack (and tab) in the order they were created.
         auto& siblings = SiblingsOf(*w);
-        siblings.insert(siblings.begin(), w->handle);
+        if (w->parent) siblings.push_back(w->handle);
+        else siblings.insert(siblings.begin(), w->handle);
     }
     HWND hwnd = w->handle;
 
