@@ -1,4 +1,5 @@
 // Window classes: registration, lookup and class data.
+#include "NonClient.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -12,6 +13,7 @@ namespace win32::user {
 // A class by name, or by atom when the name is an integer atom. Caller holds S().lock.
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name) {
     if (!name) return nullptr;
+    RegisterScrollBarClass();
     auto& classes = S().classes;
     if (IS_INTRESOURCE(name)) {
         ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
