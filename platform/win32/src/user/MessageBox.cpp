@@ -481,7 +481,7 @@ int MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type, WORD) {
     if (!box) return 0;
     for (HWND w : disabled) EnableWindow(w, FALSE);
     ShowWindow(box, SW_SHOW);
-    UpdateWindow(box);
+    RedrawWindow(box, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (!(type & MB_NOFOCUS) && state.focus) SetFocus(state.focus);
 
     TestSeams::MessageBoxRecord record{owner, box, state.text, title, type, 0};
