@@ -16,9 +16,13 @@ HGLOBAL Block(const void* bytes, size_t size) {
     return h;
 }
 
-HGLOBAL Wide(const std::u16string& text) { return Block(text.c_str(), (text.size() + 1) * 2); }
+HGLOBAL Wide(const std::u16string& text) {
+    return Block(text.c_str(), (text.size() + 1) * 2);
+}
 
-HGLOBAL Narrow(const std::string& text) { return Block(text.c_str(), text.size() + 1); }
+HGLOBAL Narrow(const std::string& text) {
+    return Block(text.c_str(), text.size() + 1);
+}
 
 std::u16string ReadWide(HANDLE h) {
     auto* p = static_cast<const char16_t*>(GlobalLock(h));
@@ -74,7 +78,8 @@ TEST_F(Clipboard, UnicodeTextIsAlsoOfferedAsAnsiOemAndLocale) {
     ASSERT_NE(locale, nullptr);
     EXPECT_EQ(GlobalSize(locale), sizeof(LCID));
     std::vector<UINT> order;
-    for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) order.push_back(f);
+    for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f))
+        order.push_back(f);
     EXPECT_EQ(order.front(), static_cast<UINT>(CF_UNICODETEXT)); // what was set comes first
     EXPECT_EQ(order.size(), 4u);
     CloseClipboard();

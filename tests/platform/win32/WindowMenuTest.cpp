@@ -54,10 +54,12 @@ protected:
         }
     }
     static void Choose(UINT command) {
-        TestSeams::ScriptPopupMenus(
-            [command](const TestSeams::PopupMenuRecord&) { return TestSeams::PopupMenuAnswer{command, false}; });
+        TestSeams::ScriptPopupMenus([command](const TestSeams::PopupMenuRecord&) {
+            return TestSeams::PopupMenuAnswer{command, false};
+        });
     }
-    static void Interactive(std::function<void(const TestSeams::PopupMenuRecord&)> input = nullptr) {
+    static void
+    Interactive(std::function<void(const TestSeams::PopupMenuRecord&)> input = nullptr) {
         TestSeams::ScriptPopupMenus([input](const TestSeams::PopupMenuRecord& r) {
             if (input) input(r);
             return TestSeams::PopupMenuAnswer{0, true};
@@ -87,8 +89,10 @@ TEST_F(Menus, ItemsCanBeBuiltQueriedAndChanged) {
     EXPECT_EQ(GetMenuStringW(f.menu, kOpen, nullptr, 0, MF_BYCOMMAND), 15);
 
     // By command reaches into sub-menus.
-    EXPECT_EQ(CheckMenuItem(f.menu, kRecent2, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(MF_UNCHECKED));
-    EXPECT_EQ(CheckMenuItem(f.menu, kRecent2, MF_BYCOMMAND | MF_UNCHECKED), static_cast<DWORD>(MF_CHECKED));
+    EXPECT_EQ(CheckMenuItem(f.menu, kRecent2, MF_BYCOMMAND | MF_CHECKED),
+              static_cast<DWORD>(MF_UNCHECKED));
+    EXPECT_EQ(CheckMenuItem(f.menu, kRecent2, MF_BYCOMMAND | MF_UNCHECKED),
+              static_cast<DWORD>(MF_CHECKED));
     EXPECT_EQ(CheckMenuItem(f.menu, 999, MF_BYCOMMAND), static_cast<DWORD>(-1));
     EXPECT_EQ(EnableMenuItem(f.menu, kSave, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
     EXPECT_EQ(EnableMenuItem(f.menu, kSave, MF_BYCOMMAND | MF_ENABLED), MF_ENABLED);
@@ -198,7 +202,8 @@ TEST_F(Menus, AScriptedChoicePostsTheCommandAfterTheMenuNotifications) {
 TEST_F(Menus, ReturnCmdAnswersTheChoiceInsteadOfPostingIt) {
     FileMenu f;
     Choose(kRecent2);
-    EXPECT_EQ(TrackPopupMenuEx(f.menu, TPM_RETURNCMD, 10, 10, owner, nullptr), static_cast<BOOL>(kRecent2));
+    EXPECT_EQ(TrackPopupMenuEx(f.menu, TPM_RETURNCMD, 10, 10, owner, nullptr),
+              static_cast<BOOL>(kRecent2));
     // The way to the command opened the sub-menu as a user would.
     int initPopups = 0;
     for (const Recorded& r : Log())
@@ -246,7 +251,8 @@ TEST_F(Menus, KeysQueuedBeforeTheMenuDriveIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "case ending " << c.expected);
-        for (int vk : c.keys) TestSeams::KeyPress(vk);
+        for (int vk : c.keys)
+            TestSeams::KeyPress(vk);
         Interactive();
         EXPECT_EQ(TrackPopupMenuEx(f.menu, TPM_RETURNCMD, 10, 10, owner, nullptr),
                   static_cast<BOOL>(c.expected));
@@ -261,7 +267,8 @@ TEST_F(Menus, AClickChoosesAnItemAndAClickOutsideCancels) {
         ASSERT_TRUE(GetMenuItemRect(owner, r.menu, 4, &item));
         TestSeams::Click({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
     });
-    EXPECT_EQ(TrackPopupMenuEx(f.menu, TPM_RETURNCMD, 200, 200, owner, nullptr), static_cast<BOOL>(kClose));
+    EXPECT_EQ(TrackPopupMenuEx(f.menu, TPM_RETURNCMD, 200, 200, owner, nullptr),
+              static_cast<BOOL>(kClose));
 
     Interactive([](const TestSeams::PopupMenuRecord&) { TestSeams::Click({5, 5}); });
     EXPECT_EQ(TrackPopupMenuEx(f.menu, TPM_RETURNCMD, 200, 200, owner, nullptr), 0);

@@ -33,13 +33,15 @@ protected:
     }
     static int Count(HWND hwnd, UINT msg, WPARAM wParam) {
         int n = 0;
-        for (const Recorded& r : Log()) n += r.hwnd == hwnd && r.msg == msg && r.wParam == wParam;
+        for (const Recorded& r : Log())
+            n += r.hwnd == hwnd && r.msg == msg && r.wParam == wParam;
         return n;
     }
     // Answers the next box by these keys, typed once it is on the screen.
     static void AnswerByKeys(std::vector<int> keys) {
         TestSeams::ScriptMessageBoxes([keys](const TestSeams::MessageBoxRecord&) {
-            for (int vk : keys) TestSeams::KeyPress(vk);
+            for (int vk : keys)
+                TestSeams::KeyPress(vk);
             return TestSeams::MessageBoxAnswer{0, 0};
         });
     }
@@ -58,7 +60,8 @@ TEST_F(MessageBoxes, TimersTickAndPostedMessagesArriveWhileTheScriptedBoxIsOpen)
     });
     const DWORD before = GetTickCount();
 
-    int result = MessageBoxW(owner, u"Port closed. Reconnect?", u"Panel", MB_YESNO | MB_ICONQUESTION);
+    int result =
+        MessageBoxW(owner, u"Port closed. Reconnect?", u"Panel", MB_YESNO | MB_ICONQUESTION);
 
     EXPECT_EQ(result, IDNO);
     EXPECT_EQ(Count(owner, WM_TIMER, 7), 5);
@@ -112,7 +115,7 @@ TEST_F(MessageBoxes, KeysAnswerAsADialogDoes) {
         {MB_YESNO, {VK_ESCAPE, VK_RETURN}, IDYES}, // Escape cannot answer Yes/No
         {MB_YESNOCANCEL, {VK_TAB, VK_RETURN}, IDNO},
         {MB_YESNOCANCEL, {VK_TAB, VK_TAB, VK_TAB, VK_SPACE}, IDYES}, // Tab wraps round
-        {MB_ABORTRETRYIGNORE, {'I'}, IDIGNORE},                     // a mnemonic
+        {MB_ABORTRETRYIGNORE, {'I'}, IDIGNORE},                      // a mnemonic
         {MB_RETRYCANCEL | MB_DEFBUTTON2, {VK_LEFT, VK_RETURN}, IDRETRY},
         {MB_OK | MB_DEFBUTTON3, {VK_RETURN}, IDOK}, // a default past the buttons is the first
     };
@@ -161,7 +164,9 @@ TEST_F(MessageBoxes, LongTextIsWrappedIntoATallerBox) {
     });
     MessageBoxW(owner, u"Short.", u"t", MB_OK);
     std::u16string text;
-    for (int i = 0; i < 12; ++i) text += u"\u30b5\u30fc\u30dc\u30c9\u30e9\u30a4\u30d6\u306b\u63a5\u7d9a\u3067\u304d\u307e\u305b\u3093\u3002";
+    for (int i = 0; i < 12; ++i)
+        text += u"\u30b5\u30fc\u30dc\u30c9\u30e9\u30a4\u30d6\u306b\u63a5\u7d9a\u3067\u304d\u307e"
+                u"\u305b\u3093\u3002";
     MessageBoxW(owner, text.c_str(), u"t", MB_OK | MB_ICONERROR);
     EXPECT_GT(longBox.bottom - longBox.top, shortBox.bottom - shortBox.top + 20);
     EXPECT_LT(longBox.right - longBox.left, 520);

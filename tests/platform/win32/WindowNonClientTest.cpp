@@ -20,7 +20,8 @@ protected:
     }
     static void Pump() {
         MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
     }
     HWND Make(DWORD exStyle, DWORD style, int x, int y, int cx, int cy, HWND parent = nullptr) {
         HWND hwnd = CreateWindowExW(exStyle, u"Recorder", u"Panel", style, x, y, cx, cy, parent,
@@ -66,7 +67,10 @@ TEST_F(NonClient, FramesFollowTheStyles) {
     };
     const Case cases[] = {
         {WS_POPUP | WS_BORDER, 0, {0, 5}, COLOR_WINDOWFRAME},
-        {WS_POPUP | WS_DLGFRAME, 0, {1, 5}, COLOR_BTNHIGHLIGHT}, // raised: light inside the outer line
+        {WS_POPUP | WS_DLGFRAME,
+         0,
+         {1, 5},
+         COLOR_BTNHIGHLIGHT}, // raised: light inside the outer line
         {WS_POPUP | WS_DLGFRAME, 0, {2, 5}, COLOR_BTNFACE},
         {WS_POPUP | WS_THICKFRAME, 0, {3, 20}, COLOR_INACTIVEBORDER},
         {WS_POPUP, WS_EX_STATICEDGE, {0, 5}, COLOR_BTNSHADOW},
@@ -99,7 +103,8 @@ TEST_F(NonClient, TheCaptionShowsWhetherItsWindowIsActive) {
 TEST_F(NonClient, TheHitTestKnowsEachPartOfTheFrame) {
     // Thick frame 4, caption 19 (4..22), menu bar 19 (23..41), vertical bar
     // x 280..296, horizontal bar y 180..196, the close box about x 277..294.
-    HWND hwnd = Make(0, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 100, 100, 300, 200);
+    HWND hwnd =
+        Make(0, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 100, 100, 300, 200);
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_STRING, 1, u"&File");
     SetMenu(hwnd, bar);
@@ -108,12 +113,12 @@ TEST_F(NonClient, TheHitTestKnowsEachPartOfTheFrame) {
         LRESULT hit;
     };
     const Case cases[] = {
-        {{50, 10}, HTCAPTION},   {{285, 12}, HTCLOSE},     {{262, 12}, HTMAXBUTTON},
+        {{50, 10}, HTCAPTION},    {{285, 12}, HTCLOSE},     {{262, 12}, HTMAXBUTTON},
         {{245, 12}, HTMINBUTTON}, {{10, 30}, HTMENU},       {{288, 100}, HTVSCROLL},
-        {{100, 188}, HTHSCROLL}, {{288, 188}, HTGROWBOX},  {{100, 100}, HTCLIENT},
-        {{1, 100}, HTLEFT},      {{298, 100}, HTRIGHT},    {{150, 1}, HTTOP},
-        {{150, 198}, HTBOTTOM},  {{1, 1}, HTTOPLEFT},      {{298, 198}, HTBOTTOMRIGHT},
-        {{298, 2}, HTTOPRIGHT},  {{2, 198}, HTBOTTOMLEFT}, {{300, 100}, HTNOWHERE},
+        {{100, 188}, HTHSCROLL},  {{288, 188}, HTGROWBOX},  {{100, 100}, HTCLIENT},
+        {{1, 100}, HTLEFT},       {{298, 100}, HTRIGHT},    {{150, 1}, HTTOP},
+        {{150, 198}, HTBOTTOM},   {{1, 1}, HTTOPLEFT},      {{298, 198}, HTBOTTOMRIGHT},
+        {{298, 2}, HTTOPRIGHT},   {{2, 198}, HTBOTTOMLEFT}, {{300, 100}, HTNOWHERE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "at " << c.at.x << "," << c.at.y);

@@ -29,8 +29,8 @@ std::vector<Scroll> Scrolls() {
     std::vector<Scroll> out;
     for (const Recorded& r : Log())
         if (r.msg == WM_VSCROLL || r.msg == WM_HSCROLL)
-            out.push_back({r.hwnd, r.msg, LOWORD(r.wParam), static_cast<short>(HIWORD(r.wParam)),
-                           r.lParam});
+            out.push_back(
+                {r.hwnd, r.msg, LOWORD(r.wParam), static_cast<short>(HIWORD(r.wParam)), r.lParam});
     return out;
 }
 
@@ -75,14 +75,18 @@ TEST_F(ScrollBars, SetScrollInfoClampsPageAndPositionAsWindowsDoes) {
         int posAfter;
     };
     const Case cases[] = {
-        {0, 100, 10, 50, 10, 50},   {0, 100, 10, 95, 10, 91},   {0, 100, 0, 150, 0, 100},
-        {0, 100, 0, -5, 0, 0},      {0, 100, 200, 50, 101, 0},  {10, 20, 0, 5, 0, 10},
-        {-50, 50, 20, 40, 20, 31}, {0, 0, 0, 3, 0, 0},     {0, 9, 10, 5, 10, 0},
+        {0, 100, 10, 50, 10, 50},  {0, 100, 10, 95, 10, 91},  {0, 100, 0, 150, 0, 100},
+        {0, 100, 0, -5, 0, 0},     {0, 100, 200, 50, 101, 0}, {10, 20, 0, 5, 0, 10},
+        {-50, 50, 20, 40, 20, 31}, {0, 0, 0, 3, 0, 0},        {0, 9, 10, 5, 10, 0},
         {5, 1, 3, 4, 0, 5}, // an upside-down range holds nothing
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.min << ".." << c.max << " page " << c.page << " pos " << c.pos);
-        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, c.min, c.max, c.page, c.pos, 0};
+        SCOPED_TRACE(testing::Message()
+                     << c.min << ".." << c.max << " page " << c.page << " pos " << c.pos);
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
+                      c.min,     c.max,
+                      c.page,    c.pos,
+                      0};
         EXPECT_EQ(SetScrollInfo(window, SB_VERT, &si, FALSE), c.posAfter);
         SCROLLINFO out{sizeof out, SIF_ALL, 0, 0, 0, 0, 0};
         ASSERT_TRUE(GetScrollInfo(window, SB_VERT, &out));
@@ -153,7 +157,8 @@ TEST_F(ScrollBars, ShowScrollBarTogglesTheStylesAndRecalculatesTheFrame) {
     HWND plain = MakeWindow(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 200, 100);
     Log().clear();
     ASSERT_TRUE(ShowScrollBar(plain, SB_BOTH, TRUE));
-    EXPECT_EQ(GetWindowLongW(plain, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_HSCROLL | WS_VSCROLL);
+    EXPECT_EQ(GetWindowLongW(plain, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL),
+              WS_HSCROLL | WS_VSCROLL);
     EXPECT_EQ(Messages({WM_NCCALCSIZE}, plain).size(), 1u);
     RECT client;
     GetClientRect(plain, &client);
@@ -177,7 +182,8 @@ TEST_F(ScrollBars, ClicksOnArrowsAndTrackSendTheirCodes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "y " << c.y);
         Log().clear();
-        EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(Bar(c.y).x, Bar(c.y).y)), HTVSCROLL);
+        EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(Bar(c.y).x, Bar(c.y).y)),
+                  HTVSCROLL);
         TestSeams::Click(Bar(c.y));
         Pump();
         EXPECT_EQ(Scrolls(), (std::vector<Scroll>{{window, WM_VSCROLL, c.code, 0, 0},
@@ -236,14 +242,16 @@ TEST_F(ScrollBars, AHeldArrowRepeatsOnTheClock) {
     user.join();
     TestSeams::UseRealClock();
     int lines = 0;
-    for (const Scroll& s : Scrolls()) lines += s.code == SB_LINEDOWN;
+    for (const Scroll& s : Scrolls())
+        lines += s.code == SB_LINEDOWN;
     EXPECT_EQ(lines, 4);
     EXPECT_EQ(Scrolls().back().code, SB_ENDSCROLL);
 }
 
 TEST_F(ScrollBars, TheScrollBarControlNotifiesItsParent) {
-    HWND control = CreateWindowExW(0, u"ScrollBar", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 10,
-                                   10, 150, 16, window, reinterpret_cast<HMENU>(5), nullptr, nullptr);
+    HWND control =
+        CreateWindowExW(0, u"ScrollBar", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 10, 10, 150, 16,
+                        window, reinterpret_cast<HMENU>(5), nullptr, nullptr);
     ASSERT_TRUE(control);
     int min = -1, max = -1;
     GetScrollRange(control, SB_CTL, &min, &max);
@@ -256,8 +264,9 @@ TEST_F(ScrollBars, TheScrollBarControlNotifiesItsParent) {
     Log().clear();
     TestSeams::Click(TestSeams::ClientPoint(control, 145, 8)); // the right arrow
     Pump();
-    EXPECT_EQ(Scrolls(), (std::vector<Scroll>{
-                             {window, WM_HSCROLL, SB_LINERIGHT, 0, reinterpret_cast<LPARAM>(control)},
-                             {window, WM_HSCROLL, SB_ENDSCROLL, 0, reinterpret_cast<LPARAM>(control)}}));
+    EXPECT_EQ(Scrolls(),
+              (std::vector<Scroll>{
+                  {window, WM_HSCROLL, SB_LINERIGHT, 0, reinterpret_cast<LPARAM>(control)},
+                  {window, WM_HSCROLL, SB_ENDSCROLL, 0, reinterpret_cast<LPARAM>(control)}}));
     EXPECT_FALSE(UnregisterClassW(u"ScrollBar", nullptr));
 }

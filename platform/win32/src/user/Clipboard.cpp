@@ -42,7 +42,9 @@ bool IsText(UINT format) {
     return format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
 }
 
-bool OpenedHere() { return C().open && C().openThread == GetCurrentThreadId(); }
+bool OpenedHere() {
+    return C().open && C().openThread == GetCurrentThreadId();
+}
 
 Entry* FindEntry(UINT format) {
     for (Entry& e : C().entries)
@@ -69,8 +71,10 @@ std::vector<UINT> SynthesizableFormats() {
 // Every format on offer, held ones first. Caller holds the lock.
 std::vector<UINT> AvailableFormats() {
     std::vector<UINT> out;
-    for (const Entry& e : C().entries) out.push_back(e.format);
-    for (UINT f : SynthesizableFormats()) out.push_back(f);
+    for (const Entry& e : C().entries)
+        out.push_back(e.format);
+    for (UINT f : SynthesizableFormats())
+        out.push_back(f);
     return out;
 }
 
@@ -90,7 +94,8 @@ void FreeData(UINT format, HANDLE data) {
 }
 
 void FreeAll(std::vector<Entry>& entries) {
-    for (const Entry& e : entries) FreeData(e.format, e.data);
+    for (const Entry& e : entries)
+        FreeData(e.format, e.data);
     entries.clear();
 }
 
@@ -215,9 +220,9 @@ void ClipboardWindowGone(HWND hwnd) {
         // Promised formats die with their owner.
         C().owner = nullptr;
         auto& entries = C().entries;
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [](const Entry& e) { return !e.data; }),
-                      entries.end());
+        entries.erase(
+            std::remove_if(entries.begin(), entries.end(), [](const Entry& e) { return !e.data; }),
+            entries.end());
     }
 }
 

@@ -10,6 +10,7 @@
 #include <win32/winbase.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -18,10 +19,10 @@ using namespace win32::user;
 
 namespace {
 
-constexpr int kBorder = 3;      // the raised frame of a pop-up and its inner gap
-constexpr int kSeparator = 9;   // height of a separator
+constexpr int kBorder = 3;       // the raised frame of a pop-up and its inner gap
+constexpr int kSeparator = 9;    // height of a separator
 constexpr int kArrowColumn = 16; // room for the sub-menu arrow
-constexpr int kBarPadding = 6;  // each side of a menu bar label
+constexpr int kBarPadding = 6;   // each side of a menu bar label
 
 // --- Seams -------------------------------------------------------------------------------
 
@@ -38,7 +39,9 @@ Seams& Seam() {
 
 // --- Measuring and drawing ------------------------------------------------------------
 
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 // A DC on the screen with the menu font, for measuring.
 class MeasureDC {
@@ -55,7 +58,8 @@ public:
         if (text.empty()) return 0;
         HGDIOBJ before = bold ? SelectObject(dc_, BoldMessageFont()) : nullptr;
         RECT r{0, 0, 0, 0};
-        DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+        DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r,
+                  DT_SINGLELINE | DT_CALCRECT);
         if (before) SelectObject(dc_, before);
         return r.right - r.left;
     }
@@ -89,7 +93,8 @@ PopupLayout LayoutPopup(const std::vector<MenuItem>& items) {
     }
     PopupLayout l;
     l.textLeft = kBorder + check;
-    const int width = l.textLeft + label + (accelerator ? 12 + accelerator : 0) + kArrowColumn + kBorder;
+    const int width =
+        l.textLeft + label + (accelerator ? 12 + accelerator : 0) + kArrowColumn + kBorder;
     l.acceleratorRight = width - kBorder - kArrowColumn;
     int y = kBorder;
     for (const MenuItem& item : items) {
@@ -153,11 +158,13 @@ void DrawPopup(HDC dc, const std::vector<MenuItem>& items, const PopupLayout& l,
         if (isHot) FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
         if (item.state & MFS_CHECKED) {
             RECT mark{r.left, r.top, l.textLeft, r.bottom};
-            DrawMark(dc, mark, (item.type & MFT_RADIOCHECK) ? DFCS_MENUBULLET : DFCS_MENUCHECK, isHot);
+            DrawMark(dc, mark, (item.type & MFT_RADIOCHECK) ? DFCS_MENUBULLET : DFCS_MENUCHECK,
+                     isHot);
         }
         SelectObject(dc, (item.state & MFS_DEFAULT) ? BoldMessageFont() : MessageFont());
         RECT text{l.textLeft, r.top, l.acceleratorRight, r.bottom};
-        DrawLabel(dc, item.Label(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT, item.Grayed(), isHot);
+        DrawLabel(dc, item.Label(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT, item.Grayed(),
+                  isHot);
         DrawLabel(dc, item.Accelerator(), text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT,
                   item.Grayed(), isHot);
         if (item.sub) {
@@ -228,10 +235,13 @@ public:
         SetBarPressed(item);
         const MenuItem& it = items[static_cast<size_t>(item)];
         UINT flags = it.type | it.state | MF_HILITE | (it.sub ? MF_POPUP : 0);
-        Notify(WM_MENUSELECT, MAKEWPARAM(it.sub ? item : it.id, flags), reinterpret_cast<LPARAM>(bar));
+        Notify(WM_MENUSELECT, MAKEWPARAM(it.sub ? item : it.id, flags),
+               reinterpret_cast<LPARAM>(bar));
         if (!it.sub) {
-            if (!it.Grayed()) Choose(it.id); // a command right on the bar
-            else Cancel();
+            if (!it.Grayed())
+                Choose(it.id); // a command right on the bar
+            else
+                Cancel();
             return;
         }
         Notify(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(it.sub), MAKELPARAM(item, FALSE));
@@ -260,14 +270,15 @@ public:
             script = Seam().script;
         }
         if (!script) {
-            std::fprintf(stderr,
-                         "Pop-up menu with no script to answer it and no display: "
-                         "set TestSeams::ScriptPopupMenus in the test.\n");
+            std::fprintf(stderr, "Pop-up menu with no script to answer it and no display: "
+                                 "set TestSeams::ScriptPopupMenus in the test.\n");
             std::abort();
         }
         TestSeams::PopupMenuAnswer answer = script(record);
-        if (answer.interactive) Loop();
-        else ChooseByScript(answer.command);
+        if (answer.interactive)
+            Loop();
+        else
+            ChooseByScript(answer.command);
         record.command = chosen_;
         std::lock_guard<std::mutex> guard(Seam().lock);
         Seam().log.push_back(record);
@@ -298,8 +309,7 @@ public:
     void RequestEnd() { endRequested_ = true; }
 
 private:
-    template <class Place>
-    bool OpenLevel(HMENU menu, Place place) {
+    template <class Place> bool OpenLevel(HMENU menu, Place place) {
         Level level;
         level.menu = menu;
         // Read the items after WM_INITMENUPOPUP: the owner may fill the menu then.
@@ -323,8 +333,8 @@ private:
     // the loop, so that closing pop-ups never drops the capture.
     void EnsureCapture() {
         if (!captureWindow_) {
-            captureWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, u"#32768", u"", WS_POPUP, 0, 0, 0,
-                                             0, owner_, nullptr, nullptr, nullptr);
+            captureWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, u"#32768", u"", WS_POPUP, 0, 0, 0, 0,
+                                             owner_, nullptr, nullptr, nullptr);
         }
         if (captureWindow_ && GetCapture() != captureWindow_) SetCapture(captureWindow_);
     }
@@ -332,10 +342,14 @@ private:
     POINT PlaceAtPoint(POINT at, SIZE size, const RECT* exclude) {
         at_ = at;
         POINT p = at;
-        if (flags_ & TPM_CENTERALIGN) p.x -= size.cx / 2;
-        else if (flags_ & TPM_RIGHTALIGN) p.x -= size.cx;
-        if (flags_ & TPM_VCENTERALIGN) p.y -= size.cy / 2;
-        else if (flags_ & TPM_BOTTOMALIGN) p.y -= size.cy;
+        if (flags_ & TPM_CENTERALIGN)
+            p.x -= size.cx / 2;
+        else if (flags_ & TPM_RIGHTALIGN)
+            p.x -= size.cx;
+        if (flags_ & TPM_VCENTERALIGN)
+            p.y -= size.cy / 2;
+        else if (flags_ & TPM_BOTTOMALIGN)
+            p.y -= size.cy;
         const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
         if (p.x + size.cx > w) p.x = std::max<LONG>(0, (exclude ? exclude->left : at.x) - size.cx);
         if (p.y + size.cy > h) p.y = std::max<LONG>(0, (exclude ? exclude->top : at.y) - size.cy);
@@ -445,9 +459,12 @@ private:
         const Level& level = levels_[at];
         if (level.hot < 0) return;
         const MenuItem& item = level.items[static_cast<size_t>(level.hot)];
-        if (item.sub) OpenSub(at, true);
-        else if (item.Grayed()) Cancel();
-        else Choose(item.id);
+        if (item.sub)
+            OpenSub(at, true);
+        else if (item.Grayed())
+            Cancel();
+        else
+            Choose(item.id);
     }
 
     void SwitchBar(int direction) {
@@ -462,33 +479,49 @@ private:
     void Key(UINT vk) {
         const size_t top = levels_.size() - 1;
         switch (vk) {
-        case VK_UP: Step(top, -1); return;
-        case VK_DOWN: Step(top, +1); return;
+        case VK_UP:
+            Step(top, -1);
+            return;
+        case VK_DOWN:
+            Step(top, +1);
+            return;
         case VK_RIGHT: {
             const Level& level = levels_[top];
             const bool sub = level.hot >= 0 && level.items[static_cast<size_t>(level.hot)].sub;
-            if (sub) OpenSub(top, true);
-            else if (barWindow_) SwitchBar(+1);
+            if (sub)
+                OpenSub(top, true);
+            else if (barWindow_)
+                SwitchBar(+1);
             return;
         }
         case VK_LEFT:
-            if (top > 0) CloseLevelsFrom(top);
-            else if (barWindow_) SwitchBar(-1);
+            if (top > 0)
+                CloseLevelsFrom(top);
+            else if (barWindow_)
+                SwitchBar(-1);
             return;
-        case VK_RETURN: Activate(top); return;
+        case VK_RETURN:
+            Activate(top);
+            return;
         case VK_ESCAPE:
-            if (top > 0) CloseLevelsFrom(top);
-            else Cancel();
+            if (top > 0)
+                CloseLevelsFrom(top);
+            else
+                Cancel();
             return;
         case VK_MENU:
-        case VK_F10: Cancel(); return;
-        default: break;
+        case VK_F10:
+            Cancel();
+            return;
+        default:
+            break;
         }
         // A mnemonic: the only item with it is activated; several take turns.
         std::vector<int> matches;
         const Level& level = levels_[top];
         for (size_t i = 0; i < level.items.size(); ++i)
-            if (!level.items[i].Separator() && Mnemonic(level.items[i].Label()) == static_cast<char16_t>(vk))
+            if (!level.items[i].Separator() &&
+                Mnemonic(level.items[i].Label()) == static_cast<char16_t>(vk))
                 matches.push_back(static_cast<int>(i));
         if (matches.empty()) return;
         auto next = std::upper_bound(matches.begin(), matches.end(), level.hot);
@@ -529,7 +562,8 @@ private:
         switch (msg) {
         case WM_MOUSEMOVE:
             if (at >= 0) {
-                if (item >= 0 || static_cast<size_t>(at) + 1 == levels_.size()) Select(at, item, true);
+                if (item >= 0 || static_cast<size_t>(at) + 1 == levels_.size())
+                    Select(at, item, true);
                 if (item >= 0) OpenSub(at, false);
             } else if (int bar = BarItemAt(screen); bar >= 0 && bar != barItem_) {
                 OpenBarItem(barWindow_, bar);
@@ -547,8 +581,10 @@ private:
                 return;
             }
             if (int bar = BarItemAt(screen); bar >= 0) {
-                if (bar == barItem_) Cancel(); // a second click on the open item closes it
-                else OpenBarItem(barWindow_, bar);
+                if (bar == barItem_)
+                    Cancel(); // a second click on the open item closes it
+                else
+                    OpenBarItem(barWindow_, bar);
                 return;
             }
             Cancel(); // a click anywhere else ends the menu
@@ -561,7 +597,8 @@ private:
             if (!it.sub && !it.Grayed()) Choose(it.id);
             return;
         }
-        default: return;
+        default:
+            return;
         }
     }
 
@@ -636,7 +673,7 @@ private:
     int barItem_ = -1;
     POINT at_{};
     bool done_ = false;
-    bool endRequested_ = false;
+    std::atomic<bool> endRequested_{false}; // EndMenu may come from another thread
     UINT chosen_ = 0;
 };
 
@@ -662,8 +699,10 @@ bool Tracking() {
 
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -674,11 +713,14 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndPaint(hwnd, &ps);
         return 0;
     }
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
-bool Scripted() { return !InteractiveDisplay(); }
+bool Scripted() {
+    return !InteractiveDisplay();
+}
 
 } // namespace
 
@@ -747,9 +789,12 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
     const bool notify = !(flags & TPM_NONOTIFY) && owner;
     if (notify) SendMessageW(owner, WM_ENTERMENULOOP, TRUE, 0);
     tracker.SetAt({x, y});
-    const RECT* exclude = params && params->cbSize == sizeof(TPMPARAMS) ? &params->rcExclude : nullptr;
-    if (tracker.OpenPopup(menu, {x, y}, exclude)) tracker.Run(Scripted());
-    else tracker.Cancel();
+    const RECT* exclude =
+        params && params->cbSize == sizeof(TPMPARAMS) ? &params->rcExclude : nullptr;
+    if (tracker.OpenPopup(menu, {x, y}, exclude))
+        tracker.Run(Scripted());
+    else
+        tracker.Cancel();
     const UINT chosen = tracker.Finish(false);
     if (notify) SendMessageW(owner, WM_EXITMENULOOP, TRUE, 0);
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
@@ -765,7 +810,8 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
 BOOL EndMenu() {
     std::lock_guard<std::mutex> guard(trackersLock);
     if (trackers.empty()) return FALSE;
-    for (Tracker* t : trackers) t->RequestEnd();
+    for (Tracker* t : trackers)
+        t->RequestEnd();
     PostMessageW(nullptr, WM_NULL, 0, 0); // wakes the loop
     return TRUE;
 }

@@ -87,8 +87,8 @@ bool Locate(HMENU handle, UINT item, bool byPosition, ItemRef& ref) {
 
 MenuItem FromFlags(UINT flags, UINT_PTR idNewItem, LPCWSTR newItem) {
     MenuItem item;
-    item.type = flags & (MF_SEPARATOR | MF_OWNERDRAW | MF_BITMAP | MF_MENUBREAK |
-                         MF_MENUBARBREAK | MF_RIGHTJUSTIFY);
+    item.type = flags & (MF_SEPARATOR | MF_OWNERDRAW | MF_BITMAP | MF_MENUBREAK | MF_MENUBARBREAK |
+                         MF_RIGHTJUSTIFY);
     item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_HILITE | MF_DEFAULT);
     if (flags & MF_POPUP) {
         item.sub = reinterpret_cast<HMENU>(idNewItem);
@@ -96,9 +96,12 @@ MenuItem FromFlags(UINT flags, UINT_PTR idNewItem, LPCWSTR newItem) {
     } else {
         item.id = static_cast<UINT>(idNewItem);
     }
-    if (flags & MF_BITMAP) item.bitmap = reinterpret_cast<HBITMAP>(const_cast<LPWSTR>(newItem));
-    else if (flags & MF_OWNERDRAW) item.data = reinterpret_cast<ULONG_PTR>(newItem);
-    else if (!(flags & MF_SEPARATOR) && newItem) item.text = newItem;
+    if (flags & MF_BITMAP)
+        item.bitmap = reinterpret_cast<HBITMAP>(const_cast<LPWSTR>(newItem));
+    else if (flags & MF_OWNERDRAW)
+        item.data = reinterpret_cast<ULONG_PTR>(newItem);
+    else if (!(flags & MF_SEPARATOR) && newItem)
+        item.text = newItem;
     return item;
 }
 
@@ -170,7 +173,8 @@ bool ApplyInfo(MenuItem& item, const MENUITEMINFOW& info) {
     const UINT mask = info.fMask;
     if (mask & MIIM_TYPE) {
         item.type = info.fType;
-        if (info.fType & MFT_BITMAP) item.bitmap = reinterpret_cast<HBITMAP>(info.dwTypeData);
+        if (info.fType & MFT_BITMAP)
+            item.bitmap = reinterpret_cast<HBITMAP>(info.dwTypeData);
         else if (!(info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW)))
             item.text = info.dwTypeData ? info.dwTypeData : u"";
     }
@@ -243,9 +247,13 @@ void DestroyWindowMenu(HWND hwnd) {
 
 } // namespace win32::user
 
-HMENU CreateMenu() { return Create(false); }
+HMENU CreateMenu() {
+    return Create(false);
+}
 
-HMENU CreatePopupMenu() { return Create(true); }
+HMENU CreatePopupMenu() {
+    return Create(true);
+}
 
 BOOL DestroyMenu(HMENU menu) {
     Guard guard(T().lock);
@@ -330,7 +338,8 @@ BOOL GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW in
     const UINT mask = info->fMask;
     if (mask & (MIIM_TYPE | MIIM_FTYPE)) info->fType = it.type;
     if (mask & MIIM_TYPE) {
-        if (it.type & MFT_BITMAP) info->dwTypeData = reinterpret_cast<LPWSTR>(it.bitmap);
+        if (it.type & MFT_BITMAP)
+            info->dwTypeData = reinterpret_cast<LPWSTR>(it.bitmap);
         else if (!(it.type & (MFT_SEPARATOR | MFT_OWNERDRAW)))
             CopyText(it.text, info->dwTypeData, info->cch, info->cch);
     }
@@ -425,7 +434,8 @@ BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPosition) {
     if (!m) return FALSE;
     ItemRef ref;
     if (item != static_cast<UINT>(-1) && !Locate(menu, item, byPosition != 0, ref)) return FALSE;
-    for (MenuItem& it : m->items) it.state &= ~MFS_DEFAULT;
+    for (MenuItem& it : m->items)
+        it.state &= ~MFS_DEFAULT;
     if (ref.menu == m) ref.Item().state |= MFS_DEFAULT;
     return TRUE;
 }
@@ -477,4 +487,6 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
     return TRUE;
 }
 
-HMENU GetSystemMenu(HWND, BOOL) { return nullptr; }
+HMENU GetSystemMenu(HWND, BOOL) {
+    return nullptr;
+}

@@ -50,17 +50,27 @@ struct Button {
 std::vector<Button> ButtonsOf(UINT type) {
     std::vector<Button> buttons;
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: buttons = {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}}; break;
+    case MB_OKCANCEL:
+        buttons = {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
+        break;
     case MB_ABORTRETRYIGNORE:
         buttons = {{IDABORT, u"&Abort"}, {IDRETRY, u"&Retry"}, {IDIGNORE, u"&Ignore"}};
         break;
-    case MB_YESNOCANCEL: buttons = {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}}; break;
-    case MB_YESNO: buttons = {{IDYES, u"&Yes"}, {IDNO, u"&No"}}; break;
-    case MB_RETRYCANCEL: buttons = {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}}; break;
+    case MB_YESNOCANCEL:
+        buttons = {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}};
+        break;
+    case MB_YESNO:
+        buttons = {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
+        break;
+    case MB_RETRYCANCEL:
+        buttons = {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}};
+        break;
     case MB_CANCELTRYCONTINUE:
         buttons = {{IDCANCEL, u"Cancel"}, {IDTRYAGAIN, u"&Try Again"}, {IDCONTINUE, u"&Continue"}};
         break;
-    default: buttons = {{IDOK, u"OK"}}; break;
+    default:
+        buttons = {{IDOK, u"OK"}};
+        break;
     }
     if (type & MB_HELP) buttons.push_back({IDHELP, u"Help"});
     return buttons;
@@ -141,7 +151,8 @@ void DrawIcon(HDC dc, UINT icon, int x, int y) {
     };
     switch (icon) {
     case MB_ICONHAND: {
-        filled(RGB(255, 0, 0), [&] { Ellipse(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1); });
+        filled(RGB(255, 0, 0),
+               [&] { Ellipse(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1); });
         HPEN white = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
         SelectObject(dc, white);
         MoveToEx(dc, x + 10, y + 10, nullptr);
@@ -160,10 +171,12 @@ void DrawIcon(HDC dc, UINT icon, int x, int y) {
     }
     case MB_ICONQUESTION:
     case MB_ICONASTERISK:
-        filled(RGB(255, 255, 255), [&] { Ellipse(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1); });
+        filled(RGB(255, 255, 255),
+               [&] { Ellipse(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1); });
         DrawGlyph(dc, r, icon == MB_ICONQUESTION ? u"?" : u"i", RGB(0, 0, 255));
         break;
-    default: break;
+    default:
+        break;
     }
     SelectObject(dc, oldPen);
     DeleteObject(pen);
@@ -212,7 +225,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndPaint(hwnd, &ps);
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_SETFOCUS:
         if (BoxState* s = StateOf(GetParent(hwnd))) s->focus = hwnd;
         [[fallthrough]];
@@ -242,8 +256,11 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                          reinterpret_cast<LPARAM>(hwnd));
         return 0;
     }
-    case WM_CAPTURECHANGED: setFlags(0); return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_CAPTURECHANGED:
+        setFlags(0);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -282,7 +299,8 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && s && s->focus) SetFocus(s->focus);
         return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -293,23 +311,35 @@ bool BoxKey(HWND box, const MSG& m) {
     BoxState* s = StateOf(box);
     if (!s || (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN)) return true;
     std::vector<HWND> buttons;
-    for (const Button& b : s->buttons) buttons.push_back(GetDlgItem(box, b.id));
+    for (const Button& b : s->buttons)
+        buttons.push_back(GetDlgItem(box, b.id));
     auto at = std::find(buttons.begin(), buttons.end(), GetFocus());
     const int index = at == buttons.end() ? 0 : static_cast<int>(at - buttons.begin());
     const int n = static_cast<int>(buttons.size());
-    auto focusBy = [&](int step) { SetFocus(buttons[static_cast<size_t>((index + step + n) % n)]); };
+    auto focusBy = [&](int step) {
+        SetFocus(buttons[static_cast<size_t>((index + step + n) % n)]);
+    };
     switch (m.wParam) {
     case VK_RETURN:
-    case VK_SPACE: End(box, s->buttons[static_cast<size_t>(index)].id); return true;
+    case VK_SPACE:
+        End(box, s->buttons[static_cast<size_t>(index)].id);
+        return true;
     case VK_ESCAPE:
         if (int id = EscapeAnswer(s->buttons)) End(box, id);
         return true;
-    case VK_TAB: focusBy((GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1); return true;
+    case VK_TAB:
+        focusBy((GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1);
+        return true;
     case VK_LEFT:
-    case VK_UP: focusBy(-1); return true;
+    case VK_UP:
+        focusBy(-1);
+        return true;
     case VK_RIGHT:
-    case VK_DOWN: focusBy(1); return true;
-    default: break;
+    case VK_DOWN:
+        focusBy(1);
+        return true;
+    default:
+        break;
     }
     for (const Button& b : s->buttons)
         if (MnemonicOf(b.text) == static_cast<char16_t>(m.wParam)) End(box, b.id);
@@ -333,7 +363,8 @@ uint64_t NextTimerDue() {
     auto q = CurrentQueue();
     std::lock_guard<std::mutex> guard(q->lock);
     uint64_t due = win32::kForever;
-    for (const Timer& t : q->timers) due = std::min(due, t.due);
+    for (const Timer& t : q->timers)
+        due = std::min(due, t.due);
     return due;
 }
 
@@ -348,8 +379,10 @@ bool RunFor(HWND box, BoxState& s, uint64_t ms) {
         const uint64_t now = win32::NowMs();
         if (s.done || now >= deadline || !IsWindow(box)) return true;
         const uint64_t next = std::min(deadline, std::max(NextTimerDue(), now + 1));
-        if (TestSeams::ClockIsManual()) TestSeams::AdvanceClock(next - now);
-        else MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(next - now), QS_ALLINPUT, 0);
+        if (TestSeams::ClockIsManual())
+            TestSeams::AdvanceClock(next - now);
+        else
+            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(next - now), QS_ALLINPUT, 0);
     }
 }
 
@@ -395,7 +428,8 @@ HWND CreateBox(HWND owner, const std::u16string& caption, BoxState& s) {
     const bool icon = (s.type & MB_ICONMASK) != 0;
     const int textLeft = kMargin + (icon ? kIconSize + kMargin : 0);
     const int textHeight = text.bottom - text.top;
-    const int textTop = kMargin + (icon && textHeight < kIconSize ? (kIconSize - textHeight) / 2 : 0);
+    const int textTop =
+        kMargin + (icon && textHeight < kIconSize ? (kIconSize - textHeight) / 2 : 0);
     s.textRect = {textLeft, textTop, textLeft + (text.right - text.left), textTop + textHeight};
     const int n = static_cast<int>(s.buttons.size());
     const int row = n * buttonWidth + (n - 1) * kButtonGap;
@@ -479,7 +513,8 @@ int MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type, WORD) {
     const std::vector<HWND> disabled = WindowsToDisable(owner, type);
     HWND box = CreateBox(owner, title, state);
     if (!box) return 0;
-    for (HWND w : disabled) EnableWindow(w, FALSE);
+    for (HWND w : disabled)
+        EnableWindow(w, FALSE);
     ShowWindow(box, SW_SHOW);
     RedrawWindow(box, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (!(type & MB_NOFOCUS) && state.focus) SetFocus(state.focus);
@@ -535,7 +570,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return MessageBoxW(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type);
 }
 
-BOOL MessageBeep(UINT) { return TRUE; }
+BOOL MessageBeep(UINT) {
+    return TRUE;
+}
 
 namespace TestSeams {
 

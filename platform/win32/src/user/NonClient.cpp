@@ -20,9 +20,13 @@ std::unordered_map<HWND, WindowExtras>& ExtrasTable() {
     return *table;
 }
 
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
-RECT Deflate(RECT r, int by) { return {r.left + by, r.top + by, r.right - by, r.bottom - by}; }
+RECT Deflate(RECT r, int by) {
+    return {r.left + by, r.top + by, r.right - by, r.bottom - by};
+}
 
 int FrameWidth(DWORD style, DWORD exStyle) {
     if (style & WS_THICKFRAME) return GetSystemMetrics(SM_CXFRAME);
@@ -32,7 +36,9 @@ int FrameWidth(DWORD style, DWORD exStyle) {
     return 0;
 }
 
-bool HasCaption(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
+bool HasCaption(DWORD style) {
+    return (style & WS_CAPTION) == WS_CAPTION;
+}
 
 // The caption buttons, right to left: close, then maximize and minimize.
 void PlaceCaptionButtons(NonClientLayout& l) {
@@ -40,7 +46,8 @@ void PlaceCaptionButtons(NonClientLayout& l) {
     const bool tool = (l.exStyle & WS_EX_TOOLWINDOW) != 0;
     const int h = (l.caption.bottom - l.caption.top) - 4;
     const int w = tool ? h : h + 2;
-    RECT box{l.caption.right - 2 - w, l.caption.top + 2, l.caption.right - 2, l.caption.top + 2 + h};
+    RECT box{l.caption.right - 2 - w, l.caption.top + 2, l.caption.right - 2,
+             l.caption.top + 2 + h};
     l.closeBox = box;
     if (tool || !(l.style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return;
     OffsetRect(&box, -(w + 2), 0);
@@ -97,8 +104,10 @@ void DrawCaption(HDC dc, HWND hwnd, const NonClientLayout& l, bool active) {
     WCHAR text[256];
     int n = GetWindowTextW(hwnd, text, 256);
     RECT textRect{bar.left + 3, bar.top, bar.right - 3, bar.bottom};
-    if (!Empty(l.minBox)) textRect.right = l.minBox.left - 2;
-    else if (!Empty(l.closeBox)) textRect.right = l.closeBox.left - 2;
+    if (!Empty(l.minBox))
+        textRect.right = l.minBox.left - 2;
+    else if (!Empty(l.closeBox))
+        textRect.right = l.closeBox.left - 2;
     HGDIOBJ oldFont = SelectObject(dc, BoldMessageFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
@@ -141,7 +150,9 @@ bool CaptionActive(HWND hwnd) {
 
 namespace win32::user {
 
-WindowExtras& ExtrasOf(HWND hwnd) { return ExtrasTable()[hwnd]; }
+WindowExtras& ExtrasOf(HWND hwnd) {
+    return ExtrasTable()[hwnd];
+}
 
 WindowExtras* FindExtras(HWND hwnd) {
     auto& table = ExtrasTable();
@@ -256,6 +267,9 @@ LRESULT NonClientHitTest(HWND hwnd, POINT screen) {
 void PaintNonClient(HWND hwnd) {
     NonClientLayout l;
     if (!GetNonClientLayout(hwnd, l) || !IsWindowVisible(hwnd)) return;
+    const bool nothing = l.frame == 0 && Empty(l.caption) && Empty(l.menuBar) && l.edge == 0 &&
+                         Empty(l.vscroll) && Empty(l.hscroll);
+    if (nothing) return; // most child windows: no frame to draw
     HDC dc = GetWindowDC(hwnd);
     if (!dc) return;
     const bool active = CaptionActive(hwnd);
@@ -267,8 +281,10 @@ void PaintNonClient(HWND hwnd) {
             std::lock_guard<std::recursive_mutex> guard(S().lock);
             if (WindowExtras* e = FindExtras(hwnd)) pressed = e->hotMenuItem;
         }
-        if (IsMenu(l.menu)) DrawMenuBarIn(dc, l.menu, l.menuBar, pressed);
-        else Fill(dc, l.menuBar, COLOR_MENU);
+        if (IsMenu(l.menu))
+            DrawMenuBarIn(dc, l.menu, l.menuBar, pressed);
+        else
+            Fill(dc, l.menuBar, COLOR_MENU);
     }
     if (l.edge) {
         RECT r = l.edged;
@@ -340,16 +356,23 @@ void TrackCloseBox(HWND hwnd) {
 
 void NonClientButtonDown(HWND hwnd, int hit, POINT screen) {
     switch (hit) {
-    case HTVSCROLL: TrackScrollBar(hwnd, SB_VERT, screen); break;
-    case HTHSCROLL: TrackScrollBar(hwnd, SB_HORZ, screen); break;
-    case HTCLOSE: TrackCloseBox(hwnd); break;
+    case HTVSCROLL:
+        TrackScrollBar(hwnd, SB_VERT, screen);
+        break;
+    case HTHSCROLL:
+        TrackScrollBar(hwnd, SB_HORZ, screen);
+        break;
+    case HTCLOSE:
+        TrackCloseBox(hwnd);
+        break;
     case HTMENU: {
         POINT origin = WindowOrigin(hwnd);
         int item = MenuBarItemAt(hwnd, {screen.x - origin.x, screen.y - origin.y});
         if (item >= 0) TrackMenuBar(hwnd, item);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -368,7 +391,9 @@ bool PointInWindowRegion(HWND hwnd, POINT screen) {
     return region.Contains(screen.x - origin.x, screen.y - origin.y);
 }
 
-HFONT MessageFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+HFONT MessageFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 HFONT BoldMessageFont() {
     static HFONT font = [] {

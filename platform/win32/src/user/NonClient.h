@@ -19,10 +19,10 @@ struct ScrollBarState {
     UINT page = 0;
     int pos = 0;
     int trackPos = 0;
-    bool tracking = false;     // the thumb is being dragged
-    UINT disabledArrows = 0;   // ESB_DISABLE_* bits
-    int pressedPart = 0;       // a ScrollPart being held, for drawing
-    bool initialized = false;  // set, or created with the style
+    bool tracking = false;    // the thumb is being dragged
+    UINT disabledArrows = 0;  // ESB_DISABLE_* bits
+    int pressedPart = 0;      // a ScrollPart being held, for drawing
+    bool initialized = false; // set, or created with the style
 };
 
 struct WindowExtras {
@@ -44,13 +44,13 @@ void ReleaseWindowExtras(HWND hwnd);
 
 // --- Layout (window coordinates) ------------------------------------------------------
 struct NonClientLayout {
-    RECT window{};   // 0, 0, width, height
-    int frame = 0;   // width of the frame, the same on every side
-    RECT caption{};  // empty without a caption
+    RECT window{};  // 0, 0, width, height
+    int frame = 0;  // width of the frame, the same on every side
+    RECT caption{}; // empty without a caption
     RECT closeBox{}, maxBox{}, minBox{};
-    RECT menuBar{};  // empty without a menu bar
-    RECT edged{};    // the area inside caption and menu bar that the client edge surrounds
-    int edge = 0;    // width of the client edge
+    RECT menuBar{}; // empty without a menu bar
+    RECT edged{};   // the area inside caption and menu bar that the client edge surrounds
+    int edge = 0;   // width of the client edge
     RECT vscroll{}, hscroll{}, sizeBox{};
     RECT client{};
     DWORD style = 0;

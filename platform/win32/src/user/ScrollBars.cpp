@@ -17,9 +17,13 @@ constexpr UINT kFirstRepeatMs = 250; // a held arrow repeats after this, then ev
 constexpr UINT kRepeatMs = 50;
 constexpr int kMinThumb = 8;
 
-bool ValidBar(int bar) { return bar == SB_HORZ || bar == SB_VERT || bar == SB_CTL; }
+bool ValidBar(int bar) {
+    return bar == SB_HORZ || bar == SB_VERT || bar == SB_CTL;
+}
 
-DWORD StyleBit(int bar) { return bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL; }
+DWORD StyleBit(int bar) {
+    return bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
+}
 
 ScrollBarState Defaults(int bar) {
     ScrollBarState s;
@@ -48,7 +52,9 @@ int MaxPos(const ScrollBarState& s) {
     return s.max - std::max(static_cast<int>(s.page) - 1, 0);
 }
 
-bool Scrollable(const ScrollBarState& s) { return s.min < MaxPos(s); }
+bool Scrollable(const ScrollBarState& s) {
+    return s.min < MaxPos(s);
+}
 
 void Clamp(ScrollBarState& s) {
     const long long range = std::max(0LL, static_cast<long long>(s.max) - s.min + 1);
@@ -83,7 +89,7 @@ struct Geometry {
     bool vertical = true;
     int length = 0;
     int arrow = 0;
-    int thumbStart = 0; // from the start of the bar
+    int thumbStart = 0;  // from the start of the bar
     int thumbLength = 0; // 0: no thumb
     bool enabled = false;
     int Track() const { return length - 2 * arrow; }
@@ -113,7 +119,8 @@ Geometry Measure(const ScrollBarState& s, const RECT& r, bool vertical, bool win
 int PartAt(const Geometry& g, int along, UINT disabledArrows) {
     if (!g.enabled || along < 0 || along >= g.length) return kNoPart;
     if (along < g.arrow) return (disabledArrows & ESB_DISABLE_LTUP) ? kNoPart : kLineUp;
-    if (along >= g.length - g.arrow) return (disabledArrows & ESB_DISABLE_RTDN) ? kNoPart : kLineDown;
+    if (along >= g.length - g.arrow)
+        return (disabledArrows & ESB_DISABLE_RTDN) ? kNoPart : kLineDown;
     if (g.thumbLength == 0) return along < g.length / 2 ? kPageUp : kPageDown;
     if (along < g.thumbStart) return kPageUp;
     if (along < g.thumbStart + g.thumbLength) return kThumb;
@@ -137,7 +144,8 @@ HBRUSH DitherBrush() {
         const COLORREF c = GetSysColor(COLOR_SCROLLBAR);
         const uint32_t face = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) bits[y * 8 + x] = ((x + y) & 1) ? face : light;
+            for (int x = 0; x < 8; ++x)
+                bits[y * 8 + x] = ((x + y) & 1) ? face : light;
         HBITMAP pattern = CreateBitmap(8, 8, 1, 32, bits);
         HBRUSH b = CreatePatternBrush(pattern);
         DeleteObject(pattern);
@@ -169,10 +177,14 @@ void Notify(const ScrollTarget& t, int code, int pos = 0) {
 
 int CodeOf(int part) {
     switch (part) {
-    case kLineUp: return SB_LINEUP;
-    case kLineDown: return SB_LINEDOWN;
-    case kPageUp: return SB_PAGEUP;
-    default: return SB_PAGEDOWN;
+    case kLineUp:
+        return SB_LINEUP;
+    case kLineDown:
+        return SB_LINEDOWN;
+    case kPageUp:
+        return SB_PAGEUP;
+    default:
+        return SB_PAGEDOWN;
     }
 }
 
@@ -211,8 +223,10 @@ int Apply(HWND hwnd, int bar, const SCROLLINFO& si, int& show) {
     const bool paramsChanged = (mask & (SIF_RANGE | SIF_PAGE)) != 0;
     if (mask & (SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL)) {
         if (!Scrollable(s)) {
-            if (mask & SIF_DISABLENOSCROLL) s.disabledArrows = ESB_DISABLE_BOTH;
-            else if (bar != SB_CTL && paramsChanged) show = -1;
+            if (mask & SIF_DISABLENOSCROLL)
+                s.disabledArrows = ESB_DISABLE_BOTH;
+            else if (bar != SB_CTL && paramsChanged)
+                show = -1;
         } else if ((mask & (SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL)) != SIF_PAGE) {
             // A new page alone does not bring back a bar the range had removed.
             s.disabledArrows = ESB_ENABLE_BOTH;
@@ -228,7 +242,10 @@ int SetInfo(HWND hwnd, int bar, const SCROLLINFO& si, BOOL redraw) {
     bool shown = false;
     if (bar != SB_CTL) {
         const bool has = (GetWindowLongW(hwnd, GWL_STYLE) & StyleBit(bar)) != 0;
-        if (show > 0 && !has) ShowScrollBar(hwnd, bar, TRUE), shown = true;
+        if (show > 0 && !has) {
+            ShowScrollBar(hwnd, bar, TRUE); // shows it drawn with the new values
+            shown = true;
+        }
         if (show < 0 && has) ShowScrollBar(hwnd, bar, FALSE);
     }
     if (redraw && !shown) RedrawScrollBar(hwnd, bar);
@@ -279,14 +296,21 @@ void SetTracking(HWND hwnd, int bar, bool tracking, int trackPos) {
 bool MousePoint(const MSG& m, POINT& screen, bool& up) {
     up = false;
     switch (m.message) {
-    case WM_LBUTTONUP: up = true; [[fallthrough]];
+    case WM_LBUTTONUP:
+        up = true;
+        [[fallthrough]];
     case WM_MOUSEMOVE:
         screen = {GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
         ClientToScreen(m.hwnd, &screen);
         return true;
-    case WM_NCLBUTTONUP: up = true; [[fallthrough]];
-    case WM_NCMOUSEMOVE: screen = {GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)}; return true;
-    default: return false;
+    case WM_NCLBUTTONUP:
+        up = true;
+        [[fallthrough]];
+    case WM_NCMOUSEMOVE:
+        screen = {GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -297,7 +321,8 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         ExtrasOf(hwnd).bars[SB_CTL] = Defaults(SB_CTL);
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -314,7 +339,9 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         TrackScrollBar(hwnd, SB_CTL, p);
         return 0;
     }
-    case WM_ENABLE: InvalidateRect(hwnd, nullptr, FALSE); return 0;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
     case SBM_SETPOS: {
         const int old = GetScrollPos(hwnd, SB_CTL);
         SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, static_cast<int>(wParam), 0};
@@ -329,8 +356,8 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case SBM_SETRANGE:
     case SBM_SETRANGEREDRAW: {
         const int old = GetScrollPos(hwnd, SB_CTL);
-        SCROLLINFO si{sizeof si, SIF_RANGE, static_cast<int>(wParam), static_cast<int>(lParam),
-                      0, 0, 0};
+        SCROLLINFO si{sizeof si, SIF_RANGE, static_cast<int>(wParam), static_cast<int>(lParam), 0,
+                      0,         0};
         SetInfo(hwnd, SB_CTL, si, msg == SBM_SETRANGEREDRAW);
         return old;
     }
@@ -358,7 +385,8 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return GetInfo(hwnd, SB_CTL, *reinterpret_cast<SCROLLINFO*>(lParam)) ? TRUE : FALSE;
     case SBM_GETSCROLLBARINFO:
         return GetScrollBarInfo(hwnd, OBJID_CLIENT, reinterpret_cast<PSCROLLBARINFO>(lParam));
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -372,8 +400,8 @@ void RegisterScrollBarClass() {
     static bool registered = false;
     if (registered) return;
     registered = true;
-    EnsureLayerClass(u"ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_VREDRAW | CS_HREDRAW | CS_PARENTDC,
-                     nullptr);
+    EnsureLayerClass(u"ScrollBar", ScrollBarProc,
+                     CS_DBLCLKS | CS_VREDRAW | CS_HREDRAW | CS_PARENTDC, nullptr);
 }
 
 void DrawScrollBar(HDC dc, HWND hwnd, int bar, const RECT& rect) {
@@ -388,8 +416,10 @@ void DrawScrollBar(HDC dc, HWND hwnd, int bar, const RECT& rect) {
     auto arrow = [&](int from, int to, UINT direction, int part, UINT disabledBit) {
         RECT r = AlongRect(rect, vertical, from, to);
         UINT state = direction;
-        if (!g.enabled || (s.disabledArrows & disabledBit)) state |= DFCS_INACTIVE;
-        else if (s.pressedPart == part) state |= DFCS_PUSHED | DFCS_FLAT;
+        if (!g.enabled || (s.disabledArrows & disabledBit))
+            state |= DFCS_INACTIVE;
+        else if (s.pressedPart == part)
+            state |= DFCS_PUSHED | DFCS_FLAT;
         DrawFrameControl(dc, &r, DFC_SCROLL, state);
     };
     arrow(0, g.arrow, vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT, kLineUp, ESB_DISABLE_LTUP);
@@ -642,9 +672,12 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, PSCROLLBARINFO info) {
         return FALSE;
     }
     int bar;
-    if (idObject == OBJID_VSCROLL) bar = SB_VERT;
-    else if (idObject == OBJID_HSCROLL) bar = SB_HORZ;
-    else if (idObject == OBJID_CLIENT) bar = SB_CTL;
+    if (idObject == OBJID_VSCROLL)
+        bar = SB_VERT;
+    else if (idObject == OBJID_HSCROLL)
+        bar = SB_HORZ;
+    else if (idObject == OBJID_CLIENT)
+        bar = SB_CTL;
     else {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -665,6 +698,7 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, PSCROLLBARINFO info) {
     if (!g.enabled) info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
     if (s.disabledArrows & ESB_DISABLE_LTUP) info->rgstate[1] = STATE_SYSTEM_UNAVAILABLE;
     if (s.disabledArrows & ESB_DISABLE_RTDN) info->rgstate[5] = STATE_SYSTEM_UNAVAILABLE;
-    if (s.pressedPart > 0 && s.pressedPart <= 5) info->rgstate[s.pressedPart] |= STATE_SYSTEM_PRESSED;
+    if (s.pressedPart > 0 && s.pressedPart <= 5)
+        info->rgstate[s.pressedPart] |= STATE_SYSTEM_PRESSED;
     return TRUE;
 }
