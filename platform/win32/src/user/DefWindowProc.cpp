@@ -72,7 +72,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT: PaintNonClient(hwnd); return 0;
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-        NonClientButtonDown(hwnd, static_cast<int>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        NonClientButtonDown(hwnd, static_cast<int>(wParam),
+                            {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_SETTEXT: return SetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
     case WM_GETTEXT: return GetText(hwnd, wParam, reinterpret_cast<LPWSTR>(lParam));
