@@ -150,3 +150,67 @@ void SetSerialScanFolder(const std::string& folder);
 void SetAdministrator(std::optional<bool> isAdmin);
 
 } // namespace TestSeams
+
+// --- Message boxes and pop-up menus (user area) --------------------------------------
+// Modal user questions are answered by a script in tests. The script is
+// called once the box (or the pop-up menu) is on the screen, with its window,
+// and answers it. Without a script, and with no interactive display, a
+// message box or pop-up menu ends the process at once with a report on
+// stderr naming it, so that a test never waits forever for a user.
+#include <cstdint>
+#include <vector>
+
+namespace TestSeams {
+
+struct MessageBoxRecord {
+    HWND owner = nullptr;
+    HWND box = nullptr; // the box window while it is open
+    std::u16string text;
+    std::u16string caption;
+    UINT type = 0;   // MB_* flags as given
+    int result = 0;  // the answer the box returned (set when it closed)
+};
+
+struct MessageBoxAnswer {
+    // IDOK, IDYES, ...; 0 leaves the box to its user: it runs its modal loop
+    // on input (synthetic input injected by the script, say) until a button
+    // ends it.
+    int result = 0;
+    // Manual-clock time that passes while the box is open before it answers:
+    // the box keeps pumping the thread's messages, advancing the clock from
+    // one timer to the next, so a 200 ms timer ticks 5 times in 1000 ms.
+    uint64_t elapseMs = 0;
+};
+
+using MessageBoxScript = std::function<MessageBoxAnswer(const MessageBoxRecord&)>;
+// Installs a script (an empty function removes it) and clears the record.
+void ScriptMessageBoxes(MessageBoxScript script);
+// A script that gives these answers in order, each after no time.
+void AnswerMessageBoxes(std::vector<int> answers);
+// Every box shown since the script was installed, oldest first.
+std::vector<MessageBoxRecord> MessageBoxes();
+
+struct PopupMenuRecord {
+    HMENU menu = nullptr;
+    HWND owner = nullptr;
+    HWND popup = nullptr; // the pop-up window of `menu`, on screen
+    POINT at{};           // screen position asked for
+    UINT flags = 0;       // TPM_* flags
+    UINT command = 0;     // the command chosen (set when the menu closed), 0 for none
+};
+
+struct PopupMenuAnswer {
+    // The command id to choose; the menu opens the sub-menus on the way to it
+    // and sends the notifications a user's choice would. 0, or an id that is
+    // not an enabled command of the menu, cancels.
+    UINT command = 0;
+    // Leaves the menu to its user instead: it tracks input (keys queued
+    // before, or input the script injects) until a choice or cancel.
+    bool interactive = false;
+};
+
+using PopupMenuScript = std::function<PopupMenuAnswer(const PopupMenuRecord&)>;
+void ScriptPopupMenus(PopupMenuScript script);
+std::vector<PopupMenuRecord> PopupMenus();
+
+} // namespace TestSeams

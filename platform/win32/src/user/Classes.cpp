@@ -1,4 +1,5 @@
 // Window classes: registration, lookup and class data.
+#include "NonClient.h"
 #include "UserState.h"
 #include "controls/Controls.h"
 
@@ -14,6 +15,7 @@ namespace win32::user {
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name) {
     win32::controls::RegisterSystemClasses();
     if (!name) return nullptr;
+    RegisterScrollBarClass();
     auto& classes = S().classes;
     if (IS_INTRESOURCE(name)) {
         ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));

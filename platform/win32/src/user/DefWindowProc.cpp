@@ -1,4 +1,5 @@
 // The default handling of window messages.
+#include "NonClient.h"
 #include "UserState.h"
 #include "controls/Controls.h"
 
@@ -55,24 +56,6 @@ void CalcClient(HWND hwnd, RECT* r) {
     r->bottom = std::max(r->bottom, r->top);
 }
 
-LRESULT HitTest(HWND hwnd, POINT screen) {
-    RECT window{}, client{};
-    if (!GetWindowRect(hwnd, &window)) return HTNOWHERE;
-    if (!PtInRect(&window, screen)) return HTNOWHERE;
-    GetClientRect(hwnd, &client);
-    POINT p = screen;
-    ScreenToClient(hwnd, &p);
-    if (PtInRect(&client, p)) return HTCLIENT;
-    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
-    if ((style & WS_VSCROLL) && p.x >= client.right && p.y >= 0 && p.y < client.bottom)
-        return HTVSCROLL;
-    if ((style & WS_HSCROLL) && p.y >= client.bottom && p.x >= 0 && p.x < client.right)
-        return HTHSCROLL;
-    if ((style & WS_CAPTION) == WS_CAPTION && p.y < 0 && p.x >= 0 && p.x < client.right)
-        return HTCAPTION;
-    return HTBORDER;
-}
-
 } // namespace
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -85,7 +68,14 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCCALCSIZE:
         if (lParam) CalcClient(hwnd, reinterpret_cast<RECT*>(lParam));
         return 0;
-    case WM_NCHITTEST: return HitTest(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCHITTEST:
+        return NonClientHitTest(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCPAINT: PaintNonClient(hwnd); return 0;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        NonClientButtonDown(hwnd, static_cast<int>(wParam),
+                            {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_SETTEXT: return SetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
     case WM_GETTEXT: return GetText(hwnd, wParam, reinterpret_cast<LPWSTR>(lParam));
     case WM_GETTEXTLENGTH: {
@@ -159,7 +149,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (focus != hwnd && !IsChild(hwnd, focus)) SetFocus(hwnd);
         }
         return 0;
-    case WM_NCACTIVATE: return TRUE;
+    case WM_NCACTIVATE: return NonClientActivate(hwnd, wParam != 0);
     case WM_MOUSEACTIVATE: {
         HWND parent = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
         if (parent) {

@@ -3,6 +3,7 @@
 // layout, TranslateMessage and the synthetic input that tests and the screen
 // presenter feed in.
 #include "../Clock.h"
+#include "NonClient.h"
 #include "UserState.h"
 
 #include <win32/TestSeams.h>
@@ -58,7 +59,7 @@ HWND HitIn(const std::vector<HWND>& list, POINT screen, LRESULT* hit) {
             if (!w || !(w->style & WS_VISIBLE)) continue;
             RECT r;
             GetWindowRect(hwnd, &r);
-            if (!PtInRect(&r, screen)) continue;
+            if (!PtInRect(&r, screen) || !PointInWindowRegion(hwnd, screen)) continue;
             children = w->children;
             disabled = (w->style & WS_DISABLED) != 0;
         }

@@ -6,6 +6,7 @@
 // with WS_CLIPSIBLINGS, their own children with WS_CLIPCHILDREN).
 #include "../gdi/GdiObjects.h"
 #include "../gdi/SurfaceDC.h"
+#include "NonClient.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -80,6 +81,14 @@ Region VisibleArea(Window* w, bool client) {
     RECT own = client ? ClientBox(*w)
                       : RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
     Region area(InSurface(w, own, client));
+    // A window and its ancestors show only inside their window regions.
+    for (Window* at = w; at; at = at->parent ? Find(at->parent) : nullptr) {
+        Region shape;
+        if (!WindowRegionOf(at->handle, shape)) continue;
+        POINT o = SurfaceOffset(at, false);
+        shape.Offset(o.x, o.y);
+        area = area.Combine(shape, RegionOp::And);
+    }
     for (Window* at = w; at->parent; at = Find(at->parent)) {
         Window* parent = Find(at->parent);
         area = area.Intersect(InSurface(parent, ClientBox(*parent), true));

@@ -1,4 +1,5 @@
 // Windows: creation and destruction, the window tree, window data and properties.
+#include "NonClient.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -48,6 +49,7 @@ void FreeWindow(HWND hwnd) {
     for (HWND child : children) FreeWindow(child);
     Send(hwnd, WM_NCDESTROY);
     ReleaseWindowState(hwnd);
+    ReleaseWindowExtras(hwnd);
 
     std::shared_ptr<Window> doomed;
     {
