@@ -6,6 +6,8 @@
 
 namespace win32 {
 
+void RegisterShellModule(); // shell/ShellApi.cpp
+
 namespace {
 
 void RegisterKernelModule() {
@@ -25,6 +27,7 @@ void RegisterKernelModule() {
 
 void RegisterBuiltinModules() {
     RegisterKernelModule();
+    RegisterShellModule();
 }
 
 } // namespace win32
