@@ -465,8 +465,9 @@ std::u16string ShellFolder::NameOf(const Item& item, const Location& where, SHGD
         const SpecialFolder* folder = FindDesktopSpecialFolder(item.id);
         if (!folder) return {};
         if (flags & SHGDN_FORPARSING) {
-            if (!where.path.empty() && !inFolder) return ToWindowsPath(where.path);
+            // The recycle bin has a folder behind it, but parses by its class id.
             if (folder->parsingName) return folder->parsingName;
+            if (!where.path.empty() && !inFolder) return ToWindowsPath(where.path);
         }
         return folder->displayName;
     }
