@@ -1,7 +1,12 @@
 // SHGetFileInfoW: display and type names, attributes and icon indexes.
 #include "ShellTestSupport.h"
 
+#include "GdiTestCanvas.h"
+
+#include <win32/commctrl.h>
+
 #include <set>
+#include <unistd.h>
 
 class ShellFileInfoTest : public ShellTest {};
 
@@ -60,4 +65,42 @@ TEST_F(ShellFileInfoTest, ByItemIdList) {
     EXPECT_EQ(std::u16string(info.szDisplayName), u"Computer");
     EXPECT_EQ(std::u16string(info.szTypeName), u"System Folder");
     ILFree(computer);
+}
+
+TEST_F(ShellFileInfoTest, SystemImageListHoldsDrawnIcons) {
+    std::filesystem::create_directories(temp_.Linux("folder"));
+    SHFILEINFOW info{};
+    auto small = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(temp_.Windows(u"folder").c_str(), 0, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    auto large = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
+        temp_.Windows(u"folder").c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX));
+    ASSERT_NE(small, nullptr);
+    ASSERT_NE(large, nullptr);
+    EXPECT_NE(small, large);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(small, &cx, &cy));
+    EXPECT_EQ(cx, 16);
+    ASSERT_TRUE(ImageList_GetIconSize(large, &cx, &cy));
+    EXPECT_EQ(cy, 32);
+    EXPECT_GT(ImageList_GetImageCount(small), info.iIcon);
+
+    // The folder icon draws something, and leaves its transparent corner alone.
+    GdiTestCanvas canvas(32, 32, RGB(255, 255, 255));
+    ASSERT_TRUE(ImageList_Draw(large, info.iIcon, canvas.dc(), 0, 0, ILD_TRANSPARENT));
+    EXPECT_EQ(canvas.At(31, 0), RGB(255, 255, 255));
+    int painted = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            painted += canvas.At(x, y) != RGB(255, 255, 255);
+    EXPECT_GT(painted, 200);
+
+    // Links carry overlay 1 when asked for the overlay index.
+    temp_.Write("target.txt", "x");
+    symlink("target.txt", temp_.Linux("link.txt").c_str());
+    SHFILEINFOW link{};
+    SHGetFileInfoW(temp_.Windows(u"link.txt").c_str(), 0, &link, sizeof link,
+                   SHGFI_SYSICONINDEX | SHGFI_OVERLAYINDEX | SHGFI_ATTRIBUTES);
+    EXPECT_EQ(link.iIcon >> 24, 1);
+    EXPECT_TRUE(FileIconInit(TRUE));
 }

@@ -269,6 +269,7 @@ HRESULT SHLimitInputEdit(HWND, IShellFolder*) {
 }
 
 BOOL FileIconInit(BOOL) {
+    SystemImageList(true);
     return TRUE;
 }
 
@@ -348,8 +349,13 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* p
             }
             if (uFlags & SHGFI_ATTRIBUTES) psfi->dwAttributes = attributes;
             if (uFlags & (SHGFI_SYSICONINDEX | SHGFI_ICON)) psfi->iIcon = icon;
-            if (uFlags & SHGFI_ICON) psfi->hIcon = nullptr; // no icons yet
+            if (uFlags & SHGFI_ICON) psfi->hIcon = nullptr; // no icon handles yet
+            // The link arrow rides in the overlay byte, as SHGFI_OVERLAYINDEX asks.
+            if ((uFlags & SHGFI_OVERLAYINDEX) && (attributes & SFGAO_LINK))
+                psfi->iIcon |= 1 << 24;
         }
+        if (uFlags & SHGFI_SYSICONINDEX)
+            return reinterpret_cast<DWORD_PTR>(SystemImageList((uFlags & SHGFI_SMALLICON) != 0));
         return 1;
     } catch (...) {
         return 0;

@@ -4,6 +4,8 @@
 
 #include "ItemIds.h"
 
+#include <win32/commctrl.h>
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -22,6 +24,10 @@ int IconIndexOf(const std::u16string& name, bool folder, bool open);
 LPWSTR TaskString(const std::u16string& text);
 
 // Indexes of the system image list's built-in icons.
+// The shared system image list (16x16 or 32x32), built on first use;
+// overlay 1 is the link arrow.
+HIMAGELIST SystemImageList(bool small);
+
 enum SystemIcon {
     kIconFile = 0,
     kIconText,
