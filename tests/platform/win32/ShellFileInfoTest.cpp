@@ -104,3 +104,21 @@ TEST_F(ShellFileInfoTest, SystemImageListHoldsDrawnIcons) {
     EXPECT_EQ(link.iIcon >> 24, 1);
     EXPECT_TRUE(FileIconInit(TRUE));
 }
+
+TEST_F(ShellFileInfoTest, RecycleBinIconShowsWhetherTheTrashHoldsAnything) {
+    TestSeams::SetShellHomeFolder(temp_.Linux("home"));
+    PIDLIST_ABSOLUTE bin = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin), S_OK);
+    auto icon = [&] {
+        SHFILEINFOW info{};
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(bin), 0, &info, sizeof info,
+                       SHGFI_PIDL | SHGFI_SYSICONINDEX);
+        return info.iIcon;
+    };
+    int missing = icon();
+    std::filesystem::create_directories(temp_.Linux("home/.local/share/Trash/files"));
+    EXPECT_EQ(icon(), missing);
+    temp_.Write("home/.local/share/Trash/files/old.txt", "x");
+    EXPECT_NE(icon(), missing);
+    ILFree(bin);
+}

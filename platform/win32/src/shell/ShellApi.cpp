@@ -10,6 +10,7 @@
 #include <win32/shellapi.h>
 
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace win32 {
@@ -330,8 +331,13 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* p
             }
         }
 
+        std::error_code quiet; // a missing trash counts as empty
         int icon = IconIndexOf(name, folder, (uFlags & SHGFI_OPENICON) != 0);
-        if (trash) icon = kIconTrashEmpty;
+        if (trash) {
+            std::string bin = SpecialFolderPath(CSIDL_BITBUCKET);
+            bool full = std::filesystem::exists(bin, quiet) && !std::filesystem::is_empty(bin, quiet);
+            icon = full ? kIconTrashFull : kIconTrashEmpty;
+        }
         else if (items.size() == 1 && items[0].kind == ItemKind::Special &&
                  items[0].id == CSIDL_DRIVES)
             icon = kIconComputer;
