@@ -6,6 +6,8 @@
 
 namespace win32 {
 
+void RegisterShellModule(); // shell/ShellApi.cpp
+
 namespace {
 
 void RegisterKernelModule() {
@@ -28,6 +30,7 @@ void RegisterShellAdminQuery();
 void RegisterBuiltinModules() {
     RegisterKernelModule();
     RegisterShellAdminQuery();
+    RegisterShellModule();
 }
 
 } // namespace win32

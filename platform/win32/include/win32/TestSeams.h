@@ -214,3 +214,20 @@ void ScriptPopupMenus(PopupMenuScript script);
 std::vector<PopupMenuRecord> PopupMenus();
 
 } // namespace TestSeams
+
+// --- Shell namespace ----------------------------------------------------------
+namespace TestSeams {
+
+// Tracking mode of the task allocator: every live block is recorded, and a
+// free of a block that is not live (double free, foreign pointer) is counted
+// as a fault and ignored. Turning tracking on or off forgets what was recorded.
+void TrackTaskAllocations(bool enabled);
+size_t LiveTaskAllocations();
+size_t TaskAllocatorFaults();
+
+// Points the special folders at a test folder standing in for the home folder:
+// user-dirs.dirs is read from <path>/.config, the trash lies in
+// <path>/.local/share/Trash. An empty path restores $HOME and the XDG variables.
+void SetShellHomeFolder(const std::string& path);
+
+} // namespace TestSeams

@@ -1,0 +1,46 @@
+// Common controls. So far only the image list, as far as the system image
+// list needs it.
+#pragma once
+
+#include <win32/wingdi.h>
+
+struct _IMAGELIST;
+typedef struct _IMAGELIST* HIMAGELIST;
+
+#define ILC_MASK 0x00000001
+#define ILC_COLOR 0x00000000
+#define ILC_COLORDDB 0x000000FE
+#define ILC_COLOR4 0x00000004
+#define ILC_COLOR8 0x00000008
+#define ILC_COLOR16 0x00000010
+#define ILC_COLOR24 0x00000018
+#define ILC_COLOR32 0x00000020
+
+#define ILD_NORMAL 0x00000000
+#define ILD_TRANSPARENT 0x00000001
+#define ILD_MASK 0x00000010
+#define ILD_BLEND25 0x00000002
+#define ILD_BLEND50 0x00000004
+#define ILD_OVERLAYMASK 0x00000F00
+#define INDEXTOOVERLAYMASK(i) ((i) << 8)
+#define ILD_SELECTED ILD_BLEND50
+#define ILD_FOCUS ILD_BLEND25
+
+// Images are kept as pixels; cx, cy give every image's size. flags: ILC_*.
+HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow);
+BOOL ImageList_Destroy(HIMAGELIST himl);
+int ImageList_GetImageCount(HIMAGELIST himl);
+BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
+// A bitmap as wide as n images adds n images; answers the first index or -1.
+// Mask pixels that are set (non-black) are transparent.
+int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask);
+// Pixels of the colour crMask are transparent.
+int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask);
+// Overlay iOverlay (1..15) is image iImage, drawn with INDEXTOOVERLAYMASK(iOverlay).
+BOOL ImageList_SetOverlayImage(HIMAGELIST himl, int iImage, int iOverlay);
+COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
+COLORREF ImageList_GetBkColor(HIMAGELIST himl);
+BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle);
+// dx, dy of 0 draw the whole image; rgbBk/rgbFg: CLR_NONE, CLR_DEFAULT or a colour.
+BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy,
+                      COLORREF rgbBk, COLORREF rgbFg, UINT fStyle);

@@ -1,0 +1,38 @@
+// SHGetFileInfoW: names, types, attributes and icons of shell items.
+#pragma once
+
+#include <win32/shlobj.h>
+
+typedef struct _SHFILEINFOW {
+    HICON hIcon;
+    int iIcon;
+    DWORD dwAttributes;
+    WCHAR szDisplayName[MAX_PATH];
+    WCHAR szTypeName[80];
+} SHFILEINFOW;
+
+#define SHGFI_ICON 0x000000100
+#define SHGFI_DISPLAYNAME 0x000000200
+#define SHGFI_TYPENAME 0x000000400
+#define SHGFI_ATTRIBUTES 0x000000800
+#define SHGFI_ICONLOCATION 0x000001000
+#define SHGFI_EXETYPE 0x000002000
+#define SHGFI_SYSICONINDEX 0x000004000
+#define SHGFI_LINKOVERLAY 0x000008000
+#define SHGFI_SELECTED 0x000010000
+#define SHGFI_ATTR_SPECIFIED 0x000020000
+#define SHGFI_LARGEICON 0x000000000
+#define SHGFI_SMALLICON 0x000000001
+#define SHGFI_OPENICON 0x000000002
+#define SHGFI_SHELLICONSIZE 0x000000004
+#define SHGFI_PIDL 0x000000008
+#define SHGFI_USEFILEATTRIBUTES 0x000000010
+#define SHGFI_ADDOVERLAYS 0x000000020
+#define SHGFI_OVERLAYINDEX 0x000000040
+
+// pszPath is a Windows path, or (SHGFI_PIDL) an absolute id list. With
+// SHGFI_USEFILEATTRIBUTES the path need not exist: dwFileAttributes says
+// whether it is a folder. With SHGFI_SYSICONINDEX the answer is the system
+// image list (as a DWORD_PTR), else nonzero for success.
+DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* psfi,
+                         UINT cbFileInfo, UINT uFlags);

@@ -1,0 +1,71 @@
+// The layer's own layout of one item id, and the walk from an id list to the
+// Linux folder or file it names.
+//
+// One item: cb (2) | signature 'Q' (1) | kind (1) | id (1) | flags (1) |
+// attributes (4) | size (8) | write time (8) | name bytes (the rest).
+// The kind, id and name identify the item again; the rest is what the folder
+// knew when it made the id (used for sorting and details without a stat).
+#pragma once
+
+#include <win32/shlobj.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace win32 {
+
+enum class ItemKind : uint8_t {
+    Special = 1, // a special folder under the desktop; id = its CSIDL
+    Drive = 2,   // a drive letter under Computer; id = 'A'..'Z'
+    Entry = 3,   // a file-system entry; name = its Linux name
+};
+
+// An item folded out of its bytes.
+struct Item {
+    ItemKind kind = ItemKind::Entry;
+    uint8_t id = 0;
+    bool folder = false;
+    DWORD attributes = 0; // FILE_ATTRIBUTE_*
+    uint64_t size = 0;
+    uint64_t writeTime = 0; // FILETIME ticks
+    std::string name;       // Linux bytes for entries
+};
+
+inline constexpr uint8_t kItemSignature = 'Q';
+inline constexpr size_t kItemHeader = 2 + 1 + 1 + 1 + 1 + 4 + 8 + 8;
+
+// Downloads has no CSIDL; the desktop lists it under this private one.
+inline constexpr int kCsidlDownloads = 0x00F0;
+
+// False when the item is not one of ours or is truncated.
+bool DecodeItem(LPCSHITEMID item, Item& out);
+// A one-item list from the task allocator.
+PITEMID_CHILD EncodeItem(const Item& item);
+std::vector<uint8_t> ItemBytes(const Item& item);
+
+// The items of a list in order; false when any item is not ours.
+bool DecodeList(PCUIDLIST_RELATIVE pidl, std::vector<Item>& out);
+// A task-allocator list of the items.
+PIDLIST_RELATIVE MakeList(const std::vector<Item>& items);
+
+// An entry item from what the file system says of a Linux path.
+Item EntryItem(const std::string& linuxPath, const std::string& name);
+
+// Where an absolute list leads on Linux. `path` is empty for virtual folders
+// (the desktop itself, Computer, printers, ...).
+struct Location {
+    bool valid = false;
+    std::string path;
+    int special = -1; // CSIDL when the list ends at a special folder
+    bool desktop = false;
+    bool drives = false; // "Computer"
+    bool drive = false;  // a drive root
+};
+Location Locate(const std::vector<Item>& absolute);
+
+// The absolute list naming a Windows path ("C:\a\b"), items below the drive
+// made from the file system (missing entries are allowed: simple ids).
+bool ItemsFromWindowsPath(std::u16string_view path, std::vector<Item>& out);
+
+} // namespace win32

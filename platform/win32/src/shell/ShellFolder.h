@@ -1,0 +1,46 @@
+// A shell folder over one place of the namespace: the desktop, Computer, an
+// empty virtual folder, or a Linux directory.
+#pragma once
+
+#include "ItemIds.h"
+
+#include <win32/commctrl.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace win32 {
+
+// Creates a folder object for an absolute list (as items) and hands out the
+// interface riid; E_INVALIDARG when the list leads nowhere or to a file.
+HRESULT CreateShellFolder(const std::vector<Item>& absolute, REFIID riid, void** ppv);
+
+// What the shell shows of an item, shared by the folders and SHGetFileInfoW.
+std::u16string TypeNameOf(const std::u16string& name, bool folder);
+// The system image list index of an item.
+int IconIndexOf(const std::u16string& name, bool folder, bool open);
+// A task-allocator copy of a string.
+LPWSTR TaskString(const std::u16string& text);
+
+// Indexes of the system image list's built-in icons.
+// The shared system image list (16x16 or 32x32), built on first use;
+// overlay 1 is the link arrow.
+HIMAGELIST SystemImageList(bool small);
+
+enum SystemIcon {
+    kIconFile = 0,
+    kIconText,
+    kIconImage,
+    kIconExecutable,
+    kIconFolder,
+    kIconFolderOpen,
+    kIconDrive,
+    kIconTrashEmpty,
+    kIconTrashFull,
+    kIconComputer,
+    kIconLinkOverlay,
+    kSystemIconCount
+};
+
+} // namespace win32

@@ -1,0 +1,124 @@
+// SHGetFileInfoW: display and type names, attributes and icon indexes.
+#include "ShellTestSupport.h"
+
+#include "GdiTestCanvas.h"
+
+#include <win32/commctrl.h>
+
+#include <set>
+#include <unistd.h>
+
+class ShellFileInfoTest : public ShellTest {};
+
+TEST_F(ShellFileInfoTest, TypeNamesAndIconIndexes) {
+    std::filesystem::create_directories(temp_.Linux("folder"));
+    temp_.Write("readme.txt", "x");
+    temp_.Write("photo.PNG", "x");
+    temp_.Write("data.xyz", "x");
+    temp_.Write("plain", "x");
+    struct Case {
+        std::u16string name, type;
+        bool folder;
+    } cases[] = {
+        {u"folder", u"File folder", true}, {u"readme.txt", u"Text Document", false},
+        {u"photo.PNG", u"PNG Image", false}, {u"data.xyz", u"XYZ File", false},
+        {u"plain", u"File", false},
+    };
+    std::set<int> icons;
+    for (const Case& c : cases) {
+        SHFILEINFOW info{};
+        ASSERT_NE(SHGetFileInfoW(temp_.Windows(c.name).c_str(), 0, &info, sizeof info,
+                                 SHGFI_DISPLAYNAME | SHGFI_TYPENAME | SHGFI_ATTRIBUTES |
+                                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
+                  0u);
+        EXPECT_EQ(std::u16string(info.szDisplayName), c.name);
+        EXPECT_EQ(std::u16string(info.szTypeName), c.type);
+        EXPECT_EQ((info.dwAttributes & SFGAO_FOLDER) != 0, c.folder);
+        icons.insert(info.iIcon);
+    }
+    EXPECT_EQ(icons.size(), 4u); // folder, text, image, and plain files share one
+
+    // Open folders have their own icon; attributes alone need no file.
+    SHFILEINFOW closed{}, open{}, virtualFile{};
+    SHGetFileInfoW(temp_.Windows(u"folder").c_str(), 0, &closed, sizeof closed, SHGFI_SYSICONINDEX);
+    SHGetFileInfoW(temp_.Windows(u"folder").c_str(), 0, &open, sizeof open,
+                   SHGFI_SYSICONINDEX | SHGFI_OPENICON);
+    EXPECT_NE(closed.iIcon, open.iIcon);
+    ASSERT_NE(SHGetFileInfoW(u"nowhere.txt", FILE_ATTRIBUTE_NORMAL, &virtualFile,
+                             sizeof virtualFile,
+                             SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME | SHGFI_SYSICONINDEX),
+              0u);
+    EXPECT_EQ(std::u16string(virtualFile.szTypeName), u"Text Document");
+    SHFILEINFOW missing{};
+    EXPECT_EQ(SHGetFileInfoW(temp_.Windows(u"nowhere.txt").c_str(), 0, &missing, sizeof missing,
+                             SHGFI_TYPENAME),
+              0u);
+}
+
+TEST_F(ShellFileInfoTest, ByItemIdList) {
+    PIDLIST_ABSOLUTE computer = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+    SHFILEINFOW info{};
+    ASSERT_NE(SHGetFileInfoW(reinterpret_cast<LPCWSTR>(computer), 0, &info, sizeof info,
+                             SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_TYPENAME),
+              0u);
+    EXPECT_EQ(std::u16string(info.szDisplayName), u"Computer");
+    EXPECT_EQ(std::u16string(info.szTypeName), u"System Folder");
+    ILFree(computer);
+}
+
+TEST_F(ShellFileInfoTest, SystemImageListHoldsDrawnIcons) {
+    std::filesystem::create_directories(temp_.Linux("folder"));
+    SHFILEINFOW info{};
+    auto small = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(temp_.Windows(u"folder").c_str(), 0, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    auto large = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
+        temp_.Windows(u"folder").c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX));
+    ASSERT_NE(small, nullptr);
+    ASSERT_NE(large, nullptr);
+    EXPECT_NE(small, large);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(small, &cx, &cy));
+    EXPECT_EQ(cx, 16);
+    ASSERT_TRUE(ImageList_GetIconSize(large, &cx, &cy));
+    EXPECT_EQ(cy, 32);
+    EXPECT_GT(ImageList_GetImageCount(small), info.iIcon);
+
+    // The folder icon draws something, and leaves its transparent corner alone.
+    GdiTestCanvas canvas(32, 32, RGB(255, 255, 255));
+    ASSERT_TRUE(ImageList_Draw(large, info.iIcon, canvas.dc(), 0, 0, ILD_TRANSPARENT));
+    EXPECT_EQ(canvas.At(31, 0), RGB(255, 255, 255));
+    int painted = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            painted += canvas.At(x, y) != RGB(255, 255, 255);
+    EXPECT_GT(painted, 200);
+
+    // Links carry overlay 1 when asked for the overlay index.
+    temp_.Write("target.txt", "x");
+    symlink("target.txt", temp_.Linux("link.txt").c_str());
+    SHFILEINFOW link{};
+    SHGetFileInfoW(temp_.Windows(u"link.txt").c_str(), 0, &link, sizeof link,
+                   SHGFI_SYSICONINDEX | SHGFI_OVERLAYINDEX | SHGFI_ATTRIBUTES);
+    EXPECT_EQ(link.iIcon >> 24, 1);
+    EXPECT_TRUE(FileIconInit(TRUE));
+}
+
+TEST_F(ShellFileInfoTest, RecycleBinIconShowsWhetherTheTrashHoldsAnything) {
+    TestSeams::SetShellHomeFolder(temp_.Linux("home"));
+    PIDLIST_ABSOLUTE bin = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin), S_OK);
+    auto icon = [&] {
+        SHFILEINFOW info{};
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(bin), 0, &info, sizeof info,
+                       SHGFI_PIDL | SHGFI_SYSICONINDEX);
+        return info.iIcon;
+    };
+    int missing = icon();
+    std::filesystem::create_directories(temp_.Linux("home/.local/share/Trash/files"));
+    EXPECT_EQ(icon(), missing);
+    temp_.Write("home/.local/share/Trash/files/old.txt", "x");
+    EXPECT_NE(icon(), missing);
+    ILFree(bin);
+}
