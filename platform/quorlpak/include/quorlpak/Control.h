@@ -190,6 +190,8 @@ public:
     void SetMouseCapture(bool Value);
 
     // --- Other ---
+    // A control whose text is its name follows a rename (csSetCaption).
+    void SetName(const UnicodeString& NewName) override;
     virtual void Click();
     // Scales bounds and font by M/D (the form's DPI or font change).
     virtual void ChangeScale(int M, int D, bool IsDpiChange = false);
@@ -240,7 +242,6 @@ protected:
     virtual void UpdateBoundsRect(const TRect& R);
     virtual void InvalidateControl(bool IsVisible, bool IsOpaque);
     void Loaded() override;
-    void SetName(const UnicodeString& NewName) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Tells the windowed children (and, for some messages, graphic ones too).
     void SendCancelMode(TControl* Sender);
