@@ -15,6 +15,9 @@ LRESULT CALLBACK UtilWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
+    // The method starts with the finished window: creation is the default's.
+    if (msg == WM_NCCREATE || msg == WM_CREATE || msg == WM_NCCALCSIZE)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     auto* method = reinterpret_cast<TWndMethodProc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!method) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
