@@ -1,6 +1,44 @@
 #include <quorlpak/CustomControl.h>
 
 #include <runpak/TypeInfo.h>
+#include <win32/winbase.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+// Canvases holding a DC they took from their control, and the thread of each.
+struct CanvasList {
+    std::mutex Lock;
+    std::vector<std::pair<TControlCanvas*, DWORD>> Items;
+};
+
+CanvasList& Canvases() {
+    static CanvasList list;
+    return list;
+}
+
+void Forget(TControlCanvas* Canvas) {
+    CanvasList& list = Canvases();
+    std::lock_guard<std::mutex> guard(list.Lock);
+    std::erase_if(list.Items, [&](const auto& item) { return item.first == Canvas; });
+}
+
+} // namespace
+
+void FreeDeviceContexts() {
+    std::vector<TControlCanvas*> mine;
+    {
+        CanvasList& list = Canvases();
+        std::lock_guard<std::mutex> guard(list.Lock);
+        DWORD thread = GetCurrentThreadId();
+        for (const auto& [canvas, owner] : list.Items)
+            if (owner == thread) mine.push_back(canvas);
+    }
+    for (TControlCanvas* canvas : mine) canvas->FreeHandle();
+}
 
 // --- TControlCanvas --------------------------------------------------------------------------
 
@@ -14,6 +52,7 @@ void TControlCanvas::SetControl(TControl* Value) {
 
 void TControlCanvas::FreeHandle() {
     if (!FDeviceContext) return;
+    Forget(this);
     HDC dc = FDeviceContext;
     FDeviceContext = nullptr;
     if (FHandle == dc) SetHandle(nullptr);
@@ -34,6 +73,11 @@ void TControlCanvas::CreateHandle() {
         }
     }
     if (FDeviceContext) {
+        {
+            CanvasList& list = Canvases();
+            std::lock_guard<std::mutex> guard(list.Lock);
+            list.Items.emplace_back(this, GetCurrentThreadId());
+        }
         SetHandle(FDeviceContext);
         UpdateTextFlags();
     }

@@ -105,6 +105,19 @@ void TWinControl::WMSize(TMessage& Message) {
     if (!GetComponentState().Contains(csLoading)) Resize();
 }
 
+void TWinControl::ChangeScale(int M, int D, bool IsDpiChange) {
+    if (M == D || D == 0) return;
+    DisableAlign();
+    try {
+        for (int i = 0; i < GetControlCount(); ++i) GetControls(i)->ChangeScale(M, D, IsDpiChange);
+        TControl::ChangeScale(M, D, IsDpiChange);
+    } catch (...) {
+        EnableAlign();
+        throw;
+    }
+    EnableAlign();
+}
+
 // --- Alignment ---------------------------------------------------------------------------------------
 
 void TWinControl::DisableAlign() { ++FAlignLevel; }

@@ -1,6 +1,7 @@
 // TWinControl: message routing, the default window procedure, mouse
 // messages for windowless children and notifications reflected to children.
 #include <quorlpak/Application.h>
+#include <quorlpak/CustomControl.h>
 #include <quorlpak/Form.h>
 #include <quorlpak/Screen.h>
 #include <quorlpak/WinControl.h>
@@ -29,9 +30,12 @@ void TWinControl::MainWndProc(TMessage& Message) {
     try {
         FWindowProc(Message);
     } catch (...) {
+        FreeDeviceContexts();
         if (!Application) throw;
         Application->HandleException(this);
+        return;
     }
+    FreeDeviceContexts();
 }
 
 LRESULT TWinControl::DefWndProcCall(UINT Msg, WPARAM WParam, LPARAM LParam) {

@@ -83,6 +83,21 @@ TEST_F(ControlPaintTest, CanvasOutsidePaintDrawsOnTheWindow) {
     EXPECT_EQ(PixelAt(control, 20, 6), ColorToRGB(clWhite));
 }
 
+TEST_F(ControlPaintTest, GraphicCanvasOutsidePaintFollowsTheControlAfterAMove) {
+    TForm* form = ShownForm();
+    auto* g = new TTestGraphic(form);
+    g->SetBounds(10, 10, 20, 20);
+    g->SetParent(form);
+    Pump();
+    g->GetCanvas()->SetPixel(1, 1, clRed);
+    EXPECT_EQ(PixelAt(form, 11, 11), ColorToRGB(clRed));
+    g->SetBounds(60, 60, 20, 20);
+    Pump(); // the canvas gives its DC back after the messages
+    g->GetCanvas()->SetPixel(2, 2, clBlue);
+    EXPECT_EQ(PixelAt(form, 62, 62), ColorToRGB(clBlue));
+    EXPECT_NE(PixelAt(form, 12, 12), ColorToRGB(clBlue));
+}
+
 TEST_F(ControlPaintTest, RepaintGoesThroughTheVirtualUpdate) {
     struct TCounting : TTestControl {
         using TTestControl::TTestControl;

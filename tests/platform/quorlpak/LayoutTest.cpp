@@ -193,6 +193,19 @@ TEST_F(LayoutTest, ChangeScaleScalesBoundsAndFont) {
     EXPECT_EQ(c->GetFont()->GetHeight(), -18);
 }
 
+TEST_F(LayoutTest, ChangeScaleOfAParentScalesItsChildren) {
+    TForm* form = ShownForm();
+    auto* panel = new TTestControl(form);
+    panel->SetBounds(10, 10, 100, 50);
+    panel->SetParent(form);
+    auto* inner = new TTestGraphic(form);
+    inner->SetBounds(4, 6, 20, 10);
+    inner->SetParent(panel);
+    panel->ChangeScale(2, 1);
+    EXPECT_EQ(panel->GetBoundsRect(), Rect(20, 20, 220, 120));
+    EXPECT_EQ(inner->GetBoundsRect(), Rect(8, 12, 48, 32));
+}
+
 TEST_F(LayoutTest, ZOrderOfWindowlessChildren) {
     TForm* form = ShownForm();
     auto* a = new TTestGraphic(form);

@@ -1,7 +1,9 @@
 // The two bases of controls that paint themselves: TCustomControl (with a
 // window) and TGraphicControl (without one, painted on its parent's window).
 // Both have a Canvas and a virtual Paint. TControlCanvas is a canvas on a
-// control's device context.
+// control's device context; a DC it takes outside painting is given back
+// after the message being handled (FreeDeviceContexts), so that it never
+// outlives a move of its control.
 #pragma once
 
 #include <quorlpak/Canvas.h>
@@ -27,6 +29,10 @@ private:
     HDC FDeviceContext = nullptr;
     HWND FWindowHandle = nullptr;
 };
+
+// Releases the DCs that control canvases of this thread took; the window
+// procedure calls it after every message.
+void FreeDeviceContexts();
 
 class TCustomControl : public TWinControl {
 public:

@@ -112,6 +112,8 @@ public:
     TPoint GetClientOrigin() override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     bool GetShowing() const override { return FShowing; }
+    // Scales this control and, aligned once at the end, every child.
+    void ChangeScale(int M, int D, bool IsDpiChange = false) override;
 
     // --- Painting ---
     void Invalidate() override;
