@@ -46,9 +46,12 @@ TApplication::~TApplication() {
     delete FIcon;
 }
 
-void TApplication::SetIcon(TIcon* Value) { FIcon->Assign(Value); }
+void TApplication::SetIcon(TIcon* Value) {
+    FIcon->Assign(Value);
+}
 
-// --- The loop -------------------------------------------------------------------------------------
+// --- The loop
+// -------------------------------------------------------------------------------------
 
 bool TApplication::IsKeyMsg(MSG& Msg) {
     if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
@@ -56,7 +59,8 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
     if (!wnd) {
         // The nearest window of ours gets the key first.
         wnd = Msg.hwnd;
-        while (wnd && !FindControl(wnd)) wnd = GetParent(wnd);
+        while (wnd && !FindControl(wnd))
+            wnd = GetParent(wnd);
         if (!wnd) return false;
     } else if (!FindControl(wnd)) {
         return false;
@@ -121,9 +125,12 @@ void TApplication::Run() {
     FRunning = false;
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate() {
+    PostQuitMessage(0);
+}
 
-// --- Forms ------------------------------------------------------------------------------------------
+// --- Forms
+// ------------------------------------------------------------------------------------------
 
 void TApplication::FormCreated(TCustomForm* Form) {
     if (!FMainForm && dynamic_cast<TForm*>(Form)) {
@@ -137,7 +144,9 @@ HWND TApplication::GetActiveFormHandle() const {
     return active && FindControl(active) ? active : nullptr;
 }
 
-bool TApplication::GetActive() const { return GetActiveFormHandle() != nullptr; }
+bool TApplication::GetActive() const {
+    return GetActiveFormHandle() != nullptr;
+}
 
 void TApplication::BringToFront() {
     if (FMainForm && FMainForm->HandleAllocated()) SetActiveWindow(FMainForm->GetHandle());
@@ -164,7 +173,8 @@ void TApplication::ModalFinished() {
     if (FModalLevel > 0 && --FModalLevel == 0 && OnModalEnd) OnModalEnd(this);
 }
 
-// --- Exceptions -----------------------------------------------------------------------------------------
+// --- Exceptions
+// -----------------------------------------------------------------------------------------
 
 void TApplication::HandleException(TObject* Sender) {
     std::exception_ptr current = std::current_exception();
@@ -202,7 +212,8 @@ int TApplication::MessageBox(const UnicodeString& Text, const UnicodeString& Cap
     return SystemMessageBox(owner ? owner : FHandle, Text, Caption, Flags);
 }
 
-// --- The control under the mouse ------------------------------------------------------------------------
+// --- The control under the mouse
+// ------------------------------------------------------------------------
 
 void TApplication::SetMouseControl(TControl* Control) {
     if (FMouseControl == Control) return;

@@ -61,7 +61,9 @@ TClass TBitmap::StaticClass() {
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int AWidth, int AHeight) { SetSize(AWidth, AHeight); }
+TBitmap::TBitmap(int AWidth, int AHeight) {
+    SetSize(AWidth, AHeight);
+}
 
 TBitmap::~TBitmap() {
     delete FCanvas;
@@ -69,9 +71,13 @@ TBitmap::~TBitmap() {
     if (FHandle) DeleteObject(FHandle);
 }
 
-int TBitmap::Bpp() const { return FPixelFormat == pf24bit ? 24 : 32; }
+int TBitmap::Bpp() const {
+    return FPixelFormat == pf24bit ? 24 : 32;
+}
 
-int TBitmap::Stride() const { return ((FWidth * Bpp() + 31) / 32) * 4; }
+int TBitmap::Stride() const {
+    return ((FWidth * Bpp() + 31) / 32) * 4;
+}
 
 TCanvas* TBitmap::GetCanvas() {
     if (!FCanvas) FCanvas = new TBitmapCanvas(this);
@@ -192,7 +198,8 @@ void TBitmap::SetHandle(HBITMAP Value) {
         RGBQUAD more[255];
     } full{info, {}};
     HDC dc = CreateCompatibleDC(nullptr);
-    if (FBits) GetDIBits(dc, Value, 0, static_cast<UINT>(FHeight), FBits, &full.info, DIB_RGB_COLORS);
+    if (FBits)
+        GetDIBits(dc, Value, 0, static_cast<UINT>(FHeight), FBits, &full.info, DIB_RGB_COLORS);
     DeleteDC(dc);
     DeleteObject(Value);
     Changed();
@@ -259,7 +266,8 @@ HBITMAP TBitmap::GetMaskHandle() {
     return FMaskHandle;
 }
 
-// --- Drawing and copying ---------------------------------------------------------------------------
+// --- Drawing and copying
+// ---------------------------------------------------------------------------
 
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
     if (GetEmpty()) return;
@@ -301,7 +309,8 @@ void TBitmap::Assign(TPersistent* Source) {
     Changed();
 }
 
-// --- Files -----------------------------------------------------------------------------------------
+// --- Files
+// -----------------------------------------------------------------------------------------
 
 void TBitmap::LoadFromStream(TStream* Stream) {
     std::vector<uint8_t> file(14);
@@ -326,7 +335,8 @@ void TBitmap::LoadFromStream(TStream* Stream) {
     for (int y = 0; y < FHeight; ++y) {
         auto* row = static_cast<uint8_t*>(GetScanLine(y));
         const uint32_t* in = image.Pixels.data() + size_t(y) * FWidth;
-        for (int x = 0; x < FWidth; ++x) std::memcpy(row + x * bpp, &in[x], bpp);
+        for (int x = 0; x < FWidth; ++x)
+            std::memcpy(row + x * bpp, &in[x], bpp);
     }
     Changed();
 }

@@ -8,7 +8,9 @@ namespace quorlpak {
 
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(u"Bitmap image is not valid"); }
+[[noreturn]] void Invalid() {
+    throw EInvalidGraphic(u"Bitmap image is not valid");
+}
 
 uint32_t Read32(const std::vector<uint8_t>& d, size_t at) {
     if (at + 4 > d.size()) Invalid();
@@ -26,14 +28,16 @@ void Put16(std::vector<uint8_t>& d, uint16_t v) {
 }
 
 void Put32(std::vector<uint8_t>& d, uint32_t v) {
-    for (int i = 0; i < 4; ++i) d.push_back((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        d.push_back((v >> (8 * i)) & 0xFF);
 }
 
 // Scales a masked field to 8 bits.
 uint32_t Field(uint32_t value, uint32_t mask) {
     if (!mask) return 0;
     int shift = 0;
-    while (!((mask >> shift) & 1)) ++shift;
+    while (!((mask >> shift) & 1))
+        ++shift;
     uint32_t max = mask >> shift;
     return ((value & mask) >> shift) * 255 / max;
 }
@@ -82,7 +86,8 @@ BmpImage DecodeBmp(const std::vector<uint8_t>& file) {
     }
     if (compression == 3) {
         if (bpp != 16 && bpp != 32) Invalid();
-        for (int i = 0; i < 3; ++i) masks[i] = Read32(file, 14 + 40 + 4 * i);
+        for (int i = 0; i < 3; ++i)
+            masks[i] = Read32(file, 14 + 40 + 4 * i);
         if (headerSize >= 56) masks[3] = Read32(file, 14 + 40 + 12);
         if (headerSize == 40) paletteAt += 12;
     }
@@ -120,7 +125,9 @@ BmpImage DecodeBmp(const std::vector<uint8_t>& file) {
                 v = Field(raw, masks[0]) << 16 | Field(raw, masks[1]) << 8 | Field(raw, masks[2]);
                 break;
             }
-            case 24: v = row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16; break;
+            case 24:
+                v = row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
+                break;
             default: {
                 uint32_t raw;
                 std::memcpy(&raw, row + 4 * x, 4);

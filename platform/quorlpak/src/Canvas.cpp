@@ -124,7 +124,9 @@ void TCanvas::SetHandle(HDC Value) {
     }
 }
 
-void TCanvas::Refresh() { DeselectHandles(); }
+void TCanvas::Refresh() {
+    DeselectHandles();
+}
 
 TRect TCanvas::GetClipRect() {
     RequiredState({csHandleValid});
@@ -279,11 +281,12 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const UnicodeString& Text) 
 
 UINT TextFormatToDrawTextFlags(const TTextFormat& Format) {
     static const UINT kFlags[] = {
-        DT_BOTTOM,       DT_CALCRECT,     DT_CENTER,       DT_EDITCONTROL,  DT_END_ELLIPSIS,
-        DT_PATH_ELLIPSIS, DT_EXPANDTABS,  DT_EXTERNALLEADING, DT_LEFT,      DT_MODIFYSTRING,
-        DT_NOCLIP,       DT_NOPREFIX,     DT_RIGHT,        DT_RTLREADING,   DT_SINGLELINE,
-        DT_TOP,          DT_VCENTER,      DT_WORDBREAK,    DT_HIDEPREFIX,   DT_NOFULLWIDTHCHARBREAK,
-        DT_PREFIXONLY,   DT_TABSTOP,      DT_WORD_ELLIPSIS, 0};
+        DT_BOTTOM,       DT_CALCRECT,      DT_CENTER,        DT_EDITCONTROL,
+        DT_END_ELLIPSIS, DT_PATH_ELLIPSIS, DT_EXPANDTABS,    DT_EXTERNALLEADING,
+        DT_LEFT,         DT_MODIFYSTRING,  DT_NOCLIP,        DT_NOPREFIX,
+        DT_RIGHT,        DT_RTLREADING,    DT_SINGLELINE,    DT_TOP,
+        DT_VCENTER,      DT_WORDBREAK,     DT_HIDEPREFIX,    DT_NOFULLWIDTHCHARBREAK,
+        DT_PREFIXONLY,   DT_TABSTOP,       DT_WORD_ELLIPSIS, 0};
     UINT flags = 0;
     for (unsigned i = 0; i < std::size(kFlags); ++i)
         if (Format.Contains(static_cast<TTextFormats>(i))) flags |= kFlags[i];

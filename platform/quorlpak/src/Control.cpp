@@ -52,7 +52,9 @@ void TControl::SetParent(TWinControl* AParent) {
     }
 }
 
-TComponent* TControl::GetParentComponent() const { return FParent; }
+TComponent* TControl::GetParentComponent() const {
+    return FParent;
+}
 
 void TControl::SetParentComponent(TComponent* Value) {
     if (auto* parent = dynamic_cast<TWinControl*>(Value)) SetParent(parent);
@@ -108,7 +110,9 @@ void TControl::UpdateBoundsRect(const TRect& R) {
     UpdateAnchorRules();
 }
 
-TRect TControl::GetClientRect() { return TRect(0, 0, FWidth, FHeight); }
+TRect TControl::GetClientRect() {
+    return TRect(0, 0, FWidth, FHeight);
+}
 
 void TControl::SetClientWidth(int Value) {
     TRect client = GetClientRect();
@@ -121,8 +125,7 @@ void TControl::SetClientHeight(int Value) {
 }
 
 TPoint TControl::GetClientOrigin() {
-    if (!FParent)
-        throw EInvalidOperation(u"Control '" + GetName() + u"' has no parent window");
+    if (!FParent) throw EInvalidOperation(u"Control '" + GetName() + u"' has no parent window");
     TPoint origin = FParent->GetClientOrigin();
     return {origin.x + FLeft, origin.y + FTop};
 }
@@ -139,8 +142,7 @@ TPoint TControl::ScreenToClient(const TPoint& Point) {
 
 TPoint TControl::ClientToParent(const TPoint& Point, TWinControl* AParent) {
     if (!AParent) AParent = FParent;
-    if (!AParent)
-        throw EInvalidOperation(u"Control '" + GetName() + u"' has no parent window");
+    if (!AParent) throw EInvalidOperation(u"Control '" + GetName() + u"' has no parent window");
     TPoint p = Point;
     for (TControl* c = this; c != AParent; c = c->FParent) {
         if (!c->FParent) throw EInvalidOperation(u"The control is not a child of that parent");
@@ -159,7 +161,9 @@ void TControl::Resize() {
     if (OnResize) OnResize(this);
 }
 
-void TControl::DoConstraintsChange() { SetBounds(FLeft, FTop, FWidth, FHeight); }
+void TControl::DoConstraintsChange() {
+    SetBounds(FLeft, FTop, FWidth, FHeight);
+}
 
 // --- Layout --------------------------------------------------------------------------------------
 
@@ -169,11 +173,21 @@ void TControl::SetAlign(TAlign Value) {
     FAlign = Value;
     // Aligned to an edge: anchored to the edges it touches.
     switch (Value) {
-    case alTop: FAnchors = {akLeft, akTop, akRight}; break;
-    case alBottom: FAnchors = {akLeft, akRight, akBottom}; break;
-    case alLeft: FAnchors = {akLeft, akTop, akBottom}; break;
-    case alRight: FAnchors = {akTop, akRight, akBottom}; break;
-    case alClient: FAnchors = {akLeft, akTop, akRight, akBottom}; break;
+    case alTop:
+        FAnchors = {akLeft, akTop, akRight};
+        break;
+    case alBottom:
+        FAnchors = {akLeft, akRight, akBottom};
+        break;
+    case alLeft:
+        FAnchors = {akLeft, akTop, akBottom};
+        break;
+    case alRight:
+        FAnchors = {akTop, akRight, akBottom};
+        break;
+    case alClient:
+        FAnchors = {akLeft, akTop, akRight, akBottom};
+        break;
     default:
         if (old != alNone) FAnchors = {akLeft, akTop};
     }
@@ -207,7 +221,8 @@ void TControl::RequestAlign() {
     if (FParent) FParent->AlignControl(this);
 }
 
-// --- Visibility and state -------------------------------------------------------------------------
+// --- Visibility and state
+// -------------------------------------------------------------------------
 
 void TControl::SetVisible(bool Value) {
     if (FVisible == Value) return;
@@ -217,10 +232,16 @@ void TControl::SetVisible(bool Value) {
     RequestAlign();
 }
 
-void TControl::Show() { SetVisible(true); }
-void TControl::Hide() { SetVisible(false); }
+void TControl::Show() {
+    SetVisible(true);
+}
+void TControl::Hide() {
+    SetVisible(false);
+}
 
-bool TControl::GetShowing() const { return FVisible && FParent && FParent->GetShowing(); }
+bool TControl::GetShowing() const {
+    return FVisible && FParent && FParent->GetShowing();
+}
 
 void TControl::SetEnabled(bool Value) {
     if (FEnabled == Value) return;
@@ -228,9 +249,12 @@ void TControl::SetEnabled(bool Value) {
     Perform(CM_ENABLEDCHANGED);
 }
 
-// --- Text ----------------------------------------------------------------------------------------------
+// --- Text
+// ----------------------------------------------------------------------------------------------
 
-int TControl::GetTextLen() { return static_cast<int>(Perform(WM_GETTEXTLENGTH)); }
+int TControl::GetTextLen() {
+    return static_cast<int>(Perform(WM_GETTEXTLENGTH));
+}
 
 int TControl::GetTextBuf(char16_t* Buffer, int BufSize) {
     return static_cast<int>(
@@ -266,7 +290,8 @@ void TControl::SetName(const UnicodeString& NewName) {
     if (changeText) SetText(NewName);
 }
 
-// --- Looks -----------------------------------------------------------------------------------------------
+// --- Looks
+// -----------------------------------------------------------------------------------------------
 
 void TControl::SetColor(TColor Value) {
     if (FColor == Value) return;
@@ -324,9 +349,12 @@ void TControl::SetParentBiDiMode(bool Value) {
     if (FParent && !GetComponentState().Contains(csReading)) Perform(CM_PARENTBIDIMODECHANGED);
 }
 
-bool TControl::IsRightToLeft() const { return FBiDiMode != bdLeftToRight; }
+bool TControl::IsRightToLeft() const {
+    return FBiDiMode != bdLeftToRight;
+}
 
-// --- Painting ---------------------------------------------------------------------------------------------
+// --- Painting
+// ---------------------------------------------------------------------------------------------
 
 void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
     if (!IsVisible || !FParent || !FParent->HandleAllocated()) return;
@@ -335,7 +363,9 @@ void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
     InvalidateRect(FParent->GetHandle(), &r, erase);
 }
 
-void TControl::Invalidate() { InvalidateControl(FVisible, FControlStyle.Contains(csOpaque)); }
+void TControl::Invalidate() {
+    InvalidateControl(FVisible, FControlStyle.Contains(csOpaque));
+}
 
 void TControl::Update() {
     if (FParent) FParent->Update();
@@ -368,7 +398,8 @@ void TControl::SetZOrder(bool TopMost) {
     Invalidate();
 }
 
-// --- Dragging ------------------------------------------------------------------------------------------------
+// --- Dragging
+// ------------------------------------------------------------------------------------------------
 
 void TControl::BeginDrag(bool Immediate, int Threshold) {
     if (FDragging) return;
@@ -390,7 +421,8 @@ void TControl::DoEndDrag(TObject* Target, int X, int Y) {
     if (OnEndDrag) OnEndDrag(this, Target, X, Y);
 }
 
-// --- Streaming and scaling ------------------------------------------------------------------------------------
+// --- Streaming and scaling
+// ------------------------------------------------------------------------------------
 
 void TControl::Loaded() {
     TComponent::Loaded();

@@ -35,14 +35,17 @@ void SetCaptureControl(TControl* Control) {
     SetCapture(windowed->GetHandle());
 }
 
-bool TControl::GetMouseCapture() const { return GetCaptureControl() == this; }
+bool TControl::GetMouseCapture() const {
+    return GetCaptureControl() == this;
+}
 
 void TControl::SetMouseCapture(bool Value) {
     if (GetMouseCapture() == Value) return;
     SetCaptureControl(Value ? this : nullptr);
 }
 
-// --- Routing ---------------------------------------------------------------------------------------
+// --- Routing
+// ---------------------------------------------------------------------------------------
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
     TMessage message{Msg, WParam, LParam, 0};
@@ -69,8 +72,11 @@ void TControl::WndProc(TMessage& Message) {
             }
             FControlState.Include(csLButtonDown);
             break;
-        case WM_LBUTTONUP: FControlState.Exclude(csLButtonDown); break;
-        default: break;
+        case WM_LBUTTONUP:
+            FControlState.Exclude(csLButtonDown);
+            break;
+        default:
+            break;
         }
     }
     Dispatch(Message);
@@ -78,36 +84,83 @@ void TControl::WndProc(TMessage& Message) {
 
 void TControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_LBUTTONDOWN: WMMouseDown(Message, mbLeft, {}); return;
-    case WM_LBUTTONDBLCLK: WMMouseDown(Message, mbLeft, {ssDouble}); return;
-    case WM_RBUTTONDOWN: WMMouseDown(Message, mbRight, {}); return;
-    case WM_RBUTTONDBLCLK: WMMouseDown(Message, mbRight, {ssDouble}); return;
-    case WM_MBUTTONDOWN: WMMouseDown(Message, mbMiddle, {}); return;
-    case WM_MBUTTONDBLCLK: WMMouseDown(Message, mbMiddle, {ssDouble}); return;
-    case WM_LBUTTONUP: WMMouseUp(Message, mbLeft); return;
-    case WM_RBUTTONUP: WMMouseUp(Message, mbRight); return;
-    case WM_MBUTTONUP: WMMouseUp(Message, mbMiddle); return;
-    case WM_MOUSEMOVE: WMMouseMove(Message); return;
-    case WM_MOUSEWHEEL: WMMouseWheel(Message); return;
-    case WM_CONTEXTMENU: WMContextMenu(Message); return;
-    case WM_CANCELMODE: WMCancelMode(Message); return;
-    case CM_MOUSEWHEEL: CMMouseWheel(Message); return;
+    case WM_LBUTTONDOWN:
+        WMMouseDown(Message, mbLeft, {});
+        return;
+    case WM_LBUTTONDBLCLK:
+        WMMouseDown(Message, mbLeft, {ssDouble});
+        return;
+    case WM_RBUTTONDOWN:
+        WMMouseDown(Message, mbRight, {});
+        return;
+    case WM_RBUTTONDBLCLK:
+        WMMouseDown(Message, mbRight, {ssDouble});
+        return;
+    case WM_MBUTTONDOWN:
+        WMMouseDown(Message, mbMiddle, {});
+        return;
+    case WM_MBUTTONDBLCLK:
+        WMMouseDown(Message, mbMiddle, {ssDouble});
+        return;
+    case WM_LBUTTONUP:
+        WMMouseUp(Message, mbLeft);
+        return;
+    case WM_RBUTTONUP:
+        WMMouseUp(Message, mbRight);
+        return;
+    case WM_MBUTTONUP:
+        WMMouseUp(Message, mbMiddle);
+        return;
+    case WM_MOUSEMOVE:
+        WMMouseMove(Message);
+        return;
+    case WM_MOUSEWHEEL:
+        WMMouseWheel(Message);
+        return;
+    case WM_CONTEXTMENU:
+        WMContextMenu(Message);
+        return;
+    case WM_CANCELMODE:
+        WMCancelMode(Message);
+        return;
+    case CM_MOUSEWHEEL:
+        CMMouseWheel(Message);
+        return;
     case CM_ENABLEDCHANGED:
     case CM_FONTCHANGED:
     case CM_COLORCHANGED:
-    case CM_BIDIMODECHANGED: Invalidate(); return;
+    case CM_BIDIMODECHANGED:
+        Invalidate();
+        return;
     case CM_VISIBLECHANGED:
         InvalidateControl(true, FVisible && FControlStyle.Contains(csOpaque));
         return;
-    case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); return;
-    case CM_PARENTCOLORCHANGED: CMParentColorChanged(Message); return;
-    case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); return;
-    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(Message); return;
-    case CM_MOUSEENTER: DoMouseEnter(); return;
-    case CM_MOUSELEAVE: DoMouseLeave(); return;
-    case CM_HITTEST: Message.Result = HTCLIENT; return;
-    case CM_HINTSHOW: CMHintShow(Message); return;
-    default: DefaultHandler(Message);
+    case CM_PARENTFONTCHANGED:
+        CMParentFontChanged(Message);
+        return;
+    case CM_PARENTCOLORCHANGED:
+        CMParentColorChanged(Message);
+        return;
+    case CM_PARENTSHOWHINTCHANGED:
+        CMParentShowHintChanged(Message);
+        return;
+    case CM_PARENTBIDIMODECHANGED:
+        CMParentBiDiModeChanged(Message);
+        return;
+    case CM_MOUSEENTER:
+        DoMouseEnter();
+        return;
+    case CM_MOUSELEAVE:
+        DoMouseLeave();
+        return;
+    case CM_HITTEST:
+        Message.Result = HTCLIENT;
+        return;
+    case CM_HINTSHOW:
+        CMHintShow(Message);
+        return;
+    default:
+        DefaultHandler(Message);
     }
 }
 
@@ -126,18 +179,22 @@ void TControl::DefaultHandler(TMessage& Message) {
         Message.Result = static_cast<LRESULT>(n);
         return;
     }
-    case WM_GETTEXTLENGTH: Message.Result = static_cast<LRESULT>(FText.size()); return;
+    case WM_GETTEXTLENGTH:
+        Message.Result = static_cast<LRESULT>(FText.size());
+        return;
     case WM_SETTEXT: {
         auto* text = reinterpret_cast<const char16_t*>(Message.LParam);
         FText = text ? text : u"";
         Message.Result = 1;
         return;
     }
-    default: Message.Result = 0;
+    default:
+        Message.Result = 0;
     }
 }
 
-// --- Mouse --------------------------------------------------------------------------------------------
+// --- Mouse
+// --------------------------------------------------------------------------------------------
 
 void TControl::SendCancelMode(TControl* Sender) {
     for (TControl* control = this; control; control = control->FParent)
@@ -218,7 +275,8 @@ void TControl::WMCancelMode(TMessage& Message) {
 void TControl::WMMouseWheel(TMessage& Message) {
     TWMMouseWheel wheel(Message);
     TShiftState shift = KeysToShiftState(wheel.Keys);
-    WPARAM wParam = MAKEWPARAM(static_cast<WORD>(shift.ToInt()), static_cast<WORD>(wheel.WheelDelta));
+    WPARAM wParam =
+        MAKEWPARAM(static_cast<WORD>(shift.ToInt()), static_cast<WORD>(wheel.WheelDelta));
     TCustomForm* form = GetParentForm();
     TControl* target = this;
     if (form && form->GetFocusedControl()) target = form->GetFocusedControl();
@@ -244,7 +302,8 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
     int steps = std::abs(WheelDelta) / WHEEL_DELTA;
     if (steps == 0) steps = 1;
     for (int i = 0; i < steps; ++i)
-        handled = WheelDelta < 0 ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
+        handled =
+            WheelDelta < 0 ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
     return handled;
 }
 
@@ -275,7 +334,8 @@ void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
     if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
 }
 
-// --- Parent properties ------------------------------------------------------------------------------
+// --- Parent properties
+// ------------------------------------------------------------------------------
 
 void TControl::CMParentFontChanged(TMessage& Message) {
     if (!FParentFont) return;

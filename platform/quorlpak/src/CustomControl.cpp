@@ -37,12 +37,15 @@ void FreeDeviceContexts() {
         for (const auto& [canvas, owner] : list.Items)
             if (owner == thread) mine.push_back(canvas);
     }
-    for (TControlCanvas* canvas : mine) canvas->FreeHandle();
+    for (TControlCanvas* canvas : mine)
+        canvas->FreeHandle();
 }
 
 // --- TControlCanvas --------------------------------------------------------------------------
 
-TControlCanvas::~TControlCanvas() { FreeHandle(); }
+TControlCanvas::~TControlCanvas() {
+    FreeHandle();
+}
 
 void TControlCanvas::SetControl(TControl* Value) {
     if (FControl == Value) return;
@@ -143,7 +146,8 @@ void TCustomControl::DestroyWnd() {
     TWinControl::DestroyWnd();
 }
 
-// --- TGraphicControl ------------------------------------------------------------------------------
+// --- TGraphicControl
+// ------------------------------------------------------------------------------
 
 TClass TGraphicControl::StaticClass() {
     static const TMetaClass meta(

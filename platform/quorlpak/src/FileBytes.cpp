@@ -8,8 +8,7 @@ namespace quorlpak {
 std::vector<uint8_t> ReadWholeFile(const UnicodeString& FileName) {
     HANDLE file = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw EFOpenError(u"Cannot open file \"" + FileName + u"\"");
+    if (file == INVALID_HANDLE_VALUE) throw EFOpenError(u"Cannot open file \"" + FileName + u"\"");
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     DWORD got = 0;

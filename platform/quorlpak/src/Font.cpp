@@ -66,9 +66,8 @@ void TFont::Assign(TPersistent* Source) {
         return;
     }
     FName = font->FName;
-    FHeight = font->FPixelsPerInch == FPixelsPerInch
-                  ? font->FHeight
-                  : -MulDiv(font->GetSize(), FPixelsPerInch, 72);
+    FHeight = font->FPixelsPerInch == FPixelsPerInch ? font->FHeight
+                                                     : -MulDiv(font->GetSize(), FPixelsPerInch, 72);
     FStyle = font->FStyle;
     FColor = font->FColor;
     FCharset = font->FCharset;
@@ -83,16 +82,32 @@ void TFont::SetName(const TFontName& Value) {
     Set(FName, Value);
 }
 
-int TFont::GetSize() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::GetSize() const {
+    return -MulDiv(FHeight, 72, FPixelsPerInch);
+}
 
-void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(int Value) {
+    SetHeight(-MulDiv(Value, FPixelsPerInch, 72));
+}
 
-void TFont::SetHeight(int Value) { Set(FHeight, Value); }
-void TFont::SetStyle(TFontStyles Value) { Set(FStyle, Value); }
-void TFont::SetCharset(TFontCharset Value) { Set(FCharset, Value); }
-void TFont::SetPitch(TFontPitch Value) { Set(FPitch, Value); }
-void TFont::SetOrientation(int Value) { Set(FOrientation, Value); }
-void TFont::SetQuality(TFontQuality Value) { Set(FQuality, Value); }
+void TFont::SetHeight(int Value) {
+    Set(FHeight, Value);
+}
+void TFont::SetStyle(TFontStyles Value) {
+    Set(FStyle, Value);
+}
+void TFont::SetCharset(TFontCharset Value) {
+    Set(FCharset, Value);
+}
+void TFont::SetPitch(TFontPitch Value) {
+    Set(FPitch, Value);
+}
+void TFont::SetOrientation(int Value) {
+    Set(FOrientation, Value);
+}
+void TFont::SetQuality(TFontQuality Value) {
+    Set(FQuality, Value);
+}
 
 void TFont::SetColor(TColor Value) {
     if (FColor == Value) return;
@@ -110,9 +125,12 @@ LOGFONTW TFont::GetLogFont() const {
     lf.lfUnderline = FStyle.Contains(fsUnderline);
     lf.lfStrikeOut = FStyle.Contains(fsStrikeOut);
     lf.lfCharSet = FCharset;
-    static const BYTE kQuality[] = {DEFAULT_QUALITY,      DRAFT_QUALITY,
-                                    PROOF_QUALITY,        NONANTIALIASED_QUALITY,
-                                    ANTIALIASED_QUALITY,  CLEARTYPE_QUALITY,
+    static const BYTE kQuality[] = {DEFAULT_QUALITY,
+                                    DRAFT_QUALITY,
+                                    PROOF_QUALITY,
+                                    NONANTIALIASED_QUALITY,
+                                    ANTIALIASED_QUALITY,
+                                    CLEARTYPE_QUALITY,
                                     6 /* ClearType, natural widths */};
     lf.lfQuality = kQuality[FQuality];
     lf.lfPitchAndFamily = FPitch == fpFixed      ? FIXED_PITCH
@@ -144,12 +162,17 @@ void TFont::SetHandle(HFONT Value) {
     if (lf.lfUnderline) FStyle.Include(fsUnderline);
     if (lf.lfStrikeOut) FStyle.Include(fsStrikeOut);
     FCharset = lf.lfCharSet;
-    FName = UnicodeString(lf.lfFaceName,
-                          std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
+    FName =
+        UnicodeString(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
     switch (lf.lfPitchAndFamily & 3) {
-    case FIXED_PITCH: FPitch = fpFixed; break;
-    case VARIABLE_PITCH: FPitch = fpVariable; break;
-    default: FPitch = fpDefault;
+    case FIXED_PITCH:
+        FPitch = fpFixed;
+        break;
+    case VARIABLE_PITCH:
+        FPitch = fpVariable;
+        break;
+    default:
+        FPitch = fpDefault;
     }
     Changed();
     if (old && old != Value) DeleteObject(old);

@@ -51,7 +51,9 @@ TCustomForm::~TCustomForm() {
     delete FIcon;
 }
 
-void TCustomForm::SetFormInitializer(TFormInitializer Value) { Initializer() = std::move(Value); }
+void TCustomForm::SetFormInitializer(TFormInitializer Value) {
+    Initializer() = std::move(Value);
+}
 
 void TCustomForm::AfterConstruction() {
     if (!FFormState.Contains(fsCreating)) return;
@@ -106,7 +108,8 @@ void TCustomForm::Loaded() {
     }
 }
 
-// --- Window parameters ----------------------------------------------------------------------------
+// --- Window parameters
+// ----------------------------------------------------------------------------
 
 void TCustomForm::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
@@ -128,9 +131,13 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
         icons.Clear();
         break;
     case bsSingle:
-    case bsToolWindow: Params.Style |= WS_CAPTION | WS_BORDER; break;
+    case bsToolWindow:
+        Params.Style |= WS_CAPTION | WS_BORDER;
+        break;
     case bsSizeable:
-    case bsSizeToolWin: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsSizeToolWin:
+        Params.Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
     case bsDialog:
         Params.Style |= WS_POPUP | WS_CAPTION;
         Params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
@@ -179,7 +186,8 @@ void TCustomForm::SetWindowState(TWindowState Value) {
                                                    : SW_RESTORE);
 }
 
-// --- Painting -----------------------------------------------------------------------------------------
+// --- Painting
+// -----------------------------------------------------------------------------------------
 
 void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
@@ -188,10 +196,18 @@ void TCustomForm::Dispatch(TMessage& Message) {
         TWinControl::Dispatch(Message);
         FControlState.Exclude(csCustomPaint);
         return;
-    case WM_ACTIVATE: SetActive(LOWORD(Message.WParam) != WA_INACTIVE); return;
-    case WM_CLOSE: Close(); return;
-    case CM_ACTIVATE: Activate(); return;
-    case CM_DEACTIVATE: Deactivate(); return;
+    case WM_ACTIVATE:
+        SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
+        return;
+    case WM_CLOSE:
+        Close();
+        return;
+    case CM_ACTIVATE:
+        Activate();
+        return;
+    case CM_DEACTIVATE:
+        Deactivate();
+        return;
     case CM_RELEASE:
         BeforeDestruction();
         delete this;
@@ -235,7 +251,8 @@ void TCustomForm::Dispatch(TMessage& Message) {
         }
         TWinControl::Dispatch(Message);
         return;
-    default: TWinControl::Dispatch(Message);
+    default:
+        TWinControl::Dispatch(Message);
     }
 }
 
@@ -255,7 +272,8 @@ void TCustomForm::PaintWindow(HDC DC) {
     FCanvas->Unlock();
 }
 
-// --- Showing ----------------------------------------------------------------------------------------------
+// --- Showing
+// ----------------------------------------------------------------------------------------------
 
 void TCustomForm::Show() {
     AfterConstruction();
@@ -263,7 +281,9 @@ void TCustomForm::Show() {
     BringToFront();
 }
 
-void TCustomForm::Hide() { SetVisible(false); }
+void TCustomForm::Hide() {
+    SetVisible(false);
+}
 
 void TCustomForm::PlaceOnScreen() {
     if (!Screen) return;
@@ -272,13 +292,18 @@ void TCustomForm::PlaceOnScreen() {
     case poMainFormCenter:
         center = Application ? Application->GetMainForm() : nullptr;
         break;
-    case poOwnerFormCenter: center = dynamic_cast<TCustomForm*>(GetOwner()); break;
+    case poOwnerFormCenter:
+        center = dynamic_cast<TCustomForm*>(GetOwner());
+        break;
     case poScreenCenter:
-    case poDesktopCenter: break;
-    default: return;
+    case poDesktopCenter:
+        break;
+    default:
+        return;
     }
     if (center == this || (center && !center->GetVisible())) center = nullptr;
-    TRect area = center ? center->GetBoundsRect() : TRect(0, 0, Screen->GetWidth(), Screen->GetHeight());
+    TRect area =
+        center ? center->GetBoundsRect() : TRect(0, 0, Screen->GetWidth(), Screen->GetHeight());
     int x = area.left + (area.Width() - FWidth) / 2;
     int y = area.top + (area.Height() - FHeight) / 2;
     SetBounds(std::max(x, 0), std::max(y, 0), FWidth, FHeight);
@@ -295,7 +320,8 @@ void TCustomForm::ActivateAnotherForm() {
     }
 }
 
-// --- Closing ---------------------------------------------------------------------------------------------
+// --- Closing
+// ---------------------------------------------------------------------------------------------
 
 bool TCustomForm::CloseQuery() {
     bool canClose = true;
@@ -334,7 +360,8 @@ void TCustomForm::ReleaseForm() {
         throw EInvalidOperation(u"Cannot release a form without a window");
 }
 
-// --- Helpers ---------------------------------------------------------------------------------------------------
+// --- Helpers
+// ---------------------------------------------------------------------------------------------------
 
 TCustomForm* GetParentForm(TControl* Control, bool TopForm) {
     return Control ? Control->GetParentForm(TopForm) : nullptr;
@@ -348,7 +375,8 @@ TCustomForm* ValidParentForm(TControl* Control, bool TopForm) {
     return form;
 }
 
-// --- TForm ---------------------------------------------------------------------------------------------------
+// --- TForm
+// ---------------------------------------------------------------------------------------------------
 
 TClass TForm::StaticClass() {
     using F = TForm;
@@ -369,8 +397,7 @@ TClass TForm::StaticClass() {
             .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize}.ToInt())
             .Property(u"Position", TypeInfo_TPosition, &F::GetPosition, &F::SetPosition)
             .Default(poDefaultPosOnly)
-            .Property(u"WindowState", TypeInfo_TWindowState, &F::GetWindowState,
-                      &F::SetWindowState)
+            .Property(u"WindowState", TypeInfo_TWindowState, &F::GetWindowState, &F::SetWindowState)
             .Default(wsNormal)
             .Property(u"FormStyle", TypeInfo_TFormStyle, &F::GetFormStyle, &F::SetFormStyle)
             .Default(fsNormal)

@@ -36,7 +36,8 @@ void TCustomForm::SetWindowFocus() {
 
 void TCustomForm::SetFocus() {
     if (FActive) return;
-    if (!FVisible || !FEnabled) throw EInvalidOperation(u"Cannot focus a disabled or invisible window");
+    if (!FVisible || !FEnabled)
+        throw EInvalidOperation(u"Cannot focus a disabled or invisible window");
     SetWindowFocus();
 }
 
@@ -47,7 +48,8 @@ void TCustomForm::FocusControl(TWinControl* Control) {
 }
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
-    if (Removing && Control->ContainsControl(FFocusedControl)) FFocusedControl = Control->GetParent();
+    if (Removing && Control->ContainsControl(FFocusedControl))
+        FFocusedControl = Control->GetParent();
     if (Control->ContainsControl(FActiveControl)) SetActiveControl(nullptr);
 }
 
@@ -73,7 +75,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     if (Screen && Screen->GetFocusedForm() != this) {
         if (TCustomForm* previous = Screen->GetFocusedForm()) {
             Screen->SetFocusedForm(nullptr);
-            if (previous->FHandle && !SendFocusMessage(previous->FHandle, CM_DEACTIVATE)) return false;
+            if (previous->FHandle && !SendFocusMessage(previous->FHandle, CM_DEACTIVATE))
+                return false;
         }
         Screen->SetFocusedForm(this);
         if (!SendFocusMessage(GetHandle(), CM_ACTIVATE)) return false;
@@ -89,7 +92,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
         // ...and enter every control on the way down to it.
         while (FFocusedControl != Control) {
             TWinControl* step = Control;
-            while (step->GetParent() != FFocusedControl) step = step->GetParent();
+            while (step->GetParent() != FFocusedControl)
+                step = step->GetParent();
             FFocusedControl = step;
             if (!SendFocusMessage(step->GetHandle(), CM_ENTER)) return false;
         }
@@ -99,5 +103,6 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 }
 
 void TCustomForm::SendCancelMode(TControl* Sender) {
-    if (FActive && FActiveControl) FActiveControl->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
+    if (FActive && FActiveControl)
+        FActiveControl->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
 }

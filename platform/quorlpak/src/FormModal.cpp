@@ -26,7 +26,8 @@ std::vector<HWND> DisableTaskWindows(HWND modal) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&collect));
-    for (HWND hwnd : collect.windows) EnableWindow(hwnd, FALSE);
+    for (HWND hwnd : collect.windows)
+        EnableWindow(hwnd, FALSE);
     return collect.windows;
 }
 
@@ -75,7 +76,8 @@ int TCustomForm::ShowModal() {
     auto restore = [&] {
         if (Screen) Screen->SetCursor(savedCursor);
         EnableTaskWindows(disabled);
-        if (Screen) Screen->SetFocusedForm(Screen->HasForm(savedFocusedForm) ? savedFocusedForm : nullptr);
+        if (Screen)
+            Screen->SetFocusedForm(Screen->HasForm(savedFocusedForm) ? savedFocusedForm : nullptr);
         if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
         FFormState.Exclude(fsModal);
         Application->ModalFinished();

@@ -6,10 +6,9 @@
 namespace {
 
 PTypeInfo TypeInfo_TPenStyle() {
-    static const TTypeInfo info =
-        MakeEnumTypeInfo(u"TPenStyle", {u"psSolid", u"psDash", u"psDot", u"psDashDot",
-                                        u"psDashDotDot", u"psClear", u"psInsideFrame",
-                                        u"psUserStyle", u"psAlternate"});
+    static const TTypeInfo info = MakeEnumTypeInfo(
+        u"TPenStyle", {u"psSolid", u"psDash", u"psDot", u"psDashDot", u"psDashDotDot", u"psClear",
+                       u"psInsideFrame", u"psUserStyle", u"psAlternate"});
     return &info;
 }
 
@@ -22,10 +21,9 @@ PTypeInfo TypeInfo_TPenMode() {
 }
 
 PTypeInfo TypeInfo_TBrushStyle() {
-    static const TTypeInfo info =
-        MakeEnumTypeInfo(u"TBrushStyle", {u"bsSolid", u"bsClear", u"bsHorizontal", u"bsVertical",
-                                          u"bsFDiagonal", u"bsBDiagonal", u"bsCross",
-                                          u"bsDiagCross"});
+    static const TTypeInfo info = MakeEnumTypeInfo(
+        u"TBrushStyle", {u"bsSolid", u"bsClear", u"bsHorizontal", u"bsVertical", u"bsFDiagonal",
+                         u"bsBDiagonal", u"bsCross", u"bsDiagCross"});
     return &info;
 }
 
@@ -44,10 +42,10 @@ void TGraphicsObject::Changed() {
 }
 
 int PenModeToRop2(TPenMode Mode) {
-    static const int kRop2[] = {R2_BLACK,       R2_WHITE,       R2_NOP,        R2_NOT,
-                                R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,
-                                R2_MERGENOTPEN, R2_MASKNOTPEN,  R2_MERGEPEN,   R2_NOTMERGEPEN,
-                                R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,     R2_NOTXORPEN};
+    static const int kRop2[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     return kRop2[Mode];
 }
 
@@ -116,8 +114,9 @@ void TPen::SetMode(TPenMode Value) {
 
 HPEN TPen::GetHandle() {
     if (!FHandle) {
-        static const int kStyles[] = {PS_SOLID, PS_DASH,       PS_DOT,       PS_DASHDOT, PS_DASHDOTDOT,
-                                      PS_NULL,  PS_INSIDEFRAME, PS_USERSTYLE, PS_ALTERNATE};
+        static const int kStyles[] = {PS_SOLID,       PS_DASH,       PS_DOT,
+                                      PS_DASHDOT,     PS_DASHDOTDOT, PS_NULL,
+                                      PS_INSIDEFRAME, PS_USERSTYLE,  PS_ALTERNATE};
         int style = kStyles[FStyle];
         if (style == PS_USERSTYLE || style == PS_ALTERNATE) style = PS_DOT;
         FHandle = CreatePen(style, FWidth, ColorToRGB(FColor));
@@ -201,8 +200,8 @@ HBRUSH TBrush::GetHandle() {
     } else if (FStyle == bsSolid) {
         FHandle = CreateSolidBrush(ColorToRGB(FColor));
     } else {
-        static const int kHatch[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL,
-                                     HS_CROSS, HS_DIAGCROSS};
+        static const int kHatch[] = {
+            0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
         FHandle = CreateHatchBrush(kHatch[FStyle], ColorToRGB(FColor));
     }
     return FHandle;

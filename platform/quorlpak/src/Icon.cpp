@@ -1,6 +1,6 @@
-#include <runpak/TypeInfo.h>
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Icon.h>
+#include <runpak/TypeInfo.h>
 
 TClass TIcon::StaticClass() {
     static const TMetaClass meta(TClassBuilder<TIcon>(u"TIcon", TGraphic::StaticClass()));

@@ -1,7 +1,7 @@
-#include <runpak/TypeInfo.h>
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Icon.h>
 #include <quorlpak/Picture.h>
+#include <runpak/TypeInfo.h>
 
 #include <runpak/Strings.h>
 
@@ -45,7 +45,9 @@ TClass TPicture::StaticClass() {
     return &meta;
 }
 
-TPicture::~TPicture() { delete FGraphic; }
+TPicture::~TPicture() {
+    delete FGraphic;
+}
 
 void TPicture::Changed() {
     if (OnChange) OnChange(this);
@@ -73,7 +75,9 @@ void TPicture::SetGraphic(TGraphic* Value) {
     Adopt(copy);
 }
 
-void TPicture::SetBitmap(TBitmap* Value) { SetGraphic(Value); }
+void TPicture::SetBitmap(TBitmap* Value) {
+    SetGraphic(Value);
+}
 
 TBitmap* TPicture::GetBitmap() {
     if (auto* bitmap = dynamic_cast<TBitmap*>(FGraphic)) return bitmap;
@@ -89,8 +93,12 @@ TIcon* TPicture::GetIcon() {
     return icon;
 }
 
-int TPicture::GetWidth() const { return FGraphic ? FGraphic->GetWidth() : 0; }
-int TPicture::GetHeight() const { return FGraphic ? FGraphic->GetHeight() : 0; }
+int TPicture::GetWidth() const {
+    return FGraphic ? FGraphic->GetWidth() : 0;
+}
+int TPicture::GetHeight() const {
+    return FGraphic ? FGraphic->GetHeight() : 0;
+}
 
 void TPicture::Assign(TPersistent* Source) {
     if (!Source) {

@@ -17,21 +17,36 @@ namespace {
 // The system cursor behind each standard slot.
 LPCWSTR SystemCursorOf(TCursor Index) {
     switch (Index) {
-    case crArrow: return IDC_ARROW;
-    case crCross: return IDC_CROSS;
-    case crIBeam: return IDC_IBEAM;
-    case crSizeNESW: return IDC_SIZENESW;
-    case crSizeNS: return IDC_SIZENS;
-    case crSizeNWSE: return IDC_SIZENWSE;
-    case crSizeWE: return IDC_SIZEWE;
-    case crUpArrow: return IDC_UPARROW;
-    case crHourGlass: return IDC_WAIT;
-    case crNo: return IDC_NO;
-    case crAppStart: return IDC_APPSTARTING;
-    case crHelp: return IDC_HELP;
-    case crHandPoint: return IDC_HAND;
-    case crSizeAll: return IDC_SIZEALL;
-    default: return nullptr;
+    case crArrow:
+        return IDC_ARROW;
+    case crCross:
+        return IDC_CROSS;
+    case crIBeam:
+        return IDC_IBEAM;
+    case crSizeNESW:
+        return IDC_SIZENESW;
+    case crSizeNS:
+        return IDC_SIZENS;
+    case crSizeNWSE:
+        return IDC_SIZENWSE;
+    case crSizeWE:
+        return IDC_SIZEWE;
+    case crUpArrow:
+        return IDC_UPARROW;
+    case crHourGlass:
+        return IDC_WAIT;
+    case crNo:
+        return IDC_NO;
+    case crAppStart:
+        return IDC_APPSTARTING;
+    case crHelp:
+        return IDC_HELP;
+    case crHandPoint:
+        return IDC_HAND;
+    case crSizeAll:
+        return IDC_SIZEALL;
+    default:
+        return nullptr;
     }
 }
 
@@ -41,18 +56,18 @@ struct OwnCursor {
     TCursor Index;
     LPCWSTR Base;
 };
-const OwnCursor kOwnCursors[] = {{crDrag, IDC_ARROW},   {crNoDrop, IDC_NO},
-                                 {crHSplit, IDC_SIZEWE}, {crVSplit, IDC_SIZENS},
+const OwnCursor kOwnCursors[] = {{crDrag, IDC_ARROW},      {crNoDrop, IDC_NO},
+                                 {crHSplit, IDC_SIZEWE},   {crVSplit, IDC_SIZENS},
                                  {crMultiDrag, IDC_ARROW}, {crSQLWait, IDC_WAIT}};
 
 // Face names the layer draws with.
 const char16_t* const kFontFaces[] = {
-    u"Arial",         u"Consolas",        u"Courier",    u"Courier New",   u"Fixedsys",
-    u"Georgia",       u"Helvetica",       u"Lucida Console", u"Meiryo",    u"Meiryo UI",
-    u"MS Gothic",     u"MS Mincho",       u"MS PGothic", u"MS Sans Serif", u"MS Serif",
-    u"MS Shell Dlg",  u"MS Shell Dlg 2",  u"MS UI Gothic", u"Segoe UI",    u"System",
-    u"Tahoma",        u"Terminal",        u"Times",      u"Times New Roman", u"Verdana",
-    u"Yu Gothic",     u"Yu Gothic UI"};
+    u"Arial",        u"Consolas",       u"Courier",        u"Courier New",     u"Fixedsys",
+    u"Georgia",      u"Helvetica",      u"Lucida Console", u"Meiryo",          u"Meiryo UI",
+    u"MS Gothic",    u"MS Mincho",      u"MS PGothic",     u"MS Sans Serif",   u"MS Serif",
+    u"MS Shell Dlg", u"MS Shell Dlg 2", u"MS UI Gothic",   u"Segoe UI",        u"System",
+    u"Tahoma",       u"Terminal",       u"Times",          u"Times New Roman", u"Verdana",
+    u"Yu Gothic",    u"Yu Gothic UI"};
 
 } // namespace
 
@@ -85,7 +100,8 @@ void TScreen::SetCursor(TCursor Value) {
         POINT p{};
         GetCursorPos(&p);
         HWND under = WindowFromPoint(p);
-        if (Value == crDefault && under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
+        if (Value == crDefault && under &&
+            GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
             // Let the window under the mouse choose again.
             LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
             SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
@@ -125,13 +141,18 @@ bool TScreen::HasForm(TCustomForm* Form) const {
     return Form && std::find(FForms.begin(), FForms.end(), Form) != FForms.end();
 }
 
-int TScreen::GetWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
-int TScreen::GetHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+int TScreen::GetWidth() const {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int TScreen::GetHeight() const {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
 
 TStrings* TScreen::GetFonts() {
     if (!FFonts) {
         FFonts = new TStringList;
-        for (const char16_t* face : kFontFaces) FFonts->Add(face);
+        for (const char16_t* face : kFontFaces)
+            FFonts->Add(face);
     }
     return FFonts;
 }

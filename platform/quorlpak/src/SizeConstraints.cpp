@@ -23,7 +23,9 @@ TClass TSizeConstraints::StaticClass() {
     return &meta;
 }
 
-TPersistent* TSizeConstraints::GetOwner() const { return FControl; }
+TPersistent* TSizeConstraints::GetOwner() const {
+    return FControl;
+}
 
 void TSizeConstraints::Assign(TPersistent* Source) {
     auto* other = dynamic_cast<TSizeConstraints*>(Source);

@@ -13,7 +13,7 @@
 
 #define QUORLPAK_ENUM_TYPE(name, ...)                                                              \
     PTypeInfo TypeInfo_##name() {                                                                  \
-        static const TTypeInfo info = MakeEnumTypeInfo(u## #name, {__VA_ARGS__});                   \
+        static const TTypeInfo info = MakeEnumTypeInfo(u## #name, {__VA_ARGS__});                  \
         return &info;                                                                              \
     }
 
@@ -53,6 +53,6 @@ QUORLPAK_ENUM_TYPE(TBorderIcon, u"biSystemMenu", u"biMinimize", u"biMaximize", u
 QUORLPAK_SET_TYPE(TBorderIcons, TBorderIcon)
 QUORLPAK_ENUM_TYPE(TFormStyle, u"fsNormal", u"fsMDIChild", u"fsMDIForm", u"fsStayOnTop")
 QUORLPAK_ENUM_TYPE(TPosition, u"poDesigned", u"poDefault", u"poDefaultPosOnly",
-                   u"poDefaultSizeOnly", u"poScreenCenter", u"poDesktopCenter",
-                   u"poMainFormCenter", u"poOwnerFormCenter")
+                   u"poDefaultSizeOnly", u"poScreenCenter", u"poDesktopCenter", u"poMainFormCenter",
+                   u"poOwnerFormCenter")
 QUORLPAK_ENUM_TYPE(TWindowState, u"wsNormal", u"wsMinimized", u"wsMaximized")

@@ -68,7 +68,8 @@ template <size_t N> LRESULT CALLBACK Slot(HWND hwnd, UINT msg, WPARAM wParam, LP
     return message.Result;
 }
 
-template <size_t... N> constexpr std::array<WNDPROC, kPoolSize> MakeSlots(std::index_sequence<N...>) {
+template <size_t... N>
+constexpr std::array<WNDPROC, kPoolSize> MakeSlots(std::index_sequence<N...>) {
     return {&Slot<N>...};
 }
 

@@ -32,8 +32,8 @@ TWinControl::~TWinControl() {
     if (FParent) SetParent(nullptr);
     if (FHandle) DestroyWindowHandle();
     while (!FControls.empty() || !FWinControls.empty()) {
-        TControl* child = !FWinControls.empty() ? static_cast<TControl*>(FWinControls.back())
-                                                : FControls.back();
+        TControl* child =
+            !FWinControls.empty() ? static_cast<TControl*>(FWinControls.back()) : FControls.back();
         Remove(child);
         child->BeforeDestruction();
         delete child;
@@ -70,7 +70,8 @@ void TWinControl::Insert(TControl* AControl) {
 void TWinControl::Remove(TControl* AControl) {
     // Both lists: a control being destroyed no longer knows its own kind.
     std::erase(FControls, AControl);
-    std::erase_if(FWinControls, [&](TWinControl* c) { return static_cast<TControl*>(c) == AControl; });
+    std::erase_if(FWinControls,
+                  [&](TWinControl* c) { return static_cast<TControl*>(c) == AControl; });
     std::erase_if(FTabList, [&](TWinControl* c) { return static_cast<TControl*>(c) == AControl; });
     AControl->FParent = nullptr;
 }
@@ -147,7 +148,8 @@ void TWinControl::SetParentWindow(HWND Value) {
     UpdateControlState();
 }
 
-// --- The window ------------------------------------------------------------------------------------------
+// --- The window
+// ------------------------------------------------------------------------------------------
 
 void TWinControl::CreateParams(TCreateParams& Params) {
     Params = TCreateParams{};
@@ -192,10 +194,10 @@ void TWinControl::CreateSubClass(TCreateParams& Params, const char16_t* ControlC
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
-    FHandle = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(),
-                              Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
-                              Params.WndParent, nullptr, Params.WindowClass.hInstance,
-                              Params.Param);
+    FHandle =
+        CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(),
+                        Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
+                        Params.WndParent, nullptr, Params.WindowClass.hInstance, Params.Param);
 }
 
 void TWinControl::CreateWnd() {
@@ -237,7 +239,8 @@ void TWinControl::CreateHandle() {
     if (FParent)
         SetWindowPos(FHandle, FParent->PrecedingWindow(this), 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (int i = 0; i < GetControlCount(); ++i) GetControls(i)->UpdateAnchorRules();
+    for (int i = 0; i < GetControlCount(); ++i)
+        GetControls(i)->UpdateAnchorRules();
 }
 
 HWND TWinControl::PrecedingWindow(TWinControl* Control) const {
@@ -262,7 +265,8 @@ HWND TWinControl::GetHandle() {
 
 void TWinControl::DestroyHandle() {
     if (!FHandle) return;
-    for (TWinControl* child : FWinControls) child->DestroyHandle();
+    for (TWinControl* child : FWinControls)
+        child->DestroyHandle();
     DestroyWnd();
 }
 
@@ -305,7 +309,8 @@ void TWinControl::WMNCDestroy(TMessage& Message) {
     FShowing = false;
 }
 
-// --- Showing ---------------------------------------------------------------------------------------------
+// --- Showing
+// ---------------------------------------------------------------------------------------------
 
 // Makes the window (and its children's) exist and show when the control is
 // visible; hides it otherwise.
@@ -313,7 +318,8 @@ void TWinControl::UpdateShowing() {
     bool show = FVisible && !FControlState.Contains(csReadingState);
     if (show) {
         if (!FHandle) CreateHandle();
-        for (size_t i = 0; i < FWinControls.size(); ++i) FWinControls[i]->UpdateShowing();
+        for (size_t i = 0; i < FWinControls.size(); ++i)
+            FWinControls[i]->UpdateShowing();
     }
     if (FHandle && FShowing != show) {
         FShowing = show;
@@ -436,8 +442,9 @@ void TWinControl::SetParentCtl3D(bool Value) {
 
 void TWinControl::SetZOrder(bool TopMost) {
     if (!FParent) {
-        if (FHandle) SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
-                                  SWP_NOMOVE | SWP_NOSIZE);
+        if (FHandle)
+            SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE);
         return;
     }
     auto& list = FParent->FWinControls;

@@ -16,7 +16,9 @@ constexpr LRESULT kWantChars = 0x0080;
 
 } // namespace
 
-bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
+bool TWinControl::Focused() const {
+    return FHandle && GetFocus() == FHandle;
+}
 
 bool TWinControl::CanFocus() {
     TCustomForm* form = GetParentForm();
@@ -62,7 +64,8 @@ void TWinControl::SetTabOrder(int Value) {
     int current = GetTabOrder();
     if (current < 0) return;
     // Out of range means last, as the framework has it.
-    if (Value < 0 || Value >= static_cast<int>(list.size())) Value = static_cast<int>(list.size()) - 1;
+    if (Value < 0 || Value >= static_cast<int>(list.size()))
+        Value = static_cast<int>(list.size()) - 1;
     if (Value == current) return;
     list.erase(list.begin() + current);
     list.insert(list.begin() + Value, this);
@@ -93,7 +96,8 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
     if (list.empty()) return nullptr;
     const int count = static_cast<int>(list.size());
     auto found = std::find(list.begin(), list.end(), CurControl);
-    int start = found != list.end() ? static_cast<int>(found - list.begin()) : (GoForward ? count - 1 : 0);
+    int start =
+        found != list.end() ? static_cast<int>(found - list.begin()) : (GoForward ? count - 1 : 0);
     int i = start;
     do {
         i = GoForward ? (i + 1) % count : (i + count - 1) % count;
@@ -110,10 +114,15 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
     if (next) next->SetFocus();
 }
 
-// --- Enter and exit (sent by the form's focus tracking) ----------------------------------------------
+// --- Enter and exit (sent by the form's focus tracking)
+// ----------------------------------------------
 
-void TWinControl::CMEnter(TMessage&) { DoEnter(); }
-void TWinControl::CMExit(TMessage&) { DoExit(); }
+void TWinControl::CMEnter(TMessage&) {
+    DoEnter();
+}
+void TWinControl::CMExit(TMessage&) {
+    DoExit();
+}
 
 void TWinControl::DoEnter() {
     if (OnEnter) OnEnter(this);
@@ -123,7 +132,8 @@ void TWinControl::DoExit() {
     if (OnExit) OnExit(this);
 }
 
-// --- Keys ---------------------------------------------------------------------------------------------------
+// --- Keys
+// ---------------------------------------------------------------------------------------------------
 
 void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift) {
     if (OnKeyDown) OnKeyDown(this, Key, Shift);
@@ -198,15 +208,22 @@ void TWinControl::CNKeyDown(TMessage& Message) {
     if (Perform(CM_CHILDKEY, key, reinterpret_cast<LPARAM>(this)) != 0) return;
     LRESULT mask = 0;
     switch (key) {
-    case VK_TAB: mask = kWantTab; break;
+    case VK_TAB:
+        mask = kWantTab;
+        break;
     case VK_LEFT:
     case VK_RIGHT:
     case VK_UP:
-    case VK_DOWN: mask = kWantArrows; break;
+    case VK_DOWN:
+        mask = kWantArrows;
+        break;
     case VK_RETURN:
     case VK_ESCAPE:
-    case VK_CANCEL: mask = kWantAllKeys; break;
-    default: break;
+    case VK_CANCEL:
+        mask = kWantAllKeys;
+        break;
+    default:
+        break;
     }
     if (mask != 0 && Perform(CM_WANTSPECIALKEY, key, 0) == 0 &&
         (Perform(WM_GETDLGCODE) & mask) == 0) {
@@ -227,5 +244,9 @@ void TWinControl::CNChar(TMessage& Message) {
 
 // Dialog keys and characters go to every child until one takes them
 // (default and cancel buttons, accelerators).
-void TWinControl::CMDialogKey(TMessage& Message) { Broadcast(Message); }
-void TWinControl::CMDialogChar(TMessage& Message) { Broadcast(Message); }
+void TWinControl::CMDialogKey(TMessage& Message) {
+    Broadcast(Message);
+}
+void TWinControl::CMDialogChar(TMessage& Message) {
+    Broadcast(Message);
+}

@@ -88,7 +88,8 @@ void TWinControl::UpdateBounds() {
     RECT r{};
     GetWindowRect(FHandle, &r);
     if (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD) {
-        if (HWND parent = ::GetParent(FHandle)) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        if (HWND parent = ::GetParent(FHandle))
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     }
     UpdateBoundsRect(r);
 }
@@ -109,7 +110,8 @@ void TWinControl::ChangeScale(int M, int D, bool IsDpiChange) {
     if (M == D || D == 0) return;
     DisableAlign();
     try {
-        for (int i = 0; i < GetControlCount(); ++i) GetControls(i)->ChangeScale(M, D, IsDpiChange);
+        for (int i = 0; i < GetControlCount(); ++i)
+            GetControls(i)->ChangeScale(M, D, IsDpiChange);
         TControl::ChangeScale(M, D, IsDpiChange);
     } catch (...) {
         EnableAlign();
@@ -118,16 +120,21 @@ void TWinControl::ChangeScale(int M, int D, bool IsDpiChange) {
     EnableAlign();
 }
 
-// --- Alignment ---------------------------------------------------------------------------------------
+// --- Alignment
+// ---------------------------------------------------------------------------------------
 
-void TWinControl::DisableAlign() { ++FAlignLevel; }
+void TWinControl::DisableAlign() {
+    ++FAlignLevel;
+}
 
 void TWinControl::EnableAlign() {
     if (FAlignLevel > 0) --FAlignLevel;
     if (FAlignLevel == 0 && FControlState.Contains(csAlignmentNeeded)) Realign();
 }
 
-void TWinControl::Realign() { AlignControl(nullptr); }
+void TWinControl::Realign() {
+    AlignControl(nullptr);
+}
 
 void TWinControl::AlignControl(TControl* AControl) {
     if (GetComponentState().Contains(csDestroying) || GetComponentState().Contains(csLoading))
@@ -171,11 +178,16 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     // Which of two controls aligned to the same edge comes first.
     auto before = [](TControl* a, TControl* b, TAlign align) {
         switch (align) {
-        case alTop: return a->FTop < b->FTop;
-        case alBottom: return a->FTop + a->FHeight >= b->FTop + b->FHeight;
-        case alLeft: return a->FLeft < b->FLeft;
-        case alRight: return a->FLeft + a->FWidth >= b->FLeft + b->FWidth;
-        default: return false;
+        case alTop:
+            return a->FTop < b->FTop;
+        case alBottom:
+            return a->FTop + a->FHeight >= b->FTop + b->FHeight;
+        case alLeft:
+            return a->FLeft < b->FLeft;
+        case alRight:
+            return a->FLeft + a->FWidth >= b->FLeft + b->FWidth;
+        default:
+            return false;
         }
     };
 
@@ -186,17 +198,22 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
         if (newHeight < 0 || align == alTop || align == alBottom) newHeight = control->FHeight;
         int newLeft = Rect.left, newTop = Rect.top;
         switch (align) {
-        case alTop: Rect.top += newHeight; break;
+        case alTop:
+            Rect.top += newHeight;
+            break;
         case alBottom:
             Rect.bottom -= newHeight;
             newTop = Rect.bottom;
             break;
-        case alLeft: Rect.left += newWidth; break;
+        case alLeft:
+            Rect.left += newWidth;
+            break;
         case alRight:
             Rect.right -= newWidth;
             newLeft = Rect.right;
             break;
-        default: break;
+        default:
+            break;
         }
         control->FAnchorMove = true;
         control->SetBounds(newLeft, newTop, newWidth, newHeight);
@@ -204,15 +221,24 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
         // A control that would not take the size gives the difference back.
         int dw = newWidth - control->FWidth, dh = newHeight - control->FHeight;
         switch (align) {
-        case alTop: Rect.top -= dh; break;
-        case alBottom: Rect.bottom += dh; break;
-        case alLeft: Rect.left -= dw; break;
-        case alRight: Rect.right += dw; break;
+        case alTop:
+            Rect.top -= dh;
+            break;
+        case alBottom:
+            Rect.bottom += dh;
+            break;
+        case alLeft:
+            Rect.left -= dw;
+            break;
+        case alRight:
+            Rect.right += dw;
+            break;
         case alClient:
             Rect.right += dw;
             Rect.bottom += dh;
             break;
-        default: break;
+        default:
+            break;
         }
     };
 

@@ -54,7 +54,8 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_NCHITTEST: {
         TControl::WndProc(Message);
         if (Message.Result == HTTRANSPARENT) {
-            TPoint p = ScreenToClient(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
+            TPoint p =
+                ScreenToClient(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
             if (ControlAtPos(p, false)) Message.Result = HTCLIENT;
         }
         return;
@@ -91,49 +92,111 @@ void TWinControl::WndProc(TMessage& Message) {
             capture && capture != this && capture->GetParent() == this)
             capture->Perform(WM_CANCELMODE);
         break;
-    default: break;
+    default:
+        break;
     }
     TControl::WndProc(Message);
 }
 
 void TWinControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_PAINT: WMPaint(Message); return;
-    case WM_ERASEBKGND: WMEraseBkgnd(Message); return;
-    case WM_SIZE: WMSize(Message); return;
-    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); return;
-    case WM_SETCURSOR: WMSetCursor(Message); return;
-    case WM_COMMAND: WMCommand(Message); return;
-    case WM_NOTIFY: WMNotify(Message); return;
-    case WM_DRAWITEM: WMDrawItem(Message); return;
-    case WM_MEASUREITEM: WMMeasureItem(Message); return;
+    case WM_PAINT:
+        WMPaint(Message);
+        return;
+    case WM_ERASEBKGND:
+        WMEraseBkgnd(Message);
+        return;
+    case WM_SIZE:
+        WMSize(Message);
+        return;
+    case WM_WINDOWPOSCHANGED:
+        WMWindowPosChanged(Message);
+        return;
+    case WM_SETCURSOR:
+        WMSetCursor(Message);
+        return;
+    case WM_COMMAND:
+        WMCommand(Message);
+        return;
+    case WM_NOTIFY:
+        WMNotify(Message);
+        return;
+    case WM_DRAWITEM:
+        WMDrawItem(Message);
+        return;
+    case WM_MEASUREITEM:
+        WMMeasureItem(Message);
+        return;
     case WM_HSCROLL:
-    case WM_VSCROLL: WMScroll(Message); return;
-    case WM_NCDESTROY: WMNCDestroy(Message); return;
+    case WM_VSCROLL:
+        WMScroll(Message);
+        return;
+    case WM_NCDESTROY:
+        WMNCDestroy(Message);
+        return;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: WMKeyDown(Message); return;
+    case WM_SYSKEYDOWN:
+        WMKeyDown(Message);
+        return;
     case WM_KEYUP:
-    case WM_SYSKEYUP: WMKeyUp(Message); return;
-    case WM_CHAR: WMChar(Message); return;
-    case WM_MOUSELEAVE: WMMouseLeave(Message); return;
+    case WM_SYSKEYUP:
+        WMKeyUp(Message);
+        return;
+    case WM_CHAR:
+        WMChar(Message);
+        return;
+    case WM_MOUSELEAVE:
+        WMMouseLeave(Message);
+        return;
     case CN_KEYDOWN:
-    case CN_SYSKEYDOWN: CNKeyDown(Message); return;
+    case CN_SYSKEYDOWN:
+        CNKeyDown(Message);
+        return;
     case CN_CHAR:
-    case CN_SYSCHAR: CNChar(Message); return;
-    case CM_ENABLEDCHANGED: CMEnabledChanged(Message); return;
-    case CM_COLORCHANGED: CMColorChanged(Message); return;
-    case CM_FONTCHANGED: CMFontChanged(Message); return;
-    case CM_VISIBLECHANGED: CMVisibleChanged(Message); return;
-    case CM_SHOWINGCHANGED: CMShowingChanged(Message); return;
-    case CM_RECREATEWND: CMRecreateWnd(Message); return;
-    case CM_INVALIDATE: CMInvalidate(Message); return;
-    case CM_ENTER: CMEnter(Message); return;
-    case CM_EXIT: CMExit(Message); return;
-    case CM_DIALOGKEY: CMDialogKey(Message); return;
-    case CM_DIALOGCHAR: CMDialogChar(Message); return;
-    case CM_BORDERCHANGED: CMBorderChanged(Message); return;
-    case CM_CTL3DCHANGED: RecreateWnd(); return;
-    default: TControl::Dispatch(Message);
+    case CN_SYSCHAR:
+        CNChar(Message);
+        return;
+    case CM_ENABLEDCHANGED:
+        CMEnabledChanged(Message);
+        return;
+    case CM_COLORCHANGED:
+        CMColorChanged(Message);
+        return;
+    case CM_FONTCHANGED:
+        CMFontChanged(Message);
+        return;
+    case CM_VISIBLECHANGED:
+        CMVisibleChanged(Message);
+        return;
+    case CM_SHOWINGCHANGED:
+        CMShowingChanged(Message);
+        return;
+    case CM_RECREATEWND:
+        CMRecreateWnd(Message);
+        return;
+    case CM_INVALIDATE:
+        CMInvalidate(Message);
+        return;
+    case CM_ENTER:
+        CMEnter(Message);
+        return;
+    case CM_EXIT:
+        CMExit(Message);
+        return;
+    case CM_DIALOGKEY:
+        CMDialogKey(Message);
+        return;
+    case CM_DIALOGCHAR:
+        CMDialogChar(Message);
+        return;
+    case CM_BORDERCHANGED:
+        CMBorderChanged(Message);
+        return;
+    case CM_CTL3DCHANGED:
+        RecreateWnd();
+        return;
+    default:
+        TControl::Dispatch(Message);
     }
 }
 
@@ -166,12 +229,15 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         Message.Result = reinterpret_cast<LRESULT>(FBrush->GetHandle());
         return;
     }
-    default: break;
+    default:
+        break;
     }
-    Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
+    Message.Result =
+        CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
 
-// --- Mouse messages of windowless children ----------------------------------------------------------
+// --- Mouse messages of windowless children
+// ----------------------------------------------------------
 
 TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool AllowWinControls) {
     auto hit = [&](TControl* c) {
@@ -193,7 +259,8 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
         TControl* capture = GetCaptureControl();
         if (capture && capture != this && capture->GetParent() == this) control = capture;
     } else {
-        control = ControlAtPos(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)), false);
+        control =
+            ControlAtPos(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)), false);
     }
     if (!control) return false;
     int x = GET_X_LPARAM(Message.LParam) - control->FLeft;
@@ -233,7 +300,8 @@ void TWinControl::WMSetCursor(TMessage& Message) {
     DefaultHandler(Message);
 }
 
-// --- Reflection -------------------------------------------------------------------------------------
+// --- Reflection
+// -------------------------------------------------------------------------------------
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message) {
     TWinControl* control = FindControl(ControlHandle);

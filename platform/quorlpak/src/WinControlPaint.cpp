@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
-void TWinControl::Invalidate() { Perform(CM_INVALIDATE); }
+void TWinControl::Invalidate() {
+    Perform(CM_INVALIDATE);
+}
 
 // WParam 1 is the notice passed up the parents that a child was invalidated;
 // only WParam 0 invalidates the window itself.

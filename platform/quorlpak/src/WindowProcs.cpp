@@ -25,7 +25,9 @@ LRESULT CALLBACK StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace quorlpak {
 
-void SetCreationControl(TWinControl* Control) { tCreationControl = Control; }
+void SetCreationControl(TWinControl* Control) {
+    tCreationControl = Control;
+}
 
 } // namespace quorlpak
 
@@ -48,7 +50,9 @@ TWinControl* FindControl(HWND Handle) {
     return reinterpret_cast<TWinControl*>(GetPropW(Handle, kControlProperty));
 }
 
-bool IsQuorlpakWindow(HWND Handle) { return FindControl(Handle) != nullptr; }
+bool IsQuorlpakWindow(HWND Handle) {
+    return FindControl(Handle) != nullptr;
+}
 
 TWinControl* FindWinControlAt(const TPoint& Pos) {
     for (HWND hwnd = WindowFromPoint(Pos); hwnd; hwnd = GetParent(hwnd))

@@ -75,7 +75,8 @@ TEST_F(ApplicationTest, ClosingWithCaFreeDeletesTheFormAfterTheHandlerReturns) {
     EXPECT_EQ(log.back(), "activate"); // still alive: released through the queue
     EXPECT_TRUE(Screen->HasForm(form));
     Pump();
-    EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "activate", "hide", "destroy", "deleted"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "activate", "hide", "destroy",
+                                             "deleted"}));
     EXPECT_FALSE(Screen->HasForm(form));
     EXPECT_EQ(Application->GetComponentCount(), 0);
 }
@@ -147,7 +148,9 @@ TEST_F(ApplicationTest, ShowModalRefusesAVisibleForm) {
 TEST_F(ApplicationTest, OnCloseCanKeepAModalFormOpen) {
     auto* dialog = new TModalDialog(Application);
     dialog->Yes->ModalResult = mrOk;
-    auto press = [dialog] { TestSeams::Click(TestSeams::ClientPoint(dialog->Yes->GetHandle(), 1, 1)); };
+    auto press = [dialog] {
+        TestSeams::Click(TestSeams::ClientPoint(dialog->Yes->GetHandle(), 1, 1));
+    };
     // Shown and active: the user presses the button.
     bool pressed = false;
     dialog->OnActivate = [&](TObject*) {
@@ -157,7 +160,7 @@ TEST_F(ApplicationTest, OnCloseCanKeepAModalFormOpen) {
     int attempts = 0;
     dialog->OnClose = [&](TObject*, TCloseAction& action) {
         if (++attempts == 1) {
-            action = caNone; // not yet: the user has to press again, later
+            action = caNone;               // not yet: the user has to press again, later
             TestSeams::AdvanceClock(1000); // (at once would be a double click)
             press();
         }
@@ -218,7 +221,8 @@ TEST_F(ApplicationTest, ProcessMessagesHandlesEverythingQueuedAndReturns) {
     TForm* form = ShownForm();
     int clicks = 0;
     form->OnClick = [&](TObject*) { ++clicks; };
-    for (int i = 0; i < 3; ++i) TestSeams::Click(TestSeams::ClientPoint(form->GetHandle(), 5, 5 + 40 * i));
+    for (int i = 0; i < 3; ++i)
+        TestSeams::Click(TestSeams::ClientPoint(form->GetHandle(), 5, 5 + 40 * i));
     Application->ProcessMessages();
     EXPECT_EQ(clicks, 3);
     MSG msg;

@@ -160,14 +160,16 @@ INSTANTIATE_TEST_SUITE_P(Formats, BmpRoundTrip, testing::Values(pf24bit, pf32bit
 
 // A 3x2 8-bit palette BMP written by hand, bottom-up, rows padded to 4 bytes.
 std::vector<uint8_t> EightBitBmp() {
-    std::vector<uint8_t> d = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 8, 0, 0, 0,
-                              40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0,
-                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              2, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> d = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 8, 0, 0, 0, 40, 0, 0, 0,
+                              3,   0,   0, 0, 2, 0, 0, 0, 1, 0, 8,      0, 0, 0, 0,  0, 0, 0,
+                              0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 2,      0, 0, 0, 0,  0, 0, 0};
     // palette: 0 = red, 1 = green (BGRX)
-    for (uint8_t v : {0, 0, 255, 0, 0, 255, 0, 0}) d.push_back(v);
-    for (uint8_t v : {0, 0, 1, 0}) d.push_back(v); // bottom row: red red green
-    for (uint8_t v : {1, 1, 0, 0}) d.push_back(v); // top row: green green red
+    for (uint8_t v : {0, 0, 255, 0, 0, 255, 0, 0})
+        d.push_back(v);
+    for (uint8_t v : {0, 0, 1, 0})
+        d.push_back(v); // bottom row: red red green
+    for (uint8_t v : {1, 1, 0, 0})
+        d.push_back(v); // top row: green green red
     return d;
 }
 

@@ -97,7 +97,8 @@ TEST(CanvasTextTest, TextRectFillsAndClips) {
     c->TextRect(Rect(5, 0, 20, 20), 5, 2, u"MMMMMMMMMMMM");
     EXPECT_EQ(c->GetPixel(5, 19), clYellow); // the rectangle is filled
     for (int x = 20; x < 60; ++x)
-        for (int y = 0; y < 20; ++y) ASSERT_EQ(c->GetPixel(x, y), clWhite) << x << "," << y;
+        for (int y = 0; y < 20; ++y)
+            ASSERT_EQ(c->GetPixel(x, y), clWhite) << x << "," << y;
 }
 
 TEST(CanvasTextTest, CalcRectMeasuresWithoutDrawing) {

@@ -144,8 +144,12 @@ TEST_F(FocusTest, KeyEventsWithPreviewByTheForm) {
     std::u16string typed;
     std::vector<std::string> keys;
     a->OnKeyPress = [&](TObject*, char16_t& key) { typed += key; };
-    a->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back("down " + std::to_string(key)); };
-    a->OnKeyUp = [&](TObject*, uint16_t& key, TShiftState) { keys.push_back("up " + std::to_string(key)); };
+    a->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+        keys.push_back("down " + std::to_string(key));
+    };
+    a->OnKeyUp = [&](TObject*, uint16_t& key, TShiftState) {
+        keys.push_back("up " + std::to_string(key));
+    };
     TestSeams::TypeText(u"Hi");
     Pump();
     EXPECT_EQ(typed, u"Hi");

@@ -51,7 +51,9 @@ TEST_F(MouseTest, ReleasingOutsideTheControlIsNoClickAndCaptureFollowsTheButton)
     g->SetBounds(10, 10, 20, 20);
     g->SetParent(form);
     std::vector<TPoint> ups;
-    g->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) { ups.push_back(TPoint(x, y)); };
+    g->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+        ups.push_back(TPoint(x, y));
+    };
     TestSeams::MouseDown(TestSeams::ClientPoint(form->GetHandle(), 15, 15));
     Pump();
     EXPECT_TRUE(g->GetMouseCapture());

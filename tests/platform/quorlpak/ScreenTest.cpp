@@ -90,7 +90,8 @@ TEST_F(ScreenTest, ObjectInstancesBindWindowProceduresToMethods) {
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
     HWND wnd = AllocateHWnd([](TMessage&) {});
-    WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(a)));
+    WNDPROC old = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(a)));
     EXPECT_EQ(SendMessageW(wnd, WM_USER, 0, 0), 1);
     EXPECT_EQ(CallWindowProcW(b, wnd, WM_USER, 0, 0), 2);
     EXPECT_EQ(first, 1);

@@ -155,7 +155,8 @@ class TGreenControl : public TWinControl {
 public:
     explicit TGreenControl(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 30, 30); }
     static TClass StaticClass() {
-        static const TMetaClass meta(TClassBuilder<TGreenControl>(u"TGreenControl", TWinControl::StaticClass()));
+        static const TMetaClass meta(
+            TClassBuilder<TGreenControl>(u"TGreenControl", TWinControl::StaticClass()));
         return &meta;
     }
     TClass ClassType() const override { return StaticClass(); }
@@ -217,10 +218,13 @@ TEST_F(WindowLifeTest, NotificationsOfChildWindowsAreReflectedToTheirControls) {
     auto* green = new TGreenControl(form);
     green->SetParent(form);
     HWND child = green->GetHandle();
-    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_COMMAND, MAKEWPARAM(0, 1), reinterpret_cast<LPARAM>(child)), 42);
+    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_COMMAND, MAKEWPARAM(0, 1),
+                           reinterpret_cast<LPARAM>(child)),
+              42);
     NMHDR header{child, 0, 5};
     EXPECT_EQ(SendMessageW(form->GetHandle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)), 42);
-    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_CTLCOLOREDIT, 0, reinterpret_cast<LPARAM>(child)), 42);
+    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_CTLCOLOREDIT, 0, reinterpret_cast<LPARAM>(child)),
+              42);
     EXPECT_EQ(SendMessageW(form->GetHandle(), WM_HSCROLL, 0, reinterpret_cast<LPARAM>(child)), 42);
     EXPECT_EQ(green->Reflected,
               (std::vector<UINT>{CN_COMMAND, CN_NOTIFY, CN_CTLCOLOREDIT, CN_HSCROLL}));

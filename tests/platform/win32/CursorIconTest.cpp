@@ -10,9 +10,9 @@ TEST(CursorTest, SystemCursorsAreFixedSharedHandles) {
     HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     ASSERT_NE(arrow, nullptr);
     EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), arrow);
-    for (LPCWSTR id : {IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW,
-                       IDC_SIZEWE, IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_APPSTARTING,
-                       IDC_HELP}) {
+    for (LPCWSTR id :
+         {IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZEWE,
+          IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_APPSTARTING, IDC_HELP}) {
         HCURSOR c = LoadCursorW(nullptr, id);
         EXPECT_NE(c, nullptr);
         EXPECT_NE(c, arrow);

@@ -163,7 +163,8 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 using TBorderStyle = TFormBorderStyle;
 using TCaption = UnicodeString;
 
-// --- Event types ----------------------------------------------------------------------------------
+// --- Event types
+// ----------------------------------------------------------------------------------
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;

@@ -1,10 +1,10 @@
 // TGraphic: the abstract image that a canvas draws and a picture holds.
 #pragma once
 
+#include <quorlpak/ControlTypes.h>
 #include <quorlpak/Types.h>
 #include <runpak/Component.h>
 #include <runpak/Exceptions.h>
-#include <quorlpak/ControlTypes.h>
 
 class TCanvas;
 class TStream;

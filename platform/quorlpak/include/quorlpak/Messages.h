@@ -50,7 +50,8 @@ struct TWMMouseWheel {
 
 // Key messages; setting CharCode to 0 swallows the key.
 struct TWMKey {
-    explicit TWMKey(TMessage& m) : Msg(m.Msg), CharCode(m.WParam), KeyData(m.LParam), Result(m.Result) {}
+    explicit TWMKey(TMessage& m)
+        : Msg(m.Msg), CharCode(m.WParam), KeyData(m.LParam), Result(m.Result) {}
     UINT Msg;
     WPARAM& CharCode;
     LPARAM KeyData;

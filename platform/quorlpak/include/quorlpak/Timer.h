@@ -1,7 +1,8 @@
 // TTimer: OnTimer every Interval milliseconds while Enabled. It ticks through
 // a hidden window of its own, so it ticks wherever messages are handled,
 // modal loops included. Changing Interval, or Enabled from false to true,
-// starts the period anew.
+// starts the period anew. The timer runs whether or not OnTimer is assigned
+// yet (OnTimer is a plain member that callers set directly).
 #pragma once
 
 #include <quorlpak/ControlTypes.h>

@@ -43,8 +43,12 @@ struct TRect : RECT {
     }
 };
 
-constexpr TPoint Point(int x, int y) { return {x, y}; }
-constexpr TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
+constexpr TPoint Point(int x, int y) {
+    return {x, y};
+}
+constexpr TRect Rect(int left, int top, int right, int bottom) {
+    return {left, top, right, bottom};
+}
 constexpr TRect Bounds(int left, int top, int width, int height) {
     return {left, top, left + width, top + height};
 }

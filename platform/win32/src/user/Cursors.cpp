@@ -162,10 +162,18 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
     return Shared(R().icons, kIconIds, std::size(kIconIds), instance, name);
 }
 
-BOOL DestroyCursor(HCURSOR cursor) { return Destroy(cursor); }
-BOOL DestroyIcon(HICON icon) { return Destroy(icon); }
-HCURSOR CopyCursor(HCURSOR cursor) { return Copy(cursor); }
-HICON CopyIcon(HICON icon) { return Copy(icon); }
+BOOL DestroyCursor(HCURSOR cursor) {
+    return Destroy(cursor);
+}
+BOOL DestroyIcon(HICON icon) {
+    return Destroy(icon);
+}
+HCURSOR CopyCursor(HCURSOR cursor) {
+    return Copy(cursor);
+}
+HICON CopyIcon(HICON icon) {
+    return Copy(icon);
+}
 
 HICON CreateIconIndirect(PICONINFO info) {
     if (!info || !info->hbmMask) {
