@@ -8,6 +8,7 @@
 #include <win32/winbase.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace quorlpak {
 void SetCreationControl(TWinControl* Control);
@@ -194,10 +195,15 @@ void TWinControl::CreateSubClass(TCreateParams& Params, const char16_t* ControlC
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
-    FHandle =
-        CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(),
-                        Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
-                        Params.WndParent, nullptr, Params.WindowClass.hInstance, Params.Param);
+    // Child windows get an id of their own, so that notifications naming a
+    // child by id (WM_MEASUREITEM, even during creation) find its control.
+    static std::atomic<unsigned> nextId{0};
+    HMENU id = nullptr;
+    if (Params.Style & WS_CHILD)
+        id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId.fetch_add(1) % 0xFFFE + 1));
+    FHandle = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(),
+                              Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
+                              Params.WndParent, id, Params.WindowClass.hInstance, Params.Param);
 }
 
 void TWinControl::CreateWnd() {

@@ -226,8 +226,23 @@ TEST_F(WindowLifeTest, NotificationsOfChildWindowsAreReflectedToTheirControls) {
     EXPECT_EQ(SendMessageW(form->GetHandle(), WM_CTLCOLOREDIT, 0, reinterpret_cast<LPARAM>(child)),
               42);
     EXPECT_EQ(SendMessageW(form->GetHandle(), WM_HSCROLL, 0, reinterpret_cast<LPARAM>(child)), 42);
-    EXPECT_EQ(green->Reflected,
-              (std::vector<UINT>{CN_COMMAND, CN_NOTIFY, CN_CTLCOLOREDIT, CN_HSCROLL}));
+    struct {
+        UINT CtlType, CtlID, itemID, itemAction, itemState;
+        HWND hwndItem;
+        HDC hDC;
+        RECT rcItem;
+        ULONG_PTR itemData;
+    } draw{4 /* list box */, 0, 0, 0, 0, child, nullptr, {}, 0};
+    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), 42);
+    struct {
+        UINT CtlType, CtlID, itemID, itemWidth, itemHeight;
+        ULONG_PTR itemData;
+    } measure{4, static_cast<UINT>(GetDlgCtrlID(child)), 0, 0, 0, 0};
+    EXPECT_NE(measure.CtlID, 0u);
+    EXPECT_EQ(
+        SendMessageW(form->GetHandle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), 42);
+    EXPECT_EQ(green->Reflected, (std::vector<UINT>{CN_COMMAND, CN_NOTIFY, CN_CTLCOLOREDIT,
+                                                   CN_HSCROLL, CN_DRAWITEM, CN_MEASUREITEM}));
 }
 
 TEST_F(WindowLifeTest, ControlColourGoesToChildWindowsThatAskForIt) {
