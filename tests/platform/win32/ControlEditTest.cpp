@@ -1,5 +1,7 @@
 #include "ControlTestSupport.h"
 
+#include <win32/winbase.h>
+
 #include <algorithm>
 
 namespace {
@@ -459,4 +461,47 @@ TEST_F(EditControl, AlignmentPlacesTheTextInTheFormattingRectangle) {
     EXPECT_EQ(CharX(right, 3), format.right);
     EXPECT_NEAR(CharX(centre, 0) - format.left, format.right - CharX(centre, 3), 1);
     EXPECT_EQ(CharX(centre, 3) - CharX(centre, 0), width);
+}
+
+TEST_F(EditControl, CutCopyAndPasteGoThroughTheClipboard) {
+    HWND e = MakeEdit(ES_AUTOHSCROLL, u"clip board");
+    Send(e, EM_SETSEL, 0, 4);
+    Send(e, WM_COPY);
+    ASSERT_TRUE(OpenClipboard(parent));
+    auto* copied = static_cast<const char16_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(std::u16string(copied), u"clip");
+    GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+    // What another program put there is pasted.
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 8 * sizeof(char16_t));
+    auto* out = static_cast<char16_t*>(GlobalLock(memory));
+    std::u16string_view from = u"paste";
+    std::copy(from.begin(), from.end(), out);
+    out[from.size()] = 0;
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    Send(e, EM_SETSEL, 5, 10);
+    Send(e, WM_PASTE);
+    EXPECT_EQ(Text(e), u"clip paste");
+    Send(e, EM_SETSEL, 0, 5);
+    Send(e, WM_CUT);
+    EXPECT_EQ(Text(e), u"paste");
+    Send(e, WM_PASTE);
+    Send(e, WM_PASTE);
+    EXPECT_EQ(Text(e), u"clip clip paste");
+}
+
+TEST_F(EditControl, AMultiLineScrollBarFollowsTheFirstVisibleLine) {
+    HWND e = MakeEdit(ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL,
+                      u"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", 150, 60);
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(e, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, 7);
+    Send(e, WM_VSCROLL, SB_PAGEDOWN, 0);
+    const LRESULT first = Send(e, EM_GETFIRSTVISIBLELINE);
+    EXPECT_GT(first, 0);
+    ASSERT_TRUE(GetScrollInfo(e, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, first);
 }

@@ -336,3 +336,33 @@ TEST_F(ListBoxControl, ANoDataListHasACountOnly) {
     HWND strings = MakeList(0, {u"a"}, 100, 200);
     EXPECT_EQ(Send(strings, LB_SETCOUNT, 5), LB_ERR);
 }
+
+TEST_F(ListBoxControl, TheScrollBarFollowsTheListAndScrollsIt) {
+    HWND l = MakeList(WS_VSCROLL, {}, 100);
+    for (int i = 0; i < 20; ++i)
+        Send(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"row"));
+    RECT client;
+    GetClientRect(l, &client);
+    const int rows = client.bottom / RowHeight(l);
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(l, SB_VERT, &si));
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_EQ(si.nMax, 19);
+    EXPECT_EQ(si.nPage, static_cast<UINT>(rows));
+    EXPECT_EQ(si.nPos, 0);
+
+    // A click on the bar's down arrow scrolls by a row.
+    RECT window;
+    GetWindowRect(l, &window);
+    const int border = GetSystemMetrics(SM_CXBORDER);
+    POINT arrow{window.right - border - GetSystemMetrics(SM_CXVSCROLL) / 2,
+                window.bottom - border - GetSystemMetrics(SM_CYVSCROLL) / 2};
+    TestSeams::Click(arrow);
+    Pump();
+    EXPECT_EQ(Send(l, LB_GETTOPINDEX), 1);
+    ASSERT_TRUE(GetScrollInfo(l, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, 1);
+    Send(l, LB_SETTOPINDEX, 5);
+    ASSERT_TRUE(GetScrollInfo(l, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, 5);
+}

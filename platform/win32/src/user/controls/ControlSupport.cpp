@@ -1,10 +1,10 @@
 // Helpers shared by the system controls: the data table, notifications,
-// colours, fonts and measuring, text comparison, and the stand-ins for the
-// clipboard and scroll bars.
+// colours, fonts and measuring, text comparison, the clipboard and scroll bars.
 #include "Controls.h"
 
 #include <win32/winbase.h>
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
@@ -152,47 +152,54 @@ char16_t Mnemonic(std::u16string_view text) {
     return 0;
 }
 
-// --- Clipboard stand-in --------------------------------------------------------------
+// --- Clipboard and scroll bars --------------------------------------------------------
 
-namespace {
-
-struct ClipboardText {
-    std::mutex lock;
-    std::u16string text;
-    bool present = false;
-};
-
-ClipboardText& Clip() {
-    static ClipboardText* clip = new ClipboardText;
-    return *clip;
+bool PutClipboardText(HWND owner, std::u16string_view text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    if (!memory) return false;
+    auto* out = static_cast<char16_t*>(GlobalLock(memory));
+    std::copy(text.begin(), text.end(), out);
+    out[text.size()] = 0;
+    GlobalUnlock(memory);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (!placed) GlobalFree(memory); // the clipboard owns it only once placed
+    CloseClipboard();
+    return placed;
 }
 
-} // namespace
-
-bool PutClipboardText(HWND, std::u16string_view text) {
-    std::lock_guard<std::mutex> guard(Clip().lock);
-    Clip().text.assign(text);
-    Clip().present = true;
-    return true;
+bool GetClipboardText(HWND owner, std::u16string& text) {
+    if (!OpenClipboard(owner)) return false;
+    bool found = false;
+    if (HGLOBAL memory = static_cast<HGLOBAL>(GetClipboardData(CF_UNICODETEXT))) {
+        if (const auto* in = static_cast<const char16_t*>(GlobalLock(memory))) {
+            // Up to the terminator, never past the block.
+            const size_t room = GlobalSize(memory) / sizeof(char16_t);
+            size_t n = 0;
+            while (n < room && in[n])
+                ++n;
+            text.assign(in, n);
+            found = true;
+            GlobalUnlock(memory);
+        }
+    }
+    CloseClipboard();
+    return found;
 }
-
-bool GetClipboardText(HWND, std::u16string& text) {
-    std::lock_guard<std::mutex> guard(Clip().lock);
-    if (!Clip().present) return false;
-    text = Clip().text;
-    return true;
-}
-
-// --- Scroll bar stand-in -------------------------------------------------------------
 
 void SetScrollBar(HWND hwnd, int bar, int min, int max, int page, int pos, bool keepVisible) {
-    const bool needed = keepVisible || (max - min + 1 > std::max(page, 0) && max >= min);
-    const DWORD flag = bar == kBarVert ? WS_VSCROLL : WS_HSCROLL;
-    const DWORD style = StyleOf(hwnd);
-    if (((style & flag) != 0) == needed) return;
-    SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(needed ? (style | flag) : (style & ~flag)));
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | (keepVisible ? SIF_DISABLENOSCROLL : 0);
+    si.nMin = min;
+    si.nMax = std::max(min, max);
+    si.nPage = static_cast<UINT>(std::max(page, 0));
+    si.nPos = pos;
+    SetScrollInfo(hwnd, bar, &si, TRUE);
 }
 
 } // namespace win32::controls

@@ -87,32 +87,13 @@ char16_t LowerChar(char16_t c);
 char16_t Mnemonic(std::u16string_view text);
 
 // --- Clipboard and scroll bars ------------------------------------------------------------
-// TODO(clipboard): switch to OpenClipboard/SetClipboardData(CF_UNICODETEXT)/
-// GetClipboardData once the clipboard lands on main; until then the text lives
-// in a process-wide buffer so that cut, copy and paste work among controls.
+// Text on the clipboard as CF_UNICODETEXT; false when the clipboard cannot be
+// opened or holds no text.
 bool PutClipboardText(HWND owner, std::u16string_view text);
 bool GetClipboardText(HWND owner, std::u16string& text);
 
-// TODO(scrollbars): switch to SetScrollInfo once window scroll bars land on
-// main. Until then a bar is only shown or hidden, through the WS_VSCROLL/
-// WS_HSCROLL style (the client area shrinks as it will); the controls keep
-// their scroll positions themselves.
-constexpr int kBarHorz = 0; // SB_HORZ
-constexpr int kBarVert = 1; // SB_VERT
-// A bar over min..max with a page and a position; hidden when everything fits
-// unless keepVisible.
+// A window scroll bar over min..max with a page and a position; it hides when
+// everything fits, or shows disabled with keepVisible.
 void SetScrollBar(HWND hwnd, int bar, int min, int max, int page, int pos, bool keepVisible);
-// WM_HSCROLL/WM_VSCROLL request codes (SB_LINEUP ... SB_ENDSCROLL).
-enum ScrollCode {
-    kLineUp = 0,
-    kLineDown = 1,
-    kPageUp = 2,
-    kPageDown = 3,
-    kThumbPosition = 4,
-    kThumbTrack = 5,
-    kTop = 6,
-    kBottom = 7,
-    kEndScroll = 8
-};
 
 } // namespace win32::controls

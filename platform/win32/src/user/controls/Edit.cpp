@@ -195,26 +195,26 @@ void VerticalScroll(EditData& e, int code, int thumb) {
     const int rows = e.VisibleLines();
     int first = e.firstLine;
     switch (code) {
-    case kLineUp:
+    case SB_LINEUP:
         --first;
         break;
-    case kLineDown:
+    case SB_LINEDOWN:
         ++first;
         break;
-    case kPageUp:
+    case SB_PAGEUP:
         first -= rows;
         break;
-    case kPageDown:
+    case SB_PAGEDOWN:
         first += rows;
         break;
-    case kTop:
+    case SB_TOP:
         first = 0;
         break;
-    case kBottom:
+    case SB_BOTTOM:
         first = static_cast<int>(e.lines.size());
         break;
-    case kThumbPosition:
-    case kThumbTrack:
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
         first = thumb;
         break;
     default:
@@ -312,7 +312,7 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_MOUSEWHEEL:
         if (!e.Multi()) return DefWindowProcW(hwnd, msg, wParam, lParam);
-        VerticalScroll(e, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? kLineUp : kLineDown, 0);
+        VerticalScroll(e, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
         return 0;
     case WM_VSCROLL:
         if (e.Multi()) VerticalScroll(e, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
@@ -321,23 +321,23 @@ LRESULT Messages(EditData& e, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         const int width = e.format.right - e.format.left;
         int x = e.xOffset;
         switch (LOWORD(wParam)) {
-        case kLineUp:
+        case SB_LINEUP:
             x -= e.averageWidth;
             break;
-        case kLineDown:
+        case SB_LINEDOWN:
             x += e.averageWidth;
             break;
-        case kPageUp:
+        case SB_PAGEUP:
             x -= width;
             break;
-        case kPageDown:
+        case SB_PAGEDOWN:
             x += width;
             break;
-        case kTop:
+        case SB_TOP:
             x = 0;
             break;
-        case kThumbPosition:
-        case kThumbTrack:
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
             x = static_cast<short>(HIWORD(wParam));
             break;
         default:

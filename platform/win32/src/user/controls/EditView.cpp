@@ -233,7 +233,7 @@ void EditData::Invalidate() const {
 void EditData::UpdateScrollBars() const {
     const DWORD style = Style();
     if (Multi() && (style & WS_VSCROLL))
-        SetScrollBar(hwnd, kBarVert, 0, static_cast<int>(lines.size()) - 1, VisibleLines(),
+        SetScrollBar(hwnd, SB_VERT, 0, static_cast<int>(lines.size()) - 1, VisibleLines(),
                      firstLine, true);
 }
 

@@ -112,11 +112,11 @@ void ListBoxData::SetCaret(int index) {
 void ListBoxData::UpdateScrollBars() {
     const DWORD style = Style();
     const bool keep = (style & LBS_DISABLENOSCROLL) != 0;
-    if (wantsVScroll) SetScrollBar(hwnd, kBarVert, 0, Count() - 1, VisibleRows(), top, keep);
+    if (wantsVScroll) SetScrollBar(hwnd, SB_VERT, 0, Count() - 1, VisibleRows(), top, keep);
     if (wantsHScroll) {
         RECT rc;
         GetClientRect(hwnd, &rc);
-        SetScrollBar(hwnd, kBarHorz, 0, horizontalExtent - 1, rc.right, hOffset, keep);
+        SetScrollBar(hwnd, SB_HORZ, 0, horizontalExtent - 1, rc.right, hOffset, keep);
     }
 }
 
@@ -332,26 +332,26 @@ void ButtonUp(ListBoxData& l) {
 void Scroll(ListBoxData& l, int code, int thumb) {
     const int page = std::max(1, l.VisibleRows() - 1);
     switch (code) {
-    case kLineUp:
+    case SB_LINEUP:
         l.SetTop(l.top - 1);
         break;
-    case kLineDown:
+    case SB_LINEDOWN:
         l.SetTop(l.top + 1);
         break;
-    case kPageUp:
+    case SB_PAGEUP:
         l.SetTop(l.top - page);
         break;
-    case kPageDown:
+    case SB_PAGEDOWN:
         l.SetTop(l.top + page);
         break;
-    case kTop:
+    case SB_TOP:
         l.SetTop(0);
         break;
-    case kBottom:
+    case SB_BOTTOM:
         l.SetTop(l.Count());
         break;
-    case kThumbPosition:
-    case kThumbTrack:
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
         l.SetTop(thumb);
         break;
     default:
@@ -664,20 +664,20 @@ LRESULT Messages(ListBoxData& l, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         GetClientRect(hwnd, &rc);
         int x = l.hOffset;
         switch (LOWORD(wParam)) {
-        case kLineUp:
+        case SB_LINEUP:
             x -= l.averageWidth;
             break;
-        case kLineDown:
+        case SB_LINEDOWN:
             x += l.averageWidth;
             break;
-        case kPageUp:
+        case SB_PAGEUP:
             x -= rc.right;
             break;
-        case kPageDown:
+        case SB_PAGEDOWN:
             x += rc.right;
             break;
-        case kThumbPosition:
-        case kThumbTrack:
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
             x = static_cast<short>(HIWORD(wParam));
             break;
         default:
