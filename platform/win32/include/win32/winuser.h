@@ -607,6 +607,69 @@ HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 int ShowCursor(BOOL show);
 
+// ===== Cursors and icons =====
+// The system's cursors and icons are fixed shared handles; module resources
+// come with the resource area. HCURSOR and HICON are the same kind of handle.
+#define IDC_ARROW MAKEINTRESOURCEW(32512)
+#define IDC_IBEAM MAKEINTRESOURCEW(32513)
+#define IDC_WAIT MAKEINTRESOURCEW(32514)
+#define IDC_CROSS MAKEINTRESOURCEW(32515)
+#define IDC_UPARROW MAKEINTRESOURCEW(32516)
+#define IDC_SIZE MAKEINTRESOURCEW(32640)
+#define IDC_ICON MAKEINTRESOURCEW(32641)
+#define IDC_SIZENWSE MAKEINTRESOURCEW(32642)
+#define IDC_SIZENESW MAKEINTRESOURCEW(32643)
+#define IDC_SIZEWE MAKEINTRESOURCEW(32644)
+#define IDC_SIZENS MAKEINTRESOURCEW(32645)
+#define IDC_SIZEALL MAKEINTRESOURCEW(32646)
+#define IDC_NO MAKEINTRESOURCEW(32648)
+#define IDC_HAND MAKEINTRESOURCEW(32649)
+#define IDC_APPSTARTING MAKEINTRESOURCEW(32650)
+#define IDC_HELP MAKEINTRESOURCEW(32651)
+
+#define IDI_APPLICATION MAKEINTRESOURCEW(32512)
+#define IDI_HAND MAKEINTRESOURCEW(32513)
+#define IDI_QUESTION MAKEINTRESOURCEW(32514)
+#define IDI_EXCLAMATION MAKEINTRESOURCEW(32515)
+#define IDI_ASTERISK MAKEINTRESOURCEW(32516)
+#define IDI_WINLOGO MAKEINTRESOURCEW(32517)
+#define IDI_WARNING IDI_EXCLAMATION
+#define IDI_ERROR IDI_HAND
+#define IDI_INFORMATION IDI_ASTERISK
+
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_COMPAT 0x0004
+#define DI_DEFAULTSIZE 0x0008
+
+typedef struct _ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;
+    HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+
+// A null instance with an IDC_ value: the shared system cursor. Anything else
+// fails with ERROR_RESOURCE_NAME_NOT_FOUND until module resources exist.
+HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
+// Shared cursors and icons outlive every DestroyCursor/DestroyIcon.
+BOOL DestroyCursor(HCURSOR cursor);
+BOOL DestroyIcon(HICON icon);
+HCURSOR CopyCursor(HCURSOR cursor);
+HICON CopyIcon(HICON icon);
+// The icon keeps copies of the bitmaps; the caller still owns its own.
+HICON CreateIconIndirect(PICONINFO info);
+// Gives new bitmaps that the caller deletes (null ones for system images).
+BOOL GetIconInfo(HICON icon, PICONINFO info);
+// A 32-bit colour image with alpha is blended; otherwise mask (AND) then
+// image (XOR), as classic icons draw. Zero sizes mean the icon's own size.
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step,
+                HBRUSH flickerFreeBrush, UINT flags);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+
 // --- Input -------------------------------------------------------------------------
 #define VK_LBUTTON 0x01
 #define VK_RBUTTON 0x02

@@ -1,0 +1,9 @@
+// The control classes and the messages between them.
+#pragma once
+
+#include <quorlpak/Control.h>
+#include <quorlpak/ControlTypes.h>
+#include <quorlpak/CustomControl.h>
+#include <quorlpak/Messages.h>
+#include <quorlpak/SizeConstraints.h>
+#include <quorlpak/WinControl.h>

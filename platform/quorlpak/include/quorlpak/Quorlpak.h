@@ -1,0 +1,7 @@
+// Start-up and shut-down of the library: the global Application and Screen.
+#pragma once
+
+// Creates Application and Screen (once; later calls do nothing).
+void InitializeQuorlpak();
+// Frees every form the application owns, then Application and Screen.
+void FinalizeQuorlpak();
