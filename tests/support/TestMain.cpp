@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     setenv("WINLAYER_HOME", made, 1);
     unsetenv("WINLAYER_WINDIR");
     unsetenv("WINLAYER_DEVICES");
+    unsetenv("DISPLAY"); // windows stay headless; presenter tests start their own X server
     // Serial ports come only from what a test sets up, never from the machine's /dev.
     TestSeams::SetSerialScanFolder(std::string(made) + "/no-serial-devices");
     testing::InitGoogleTest(&argc, argv);

@@ -231,3 +231,37 @@ size_t TaskAllocatorFaults();
 void SetShellHomeFolder(const std::string& path);
 
 } // namespace TestSeams
+
+// --- Screen presenter (X11) ------------------------------------------------------
+// With DISPLAY set, the first top-level window shown starts the presenter,
+// which shows top-level windows as X windows. Test programs clear DISPLAY in
+// their main; a presenter test starts its own X server, sets DISPLAY, and
+// stops the presenter again before it ends the server.
+#include <vector>
+
+namespace TestSeams {
+
+// Whether the presenter runs (shows windows on an X display) now.
+bool PresenterRunning();
+// Closes the presenter's X connection and ends its thread; the next top-level
+// window shown looks at DISPLAY again. Handles messages sent to the calling
+// thread meanwhile.
+void StopPresenter();
+// Returns once the presenter has sent X everything drawn so far and has routed
+// into the layer's input queues every X event the server sent before the call.
+// Handles messages sent to the calling thread meanwhile (the routing's hit
+// tests); pump the queue afterwards to deliver the input.
+void WaitForPresenter();
+// The X window (XID) that shows a top-level window, 0 when none is shown.
+unsigned long PresentedXWindow(HWND hwnd);
+
+// A rectangle of a window's pixels the presenter sent to X (window coordinates).
+struct PresentedRect {
+    HWND hwnd = nullptr;
+    RECT rect{};
+};
+// Starts (or stops) recording the rectangles sent; either way clears the record.
+void RecordPresentedRects(bool on);
+std::vector<PresentedRect> PresentedRects();
+
+} // namespace TestSeams

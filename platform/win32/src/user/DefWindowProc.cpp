@@ -1,4 +1,5 @@
 // The default handling of window messages.
+#include "../present/Presenter.h"
 #include "NonClient.h"
 #include "UserState.h"
 #include "controls/Controls.h"
@@ -16,10 +17,13 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu);
 namespace {
 
 LRESULT SetText(HWND hwnd, LPCWSTR text) {
-    std::lock_guard<std::recursive_mutex> guard(S().lock);
-    Window* w = Find(hwnd);
-    if (!w) return FALSE;
-    w->text = text ? text : u"";
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        Window* w = Find(hwnd);
+        if (!w) return FALSE;
+        w->text = text ? text : u"";
+    }
+    win32::present::WindowChanged(hwnd); // the caption is the screen window's title
     return TRUE;
 }
 

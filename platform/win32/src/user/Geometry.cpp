@@ -1,4 +1,5 @@
 // Window geometry: rectangles, coordinates, positioning, showing and enabling.
+#include "../present/Presenter.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -199,6 +200,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                                     !(flags & SWP_NOZORDER))) {
         if (wasVisible || visible) InvalidateAfterMove(hwnd, oldRect);
     }
+    win32::present::WindowChanged(hwnd);
     if (!moved) pos.flags |= SWP_NOMOVE;
     if (!sized) pos.flags |= SWP_NOSIZE;
     Send(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));

@@ -3,6 +3,7 @@
 // layout, TranslateMessage and the synthetic input that tests and the screen
 // presenter feed in.
 #include "../Clock.h"
+#include "InputRouting.h"
 #include "NonClient.h"
 #include "UserState.h"
 
@@ -364,9 +365,9 @@ BOOL TranslateMessage(const MSG* msg) {
     return TRUE;
 }
 
-namespace TestSeams {
+namespace win32::user {
 
-void MouseMove(POINT screen) {
+void RouteMouseMove(POINT screen) {
     SetCursorPosition(screen);
     LRESULT hit;
     HWND target = MouseTarget(screen, &hit);
@@ -379,7 +380,7 @@ void MouseMove(POINT screen) {
     else if (hit != HTERROR) PostInput(target, WM_NCMOUSEMOVE, hit, MAKELPARAM(screen.x, screen.y));
 }
 
-void MouseDown(POINT screen, int button) {
+void RouteMouseDown(POINT screen, int button) {
     SetCursorPosition(screen);
     LRESULT hit;
     HWND target = MouseTarget(screen, &hit);
@@ -412,7 +413,7 @@ void MouseDown(POINT screen, int button) {
               client ? ClientLParam(target, screen) : MAKELPARAM(screen.x, screen.y));
 }
 
-void MouseUp(POINT screen, int button) {
+void RouteMouseUp(POINT screen, int button) {
     SetCursorPosition(screen);
     SetKeyDown(button, false);
     LRESULT hit;
@@ -424,18 +425,38 @@ void MouseUp(POINT screen, int button) {
               client ? ClientLParam(target, screen) : MAKELPARAM(screen.x, screen.y));
 }
 
-void Click(POINT screen, int button) {
-    MouseDown(screen, button);
-    MouseUp(screen, button);
-}
-
-void Wheel(POINT screen, int delta, bool horizontal) {
+void RouteWheel(POINT screen, int delta, bool horizontal) {
     SetCursorPosition(screen);
     HWND target = KeyTarget();
     if (!target) return;
     PostInput(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL,
               MAKEWPARAM(MouseKeys(), static_cast<WORD>(delta)), MAKELPARAM(screen.x, screen.y));
 }
+
+void RouteKey(int vk, bool down) { Key(vk, down); }
+
+void RouteChar(WCHAR ch) {
+    if (HWND target = KeyTarget()) PostInput(target, WM_CHAR, ch, 1);
+}
+
+WCHAR LayoutChar(UINT vk, bool shift, bool caps, bool ctrl) { return KeyChar(vk, shift, caps, ctrl); }
+
+} // namespace win32::user
+
+namespace TestSeams {
+
+void MouseMove(POINT screen) { RouteMouseMove(screen); }
+
+void MouseDown(POINT screen, int button) { RouteMouseDown(screen, button); }
+
+void MouseUp(POINT screen, int button) { RouteMouseUp(screen, button); }
+
+void Click(POINT screen, int button) {
+    RouteMouseDown(screen, button);
+    RouteMouseUp(screen, button);
+}
+
+void Wheel(POINT screen, int delta, bool horizontal) { RouteWheel(screen, delta, horizontal); }
 
 void KeyDown(int vk) { Key(vk, true); }
 
@@ -450,7 +471,7 @@ void TypeText(std::u16string_view text) {
     for (char16_t ch : text) {
         SHORT scan = VkKeyScanW(ch);
         if (scan == -1) {
-            if (HWND target = KeyTarget()) PostInput(target, WM_CHAR, ch, 1);
+            RouteChar(ch);
             continue;
         }
         const bool shift = (scan & 0x100) != 0;

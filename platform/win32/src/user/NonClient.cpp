@@ -4,6 +4,7 @@
 #include "NonClient.h"
 
 #include "../gdi/GdiObjects.h"
+#include "../present/Presenter.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -423,9 +424,8 @@ bool EnsureLayerClass(LPCWSTR name, WNDPROC proc, UINT style, HBRUSH background)
 }
 
 bool InteractiveDisplay() {
-    // No presenter shows windows to a person yet; one that does will answer
-    // true here so that unscripted boxes and menus wait for their user.
-    return false;
+    // With windows on a display, unscripted boxes and menus wait for their user.
+    return win32::present::Active();
 }
 
 } // namespace win32::user

@@ -6,6 +6,7 @@
 // with WS_CLIPSIBLINGS, their own children with WS_CLIPCHILDREN).
 #include "../gdi/GdiObjects.h"
 #include "../gdi/SurfaceDC.h"
+#include "../present/Presenter.h"
 #include "NonClient.h"
 #include "UserState.h"
 
@@ -128,7 +129,9 @@ HDC MakeDC(HWND hwnd, bool client, const Region* within) {
         clip.Offset(o.x, o.y);
         area = area.Combine(clip, RegionOp::And);
     }
-    return win32::CreateSurfaceDC(SurfaceOf(w), SurfaceOffset(w, client), area);
+    HDC dc = win32::CreateSurfaceDC(SurfaceOf(w), SurfaceOffset(w, client), area);
+    win32::present::DrawingBegins(dc, TopOf(w)->handle, area);
+    return dc;
 }
 
 // Invalidates or validates `area` (client coordinates of w), and children as the flags say.
@@ -308,7 +311,10 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     return MakeDC(hwnd, client, nullptr);
 }
 
-int ReleaseDC(HWND hwnd, HDC dc) { return DeleteDC(dc) ? 1 : 0; }
+int ReleaseDC(HWND hwnd, HDC dc) {
+    win32::present::DrawingEnds(dc);
+    return DeleteDC(dc) ? 1 : 0;
+}
 
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     if (!paint) return nullptr;
@@ -343,7 +349,10 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
 
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
     if (!paint) return FALSE;
-    if (paint->hdc) DeleteDC(paint->hdc);
+    if (paint->hdc) {
+        win32::present::DrawingEnds(paint->hdc);
+        DeleteDC(paint->hdc);
+    }
     ShowCaret(hwnd);
     return TRUE;
 }
@@ -387,6 +396,9 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
                         if (surface->Contains(x + o.x, y + o.y))
                             surface->Put(x + o.x, y + o.y, pixels[i]);
             invalid = target.Combine(moved, RegionOp::Diff);
+            Region shown = moved;
+            shown.Offset(o.x, o.y);
+            win32::present::SurfaceChanged(TopOf(w)->handle, shown);
         } else {
             invalid = target;
         }

@@ -7,6 +7,7 @@
 // expired timers. WM_PAINT and WM_TIMER are generated, never queued.
 #include "../Clock.h"
 #include "../Waitable.h"
+#include "../present/Presenter.h"
 #include "UserState.h"
 
 #include <win32/winbase.h>
@@ -431,6 +432,8 @@ LRESULT DispatchMessageW(const MSG* msg) {
     LRESULT result = CallProc(proc, msg->hwnd, msg->message, msg->wParam, msg->lParam);
     // A window procedure that ignores WM_PAINT would get it forever: validate.
     if (msg->message == WM_PAINT) ValidateAfterUnhandledPaint(msg->hwnd);
+    // Whatever the message drew goes to the screen.
+    win32::present::Flush();
     return result;
 }
 

@@ -1,4 +1,5 @@
 // Windows: creation and destruction, the window tree, window data and properties.
+#include "../present/Presenter.h"
 #include "NonClient.h"
 #include "UserState.h"
 
@@ -48,6 +49,7 @@ void FreeWindow(HWND hwnd) {
     }
     for (HWND child : children) FreeWindow(child);
     Send(hwnd, WM_NCDESTROY);
+    win32::present::WindowDestroyed(hwnd);
     ReleaseWindowState(hwnd);
     ReleaseWindowExtras(hwnd);
 

@@ -1,0 +1,96 @@
+// State shared by the window manager's threads and the presenter thread.
+// Guarded by PresenterState::lock. Lock order: the window-tree lock, then
+// this lock; the presenter thread never calls into the window manager while
+// it holds this lock.
+#pragma once
+
+#include "../gdi/Region.h"
+#include "../user/UserState.h"
+
+#include <win32/TestSeams.h>
+#include <win32/windef.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace win32::present {
+
+// One top-level window of the layer as the presenter knows it: what the
+// layer wants shown (written by the window manager's threads) and what the
+// X server shows now (the presenter thread's own fields).
+struct Presented {
+    HWND hwnd = nullptr;
+
+    // From the layer.
+    bool visible = false;
+    bool destroyed = false;
+    RECT rect{}; // screen coordinates
+    std::u16string title;
+    DWORD style = 0;
+    HWND owner = nullptr;
+
+    // The pixels as sent to X: a copy of the window's surface, updated where
+    // it was drawn, so that only what really changed is sent.
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> shadow;
+    win32::Region candidates; // surface areas drawn on since the last flush
+    std::vector<RECT> dirty;  // shadow areas not sent yet
+
+    // The X side (presenter thread only).
+    unsigned long xid = 0;
+    void* ic = nullptr; // the X input context
+    bool mapped = false;
+    RECT xRect{};
+    std::u16string xTitle;
+    bool titled = false;
+    std::vector<RECT> configuring; // geometries asked of X, not confirmed yet
+};
+
+struct OpenDC {
+    HWND top = nullptr;
+    win32::Region area;
+};
+
+// A thread waiting for the presenter (a test's WaitForPresenter, stopping).
+struct Waiter {
+    std::shared_ptr<win32::user::MessageQueue> queue;
+    bool done = false; // guarded by queue->lock
+};
+
+struct PresenterState {
+    std::mutex lock;
+    std::map<HWND, Presented> windows;
+    std::map<HDC, OpenDC> openDCs;
+    bool drawn = false; // some window has candidates
+    std::vector<std::shared_ptr<Waiter>> syncs;
+    std::shared_ptr<Waiter> stopper;
+    bool stopping = false;
+    bool recording = false;
+    std::vector<TestSeams::PresentedRect> pushed;
+    int wakeFd = -1;
+    std::thread thread;
+};
+
+PresenterState& P();
+// Set while something may need flushing, read without the lock.
+std::atomic<bool>& AnythingDrawn();
+// Wakes the presenter thread to look at its state. Caller holds P().lock.
+void WakePresenter();
+// Ends a wait of another thread for the presenter.
+void Release(Waiter& waiter);
+
+// The presenter thread (X side): connects, runs until stopping is set.
+// `display` is an open Display*; the thread owns it from now on.
+void RunPresenter(void* display);
+// Opens the connection to the X server named by DISPLAY; null on failure.
+void* OpenXDisplay();
+void CloseXDisplay(void* display);
+
+} // namespace win32::present

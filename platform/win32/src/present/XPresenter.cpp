@@ -1,0 +1,453 @@
+// The presenter thread's X windows and pixels: creating, mapping, moving,
+// titling and destroying the X windows of the layer's top-level windows,
+// sending the changed rectangles of their shadow images, the main loop, and
+// the snapshot that WINLAYER_SNAPSHOT asks for.
+#include "XPresenter.h"
+
+#include <win32/readback.h>
+#include <win32/winbase.h>
+#include <win32/wingdi.h>
+#include <win32/winnls.h>
+#include <win32/winuser.h>
+
+#include <X11/Xatom.h>
+#include <X11/XKBlib.h>
+
+#include <poll.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace win32::present {
+
+namespace {
+
+int IgnoreXError(::Display*, XErrorEvent* error) {
+    // Windows come and go on both sides; a request on one that just went is harmless.
+    char text[128] = {};
+    XGetErrorText(error->display, error->error_code, text, sizeof text - 1);
+    if (std::getenv("WINLAYER_XDEBUG")) std::fprintf(stderr, "winlayer: X error: %s\n", text);
+    return 0;
+}
+
+std::string Utf8(const std::u16string& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWCH>(text.data()),
+                                      static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWCH>(text.data()),
+                        static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool IsUtf8Locale(const char* name) {
+    if (!name) return false;
+    std::string s(name);
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
+}
+
+RECT AtLeastOne(RECT r) {
+    r.right = std::max(r.right, r.left + 1);
+    r.bottom = std::max(r.bottom, r.top + 1);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Pop-ups without a caption (menus, drop-downs, tool tips) place themselves;
+// the window manager must neither frame nor move them.
+bool PlacesItself(DWORD style) { return (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION; }
+
+} // namespace
+
+void* OpenXDisplay() { return XOpenDisplay(nullptr); }
+
+void CloseXDisplay(void* display) {
+    if (display) XCloseDisplay(static_cast<::Display*>(display));
+}
+
+void RunPresenter(void* display) {
+    pthread_setname_np(pthread_self(), "x11-presenter");
+    {
+        XPresenter presenter(static_cast<::Display*>(display));
+        presenter.Run();
+    }
+    std::shared_ptr<Waiter> stopper;
+    {
+        std::lock_guard<std::mutex> guard(P().lock);
+        stopper = P().stopper;
+    }
+    if (stopper) Release(*stopper);
+}
+
+XPresenter::XPresenter(::Display* display) : d_(display) {
+    XSetErrorHandler(IgnoreXError);
+    screen_ = DefaultScreen(d_);
+    root_ = RootWindow(d_, screen_);
+    visual_ = DefaultVisual(d_, screen_);
+    depth_ = DefaultDepth(d_, screen_);
+    gc_ = XCreateGC(d_, root_, 0, nullptr);
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(d_, &count);
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth_ && formats[i].bits_per_pixel == 32)
+            directPixels_ = visual_->c_class == TrueColor && visual_->red_mask == 0xFF0000 &&
+                            visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF;
+    if (formats) XFree(formats);
+    wmProtocols_ = XInternAtom(d_, "WM_PROTOCOLS", False);
+    wmDelete_ = XInternAtom(d_, "WM_DELETE_WINDOW", False);
+    netWmName_ = XInternAtom(d_, "_NET_WM_NAME", False);
+    utf8String_ = XInternAtom(d_, "UTF8_STRING", False);
+    netWmPid_ = XInternAtom(d_, "_NET_WM_PID", False);
+    netWmPing_ = XInternAtom(d_, "_NET_WM_PING", False);
+    // Held keys repeat as presses only, as they do on Windows.
+    XkbSetDetectableAutoRepeat(d_, True, nullptr);
+    OpenInputMethod();
+
+    if (const char* path = std::getenv("WINLAYER_SNAPSHOT"); path && *path) snapshotPath_ = path;
+    if (const char* delay = std::getenv("WINLAYER_SNAPSHOT_DELAY_MS"); delay && *delay)
+        snapshotDelayMs_ = std::max(0, std::atoi(delay));
+    if (const char* close = std::getenv("WINLAYER_SNAPSHOT_CLOSE"); close && *close == '1')
+        snapshotClose_ = true;
+}
+
+// Input methods (Japanese input among them) need a UTF-8 character-type
+// locale while the method is opened; the program's own locale is put back
+// at once. The method keeps the locale it was opened in.
+void XPresenter::OpenInputMethod() {
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = current ? current : "C";
+    bool ready = IsUtf8Locale(saved.c_str());
+    if (!ready) ready = IsUtf8Locale(std::setlocale(LC_CTYPE, ""));
+    if (!ready) ready = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+    if (ready && XSupportsLocale()) {
+        XSetLocaleModifiers("");
+        im_ = XOpenIM(d_, nullptr, nullptr, nullptr);
+        if (!im_) {
+            XSetLocaleModifiers("@im=none");
+            im_ = XOpenIM(d_, nullptr, nullptr, nullptr);
+        }
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+    if (!im_) return;
+    XIMStyles* styles = nullptr;
+    if (XGetIMValues(im_, XNQueryInputStyle, &styles, nullptr) || !styles) {
+        XCloseIM(im_);
+        im_ = nullptr;
+        return;
+    }
+    // The method shows its own composition window; we take committed text.
+    for (XIMStyle want : {XIMPreeditNothing | XIMStatusNothing, XIMPreeditNone | XIMStatusNone})
+        for (unsigned i = 0; i < styles->count_styles && !imStyle_; ++i)
+            if (styles->supported_styles[i] == want) imStyle_ = want;
+    XFree(styles);
+    if (!imStyle_) {
+        XCloseIM(im_);
+        im_ = nullptr;
+    }
+}
+
+XPresenter::~XPresenter() {
+    std::lock_guard<std::mutex> guard(P().lock);
+    for (auto& [hwnd, pr] : P().windows) DestroyX(pr);
+    if (im_) XCloseIM(im_);
+    XFreeGC(d_, gc_);
+    XSync(d_, False);
+}
+
+void XPresenter::Run() {
+    PresenterState& p = P();
+    const int xfd = ConnectionNumber(d_);
+    for (;;) {
+        uint64_t count;
+        while (read(p.wakeFd, &count, sizeof count) > 0) {
+        }
+        std::vector<std::shared_ptr<Waiter>> syncs;
+        {
+            std::lock_guard<std::mutex> guard(p.lock);
+            if (p.stopping) return;
+            Reconcile(p);
+            syncs.swap(p.syncs);
+        }
+        HandlePending();
+        if (!syncs.empty()) {
+            // The round trip brings every event the server sent before it.
+            XSync(d_, False);
+            HandlePending();
+            std::lock_guard<std::mutex> guard(p.lock);
+            Reconcile(p);
+        }
+        SnapshotIfDue();
+        XFlush(d_);
+        for (auto& waiter : syncs) Release(*waiter);
+        if (XPending(d_)) continue;
+        pollfd fds[2] = {{xfd, POLLIN, 0}, {p.wakeFd, POLLIN, 0}};
+        poll(fds, 2, PollTimeout());
+    }
+}
+
+void XPresenter::Reconcile(PresenterState& p) {
+    for (auto it = p.windows.begin(); it != p.windows.end();) {
+        Presented& pr = it->second;
+        if (pr.destroyed) {
+            DestroyX(pr);
+            it = p.windows.erase(it);
+            continue;
+        }
+        ++it;
+        if (!pr.xid) {
+            if (!pr.visible) continue;
+            CreateX(p, pr);
+        }
+        if (!pr.titled || pr.title != pr.xTitle) SetTitle(pr);
+        const RECT want = AtLeastOne(pr.rect);
+        if (!SameRect(want, pr.xRect)) {
+            XMoveResizeWindow(d_, pr.xid, want.left, want.top,
+                              static_cast<unsigned>(want.right - want.left),
+                              static_cast<unsigned>(want.bottom - want.top));
+            pr.configuring.push_back(want);
+            pr.xRect = want;
+            SetSizeHints(pr);
+        }
+        if (pr.visible && !pr.mapped) {
+            XMapRaised(d_, pr.xid);
+            pr.mapped = true;
+            if (!snapshotPath_.empty() && !snapshotDue_)
+                snapshotDue_ = std::chrono::steady_clock::now() +
+                               std::chrono::milliseconds(snapshotDelayMs_);
+        } else if (!pr.visible && pr.mapped) {
+            XWithdrawWindow(d_, pr.xid, screen_);
+            pr.mapped = false;
+        }
+        // An unmapped window keeps no pixels; its Expose on mapping sends them.
+        if (pr.mapped) {
+            for (const RECT& r : pr.dirty) Push(p, pr, r);
+            if (!pr.dirty.empty()) snapshotWaiting_ = false; // painted: look again
+        }
+        pr.dirty.clear();
+        havePixels_ = havePixels_ || (pr.mapped && !pr.shadow.empty());
+    }
+}
+
+void XPresenter::CreateX(PresenterState& p, Presented& pr) {
+    const RECT r = AtLeastOne(pr.rect);
+    XSetWindowAttributes a{};
+    a.background_pixmap = None; // no flash of background before our pixels arrive
+    a.bit_gravity = NorthWestGravity;
+    a.override_redirect = PlacesItself(pr.style) ? True : False;
+    long events = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
+                  ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask |
+                  FocusChangeMask | StructureNotifyMask;
+    a.event_mask = events;
+    pr.xid = XCreateWindow(d_, root_, r.left, r.top, static_cast<unsigned>(r.right - r.left),
+                           static_cast<unsigned>(r.bottom - r.top), 0, CopyFromParent,
+                           InputOutput, CopyFromParent,
+                           CWBackPixmap | CWBitGravity | CWOverrideRedirect | CWEventMask, &a);
+    pr.xRect = r;
+    byXid_[pr.xid] = pr.hwnd;
+    XSetWMProtocols(d_, pr.xid, std::array<Atom, 2>{wmDelete_, netWmPing_}.data(), 2);
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(d_, pr.xid, &hints);
+    XClassHint classHint{const_cast<char*>(program_invocation_short_name),
+                         const_cast<char*>("Winlayer")};
+    XSetClassHint(d_, pr.xid, &classHint);
+    const long pid = getpid();
+    XChangeProperty(d_, pr.xid, netWmPid_, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    SetSizeHints(pr);
+    if (pr.owner) {
+        auto owner = p.windows.find(pr.owner);
+        if (owner != p.windows.end() && owner->second.xid)
+            XSetTransientForHint(d_, pr.xid, owner->second.xid);
+    }
+    if (im_) {
+        XIC ic = XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, pr.xid, XNFocusWindow,
+                           pr.xid, nullptr);
+        if (ic) {
+            long filter = 0;
+            XGetICValues(ic, XNFilterEvents, &filter, nullptr);
+            XSelectInput(d_, pr.xid, events | filter);
+            pr.ic = ic;
+        }
+    }
+}
+
+void XPresenter::DestroyX(Presented& pr) {
+    if (!pr.xid) return;
+    if (pr.ic) XDestroyIC(static_cast<XIC>(pr.ic));
+    pr.ic = nullptr;
+    XDestroyWindow(d_, pr.xid);
+    byXid_.erase(pr.xid);
+    pr.xid = 0;
+    pr.mapped = false;
+}
+
+void XPresenter::SetTitle(Presented& pr) {
+    const std::string utf8 = Utf8(pr.title);
+    XChangeProperty(d_, pr.xid, netWmName_, utf8String_, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()),
+                    static_cast<int>(utf8.size()));
+    // WM_NAME for window managers and tools that do not read _NET_WM_NAME:
+    // Latin-1 as STRING, anything else as compound text.
+    XTextProperty property{};
+    char* list[] = {const_cast<char*>(utf8.c_str())};
+    if (Xutf8TextListToTextProperty(d_, list, 1, XStdICCTextStyle, &property) >= Success) {
+        XSetWMName(d_, pr.xid, &property);
+        XFree(property.value);
+    }
+    pr.xTitle = pr.title;
+    pr.titled = true;
+}
+
+void XPresenter::SetSizeHints(const Presented& pr) {
+    XSizeHints* hints = XAllocSizeHints();
+    const RECT r = AtLeastOne(pr.rect);
+    hints->flags = USPosition | PPosition | USSize | PSize;
+    hints->x = r.left;
+    hints->y = r.top;
+    hints->width = r.right - r.left;
+    hints->height = r.bottom - r.top;
+    if (!(pr.style & WS_THICKFRAME)) {
+        // Windows without a sizing frame keep their size on screen too.
+        hints->flags |= PMinSize | PMaxSize;
+        hints->min_width = hints->max_width = hints->width;
+        hints->min_height = hints->max_height = hints->height;
+    }
+    XSetWMNormalHints(d_, pr.xid, hints);
+    XFree(hints);
+}
+
+void XPresenter::Push(PresenterState& p, const Presented& pr, RECT r) {
+    r.left = std::max<LONG>(r.left, 0);
+    r.top = std::max<LONG>(r.top, 0);
+    r.right = std::min<LONG>(r.right, pr.width);
+    r.bottom = std::min<LONG>(r.bottom, pr.height);
+    if (!pr.xid || r.left >= r.right || r.top >= r.bottom) return;
+    const unsigned w = static_cast<unsigned>(r.right - r.left);
+    const unsigned h = static_cast<unsigned>(r.bottom - r.top);
+    if (directPixels_) {
+        XImage image{};
+        image.width = pr.width;
+        image.height = pr.height;
+        image.format = ZPixmap;
+        image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pr.shadow.data()));
+        image.byte_order = LSBFirst; // the shadow holds native little-endian words
+        image.bitmap_unit = 32;
+        image.bitmap_bit_order = LSBFirst;
+        image.bitmap_pad = 32;
+        image.depth = depth_;
+        image.bytes_per_line = pr.width * 4;
+        image.bits_per_pixel = 32;
+        image.red_mask = visual_->red_mask;
+        image.green_mask = visual_->green_mask;
+        image.blue_mask = visual_->blue_mask;
+        XInitImage(&image);
+        XPutImage(d_, pr.xid, gc_, &image, r.left, r.top, r.left, r.top, w, h);
+    } else {
+        // Any other visual: build the X pixels one by one.
+        XImage* image = XCreateImage(d_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                     nullptr, w, h, 32, 0);
+        if (!image) return;
+        image->data = static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * h));
+        auto scale = [](uint32_t value, unsigned long mask) {
+            if (!mask) return 0ul;
+            int shift = 0;
+            while (!((mask >> shift) & 1)) ++shift;
+            const unsigned long top = mask >> shift;
+            return ((static_cast<unsigned long>(value) * top + 127) / 255) << shift;
+        };
+        for (unsigned y = 0; y < h; ++y)
+            for (unsigned x = 0; x < w; ++x) {
+                const uint32_t v = pr.shadow[static_cast<size_t>(r.top + y) * pr.width + r.left + x];
+                XPutPixel(image, static_cast<int>(x), static_cast<int>(y),
+                          scale((v >> 16) & 0xFF, visual_->red_mask) |
+                              scale((v >> 8) & 0xFF, visual_->green_mask) |
+                              scale(v & 0xFF, visual_->blue_mask));
+            }
+        XPutImage(d_, pr.xid, gc_, image, 0, 0, r.left, r.top, w, h);
+        XDestroyImage(image);
+    }
+    if (p.recording) p.pushed.push_back({pr.hwnd, r});
+}
+
+int XPresenter::PollTimeout() const {
+    // Before the window has painted there is nothing to save: its paint wakes us.
+    if (!snapshotDue_ || !havePixels_ || snapshotWaiting_) return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *snapshotDue_ - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<long long>(left.count() + 1, 0, 60000));
+}
+
+// Saves the pixels of the active window (or else the first one shown) as a
+// PNG once the delay after the first window appeared has passed.
+void XPresenter::SnapshotIfDue() {
+    if (!snapshotDue_ || !havePixels_ || std::chrono::steady_clock::now() < *snapshotDue_) return;
+    const std::string path = snapshotPath_;
+    HWND active = GetActiveWindow();
+    HWND chosen = nullptr;
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    std::u16string title;
+    {
+        std::lock_guard<std::recursive_mutex> tree(user::S().lock);
+        std::lock_guard<std::mutex> guard(P().lock);
+        for (auto& [hwnd, pr] : P().windows) {
+            if (!pr.mapped || pr.shadow.empty()) continue;
+            if (chosen && hwnd != active) continue;
+            chosen = hwnd;
+            pixels = pr.shadow;
+            width = pr.width;
+            height = pr.height;
+            title = pr.title;
+        }
+        // Save it once what it has to paint is painted.
+        auto w = chosen ? user::S().windows.find(reinterpret_cast<uintptr_t>(chosen))
+                        : user::S().windows.end();
+        if (w != user::S().windows.end() && w->second->queue &&
+            w->second->queue->windowsToPaint.load() > 0) {
+            snapshotWaiting_ = true;
+            return;
+        }
+    }
+    snapshotDue_.reset();
+    snapshotPath_.clear(); // once
+    if (!chosen) {
+        std::fprintf(stderr, "winlayer: no window on screen to save as %s\n", path.c_str());
+        return;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool saved = false;
+    if (bitmap && bits) {
+        std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+        saved = win32::SaveBitmapAsPng(bitmap, path);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (saved)
+        std::fprintf(stderr, "winlayer: saved window \"%s\" (%dx%d) as %s\n", Utf8(title).c_str(),
+                     width, height, path.c_str());
+    else std::fprintf(stderr, "winlayer: could not save a snapshot as %s\n", path.c_str());
+    if (snapshotClose_) PostMessageW(chosen, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+} // namespace win32::present
