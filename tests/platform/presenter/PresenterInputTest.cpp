@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -158,4 +159,43 @@ TEST_F(PresenterInput, MovingAndSizingOnScreenMovesAndSizesTheLayersWindow) {
     XClick(At(button, 50, 15));
     Settle();
     EXPECT_EQ(Commands(1), (std::vector<int>{BN_CLICKED}));
+}
+
+namespace {
+
+// The pixels of the pointer's shape as the X server shows it now.
+std::vector<unsigned long> PointerShape(::Display* x) {
+    XFixesCursorImage* image = XFixesGetCursorImage(x);
+    if (!image) return {};
+    std::vector<unsigned long> pixels(image->pixels,
+                                      image->pixels + image->width * image->height);
+    XFree(image);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(PresenterInput, ThePointerTakesTheShapeTheLayerSets) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
+    wc.lpszClassName = u"Beam";
+    RegisterClassW(&wc);
+    HWND beam = MakeChild(u"Beam", u"", 0, form, 240, 20, 100, 60, 3);
+    auto over = [&](HWND hwnd, int cx, int cy) {
+        const POINT p = At(hwnd, cx, cy);
+        XTestFakeMotionEvent(x, 0, p.x, p.y, CurrentTime);
+        XSync(x, False);
+        Settle();
+        return PointerShape(x);
+    };
+    const auto onForm = over(form, 300, 150);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    const auto onBeam = over(beam, 50, 30);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_IBEAM));
+    ASSERT_FALSE(onForm.empty());
+    EXPECT_NE(onBeam, onForm) << "an I-beam over the child, an arrow beside it";
+    EXPECT_EQ(over(form, 310, 150), onForm);
+    DestroyWindow(beam);
+    UnregisterClassW(u"Beam", nullptr);
 }

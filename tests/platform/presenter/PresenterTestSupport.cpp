@@ -47,6 +47,7 @@ void PresenterTest::SetUp() {
     WNDCLASSW wc{};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = PaintedProc;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = u"Painted";
     RegisterClassW(&wc);
 }

@@ -10,6 +10,7 @@
 #include <win32/winnls.h>
 #include <win32/winuser.h>
 
+#include <X11/cursorfont.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -82,6 +83,7 @@ void XPresenter::Handle(XEvent& event) {
         }
         if (!Target(event.xmotion.window, hwnd, origin)) return;
         user::RouteMouseMove({origin.x + event.xmotion.x, origin.y + event.xmotion.y});
+        FollowCursor(event.xmotion.window);
         return;
     }
     case EnterNotify:
@@ -89,6 +91,7 @@ void XPresenter::Handle(XEvent& event) {
         const XCrossingEvent& e = event.xcrossing;
         if (e.mode != NotifyNormal || !Target(e.window, hwnd, origin)) return;
         user::RouteMouseMove({origin.x + e.x, origin.y + e.y});
+        if (event.type == EnterNotify) FollowCursor(e.window);
         return;
     }
     case ButtonPress:
@@ -105,6 +108,7 @@ void XPresenter::Handle(XEvent& event) {
                                                                                : VK_RBUTTON;
             if (down) user::RouteMouseDown(at, vk);
             else user::RouteMouseUp(at, vk);
+            FollowCursor(e.window);
             return;
         }
         case Button4: // the wheel: one press per notch, away from the user
@@ -244,6 +248,34 @@ void XPresenter::OnKey(XKeyEvent& event, HWND hwnd) {
         return;
     }
     for (char16_t ch : text) user::RouteChar(ch);
+}
+
+// The layer's standard cursors as the X cursor font has them; any other
+// cursor shows as the arrow.
+void XPresenter::FollowCursor(::Window xid) {
+    const HCURSOR cursor = GetCursor();
+    auto shown = shownCursor_.find(xid);
+    if (!cursor || (shown != shownCursor_.end() && shown->second == cursor)) return;
+    struct Shape {
+        LPCWSTR id;
+        unsigned shape;
+    };
+    static const Shape shapes[] = {
+        {IDC_IBEAM, XC_xterm},           {IDC_WAIT, XC_watch},
+        {IDC_APPSTARTING, XC_watch},     {IDC_CROSS, XC_crosshair},
+        {IDC_UPARROW, XC_sb_up_arrow},   {IDC_SIZEALL, XC_fleur},
+        {IDC_SIZE, XC_fleur},            {IDC_SIZENWSE, XC_bottom_right_corner},
+        {IDC_SIZENESW, XC_bottom_left_corner}, {IDC_SIZEWE, XC_sb_h_double_arrow},
+        {IDC_SIZENS, XC_sb_v_double_arrow}, {IDC_NO, XC_circle},
+        {IDC_HAND, XC_hand2},            {IDC_HELP, XC_question_arrow},
+    };
+    unsigned shape = XC_left_ptr;
+    for (const Shape& s : shapes)
+        if (LoadCursorW(nullptr, s.id) == cursor) shape = s.shape;
+    Cursor& made = fontCursors_[shape];
+    if (!made) made = XCreateFontCursor(d_, shape);
+    XDefineCursor(d_, xid, made);
+    shownCursor_[xid] = cursor;
 }
 
 void XPresenter::ReleaseKeys() {

@@ -161,6 +161,7 @@ XPresenter::~XPresenter() {
     std::lock_guard<std::mutex> guard(P().lock);
     for (auto& [hwnd, pr] : P().windows) DestroyX(pr);
     if (im_) XCloseIM(im_);
+    for (auto& [shape, cursor] : fontCursors_) XFreeCursor(d_, cursor);
     XFreeGC(d_, gc_);
     XSync(d_, False);
 }
@@ -291,6 +292,7 @@ void XPresenter::DestroyX(Presented& pr) {
     pr.ic = nullptr;
     XDestroyWindow(d_, pr.xid);
     byXid_.erase(pr.xid);
+    shownCursor_.erase(pr.xid);
     pr.xid = 0;
     pr.mapped = false;
 }

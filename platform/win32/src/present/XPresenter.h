@@ -40,6 +40,8 @@ private:
     void OnKey(XKeyEvent& event, HWND hwnd);
     void OnFocus(const XFocusChangeEvent& event, HWND hwnd);
     void ReleaseKeys();
+    // Shows the layer's current cursor over an X window.
+    void FollowCursor(::Window xid);
     // The layer window an X window shows and its screen origin; false if none.
     bool Target(::Window xid, HWND& hwnd, POINT& origin, void** ic = nullptr);
 
@@ -59,6 +61,8 @@ private:
     XIMStyle imStyle_ = 0;
     std::map<::Window, HWND> byXid_;
     std::map<unsigned, int> keysDown_; // X key code -> virtual key routed down
+    std::map<unsigned, Cursor> fontCursors_;
+    std::map<::Window, HCURSOR> shownCursor_;
 
     std::string snapshotPath_;
     int snapshotDelayMs_ = 1500;

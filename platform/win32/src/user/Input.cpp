@@ -135,7 +135,11 @@ HWND MouseTarget(POINT screen, LRESULT* hit) {
     return HitWindow(screen, hit);
 }
 
+// The tracking and click states are shared by the threads that inject input
+// (the presenter's among them) and the windows' threads; the tree lock guards
+// them, never held across a send.
 void LeaveTracked(HWND now) {
+    std::lock_guard<std::recursive_mutex> guard(S().lock);
     TrackState& t = Track();
     if (!t.hwnd || t.hwnd == now) return;
     HWND left = t.hwnd;
@@ -147,6 +151,7 @@ void LeaveTracked(HWND now) {
 }
 
 void CALLBACK HoverTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    std::lock_guard<std::recursive_mutex> guard(S().lock);
     TrackState& t = Track();
     KillTimer(nullptr, id);
     if (t.hoverTimer != id || !t.hwnd) return;
@@ -259,6 +264,7 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track) {
         return FALSE;
     }
     TrackState& t = Track();
+    std::unique_lock<std::recursive_mutex> guard(S().lock);
     if (track->dwFlags & TME_QUERY) {
         track->hwndTrack = t.hwnd;
         track->dwFlags = t.flags;
@@ -274,9 +280,12 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track) {
         return TRUE;
     }
     // Leaving is reported at once when the mouse is not over the window now.
+    guard.unlock();
     LRESULT hit;
     POINT now = CurrentCursorPos();
-    if (MouseTarget(now, &hit) != track->hwndTrack) {
+    const HWND under = MouseTarget(now, &hit);
+    guard.lock();
+    if (under != track->hwndTrack) {
         if (track->dwFlags & TME_LEAVE) PostMessageW(track->hwndTrack, WM_MOUSELEAVE, 0, 0);
         return TRUE;
     }
@@ -398,6 +407,7 @@ void RouteMouseDown(POINT screen, int button) {
     if (!GetCapture())
         SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, down));
 
+    std::unique_lock<std::recursive_mutex> guard(S().lock);
     ClickState& c = Clicks();
     const uint64_t now = win32::NowMs();
     const bool dblClass = (GetClassLongPtrW(target, GCL_STYLE) & CS_DBLCLKS) != 0;
@@ -407,6 +417,7 @@ void RouteMouseDown(POINT screen, int button) {
                           std::abs(screen.y - c.pos.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
     if (isDouble) c = ClickState{0, 0, {}, nullptr, c.doubleClickTime};
     else c = ClickState{now, button, screen, target, c.doubleClickTime};
+    guard.unlock();
     const bool client = hit == HTCLIENT;
     const UINT msg = ButtonMessage(button, isDouble ? 2 : 0, client);
     PostInput(target, msg, client ? MouseKeys() : static_cast<WPARAM>(hit),
