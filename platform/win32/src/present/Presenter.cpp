@@ -15,6 +15,14 @@
 // the like reach the window's thread as any cross-thread SendMessage does. It
 // holds its lock only while it touches its tables and Xlib, never while it
 // calls into the window manager, so neither side can deadlock the other.
+//
+// Environment: DISPLAY names the X server (looked at when the first top-level
+// window is shown; without it the layer stays headless). WINLAYER_SNAPSHOT=
+// <file.png> saves the active window (else the first one shown) as a PNG once
+// WINLAYER_SNAPSHOT_DELAY_MS (default 1500) have passed since the first window
+// appeared and it has painted what it had to paint; the presenter says where
+// on stderr. WINLAYER_SNAPSHOT_CLOSE=1 then closes that window (SC_CLOSE), so
+// that a program run under Xvfb for a picture ends by itself.
 #include "Presenter.h"
 
 #include "../gdi/SurfaceDC.h"
@@ -184,10 +192,18 @@ void WindowChanged(HWND hwnd) {
     }
     std::lock_guard<std::recursive_mutex> tree(S().lock);
     user::Window* w = Lookup(hwnd);
-    if (!w || w->parent) return;
+    if (!w) return;
     PresenterState& p = P();
     std::lock_guard<std::mutex> guard(p.lock);
     auto it = p.windows.find(hwnd);
+    if (w->parent) {
+        // Made a child of another window: it is drawn inside that one now.
+        if (it != p.windows.end()) {
+            it->second.destroyed = true;
+            WakePresenter();
+        }
+        return;
+    }
     const bool visible = (w->style & WS_VISIBLE) != 0;
     if (it == p.windows.end()) {
         if (!visible) return;
