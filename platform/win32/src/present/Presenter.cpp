@@ -250,7 +250,7 @@ void DrawingEnds(HDC dc) {
         auto w = p.windows.find(it->second.top);
         if (w != p.windows.end()) {
             w->second.candidates = w->second.candidates.Combine(it->second.area, RegionOp::Or);
-            p.drawn = true;
+            AnythingDrawn() = true;
         }
         p.openDCs.erase(it);
     }
@@ -264,7 +264,6 @@ void SurfaceChanged(HWND top, const Region& area) {
     auto w = p.windows.find(top);
     if (w == p.windows.end()) return;
     w->second.candidates = w->second.candidates.Combine(area, RegionOp::Or);
-    p.drawn = true;
     AnythingDrawn() = true;
 }
 
@@ -274,10 +273,14 @@ void Flush() {
     PresenterState& p = P();
     std::lock_guard<std::mutex> guard(p.lock);
     bool changed = false;
+    const DWORD self = GetCurrentThreadId();
     for (auto& [hwnd, pr] : p.windows) {
+        user::Window* w = Lookup(hwnd);
+        // A window's pixels are read by the thread that draws them, never
+        // while that thread may be drawing.
+        if (w && w->threadId != self) continue;
         Region area = pr.candidates;
         pr.candidates = Region();
-        user::Window* w = Lookup(hwnd);
         // DCs still open may have drawn too; forget those that were deleted
         // without being released.
         for (auto dc = p.openDCs.begin(); dc != p.openDCs.end();) {
@@ -294,8 +297,9 @@ void Flush() {
             TakeChanges(pr, *w->surface, area);
         changed = changed || !pr.dirty.empty();
     }
-    p.drawn = false;
-    AnythingDrawn() = !p.openDCs.empty();
+    bool left = !p.openDCs.empty();
+    for (auto& [hwnd, pr] : p.windows) left = left || !pr.candidates.Empty();
+    AnythingDrawn() = left;
     if (changed) WakePresenter();
 }
 
@@ -334,7 +338,6 @@ void StopPresenter() {
         p.stopper.reset();
         p.pushed.clear();
         p.recording = false;
-        p.drawn = false;
         close(p.wakeFd);
         p.wakeFd = -1;
     }

@@ -45,7 +45,7 @@ struct Presented {
 
     // The X side (presenter thread only).
     unsigned long xid = 0;
-    void* ic = nullptr; // the X input context
+    void* ic = nullptr; // the X input context (XIC)
     bool mapped = false;
     RECT xRect{};
     std::u16string xTitle;
@@ -68,7 +68,6 @@ struct PresenterState {
     std::mutex lock;
     std::map<HWND, Presented> windows;
     std::map<HDC, OpenDC> openDCs;
-    bool drawn = false; // some window has candidates
     std::vector<std::shared_ptr<Waiter>> syncs;
     std::shared_ptr<Waiter> stopper;
     bool stopping = false;
