@@ -199,3 +199,66 @@ TEST_F(PresenterInput, ThePointerTakesTheShapeTheLayerSets) {
     DestroyWindow(beam);
     UnregisterClassW(u"Beam", nullptr);
 }
+
+namespace {
+
+HANDLE clicked = nullptr;
+HANDLE shown = nullptr;
+
+LRESULT CALLBACK WorkerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_LBUTTONUP) SetEvent(clicked);
+    if (msg == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+DWORD WINAPI WorkerThread(LPVOID made) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WorkerProc;
+    wc.lpszClassName = u"Worker";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, u"Worker", u"Worker's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                500, 300, 200, 150, nullptr, nullptr, nullptr, nullptr);
+    *static_cast<HWND*>(made) = hwnd;
+    SetEvent(shown);
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    return 0;
+}
+
+// Waits for an object while this thread's windows keep answering (the other
+// thread's activation sends them messages).
+DWORD WaitAnswering(HANDLE object) {
+    for (;;) {
+        const DWORD r = MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_ALLINPUT);
+        if (r != WAIT_OBJECT_0 + 1) return r;
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    }
+}
+
+} // namespace
+
+// X input reaches a window of another thread through that thread's queue,
+// while the window's thread waits in its own message loop.
+TEST_F(PresenterInput, AWindowOfAnotherThreadGetsItsXInputInItsOwnLoop) {
+    clicked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    shown = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HWND worker = nullptr;
+    HANDLE thread = CreateThread(nullptr, 0, WorkerThread, &worker, 0, nullptr);
+    ASSERT_EQ(WaitAnswering(shown), WAIT_OBJECT_0);
+    TestSeams::WaitForPresenter();
+    ASSERT_NE(XOf(worker), 0u);
+    EXPECT_NE(GetWindowThreadProcessId(worker, nullptr), GetCurrentThreadId());
+    XClick(At(worker, 40, 40));
+    TestSeams::WaitForPresenter();
+    EXPECT_EQ(WaitAnswering(clicked), WAIT_OBJECT_0);
+    PostMessageW(worker, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitAnswering(thread), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    CloseHandle(clicked);
+    CloseHandle(shown);
+    UnregisterClassW(u"Worker", nullptr);
+}
