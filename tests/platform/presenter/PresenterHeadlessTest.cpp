@@ -9,8 +9,8 @@
 namespace {
 
 HWND ShowOne() {
-    return CreateWindowExW(0, u"Static", u"Headless", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-                           200, 100, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExW(0, u"Static", u"Headless", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
+                           100, nullptr, nullptr, nullptr, nullptr);
 }
 
 } // namespace

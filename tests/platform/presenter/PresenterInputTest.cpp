@@ -71,7 +71,7 @@ TEST_F(PresenterInput, XKeysTypeIntoTheFocusedEditWithShiftAndBackspace) {
 TEST_F(PresenterInput, JapaneseTextFromTheServerArrivesAsUtf16Characters) {
     XClick(At(edit, 10, 10));
     Settle();
-    const unsigned a = MapSpareKey(0x1003042); // U+3042 HIRAGANA LETTER A
+    const unsigned a = MapSpareKey(0x1003042);  // U+3042 HIRAGANA LETTER A
     const unsigned ku = MapSpareKey(0x10030af); // U+30AF KATAKANA LETTER KU
     ASSERT_NE(a, 0u);
     ASSERT_NE(ku, 0u);
@@ -167,8 +167,7 @@ namespace {
 std::vector<unsigned long> PointerShape(::Display* x) {
     XFixesCursorImage* image = XFixesGetCursorImage(x);
     if (!image) return {};
-    std::vector<unsigned long> pixels(image->pixels,
-                                      image->pixels + image->width * image->height);
+    std::vector<unsigned long> pixels(image->pixels, image->pixels + image->width * image->height);
     XFree(image);
     return pixels;
 }
@@ -235,7 +234,8 @@ DWORD WaitAnswering(HANDLE object) {
         const DWORD r = MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_ALLINPUT);
         if (r != WAIT_OBJECT_0 + 1) return r;
         MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
     }
 }
 

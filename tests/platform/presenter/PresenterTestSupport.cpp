@@ -24,9 +24,12 @@ LRESULT CALLBACK PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         EndPaint(hwnd, &ps);
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
-    case WM_CLOSE: return 0; // recorded only; the test decides when windows go
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_CLOSE:
+        return 0; // recorded only; the test decides when windows go
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -60,7 +63,8 @@ void PresenterTest::TearDown() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&mine));
-    for (HWND hwnd : mine) DestroyWindow(hwnd);
+    for (HWND hwnd : mine)
+        DestroyWindow(hwnd);
     Pump();
     // The presenter lets go of the server before the server goes.
     TestSeams::StopPresenter();
@@ -82,9 +86,9 @@ HWND PresenterTest::MakeWindow(const char16_t* title, int left, int top, int cx,
 
 HWND PresenterTest::MakeChild(const char16_t* cls, const char16_t* text, DWORD style, HWND parent,
                               int left, int top, int cx, int cy, int id) {
-    HWND hwnd = CreateWindowExW(0, cls, text, style | WS_CHILD | WS_VISIBLE, left, top, cx, cy,
-                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, cls, text, style | WS_CHILD | WS_VISIBLE, left, top, cx, cy, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     Settle();
     return hwnd;
 }
@@ -128,8 +132,8 @@ void PresenterTest::XKey(unsigned long keysym, bool shift) {
 unsigned PresenterTest::MapSpareKey(unsigned long keysym) {
     int minCode, maxCode, perCode;
     XDisplayKeycodes(x, &minCode, &maxCode);
-    KeySym* map = XGetKeyboardMapping(x, static_cast<KeyCode>(minCode), maxCode - minCode + 1,
-                                      &perCode);
+    KeySym* map =
+        XGetKeyboardMapping(x, static_cast<KeyCode>(minCode), maxCode - minCode + 1, &perCode);
     unsigned spare = 0;
     for (int code = maxCode; code >= minCode && !spare; --code) {
         bool unused = true;

@@ -22,7 +22,8 @@ std::vector<uint32_t> LayerPixels(HWND hwnd, const RECT& r) {
     std::vector<COLORREF> colors = win32::ReadPixels(dc, r);
     ReleaseDC(hwnd, dc);
     std::vector<uint32_t> out;
-    for (COLORREF c : colors) out.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    for (COLORREF c : colors)
+        out.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     return out;
 }
 
@@ -102,8 +103,8 @@ TEST_F(PresenterTest, HiddenAndChildWindowsGetNoXWindowOfTheirOwn) {
 // the test also saves the X server's picture of the window as a PNG.
 TEST_F(PresenterTest, XShowsExactlyWhatTheLayerPainted) {
     paintColor = RGB(236, 233, 216);
-    HWND form = MakeWindow(u"Servo panel \u2014 \u30b5\u30fc\u30dc\u30d1\u30cd\u30eb", 20, 20,
-                           420, 220, WS_OVERLAPPEDWINDOW);
+    HWND form = MakeWindow(u"Servo panel \u2014 \u30b5\u30fc\u30dc\u30d1\u30cd\u30eb", 20, 20, 420,
+                           220, WS_OVERLAPPEDWINDOW);
     MakeChild(u"Static", u"Drive ready \u2014 \u30b5\u30fc\u30dc\u6e96\u5099\u5b8c\u4e86", 0, form,
               16, 16, 380, 24, 1);
     MakeChild(u"Static", u"Position / \u4f4d\u7f6e:", 0, form, 16, 56, 120, 22, 2);
@@ -117,7 +118,8 @@ TEST_F(PresenterTest, XShowsExactlyWhatTheLayerPainted) {
     const std::vector<uint32_t> painted = LayerPixels(form, all);
     ASSERT_EQ(shown.size(), painted.size());
     size_t differing = 0;
-    for (size_t i = 0; i < shown.size(); ++i) differing += shown[i] != painted[i];
+    for (size_t i = 0; i < shown.size(); ++i)
+        differing += shown[i] != painted[i];
     EXPECT_EQ(differing, 0u);
 
     if (const char* path = std::getenv("WINLAYER_TEST_SCREENSHOT")) {

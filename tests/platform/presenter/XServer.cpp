@@ -25,7 +25,9 @@ std::string FindXvfb() {
 
 } // namespace
 
-bool XServer::Installed() { return !FindXvfb().empty(); }
+bool XServer::Installed() {
+    return !FindXvfb().empty();
+}
 
 bool XServer::Start(int width, int height) {
     const std::string program = FindXvfb();

@@ -79,8 +79,8 @@ bool Start() {
     }
     void* display = OpenXDisplay();
     if (!display) {
-        std::fprintf(stderr, "winlayer: cannot open the X display \"%s\"; windows stay off screen\n",
-                     name);
+        std::fprintf(stderr,
+                     "winlayer: cannot open the X display \"%s\"; windows stay off screen\n", name);
         CurrentMode() = kOff;
         return false;
     }
@@ -103,7 +103,8 @@ void TakeChanges(Presented& pr, const win32::Surface& s, const win32::Region& ar
         pr.height = height;
         pr.shadow.assign(static_cast<size_t>(width) * height, 0);
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pr.shadow[static_cast<size_t>(y) * width + x] = s.Get(x, y);
+            for (int x = 0; x < width; ++x)
+                pr.shadow[static_cast<size_t>(y) * width + x] = s.Get(x, y);
         pr.dirty.assign(1, RECT{0, 0, width, height});
         return;
     }
@@ -118,11 +119,14 @@ void TakeChanges(Presented& pr, const win32::Surface& s, const win32::Region& ar
         std::vector<uint32_t> row(n);
         for (int y = r.top; y < r.bottom; ++y) {
             uint32_t* to = pr.shadow.data() + static_cast<size_t>(y) * width + r.left;
-            for (size_t i = 0; i < n; ++i) row[i] = s.Get(r.left + static_cast<int>(i), y);
+            for (size_t i = 0; i < n; ++i)
+                row[i] = s.Get(r.left + static_cast<int>(i), y);
             if (std::memcmp(row.data(), to, n * sizeof(uint32_t)) == 0) continue;
             size_t first = 0, last = n;
-            while (row[first] == to[first]) ++first;
-            while (row[last - 1] == to[last - 1]) --last;
+            while (row[first] == to[first])
+                ++first;
+            while (row[last - 1] == to[last - 1])
+                --last;
             std::copy(row.begin() + first, row.begin() + last, to + first);
             changed.left = std::min<LONG>(changed.left, r.left + static_cast<LONG>(first));
             changed.right = std::max<LONG>(changed.right, r.left + static_cast<LONG>(last));
@@ -298,7 +302,8 @@ void Flush() {
         changed = changed || !pr.dirty.empty();
     }
     bool left = !p.openDCs.empty();
-    for (auto& [hwnd, pr] : p.windows) left = left || !pr.candidates.Empty();
+    for (auto& [hwnd, pr] : p.windows)
+        left = left || !pr.candidates.Empty();
     AnythingDrawn() = left;
     if (changed) WakePresenter();
 }
@@ -309,7 +314,9 @@ using namespace win32::present;
 
 namespace TestSeams {
 
-bool PresenterRunning() { return CurrentMode() == kOn; }
+bool PresenterRunning() {
+    return CurrentMode() == kOn;
+}
 
 void StopPresenter() {
     std::lock_guard<std::mutex> start(StartLock());

@@ -31,7 +31,8 @@ std::u16string Utf16(const char* utf8, int size) {
 // Latin-1 text from XLookupString (no input method) as UTF-16.
 std::u16string FromLatin1(const char* text, int size) {
     std::u16string out;
-    for (int i = 0; i < size; ++i) out.push_back(static_cast<unsigned char>(text[i]));
+    for (int i = 0; i < size; ++i)
+        out.push_back(static_cast<unsigned char>(text[i]));
     return out;
 }
 
@@ -75,8 +76,12 @@ void XPresenter::Handle(XEvent& event) {
         Push(P(), pr->second, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
         return;
     }
-    case ConfigureNotify: OnConfigure(event.xconfigure); return;
-    case MappingNotify: XRefreshKeyboardMapping(&event.xmapping); return;
+    case ConfigureNotify:
+        OnConfigure(event.xconfigure);
+        return;
+    case MappingNotify:
+        XRefreshKeyboardMapping(&event.xmapping);
+        return;
     case MotionNotify: {
         // Only where the pointer is now matters: skip to the last motion queued.
         while (XCheckTypedWindowEvent(d_, event.xmotion.window, MotionNotify, &event)) {
@@ -104,10 +109,13 @@ void XPresenter::Handle(XEvent& event) {
         case Button1:
         case Button2:
         case Button3: {
-            const int vk = e.button == Button1 ? VK_LBUTTON : e.button == Button2 ? VK_MBUTTON
-                                                                               : VK_RBUTTON;
-            if (down) user::RouteMouseDown(at, vk);
-            else user::RouteMouseUp(at, vk);
+            const int vk = e.button == Button1   ? VK_LBUTTON
+                           : e.button == Button2 ? VK_MBUTTON
+                                                 : VK_RBUTTON;
+            if (down)
+                user::RouteMouseDown(at, vk);
+            else
+                user::RouteMouseUp(at, vk);
             FollowCursor(e.window);
             return;
         }
@@ -119,7 +127,8 @@ void XPresenter::Handle(XEvent& event) {
         case 7:
             if (down) user::RouteWheel(at, e.button == 6 ? -WHEEL_DELTA : WHEEL_DELTA, true);
             return;
-        default: return;
+        default:
+            return;
         }
     }
     case KeyPress:
@@ -147,7 +156,8 @@ void XPresenter::Handle(XEvent& event) {
         if (IsWindowEnabled(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
     }
-    default: return;
+    default:
+        return;
     }
 }
 
@@ -214,8 +224,8 @@ void XPresenter::OnKey(XKeyEvent& event, HWND hwnd) {
     Target(event.window, hwnd, unused, &ic);
     if (ic) {
         Status status = 0;
-        int n = Xutf8LookupString(static_cast<XIC>(ic), &event, buffer, sizeof buffer, &sym,
-                                  &status);
+        int n =
+            Xutf8LookupString(static_cast<XIC>(ic), &event, buffer, sizeof buffer, &sym, &status);
         if (status == XBufferOverflow) {
             std::string big(static_cast<size_t>(n), '\0');
             n = Xutf8LookupString(static_cast<XIC>(ic), &event, big.data(), n, &sym, &status);
@@ -247,7 +257,8 @@ void XPresenter::OnKey(XKeyEvent& event, HWND hwnd) {
         user::RouteKey(vk, true);
         return;
     }
-    for (char16_t ch : text) user::RouteChar(ch);
+    for (char16_t ch : text)
+        user::RouteChar(ch);
 }
 
 // The layer's standard cursors as the X cursor font has them; any other
@@ -261,13 +272,20 @@ void XPresenter::FollowCursor(::Window xid) {
         unsigned shape;
     };
     static const Shape shapes[] = {
-        {IDC_IBEAM, XC_xterm},           {IDC_WAIT, XC_watch},
-        {IDC_APPSTARTING, XC_watch},     {IDC_CROSS, XC_crosshair},
-        {IDC_UPARROW, XC_sb_up_arrow},   {IDC_SIZEALL, XC_fleur},
-        {IDC_SIZE, XC_fleur},            {IDC_SIZENWSE, XC_bottom_right_corner},
-        {IDC_SIZENESW, XC_bottom_left_corner}, {IDC_SIZEWE, XC_sb_h_double_arrow},
-        {IDC_SIZENS, XC_sb_v_double_arrow}, {IDC_NO, XC_circle},
-        {IDC_HAND, XC_hand2},            {IDC_HELP, XC_question_arrow},
+        {IDC_IBEAM, XC_xterm},
+        {IDC_WAIT, XC_watch},
+        {IDC_APPSTARTING, XC_watch},
+        {IDC_CROSS, XC_crosshair},
+        {IDC_UPARROW, XC_sb_up_arrow},
+        {IDC_SIZEALL, XC_fleur},
+        {IDC_SIZE, XC_fleur},
+        {IDC_SIZENWSE, XC_bottom_right_corner},
+        {IDC_SIZENESW, XC_bottom_left_corner},
+        {IDC_SIZEWE, XC_sb_h_double_arrow},
+        {IDC_SIZENS, XC_sb_v_double_arrow},
+        {IDC_NO, XC_circle},
+        {IDC_HAND, XC_hand2},
+        {IDC_HELP, XC_question_arrow},
     };
     unsigned shape = XC_left_ptr;
     for (const Shape& s : shapes)
@@ -281,14 +299,15 @@ void XPresenter::FollowCursor(::Window xid) {
 void XPresenter::ReleaseKeys() {
     auto held = std::move(keysDown_);
     keysDown_.clear();
-    for (auto& [code, vk] : held) user::RouteKey(vk, false);
+    for (auto& [code, vk] : held)
+        user::RouteKey(vk, false);
 }
 
 // X focus is the layer's activation: the window with the X focus is the
 // active window; losing it to another program leaves no window active.
 void XPresenter::OnFocus(const XFocusChangeEvent& e, HWND hwnd) {
-    if (e.detail == NotifyInferior || e.detail == NotifyPointer ||
-        e.detail == NotifyPointerRoot || e.detail == NotifyDetailNone)
+    if (e.detail == NotifyInferior || e.detail == NotifyPointer || e.detail == NotifyPointerRoot ||
+        e.detail == NotifyDetailNone)
         return;
     void* ic = nullptr;
     POINT unused;

@@ -7,8 +7,8 @@
 #include <win32/winnls.h>
 #include <win32/winuser.h>
 
-#include <X11/Xatom.h>
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 
 #include <poll.h>
 #include <pthread.h>
@@ -47,7 +47,8 @@ std::string Utf8(const std::u16string& text) {
 bool IsUtf8Locale(const char* name) {
     if (!name) return false;
     std::string s(name);
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
 }
 
@@ -63,11 +64,15 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 // Pop-ups without a caption (menus, drop-downs, tool tips) place themselves;
 // the window manager must neither frame nor move them.
-bool PlacesItself(DWORD style) { return (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION; }
+bool PlacesItself(DWORD style) {
+    return (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
+}
 
 } // namespace
 
-void* OpenXDisplay() { return XOpenDisplay(nullptr); }
+void* OpenXDisplay() {
+    return XOpenDisplay(nullptr);
+}
 
 void CloseXDisplay(void* display) {
     if (display) XCloseDisplay(static_cast<::Display*>(display));
@@ -156,9 +161,11 @@ void XPresenter::OpenInputMethod() {
 
 XPresenter::~XPresenter() {
     std::lock_guard<std::mutex> guard(P().lock);
-    for (auto& [hwnd, pr] : P().windows) DestroyX(pr);
+    for (auto& [hwnd, pr] : P().windows)
+        DestroyX(pr);
     if (im_) XCloseIM(im_);
-    for (auto& [shape, cursor] : fontCursors_) XFreeCursor(d_, cursor);
+    for (auto& [shape, cursor] : fontCursors_)
+        XFreeCursor(d_, cursor);
     XFreeGC(d_, gc_);
     XSync(d_, False);
 }
@@ -187,7 +194,8 @@ void XPresenter::Run() {
         }
         SnapshotIfDue();
         XFlush(d_);
-        for (auto& waiter : syncs) Release(*waiter);
+        for (auto& waiter : syncs)
+            Release(*waiter);
         if (XPending(d_)) continue;
         pollfd fds[2] = {{xfd, POLLIN, 0}, {p.wakeFd, POLLIN, 0}};
         poll(fds, 2, PollTimeout());
@@ -221,15 +229,16 @@ void XPresenter::Reconcile(PresenterState& p) {
             XMapRaised(d_, pr.xid);
             pr.mapped = true;
             if (!snapshotPath_.empty() && !snapshotDue_)
-                snapshotDue_ = std::chrono::steady_clock::now() +
-                               std::chrono::milliseconds(snapshotDelayMs_);
+                snapshotDue_ =
+                    std::chrono::steady_clock::now() + std::chrono::milliseconds(snapshotDelayMs_);
         } else if (!pr.visible && pr.mapped) {
             XWithdrawWindow(d_, pr.xid, screen_);
             pr.mapped = false;
         }
         // An unmapped window keeps no pixels; its Expose on mapping sends them.
         if (pr.mapped) {
-            for (const RECT& r : pr.dirty) Push(p, pr, r);
+            for (const RECT& r : pr.dirty)
+                Push(p, pr, r);
             if (!pr.dirty.empty()) snapshotWaiting_ = false; // painted: look again
         }
         pr.dirty.clear();
@@ -248,8 +257,8 @@ void XPresenter::CreateX(PresenterState& p, Presented& pr) {
                   FocusChangeMask | StructureNotifyMask;
     a.event_mask = events;
     pr.xid = XCreateWindow(d_, root_, r.left, r.top, static_cast<unsigned>(r.right - r.left),
-                           static_cast<unsigned>(r.bottom - r.top), 0, CopyFromParent,
-                           InputOutput, CopyFromParent,
+                           static_cast<unsigned>(r.bottom - r.top), 0, CopyFromParent, InputOutput,
+                           CopyFromParent,
                            CWBackPixmap | CWBitGravity | CWOverrideRedirect | CWEventMask, &a);
     pr.xRect = r;
     byXid_[pr.xid] = pr.hwnd;
@@ -360,17 +369,20 @@ void XPresenter::Push(PresenterState& p, const Presented& pr, RECT r) {
         XImage* image = XCreateImage(d_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
                                      nullptr, w, h, 32, 0);
         if (!image) return;
-        image->data = static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * h));
+        image->data =
+            static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * h));
         auto scale = [](uint32_t value, unsigned long mask) {
             if (!mask) return 0ul;
             int shift = 0;
-            while (!((mask >> shift) & 1)) ++shift;
+            while (!((mask >> shift) & 1))
+                ++shift;
             const unsigned long top = mask >> shift;
             return ((static_cast<unsigned long>(value) * top + 127) / 255) << shift;
         };
         for (unsigned y = 0; y < h; ++y)
             for (unsigned x = 0; x < w; ++x) {
-                const uint32_t v = pr.shadow[static_cast<size_t>(r.top + y) * pr.width + r.left + x];
+                const uint32_t v =
+                    pr.shadow[static_cast<size_t>(r.top + y) * pr.width + r.left + x];
                 XPutPixel(image, static_cast<int>(x), static_cast<int>(y),
                           scale((v >> 16) & 0xFF, visual_->red_mask) |
                               scale((v >> 8) & 0xFF, visual_->green_mask) |

@@ -91,7 +91,8 @@ void XPresenter::SnapshotIfDue() {
     if (saved)
         std::fprintf(stderr, "winlayer: saved window \"%s\" (%dx%d) as %s\n", Utf8(title).c_str(),
                      width, height, path.c_str());
-    else std::fprintf(stderr, "winlayer: could not save a snapshot as %s\n", path.c_str());
+    else
+        std::fprintf(stderr, "winlayer: could not save a snapshot as %s\n", path.c_str());
     if (snapshotClose_) PostMessageW(chosen, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
