@@ -42,6 +42,15 @@ void TIniPropSet::SetFieldData(TPropField* Field, const Variant& Value) {
 
 void TIniPropSet::InternalLoadPropValues() {
     FValues->Rename(FValues->GetFileName(), true);
+    // A stored value the field refuses reads as the field's default (and is
+    // not written back).
+    for (TPropField* field : FFields) {
+        Variant loaded;
+        if (GetFieldData(field, loaded) && !benchkit::props::AcceptsStoredValue(field, loaded)) {
+            const UnicodeString& name = field->GetFieldName();
+            FValues->DeleteKey(GetFieldSection(name), ExtractFileName(name));
+        }
+    }
 }
 
 void TIniPropSet::InternalSavePropValues() {

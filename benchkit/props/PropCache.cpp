@@ -79,4 +79,13 @@ void WriteCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
     }
 }
 
+bool AcceptsStoredValue(TPropField* Field, const Variant& Value) {
+    try {
+        Field->Validate(Value);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
 } // namespace benchkit::props

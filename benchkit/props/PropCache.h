@@ -15,4 +15,8 @@ bool ReadCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
 void WriteCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
                       const UnicodeString& Name, TPropField* Field, const Variant& Value);
 
+// True when Field would take Value (its own checks and OnValidate): a stored
+// value it refuses, such as one beyond its bounds, is not handed out.
+bool AcceptsStoredValue(TPropField* Field, const Variant& Value);
+
 } // namespace benchkit::props

@@ -6,6 +6,7 @@
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 
+using benchkit::props::AcceptsStoredValue;
 using benchkit::props::ReadCachedValue;
 using benchkit::props::WriteCachedValue;
 
@@ -26,6 +27,17 @@ public:
 private:
     TRegistryPropSet* FSet;
 };
+
+// The stored text of a field's default: an enum's is the name of its value
+// when it has one, as every enum value is kept.
+UnicodeString DefaultText(TPropField* field) {
+    Variant def = field->GetDefaultValue();
+    if (field->GetFieldType() == ptEnum) {
+        int index = field->GetValueNames()->IndexOfValue(def.AsInteger());
+        if (index >= 0) return field->GetValueNames()->GetNames(index);
+    }
+    return VarToStr(def);
+}
 
 } // namespace
 
@@ -190,17 +202,10 @@ void TRegistryPropSet::LoadKey(const UnicodeString& Section) {
             FValues->WriteString(Section, name,
                                  present ? FRegistry->ReadString(name) : VarToStr(def));
             break;
-        case ptEnum: {
-            UnicodeString text;
-            if (present) {
-                text = FRegistry->ReadString(name);
-            } else {
-                int index = field->GetValueNames()->IndexOfValue(def.AsInteger());
-                text = index >= 0 ? field->GetValueNames()->GetNames(index) : VarToStr(def);
-            }
-            FValues->WriteString(Section, name, text);
+        case ptEnum:
+            FValues->WriteString(Section, name,
+                                 present ? FRegistry->ReadString(name) : DefaultText(field));
             break;
-        }
         case ptInteger:
             FValues->WriteInteger(Section, name,
                                   present ? FRegistry->ReadInteger(name) : def.AsInteger());
@@ -224,6 +229,10 @@ void TRegistryPropSet::LoadKey(const UnicodeString& Section) {
         default:
             break;
         }
+        // A stored value the field refuses reads as the field's default.
+        Variant loaded;
+        if (GetFieldData(field, loaded) && !AcceptsStoredValue(field, loaded))
+            FValues->DeleteKey(Section, name);
     }
 }
 
@@ -237,7 +246,7 @@ void TRegistryPropSet::SaveKey(const UnicodeString& Section) {
         case ptBoolean:
         case ptEnum:
         case ptColor:
-            FRegistry->WriteString(name, FValues->ReadString(Section, name, VarToStr(def)));
+            FRegistry->WriteString(name, FValues->ReadString(Section, name, DefaultText(field)));
             break;
         case ptInteger:
             FRegistry->WriteInteger(name, FValues->ReadInteger(Section, name, def.AsInteger()));
