@@ -126,8 +126,16 @@ void TCustomHistoryManager::SetLists(TStrings* Value) {
     FreeHistories();
     FLists->Clear();
     if (!Value) return;
-    for (int i = 0; i < Value->GetCount(); ++i)
-        FLists->AddObject(Value->GetStrings(i), Value->GetObjects(i));
+    // The manager owns its histories: it takes copies of the given ones, so
+    // that assigning one manager's lists to another frees nothing twice.
+    for (int i = 0; i < Value->GetCount(); ++i) {
+        TStringList* history = nullptr;
+        if (auto* given = dynamic_cast<TStrings*>(Value->GetObjects(i))) {
+            history = new TStringList;
+            history->Assign(given);
+        }
+        FLists->AddObject(Value->GetStrings(i), history);
+    }
 }
 
 // ---- THistoryManager --------------------------------------------------------------------------------

@@ -46,7 +46,8 @@ public:
 
     // The list names; each object slot holds that name's history.
     TStrings* GetLists() const { return FLists; }
-    // Frees every history, then takes Value's names.
+    // Frees every history, then takes Value's names and a copy of each
+    // history its object slots hold.
     void SetLists(TStrings* Value);
     int GetMaxItems() const { return FMaxItems; }
     // 0 (or less) keeps nothing new: merges leave the histories as they are.
