@@ -221,6 +221,7 @@ void TPropField::SetParentComponent(TComponent* Value) {
 }
 
 void TPropField::ReadState(TReader* Reader) {
-    if (auto* set = dynamic_cast<TPropSet*>(Reader->GetParent())) SetPropSet(set);
+    // Attach once the properties (the field name above all) are read.
     TComponent::ReadState(Reader);
+    if (auto* set = dynamic_cast<TPropSet*>(Reader->GetParent())) SetPropSet(set);
 }

@@ -3,6 +3,11 @@
 // registration.
 #include "PropTestSupport.h"
 
+#include "benchkit/Benchkit.h"
+#include "benchkit/props/IDEHistoryLists.h"
+
+#include <runpak/Filer.h>
+
 #include <runpak/TypeInfo.h>
 
 #include <memory>
@@ -471,6 +476,55 @@ TEST(PropFieldRegistration, GoesThroughTheHostsRoutineOrFails) {
     registered = nullptr;
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1]->ClassName(), u"TColorPropField");
+}
+
+} // namespace
+
+// ---- Streaming and start-up ---------------------------------------------------------------------
+
+namespace {
+
+TEST(PropSetStreaming, FieldsReadInsideASetAttachToIt) {
+    InitializeIDEPropSet();
+    InitializeIDERegIniPropSet();
+    TComponent root(nullptr);
+    ObjectTextToComponent(uR"(
+        TComponent Root {
+            TIniPropSet Options {
+                RootName = "Panel"
+                TIntegerPropField OptionsWidth {
+                    FieldName = "Width"
+                    MaxValue = 10
+                    DefaultValue = 4
+                }
+                TBooleanPropField OptionsOn { FieldName = "On" }
+            }
+        }
+    )",
+                          &root);
+    auto* set = dynamic_cast<TIniPropSet*>(root.FindComponent(u"Options"));
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->GetRootName(), u"Panel");
+    ASSERT_EQ(set->GetFieldCount(), 2);
+    auto* width = dynamic_cast<TIntegerPropField*>(set->FieldByName(u"Width"));
+    ASSERT_NE(width, nullptr);
+    EXPECT_EQ(width->GetOwner(), &root);
+    EXPECT_EQ(width->GetParentComponent(), set);
+    EXPECT_EQ(width->GetValue().AsInteger(), 4);
+    EXPECT_THROW(width->SetValue(11), Exception);
+    FinalizeIDERegIniPropSet();
+    FinalizeIDEPropSet();
+}
+
+TEST(PropSetUnits, StartUpRegistersTheClassesAndShutDownForgetsTheHostsRoutine) {
+    Initialize();
+    EXPECT_EQ(FindClass(u"TEnumPropField"), TEnumPropField::StaticClass());
+    EXPECT_EQ(FindClass(u"TRegistryPropSet"), TRegistryPropSet::StaticClass());
+    EXPECT_EQ(FindClass(u"THistoryManager"), THistoryManager::StaticClass());
+    RegisterPropFieldsProc = [](const TPropFieldClass*, int) {};
+    Finalize();
+    EXPECT_EQ(RegisterPropFieldsProc, nullptr);
+    EXPECT_THROW(FindClass(u"TEnumPropField"), EClassNotFound);
 }
 
 } // namespace
