@@ -138,7 +138,8 @@ void TCustomHistoryManager::SetLists(TStrings* Value) {
     }
 }
 
-// ---- THistoryManager --------------------------------------------------------------------------------
+// ---- THistoryManager
+// --------------------------------------------------------------------------------
 
 THistoryManager::THistoryManager(TComponent* AOwner) : TCustomHistoryManager(AOwner) {}
 
@@ -195,7 +196,8 @@ void THistoryManager::Notification(TComponent* AComponent, TOperation Operation)
     }
 }
 
-// ---- Classes ----------------------------------------------------------------------------------------------
+// ---- Classes
+// ----------------------------------------------------------------------------------------------
 
 TClass TCustomHistoryManager::StaticClass() {
     static const TMetaClass meta(
@@ -209,9 +211,10 @@ TClass THistoryManager::StaticClass() {
             .Property(u"KeyPath", UnicodeStringTypeInfo, &THistoryManager::GetKeyPath,
                       &THistoryManager::SetKeyPath)
             .Stored([](THistoryManager* m) { return m->GetRegistryPropSet() == nullptr; })
-            .Property(u"RootKey", IntegerTypeInfo,
-                      [](THistoryManager* m) { return int(m->GetRootKey()); },
-                      [](THistoryManager* m, int v) { m->SetRootKey(TRootKey(v)); })
+            .Property(
+                u"RootKey", IntegerTypeInfo,
+                [](THistoryManager* m) { return int(m->GetRootKey()); },
+                [](THistoryManager* m, int v) { m->SetRootKey(TRootKey(v)); })
             .Default(hkCurrentUser)
             .Stored([](THistoryManager* m) { return m->GetRegistryPropSet() == nullptr; })
             .Property(u"Lists", ClassTypeInfo<TStrings>, &THistoryManager::GetLists,

@@ -83,8 +83,7 @@ using TPropFieldNotifyEvent = std::function<void(TPropField* Sender)>;
 using TPropFieldGetTextEvent =
     std::function<void(TPropField* Sender, UnicodeString& Text, bool DisplayText)>;
 using TPropFieldSetTextEvent = std::function<void(TPropField* Sender, const UnicodeString& Text)>;
-using TPropFieldValidateEvent =
-    std::function<void(TPropField* Sender, const Variant& NewValue)>;
+using TPropFieldValidateEvent = std::function<void(TPropField* Sender, const Variant& NewValue)>;
 
 class TPropField : public TComponent {
 public:
@@ -486,7 +485,7 @@ public:
     void AddLink(TPropLink* Link);
     void RemoveLink(TPropLink* Link);
     int GetLinkCount() const { return int(FLinks.size()); }
-    TPropLink* GetLinks(int Index) const { return FLinks.at(size_t(Index)); }
+    TPropLink* GetLinks(int Index) const;
     // Every link's DataEvent, in attachment order. A link removed while this
     // runs is not called; one added while it runs waits for the next event.
     void NotifyPropLinks(TPropEvent Event, void* Info);
@@ -660,6 +659,8 @@ public:
     void ActiveChanged() override;
 
 private:
+    friend class TCustomPropSet;
+
     TPropSetSource* FPropSetSource;
 };
 

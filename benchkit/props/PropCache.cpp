@@ -2,8 +2,8 @@
 
 namespace benchkit::props {
 
-bool ReadCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
-                     const UnicodeString& Name, TPropField* Field, Variant& Value) {
+bool ReadCachedValue(TCustomIniFile* Cache, const UnicodeString& Section, const UnicodeString& Name,
+                     TPropField* Field, Variant& Value) {
     Variant def = Field->GetDefaultValue();
     switch (Field->GetFieldType()) {
     case ptString:

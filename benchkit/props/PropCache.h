@@ -9,8 +9,8 @@
 namespace benchkit::props {
 
 // False, leaving Value untouched, for types the stores do not keep.
-bool ReadCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
-                     const UnicodeString& Name, TPropField* Field, Variant& Value);
+bool ReadCachedValue(TCustomIniFile* Cache, const UnicodeString& Section, const UnicodeString& Name,
+                     TPropField* Field, Variant& Value);
 // Booleans and enums are written as the name of their value when it has one.
 void WriteCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
                       const UnicodeString& Name, TPropField* Field, const Variant& Value);

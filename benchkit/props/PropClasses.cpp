@@ -27,8 +27,7 @@ template <class T> TClassBuilder<T> FieldBuilder(UnicodeString name, TClass pare
     builder.Event(u"OnChange", static_cast<TPropFieldNotifyEvent T::*>(&TPropField::OnChange))
         .Event(u"OnGetText", static_cast<TPropFieldGetTextEvent T::*>(&TPropField::OnGetText))
         .Event(u"OnSetText", static_cast<TPropFieldSetTextEvent T::*>(&TPropField::OnSetText))
-        .Event(u"OnValidate",
-               static_cast<TPropFieldValidateEvent T::*>(&TPropField::OnValidate));
+        .Event(u"OnValidate", static_cast<TPropFieldValidateEvent T::*>(&TPropField::OnValidate));
     return builder;
 }
 
@@ -75,8 +74,8 @@ TClass TNumericPropField::StaticClass() {
             .Property(u"Alignment", TypeInfo_TAlignment, &TPropField::GetAlignment,
                       &TPropField::SetAlignment)
             .Default(taRightJustify)
-            .Property(u"DisplayFormat", UnicodeStringTypeInfo,
-                      &TNumericPropField::GetDisplayFormat, &TNumericPropField::SetDisplayFormat)
+            .Property(u"DisplayFormat", UnicodeStringTypeInfo, &TNumericPropField::GetDisplayFormat,
+                      &TNumericPropField::SetDisplayFormat)
             .Property(u"EditFormat", UnicodeStringTypeInfo, &TNumericPropField::GetEditFormat,
                       &TNumericPropField::SetEditFormat));
     return &meta;

@@ -209,7 +209,8 @@ void TPropField::Validate(const Variant& Value) {
 
 void TPropField::ConvertType(Variant& Value) {}
 
-// ---- TPropField: streaming parentage --------------------------------------------------------------
+// ---- TPropField: streaming parentage
+// --------------------------------------------------------------
 
 TComponent* TPropField::GetParentComponent() const {
     return FPropSet;

@@ -154,7 +154,8 @@ void TFloatPropField::GetText(UnicodeString& Text, bool DisplayText) {
         Text = FloatToStrF(x, ffGeneral, FPrecision, 0);
 }
 
-// ---- Date and time ----------------------------------------------------------------------------------
+// ---- Date and time
+// ----------------------------------------------------------------------------------
 
 TDateTimePropField::TDateTimePropField(TComponent* AOwner) : TPropField(AOwner) {
     FFieldType = ptDateTime;
@@ -211,7 +212,8 @@ TTimePropField::TTimePropField(TComponent* AOwner) : TDateTimePropField(AOwner) 
     FFieldType = ptTime;
 }
 
-// ---- Boolean ---------------------------------------------------------------------------------------
+// ---- Boolean
+// ---------------------------------------------------------------------------------------
 
 TBooleanPropField::TBooleanPropField(TComponent* AOwner) : TPropField(AOwner) {
     FFieldType = ptBoolean;
@@ -224,7 +226,8 @@ TBooleanPropField::TBooleanPropField(TComponent* AOwner) : TPropField(AOwner) {
     FValueNames->AddValue(u"0", false);
 }
 
-// ---- Enumeration -------------------------------------------------------------------------------------
+// ---- Enumeration
+// -------------------------------------------------------------------------------------
 
 TEnumPropField::TEnumPropField(TComponent* AOwner) : TPropField(AOwner) {
     FFieldType = ptEnum;
@@ -255,7 +258,8 @@ void TEnumPropField::GetText(UnicodeString& Text, bool DisplayText) {
     TPropField::GetText(Text, DisplayText);
 }
 
-// ---- Colour --------------------------------------------------------------------------------------------
+// ---- Colour
+// --------------------------------------------------------------------------------------------
 
 TColorPropField::TColorPropField(TComponent* AOwner) : TPropField(AOwner) {
     FFieldType = ptColor;

@@ -75,7 +75,8 @@ void TPropSetLink::ActiveChanged() {
     FPropSetSource->NotifyPropLinks(peUpdateState, nullptr);
 }
 
-// ---- TFieldPropLink ------------------------------------------------------------------------------
+// ---- TFieldPropLink
+// ------------------------------------------------------------------------------
 
 void TFieldPropLink::SetFieldName(const UnicodeString& Value) {
     if (Value == FFieldName) return;
@@ -139,7 +140,8 @@ void TFieldPropLink::UpdateAttributes(TComponent* Component) {
     if (Component && Component == FControl && OnAttributesChange) OnAttributesChange(this);
 }
 
-// ---- TPropSetSource ---------------------------------------------------------------------------------
+// ---- TPropSetSource
+// ---------------------------------------------------------------------------------
 
 TPropSetSource::TPropSetSource(TComponent* AOwner)
     : TCustomPropSet(AOwner), FPropSetLink(new TPropSetLink(this)) {}
@@ -243,7 +245,8 @@ void TPropSetSource::GetFieldNames(TStrings* List) {
         List->Clear();
 }
 
-// ---- Registration -----------------------------------------------------------------------------------
+// ---- Registration
+// -----------------------------------------------------------------------------------
 
 // Constant-initialised: loading the library sets nothing.
 TRegisterPropFieldsProc RegisterPropFieldsProc = nullptr;

@@ -6,8 +6,15 @@ namespace {
 
 bool IsInputChar(char16_t c) {
     switch (c) {
-    case u'L': case u'l': case u'A': case u'a': case u'C': case u'c':
-    case u'0': case u'9': case u'#':
+    case u'L':
+    case u'l':
+    case u'A':
+    case u'a':
+    case u'C':
+    case u'c':
+    case u'0':
+    case u'9':
+    case u'#':
         return true;
     default:
         return false;
@@ -54,7 +61,8 @@ UnicodeString FormatMaskText(const UnicodeString& EditMask, const UnicodeString&
             caseMode = -1;
             continue;
         }
-        if (m == u'\\' && i + 1 < mask.size()) m = mask[++i];
+        if (m == u'\\' && i + 1 < mask.size())
+            m = mask[++i];
         else if (IsInputChar(m)) {
             out += pos < Value.size() ? ApplyCase(Value[pos++], caseMode) : u' ';
             continue;

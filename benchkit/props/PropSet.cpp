@@ -38,6 +38,12 @@ void TCustomPropSet::RemoveLink(TPropLink* Link) {
     if (it != FLinks.end()) FLinks.erase(it);
 }
 
+TPropLink* TCustomPropSet::GetLinks(int Index) const {
+    if (Index < 0 || Index >= int(FLinks.size()))
+        TList::Error("List index out of bounds (%d)", Index);
+    return FLinks[size_t(Index)];
+}
+
 void TCustomPropSet::NotifyPropLinks(TPropEvent Event, void* Info) {
     // A handler may detach links (a control dropping the set or being
     // freed): walk a copy, and call only links still attached, so that
@@ -53,8 +59,12 @@ void TCustomPropSet::ForgetField(TPropField* Field) {
     const std::vector<TPropLink*> links = FLinks;
     for (TPropLink* link : links) {
         if (std::find(FLinks.begin(), FLinks.end(), link) == FLinks.end()) continue;
-        auto* fieldLink = dynamic_cast<TFieldPropLink*>(link);
-        if (fieldLink && fieldLink->GetField() == Field) fieldLink->SetField(nullptr);
+        if (auto* fieldLink = dynamic_cast<TFieldPropLink*>(link)) {
+            if (fieldLink->GetField() == Field) fieldLink->SetField(nullptr);
+        } else if (auto* relayLink = dynamic_cast<TPropSetLink*>(link)) {
+            // A relay shows this set's fields to links of its own.
+            relayLink->FPropSetSource->ForgetField(Field);
+        }
     }
 }
 
@@ -114,7 +124,8 @@ void TCustomPropSet::SetDesigner(TPropSetDesigner* Value) {
 
 // ---- TPropSet ---------------------------------------------------------------------------------
 
-TPropSet::TPropSet(TComponent* AOwner) : TCustomPropSet(AOwner), FFieldDefs(new TPropFieldDefs(this)) {}
+TPropSet::TPropSet(TComponent* AOwner)
+    : TCustomPropSet(AOwner), FFieldDefs(new TPropFieldDefs(this)) {}
 
 TPropSet::~TPropSet() {
     // Fields removed from here on must not announce a field-list change.
@@ -150,7 +161,8 @@ void TPropSet::DestroyFields() {
 }
 
 TPropField* TPropSet::GetField(int Index) {
-    if (Index < 0 || Index >= int(FFields.size())) TList::Error("List index out of bounds (%d)", Index);
+    if (Index < 0 || Index >= int(FFields.size()))
+        TList::Error("List index out of bounds (%d)", Index);
     return FFields[size_t(Index)];
 }
 
@@ -182,7 +194,8 @@ void TPropSet::GetFieldNames(TStrings* List) {
             for (int i = 0; i < FFieldDefs->GetCount(); ++i)
                 List->Add(FFieldDefs->GetItems(i)->GetName());
         } else {
-            for (TPropField* field : FFields) List->Add(field->GetFieldName());
+            for (TPropField* field : FFields)
+                List->Add(field->GetFieldName());
         }
     } catch (...) {
         List->EndUpdate();
@@ -199,12 +212,14 @@ void TPropSet::UpdateFieldDefs() {
 
 void TPropSet::CreateDefaultFields() {
     UpdateFieldDefs();
-    for (int i = 0; i < FFieldDefs->GetCount(); ++i) FFieldDefs->GetItems(i)->CreateField(GetOwner());
+    for (int i = 0; i < FFieldDefs->GetCount(); ++i)
+        FFieldDefs->GetItems(i)->CreateField(GetOwner());
 }
 
 TPropValueNames* TPropSet::GetFieldValuesList(const UnicodeString& FieldName) {
     UpdateFieldDefs();
-    if (!FFields.empty() || FFieldDefs->GetCount() == 0) return FieldByName(FieldName)->GetValueNames();
+    if (!FFields.empty() || FFieldDefs->GetCount() == 0)
+        return FieldByName(FieldName)->GetValueNames();
     return FFieldDefs->Find(FieldName)->GetValueNames();
 }
 
@@ -280,9 +295,11 @@ Variant TPropSet::GetFieldValue(const UnicodeString& FieldNames) {
     if (FieldNames.find(u';') == UnicodeString::npos) return FieldByName(FieldNames)->GetValue();
     std::vector<UnicodeString> names = SplitFieldNames(FieldNames);
     std::vector<TPropField*> fields;
-    for (const UnicodeString& name : names) fields.push_back(FieldByName(name));
+    for (const UnicodeString& name : names)
+        fields.push_back(FieldByName(name));
     Variant result = VarArrayCreate(0, int(fields.size()) - 1);
-    for (size_t i = 0; i < fields.size(); ++i) result[int(i)] = fields[i]->GetValue();
+    for (size_t i = 0; i < fields.size(); ++i)
+        result[int(i)] = fields[i]->GetValue();
     return result;
 }
 
@@ -293,14 +310,17 @@ void TPropSet::SetFieldValue(const UnicodeString& FieldNames, const Variant& Val
     }
     std::vector<UnicodeString> names = SplitFieldNames(FieldNames);
     std::vector<TPropField*> fields;
-    for (const UnicodeString& name : names) fields.push_back(FieldByName(name));
-    if (!Value.IsArray() || Value.ArrayHighBound() - Value.ArrayLowBound() + 1 != int(fields.size()))
+    for (const UnicodeString& name : names)
+        fields.push_back(FieldByName(name));
+    if (!Value.IsArray() ||
+        Value.ArrayHighBound() - Value.ArrayLowBound() + 1 != int(fields.size()))
         PropErrorFmt(u"%s: %d values expected", {GetName(), int(fields.size())});
     for (size_t i = 0; i < fields.size(); ++i)
         fields[i]->SetValue(Value[Value.ArrayLowBound() + int(i)]);
 }
 
-// ---- Field definitions ----------------------------------------------------------------------------
+// ---- Field definitions
+// ----------------------------------------------------------------------------
 
 TPropFieldDef::TPropFieldDef(TPropFieldDefs* Owner, const UnicodeString& Name,
                              TPropFieldType DataType, int Size, int FieldNo)
@@ -343,7 +363,8 @@ TPropFieldDefs::~TPropFieldDefs() {
     Clear();
 }
 
-void TPropFieldDefs::Add(const UnicodeString& Name, TPropFieldType DataType, int Size, int FieldNo) {
+void TPropFieldDefs::Add(const UnicodeString& Name, TPropFieldType DataType, int Size,
+                         int FieldNo) {
     if (Name.empty()) PropError(u"Field name missing");
     if (IndexOf(Name) >= 0) PropErrorFmt(u"Duplicate field name '%s'", {Name});
     new TPropFieldDef(this, Name, DataType, Size, FieldNo);
@@ -362,12 +383,14 @@ TPropFieldDef* TPropFieldDefs::Find(const UnicodeString& Name) const {
 }
 
 TPropFieldDef* TPropFieldDefs::GetItems(int Index) const {
-    if (Index < 0 || Index >= int(FItems.size())) TList::Error("List index out of bounds (%d)", Index);
+    if (Index < 0 || Index >= int(FItems.size()))
+        TList::Error("List index out of bounds (%d)", Index);
     return FItems[size_t(Index)];
 }
 
 void TPropFieldDefs::Clear() {
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
     FUpdated = false;
 }
 

@@ -12,9 +12,15 @@ using benchkit::props::WriteCachedValue;
 
 namespace {
 
-const HKEY kRootKeys[] = {nullptr,           nullptr,           HKEY_CLASSES_ROOT,
-                          HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
-                          HKEY_PERFORMANCE_DATA, HKEY_CURRENT_CONFIG, HKEY_DYN_DATA};
+const HKEY kRootKeys[] = {nullptr,
+                          nullptr,
+                          HKEY_CLASSES_ROOT,
+                          HKEY_CURRENT_USER,
+                          HKEY_LOCAL_MACHINE,
+                          HKEY_USERS,
+                          HKEY_PERFORMANCE_DATA,
+                          HKEY_CURRENT_CONFIG,
+                          HKEY_DYN_DATA};
 
 // Holds the set's lock for a scope (a no-op unless the set is thread-safe).
 class TPropSetLock {
@@ -71,7 +77,8 @@ TRegistryPropSet::~TRegistryPropSet() {
     delete FLock;
 }
 
-// ---- Keys ------------------------------------------------------------------------------------------
+// ---- Keys
+// ------------------------------------------------------------------------------------------
 
 TRootKey TRegistryPropSet::GetRootKey() const {
     return HKEYToRootKey(FRegistry->GetRootKey());
@@ -129,7 +136,8 @@ void TRegistryPropSet::UnLock() {
     if (FThreadSafe) FLock->Leave();
 }
 
-// ---- Cache ---------------------------------------------------------------------------------------------
+// ---- Cache
+// ---------------------------------------------------------------------------------------------
 
 bool TRegistryPropSet::GetFieldData(TPropField* Field, Variant& Value) {
     TPropSetLock lock(this);
@@ -146,7 +154,8 @@ void TRegistryPropSet::SetFieldData(TPropField* Field, const Variant& Value) {
     DataEvent(peFieldChange, Field);
 }
 
-// ---- Load and save ---------------------------------------------------------------------------------------
+// ---- Load and save
+// ---------------------------------------------------------------------------------------
 
 template <class Action> void TRegistryPropSet::ForEachKey(Action action) {
     if (FSubKeys->GetCount() == 0) {
@@ -261,8 +270,7 @@ void TRegistryPropSet::SaveKey(const UnicodeString& Section) {
             FRegistry->WriteTime(name, FValues->ReadTime(Section, name, def.AsDateTime()));
             break;
         case ptDateTime:
-            FRegistry->WriteDateTime(name,
-                                     FValues->ReadDateTime(Section, name, def.AsDateTime()));
+            FRegistry->WriteDateTime(name, FValues->ReadDateTime(Section, name, def.AsDateTime()));
             break;
         default:
             break;
@@ -275,21 +283,22 @@ TClass TRegistryPropSet::StaticClass() {
         TClassBuilder<TRegistryPropSet>(u"TRegistryPropSet", TPropSet::StaticClass())
             .Property(u"KeyPath", UnicodeStringTypeInfo, &TRegistryPropSet::GetKeyPath,
                       &TRegistryPropSet::SetKeyPath)
-            .Property(u"RootKey", IntegerTypeInfo,
-                      [](TRegistryPropSet* s) { return int(s->GetRootKey()); },
-                      [](TRegistryPropSet* s, int v) { s->SetRootKey(TRootKey(v)); })
+            .Property(
+                u"RootKey", IntegerTypeInfo,
+                [](TRegistryPropSet* s) { return int(s->GetRootKey()); },
+                [](TRegistryPropSet* s, int v) { s->SetRootKey(TRootKey(v)); })
             .Property(u"SubKeys", ClassTypeInfo<TStrings>, &TRegistryPropSet::GetSubKeys,
                       &TRegistryPropSet::SetSubKeys)
             .Property(u"ThreadSafe", BooleanTypeInfo, &TRegistryPropSet::GetThreadSafe,
                       &TRegistryPropSet::SetThreadSafe)
             .Default(0)
-            .Event(u"AfterLoad", static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(
-                                     &TPropSet::AfterLoad))
-            .Event(u"AfterSave", static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(
-                                     &TPropSet::AfterSave))
-            .Event(u"BeforeLoad", static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(
-                                      &TPropSet::BeforeLoad))
-            .Event(u"BeforeSave", static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(
-                                      &TPropSet::BeforeSave)));
+            .Event(u"AfterLoad",
+                   static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(&TPropSet::AfterLoad))
+            .Event(u"AfterSave",
+                   static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(&TPropSet::AfterSave))
+            .Event(u"BeforeLoad",
+                   static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(&TPropSet::BeforeLoad))
+            .Event(u"BeforeSave",
+                   static_cast<TPropSetNotifyEvent TRegistryPropSet::*>(&TPropSet::BeforeSave)));
     return &meta;
 }

@@ -14,7 +14,8 @@ namespace {
 
 std::vector<UnicodeString> Items(TStrings* strings) {
     std::vector<UnicodeString> items;
-    for (int i = 0; strings && i < strings->GetCount(); ++i) items.push_back(strings->GetStrings(i));
+    for (int i = 0; strings && i < strings->GetCount(); ++i)
+        items.push_back(strings->GetStrings(i));
     return items;
 }
 
@@ -28,7 +29,8 @@ protected:
     }
     // Merges in order, so that the last one ends first.
     void Merge(const UnicodeString& list, std::initializer_list<const char16_t*> values) {
-        for (const char16_t* v : values) manager.UpdateHistoryList(list, v);
+        for (const char16_t* v : values)
+            manager.UpdateHistoryList(list, v);
     }
 
     TCustomHistoryManager manager{nullptr};
@@ -56,7 +58,8 @@ TEST_P(HistoryMergeTest, FollowsTheMoveToFrontRules) {
 
 std::vector<UnicodeString> Numbered(int from, int to) {
     std::vector<UnicodeString> out;
-    for (int i = from; i <= to; ++i) out.push_back(u"e" + IntToStr(i));
+    for (int i = from; i <= to; ++i)
+        out.push_back(u"e" + IntToStr(i));
     return out;
 }
 
@@ -89,7 +92,8 @@ TEST_F(HistoryTest, AListLongerThanTheLimitIsNotTrimmed) {
     Merge(u"Paths", {u"a", u"b", u"c", u"d"});
     manager.SetMaxItems(2);
     manager.UpdateHistoryList(u"Paths", u"e");
-    EXPECT_EQ(Items(manager.GetHistory(u"Paths")), (std::vector<UnicodeString>{u"e", u"d", u"c", u"b", u"a"}));
+    EXPECT_EQ(Items(manager.GetHistory(u"Paths")),
+              (std::vector<UnicodeString>{u"e", u"d", u"c", u"b", u"a"}));
 }
 
 // MaxItems 0 allows no entries: merging must not fail (there is no last

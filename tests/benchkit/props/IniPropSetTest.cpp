@@ -129,15 +129,16 @@ TEST_P(IniBadValueTest, ReadsAsTheDefaultAndLosesNothingElse) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IniBadValueTest,
-    testing::Values(BadValueCase{"IntegerNotANumber", "Width=wide"},
-                    BadValueCase{"IntegerBeyond32Bits", "Width=99999999999"},
-                    BadValueCase{"IntegerAboveItsBound", "Width=5000"},
-                    BadValueCase{"FloatNotANumber", "Ratio=1,5,6"},
-                    BadValueCase{"DateNotADate", "Since=2024-02-30"},
-                    BadValueCase{"Empty", "Width="}),
-    [](const testing::TestParamInfo<BadValueCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, IniBadValueTest,
+                         testing::Values(BadValueCase{"IntegerNotANumber", "Width=wide"},
+                                         BadValueCase{"IntegerBeyond32Bits", "Width=99999999999"},
+                                         BadValueCase{"IntegerAboveItsBound", "Width=5000"},
+                                         BadValueCase{"FloatNotANumber", "Ratio=1,5,6"},
+                                         BadValueCase{"DateNotADate", "Since=2024-02-30"},
+                                         BadValueCase{"Empty", "Width="}),
+                         [](const testing::TestParamInfo<BadValueCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(IniPropSetTest, LoadAndSaveSendNoEventsAndDoNotAskControlsToPush) {
     std::vector<THeard> log;

@@ -42,13 +42,27 @@ struct ConvertCase {
 TPropField* MakeField(TPropSet* set, TPropFieldType type) {
     TPropField* field;
     switch (type) {
-    case ptInteger: field = new TIntegerPropField(set); break;
-    case ptReal: field = new TFloatPropField(set); break;
-    case ptDate: field = new TDatePropField(set); break;
-    case ptTime: field = new TTimePropField(set); break;
-    case ptDateTime: field = new TDateTimePropField(set); break;
-    case ptColor: field = new TColorPropField(set); break;
-    default: field = new TStringPropField(set); break;
+    case ptInteger:
+        field = new TIntegerPropField(set);
+        break;
+    case ptReal:
+        field = new TFloatPropField(set);
+        break;
+    case ptDate:
+        field = new TDatePropField(set);
+        break;
+    case ptTime:
+        field = new TTimePropField(set);
+        break;
+    case ptDateTime:
+        field = new TDateTimePropField(set);
+        break;
+    case ptColor:
+        field = new TColorPropField(set);
+        break;
+    default:
+        field = new TStringPropField(set);
+        break;
     }
     field->SetFieldName(u"F");
     field->SetPropSet(set);
@@ -82,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{"StringKeepsText", ptString, u" a b ", u" a b ", nullptr},
         ConvertCase{"Integer", ptInteger, u"-42", u"-42", nullptr},
         ConvertCase{"IntegerHex", ptInteger, u"$10", u"16", nullptr},
-        ConvertCase{"IntegerBad", ptInteger, u"12a", nullptr, u"Value must be a valid integer number"},
+        ConvertCase{"IntegerBad", ptInteger, u"12a", nullptr,
+                    u"Value must be a valid integer number"},
         ConvertCase{"IntegerTooBig", ptInteger, u"4294967296", nullptr,
                     u"Value must be a valid integer number"},
         ConvertCase{"Float", ptReal, u"2.5", u"2.5", nullptr},
@@ -92,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{"Date", ptDate, u"2024-02-29", u"2024-02-29", nullptr},
         ConvertCase{"DateBad", ptDate, u"2024-02-30", nullptr, u"Value must be a valid date/time"},
         ConvertCase{"Time", ptTime, u"13:05:09", u"13:05:09", nullptr},
-        ConvertCase{"DateTime", ptDateTime, u"2024-01-02 03:04:05", u"2024-01-02 03:04:05", nullptr},
+        ConvertCase{"DateTime", ptDateTime, u"2024-01-02 03:04:05", u"2024-01-02 03:04:05",
+                    nullptr},
         ConvertCase{"ColorName", ptColor, u"clRed", u"clRed", nullptr},
         ConvertCase{"ColorNumberOfNamedColor", ptColor, u"$0000FF", u"clRed", nullptr},
         ConvertCase{"ColorNumber", ptColor, u"$00123456", u"$00123456", nullptr},
@@ -192,7 +208,8 @@ TEST_F(PropFieldTest, OnValidateRunsAfterTheTypeCheckAndCanRefuse) {
     EXPECT_EQ(field->GetValue().AsInteger(), 8);
 }
 
-// ---- Text forms ----------------------------------------------------------------------------------
+// ---- Text forms
+// ----------------------------------------------------------------------------------
 
 struct TextCase {
     const char* name;
@@ -245,13 +262,13 @@ INSTANTIATE_TEST_SUITE_P(
                      f->SetEditFormat(u"0.###");
                  }),
                  1.5, u"1.50 mm", u"1.5"},
-        TextCase{"Date", Maker<TDatePropField>([](auto*) {}), EncodeDate(2024, 3, 9),
-                 u"2024-03-09", u"2024-03-09"},
+        TextCase{"Date", Maker<TDatePropField>([](auto*) {}), EncodeDate(2024, 3, 9), u"2024-03-09",
+                 u"2024-03-09"},
         TextCase{"DateDisplayFormat",
                  Maker<TDatePropField>([](auto* f) { f->SetDisplayFormat(u"d mmm yyyy"); }),
                  EncodeDate(2024, 3, 9), u"9 Mar 2024", u"2024-03-09"},
-        TextCase{"Time", Maker<TTimePropField>([](auto*) {}), EncodeTime(7, 8, 9, 0),
-                 u"07:08:09", u"07:08:09"},
+        TextCase{"Time", Maker<TTimePropField>([](auto*) {}), EncodeTime(7, 8, 9, 0), u"07:08:09",
+                 u"07:08:09"},
         TextCase{"DateTime", Maker<TDateTimePropField>([](auto*) {}),
                  EncodeDateTime(2024, 3, 9, 7, 8, 9, 0), u"2024-03-09 07:08:09",
                  u"2024-03-09 07:08:09"},
@@ -260,10 +277,9 @@ INSTANTIATE_TEST_SUITE_P(
                  u"5551234", u"555-1234", u"5551234"},
         TextCase{"BooleanInIniShowsItsNumber", Maker<TBooleanPropField>([](auto*) {}), true, u"-1",
                  u"-1"},
-        TextCase{"Enum", Maker<TEnumPropField>([](auto* f) {
-                     f->GetValueNames()->AddValue(u"Red", 4);
-                 }),
-                 4, u"Red", u"Red"}),
+        TextCase{"Enum",
+                 Maker<TEnumPropField>([](auto* f) { f->GetValueNames()->AddValue(u"Red", 4); }), 4,
+                 u"Red", u"Red"}),
     [](const testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PropFieldTest, OnGetTextAndOnSetTextReplaceTheTextForms) {
@@ -280,7 +296,8 @@ TEST_F(PropFieldTest, OnGetTextAndOnSetTextReplaceTheTextForms) {
     EXPECT_EQ(field->GetValue().AsInteger(), 0);
 }
 
-// ---- Value names --------------------------------------------------------------------------------------
+// ---- Value names
+// --------------------------------------------------------------------------------------
 
 TEST_F(PropFieldTest, BooleanValueNamesReadTheFirstMatchingLine) {
     auto* field = Add<TBooleanPropField>(u"On");
@@ -331,7 +348,8 @@ TEST_F(PropFieldTest, ColoursInAnySpellingCompareEqualOnceConverted) {
     EXPECT_EQ(VarToStr(field->GetValue()), u"clLime");
 }
 
-// ---- The write pipeline --------------------------------------------------------------------------------
+// ---- The write pipeline
+// --------------------------------------------------------------------------------
 
 TEST_F(PropFieldTest, WritingTheStoredValueAgainWritesAndAnnouncesNothing) {
     auto* field = Add<TStringPropField>(u"Name");

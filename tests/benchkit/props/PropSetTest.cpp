@@ -146,7 +146,8 @@ TEST_P(RemovalDuringDispatchTest, NoLinkIsSkippedOrCalledAfterItLeft) {
     log.clear();
     set.NotifyPropLinks(peRecordChange, nullptr);
     std::vector<int> heard;
-    for (const THeard& h : log) heard.push_back(h.Link);
+    for (const THeard& h : log)
+        heard.push_back(h.Link);
     EXPECT_EQ(heard, c.expected);
     EXPECT_EQ(set.GetLinkCount(), 3);
 }
@@ -191,7 +192,8 @@ TEST_F(PropSetTest, ThePushingLinkSkipsItsOwnRefreshWhileOthersRefresh) {
     viewer.OnDataChange = [&](TObject*) { seen.push_back("viewer"); };
     other.OnDataChange = [&](TObject*) { seen.push_back("other"); };
     editor.OnUpdateData = [&](TObject*) { editor.GetField()->SetValue(42); };
-    for (TFieldPropLink* l : {&editor, &viewer, &other}) l->SetPropSet(set.get());
+    for (TFieldPropLink* l : {&editor, &viewer, &other})
+        l->SetPropSet(set.get());
     editor.SetFieldName(u"Width");
     viewer.SetFieldName(u"width");
     other.SetFieldName(u"Name");
@@ -329,10 +331,12 @@ TEST_F(PropSetTest, ASetFreedUnderItsLinksLeavesThemDetachedAndInactive) {
     EXPECT_EQ(link.GetPropSet(), nullptr);
     EXPECT_FALSE(link.GetActive());
     EXPECT_EQ(link.GetField(), nullptr);
-    for (auto& l : links) EXPECT_EQ(l->GetPropSet(), nullptr);
+    for (auto& l : links)
+        EXPECT_EQ(l->GetPropSet(), nullptr);
 }
 
-// ---- Relays -----------------------------------------------------------------------------------------
+// ---- Relays
+// -----------------------------------------------------------------------------------------
 
 TEST_F(PropSetTest, ARelayRepeatsItsTargetsEventsToItsOwnLinks) {
     TPropSetSource relay(nullptr);
@@ -355,7 +359,8 @@ TEST_F(PropSetTest, ARelayRepeatsItsTargetsEventsToItsOwnLinks) {
 
     relayLog.clear();
     width->SetValue(5);
-    EXPECT_EQ(relayLog, (std::vector<THeard>{{7, peFieldChange, width}, {7, peFieldChange, width}}));
+    EXPECT_EQ(relayLog,
+              (std::vector<THeard>{{7, peFieldChange, width}, {7, peFieldChange, width}}));
     relayLog.clear();
     // The relay's own bracket holds back what it repeats.
     relay.BeginUpdate();
@@ -363,6 +368,18 @@ TEST_F(PropSetTest, ARelayRepeatsItsTargetsEventsToItsOwnLinks) {
     EXPECT_TRUE(relayLog.empty());
     relay.EndUpdate();
     EXPECT_EQ(relayLog, (std::vector<THeard>{{7, peRecordChange, nullptr}}));
+}
+
+TEST_F(PropSetTest, AFieldFreedBehindARelayIsForgottenByTheRelaysLinks) {
+    TPropSetSource relay(nullptr);
+    relay.SetPropSet(set.get());
+    TFieldPropLink viaRelay;
+    viaRelay.SetPropSet(&relay);
+    viaRelay.SetFieldName(u"Name");
+    ASSERT_EQ(viaRelay.GetField(), name);
+    delete name;
+    EXPECT_EQ(viaRelay.GetField(), nullptr);
+    EXPECT_EQ(relay.GetFieldCount(), 1);
 }
 
 TEST_F(PropSetTest, ARelayRefusesItselfAndForgetsAFreedTarget) {
@@ -385,7 +402,8 @@ TEST_F(PropSetTest, ARelayRefusesItselfAndForgetsAFreedTarget) {
     EXPECT_EQ(viaRelay.GetField(), nullptr);
 }
 
-// ---- Definitions, names and values ---------------------------------------------------------------------
+// ---- Definitions, names and values
+// ---------------------------------------------------------------------
 
 class TDefinedSet : public TIniPropSet {
 public:
@@ -431,7 +449,8 @@ TEST(PropSetDefinitions, DefinitionsNameFieldsUntilFieldsAreMade) {
     EXPECT_EQ(set.GetField(0)->GetFieldNo(), 1);
     EXPECT_EQ(set.GetField(1)->GetValueNames()->GetText(), u"Slow=1\r\n");
     EXPECT_EQ(set.GetFieldValuesList(u"MODE"), set.GetField(1)->GetValueNames());
-    for (int i = set.GetFieldCount() - 1; i >= 0; --i) delete set.GetField(i);
+    for (int i = set.GetFieldCount() - 1; i >= 0; --i)
+        delete set.GetField(i);
 }
 
 TEST(PropSetDefinitions, FieldValuesByOneOrSeveralNames) {
@@ -452,7 +471,8 @@ TEST(PropSetDefinitions, FieldValuesByOneOrSeveralNames) {
     EXPECT_THROW(set.SetFieldValue(u"A;B", 5), Exception);
 }
 
-// ---- Registration -------------------------------------------------------------------------------------------
+// ---- Registration
+// -------------------------------------------------------------------------------------------
 
 std::vector<TPropFieldClass>* registered = nullptr;
 

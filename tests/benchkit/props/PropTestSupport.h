@@ -53,7 +53,8 @@ public:
     UnicodeString Windows(const std::string& name) const {
         std::string path = Linux(name);
         UnicodeString out = u"C:";
-        for (char c : path) out += c == '/' ? u'\\' : char16_t(c);
+        for (char c : path)
+            out += c == '/' ? u'\\' : char16_t(c);
         return out;
     }
 

@@ -7,9 +7,9 @@
 #include <win32/TestSeams.h>
 #include <win32/windows.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
-#include <atomic>
 
 namespace {
 
@@ -157,8 +157,8 @@ TEST_F(RegistryPropSetTest, SavingNeverLoadedFloatAndDateFieldsWritesTheirDefaul
     EXPECT_EQ(reg->ReadFloat(u"Ratio"), 2.5);
     EXPECT_EQ(reg->ReadDate(u"Since").Val(), EncodeDate(2020, 5, 17).Val());
     EXPECT_NEAR(reg->ReadTime(u"At").Val(), EncodeTime(6, 30, 0, 0).Val(), 1e-9);
-    EXPECT_NEAR(reg->ReadDateTime(u"Stamp").Val(),
-                EncodeDateTime(2021, 1, 2, 3, 4, 5, 0).Val(), 1e-9);
+    EXPECT_NEAR(reg->ReadDateTime(u"Stamp").Val(), EncodeDateTime(2021, 1, 2, 3, 4, 5, 0).Val(),
+                1e-9);
     EXPECT_EQ(reg->ReadInteger(u"Width"), 640);
 }
 
@@ -194,7 +194,8 @@ struct WrongTypeCase {
     std::function<void(TRegistry&)> store;
 };
 
-class WrongTypeTest : public RegistryPropSetTest, public testing::WithParamInterface<WrongTypeCase> {};
+class WrongTypeTest : public RegistryPropSetTest,
+                      public testing::WithParamInterface<WrongTypeCase> {};
 
 TEST_P(WrongTypeTest, FailsTheLoadWithARegistryErrorAndLosesNothing) {
     {
