@@ -1,6 +1,7 @@
 #include "benchkit/Benchkit.h"
 
 #include "benchkit/controls/IDEMUIStringSupport.h"
+#include "benchkit/props/IDEHistoryLists.h"
 
 #include <mutex>
 
@@ -11,6 +12,9 @@ namespace {
 const TPackageUnitEntry kUnits[] = {
     {"Benchkit", nullptr, nullptr},
     {"IDEMUIStringSupport", nullptr, FinalizeIDEMUIStringSupport},
+    {"IDEPropSet", InitializeIDEPropSet, FinalizeIDEPropSet},
+    {"IDERegIniPropSet", InitializeIDERegIniPropSet, FinalizeIDERegIniPropSet},
+    {"IDEHistoryLists", InitializeIDEHistoryLists, FinalizeIDEHistoryLists},
 };
 
 std::mutex packageLock;
