@@ -548,7 +548,8 @@ HRESULT ShellFolder::ParseDisplayName(HWND, IBindCtx*, LPWSTR pszDisplayName, UL
             size_t cut = text.find(u'\\');
             std::u16string head = Lower(std::u16string(text.substr(0, cut)));
             for (const SpecialFolder& folder : DesktopSpecialFolders()) {
-                bool byClsid = folder.parsingName && head == Lower(folder.parsingName);
+                bool byClsid = (folder.parsingName && head == Lower(folder.parsingName)) ||
+                               (folder.classAlias && head == Lower(folder.classAlias));
                 if (!byClsid && head != Lower(folder.displayName)) continue;
                 Item item;
                 item.kind = ItemKind::Special;
