@@ -1,6 +1,10 @@
 #include "benchkit/Benchkit.h"
 
 #include "benchkit/controls/IDEMUIStringSupport.h"
+#include "benchkit/shell/IDEVirtualPIDLTools.h"
+#include "benchkit/shell/IDEVirtualResources.h"
+#include "benchkit/shell/IDEVirtualShellUtilities.h"
+#include "benchkit/shell/IDEVirtualUnicodeDefines.h"
 
 #include <mutex>
 
@@ -11,6 +15,11 @@ namespace {
 const TPackageUnitEntry kUnits[] = {
     {"Benchkit", nullptr, nullptr},
     {"IDEMUIStringSupport", nullptr, FinalizeIDEMUIStringSupport},
+    {"IDEVirtualResources", InitializeIDEVirtualResources, FinalizeIDEVirtualResources},
+    {"IDEVirtualUnicodeDefines", InitializeIDEVirtualUnicodeDefines, FinalizeIDEVirtualUnicodeDefines},
+    {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
+    {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
+     FinalizeIDEVirtualShellUtilities},
 };
 
 std::mutex packageLock;
