@@ -15,9 +15,11 @@ public:
     // Every user creates the thread suspended and resumes it later; without
     // CreateSuspended no thread is created.
     explicit TVirtualThread(bool CreateSuspended);
-    // Ends the thread and waits for it before freeing anything. A descendant
-    // whose Execute uses the descendant's own members calls TerminateAndWait
-    // first in its own destructor, while those members still exist.
+    // Ends the thread and waits for it before freeing anything; a thread that
+    // has not begun to run by then never runs its hooks. A descendant calls
+    // TerminateAndWait first in its own destructor, while its members (and
+    // its Execute) still exist; the base can only stop a thread that is
+    // already inside Execute or has not begun.
     ~TVirtualThread() override;
     TVirtualThread(const TVirtualThread&) = delete;
     TVirtualThread& operator=(const TVirtualThread&) = delete;
@@ -66,6 +68,6 @@ private:
     bool FCriticalSectionInitialized = false;
     CRITICAL_SECTION FLock{};
     std::atomic<int32_t> FRefCount{0};
-    std::atomic<bool> FStarted{false};   // the thread has begun its entry
-    std::atomic<bool> FAbandoned{false}; // destroyed before it ever ran
+    // 0 not begun, 1 running its hooks, 2 abandoned before it began.
+    std::atomic<int> FRunState{0};
 };

@@ -20,9 +20,10 @@ void TVirtualThread::TerminateAndWait() {
     if (!FHandle) return;
     FTerminated = true;
     if (FEvent) SetEvent(FEvent);
+    // Not begun: let the entry end without calling into the object.
+    int notBegun = 0;
+    FRunState.compare_exchange_strong(notBegun, 2);
     if (FSuspended) {
-        // Never ran: let the entry end without calling into a half-destroyed object.
-        if (!FStarted) FAbandoned = true;
         ResumeThread(FHandle);
         FSuspended = false;
     }
@@ -30,8 +31,8 @@ void TVirtualThread::TerminateAndWait() {
 }
 
 DWORD TVirtualThread::ExecuteStub() {
-    FStarted = true;
-    if (FAbandoned) return 0;
+    int notBegun = 0;
+    if (!FRunState.compare_exchange_strong(notBegun, 1)) return 0;
     InitializeThread();
     try {
         Execute();
