@@ -25,8 +25,9 @@ LPCSTR ShellOrdinal(WORD Ordinal);
 
 // GetProcAddress typed as the routine it binds; nil when it is missing.
 template <class TRoutine> TRoutine BindRoutine(HMODULE Module, LPCSTR Name) {
-    return Module ? reinterpret_cast<TRoutine>(reinterpret_cast<void*>(GetProcAddress(Module, Name)))
-                  : nullptr;
+    return Module
+               ? reinterpret_cast<TRoutine>(reinterpret_cast<void*>(GetProcAddress(Module, Name)))
+               : nullptr;
 }
 
 // Binds ShellILIsEqual and ShellILIsParent from the already loaded shell

@@ -169,8 +169,8 @@ struct TCacheData {
     TCacheAttributes Attributes;
     int SmallIcon = -1;
     int SmallOpenIcon = -1;
-    UnicodeString InFolderName, NormalName, ParsedName, CreationTime, LastAccessTime,
-        LastWriteTime, FileSize, FileSizeKB, FileType;
+    UnicodeString InFolderName, NormalName, ParsedName, CreationTime, LastAccessTime, LastWriteTime,
+        FileSize, FileSizeKB, FileType;
     int SupportedColumns = 0;
     int64_t FolderSize = 0;
     int OverlayIndex = -1;
@@ -388,8 +388,10 @@ public:
 
 private:
     void SetState(TNamespaceState State, bool Value) {
-        if (Value) FStates.Include(State);
-        else FStates.Exclude(State);
+        if (Value)
+            FStates.Include(State);
+        else
+            FStates.Exclude(State);
     }
     bool CachedAttribute(SFGAOF Flag, TShellCacheFlag Cache, TCacheAttribute Attribute);
     bool FindDataAttribute(DWORD Bit);

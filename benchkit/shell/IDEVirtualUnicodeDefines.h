@@ -27,7 +27,8 @@ using TDrawTextW = int (*)(HDC, LPCWSTR, int, LPRECT, UINT);
 using TCharLowerBuffW = DWORD (*)(LPWSTR, DWORD);
 using TGetCharABCWidthsW = BOOL (*)(HDC, UINT, UINT, LPABC);
 using TSHGetFileInfoW = DWORD_PTR (*)(LPCWSTR, DWORD, _SHFILEINFOW*, UINT, UINT);
-using TSHGetDataFromIDListW = HRESULT (*)(IShellFolder*, const struct _ITEMIDLIST*, int, void*, int);
+using TSHGetDataFromIDListW = HRESULT (*)(IShellFolder*, const struct _ITEMIDLIST*, int, void*,
+                                          int);
 using TShellExecuteExW = BOOL (*)(_SHELLEXECUTEINFOW*);
 using TSHMultiFileProperties = HRESULT (*)(IDataObject*, DWORD);
 

@@ -24,8 +24,8 @@ TNamespace::TNamespace(PItemIDList PIDL, TNamespace* AParent) {
     }
     if (!AParent && !PIDL) SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &PIDL);
     FAbsolutePIDL = PIDL;
-    FRelativePIDL = AParent || PIDLMgr->IsDesktopFolder(PIDL) ? PIDL
-                                                             : PIDLMgr->GetPointerToLastID(PIDL);
+    FRelativePIDL =
+        AParent || PIDLMgr->IsDesktopFolder(PIDL) ? PIDL : PIDLMgr->GetPointerToLastID(PIDL);
 }
 
 TNamespace::TNamespace(int ID, TNamespace* AParent) : FNamespaceID(ID), FParent(AParent) {
@@ -73,8 +73,8 @@ IShellFolder* TNamespace::GetShellFolder() {
     if (IsDesktop()) {
         SHGetDesktopFolder(reinterpret_cast<IShellFolder**>(Slot(FShellFolder)));
     } else if (IShellFolder* parent = GetParentShellFolder()) {
-        if (FAILED(parent->BindToObject(FRelativePIDL, nullptr, IID_IShellFolder,
-                                        Slot(FShellFolder))))
+        if (FAILED(
+                parent->BindToObject(FRelativePIDL, nullptr, IID_IShellFolder, Slot(FShellFolder))))
             FShellFolder.Reset();
     }
     return FShellFolder.Get();
@@ -193,15 +193,16 @@ bool TNamespace::InvalidateRelativePIDL(bool FileObjects, bool NonFolders, bool 
     ULONG fetched = 0;
     while (!found && list->Next(1, &child, &fetched) == S_OK && fetched == 1) {
         HRESULT hr = parent->CompareIDs(0, child, FRelativePIDL);
-        if (SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0) found = child;
-        else PIDLMgr->FreePIDL(child);
+        if (SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0)
+            found = child;
+        else
+            PIDLMgr->FreePIDL(child);
     }
     // No match: the item keeps the lists it had.
     if (!found) return false;
     PItemIDList base = FParent ? FParent->GetAbsolutePIDL() : nullptr;
-    PItemIDList absolute = PIDLMgr->AppendPIDL(base && !PIDLMgr->IsDesktopFolder(base) ? base
-                                                                                      : nullptr,
-                                               found);
+    PItemIDList absolute =
+        PIDLMgr->AppendPIDL(base && !PIDLMgr->IsDesktopFolder(base) ? base : nullptr, found);
     PIDLMgr->FreePIDL(found);
     if (!absolute) return false;
     if (FStates.Contains(nsFreePIDLOnDestroy)) PIDLMgr->FreePIDL(FAbsolutePIDL);

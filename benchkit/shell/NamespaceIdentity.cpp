@@ -38,7 +38,8 @@ bool TNamespace::IsNetworkNeighborhood() {
 }
 
 bool TNamespace::IsControlPanelChildFolder() {
-    return ControlPanelFolder && ILIsParent(ControlPanelFolder->GetAbsolutePIDL(), FAbsolutePIDL, true);
+    return ControlPanelFolder &&
+           ILIsParent(ControlPanelFolder->GetAbsolutePIDL(), FAbsolutePIDL, true);
 }
 
 bool TNamespace::IsNetworkNeighborhoodChild() {
@@ -116,8 +117,8 @@ int TShellSortHelper::SortFileTime(FILETIME FT1, FILETIME FT2, TNamespace* NS1, 
     return result ? result : CompareIDSort(0, NS1, NS2);
 }
 
-int TShellSortHelper::SortString(const UnicodeString& S1, const UnicodeString& S2,
-                                 TNamespace* NS1, TNamespace* NS2) {
+int TShellSortHelper::SortString(const UnicodeString& S1, const UnicodeString& S2, TNamespace* NS1,
+                                 TNamespace* NS2) {
     int result = DiscriminateFolders(NS1, NS2);
     if (result) return result;
     result = StrCompW(S1.c_str(), S2.c_str());

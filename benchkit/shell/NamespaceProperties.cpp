@@ -84,8 +84,10 @@ bool TNamespace::TestAttributesOf(SFGAOF Flags, bool FlushCache, bool SoftFlush)
 
 bool TNamespace::CachedAttribute(SFGAOF Flag, TShellCacheFlag Cache, TCacheAttribute Attribute) {
     if (!FShellCache.ShellCacheFlags.Contains(Cache)) {
-        if (TestAttributesOf(Flag, false)) FShellCache.Data.Attributes << Attribute;
-        else FShellCache.Data.Attributes >> Attribute;
+        if (TestAttributesOf(Flag, false))
+            FShellCache.Data.Attributes << Attribute;
+        else
+            FShellCache.Data.Attributes >> Attribute;
         FShellCache.ShellCacheFlags << Cache;
     }
     return FShellCache.Data.Attributes.Contains(Attribute);
@@ -122,21 +124,51 @@ bool TNamespace::GetFileSysAncestor() {
     return CachedAttribute(SFGAO_FILESYSANCESTOR, scFileSysAncestor, caFileSysAncestor);
 }
 
-bool TNamespace::GetBrowsable() { return TestAttributesOf(SFGAO_BROWSABLE, false); }
-bool TNamespace::GetHasPropSheet() { return TestAttributesOf(SFGAO_HASPROPSHEET, false); }
-bool TNamespace::GetHasSubFolder() { return TestAttributesOf(SFGAO_HASSUBFOLDER, false); }
-bool TNamespace::GetNewContent() { return TestAttributesOf(SFGAO_NEWCONTENT, false); }
-bool TNamespace::GetNonEnumerated() { return TestAttributesOf(SFGAO_NONENUMERATED, false); }
-bool TNamespace::GetCanMoniker() { return TestAttributesOf(SFGAO_STREAM, false); }
-bool TNamespace::GetHasStorage() { return TestAttributesOf(SFGAO_STREAM, false); }
-bool TNamespace::GetStream() { return TestAttributesOf(SFGAO_STREAM, false); }
-bool TNamespace::GetEncrypted() { return TestAttributesOf(SFGAO_ENCRYPTED, false); }
-bool TNamespace::GetIsSlow() { return TestAttributesOf(SFGAO_ISSLOW, false); }
-bool TNamespace::GetStorage() { return TestAttributesOf(SFGAO_STORAGE, false); }
-bool TNamespace::GetStorageAncestor() { return TestAttributesOf(SFGAO_STORAGEANCESTOR, false); }
-bool TNamespace::GetReadOnly() { return TestAttributesOf(SFGAO_READONLY, false); }
-bool TNamespace::GetRemovable() { return TestAttributesOf(SFGAO_REMOVABLE, false); }
-bool TNamespace::GetShare() { return TestAttributesOf(SFGAO_SHARE, false); }
+bool TNamespace::GetBrowsable() {
+    return TestAttributesOf(SFGAO_BROWSABLE, false);
+}
+bool TNamespace::GetHasPropSheet() {
+    return TestAttributesOf(SFGAO_HASPROPSHEET, false);
+}
+bool TNamespace::GetHasSubFolder() {
+    return TestAttributesOf(SFGAO_HASSUBFOLDER, false);
+}
+bool TNamespace::GetNewContent() {
+    return TestAttributesOf(SFGAO_NEWCONTENT, false);
+}
+bool TNamespace::GetNonEnumerated() {
+    return TestAttributesOf(SFGAO_NONENUMERATED, false);
+}
+bool TNamespace::GetCanMoniker() {
+    return TestAttributesOf(SFGAO_STREAM, false);
+}
+bool TNamespace::GetHasStorage() {
+    return TestAttributesOf(SFGAO_STREAM, false);
+}
+bool TNamespace::GetStream() {
+    return TestAttributesOf(SFGAO_STREAM, false);
+}
+bool TNamespace::GetEncrypted() {
+    return TestAttributesOf(SFGAO_ENCRYPTED, false);
+}
+bool TNamespace::GetIsSlow() {
+    return TestAttributesOf(SFGAO_ISSLOW, false);
+}
+bool TNamespace::GetStorage() {
+    return TestAttributesOf(SFGAO_STORAGE, false);
+}
+bool TNamespace::GetStorageAncestor() {
+    return TestAttributesOf(SFGAO_STORAGEANCESTOR, false);
+}
+bool TNamespace::GetReadOnly() {
+    return TestAttributesOf(SFGAO_READONLY, false);
+}
+bool TNamespace::GetRemovable() {
+    return TestAttributesOf(SFGAO_REMOVABLE, false);
+}
+bool TNamespace::GetShare() {
+    return TestAttributesOf(SFGAO_SHARE, false);
+}
 
 bool TNamespace::GetDropTarget() {
     return TestAttributesOf(SFGAO_DROPTARGET, false) || PIDLMgr->IsDesktopFolder(FRelativePIDL);
@@ -164,19 +196,37 @@ bool TNamespace::FindDataAttribute(DWORD Bit) {
     return FWin32FindDataW && GetFileSystem() && (FWin32FindDataW->dwFileAttributes & Bit) != 0;
 }
 
-bool TNamespace::GetArchive() { return FindDataAttribute(FILE_ATTRIBUTE_ARCHIVE); }
-bool TNamespace::GetDirectory() { return FindDataAttribute(FILE_ATTRIBUTE_DIRECTORY); }
-bool TNamespace::GetHidden() { return FindDataAttribute(FILE_ATTRIBUTE_HIDDEN); }
-bool TNamespace::GetNormal() { return FindDataAttribute(FILE_ATTRIBUTE_NORMAL); }
-bool TNamespace::GetOffLine() { return FindDataAttribute(FILE_ATTRIBUTE_OFFLINE); }
-bool TNamespace::GetReadOnlyFile() { return FindDataAttribute(FILE_ATTRIBUTE_READONLY); }
-bool TNamespace::GetSystem() { return FindDataAttribute(FILE_ATTRIBUTE_SYSTEM); }
-bool TNamespace::GetTemporary() { return FindDataAttribute(FILE_ATTRIBUTE_TEMPORARY); }
+bool TNamespace::GetArchive() {
+    return FindDataAttribute(FILE_ATTRIBUTE_ARCHIVE);
+}
+bool TNamespace::GetDirectory() {
+    return FindDataAttribute(FILE_ATTRIBUTE_DIRECTORY);
+}
+bool TNamespace::GetHidden() {
+    return FindDataAttribute(FILE_ATTRIBUTE_HIDDEN);
+}
+bool TNamespace::GetNormal() {
+    return FindDataAttribute(FILE_ATTRIBUTE_NORMAL);
+}
+bool TNamespace::GetOffLine() {
+    return FindDataAttribute(FILE_ATTRIBUTE_OFFLINE);
+}
+bool TNamespace::GetReadOnlyFile() {
+    return FindDataAttribute(FILE_ATTRIBUTE_READONLY);
+}
+bool TNamespace::GetSystem() {
+    return FindDataAttribute(FILE_ATTRIBUTE_SYSTEM);
+}
+bool TNamespace::GetTemporary() {
+    return FindDataAttribute(FILE_ATTRIBUTE_TEMPORARY);
+}
 
 bool TNamespace::GetCompressed() {
     if (!FShellCache.ShellCacheFlags.Contains(scCompressed)) {
-        if (FindDataAttribute(FILE_ATTRIBUTE_COMPRESSED)) FShellCache.Data.Attributes << caCompressed;
-        else FShellCache.Data.Attributes >> caCompressed;
+        if (FindDataAttribute(FILE_ATTRIBUTE_COMPRESSED))
+            FShellCache.Data.Attributes << caCompressed;
+        else
+            FShellCache.Data.Attributes >> caCompressed;
         FShellCache.ShellCacheFlags << scCompressed;
     }
     return FShellCache.Data.Attributes.Contains(caCompressed);
@@ -236,8 +286,8 @@ FILETIME TNamespace::GetLastWriteTimeRaw() {
 UnicodeString TNamespace::TimeString(const FILETIME& Time, TShellCacheFlag Cache,
                                      UnicodeString& Slot) {
     if (!FShellCache.ShellCacheFlags.Contains(Cache)) {
-        Slot = FWin32FindDataW && GetFileSystem() ? ConvertTFileTimeToLocalStr(Time)
-                                                  : UnicodeString();
+        Slot =
+            FWin32FindDataW && GetFileSystem() ? ConvertTFileTimeToLocalStr(Time) : UnicodeString();
         FShellCache.ShellCacheFlags << Cache;
     }
     return Slot;
@@ -293,8 +343,8 @@ UnicodeString TNamespace::GetSizeOfFileDiskUsage() {
     if (GetFolder()) return {};
     UnicodeString root = IncludeTrailingBackslashW(ExtractFileDriveW(GetNameForParsing()));
     DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-    if (!DirExistsW(root) || !GetDiskFreeSpaceW(root.c_str(), &sectors, &bytes, &freeClusters,
-                                                &clusters))
+    if (!DirExistsW(root) ||
+        !GetDiskFreeSpaceW(root.c_str(), &sectors, &bytes, &freeClusters, &clusters))
         return GetSizeOfFile();
     uint64_t cluster = uint64_t(sectors) * bytes;
     if (cluster == 0) return GetSizeOfFile();
@@ -318,9 +368,8 @@ void TNamespace::GetSHFileInfo() {
     if (FSHGetFileInfoRec) return;
     FSHGetFileInfoRec = new TSHGetFileInfoRec;
     SHFILEINFOW info{};
-    if (FAbsolutePIDL &&
-        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(FAbsolutePIDL), 0, &info, sizeof info,
-                       SHGFI_TYPENAME | SHGFI_PIDL))
+    if (FAbsolutePIDL && SHGetFileInfoW(reinterpret_cast<LPCWSTR>(FAbsolutePIDL), 0, &info,
+                                        sizeof info, SHGFI_TYPENAME | SHGFI_PIDL))
         FSHGetFileInfoRec->FileType = info.szTypeName;
     if (FSHGetFileInfoRec->FileType.empty())
         FSHGetFileInfoRec->FileType =
@@ -429,25 +478,30 @@ UnicodeString TNamespace::DetailsDefaultColumnTitle(int ColumnIndex) {
     if (ColumnIndex == -1) ColumnIndex = 0;
     if (ColumnIndex < 0 || ColumnIndex > 9) return {};
     static const IDEVirtualResources::Text titles[10] = {
-        _sName, _sSize, _sType, _sModified, _sAttributes,
-        _sCreated, _sAccessed, _sPath, _sDOSName, _sCustom};
+        _sName,    _sSize,     _sType, _sModified, _sAttributes,
+        _sCreated, _sAccessed, _sPath, _sDOSName,  _sCustom};
     return UnicodeString(titles[ColumnIndex]);
 }
 
 UnicodeString TNamespace::DetailsDefaultOf(int ColumnIndex) {
     switch (ColumnIndex) {
     case -1:
-    case 0: return GetNameInFolder();
-    case 1: return GetSizeOfFileKB();
+    case 0:
+        return GetNameInFolder();
+    case 1:
+        return GetSizeOfFileKB();
     case 2: {
         GetDataFromIDList();
         bool named = FWin32FindDataW && FWin32FindDataW->cFileName[0] != 0 &&
                      FWin32FindDataW->cFileName[0] != 8;
         return GetFileSystem() && named ? GetFileType() : UnicodeString(_STR_SYSTEMFOLDER);
     }
-    case 3: return GetLastWriteTime();
-    case 4: return GetAttributesString();
-    default: return {};
+    case 3:
+        return GetLastWriteTime();
+    case 4:
+        return GetAttributesString();
+    default:
+        return {};
     }
 }
 

@@ -105,8 +105,10 @@ PItemIDList TPIDLManager::AppendPIDL(PItemIDList Dest, PItemIDList Src) {
     auto* result = static_cast<uint8_t*>(FMalloc->Alloc(destBytes + srcBytes));
     if (!result) return nullptr;
     if (destBytes > 0) std::memcpy(result, Dest, destBytes);
-    if (Src) std::memcpy(result + destBytes, Src, srcBytes);
-    else WriteCB(result + destBytes, 0);
+    if (Src)
+        std::memcpy(result + destBytes, Src, srcBytes);
+    else
+        WriteCB(result + destBytes, 0);
     return reinterpret_cast<PItemIDList>(result);
 }
 
@@ -182,8 +184,7 @@ PItemIDList TPIDLManager::NextID(PItemIDList APIDL) {
     return Advance(APIDL, ReadCB(APIDL));
 }
 
-void TPIDLManager::ParsePIDL(PItemIDList AbsolutePIDL, TPIDLList* PIDLList,
-                             bool AllAbsolutePIDLs) {
+void TPIDLManager::ParsePIDL(PItemIDList AbsolutePIDL, TPIDLList* PIDLList, bool AllAbsolutePIDLs) {
     if (!AbsolutePIDL || !PIDLList) return;
     PItemIDList start = AbsolutePIDL;
     PItemIDList cursor = AbsolutePIDL;

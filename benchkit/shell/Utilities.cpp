@@ -56,8 +56,7 @@ bool IsWinNT4() {
 
 bool IsWinXP() {
     OSVERSIONINFOW v = Version();
-    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion == 5 &&
-           v.dwMinorVersion > 0;
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion == 5 && v.dwMinorVersion > 0;
 }
 
 bool IsWin95_SR1() {
@@ -94,7 +93,8 @@ bool DragDetectPlus(HWND Handle, POINT Pt) {
         }
         switch (msg.message) {
         case WM_MOUSEMOVE: {
-            POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+            POINT at{static_cast<short>(LOWORD(msg.lParam)),
+                     static_cast<short>(HIWORD(msg.lParam))};
             if (!PtInRect(&drag, at)) {
                 result = true;
                 done = true;

@@ -46,33 +46,49 @@ DWORD TVirtualThread::ExecuteStub() {
 
 void TVirtualThread::SetSuspended(bool Value) {
     if (Value == FSuspended || !FHandle) return;
-    if (Value) SuspendThread(FHandle);
-    else ResumeThread(FHandle);
+    if (Value)
+        SuspendThread(FHandle);
+    else
+        ResumeThread(FHandle);
     FSuspended = Value;
 }
 
 int TVirtualThread::PriorityToOS(TThreadPriority Value) {
     switch (Value) {
-    case tpIdle: return THREAD_PRIORITY_IDLE;
-    case tpLowest: return THREAD_PRIORITY_LOWEST;
-    case tpLower: return THREAD_PRIORITY_BELOW_NORMAL;
-    case tpNormal: return THREAD_PRIORITY_NORMAL;
-    case tpHigher: return THREAD_PRIORITY_ABOVE_NORMAL;
-    case tpHighest: return THREAD_PRIORITY_HIGHEST;
-    case tpTimeCritical: return THREAD_PRIORITY_TIME_CRITICAL;
+    case tpIdle:
+        return THREAD_PRIORITY_IDLE;
+    case tpLowest:
+        return THREAD_PRIORITY_LOWEST;
+    case tpLower:
+        return THREAD_PRIORITY_BELOW_NORMAL;
+    case tpNormal:
+        return THREAD_PRIORITY_NORMAL;
+    case tpHigher:
+        return THREAD_PRIORITY_ABOVE_NORMAL;
+    case tpHighest:
+        return THREAD_PRIORITY_HIGHEST;
+    case tpTimeCritical:
+        return THREAD_PRIORITY_TIME_CRITICAL;
     }
     return THREAD_PRIORITY_NORMAL;
 }
 
 TThreadPriority TVirtualThread::PriorityFromOS(int Value) {
     switch (Value) {
-    case THREAD_PRIORITY_IDLE: return tpIdle;
-    case THREAD_PRIORITY_LOWEST: return tpLowest;
-    case THREAD_PRIORITY_BELOW_NORMAL: return tpLower;
-    case THREAD_PRIORITY_ABOVE_NORMAL: return tpHigher;
-    case THREAD_PRIORITY_HIGHEST: return tpHighest;
-    case THREAD_PRIORITY_TIME_CRITICAL: return tpTimeCritical;
-    default: return tpNormal;
+    case THREAD_PRIORITY_IDLE:
+        return tpIdle;
+    case THREAD_PRIORITY_LOWEST:
+        return tpLowest;
+    case THREAD_PRIORITY_BELOW_NORMAL:
+        return tpLower;
+    case THREAD_PRIORITY_ABOVE_NORMAL:
+        return tpHigher;
+    case THREAD_PRIORITY_HIGHEST:
+        return tpHighest;
+    case THREAD_PRIORITY_TIME_CRITICAL:
+        return tpTimeCritical;
+    default:
+        return tpNormal;
     }
 }
 

@@ -42,12 +42,13 @@ int List(const UnicodeString& path, bool hidden) {
         return 1;
     }
     std::vector<std::unique_ptr<TNamespace>> items;
-    folder->EnumerateFolder(true, true, hidden,
-                            [&](PItemIDList pidl, TNamespace* parent, void*, bool&) {
-                                items.emplace_back(new TNamespace(pidl, parent));
-                                return true;
-                            },
-                            nullptr);
+    folder->EnumerateFolder(
+        true, true, hidden,
+        [&](PItemIDList pidl, TNamespace* parent, void*, bool&) {
+            items.emplace_back(new TNamespace(pidl, parent));
+            return true;
+        },
+        nullptr);
     TShellSortHelper sort;
     std::sort(items.begin(), items.end(), [&](const auto& a, const auto& b) {
         return sort.CompareIDSort(0, a.get(), b.get()) < 0;

@@ -3,8 +3,8 @@
 
 #include <win32/shellapi.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,12 +16,13 @@ protected:
     // The children of a folder item, made as an explorer tree makes them.
     std::vector<std::unique_ptr<TNamespace>> Children(TNamespace* folder, bool hidden = true) {
         std::vector<std::unique_ptr<TNamespace>> items;
-        folder->EnumerateFolder(true, true, hidden,
-                                [&](PItemIDList pidl, TNamespace* parent, void*, bool&) {
-                                    items.emplace_back(new TNamespace(pidl, parent));
-                                    return true;
-                                },
-                                nullptr);
+        folder->EnumerateFolder(
+            true, true, hidden,
+            [&](PItemIDList pidl, TNamespace* parent, void*, bool&) {
+                items.emplace_back(new TNamespace(pidl, parent));
+                return true;
+            },
+            nullptr);
         return items;
     }
     static std::unique_ptr<TNamespace> Child(std::vector<std::unique_ptr<TNamespace>>& items,
@@ -52,22 +53,22 @@ TEST_P(NamespaceNameTest, EveryDisplayForm) {
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, NamespaceNameTest,
-    testing::Values(NameCase{"Normal", [](TNamespace& n) { return n.GetNameNormal(); }, false},
-                    NameCase{"InFolder", [](TNamespace& n) { return n.GetNameInFolder(); }, false},
-                    NameCase{"ParseAddress", [](TNamespace& n) { return n.GetNameParseAddress(); },
-                             true},
-                    NameCase{"ParseAddressInFolder",
-                             [](TNamespace& n) { return n.GetNameParseAddressInFolder(); }, false},
-                    NameCase{"ForParsing", [](TNamespace& n) { return n.GetNameForParsing(); }, true},
-                    NameCase{"ForParsingInFolder",
-                             [](TNamespace& n) { return n.GetNameForParsingInFolder(); }, false},
-                    NameCase{"ForEditing", [](TNamespace& n) { return n.GetNameForEditing(); }, false},
-                    NameCase{"ForEditingInFolder",
-                             [](TNamespace& n) { return n.GetNameForEditingInFolder(); }, false},
-                    NameCase{"Addressbar", [](TNamespace& n) { return n.GetNameAddressbar(); }, true},
-                    NameCase{"AddressbarInFolder",
-                             [](TNamespace& n) { return n.GetNameAddressbarInFolder(); }, false},
-                    NameCase{"FileName", [](TNamespace& n) { return n.GetFileName(); }, false}),
+    testing::Values(
+        NameCase{"Normal", [](TNamespace& n) { return n.GetNameNormal(); }, false},
+        NameCase{"InFolder", [](TNamespace& n) { return n.GetNameInFolder(); }, false},
+        NameCase{"ParseAddress", [](TNamespace& n) { return n.GetNameParseAddress(); }, true},
+        NameCase{"ParseAddressInFolder",
+                 [](TNamespace& n) { return n.GetNameParseAddressInFolder(); }, false},
+        NameCase{"ForParsing", [](TNamespace& n) { return n.GetNameForParsing(); }, true},
+        NameCase{"ForParsingInFolder", [](TNamespace& n) { return n.GetNameForParsingInFolder(); },
+                 false},
+        NameCase{"ForEditing", [](TNamespace& n) { return n.GetNameForEditing(); }, false},
+        NameCase{"ForEditingInFolder", [](TNamespace& n) { return n.GetNameForEditingInFolder(); },
+                 false},
+        NameCase{"Addressbar", [](TNamespace& n) { return n.GetNameAddressbar(); }, true},
+        NameCase{"AddressbarInFolder", [](TNamespace& n) { return n.GetNameAddressbarInFolder(); },
+                 false},
+        NameCase{"FileName", [](TNamespace& n) { return n.GetFileName(); }, false}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
 TEST_F(NamespaceTest, NamesAreCachedUntilInvalidated) {
@@ -145,7 +146,8 @@ TEST_F(NamespaceTest, ReadOnlyHiddenAndLinks) {
     chmod(temp_.Linux("locked.txt").c_str(), 0644);
 }
 
-// ---- sizes ---------------------------------------------------------------------------------------
+// ---- sizes
+// ---------------------------------------------------------------------------------------
 
 struct SizeCase {
     const char* name;
@@ -207,7 +209,8 @@ TEST_F(NamespaceTest, FoldersHaveNoFileSizeButAFolderSize) {
     EXPECT_EQ(box->FolderSize(true, true), 150);
 }
 
-// ---- times ---------------------------------------------------------------------------------------
+// ---- times
+// ---------------------------------------------------------------------------------------
 
 TEST_F(NamespaceTest, TimesComeFromTheFileSystem) {
     temp_.Write("dated.txt", "x");
@@ -224,12 +227,14 @@ TEST_F(NamespaceTest, TimesComeFromTheFileSystem) {
     EXPECT_EQ(accessTicks, (uint64_t(when - 60) + 11644473600ull) * 10000000ull);
     EXPECT_EQ(item->GetLastWriteTime(), ConvertTFileTimeToLocalStr(write));
     EXPECT_FALSE(item->GetLastWriteTime().empty());
-    EXPECT_DOUBLE_EQ(double(item->GetLastWriteDateTime()), double(ConvertFileTimetoDateTime(write)));
+    EXPECT_DOUBLE_EQ(double(item->GetLastWriteDateTime()),
+                     double(ConvertFileTimetoDateTime(write)));
     EXPECT_EQ(ConvertTFileTimeToLocalStr(FILETIME{}), u"");
     EXPECT_EQ(double(ConvertFileTimetoDateTime(FILETIME{})), 0.0);
 }
 
-// ---- type and icons ------------------------------------------------------------------------------
+// ---- type and icons
+// ------------------------------------------------------------------------------
 
 TEST_F(NamespaceTest, TypesAndIcons) {
     temp_.Write("notes.txt", "x");
@@ -315,8 +320,11 @@ TEST_F(NamespaceTest, EnumerationHonoursFlagsAndTermination) {
     struct Case {
         bool folders, nonFolders, hidden;
         int count;
-    } cases[] = {{true, true, true, 4},   {true, true, false, 3}, {false, true, false, 2},
-                 {true, false, true, 1},  {false, false, true, 0}};
+    } cases[] = {{true, true, true, 4},
+                 {true, true, false, 3},
+                 {false, true, false, 2},
+                 {true, false, true, 1},
+                 {false, false, true, 0}};
     for (const Case& c : cases) {
         int seen = 0;
         int taken = folder->EnumerateFolder(
@@ -333,19 +341,20 @@ TEST_F(NamespaceTest, EnumerationHonoursFlagsAndTermination) {
         EXPECT_EQ(taken, (c.count + 1) / 2);
     }
     int calls = 0;
-    folder->EnumerateFolder(true, true, true,
-                            [&](PItemIDList pidl, TNamespace*, void*, bool& terminate) {
-                                PIDLMgr->FreePIDL(pidl);
-                                terminate = ++calls == 2;
-                                return true;
-                            },
-                            nullptr);
+    folder->EnumerateFolder(
+        true, true, true,
+        [&](PItemIDList pidl, TNamespace*, void*, bool& terminate) {
+            PIDLMgr->FreePIDL(pidl);
+            terminate = ++calls == 2;
+            return true;
+        },
+        nullptr);
     EXPECT_EQ(calls, 2);
     auto file = Item(u"one");
-    EXPECT_EQ(file->EnumerateFolder(true, true, true,
-                                    [](PItemIDList, TNamespace*, void*, bool&) { return true; },
-                                    nullptr),
-              0);
+    EXPECT_EQ(
+        file->EnumerateFolder(
+            true, true, true, [](PItemIDList, TNamespace*, void*, bool&) { return true; }, nullptr),
+        0);
 }
 
 TEST_F(NamespaceTest, NamesThatAreNotUtf8SurviveTheRoundTrip) {

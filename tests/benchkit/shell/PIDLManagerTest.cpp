@@ -215,16 +215,15 @@ TEST_P(PIDLCorruptStreamTest, RaisesAStreamErrorAndAllocatesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, PIDLCorruptStreamTest,
-    testing::Values(
-        CorruptCase{"ShortCount", {5, 0}},
-        CorruptCase{"CountPastTheEnd", {9, 0, 0, 0, 3, 0, 'a', 0, 0}},
-        CorruptCase{"HugeCount", {0xFF, 0xFF, 0xFF, 0x7F, 0, 0}},
-        CorruptCase{"NegativeCount", {0xFE, 0xFF, 0xFF, 0xFF, 0, 0}},
-        CorruptCase{"CountOfOne", {1, 0, 0, 0, 0}},
-        CorruptCase{"NoTerminator", {4, 0, 0, 0, 4, 0, 'a', 'b'}},
-        CorruptCase{"ItemRunsPastTheData", {5, 0, 0, 0, 0x40, 0, 'a', 0, 0}},
-        CorruptCase{"ItemCountBelowTwo", {6, 0, 0, 0, 1, 0, 'a', 'b', 0, 0}},
-        CorruptCase{"BytesAfterTheTerminator", {6, 0, 0, 0, 0, 0, 'x', 'y'}}),
+    testing::Values(CorruptCase{"ShortCount", {5, 0}},
+                    CorruptCase{"CountPastTheEnd", {9, 0, 0, 0, 3, 0, 'a', 0, 0}},
+                    CorruptCase{"HugeCount", {0xFF, 0xFF, 0xFF, 0x7F, 0, 0}},
+                    CorruptCase{"NegativeCount", {0xFE, 0xFF, 0xFF, 0xFF, 0, 0}},
+                    CorruptCase{"CountOfOne", {1, 0, 0, 0, 0}},
+                    CorruptCase{"NoTerminator", {4, 0, 0, 0, 4, 0, 'a', 'b'}},
+                    CorruptCase{"ItemRunsPastTheData", {5, 0, 0, 0, 0x40, 0, 'a', 0, 0}},
+                    CorruptCase{"ItemCountBelowTwo", {6, 0, 0, 0, 1, 0, 'a', 'b', 0, 0}},
+                    CorruptCase{"BytesAfterTheTerminator", {6, 0, 0, 0, 0, 0, 'x', 'y'}}),
     [](const testing::TestParamInfo<CorruptCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PIDLManagerTest, FilesRoundTripAndMissingFilesRaise) {

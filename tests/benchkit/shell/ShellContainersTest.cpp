@@ -28,7 +28,8 @@ TEST_F(NameSpaceListTest, RemovingDoesNotFreeAndFreeNamespacesKeepsTheCount) {
     temp_.Write("b", "2");
     TVirtualNameSpaceList list;
     std::vector<std::pair<TNamespace*, TListNotification>> seen;
-    list.OnChanged = [&](TVirtualNameSpaceList* sender, TNamespace* item, TListNotification action) {
+    list.OnChanged = [&](TVirtualNameSpaceList* sender, TNamespace* item,
+                         TListNotification action) {
         EXPECT_EQ(sender, &list);
         seen.emplace_back(item, action);
     };

@@ -97,8 +97,8 @@ protected:
         wc.lpfnWndProc = DefWindowProcW;
         wc.lpszClassName = u"ShellDragDetectTest";
         RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, u"ShellDragDetectTest", u"", WS_POPUP, 0, 0, 200, 200,
-                                  nullptr, nullptr, nullptr, nullptr);
+        window_ = CreateWindowExW(0, u"ShellDragDetectTest", u"", WS_POPUP, 0, 0, 200, 200, nullptr,
+                                  nullptr, nullptr, nullptr);
         ASSERT_NE(window_, nullptr);
     }
     void TearDown() override { DestroyWindow(window_); }

@@ -41,24 +41,25 @@ protected:
         if (const char* value = std::getenv(name)) slot = value;
     }
     static void Restore(const char* name, const std::optional<std::string>& slot) {
-        if (slot) setenv(name, slot->c_str(), 1);
-        else unsetenv(name);
+        if (slot)
+            setenv(name, slot->c_str(), 1);
+        else
+            unsetenv(name);
     }
 
     void WriteUserDirs() {
         temp_.MakeDir("xdg-config");
-        temp_.Write("xdg-config/user-dirs.dirs",
-                    "# written by the test\n"
-                    "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
-                    "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
-                    "XDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\n");
+        temp_.Write("xdg-config/user-dirs.dirs", "# written by the test\n"
+                                                 "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                                                 "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
+                                                 "XDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\n");
     }
 
     static std::vector<TNamespace*> All() {
-        return {DesktopFolder,      RecycleBinFolder,          PhysicalDesktopFolder,
-                DrivesFolder,       PrinterFolder,             HistoryFolder,
-                ControlPanelFolder, NetworkNeighborHoodFolder, TemplatesFolder,
-                MyDocumentsFolder,  FavoritesFolder};
+        return {
+            DesktopFolder,   RecycleBinFolder,  PhysicalDesktopFolder, DrivesFolder,
+            PrinterFolder,   HistoryFolder,     ControlPanelFolder,    NetworkNeighborHoodFolder,
+            TemplatesFolder, MyDocumentsFolder, FavoritesFolder};
     }
 
     ShellTempFolder temp_;
@@ -68,7 +69,7 @@ protected:
 struct FolderCase {
     const char* name;
     TNamespace** item;
-    const char* withXdg;    // folder below the home folder, or null for a virtual folder
+    const char* withXdg; // folder below the home folder, or null for a virtual folder
     const char* withoutXdg;
 };
 
@@ -80,8 +81,10 @@ TEST_P(SpecialFolderPathTest, WithTheUsersFolderList) {
     InitializeIDEVirtualShellUtilities();
     const FolderCase& c = GetParam();
     ASSERT_NE(*c.item, nullptr);
-    if (c.withXdg) EXPECT_EQ((*c.item)->GetNameForParsing(), temp_.Windows(Utf8ToUnicode(c.withXdg)));
-    else EXPECT_EQ((*c.item)->GetNameForParsing().rfind(u"::{", 0), 0u);
+    if (c.withXdg)
+        EXPECT_EQ((*c.item)->GetNameForParsing(), temp_.Windows(Utf8ToUnicode(c.withXdg)));
+    else
+        EXPECT_EQ((*c.item)->GetNameForParsing().rfind(u"::{", 0), 0u);
 }
 
 TEST_P(SpecialFolderPathTest, WithoutTheUsersFolderList) {
@@ -90,13 +93,15 @@ TEST_P(SpecialFolderPathTest, WithoutTheUsersFolderList) {
     ASSERT_NE(*c.item, nullptr);
     if (c.withoutXdg)
         EXPECT_EQ((*c.item)->GetNameForParsing(), temp_.Windows(Utf8ToUnicode(c.withoutXdg)));
-    else EXPECT_EQ((*c.item)->GetNameForParsing().rfind(u"::{", 0), 0u);
+    else
+        EXPECT_EQ((*c.item)->GetNameForParsing().rfind(u"::{", 0), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, SpecialFolderPathTest,
     testing::Values(FolderCase{"Desktop", &DesktopFolder, "Schreibtisch", "Desktop"},
-                    FolderCase{"PhysicalDesktop", &PhysicalDesktopFolder, "Schreibtisch", "Desktop"},
+                    FolderCase{"PhysicalDesktop", &PhysicalDesktopFolder, "Schreibtisch",
+                               "Desktop"},
                     FolderCase{"Documents", &MyDocumentsFolder, "Dokumente", "Documents"},
                     FolderCase{"Templates", &TemplatesFolder, "Vorlagen", "Templates"},
                     FolderCase{"RecycleBin", &RecycleBinFolder, nullptr, nullptr},
@@ -114,13 +119,14 @@ TEST_F(SpecialFoldersTest, UserFoldersListTheirFiles) {
     temp_.Write("Dokumente/letter.txt", "x");
     InitializeIDEVirtualShellUtilities();
     std::vector<UnicodeString> names;
-    MyDocumentsFolder->EnumerateFolder(true, true, true,
-                                       [&](PItemIDList pidl, TNamespace* parent, void*, bool&) {
-                                           TNamespace child(pidl, parent);
-                                           names.push_back(child.GetNameInFolder());
-                                           return true;
-                                       },
-                                       nullptr);
+    MyDocumentsFolder->EnumerateFolder(
+        true, true, true,
+        [&](PItemIDList pidl, TNamespace* parent, void*, bool&) {
+            TNamespace child(pidl, parent);
+            names.push_back(child.GetNameInFolder());
+            return true;
+        },
+        nullptr);
     EXPECT_EQ(names, std::vector<UnicodeString>{u"letter.txt"});
     EXPECT_TRUE(MyDocumentsFolder->GetFileSystem());
     EXPECT_TRUE(MyDocumentsFolder->GetFolder());
@@ -171,8 +177,7 @@ TEST_P(ShellOrdinalsMissingTest, StartUpFailsWithAnErrorAndLeavesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ordinals, ShellOrdinalsMissingTest,
-                         testing::Values(MissingCase{"Equality", {21}},
-                                         MissingCase{"Parent", {23}},
+                         testing::Values(MissingCase{"Equality", {21}}, MissingCase{"Parent", {23}},
                                          MissingCase{"Both", {21, 23}}),
                          [](const testing::TestParamInfo<MissingCase>& info) {
                              return std::string(info.param.name);

@@ -115,9 +115,7 @@ TEST(VirtualThread, DestructionEndsAndJoinsTheThread) {
 
 TEST(VirtualThread, DestroyedBeforeItRanDoesNotRun) {
     std::atomic<int> ran{0};
-    {
-        WaitingThread thread(&ran);
-    }
+    { WaitingThread thread(&ran); }
     EXPECT_EQ(ran, 0);
     std::atomic<bool> done{false};
     {
