@@ -189,7 +189,6 @@ TEST_F(SpecialFoldersTest, OptionalRoutinesMayBeMissing) {
     InitializeIDEVirtualShellUtilities();
     EXPECT_NE(DesktopFolder, nullptr);
     EXPECT_EQ(IDEVirtualShellUtilities::SHLimitInputEdit, nullptr);
-    EXPECT_EQ(IDEVirtualShellUtilities::AnimateWindow, nullptr); // not in this user library
 }
 
 TEST_F(SpecialFoldersTest, PackageInitialisationReportsTheMissingRoutines) {

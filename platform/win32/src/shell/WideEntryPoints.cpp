@@ -6,6 +6,7 @@
 #include <win32/TestSeams.h>
 #include <win32/fileapi.h>
 #include <win32/shellapi.h>
+#include <win32/winbase.h>
 #include <win32/wingdi.h>
 #include <win32/winuser.h>
 
@@ -33,6 +34,9 @@ void RegisterShellWideEntryPoints() {
 namespace TestSeams {
 
 void WithholdShellOrdinals(const std::vector<int>& ordinals) {
+    // The table fills itself on first use; fill it now so that the filling
+    // cannot put the withheld routines back.
+    GetModuleHandleW(u"shell32.dll");
     std::vector<win32::ModuleExport> hidden;
     for (int ordinal : ordinals)
         hidden.push_back({nullptr, static_cast<WORD>(ordinal), nullptr});
@@ -40,14 +44,13 @@ void WithholdShellOrdinals(const std::vector<int>& ordinals) {
 }
 
 void RestoreShellOrdinals() {
-    win32::RegisterModule(
-        u"SHELL32.DLL",
-        {
-            {nullptr, 21, reinterpret_cast<void*>(&ILIsEqual)},
-            {nullptr, 23, reinterpret_cast<void*>(&ILIsParent)},
-            {nullptr, 660, reinterpret_cast<void*>(&FileIconInit)},
-            {nullptr, 747, reinterpret_cast<void*>(&SHLimitInputEdit)},
-        });
+    win32::RegisterModule(u"SHELL32.DLL",
+                          {
+                              {nullptr, 21, reinterpret_cast<void*>(&ILIsEqual)},
+                              {nullptr, 23, reinterpret_cast<void*>(&ILIsParent)},
+                              {nullptr, 660, reinterpret_cast<void*>(&FileIconInit)},
+                              {nullptr, 747, reinterpret_cast<void*>(&SHLimitInputEdit)},
+                          });
 }
 
 } // namespace TestSeams
