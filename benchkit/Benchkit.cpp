@@ -2,6 +2,10 @@
 
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/props/IDEHistoryLists.h"
+#include "benchkit/shell/IDEVirtualPIDLTools.h"
+#include "benchkit/shell/IDEVirtualResources.h"
+#include "benchkit/shell/IDEVirtualShellUtilities.h"
+#include "benchkit/shell/IDEVirtualUnicodeDefines.h"
 
 #include <mutex>
 
@@ -15,6 +19,11 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEPropSet", InitializeIDEPropSet, FinalizeIDEPropSet},
     {"IDERegIniPropSet", InitializeIDERegIniPropSet, FinalizeIDERegIniPropSet},
     {"IDEHistoryLists", InitializeIDEHistoryLists, FinalizeIDEHistoryLists},
+    {"IDEVirtualResources", InitializeIDEVirtualResources, FinalizeIDEVirtualResources},
+    {"IDEVirtualUnicodeDefines", InitializeIDEVirtualUnicodeDefines, FinalizeIDEVirtualUnicodeDefines},
+    {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
+    {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
+     FinalizeIDEVirtualShellUtilities},
 };
 
 std::mutex packageLock;

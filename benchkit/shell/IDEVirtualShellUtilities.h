@@ -1,8 +1,17 @@
-// Base classes of every object the explorer controls persist, and small
-// reference-counted bases.
+// The shell item TNamespace over one item of the shell namespace, its sort
+// helper, the special-folder items with the unit's start-up, the base classes
+// of every object the explorer controls persist, and small reference-counted
+// bases.
 #pragma once
 
+#include "benchkit/shell/IDEVirtualPIDLTools.h"
+#include "benchkit/shell/IDEVirtualShellTypes.h"
 #include "benchkit/shell/RERIdareviViziZeraruz.h"
+
+#include <runpak/DateTime.h>
+#include <runpak/Exceptions.h>
+#include <runpak/Interfaces.h>
+#include <runpak/Set.h>
 
 #include <runpak/Component.h>
 #include <runpak/Lists.h>
@@ -75,3 +84,409 @@ public:
 protected:
     std::atomic<int32_t> FRefCount{0};
 };
+
+// ---- the shell item ---------------------------------------------------------------
+
+class TNamespace;
+
+class EQOZInvalidFileName : public Exception {
+public:
+    using Exception::Exception;
+};
+
+enum TNamespaceState {
+    nsFreePIDLOnDestroy,
+    nsIsRecycleBin,
+    nsRecycleBinChecked,
+    nsOwnsParent,
+    nsShellDetailsSupported,
+    nsShellFolder2Supported,
+    nsShellOverlaySupported,
+    nsThreadedIconLoaded,
+    nsThreadedIconLoading,
+    nsThreadedImageLoaded,
+    nsThreadedImageLoading,
+    nsIconIndexChanged
+};
+using TNamespaceStates = TSet<TNamespaceState, 16>;
+
+enum TShellCacheFlag {
+    scInFolderName,
+    scNormalName,
+    scParsedName,
+    scSmallIcon,
+    scSmallOpenIcon,
+    scCreationTime,
+    scLastAccessTime,
+    scLastWriteTime,
+    scFileSize,
+    scFileSizeKB,
+    scFileType,
+    scInvalidIDListData,
+    scFileSystem,
+    scFolder,
+    scCanDelete,
+    scCanRename,
+    scGhosted,
+    scCanCopy,
+    scCanMove,
+    scCanLink,
+    scLink,
+    scFileSysAncestor,
+    scCompressed,
+    scFileTimes,
+    scSupportedColumns,
+    scFolderSize,
+    scVirtualHook,
+    scHookedNamespace,
+    scVirtualNamespace,
+    scRootVirtualNamespace,
+    scHardHookedNamespace
+};
+using TShellCache = TSet<TShellCacheFlag, 32>;
+
+enum TCacheAttribute {
+    caFileSystem,
+    caFolder,
+    caCanDelete,
+    caCanRename,
+    caGhosted,
+    caCanCopy,
+    caCanMove,
+    caCanLink,
+    caLink,
+    caFileSysAncestor,
+    caCompressed,
+    caVirtualHook,
+    caHookedNamespace,
+    caVirtualNamespace,
+    caRootVirtualNamespace,
+    caHardHookedNamespace
+};
+using TCacheAttributes = TSet<TCacheAttribute, 16>;
+
+struct TCacheData {
+    TCacheAttributes Attributes;
+    int SmallIcon = -1;
+    int SmallOpenIcon = -1;
+    UnicodeString InFolderName, NormalName, ParsedName, CreationTime, LastAccessTime, LastWriteTime,
+        FileSize, FileSizeKB, FileType;
+    int SupportedColumns = 0;
+    int64_t FolderSize = 0;
+    int OverlayIndex = -1;
+    int OverlayIconIndex = -1;
+};
+
+struct TShellCacheRec {
+    TShellCache ShellCacheFlags;
+    TCacheData Data;
+};
+
+struct TSHGetFileInfoRec {
+    UnicodeString FileType;
+};
+
+enum TIconSize { icSmall, icLarge };
+
+enum TObjectDescription {
+    odError,
+    odRootRegistered,
+    odFile,
+    odDirectory,
+    odUnidentifiedFileItem,
+    od35Floppy,
+    od525Floppy,
+    odRemovableDisk,
+    odFixedDrive,
+    odMappedDrive,
+    odCDROMDrive,
+    odRAMDisk,
+    odUnidentifiedDevice,
+    odNetworkDomain,
+    odNetworkServer,
+    odNetworkShare,
+    odNetworkRestOfNet,
+    odUnidentifiedNetwork,
+    odComputerImaging,
+    odComputerAudio,
+    odShareDocuments
+};
+
+// Receives each enumerated child id (and owns it); answers whether it took
+// the item. Setting Terminate stops the walk.
+using TEnumFolderCallback =
+    std::function<bool(PItemIDList APIDL, TNamespace* AParent, void* Data, bool& Terminate)>;
+
+// One item of the shell namespace. Properties are asked of the shell once and
+// cached with a flag each until InvalidateCache/InvalidateNamespace. Getters
+// never raise for a shell failure: they answer false, empty, 0, -1 or nil.
+class TNamespace : public TObject {
+public:
+    // PIDL: with a parent that is not the desktop, a child list that the item
+    // takes over (and frees at once, keeping parent + child); otherwise an
+    // absolute list it keeps. Nil and no parent: the desktop.
+    TNamespace(PItemIDList PIDL, TNamespace* AParent);
+    // An item without an id list, known by the caller's number.
+    TNamespace(int ID, TNamespace* AParent);
+    // From a Windows path; raises EQOZInvalidFileName when it names nothing.
+    explicit TNamespace(const UnicodeString& Path);
+    ~TNamespace() override;
+    TNamespace(const TNamespace&) = delete;
+    TNamespace& operator=(const TNamespace&) = delete;
+
+    // ---- virtual getters, in the class's slot order --------------------------------
+    virtual bool GetArchive();
+    virtual UnicodeString GetAttributesString();
+    virtual bool GetCanCopy();
+    virtual bool GetCanDelete();
+    virtual bool GetCanLink();
+    virtual bool GetCanMove();
+    virtual bool GetCanRename();
+    virtual bool GetCompressed();
+    virtual UnicodeString GetCreationTime();
+    virtual FILETIME GetCreationTimeRaw();
+    virtual bool GetDirectory();
+    virtual bool GetDropTarget();
+    virtual UnicodeString GetExtension();
+    virtual UnicodeString GetFileName();
+    virtual bool GetFileSysAncestor();
+    virtual bool GetFileSystem();
+    virtual UnicodeString GetFileType();
+    virtual bool GetFolder();
+    virtual bool GetGhosted();
+    virtual bool GetHasPropSheet();
+    virtual bool GetHasSubFolder();
+    virtual bool GetHidden();
+    virtual UnicodeString GetInfoTip();
+    virtual UnicodeString GetLastAccessTime();
+    virtual FILETIME GetLastAccessTimeRaw();
+    virtual UnicodeString GetLastWriteTime();
+    virtual FILETIME GetLastWriteTimeRaw();
+    virtual bool GetLink();
+    virtual UnicodeString GetNameAddressbar();
+    virtual UnicodeString GetNameAddressbarInFolder();
+    virtual UnicodeString GetNameForEditing();
+    virtual UnicodeString GetNameForEditingInFolder();
+    virtual UnicodeString GetNameForParsing();
+    virtual UnicodeString GetNameForParsingInFolder();
+    virtual UnicodeString GetNameInFolder();
+    virtual UnicodeString GetNameNormal();
+    virtual UnicodeString GetNameParseAddress();
+    virtual UnicodeString GetNameParseAddressInFolder();
+    virtual bool GetNewContent();
+    virtual bool GetNonEnumerated();
+    virtual bool GetNormal();
+    virtual bool GetOffLine();
+    virtual IShellFolder* GetParentShellFolder();
+    virtual bool GetReadOnly();
+    virtual bool GetReadOnlyFile();
+    virtual bool GetRemovable();
+    virtual UnicodeString GetSizeOfFile();
+    virtual UnicodeString GetSizeOfFileDiskUsage();
+    virtual int64_t GetSizeOfFileInt64();
+    virtual UnicodeString GetSizeOfFileKB();
+    virtual bool GetShare();
+    virtual UnicodeString GetShortFileName();
+    virtual bool GetSubItems();
+    virtual bool GetSystem(); // backs SystemFile
+    virtual bool GetTemporary();
+    virtual TNamespace* Clone(bool ReleasePIDLOnDestroy);
+    virtual UnicodeString DetailsDefaultColumnTitle(int ColumnIndex);
+    virtual UnicodeString DetailsDefaultOf(int ColumnIndex);
+    virtual int DetailsDefaultSupportedColumns();
+    virtual int GetIconIndex(bool OpenIcon, TIconSize IconSize, bool ForceLoad = false);
+
+    bool GetSystemFile() { return GetSystem(); }
+
+    // ---- fields as properties ----------------------------------------------------
+    PItemIDList GetAbsolutePIDL() const { return FAbsolutePIDL; }
+    PItemIDList GetRelativePIDL() const { return FRelativePIDL; }
+    TNamespace* GetParent() const { return FParent; }
+    int GetNamespaceID() const { return FNamespaceID; }
+    int GetTag() const { return FTag; }
+    void SetTag(int Value) { FTag = Value; }
+    TNamespaceStates GetStates() const { return FStates; }
+    void SetStates(TNamespaceStates Value) { FStates = Value; }
+    bool GetFreePIDLOnDestroy() const { return FStates.Contains(nsFreePIDLOnDestroy); }
+    void SetFreePIDLOnDestroy(bool Value) { SetState(nsFreePIDLOnDestroy, Value); }
+    bool GetIconIndexChanged() const { return FStates.Contains(nsIconIndexChanged); }
+    void SetIconIndexChanged(bool Value) { SetState(nsIconIndexChanged, Value); }
+    bool GetThreadIconLoading() const { return FStates.Contains(nsThreadedIconLoading); }
+    void SetThreadIconLoading(bool Value) { SetState(nsThreadedIconLoading, Value); }
+    bool GetThreadImageLoading() const { return FStates.Contains(nsThreadedImageLoading); }
+    void SetThreadImageLoading(bool Value) { SetState(nsThreadedImageLoading, Value); }
+    bool GetThreadedIconLoaded() const { return FStates.Contains(nsThreadedIconLoaded); }
+    bool GetThreadImageLoaded() const { return FStates.Contains(nsThreadedImageLoaded); }
+    const TShellCacheRec& GetShellCache() const { return FShellCache; }
+    WIN32_FIND_DATAW* GetWin32FindDataW() { return FWin32FindDataW; }
+
+    // ---- interfaces (not counted for the caller: the item keeps them) ---------------
+    IShellFolder* GetShellFolder();
+    IShellFolder2* GetShellFolder2();
+    IShellFolder2* GetParentShellFolder2();
+    IShellDetails* GetShellDetailsInterface();
+    IShellDetails* GetParentShellDetailsInterface();
+
+    bool GetAdvDetailsSupported();
+    GUID GetCLSID();
+    TObjectDescription GetDescription();
+    TDateTime GetCreationDateTime();
+    TDateTime GetLastAccessDateTime();
+    TDateTime GetLastWriteDateTime();
+    int GetOverlayIndex();
+    int GetOverlayIconIndex();
+    bool GetBrowsable();
+    bool GetCanMoniker();
+    bool GetEncrypted();
+    bool GetHasStorage();
+    bool GetIsSlow();
+    bool GetStorage();
+    bool GetStorageAncestor();
+    bool GetStream();
+    bool GetSubFolders();
+    HBITMAP GetImage() const { return FImage; }
+
+    // ---- methods -----------------------------------------------------------------------
+    // Negative when PIDLToCompare sorts before this item in Column.
+    int ComparePIDL(PItemIDList PIDLToCompare, bool IsAbsolutePIDL, int Column = 0);
+    UnicodeString DisplayNameOf(DWORD Flags);
+    bool TestAttributesOf(SFGAOF Flags, bool FlushCache, bool SoftFlush = false);
+    void GetDataFromIDList();
+    void GetFileTimes();
+    void GetSHFileInfo();
+    void SetIconIndexByThread(int IconIndex, bool ClearThreadLoading);
+    void SetImageByThread(HBITMAP Bitmap, bool ClearThreadLoading);
+    void InvalidateThumbImage();
+    void InvalidateCache();
+    void InvalidateNamespace(bool RefreshIcon = true);
+    // Re-finds the item in its parent after an outside rename; false (and the
+    // lists untouched) when no child of the parent matches.
+    bool InvalidateRelativePIDL(bool FileObjects, bool NonFolders = true,
+                                bool IncludeHidden = true);
+    PItemIDList ParseDisplayName();
+    PItemIDList ParseDisplayName(const UnicodeString& Path);
+    bool SetNameOf(const UnicodeString& NewName);
+    int64_t FolderSize(bool Invalidate, bool RecurseFolder = false);
+    bool SubFoldersEx(SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN);
+    bool SubItemsEx(SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN);
+    UnicodeString ExplorerStyleAttributeStringList(bool CapitalLetters);
+    int EnumerateFolder(bool Folders, bool NonFolders, bool IncludeHidden,
+                        const TEnumFolderCallback& EnumFunc, void* UserData);
+
+    bool IsDesktop();
+    bool IsRecycleBin();
+    bool IsMyComputer();
+    bool IsControlPanel();
+    bool IsControlPanelChildFolder();
+    bool IsNetworkNeighborhood();
+    bool IsNetworkNeighborhoodChild();
+    bool IsChildOfRemovableDrive();
+    bool IsChildByNamespace(TNamespace* TestNamespace, bool Immediate);
+    bool IsChildByPIDL(PItemIDList TestPIDL, bool Immediate);
+    bool IsParentByNamespace(TNamespace* TestNamespace, bool Immediate);
+    bool IsParentByPIDL(PItemIDList TestPIDL, bool Immediate);
+
+private:
+    void SetState(TNamespaceState State, bool Value) {
+        if (Value)
+            FStates.Include(State);
+        else
+            FStates.Exclude(State);
+    }
+    bool CachedAttribute(SFGAOF Flag, TShellCacheFlag Cache, TCacheAttribute Attribute);
+    bool FindDataAttribute(DWORD Bit);
+    int QueryIconIndex(bool OpenIcon, TIconSize IconSize);
+    UnicodeString CachedName(DWORD Flags, TShellCacheFlag Cache, UnicodeString& Slot);
+    UnicodeString TimeString(const FILETIME& Time, TShellCacheFlag Cache, UnicodeString& Slot);
+    bool InternalSubItems(SHCONTF Flags);
+    void ReleaseInterfaces();
+
+    PItemIDList FAbsolutePIDL = nullptr;
+    HBITMAP FImage = nullptr;
+    int FNamespaceID = -1;
+    TNamespace* FParent = nullptr;
+    PItemIDList FRelativePIDL = nullptr;
+    InterfacePtr<IShellDetails> FShellDetailsInterface;
+    InterfacePtr<IShellFolder> FShellFolder;
+    InterfacePtr<IShellFolder2> FShellFolder2;
+    TSHGetFileInfoRec* FSHGetFileInfoRec = nullptr;
+    TNamespaceStates FStates;
+    int FTag = 0;
+    WIN32_FIND_DATAW* FWin32FindDataW = nullptr;
+    bool FSystemIsSuperHidden = false;
+    TShellCacheRec FShellCache;
+};
+
+using TNamespaceArray = std::vector<TNamespace*>;
+
+// Orders items for the explorer views: negative when NS1 sorts first.
+enum TFileSort { fsFileType, fsFileExtension };
+
+class TShellSortHelper : public TObject {
+public:
+    virtual int CompareIDSort(int SortColumn, TNamespace* NS1, TNamespace* NS2);
+    virtual int DiscriminateFolders(TNamespace* NS1, TNamespace* NS2);
+    virtual int SortFileSize(TNamespace* NS1, TNamespace* NS2);
+    virtual int SortFileTime(FILETIME FT1, FILETIME FT2, TNamespace* NS1, TNamespace* NS2);
+    virtual int SortString(const UnicodeString& S1, const UnicodeString& S2, TNamespace* NS1,
+                           TNamespace* NS2);
+    virtual int SortType(TNamespace* NS1, TNamespace* NS2);
+
+    TFileSort GetFileSort() const { return FFileSort; }
+    void SetFileSort(TFileSort Value) { FFileSort = Value; }
+
+private:
+    TFileSort FFileSort = fsFileType;
+};
+
+// ---- item routines ----------------------------------------------------------------------
+
+// The desktop's absolute list of a Windows path (or special name), or nil.
+PItemIDList PathToPIDL(const UnicodeString& APath);
+// Empty for a zero time or a failure; else the local time as the framework
+// formats date and time.
+UnicodeString ConvertTFileTimeToLocalStr(FILETIME AFileTime);
+TDateTime ConvertFileTimetoDateTime(FILETIME AFileTime);
+// The text of a shell string record; frees the record's string.
+UnicodeString StrRetToStr(STRRET& StrRet, PItemIDList APIDL);
+
+// ---- special folders and start-up ------------------------------------------------------
+
+extern TPIDLManager* PIDLMgr;
+extern TNamespace* DesktopFolder;
+extern TNamespace* RecycleBinFolder;
+extern TNamespace* PhysicalDesktopFolder;
+extern TNamespace* DrivesFolder;
+extern TNamespace* PrinterFolder;
+extern TNamespace* HistoryFolder;
+extern TNamespace* ControlPanelFolder;
+extern TNamespace* NetworkNeighborHoodFolder;
+extern TNamespace* TemplatesFolder;
+extern TNamespace* MyDocumentsFolder;
+extern TNamespace* FavoritesFolder;
+
+// A special folder's item with its parent bound, or nil when the shell has
+// no such folder. The caller owns it.
+TNamespace* CreateSpecialNamespace(int FolderID);
+
+// Names the platform also uses for its own routines live in the unit's
+// namespace.
+namespace IDEVirtualShellUtilities {
+using TAnimateWindow = BOOL (*)(HWND, DWORD, DWORD);
+using TSHLimitInputEdit = HRESULT (*)(HWND, IShellFolder*);
+// Bound at start-up; nil when the library lacks them.
+extern TAnimateWindow AnimateWindow;
+extern TSHLimitInputEdit SHLimitInputEdit;
+
+// Asks the shell to fill its system image list (ordinal 660); false when the
+// routine is missing.
+bool FileIconInit(bool FullInit);
+// Binds AnimateWindow and the shell ordinals 21, 23 and 747; true only when
+// 21 and 23 were both found.
+bool InitShellOrdinals();
+} // namespace IDEVirtualShellUtilities
+
+// Start-up fails with EOSError when the shell lacks the list comparisons
+// (ordinals 21 and 23); nothing is left half made.
+void InitializeIDEVirtualShellUtilities();
+void FinalizeIDEVirtualShellUtilities();

@@ -265,3 +265,13 @@ void RecordPresentedRects(bool on);
 std::vector<PresentedRect> PresentedRects();
 
 } // namespace TestSeams
+
+// --- Shell library exports ------------------------------------------------------
+namespace TestSeams {
+
+// Makes GetProcAddress answer nil for these shell32 ordinals, as an older
+// shell library would; RestoreShellOrdinals puts back 21, 23, 660 and 747.
+void WithholdShellOrdinals(const std::vector<int>& ordinals);
+void RestoreShellOrdinals();
+
+} // namespace TestSeams

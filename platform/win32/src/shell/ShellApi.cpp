@@ -43,7 +43,10 @@ void CopyTruncated(const std::u16string& text, WCHAR* buffer, size_t capacity) {
 
 } // namespace
 
+void RegisterShellWideEntryPoints(); // WideEntryPoints.cpp
+
 void RegisterShellModule() {
+    RegisterShellWideEntryPoints();
     RegisterModule(
         u"SHELL32.DLL",
         {

@@ -184,8 +184,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1,
                                          PCUIDLIST_RELATIVE pidl2) noexcept override;
-    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void** ppv) noexcept override {
-        if (ppv) *ppv = nullptr;
+    // The details of the folder's children come from the folder itself.
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID riid, void** ppv) noexcept override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (riid == IID_IShellDetails) return QueryInterface(riid, ppv);
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
@@ -433,9 +436,10 @@ SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
 HRESULT ShellFolder::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
                                      SFGAOF* rgfInOut) noexcept {
     if (!rgfInOut) return E_POINTER;
+    const SFGAOF self = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR |
+                        (where_.path.empty() ? 0 : SFGAO_FILESYSTEM);
     if (cidl == 0) { // the folder itself
-        *rgfInOut &= SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR |
-                     (where_.path.empty() ? 0 : SFGAO_FILESYSTEM);
+        *rgfInOut &= self;
         return S_OK;
     }
     if (!apidl) return E_POINTER;
@@ -443,6 +447,11 @@ HRESULT ShellFolder::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
         SFGAOF asked = *rgfInOut;
         SFGAOF result = ~SFGAOF(0);
         for (UINT i = 0; i < cidl; ++i) {
+            // An empty list names the folder itself, as the desktop's item is named.
+            if (apidl[i] && apidl[i]->mkid.cb == 0) {
+                result &= self;
+                continue;
+            }
             Item item;
             if (!FirstItem(apidl[i], item)) return E_INVALIDARG;
             SFGAOF flags = AttributesOf(item, asked);
@@ -548,7 +557,8 @@ HRESULT ShellFolder::ParseDisplayName(HWND, IBindCtx*, LPWSTR pszDisplayName, UL
             size_t cut = text.find(u'\\');
             std::u16string head = Lower(std::u16string(text.substr(0, cut)));
             for (const SpecialFolder& folder : DesktopSpecialFolders()) {
-                bool byClsid = folder.parsingName && head == Lower(folder.parsingName);
+                bool byClsid = (folder.parsingName && head == Lower(folder.parsingName)) ||
+                               (folder.classAlias && head == Lower(folder.classAlias));
                 if (!byClsid && head != Lower(folder.displayName)) continue;
                 Item item;
                 item.kind = ItemKind::Special;

@@ -84,7 +84,7 @@ std::string ShellHomeFolder() {
 
 const std::vector<SpecialFolder>& DesktopSpecialFolders() {
     static const std::vector<SpecialFolder> folders = {
-        {CSIDL_PERSONAL, u"Documents", nullptr},
+        {CSIDL_PERSONAL, u"Documents", nullptr, u"::{450D8FBA-AD25-11D0-98A8-0800361B1103}"},
         {CSIDL_DRIVES, u"Computer", u"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
         {CSIDL_NETWORK, u"Network", u"::{208D2C60-3AEA-1069-A2D7-08002B30309D}"},
         {CSIDL_BITBUCKET, u"Recycle Bin", u"::{645FF040-5081-101B-9F08-00AA002F954E}"},

@@ -16,6 +16,9 @@ struct SpecialFolder {
     int csidl;
     const char16_t* displayName; // as the desktop shows it
     const char16_t* parsingName; // "::{CLSID}" for virtual folders, else null
+    // Another "::{CLSID}" the desktop parses to this folder (a file-system
+    // folder that also has a class of its own), or null.
+    const char16_t* classAlias = nullptr;
 };
 
 // The special folders the desktop lists, in order.
