@@ -39,7 +39,7 @@ $(FUZZ_BUILD)/build.ninja:
 
 fuzz: $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	for f in regexp_fuzz stringtable_fuzz; do \
+	for f in regexp_fuzz stringtable_fuzz servoreply_fuzz paramfile_fuzz; do \
 		ASAN_OPTIONS=detect_leaks=1 $(FUZZ_BUILD)/bin/$$f -runs=$(FUZZ_RUNS) -seed=1 \
 			-max_len=512 -timeout=60 || exit 1; \
 	done
