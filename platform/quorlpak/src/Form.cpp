@@ -190,6 +190,7 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 // -----------------------------------------------------------------------------------------
 
 void TCustomForm::Dispatch(TMessage& Message) {
+    if (MenuMessage(Message)) return;
     switch (Message.Msg) {
     case WM_PAINT:
         FControlState.Include(csCustomPaint);
