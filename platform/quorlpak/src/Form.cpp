@@ -1,6 +1,7 @@
 // TCustomForm: creation, window parameters, showing, closing and releasing.
 #include <quorlpak/Application.h>
 #include <quorlpak/Form.h>
+#include <quorlpak/FormDescriptions.h>
 #include <quorlpak/Screen.h>
 #include <quorlpak/TypeInfos.h>
 
@@ -57,7 +58,12 @@ void TCustomForm::SetFormInitializer(TFormInitializer Value) {
 
 void TCustomForm::AfterConstruction() {
     if (!FFormState.Contains(fsCreating)) return;
-    if (Initializer()) Initializer()(this);
+    // A form class registered with a description reads it (its controls,
+    // their properties and handlers) unless another initializer is installed.
+    if (Initializer())
+        Initializer()(this);
+    else
+        ReadFormDescription(this);
     FFormState.Exclude(fsCreating);
     DoCreate();
 }
@@ -190,6 +196,7 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 // -----------------------------------------------------------------------------------------
 
 void TCustomForm::Dispatch(TMessage& Message) {
+    if (MenuMessage(Message)) return;
     switch (Message.Msg) {
     case WM_PAINT:
         FControlState.Include(csCustomPaint);
