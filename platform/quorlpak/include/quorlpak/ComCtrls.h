@@ -38,6 +38,8 @@ public:
     TPageControl* GetPageControl() const { return FPageControl; }
     // Moves the sheet to another page control (appended), or out of any (null).
     void SetPageControl(TPageControl* Value);
+    // Lying on a page control makes the sheet its last page.
+    void SetParent(TWinControl* AParent) override;
     // The sheet's place among its page control's pages; -1 without one.
     int GetPageIndex() const;
     void SetPageIndex(int Value);

@@ -130,25 +130,26 @@ public:
     std::vector<std::pair<UnicodeString, UnicodeString>> FilterPairs() const;
     // Whether a name matches one of the ';'-separated patterns (case-insensitive).
     static bool MatchesPatterns(const UnicodeString& Name, const UnicodeString& Patterns);
-    // The full path a name typed in Folder stands for, with DefaultExt added.
-    UnicodeString ExpandName(const UnicodeString& Name, const UnicodeString& Folder) const;
-    // Checks a full path against the options; an empty answer accepts,
-    // anything else is the message the user is shown. Asks about
-    // overwriting through a message box (answering "" when the user agrees).
-    virtual UnicodeString Validate(const UnicodeString& Path, HWND Dialog);
+    // The full path a name typed in Folder stands for, with DefaultExt added
+    // to a name without an extension (unless AddDefaultExt is false).
+    UnicodeString ExpandName(const UnicodeString& Name, const UnicodeString& Folder,
+                             bool AddDefaultExt = true) const;
+    // Checks a full path against the options, telling the user why a path
+    // is refused (and asking about overwriting) in message boxes owned by
+    // Dialog; true when the path may be taken.
+    virtual bool Validate(const UnicodeString& Path, HWND Dialog);
     // The folder the dialog starts in.
     UnicodeString StartFolder() const;
     bool IsSaveDialog() const { return FSave; }
 
+    // Asks OnCanClose; then takes a validated full path as the answer.
+    bool Accept(const UnicodeString& Path);
+
 protected:
     virtual bool CanClose();
-    // Takes a validated full path as the answer.
-    void Accept(const UnicodeString& Path);
     bool FSave = false;
 
 private:
-    bool RunScripted(HWND ParentWnd, bool& Result);
-
     UnicodeString FFileName;
     UnicodeString FFilter;
     UnicodeString FInitialDir;
