@@ -2,7 +2,7 @@
 
 #include <quorlpak/Buttons.h>
 #include <quorlpak/StdCtrls.h>
-#include <runpak/Filer.h>
+#include <quorlpak/FormDescriptions.h>
 
 TForm1* Form1 = nullptr;
 
@@ -46,9 +46,6 @@ TForm1 Form1 {
 
 } // namespace
 
-void Unit1Initialize() {
-    RegisterClass(TForm1::StaticClass());
-    RegisterComponentText(u"TForm1", Form1Text);
-}
+void Unit1Initialize() { RegisterFormClass(TForm1::StaticClass(), Form1Text); }
 
-void Unit1Finalize() { UnRegisterComponentText(u"TForm1"); }
+void Unit1Finalize() { UnRegisterFormClass(TForm1::StaticClass()); }

@@ -1,11 +1,24 @@
 // The main form's class description and its form description.
 #include "Unit4.h"
 
-#include <runpak/Filer.h>
+#include <quorlpak/Buttons.h>
+#include <quorlpak/ComCtrls.h>
+#include <quorlpak/Dialogs.h>
+#include <quorlpak/FormDescriptions.h>
+#include <quorlpak/Menus.h>
+#include <quorlpak/StdCtrls.h>
+#include <quorlpak/ExtCtrls.h>
+#include <quorlpak/Timer.h>
 
 TForm4* Form4 = nullptr;
 
 TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {}
+
+void TForm4::Loaded() {
+    TForm::Loaded();
+    // The form publishes no Menu property yet, so the description cannot name it.
+    if (MainMenu1 && !GetMenu()) SetMenu(MainMenu1);
+}
 
 TClass TForm4::StaticClass() {
     static const TMetaClass meta(
@@ -105,7 +118,6 @@ TForm4 Form4 {
     ClientWidth = 596
     ClientHeight = 545
     Position = poDesigned
-    Menu = MainMenu1
     OnCreate = FormCreate
     OnClose = FormClose
 
@@ -155,28 +167,28 @@ TForm4 Form4 {
             TLabel Label5 { Left = 290  Top = 6  Caption = "#04 エンコーダパルスモード" }
             TRadioGroup RadioGroup3 {
                 Left = 290  Top = 22  Width = 130  Height = 72  Caption = "逓倍"
-                Items = ("１逓倍", "２逓倍", "４逓倍")  ItemIndex = 0
+                Items.Strings = ("１逓倍", "２逓倍", "４逓倍")  ItemIndex = 0
             }
             TRadioGroup RadioGroup4 {
                 Left = 426  Top = 22  Width = 140  Height = 72  Caption = "磁極検知"
-                Items = ("ポールセンサ（正論理）", "ポールセンサ（負論理）", "直流励磁")  ItemIndex = 0
+                Items.Strings = ("ポールセンサ（正論理）", "ポールセンサ（負論理）", "直流励磁")  ItemIndex = 0
             }
             TRadioGroup RadioGroup5 {
                 Left = 290  Top = 98  Width = 130  Height = 56  Caption = "エンコーダ極性"
-                Items = ("A相先行", "B相先行")  ItemIndex = 0
+                Items.Strings = ("A相先行", "B相先行")  ItemIndex = 0
             }
             TRadioGroup RadioGroup6 {
                 Left = 426  Top = 98  Width = 140  Height = 56  Caption = "エンコーダアラーム"
-                Items = ("ハイデンハインタイプ", "レニショータイプ")  ItemIndex = 0
+                Items.Strings = ("ハイデンハインタイプ", "レニショータイプ")  ItemIndex = 0
             }
             TLabel Label6 { Left = 290  Top = 162  Caption = "#05 指令パルスモード" }
             TRadioGroup RadioGroup2 {
                 Left = 290  Top = 178  Width = 130  Height = 56  Caption = "逓倍"
-                Items = ("１逓倍", "２逓倍")  ItemIndex = 0
+                Items.Strings = ("１逓倍", "２逓倍")  ItemIndex = 0
             }
             TRadioGroup RadioGroup1 {
                 Left = 426  Top = 178  Width = 140  Height = 56  Caption = "信号タイプ"
-                Items = ("CW、CCW新党", "パルス、方向信号")  ItemIndex = 1
+                Items.Strings = ("CW、CCW新党", "パルス、方向信号")  ItemIndex = 1
             }
 
             TLabel Label9 { Left = 8  Top = 276  Caption = "#56 アラームマスク" }
@@ -215,8 +227,12 @@ TForm4 Form4 {
 } // namespace
 
 void Unit4Initialize() {
-    RegisterClass(TForm4::StaticClass());
-    RegisterComponentText(u"TForm4", Form4Text);
+    // The components the description names beyond the standard controls.
+    RegisterClass(TTimer::StaticClass());
+    RegisterMenuClasses();
+    RegisterComCtrlClasses();
+    RegisterDialogClasses();
+    RegisterFormClass(TForm4::StaticClass(), Form4Text);
 }
 
-void Unit4Finalize() { UnRegisterComponentText(u"TForm4"); }
+void Unit4Finalize() { UnRegisterFormClass(TForm4::StaticClass()); }

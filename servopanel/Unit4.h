@@ -191,6 +191,9 @@ public:
 
     static constexpr DWORD ReplyTimeoutMs = 5000;
 
+protected:
+    void Loaded() override;
+
 private:
     void EditExit(TEdit* Edit, int N);
     TEdit* EditOf(int N) const;

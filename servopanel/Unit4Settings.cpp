@@ -19,7 +19,9 @@ UnicodeString SettingsFileName() { return ChangeFileExt(u"KVDX", u".INI"); }
 } // namespace
 
 void TForm4::ShowMessageBox(const UnicodeString& Text) {
-    Application->MessageBox(Text, Application->GetTitle(), MB_OK);
+    // The system's modal box, owned by this window: it pumps the thread's
+    // messages, so the timer ticks inside it unless it was stopped.
+    MessageBoxW(GetHandle(), Text.c_str(), GetCaption().c_str(), MB_OK);
 }
 
 void TForm4::FormCreate(TObject* Sender) {
@@ -61,8 +63,8 @@ bool TForm4::CheckAdminRights() {
     HMODULE shell = LoadLibraryW(u"SHELL32.DLL");
     if (!shell) return false;
     using IsUserAnAdminProc = BOOL (*)();
-    auto isUserAnAdmin = reinterpret_cast<IsUserAnAdminProc>(
-        GetProcAddress(shell, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(680))));
+    FARPROC entry = GetProcAddress(shell, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(680)));
+    auto isUserAnAdmin = reinterpret_cast<IsUserAnAdminProc>(reinterpret_cast<void*>(entry));
     // A library without the query cannot vouch for the user: no rights.
     bool admin = isUserAnAdmin && isUserAnAdmin() != 0;
     FreeLibrary(shell);
