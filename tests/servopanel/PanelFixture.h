@@ -16,6 +16,7 @@
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/Timer.h>
+#include <runpak/Strings.h>
 #include <win32/TestSeams.h>
 #include <win32/windows.h>
 
