@@ -17,7 +17,14 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {}
 void TForm4::Loaded() {
     TForm::Loaded();
     // The form publishes no Menu property yet, so the description cannot name it.
-    if (MainMenu1 && !GetMenu()) SetMenu(MainMenu1);
+    // The client size is as designed, with the menu bar above it.
+    if (MainMenu1 && !GetMenu()) {
+        const int width = GetClientWidth(), height = GetClientHeight();
+        GetHandle(); // the bar takes its room only on a window
+        SetMenu(MainMenu1);
+        SetClientWidth(width);
+        SetClientHeight(height);
+    }
 }
 
 TClass TForm4::StaticClass() {
