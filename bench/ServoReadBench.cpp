@@ -26,7 +26,8 @@ namespace {
 // and each reply "value\r".
 size_t WireBytes(const TForm4& panel) {
     size_t bytes = 0;
-    for (int n = 0; n < 64; ++n) bytes += std::to_string(n).size() + 1 + std::to_string(panel.ParamTable[n]).size() + 1;
+    for (int n = 0; n < 64; ++n)
+        bytes += std::to_string(n).size() + 1 + std::to_string(panel.ParamTable[n]).size() + 1;
     return bytes;
 }
 
@@ -64,11 +65,13 @@ void BM_ReadParamAll(benchmark::State& state) {
             }
             bytes = WireBytes(*Form4);
         }
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double wireSeconds = bytes * 10.0 / baud;
         state.counters["wire_ms"] = wireSeconds * 1000.0;
         // How many times the wire time one read takes.
-        if (state.iterations() > 0) state.counters["time/wire"] = elapsed / state.iterations() / wireSeconds;
+        if (state.iterations() > 0)
+            state.counters["time/wire"] = elapsed / state.iterations() / wireSeconds;
         state.counters["bytes"] = static_cast<double>(bytes);
         Form4->ClosePort();
     }
@@ -85,6 +88,12 @@ void BM_ReadParamAll(benchmark::State& state) {
 
 // Real time is what the user waits; CPU time is the whole process's, so a
 // busy wait for replies would show as CPU time near the real time.
-BENCHMARK(BM_ReadParamAll)->Arg(9600)->Arg(38400)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
+BENCHMARK(BM_ReadParamAll)
+    ->Arg(9600)
+    ->Arg(38400)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(5);
 
 BENCHMARK_MAIN();

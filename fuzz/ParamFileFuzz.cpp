@@ -38,12 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!file) std::abort();
     // Guard cells on both sides of the table catch a write past either end.
     int32_t guarded[ParamFile::ParamCount + 2];
-    for (int32_t& v : guarded) v = 0x5A5A5A5A;
+    for (int32_t& v : guarded)
+        v = 0x5A5A5A5A;
     std::string comment;
     if (ParamFile::ReadLine(file, comment)) {
         ParamFile::CommentFromShiftJis(comment, 127);
         ParamFile::LoadValues(file, guarded + 1, [](int index) {
-            if (index < 0 || index >= ParamFile::ParamCount || !ParamFile::IsLoadedIndex(index)) std::abort();
+            if (index < 0 || index >= ParamFile::ParamCount || !ParamFile::IsLoadedIndex(index))
+                std::abort();
         });
     }
     std::fclose(file);

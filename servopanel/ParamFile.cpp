@@ -24,7 +24,9 @@ bool ReadLine(FILE* File, std::string& Line) {
     return any;
 }
 
-bool IsLoadedIndex(int Index) { return Index < 80 || Index > 106; }
+bool IsLoadedIndex(int Index) {
+    return Index < 80 || Index > 106;
+}
 
 int LoadValues(FILE* File, int32_t* Table, const std::function<void(int)>& Loaded) {
     std::string line;
@@ -66,7 +68,8 @@ UnicodeString CommentFromShiftJis(const std::string& Line, size_t MaxChars) {
     crt::setlocale(LC_CTYPE, "jpn");
     std::vector<WCHAR> wide(Line.size() + 1);
     size_t n = crt::mbstowcs(wide.data(), Line.c_str(), wide.size());
-    UnicodeString text = n == static_cast<size_t>(-1) ? Utf8ToUnicode(Line) : UnicodeString(wide.data(), n);
+    UnicodeString text =
+        n == static_cast<size_t>(-1) ? Utf8ToUnicode(Line) : UnicodeString(wide.data(), n);
     if (text.size() > MaxChars) text.resize(MaxChars);
     return text;
 }

@@ -1,8 +1,8 @@
 #include "Unit1.h"
 
 #include <quorlpak/Buttons.h>
-#include <quorlpak/StdCtrls.h>
 #include <quorlpak/FormDescriptions.h>
+#include <quorlpak/StdCtrls.h>
 
 TForm1* Form1 = nullptr;
 
@@ -46,6 +46,10 @@ TForm1 Form1 {
 
 } // namespace
 
-void Unit1Initialize() { RegisterFormClass(TForm1::StaticClass(), Form1Text); }
+void Unit1Initialize() {
+    RegisterFormClass(TForm1::StaticClass(), Form1Text);
+}
 
-void Unit1Finalize() { UnRegisterFormClass(TForm1::StaticClass()); }
+void Unit1Finalize() {
+    UnRegisterFormClass(TForm1::StaticClass());
+}

@@ -58,13 +58,14 @@ void TForm4::Timer1Timer(TObject* Sender) {
         ShowStatus();
         PollStep = 1;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
 void TForm4::ShowStatus() {
-    static const char16_t* const alarmNames[] = {u"FLC ", u"OVV ", u"OFPOLE ", u"OFENC ", u"ENC ",
-                                                 u"OVC ", u"MTMP ", u"FTMP ", u"PRM "};
+    static const char16_t* const alarmNames[] = {u"FLC ", u"OVV ",  u"OFPOLE ", u"OFENC ", u"ENC ",
+                                                 u"OVC ", u"MTMP ", u"FTMP ",   u"PRM "};
     int32_t status = ParamTable[PARAM_STATUS];
     if (status & 8) {
         BitBtn1->GetFont()->SetColor(TColor(0x008000));
@@ -114,7 +115,9 @@ void TForm4::Button5Click(TObject* Sender) {
     ConnectPending = true;
 }
 
-void TForm4::BitBtn1Click(TObject* Sender) { ServoToggleRequest = true; }
+void TForm4::BitBtn1Click(TObject* Sender) {
+    ServoToggleRequest = true;
+}
 
 void TForm4::Button1Click(TObject* Sender) {
     if (WriteParam() != 0)

@@ -27,7 +27,8 @@ void TForm4::Save1Click(TObject* Sender) {
         return;
     }
     UnicodeString comment = Edit91->GetText();
-    std::string line = ParamFile::CommentToShiftJis(comment.empty() ? UnicodeString(u"コメント無し") : comment);
+    std::string line =
+        ParamFile::CommentToShiftJis(comment.empty() ? UnicodeString(u"コメント無し") : comment);
     bool written = ParamFile::Write(file, line, ParamTable);
     if (std::fclose(file) != 0) written = false; // buffered lines reach the disk only here
     if (!written) {

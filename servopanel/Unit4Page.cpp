@@ -9,20 +9,28 @@
 namespace {
 
 TCheckBox* const TForm4::*const alarmMaskBoxes[] = {
-    &TForm4::CheckBox9, &TForm4::CheckBox8, &TForm4::CheckBox7, &TForm4::CheckBox6, &TForm4::CheckBox5,
-    &TForm4::CheckBox4, &TForm4::CheckBox3, &TForm4::CheckBox2, &TForm4::CheckBox1}; // bit 0 first
+    &TForm4::CheckBox9, &TForm4::CheckBox8, &TForm4::CheckBox7,
+    &TForm4::CheckBox6, &TForm4::CheckBox5, &TForm4::CheckBox4,
+    &TForm4::CheckBox3, &TForm4::CheckBox2, &TForm4::CheckBox1}; // bit 0 first
 
 } // namespace
 
 TEdit* TForm4::EditOf(int N) const {
     switch (N) {
-    case 0: return Edit1;
-    case 1: return Edit2;
-    case 2: return Edit3;
-    case 3: return Edit4;
-    case 6: return Edit7;
-    case 7: return Edit8;
-    default: return nullptr;
+    case 0:
+        return Edit1;
+    case 1:
+        return Edit2;
+    case 2:
+        return Edit3;
+    case 3:
+        return Edit4;
+    case 6:
+        return Edit7;
+    case 7:
+        return Edit8;
+    default:
+        return nullptr;
     }
 }
 
@@ -46,9 +54,11 @@ void TForm4::EditWrite(int N) {
         RadioGroup1->SetItemIndex((value >> 2) & 1);
         break;
     case PARAM_ALARM_MASK:
-        for (int bit = 0; bit < 9; ++bit) (this->*alarmMaskBoxes[bit])->SetChecked((value >> bit) & 1);
+        for (int bit = 0; bit < 9; ++bit)
+            (this->*alarmMaskBoxes[bit])->SetChecked((value >> bit) & 1);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -57,8 +67,10 @@ int TForm4::GetEditValue(int N) {
     switch (N) {
     case 4: {
         int value = RadioGroup3->GetItemIndex();
-        if (RadioGroup4->GetItemIndex() == 2) value += 4;
-        else if (RadioGroup4->GetItemIndex() == 1) value += 16;
+        if (RadioGroup4->GetItemIndex() == 2)
+            value += 4;
+        else if (RadioGroup4->GetItemIndex() == 1)
+            value += 16;
         if (RadioGroup5->GetItemIndex() == 1) value += 32;
         if (RadioGroup6->GetItemIndex() == 1) value += 64;
         return value;
@@ -75,7 +87,8 @@ int TForm4::GetEditValue(int N) {
             if ((this->*alarmMaskBoxes[bit])->GetChecked()) value += 1 << bit;
         return value;
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -87,9 +100,21 @@ void TForm4::EditExit(TEdit* Edit, int N) {
     }
 }
 
-void TForm4::Edit1Exit(TObject* Sender) { EditExit(Edit1, 0); }
-void TForm4::Edit2Exit(TObject* Sender) { EditExit(Edit2, 1); }
-void TForm4::Edit3Exit(TObject* Sender) { EditExit(Edit3, 2); }
-void TForm4::Edit4Exit(TObject* Sender) { EditExit(Edit4, 3); }
-void TForm4::Edit7Exit(TObject* Sender) { EditExit(Edit7, 6); }
-void TForm4::Edit8Exit(TObject* Sender) { EditExit(Edit8, 7); }
+void TForm4::Edit1Exit(TObject* Sender) {
+    EditExit(Edit1, 0);
+}
+void TForm4::Edit2Exit(TObject* Sender) {
+    EditExit(Edit2, 1);
+}
+void TForm4::Edit3Exit(TObject* Sender) {
+    EditExit(Edit3, 2);
+}
+void TForm4::Edit4Exit(TObject* Sender) {
+    EditExit(Edit4, 3);
+}
+void TForm4::Edit7Exit(TObject* Sender) {
+    EditExit(Edit7, 6);
+}
+void TForm4::Edit8Exit(TObject* Sender) {
+    EditExit(Edit8, 7);
+}

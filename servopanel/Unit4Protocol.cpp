@@ -113,9 +113,16 @@ void TForm4::Button2Click(TObject* Sender) {
     // file; before that the table holds a placeholder, not the drive's rate.
     if (!BaudCodeKnown) return;
     switch (ParamTable[PARAM_BAUD_CODE]) {
-    case 0: BaudRate = 9600; break;
-    case 1: BaudRate = 19200; break;
-    case 2: BaudRate = 38400; break;
-    default: break;
+    case 0:
+        BaudRate = 9600;
+        break;
+    case 1:
+        BaudRate = 19200;
+        break;
+    case 2:
+        BaudRate = 38400;
+        break;
+    default:
+        break;
     }
 }

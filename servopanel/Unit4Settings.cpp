@@ -14,7 +14,9 @@
 
 namespace {
 
-UnicodeString SettingsFileName() { return ChangeFileExt(u"KVDX", u".INI"); }
+UnicodeString SettingsFileName() {
+    return ChangeFileExt(u"KVDX", u".INI");
+}
 
 } // namespace
 

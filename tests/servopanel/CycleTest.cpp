@@ -74,7 +74,8 @@ TEST_F(CycleTest, ConnectingReadsAllParametersAndTheVersionThenPollsInTurn) {
 
     Tick();
     std::vector<std::string> expected;
-    for (int n = 0; n < 64; ++n) expected.push_back(std::to_string(n));
+    for (int n = 0; n < 64; ++n)
+        expected.push_back(std::to_string(n));
     expected.push_back("21");
     expected.push_back("57"); // the same tick goes on to poll: status, then the display
     EXPECT_EQ(lines, expected);
@@ -83,7 +84,8 @@ TEST_F(CycleTest, ConnectingReadsAllParametersAndTheVersionThenPollsInTurn) {
     EXPECT_EQ(Form4->Edit1->GetText(), u"2500");
     EXPECT_EQ(Form4->PollStep, 1);
 
-    const std::vector<std::vector<std::string>> turns = {{"57", "17"}, {"57", "16"}, {"57"}, {"57", "17"}};
+    const std::vector<std::vector<std::string>> turns = {
+        {"57", "17"}, {"57", "16"}, {"57"}, {"57", "17"}};
     for (const auto& turn : turns) {
         lines.clear();
         Tick();
@@ -146,9 +148,14 @@ INSTANTIATE_TEST_SUITE_P(
                     StatusCase{12, 1, u"Servo On", TColor(0x008000), u"なし", u""},
                     StatusCase{0, 0, u"Servo Off", TColor(0x800000), u"なし", u""},
                     StatusCase{4, 0, u"Alarm ", TColor(0x0000FF), u"あり", u""},
-                    StatusCase{4, 0x101, u"Alarm ", TColor(0x0000FF), u"あり", u"ServoAlarm: FLC PRM "},
+                    StatusCase{4, 0x101, u"Alarm ", TColor(0x0000FF), u"あり",
+                               u"ServoAlarm: FLC PRM "},
                     StatusCase{4, 0x1FF, u"Alarm ", TColor(0x0000FF), u"あり",
-                               u"ServoAlarm: FLC OVV OFPOLE OFENC ENC OVC MTMP FTMP PRM "}));
+                               u"ServoAlarm: FLC OVV OFPOLE OFENC ENC OVC MTMP FTMP PRM "}),
+    [](const testing::TestParamInfo<StatusCase>& info) {
+        return "Status" + std::to_string(info.param.status) + "Alarms" +
+               std::to_string(info.param.alarms);
+    });
 
 TEST_F(CycleTest, TheServoButtonSendsItsCommandOnTheNextTickInsteadOfPolling) {
     ConnectedPanel();
@@ -161,7 +168,9 @@ TEST_F(CycleTest, TheServoButtonSendsItsCommandOnTheNextTickInsteadOfPolling) {
     EXPECT_FALSE(Form4->ServoToggleRequest);
     EXPECT_EQ(Form4->PollStep, 1);
     // The display then shows it once the status word has been read.
-    Tick(); Tick(); Tick();
+    Tick();
+    Tick();
+    Tick();
     EXPECT_EQ(Form4->BitBtn1->GetCaption(), u"Servo On");
 }
 

@@ -34,7 +34,8 @@ protected:
     void Tick() { Form4->Timer1Timer(Form4->Timer1); }
     // Ticks until the status display has run `displays` more times.
     void Displays(int displays) {
-        for (int i = 0; i < displays * 3; ++i) Tick();
+        for (int i = 0; i < displays * 3; ++i)
+            Tick();
     }
     void Connect() {
         Form4->Button5Click(Form4->Button5);
@@ -70,7 +71,8 @@ TEST_F(DriveSimTest, ServoOnMovesThePositionsAndServoOffStopsThem) {
     EXPECT_EQ(Form4->BitBtn1->GetFont()->GetColor(), TColor(0x008000));
     // The positions move with the drive's own clock: poll until they do.
     const UnicodeString first = Form4->Label100->GetCaption();
-    for (int i = 0; i < 3000 && Form4->Label100->GetCaption() == first; ++i) Tick();
+    for (int i = 0; i < 3000 && Form4->Label100->GetCaption() == first; ++i)
+        Tick();
     EXPECT_NE(Form4->Label100->GetCaption(), first);
 
     Form4->BitBtn1Click(Form4->BitBtn1);
@@ -83,7 +85,8 @@ TEST_F(DriveSimTest, ServoOnMovesThePositionsAndServoOffStopsThem) {
 TEST_F(DriveSimTest, AnAlarmIsShownAndTheServoButtonClearsIt) {
     Connect();
     sim->RaiseAlarm();
-    for (int i = 0; i < 300 && Form4->Label95->GetCaption() != u"あり"; ++i) Tick();
+    for (int i = 0; i < 300 && Form4->Label95->GetCaption() != u"あり"; ++i)
+        Tick();
     EXPECT_EQ(Form4->BitBtn1->GetCaption(), u"Alarm ");
     EXPECT_EQ(Form4->Label104->GetCaption(), u"ServoAlarm: OVC ");
     EXPECT_EQ(Form4->ParamTable[PARAM_ALARM_BITS], 32);

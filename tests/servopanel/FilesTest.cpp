@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string Folder() { return std::getenv("WINLAYER_HOME"); }
+std::string Folder() {
+    return std::getenv("WINLAYER_HOME");
+}
 
 std::u16string WindowsPath(const std::string& linuxPath) {
     std::u16string path = u"C:" + Utf8ToUnicode(linuxPath);
@@ -75,7 +77,9 @@ TEST_F(FilesTest, SavesUnderTheNameWithTxtAddedUnlessItHoldsTxt) {
     struct Case {
         const char* given;
         const char* written;
-    } cases[] = {{"params", "params.txt"}, {"SET.TXT", "SET.TXT.txt"}, {"a.txt.bak", "a.txt.bak"},
+    } cases[] = {{"params", "params.txt"},
+                 {"SET.TXT", "SET.TXT.txt"},
+                 {"a.txt.bak", "a.txt.bak"},
                  {"b.txt", "b.txt"}};
     for (const Case& c : cases) {
         OkEveryBox();
@@ -89,7 +93,8 @@ TEST_F(FilesTest, SavesUnderTheNameWithTxtAddedUnlessItHoldsTxt) {
 }
 
 TEST_F(FilesTest, WritesTheCommentInShiftJisAndEveryValue) {
-    for (int i = 0; i < 128; ++i) Form4->ParamTable[i] = i - 64;
+    for (int i = 0; i < 128; ++i)
+        Form4->ParamTable[i] = i - 64;
     Form4->Edit91->SetText(u"テスト comment");
     Save("c.txt");
     std::string bytes = ReadFile(Folder() + "/c.txt");
@@ -99,12 +104,15 @@ TEST_F(FilesTest, WritesTheCommentInShiftJisAndEveryValue) {
 }
 
 TEST_F(FilesTest, AnEmptyCommentIsSavedAsNoCommentAndTheFileLoadsBackIntoTheSameIndexes) {
-    for (int i = 0; i < 128; ++i) Form4->ParamTable[i] = 1000 + i;
+    for (int i = 0; i < 128; ++i)
+        Form4->ParamTable[i] = 1000 + i;
     Form4->Edit91->SetText(u"");
     Save("empty.txt");
-    EXPECT_EQ(ReadFile(Folder() + "/empty.txt").substr(0, 14), "\x83\x52\x83\x81\x83\x93\x83\x67\x96\xB3\x82\xB5\r\n");
+    EXPECT_EQ(ReadFile(Folder() + "/empty.txt").substr(0, 14),
+              "\x83\x52\x83\x81\x83\x93\x83\x67\x96\xB3\x82\xB5\r\n");
 
-    for (int i = 0; i < 128; ++i) Form4->ParamTable[i] = 0;
+    for (int i = 0; i < 128; ++i)
+        Form4->ParamTable[i] = 0;
     OkEveryBox();
     Form4->rsopen(1, 9600);
     Load("empty.txt");
@@ -117,7 +125,9 @@ TEST_F(FilesTest, AnEmptyCommentIsSavedAsNoCommentAndTheFileLoadsBackIntoTheSame
     }
     for (int i = 0; i < 64; ++i) {
         bool readOnly = i == 15 || i == 16 || i == 17 || i == 21 || i == 57;
-        if (!readOnly) EXPECT_EQ(drive.Param(i), 1000 + i) << i;
+        if (!readOnly) {
+            EXPECT_EQ(drive.Param(i), 1000 + i) << i;
+        }
     }
     EXPECT_EQ(Form4->Edit1->GetText(), u"1000");
     EXPECT_EQ(Boxes(), std::vector<std::u16string>{u"ドライバへ転送しました。"});
@@ -126,24 +136,29 @@ TEST_F(FilesTest, AnEmptyCommentIsSavedAsNoCommentAndTheFileLoadsBackIntoTheSame
 TEST_F(FilesTest, LoadingSendsZeroToSixtyThreeThenReadsThePageBack) {
     Form4->rsopen(1, 9600);
     std::string bytes = "x\r\n";
-    for (int i = 0; i < 128; ++i) bytes += std::to_string(i + 1) + "\r\n";
+    for (int i = 0; i < 128; ++i)
+        bytes += std::to_string(i + 1) + "\r\n";
     WriteFile(Folder() + "/send.txt", bytes);
     Load("send.txt");
     std::string written = peer->Written();
     std::string expected;
-    for (int i = 0; i < 64; ++i) expected += std::to_string(i) + "=" + std::to_string(i + 1) + "\r";
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 56}) expected += std::to_string(i) + "\r";
+    for (int i = 0; i < 64; ++i)
+        expected += std::to_string(i) + "=" + std::to_string(i + 1) + "\r";
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 56})
+        expected += std::to_string(i) + "\r";
     EXPECT_EQ(written, expected);
     EXPECT_EQ(Boxes(), std::vector<std::u16string>{u"ドライバへ転送しました。"});
 }
 
 TEST_F(FilesTest, OnlyACommentLineStillSendsTheMirror) {
     Form4->rsopen(1, 9600);
-    for (int i = 0; i < 128; ++i) Form4->ParamTable[i] = 7;
+    for (int i = 0; i < 128; ++i)
+        Form4->ParamTable[i] = 7;
     WriteFile(Folder() + "/only.txt", "just a comment\r\n");
     Load("only.txt");
     EXPECT_EQ(shownComment, u"just a comment");
-    for (int i = 64; i < 128; ++i) EXPECT_EQ(Form4->ParamTable[i], 7);
+    for (int i = 64; i < 128; ++i)
+        EXPECT_EQ(Form4->ParamTable[i], 7);
     EXPECT_EQ(drive.Param(3), 7);
     EXPECT_EQ(drive.Param(63), 7);
 }
@@ -184,7 +199,8 @@ TEST_F(FilesTest, LoadingOfflineFillsThePageAndReportsTheFailedTransfer) {
 TEST_F(FilesTest, ALoadedBaudCodeCountsForTheStore) {
     Form4->rsopen(1, 9600);
     std::string bytes = "c\r\n";
-    for (int i = 0; i < 128; ++i) bytes += (i == 78 ? "1" : "0") + std::string("\r\n");
+    for (int i = 0; i < 128; ++i)
+        bytes += (i == 78 ? "1" : "0") + std::string("\r\n");
     WriteFile(Folder() + "/baud.txt", bytes);
     Load("baud.txt");
     OkEveryBox();

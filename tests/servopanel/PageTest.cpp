@@ -15,8 +15,8 @@ protected:
 
 TEST_F(PageTest, StartsWithTheDesignedSelections) {
     EXPECT_EQ(Form4->RadioGroup1->GetItemIndex(), 1);
-    for (TRadioGroup* group : {Form4->RadioGroup2, Form4->RadioGroup3, Form4->RadioGroup4, Form4->RadioGroup5,
-                               Form4->RadioGroup6})
+    for (TRadioGroup* group : {Form4->RadioGroup2, Form4->RadioGroup3, Form4->RadioGroup4,
+                               Form4->RadioGroup5, Form4->RadioGroup6})
         EXPECT_EQ(group->GetItemIndex(), 0);
     EXPECT_EQ(Form4->GetEditValue(56), 0);
     EXPECT_EQ(Form4->Edit1->GetText(), u"");
@@ -43,10 +43,10 @@ TEST_F(PageTest, EncoderPulseModeBothWays) {
         int multiplier, poles, polarity, alarm;
         int32_t composed;
     } cases[] = {
-        {0, 0, 0, 0, 0, 0},       {1, 1, 0, 0, 0, 1},        {2, 2, 0, 0, 0, 2},
-        {3, 2, 0, 0, 0, 2},       {4, 0, 2, 0, 0, 4},        {16, 0, 1, 0, 0, 16},
-        {20, 0, 2, 0, 0, 4},      {0x15, 1, 2, 0, 0, 5},     {32, 0, 0, 1, 0, 32},
-        {64, 0, 0, 0, 1, 64},     {0x7F, 2, 2, 1, 1, 0x66},  {0x180, 0, 0, 0, 0, 0},
+        {0, 0, 0, 0, 0, 0},   {1, 1, 0, 0, 0, 1},       {2, 2, 0, 0, 0, 2},
+        {3, 2, 0, 0, 0, 2},   {4, 0, 2, 0, 0, 4},       {16, 0, 1, 0, 0, 16},
+        {20, 0, 2, 0, 0, 4},  {0x15, 1, 2, 0, 0, 5},    {32, 0, 0, 1, 0, 32},
+        {64, 0, 0, 0, 1, 64}, {0x7F, 2, 2, 1, 1, 0x66}, {0x180, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         Show(4, c.value);
@@ -67,7 +67,8 @@ TEST_F(PageTest, CommandPulseModeBothWays) {
         int32_t value;
         int multiplier, signal;
         int32_t composed;
-    } cases[] = {{0, 0, 0, 0}, {2, 1, 0, 2}, {4, 0, 1, 4}, {6, 1, 1, 6}, {0x21, 0, 0, 0}, {0xFF, 1, 1, 6}};
+    } cases[] = {{0, 0, 0, 0}, {2, 1, 0, 2},    {4, 0, 1, 4},
+                 {6, 1, 1, 6}, {0x21, 0, 0, 0}, {0xFF, 1, 1, 6}};
     for (const Case& c : cases) {
         Show(5, c.value);
         EXPECT_EQ(Form4->RadioGroup2->GetItemIndex(), c.multiplier) << c.value;
@@ -79,8 +80,9 @@ TEST_F(PageTest, CommandPulseModeBothWays) {
 TEST_F(PageTest, AlarmMaskChecksOneBoxPerBitFromPrmDown) {
     Show(56, 257);
     std::vector<UnicodeString> checked;
-    for (TCheckBox* box : {Form4->CheckBox1, Form4->CheckBox2, Form4->CheckBox3, Form4->CheckBox4, Form4->CheckBox5,
-                           Form4->CheckBox6, Form4->CheckBox7, Form4->CheckBox8, Form4->CheckBox9})
+    for (TCheckBox* box :
+         {Form4->CheckBox1, Form4->CheckBox2, Form4->CheckBox3, Form4->CheckBox4, Form4->CheckBox5,
+          Form4->CheckBox6, Form4->CheckBox7, Form4->CheckBox8, Form4->CheckBox9})
         if (box->GetChecked()) checked.push_back(box->GetCaption());
     EXPECT_EQ(checked, (std::vector<UnicodeString>{u"PRM", u"FC"}));
     EXPECT_EQ(Form4->GetEditValue(56), 257);

@@ -63,7 +63,8 @@ protected:
     }
 
     // A fake COMn answered by `drive` (the fixture's own by default).
-    std::shared_ptr<TestSeams::FakeSerialPeer> InstallDrive(int number = 1, ServoDrive* drive = nullptr) {
+    std::shared_ptr<TestSeams::FakeSerialPeer> InstallDrive(int number = 1,
+                                                            ServoDrive* drive = nullptr) {
         auto peer = TestSeams::InstallFakeSerialPort(number);
         ServoDrive* answering = drive ? drive : &this->drive;
         peer->SetResponder([answering](const std::string& line) -> std::optional<std::string> {
@@ -97,7 +98,8 @@ protected:
     // Texts of every message box shown since the script was installed.
     static std::vector<std::u16string> Boxes() {
         std::vector<std::u16string> texts;
-        for (const auto& box : TestSeams::MessageBoxes()) texts.push_back(box.text);
+        for (const auto& box : TestSeams::MessageBoxes())
+            texts.push_back(box.text);
         return texts;
     }
     // Answers every box with OK after `elapseMs` of the clock (the timer

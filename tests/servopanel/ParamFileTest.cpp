@@ -40,7 +40,8 @@ protected:
 
 TEST_F(ParamFileTest, WritesTheCommentAndEveryValueWithCrLf) {
     int32_t table[ParamFile::ParamCount] = {};
-    for (int i = 0; i < ParamFile::ParamCount; ++i) table[i] = i * 3 - 100;
+    for (int i = 0; i < ParamFile::ParamCount; ++i)
+        table[i] = i * 3 - 100;
     FILE* file = crt::fopen(windowsPath.c_str(), "wt");
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(ParamFile::Write(file, "abc", table));
@@ -50,13 +51,15 @@ TEST_F(ParamFileTest, WritesTheCommentAndEveryValueWithCrLf) {
     EXPECT_EQ(bytes.substr(0, 16), "abc\r\n-100\r\n-97\r\n");
     EXPECT_EQ(bytes.substr(bytes.size() - 5), "281\r\n");
     size_t lines = 0;
-    for (char c : bytes) lines += c == '\n';
+    for (char c : bytes)
+        lines += c == '\n';
     EXPECT_EQ(lines, 129u);
 }
 
 TEST_F(ParamFileTest, LoadsEveryIndexExceptTheDrivesOwnSettings) {
     std::string bytes = "comment\r\n";
-    for (int i = 0; i < ParamFile::ParamCount; ++i) bytes += std::to_string(1000 + i) + "\r\n";
+    for (int i = 0; i < ParamFile::ParamCount; ++i)
+        bytes += std::to_string(1000 + i) + "\r\n";
     WriteBytes(bytes);
     int32_t table[ParamFile::ParamCount] = {};
     std::vector<int> loaded;
@@ -98,11 +101,13 @@ TEST_F(ParamFileTest, ALongCommentStaysOneLine) {
 TEST_F(ParamFileTest, ExtraLinesAndLongLinesStayInsideTheTable) {
     std::string bytes = "x\r\n";
     bytes += std::string(40, '7') + "\r\n"; // one value, however long
-    for (int i = 1; i < 200; ++i) bytes += std::to_string(i) + "\r\n";
+    for (int i = 1; i < 200; ++i)
+        bytes += std::to_string(i) + "\r\n";
     WriteBytes(bytes);
     // Guard cells around the table catch a write past either end.
     int32_t guarded[ParamFile::ParamCount + 2];
-    for (int32_t& v : guarded) v = -1;
+    for (int32_t& v : guarded)
+        v = -1;
     FILE* file = crt::fopen(windowsPath.c_str(), "rt");
     ASSERT_NE(file, nullptr);
     std::string comment;
@@ -138,7 +143,8 @@ TEST(ParamFileComment, ConvertsToShiftJisWithinTheLimit) {
 }
 
 TEST(ParamFileComment, DecodesForTheDialogAndCutsToTheLabel) {
-    EXPECT_EQ(ParamFile::CommentFromShiftJis("\x83\x52\x83\x81\x83\x93\x83\x67\x96\xB3\x82\xB5", 127),
-              u"コメント無し");
+    EXPECT_EQ(
+        ParamFile::CommentFromShiftJis("\x83\x52\x83\x81\x83\x93\x83\x67\x96\xB3\x82\xB5", 127),
+        u"コメント無し");
     EXPECT_EQ(ParamFile::CommentFromShiftJis(std::string(300, 'z'), 127), UnicodeString(127, u'z'));
 }

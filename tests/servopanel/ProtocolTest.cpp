@@ -76,7 +76,8 @@ TEST_F(ProtocolTest, AWriteThatCannotBeSentAnswersTwo) {
 TEST_F(ProtocolTest, ReadAllReadsZeroToSixtyThreeInOrderAndStopsAtTheFirstFailure) {
     ASSERT_EQ(Form4->ReadParamAll(), 0);
     ASSERT_EQ(lines.size(), 64u);
-    for (int n = 0; n < 64; ++n) EXPECT_EQ(lines[n], std::to_string(n));
+    for (int n = 0; n < 64; ++n)
+        EXPECT_EQ(lines[n], std::to_string(n));
     EXPECT_EQ(Form4->ParamTable[56], 0x1FF);
     EXPECT_EQ(Form4->Edit1->GetText(), u"2500");
 
@@ -123,8 +124,8 @@ TEST_F(ProtocolTest, PageWriteTakesEachValueFromThePageInOrder) {
     Form4->RadioGroup3->SetItemIndex(2);
     Form4->CheckBox1->SetChecked(true);
     ASSERT_EQ(Form4->WriteParam(), 0);
-    EXPECT_EQ(lines, (std::vector<std::string>{"0=4096", "1=2", "2=8", "3=1", "4=2", "5=4", "6=-30", "7=500",
-                                               "56=256"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"0=4096", "1=2", "2=8", "3=1", "4=2", "5=4", "6=-30",
+                                               "7=500", "56=256"}));
     EXPECT_EQ(Form4->ParamTable[0], 4096);
 }
 
@@ -233,7 +234,8 @@ TEST_F(ProtocolTest, StoreFailures) {
     OkEveryBox();
     Form4->ClosePort();
     Form4->Button2Click(Form4->Button2);
-    EXPECT_EQ(Boxes(), (std::vector<std::u16string>{u"Timeoutの設定に失敗しました", u"保存エラー"}));
+    EXPECT_EQ(Boxes(),
+              (std::vector<std::u16string>{u"Timeoutの設定に失敗しました", u"保存エラー"}));
 }
 
 TEST_F(ProtocolTest, VersionReadAlwaysAnswersZero) {

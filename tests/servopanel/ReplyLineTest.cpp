@@ -65,5 +65,6 @@ TEST(AtoL32, ConvertsAsTheRunTimeDoesAndSaturates) {
         {"99999999999999999999", 2147483647},
         {"-99999999999999999999", -2147483647 - 1},
     };
-    for (const Case& c : cases) EXPECT_EQ(AtoL32(c.text), c.value) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_EQ(AtoL32(c.text), c.value) << '"' << c.text << '"';
 }

@@ -13,8 +13,14 @@ TEST(PortName, ShortNamesBelowTenDeviceNamesFromTenOn) {
     struct Case {
         int port;
         const char16_t* name;
-    } cases[] = {{1, u"COM1"}, {9, u"COM9"}, {10, u"\\\\.\\COM10"}, {99, u"\\\\.\\COM99"}, {100, u"\\\\.\\COM100"}, {256, u"\\\\.\\COM256"}};
-    for (const Case& c : cases) EXPECT_EQ(TForm4::PortName(c.port), c.name) << c.port;
+    } cases[] = {{1, u"COM1"},
+                 {9, u"COM9"},
+                 {10, u"\\\\.\\COM10"},
+                 {99, u"\\\\.\\COM99"},
+                 {100, u"\\\\.\\COM100"},
+                 {256, u"\\\\.\\COM256"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(TForm4::PortName(c.port), c.name) << c.port;
 }
 
 class SerialLineTest : public PanelTest {};
@@ -77,7 +83,8 @@ TEST_F(SerialLineTest, EachOpeningFailureSaysWhyAndLeavesThePanelOffline) {
 
 TEST_F(SerialLineTest, APortHeldElsewhereFailsAtOpening) {
     auto peer = InstallDrive(1);
-    HANDLE other = CreateFileW(u"COM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other =
+        CreateFileW(u"COM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     TForm4* panel = CreatePanel();
     panel->rsopen(1, 9600);
@@ -248,7 +255,8 @@ protected:
     }
     static std::vector<UnicodeString> Items(TComboBox* box) {
         std::vector<UnicodeString> items;
-        for (int i = 0; i < box->GetItems()->GetCount(); ++i) items.push_back(box->GetItems()->Get(i));
+        for (int i = 0; i < box->GetItems()->GetCount(); ++i)
+            items.push_back(box->GetItems()->Get(i));
         return items;
     }
 };
@@ -260,7 +268,8 @@ TEST_F(PortListTest, ListsThePortsAndSelectsTheStoredIndex) {
     std::vector<UnicodeString> items = Items(panel->ComboBox2);
     ASSERT_EQ(items.size(), 2u);
     // Whatever the registry's order, numbers and items go together.
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(items[i], u"COM" + IntToStr(panel->PortNumbers[i]));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(items[i], u"COM" + IntToStr(panel->PortNumbers[i]));
     EXPECT_EQ(panel->ComboBox2->GetItemIndex(), 1); // the stored index defaults to 1
 }
 
@@ -296,7 +305,8 @@ TEST_F(PortListTest, NamesThatAreNoComPortAreSkipped) {
 
 TEST_F(PortListTest, PortsBeyondTheTwoHundredFiftySixthAreIgnored) {
     InstallDrive(1);
-    for (int i = 0; i < 300; ++i) AddSerialValue(u"\\Device\\Many" + IntToStr(i), u"COM" + IntToStr(i + 2));
+    for (int i = 0; i < 300; ++i)
+        AddSerialValue(u"\\Device\\Many" + IntToStr(i), u"COM" + IntToStr(i + 2));
     TForm4* panel = CreatePanel();
     EXPECT_EQ(panel->PortCount, 256);
     EXPECT_EQ(panel->ComboBox2->GetItems()->GetCount(), 256);

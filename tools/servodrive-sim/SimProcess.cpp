@@ -9,13 +9,15 @@
 
 extern char** environ;
 
-SimProcess::SimProcess(const std::string& program, const std::string& link, const std::vector<std::string>& extra) {
+SimProcess::SimProcess(const std::string& program, const std::string& link,
+                       const std::vector<std::string>& extra) {
     int out[2];
     if (pipe(out) != 0) return;
     std::vector<std::string> args = {program, "--link", link};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
+    for (std::string& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -23,7 +25,8 @@ SimProcess::SimProcess(const std::string& program, const std::string& link, cons
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     if (pid_ <= 0) {
@@ -33,12 +36,15 @@ SimProcess::SimProcess(const std::string& program, const std::string& link, cons
     // The first line is the terminal's path; the link exists by then.
     std::string line;
     char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line.push_back(c);
+    while (read(out[0], &c, 1) == 1 && c != '\n')
+        line.push_back(c);
     close(out[0]);
     ptyPath_ = line;
 }
 
-SimProcess::~SimProcess() { Stop(); }
+SimProcess::~SimProcess() {
+    Stop();
+}
 
 void SimProcess::RaiseAlarm() const {
     if (pid_ > 0) kill(pid_, SIGUSR1);

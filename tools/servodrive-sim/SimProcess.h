@@ -10,7 +10,8 @@ class SimProcess {
 public:
     // program: the servodrive-sim binary; link: where it makes its symbolic
     // link (a COM entry of the devices folder, say); extra: further options.
-    SimProcess(const std::string& program, const std::string& link, const std::vector<std::string>& extra = {});
+    SimProcess(const std::string& program, const std::string& link,
+               const std::vector<std::string>& extra = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
