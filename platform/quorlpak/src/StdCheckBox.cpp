@@ -111,7 +111,8 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
     TButtonControl::Dispatch(Message);
 }
 
-// --- TRadioButton ---------------------------------------------------------------------------------
+// --- TRadioButton
+// ---------------------------------------------------------------------------------
 
 TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
     FControlStyle = {csSetCaption, csDoubleClicks};

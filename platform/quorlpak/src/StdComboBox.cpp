@@ -63,7 +63,8 @@ TCustomComboBox::~TCustomComboBox() {
 void TCustomComboBox::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, u"ComboBox");
-    Params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
+    // The list scrolls itself; a scroll bar style here would show on the field.
+    Params.Style |= CBS_AUTOHSCROLL;
     switch (FStyle) {
     case csDropDownList:
         Params.Style |= CBS_DROPDOWNLIST;
@@ -76,8 +77,7 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
         break;
     }
     // The window's height holds the dropped-down list too.
-    if (FStyle != csSimple)
-        Params.Height += FDropDownCount * (quorlpak::FontHeight(FFont) + 2) + 2;
+    if (FStyle != csSimple) Params.Height += FDropDownCount * (quorlpak::FontHeight(FFont) + 2) + 2;
 }
 
 void TCustomComboBox::CreateWnd() {

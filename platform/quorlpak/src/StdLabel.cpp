@@ -142,8 +142,7 @@ UINT TCustomLabel::TextFlags() const {
 void TCustomLabel::DoDrawText(TRect& R, UINT Flags) {
     UnicodeString text = GetCaption();
     // An empty caption measures as one line, so that an autosized label keeps a height.
-    if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == u"&")))
-        text = u" ";
+    if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == u"&"))) text = u" ";
     TCanvas* canvas = GetCanvas();
     canvas->SetFont(FFont);
     HDC dc = canvas->GetHandle();
