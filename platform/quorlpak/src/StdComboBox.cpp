@@ -95,7 +95,11 @@ void TCustomComboBox::CreateWnd() {
 
 void TCustomComboBox::DestroyWnd() {
     FItemIndex = static_cast<int>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
-    TWinControl::DestroyWnd();
+    TWinControl::DestroyWnd(); // keeps the text in FText
+    // A text typed over the chosen item is what the next window shows.
+    if (FStyle != csDropDownList && FItemIndex >= 0 && FItemIndex < FItems->GetCount() &&
+        FItems->Get(FItemIndex) != FText)
+        FItemIndex = -1;
 }
 
 void TCustomComboBox::Loaded() {
