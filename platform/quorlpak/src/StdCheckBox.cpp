@@ -108,6 +108,13 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
         if (HIWORD(Message.WParam) == BN_CLICKED) Toggle();
         return;
     }
+    if (Message.Msg == CM_DIALOGCHAR && IsAccel(char16_t(Message.WParam), GetCaption()) &&
+        CanFocus()) {
+        SetFocus();
+        if (Focused()) Toggle();
+        Message.Result = 1;
+        return;
+    }
     TButtonControl::Dispatch(Message);
 }
 
@@ -156,6 +163,13 @@ void TRadioButton::SetChecked(bool Value) {
 }
 
 void TRadioButton::Dispatch(TMessage& Message) {
+    if (Message.Msg == CM_DIALOGCHAR && IsAccel(char16_t(Message.WParam), GetCaption()) &&
+        CanFocus()) {
+        SetFocus();
+        if (Focused()) SetChecked(true);
+        Message.Result = 1;
+        return;
+    }
     if (Message.Msg == CN_COMMAND) {
         switch (HIWORD(Message.WParam)) {
         case BN_CLICKED:

@@ -87,6 +87,37 @@ TEST_F(ButtonTest, TheButtonEnterClicksWearsTheDarkFrame) {
     EXPECT_NE(PixelAt(def, 10, 0), frame);
 }
 
+TEST_F(ButtonTest, AcceleratorsClickButtonsToggleBoxesAndFocusWhatLabelsName) {
+    auto* start = Make<TButton>(10, 10, 75, 25);
+    start->SetCaption(u"Start");
+    auto* save = Make<TButton>(100, 10, 75, 25);
+    save->SetCaption(u"&Save");
+    auto* box = Make<TCheckBox>(10, 50, 120, 17);
+    box->SetCaption(u"&Auto && more");
+    auto* edit = Make<TEdit>(10, 80, 100, 21);
+    auto* label = new TLabel(form);
+    label->SetCaption(u"&Port");
+    label->SetFocusControl(edit);
+    label->SetParent(form);
+    int saves = 0;
+    save->OnClick = [&](TObject*) { ++saves; };
+    Focus(start); // a button takes no characters: they are accelerators
+    Type(u"S");
+    EXPECT_EQ(saves, 1);
+    Type(u"a");
+    EXPECT_TRUE(box->Focused());
+    EXPECT_TRUE(box->GetChecked());
+    Type(u"x"); // no accelerator
+    EXPECT_TRUE(box->GetChecked());
+    Type(u"p");
+    EXPECT_TRUE(edit->Focused());
+    Type(u"s"); // the edit takes it as text
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(edit->GetText(), u"s");
+    EXPECT_TRUE(IsAccel(u'm', u"&&&more"));
+    EXPECT_FALSE(IsAccel(u'a', u"&&a"));
+}
+
 // --- Kind buttons -------------------------------------------------------------------------
 
 struct KindCase {

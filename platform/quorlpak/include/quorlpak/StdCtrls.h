@@ -41,6 +41,9 @@ PTypeInfo TypeInfo_TComboBoxStyle();
 PTypeInfo TypeInfo_TListBoxStyle();
 PTypeInfo TypeInfo_TBorderStyle(); // bsNone, bsSingle
 
+// True when Caption marks Key as its accelerator ("&Save" and 's' or 'S').
+bool IsAccel(char16_t Key, const UnicodeString& Caption);
+
 // Registers the classes of StdCtrls.h, ExtCtrls.h and Buttons.h, and TTimer, for streaming
 // (InitializeQuorlpak calls it; calling it again does nothing harmful).
 void RegisterStdControls();
