@@ -14,17 +14,17 @@ struct KindInfo {
 };
 
 constexpr KindInfo kKinds[] = {
-    {u"", mrNone},            // bkCustom
-    {u"OK", mrOk},            // bkOK
-    {u"Cancel", mrCancel},    // bkCancel
-    {u"&Help", mrNone},       // bkHelp
-    {u"&Yes", mrYes},         // bkYes
-    {u"&No", mrNo},           // bkNo
-    {u"&Close", mrNone},      // bkClose
-    {u"Abort", mrAbort},      // bkAbort
-    {u"&Retry", mrRetry},     // bkRetry
-    {u"&Ignore", mrIgnore},   // bkIgnore
-    {u"&All", mrAll},         // bkAll
+    {u"", mrNone},          // bkCustom
+    {u"OK", mrOk},          // bkOK
+    {u"Cancel", mrCancel},  // bkCancel
+    {u"&Help", mrNone},     // bkHelp
+    {u"&Yes", mrYes},       // bkYes
+    {u"&No", mrNo},         // bkNo
+    {u"&Close", mrNone},    // bkClose
+    {u"Abort", mrAbort},    // bkAbort
+    {u"&Retry", mrRetry},   // bkRetry
+    {u"&Ignore", mrIgnore}, // bkIgnore
+    {u"&All", mrAll},       // bkAll
 };
 
 bool IsDefaultKind(TBitBtnKind Kind) {
@@ -166,15 +166,14 @@ void TBitBtn::DrawCaption(HDC DC, const TRect& R, UINT State) {
     HGDIOBJ oldFont = SelectObject(DC, FFont->GetHandle());
     RECT measured{0, 0, 0, 0};
     if (!caption.empty())
-        DrawTextW(DC, caption.c_str(), int(caption.size()), &measured,
-                  DT_SINGLELINE | DT_CALCRECT);
+        DrawTextW(DC, caption.c_str(), int(caption.size()), &measured, DT_SINGLELINE | DT_CALCRECT);
     const int textWidth = measured.right, textHeight = measured.bottom;
     const bool horizontal = FLayout == blGlyphLeft || FLayout == blGlyphRight;
     const int spacing = glyphWidth > 0 && !caption.empty() ? FSpacing : 0;
-    const int totalWidth = horizontal ? glyphWidth + spacing + textWidth
-                                      : std::max(glyphWidth, textWidth);
-    const int totalHeight = horizontal ? std::max(glyphHeight, textHeight)
-                                       : glyphHeight + spacing + textHeight;
+    const int totalWidth =
+        horizontal ? glyphWidth + spacing + textWidth : std::max(glyphWidth, textWidth);
+    const int totalHeight =
+        horizontal ? std::max(glyphHeight, textHeight) : glyphHeight + spacing + textHeight;
     int x = R.left + (R.Width() - totalWidth) / 2;
     int y = R.top + (R.Height() - totalHeight) / 2;
     if (FMargin >= 0 && FLayout == blGlyphLeft) x = R.left + FMargin;
@@ -204,8 +203,7 @@ void TBitBtn::DrawCaption(HDC DC, const TRect& R, UINT State) {
     if (glyphWidth > 0) {
         const int image = (State & ODS_DISABLED) && FNumGlyphs > 1 ? 1 : 0;
         HDC source = FGlyph->GetCanvas()->GetHandle();
-        BitBlt(DC, glyphX, glyphY, glyphWidth, glyphHeight, source, image * glyphWidth, 0,
-               SRCCOPY);
+        BitBlt(DC, glyphX, glyphY, glyphWidth, glyphHeight, source, image * glyphWidth, 0, SRCCOPY);
     }
     if (!caption.empty()) {
         SetBkMode(DC, TRANSPARENT);

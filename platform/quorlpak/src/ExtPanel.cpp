@@ -68,8 +68,8 @@ TClass TPanel::StaticClass() {
 }
 
 TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
-    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
-                     csDoubleClicks, csReplicatable};
+    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                     csOpaque,          csDoubleClicks, csReplicatable};
     FWidth = 185;
     FHeight = 41;
     // The panel's own bevels (not the bevel kind's edges).
@@ -115,7 +115,8 @@ void TCustomPanel::SetShowCaption(bool Value) {
 
 void TCustomPanel::AdjustClientRect(TRect& Rect) {
     TCustomControl::AdjustClientRect(Rect);
-    int inset = (FBevelOuter != bvNone ? FBevelWidth : 0) + (FBevelInner != bvNone ? FBevelWidth : 0);
+    int inset =
+        (FBevelOuter != bvNone ? FBevelWidth : 0) + (FBevelInner != bvNone ? FBevelWidth : 0);
     Rect.left += inset;
     Rect.top += inset;
     Rect.right -= inset;
@@ -145,8 +146,7 @@ void TCustomPanel::Paint() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetEnabled() ? ColorToRGB(FFont->GetColor()) : GetSysColor(COLOR_GRAYTEXT));
     DrawTextW(dc, caption.c_str(), int(caption.size()), &r,
-              DT_SINGLELINE | DT_EXPANDTABS | alignments[FAlignment] |
-                  layouts[FVerticalAlignment]);
+              DT_SINGLELINE | DT_EXPANDTABS | alignments[FAlignment] | layouts[FVerticalAlignment]);
     SelectObject(dc, oldFont);
 }
 

@@ -29,8 +29,7 @@ template <class T> void PublishControl(TClassBuilder<T>& b) {
         .Default(1)
         .Property(u"ParentFont", BooleanTypeInfo, &T::GetParentFont, &T::SetParentFont)
         .Default(1)
-        .Property(u"ParentShowHint", BooleanTypeInfo, &T::GetParentShowHint,
-                  &T::SetParentShowHint)
+        .Property(u"ParentShowHint", BooleanTypeInfo, &T::GetParentShowHint, &T::SetParentShowHint)
         .Default(1)
         .Property(u"Hint", UnicodeStringTypeInfo, &T::GetHint, &T::SetHint)
         .Property(u"ShowHint", BooleanTypeInfo, &T::GetShowHint, &T::SetShowHint)

@@ -179,6 +179,13 @@ void TButton::Dispatch(TMessage& Message) {
         }
         break;
     }
+    case CM_DIALOGCHAR:
+        if (IsAccel(char16_t(Message.WParam), GetCaption()) && CanFocus()) {
+            Click();
+            Message.Result = 1;
+            return;
+        }
+        break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         TButtonControl::Dispatch(Message);

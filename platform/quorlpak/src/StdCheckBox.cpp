@@ -108,10 +108,18 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
         if (HIWORD(Message.WParam) == BN_CLICKED) Toggle();
         return;
     }
+    if (Message.Msg == CM_DIALOGCHAR && IsAccel(char16_t(Message.WParam), GetCaption()) &&
+        CanFocus()) {
+        SetFocus();
+        if (Focused()) Toggle();
+        Message.Result = 1;
+        return;
+    }
     TButtonControl::Dispatch(Message);
 }
 
-// --- TRadioButton ---------------------------------------------------------------------------------
+// --- TRadioButton
+// ---------------------------------------------------------------------------------
 
 TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
     FControlStyle = {csSetCaption, csDoubleClicks};
@@ -155,6 +163,13 @@ void TRadioButton::SetChecked(bool Value) {
 }
 
 void TRadioButton::Dispatch(TMessage& Message) {
+    if (Message.Msg == CM_DIALOGCHAR && IsAccel(char16_t(Message.WParam), GetCaption()) &&
+        CanFocus()) {
+        SetFocus();
+        if (Focused()) SetChecked(true);
+        Message.Result = 1;
+        return;
+    }
     if (Message.Msg == CN_COMMAND) {
         switch (HIWORD(Message.WParam)) {
         case BN_CLICKED:

@@ -63,7 +63,8 @@ TCustomComboBox::~TCustomComboBox() {
 void TCustomComboBox::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, u"ComboBox");
-    Params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
+    // The list scrolls itself; a scroll bar style here would show on the field.
+    Params.Style |= CBS_AUTOHSCROLL;
     switch (FStyle) {
     case csDropDownList:
         Params.Style |= CBS_DROPDOWNLIST;
@@ -76,8 +77,7 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
         break;
     }
     // The window's height holds the dropped-down list too.
-    if (FStyle != csSimple)
-        Params.Height += FDropDownCount * (quorlpak::FontHeight(FFont) + 2) + 2;
+    if (FStyle != csSimple) Params.Height += FDropDownCount * (quorlpak::FontHeight(FFont) + 2) + 2;
 }
 
 void TCustomComboBox::CreateWnd() {
@@ -95,7 +95,11 @@ void TCustomComboBox::CreateWnd() {
 
 void TCustomComboBox::DestroyWnd() {
     FItemIndex = static_cast<int>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
-    TWinControl::DestroyWnd();
+    TWinControl::DestroyWnd(); // keeps the text in FText
+    // A text typed over the chosen item is what the next window shows.
+    if (FStyle != csDropDownList && FItemIndex >= 0 && FItemIndex < FItems->GetCount() &&
+        FItems->Get(FItemIndex) != FText)
+        FItemIndex = -1;
 }
 
 void TCustomComboBox::Loaded() {

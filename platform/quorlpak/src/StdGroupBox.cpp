@@ -29,8 +29,8 @@ TClass TGroupBox::StaticClass() {
 }
 
 TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
-    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
-                     csDoubleClicks, csReplicatable};
+    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents,
+                     csSetCaption,      csDoubleClicks, csReplicatable};
     FWidth = 185;
     FHeight = 105;
 }
@@ -71,7 +71,8 @@ void TCustomGroupBox::Paint() {
         InflateRect(&gap, 2, 0);
         FillRect(dc, &gap, back);
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetEnabled() ? ColorToRGB(FFont->GetColor()) : GetSysColor(COLOR_GRAYTEXT));
+        SetTextColor(dc,
+                     GetEnabled() ? ColorToRGB(FFont->GetColor()) : GetSysColor(COLOR_GRAYTEXT));
         DrawTextW(dc, caption.c_str(), int(caption.size()), &label, flags);
         SelectObject(dc, oldFont);
     }

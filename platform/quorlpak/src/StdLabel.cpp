@@ -115,6 +115,18 @@ void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
 }
 
+bool IsAccel(char16_t Key, const UnicodeString& Caption) {
+    for (size_t i = 0; i + 1 < Caption.size(); ++i) {
+        if (Caption[i] != u'&') continue;
+        if (Caption[i + 1] == u'&') {
+            ++i; // "&&" is a plain "&"
+            continue;
+        }
+        return towupper(Caption[i + 1]) == towupper(Key);
+    }
+    return false;
+}
+
 UINT TCustomLabel::TextFlags() const {
     static const UINT alignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
     UINT flags = DT_EXPANDTABS | alignments[FAlignment];
@@ -142,8 +154,7 @@ UINT TCustomLabel::TextFlags() const {
 void TCustomLabel::DoDrawText(TRect& R, UINT Flags) {
     UnicodeString text = GetCaption();
     // An empty caption measures as one line, so that an autosized label keeps a height.
-    if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == u"&")))
-        text = u" ";
+    if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == u"&"))) text = u" ";
     TCanvas* canvas = GetCanvas();
     canvas->SetFont(FFont);
     HDC dc = canvas->GetHandle();
@@ -229,30 +240,16 @@ void TCustomLabel::Dispatch(TMessage& Message) {
         TGraphicControl::Dispatch(Message);
         AdjustBounds();
         return;
-    case CM_DIALOGCHAR: {
-        // Alt+accelerator focuses the control the label names.
-        if (FFocusControl && GetEnabled() && FShowAccelChar && GetShowing()) {
-            UnicodeString text = GetCaption();
-            char16_t key = char16_t(Message.WParam);
-            for (size_t i = 0; i + 1 < text.size(); ++i) {
-                if (text[i] != u'&') continue;
-                if (text[i + 1] == u'&') {
-                    ++i;
-                    continue;
-                }
-                if (towupper(text[i + 1]) == towupper(key)) {
-                    if (FFocusControl->CanFocus()) {
-                        FFocusControl->SetFocus();
-                        Message.Result = 1;
-                    }
-                    return;
-                }
-                break;
-            }
+    case CM_DIALOGCHAR:
+        // The accelerator focuses the control the label names.
+        if (FFocusControl && GetEnabled() && FShowAccelChar && GetShowing() &&
+            IsAccel(char16_t(Message.WParam), GetCaption()) && FFocusControl->CanFocus()) {
+            FFocusControl->SetFocus();
+            Message.Result = 1;
+            return;
         }
         TGraphicControl::Dispatch(Message);
         return;
-    }
     default:
         TGraphicControl::Dispatch(Message);
     }

@@ -13,8 +13,7 @@ TClassBuilder<TListBox> ListBoxDescription() {
     quorlpak::PublishWinControl(b);
     b.Property(u"BorderStyle", TypeInfo_TBorderStyle, &T::GetBorderStyle, &T::SetBorderStyle)
         .Default(bsSingle)
-        .Property(u"ExtendedSelect", BooleanTypeInfo, &T::GetExtendedSelect,
-                  &T::SetExtendedSelect)
+        .Property(u"ExtendedSelect", BooleanTypeInfo, &T::GetExtendedSelect, &T::SetExtendedSelect)
         .Default(1)
         .Property(u"MultiSelect", BooleanTypeInfo, &T::GetMultiSelect, &T::SetMultiSelect)
         .Default(0)
@@ -39,8 +38,7 @@ TClass TListBox::StaticClass() {
     return &meta;
 }
 
-TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TWinControl(AOwner), FItems(new TItemStrings) {
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TItemStrings) {
     FControlStyle = {csDoubleClicks};
     FWidth = 121;
     FHeight = 97;
@@ -265,7 +263,9 @@ void TCustomListBox::ItemsChanged() {
     SendMessageW(FHandle, LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < FItems->GetCount(); ++i)
         SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
-    auto same = [&](int i) { return i < FItems->GetCount() && i < count && FItems->Get(i) == oldItems[size_t(i)]; };
+    auto same = [&](int i) {
+        return i < FItems->GetCount() && i < count && FItems->Get(i) == oldItems[size_t(i)];
+    };
     if (FMultiSelect) {
         for (int i = 0; i < count; ++i)
             if (oldSelected[size_t(i)] && same(i)) SendMessageW(FHandle, LB_SETSEL, TRUE, i);
@@ -275,8 +275,7 @@ void TCustomListBox::ItemsChanged() {
         int index = same(oldIndex) ? oldIndex : FItems->IndexOf(oldItems[size_t(oldIndex)]);
         if (index >= 0) SendMessageW(FHandle, LB_SETCURSEL, WPARAM(index), 0);
     }
-    if (top > 0 && top < FItems->GetCount())
-        SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(top), 0);
+    if (top > 0 && top < FItems->GetCount()) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(top), 0);
     SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FHandle, nullptr, TRUE);
 }

@@ -2,6 +2,7 @@
 #include <quorlpak/Buttons.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/StdCtrls.h>
+#include <quorlpak/Timer.h>
 
 namespace {
 
@@ -55,10 +56,9 @@ PTypeInfo TypeInfo_TComboBoxStyle() {
 }
 
 PTypeInfo TypeInfo_TListBoxStyle() {
-    static const TTypeInfo info =
-        MakeEnumTypeInfo(u"TListBoxStyle", {u"lbStandard", u"lbOwnerDrawFixed",
-                                            u"lbOwnerDrawVariable", u"lbVirtual",
-                                            u"lbVirtualOwnerDraw"});
+    static const TTypeInfo info = MakeEnumTypeInfo(
+        u"TListBoxStyle", {u"lbStandard", u"lbOwnerDrawFixed", u"lbOwnerDrawVariable", u"lbVirtual",
+                           u"lbVirtualOwnerDraw"});
     return Enum(info);
 }
 
@@ -84,5 +84,6 @@ void RegisterStdControls() {
     RegisterClasses({TLabel::StaticClass(), TEdit::StaticClass(), TButton::StaticClass(),
                      TCheckBox::StaticClass(), TRadioButton::StaticClass(),
                      TGroupBox::StaticClass(), TComboBox::StaticClass(), TListBox::StaticClass(),
-                     TPanel::StaticClass(), TRadioGroup::StaticClass(), TBitBtn::StaticClass()});
+                     TPanel::StaticClass(), TRadioGroup::StaticClass(), TBitBtn::StaticClass(),
+                     TTimer::StaticClass()});
 }

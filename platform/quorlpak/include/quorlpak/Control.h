@@ -60,7 +60,8 @@ public:
     // --- Parent (the control it lies on; not the owner) ---
     TWinControl* GetParent() const { return FParent; }
     virtual void SetParent(TWinControl* AParent);
-    bool HasParent() const override { return FParent != nullptr; }
+    // Controls are streamed inside their parent's block, even before they have one.
+    bool HasParent() const override { return true; }
     TComponent* GetParentComponent() const override;
     void SetParentComponent(TComponent* Value) override;
 

@@ -22,15 +22,14 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
-enum TComboBoxStyle {
-    csDropDown,
-    csSimple,
-    csDropDownList,
-    csOwnerDrawFixed,
-    csOwnerDrawVariable
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+enum TListBoxStyle {
+    lbStandard,
+    lbOwnerDrawFixed,
+    lbOwnerDrawVariable,
+    lbVirtual,
+    lbVirtualOwnerDraw
 };
-enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual,
-                     lbVirtualOwnerDraw };
 
 PTypeInfo TypeInfo_TAlignment();
 PTypeInfo TypeInfo_TLeftRight();
@@ -42,7 +41,10 @@ PTypeInfo TypeInfo_TComboBoxStyle();
 PTypeInfo TypeInfo_TListBoxStyle();
 PTypeInfo TypeInfo_TBorderStyle(); // bsNone, bsSingle
 
-// Registers the classes of StdCtrls.h, ExtCtrls.h and Buttons.h for streaming
+// True when Caption marks Key as its accelerator ("&Save" and 's' or 'S').
+bool IsAccel(char16_t Key, const UnicodeString& Caption);
+
+// Registers the classes of StdCtrls.h, ExtCtrls.h and Buttons.h, and TTimer, for streaming
 // (InitializeQuorlpak calls it; calling it again does nothing harmful).
 void RegisterStdControls();
 
@@ -376,10 +378,10 @@ public:
     TClass ClassType() const override { return StaticClass(); }
 };
 
-// --- TListBox ---------------------------------------------------------------------------------------
-// A list over the system "ListBox" class. OnClick fires when the user
-// changes the selection. With MultiSelect, ItemIndex is the item with the
-// focus and Selected[i] tells the selection.
+// --- TListBox
+// --------------------------------------------------------------------------------------- A list
+// over the system "ListBox" class. OnClick fires when the user changes the selection. With
+// MultiSelect, ItemIndex is the item with the focus and Selected[i] tells the selection.
 class TCustomListBox : public TWinControl {
 public:
     explicit TCustomListBox(TComponent* AOwner);
