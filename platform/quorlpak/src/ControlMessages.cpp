@@ -119,8 +119,8 @@ void TControl::Dispatch(TMessage& Message) {
         const unsigned asked = ContextMenuRequests();
         WMMouseUp(Message, mbRight);
         if (ContextMenuRequests() == asked) {
-            TPoint screen = ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam),
-                                                  GET_Y_LPARAM(Message.LParam)));
+            TPoint screen =
+                ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
             auto* self = dynamic_cast<TWinControl*>(this);
             Perform(WM_CONTEXTMENU,
                     reinterpret_cast<WPARAM>(self && self->HandleAllocated() ? self->GetHandle()
