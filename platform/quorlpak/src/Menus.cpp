@@ -312,7 +312,7 @@ void TMenuItem::SetChecked(bool Value) {
     if (FChecked == Value) return;
     FChecked = Value;
     if (Value && FRadioItem) TurnSiblingsOff();
-    MenuChanged(false);
+    MenuChanged(FRadioItem); // unchecked siblings change too
 }
 
 void TMenuItem::SetEnabled(bool Value) {
@@ -333,14 +333,14 @@ void TMenuItem::SetDefault(bool Value) {
         for (TMenuItem* sibling : FParent->FItems)
             sibling->FDefault = false;
     FDefault = Value;
-    MenuChanged(false);
+    MenuChanged(true);
 }
 
 void TMenuItem::SetRadioItem(bool Value) {
     if (FRadioItem == Value) return;
     FRadioItem = Value;
     if (FChecked && Value) TurnSiblingsOff();
-    MenuChanged(false);
+    MenuChanged(true);
 }
 
 void TMenuItem::SetGroupIndex(uint8_t Value) {
@@ -515,9 +515,18 @@ void TMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {
     if (GetComponentState().Contains(csLoading) || GetComponentState().Contains(csDestroying))
         return;
     if (Source && FHandle) {
-        // Every change rebuilds: the window-manager menu is small and the
-        // positions of hidden items would otherwise have to be tracked.
-        (void)Rebuild;
+        // A command's check mark or state changes in place, so that a menu
+        // open on the screen keeps its handle; anything else rebuilds (the
+        // window-manager menu is small, and hidden items have no position).
+        if (!Rebuild && Source->GetCount() == 0 && !Source->IsLine() && Source->GetVisible()) {
+            const UINT command = Source->GetCommand();
+            CheckMenuItem(FHandle, command,
+                          MF_BYCOMMAND | (Source->GetChecked() ? MF_CHECKED : MF_UNCHECKED));
+            EnableMenuItem(FHandle, command,
+                           MF_BYCOMMAND | (Source->GetEnabled() ? MF_ENABLED : MF_GRAYED));
+            MenuChanged(this, nullptr, false);
+            return;
+        }
         RebuildHandle();
         return;
     }

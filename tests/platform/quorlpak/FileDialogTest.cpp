@@ -244,6 +244,7 @@ TEST_F(FileDialogTest, TypingANameAndPressingOkTakesIt) {
         EXPECT_FALSE(IsWindowEnabled(form->GetHandle())); // modal to its owner
         TestSeams::TypeText(u"typed");
         TestSeams::Click(CenterOf(r.dialog, IDOK));
+        TestSeams::KeyPress(VK_ESCAPE); // ends the dialog should the click not have
         return Interactive();
     });
     ASSERT_TRUE(dialog->Execute());
@@ -297,6 +298,7 @@ TEST_F(FileDialogTest, DoubleClickingAFolderEntersItAndAFileTakesIt) {
                 POINT at = TestSeams::ClientPoint(list, row.left + 5, (row.top + row.bottom) / 2);
                 TestSeams::Click(at);
                 TestSeams::Click(at);
+                TestSeams::KeyPress(VK_ESCAPE); // ends the dialog should the clicks not have
             }
         }
     };
@@ -350,4 +352,33 @@ TEST_F(FileDialogTest, ChoosingAnotherFilterRelistsTheFolder) {
     EXPECT_EQ(count, 4); // [..], [sub], notes.log, present.txt
     EXPECT_EQ(dialog->GetFilterIndex(), 2);
     EXPECT_EQ(typeChanges, 1);
+}
+
+TEST_F(FileDialogTest, EscapeCancels) {
+    auto dialog = NewOpen();
+    TestSeams::ScriptFileDialogs([&](const TestSeams::FileDialogRecord&) {
+        TestSeams::TypeText(u"present.txt");
+        TestSeams::KeyPress(VK_ESCAPE);
+        return Interactive();
+    });
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(dialog->GetFileName(), u"");
+}
+
+TEST_F(FileDialogTest, ClickingAnEntryFillsInTheNameAndEnterTakesIt) {
+    auto dialog = NewOpen();
+    int selections = 0;
+    dialog->OnSelectionChange = [&](TObject*) { ++selections; };
+    TestSeams::ScriptFileDialogs([&](const TestSeams::FileDialogRecord& r) {
+        HWND list = GetDlgItem(r.dialog, idFileDialogList);
+        RECT row{};
+        SendMessageW(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row)); // present.txt
+        TestSeams::Click(TestSeams::ClientPoint(list, row.left + 5, (row.top + row.bottom) / 2));
+        TestSeams::KeyPress(VK_RETURN);
+        TestSeams::KeyPress(VK_ESCAPE); // ends the dialog should the keys not have
+        return Interactive();
+    });
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->GetFileName(), In(u"present.txt"));
+    EXPECT_EQ(selections, 1);
 }

@@ -297,9 +297,13 @@ TEST_F(MenuTest, ChangingItemsWhileShownRebuildsTheBar) {
     bar = GetMenu(form->GetHandle());
     EXPECT_EQ(GetMenuItemCount(bar), 2);
     EXPECT_EQ(MenuString(bar, 0), u"&Datei");
+    // A check mark or a state changes in place: a menu open on the screen stays valid.
+    bar = GetMenu(form->GetHandle());
     ver->SetChecked(false);
-    EXPECT_FALSE(GetMenuState(GetSubMenu(GetMenu(form->GetHandle()), 1), 0, MF_BYPOSITION) &
-                 MF_CHECKED);
+    save->SetEnabled(true);
+    EXPECT_EQ(GetMenu(form->GetHandle()), bar);
+    EXPECT_FALSE(GetMenuState(GetSubMenu(bar, 1), 0, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_GRAYED);
 }
 
 TEST_F(MenuTest, ShortCutsRunTheirItemsOnlyWhenReachable) {
