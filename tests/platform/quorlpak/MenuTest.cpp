@@ -391,6 +391,32 @@ TEST_F(PopupMenuTest, AControlWithoutOneUsesItsParentsPopupMenu) {
     EXPECT_EQ(popup->GetPopupComponent(), form);
 }
 
+TEST_F(PopupMenuTest, AWindowlessControlsRequestGoesToItsParent) {
+    auto* graphic = new TTestGraphic(form);
+    graphic->SetParent(form);
+    graphic->SetBounds(120, 10, 30, 30);
+    form->SetPopupMenu(popup);
+    TestSeams::ScriptPopupMenus([&](const TestSeams::PopupMenuRecord&) {
+        return TestSeams::PopupMenuAnswer{copy->GetCommand(), false};
+    });
+    TestSeams::Click(TestSeams::ClientPoint(form->GetHandle(), 130, 20), VK_RBUTTON);
+    Pump();
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Copy"});
+    // With a menu of its own, the windowless control shows that one.
+    auto* own = new TPopupMenu(form);
+    TMenuItem* ownItem = NewItem(form, u"Own", own->GetItems(), &clicks);
+    graphic->SetPopupMenu(own);
+    TestSeams::ScriptPopupMenus([&](const TestSeams::PopupMenuRecord&) {
+        return TestSeams::PopupMenuAnswer{ownItem->GetCommand(), false};
+    });
+    TestSeams::AdvanceClock(1000);
+    TestSeams::Click(TestSeams::ClientPoint(form->GetHandle(), 130, 20), VK_RBUTTON);
+    Pump();
+    EXPECT_EQ(clicks, (std::vector<UnicodeString>{u"&Copy", u"Own"}));
+    EXPECT_EQ(own->GetPopupComponent(), graphic);
+}
+
 TEST_F(PopupMenuTest, OnContextPopupMayHandleTheRequestItself) {
     control->SetPopupMenu(popup);
     control->OnContextPopup = [](TObject*, TPoint, bool& Handled) { Handled = true; };
