@@ -402,7 +402,7 @@ void TMenu::RebuildHandle() {
     GetHandle();
     // The new menu goes in before the old one goes, so that a window never
     // holds a destroyed menu.
-    MenuChanged(this, nullptr, false);
+    MenuHandleChanged();
     if (IsMenu(old)) DestroyMenu(old);
 }
 
@@ -419,11 +419,10 @@ void TMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {
                           MF_BYCOMMAND | (Source->GetChecked() ? MF_CHECKED : MF_UNCHECKED));
             EnableMenuItem(FHandle, command,
                            MF_BYCOMMAND | (Source->GetEnabled() ? MF_ENABLED : MF_GRAYED));
-            MenuChanged(this, nullptr, false);
-            return;
+            MenuHandleChanged();
+        } else {
+            RebuildHandle();
         }
-        RebuildHandle();
-        return;
     }
     if (OnChange) OnChange(Sender, Source, Rebuild);
 }
@@ -522,12 +521,11 @@ void TMainMenu::SetWindowHandle(HWND Value) {
     }
 }
 
-void TMainMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {
-    if (!Source && FWindowHandle && FHandle && IsWindow(FWindowHandle)) {
+void TMainMenu::MenuHandleChanged() {
+    if (FWindowHandle && FHandle && IsWindow(FWindowHandle)) {
         ::SetMenu(FWindowHandle, FHandle);
         DrawMenuBar(FWindowHandle);
     }
-    TMenu::MenuChanged(Sender, Source, Rebuild);
 }
 
 // --- TPopupMenu -------------------------------------------------------------------------

@@ -306,6 +306,29 @@ TEST_F(MenuTest, ChangingItemsWhileShownRebuildsTheBar) {
     EXPECT_FALSE(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_GRAYED);
 }
 
+TEST_F(MenuTest, OnChangeTellsWhichItemChanged) {
+    std::vector<std::pair<TMenuItem*, bool>> changes;
+    menu->OnChange = [&](TObject* Sender, TMenuItem* Source, bool Rebuild) {
+        EXPECT_EQ(Sender, menu);
+        changes.emplace_back(Source, Rebuild);
+    };
+    form->SetMenu(menu);
+    ver->SetChecked(false);
+    load->SetCaption(u"Load...");
+    EXPECT_EQ(changes, (std::vector<std::pair<TMenuItem*, bool>>{{ver, false}, {load, true}}));
+}
+
+TEST_F(MenuTest, ACommandRightOnTheBarRunsWithoutADropDown) {
+    form->SetMenu(menu);
+    TMenuItem* help = NewItem(form, u"&Help", menu->GetItems(), &clicks);
+    TestSeams::ScriptPopupMenus([](const TestSeams::PopupMenuRecord&) {
+        ADD_FAILURE() << "no drop-down should open";
+        return TestSeams::PopupMenuAnswer{};
+    });
+    ClickBar(static_cast<UINT>(help->GetMenuIndex()));
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Help"});
+}
+
 TEST_F(MenuTest, ShortCutsRunTheirItemsOnlyWhenReachable) {
     load->SetShortCut(ShortCut('L', {ssCtrl}));
     save->SetShortCut(ShortCut('S', {ssCtrl}));
