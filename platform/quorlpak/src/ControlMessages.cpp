@@ -119,8 +119,8 @@ void TControl::Dispatch(TMessage& Message) {
         const unsigned asked = ContextMenuRequests();
         WMMouseUp(Message, mbRight);
         if (ContextMenuRequests() == asked) {
-            TPoint screen = ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam),
-                                                  GET_Y_LPARAM(Message.LParam)));
+            TPoint screen =
+                ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
             auto* self = dynamic_cast<TWinControl*>(this);
             Perform(WM_CONTEXTMENU,
                     reinterpret_cast<WPARAM>(self && self->HandleAllocated() ? self->GetHandle()
@@ -350,7 +350,13 @@ void TControl::WMContextMenu(TMessage& Message) {
     DoContextPopup(client, handled);
     if (!handled) handled = ShowControlPopupMenu(this, pos);
     Message.Result = handled ? 1 : 0;
-    if (!handled) DefaultHandler(Message);
+    if (handled) return;
+    // A windowless control has no window to pass the request up: its parent is asked.
+    if (FParent && !dynamic_cast<TWinControl*>(this)) {
+        Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+        return;
+    }
+    DefaultHandler(Message);
 }
 
 void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {

@@ -304,10 +304,10 @@ LRESULT FileDialogWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 bool FileDialogWindow::PreTranslate(MSG& Msg) {
-    if (Msg.message != WM_KEYDOWN || !Msg.hwnd) return false;
-    if (Msg.hwnd != FHandle && !IsChild(FHandle, Msg.hwnd)) return false;
-    switch (Msg.wParam) {
-    case VK_RETURN:
+    if (!Msg.hwnd || (Msg.hwnd != FHandle && !IsChild(FHandle, Msg.hwnd))) return false;
+    // Enter in the folder line goes there, and on an entry of the list opens it;
+    // anywhere else it presses OK, as the dialog keys do.
+    if (Msg.message == WM_KEYDOWN && Msg.wParam == VK_RETURN) {
         if (Msg.hwnd == GetDlgItem(FHandle, idFileDialogFolder)) {
             UnicodeString folder = Trim(ControlText(idFileDialogFolder));
             if (IsDirectory(folder)) Navigate(folder);
@@ -317,14 +317,9 @@ bool FileDialogWindow::PreTranslate(MSG& Msg) {
             ChooseEntry(static_cast<int>(SendMessageW(Msg.hwnd, LB_GETCURSEL, 0, 0)), true);
             return true;
         }
-        OnCommand(IDOK, BN_CLICKED);
-        return true;
-    case VK_ESCAPE:
-        End(false);
-        return true;
-    default:
-        return false;
     }
+    // Tab, the arrows, Enter, Escape and the '&' mnemonics.
+    return IsDialogMessageW(FHandle, &Msg) != FALSE;
 }
 
 bool FileDialogWindow::RunModal() {

@@ -2,6 +2,7 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/Form.h>
 #include <quorlpak/FormDescriptions.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/Screen.h>
 #include <quorlpak/TypeInfos.h>
 
@@ -425,6 +426,8 @@ TClass TForm::StaticClass() {
             .Default(1)
             .Property(u"ActiveControl", ClassTypeInfo<TWinControl>, &F::GetActiveControl,
                       &F::SetActiveControl)
+            .Property(u"Menu", ClassTypeInfo<TMainMenu>, &F::GetMenu, &F::SetMenu)
+            .Property(u"PopupMenu", ClassTypeInfo<TPopupMenu>, &F::GetPopupMenu, &F::SetPopupMenu)
             .Event(u"OnActivate", static_cast<TNotifyEvent F::*>(&TCustomForm::OnActivate))
             .Event(u"OnClick", static_cast<TNotifyEvent F::*>(&TControl::OnClick))
             .Event(u"OnClose", static_cast<TCloseEvent F::*>(&TCustomForm::OnClose))

@@ -297,9 +297,36 @@ TEST_F(MenuTest, ChangingItemsWhileShownRebuildsTheBar) {
     bar = GetMenu(form->GetHandle());
     EXPECT_EQ(GetMenuItemCount(bar), 2);
     EXPECT_EQ(MenuString(bar, 0), u"&Datei");
+    // A check mark or a state changes in place: a menu open on the screen stays valid.
+    bar = GetMenu(form->GetHandle());
     ver->SetChecked(false);
-    EXPECT_FALSE(GetMenuState(GetSubMenu(GetMenu(form->GetHandle()), 1), 0, MF_BYPOSITION) &
-                 MF_CHECKED);
+    save->SetEnabled(true);
+    EXPECT_EQ(GetMenu(form->GetHandle()), bar);
+    EXPECT_FALSE(GetMenuState(GetSubMenu(bar, 1), 0, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_GRAYED);
+}
+
+TEST_F(MenuTest, OnChangeTellsWhichItemChanged) {
+    std::vector<std::pair<TMenuItem*, bool>> changes;
+    menu->OnChange = [&](TObject* Sender, TMenuItem* Source, bool Rebuild) {
+        EXPECT_EQ(Sender, menu);
+        changes.emplace_back(Source, Rebuild);
+    };
+    form->SetMenu(menu);
+    ver->SetChecked(false);
+    load->SetCaption(u"Load...");
+    EXPECT_EQ(changes, (std::vector<std::pair<TMenuItem*, bool>>{{ver, false}, {load, true}}));
+}
+
+TEST_F(MenuTest, ACommandRightOnTheBarRunsWithoutADropDown) {
+    form->SetMenu(menu);
+    TMenuItem* help = NewItem(form, u"&Help", menu->GetItems(), &clicks);
+    TestSeams::ScriptPopupMenus([](const TestSeams::PopupMenuRecord&) {
+        ADD_FAILURE() << "no drop-down should open";
+        return TestSeams::PopupMenuAnswer{};
+    });
+    ClickBar(static_cast<UINT>(help->GetMenuIndex()));
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Help"});
 }
 
 TEST_F(MenuTest, ShortCutsRunTheirItemsOnlyWhenReachable) {
@@ -385,6 +412,32 @@ TEST_F(PopupMenuTest, AControlWithoutOneUsesItsParentsPopupMenu) {
     Pump();
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(popup->GetPopupComponent(), form);
+}
+
+TEST_F(PopupMenuTest, AWindowlessControlsRequestGoesToItsParent) {
+    auto* graphic = new TTestGraphic(form);
+    graphic->SetParent(form);
+    graphic->SetBounds(120, 10, 30, 30);
+    form->SetPopupMenu(popup);
+    TestSeams::ScriptPopupMenus([&](const TestSeams::PopupMenuRecord&) {
+        return TestSeams::PopupMenuAnswer{copy->GetCommand(), false};
+    });
+    TestSeams::Click(TestSeams::ClientPoint(form->GetHandle(), 130, 20), VK_RBUTTON);
+    Pump();
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Copy"});
+    // With a menu of its own, the windowless control shows that one.
+    auto* own = new TPopupMenu(form);
+    TMenuItem* ownItem = NewItem(form, u"Own", own->GetItems(), &clicks);
+    graphic->SetPopupMenu(own);
+    TestSeams::ScriptPopupMenus([&](const TestSeams::PopupMenuRecord&) {
+        return TestSeams::PopupMenuAnswer{ownItem->GetCommand(), false};
+    });
+    TestSeams::AdvanceClock(1000);
+    TestSeams::Click(TestSeams::ClientPoint(form->GetHandle(), 130, 20), VK_RBUTTON);
+    Pump();
+    EXPECT_EQ(clicks, (std::vector<UnicodeString>{u"&Copy", u"Own"}));
+    EXPECT_EQ(own->GetPopupComponent(), graphic);
 }
 
 TEST_F(PopupMenuTest, OnContextPopupMayHandleTheRequestItself) {

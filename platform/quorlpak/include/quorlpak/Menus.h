@@ -202,7 +202,10 @@ public:
 protected:
     friend class TMenuItem;
     virtual HMENU CreateMenuHandle() = 0;
+    // An item changed: updates the window-manager menu, then fires OnChange.
     virtual void MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild);
+    // The window-manager menu was rebuilt or changed in place.
+    virtual void MenuHandleChanged() {}
     void Loaded() override;
     void DestroyHandle();
 
@@ -227,7 +230,8 @@ public:
 
 protected:
     HMENU CreateMenuHandle() override;
-    void MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) override;
+    // Shows the new or changed menu in the window's frame.
+    void MenuHandleChanged() override;
 
 private:
     HWND FWindowHandle = nullptr;

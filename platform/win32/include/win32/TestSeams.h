@@ -258,10 +258,10 @@ struct FileDialogRecord {
     std::u16string folder;     // the folder the dialog shows
     std::u16string fileName;   // FileName when the dialog opened
     std::u16string defaultExt;
-    unsigned options = 0;      // bit (1 << ofXxx) for each option set
-    int attempts = 0;          // answers the script gave so far (refused ones included)
-    bool accepted = false;     // set when the dialog closed
-    std::u16string result;     // the file name chosen, when accepted
+    unsigned options = 0;  // bit (1 << ofXxx) for each option set
+    int attempts = 0;      // answers the script gave so far (refused ones included)
+    bool accepted = false; // set when the dialog closed
+    std::u16string result; // the file name chosen, when accepted
 };
 
 struct FileDialogAnswer {
