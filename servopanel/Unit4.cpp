@@ -16,8 +16,9 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {}
 
 void TForm4::Loaded() {
     TForm::Loaded();
-    // The form publishes no Menu property yet, so the description cannot name it.
-    // The client size is as designed, with the menu bar above it.
+    // The client area is as designed, with the menu bar above it: the menu is
+    // set here rather than by the description, whose reference to it would
+    // be resolved only after the client size was applied, and shrink it.
     if (MainMenu1 && !GetMenu()) {
         const int width = GetClientWidth(), height = GetClientHeight();
         GetHandle(); // the bar takes its room only on a window
