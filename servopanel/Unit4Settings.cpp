@@ -21,9 +21,9 @@ UnicodeString SettingsFileName() {
 } // namespace
 
 void TForm4::ShowMessageBox(const UnicodeString& Text) {
-    // The system's modal box, owned by this window: it pumps the thread's
-    // messages, so the timer ticks inside it unless it was stopped.
-    MessageBoxW(GetHandle(), Text.c_str(), GetCaption().c_str(), MB_OK);
+    // A modal box pumps the thread's messages: the timer ticks inside it
+    // unless the caller stopped it.
+    Application->MessageBox(Text, GetCaption(), MB_OK);
 }
 
 void TForm4::FormCreate(TObject* Sender) {
