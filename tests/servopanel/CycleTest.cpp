@@ -115,6 +115,8 @@ struct StatusCase {
     const char16_t* alarmText;
 };
 
+void PrintTo(const StatusCase& c, std::ostream* os) { *os << "status " << c.status << ", alarms " << c.alarms; }
+
 class StatusDisplayTest : public CycleTest, public testing::WithParamInterface<StatusCase> {};
 
 TEST_P(StatusDisplayTest, ShowsTheServoAndAlarmState) {
