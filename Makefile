@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_RUNS ?= 20000
 GENERATOR := -G Ninja
 
-.PHONY: all deps configure build test test-release test-asan fuzz clean
+.PHONY: all deps configure build test test-release test-asan fuzz run clean
 
 all: build
 
@@ -39,10 +39,16 @@ $(FUZZ_BUILD)/build.ninja:
 
 fuzz: $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	for f in regexp_fuzz stringtable_fuzz; do \
+	for f in regexp_fuzz stringtable_fuzz servoreply_fuzz paramfile_fuzz; do \
 		ASAN_OPTIONS=detect_leaks=1 $(FUZZ_BUILD)/bin/$$f -runs=$(FUZZ_RUNS) -seed=1 \
 			-max_len=512 -timeout=60 || exit 1; \
 	done
+
+# Runs the servo panel against the simulated drive on COM1 (see
+# scripts/run-servopanel and docs/servopanel.md).
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target servopanel servodrive-sim
+	BUILD=$(BUILD) scripts/run-servopanel
 
 # Installs what is missing, then builds and runs every test, plain and under
 # the address and undefined-behaviour sanitizers.

@@ -8,21 +8,17 @@
 #include <runpak/TypeInfo.h>
 #include <win32/winbase.h>
 
-#include <cstdio>
-
 TApplication* Application = nullptr;
 
 namespace {
 
 constexpr UINT kIconStop = 0x10;
-constexpr int kIdOk = 1;
 
-// The system's message box. The user area gets MessageBoxW with the message
-// boxes; until then the text goes to the error stream and the answer is OK.
+// The system's message box: a modal loop that keeps the thread's messages
+// (timers too) going until it is answered.
 int SystemMessageBox(HWND Owner, const UnicodeString& Text, const UnicodeString& Caption,
                      UINT Flags) {
-    std::fprintf(stderr, "[%s] %s\n", UnicodeToUtf8(Caption).c_str(), UnicodeToUtf8(Text).c_str());
-    return kIdOk;
+    return MessageBoxW(Owner, Text.c_str(), Caption.c_str(), Flags);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/Control.h>
 #include <quorlpak/Form.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/WinControl.h>
 
 #include <algorithm>
@@ -12,6 +13,13 @@ namespace {
 
 // The windowless control that has the mouse through its parent's capture.
 TControl* gCaptureControl = nullptr;
+
+// Counts WM_CONTEXTMENU requests of this thread, so that a right button's
+// release can tell whether its default handling asked for the menu already.
+unsigned& ContextMenuRequests() {
+    thread_local unsigned count = 0;
+    return count;
+}
 
 } // namespace
 
@@ -105,9 +113,22 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_LBUTTONUP:
         WMMouseUp(Message, mbLeft);
         return;
-    case WM_RBUTTONUP:
+    case WM_RBUTTONUP: {
+        // A right click asks for the context menu; the window manager's
+        // default handling may ask already, else the control asks itself.
+        const unsigned asked = ContextMenuRequests();
         WMMouseUp(Message, mbRight);
+        if (ContextMenuRequests() == asked) {
+            TPoint screen =
+                ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
+            auto* self = dynamic_cast<TWinControl*>(this);
+            Perform(WM_CONTEXTMENU,
+                    reinterpret_cast<WPARAM>(self && self->HandleAllocated() ? self->GetHandle()
+                                                                             : nullptr),
+                    MAKELPARAM(screen.x, screen.y));
+        }
         return;
+    }
     case WM_MBUTTONUP:
         WMMouseUp(Message, mbMiddle);
         return;
@@ -320,14 +341,22 @@ bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 }
 
 void TControl::WMContextMenu(TMessage& Message) {
+    ++ContextMenuRequests();
     if (Message.Result != 0) return;
     TPoint pos(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
     // (-1, -1) comes from the keyboard: no position.
     TPoint client = pos.x == -1 && pos.y == -1 ? pos : ScreenToClient(pos);
     bool handled = false;
     DoContextPopup(client, handled);
+    if (!handled) handled = ShowControlPopupMenu(this, pos);
     Message.Result = handled ? 1 : 0;
-    if (!handled) DefaultHandler(Message);
+    if (handled) return;
+    // A windowless control has no window to pass the request up: its parent is asked.
+    if (FParent && !dynamic_cast<TWinControl*>(this)) {
+        Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+        return;
+    }
+    DefaultHandler(Message);
 }
 
 void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {

@@ -1,6 +1,8 @@
 // TCustomForm: creation, window parameters, showing, closing and releasing.
 #include <quorlpak/Application.h>
 #include <quorlpak/Form.h>
+#include <quorlpak/FormDescriptions.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/Screen.h>
 #include <quorlpak/TypeInfos.h>
 
@@ -57,7 +59,12 @@ void TCustomForm::SetFormInitializer(TFormInitializer Value) {
 
 void TCustomForm::AfterConstruction() {
     if (!FFormState.Contains(fsCreating)) return;
-    if (Initializer()) Initializer()(this);
+    // A form class registered with a description reads it (its controls,
+    // their properties and handlers) unless another initializer is installed.
+    if (Initializer())
+        Initializer()(this);
+    else
+        ReadFormDescription(this);
     FFormState.Exclude(fsCreating);
     DoCreate();
 }
@@ -190,6 +197,7 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 // -----------------------------------------------------------------------------------------
 
 void TCustomForm::Dispatch(TMessage& Message) {
+    if (MenuMessage(Message)) return;
     switch (Message.Msg) {
     case WM_PAINT:
         FControlState.Include(csCustomPaint);
@@ -224,6 +232,10 @@ void TCustomForm::Dispatch(TMessage& Message) {
             ShowWindow(FHandle, FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
                                 : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
                                                               : SW_SHOWNORMAL);
+            // Controls made while the form was hidden have painted nothing
+            // that shows: the whole form, controls included, paints now.
+            RedrawWindow(FHandle, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         } else {
             if (GetActiveWindow() == FHandle) ActivateAnotherForm();
             ShowWindow(FHandle, SW_HIDE);
@@ -414,6 +426,8 @@ TClass TForm::StaticClass() {
             .Default(1)
             .Property(u"ActiveControl", ClassTypeInfo<TWinControl>, &F::GetActiveControl,
                       &F::SetActiveControl)
+            .Property(u"Menu", ClassTypeInfo<TMainMenu>, &F::GetMenu, &F::SetMenu)
+            .Property(u"PopupMenu", ClassTypeInfo<TPopupMenu>, &F::GetPopupMenu, &F::SetPopupMenu)
             .Event(u"OnActivate", static_cast<TNotifyEvent F::*>(&TCustomForm::OnActivate))
             .Event(u"OnClick", static_cast<TNotifyEvent F::*>(&TControl::OnClick))
             .Event(u"OnClose", static_cast<TCloseEvent F::*>(&TCustomForm::OnClose))

@@ -1,10 +1,12 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/Screen.h>
+#include <quorlpak/StdCtrls.h>
 
 void InitializeQuorlpak() {
     if (!Screen) Screen = new TScreen(nullptr);
     if (!Application) Application = new TApplication(nullptr);
+    RegisterStdControls();
 }
 
 void FinalizeQuorlpak() {

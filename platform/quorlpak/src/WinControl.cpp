@@ -118,6 +118,11 @@ bool TWinControl::ContainsControl(TControl* Control) const {
 }
 
 void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+    // The root (a form) also streams what it owns that lies on no parent:
+    // timers, menus, dialogs; they come first, as they are read first.
+    if (Root == this)
+        for (int i = 0; i < GetComponentCount(); ++i)
+            if (!GetComponents(i)->HasParent()) Proc(GetComponents(i));
     for (int i = 0; i < GetControlCount(); ++i) {
         TControl* control = GetControls(i);
         if (control->GetOwner() == Root) Proc(control);

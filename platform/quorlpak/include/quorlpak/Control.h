@@ -60,7 +60,9 @@ public:
     // --- Parent (the control it lies on; not the owner) ---
     TWinControl* GetParent() const { return FParent; }
     virtual void SetParent(TWinControl* AParent);
-    bool HasParent() const override { return FParent != nullptr; }
+    // A control can always lie on a parent: the reader gives it the one it is
+    // read into (before it has any), and the writer nests it there.
+    bool HasParent() const override { return true; }
     TComponent* GetParentComponent() const override;
     void SetParentComponent(TComponent* Value) override;
 

@@ -7,3 +7,9 @@
 #include <quorlpak/Messages.h>
 #include <quorlpak/SizeConstraints.h>
 #include <quorlpak/WinControl.h>
+
+// --- Menus, pages and the file dialogs ---
+#include <quorlpak/ComCtrls.h>
+#include <quorlpak/Dialogs.h>
+#include <quorlpak/Menus.h>
+// --- End of menus, pages and the file dialogs ---

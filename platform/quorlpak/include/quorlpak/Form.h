@@ -103,7 +103,7 @@ public:
     TIcon* GetIcon() const { return FIcon; }
     void SetIcon(TIcon* Value) { FIcon->Assign(Value); }
     TMainMenu* GetMenu() const { return FMenu; }
-    void SetMenu(TMainMenu* Value) { FMenu = Value; }
+    void SetMenu(TMainMenu* Value); // FormMenu.cpp
     int GetPixelsPerInch() const { return FPixelsPerInch; }
     void SetPixelsPerInch(int Value) { FPixelsPerInch = Value; }
     bool GetScaled() const { return FScaled; }
@@ -122,6 +122,20 @@ public:
     TNotifyEvent OnPaint;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+
+    // --- Menu bar and streamed components (FormMenu.cpp) ---
+    // The form streams the components it owns that lie on no control
+    // (menus, dialogs, timers) before its controls.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
+protected:
+    // A top-level form's window is made with its menu bar.
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The menu's messages: commands from the menu bar, short cuts, menu
+    // changes; true when handled.
+    bool MenuMessage(TMessage& Message);
+    // --- End of the menu bar block ---
 
 protected:
     void CreateParams(TCreateParams& Params) override;

@@ -275,3 +275,55 @@ void WithholdShellOrdinals(const std::vector<int>& ordinals);
 void RestoreShellOrdinals();
 
 } // namespace TestSeams
+
+// --- File dialogs (the framework's TOpenDialog / TSaveDialog) -----------------------
+// Defined in libquorlpak, whose dialogs they answer; tests using them link it.
+// The script is called once the dialog is on the screen, with its window (the
+// controls' ids are in quorlpak/Dialogs.h), and answers it as a user would:
+// a name typed (relative to the dialog's folder, or a full Windows path) and
+// accepted, or cancel. An answer the dialog's options refuse (a file that
+// must exist and does not, say) is refused as a user's would be: a message
+// box says why (answer it with ScriptMessageBoxes) and the script is asked
+// again. Without a script the dialog waits for its user.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace TestSeams {
+
+struct FileDialogRecord {
+    HWND owner = nullptr;
+    HWND dialog = nullptr; // the dialog window while it is open
+    bool save = false;     // TSaveDialog
+    std::u16string title;
+    std::u16string filter;
+    int filterIndex = 1;
+    std::u16string initialDir; // as given (InitialDir)
+    std::u16string folder;     // the folder the dialog shows
+    std::u16string fileName;   // FileName when the dialog opened
+    std::u16string defaultExt;
+    unsigned options = 0;  // bit (1 << ofXxx) for each option set
+    int attempts = 0;      // answers the script gave so far (refused ones included)
+    bool accepted = false; // set when the dialog closed
+    std::u16string result; // the file name chosen, when accepted
+};
+
+struct FileDialogAnswer {
+    bool accept = false;     // false cancels
+    std::u16string fileName; // what the user typed
+    int filterIndex = 0;     // the filter chosen (from 1); 0 keeps the dialog's
+    // Leaves the dialog to its user instead: it runs its modal loop on input
+    // (synthetic input the script injects) until OK or Cancel.
+    bool interactive = false;
+};
+
+using FileDialogScript = std::function<FileDialogAnswer(const FileDialogRecord&)>;
+// Installs a script (an empty function removes it) and clears the record.
+void ScriptFileDialogs(FileDialogScript script);
+// A script answering in order: a name accepts it, nullopt cancels; once the
+// answers run out, every dialog is cancelled.
+void AnswerFileDialogs(std::vector<std::optional<std::u16string>> answers);
+// Every file dialog shown since the script was installed, oldest first.
+std::vector<FileDialogRecord> FileDialogs();
+
+} // namespace TestSeams

@@ -1,0 +1,298 @@
+// TListBox over the system "ListBox" class.
+#include <quorlpak/StdCtrls.h>
+
+#include "PublishControls.h"
+
+#include <runpak/Exceptions.h>
+
+namespace {
+
+TClassBuilder<TListBox> ListBoxDescription() {
+    using T = TListBox;
+    TClassBuilder<T> b(u"TListBox", TCustomListBox::StaticClass());
+    quorlpak::PublishWinControl(b);
+    b.Property(u"BorderStyle", TypeInfo_TBorderStyle, &T::GetBorderStyle, &T::SetBorderStyle)
+        .Default(bsSingle)
+        .Property(u"ExtendedSelect", BooleanTypeInfo, &T::GetExtendedSelect, &T::SetExtendedSelect)
+        .Default(1)
+        .Property(u"MultiSelect", BooleanTypeInfo, &T::GetMultiSelect, &T::SetMultiSelect)
+        .Default(0)
+        .Property(u"Sorted", BooleanTypeInfo, &T::GetSorted, &T::SetSorted)
+        .Default(0)
+        .Property(u"Items", ClassTypeInfo<TStrings>, &T::GetItems, &T::SetItems)
+        .Property(u"ItemIndex", IntegerTypeInfo, &T::GetItemIndex, &T::SetItemIndex)
+        .Default(-1);
+    return b;
+}
+
+} // namespace
+
+TClass TCustomListBox::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TCustomListBox>(u"TCustomListBox", TWinControl::StaticClass()));
+    return &meta;
+}
+
+TClass TListBox::StaticClass() {
+    static const TMetaClass meta(ListBoxDescription());
+    return &meta;
+}
+
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TItemStrings) {
+    FControlStyle = {csDoubleClicks};
+    FWidth = 121;
+    FHeight = 97;
+    FTabStop = true;
+    FParentColor = false;
+    FColor = clWindow;
+    FBrush->SetColor(clWindow);
+    FItems->OnChange = [this](TObject*) { ItemsChanged(); };
+}
+
+TCustomListBox::~TCustomListBox() {
+    FItems->OnChange = nullptr;
+    delete FItems;
+}
+
+void TCustomListBox::CreateParams(TCreateParams& Params) {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, u"ListBox");
+    // Sorting is the item list's business; the window shows it in its order.
+    Params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+    if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+    if (FBorderStyle == bsSingle) {
+        if (FCtl3D)
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            Params.Style |= WS_BORDER;
+    }
+}
+
+void TCustomListBox::CreateWnd() {
+    TWinControl::CreateWnd();
+    for (int i = 0; i < FItems->GetCount(); ++i)
+        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
+    const int count = FItems->GetCount();
+    if (FItemIndex >= count) FItemIndex = -1;
+    if (FMultiSelect) {
+        for (size_t i = 0; i < FSaveSelection.size() && int(i) < count; ++i)
+            if (FSaveSelection[i]) SendMessageW(FHandle, LB_SETSEL, TRUE, LPARAM(i));
+        if (FItemIndex >= 0) SendMessageW(FHandle, LB_SETCARETINDEX, WPARAM(FItemIndex), 0);
+    } else if (FItemIndex >= 0) {
+        SendMessageW(FHandle, LB_SETCURSEL, WPARAM(FItemIndex), 0);
+    }
+    if (FTopIndex > 0) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(FTopIndex), 0);
+    FSaveSelection.clear();
+}
+
+void TCustomListBox::DestroyWnd() {
+    FItemIndex = GetItemIndex();
+    FTopIndex = GetTopIndex();
+    FSaveSelection.clear();
+    if (FMultiSelect)
+        for (int i = 0; i < FItems->GetCount(); ++i)
+            FSaveSelection.push_back(SendMessageW(FHandle, LB_GETSEL, WPARAM(i), 0) > 0);
+    TWinControl::DestroyWnd();
+}
+
+void TCustomListBox::Loaded() {
+    TWinControl::Loaded();
+    if (FItemIndex < -1 || FItemIndex >= FItems->GetCount()) FItemIndex = -1;
+    if (FHandle && FItemIndex >= 0) SetItemIndex(FItemIndex);
+}
+
+int TCustomListBox::GetItemIndex() {
+    if (!FHandle) return FItemIndex;
+    return static_cast<int>(
+        SendMessageW(FHandle, FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+}
+
+void TCustomListBox::SetItemIndex(int Value) {
+    if (GetComponentState().Contains(csLoading) && !FHandle) {
+        FItemIndex = Value;
+        return;
+    }
+    if (Value < -1 || Value >= FItems->GetCount()) Value = -1;
+    if (!FHandle) {
+        FItemIndex = Value;
+        if (FMultiSelect) {
+            FSaveSelection.assign(size_t(FItems->GetCount()), false);
+            if (Value >= 0) FSaveSelection[size_t(Value)] = true;
+        }
+        return;
+    }
+    if (FMultiSelect) {
+        // The item becomes the focused and only selected one.
+        SendMessageW(FHandle, LB_SETSEL, FALSE, -1);
+        if (Value >= 0) {
+            SendMessageW(FHandle, LB_SETSEL, TRUE, Value);
+            SendMessageW(FHandle, LB_SETCARETINDEX, WPARAM(Value), 0);
+        }
+    } else {
+        SendMessageW(FHandle, LB_SETCURSEL, WPARAM(Value), 0);
+    }
+}
+
+void TCustomListBox::SetMultiSelect(bool Value) {
+    if (FMultiSelect == Value) return;
+    FMultiSelect = Value;
+    RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+    if (FExtendedSelect == Value) return;
+    FExtendedSelect = Value;
+    RecreateWnd();
+}
+
+void TCustomListBox::SetSorted(bool Value) {
+    FItems->SetSorted(Value);
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
+    if (FBorderStyle == Value) return;
+    FBorderStyle = Value;
+    RecreateWnd();
+}
+
+bool TCustomListBox::GetSelected(int Index) {
+    if (Index < 0 || Index >= FItems->GetCount())
+        throw EListError(u"List index out of bounds (%d)", {Index});
+    if (!FMultiSelect) return GetItemIndex() == Index;
+    if (!FHandle) return size_t(Index) < FSaveSelection.size() && FSaveSelection[size_t(Index)];
+    return SendMessageW(FHandle, LB_GETSEL, WPARAM(Index), 0) > 0;
+}
+
+void TCustomListBox::SetSelected(int Index, bool Value) {
+    if (Index < 0 || Index >= FItems->GetCount())
+        throw EListError(u"List index out of bounds (%d)", {Index});
+    if (!FMultiSelect) {
+        if (Value)
+            SetItemIndex(Index);
+        else if (GetItemIndex() == Index)
+            SetItemIndex(-1);
+        return;
+    }
+    if (!FHandle) {
+        FSaveSelection.resize(size_t(FItems->GetCount()), false);
+        FSaveSelection[size_t(Index)] = Value;
+        return;
+    }
+    SendMessageW(FHandle, LB_SETSEL, Value ? TRUE : FALSE, Index);
+}
+
+int TCustomListBox::GetSelCount() {
+    if (!FMultiSelect) return GetItemIndex() >= 0 ? 1 : 0;
+    if (!FHandle) return int(std::count(FSaveSelection.begin(), FSaveSelection.end(), true));
+    return static_cast<int>(SendMessageW(FHandle, LB_GETSELCOUNT, 0, 0));
+}
+
+int TCustomListBox::GetTopIndex() {
+    if (!FHandle) return FTopIndex;
+    return static_cast<int>(SendMessageW(FHandle, LB_GETTOPINDEX, 0, 0));
+}
+
+void TCustomListBox::SetTopIndex(int Value) {
+    FTopIndex = Value;
+    if (FHandle) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(Value), 0);
+}
+
+int TCustomListBox::GetItemHeight() {
+    return static_cast<int>(SendMessageW(GetHandle(), LB_GETITEMHEIGHT, 0, 0));
+}
+
+int TCustomListBox::ItemAtPos(const TPoint& Pos, bool Existing) {
+    const int count = FItems->GetCount();
+    for (int i = GetTopIndex(); i < count; ++i) {
+        TRect r = ItemRect(i);
+        if (r.top > Pos.y) break;
+        if (Pos.y >= r.top && Pos.y < r.bottom) return i;
+    }
+    return Existing ? -1 : count;
+}
+
+TRect TCustomListBox::ItemRect(int Index) {
+    RECT r{};
+    if (SendMessageW(GetHandle(), LB_GETITEMRECT, WPARAM(Index), reinterpret_cast<LPARAM>(&r)) ==
+        LB_ERR)
+        return TRect();
+    return TRect(r);
+}
+
+void TCustomListBox::Clear() {
+    FItems->Clear();
+}
+
+void TCustomListBox::ClearSelection() {
+    if (!FMultiSelect) {
+        SetItemIndex(-1);
+        return;
+    }
+    if (FHandle)
+        SendMessageW(FHandle, LB_SETSEL, FALSE, -1);
+    else
+        FSaveSelection.clear();
+}
+
+void TCustomListBox::SelectAll() {
+    if (!FMultiSelect) return;
+    if (FHandle)
+        SendMessageW(FHandle, LB_SETSEL, TRUE, -1);
+    else
+        FSaveSelection.assign(size_t(FItems->GetCount()), true);
+}
+
+void TCustomListBox::ItemsChanged() {
+    if (!FHandle) return;
+    // The window mirrors the list: fill it again, keeping the selection of
+    // items that are still where they were.
+    const int count = int(SendMessageW(FHandle, LB_GETCOUNT, 0, 0));
+    std::vector<UnicodeString> oldItems;
+    std::vector<bool> oldSelected;
+    for (int i = 0; i < count; ++i) {
+        int len = static_cast<int>(SendMessageW(FHandle, LB_GETTEXTLEN, WPARAM(i), 0));
+        UnicodeString text(size_t(std::max(len, 0)) + 1, u'\0');
+        SendMessageW(FHandle, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(size_t(std::max(len, 0)));
+        oldItems.push_back(text);
+        oldSelected.push_back(SendMessageW(FHandle, LB_GETSEL, WPARAM(i), 0) > 0);
+    }
+    const int oldIndex = GetItemIndex();
+    const int top = GetTopIndex();
+    SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(FHandle, LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < FItems->GetCount(); ++i)
+        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
+    auto same = [&](int i) {
+        return i < FItems->GetCount() && i < count && FItems->Get(i) == oldItems[size_t(i)];
+    };
+    if (FMultiSelect) {
+        for (int i = 0; i < count; ++i)
+            if (oldSelected[size_t(i)] && same(i)) SendMessageW(FHandle, LB_SETSEL, TRUE, i);
+        if (oldIndex >= 0 && same(oldIndex))
+            SendMessageW(FHandle, LB_SETCARETINDEX, WPARAM(oldIndex), 0);
+    } else if (oldIndex >= 0) {
+        int index = same(oldIndex) ? oldIndex : FItems->IndexOf(oldItems[size_t(oldIndex)]);
+        if (index >= 0) SendMessageW(FHandle, LB_SETCURSEL, WPARAM(index), 0);
+    }
+    if (top > 0 && top < FItems->GetCount()) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(top), 0);
+    SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TCustomListBox::Dispatch(TMessage& Message) {
+    if (Message.Msg == CN_COMMAND) {
+        switch (HIWORD(Message.WParam)) {
+        case LBN_SELCHANGE:
+            Click();
+            break;
+        case LBN_DBLCLK:
+            DblClick();
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    TWinControl::Dispatch(Message);
+}

@@ -1,0 +1,237 @@
+// Combo boxes and list boxes: items kept by the control and mirrored in the
+// window, selection and text, notifications, and windows made again.
+#include "StdControlsTestSupport.h"
+
+namespace {
+
+std::vector<std::u16string> WindowItems(HWND hwnd, UINT countMsg, UINT lenMsg, UINT textMsg) {
+    std::vector<std::u16string> items;
+    const int count = int(SendMessageW(hwnd, countMsg, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const int len = int(SendMessageW(hwnd, lenMsg, WPARAM(i), 0));
+        std::u16string text(size_t(len) + 1, u'\0');
+        SendMessageW(hwnd, textMsg, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(size_t(len));
+        items.push_back(text);
+    }
+    return items;
+}
+
+class ComboBoxTest : public StdControlsTest {
+protected:
+    TComboBox* combo = nullptr;
+    std::vector<std::string> log;
+    void SetUp() override {
+        StdControlsTest::SetUp();
+        combo = Make<TComboBox>(10, 10, 150, 21);
+        combo->GetItems()->SetCommaText(u"COM1,COM2,COM3");
+        combo->OnChange = [this](TObject*) { log.push_back("change " + Text()); };
+    }
+    std::string Text() { return UnicodeToUtf8(combo->GetText()); }
+    std::vector<std::u16string> Items() {
+        return WindowItems(combo->GetHandle(), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+    }
+};
+
+TEST_F(ComboBoxTest, TheWindowShowsTheItems) {
+    EXPECT_EQ(Items(), (std::vector<std::u16string>{u"COM1", u"COM2", u"COM3"}));
+    combo->GetItems()->Add(u"USB シリアル");
+    EXPECT_EQ(Items().back(), u"USB シリアル");
+}
+
+TEST_F(ComboBoxTest, ADropDownListsTextIsItsSelectedItem) {
+    combo->SetStyle(csDropDownList);
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    EXPECT_EQ(Text(), "");
+    combo->SetItemIndex(2);
+    EXPECT_EQ(Text(), "COM3");
+    combo->SetText(u"com2"); // items match regardless of case
+    EXPECT_EQ(combo->GetItemIndex(), 1);
+    combo->SetText(u"COM9");
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    combo->SetItemIndex(7);
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    // Changes by the program fire nothing.
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ComboBoxTest, TypingInADropDownChangesTheTextAndFiresOnChange) {
+    Focus(combo);
+    Type(u"CO");
+    EXPECT_EQ(Text(), "CO");
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    EXPECT_EQ(log, (std::vector<std::string>{"change C", "change CO"}));
+    combo->SetText(u"COM2");
+    EXPECT_EQ(Text(), "COM2");
+    EXPECT_EQ(log.size(), 2u);
+}
+
+TEST_F(ComboBoxTest, PickingAnItemWithTheKeysFiresOnChangeOrOnSelect) {
+    combo->SetStyle(csDropDownList);
+    combo->SetItemIndex(0);
+    Focus(combo);
+    Key(VK_DOWN);
+    EXPECT_EQ(combo->GetItemIndex(), 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"change COM2"}));
+    int selects = 0;
+    combo->OnSelect = [&](TObject*) { ++selects; };
+    Key(VK_DOWN);
+    EXPECT_EQ(selects, 1);
+    EXPECT_EQ(log.size(), 1u);
+    EXPECT_EQ(Text(), "COM3");
+}
+
+TEST_F(ComboBoxTest, EditingTheItemsKeepsTheSelectedItem) {
+    combo->SetItemIndex(1);
+    combo->GetItems()->Insert(0, u"COM0");
+    EXPECT_EQ(combo->GetItemIndex(), 2);
+    EXPECT_EQ(Text(), "COM2");
+    combo->GetItems()->Delete(2);
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    EXPECT_EQ(Items().size(), 3u);
+}
+
+TEST_F(ComboBoxTest, HidingAndShowingKeepsItemsAndSelection) {
+    combo->SetStyle(csDropDownList);
+    combo->SetItemIndex(2);
+    combo->SetVisible(false);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(combo->GetHandle()));
+    combo->SetItemIndex(1);
+    combo->SetVisible(true);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(combo->GetHandle()));
+    EXPECT_EQ(combo->GetItemIndex(), 1);
+    EXPECT_EQ(Items().size(), 3u);
+    EXPECT_EQ(Text(), "COM2");
+}
+
+TEST_F(ComboBoxTest, ANewStyleMakesANewWindowWithTheSameItemsAndSelection) {
+    combo->SetItemIndex(1);
+    HWND before = combo->GetHandle();
+    combo->SetStyle(csDropDownList);
+    EXPECT_NE(combo->GetHandle(), before);
+    EXPECT_EQ(GetWindowLongW(combo->GetHandle(), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    EXPECT_EQ(Items().size(), 3u);
+    EXPECT_EQ(combo->GetItemIndex(), 1);
+    // A typed text survives a new window too.
+    combo->SetStyle(csDropDown);
+    combo->SetText(u"COM7");
+    combo->SetStyle(csSimple);
+    combo->SetStyle(csDropDown);
+    EXPECT_EQ(Text(), "COM7");
+}
+
+TEST_F(ComboBoxTest, SettingsBeforeTheWindowExistsShowOnceItDoes) {
+    auto* late = new TComboBox(form);
+    late->SetStyle(csDropDownList);
+    late->GetItems()->SetCommaText(u"a,b,c");
+    late->SetItemIndex(2);
+    EXPECT_EQ(late->GetText(), u"c");
+    EXPECT_FALSE(late->HandleAllocated());
+    late->SetParent(form);
+    EXPECT_EQ(SendMessageW(late->GetHandle(), CB_GETCURSEL, 0, 0), 2);
+}
+
+TEST_F(ComboBoxTest, SortedItemsStayInOrder) {
+    combo->GetItems()->SetCommaText(u"b,c,a");
+    combo->SetSorted(true);
+    combo->GetItems()->Add(u"ab");
+    EXPECT_EQ(Items(), (std::vector<std::u16string>{u"a", u"ab", u"b", u"c"}));
+}
+
+// --- List boxes
+// -----------------------------------------------------------------------------------
+
+class ListBoxTest : public StdControlsTest {
+protected:
+    TListBox* list = nullptr;
+    int clicks = 0;
+    void SetUp() override {
+        StdControlsTest::SetUp();
+        list = Make<TListBox>(10, 10, 150, 120);
+        list->GetItems()->SetCommaText(u"one,two,three,four");
+        list->OnClick = [this](TObject*) { ++clicks; };
+    }
+    void ClickItem(int index, bool ctrl = false) {
+        const int h = list->GetItemHeight();
+        if (ctrl) TestSeams::KeyDown(VK_CONTROL);
+        ClickAt(list, 10, index * h + h / 2);
+        if (ctrl) TestSeams::KeyUp(VK_CONTROL);
+        Pump();
+    }
+};
+
+TEST_F(ListBoxTest, ClickingAnItemSelectsItAndClicks) {
+    ClickItem(2);
+    EXPECT_EQ(list->GetItemIndex(), 2);
+    EXPECT_TRUE(list->GetSelected(2));
+    EXPECT_FALSE(list->GetSelected(1));
+    EXPECT_EQ(clicks, 1);
+    Key(VK_DOWN);
+    EXPECT_EQ(list->GetItemIndex(), 3);
+    EXPECT_EQ(clicks, 2);
+    // The program's changes do not click.
+    list->SetItemIndex(0);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(list->ItemAtPos(TPoint(5, list->GetItemHeight() + 1)), 1);
+}
+
+TEST_F(ListBoxTest, MultiSelectKeepsSeveralItems) {
+    list->SetMultiSelect(true);
+    ClickItem(0);
+    ClickItem(2, true);
+    EXPECT_EQ(list->GetSelCount(), 2);
+    EXPECT_TRUE(list->GetSelected(0));
+    EXPECT_FALSE(list->GetSelected(1));
+    EXPECT_TRUE(list->GetSelected(2));
+    EXPECT_EQ(list->GetItemIndex(), 2);
+    list->SetSelected(3, true);
+    EXPECT_EQ(list->GetSelCount(), 3);
+    list->ClearSelection();
+    EXPECT_EQ(list->GetSelCount(), 0);
+    list->SelectAll();
+    EXPECT_EQ(list->GetSelCount(), 4);
+}
+
+TEST_F(ListBoxTest, TheSelectionSurvivesANewWindow) {
+    list->SetMultiSelect(true);
+    list->SetSelected(1, true);
+    list->SetSelected(3, true);
+    HWND before = list->GetHandle();
+    list->SetBorderStyle(bsNone);
+    EXPECT_NE(list->GetHandle(), before);
+    EXPECT_EQ(list->GetSelCount(), 2);
+    EXPECT_TRUE(list->GetSelected(3));
+    list->SetMultiSelect(false);
+    list->SetItemIndex(2);
+    list->SetBorderStyle(bsSingle);
+    EXPECT_EQ(list->GetItemIndex(), 2);
+}
+
+TEST_F(ListBoxTest, EditingTheItemsKeepsTheSelectedItem) {
+    list->SetItemIndex(2);
+    list->GetItems()->Insert(0, u"zero");
+    EXPECT_EQ(list->GetItemIndex(), 3);
+    list->GetItems()->Delete(3);
+    EXPECT_EQ(list->GetItemIndex(), -1);
+    EXPECT_EQ(WindowItems(list->GetHandle(), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT),
+              (std::vector<std::u16string>{u"zero", u"one", u"two", u"four"}));
+}
+
+TEST_F(ListBoxTest, SelectedOutsideTheItemsIsAnError) {
+    EXPECT_THROW(list->GetSelected(4), EListError);
+    EXPECT_THROW(list->SetSelected(-1, true), EListError);
+}
+
+TEST_F(ListBoxTest, ItemsStreamAsAList) {
+    std::string text = UnicodeToUtf8(ComponentToObjectText(list));
+    EXPECT_NE(text.find("Strings = (\"one\", \"two\", \"three\", \"four\")"), std::string::npos)
+        << text;
+    auto* copy = static_cast<TListBox*>(
+        ObjectTextToComponent(ComponentToObjectText(list), new TListBox(nullptr)));
+    EXPECT_TRUE(copy->GetItems()->Equals(list->GetItems()));
+    delete copy;
+}
+
+} // namespace
