@@ -351,6 +351,22 @@ TEST_F(MenuTest, TheFormRunsShortCutsOfItsMenuFromTheKeyboard) {
     EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Load"});
 }
 
+TEST_F(MenuTest, ShortCutsWorkWhileAControlOfTheFormHasTheFocus) {
+    form->SetMenu(menu);
+    load->SetShortCut(ShortCut('L', {ssCtrl}));
+    auto* control = new TTestControl(form);
+    control->SetTabStop(true);
+    control->SetParent(form);
+    control->SetFocus();
+    Pump();
+    ASSERT_TRUE(control->Focused());
+    TestSeams::KeyDown(VK_CONTROL);
+    TestSeams::KeyPress('L');
+    TestSeams::KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Load"});
+}
+
 TEST_F(MenuTest, DeletingTheMenuFreesItsItemsAndTheFormForgetsIt) {
     form->SetMenu(menu);
     const int before = form->GetComponentCount();
@@ -499,4 +515,17 @@ TEST_F(PopupMenuTest, AControlForgetsAPopupMenuThatGoes) {
     // A right click now shows nothing (no script: a menu would end the test).
     TestSeams::Click(TestSeams::ClientPoint(control->GetHandle(), 5, 5), VK_RBUTTON);
     Pump();
+}
+
+TEST_F(PopupMenuTest, APopupMenusShortCutsWorkForItsControl) {
+    copy->SetShortCut(ShortCut('C', {ssCtrl}));
+    control->SetPopupMenu(popup);
+    control->SetTabStop(true);
+    control->SetFocus();
+    Pump();
+    TestSeams::KeyDown(VK_CONTROL);
+    TestSeams::KeyPress('C');
+    TestSeams::KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Copy"});
 }
