@@ -100,7 +100,9 @@ TEST(MenuItemTest, MisuseRaisesMenuErrors) {
     auto other = std::make_unique<TMenuItem>(nullptr);
     TMenuItem* child = NewItem(nullptr, u"Child", root.get());
     EXPECT_THROW(other->Add(child), EMenuError); // already has a parent
-    EXPECT_THROW(root->Insert(5, new TMenuItem(nullptr)), EMenuError);
+    auto loose = std::make_unique<TMenuItem>(nullptr);
+    EXPECT_THROW(root->Insert(5, loose.get()), EMenuError);
+    EXPECT_EQ(loose->GetParent(), nullptr);
     EXPECT_THROW(root->GetItems(1), EMenuError);
     EXPECT_THROW(child->Add(root.get()), EMenuError); // a cycle
     EXPECT_THROW(root->Remove(other.get()), EMenuError);
