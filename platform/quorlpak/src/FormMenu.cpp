@@ -1,5 +1,5 @@
-// TCustomForm: its menu bar (the Menu property), the menu's commands and
-// short cuts, and the streaming of the components that lie on no control.
+// TCustomForm: its menu bar (the Menu property), the menu's commands, and
+// the streaming of the components that lie on no control.
 #include <quorlpak/Form.h>
 #include <quorlpak/Menus.h>
 
@@ -51,13 +51,6 @@ bool TCustomForm::MenuMessage(TMessage& Message) {
         if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && FMenu &&
             FMenu->DispatchCommand(LOWORD(Message.WParam))) {
             Message.Result = 0;
-            return true;
-        }
-        return false;
-    case CM_CHILDKEY:
-        if (FMenu &&
-            FMenu->IsShortCut(static_cast<uint16_t>(Message.WParam), KeyboardStateToShiftState())) {
-            Message.Result = 1;
             return true;
         }
         return false;

@@ -612,6 +612,15 @@ bool ShowControlPopupMenu(TControl* Control, TPoint ScreenPos) {
     return true;
 }
 
+bool IsMenuKey(TWinControl* Control, uint16_t Key, TShiftState Shift) {
+    if (!Control || Control->GetComponentState().Contains(csDesigning)) return false;
+    for (TControl* c = Control; c; c = c->GetParent())
+        if (TPopupMenu* popup = c->GetPopupMenu())
+            if (popup->IsShortCut(Key, Shift)) return true;
+    TCustomForm* form = Control->GetParentForm();
+    return form && form->GetMenu() && form->GetMenu()->IsShortCut(Key, Shift);
+}
+
 void RegisterMenuClasses() {
     RegisterClasses(
         {TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass()});

@@ -1,5 +1,6 @@
 // TWinControl: focus, tab order and the keyboard.
 #include <quorlpak/Form.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/WinControl.h>
 
 #include <runpak/Exceptions.h>
@@ -205,6 +206,8 @@ void TWinControl::CNKeyDown(TMessage& Message) {
         return;
     }
     const WPARAM key = Message.WParam;
+    // Menu short cuts come before what the control does with the key.
+    if (IsMenuKey(this, static_cast<uint16_t>(key), KeyboardStateToShiftState())) return;
     if (Perform(CM_CHILDKEY, key, reinterpret_cast<LPARAM>(this)) != 0) return;
     LRESULT mask = 0;
     switch (key) {

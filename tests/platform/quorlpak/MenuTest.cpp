@@ -100,7 +100,9 @@ TEST(MenuItemTest, MisuseRaisesMenuErrors) {
     auto other = std::make_unique<TMenuItem>(nullptr);
     TMenuItem* child = NewItem(nullptr, u"Child", root.get());
     EXPECT_THROW(other->Add(child), EMenuError); // already has a parent
-    EXPECT_THROW(root->Insert(5, new TMenuItem(nullptr)), EMenuError);
+    auto loose = std::make_unique<TMenuItem>(nullptr);
+    EXPECT_THROW(root->Insert(5, loose.get()), EMenuError);
+    EXPECT_EQ(loose->GetParent(), nullptr);
     EXPECT_THROW(root->GetItems(1), EMenuError);
     EXPECT_THROW(child->Add(root.get()), EMenuError); // a cycle
     EXPECT_THROW(root->Remove(other.get()), EMenuError);
@@ -351,6 +353,22 @@ TEST_F(MenuTest, TheFormRunsShortCutsOfItsMenuFromTheKeyboard) {
     EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Load"});
 }
 
+TEST_F(MenuTest, ShortCutsWorkWhileAControlOfTheFormHasTheFocus) {
+    form->SetMenu(menu);
+    load->SetShortCut(ShortCut('L', {ssCtrl}));
+    auto* control = new TTestControl(form);
+    control->SetTabStop(true);
+    control->SetParent(form);
+    control->SetFocus();
+    Pump();
+    ASSERT_TRUE(control->Focused());
+    TestSeams::KeyDown(VK_CONTROL);
+    TestSeams::KeyPress('L');
+    TestSeams::KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Load"});
+}
+
 TEST_F(MenuTest, DeletingTheMenuFreesItsItemsAndTheFormForgetsIt) {
     form->SetMenu(menu);
     const int before = form->GetComponentCount();
@@ -499,4 +517,17 @@ TEST_F(PopupMenuTest, AControlForgetsAPopupMenuThatGoes) {
     // A right click now shows nothing (no script: a menu would end the test).
     TestSeams::Click(TestSeams::ClientPoint(control->GetHandle(), 5, 5), VK_RBUTTON);
     Pump();
+}
+
+TEST_F(PopupMenuTest, APopupMenusShortCutsWorkForItsControl) {
+    copy->SetShortCut(ShortCut('C', {ssCtrl}));
+    control->SetPopupMenu(popup);
+    control->SetTabStop(true);
+    control->SetFocus();
+    Pump();
+    TestSeams::KeyDown(VK_CONTROL);
+    TestSeams::KeyPress('C');
+    TestSeams::KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_EQ(clicks, std::vector<UnicodeString>{u"&Copy"});
 }

@@ -132,8 +132,7 @@ protected:
     // A top-level form's window is made with its menu bar.
     void CreateWindowHandle(const TCreateParams& Params) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
-    // The menu's messages: commands from the menu bar, short cuts, menu
-    // changes; true when handled.
+    // The menu's messages (its commands, the window going); true when handled.
     bool MenuMessage(TMessage& Message);
     // --- End of the menu bar block ---
 

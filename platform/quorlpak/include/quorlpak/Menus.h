@@ -32,6 +32,7 @@
 class TMenu;
 class TMenuItem;
 class TControl;
+class TWinControl;
 
 // --- Short cuts: a virtual key in the low byte, modifiers in the high bits ----------------
 using TShortCut = uint16_t;
@@ -284,6 +285,11 @@ public:
 // shows its PopupMenu (with AutoPopup) at the point, or under the control
 // for a keyboard request (-1, -1). True when a menu was shown.
 bool ShowControlPopupMenu(TControl* Control, TPoint ScreenPos);
+
+// Runs the menu item whose short cut a key is, for a key going to Control:
+// the pop-up menus of the control and its parents first, then the menu bar
+// of its form. True when an item took the key.
+bool IsMenuKey(TWinControl* Control, uint16_t Key, TShiftState Shift);
 
 // Makes the menu classes findable by name for streaming (start-up calls it).
 void RegisterMenuClasses();
