@@ -1,6 +1,7 @@
 #include "benchkit/Benchkit.h"
 
 #include "benchkit/controls/IDEMUIStringSupport.h"
+#include "benchkit/vtree/IDEVirtualTrees.h"
 
 #include <mutex>
 
@@ -11,6 +12,7 @@ namespace {
 const TPackageUnitEntry kUnits[] = {
     {"Benchkit", nullptr, nullptr},
     {"IDEMUIStringSupport", nullptr, FinalizeIDEMUIStringSupport},
+    {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
 };
 
 std::mutex packageLock;
