@@ -130,14 +130,14 @@ void TBaseVirtualTree::Construct(TOptionsFactory MakeOptions) {
     style.Exclude(csSetCaption);
     style += TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
     SetControlStyle(style);
-    SetBounds(GetLeft(), GetTop(), 200, 100);
-    SetTabStop(true);
-    SetParentColor(false);
     FColors = new TVTColors(this);
     FScrollBarOptions = new TScrollBarOptions(this);
     FClipboardFormats = new TClipboardFormats(this);
     FOptions = MakeOptions(this);
     InitRootNode();
+    SetBounds(GetLeft(), GetTop(), 200, 100);
+    SetTabStop(true);
+    SetParentColor(false);
     // Registering may fail (no event for the worker): nothing leaks then.
     try {
         vtree::AcquireWorker();
