@@ -235,6 +235,11 @@ public:
     void RepaintNode(PVirtualNode Node);
     void Invalidate() override;
 
+    // --- Framework hooks ---------------------------------------------------------------------
+    void WndProc(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
+    void Loaded() override;
+
     // --- Counters (other parts of the tree keep them too) ----------------------------------
     void AdjustTotalCount(PVirtualNode Node, int64_t Value, bool Relative = false);
     void AdjustTotalHeight(PVirtualNode Node, int64_t Value, bool Relative = false);
@@ -396,11 +401,8 @@ protected:
     bool CanApplyEffects() const;
 
     // --- Window ----------------------------------------------------------------------------
-    void WndProc(TMessage& Message) override;
-    void Dispatch(TMessage& Message) override;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
-    void Loaded() override;
     void WMTreeStates(TMessage& Message);
     void WMTimer(TMessage& Message);
     void WMNCDestroy(TMessage& Message);
