@@ -204,6 +204,7 @@ TEST_F(PositionCache, TheWorkerBuildsTheCacheAndTheTreeUsesIt) {
     EXPECT_FALSE(tree->HasState(tsUseCache));
     ASSERT_TRUE(PumpUntil([&] { return tree->HasState(tsUseCache); }));
     EXPECT_EQ(tree->GetNodeAt(0, 4321 * 18 + 5 + 22, false, top), NodeAt(tree, {4321}));
+    tree->OnStateChange = nullptr; // its locals end here
 }
 
 // The worker holds the tree and waits in its first state message; the GUI
@@ -263,6 +264,7 @@ TEST_F(PositionCache, ChangingTheTreeFromAStateEventOfTheWorkerDoesNotHang) {
     EXPECT_EQ(tree->GetRootNodeCount(), 5003u);
     EXPECT_EQ(tree->GetPositionCache().size(), 3u);
     EXPECT_TRUE(TreeIsConsistent(tree));
+    tree->OnStateChange = nullptr; // its locals end here
 }
 
 TEST_F(PositionCache, TheLastTreeEndsAWorkerThatNeverRan) {

@@ -38,8 +38,25 @@ public:
     int DropTargetRegistrations = 0;
     int DropTargetRevocations = 0;
     int BitmapPreparations = 0;
+    int WindowsMade = 0;
+    void SetOffsets(int X, int Y, int RangeX) {
+        FOffsetX = X;
+        FOffsetY = Y;
+        FRangeX = RangeX;
+    }
+    // Whether any part of the window waits to be painted (and forgets it).
+    bool TakeInvalidation() {
+        RECT r;
+        const bool invalid = GetUpdateRect(GetHandle(), &r, FALSE) != 0;
+        ValidateRect(GetHandle(), nullptr);
+        return invalid;
+    }
 
 protected:
+    void CreateWnd() override {
+        ++WindowsMade;
+        TBaseVirtualTree::CreateWnd();
+    }
     void UpdateScrollBars(bool) override { ++ScrollBarUpdates; }
     void RegisterDropTarget() override { ++DropTargetRegistrations; }
     void RevokeDropTarget() override { ++DropTargetRevocations; }
