@@ -29,7 +29,8 @@ public:
 void MakeSquare(TBaseVirtualTree* tree) {
     tree->BeginUpdate();
     tree->SetRootNodeCount(1000);
-    for (PVirtualNode n = tree->GetFirstNoInit(); n; n = n->NextSibling) tree->SetChildCount(n, 1000);
+    for (PVirtualNode n = tree->GetFirstNoInit(); n; n = n->NextSibling)
+        tree->SetChildCount(n, 1000);
     tree->EndUpdate();
 }
 
@@ -122,7 +123,12 @@ void BM_MemoryPerNode(benchmark::State& state) {
     state.counters["bytes_per_node"] = perNode;
     state.counters["besides_data"] = perNode - dataSize;
 }
-BENCHMARK(BM_MemoryPerNode)->ArgName("data")->Arg(0)->Arg(8)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryPerNode)
+    ->ArgName("data")
+    ->Arg(0)
+    ->Arg(8)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -129,7 +129,8 @@ public:
     PVirtualNode InsertNode(PVirtualNode Node, TVTNodeAttachMode Mode, void* UserData = nullptr);
     void DeleteNode(PVirtualNode Node, bool Reindex = true);
     void DeleteChildren(PVirtualNode Node, bool ResetHasChildren = false);
-    void MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly);
+    void MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
+                bool ChildrenOnly);
     void MoveTo(PVirtualNode Source, TBaseVirtualTree* Tree, TVTNodeAttachMode Mode,
                 bool ChildrenOnly);
     PVirtualNode CopyTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
@@ -320,7 +321,8 @@ protected:
 
     // --- Event dispatchers ----------------------------------------------------------------
     virtual void DoGetNodeDataSize(int& Size);
-    virtual void DoInitNode(PVirtualNode Parent, PVirtualNode Node, TVirtualNodeInitStates& InitStates);
+    virtual void DoInitNode(PVirtualNode Parent, PVirtualNode Node,
+                            TVirtualNodeInitStates& InitStates);
     virtual void DoInitChildren(PVirtualNode Node, uint32_t& ChildCount);
     virtual void DoFreeNode(PVirtualNode Node);
     virtual void DoReset(PVirtualNode Node);

@@ -189,7 +189,12 @@ void TBaseVirtualTree::InterruptValidation() {
     const bool wasValidating = HasState(tsValidating);
     // Inside the worker's own state message the worker is blocked in its
     // send and reads nothing; waiting for it here would never end.
-    worker->RemoveTree(this, FTreeStatesDepth == 0);
+    const bool wait = FTreeStatesDepth == 0;
+    // Messages handled while waiting may queue the tree again: wait until
+    // the worker holds it no more.
+    do {
+        worker->RemoveTree(this, wait);
+    } while (wait && vtree::WorkerHolds(this));
     if (wasValidating) DoStateChange({tsValidationNeeded});
 }
 
@@ -283,8 +288,10 @@ int TBaseVirtualTree::CompareNodePositions(PVirtualNode Node1, PVirtualNode Node
     if (IsAncestor(Node1, Node2)) return 1;
     if (IsAncestor(Node2, Node1)) return -1;
     int diff = CountLevelDifference(Node1, Node2);
-    for (; diff > 0; --diff) Node2 = Node2->Parent;
-    for (; diff < 0; ++diff) Node1 = Node1->Parent;
+    for (; diff > 0; --diff)
+        Node2 = Node2->Parent;
+    for (; diff < 0; ++diff)
+        Node1 = Node1->Parent;
     while (Node1->Parent != Node2->Parent) {
         Node1 = Node1->Parent;
         Node2 = Node2->Parent;
@@ -298,8 +305,9 @@ PVirtualNode TBaseVirtualTree::FindInPositionCache(uint32_t Position, uint32_t& 
         return nullptr;
     }
     // The last entry whose top is not below Position.
-    auto it = std::upper_bound(FPositionCache.begin(), FPositionCache.end(), Position,
-                               [](uint32_t pos, const TCacheEntry& e) { return pos < e.AbsoluteTop; });
+    auto it =
+        std::upper_bound(FPositionCache.begin(), FPositionCache.end(), Position,
+                         [](uint32_t pos, const TCacheEntry& e) { return pos < e.AbsoluteTop; });
     if (it != FPositionCache.begin()) --it;
     CurrentPos = it->AbsoluteTop;
     return it->Node;
@@ -325,9 +333,10 @@ PVirtualNode TBaseVirtualTree::FindInPositionCache(PVirtualNode Node, uint32_t& 
 
 uint32_t TBaseVirtualTree::InternalCacheNode(PVirtualNode Node) {
     if (FTempNodeCount == FTempNodeCache.size()) {
-        const size_t grown = FTempNodeCache.empty()
-                                 ? 100
-                                 : std::max<size_t>(100, FTempNodeCache.size() + FTempNodeCache.size() / 10);
+        const size_t grown =
+            FTempNodeCache.empty()
+                ? 100
+                : std::max<size_t>(100, FTempNodeCache.size() + FTempNodeCache.size() / 10);
         FTempNodeCache.resize(grown);
     }
     FTempNodeCache[FTempNodeCount] = Node;
@@ -370,7 +379,8 @@ PVirtualNode TBaseVirtualTree::GetNodeAt(int X, int Y, bool Relative, int& NodeT
             continue;
         }
         if (visible) current += run->TotalHeight;
-        while (run != FRoot && !run->NextSibling) run = run->Parent;
+        while (run != FRoot && !run->NextSibling)
+            run = run->Parent;
         if (run == FRoot) break;
         run = run->NextSibling;
     }

@@ -53,8 +53,10 @@ void TBaseVirtualTree::DoInitChildren(PVirtualNode Node, uint32_t& ChildCount) {
 }
 
 void TBaseVirtualTree::ValidateNode(PVirtualNode Node, bool Recursive) {
-    if (!Node) Node = FRoot;
-    else if (!Node->States.Contains(vsInitialized)) InitNode(Node);
+    if (!Node)
+        Node = FRoot;
+    else if (!Node->States.Contains(vsInitialized))
+        InitNode(Node);
     if (!Recursive) return;
     if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
     for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
@@ -136,7 +138,8 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
                 if (GetFullyVisible(Node)) FVisibleCount -= CountVisibleChildren(Node);
                 Node->States.Exclude(vsExpanded);
                 DoCollapsed(Node);
-                if (FOptions->GetAutoOptions().Contains(toAutoFreeOnCollapse) && Node->ChildCount > 0) {
+                if (FOptions->GetAutoOptions().Contains(toAutoFreeOnCollapse) &&
+                    Node->ChildCount > 0) {
                     DeleteChildren(Node, false);
                     Node->States.Include(vsHasChildren);
                 }
@@ -145,7 +148,8 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
             allowed = DoExpanding(Node);
             if (allowed) {
                 if (!Node->States.Contains(vsInitialized)) InitNode(Node);
-                if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
+                if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0)
+                    InitChildren(Node);
                 if (Node->ChildCount > 0) {
                     InterruptValidation();
                     int64_t delta = 0;
@@ -166,8 +170,8 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
                     UpdateScrollBars(true);
                     if (Node->States.Contains(vsExpanded) &&
                         FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand))
-                        ScrollIntoView(Node->LastChild,
-                                       FOptions->GetSelectionOptions().Contains(toCenterScrollIntoView));
+                        ScrollIntoView(Node->LastChild, FOptions->GetSelectionOptions().Contains(
+                                                            toCenterScrollIntoView));
                     InvalidateToBottom(Node);
                 } else {
                     InvalidateNode(Node);
@@ -402,8 +406,8 @@ void TBaseVirtualTree::SetDefaultNodeHeight(uint32_t Value) {
     if (FUpdateCount == 0 && HandleAllocated() && !GetComponentState().Contains(csLoading)) {
         ValidateCache();
         UpdateScrollBars(true);
-        ScrollIntoView(FFocusedNode, FOptions->GetSelectionOptions().Contains(toCenterScrollIntoView),
-                       true);
+        ScrollIntoView(FFocusedNode,
+                       FOptions->GetSelectionOptions().Contains(toCenterScrollIntoView), true);
         Invalidate();
     } else if (FUpdateCount == 0) {
         ValidateCache();

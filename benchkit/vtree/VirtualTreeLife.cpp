@@ -128,7 +128,8 @@ void TBaseVirtualTree::Construct(TOptionsFactory MakeOptions) {
     if (!Unit().NeedToUnitialize) SharedSetUp();
     TControlStyle style = GetControlStyle();
     style.Exclude(csSetCaption);
-    style += TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
+    style +=
+        TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
     SetControlStyle(style);
     FColors = new TVTColors(this);
     FScrollBarOptions = new TScrollBarOptions(this);
@@ -163,13 +164,14 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     delete FClipboardFormats;
     FClipboardFormats = nullptr;
     Clear();
+    // The window goes while the options it consults on its way out still exist.
+    if (HandleAllocated()) DestroyHandle();
     delete FColors;
     delete FScrollBarOptions;
     delete FOptions;
     FColors = nullptr;
     FScrollBarOptions = nullptr;
     FOptions = nullptr;
-    if (HandleAllocated()) DestroyHandle();
     FreeNodeBlock(FRoot);
     FRoot = nullptr;
 }
@@ -251,7 +253,8 @@ void TBaseVirtualTree::EndUpdate() {
 }
 
 void TBaseVirtualTree::SetUpdateState(bool Updating) {
-    if (TControl::GetVisible() && HandleAllocated()) SendMessageW(FHandle, WM_SETREDRAW, !Updating, 0);
+    if (TControl::GetVisible() && HandleAllocated())
+        SendMessageW(FHandle, WM_SETREDRAW, !Updating, 0);
 }
 
 void TBaseVirtualTree::BeginSynch() {
@@ -260,11 +263,12 @@ void TBaseVirtualTree::BeginSynch() {
             DoUpdating(usSynch);
         } else {
             DoUpdating(usBeginSynch);
-            for (unsigned id : {ChangeTimer, StructureChangeTimer, ExpandTimer, EditTimer, HeaderTimer,
-                                ScrollTimer, SearchTimer})
+            for (unsigned id : {ChangeTimer, StructureChangeTimer, ExpandTimer, EditTimer,
+                                HeaderTimer, ScrollTimer, SearchTimer})
                 StopTimer(id);
             FLastSearchNode = nullptr;
-            DoStateChange({}, {tsEditPending, tsIncrementalSearching, tsScrolling, tsScrollPending});
+            DoStateChange({},
+                          {tsEditPending, tsIncrementalSearching, tsScrolling, tsScrollPending});
             if (HasState(tsStructureChangePending))
                 DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
             if (HasState(tsChangePending)) DoChange(FLastChangedNode);

@@ -246,14 +246,16 @@ PVirtualNode TBaseVirtualTree::GetPreviousVisibleSibling(PVirtualNode Node) {
 PVirtualNode TBaseVirtualTree::GetNextVisibleSiblingNoInit(PVirtualNode Node) const {
     if (!Node || Node == FRoot) return nullptr;
     PVirtualNode result = Node->NextSibling;
-    while (result && !Has(result, vsVisible)) result = result->NextSibling;
+    while (result && !Has(result, vsVisible))
+        result = result->NextSibling;
     return result;
 }
 
 PVirtualNode TBaseVirtualTree::GetPreviousVisibleSiblingNoInit(PVirtualNode Node) const {
     if (!Node || Node == FRoot) return nullptr;
     PVirtualNode result = Node->PrevSibling;
-    while (result && !Has(result, vsVisible)) result = result->PrevSibling;
+    while (result && !Has(result, vsVisible))
+        result = result->PrevSibling;
     return result;
 }
 
@@ -267,14 +269,16 @@ PVirtualNode TBaseVirtualTree::GetFirstVisible() {
 PVirtualNode TBaseVirtualTree::GetFirstVisibleNoInit() const {
     if (!Has(FRoot, vsHasChildren)) return nullptr;
     PVirtualNode run = FRoot->FirstChild;
-    while (run && !Has(run, vsVisible)) run = run->NextSibling;
+    while (run && !Has(run, vsVisible))
+        run = run->NextSibling;
     return run;
 }
 
 PVirtualNode TBaseVirtualTree::GetVisibleParent(PVirtualNode Node) const {
     if (!Node || Node == FRoot) return FRoot;
     PVirtualNode result = Node->Parent;
-    while (result != FRoot && !GetFullyVisible(result)) result = result->Parent;
+    while (result != FRoot && !GetFullyVisible(result))
+        result = result->Parent;
     return result;
 }
 
@@ -283,8 +287,7 @@ PVirtualNode TBaseVirtualTree::GetVisibleParent(PVirtualNode Node) const {
 // the node is folded into, or a hidden subtree among shown siblings.
 PVirtualNode TBaseVirtualTree::OutermostHidden(PVirtualNode Node) const {
     PVirtualNode run = Node;
-    while (run->Parent != FRoot &&
-           !(Has(run->Parent, vsExpanded) && GetFullyVisible(run->Parent)))
+    while (run->Parent != FRoot && !(Has(run->Parent, vsExpanded) && GetFullyVisible(run->Parent)))
         run = run->Parent;
     return run;
 }
@@ -383,7 +386,8 @@ PVirtualNode TBaseVirtualTree::GetFirstChecked(TCheckState State) {
 
 PVirtualNode TBaseVirtualTree::GetNextChecked(PVirtualNode Node, TCheckState State) {
     PVirtualNode run = (!Node || Node == FRoot) ? GetFirstNoInit() : GetNextNoInit(Node);
-    while (run && run->CheckState != State) run = GetNextNoInit(run);
+    while (run && run->CheckState != State)
+        run = GetNextNoInit(run);
     VT_INIT(run);
     return run;
 }
@@ -395,7 +399,8 @@ PVirtualNode TBaseVirtualTree::GetFirstSelected() {
 PVirtualNode TBaseVirtualTree::GetNextSelected(PVirtualNode Node) {
     if (FSelectionCount == 0) return nullptr;
     PVirtualNode run = (!Node || Node == FRoot) ? GetFirstNoInit() : GetNextNoInit(Node);
-    while (run && !Has(run, vsSelected)) run = GetNextNoInit(run);
+    while (run && !Has(run, vsSelected))
+        run = GetNextNoInit(run);
     VT_INIT(run);
     return run;
 }
@@ -407,7 +412,8 @@ PVirtualNode TBaseVirtualTree::GetFirstCutCopy() {
 PVirtualNode TBaseVirtualTree::GetNextCutCopy(PVirtualNode Node) {
     if (!HasState(tsCutPending) && !HasState(tsCopyPending)) return nullptr;
     PVirtualNode run = (!Node || Node == FRoot) ? GetFirstNoInit() : GetNextNoInit(Node);
-    while (run && !Has(run, vsCutOrCopy)) run = GetNextNoInit(run);
+    while (run && !Has(run, vsCutOrCopy))
+        run = GetNextNoInit(run);
     VT_INIT(run);
     return run;
 }
@@ -415,7 +421,8 @@ PVirtualNode TBaseVirtualTree::GetNextCutCopy(PVirtualNode Node) {
 uint32_t TBaseVirtualTree::GetNodeLevel(PVirtualNode Node) const {
     if (!Node || Node == FRoot) return 0;
     uint32_t level = 0;
-    for (PVirtualNode run = Node->Parent; run != FRoot; run = run->Parent) ++level;
+    for (PVirtualNode run = Node->Parent; run != FRoot; run = run->Parent)
+        ++level;
     return level;
 }
 
@@ -450,14 +457,16 @@ bool TBaseVirtualTree::HasVisibleNextSibling(PVirtualNode Node) const {
 bool TBaseVirtualTree::IsFirstVisibleChild(PVirtualNode Parent, PVirtualNode Node) const {
     if (!Parent) Parent = FRoot;
     PVirtualNode run = Parent->FirstChild;
-    while (run && !Has(run, vsVisible)) run = run->NextSibling;
+    while (run && !Has(run, vsVisible))
+        run = run->NextSibling;
     return run && run == Node;
 }
 
 bool TBaseVirtualTree::IsLastVisibleChild(PVirtualNode Parent, PVirtualNode Node) const {
     if (!Parent) Parent = FRoot;
     PVirtualNode run = Parent->LastChild;
-    while (run && !Has(run, vsVisible)) run = run->PrevSibling;
+    while (run && !Has(run, vsVisible))
+        run = run->PrevSibling;
     return run && run == Node;
 }
 
@@ -496,7 +505,8 @@ TNodeArray TBaseVirtualTree::GetSortedCutCopySet(bool Resolve) {
     PVirtualNode run = GetFirstNoInit();
     while (run) {
         if (Has(run, vsCutOrCopy)) {
-            if (count == result.size()) result.resize(result.empty() ? 100 : result.size() + result.size() / 10);
+            if (count == result.size())
+                result.resize(result.empty() ? 100 : result.size() + result.size() / 10);
             result[count++] = run;
             if (Resolve) {
                 run = SkipSubtree(FRoot, run);

@@ -30,7 +30,8 @@ void TBaseVirtualTree::DoGetNodeDataSize(int& Size) {
 PVirtualNode TBaseVirtualTree::MakeNewNode() {
     if (FNodeDataSize == -1) ValidateNodeDataSize(FNodeDataSize);
     size_t size = sizeof(TVirtualNode) + FTotalInternalDataSize;
-    if (!GetComponentState().Contains(csDesigning) && FNodeDataSize > 0) size += size_t(FNodeDataSize);
+    if (!GetComponentState().Contains(csDesigning) && FNodeDataSize > 0)
+        size += size_t(FNodeDataSize);
     auto* node = static_cast<PVirtualNode>(std::calloc(1, size));
     if (!node) throw std::bad_alloc();
     node->TotalCount = 1;
@@ -55,7 +56,8 @@ void TBaseVirtualTree::InitRootNode(uint32_t OldSize) {
         if (!grown) throw std::bad_alloc();
         FRoot = grown;
         const size_t oldSize = sizeof(TVirtualNode) + OldSize;
-        if (size > oldSize) std::memset(reinterpret_cast<uint8_t*>(FRoot) + oldSize, 0, size - oldSize);
+        if (size > oldSize)
+            std::memset(reinterpret_cast<uint8_t*>(FRoot) + oldSize, 0, size - oldSize);
     }
     FRoot->Parent = reinterpret_cast<PVirtualNode>(this);
     FRoot->PrevSibling = FRoot;
@@ -99,7 +101,8 @@ void TBaseVirtualTree::SetNodeDataSize(int Value) {
 
 TBaseVirtualTree* TreeFromNode(PVirtualNode Node) {
     if (!Node) return nullptr;
-    while (Node->NextSibling != Node) Node = Node->Parent;
+    while (Node->NextSibling != Node)
+        Node = Node->Parent;
     return reinterpret_cast<TBaseVirtualTree*>(Node->Parent);
 }
 
@@ -219,7 +222,8 @@ void TBaseVirtualTree::InternalConnectNode(PVirtualNode Node, PVirtualNode Desti
             parent->FirstChild = Node;
         Node->Parent = parent;
         Node->Index = Destination->Index;
-        for (PVirtualNode run = Destination; run; run = run->NextSibling) ++run->Index;
+        for (PVirtualNode run = Destination; run; run = run->NextSibling)
+            ++run->Index;
         break;
     }
     case amInsertAfter: {
@@ -233,7 +237,8 @@ void TBaseVirtualTree::InternalConnectNode(PVirtualNode Node, PVirtualNode Desti
             parent->LastChild = Node;
         Node->Parent = parent;
         Node->Index = Destination->Index + 1;
-        for (PVirtualNode run = Node->NextSibling; run; run = run->NextSibling) ++run->Index;
+        for (PVirtualNode run = Node->NextSibling; run; run = run->NextSibling)
+            ++run->Index;
         break;
     }
     case amAddChildFirst: {
@@ -247,7 +252,8 @@ void TBaseVirtualTree::InternalConnectNode(PVirtualNode Node, PVirtualNode Desti
         parent->FirstChild = Node;
         Node->Parent = parent;
         Node->Index = 0;
-        for (PVirtualNode run = Node->NextSibling; run; run = run->NextSibling) ++run->Index;
+        for (PVirtualNode run = Node->NextSibling; run; run = run->NextSibling)
+            ++run->Index;
         break;
     }
     case amAddChildLast: {
@@ -316,7 +322,8 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode Node, bool KeepFocus,
         Node->NextSibling->PrevSibling = Node->PrevSibling;
         if (Reindex) {
             uint32_t index = Node->Index;
-            for (PVirtualNode run = Node->NextSibling; run; run = run->NextSibling) run->Index = index++;
+            for (PVirtualNode run = Node->NextSibling; run; run = run->NextSibling)
+                run->Index = index++;
         }
     } else {
         parent->LastChild = Node->PrevSibling;
@@ -491,7 +498,8 @@ PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode Parent, void* UserData) {
     return result;
 }
 
-PVirtualNode TBaseVirtualTree::InsertNode(PVirtualNode Node, TVTNodeAttachMode Mode, void* UserData) {
+PVirtualNode TBaseVirtualTree::InsertNode(PVirtualNode Node, TVTNodeAttachMode Mode,
+                                          void* UserData) {
     if (Mode == amNoWhere) return nullptr;
     CancelEditNode();
     if (!Node) Node = FRoot;
@@ -589,8 +597,7 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
     try {
         InterruptValidation();
         const bool countChildren =
-            Node == FRoot ||
-            (FullyVisibleUnder(FRoot, Node) && Node->States.Contains(vsExpanded));
+            Node == FRoot || (FullyVisibleUnder(FRoot, Node) && Node->States.Contains(vsExpanded));
         Node->States.Include(vsClearing);
         PVirtualNode run = Node->LastChild;
         while (run) {

@@ -49,7 +49,8 @@ void TCustomVirtualTreeOptions::SetAnimationOptions(TVTAnimationOptions Value) {
 
 void TCustomVirtualTreeOptions::SetAutoOptions(TVTAutoOptions Value) {
     if (Value == FAutoOptions) return;
-    const bool spanChanged = Value.Contains(toAutoSpanColumns) != FAutoOptions.Contains(toAutoSpanColumns);
+    const bool spanChanged =
+        Value.Contains(toAutoSpanColumns) != FAutoOptions.Contains(toAutoSpanColumns);
     FAutoOptions = Value;
     if (spanChanged && FOwner->CanApplyEffects()) FOwner->Invalidate();
 }
@@ -101,17 +102,19 @@ void TCustomVirtualTreeOptions::AssignTo(TPersistent* Dest) {
 // --- Colours ----------------------------------------------------------------------------------
 
 TClass TVTColors::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TVTColors>(u"TVTColors", TPersistent::StaticClass()));
+    static const TMetaClass meta(
+        TClassBuilder<TVTColors>(u"TVTColors", TPersistent::StaticClass()));
     return &meta;
 }
 
 TVTColors::TVTColors(TBaseVirtualTree* AOwner) : FOwner(AOwner) {
     // No visual styles in this system: the system colours themselves.
     static constexpr TColor defaults[ColorCount] = {
-        clBtnShadow, clHighlight, clHighlight, clHighlight, clBtnFace,
+        clBtnShadow, clHighlight, clHighlight, clHighlight,  clBtnFace,
         clBtnShadow, clBtnFace,   clBtnFace,   clWindowText, clHighlight,
-        clBtnFace,   clHighlight, clHighlight, clHighlight, clBtnShadow};
-    for (int i = 0; i < ColorCount; ++i) FColors[i] = defaults[i];
+        clBtnFace,   clHighlight, clHighlight, clHighlight,  clBtnShadow};
+    for (int i = 0; i < ColorCount; ++i)
+        FColors[i] = defaults[i];
 }
 
 void TVTColors::SetColor(int Index, TColor Value) {
@@ -135,7 +138,8 @@ void TVTColors::SetColor(int Index, TColor Value) {
 
 void TVTColors::Assign(TPersistent* Source) {
     if (auto* other = dynamic_cast<TVTColors*>(Source)) {
-        for (int i = 0; i < ColorCount; ++i) FColors[i] = other->FColors[i];
+        for (int i = 0; i < ColorCount; ++i)
+            FColors[i] = other->FColors[i];
         if (FOwner->GetUpdateCount() == 0) FOwner->Invalidate();
         return;
     }

@@ -27,7 +27,8 @@ template <class E, class Bits> class TPackedSet {
 public:
     constexpr TPackedSet() = default;
     constexpr TPackedSet(std::initializer_list<E> values) {
-        for (E v : values) FBits = Bits(FBits | Mask(v));
+        for (E v : values)
+            FBits = Bits(FBits | Mask(v));
     }
 
     constexpr bool Contains(E v) const { return (FBits & Mask(v)) != 0; }
@@ -44,16 +45,24 @@ public:
     // Whether any member of other is in this set.
     constexpr bool Intersects(TPackedSet other) const { return (FBits & other.FBits) != 0; }
 
-    friend constexpr TPackedSet operator+(TPackedSet a, TPackedSet b) { return Raw(a.FBits | b.FBits); }
-    friend constexpr TPackedSet operator-(TPackedSet a, TPackedSet b) { return Raw(a.FBits & ~b.FBits); }
-    friend constexpr TPackedSet operator*(TPackedSet a, TPackedSet b) { return Raw(a.FBits & b.FBits); }
+    friend constexpr TPackedSet operator+(TPackedSet a, TPackedSet b) {
+        return Raw(a.FBits | b.FBits);
+    }
+    friend constexpr TPackedSet operator-(TPackedSet a, TPackedSet b) {
+        return Raw(a.FBits & ~b.FBits);
+    }
+    friend constexpr TPackedSet operator*(TPackedSet a, TPackedSet b) {
+        return Raw(a.FBits & b.FBits);
+    }
     friend constexpr TPackedSet operator+(TPackedSet a, E v) { return a.Include(v); }
     friend constexpr TPackedSet operator-(TPackedSet a, E v) { return a.Exclude(v); }
     constexpr TPackedSet& operator+=(TPackedSet b) { return *this = *this + b; }
     constexpr TPackedSet& operator-=(TPackedSet b) { return *this = *this - b; }
     friend constexpr bool operator==(TPackedSet a, TPackedSet b) { return a.FBits == b.FBits; }
     // a <= b: every member of a is in b.
-    friend constexpr bool operator<=(TPackedSet a, TPackedSet b) { return (a.FBits & ~b.FBits) == 0; }
+    friend constexpr bool operator<=(TPackedSet a, TPackedSet b) {
+        return (a.FBits & ~b.FBits) == 0;
+    }
 
     constexpr Bits ToInt() const { return FBits; }
     static constexpr TPackedSet FromInt(uint64_t value) { return Raw(Bits(value)); }
@@ -103,7 +112,13 @@ enum TCheckState : uint8_t {
 };
 enum TCheckType : uint8_t { ctNone, ctTriStateCheckBox, ctCheckBox, ctRadioButton, ctButton };
 
-enum TVTNodeAttachMode { amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast };
+enum TVTNodeAttachMode {
+    amNoWhere,
+    amInsertBefore,
+    amInsertAfter,
+    amAddChildFirst,
+    amAddChildLast
+};
 
 // One node: this fixed record at the start of a zero-filled block, then the
 // internal data areas of descendants, then the application's data.
@@ -311,8 +326,8 @@ using TVTMiscOptions = TPackedSet<TVTMiscOption, uint16_t>;
 enum TVTStringOption { toSaveCaptions, toShowStaticText, toAutoAcceptEditChange };
 using TVTStringOptions = TPackedSet<TVTStringOption, uint8_t>;
 
-constexpr TVTPaintOptions DefaultPaintOptions{toShowButtons,  toShowDropmark, toShowRoot,
-                                              toShowTreeLines, toThemeAware,  toUseBlendedImages};
+constexpr TVTPaintOptions DefaultPaintOptions{toShowButtons,   toShowDropmark, toShowRoot,
+                                              toShowTreeLines, toThemeAware,   toUseBlendedImages};
 constexpr TVTAnimationOptions DefaultAnimationOptions{};
 constexpr TVTAutoOptions DefaultAutoOptions{toAutoDropExpand, toAutoScrollOnExpand,
                                             toAutoTristateTracking, toAutoDeleteMovedNodes};
@@ -329,8 +344,9 @@ using TVTScrollIncrement = int; // 1 .. 10000
 // --- Events -----------------------------------------------------------------------
 
 using TVTGetNodeDataSizeEvent = std::function<void(TBaseVirtualTree* Sender, int& NodeDataSize)>;
-using TVTInitNodeEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode ParentNode,
-                                            PVirtualNode Node, TVirtualNodeInitStates& InitialStates)>;
+using TVTInitNodeEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode ParentNode, PVirtualNode Node,
+                       TVirtualNodeInitStates& InitialStates)>;
 using TVTInitChildrenEvent =
     std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, uint32_t& ChildCount)>;
 using TVTFreeNodeEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node)>;
@@ -345,18 +361,18 @@ using TVTMeasureItemEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas
 using TVTStructureChangeEvent =
     std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TChangeReason Reason)>;
 using TVTUpdatingEvent = std::function<void(TBaseVirtualTree* Sender, TVTUpdateState State)>;
-using TVTStateChangeEvent =
-    std::function<void(TBaseVirtualTree* Sender, TVirtualTreeStates Enter, TVirtualTreeStates Leave)>;
-using TVTGetNodeProc = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, void* Data,
-                                          bool& Abort)>;
+using TVTStateChangeEvent = std::function<void(TBaseVirtualTree* Sender, TVirtualTreeStates Enter,
+                                               TVirtualTreeStates Leave)>;
+using TVTGetNodeProc =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, void* Data, bool& Abort)>;
 
 // Header and column events; the header events pass the header as sender.
 using TVTColumnClickEvent =
     std::function<void(TBaseVirtualTree* Sender, TColumnIndex Column, TShiftState Shift)>;
 using TVTColumnDblClickEvent = TVTColumnClickEvent;
 using TVTHeaderNotifyEvent = std::function<void(TVTHeader* Sender, TColumnIndex Column)>;
-using TVTHeaderClickEvent = std::function<void(TVTHeader* Sender, TColumnIndex Column,
-                                               TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TVTHeaderClickEvent = std::function<void(
+    TVTHeader* Sender, TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TVTHeaderDraggedEvent =
     std::function<void(TVTHeader* Sender, TColumnIndex Column, int OldPosition)>;
 using TVTHeaderDraggedOutEvent =
@@ -370,8 +386,8 @@ using TVTHeaderPaintQueryElementsEvent = std::function<void(
     TVTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements)>;
 using TVTAdvancedHeaderPaintEvent = std::function<void(
     TVTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements Elements)>;
-using TVTHeaderMouseEvent = std::function<void(TVTHeader* Sender, TMouseButton Button,
-                                               TShiftState Shift, int X, int Y)>;
+using TVTHeaderMouseEvent =
+    std::function<void(TVTHeader* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TVTHeaderMouseMoveEvent =
     std::function<void(TVTHeader* Sender, TShiftState Shift, int X, int Y)>;
 using TVTGetHeaderCursorEvent = std::function<void(TVTHeader* Sender, HCURSOR& Cursor)>;

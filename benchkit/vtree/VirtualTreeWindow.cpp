@@ -30,7 +30,8 @@ void TBaseVirtualTree::DoStateChange(TVirtualTreeStates Enter, TVirtualTreeState
     const uint64_t enter = Enter.ToInt();
     const uint64_t leave = Leave.ToInt();
     const uint64_t current = FStates.load(std::memory_order_acquire);
-    if (OnStateChange && ((enter & ~current) || (leave & current))) OnStateChange(this, Enter, Leave);
+    if (OnStateChange && ((enter & ~current) || (leave & current)))
+        OnStateChange(this, Enter, Leave);
     // Only the GUI thread writes; the worker reads.
     FStates.fetch_or(enter, std::memory_order_acq_rel);
     FStates.fetch_and(~leave, std::memory_order_acq_rel);
@@ -280,7 +281,8 @@ void TBaseVirtualTree::InvalidateNode(PVirtualNode Node) {
     if (!NodeTop(this, Node, top)) return;
     top += FOffsetY;
     const TRect client = GetClientRect();
-    RECT r{client.left, int(top), std::max<int>(client.right, FRangeX), int(top + Node->NodeHeight)};
+    RECT r{client.left, int(top), std::max<int>(client.right, FRangeX),
+           int(top + Node->NodeHeight)};
     InvalidateRect(FHandle, &r, FALSE);
 }
 
@@ -357,8 +359,8 @@ void TBaseVirtualTree::DoHeaderClick(TColumnIndex Column, TMouseButton Button, T
     if (OnHeaderClick) OnHeaderClick(FHeader, Column, Button, Shift, X, Y);
 }
 
-void TBaseVirtualTree::DoHeaderDblClick(TColumnIndex Column, TMouseButton Button,
-                                        TShiftState Shift, int X, int Y) {
+void TBaseVirtualTree::DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift,
+                                        int X, int Y) {
     if (OnHeaderDblClick) OnHeaderDblClick(FHeader, Column, Button, Shift, X, Y);
 }
 

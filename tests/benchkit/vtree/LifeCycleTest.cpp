@@ -37,7 +37,8 @@ TEST_F(LifeCycle, DefaultsOfANewTree) {
     EXPECT_FALSE(tree->GetControlStyle().Contains(csSetCaption));
     EXPECT_TRUE(tree->GetControlStyle().Contains(csCaptureMouse));
     PVirtualNode root = tree->GetRootNode();
-    EXPECT_EQ(root->States, (TVirtualNodeStates{vsInitialized, vsExpanded, vsHasChildren, vsVisible}));
+    EXPECT_EQ(root->States,
+              (TVirtualNodeStates{vsInitialized, vsExpanded, vsHasChildren, vsVisible}));
     EXPECT_EQ(root->TotalHeight, 18u);
     EXPECT_EQ(TreeFromNode(root), tree);
     EXPECT_NE(CF_VTREFERENCE, 0);
@@ -164,6 +165,14 @@ TEST_F(LifeCycle, ClearOnAReadOnlyTreeDoesNothingButDestructionClearsIt) {
     EXPECT_EQ(freed, 3);
 }
 
+TEST_F(LifeCycle, ATreeWithAWindowCanBeDeletedOnItsOwn) {
+    TTestTree* tree = MakeWindowedTree();
+    tree->SetRootNodeCount(3);
+    HWND window = tree->GetHandle();
+    delete tree;
+    EXPECT_FALSE(IsWindow(window));
+}
+
 TEST_F(LifeCycle, ClearForgetsEverythingAndEmptiesTheTree) {
     TTestTree* tree = MakeTree();
     tree->SetRootNodeCount(4);
@@ -208,7 +217,8 @@ TEST_F(LifeCycle, ErrorsCarryTheirCodeAndMessage) {
         FAIL();
     } catch (const EVirtualTreeError& e) {
         EXPECT_EQ(e.ErrorCode, 2004);
-        EXPECT_EQ(e.GetMessage(), UnicodeString(u"Unable to load tree structure, not enough data available."));
+        EXPECT_EQ(e.GetMessage(),
+                  UnicodeString(u"Unable to load tree structure, not enough data available."));
     }
 }
 

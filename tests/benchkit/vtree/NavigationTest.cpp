@@ -26,9 +26,10 @@ protected:
         tree->ToggleNode(b);
         tree->SetChildCount(NodeAt(tree, {2}), 1);
         const std::pair<const char*, std::vector<uint32_t>> names[] = {
-            {"A", {0}},         {"A0", {0, 0}}, {"A1", {0, 1}}, {"A2", {0, 2}}, {"A2a", {0, 2, 0}},
-            {"B", {1}},         {"B0", {1, 0}}, {"C", {2}},     {"C0", {2, 0}}};
-        for (const auto& [name, path] : names) Name[NodeAt(tree, path)] = name;
+            {"A", {0}}, {"A0", {0, 0}}, {"A1", {0, 1}}, {"A2", {0, 2}}, {"A2a", {0, 2, 0}},
+            {"B", {1}}, {"B0", {1, 0}}, {"C", {2}},     {"C0", {2, 0}}};
+        for (const auto& [name, path] : names)
+            Name[NodeAt(tree, path)] = name;
         tree->OnInitNode = [this](TBaseVirtualTree*, PVirtualNode, PVirtualNode,
                                   TVirtualNodeInitStates&) { ++Inits; };
         ASSERT_TRUE(TreeIsConsistent(tree));
@@ -83,38 +84,69 @@ const TWalk Walks[] = {
      [](TTestTree* t, PVirtualNode n) { return t->GetPrevious(n); }, Reverse},
     {"PreviousNoInit", false, [](TTestTree* t) { return t->GetLastNoInit(); },
      [](TTestTree* t, PVirtualNode n) { return t->GetPreviousNoInit(n); }, Reverse},
-    {"NextVisible", true, [](TTestTree* t) { return t->GetFirstVisible(); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisible(n); }, {"A", "A0", "A2", "C"}},
-    {"NextVisibleNoInit", false, [](TTestTree* t) { return t->GetFirstVisibleNoInit(); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisibleNoInit(n); }, {"A", "A0", "A2", "C"}},
-    {"PreviousVisible", true, [](TTestTree* t) { return t->GetLastVisible(); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisible(n); }, {"C", "A2", "A0", "A"}},
-    {"PreviousVisibleNoInit", false, [](TTestTree* t) { return t->GetLastVisibleNoInit(); },
+    {"NextVisible",
+     true,
+     [](TTestTree* t) { return t->GetFirstVisible(); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisible(n); },
+     {"A", "A0", "A2", "C"}},
+    {"NextVisibleNoInit",
+     false,
+     [](TTestTree* t) { return t->GetFirstVisibleNoInit(); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisibleNoInit(n); },
+     {"A", "A0", "A2", "C"}},
+    {"PreviousVisible",
+     true,
+     [](TTestTree* t) { return t->GetLastVisible(); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisible(n); },
+     {"C", "A2", "A0", "A"}},
+    {"PreviousVisibleNoInit",
+     false,
+     [](TTestTree* t) { return t->GetLastVisibleNoInit(); },
      [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisibleNoInit(n); },
      {"C", "A2", "A0", "A"}},
-    {"Siblings", true, [](TTestTree* t) { return t->GetFirstChild(nullptr); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetNextSibling(n); }, {"A", "B", "C"}},
-    {"SiblingsBackwards", true, [](TTestTree* t) { return t->GetLastChild(nullptr); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousSibling(n); }, {"C", "B", "A"}},
-    {"VisibleSiblings", true, [](TTestTree* t) { return t->GetFirstVisibleChild(nullptr); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisibleSibling(n); }, {"A", "C"}},
-    {"VisibleSiblingsNoInit", false, [](TTestTree* t) { return t->GetFirstVisibleChildNoInit(nullptr); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisibleSiblingNoInit(n); }, {"A", "C"}},
-    {"VisibleSiblingsBackwards", true, [](TTestTree* t) { return t->GetLastVisibleChild(nullptr); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisibleSibling(n); }, {"C", "A"}},
-    {"VisibleSiblingsBackwardsNoInit", false,
+    {"Siblings",
+     true,
+     [](TTestTree* t) { return t->GetFirstChild(nullptr); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetNextSibling(n); },
+     {"A", "B", "C"}},
+    {"SiblingsBackwards",
+     true,
+     [](TTestTree* t) { return t->GetLastChild(nullptr); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousSibling(n); },
+     {"C", "B", "A"}},
+    {"VisibleSiblings",
+     true,
+     [](TTestTree* t) { return t->GetFirstVisibleChild(nullptr); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisibleSibling(n); },
+     {"A", "C"}},
+    {"VisibleSiblingsNoInit",
+     false,
+     [](TTestTree* t) { return t->GetFirstVisibleChildNoInit(nullptr); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetNextVisibleSiblingNoInit(n); },
+     {"A", "C"}},
+    {"VisibleSiblingsBackwards",
+     true,
+     [](TTestTree* t) { return t->GetLastVisibleChild(nullptr); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisibleSibling(n); },
+     {"C", "A"}},
+    {"VisibleSiblingsBackwardsNoInit",
+     false,
      [](TTestTree* t) { return t->GetLastVisibleChildNoInit(nullptr); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisibleSiblingNoInit(n); }, {"C", "A"}},
-    {"ChildrenOfA", true, [](TTestTree* t) { return t->GetFirstChild(NodeAt(t, {0})); },
-     [](TTestTree* t, PVirtualNode n) { return t->GetNextSibling(n); }, {"A0", "A1", "A2"}},
+     [](TTestTree* t, PVirtualNode n) { return t->GetPreviousVisibleSiblingNoInit(n); },
+     {"C", "A"}},
+    {"ChildrenOfA",
+     true,
+     [](TTestTree* t) { return t->GetFirstChild(NodeAt(t, {0})); },
+     [](TTestTree* t, PVirtualNode n) { return t->GetNextSibling(n); },
+     {"A0", "A1", "A2"}},
 };
 
 class WalkOrder : public Navigation, public testing::WithParamInterface<TWalk> {};
 
 TEST_P(WalkOrder, VisitsTheNodesInItsOrder) {
     const TWalk& walk = GetParam();
-    auto seen = Walk([&] { return walk.First(tree); },
-                     [&](PVirtualNode n) { return walk.Step(tree, n); });
+    auto seen =
+        Walk([&] { return walk.First(tree); }, [&](PVirtualNode n) { return walk.Step(tree, n); });
     EXPECT_EQ(seen, walk.Expected);
 }
 
@@ -125,7 +157,8 @@ TEST_P(WalkOrder, InitialisesOnlyInItsInitialisingForm) {
         handed.push_back(n);
     if (walk.Initialising) {
         EXPECT_GT(Inits, 0);
-        for (PVirtualNode n : handed) EXPECT_TRUE(n->States.Contains(vsInitialized)) << Name[n];
+        for (PVirtualNode n : handed)
+            EXPECT_TRUE(n->States.Contains(vsInitialized)) << Name[n];
     } else {
         EXPECT_EQ(Inits, 0);
     }
@@ -251,7 +284,8 @@ TEST_F(Navigation, SortedSelectionResolvesSelectedAncestors) {
     tree->InternalAddToSelection(Named("C"), false);
     auto names = [&](const TNodeArray& nodes) {
         std::vector<std::string> out;
-        for (PVirtualNode n : nodes) out.push_back(Name[n]);
+        for (PVirtualNode n : nodes)
+            out.push_back(Name[n]);
         return out;
     };
     EXPECT_EQ(names(tree->GetSortedSelection(true)), (std::vector<std::string>{"A", "C"}));

@@ -26,23 +26,45 @@ const TSequence Sequences[] = {
      {{"root count 5", [](TTestTree* t) { t->SetRootNodeCount(5); }},
       {"children of 1", [](TTestTree* t) { t->SetChildCount(At(t, {1}), 4); }},
       {"expand 1", [](TTestTree* t) { t->SetExpanded(At(t, {1}), true); }},
-      {"grandchildren", [](TTestTree* t) { t->SetChildCount(At(t, {1, 2}), 3); }},
-      {"expand 1.2", [](TTestTree* t) { t->SetExpanded(At(t, {1, 2}), true); }},
+      {"grandchildren",
+       [](TTestTree* t) {
+           t->SetChildCount(At(t, {1, 2}), 3);
+       }},
+      {"expand 1.2",
+       [](TTestTree* t) {
+           t->SetExpanded(At(t, {1, 2}), true);
+       }},
       {"collapse 1", [](TTestTree* t) { t->SetExpanded(At(t, {1}), false); }},
       {"expand 1 again", [](TTestTree* t) { t->SetExpanded(At(t, {1}), true); }},
-      {"shrink 1.2", [](TTestTree* t) { t->SetChildCount(At(t, {1, 2}), 1); }},
+      {"shrink 1.2",
+       [](TTestTree* t) {
+           t->SetChildCount(At(t, {1, 2}), 1);
+       }},
       {"shrink root", [](TTestTree* t) { t->SetRootNodeCount(2); }},
       {"clear", [](TTestTree* t) { t->Clear(); }}}},
     {"AddInsertDelete",
-     {{"add 3", [](TTestTree* t) { for (int i = 0; i < 3; ++i) t->AddChild(nullptr); }},
+     {{"add 3",
+       [](TTestTree* t) {
+           for (int i = 0; i < 3; ++i)
+               t->AddChild(nullptr);
+       }},
       {"add under 0", [](TTestTree* t) { t->AddChild(At(t, {0})); }},
       {"expand 0", [](TTestTree* t) { t->SetExpanded(At(t, {0}), true); }},
-      {"insert before 0.0", [](TTestTree* t) { t->InsertNode(At(t, {0, 0}), amInsertBefore); }},
-      {"insert after 0.1", [](TTestTree* t) { t->InsertNode(At(t, {0, 1}), amInsertAfter); }},
+      {"insert before 0.0",
+       [](TTestTree* t) {
+           t->InsertNode(At(t, {0, 0}), amInsertBefore);
+       }},
+      {"insert after 0.1",
+       [](TTestTree* t) {
+           t->InsertNode(At(t, {0, 1}), amInsertAfter);
+       }},
       {"child first of 2", [](TTestTree* t) { t->InsertNode(At(t, {2}), amAddChildFirst); }},
       {"child last of 2", [](TTestTree* t) { t->InsertNode(At(t, {2}), amAddChildLast); }},
       {"insert before root", [](TTestTree* t) { t->InsertNode(nullptr, amInsertBefore); }},
-      {"delete 1.0 (was 0.0)", [](TTestTree* t) { t->DeleteNode(At(t, {1, 0})); }},
+      {"delete 1.0 (was 0.0)",
+       [](TTestTree* t) {
+           t->DeleteNode(At(t, {1, 0}));
+       }},
       {"delete middle top", [](TTestTree* t) { t->DeleteNode(At(t, {2})); }},
       {"delete children of 1", [](TTestTree* t) { t->DeleteChildren(At(t, {1}), true); }},
       {"delete first", [](TTestTree* t) { t->DeleteNode(At(t, {0})); }}}},
@@ -50,38 +72,72 @@ const TSequence Sequences[] = {
      {{"root count 3", [](TTestTree* t) { t->SetRootNodeCount(3); }},
       {"children of 0", [](TTestTree* t) { t->SetChildCount(At(t, {0}), 3); }},
       {"expand 0", [](TTestTree* t) { t->SetExpanded(At(t, {0}), true); }},
-      {"hide 0.1", [](TTestTree* t) { t->SetVisible(At(t, {0, 1}), false); }},
-      {"hide 0", [](TTestTree* t) { t->SetVisible(At(t, {0}), false); }},
-      {"children of hidden 0.1", [](TTestTree* t) { t->SetChildCount(At(t, {0, 1}), 2); }},
-      {"expand hidden 0.1", [](TTestTree* t) { t->SetExpanded(At(t, {0, 1}), true); }},
-      {"show 0", [](TTestTree* t) { t->SetVisible(At(t, {0}), true); }},
-      {"show 0.1", [](TTestTree* t) { t->SetVisible(At(t, {0, 1}), true); }},
-      {"height of 0.1.0", [](TTestTree* t) { t->SetNodeHeight(At(t, {0, 1, 0}), 40); }},
-      {"hide everything under 0", [](TTestTree* t) {
-           for (uint32_t i = 0; i < 3; ++i) t->SetVisible(At(t, {0, i}), false);
+      {"hide 0.1",
+       [](TTestTree* t) {
+           t->SetVisible(At(t, {0, 1}), false);
        }},
-      {"delete hidden 0.1", [](TTestTree* t) { t->DeleteNode(At(t, {0, 1})); }}}},
+      {"hide 0", [](TTestTree* t) { t->SetVisible(At(t, {0}), false); }},
+      {"children of hidden 0.1",
+       [](TTestTree* t) {
+           t->SetChildCount(At(t, {0, 1}), 2);
+       }},
+      {"expand hidden 0.1",
+       [](TTestTree* t) {
+           t->SetExpanded(At(t, {0, 1}), true);
+       }},
+      {"show 0", [](TTestTree* t) { t->SetVisible(At(t, {0}), true); }},
+      {"show 0.1",
+       [](TTestTree* t) {
+           t->SetVisible(At(t, {0, 1}), true);
+       }},
+      {"height of 0.1.0",
+       [](TTestTree* t) {
+           t->SetNodeHeight(At(t, {0, 1, 0}), 40);
+       }},
+      {"hide everything under 0",
+       [](TTestTree* t) {
+           for (uint32_t i = 0; i < 3; ++i)
+               t->SetVisible(At(t, {0, i}), false);
+       }},
+      {"delete hidden 0.1",
+       [](TTestTree* t) {
+           t->DeleteNode(At(t, {0, 1}));
+       }}}},
     {"MovesWithinATree",
      {{"root count 3", [](TTestTree* t) { t->SetRootNodeCount(3); }},
       {"children of 0", [](TTestTree* t) { t->SetChildCount(At(t, {0}), 3); }},
       {"expand 0", [](TTestTree* t) { t->SetExpanded(At(t, {0}), true); }},
-      {"move 0.2 under 2", [](TTestTree* t) { t->MoveTo(At(t, {0, 2}), At(t, {2}), amAddChildLast, false); }},
-      {"move 2 before 0", [](TTestTree* t) { t->MoveTo(At(t, {2}), At(t, {0}), amInsertBefore, false); }},
+      {"move 0.2 under 2",
+       [](TTestTree* t) {
+           t->MoveTo(At(t, {0, 2}), At(t, {2}), amAddChildLast, false);
+       }},
+      {"move 2 before 0",
+       [](TTestTree* t) { t->MoveTo(At(t, {2}), At(t, {0}), amInsertBefore, false); }},
       {"move children of 1 after 2",
        [](TTestTree* t) { t->MoveTo(At(t, {1}), At(t, {2}), amInsertAfter, true); }},
-      {"move last top to root first", [](TTestTree* t) { t->MoveTo(t->GetRootNode()->LastChild, PVirtualNode(nullptr), amAddChildLast, false); }},
+      {"move last top to root first",
+       [](TTestTree* t) {
+           t->MoveTo(t->GetRootNode()->LastChild, PVirtualNode(nullptr), amAddChildLast, false);
+       }},
       {"node parent", [](TTestTree* t) { t->SetNodeParent(At(t, {1}), At(t, {0})); }}}},
     {"CopiesWithinATree",
      {{"root count 2", [](TTestTree* t) { t->SetRootNodeCount(2); }},
       {"children of 0", [](TTestTree* t) { t->SetChildCount(At(t, {0}), 2); }},
       {"expand 0", [](TTestTree* t) { t->SetExpanded(At(t, {0}), true); }},
-      {"copy 0 after 1", [](TTestTree* t) { t->CopyTo(At(t, {0}), At(t, {1}), amInsertAfter, false); }},
-      {"copy 0 into its own child", [](TTestTree* t) { t->CopyTo(At(t, {0}), At(t, {0, 1}), amAddChildFirst, false); }},
-      {"copy children of 2 to root", [](TTestTree* t) { t->CopyTo(At(t, {2}), PVirtualNode(nullptr), amAddChildLast, true); }}}},
+      {"copy 0 after 1",
+       [](TTestTree* t) { t->CopyTo(At(t, {0}), At(t, {1}), amInsertAfter, false); }},
+      {"copy 0 into its own child",
+       [](TTestTree* t) {
+           t->CopyTo(At(t, {0}), At(t, {0, 1}), amAddChildFirst, false);
+       }},
+      {"copy children of 2 to root",
+       [](TTestTree* t) { t->CopyTo(At(t, {2}), PVirtualNode(nullptr), amAddChildLast, true); }}}},
     {"ExpandAndCollapseAll",
      {{"root count 3", [](TTestTree* t) { t->SetRootNodeCount(3); }},
-      {"children everywhere", [](TTestTree* t) {
-           for (uint32_t i = 0; i < 3; ++i) t->SetChildCount(At(t, {i}), 2);
+      {"children everywhere",
+       [](TTestTree* t) {
+           for (uint32_t i = 0; i < 3; ++i)
+               t->SetChildCount(At(t, {i}), 2);
            t->SetChildCount(At(t, {1, 1}), 2);
        }},
       {"full expand", [](TTestTree* t) { t->FullExpand(); }},
@@ -115,7 +171,9 @@ TEST_P(NodeSequence, KeepsThemInsideOneUpdateBracketToo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sequences, NodeSequence, testing::ValuesIn(Sequences),
-                         [](const testing::TestParamInfo<TSequence>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TSequence>& info) {
+                             return info.param.Name;
+                         });
 
 class NodeModel : public VirtualTreeTest {};
 
@@ -206,9 +264,8 @@ TEST_F(NodeModel, ShrinkingDeletesFromTheEndAndFreesOnlyWhatTheApplicationSaw) {
 
 TEST_F(NodeModel, ExpandingANodeWhoseChildrenTurnOutNoneLeavesItCollapsed) {
     TTestTree* tree = MakeTree();
-    tree->OnInitNode = [](TBaseVirtualTree*, PVirtualNode, PVirtualNode, TVirtualNodeInitStates& s) {
-        s.Include(ivsHasChildren);
-    };
+    tree->OnInitNode = [](TBaseVirtualTree*, PVirtualNode, PVirtualNode,
+                          TVirtualNodeInitStates& s) { s.Include(ivsHasChildren); };
     tree->OnInitChildren = [](TBaseVirtualTree*, PVirtualNode, uint32_t& count) { count = 0; };
     tree->SetRootNodeCount(1);
     PVirtualNode node = At(tree, {0});
@@ -271,7 +328,8 @@ TEST_F(NodeModel, ChangingTheDataSizeRemakesTheNodesUninitialised) {
     EXPECT_EQ(tree->GetRootNodeCount(), 3u);
     EXPECT_FALSE(At(tree, {0})->States.Contains(vsInitialized));
     auto* data = static_cast<uint8_t*>(tree->GetNodeData(At(tree, {2})));
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(data[i], 0);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(data[i], 0);
     // Below -1 means "ask"; remaking the nodes asks at once (0 without a handler).
     tree->SetNodeDataSize(-5);
     EXPECT_EQ(tree->GetNodeDataSize(), 0);
@@ -327,7 +385,8 @@ TEST_F(NodeModel, MovingANodeIntoItsOwnSubtreeRaisesAndMovesNothing) {
         FAIL() << "no error";
     } catch (const EVirtualTreeError& e) {
         EXPECT_EQ(e.ErrorCode, 2001);
-        EXPECT_EQ(e.GetMessage(), UnicodeString(u"Target node cannot be a child node of the node to be moved."));
+        EXPECT_EQ(e.GetMessage(),
+                  UnicodeString(u"Target node cannot be a child node of the node to be moved."));
     }
     EXPECT_EQ(At(tree, {0}), a);
     EXPECT_EQ(a->ChildCount, 2u);
@@ -337,19 +396,21 @@ TEST_F(NodeModel, MovingANodeIntoItsOwnSubtreeRaisesAndMovesNothing) {
 // Each moved child lands right at the target, so the walk starts from the
 // far end for both modes that insert at the front of the run.
 TEST_F(NodeModel, MovingChildrenKeepsTheirOrderInEveryMode) {
-    for (TVTNodeAttachMode mode : {amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast}) {
+    for (TVTNodeAttachMode mode :
+         {amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast}) {
         TTestTree* tree = MakeTree();
         tree->SetNodeDataSize(sizeof(int));
         tree->SetRootNodeCount(2);
         PVirtualNode source = At(tree, {0});
         tree->SetChildCount(source, 3);
-        for (uint32_t i = 0; i < 3; ++i) *tree->GetNodeData<int>(At(tree, {0, i})) = int(i) + 1;
+        for (uint32_t i = 0; i < 3; ++i)
+            *tree->GetNodeData<int>(At(tree, {0, i})) = int(i) + 1;
         PVirtualNode target = At(tree, {1});
         if (mode == amAddChildFirst || mode == amAddChildLast) tree->SetChildCount(target, 1);
         tree->MoveTo(source, mode == amAddChildFirst || mode == amAddChildLast ? target : target,
                      mode, true);
         std::vector<int> order;
-        PVirtualNode first = (mode == amAddChildFirst) ? target->FirstChild
+        PVirtualNode first = (mode == amAddChildFirst)  ? target->FirstChild
                              : (mode == amAddChildLast) ? target->FirstChild->NextSibling
                              : (mode == amInsertBefore) ? At(tree, {1})
                                                         : target->NextSibling;
@@ -470,7 +531,8 @@ TEST_F(NodeModel, InitialStatesFromOnInitNodeApply) {
     tree->OnInitNode = [](TBaseVirtualTree*, PVirtualNode parent, PVirtualNode n,
                           TVirtualNodeInitStates& s) {
         if (!parent && n->Index == 0) s += TVirtualNodeInitStates{ivsHasChildren, ivsExpanded};
-        if (!parent && n->Index == 1) s += TVirtualNodeInitStates{ivsDisabled, ivsMultiline, ivsSelected};
+        if (!parent && n->Index == 1)
+            s += TVirtualNodeInitStates{ivsDisabled, ivsMultiline, ivsSelected};
     };
     tree->OnInitChildren = [](TBaseVirtualTree*, PVirtualNode, uint32_t& count) { count = 2; };
     tree->SetRootNodeCount(2);

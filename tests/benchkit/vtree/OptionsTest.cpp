@@ -54,20 +54,27 @@ void PrintTo(const TSetterCase& c, std::ostream* os) {
 
 const TSetterCase SetterCases[] = {
     {"SamePaintSet", [](auto* o) { o->SetPaintOptions(o->GetPaintOptions()); }, {}},
-    {"PaintGridLines", [](auto* o) { o->SetPaintOptions(o->GetPaintOptions() + toShowHorzGridLines); },
+    {"PaintGridLines",
+     [](auto* o) { o->SetPaintOptions(o->GetPaintOptions() + toShowHorzGridLines); },
      {true, 0, 0, 0, 0}},
-    {"PaintThemeAware", [](auto* o) { o->SetPaintOptions(o->GetPaintOptions() - TVTPaintOptions{toThemeAware}); },
+    {"PaintThemeAware",
+     [](auto* o) { o->SetPaintOptions(o->GetPaintOptions() - TVTPaintOptions{toThemeAware}); },
      {true, 0, 0, 0, 1}},
     {"Animation", [](auto* o) { o->SetAnimationOptions({toAnimatedToggle}); }, {}},
-    {"AutoSpanColumns", [](auto* o) { o->SetAutoOptions(o->GetAutoOptions() + toAutoSpanColumns); },
+    {"AutoSpanColumns",
+     [](auto* o) { o->SetAutoOptions(o->GetAutoOptions() + toAutoSpanColumns); },
      {true, 0, 0, 0, 0}},
     {"AutoSort", [](auto* o) { o->SetAutoOptions(o->GetAutoOptions() + toAutoSort); }, {}},
-    {"MiscCheckSupport", [](auto* o) { o->SetMiscOptions(o->GetMiscOptions() + toCheckSupport); },
+    {"MiscCheckSupport",
+     [](auto* o) { o->SetMiscOptions(o->GetMiscOptions() + toCheckSupport); },
      {true, 0, 0, 0, 0}},
     {"MiscFullRepaint",
-     [](auto* o) { o->SetMiscOptions(o->GetMiscOptions() - TVTMiscOptions{toFullRepaintOnResize}); },
+     [](auto* o) {
+         o->SetMiscOptions(o->GetMiscOptions() - TVTMiscOptions{toFullRepaintOnResize});
+     },
      {true, 1, 1, 1, 1}},
-    {"MiscDropOff", [](auto* o) { o->SetMiscOptions(o->GetMiscOptions() - TVTMiscOptions{toAcceptOLEDrop}); },
+    {"MiscDropOff",
+     [](auto* o) { o->SetMiscOptions(o->GetMiscOptions() - TVTMiscOptions{toAcceptOLEDrop}); },
      {false, 0, 0, 1, 0}},
     {"MiscDropOffAndOn",
      [](auto* o) {
@@ -100,7 +107,9 @@ TEST_P(OptionSetter, OnlyStoresWithoutAWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OptionSetter, testing::ValuesIn(SetterCases),
-                         [](const testing::TestParamInfo<TSetterCase>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TSetterCase>& info) {
+                             return info.param.Name;
+                         });
 
 TEST_F(Options, TheWindowRegistersAsDropTargetWhenItIsMade) {
     TTestTree* tree = MakeWindowedTree();
@@ -127,7 +136,8 @@ TEST_F(Options, SelectionModeChangesClearTheSelection) {
     o->SetSelectionOptions(o->GetSelectionOptions() + toSiblingSelectConstraint);
     EXPECT_EQ(tree->GetSelectedCount(), 0u);
     select();
-    o->SetSelectionOptions(o->GetSelectionOptions() - TVTSelectionOptions{toSiblingSelectConstraint});
+    o->SetSelectionOptions(o->GetSelectionOptions() -
+                           TVTSelectionOptions{toSiblingSelectConstraint});
     EXPECT_EQ(tree->GetSelectedCount(), 2u); // turning a constraint off keeps the selection
 }
 
@@ -184,9 +194,11 @@ TEST_F(Options, AColourChangeRepaintsWhatShowsIt) {
 TEST_F(Options, AssigningColoursCopiesAllFifteen) {
     TTestTree* a = MakeTree();
     TTestTree* b = MakeTree();
-    for (int i = 0; i < TVTColors::ColorCount; ++i) a->GetColors()->SetColor(i, TColor(i + 1));
+    for (int i = 0; i < TVTColors::ColorCount; ++i)
+        a->GetColors()->SetColor(i, TColor(i + 1));
     b->SetColors(a->GetColors());
-    for (int i = 0; i < TVTColors::ColorCount; ++i) EXPECT_EQ(b->GetColors()->GetColor(i), TColor(i + 1));
+    for (int i = 0; i < TVTColors::ColorCount; ++i)
+        EXPECT_EQ(b->GetColors()->GetColor(i), TColor(i + 1));
 }
 
 // --- Scroll bars -----------------------------------------------------------------------------

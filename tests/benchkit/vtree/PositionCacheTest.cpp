@@ -73,8 +73,9 @@ TEST_P(CacheSize, HoldsEveryTwoThousandthVisibleNode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AroundTheStep, CacheSize,
-                         testing::Values(TCacheCase{1, {}}, TCacheCase{1000, {}}, TCacheCase{2000, {}},
-                                         TCacheCase{2001, {0, 2000}}, TCacheCase{4000, {0, 2000}},
+                         testing::Values(TCacheCase{1, {}}, TCacheCase{1000, {}},
+                                         TCacheCase{2000, {}}, TCacheCase{2001, {0, 2000}},
+                                         TCacheCase{4000, {0, 2000}},
                                          TCacheCase{4001, {0, 2000, 4000}},
                                          TCacheCase{4500, {0, 2000, 4000}}),
                          [](const testing::TestParamInfo<TCacheCase>& info) {
@@ -175,7 +176,8 @@ TEST_F(PositionCache, NodePositionsCompareInDocumentOrder) {
 TEST_F(PositionCache, TheTemporaryNodeCacheGrowsByATenth) {
     TTestTree* tree = MakeTree();
     tree->SetRootNodeCount(1);
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(tree->InternalCacheNode(NodeAt(tree, {0})), uint32_t(i));
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(tree->InternalCacheNode(NodeAt(tree, {0})), uint32_t(i));
     EXPECT_EQ(tree->FTempNodeCache.size(), 100u);
     tree->InternalCacheNode(NodeAt(tree, {0}));
     EXPECT_EQ(tree->FTempNodeCache.size(), 110u);

@@ -27,12 +27,12 @@ public:
     using TBaseVirtualTree::DoHeaderClick;
     using TBaseVirtualTree::DoHeaderDragging;
     using TBaseVirtualTree::DoValidateCache;
+    using TBaseVirtualTree::FTempNodeCache;
     using TBaseVirtualTree::GetMaxColumnWidth;
     using TBaseVirtualTree::InitNode;
     using TBaseVirtualTree::InternalAddToSelection;
     using TBaseVirtualTree::InternalCacheNode;
     using TBaseVirtualTree::StructureChange;
-    using TBaseVirtualTree::FTempNodeCache;
 
     int ScrollBarUpdates = 0;
     int DropTargetRegistrations = 0;
@@ -105,7 +105,8 @@ inline PVirtualNode NodeAt(TBaseVirtualTree* Tree, const std::vector<uint32_t>& 
     PVirtualNode node = Tree->GetRootNode();
     for (uint32_t index : Path) {
         node = node->FirstChild;
-        for (uint32_t i = 0; node && i < index; ++i) node = node->NextSibling;
+        for (uint32_t i = 0; node && i < index; ++i)
+            node = node->NextSibling;
         if (!node) return nullptr;
     }
     return node;
@@ -143,7 +144,8 @@ inline testing::AssertionResult TreeIsConsistent(TBaseVirtualTree* Tree) {
             if (node->ChildCount != count) return Fail(node, "child count");
             if (node->TotalCount != total) return Fail(node, "total count");
             if (node->TotalHeight != height) return Fail(node, "total height");
-            if (count > 0 && !node->States.Contains(vsHasChildren)) return Fail(node, "has children");
+            if (count > 0 && !node->States.Contains(vsHasChildren))
+                return Fail(node, "has children");
             if (node != Root && node->States.Contains(vsExpanded) && count == 0)
                 return Fail(node, "expanded without children");
             return true;
@@ -155,8 +157,8 @@ inline testing::AssertionResult TreeIsConsistent(TBaseVirtualTree* Tree) {
     } checker{root, fullyVisible, error};
     if (!checker.Check(root, true)) return testing::AssertionFailure() << error;
     if (fullyVisible != Tree->GetVisibleCount())
-        return testing::AssertionFailure() << "visible count " << Tree->GetVisibleCount()
-                                           << ", counted " << fullyVisible;
+        return testing::AssertionFailure()
+               << "visible count " << Tree->GetVisibleCount() << ", counted " << fullyVisible;
     if (root->NextSibling != root || root->PrevSibling != root)
         return testing::AssertionFailure() << "root sibling links";
     return testing::AssertionSuccess();

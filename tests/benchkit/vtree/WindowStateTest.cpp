@@ -10,7 +10,8 @@ TEST_F(WindowState, OnlyAnEffectiveChangeFiresOnStateChangeAndBeforeTheChange) {
     TTestTree* tree = MakeTree();
     std::vector<std::pair<TVirtualTreeStates, TVirtualTreeStates>> fired;
     bool setDuringEvent = true;
-    tree->OnStateChange = [&](TBaseVirtualTree* t, TVirtualTreeStates enter, TVirtualTreeStates leave) {
+    tree->OnStateChange = [&](TBaseVirtualTree* t, TVirtualTreeStates enter,
+                              TVirtualTreeStates leave) {
         fired.push_back({enter, leave});
         setDuringEvent = t->HasState(tsEditing);
     };
@@ -18,7 +19,7 @@ TEST_F(WindowState, OnlyAnEffectiveChangeFiresOnStateChangeAndBeforeTheChange) {
     ASSERT_EQ(fired.size(), 1u);
     EXPECT_FALSE(setDuringEvent);
     EXPECT_TRUE(tree->HasState(tsEditing));
-    tree->DoStateChange({tsEditing}); // already set
+    tree->DoStateChange({tsEditing});  // already set
     tree->DoStateChange({}, {tsHint}); // not set
     EXPECT_EQ(fired.size(), 1u);
     tree->DoStateChange({tsHint}, {tsEditing});
@@ -72,8 +73,10 @@ TEST_P(WindowStyles, FollowScrollBarsAndBorder) {
 constexpr DWORD kClip = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 INSTANTIATE_TEST_SUITE_P(
     Cases, WindowStyles,
-    testing::Values(TStyleCase{TScrollStyle::ssBoth, bsSingle, true, kClip | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE},
-                    TStyleCase{TScrollStyle::ssVertical, bsSingle, false, kClip | WS_VSCROLL | WS_BORDER, 0},
+    testing::Values(TStyleCase{TScrollStyle::ssBoth, bsSingle, true,
+                               kClip | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE},
+                    TStyleCase{TScrollStyle::ssVertical, bsSingle, false,
+                               kClip | WS_VSCROLL | WS_BORDER, 0},
                     TStyleCase{TScrollStyle::ssHorizontal, bsNone, true, kClip | WS_HSCROLL, 0},
                     TStyleCase{TScrollStyle::ssNone, bsNone, false, kClip, 0}));
 
