@@ -211,6 +211,12 @@ public:
     PVirtualNode IterateSubtree(PVirtualNode Node, const TVTGetNodeProc& Callback, void* Data,
                                 TVirtualNodeStates Filter = {}, bool DoInit = false,
                                 bool ChildNodesOnly = false);
+    // The node at the client's top left corner; writing expands its
+    // ancestors and scrolls its row to the top.
+    PVirtualNode GetTopNode();
+    void SetTopNode(PVirtualNode Node);
+    // The content position of a shown node's row, from the nearest cache entry.
+    bool GetNodeTop(PVirtualNode Node, uint32_t& Top);
     // The node whose row covers content position Y (client position with
     // Relative), and that row's top; null below the last row.
     PVirtualNode GetNodeAt(int X, int Y);
@@ -382,6 +388,9 @@ protected:
 
     // --- Hooks filled by later parts of the tree -------------------------------------------
     virtual void UpdateScrollBars(bool DoRepaint) {}
+    // Scrolling proper (ranges, window scrolling) comes with the scroll
+    // offsets; until then the offset is stored and everything repainted.
+    virtual void SetOffsetY(int Value);
     virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines) {}
     virtual void UpdateEditBounds() {}
     virtual void CancelEditNode() {}

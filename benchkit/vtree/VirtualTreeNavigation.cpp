@@ -380,6 +380,19 @@ PVirtualNode TBaseVirtualTree::GetPreviousVisibleNoInit(PVirtualNode Node) const
     return run->Parent == FRoot ? nullptr : run->Parent;
 }
 
+PVirtualNode TBaseVirtualTree::GetTopNode() {
+    int top = 0;
+    return GetNodeAt(0, 0, true, top);
+}
+
+void TBaseVirtualTree::SetTopNode(PVirtualNode Node) {
+    if (!Node || Node == FRoot) return;
+    for (PVirtualNode run = Node->Parent; run != FRoot; run = run->Parent)
+        if (!Has(run, vsExpanded)) ToggleNode(run);
+    uint32_t top = 0;
+    if (GetNodeTop(Node, top)) SetOffsetY(-int(top));
+}
+
 PVirtualNode TBaseVirtualTree::GetFirstChecked(TCheckState State) {
     return GetNextChecked(nullptr, State);
 }

@@ -252,24 +252,36 @@ void TBaseVirtualTree::Invalidate() {
     TCustomControl::Invalidate();
 }
 
-namespace {
-
-// The content position of a visible node's top, walking from the nearest cache entry.
-bool NodeTop(TBaseVirtualTree* Tree, PVirtualNode Node, int64_t& Top) {
-    if (!Tree->GetFullyVisible(Node)) return false;
+bool TBaseVirtualTree::GetNodeTop(PVirtualNode Node, uint32_t& Top) {
+    if (!Node || Node == FRoot || !GetFullyVisible(Node)) return false;
     uint32_t position = 0;
     PVirtualNode run = nullptr;
-    if (Tree->HasState(tsUseCache)) run = Tree->FindInPositionCache(Node, position);
+    if (HasState(tsUseCache)) run = FindInPositionCache(Node, position);
     if (!run) {
-        run = Tree->GetFirstVisibleNoInit();
+        run = GetFirstVisibleNoInit();
         position = 0;
     }
     while (run && run != Node) {
         position += run->NodeHeight;
-        run = Tree->GetNextVisibleNoInit(run);
+        run = GetNextVisibleNoInit(run);
     }
     if (!run) return false;
     Top = position;
+    return true;
+}
+
+void TBaseVirtualTree::SetOffsetY(int Value) {
+    if (Value == FOffsetY) return;
+    FOffsetY = Value;
+    Invalidate();
+}
+
+namespace {
+
+bool NodeTop(TBaseVirtualTree* Tree, PVirtualNode Node, int64_t& Top) {
+    uint32_t top = 0;
+    if (!Tree->GetNodeTop(Node, top)) return false;
+    Top = top;
     return true;
 }
 

@@ -294,6 +294,16 @@ TEST_F(Navigation, SortedSelectionResolvesSelectedAncestors) {
     EXPECT_EQ(Name[tree->GetNextSelected(Named("A"))], "A2");
 }
 
+TEST_F(Navigation, TheTopNodeFollowsTheVerticalOffset) {
+    EXPECT_EQ(Name[tree->GetTopNode()], "A");
+    tree->SetTopNode(Named("A2a")); // folded into A2: A2 opens
+    EXPECT_TRUE(Named("A2")->States.Contains(vsExpanded));
+    EXPECT_EQ(tree->GetOffsetY(), -3 * 18); // A, A0 and A2 above it (A1 is hidden)
+    EXPECT_EQ(Name[tree->GetTopNode()], "A2a");
+    tree->SetTopNode(nullptr);
+    EXPECT_EQ(tree->GetOffsetY(), -3 * 18);
+}
+
 TEST_F(Navigation, CutCopyWalksNeedAPendingClipboardState) {
     Named("A0")->States.Include(vsCutOrCopy);
     EXPECT_EQ(tree->GetFirstCutCopy(), nullptr);
