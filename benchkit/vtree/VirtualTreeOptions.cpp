@@ -3,6 +3,7 @@
 // clipboard format.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include <quorlpak/TypeInfos.h>
 #include <runpak/TypeInfo.h>
 #include <win32/windows.h>
 
@@ -17,9 +18,79 @@ TClass TCustomVirtualTreeOptions::StaticClass() {
     return &meta;
 }
 
+// --- Published property types -------------------------------------------------------------
+
+#define VT_ENUM_TYPE(name, ...)                                                                    \
+    PTypeInfo TypeInfo_##name() {                                                                  \
+        static const TTypeInfo info = MakeEnumTypeInfo(u## #name, {__VA_ARGS__});                  \
+        return &info;                                                                              \
+    }
+#define VT_SET_TYPE(name, element)                                                                 \
+    PTypeInfo TypeInfo_##name() {                                                                  \
+        static const TTypeInfo info = MakeSetTypeInfo(u## #name, TypeInfo_##element());            \
+        return &info;                                                                              \
+    }
+
+VT_ENUM_TYPE(TVTPaintOption, u"toHideFocusRect", u"toHideSelection", u"toHotTrack", u"toPopupMode",
+             u"toShowBackground", u"toShowButtons", u"toShowDropmark", u"toShowHorzGridLines",
+             u"toShowRoot", u"toShowTreeLines", u"toShowVertGridLines", u"toThemeAware",
+             u"toUseBlendedImages", u"toGhostedIfUnfocused", u"toFullVertGridLines",
+             u"toAlwaysHideSelection", u"toUseBlendedSelection", u"toStaticBackground")
+VT_SET_TYPE(TVTPaintOptions, TVTPaintOption)
+VT_ENUM_TYPE(TVTAnimationOption, u"toAnimatedToggle")
+VT_SET_TYPE(TVTAnimationOptions, TVTAnimationOption)
+VT_ENUM_TYPE(TVTAutoOption, u"toAutoDropExpand", u"toAutoExpand", u"toAutoScroll",
+             u"toAutoScrollOnExpand", u"toAutoSort", u"toAutoSpanColumns",
+             u"toAutoTristateTracking", u"toAutoHideButtons", u"toAutoDeleteMovedNodes",
+             u"toDisableAutoscrollOnFocus", u"toAutoChangeScale", u"toAutoFreeOnCollapse",
+             u"toDisableAutoscrollOnEdit", u"toAutoBidiColumnOrdering", u"toAutoScrollAlignLeft")
+VT_SET_TYPE(TVTAutoOptions, TVTAutoOption)
+VT_ENUM_TYPE(TVTSelectionOption, u"toDisableDrawSelection", u"toExtendedFocus", u"toFullRowSelect",
+             u"toLevelSelectConstraint", u"toMiddleClickSelect", u"toMultiSelect",
+             u"toRightClickSelect", u"toSiblingSelectConstraint", u"toCenterScrollIntoView",
+             u"toSimpleDrawSelection")
+VT_SET_TYPE(TVTSelectionOptions, TVTSelectionOption)
+VT_ENUM_TYPE(TVTMiscOption, u"toAcceptOLEDrop", u"toCheckSupport", u"toEditable",
+             u"toFullRepaintOnResize", u"toGridExtensions", u"toInitOnSave", u"toReportMode",
+             u"toToggleOnDblClick", u"toWheelPanning", u"toReadOnly", u"toVariableNodeHeight",
+             u"toFullRowDrag", u"toPreventFullExpand")
+VT_SET_TYPE(TVTMiscOptions, TVTMiscOption)
+VT_ENUM_TYPE(TScrollStyle, u"ssNone", u"ssHorizontal", u"ssVertical", u"ssBoth")
+VT_ENUM_TYPE(TScrollBarStyle, u"sbmRegular", u"sbmFlat", u"sbm3D")
+
+#undef VT_ENUM_TYPE
+#undef VT_SET_TYPE
+
 TClass TVirtualTreeOptions::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TVirtualTreeOptions>(
-        u"TVirtualTreeOptions", TCustomVirtualTreeOptions::StaticClass()));
+    // The sets travel as their bit masks.
+    using T = TVirtualTreeOptions;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TVirtualTreeOptions", TCustomVirtualTreeOptions::StaticClass())
+            .Property(
+                u"AnimationOptions", TypeInfo_TVTAnimationOptions,
+                [](T* o) { return int64_t(o->GetAnimationOptions().ToInt()); },
+                [](T* o, int64_t v) { o->SetAnimationOptions(TVTAnimationOptions::FromInt(v)); })
+            .Default(DefaultAnimationOptions.ToInt())
+            .Property(
+                u"AutoOptions", TypeInfo_TVTAutoOptions,
+                [](T* o) { return int64_t(o->GetAutoOptions().ToInt()); },
+                [](T* o, int64_t v) { o->SetAutoOptions(TVTAutoOptions::FromInt(v)); })
+            .Default(DefaultAutoOptions.ToInt())
+            .Property(
+                u"MiscOptions", TypeInfo_TVTMiscOptions,
+                [](T* o) { return int64_t(o->GetMiscOptions().ToInt()); },
+                [](T* o, int64_t v) { o->SetMiscOptions(TVTMiscOptions::FromInt(v)); })
+            .Default(DefaultMiscOptions.ToInt())
+            .Property(
+                u"PaintOptions", TypeInfo_TVTPaintOptions,
+                [](T* o) { return int64_t(o->GetPaintOptions().ToInt()); },
+                [](T* o, int64_t v) { o->SetPaintOptions(TVTPaintOptions::FromInt(v)); })
+            .Default(DefaultPaintOptions.ToInt())
+            .Property(
+                u"SelectionOptions", TypeInfo_TVTSelectionOptions,
+                [](T* o) { return int64_t(o->GetSelectionOptions().ToInt()); },
+                [](T* o, int64_t v) { o->SetSelectionOptions(TVTSelectionOptions::FromInt(v)); })
+            .Default(DefaultSelectionOptions.ToInt()));
     return &meta;
 }
 
@@ -101,20 +172,55 @@ void TCustomVirtualTreeOptions::AssignTo(TPersistent* Dest) {
 
 // --- Colours ----------------------------------------------------------------------------------
 
+namespace {
+
+const char16_t* const ColorNames[TVTColors::ColorCount] = {u"DisabledColor",
+                                                           u"DropMarkColor",
+                                                           u"DropTargetColor",
+                                                           u"FocusedSelectionColor",
+                                                           u"GridLineColor",
+                                                           u"TreeLineColor",
+                                                           u"UnfocusedSelectionColor",
+                                                           u"BorderColor",
+                                                           u"HotColor",
+                                                           u"FocusedSelectionBorderColor",
+                                                           u"UnfocusedSelectionBorderColor",
+                                                           u"DropTargetBorderColor",
+                                                           u"SelectionRectangleBlendColor",
+                                                           u"SelectionRectangleBorderColor",
+                                                           u"HeaderHotColor"};
+
+// No visual styles in this system: the system colours themselves.
+constexpr TColor DefaultColors[TVTColors::ColorCount] = {
+    clBtnShadow, clHighlight, clHighlight, clHighlight,  clBtnFace,
+    clBtnShadow, clBtnFace,   clBtnFace,   clWindowText, clHighlight,
+    clBtnFace,   clHighlight, clHighlight, clHighlight,  clBtnShadow};
+
+template <int I> void AddColor(TClassBuilder<TVTColors>& builder) {
+    builder
+        .Property(
+            ColorNames[I], TypeInfo_TColor, [](TVTColors* c) { return c->GetColor(I); },
+            [](TVTColors* c, TColor v) { c->SetColor(I, v); })
+        .Default(DefaultColors[I]);
+    if constexpr (I + 1 < TVTColors::ColorCount) AddColor<I + 1>(builder);
+}
+
+TClassBuilder<TVTColors> ColorsDescription() {
+    TClassBuilder<TVTColors> builder(u"TVTColors", TPersistent::StaticClass());
+    AddColor<0>(builder);
+    return builder;
+}
+
+} // namespace
+
 TClass TVTColors::StaticClass() {
-    static const TMetaClass meta(
-        TClassBuilder<TVTColors>(u"TVTColors", TPersistent::StaticClass()));
+    static const TMetaClass meta(ColorsDescription());
     return &meta;
 }
 
 TVTColors::TVTColors(TBaseVirtualTree* AOwner) : FOwner(AOwner) {
-    // No visual styles in this system: the system colours themselves.
-    static constexpr TColor defaults[ColorCount] = {
-        clBtnShadow, clHighlight, clHighlight, clHighlight,  clBtnFace,
-        clBtnShadow, clBtnFace,   clBtnFace,   clWindowText, clHighlight,
-        clBtnFace,   clHighlight, clHighlight, clHighlight,  clBtnShadow};
     for (int i = 0; i < ColorCount; ++i)
-        FColors[i] = defaults[i];
+        FColors[i] = DefaultColors[i];
 }
 
 void TVTColors::SetColor(int Index, TColor Value) {
@@ -149,8 +255,22 @@ void TVTColors::Assign(TPersistent* Source) {
 // --- Scroll bars ----------------------------------------------------------------------------
 
 TClass TScrollBarOptions::StaticClass() {
+    using T = TScrollBarOptions;
     static const TMetaClass meta(
-        TClassBuilder<TScrollBarOptions>(u"TScrollBarOptions", TPersistent::StaticClass()));
+        TClassBuilder<T>(u"TScrollBarOptions", TPersistent::StaticClass())
+            .Property(u"AlwaysVisible", BooleanTypeInfo, &T::GetAlwaysVisible, &T::SetAlwaysVisible)
+            .Default(0)
+            .Property(u"HorizontalIncrement", IntegerTypeInfo, &T::GetHorizontalIncrement,
+                      &T::SetHorizontalIncrement)
+            .Default(20)
+            .Property(u"ScrollBars", TypeInfo_TScrollStyle, &T::GetScrollBars, &T::SetScrollBars)
+            .Default(int64_t(TScrollStyle::ssBoth))
+            .Property(u"ScrollBarStyle", TypeInfo_TScrollBarStyle, &T::GetScrollBarStyle,
+                      &T::SetScrollBarStyle)
+            .Default(sbmRegular)
+            .Property(u"VerticalIncrement", IntegerTypeInfo, &T::GetVerticalIncrement,
+                      &T::SetVerticalIncrement)
+            .Default(20));
     return &meta;
 }
 

@@ -228,6 +228,29 @@ TEST_F(Options, ScrollBarChoicesRemakeTheWindowAndTheRestIsStored) {
     EXPECT_TRUE(other->GetScrollBarOptions()->GetAlwaysVisible());
 }
 
+// --- Published properties -------------------------------------------------------------------
+
+TEST_F(Options, TheSetsColoursAndScrollBarsArePublished) {
+    TTestTree* tree = MakeTree();
+    TCustomVirtualTreeOptions* o = tree->GetTreeOptions();
+    EXPECT_EQ(GetOrdProp(o, u"PaintOptions"), 7008);
+    EXPECT_EQ(GetOrdProp(o, u"MiscOptions"), 425);
+    SetOrdProp(o, u"SelectionOptions", TVTSelectionOptions{toMultiSelect}.ToInt());
+    EXPECT_TRUE(o->GetSelectionOptions().Contains(toMultiSelect));
+
+    TVTColors* c = tree->GetColors();
+    EXPECT_EQ(GetPropList(c).size(), size_t(TVTColors::ColorCount));
+    EXPECT_EQ(GetOrdProp(c, u"HotColor"), clWindowText);
+    SetOrdProp(c, u"GridLineColor", clRed);
+    EXPECT_EQ(c->GetColor(TVTColors::GridLineColorIndex), clRed);
+
+    TScrollBarOptions* s = tree->GetScrollBarOptions();
+    EXPECT_EQ(GetEnumProp(s, u"ScrollBars"), UnicodeString(u"ssBoth"));
+    SetEnumProp(s, u"ScrollBarStyle", u"sbm3D");
+    EXPECT_EQ(s->GetScrollBarStyle(), sbm3D);
+    EXPECT_EQ(GetOrdProp(s, u"VerticalIncrement"), 20);
+}
+
 // --- Clipboard formats -------------------------------------------------------------------------
 
 class TTextTree : public TTestTree {
