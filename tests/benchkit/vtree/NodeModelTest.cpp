@@ -247,6 +247,26 @@ TEST_F(NodeModel, DeletingTheOnlyChildOfAnExpandedNodeCollapsesItAndCountsRight)
     EXPECT_EQ(tree->GetVisibleCount(), 0u);
 }
 
+// Decided after the node is unlinked, so the leaving node does not count.
+TEST_F(NodeModel, LosingTheLastShownChildMarksTheRestHidden) {
+    TTestTree* tree = MakeTree();
+    tree->SetRootNodeCount(1);
+    PVirtualNode parent = At(tree, {0});
+    tree->SetChildCount(parent, 2);
+    tree->SetVisible(parent->LastChild, false);
+    EXPECT_FALSE(parent->States.Contains(vsAllChildrenHidden));
+    tree->DeleteNode(parent->FirstChild);
+    EXPECT_TRUE(parent->States.Contains(vsAllChildrenHidden));
+    tree->SetVisible(parent->FirstChild, true);
+    EXPECT_FALSE(parent->States.Contains(vsAllChildrenHidden));
+    // Moving the shown child away leaves only hidden ones behind.
+    tree->AddChild(parent);
+    tree->SetVisible(parent->LastChild, false);
+    tree->MoveTo(parent->FirstChild, PVirtualNode(nullptr), amAddChildLast, false);
+    EXPECT_TRUE(parent->States.Contains(vsAllChildrenHidden));
+    EXPECT_TRUE(TreeIsConsistent(tree));
+}
+
 TEST_F(NodeModel, ShrinkingDeletesFromTheEndAndFreesOnlyWhatTheApplicationSaw) {
     TTestTree* tree = MakeTree();
     tree->SetNodeDataSize(sizeof(void*));
