@@ -6,6 +6,7 @@
 #include "benchkit/shell/IDEVirtualResources.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
+#include "benchkit/vtree/IDEVirtualTrees.h"
 
 #include <mutex>
 
@@ -24,6 +25,7 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
     {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
      FinalizeIDEVirtualShellUtilities},
+    {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
 };
 
 std::mutex packageLock;
