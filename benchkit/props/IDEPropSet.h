@@ -6,6 +6,7 @@
 // set's GetFieldData and SetFieldData, which the stores implement.
 #pragma once
 
+#include <quorlpak/ControlTypes.h>
 #include <runpak/Component.h>
 #include <runpak/StringList.h>
 #include <runpak/Variant.h>
@@ -52,8 +53,6 @@ enum TPropEvent : uint8_t {
 };
 
 enum TPropSetState : uint8_t { psActive, psInactive };
-
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 using TFieldName = UnicodeString;
 using TPropFieldClass = TClass;

@@ -35,12 +35,8 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-    // Components on no control first (menus, dialogs, timers): controls may
-    // refer to them, and a reader resolves references only at the end anyway.
-    for (int i = 0; i < GetComponentCount(); ++i) {
-        TComponent* component = GetComponents(i);
-        if (!component->HasParent() && component->GetOwner() == Root) Proc(component);
-    }
+    // Menus, dialogs and timers lie on no control: TWinControl streams what a
+    // root owns of those first, so the form adds nothing of its own.
     TWinControl::GetChildren(Proc, Root);
 }
 

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <functional>
 
+// Horizontal alignment of text in controls, property fields and columns.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 class TObject;
 
 // --- Shift state and mouse buttons ----------------------------------------------------

@@ -16,7 +16,6 @@
 #include <runpak/TypeInfo.h>
 
 // --- Types -------------------------------------------------------------------------------
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 using TLeftRight = TAlignment; // taLeftJustify or taRightJustify
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
