@@ -5,6 +5,10 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_RUNS ?= 20000
 GENERATOR := -G Ninja
+# Paths under the clone count relative to it for the compiler cache, so that
+# fresh clones (as CI makes them) reuse what earlier builds compiled.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 
 .PHONY: all deps configure build test test-release test-asan fuzz run clean
 
