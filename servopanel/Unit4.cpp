@@ -234,11 +234,6 @@ TForm4 Form4 {
 } // namespace
 
 void Unit4Initialize() {
-    // The components the description names beyond the standard controls.
-    RegisterClass(TTimer::StaticClass());
-    RegisterMenuClasses();
-    RegisterComCtrlClasses();
-    RegisterDialogClasses();
     RegisterFormClass(TForm4::StaticClass(), Form4Text);
 }
 

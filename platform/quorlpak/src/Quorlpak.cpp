@@ -1,4 +1,7 @@
 #include <quorlpak/Application.h>
+#include <quorlpak/ComCtrls.h>
+#include <quorlpak/Dialogs.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/Screen.h>
 #include <quorlpak/StdCtrls.h>
@@ -6,7 +9,11 @@
 void InitializeQuorlpak() {
     if (!Screen) Screen = new TScreen(nullptr);
     if (!Application) Application = new TApplication(nullptr);
+    // Every control class a form description may name.
     RegisterStdControls();
+    RegisterMenuClasses();
+    RegisterComCtrlClasses();
+    RegisterDialogClasses();
 }
 
 void FinalizeQuorlpak() {
