@@ -10,7 +10,7 @@ GENERATOR := -G Ninja
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-release test-asan fuzz run clean
+.PHONY: all deps configure build test test-release test-asan fuzz run workbench clean
 
 all: build
 
@@ -53,6 +53,12 @@ fuzz: $(FUZZ_BUILD)/build.ninja
 run: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target servopanel servodrive-sim
 	BUILD=$(BUILD) scripts/run-servopanel
+
+# Runs the workbench host with every page of benchkit's components (see
+# scripts/run-workbench): on the desktop, or saved as pictures in build/workbench/.
+workbench: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target workbench
+	BUILD=$(BUILD) scripts/run-workbench
 
 # Installs what is missing, then builds and runs every test, plain and under
 # the address and undefined-behaviour sanitizers.

@@ -1,0 +1,15 @@
+// The workbench's pages in tab order: add a page's declaration and its entry.
+#include "WorkbenchPage.h"
+
+extern const TWorkbenchPage PackagePage;
+
+namespace {
+const TWorkbenchPage* const kPages[] = {
+    &PackagePage,
+};
+} // namespace
+
+const TWorkbenchPage* const* WorkbenchPages(int& Count) {
+    Count = static_cast<int>(sizeof kPages / sizeof kPages[0]);
+    return kPages;
+}
