@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,6 +136,29 @@ int ReadRange(const std::string& path, off_t from, off_t to, std::string& text) 
     return error;
 }
 
+
+// The first line of a hive file, with its line feed.
+std::string FirstLine(std::string_view text) {
+    size_t end = text.find('\n');
+    return std::string(text.substr(0, end == std::string_view::npos ? text.size() : end + 1));
+}
+
+// The first `size` bytes of a file (fewer when it is shorter).
+std::string HeadOf(const std::string& path, size_t size) {
+    std::string head;
+    if (ReadRange(path, 0, static_cast<off_t>(size), head) != 0) head.clear();
+    return head;
+}
+
+// The title of a file written whole: the hive's name and a number of this
+// write, so that two files never start with the same line.
+std::string FileTitle(HiveId hive) {
+    static std::mt19937_64 numbers{std::random_device{}()};
+    char id[17];
+    std::snprintf(id, sizeof id, "%016llx", static_cast<unsigned long long>(numbers()));
+    return std::string(HiveName(hive)) + " " + id;
+}
+
 void SyncFolder(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -228,6 +252,7 @@ void RegistryStore::LoadFile(HiveId hive) {
     file.ino = st.st_ino;
     file.size = static_cast<off_t>(text.size());
     file.compactSize = file.size;
+    file.head = FirstLine(text);
 
     RegistryKey& root = Root(hive);
     size_t bad = ParseHive(text, root);
@@ -273,7 +298,7 @@ LONG RegistryStore::Compact(HiveId hive, const std::string* damaged) {
         if (!kept) return ErrorFromErrno(errno);
         keptAs = copy;
     }
-    std::string text = FormatHive(Root(hive), HiveName(hive));
+    std::string text = FormatHive(Root(hive), FileTitle(hive));
     if (!MakeFolders(RegistryFolder()) || !WriteFileAtomically(path, text)) {
         int error = errno;
         // The damaged file is still in its place; a copy would only pile up.
@@ -290,6 +315,7 @@ LONG RegistryStore::Compact(HiveId hive, const std::string* damaged) {
         file.ino = st.st_ino;
     }
     file.size = file.compactSize = static_cast<off_t>(text.size());
+    file.head = FirstLine(text);
     return ERROR_SUCCESS;
 }
 
@@ -305,7 +331,11 @@ void RegistryStore::TakeUp(HiveId hive) {
         file = HiveFile{};
         return;
     }
-    bool same = file.seen && st.st_dev == file.dev && st.st_ino == file.ino;
+    // The same inode may be a new file: a rewrite frees the old inode and the
+    // next one may get it again. Each whole write starts with a line of its
+    // own, which tells them apart.
+    bool same = file.seen && st.st_dev == file.dev && st.st_ino == file.ino &&
+                st.st_size >= file.size && HeadOf(path, file.head.size()) == file.head;
     if (same && st.st_size == file.size) return;
     if (same && st.st_size > file.size) {
         // Records appended by another process: apply just those.
@@ -329,6 +359,7 @@ void RegistryStore::TakeUp(HiveId hive) {
     file.dev = st.st_dev;
     file.ino = st.st_ino;
     file.size = file.compactSize = static_cast<off_t>(text.size());
+    file.head = FirstLine(text);
 }
 
 bool RegistryStore::IsJournaled(const RegistryKey& key) const {
@@ -362,7 +393,7 @@ LONG RegistryStore::Write(HiveId hive, const std::string& record, const Registry
     std::string data;
     if (st.st_size == 0) {
         RegistryKey empty(u"", hive, false);
-        data = FormatHive(empty, HiveName(hive)); // the heading of a new file
+        data = FormatHive(empty, FileTitle(hive)); // the heading of a new file
     } else {
         // A process killed in mid-write may have left half a line: end it, so
         // that it stays one unreadable line and our record starts afresh.
@@ -380,6 +411,7 @@ LONG RegistryStore::Write(HiveId hive, const std::string& record, const Registry
     close(fd);
     if (st.st_size == 0) SyncFolder(RegistryFolder());
 
+    if (st.st_size == 0) file.head = FirstLine(data);
     file.seen = true;
     file.dev = st.st_dev;
     file.ino = st.st_ino;

@@ -91,6 +91,7 @@ private:
         off_t size = 0;        // bytes of it taken up into memory
         off_t compactSize = 0; // size when it was last written or read whole
         DWORD refused = 0;     // why writes are refused (the file could not be read)
+        std::string head;      // its first line, which tells one whole write from another
     };
 
     RegistryStore() = default;
