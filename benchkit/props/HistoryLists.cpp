@@ -95,7 +95,13 @@ void TCustomHistoryManager::LoadHistoryLists(TCustomIniFile* IniFile,
         FLists->SetObjects(i, nullptr);
         UnicodeString section = BaseSection + u"\\" + FLists->GetStrings(i);
         if (!IniFile->SectionExists(section) || !IniFile->ValueExists(section, u"Count")) continue;
-        int count = IniFile->ReadInteger(section, u"Count", 0);
+        // The stored count is only a claim: a list never holds more than
+        // MaxItems, nor more entries than the section has besides its count.
+        TStringList names;
+        IniFile->ReadSection(section, &names);
+        int present = names.GetCount() - 1;
+        int count = std::min({IniFile->ReadInteger(section, u"Count", 0), present,
+                              std::max(FMaxItems, 0)});
         auto history = std::make_unique<TStringList>();
         for (int k = 0; k < count; ++k)
             history->Add(IniFile->ReadString(section, u"Item" + IntToStr(k), u""));
