@@ -1,8 +1,10 @@
 // The component types that UI events carry: a component, a container of
 // components and a top-level window. They belong on the framework's controls
-// (TControl, TWinControl); until the control layer exists they stand on
-// TComponent, which gives them identity, ownership and a name, and the
-// control-only operations (visibility, parent, bounds) wait for it.
+// (TControl, TWinControl), but the control headers declare names this unit
+// declares too (TKeyEvent, TMouseEvent, TAlignment), so the two cannot meet
+// in one source. Gap: they stand on TComponent, which gives them identity,
+// ownership and a name; the control-only operations (visibility, parent,
+// bounds) are not there.
 #pragma once
 
 #include <runpak/Component.h>

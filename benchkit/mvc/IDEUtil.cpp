@@ -1,5 +1,6 @@
 #include "benchkit/mvc/IDEUtil.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
 
 #include <cstdint>
@@ -59,8 +60,9 @@ void TTextIndexObject::SetSecond(IInterface* Value) {
 // --- Images, integers, identities ----------------------------------------------------
 
 TImageObject::TImageObject(TBitmap* Data)
-    // The bitmap class comes with the graphics layer; until then the typed
-    // pointer is what callers read.
+    // Gap: the bitmap's header cannot be included beside this unit's names
+    // (TAlignment), so the bitmap is not known to be an object here; the
+    // typed pointer is what callers read.
     : TTamrelObject(nullptr), FImage(Data) {}
 
 HRESULT TImageObject::QueryInterface(REFIID iid, void** out) noexcept {
@@ -113,15 +115,10 @@ InterfacePtr<IInterfaceList> StringsToInterfaces(TStrings* Strings) {
 InterfacePtr<IInterfaceList> CloneInterfaceList(IInterfaceList* Source) {
     InterfacePtr<IInterfaceList> list(new TInterfaceList);
     Source->Lock();
-    try {
-        int count = Source->GetCount();
-        if (count > 0) list->SetCapacity(count);
-        for (int i = 0; i < count; ++i)
-            list->Add(Source->Get(i).Get());
-    } catch (...) {
-        Source->Unlock();
-        throw;
-    }
-    Source->Unlock();
+    auto unlock = runpak::ScopeExit([Source] { Source->Unlock(); });
+    int count = Source->GetCount();
+    if (count > 0) list->SetCapacity(count);
+    for (int i = 0; i < count; ++i)
+        list->Add(Source->Get(i).Get());
     return list;
 }

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "benchkit/mvc/IDEEvent.h"
-#include "benchkit/mvc/InterfaceList.h"
 
 #include <runpak/Component.h>
+#include <runpak/InterfaceList.h>
 #include <runpak/Set.h>
 
 #include <cstdint>

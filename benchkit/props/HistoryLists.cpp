@@ -1,6 +1,7 @@
 // History managers: merging, client callbacks, and load/save through INI-style stores.
 #include "benchkit/props/IDEHistoryLists.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 
@@ -51,16 +52,10 @@ TStringList* TCustomHistoryManager::GetHistory(const UnicodeString& Name) const 
 void TCustomHistoryManager::GetHistoryList(const UnicodeString& Name, TStrings* Target) {
     TStringList* history = GetHistory(Name);
     if (!history || !Target) return;
-    Target->BeginUpdate();
-    try {
-        Target->Clear();
-        for (int i = 0; i < history->GetCount(); ++i)
-            if (!history->GetStrings(i).empty()) Target->Add(history->GetStrings(i));
-    } catch (...) {
-        Target->EndUpdate();
-        throw;
-    }
-    Target->EndUpdate();
+    auto update = runpak::UpdateBracket(*Target);
+    Target->Clear();
+    for (int i = 0; i < history->GetCount(); ++i)
+        if (!history->GetStrings(i).empty()) Target->Add(history->GetStrings(i));
 }
 
 void TCustomHistoryManager::UpdateHistoryList(const WideString& Name, const WideString& Value) {

@@ -2,6 +2,7 @@
 // with its fields, definitions and load/save cycle.
 #include "benchkit/props/IDEPropSet.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 
@@ -186,22 +187,16 @@ TPropFieldClass TPropSet::GetFieldClass(TPropFieldType FieldType) {
 }
 
 void TPropSet::GetFieldNames(TStrings* List) {
-    List->BeginUpdate();
-    try {
-        List->Clear();
-        if (FFields.empty()) {
-            UpdateFieldDefs();
-            for (int i = 0; i < FFieldDefs->GetCount(); ++i)
-                List->Add(FFieldDefs->GetItems(i)->GetName());
-        } else {
-            for (TPropField* field : FFields)
-                List->Add(field->GetFieldName());
-        }
-    } catch (...) {
-        List->EndUpdate();
-        throw;
+    auto update = runpak::UpdateBracket(*List);
+    List->Clear();
+    if (FFields.empty()) {
+        UpdateFieldDefs();
+        for (int i = 0; i < FFieldDefs->GetCount(); ++i)
+            List->Add(FFieldDefs->GetItems(i)->GetName());
+    } else {
+        for (TPropField* field : FFields)
+            List->Add(field->GetFieldName());
     }
-    List->EndUpdate();
 }
 
 void TPropSet::UpdateFieldDefs() {
@@ -346,16 +341,13 @@ TPropField* TPropFieldDef::CreateField(TComponent* Owner) {
     if (!fieldClass) PropErrorFmt(u"Field '%s' is of an unknown type", {FName});
     auto* field = dynamic_cast<TPropField*>(fieldClass->CreateComponent(Owner));
     if (!field) PropErrorFmt(u"Field '%s' is of an unknown type", {FName});
-    try {
-        field->SetSize(FSize);
-        field->SetFieldNo(FFieldNo);
-        field->SetFieldName(FName);
-        field->GetValueNames()->Assign(FValueNames);
-        field->SetPropSet(set);
-    } catch (...) {
-        delete field;
-        throw;
-    }
+    auto abandon = runpak::ScopeExit([field] { delete field; });
+    field->SetSize(FSize);
+    field->SetFieldNo(FFieldNo);
+    field->SetFieldName(FName);
+    field->GetValueNames()->Assign(FValueNames);
+    field->SetPropSet(set);
+    abandon.Release();
     return field;
 }
 

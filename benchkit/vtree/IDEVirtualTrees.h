@@ -20,9 +20,11 @@
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
 #include <quorlpak/CustomControl.h>
+#include <runpak/ScopeGuard.h>
 
 #include <atomic>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 struct TNodeChunk;
@@ -158,6 +160,10 @@ public:
     void BeginSynch();
     void EndSynch();
     int GetUpdateCount() const { return FUpdateCount; }
+
+    // Checks every counter and link of the node model against the nodes
+    // themselves; empty when all hold, else the first broken rule.
+    std::string VerifyTree() const;
 
     // --- Navigation ----------------------------------------------------------------------
     PVirtualNode GetFirst();
@@ -474,7 +480,19 @@ protected:
     int FTreeStatesDepth = 0; // inside the worker's state message
     bool FDeferredValidation = false;
 
+    // Marks a structural operation for the scope of the returned guard. When
+    // the outermost one ends normally outside an update bracket, builds that
+    // check verify the whole tree; Check is false where the operation leaves
+    // a rule open on purpose.
+    [[nodiscard]] auto CheckedChange(bool Check = true) {
+        ++FChangeDepth;
+        return runpak::ScopeExit([this, Check] { EndCheckedChange(Check); });
+    }
+
 private:
+    void EndCheckedChange(bool Check);
+    // Bytes of one node's block: the record, the internal areas and the user data.
+    size_t NodeBlockSize();
     void Construct(TOptionsFactory MakeOptions);
     PVirtualNode DoInsertNode(PVirtualNode Node, TVTNodeAttachMode Mode);
     void SetInitialUserData(PVirtualNode Node, void* UserData);
@@ -489,6 +507,7 @@ private:
     void InternalAddChunks(const std::vector<TNodeChunk>& Chunks, size_t& Pos, PVirtualNode Node);
     bool FCreatedRoot = false;
     bool FDestroying = false;
+    int FChangeDepth = 0;
 };
 
 // Clipboard formats of the trees (registered with the first tree) and the

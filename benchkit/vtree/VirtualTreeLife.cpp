@@ -140,16 +140,15 @@ void TBaseVirtualTree::Construct(TOptionsFactory MakeOptions) {
     SetTabStop(true);
     SetParentColor(false);
     // Registering may fail (no event for the worker): nothing leaks then.
-    try {
-        vtree::AcquireWorker();
-    } catch (...) {
+    auto abandon = runpak::ScopeExit([this] {
         delete FOptions;
         delete FClipboardFormats;
         delete FScrollBarOptions;
         delete FColors;
         FreeNodeBlock(FRoot);
-        throw;
-    }
+    });
+    vtree::AcquireWorker();
+    abandon.Release();
 }
 
 void TBaseVirtualTree::AfterConstruction() {
@@ -198,16 +197,11 @@ void TBaseVirtualTree::Loaded() {
         FOptions->FMiscOptions.Exclude(toReadOnly);
         const uint32_t count = FRoot->ChildCount;
         FRoot->ChildCount = 0;
-        BeginUpdate();
-        try {
-            SetChildCount(FRoot, count);
-        } catch (...) {
-            EndUpdate();
+        auto writable = runpak::ScopeExit([this, readOnly] {
             if (readOnly) FOptions->FMiscOptions.Include(toReadOnly);
-            throw;
-        }
-        EndUpdate();
-        if (readOnly) FOptions->FMiscOptions.Include(toReadOnly);
+        });
+        auto update = runpak::UpdateBracket(*this);
+        SetChildCount(FRoot, count);
     } else if (HasState(tsNeedRootCountUpdate)) {
         DoStateChange({}, {tsNeedRootCountUpdate});
     }
@@ -229,6 +223,7 @@ void TBaseVirtualTree::BeginUpdate() {
 }
 
 void TBaseVirtualTree::EndUpdate() {
+    auto check = CheckedChange();
     if (FUpdateCount > 0) --FUpdateCount;
     if (FDestroying) return;
     if (FUpdateCount == 0 && HasState(tsUpdating)) {

@@ -38,14 +38,11 @@ void TBaseVirtualTree::DoStateChange(TVirtualTreeStates Enter, TVirtualTreeState
 }
 
 void TBaseVirtualTree::WMTreeStates(TMessage& Message) {
-    ++FTreeStatesDepth;
-    try {
+    {
+        ++FTreeStatesDepth;
+        auto inside = runpak::ScopeExit([this] { --FTreeStatesDepth; });
         DoStateChange(FromChangeBits(Message.WParam), FromChangeBits(uintptr_t(Message.LParam)));
-    } catch (...) {
-        --FTreeStatesDepth;
-        throw;
     }
-    --FTreeStatesDepth;
     if (FTreeStatesDepth == 0 && FDeferredValidation) {
         // Asked for inside the message: let the worker go on first, or it
         // would wait for this very message.
@@ -176,13 +173,10 @@ void TBaseVirtualTree::CreateParams(TCreateParams& Params) {
 
 void TBaseVirtualTree::CreateWnd() {
     DoStateChange({tsWindowCreating});
-    try {
+    {
+        auto created = runpak::ScopeExit([this] { DoStateChange({}, {tsWindowCreating}); });
         TCustomControl::CreateWnd();
-    } catch (...) {
-        DoStateChange({}, {tsWindowCreating});
-        throw;
     }
-    DoStateChange({}, {tsWindowCreating});
     FWorkerWindow.store(FHandle);
     UpdateThemeState();
     PrepareBitmaps(true, true);
@@ -217,14 +211,9 @@ void TBaseVirtualTree::WMSize(TMessage& Message) {
     if (!HandleAllocated() || HasState(tsSizing) || HasState(tsWindowCreating)) return;
     if (GetClientHeight() < 1) return;
     DoStateChange({tsSizing});
-    try {
-        UpdateScrollBars(true);
-        if (HasState(tsEditing)) UpdateEditBounds();
-    } catch (...) {
-        DoStateChange({}, {tsSizing});
-        throw;
-    }
-    DoStateChange({}, {tsSizing});
+    auto sized = runpak::ScopeExit([this] { DoStateChange({}, {tsSizing}); });
+    UpdateScrollBars(true);
+    if (HasState(tsEditing)) UpdateEditBounds();
 }
 
 void TBaseVirtualTree::WMNCHitTest(TMessage& Message) {
