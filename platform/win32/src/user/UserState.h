@@ -138,6 +138,7 @@ struct State {
     uintptr_t nextHandle = 0x10010;
     ATOM nextClassAtom = 0xC100;
     std::atomic<UINT_PTR> nextThreadTimerId{0x7FF0}; // ids for timers without a window
+    HWND lockedUpdate = nullptr; // LockWindowUpdate: drawing into it and its children is held back
 };
 
 State& S();

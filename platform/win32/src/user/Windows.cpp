@@ -66,6 +66,7 @@ void FreeWindow(HWND hwnd) {
         auto& siblings = SiblingsOf(*doomed);
         siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
         --doomed->cls->windowCount;
+        if (S().lockedUpdate == hwnd) S().lockedUpdate = nullptr;
         S().windows.erase(it);
     }
     if (doomed->queue) ForgetWindowTimers(*doomed->queue, hwnd);
