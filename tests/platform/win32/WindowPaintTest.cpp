@@ -150,3 +150,18 @@ TEST_F(WindowPaint, DestroyingTheLockedWindowReleasesTheLock) {
     EXPECT_TRUE(LockWindowUpdate(top));
     EXPECT_TRUE(LockWindowUpdate(nullptr));
 }
+
+TEST_F(WindowPaint, ControlsMadeWhileTheirFormWasHiddenPaintWhenItShows) {
+    HWND form = MakeWindow(WS_POPUP | WS_CLIPCHILDREN, nullptr, 0, 0, 100, 80);
+    HWND control = MakeWindow(WS_CHILD | WS_VISIBLE, form, 10, 10, 30, 20);
+    colors[form] = RGB(255, 255, 0);
+    colors[control] = RGB(0, 128, 0);
+    Pump();
+    ShowWindow(form, SW_SHOWNA);
+    Pump();
+    HDC dc = GetWindowDC(form);
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 15, 15), RGB(0, 128, 0));
+    ReleaseDC(form, dc);
+    DestroyWindow(form);
+}

@@ -190,8 +190,12 @@ void PaintNow(HWND hwnd, bool children) {
 
 namespace win32::user {
 
+// A window that comes to show, moves or changes size repaints with all its
+// children: while it was hidden they could keep no update area (and so
+// painted nothing that shows), and a resized top-level window starts from a
+// fresh surface.
 void InvalidateWhole(HWND hwnd) {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void InvalidateAfterMove(HWND hwnd, const RECT& oldRect) {

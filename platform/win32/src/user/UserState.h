@@ -68,6 +68,7 @@ struct Window {
     bool destroying = false; // DestroyWindow has started
     bool created = false;    // WM_CREATE done
     bool redraw = true;      // WM_SETREDRAW state
+    bool sizePending = false; // an overlapped window gets WM_SIZE/WM_MOVE at its first showing
 
     // Painting: the pending update area (client coordinates).
     win32::Region update;
