@@ -233,10 +233,6 @@ void TCustomForm::Dispatch(TMessage& Message) {
             ShowWindow(FHandle, FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
                                 : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
                                                               : SW_SHOWNORMAL);
-            // Controls made while the form was hidden have painted nothing
-            // that shows: the whole form, controls included, paints now.
-            RedrawWindow(FHandle, nullptr, nullptr,
-                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         } else {
             if (GetActiveWindow() == FHandle) ActivateAnotherForm();
             ShowWindow(FHandle, SW_HIDE);

@@ -109,6 +109,18 @@ bool TakeTimer(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filt
     return true;
 }
 
+// Keys go to the window that has the focus when they are retrieved, not when
+// they were typed: a key handler that moves the focus sends the next keys on.
+// Caller holds the tree lock and the queue's lock.
+void RetargetKeys(MessageQueue& q) {
+    HWND target = GetFocus();
+    if (!target) target = GetActiveWindow();
+    Window* w = target ? Find(target) : nullptr;
+    if (!w || w->threadId != q.threadId) return;
+    for (MSG& m : q.input)
+        if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) m.hwnd = target;
+}
+
 bool Retrieve(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filterMax,
               bool remove) {
     while (HandleOneIncoming(q)) {
@@ -119,6 +131,7 @@ bool Retrieve(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filte
         std::lock_guard<std::mutex> guard(q.lock);
         q.changed = 0;
         if (TakeFrom(q.posted, out, filter, filterMin, filterMax, remove)) return true;
+        RetargetKeys(q);
         if (TakeFrom(q.input, out, filter, filterMin, filterMax, remove)) {
             if (remove) ApplyRetrievedInput(*out);
             return true;

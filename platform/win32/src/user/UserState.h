@@ -68,6 +68,7 @@ struct Window {
     bool destroying = false; // DestroyWindow has started
     bool created = false;    // WM_CREATE done
     bool redraw = true;      // WM_SETREDRAW state
+    bool sizePending = false; // an overlapped window gets WM_SIZE/WM_MOVE at its first showing
 
     // Painting: the pending update area (client coordinates).
     win32::Region update;
@@ -138,6 +139,7 @@ struct State {
     uintptr_t nextHandle = 0x10010;
     ATOM nextClassAtom = 0xC100;
     std::atomic<UINT_PTR> nextThreadTimerId{0x7FF0}; // ids for timers without a window
+    HWND lockedUpdate = nullptr; // LockWindowUpdate: drawing into it and its children is held back
 };
 
 State& S();

@@ -6,14 +6,19 @@
 #include <win32/winbase.h>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace win32::user;
 
 namespace win32::user {
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name);
-void RecalcClientRect(HWND hwnd);
+void RecalcClientRect(HWND hwnd, WINDOWPOS* pos = nullptr, const RECT* oldRect = nullptr,
+                      const RECT* oldClient = nullptr);
 void ShowNewWindow(HWND hwnd);
 void ReleaseWindowState(HWND hwnd);
+MINMAXINFO DefaultMinMaxInfo(DWORD style);
+void SendSizeAndMove(HWND hwnd);
+void HideForDestruction(HWND hwnd);
 } // namespace win32::user
 
 namespace {
@@ -66,6 +71,7 @@ void FreeWindow(HWND hwnd) {
         auto& siblings = SiblingsOf(*doomed);
         siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
         --doomed->cls->windowCount;
+        if (S().lockedUpdate == hwnd) S().lockedUpdate = nullptr;
         S().windows.erase(it);
     }
     if (doomed->queue) ForgetWindowTimers(*doomed->queue, hwnd);
@@ -148,6 +154,24 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      windowName,
                      className,
                      exStyle};
+    // Windows that the user may size are asked for their limits first.
+    if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
+        MINMAXINFO limits = DefaultMinMaxInfo(style);
+        const MINMAXINFO before = limits;
+        Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        // Only limits the window set itself change the size it asked for.
+        auto clamp = [](LONG value, LONG low, LONG high) { return std::max(low, std::min(value, high)); };
+        const bool changed = std::memcmp(&before, &limits, sizeof limits) != 0;
+        if (changed) {
+            std::lock_guard<std::recursive_mutex> guard(S().lock);
+            RECT& r = w->rect;
+            r.right = r.left + clamp(r.right - r.left, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+            r.bottom = r.top + clamp(r.bottom - r.top, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+            w->clientRect = r;
+            cs.cx = r.right - r.left;
+            cs.cy = r.bottom - r.top;
+        }
+    }
     if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
         DestroyWindow(hwnd);
         return nullptr;
@@ -158,19 +182,15 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         return nullptr;
     }
     if (!IsWindow(hwnd)) return nullptr;
+    // Children and pop-ups learn their size and place now; an overlapped
+    // window learns them when it is first shown.
+    const bool overlapped = !(style & (WS_CHILD | WS_POPUP));
     {
-        RECT client{};
-        POINT origin{};
-        {
-            std::lock_guard<std::recursive_mutex> guard(S().lock);
-            w->created = true;
-            client = w->clientRect;
-            origin = {client.left, client.top};
-        }
-        Send(hwnd, WM_SIZE, SIZE_RESTORED,
-             MAKELPARAM(client.right - client.left, client.bottom - client.top));
-        Send(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        w->created = true;
+        w->sizePending = overlapped;
     }
+    if (!overlapped) SendSizeAndMove(hwnd);
     if ((style & WS_CHILD) && !(exStyle & WS_EX_NOPARENTNOTIFY) && parent)
         Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, w->id),
              reinterpret_cast<LPARAM>(hwnd));
@@ -202,7 +222,7 @@ BOOL DestroyWindow(HWND hwnd) {
     if (notifyParent && parent)
         Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, id), reinterpret_cast<LPARAM>(hwnd));
     for (HWND o : owned) DestroyWindow(o);
-    ShowWindow(hwnd, SW_HIDE);
+    HideForDestruction(hwnd);
     SendDestroy(hwnd);
     FreeWindow(hwnd);
     return TRUE;
