@@ -3,3 +3,4 @@
 #pragma once
 
 #include "benchkit/cpuview/DisassemblyCache.h"
+#include "benchkit/cpuview/DisassemblerView.h"
