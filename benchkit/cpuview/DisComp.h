@@ -4,3 +4,5 @@
 
 #include "benchkit/cpuview/DisassemblyCache.h"
 #include "benchkit/cpuview/DisassemblerView.h"
+#include "benchkit/cpuview/LabeledList.h"
+#include "benchkit/cpuview/RegisterView.h"

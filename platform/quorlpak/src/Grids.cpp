@@ -477,10 +477,17 @@ void TCustomGrid::UpdateScrollRange() {
     if (!HandleAllocated()) return;
     const TGridCoord limit = MaxTopLeft();
     const HWND hwnd = GetHandle();
+    // Only a new range is set: setting one shows the bar, and a bar that
+    // appears or goes resizes the client area, which brings us back here.
+    auto setRange = [&](int Bar, int Max) {
+        int oldMin = 0, oldMax = 0;
+        GetScrollRange(hwnd, Bar, &oldMin, &oldMax);
+        if (oldMin != 0 || oldMax != Max) SetScrollRange(hwnd, Bar, 0, Max, TRUE);
+    };
     if (FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth)
-        SetScrollRange(hwnd, SB_VERT, 0, std::max(0, limit.Y - FFixedRows), TRUE);
+        setRange(SB_VERT, std::max(0, limit.Y - FFixedRows));
     if (FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth)
-        SetScrollRange(hwnd, SB_HORZ, 0, std::max(0, limit.X - FFixedCols), TRUE);
+        setRange(SB_HORZ, std::max(0, limit.X - FFixedCols));
     if (FTopLeft.X > std::max(FFixedCols, limit.X) || FTopLeft.Y > std::max(FFixedRows, limit.Y))
         MoveTopLeft(std::min(FTopLeft.X, limit.X), std::min(FTopLeft.Y, limit.Y));
     UpdateScrollPos();
