@@ -6,3 +6,4 @@
 #include "benchkit/cpuview/DisassemblerView.h"
 #include "benchkit/cpuview/LabeledList.h"
 #include "benchkit/cpuview/RegisterView.h"
+#include "benchkit/cpuview/FPURegisterView.h"
