@@ -7,3 +7,4 @@
 #include "benchkit/cpuview/LabeledList.h"
 #include "benchkit/cpuview/RegisterView.h"
 #include "benchkit/cpuview/FPURegisterView.h"
+#include "benchkit/cpuview/FlagsView.h"
