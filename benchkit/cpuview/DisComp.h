@@ -8,3 +8,4 @@
 #include "benchkit/cpuview/RegisterView.h"
 #include "benchkit/cpuview/FPURegisterView.h"
 #include "benchkit/cpuview/FlagsView.h"
+#include "benchkit/cpuview/DumpView.h"

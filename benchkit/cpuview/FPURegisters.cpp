@@ -1,6 +1,7 @@
 // The element types and the x87/MMX and XMM data holders: register bytes to
 // text by element type and radix.
 #include "benchkit/cpuview/CPUViewStrings.h"
+#include "benchkit/cpuview/ElementText.h"
 #include "benchkit/cpuview/FPURegisterView.h"
 
 #include <runpak/Exceptions.h>
@@ -59,8 +60,10 @@ UnicodeString Bits(uint64_t Value, int Size) {
     return text;
 }
 
+} // namespace
+
 // A floating element in the type's format; "NAN" when it cannot be shown.
-UnicodeString FloatText(const uint8_t* Bytes, TViewType ViewType) {
+UnicodeString ElementFloatText(const uint8_t* Bytes, TViewType ViewType) {
     const TViewTypeInfo& info = ViewTypeInfo(ViewType);
     try {
         UnicodeString text;
@@ -85,7 +88,7 @@ UnicodeString FloatText(const uint8_t* Bytes, TViewType ViewType) {
 
 // One integer element in the radix; the 128-bit type is shown in
 // hexadecimal whatever the radix, having no decimal format.
-UnicodeString IntegerText(const uint8_t* Bytes, TViewType ViewType, TFPURadix Radix) {
+UnicodeString ElementIntegerText(const uint8_t* Bytes, TViewType ViewType, TFPURadix Radix) {
     const TViewTypeInfo& info = ViewTypeInfo(ViewType);
     if (ViewType == vtDQWord) {
         if (Radix == frBinary)
@@ -104,8 +107,6 @@ UnicodeString IntegerText(const uint8_t* Bytes, TViewType ViewType, TFPURadix Ra
         return Format(info.Format, value);
     }
 }
-
-} // namespace
 
 const TViewTypeInfo& ViewTypeInfo(TViewType ViewType) {
     return kViewTypes[ViewType];
@@ -228,7 +229,7 @@ UnicodeString TFPURegs::GetRegValue(int Index) {
     const uint8_t* area = FRegisterArea[Index].data();
     const int areaSize = fpu ? FRegisterSize : 8;
     if (FViewType == vtExtended) {
-        const UnicodeString number = FloatText(area, vtExtended);
+        const UnicodeString number = ElementFloatText(area, vtExtended);
         return text.empty() ? number : text + u" " + number;
     }
     const TViewTypeInfo& info = ViewTypeInfo(FViewType);
@@ -239,9 +240,9 @@ UnicodeString TFPURegs::GetRegValue(int Index) {
         const uint8_t* element = area + areaSize - info.Size - k * stride;
         if (!text.empty()) text += u" ";
         if (!info.IsInteger)
-            text += FloatText(element, FViewType);
+            text += ElementFloatText(element, FViewType);
         else
-            text += IntegerText(element, FViewType, fpu ? frHexadecimal : FRadix);
+            text += ElementIntegerText(element, FViewType, fpu ? frHexadecimal : FRadix);
     }
     return text;
 }
@@ -385,10 +386,10 @@ UnicodeString TXMMRegs::GetRegValue(int Index) {
         if (!text.empty() && FRadix != frBinary) text += u" ";
         if (FViewType == vtExtended) continue; // no 80-bit values in a vector register
         if (!info.IsInteger) {
-            const UnicodeString number = FloatText(element, FViewType);
+            const UnicodeString number = ElementFloatText(element, FViewType);
             text += number;
         } else {
-            text += IntegerText(element, FViewType, FRadix);
+            text += ElementIntegerText(element, FViewType, FRadix);
         }
     }
     return text;

@@ -155,8 +155,8 @@ protected:
     void MoveTopLeft(int ALeft, int ATop);
     // Scrolls the least needed so that the cell is wholly visible.
     void ClampInView(const TGridCoord& Coord);
-    void UpdateScrollRange();
-    void UpdateScrollPos();
+    virtual void UpdateScrollRange();
+    virtual void UpdateScrollPos();
 
     void Paint() override;
     void CreateParams(TCreateParams& Params) override;
