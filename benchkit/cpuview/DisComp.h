@@ -9,3 +9,4 @@
 #include "benchkit/cpuview/FPURegisterView.h"
 #include "benchkit/cpuview/FlagsView.h"
 #include "benchkit/cpuview/DumpView.h"
+#include "benchkit/cpuview/AddressStatus.h"
