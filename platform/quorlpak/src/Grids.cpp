@@ -107,7 +107,8 @@ void TCustomGrid::SetFixedCols(int Value) {
         throw EInvalidOperation(u"Fixed column count must be less than column count");
     if (Value == FFixedCols) return;
     FFixedCols = Value;
-    FCurrent.X = std::max(FCurrent.X, Value);
+    // The current cell goes back to the first scrollable column.
+    FCurrent.X = Value;
     FAnchor = FCurrent;
     FTopLeft.X = Value;
     UpdateScrollRange();
@@ -119,7 +120,7 @@ void TCustomGrid::SetFixedRows(int Value) {
         throw EInvalidOperation(u"Fixed row count must be less than row count");
     if (Value == FFixedRows) return;
     FFixedRows = Value;
-    FCurrent.Y = std::max(FCurrent.Y, Value);
+    FCurrent.Y = Value;
     FAnchor = FCurrent;
     FTopLeft.Y = Value;
     UpdateScrollRange();
