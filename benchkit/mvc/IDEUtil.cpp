@@ -1,5 +1,8 @@
 #include "benchkit/mvc/IDEUtil.h"
 
+#include "benchkit/mvc/IDEFixups.h"
+
+#include <quorlpak/Bitmap.h>
 #include <runpak/StringList.h>
 
 #include <cstdint>
@@ -59,9 +62,7 @@ void TTextIndexObject::SetSecond(IInterface* Value) {
 // --- Images, integers, identities ----------------------------------------------------
 
 TImageObject::TImageObject(TBitmap* Data)
-    // The bitmap class comes with the graphics layer; until then the typed
-    // pointer is what callers read.
-    : TTamrelObject(nullptr), FImage(Data) {}
+    : TTamrelObject(Data), FImage(Data) {}
 
 HRESULT TImageObject::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IImageObject>(this, iid, out)) return S_OK;
@@ -124,4 +125,27 @@ InterfacePtr<IInterfaceList> CloneInterfaceList(IInterfaceList* Source) {
     }
     Source->Unlock();
     return list;
+}
+
+// --- Alignment and the component helpers -----------------------------------------------
+
+TAlignmentSet AlignToAlignment(TAlign Align) {
+    switch (Align) {
+    case alTop: return TAlignmentSet{aHorzStretch, aTop};
+    case alBottom: return TAlignmentSet{aHorzStretch, aBottom};
+    case alLeft: return TAlignmentSet{aLeft, aVertStretch};
+    case alRight: return TAlignmentSet{aRight, aVertStretch};
+    case alClient: return TAlignmentSet{aHorzStretch, aVertStretch};
+    // A custom-placed control has no docking to follow.
+    default: return TAlignmentSet{};
+    }
+}
+
+void KomponentRequestFocus(TKomponent* Component) {
+    if (auto* win = dynamic_cast<TWinControl*>(Component)) win->SetFocus();
+}
+
+TRectangle KomponentGetBounds(TKomponent* Component) {
+    return Rectangle(Component->GetLeft(), Component->GetTop(), Component->GetWidth(),
+                     Component->GetHeight());
 }

@@ -7,6 +7,7 @@
 #include "benchkit/mvc/InterfaceList.h"
 
 #include <runpak/Component.h>
+#include <quorlpak/ControlTypes.h>
 #include <runpak/Set.h>
 
 #include <cstdint>
@@ -191,8 +192,15 @@ struct TDimension {
 TRectangle Rectangle(int32_t Left, int32_t Top, int32_t Width, int32_t Height);
 TDimension Dimension(int32_t Width, int32_t Height);
 
+// Where an item sits in its rectangle, on each axis. The framework's
+// TAlignment is a text's justification; this set has its own name so that
+// one unit can speak both.
 enum TAlignments { aLeft, aCenter, aRight, aHorzStretch, aTop, aMiddle, aBottom, aVertStretch };
-using TAlignment = TSet<TAlignments, 8>;
+using TAlignmentSet = TSet<TAlignments, 8>;
+
+// The item alignment that matches a control's docking: a control docked to
+// the top stretches across and sits at the top, and so on.
+TAlignmentSet AlignToAlignment(TAlign Align);
 
 enum TOrientation { oHorizontal, oVertical };
 
