@@ -23,10 +23,10 @@ protected:
     ~IStringObject() = default;
 };
 
-// Declared for editable texts; nothing implements it.
+// Data whose text to edit differs from the text it shows.
 struct IEditStringObject : virtual IInterface {
     static constexpr InterfaceID<IEditStringObject> IID_{"{90100F7B-BD4A-11D1-B8F8-00C04FB17609}"};
-    virtual void SetString(const UnicodeString& Value) = 0;
+    virtual UnicodeString GetEditString() = 0;
 
 protected:
     ~IEditStringObject() = default;
