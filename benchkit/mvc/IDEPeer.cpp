@@ -95,6 +95,8 @@ void TScrollBox2::Dispatch(TMessage& Message) {
 
 TJScrollPane::TJScrollPane(TComponent* AOwner) : TPeer(AOwner), FCanvas(new TControlCanvas) {
     FCanvas->SetControl(this);
+    // Painting goes through the framework's paint handler to Paint.
+    FControlState.Include(csCustomPaint);
 }
 
 TJScrollPane::~TJScrollPane() { delete FCanvas; }
