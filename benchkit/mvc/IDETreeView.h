@@ -353,6 +353,9 @@ protected:
     void FireSubfocusChanged(IGraphLocation* Location);
     int32_t FindLineByText(const std::u16string& Text, bool CaseSensitive);
     void RemoveEditorComponent();
+    // After an edit has ended: the view manager's editor is replaced by a
+    // fresh default editor.
+    virtual void RenewEditor();
 
     // Model side.
     InterfacePtr<IGraphModel> FModel;

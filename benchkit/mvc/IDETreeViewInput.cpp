@@ -745,14 +745,17 @@ void TTreeView2::WndProc(TMessage& Message) {
         return;
     }
     case WM_TREEVIEW_ENDEDIT: {
-        if (FViewManager) {
-            InterfacePtr<IItemEditor> fresh(new TExpandingTextItemEditor);
-            FViewManager->ClearEditor(fresh.Get());
-        }
+        RenewEditor();
         if (InterfacePtr<IEditListener> l; FModel && Supports(FModel.Get(), l))
             l->EditEnded(Message.WParam == 1);
         return;
     }
     }
     TScrollPane::WndProc(Message);
+}
+
+void TTreeView2::RenewEditor() {
+    if (!FViewManager) return;
+    InterfacePtr<IItemEditor> fresh(new TExpandingTextItemEditor);
+    FViewManager->ClearEditor(fresh.Get());
 }
