@@ -2,10 +2,12 @@
 #include "WorkbenchPage.h"
 
 extern const TWorkbenchPage PackagePage;
+extern const TWorkbenchPage ModelViewPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
     &PackagePage,
+    &ModelViewPage,
 };
 } // namespace
 

@@ -66,3 +66,20 @@ TEST_F(TreeControlTest, EditsKeepTheIndexOfTextAndIndexItems) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TreeControlTest, AChildlessRowOpensOnlyOnceItHasChildren) {
+    InterfacePtr<IGraphLocation> root = Tree->SetRoot(Item(u"root", 0).Get());
+    Tree->Expand(root.Get()); // nothing to open yet
+    EXPECT_FALSE(Tree->IsExpanded(root.Get()));
+    InterfacePtr<IGraphLocation> group = Tree->AddChild(root.Get(), Item(u"g", 0).Get());
+    Tree->AddChild(group.Get(), Item(u"x", 0).Get());
+    Tree->Expand(root.Get());
+    Tree->Expand(group.Get());
+    EXPECT_TRUE(Tree->IsExpanded(group.Get()));
+    Pump();
+    EXPECT_EQ(Tree->GetLineCount(), 3);
+}
+
+} // namespace
