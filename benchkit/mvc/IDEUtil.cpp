@@ -1,5 +1,8 @@
 #include "benchkit/mvc/IDEUtil.h"
 
+#include "benchkit/mvc/IDEFixups.h"
+
+#include <quorlpak/Bitmap.h>
 #include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
 
@@ -60,10 +63,7 @@ void TTextIndexObject::SetSecond(IInterface* Value) {
 // --- Images, integers, identities ----------------------------------------------------
 
 TImageObject::TImageObject(TBitmap* Data)
-    // Gap: the bitmap's header cannot be included beside this unit's names
-    // (TAlignment), so the bitmap is not known to be an object here; the
-    // typed pointer is what callers read.
-    : TTamrelObject(nullptr), FImage(Data) {}
+    : TTamrelObject(Data), FImage(Data) {}
 
 HRESULT TImageObject::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IImageObject>(this, iid, out)) return S_OK;
@@ -121,4 +121,27 @@ InterfacePtr<IInterfaceList> CloneInterfaceList(IInterfaceList* Source) {
     for (int i = 0; i < count; ++i)
         list->Add(Source->Get(i).Get());
     return list;
+}
+
+// --- Alignment and the component helpers -----------------------------------------------
+
+TAlignmentSet AlignToAlignment(TAlign Align) {
+    switch (Align) {
+    case alTop: return TAlignmentSet{aHorzStretch, aTop};
+    case alBottom: return TAlignmentSet{aHorzStretch, aBottom};
+    case alLeft: return TAlignmentSet{aLeft, aVertStretch};
+    case alRight: return TAlignmentSet{aRight, aVertStretch};
+    case alClient: return TAlignmentSet{aHorzStretch, aVertStretch};
+    // A custom-placed control has no docking to follow.
+    default: return TAlignmentSet{};
+    }
+}
+
+void KomponentRequestFocus(TKomponent* Component) {
+    if (auto* win = dynamic_cast<TWinControl*>(Component)) win->SetFocus();
+}
+
+TRectangle KomponentGetBounds(TKomponent* Component) {
+    return Rectangle(Component->GetLeft(), Component->GetTop(), Component->GetWidth(),
+                     Component->GetHeight());
 }

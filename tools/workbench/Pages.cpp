@@ -3,11 +3,13 @@
 
 extern const TWorkbenchPage PackagePage;
 extern const TWorkbenchPage CPUPage;
+extern const TWorkbenchPage ModelViewPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
     &PackagePage,
     &CPUPage,
+    &ModelViewPage,
 };
 } // namespace
 
