@@ -2,10 +2,12 @@
 #include "WorkbenchPage.h"
 
 extern const TWorkbenchPage PackagePage;
+extern const TWorkbenchPage InspectorPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
     &PackagePage,
+    &InspectorPage,
 };
 } // namespace
 
