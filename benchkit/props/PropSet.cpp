@@ -7,6 +7,7 @@
 #include <runpak/TypeInfo.h>
 
 #include <algorithm>
+#include <utility>
 
 // ---- TCustomPropSet ---------------------------------------------------------------------
 
@@ -119,8 +120,28 @@ UnicodeString TCustomPropSet::GetDefaultControlClass(TPropFieldClass FieldClass)
 
 void TCustomPropSet::SetDesigner(TPropSetDesigner* Value) {
     if (Value == FDesigner) return;
-    delete FDesigner;
-    FDesigner = Value;
+    // The old designer is no longer ours by the time it is freed, so that it
+    // does not clear the new one.
+    TPropSetDesigner* old = std::exchange(FDesigner, Value);
+    delete old;
+}
+
+// ---- TPropSetDesigner -------------------------------------------------------------------------
+
+TPropSetDesigner::TPropSetDesigner(TCustomPropSet* PropSet) : FPropSet(PropSet) {
+    if (FPropSet) FPropSet->SetDesigner(this);
+}
+
+TPropSetDesigner::~TPropSetDesigner() {
+    if (FPropSet && FPropSet->FDesigner == this) FPropSet->FDesigner = nullptr;
+}
+
+void TPropSetDesigner::BeginDesign() {
+    FPropSet->DisableControls();
+}
+
+void TPropSetDesigner::EndDesign() {
+    FPropSet->EnableControls();
 }
 
 // ---- TPropSet ---------------------------------------------------------------------------------

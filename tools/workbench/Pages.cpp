@@ -4,12 +4,14 @@
 extern const TWorkbenchPage PackagePage;
 extern const TWorkbenchPage CPUPage;
 extern const TWorkbenchPage ModelViewPage;
+extern const TWorkbenchPage InspectorPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
     &PackagePage,
     &CPUPage,
     &ModelViewPage,
+    &InspectorPage,
 };
 } // namespace
 
