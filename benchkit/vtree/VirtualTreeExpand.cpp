@@ -167,12 +167,23 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
             if (FUpdateCount == 0) {
                 ValidateCache();
                 if (Node->ChildCount > 0) {
+                    const int oldOffsetY = FOffsetY;
                     UpdateScrollBars(true);
                     if (Node->States.Contains(vsExpanded) &&
-                        FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand))
-                        ScrollIntoView(Node->LastChild, FOptions->GetSelectionOptions().Contains(
-                                                            toCenterScrollIntoView));
-                    InvalidateToBottom(Node);
+                        FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand)) {
+                        // A subtree taller than the window starts at its top;
+                        // a smaller one shows its end.
+                        if (GetClientHeight() < int(Node->TotalHeight))
+                            SetTopNode(Node);
+                        else
+                            ScrollIntoView(Node->LastChild,
+                                           FOptions->GetSelectionOptions().Contains(
+                                               toCenterScrollIntoView));
+                    }
+                    if (FOffsetY == oldOffsetY)
+                        InvalidateToBottom(Node);
+                    else
+                        Invalidate();
                 } else {
                     InvalidateNode(Node);
                 }
