@@ -240,7 +240,7 @@ public:
     static int CountLevelDifference(PVirtualNode Node1, PVirtualNode Node2);
 
     // --- Invalidation --------------------------------------------------------------------
-    void InvalidateNode(PVirtualNode Node);
+    virtual void InvalidateNode(PVirtualNode Node);
     void InvalidateChildren(PVirtualNode Node, bool Recursive);
     void InvalidateColumn(TColumnIndex Column);
     void InvalidateToBottom(PVirtualNode Node);
@@ -320,6 +320,7 @@ public:
     TRect GetDisplayRect(PVirtualNode Node, TColumnIndex Column, bool TextOnly,
                          bool Unclipped = false);
     void SetOffsetX(int Value);
+    virtual void SetOffsetY(int Value);
     TPoint GetOffsetXY() const { return TPoint{FOffsetX, FOffsetY}; }
     void SetOffsetXY(TPoint Value);
     int GetRangeX() const { return FRangeX; }
@@ -495,6 +496,7 @@ protected:
                       bool DoInit) {}
     virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true) {}
     virtual void MainColumnChanged();
+    friend class TCustomStringTreeOptions;
     void UpdateHeaderRect();
 
     // --- Painting ---------------------------------------------------------------------------
@@ -552,7 +554,6 @@ protected:
     void PaintHeaderStrip(HDC DC);
 
     // --- Scrolling ---------------------------------------------------------------------------
-    virtual void SetOffsetY(int Value);
     virtual bool DoSetOffsetXY(TPoint Value, TScrollUpdateOptions Options,
                                const TRect* ClipRect = nullptr);
     void WMHScroll(TMessage& Message);
@@ -726,3 +727,168 @@ extern "C" {
 // worker made later starts at once.
 void StartVirtualTreeWorkerThread();
 }
+
+// --- String tree -----------------------------------------------------------------------------
+
+enum TQOZTextType { ttNormal, ttStatic };
+
+using TVTGetTextEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                           TColumnIndex Column, TQOZTextType TextType,
+                                           UnicodeString& CellText)>;
+using TVTPaintText = std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas,
+                                        PVirtualNode Node, TColumnIndex Column,
+                                        TQOZTextType TextType)>;
+using TVTNewTextEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                           TColumnIndex Column, const UnicodeString& NewText)>;
+using TVTShortenStringEvent = std::function<void(
+    TBaseVirtualTree* Sender, TCanvas* TargetCanvas, PVirtualNode Node, TColumnIndex Column,
+    const UnicodeString& S, int TextSpace, UnicodeString& Result, bool& Done)>;
+
+class TCustomStringTreeOptions : public TCustomVirtualTreeOptions {
+public:
+    explicit TCustomStringTreeOptions(TBaseVirtualTree* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    TVTStringOptions GetStringOptions() const { return FStringOptions; }
+    void SetStringOptions(TVTStringOptions Value);
+
+protected:
+    void AssignTo(TPersistent* Dest) override;
+    TVTStringOptions FStringOptions{toSaveCaptions, toAutoAcceptEditChange};
+};
+
+class TStringTreeOptions : public TCustomStringTreeOptions {
+public:
+    using TCustomStringTreeOptions::TCustomStringTreeOptions;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+};
+
+// A tree whose cells show text the application hands over in OnGetText. Only
+// the main column's text width is kept, per node.
+class TCustomVirtualStringTree : public TBaseVirtualTree {
+public:
+    explicit TCustomVirtualStringTree(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    UnicodeString GetText(PVirtualNode Node, TColumnIndex Column);
+    void SetText(PVirtualNode Node, TColumnIndex Column, const UnicodeString& Value);
+    const UnicodeString& GetDefaultText() const { return FDefaultText; }
+    void SetDefaultText(const UnicodeString& Value);
+    TCustomStringTreeOptions* GetStringTreeOptions() const {
+        return static_cast<TCustomStringTreeOptions*>(GetTreeOptions());
+    }
+    int GetTextHeight() const { return FTextHeight; }
+    // The texts from the top-level ancestor down to Node, each followed by Delimiter.
+    UnicodeString Path(PVirtualNode Node, TColumnIndex Column, TQOZTextType TextType,
+                       char16_t Delimiter);
+    // Forgets cached widths (nil: every node).
+    void ResetNodeWidths(PVirtualNode Node, bool Recursive);
+    int ComputeNodeHeight(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                          const UnicodeString& S = UnicodeString());
+    void InvalidateNode(PVirtualNode Node) override;
+
+    TVTGetTextEvent OnGetText;
+    TVTPaintText OnPaintText;
+    TVTNewTextEvent OnNewText;
+    TVTShortenStringEvent OnShortenString;
+
+protected:
+    int CalculateTextWidth(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                           const UnicodeString& Text);
+    virtual void DoGetText(PVirtualNode Node, TColumnIndex Column, TQOZTextType TextType,
+                           UnicodeString& Text);
+    virtual void DoNewText(PVirtualNode Node, TColumnIndex Column, const UnicodeString& Text);
+    virtual void DoPaintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column,
+                             TQOZTextType TextType);
+    virtual UnicodeString DoShortenString(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                          const UnicodeString& S, int Width, int EllipsisWidth);
+    virtual void DoTextDrawing(TVTPaintInfo& PaintInfo, const UnicodeString& Text, TRect CellRect,
+                               UINT DrawFormat);
+    virtual int DoTextMeasuring(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                const UnicodeString& Text);
+    void DoPaintNode(TVTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PVirtualNode Node, TColumnIndex Column, TCanvas* Canvas) override;
+    void AdjustPaintCellRect(TVTPaintInfo& PaintInfo, TColumnIndex& NextColumn) override;
+    bool ColumnIsEmpty(PVirtualNode Node, TColumnIndex Column) override;
+    void MainColumnChanged() override;
+    void* InternalData(PVirtualNode Node) override;
+    void Dispatch(TMessage& Message) override;
+    void CreateWnd() override;
+    void InitializeTextProperties(TVTPaintInfo& PaintInfo);
+    void PaintNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
+    void PaintStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
+    void MeasureFont();
+
+    UnicodeString FDefaultText = u"Node";
+    int FTextHeight = 0;
+    int FEllipsisWidth = 0;
+    uint32_t FInternalDataOffset = 0;
+    bool FFontChanged = false;
+};
+
+class TVirtualStringTree : public TCustomVirtualStringTree {
+public:
+    using TCustomVirtualStringTree::TCustomVirtualStringTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    TStringTreeOptions* GetOptions() const {
+        return static_cast<TStringTreeOptions*>(GetTreeOptions());
+    }
+};
+
+// --- Owner-draw tree -------------------------------------------------------------------------
+
+using TVTDrawNodeEvent = std::function<void(TBaseVirtualTree* Sender, const TVTPaintInfo& PaintInfo)>;
+using TVTGetNodeWidthEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* HintCanvas,
+                                                PVirtualNode Node, TColumnIndex Column,
+                                                int& NodeWidth)>;
+using TVTGetHintSizeEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                               TColumnIndex Column, TRect& R)>;
+using TVTDrawHintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* HintCanvas,
+                                            PVirtualNode Node, const TRect& R, TColumnIndex Column)>;
+
+// A tree that leaves every cell's content to the application (OnDrawNode).
+class TCustomVirtualDrawTree : public TBaseVirtualTree {
+public:
+    using TBaseVirtualTree::TBaseVirtualTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    virtual void DoGetHintSize(PVirtualNode Node, TColumnIndex Column, TRect& R);
+    virtual void DoDrawHint(TCanvas* Canvas, PVirtualNode Node, const TRect& R, TColumnIndex Column);
+
+    TVTDrawNodeEvent OnDrawNode;
+    TVTGetNodeWidthEvent OnGetNodeWidth;
+    TVTGetHintSizeEvent OnGetHintSize;
+    TVTDrawHintEvent OnDrawHint;
+
+protected:
+    void DoPaintNode(TVTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PVirtualNode Node, TColumnIndex Column, TCanvas* Canvas) override;
+};
+
+// Adds a text source that painting never uses, for automated inspection.
+class TZombieTestableVirtualDrawTree : public TCustomVirtualDrawTree {
+public:
+    using TCustomVirtualDrawTree::TCustomVirtualDrawTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    UnicodeString ZombieGetText(PVirtualNode Node, TColumnIndex Column);
+    TVTGetTextEvent ZombieOnGetText;
+
+protected:
+    virtual void ZombieDoGetText(PVirtualNode Node, TColumnIndex Column, TQOZTextType TextType,
+                                 UnicodeString& Text);
+};
+
+class TVirtualDrawTree : public TZombieTestableVirtualDrawTree {
+public:
+    using TZombieTestableVirtualDrawTree::TZombieTestableVirtualDrawTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    TVirtualTreeOptions* GetOptions() const {
+        return static_cast<TVirtualTreeOptions*>(GetTreeOptions());
+    }
+};
