@@ -82,7 +82,8 @@ TClass TVirtualStringTree::StaticClass() {
 
 void* TCustomVirtualStringTree::InternalData(PVirtualNode Node) {
     if (!Node || Node == FRoot) return nullptr;
-    return Node->Data() + FInternalDataOffset;
+    // The offset counts from the node's start.
+    return reinterpret_cast<uint8_t*>(Node) + FInternalDataOffset;
 }
 
 namespace {

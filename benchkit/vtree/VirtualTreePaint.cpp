@@ -5,6 +5,7 @@
 #include "benchkit/vtree/VirtualTreeShared.h"
 
 #include <quorlpak/Canvas.h>
+#include <quorlpak/Font.h>
 #include <quorlpak/ImgList.h>
 #include <quorlpak/Picture.h>
 
@@ -1044,6 +1045,10 @@ void TBaseVirtualTree::PaintTree(TCanvas* TargetCanvas, const TRect& Window, con
                         if (info.ImageInfo[iiNormal].Index >= 0) PaintImage(info, iiNormal, true);
                         if (!(HasState(tsEditing) && node == FFocusedNode &&
                               (info.Column == FEditColumn || !useColumns))) {
+                            // Lines and buttons left their colours in the DC:
+                            // the content starts from the tree's font.
+                            canvas->SetFont(GetFont());
+                            SetTextColor(canvas->GetHandle(), ColorToRGB(GetFont()->GetColor()));
                             SetBkMode(canvas->GetHandle(), TRANSPARENT);
                             DoPaintNode(info);
                         }

@@ -2,9 +2,13 @@
 #include "WorkbenchPage.h"
 
 extern const TWorkbenchPage PackagePage;
+extern const TWorkbenchPage TreePage;
+extern const TWorkbenchPage DrawTreePage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
+    &TreePage,
+    &DrawTreePage,
     &PackagePage,
 };
 } // namespace
