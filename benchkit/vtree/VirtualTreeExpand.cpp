@@ -125,8 +125,8 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
     if (!Node || Node == FRoot) return;
     if (Node->States.Contains(vsToggling) || Node->States.Contains(vsDeleting)) return;
     Node->States.Include(vsToggling);
-    bool allowed = false;
     auto toggled = runpak::ScopeExit([Node] { Node->States.Exclude(vsToggling); });
+    bool allowed = false;
     if (Node->States.Contains(vsExpanded)) {
         allowed = DoCollapsing(Node);
         if (allowed) {
@@ -157,22 +157,30 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
             }
         }
     }
-    if (allowed) {
-        InvalidateCache();
-        if (FUpdateCount == 0) {
-            ValidateCache();
-            if (Node->ChildCount > 0) {
-                UpdateScrollBars(true);
-                if (Node->States.Contains(vsExpanded) &&
-                    FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand))
-                    ScrollIntoView(Node->LastChild, FOptions->GetSelectionOptions().Contains(
-                                                        toCenterScrollIntoView));
-                InvalidateToBottom(Node);
-            } else {
-                InvalidateNode(Node);
-            }
-        }
+    if (!allowed) return;
+    InvalidateCache();
+    if (FUpdateCount != 0) return;
+    ValidateCache();
+    if (Node->ChildCount == 0) {
+        InvalidateNode(Node);
+        return;
     }
+    const int oldOffsetY = FOffsetY;
+    UpdateScrollBars(true);
+    if (Node->States.Contains(vsExpanded) &&
+        FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand)) {
+        // A subtree taller than the window starts at its top; a smaller one
+        // shows its end.
+        if (GetClientHeight() < int(Node->TotalHeight))
+            SetTopNode(Node);
+        else
+            ScrollIntoView(Node->LastChild,
+                           FOptions->GetSelectionOptions().Contains(toCenterScrollIntoView));
+    }
+    if (FOffsetY == oldOffsetY)
+        InvalidateToBottom(Node);
+    else
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetExpanded(PVirtualNode Node, bool Value) {

@@ -437,7 +437,7 @@ void TBaseVirtualTree::SetRootNodeCount(uint32_t Value) {
 
 void TBaseVirtualTree::AutoSortAfter(PVirtualNode Node) {
     if (FUpdateCount == 0 && FOptions->GetAutoOptions().Contains(toAutoSort))
-        Sort(Node, NoColumn, true);
+        Sort(Node, FHeader->GetSortColumn(), FHeader->GetSortDirection(), true);
 }
 
 bool TBaseVirtualTree::ReadOnly() const {
