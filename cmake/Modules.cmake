@@ -17,3 +17,6 @@ function(add_test_suite name folder)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES TIMEOUT 120)
 endfunction()
+
+# Linker, precompiled headers and debug info for every target (cmake/BuildEconomy.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/BuildEconomy.cmake)
