@@ -9,11 +9,27 @@ function(add_platform_library name)
 endfunction()
 
 # add_test_suite(name folder libs...) builds one GoogleTest program from every
-# .cpp in folder and registers each of its tests with CTest.
+# .cpp in folder and registers it with CTest, one test per test suite (see
+# cmake/TestSuites.cmake); the list is taken when ctest starts, so new tests
+# need no re-configure.
 function(add_test_suite name folder)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE test_support ${ARGN})
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 120)
+    set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
+    set(loader ${CMAKE_CURRENT_BINARY_DIR}/${name}_load.cmake)
+    file(WRITE ${loader}.in
+         "execute_process(COMMAND \"${CMAKE_COMMAND}\"\n"
+         "    -D \"TEST_PROGRAM=$<TARGET_FILE:${name}>\" -D TEST_PREFIX=${name}\n"
+         "    -D \"CTEST_FILE=${ctest_file}\" -D TEST_TIMEOUT=600\n"
+         "    -P \"${SERVOBENCH_TEST_SUITES_SCRIPT}\"\n"
+         "    RESULT_VARIABLE result)\n"
+         "if(result EQUAL 0)\n  include(\"${ctest_file}\")\nelse()\n"
+         "  add_test(${name}_NOT_LISTED ${name}_NOT_LISTED)\nendif()\n")
+    file(GENERATE OUTPUT ${loader} INPUT ${loader}.in)
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${loader})
 endfunction()
+set(SERVOBENCH_TEST_SUITES_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/TestSuites.cmake)
+
+# Linker, precompiled headers and debug info for every target (cmake/BuildEconomy.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/BuildEconomy.cmake)

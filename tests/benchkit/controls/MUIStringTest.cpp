@@ -3,6 +3,7 @@
 
 #include <runpak/TypeInfo.h>
 
+#include "CaseName.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +62,10 @@ struct ExpandCase {
     const char16_t* expected;
 };
 
+void PrintTo(const ExpandCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.text);
+}
+
 class ExpandLocale : public MUIStrings, public testing::WithParamInterface<ExpandCase> {};
 
 TEST_P(ExpandLocale, ReplacesReferences) {
@@ -81,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ExpandCase{u"&File: @(Menu,Open)...", u"&File: Öffnen..."},
                     ExpandCase{u"x @(Menu,Save) y @@ z", u"x Speichern y @ z"},
                     // A reference without its "," or ")" ends the text.
-                    ExpandCase{u"a @(Menu", u"a "}, ExpandCase{u"a @(Menu,Open", u"a "}));
+                    ExpandCase{u"a @(Menu", u"a "}, ExpandCase{u"a @(Menu,Open", u"a "}),
+    CaseName());
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <string>
 #include <vector>
 
@@ -80,6 +81,10 @@ struct MatchCase {
     const char* expected;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* os) {
+    *os << c.pattern << " in " << c.text;
+}
+
 class RegExpMatch : public testing::TestWithParam<MatchCase> {};
 
 TEST_P(RegExpMatch, FindsLeftmostFirstAlternative) {
@@ -118,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"[^α]", "α", "no match"}, MatchCase{".*x", "abxcx", "0:5"},
         MatchCase{".+b", "ab", "0:2"}, MatchCase{".*^a", "ba", "no match"},
         MatchCase{"(Sherlock|Watson)", "Dr Watson", "3:6 3:6"},
-        MatchCase{"[A-Z][a-z]+", "the Street", "4:6"}));
+        MatchCase{"[A-Z][a-z]+", "the Street", "4:6"}),
+    CaseName());
 
 TEST(RegExpMatch, NulInTextIsACharacter) {
     const std::u16string text(u"a\0b", 3);
@@ -161,6 +167,10 @@ struct ErrorCase {
     const char16_t* message;
 };
 
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+    *os << c.pattern;
+}
+
 class RegExpError : public testing::TestWithParam<ErrorCase> {};
 
 TEST_P(RegExpError, RaisesTheMessage) {
@@ -181,7 +191,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorCase{"[", SErrorUnmatchedBracket},
                     ErrorCase{"a\\", SErrorTrailingBackslash},
                     ErrorCase{"[z-a]", SErrorInvalidRange}, ErrorCase{"(a*)?", u"(compiled)"},
-                    ErrorCase{"^?", u"(compiled)"}, ErrorCase{"[a-a]", u"(compiled)"}));
+                    ErrorCase{"^?", u"(compiled)"}, ErrorCase{"[a-a]", u"(compiled)"}),
+    CaseName());
 
 TEST(RegExpError, MessagesAreTheSystemsTexts) {
     EXPECT_EQ(std::u16string(SErrorTrailingBackslash), u"Trailing \"\\\" not allowed");

@@ -3,6 +3,7 @@
 
 #include <runpak/StringList.h>
 
+#include "CaseName.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,6 +68,10 @@ struct HashCase {
     int32_t hash;
 };
 
+void PrintTo(const HashCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.text);
+}
+
 int32_t Times(const std::u16string& text, int factor, size_t step) {
     uint32_t h = 0;
     for (size_t i = 0; i < text.size(); i += step)
@@ -91,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // 17 characters: step 2 still, nine positions.
                     HashCase{u"abcdefghijklmnopq", Times(u"abcdefghijklmnopq", 39, 2)},
                     // Code units above 0x7FFF count as unsigned.
-                    HashCase{u"\xFFFF", 0xFFFF}));
+                    HashCase{u"\xFFFF", 0xFFFF}),
+    CaseName());
 
 TEST(ValueObjects, IntegerObjectIndexAndHash) {
     auto* object = new TIntegerObject(-5);

@@ -1,5 +1,6 @@
 #include "benchkit/mvc/IDEUIEvent.h"
 
+#include "CaseName.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +58,10 @@ struct ConsumeCase {
     bool consumed;
 };
 
+void PrintTo(const ConsumeCase& c, std::ostream* os) {
+    *os << "id " << c.id;
+}
+
 class GeneralConsume : public testing::TestWithParam<ConsumeCase> {};
 
 // Through IAWTEvent on an event that is not an input event.
@@ -71,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ConsumeCase{FOCUS_GAINED, false}, ConsumeCase{KEY_TYPED, false},
                     ConsumeCase{KEY_PRESSED, true}, ConsumeCase{KEY_RELEASED, true},
                     ConsumeCase{MOUSE_CLICKED, false}, ConsumeCase{MOUSE_PRESSED, true},
-                    ConsumeCase{MOUSE_DRAGGED, true}, ConsumeCase{507, false}));
+                    ConsumeCase{MOUSE_DRAGGED, true}, ConsumeCase{507, false}),
+    CaseName());
 
 TEST(InputEvent, ConsumesWhateverItsId) {
     InterfacePtr<IKeyEvent> typed = Key(KEY_TYPED, 0, u'x');

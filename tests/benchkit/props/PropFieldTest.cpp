@@ -5,6 +5,7 @@
 #include <quorlpak/Colors.h>
 #include <runpak/DateTime.h>
 
+#include "CaseName.h"
 #include <memory>
 
 namespace {
@@ -122,6 +123,10 @@ struct RangeCase {
     bool accepted;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) {
+    *os << c.min << " to " << c.max << " value " << c.value;
+}
+
 class IntegerRangeTest : public FixedLocale, public testing::WithParamInterface<RangeCase> {};
 
 TEST_P(IntegerRangeTest, BoundsApplyWhenEitherIsSet) {
@@ -151,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, IntegerRangeTest,
                                          RangeCase{1, 10, 0, false},
                                          // A single non-zero bound turns on both.
                                          RangeCase{1, 0, 1, false}, RangeCase{1, 0, 0, false},
-                                         RangeCase{0, 5, -1, false}));
+                                         RangeCase{0, 5, -1, false}),
+                         CaseName());
 
 TEST_F(PropFieldTest, FloatRangeFollowsTheBoundsAsTheyChange) {
     auto* field = Add<TFloatPropField>(u"Ratio");

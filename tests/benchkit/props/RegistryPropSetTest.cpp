@@ -7,6 +7,7 @@
 #include <win32/TestSeams.h>
 #include <win32/windows.h>
 
+#include "CaseName.h"
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -167,6 +168,10 @@ struct StoredBooleanCase {
     bool expected;
 };
 
+void PrintTo(const StoredBooleanCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.stored);
+}
+
 class StoredBooleanTest : public RegistryPropSetTest,
                           public testing::WithParamInterface<StoredBooleanCase> {};
 
@@ -185,7 +190,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, StoredBooleanTest,
                                          StoredBooleanCase{u"0", false},
                                          StoredBooleanCase{u"2", true},
                                          // Neither a name nor a number: the default.
-                                         StoredBooleanCase{u"maybe", false}));
+                                         StoredBooleanCase{u"maybe", false}),
+                         CaseName());
 
 // A value of another registry type is a clear error out of the load; the
 // store keeps the values it had, and the registry is left as it was.

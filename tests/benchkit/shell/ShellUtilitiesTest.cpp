@@ -2,6 +2,7 @@
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
 #include "benchkit/shell/IDEVirtualUtilities.h"
 
+#include "CaseName.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -9,6 +10,10 @@ namespace {
 struct RectCase {
     RECT in, out;
 };
+
+void PrintTo(const RectCase& c, std::ostream* os) {
+    *os << c.in.left << " " << c.in.top << " " << c.in.right << " " << c.in.bottom;
+}
 
 class AbsRectTest : public testing::TestWithParam<RectCase> {};
 
@@ -25,7 +30,8 @@ INSTANTIATE_TEST_SUITE_P(Rects, AbsRectTest,
                          testing::Values(RectCase{{1, 2, 3, 4}, {1, 2, 3, 4}},
                                          RectCase{{3, 4, 1, 2}, {1, 2, 3, 4}},
                                          RectCase{{3, 2, 1, 4}, {1, 2, 3, 4}},
-                                         RectCase{{-5, 9, -7, -9}, {-7, -9, -5, 9}}));
+                                         RectCase{{-5, 9, -7, -9}, {-7, -9, -5, 9}}),
+                         CaseName());
 
 TEST(ShellUtilities, StubReachesTheBoundObject) {
     struct Counter {

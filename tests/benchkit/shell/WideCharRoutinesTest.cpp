@@ -1,5 +1,6 @@
 #include "benchkit/shell/RERIdareviViziZeraruz.h"
 
+#include "CaseName.h"
 #include <gtest/gtest.h>
 
 TEST(WideCharRoutines, LengthEndAndCopies) {
@@ -42,6 +43,10 @@ struct CompareCase {
     int sign;
 };
 
+void PrintTo(const CompareCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.a) << " " << testing::PrintToString(c.b);
+}
+
 class StrCompWTest : public testing::TestWithParam<CompareCase> {};
 
 TEST_P(StrCompWTest, OrdersByCodePoint) {
@@ -50,12 +55,14 @@ TEST_P(StrCompWTest, OrdersByCodePoint) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, StrCompWTest,
-                         testing::Values(CompareCase{u"abc", u"abc", 0}, CompareCase{u"abc", u"abd", -1},
+                         testing::Values(CompareCase{u"abc", u"abc", 0},
+                                         CompareCase{u"abc", u"abd", -1},
                                          CompareCase{u"ab", u"abc", -1}, CompareCase{u"b", u"a", 1},
                                          // U+FFFD sorts before a surrogate pair (U+1F600).
                                          CompareCase{u"\uFFFD", u"\U0001F600", -1},
                                          CompareCase{u"\U0001F600", u"\uE000", 1},
-                                         CompareCase{u"\uE000", u"\uD7FF", 1}));
+                                         CompareCase{u"\uE000", u"\uD7FF", 1}),
+                         CaseName());
 
 TEST(WideCharRoutines, BoundedComparisonsHonourTheBound) {
     EXPECT_EQ(StrLCompW(u"abcX", u"abcY", 3), 0);

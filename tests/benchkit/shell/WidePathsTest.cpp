@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <functional>
 
 struct PathCase {
@@ -10,6 +11,10 @@ struct PathCase {
     UnicodeString input;
     UnicodeString expected;
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) {
+    *os << c.routine << " " << testing::PrintToString(c.input);
+}
 
 class WidePathTest : public testing::TestWithParam<PathCase> {};
 
@@ -54,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{"stripslash", StripSlashForced, u"C:\\", u"C:"},
                     PathCase{"stripslash", StripSlash, u"C:\\dir\\", u"C:\\dir"},
                     PathCase{"stripslash", StripSlash, u"C:\\dir/", u"C:\\dir"},
-                    PathCase{"stripslash", StripSlash, u"", u""}));
+                    PathCase{"stripslash", StripSlash, u"", u""}),
+    CaseName());
 
 struct PredicateCase {
     UnicodeString input;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <vector>
 
 namespace {
@@ -123,6 +124,10 @@ struct TextCase {
     V items;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.text);
+}
+
 class WideStringListText : public testing::TestWithParam<TextCase> {};
 
 TEST_P(WideStringListText, SplitsLines) {
@@ -131,12 +136,12 @@ TEST_P(WideStringListText, SplitsLines) {
     EXPECT_EQ(Items(list), GetParam().items);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WideStringListText,
-                         testing::Values(TextCase{u"a\r\nb\n", {u"a", u"b"}},
-                                         TextCase{u"a\r\rb", {u"a", u"", u"b"}},
-                                         TextCase{u"a\u2028b\u2029c\vd\fe", {u"a", u"b", u"c", u"d", u"e"}},
-                                         TextCase{u"", {}}, TextCase{u"\n", {u""}},
-                                         TextCase{u"last", {u"last"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WideStringListText,
+    testing::Values(TextCase{u"a\r\nb\n", {u"a", u"b"}}, TextCase{u"a\r\rb", {u"a", u"", u"b"}},
+                    TextCase{u"a\u2028b\u2029c\vd\fe", {u"a", u"b", u"c", u"d", u"e"}},
+                    TextCase{u"", {}}, TextCase{u"\n", {u""}}, TextCase{u"last", {u"last"}}),
+    CaseName());
 
 TEST(WideStringList, TextJoinsWithCrLf) {
     TWideStringList list;

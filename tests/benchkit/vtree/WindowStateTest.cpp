@@ -1,5 +1,6 @@
 // The tree's window: the state set, the worker's state message, window
 // styles, size handling, invalidation and the header and column events.
+#include "CaseName.h"
 #include "VirtualTreeTestSupport.h"
 
 namespace {
@@ -54,6 +55,10 @@ struct TStyleCase {
     DWORD ExStyle; // expected client edge
 };
 
+void PrintTo(const TStyleCase& c, std::ostream* os) {
+    *os << "bars " << int(c.Bars) << " border " << int(c.Border) << (c.Ctl3D ? " 3d" : " flat");
+}
+
 class WindowStyles : public WindowState, public testing::WithParamInterface<TStyleCase> {};
 
 TEST_P(WindowStyles, FollowScrollBarsAndBorder) {
@@ -78,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TStyleCase{TScrollStyle::ssVertical, bsSingle, false,
                                kClip | WS_VSCROLL | WS_BORDER, 0},
                     TStyleCase{TScrollStyle::ssHorizontal, bsNone, true, kClip | WS_HSCROLL, 0},
-                    TStyleCase{TScrollStyle::ssNone, bsNone, false, kClip, 0}));
+                    TStyleCase{TScrollStyle::ssNone, bsNone, false, kClip, 0}),
+    CaseName());
 
 TEST_F(WindowState, FullRepaintOnResizeDecidesTheClassRedrawStyles) {
     TTestTree* tree = MakeTree();

@@ -156,7 +156,10 @@ TEST_P(BmpRoundTrip, PixelsAndSizeSurvive) {
     EXPECT_EQ(stream.GetPosition(), stream.GetSize());
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, BmpRoundTrip, testing::Values(pf24bit, pf32bit));
+INSTANTIATE_TEST_SUITE_P(Formats, BmpRoundTrip, testing::Values(pf24bit, pf32bit),
+                         [](const testing::TestParamInfo<TPixelFormat>& info) {
+                             return info.param == pf24bit ? "pf24bit" : "pf32bit";
+                         });
 
 // A 3x2 8-bit palette BMP written by hand, bottom-up, rows padded to 4 bytes.
 std::vector<uint8_t> EightBitBmp() {

@@ -1,5 +1,6 @@
 // Push buttons and their modal results, kind buttons, check boxes, radio
 // buttons and radio groups.
+#include "CaseName.h"
 #include "StdControlsTestSupport.h"
 
 namespace {
@@ -237,6 +238,10 @@ struct ToggleCase {
     std::vector<TCheckBoxState> states; // after each click
 };
 
+void PrintTo(const ToggleCase& c, std::ostream* os) {
+    *os << (c.allowGrayed ? "AllowGrayed" : "TwoStates");
+}
+
 class CheckBoxToggleTest : public StdControlsTest,
                            public testing::WithParamInterface<ToggleCase> {};
 
@@ -256,7 +261,8 @@ TEST_P(CheckBoxToggleTest, ClicksStepThroughTheStates) {
 INSTANTIATE_TEST_SUITE_P(States, CheckBoxToggleTest,
                          testing::Values(ToggleCase{false, {cbChecked, cbUnchecked, cbChecked}},
                                          ToggleCase{true,
-                                                    {cbGrayed, cbChecked, cbUnchecked, cbGrayed}}));
+                                                    {cbGrayed, cbChecked, cbUnchecked, cbGrayed}}),
+                         CaseName());
 
 using CheckBoxTest = StdControlsTest;
 

@@ -1,5 +1,6 @@
 // Labels (size, prefix, wrap, ellipsis, transparency), edits (limits,
 // read-only, change events) and the client areas of panels and group boxes.
+#include "CaseName.h"
 #include "StdControlsTestSupport.h"
 
 namespace {
@@ -52,6 +53,10 @@ struct PrefixCase {
     const char16_t* measuredAs;
 };
 
+void PrintTo(const PrefixCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.caption) << (c.showAccelChar ? " accel" : " plain");
+}
+
 class LabelPrefixTest : public LabelTest, public testing::WithParamInterface<PrefixCase> {};
 
 TEST_P(LabelPrefixTest, AutoSizeFitsTheTextAsShown) {
@@ -67,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, LabelPrefixTest,
                          testing::Values(PrefixCase{u"&Save", true, u"Save"},
                                          PrefixCase{u"A&&B", true, u"A&B"},
                                          PrefixCase{u"&Save", false, u"&Save"},
-                                         PrefixCase{u"アラーム：", true, u"アラーム："}));
+                                         PrefixCase{u"アラーム：", true, u"アラーム："}),
+                         CaseName());
 
 TEST_F(LabelTest, AnEmptyCaptionKeepsALinesHeight) {
     TLabel* label = MakeLabel(10, 10, u"");

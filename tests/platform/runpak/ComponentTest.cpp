@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <string>
 #include <vector>
 
@@ -200,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(Table, TComponentNames,
                                          NameCase{u"a b", false}, NameCase{u"a.b", false},
                                          NameCase{u"a-b", false}, NameCase{u" x", false},
                                          NameCase{u"x ", false}, NameCase{u"\u00e4", false},
-                                         NameCase{u"Ed\u30c6it", false}));
+                                         NameCase{u"Ed\u30c6it", false}),
+                         CaseName());
 
 TEST(TComponentNames, AreUniqueUnderOneOwnerRegardlessOfCase) {
     TComponent owner(nullptr);

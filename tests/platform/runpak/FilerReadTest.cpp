@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <cmath>
 #include <memory>
 #include <ostream>
@@ -436,7 +437,8 @@ INSTANTIATE_TEST_SUITE_P(
                        u"Error reading F.Legacy: Invalid property value"},
         ValueErrorCase{u"TTestForm F { Blob = 12 }",
                        u"Error reading F.Blob: Invalid property value"},
-        ValueErrorCase{u"TTestTimer F { }", u"Cannot read a TTestTimer into a TTestForm"}));
+        ValueErrorCase{u"TTestTimer F { }", u"Cannot read a TTestTimer into a TTestForm"}),
+    CaseName());
 
 TEST_F(FilerReadTest, HandledErrorsSkipThePropertyAndReadOn) {
     TTestForm target(nullptr);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <cmath>
 #include <memory>
 #include <ostream>
@@ -119,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                       u"column 1",
                       3, 1},
         MalformedCase{u"TTestForm F { } TTestForm G { }",
-                      u"Expected end of text on line 1, column 17", 1, 17}));
+                      u"Expected end of text on line 1, column 17", 1, 17}),
+    CaseName());
 
 TEST_F(FilerTextTest, HostileNestingFailsCleanly) {
     UnicodeString text = u"TTestForm F { Columns = ";

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseName.h"
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -221,7 +222,8 @@ INSTANTIATE_TEST_SUITE_P(Values, FilerFloatTest,
                          testing::Values(FloatCase{1.5, u"1.5"}, FloatCase{0.1, u"0.1"},
                                          FloatCase{-2, u"-2.0"}, FloatCase{1e300, u"1e+300"},
                                          FloatCase{5e-324, u"5e-324"}, FloatCase{HUGE_VAL, u"inf"},
-                                         FloatCase{-HUGE_VAL, u"-inf"}, FloatCase{NAN, u"nan"}));
+                                         FloatCase{-HUGE_VAL, u"-inf"}, FloatCase{NAN, u"nan"}),
+                         CaseName());
 
 TEST_F(FilerWriteTest, StringsOfAnyCharactersSurviveTheTrip) {
     const UnicodeString samples[] = {

@@ -2,6 +2,7 @@
 
 #include <win32/readback.h>
 
+#include "CaseName.h"
 #include <algorithm>
 
 namespace {
@@ -72,6 +73,10 @@ struct CheckCase {
     std::vector<LRESULT> afterClicks; // the check state after each of three clicks
 };
 
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << "style " << c.style;
+}
+
 class ButtonChecks : public ButtonControl, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(ButtonChecks, ClicksStepTheCheckState) {
@@ -91,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{BS_AUTO3STATE, {BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED}},
                       CheckCase{BS_CHECKBOX, {BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED}},
                       CheckCase{BS_AUTORADIOBUTTON, {BST_CHECKED, BST_CHECKED, BST_CHECKED}},
-                      CheckCase{BS_PUSHBUTTON, {0, 0, 0}}));
+                      CheckCase{BS_PUSHBUTTON, {0, 0, 0}}),
+    CaseName());
 
 TEST_F(ButtonControl, SetCheckIsBoundedByTheType) {
     HWND two = MakeButton(BS_CHECKBOX);

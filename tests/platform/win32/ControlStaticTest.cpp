@@ -2,6 +2,7 @@
 
 #include <win32/readback.h>
 
+#include "CaseName.h"
 #include <algorithm>
 
 namespace {
@@ -45,6 +46,10 @@ struct TextCase {
     UINT format;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << "style " << c.style;
+}
+
 class StaticText : public StaticControl, public ::testing::WithParamInterface<TextCase> {};
 
 } // namespace
@@ -69,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{SS_LEFT | SS_PATHELLIPSIS,
                  DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_PATH_ELLIPSIS},
         TextCase{SS_CENTER | SS_CENTERIMAGE,
-                 DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_VCENTER}));
+                 DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_SINGLELINE | DT_VCENTER}),
+    CaseName());
 
 TEST_F(StaticControl, TransparentToTheMouseUnlessItNotifies) {
     HWND label = Make(u"Static", u"label", SS_LEFT, 10, 10, 100, 20, 1);

@@ -1,5 +1,6 @@
 #include "KernelTestSupport.h"
 
+#include "CaseName.h"
 #include <climits>
 #include <cstdlib>
 #include <string>
@@ -62,6 +63,10 @@ struct RoundTrip {
     std::u16string text;
 };
 
+void PrintTo(const RoundTrip& c, std::ostream* os) {
+    *os << "cp" << c.codePage;
+}
+
 class KernelCodePageRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(KernelCodePageRoundTrip, ConvertsBothWaysWithoutLoss) {
@@ -88,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{1252, "\x80\x93\xE9\xFF", u"€“éÿ"},
         RoundTrip{1252, "\x81\x8D", u"\u0081\u008D"}, // the unused bytes stay themselves
         RoundTrip{28591, "\x80\xE9\xFF", u"\u0080éÿ"},
-        RoundTrip{20127, "plain ASCII", u"plain ASCII"}, RoundTrip{437, "\x82\xB0", u"é░"}));
+        RoundTrip{20127, "plain ASCII", u"plain ASCII"}, RoundTrip{437, "\x82\xB0", u"é░"}),
+    CaseName());
 
 // --- Characters a code page lacks ------------------------------------------------------------
 
@@ -144,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, KernelUtf8Invalid,
                                            "a\xE0\x80\xAFz",     // overlong slash
                                            "a\xED\xA0\x80z",     // an encoded surrogate
                                            "a\xF4\x90\x80\x80z", // beyond U+10FFFF
-                                           "a\x80z", "a\xFFz"));
+                                           "a\x80z", "a\xFFz"),
+                         CaseName());
 
 TEST(KernelCodePage, Utf8RefusesDefaultCharsAndRepairsLoneSurrogates) {
     BOOL used;
@@ -287,6 +294,10 @@ struct MulDivCase {
     int a, b, c, expected;
 };
 
+void PrintTo(const MulDivCase& c, std::ostream* os) {
+    *os << c.a << " " << c.b << " " << c.c;
+}
+
 class KernelMulDiv : public ::testing::TestWithParam<MulDivCase> {};
 
 TEST_P(KernelMulDiv, RoundsHalvesAwayFromZeroWithA64BitProduct) {
@@ -309,4 +320,5 @@ INSTANTIATE_TEST_SUITE_P(
                       MulDivCase{0, 5, -3, 0}, MulDivCase{1, 1, 0, -1}, // division by zero
                       MulDivCase{INT_MAX, INT_MAX, INT_MAX, INT_MAX},   // needs 64 bits inside
                       MulDivCase{INT_MAX, 2, 1, -1},                    // does not fit
-                      MulDivCase{INT_MIN, 1, 1, INT_MIN}));
+                      MulDivCase{INT_MIN, 1, 1, INT_MIN}),
+    CaseName());

@@ -1,5 +1,6 @@
 #include "KernelTestSupport.h"
 
+#include "CaseName.h"
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ struct EventCase {
     BOOL initialState;
     DWORD firstWait, secondWait; // two zero time-out waits after the set-up
 };
+
+void PrintTo(const EventCase& c, std::ostream* os) {
+    *os << (c.manualReset ? "manual" : "auto") << (c.initialState ? " set" : " clear");
+}
 
 class KernelEventReset : public ::testing::TestWithParam<EventCase> {};
 
@@ -32,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, KernelEventReset,
                          ::testing::Values(EventCase{TRUE, FALSE, WAIT_OBJECT_0, WAIT_OBJECT_0},
                                            EventCase{TRUE, TRUE, WAIT_OBJECT_0, WAIT_OBJECT_0},
                                            EventCase{FALSE, FALSE, WAIT_OBJECT_0, WAIT_TIMEOUT},
-                                           EventCase{FALSE, TRUE, WAIT_OBJECT_0, WAIT_TIMEOUT}));
+                                           EventCase{FALSE, TRUE, WAIT_OBJECT_0, WAIT_TIMEOUT}),
+                         CaseName());
 
 using KernelEvent = ManualClock;
 

@@ -1,0 +1,3 @@
+// GoogleTest, for test programs.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
