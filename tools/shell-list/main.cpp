@@ -5,6 +5,8 @@
 #include "benchkit/Benchkit.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 
+#include <runpak/Strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -21,8 +23,24 @@ UnicodeString WindowsPathOf(const std::string& argument) {
     return u"C:" + path;
 }
 
+// Text for the terminal: control characters (a name may hold any) are shown
+// as \xNN instead of acting on the terminal.
+std::string Shown(const UnicodeString& text) {
+    UnicodeString safe;
+    for (char16_t c : text) {
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(c));
+            safe += Utf8ToUnicode(escape);
+        } else {
+            safe += c;
+        }
+    }
+    return UnicodeToUtf8(safe);
+}
+
 std::string Column(const UnicodeString& text, size_t width) {
-    std::string utf8 = UnicodeToUtf8(text);
+    std::string utf8 = Shown(text);
     size_t shown = 0;
     for (unsigned char c : utf8)
         if ((c & 0xC0) != 0x80) ++shown;
@@ -38,7 +56,18 @@ int List(const UnicodeString& path, bool hidden) {
         return 1;
     }
     if (!folder->GetFolder()) {
-        std::fprintf(stderr, "shell-list: not a folder: %s\n", UnicodeToUtf8(path).c_str());
+        std::fprintf(stderr, "shell-list: not a folder: %s\n", Shown(path).c_str());
+        return 1;
+    }
+    // A folder that cannot be read is an error, not an empty folder.
+    InterfacePtr<IEnumIDList> probe;
+    HRESULT hr = folder->GetShellFolder()
+                     ? folder->GetShellFolder()->EnumObjects(
+                           nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, probe.Out())
+                     : E_FAIL;
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "shell-list: cannot list %s: %s\n", Shown(path).c_str(),
+                     Shown(SysErrorMessage(HRESULT_CODE(hr))).c_str());
         return 1;
     }
     std::vector<std::unique_ptr<TNamespace>> items;
@@ -53,7 +82,7 @@ int List(const UnicodeString& path, bool hidden) {
     std::sort(items.begin(), items.end(), [&](const auto& a, const auto& b) {
         return sort.CompareIDSort(0, a.get(), b.get()) < 0;
     });
-    std::printf("%s\n%zu items\n\n", UnicodeToUtf8(folder->GetNameForParsing()).c_str(),
+    std::printf("%s\n%zu items\n\n", Shown(folder->GetNameForParsing()).c_str(),
                 items.size());
     std::printf("%s%s%s%s%s%s\n", Column(u"Name", 32).c_str(), Column(u"Type", 22).c_str(),
                 Column(u"Size", 16).c_str(), Column(u"Modified", 22).c_str(),
@@ -66,7 +95,7 @@ int List(const UnicodeString& path, bool hidden) {
         std::printf("%s%s%s%s%s%s\n", Column(item->GetNameInFolder(), 32).c_str(),
                     Column(item->GetFileType(), 22).c_str(), Column(size, 16).c_str(),
                     Column(item->GetLastWriteTime(), 22).c_str(), Column(icon, 6).c_str(),
-                    UnicodeToUtf8(attributes).c_str());
+                    Shown(attributes).c_str());
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 // TControl: construction, parent, bounds, properties, text and painting.
 // The mouse and message routing is in ControlMessages.cpp.
+#include "Geometry.h"
+
 #include <quorlpak/Application.h>
 #include <quorlpak/Control.h>
 #include <quorlpak/Form.h>
@@ -88,7 +90,13 @@ bool TControl::CheckNewSize(int& NewWidth, int& NewHeight) {
     return true;
 }
 
+using quorlpak::ClampGeometry;
+
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    ALeft = ClampGeometry(ALeft);
+    ATop = ClampGeometry(ATop);
+    AWidth = ClampGeometry(AWidth);
+    AHeight = ClampGeometry(AHeight);
     if (!CheckNewSize(AWidth, AHeight)) return;
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     InvalidateControl(FVisible, false);
@@ -116,12 +124,12 @@ TRect TControl::GetClientRect() {
 
 void TControl::SetClientWidth(int Value) {
     TRect client = GetClientRect();
-    SetBounds(FLeft, FTop, FWidth - client.Width() + Value, FHeight);
+    SetBounds(FLeft, FTop, ClampGeometry(int64_t(FWidth) - client.Width() + Value), FHeight);
 }
 
 void TControl::SetClientHeight(int Value) {
     TRect client = GetClientRect();
-    SetBounds(FLeft, FTop, FWidth, FHeight - client.Height() + Value);
+    SetBounds(FLeft, FTop, FWidth, ClampGeometry(int64_t(FHeight) - client.Height() + Value));
 }
 
 TPoint TControl::GetClientOrigin() {

@@ -5,6 +5,8 @@
 
 #include <win32/wingdi.h>
 
+#include <algorithm>
+
 namespace {
 
 TClassBuilder<TPanel> PanelDescription() {
@@ -36,6 +38,8 @@ TClassBuilder<TPanel> PanelDescription() {
 
 void Bevel(HDC DC, RECT& R, TBevelCut Cut, int Width) {
     if (Cut == bvNone) return;
+    // Rings beyond half the rectangle paint nothing more.
+    Width = std::min(Width, std::max(0, (std::min(R.right - R.left, R.bottom - R.top) + 1) / 2));
     COLORREF topLeft = GetSysColor(Cut == bvLowered ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT);
     COLORREF bottomRight = GetSysColor(Cut == bvLowered ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW);
     if (Cut == bvSpace) topLeft = bottomRight = GetSysColor(COLOR_BTNFACE);
@@ -115,8 +119,10 @@ void TCustomPanel::SetShowCaption(bool Value) {
 
 void TCustomPanel::AdjustClientRect(TRect& Rect) {
     TCustomControl::AdjustClientRect(Rect);
-    int inset =
-        (FBevelOuter != bvNone ? FBevelWidth : 0) + (FBevelInner != bvNone ? FBevelWidth : 0);
+    int64_t bevels = (FBevelOuter != bvNone ? int64_t(FBevelWidth) : 0) +
+                     (FBevelInner != bvNone ? int64_t(FBevelWidth) : 0);
+    // The client rectangle is empty long before this bound.
+    int inset = static_cast<int>(std::min<int64_t>(bevels, 1 << 24));
     Rect.left += inset;
     Rect.top += inset;
     Rect.right -= inset;
@@ -130,7 +136,8 @@ void TCustomPanel::Paint() {
     Bevel(dc, r, FBevelOuter, FBevelWidth);
     // The border width is the panel's colour between the bevels.
     HBRUSH back = CreateSolidBrush(ColorToRGB(FColor));
-    for (int i = 0; i < FBorderWidth; ++i) {
+    int rings = std::min(FBorderWidth, std::max(0, (std::min(r.right - r.left, r.bottom - r.top) + 1) / 2));
+    for (int i = 0; i < rings; ++i) {
         RECT ring = r;
         FrameRect(dc, &ring, back);
         InflateRect(&r, -1, -1);

@@ -86,12 +86,25 @@ int TFont::GetSize() const {
     return -MulDiv(FHeight, 72, FPixelsPerInch);
 }
 
+namespace {
+
+// Font heights beyond this many pixels either way are taken as this: no glyph
+// is drawn larger, and the arithmetic on them stays far from the int limits.
+constexpr int64_t kFontHeightLimit = 16384;
+
+int ClampFontHeight(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, -kFontHeightLimit, kFontHeightLimit));
+}
+
+} // namespace
+
 void TFont::SetSize(int Value) {
-    SetHeight(-MulDiv(Value, FPixelsPerInch, 72));
+    // Sizes far beyond any glyph are brought near first; the height then clamps.
+    SetHeight(-MulDiv(std::clamp(Value, -1000000, 1000000), FPixelsPerInch, 72));
 }
 
 void TFont::SetHeight(int Value) {
-    Set(FHeight, Value);
+    Set(FHeight, ClampFontHeight(Value));
 }
 void TFont::SetStyle(TFontStyles Value) {
     Set(FStyle, Value);

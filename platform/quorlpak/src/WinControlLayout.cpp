@@ -1,4 +1,6 @@
 // TWinControl: bounds from the window, alignment and anchors of children.
+#include "Geometry.h"
+
 #include <quorlpak/WinControl.h>
 
 #include <runpak/ScopeGuard.h>
@@ -65,6 +67,10 @@ TPoint TWinControl::GetClientOrigin() {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    ALeft = quorlpak::ClampGeometry(ALeft);
+    ATop = quorlpak::ClampGeometry(ATop);
+    AWidth = quorlpak::ClampGeometry(AWidth);
+    AHeight = quorlpak::ClampGeometry(AHeight);
     if (!CheckNewSize(AWidth, AHeight)) return;
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     if (FHandle && !IsIconic(FHandle)) {

@@ -85,6 +85,12 @@ void TMemIniFile::LoadValues() {
     std::string mark = runpak::TextPreamble(FEncoding);
     std::string_view text(bytes);
     if (!mark.empty() && text.substr(0, mark.size()) == mark) text.remove_prefix(mark.size());
+    // Half a UTF-16 unit at the end is no text, but it is the file's.
+    FTrailingByte.clear();
+    if ((FEncoding == teUTF16LE || FEncoding == teUTF16BE) && text.size() % 2) {
+        FTrailingByte = std::string(text.substr(text.size() - 1));
+        text.remove_suffix(1);
+    }
     TStringList lines;
     lines.SetText(runpak::DecodeText(text, FEncoding));
     SetStrings(&lines);
@@ -99,6 +105,7 @@ void TMemIniFile::UpdateFile() {
                             ? runpak::TextPreamble(FEncoding)
                             : std::string();
     bytes += runpak::EncodeText(lines.GetText(), FEncoding);
+    if (FEncoding == teUTF16LE || FEncoding == teUTF16BE) bytes += FTrailingByte;
     WriteWholeFile(FFileName, bytes);
 }
 

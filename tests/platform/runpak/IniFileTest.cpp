@@ -255,6 +255,18 @@ TEST(MemIniFileTest, RenameWithReloadReadsTheOtherFile) {
     EXPECT_EQ(ini.GetFileName(), folder.Windows(u"b.ini"));
 }
 
+TEST(MemIniFileTest, AnOddLastByteOfAUtf16FileSurvivesARewrite) {
+    TempFolder folder;
+    folder.Write("odd.ini", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0V\0=\0" "1\0\r\0\n\0\x41", 23));
+    TMemIniFile ini(folder.Windows(u"odd.ini"));
+    EXPECT_EQ(ini.ReadString(u"S", u"V", u""), u"1");
+    ini.WriteString(u"S", u"V", u"2");
+    ini.UpdateFile();
+    std::string bytes = folder.Read("odd.ini");
+    EXPECT_EQ(bytes.back(), '\x41');
+    EXPECT_NE(bytes.find(std::string("V\0=\0" "2\0", 6)), std::string::npos);
+}
+
 TEST(MemIniFileTest, KeepsTheFilesEncoding) {
     TempFolder folder;
     // UTF-16 LE with its byte-order mark: "[S]\r\nV=é\r\n"

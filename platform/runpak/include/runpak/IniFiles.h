@@ -157,5 +157,6 @@ private:
     std::vector<TIniSection> FSections;
     TTextEncoding FEncoding = teUTF8;
     bool FEncodingGiven = false;
+    std::string FTrailingByte; // an odd last byte of a UTF-16 file, kept for the rewrite
     bool FCaseSensitive = false;
 };

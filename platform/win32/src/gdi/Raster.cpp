@@ -170,8 +170,11 @@ void FillSpan(Surface& s, const Region& visible, int y, int x0, int x1, const In
 }
 
 void FillRegion(Surface& s, const Region& visible, const Region& area, const Ink& ink) {
+    if (visible.Bands().empty()) return;
+    // Only the rows the visible area has: a huge area costs no more than the surface.
+    const int top = visible.Bands().front().top, bottom = visible.Bands().back().bottom;
     for (const Band& b : area.Bands())
-        for (int y = b.top; y < b.bottom; ++y)
+        for (int y = std::max(b.top, top); y < std::min(b.bottom, bottom); ++y)
             for (const Span& sp : b.spans)
                 FillSpan(s, visible, y, sp.left, sp.right, ink);
 }

@@ -88,6 +88,11 @@ HFONT CreateFontIndirectW(const LOGFONTW* font) {
     auto f = std::make_shared<FontObject>();
     f->logFont = *font;
     f->logFont.lfFaceName[LF_FACESIZE - 1] = 0;
+    // No glyph is drawn larger than 16384 pixels; beyond that the sizes only
+    // overflow the arithmetic made on them.
+    auto clamp = [](LONG v) { return v < -16384 ? -16384 : v > 16384 ? 16384 : v; };
+    f->logFont.lfHeight = clamp(f->logFont.lfHeight);
+    f->logFont.lfWidth = clamp(f->logFont.lfWidth);
     return static_cast<HFONT>(InsertGdiObject(std::move(f)));
 }
 

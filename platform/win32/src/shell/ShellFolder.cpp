@@ -308,6 +308,10 @@ HRESULT ShellFolder::EnumObjects(HWND, SHCONTF grfFlags, IEnumIDList** ppenumIDL
             struct stat info;
             if (stat(where_.path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
                 return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+            // A folder that cannot be read is a failure, not an empty folder.
+            DIR* probe = opendir(where_.path.c_str());
+            if (!probe) return HRESULT_FROM_WIN32(win32::ErrorFromErrno(errno));
+            closedir(probe);
         }
         *ppenumIDList = new IdListEnumerator(Children(grfFlags));
     } catch (...) {

@@ -233,6 +233,10 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    x = ClampWindowCoordinate(x);
+    y = ClampWindowCoordinate(y);
+    cx = ClampWindowCoordinate(cx);
+    cy = ClampWindowCoordinate(cy);
     WINDOWPOS pos{hwnd, insertAfter, x, y, cx, cy, flags};
     RECT oldRect{};
     bool wasVisible = false;

@@ -91,10 +91,14 @@ void DrawCaption(HDC dc, HWND hwnd, const NonClientLayout& l, bool active) {
     const COLORREF from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     const COLORREF to =
         GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
-    const int width = std::max<LONG>(1, bar.right - bar.left);
-    for (int x = bar.left; x < bar.right; ++x) {
-        const int t = x - bar.left;
-        auto mix = [&](int a, int b) { return a + (b - a) * t / width; };
+    const int64_t width = std::max<LONG>(1, bar.right - bar.left);
+    // Only the columns the window's surface holds: a caption may be far wider.
+    RECT shown{bar.left, bar.top, bar.right, bar.bottom};
+    if (GetClipBox(dc, &shown) == ERROR) shown = bar;
+    const int first = std::max(bar.left, shown.left), last = std::min(bar.right, shown.right);
+    for (int x = first; x < last; ++x) {
+        const int64_t t = x - bar.left;
+        auto mix = [&](int a, int b) { return static_cast<int>(a + (b - a) * t / width); };
         HBRUSH b = CreateSolidBrush(RGB(mix(GetRValue(from), GetRValue(to)),
                                         mix(GetGValue(from), GetGValue(to)),
                                         mix(GetBValue(from), GetBValue(to))));

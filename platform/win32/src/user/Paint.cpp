@@ -108,11 +108,15 @@ Region VisibleArea(Window* w, bool client) {
     return area;
 }
 
-// The surface of a window's top-level window, sized to it.
+// The surface of a window's top-level window, sized to it. A window larger
+// than any display is painted as far as the largest one reaches: its pixels
+// beyond that are never shown, and a surface of its full size may not fit in
+// memory at all.
 win32::SurfacePtr SurfaceOf(Window* w) {
+    constexpr int kMaxSurfaceSide = 8192;
     Window* top = TopOf(w);
-    const int width = std::max<int>(1, top->rect.right - top->rect.left);
-    const int height = std::max<int>(1, top->rect.bottom - top->rect.top);
+    const int width = std::clamp<int>(top->rect.right - top->rect.left, 1, kMaxSurfaceSide);
+    const int height = std::clamp<int>(top->rect.bottom - top->rect.top, 1, kMaxSurfaceSide);
     if (!top->surface || top->surface->Width() != width || top->surface->Height() != height)
         top->surface = std::make_shared<win32::Surface>(width, height);
     return top->surface;
@@ -136,7 +140,10 @@ HDC MakeDC(HWND hwnd, bool client, const Region* within, bool ignoreLock = false
         clip.Offset(o.x, o.y);
         area = area.Combine(clip, RegionOp::And);
     }
-    HDC dc = win32::CreateSurfaceDC(SurfaceOf(w), SurfaceOffset(w, client), area);
+    win32::SurfacePtr surface = SurfaceOf(w);
+    // Nothing is drawn beyond the surface, so no drawing call walks past it.
+    area = area.Intersect(RECT{0, 0, surface->Width(), surface->Height()});
+    HDC dc = win32::CreateSurfaceDC(surface, SurfaceOffset(w, client), area);
     win32::present::DrawingBegins(dc, TopOf(w)->handle, area);
     return dc;
 }

@@ -171,4 +171,13 @@ void SetNeedsPaint(Window& w, bool before);
 // Removes every trace of a destroyed window from its queue (timers).
 void ForgetWindowTimers(MessageQueue& queue, HWND hwnd);
 
+// Window positions and sizes are kept within 2^24 pixels either way, far
+// beyond any screen and far from the int limits, so that sums of them (right
+// edges, client origins) never overflow. CW_USEDEFAULT passes untouched.
+inline int ClampWindowCoordinate(int value) {
+    if (value == static_cast<int>(0x80000000u)) return value; // CW_USEDEFAULT
+    constexpr int limit = 1 << 24;
+    return value < -limit ? -limit : value > limit ? limit : value;
+}
+
 } // namespace win32::user

@@ -82,6 +82,10 @@ void FreeWindow(HWND hwnd) {
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
+    x = ClampWindowCoordinate(x);
+    y = ClampWindowCoordinate(y);
+    width = ClampWindowCoordinate(width);
+    height = ClampWindowCoordinate(height);
     auto queue = CurrentQueue();
     auto w = std::make_shared<Window>();
     {
