@@ -423,3 +423,38 @@ TEST_F(TreeViewTest, PaintsSelectionAndTheGapsBetweenRows) {
 }
 
 } // namespace
+
+namespace {
+
+class TTreeNotes : public TInterfacedObject, public ITreeListener {
+public:
+    explicit TTreeNotes(std::vector<std::string>* Log) : FLog(Log) {}
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
+        if (ProvideInterface<ITreeListener, IEventListener>(this, iid, out)) return S_OK;
+        return TInterfacedObject::QueryInterface(iid, out);
+    }
+    void NodeExpanded(ITreeEvent* E) override { FLog->push_back("listener expanded"); }
+    void NodeCollapsed(ITreeEvent* E) override { FLog->push_back("listener collapsed"); }
+
+private:
+    std::vector<std::string>* FLog;
+};
+
+TEST_F(TreeViewTest, ExpandingAndCollapsingAreAnnouncedBeforeTheyHappen) {
+    SmallTree();
+    Show();
+    InterfacePtr<TTreeNotes> notes(new TTreeNotes(&Log));
+    View->AddTreeListener(notes.Get());
+    View->OnNodeExpanded = [&](ITreeEvent* E) {
+        Log.push_back(std::string("event expanded, was open ") +
+                      (View->IsExpanded(E->GetLocation().Get()) ? "yes" : "no"));
+    };
+    View->OnNodeCollapsed = [&](ITreeEvent*) { Log.push_back("event collapsed"); };
+    View->Expand(Node(u"a").Get());
+    View->Expand(Node(u"a").Get()); // already open: nothing
+    View->Collapse(Node(u"a").Get());
+    EXPECT_EQ(Log, (std::vector<std::string>{"event expanded, was open no", "listener expanded",
+                                              "event collapsed", "listener collapsed"}));
+}
+
+} // namespace
