@@ -23,9 +23,11 @@ InterfacePtr<TBasicTreeContainer> MakeModel() {
     InterfacePtr<IGraphLocation> root = model->GetRoot();
     model->EnableModelEvents(false);
     for (int i = 0; i < 100; ++i) {
-        InterfacePtr<IGraphLocation> p = model->AddChild(root.Get(), Text("node " + std::to_string(i)).Get());
+        InterfacePtr<IGraphLocation> p =
+            model->AddChild(root.Get(), Text("node " + std::to_string(i)).Get());
         for (int j = 0; j < 999; ++j)
-            model->AddChild(p.Get(), Text("leaf " + std::to_string(i) + "." + std::to_string(j)).Get());
+            model->AddChild(p.Get(),
+                            Text("leaf " + std::to_string(i) + "." + std::to_string(j)).Get());
     }
     model->EnableModelEvents(true);
     return model;
@@ -85,7 +87,8 @@ void BM_PaintScreenful(benchmark::State& state) {
     const int y = int(state.range(0)) * bench.View->GetPreferredSize().Height / 2;
     bench.View->SetScrollPosition(0, y);
     Application->ProcessMessages();
-    for (auto _ : state) bench.Paint();
+    for (auto _ : state)
+        bench.Paint();
     state.counters["rows"] = bench.View->GetLineCount();
 }
 BENCHMARK(BM_PaintScreenful)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

@@ -91,9 +91,8 @@ InterfacePtr<IGraphLocation> TCustomTreeControl::AddChild(IGraphLocation* Parent
     return w ? w->AddChild(Parent, Data) : nullptr;
 }
 
-InterfacePtr<IGraphLocation> TCustomTreeControl::InsertChild(IGraphLocation* Parent,
-                                                             IGraphLocation* AheadOf,
-                                                             IInterface* Data) {
+InterfacePtr<IGraphLocation>
+TCustomTreeControl::InsertChild(IGraphLocation* Parent, IGraphLocation* AheadOf, IInterface* Data) {
     InterfacePtr<IWritableGraphModel> w = GetWriteModel();
     return w ? w->InsertChild(Parent, AheadOf, Data) : nullptr;
 }
