@@ -3,6 +3,7 @@
 #include "benchkit/mvc/IDEFixups.h"
 
 #include <quorlpak/Bitmap.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
 
 #include <cstdint>
@@ -114,16 +115,11 @@ InterfacePtr<IInterfaceList> StringsToInterfaces(TStrings* Strings) {
 InterfacePtr<IInterfaceList> CloneInterfaceList(IInterfaceList* Source) {
     InterfacePtr<IInterfaceList> list(new TInterfaceList);
     Source->Lock();
-    try {
-        int count = Source->GetCount();
-        if (count > 0) list->SetCapacity(count);
-        for (int i = 0; i < count; ++i)
-            list->Add(Source->Get(i).Get());
-    } catch (...) {
-        Source->Unlock();
-        throw;
-    }
-    Source->Unlock();
+    auto unlock = runpak::ScopeExit([Source] { Source->Unlock(); });
+    int count = Source->GetCount();
+    if (count > 0) list->SetCapacity(count);
+    for (int i = 0; i < count; ++i)
+        list->Add(Source->Get(i).Get());
     return list;
 }
 

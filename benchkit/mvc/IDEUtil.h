@@ -4,10 +4,10 @@
 #pragma once
 
 #include "benchkit/mvc/IDEEvent.h"
-#include "benchkit/mvc/InterfaceList.h"
 
-#include <runpak/Component.h>
 #include <quorlpak/ControlTypes.h>
+#include <runpak/Component.h>
+#include <runpak/InterfaceList.h>
 #include <runpak/Set.h>
 
 #include <cstdint>

@@ -14,13 +14,6 @@ namespace {
 // The windowless control that has the mouse through its parent's capture.
 TControl* gCaptureControl = nullptr;
 
-// Counts WM_CONTEXTMENU requests of this thread, so that a right button's
-// release can tell whether its default handling asked for the menu already.
-unsigned& ContextMenuRequests() {
-    thread_local unsigned count = 0;
-    return count;
-}
-
 } // namespace
 
 TControl* GetCaptureControl() {
@@ -113,22 +106,10 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_LBUTTONUP:
         WMMouseUp(Message, mbLeft);
         return;
-    case WM_RBUTTONUP: {
-        // A right click asks for the context menu; the window manager's
-        // default handling may ask already, else the control asks itself.
-        const unsigned asked = ContextMenuRequests();
+    case WM_RBUTTONUP:
+        // The window's default handling asks for the context menu.
         WMMouseUp(Message, mbRight);
-        if (ContextMenuRequests() == asked) {
-            TPoint screen =
-                ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
-            auto* self = dynamic_cast<TWinControl*>(this);
-            Perform(WM_CONTEXTMENU,
-                    reinterpret_cast<WPARAM>(self && self->HandleAllocated() ? self->GetHandle()
-                                                                             : nullptr),
-                    MAKELPARAM(screen.x, screen.y));
-        }
         return;
-    }
     case WM_MBUTTONUP:
         WMMouseUp(Message, mbMiddle);
         return;
@@ -341,21 +322,28 @@ bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 }
 
 void TControl::WMContextMenu(TMessage& Message) {
-    ++ContextMenuRequests();
     if (Message.Result != 0) return;
     TPoint pos(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
     // (-1, -1) comes from the keyboard: no position.
-    TPoint client = pos.x == -1 && pos.y == -1 ? pos : ScreenToClient(pos);
+    const bool keyboard = pos.x == -1 && pos.y == -1;
+    TPoint client = keyboard ? pos : ScreenToClient(pos);
+    auto* windowed = dynamic_cast<TWinControl*>(this);
+    // A windowless control under the mouse is asked first; what it leaves
+    // unhandled this control handles as its own.
+    if (windowed && !keyboard) {
+        TControl* inner = windowed->ControlAtPos(client, false);
+        if (inner && inner != this) {
+            Message.Result = inner->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+            if (Message.Result != 0) return;
+        }
+    }
     bool handled = false;
     DoContextPopup(client, handled);
     if (!handled) handled = ShowControlPopupMenu(this, pos);
     Message.Result = handled ? 1 : 0;
     if (handled) return;
-    // A windowless control has no window to pass the request up: its parent is asked.
-    if (FParent && !dynamic_cast<TWinControl*>(this)) {
-        Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
-        return;
-    }
+    // A windowless control was asked by its parent, which goes on from here.
+    if (!windowed) return;
     DefaultHandler(Message);
 }
 

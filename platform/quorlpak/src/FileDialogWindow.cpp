@@ -200,8 +200,10 @@ void FileDialogWindow::ChooseEntry(int Index, bool Open) {
             Navigate(entry.Name == u".." ? ParentFolder(FFolder) : JoinPath(FFolder, entry.Name));
         return;
     }
+    // Opening the entry that the click before chose changes no selection.
+    const bool changed = !Open || ControlText(idFileDialogFileName) != entry.Name;
     SetWindowTextW(GetDlgItem(FHandle, idFileDialogFileName), entry.Name.c_str());
-    if (FDialog->OnSelectionChange) FDialog->OnSelectionChange(FDialog);
+    if (changed && FDialog->OnSelectionChange) FDialog->OnSelectionChange(FDialog);
     if (Open) Submit(entry.Name);
 }
 

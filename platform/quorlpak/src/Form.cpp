@@ -7,6 +7,7 @@
 #include <quorlpak/TypeInfos.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 
 namespace {
 
@@ -232,10 +233,6 @@ void TCustomForm::Dispatch(TMessage& Message) {
             ShowWindow(FHandle, FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
                                 : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
                                                               : SW_SHOWNORMAL);
-            // Controls made while the form was hidden have painted nothing
-            // that shows: the whole form, controls included, paints now.
-            RedrawWindow(FHandle, nullptr, nullptr,
-                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         } else {
             if (GetActiveWindow() == FHandle) ActivateAnotherForm();
             ShowWindow(FHandle, SW_HIDE);
@@ -273,15 +270,11 @@ void TCustomForm::PaintWindow(HDC DC) {
     FCanvas->Lock();
     FCanvas->FreeHandle();
     FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
+    auto release = runpak::ScopeExit([this] {
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    });
+    Paint();
 }
 
 // --- Showing

@@ -2,6 +2,7 @@
 // binds at run time (by name or ordinal) with one call below.
 #include "Modules.h"
 
+#include <win32/fileapi.h>
 #include <win32/winbase.h>
 
 namespace win32 {
@@ -20,6 +21,8 @@ void RegisterKernelModule() {
                        {"GetCurrentThreadId", 0, reinterpret_cast<void*>(&GetCurrentThreadId)},
                        {"GetVersionExW", 0, reinterpret_cast<void*>(&GetVersionExW)},
                        {"MulDiv", 0, reinterpret_cast<void*>(&MulDiv)},
+                       {"GetWindowsDirectoryW", 0, reinterpret_cast<void*>(&GetWindowsDirectoryW)},
+                       {"GetSystemDirectoryW", 0, reinterpret_cast<void*>(&GetSystemDirectoryW)},
                    });
 }
 

@@ -3,6 +3,7 @@
 #include "FileApiSupport.h"
 #include "FileObject.h"
 #include "FileStat.h"
+#include "Config.h"
 #include "Paths.h"
 
 #include <win32/fileapi.h>
@@ -87,6 +88,29 @@ DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer) {
     }
     if (path.back() != u'\\') path += u'\\';
     return CopyOut(path, buffer, bufferLength);
+}
+
+namespace {
+
+UINT CopyFolderOut(const std::string& folder, LPWSTR buffer, UINT size) {
+    std::u16string path = ToWindowsPath(folder);
+    if (path.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    return CopyOut(path, buffer, size);
+}
+
+} // namespace
+
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
+    return CopyFolderOut(WindowsFolder(), buffer, size);
+}
+
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
+    std::string system = WindowsFolder() + "/system32";
+    MakeFolders(system);
+    return CopyFolderOut(system, buffer, size);
 }
 
 UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWSTR tempFileName) {

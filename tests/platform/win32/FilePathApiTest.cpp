@@ -1,6 +1,7 @@
 #include "FileTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <win32/TestSeams.h>
 
 #include <filesystem>
 
@@ -107,6 +108,33 @@ TEST_F(PathApi, TempPathEndsInABackslash) {
         setenv("TMPDIR", savedValue.c_str(), 1);
     else
         unsetenv("TMPDIR");
+}
+
+TEST_F(PathApi, WindowsAndSystemDirectoriesLieInTheLayersWindowsFolder) {
+    TestSeams::SetWindowsFolder(folder.Linux("windows"));
+    struct Case {
+        UINT (*call)(LPWSTR, UINT);
+        std::u16string expected;
+    } cases[] = {
+        {&GetWindowsDirectoryW, folder.Windows(u"windows")},
+        {&GetSystemDirectoryW, folder.Windows(u"windows\\system32")},
+    };
+    for (const Case& c : cases) {
+        UINT needed = c.call(nullptr, 0);
+        EXPECT_EQ(needed, c.expected.size() + 1);
+        WCHAR buffer[MAX_PATH];
+        EXPECT_EQ(c.call(buffer, needed - 1), needed) << "a buffer one short is a size query";
+        EXPECT_EQ(c.call(buffer, needed), needed - 1);
+        EXPECT_EQ(std::u16string(buffer), c.expected);
+        EXPECT_TRUE(std::filesystem::is_directory(folder.Linux("windows")));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Linux("windows/system32")));
+    HMODULE kernel = GetModuleHandleW(u"kernel32");
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "GetWindowsDirectoryW")),
+              reinterpret_cast<void*>(&GetWindowsDirectoryW));
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemDirectoryW")),
+              reinterpret_cast<void*>(&GetSystemDirectoryW));
+    TestSeams::SetWindowsFolder("");
 }
 
 TEST_F(PathApi, TempFileNamesAreCreatedUniqueOrJustFormatted) {

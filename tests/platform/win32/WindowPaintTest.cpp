@@ -42,7 +42,8 @@ protected:
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
     }
     COLORREF Pixel(int x, int y) {
-        HDC dc = GetWindowDC(top);
+        // Reads what the window shows, also while LockWindowUpdate holds it.
+        HDC dc = GetDCEx(top, nullptr, DCX_WINDOW | DCX_LOCKWINDOWUPDATE);
         COLORREF c = GetPixel(dc, x, y);
         ReleaseDC(top, dc);
         return c;
@@ -113,4 +114,54 @@ TEST_F(WindowPaint, AWindowCanBeSavedAsAPicture) {
     EXPECT_EQ(GetPixel(mem, 25, 15), RGB(0, 0, 255));
     DeleteDC(mem);
     DeleteObject(back);
+}
+
+TEST_F(WindowPaint, LockedWindowDrawsNothingUntilUnlockedThenRepaints) {
+    ASSERT_TRUE(LockWindowUpdate(top));
+    EXPECT_FALSE(LockWindowUpdate(child)) << "only one window is locked at a time";
+    for (HWND target : {top, child}) {
+        HDC dc = GetDC(target);
+        RECT all{0, 0, 100, 100};
+        HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+        FillRect(dc, &all, green);
+        DeleteObject(green);
+        ReleaseDC(target, dc);
+    }
+    EXPECT_EQ(Pixel(5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(Pixel(25, 15), RGB(0, 0, 255));
+    // The lock's own drawing still reaches the window.
+    HDC dc = GetDCEx(top, nullptr, DCX_LOCKWINDOWUPDATE);
+    SetPixel(dc, 1, 1, RGB(0, 255, 0));
+    ReleaseDC(top, dc);
+    EXPECT_EQ(Pixel(1, 1), RGB(0, 255, 0));
+
+    ASSERT_TRUE(LockWindowUpdate(nullptr));
+    RECT update;
+    EXPECT_TRUE(GetUpdateRect(top, &update, FALSE));
+    EXPECT_TRUE(GetUpdateRect(child, &update, FALSE)) << "children repaint too";
+    Pump();
+    EXPECT_EQ(Pixel(1, 1), RGB(255, 0, 0));
+}
+
+TEST_F(WindowPaint, DestroyingTheLockedWindowReleasesTheLock) {
+    HWND other = MakeWindow(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 10, 10);
+    ASSERT_TRUE(LockWindowUpdate(other));
+    DestroyWindow(other);
+    EXPECT_TRUE(LockWindowUpdate(top));
+    EXPECT_TRUE(LockWindowUpdate(nullptr));
+}
+
+TEST_F(WindowPaint, ControlsMadeWhileTheirFormWasHiddenPaintWhenItShows) {
+    HWND form = MakeWindow(WS_POPUP | WS_CLIPCHILDREN, nullptr, 0, 0, 100, 80);
+    HWND control = MakeWindow(WS_CHILD | WS_VISIBLE, form, 10, 10, 30, 20);
+    colors[form] = RGB(255, 255, 0);
+    colors[control] = RGB(0, 128, 0);
+    Pump();
+    ShowWindow(form, SW_SHOWNA);
+    Pump();
+    HDC dc = GetWindowDC(form);
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 15, 15), RGB(0, 128, 0));
+    ReleaseDC(form, dc);
+    DestroyWindow(form);
 }

@@ -229,6 +229,11 @@ BOOL SetCurrentDirectoryW(LPCWSTR pathName);
 // Linux has no short names: both give the path back when it exists.
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
+// The layer's Windows directory (in its configuration folder) and the system
+// directory inside it. Both return the length without the terminator, or the
+// size needed (terminator included) when the buffer is too small.
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 
 // --- Drives -------------------------------------------------------------------------
 #define DRIVE_UNKNOWN 0

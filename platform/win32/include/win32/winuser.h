@@ -140,6 +140,12 @@ typedef HANDLE HDWP;
 #define WM_THEMECHANGED 0x031A
 #define WM_PRINT 0x0317
 #define WM_PRINTCLIENT 0x0318
+// WM_PRINT's parts to print.
+#define PRF_CHECKVISIBLE 0x00000001L
+#define PRF_NONCLIENT 0x00000002L
+#define PRF_CLIENT 0x00000004L
+#define PRF_ERASEBKGND 0x00000008L
+#define PRF_CHILDREN 0x00000010L
 #define WM_APP 0x8000
 #define WM_USER 0x0400
 
@@ -586,6 +592,9 @@ BOOL UpdateWindow(HWND hwnd);
 BOOL RedrawWindow(HWND hwnd, const RECT* update, HRGN region, UINT flags);
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+// While a window is locked, its device contexts (and its children's) draw
+// nothing; unlocking (null) repaints it. One window at a time.
+BOOL LockWindowUpdate(HWND hwnd);
 
 // --- Focus, activation, capture, keyboard state and the cursor ----------------------------
 HWND SetFocus(HWND hwnd);
@@ -929,6 +938,24 @@ HBRUSH GetSysColorBrush(int index);
 #define SM_REMOTESESSION 0x1000
 int GetSystemMetrics(int index);
 
+#define SPI_GETDRAGFULLWINDOWS 0x0026
+#define SPI_SETDRAGFULLWINDOWS 0x0025
+#define SPI_SETICONMETRICS 0x002A
+#define SPI_GETWORKAREA 0x0030
+#define SPI_GETWHEELSCROLLLINES 0x0068
+#define SPI_SETWHEELSCROLLLINES 0x0069
+#define SPI_GETCOMBOBOXANIMATION 0x1004
+#define SPI_SETCOMBOBOXANIMATION 0x1005
+#define SPI_GETTOOLTIPANIMATION 0x1016
+#define SPI_SETTOOLTIPANIMATION 0x1017
+#define SPI_GETTOOLTIPFADE 0x1018
+#define SPI_SETTOOLTIPFADE 0x1019
+#define SPIF_UPDATEINIFILE 0x0001
+#define SPIF_SENDCHANGE 0x0002
+#define WHEEL_PAGESCROLL 0xFFFFFFFFu
+// The settings the components read; process-wide, set in memory only.
+BOOL SystemParametersInfoW(UINT action, UINT uiParam, LPVOID pvParam, UINT winIni);
+
 // --- Filling and framing -------------------------------------------------------
 // A brush may also be a system colour index plus one, (HBRUSH)(COLOR_WINDOW + 1).
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
@@ -1069,6 +1096,13 @@ HWND WindowFromDC(HDC dc);
 int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN updateRgn,
                    LPRECT updateRect, UINT flags);
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
+// Moves the pixels of scroll (the clip box when null) by dx, dy inside the
+// DC, limited to clip; reports what opened up in updateRgn and updateRect.
+BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN updateRgn,
+              LPRECT updateRect);
+
+// A wheel line count that means "a page".
+#define WHEEL_PAGESCROLL 0xFFFFFFFFu
 BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height);
 BOOL DestroyCaret();
 BOOL ShowCaret(HWND hwnd);

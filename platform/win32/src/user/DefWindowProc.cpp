@@ -171,6 +171,24 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     }
+    case WM_RBUTTONUP: {
+        // Releasing the right button asks for the context menu at the mouse.
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd, &at);
+        SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(at.x, at.y));
+        return 0;
+    }
+    case WM_NCRBUTTONUP:
+        SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lParam);
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Shift+F10 asks from the keyboard: no position, (-1, -1).
+        if (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000))
+            SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+        return 0;
+    case WM_KEYUP:
+        if (wParam == VK_APPS) SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+        return 0;
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
     case WM_CONTEXTMENU:

@@ -143,7 +143,12 @@ HWND SetActiveWindow(HWND hwnd) {
              reinterpret_cast<LPARAM>(hwnd));
     }
     if (hwnd) {
-        BringWindowToTop(hwnd);
+        bool onTop;
+        {
+            std::lock_guard<std::recursive_mutex> guard(S().lock);
+            onTop = !S().topLevels.empty() && S().topLevels.front() == hwnd;
+        }
+        if (!onTop) BringWindowToTop(hwnd);
         Send(hwnd, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
         Send(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, IsIconic(hwnd)),
              reinterpret_cast<LPARAM>(old));

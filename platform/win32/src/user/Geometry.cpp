@@ -60,8 +60,11 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu) {
     return in;
 }
 
-// Asks the window for its client area (WM_NCCALCSIZE) and stores it.
-void RecalcClientRect(HWND hwnd) {
+// Asks the window for its client area (WM_NCCALCSIZE) and stores it. When
+// `pos` is given the window is being moved or sized: the message carries the
+// new and old rectangles (wParam TRUE), as Windows sends it then.
+void RecalcClientRect(HWND hwnd, WINDOWPOS* pos = nullptr, const RECT* oldRect = nullptr,
+                      const RECT* oldClient = nullptr) {
     RECT r{};
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
@@ -71,7 +74,14 @@ void RecalcClientRect(HWND hwnd) {
     }
     NCCALCSIZE_PARAMS params{};
     params.rgrc[0] = r;
-    Send(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&params.rgrc[0]));
+    if (pos) {
+        params.rgrc[1] = *oldRect;
+        params.rgrc[2] = *oldClient;
+        params.lppos = pos;
+        Send(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
+    } else {
+        Send(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&params.rgrc[0]));
+    }
     std::lock_guard<std::recursive_mutex> guard(S().lock);
     Window* w = Find(hwnd);
     if (!w) return;
@@ -79,6 +89,81 @@ void RecalcClientRect(HWND hwnd) {
     c.right = std::max(c.left, c.right);
     c.bottom = std::max(c.top, c.bottom);
     w->clientRect = c;
+}
+
+MINMAXINFO DefaultMinMaxInfo(DWORD style) {
+    MINMAXINFO info{};
+    RECT frame = NonClientInsets(style, 0, false);
+    info.ptMaxSize = {GetSystemMetrics(SM_CXSCREEN) + frame.left + frame.right,
+                      GetSystemMetrics(SM_CYSCREEN) + frame.top + frame.bottom};
+    info.ptMaxPosition = {-frame.left, -frame.top};
+    info.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    info.ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+    return info;
+}
+
+// WM_SIZE and WM_MOVE with the window's present client size and place.
+void SendSizeAndMove(HWND hwnd) {
+    RECT client{};
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        Window* w = Find(hwnd);
+        if (!w) return;
+        client = w->clientRect;
+        w->sizePending = false;
+    }
+    WPARAM kind = IsZoomed(hwnd) ? SIZE_MAXIMIZED : IsIconic(hwnd) ? SIZE_MINIMIZED : SIZE_RESTORED;
+    Send(hwnd, WM_SIZE, kind, MAKELPARAM(Width(client), Height(client)));
+    Send(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
+}
+
+// A window that stopped showing gives up the focus and the activation: the
+// focus goes to the parent of a hidden child; a hidden active window passes
+// the activation to its owner or the next top-level window, or to none.
+void AfterHide(HWND hwnd) {
+    HWND focus = GetFocus();
+    HWND parent = nullptr;
+    bool child = false;
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        Window* w = Find(hwnd);
+        if (!w) return;
+        child = (w->style & WS_CHILD) != 0;
+        parent = w->parent;
+    }
+    const bool focusInside = focus && (focus == hwnd || IsChild(hwnd, focus));
+    if (child) {
+        if (focusInside) SetFocus(IsWindowVisible(parent) ? parent : nullptr);
+        return;
+    }
+    if (GetActiveWindow() != hwnd) {
+        if (focusInside) SetFocus(nullptr);
+        return;
+    }
+    HWND next = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        auto usable = [&](HWND candidate) {
+            Window* c = candidate ? Find(candidate) : nullptr;
+            return c && candidate != hwnd && !c->destroying && (c->style & WS_VISIBLE) &&
+                   !(c->style & WS_DISABLED);
+        };
+        Window* w = Find(hwnd);
+        if (usable(w->owner)) next = w->owner;
+        for (HWND top : S().topLevels)
+            if (!next && usable(top)) next = top;
+    }
+    SetActiveWindow(next);
+}
+
+// DestroyWindow hides the window without WM_SHOWWINDOW, then lets go of the
+// focus and the activation as hiding does.
+void HideForDestruction(HWND hwnd) {
+    if (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE)
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    else
+        AfterHide(hwnd);
 }
 
 void ShowNewWindow(HWND hwnd) { ShowWindow(hwnd, SW_SHOW); }
@@ -166,6 +251,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             pos.cy = Height(oldRect);
         }
     }
+    RECT oldClient{};
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        if (Window* w = Find(hwnd)) oldClient = w->clientRect;
+    }
     if (!(flags & SWP_NOSENDCHANGING))
         Send(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
     pos.cx = std::max(pos.cx, 0);
@@ -193,8 +283,14 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             siblings.insert(at, hwnd);
         }
     }
-    if (sized || (flags & SWP_FRAMECHANGED)) RecalcClientRect(hwnd);
+    if (!(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED))
+        RecalcClientRect(hwnd, &pos, &oldRect, &oldClient);
     bool visible = IsWindowVisible(hwnd);
+    // A top-level window that comes to show is activated (and so focused)
+    // before it hears that it shows.
+    if ((flags & SWP_SHOWWINDOW) && !wasVisible && !(flags & SWP_NOACTIVATE) &&
+        !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD))
+        SetActiveWindow(hwnd);
     if (!(flags & SWP_NOREDRAW) && (moved || sized || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW |
                                                                  SWP_FRAMECHANGED)) ||
                                     !(flags & SWP_NOZORDER))) {
@@ -204,6 +300,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (!moved) pos.flags |= SWP_NOMOVE;
     if (!sized) pos.flags |= SWP_NOSIZE;
     Send(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+    if ((flags & SWP_HIDEWINDOW) && wasVisible) AfterHide(hwnd);
     return TRUE;
 }
 
@@ -289,6 +386,14 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     else if (cmd == SW_HIDE) newStyle = style;
     if (show == wasVisible && newStyle == style) return wasVisible;
     if (show != wasVisible) Send(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+    // A child of a hidden parent only changes its style: nothing of it shows
+    // either way, so it is neither positioned nor painted now.
+    HWND parent = (style & WS_CHILD) ? GetAncestor(hwnd, GA_PARENT) : nullptr;
+    if (parent && !IsWindowVisible(parent) && show != wasVisible) {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        if (Window* w = Find(hwnd)) w->style = show ? (newStyle | WS_VISIBLE) : (newStyle & ~WS_VISIBLE);
+        return wasVisible;
+    }
     if (newStyle != style) {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
         if (Window* w = Find(hwnd)) w->style = newStyle;
@@ -300,7 +405,13 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     } else {
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     }
-    if (show && !(flags & SWP_NOACTIVATE)) SetActiveWindow(hwnd);
+    if (show && !(flags & SWP_NOACTIVATE) && GetActiveWindow() != hwnd) SetActiveWindow(hwnd);
+    bool sizePending = false;
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        if (Window* w = Find(hwnd)) sizePending = w->sizePending;
+    }
+    if (show && sizePending) SendSizeAndMove(hwnd);
     return wasVisible;
 }
 
@@ -331,9 +442,9 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
         else w->style |= WS_DISABLED;
     }
     if (!enable) {
-        // A disabled window cannot keep the focus or the mouse.
-        HWND focus = GetFocus();
-        if (focus == hwnd || IsChild(hwnd, focus)) SetFocus(nullptr);
+        // A disabled window cannot keep the focus or the mouse; a focused
+        // child of it keeps the focus, as it does on Windows.
+        if (GetFocus() == hwnd) SetFocus(nullptr);
         if (GetCapture() == hwnd) ReleaseCapture();
     }
     Send(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);

@@ -118,11 +118,18 @@ win32::SurfacePtr SurfaceOf(Window* w) {
     return top->surface;
 }
 
-HDC MakeDC(HWND hwnd, bool client, const Region* within) {
+// True when the window lies in the tree of the window LockWindowUpdate holds.
+bool UpdateLocked(Window* w) {
+    for (; w; w = w->parent ? Find(w->parent) : nullptr)
+        if (w->handle == S().lockedUpdate) return true;
+    return false;
+}
+
+HDC MakeDC(HWND hwnd, bool client, const Region* within, bool ignoreLock = false) {
     std::lock_guard<std::recursive_mutex> guard(S().lock);
     Window* w = Find(hwnd);
     if (!w) return nullptr;
-    Region area = VisibleArea(w, client);
+    Region area = (!ignoreLock && UpdateLocked(w)) ? Region() : VisibleArea(w, client);
     if (within) {
         Region clip = *within;
         POINT o = SurfaceOffset(w, client);
@@ -183,8 +190,12 @@ void PaintNow(HWND hwnd, bool children) {
 
 namespace win32::user {
 
+// A window that comes to show, moves or changes size repaints with all its
+// children: while it was hidden they could keep no update area (and so
+// painted nothing that shows), and a resized top-level window starts from a
+// fresh surface.
 void InvalidateWhole(HWND hwnd) {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void InvalidateAfterMove(HWND hwnd, const RECT& oldRect) {
@@ -306,9 +317,29 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
             RECT all{-0x4000000, -0x4000000, 0x4000000, 0x4000000};
             within = Region(all).Combine(within, RegionOp::Diff);
         }
-        return MakeDC(hwnd, client, &within);
+        return MakeDC(hwnd, client, &within, flags & DCX_LOCKWINDOWUPDATE);
     }
-    return MakeDC(hwnd, client, nullptr);
+    return MakeDC(hwnd, client, nullptr, flags & DCX_LOCKWINDOWUPDATE);
+}
+
+BOOL LockWindowUpdate(HWND hwnd) {
+    HWND released = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        if (hwnd) {
+            if (!Find(hwnd)) return FALSE;
+            if (S().lockedUpdate) return FALSE; // one window at a time
+            S().lockedUpdate = hwnd;
+            return TRUE;
+        }
+        released = S().lockedUpdate;
+        S().lockedUpdate = nullptr;
+    }
+    // Whatever was drawn while locked never reached the screen: repaint it all.
+    if (released && IsWindow(released))
+        RedrawWindow(released, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return TRUE;
 }
 
 int ReleaseDC(HWND hwnd, HDC dc) {

@@ -109,6 +109,18 @@ bool TakeTimer(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filt
     return true;
 }
 
+// Keys go to the window that has the focus when they are retrieved, not when
+// they were typed: a key handler that moves the focus sends the next keys on.
+// Caller holds the tree lock and the queue's lock.
+void RetargetKeys(MessageQueue& q) {
+    HWND target = GetFocus();
+    if (!target) target = GetActiveWindow();
+    Window* w = target ? Find(target) : nullptr;
+    if (!w || w->threadId != q.threadId) return;
+    for (MSG& m : q.input)
+        if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) m.hwnd = target;
+}
+
 bool Retrieve(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filterMax,
               bool remove) {
     while (HandleOneIncoming(q)) {
@@ -119,6 +131,7 @@ bool Retrieve(MessageQueue& q, MSG* out, HWND filter, UINT filterMin, UINT filte
         std::lock_guard<std::mutex> guard(q.lock);
         q.changed = 0;
         if (TakeFrom(q.posted, out, filter, filterMin, filterMax, remove)) return true;
+        RetargetKeys(q);
         if (TakeFrom(q.input, out, filter, filterMin, filterMax, remove)) {
             if (remove) ApplyRetrievedInput(*out);
             return true;
@@ -391,14 +404,24 @@ BOOL ReplyMessage(LRESULT result) {
     return TRUE;
 }
 
+namespace {
+
+// What the queue holds now, as QS_* bits.
+DWORD PendingBits(MessageQueue& q) {
+    DWORD bits = 0;
+    if (!q.posted.empty() || q.quitPosted) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    if (!q.input.empty()) bits |= QS_INPUT;
+    if (!q.incoming.empty()) bits |= QS_SENDMESSAGE;
+    if (q.windowsToPaint.load() > 0) bits |= QS_PAINT;
+    return bits;
+}
+
+} // namespace
+
 DWORD GetQueueStatus(UINT flags) {
     auto q = CurrentQueue();
     std::lock_guard<std::mutex> guard(q->lock);
-    DWORD now = 0;
-    if (!q->posted.empty() || q->quitPosted) now |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
-    if (!q->input.empty()) now |= QS_INPUT;
-    if (!q->incoming.empty()) now |= QS_SENDMESSAGE;
-    if (q->windowsToPaint.load() > 0) now |= QS_PAINT;
+    DWORD now = PendingBits(*q);
     const uint64_t t = win32::NowMs();
     for (const Timer& timer : q->timers)
         if (timer.due <= t) now |= QS_TIMER;
@@ -502,20 +525,6 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     // Drop a WM_TIMER of this timer already posted, as Windows does.
     return TRUE;
 }
-
-namespace {
-
-// What the queue holds now, as QS_* bits.
-DWORD PendingBits(MessageQueue& q) {
-    DWORD bits = 0;
-    if (!q.posted.empty() || q.quitPosted) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
-    if (!q.input.empty()) bits |= QS_INPUT;
-    if (!q.incoming.empty()) bits |= QS_SENDMESSAGE;
-    if (q.windowsToPaint.load() > 0) bits |= QS_PAINT;
-    return bits;
-}
-
-} // namespace
 
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
                                   DWORD wakeMask, DWORD flags) {

@@ -8,8 +8,8 @@
 #include "../gdi/Region.h"
 #include "../gdi/Surface.h"
 
+#include <win32/Verify.h>
 #include <win32/winuser.h>
-
 
 #include <atomic>
 #include <condition_variable>
@@ -68,6 +68,7 @@ struct Window {
     bool destroying = false; // DestroyWindow has started
     bool created = false;    // WM_CREATE done
     bool redraw = true;      // WM_SETREDRAW state
+    bool sizePending = false; // an overlapped window gets WM_SIZE/WM_MOVE at its first showing
 
     // Painting: the pending update area (client coordinates).
     win32::Region update;
@@ -138,9 +139,13 @@ struct State {
     uintptr_t nextHandle = 0x10010;
     ATOM nextClassAtom = 0xC100;
     std::atomic<UINT_PTR> nextThreadTimerId{0x7FF0}; // ids for timers without a window
+    HWND lockedUpdate = nullptr; // LockWindowUpdate: drawing into it and its children is held back
 };
 
 State& S();
+
+// True when the calling thread holds S().lock (for VERIFY).
+bool TreeLockHeld();
 
 // The window behind a handle, or null (also sets ERROR_INVALID_WINDOW_HANDLE).
 // Caller holds S().lock.

@@ -6,14 +6,19 @@
 #include <win32/winbase.h>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace win32::user;
 
 namespace win32::user {
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name);
-void RecalcClientRect(HWND hwnd);
+void RecalcClientRect(HWND hwnd, WINDOWPOS* pos = nullptr, const RECT* oldRect = nullptr,
+                      const RECT* oldClient = nullptr);
 void ShowNewWindow(HWND hwnd);
 void ReleaseWindowState(HWND hwnd);
+MINMAXINFO DefaultMinMaxInfo(DWORD style);
+void SendSizeAndMove(HWND hwnd);
+void HideForDestruction(HWND hwnd);
 } // namespace win32::user
 
 namespace {
@@ -66,6 +71,7 @@ void FreeWindow(HWND hwnd) {
         auto& siblings = SiblingsOf(*doomed);
         siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
         --doomed->cls->windowCount;
+        if (S().lockedUpdate == hwnd) S().lockedUpdate = nullptr;
         S().windows.erase(it);
     }
     if (doomed->queue) ForgetWindowTimers(*doomed->queue, hwnd);
@@ -99,6 +105,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
             HWND owner = parent;
             while (owner) {
                 Window* o = Find(owner);
+                VERIFY(o);
                 if (!o->parent) break;
                 owner = o->parent;
             }
@@ -147,6 +154,24 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      windowName,
                      className,
                      exStyle};
+    // Windows that the user may size are asked for their limits first.
+    if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
+        MINMAXINFO limits = DefaultMinMaxInfo(style);
+        const MINMAXINFO before = limits;
+        Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        // Only limits the window set itself change the size it asked for.
+        auto clamp = [](LONG value, LONG low, LONG high) { return std::max(low, std::min(value, high)); };
+        const bool changed = std::memcmp(&before, &limits, sizeof limits) != 0;
+        if (changed) {
+            std::lock_guard<std::recursive_mutex> guard(S().lock);
+            RECT& r = w->rect;
+            r.right = r.left + clamp(r.right - r.left, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+            r.bottom = r.top + clamp(r.bottom - r.top, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+            w->clientRect = r;
+            cs.cx = r.right - r.left;
+            cs.cy = r.bottom - r.top;
+        }
+    }
     if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
         DestroyWindow(hwnd);
         return nullptr;
@@ -157,19 +182,15 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         return nullptr;
     }
     if (!IsWindow(hwnd)) return nullptr;
+    // Children and pop-ups learn their size and place now; an overlapped
+    // window learns them when it is first shown.
+    const bool overlapped = !(style & (WS_CHILD | WS_POPUP));
     {
-        RECT client{};
-        POINT origin{};
-        {
-            std::lock_guard<std::recursive_mutex> guard(S().lock);
-            w->created = true;
-            client = w->clientRect;
-            origin = {client.left, client.top};
-        }
-        Send(hwnd, WM_SIZE, SIZE_RESTORED,
-             MAKELPARAM(client.right - client.left, client.bottom - client.top));
-        Send(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        w->created = true;
+        w->sizePending = overlapped;
     }
+    if (!overlapped) SendSizeAndMove(hwnd);
     if ((style & WS_CHILD) && !(exStyle & WS_EX_NOPARENTNOTIFY) && parent)
         Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, w->id),
              reinterpret_cast<LPARAM>(hwnd));
@@ -201,7 +222,7 @@ BOOL DestroyWindow(HWND hwnd) {
     if (notifyParent && parent)
         Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, id), reinterpret_cast<LPARAM>(hwnd));
     for (HWND o : owned) DestroyWindow(o);
-    ShowWindow(hwnd, SW_HIDE);
+    HideForDestruction(hwnd);
     SendDestroy(hwnd);
     FreeWindow(hwnd);
     return TRUE;
@@ -258,13 +279,20 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
     switch (flags) {
     case GA_PARENT: return w->parent ? w->parent : GetDesktopWindow();
     case GA_ROOT:
-        while (w->parent) w = Find(w->parent);
+        while (w->parent) {
+            w = Find(w->parent);
+            VERIFY(w); // a parent outlives its children
+        }
         return w->handle;
     case GA_ROOTOWNER:
         for (;;) {
-            while (w->parent) w = Find(w->parent);
+            while (w->parent) {
+                w = Find(w->parent);
+                VERIFY(w);
+            }
             if (!w->owner) return w->handle;
             w = Find(w->owner);
+            VERIFY(w); // owners are checked when set and outlive what they own
         }
     default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
     }
@@ -395,6 +423,33 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
     }
 }
 
+namespace {
+
+// A new owner of a top-level window: a window (its root stands in for it, as
+// at creation) that is not owned by this one, or null. Lookups of the owner
+// chain rely on both.
+bool SetOwner(Window& w, HWND owner) {
+    if (owner) {
+        Window* o = Find(owner);
+        if (!o) return false;
+        while (o->parent) {
+            o = Find(o->parent);
+            VERIFY(o);
+        }
+        for (Window* run = o; run; run = run->owner ? Find(run->owner) : nullptr) {
+            if (run == &w) {
+                SetLastError(ERROR_INVALID_PARAMETER);
+                return false;
+            }
+        }
+        owner = o->handle;
+    }
+    w.owner = owner;
+    return true;
+}
+
+} // namespace
+
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     if (index == GWL_STYLE || index == GWL_EXSTYLE) {
         LONG_PTR old = GetWindowLongPtrW(hwnd, index);
@@ -427,7 +482,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); break;
     case GWLP_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(value); break;
     case GWLP_HWNDPARENT:
-        if (!w->parent) w->owner = reinterpret_cast<HWND>(value);
+        if (!w->parent && !SetOwner(*w, reinterpret_cast<HWND>(value))) return 0;
         break;
     case GWLP_USERDATA: w->userData = value; break;
     case GWLP_ID: w->id = value; break;
@@ -454,7 +509,10 @@ int GetWindowTextW(HWND hwnd, LPWSTR text, int maxCount) {
 int GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(Send(hwnd, WM_GETTEXTLENGTH)); }
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
-    if (!IsWindow(hwnd)) return FALSE;
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     return Send(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? TRUE : FALSE;
 }
 
