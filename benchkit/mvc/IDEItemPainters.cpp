@@ -2,6 +2,7 @@
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Canvas.h>
+#include <quorlpak/ImgList.h>
 #include <runpak/Exceptions.h>
 
 #include <algorithm>
@@ -133,6 +134,19 @@ void TCustomImageItemPainter::Paint(IInterface* Data, TCanvas* Canvas, IItemPain
     TRectangle p = Place(Site, size.Width, size.Height, Rect);
     Draw(Data, Canvas, Site, States, p);
     FillAround(Canvas, Rect, p);
+}
+
+TDimension TImageListItemPainter::GetImageSize(IInterface* Data, TItemState States) {
+    InterfacePtr<IIndexObject> index;
+    if (!FImages || !Data || !Supports(Data, index)) return Dimension(0, 0);
+    return Dimension(FImages->GetWidth(), FImages->GetHeight());
+}
+
+void TImageListItemPainter::Draw(IInterface* Data, TCanvas* Canvas, IItemPaintSite* Site,
+                                 TItemState States, const TRectangle& Rect) {
+    InterfacePtr<IIndexObject> index;
+    if (!FImages || !Data || !Supports(Data, index)) return;
+    FImages->Draw(Canvas, Rect.Left, Rect.Top, index->GetIndex(), true);
 }
 
 // --- Focus decorator ------------------------------------------------------------------------
