@@ -25,12 +25,12 @@ HRESULT TTextItemEditor::QueryInterface(REFIID iid, void** out) noexcept {
     return TTextField::QueryInterface(iid, out);
 }
 
-void TTextItemEditor::StartEdit(IInterface* Value, const TRectangle& Bounds,
-                                IItemEditSite* Site) {
+void TTextItemEditor::StartEdit(IInterface* Value, const TRectangle& Bounds, IItemEditSite* Site) {
     UnicodeString text;
     if (Value) {
         try {
-            if (FItemFormatter) text = FItemFormatter->Format(Value);
+            if (FItemFormatter)
+                text = FItemFormatter->Format(Value);
             else if (InterfacePtr<IEditStringObject> edit; Supports(Value, edit))
                 text = edit->GetEditString();
             else
@@ -117,8 +117,8 @@ TRectangle TExpandingTextItemEditor::GetHostBounds() {
 
 // --- TCompositeItemEditor ---------------------------------------------------------------------
 
-TCompositeItemEditor::TCompositeItemEditor(TCompositeItemPainter* Painter,
-                                           IItemEditor* FirstEditor, IItemEditor* SecondEditor)
+TCompositeItemEditor::TCompositeItemEditor(TCompositeItemPainter* Painter, IItemEditor* FirstEditor,
+                                           IItemEditor* SecondEditor)
     : FPainter(Painter), FEditor1(FirstEditor), FEditor2(SecondEditor),
       FKeyMulticaster(new TKeyMulticaster) {
     if (FEditor1) FEditor1->AddKeyListener(FKeyMulticaster.Get());
@@ -126,9 +126,8 @@ TCompositeItemEditor::TCompositeItemEditor(TCompositeItemPainter* Painter,
     FDefaultEditor = FEditor1 ? 1 : FEditor2 ? 2 : 0;
 }
 
-TCompositeItemEditor::TCompositeItemEditor(TCompositeItemPainter* Painter,
-                                           IItemEditor* FirstEditor, IItemEditor* SecondEditor,
-                                           int32_t DefaultEditor)
+TCompositeItemEditor::TCompositeItemEditor(TCompositeItemPainter* Painter, IItemEditor* FirstEditor,
+                                           IItemEditor* SecondEditor, int32_t DefaultEditor)
     : TCompositeItemEditor(Painter, FirstEditor, SecondEditor) {
     FDefaultEditor = DefaultEditor;
 }
@@ -216,8 +215,7 @@ HRESULT TPairItemEditor::QueryInterface(REFIID iid, void** out) noexcept {
     return TInterfacedObject::QueryInterface(iid, out);
 }
 
-void TPairItemEditor::StartEdit(IInterface* Value, const TRectangle& Bounds,
-                                IItemEditSite* Site) {
+void TPairItemEditor::StartEdit(IInterface* Value, const TRectangle& Bounds, IItemEditSite* Site) {
     FPair = nullptr;
     if (Value && Supports(Value, FPair)) {
         InterfacePtr<IInterface> part = FPairItem == 1 ? FPair->GetFirst() : FPair->GetSecond();
@@ -231,7 +229,8 @@ InterfacePtr<IInterface> TPairItemEditor::GetValue() {
     if (!FEditor) return InterfacePtr<IInterface>(FPair.Get());
     InterfacePtr<IInterface> value = FEditor->GetValue();
     if (!FPair) return value;
-    if (FPairItem == 1) FPair->SetFirst(value.Get());
+    if (FPairItem == 1)
+        FPair->SetFirst(value.Get());
     else
         FPair->SetSecond(value.Get());
     return InterfacePtr<IInterface>(FPair.Get());

@@ -2,6 +2,7 @@
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Canvas.h>
+#include <quorlpak/ImgList.h>
 #include <runpak/Exceptions.h>
 
 #include <algorithm>
@@ -10,7 +11,9 @@
 
 namespace {
 
-TRect ToRect(const TRectangle& R) { return Bounds(R.Left, R.Top, R.Width, R.Height); }
+TRect ToRect(const TRectangle& R) {
+    return Bounds(R.Left, R.Top, R.Width, R.Height);
+}
 
 // The site's alignment, or the painter's when there is no site or the site
 // answers nothing.
@@ -63,16 +66,17 @@ HRESULT TImagePainterBase::QueryInterface(REFIID iid, void** out) noexcept {
     return TInterfacedObject::QueryInterface(iid, out);
 }
 
-TRectangle TImagePainterBase::Place(IItemPaintSite* Site, int W, int H,
-                                    const TRectangle& R) const {
+TRectangle TImagePainterBase::Place(IItemPaintSite* Site, int W, int H, const TRectangle& R) const {
     TAlignmentSet a = EffectiveAlignment(Site, FAlignment);
     TRectangle p{R.Left, R.Top, W, H};
-    if (a.Contains(aHorzStretch)) p.Width = R.Width;
+    if (a.Contains(aHorzStretch))
+        p.Width = R.Width;
     else if (a.Contains(aRight))
         p.Left = R.Left + R.Width - W;
     else if (a.Contains(aCenter))
         p.Left = R.Left + (R.Width - W) / 2;
-    if (a.Contains(aVertStretch)) p.Height = R.Height;
+    if (a.Contains(aVertStretch))
+        p.Height = R.Height;
     else if (a.Contains(aBottom))
         p.Top = R.Top + R.Height - H;
     else if (a.Contains(aMiddle))
@@ -132,6 +136,19 @@ void TCustomImageItemPainter::Paint(IInterface* Data, TCanvas* Canvas, IItemPain
     FillAround(Canvas, Rect, p);
 }
 
+TDimension TImageListItemPainter::GetImageSize(IInterface* Data, TItemState States) {
+    InterfacePtr<IIndexObject> index;
+    if (!FImages || !Data || !Supports(Data, index)) return Dimension(0, 0);
+    return Dimension(FImages->GetWidth(), FImages->GetHeight());
+}
+
+void TImageListItemPainter::Draw(IInterface* Data, TCanvas* Canvas, IItemPaintSite* Site,
+                                 TItemState States, const TRectangle& Rect) {
+    InterfacePtr<IIndexObject> index;
+    if (!FImages || !Data || !Supports(Data, index)) return;
+    FImages->Draw(Canvas, Rect.Left, Rect.Top, index->GetIndex(), true);
+}
+
 // --- Focus decorator ------------------------------------------------------------------------
 
 HRESULT TFocusableItemPainter::QueryInterface(REFIID iid, void** out) noexcept {
@@ -170,7 +187,9 @@ TTextItemPainter::TTextItemPainter(TAlignmentSet Alignment, TInsets* Margins, bo
     FCheckDisabled = CheckDisabled;
 }
 
-TTextItemPainter::~TTextItemPainter() { delete FMargins; }
+TTextItemPainter::~TTextItemPainter() {
+    delete FMargins;
+}
 
 HRESULT TTextItemPainter::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IItemPainter>(this, iid, out)) return S_OK;
@@ -230,7 +249,8 @@ TDimension TTextItemPainter::GetPreferredSize(IInterface* Data, TCanvas* Canvas,
             est.AverageCharWidth = double(size.cx) / text.length();
             est.LastHeight = size.cy;
         }
-        return Dimension(m.GetLeft() + m.GetRight() + size.cx, m.GetTop() + m.GetBottom() + size.cy);
+        return Dimension(m.GetLeft() + m.GetRight() + size.cx,
+                         m.GetTop() + m.GetBottom() + size.cy);
     } catch (const EInvalidOperation&) {
         if (!est.Known) return Dimension(0, 0);
         return Dimension(int(std::lround(text.length() * est.AverageCharWidth)) + m.GetLeft() +
@@ -253,10 +273,12 @@ void TTextItemPainter::PaintText(IInterface* Data, TCanvas* Canvas, IItemPaintSi
     UnicodeString text = GetText(Data);
     TSize extent = Canvas->TextExtent(text);
     int x = m.GetLeft(), y = m.GetTop();
-    if (a.Contains(aCenter)) x = (Rect.Width - extent.cx) / 2;
+    if (a.Contains(aCenter))
+        x = (Rect.Width - extent.cx) / 2;
     else if (a.Contains(aRight))
         x = Rect.Width - extent.cx - m.GetRight();
-    if (a.Contains(aMiddle)) y = (Rect.Height - extent.cy) / 2;
+    if (a.Contains(aMiddle))
+        y = (Rect.Height - extent.cy) / 2;
     else if (a.Contains(aBottom))
         y = Rect.Height - m.GetBottom() - extent.cy;
     Canvas->GetBrush()->SetColor(GetBackground(Data, Canvas, Site, States));
@@ -265,7 +287,8 @@ void TTextItemPainter::PaintText(IInterface* Data, TCanvas* Canvas, IItemPaintSi
     if (Clip && Rect.Left + x + extent.cx > Rect.Left + Rect.Width) {
         const UnicodeString dots = u"...";
         const int right = Rect.Left + Rect.Width;
-        if (Rect.Left + x + Canvas->TextWidth(dots) > right) text = dots;
+        if (Rect.Left + x + Canvas->TextWidth(dots) > right)
+            text = dots;
         else {
             std::u16string s = text;
             while (!s.empty() && Rect.Left + x + Canvas->TextWidth(s + dots) > right) {
@@ -355,22 +378,21 @@ TDimension TCompositeItemPainter::GetPreferredSize(IInterface* Data, TCanvas* Ca
     return Dimension(std::max(s1.Width, s2.Width), s1.Height + g + s2.Height);
 }
 
-void TCompositeItemPainter::CalculateRects(IInterface* Data, TCanvas* Canvas,
-                                           const TRectangle& R, IItemPaintSite* Site,
-                                           TItemState States, TRectangle& RectFirst,
-                                           TRectangle& RectSecond) {
+void TCompositeItemPainter::CalculateRects(IInterface* Data, TCanvas* Canvas, const TRectangle& R,
+                                           IItemPaintSite* Site, TItemState States,
+                                           TRectangle& RectFirst, TRectangle& RectSecond) {
     TDimension s1 = SizeOf(FFirstPainter.Get(), Data, Canvas, Site, States);
     TDimension s2 = SizeOf(FSecondPainter.Get(), Data, Canvas, Site, States);
     if (FOrientation == oHorizontal) {
         int g = s1.Width >= 1 ? FGap : 0;
         RectFirst = Rectangle(R.Left, R.Top + (R.Height - s1.Height) / 2, s1.Width, s1.Height);
-        RectSecond = Rectangle(R.Left + s1.Width + g, R.Top + (R.Height - s2.Height) / 2,
-                               s2.Width, s2.Height);
+        RectSecond = Rectangle(R.Left + s1.Width + g, R.Top + (R.Height - s2.Height) / 2, s2.Width,
+                               s2.Height);
     } else {
         int g = s1.Height >= 1 ? FGap : 0;
         RectFirst = Rectangle(R.Left + (R.Width - s1.Width) / 2, R.Top, s1.Width, s1.Height);
-        RectSecond = Rectangle(R.Left + (R.Width - s2.Width) / 2, R.Top + s1.Height + g,
-                               s2.Width, s2.Height);
+        RectSecond = Rectangle(R.Left + (R.Width - s2.Width) / 2, R.Top + s1.Height + g, s2.Width,
+                               s2.Height);
     }
 }
 

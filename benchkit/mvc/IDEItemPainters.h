@@ -11,6 +11,7 @@
 
 class TBitmap;
 class TCanvas;
+class TCustomImageList;
 
 // Forwards the five paint-site operations to another site.
 class TBasicItemPaintSite : public TInterfacedObject, public IItemPaintSite {
@@ -80,6 +81,23 @@ protected:
     virtual TDimension GetImageSize(IInterface* Data, TItemState States) = 0;
     virtual void Draw(IInterface* Data, TCanvas* Canvas, IItemPaintSite* Site, TItemState States,
                       const TRectangle& Rect) = 0;
+};
+
+// The image of a list (not owned) at the data's index.
+class TImageListItemPainter : public TCustomImageItemPainter {
+public:
+    explicit TImageListItemPainter(TCustomImageList* Images,
+                                   TAlignmentSet Alignment = TAlignmentSet{aCenter, aMiddle})
+        : TCustomImageItemPainter(nullptr, Alignment), FImages(Images) {}
+    TCustomImageList* GetImages() const { return FImages; }
+
+protected:
+    TDimension GetImageSize(IInterface* Data, TItemState States) override;
+    void Draw(IInterface* Data, TCanvas* Canvas, IItemPaintSite* Site, TItemState States,
+              const TRectangle& Rect) override;
+
+private:
+    TCustomImageList* FImages;
 };
 
 // Another painter's item with a focus rectangle when focused.

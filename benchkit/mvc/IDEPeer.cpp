@@ -8,7 +8,8 @@
 namespace PeerDetail {
 
 char16_t KeyCharOfKey(WPARAM Key) {
-    if (Key == VK_TAB || Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_SPACE) return char16_t(Key);
+    if (Key == VK_TAB || Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_SPACE)
+        return char16_t(Key);
     if ((Key >= 0x30 && Key <= 0x39) || (Key >= 0x41 && Key <= 0x5A)) return char16_t(Key);
     return 0;
 }
@@ -33,9 +34,12 @@ int32_t ShiftModifiers(TShiftState Shift) {
 
 int32_t ButtonModifier(TMouseButton Button) {
     switch (Button) {
-    case mbRight: return 4;
-    case mbMiddle: return 8;
-    default: return 16;
+    case mbRight:
+        return 4;
+    case mbMiddle:
+        return 8;
+    default:
+        return 16;
     }
 }
 
@@ -75,7 +79,8 @@ void TScrollBox2::CreateParams(TCreateParams& Params) {
     TScrollingWinControl::CreateParams(Params);
     if (FBorderStyle == bsSingle) {
         // A 3-D control draws a sunken client edge instead of a flat line.
-        if (FCtl3D) Params.ExStyle |= WS_EX_CLIENTEDGE;
+        if (FCtl3D)
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
         else
             Params.Style |= WS_BORDER;
     }
@@ -83,7 +88,9 @@ void TScrollBox2::CreateParams(TCreateParams& Params) {
 
 void TScrollBox2::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_NCHITTEST: Message.Result = DefWndProcCall(Message.Msg, Message.WParam, Message.LParam); return;
+    case WM_NCHITTEST:
+        Message.Result = DefWndProcCall(Message.Msg, Message.WParam, Message.LParam);
+        return;
     case CM_CTL3DCHANGED:
         if (FBorderStyle == bsSingle) RecreateWnd();
         break;
@@ -99,7 +106,9 @@ TJScrollPane::TJScrollPane(TComponent* AOwner) : TPeer(AOwner), FCanvas(new TCon
     FControlState.Include(csCustomPaint);
 }
 
-TJScrollPane::~TJScrollPane() { delete FCanvas; }
+TJScrollPane::~TJScrollPane() {
+    delete FCanvas;
+}
 
 TClass TJScrollPane::StaticClass() {
     static const TMetaClass meta(
@@ -129,7 +138,9 @@ bool TJScrollPane::TranslateMessage(TMessage& Message) {
     return TPeer::TranslateMessage(Message);
 }
 
-void TJScrollPane::Dispatch(TMessage& Message) { TPeer::Dispatch(Message); }
+void TJScrollPane::Dispatch(TMessage& Message) {
+    TPeer::Dispatch(Message);
+}
 
 void TJScrollPane::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TPeer::MouseDown(Button, Shift, X, Y);
@@ -167,7 +178,9 @@ constexpr int32_t AllEventKinds = COMPONENT_EVENT_MASK | CONTAINER_EVENT_MASK | 
 TScrollPane::TScrollPane(TComponent* AOwner)
     : TBeanPeer(AOwner, AllEventKinds), FInsets(new TInsets(0, 0, 0, 0)) {}
 
-TScrollPane::~TScrollPane() { delete FInsets; }
+TScrollPane::~TScrollPane() {
+    delete FInsets;
+}
 
 TClass TScrollPane::StaticClass() {
     static const TMetaClass meta(
@@ -230,7 +243,9 @@ TJTextField::TJTextField(TComponent* AOwner) : TPeer(AOwner), FCanvas(new TContr
     FCanvas->SetControl(this);
 }
 
-TJTextField::~TJTextField() { delete FCanvas; }
+TJTextField::~TJTextField() {
+    delete FCanvas;
+}
 
 TClass TJTextField::StaticClass() {
     static const TMetaClass meta(TClassBuilder<TJTextField>(u"TJTextField", TEdit::StaticClass()));
@@ -253,7 +268,9 @@ TDimension TJTextField::GetPreferredSize() {
 TTextField::TTextField(TComponent* AOwner)
     : TBeanPeer(AOwner, AllEventKinds), FInsets(new TInsets(0, 0, 0, 0)) {}
 
-TTextField::~TTextField() { delete FInsets; }
+TTextField::~TTextField() {
+    delete FInsets;
+}
 
 TClass TTextField::StaticClass() {
     static const TMetaClass meta(

@@ -7,8 +7,8 @@
 // TBeanPeer, adds focus awareness, action listeners and per-event hooks.
 #pragma once
 
-#include "benchkit/mvc/IDEMulticast.h"
 #include "benchkit/mvc/IDEItem.h"
+#include "benchkit/mvc/IDEMulticast.h"
 #include "benchkit/mvc/IDEUIEvent.h"
 
 #include <quorlpak/CustomControl.h>
@@ -86,8 +86,7 @@ template <class I> InterfacePtr<I> SlotAs(const InterfacePtr<IEventListener>& L)
 // panes and text fields); MouseByHandlers: button and move events come from
 // the framework's mouse handlers instead of the window procedure (the
 // scroll panes).
-template <class Base, bool WithGeometry, bool MouseByHandlers>
-class TPeer : public Base {
+template <class Base, bool WithGeometry, bool MouseByHandlers> class TPeer : public Base {
 public:
     explicit TPeer(TComponent* AOwner) : Base(AOwner) {}
 
@@ -191,7 +190,8 @@ protected:
         if (InterfacePtr<IFocusEvent> f; Supports(E, f)) return ProcessFocusEvent(f.Get());
         if (InterfacePtr<IMouseEvent> m; Supports(E, m)) {
             int32_t id = m->GetID();
-            if (id == MOUSE_MOVED || id == MOUSE_DRAGGED) ProcessMouseMotionEvent(m.Get());
+            if (id == MOUSE_MOVED || id == MOUSE_DRAGGED)
+                ProcessMouseMotionEvent(m.Get());
             else if ((id >= MOUSE_CLICKED && id <= MOUSE_RELEASED) || id == MOUSE_ENTERED ||
                      id == MOUSE_EXITED)
                 ProcessMouseEvent(m.Get());
@@ -237,14 +237,20 @@ protected:
         case FOCUS_GAINED:
             Deliver(OnFocusGained, FFocusListener, &IFocusListener::FocusGained, E);
             break;
-        case FOCUS_LOST: Deliver(OnFocusLost, FFocusListener, &IFocusListener::FocusLost, E); break;
+        case FOCUS_LOST:
+            Deliver(OnFocusLost, FFocusListener, &IFocusListener::FocusLost, E);
+            break;
         }
     }
 
     virtual void ProcessKeyEvent(IKeyEvent* E) {
         switch (E->GetID()) {
-        case KEY_TYPED: Deliver(OnKeyTyped, FKeyListener, &IKeyListener::KeyTyped, E); break;
-        case KEY_PRESSED: Deliver(OnKeyPressed, FKeyListener, &IKeyListener::KeyPressed, E); break;
+        case KEY_TYPED:
+            Deliver(OnKeyTyped, FKeyListener, &IKeyListener::KeyTyped, E);
+            break;
+        case KEY_PRESSED:
+            Deliver(OnKeyPressed, FKeyListener, &IKeyListener::KeyPressed, E);
+            break;
         case KEY_RELEASED:
             Deliver(OnKeyReleased, FKeyListener, &IKeyListener::KeyReleased, E);
             break;
@@ -285,12 +291,24 @@ protected:
     virtual void ProcessDragEvent(IDragEvent* E) {
         using L = IDragListener;
         switch (E->GetID()) {
-        case DRAG_ENTERED: Deliver(OnDragEntered, FDragListener, &L::DragEntered, E); break;
-        case DRAG_EXITED: Deliver(OnDragExited, FDragListener, &L::DragExited, E); break;
-        case DRAG_MOVED: Deliver(OnDragMoved, FDragListener, &L::DragMoved, E); break;
-        case DRAG_DROPPED: Deliver(OnDragDropped, FDragListener, &L::DragDropped, E); break;
-        case DRAG_CANCELLED: Deliver(OnDragCancelled, FDragListener, &L::DragCancelled, E); break;
-        case DRAG_TARGETED: Deliver(OnDragTargeted, FDragListener, &L::DragTargeted, E); break;
+        case DRAG_ENTERED:
+            Deliver(OnDragEntered, FDragListener, &L::DragEntered, E);
+            break;
+        case DRAG_EXITED:
+            Deliver(OnDragExited, FDragListener, &L::DragExited, E);
+            break;
+        case DRAG_MOVED:
+            Deliver(OnDragMoved, FDragListener, &L::DragMoved, E);
+            break;
+        case DRAG_DROPPED:
+            Deliver(OnDragDropped, FDragListener, &L::DragDropped, E);
+            break;
+        case DRAG_CANCELLED:
+            Deliver(OnDragCancelled, FDragListener, &L::DragCancelled, E);
+            break;
+        case DRAG_TARGETED:
+            Deliver(OnDragTargeted, FDragListener, &L::DragTargeted, E);
+            break;
         }
     }
 
@@ -331,8 +349,8 @@ protected:
             // Ctrl+@ types character 0, which no key-typed event can carry;
             // the edit control still gets its message.
             if (char16_t ch = char16_t(Message.WParam & 0xFFFF); ch != 0)
-                Send(new IDEUIEvent::TKeyEvent(this, KEY_TYPED, Now(),
-                                               KeyModifiers(Message.LParam), 0, ch));
+                Send(new IDEUIEvent::TKeyEvent(this, KEY_TYPED, Now(), KeyModifiers(Message.LParam),
+                                               0, ch));
             return true;
         case CM_MOUSEENTER:
         case CM_MOUSELEAVE:
@@ -348,7 +366,9 @@ protected:
                 return true;
             case WM_LBUTTONDOWN:
             case WM_RBUTTONDOWN:
-            case WM_MBUTTONDOWN: Send(Mouse(MOUSE_PRESSED, Message, 1, false)); return true;
+            case WM_MBUTTONDOWN:
+                Send(Mouse(MOUSE_PRESSED, Message, 1, false));
+                return true;
             case WM_LBUTTONUP:
             case WM_RBUTTONUP:
             case WM_MBUTTONUP: {
@@ -497,42 +517,72 @@ protected:
     }
     void ProcessKeyEvent(IKeyEvent* E) override {
         switch (E->GetID()) {
-        case KEY_TYPED: ProcessKeyTyped(E); break;
-        case KEY_PRESSED: ProcessKeyPressed(E); break;
-        case KEY_RELEASED: ProcessKeyReleased(E); break;
+        case KEY_TYPED:
+            ProcessKeyTyped(E);
+            break;
+        case KEY_PRESSED:
+            ProcessKeyPressed(E);
+            break;
+        case KEY_RELEASED:
+            ProcessKeyReleased(E);
+            break;
         }
         JBase::ProcessKeyEvent(E);
     }
     void ProcessMouseEvent(IMouseEvent* E) override {
         switch (E->GetID()) {
-        case MOUSE_CLICKED: ProcessMouseClicked(E); break;
-        case MOUSE_PRESSED: ProcessMousePressed(E); break;
-        case MOUSE_RELEASED: ProcessMouseReleased(E); break;
-        case MOUSE_ENTERED: ProcessMouseEntered(E); break;
-        case MOUSE_EXITED: ProcessMouseExited(E); break;
+        case MOUSE_CLICKED:
+            ProcessMouseClicked(E);
+            break;
+        case MOUSE_PRESSED:
+            ProcessMousePressed(E);
+            break;
+        case MOUSE_RELEASED:
+            ProcessMouseReleased(E);
+            break;
+        case MOUSE_ENTERED:
+            ProcessMouseEntered(E);
+            break;
+        case MOUSE_EXITED:
+            ProcessMouseExited(E);
+            break;
         }
         JBase::ProcessMouseEvent(E);
     }
     void ProcessMouseMotionEvent(IMouseEvent* E) override {
-        if (E->GetID() == MOUSE_MOVED) ProcessMouseMoved(E);
+        if (E->GetID() == MOUSE_MOVED)
+            ProcessMouseMoved(E);
         else if (E->GetID() == MOUSE_DRAGGED)
             ProcessMouseDragged(E);
         JBase::ProcessMouseMotionEvent(E);
     }
     void ProcessDragEvent(IDragEvent* E) override {
         switch (E->GetID()) {
-        case DRAG_ENTERED: ProcessDragEntered(E); break;
-        case DRAG_EXITED: ProcessDragExited(E); break;
-        case DRAG_MOVED: ProcessDragMoved(E); break;
-        case DRAG_DROPPED: ProcessDragDropped(E); break;
-        case DRAG_CANCELLED: ProcessDragCancelled(E); break;
-        case DRAG_TARGETED: ProcessDragTargeted(E); break;
+        case DRAG_ENTERED:
+            ProcessDragEntered(E);
+            break;
+        case DRAG_EXITED:
+            ProcessDragExited(E);
+            break;
+        case DRAG_MOVED:
+            ProcessDragMoved(E);
+            break;
+        case DRAG_DROPPED:
+            ProcessDragDropped(E);
+            break;
+        case DRAG_CANCELLED:
+            ProcessDragCancelled(E);
+            break;
+        case DRAG_TARGETED:
+            ProcessDragTargeted(E);
+            break;
         }
         JBase::ProcessDragEvent(E);
     }
     void ProcessFocusEvent(IFocusEvent* E) override {
         if (FFocusAware) {
-            if (E->GetID() == FOCUS_GAINED) FFocusState = TItemState{isFocused};
+            if (E->GetID() == FOCUS_GAINED)
+                FFocusState = TItemState{isFocused};
             else if (E->GetID() == FOCUS_LOST)
                 FFocusState = TItemState{isInactive};
         }

@@ -2,9 +2,11 @@
 
 #include "benchkit/mvc/IDEBasicViewManager.h"
 
+#include <quorlpak/ImgList.h>
 #include <runpak/TypeInfo.h>
 
-TCustomTreeControl::TCustomTreeControl(TComponent* AOwner) : TTreeView2(AOwner) {
+TCustomTreeControl::TCustomTreeControl(TComponent* AOwner)
+    : TTreeView2(AOwner), FImageChangeLink(new TChangeLink), FStateChangeLink(new TChangeLink) {
     SetBounds(GetLeft(), GetTop(), 121, 97);
     SetTabStop(true);
     SetParentColor(false);
@@ -15,6 +17,46 @@ TCustomTreeControl::TCustomTreeControl(TComponent* AOwner) : TTreeView2(AOwner) 
     SetSelection(selection.Get());
     InterfacePtr<IWritableGraphSelection> drag(new TBasicGraphSelection);
     SetDragSelection(drag.Get());
+}
+
+TCustomTreeControl::~TCustomTreeControl() {
+    if (FImages) FImages->UnRegisterChanges(FImageChangeLink);
+    if (FStateImages) FStateImages->UnRegisterChanges(FStateChangeLink);
+    delete FImageChangeLink;
+    delete FStateChangeLink;
+}
+
+void TCustomTreeControl::SetImages(TCustomImageList* Value) {
+    if (FImages) {
+        FImages->UnRegisterChanges(FImageChangeLink);
+        FImages->RemoveFreeNotification(this);
+    }
+    FImages = Value;
+    if (FImages) {
+        FImages->RegisterChanges(FImageChangeLink);
+        FImages->FreeNotification(this);
+    }
+    SetupViewers();
+}
+
+void TCustomTreeControl::SetStateImages(TCustomImageList* Value) {
+    if (FStateImages) {
+        FStateImages->UnRegisterChanges(FStateChangeLink);
+        FStateImages->RemoveFreeNotification(this);
+    }
+    FStateImages = Value;
+    if (FStateImages) {
+        FStateImages->RegisterChanges(FStateChangeLink);
+        FStateImages->FreeNotification(this);
+    }
+    SetupViewers();
+}
+
+void TCustomTreeControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TTreeView2::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FImages) SetImages(nullptr);
+    if (AComponent == FStateImages) SetStateImages(nullptr);
 }
 
 TClass TCustomTreeControl::StaticClass() {
@@ -35,10 +77,10 @@ HRESULT TCustomTreeControl::QueryInterface(REFIID iid, void** out) noexcept {
 }
 
 void TCustomTreeControl::SetupViewers() {
-    // The icon half is empty until the control carries image lists: it
-    // measures nothing and adds no gap.
+    // Without images the icon half measures nothing and adds no gap.
     InterfacePtr<IItemPainter> painter(new TCompositeItemPainter(
-        nullptr, new TFocusableItemPainter(new TSelectableTextItemPainter), oHorizontal, 4));
+        new TImageListItemPainter(FImages),
+        new TFocusableItemPainter(new TSelectableTextItemPainter), oHorizontal, 4));
     InterfacePtr<IItemEditor> editor(new TPairItemEditor(new TExpandingTextItemEditor, 1));
     InterfacePtr<IGraphViewManager> manager(new TBasicViewManager(painter.Get(), editor.Get()));
     SetViewManager(manager.Get());
@@ -91,9 +133,8 @@ InterfacePtr<IGraphLocation> TCustomTreeControl::AddChild(IGraphLocation* Parent
     return w ? w->AddChild(Parent, Data) : nullptr;
 }
 
-InterfacePtr<IGraphLocation> TCustomTreeControl::InsertChild(IGraphLocation* Parent,
-                                                             IGraphLocation* AheadOf,
-                                                             IInterface* Data) {
+InterfacePtr<IGraphLocation>
+TCustomTreeControl::InsertChild(IGraphLocation* Parent, IGraphLocation* AheadOf, IInterface* Data) {
     InterfacePtr<IWritableGraphModel> w = GetWriteModel();
     return w ? w->InsertChild(Parent, AheadOf, Data) : nullptr;
 }

@@ -5,9 +5,13 @@
 
 #include "benchkit/mvc/IDETreeView.h"
 
+class TChangeLink;
+class TCustomImageList;
+
 class TCustomTreeControl : public TTreeView2, public IWritableGraphModel {
 public:
     explicit TCustomTreeControl(TComponent* AOwner);
+    ~TCustomTreeControl() override;
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 
@@ -19,6 +23,10 @@ public:
     void SetModel(IGraphModel* Model) override;
     InterfacePtr<IGraphModel> GetModel() override { return TTreeView2::GetModel(); }
     virtual void SetupViewers();
+    TCustomImageList* GetImages() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* GetStateImages() const { return FStateImages; }
+    void SetStateImages(TCustomImageList* Value);
 
     // --- The model interface, delegated (nil answers without a model or
     // while read-only) ---
@@ -43,9 +51,15 @@ public:
     void EnableModelEvents(bool Enable) override;
 
 protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     // The control keeps its pair editor across edits, so an edit of a
     // text-and-index item keeps the index.
     void RenewEditor() override {}
+
+    TChangeLink* FImageChangeLink;
+    TChangeLink* FStateChangeLink;
+    TCustomImageList* FImages = nullptr;      // not owned
+    TCustomImageList* FStateImages = nullptr; // not owned
 };
 
 class TTreeControl : public TCustomTreeControl {

@@ -110,7 +110,9 @@ using TOnTreeEvent = std::function<void(ITreeEvent* E)>;
 
 // One object behind two interface pointers: every interface shares one
 // IUnknown base, so the pointers to it are equal.
-inline bool SameObject(IUnknown* A, IUnknown* B) { return A == B; }
+inline bool SameObject(IUnknown* A, IUnknown* B) {
+    return A == B;
+}
 
 // Repaints the rows whose drag-selection membership changed.
 class TGraphDragSelectionManager : public TInterfacedObject, public IGraphSelectionListener {
@@ -156,10 +158,14 @@ public:
     InterfacePtr<IGraphLocation> GetSubfocus() override;
     void SetSubfocus(IGraphLocation* Location) override;
     void AddSubfocusListener(IGraphSubfocusListener* L) override { FSubfocusListeners.Add(L); }
-    void RemoveSubfocusListener(IGraphSubfocusListener* L) override { FSubfocusListeners.Remove(L); }
+    void RemoveSubfocusListener(IGraphSubfocusListener* L) override {
+        FSubfocusListeners.Remove(L);
+    }
     InterfacePtr<IWritableGraphSelection> GetSelection() override { return FSelection; }
     void SetSelection(IWritableGraphSelection* S) override;
-    void AddSelectionListener(IGraphSelectionListener* L) override { FSelectionMulticaster->Add(L); }
+    void AddSelectionListener(IGraphSelectionListener* L) override {
+        FSelectionMulticaster->Add(L);
+    }
     void RemoveSelectionListener(IGraphSelectionListener* L) override {
         FSelectionMulticaster->Remove(L);
     }

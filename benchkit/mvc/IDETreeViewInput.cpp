@@ -76,8 +76,12 @@ void RepaintBy(TTreeView2* View, THashtable* Cache, IGraphSelection* Selection) 
 }
 } // namespace
 
-void TTreeView2::RepaintSelection() { RepaintBy(this, FCache.Get(), FSelection.Get()); }
-void TTreeView2::RepaintDragSelection() { RepaintBy(this, FCache.Get(), FDragSelection.Get()); }
+void TTreeView2::RepaintSelection() {
+    RepaintBy(this, FCache.Get(), FSelection.Get());
+}
+void TTreeView2::RepaintDragSelection() {
+    RepaintBy(this, FCache.Get(), FDragSelection.Get());
+}
 
 void TTreeView2::SelectionItemChanged(IGraphSelectionEvent* E) {
     if (OnSelectionItemChanged) OnSelectionItemChanged(E);
@@ -110,7 +114,8 @@ void TTreeView2::FireSubfocusChanged(IGraphLocation* Location) {
     InterfacePtr<IGraphSubfocusEvent> e(
         new TGraphSubfocusEvent(static_cast<IGraphView*>(this), 2, Location));
     InterfacePtr<IDispatchableEvent> d;
-    if (FSubfocusListeners.HasListeners() && Supports(e.Get(), d)) FSubfocusListeners.Dispatch(d.Get());
+    if (FSubfocusListeners.HasListeners() && Supports(e.Get(), d))
+        FSubfocusListeners.Dispatch(d.Get());
 }
 
 void TTreeView2::SetSubfocus(IGraphLocation* Location) {
@@ -121,7 +126,8 @@ void TTreeView2::SetSubfocus(IGraphLocation* Location) {
     std::vector<InterfacePtr<IGraphLocation>> ancestors;
     for (InterfacePtr<IGraphLocation> p = Location->GetParent(); p; p = p->GetParent())
         ancestors.push_back(p);
-    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) Expand(it->Get());
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
+        Expand(it->Get());
     FSubfocusChecked = true;
     SetSubfocus2(GetViewState(Location), TSelectFlags{sfClear, sfAddItem, sfResetAnchor});
     FSubfocusChecked = false;
@@ -134,7 +140,8 @@ void TTreeView2::SetSubfocus2(TNodeState* State, TSelectFlags Flags) {
         EndEdit2();
         if (FEditor) return; // the edit refused to end
     }
-    if (FSubfocusChecked) FSubfocusChecked = false;
+    if (FSubfocusChecked)
+        FSubfocusChecked = false;
     else {
         InterfacePtr<IGraphSubfocusEvent> e(
             new TGraphSubfocusEvent(static_cast<IGraphView*>(this), 1, State->FNode.Get()));
@@ -151,7 +158,8 @@ void TTreeView2::SetSubfocus2(TNodeState* State, TSelectFlags Flags) {
         }
         if (Flags.Contains(sfAddItem)) FSelection->Add(node);
         if (Flags.Contains(sfToggleItem)) {
-            if (FSelection->Contains(node)) FSelection->Remove(node);
+            if (FSelection->Contains(node))
+                FSelection->Remove(node);
             else
                 FSelection->Add(node);
         }
@@ -323,7 +331,8 @@ void TTreeView2::HandleKey(IKeyEvent* E) {
     TNodeState* s = FSubfocus;
     switch (E->GetKeyCode()) {
     case VK_RETURN:
-        if (!E->IsControlDown() || FEditor) FireActionEvent();
+        if (!E->IsControlDown() || FEditor)
+            FireActionEvent();
         else if (CanModify(s->FNode.Get()))
             StartEdit2(s);
         else
@@ -353,8 +362,12 @@ void TTreeView2::HandleKey(IKeyEvent* E) {
         MoveTo(t, E);
         break;
     }
-    case VK_END: MoveTo(HitTestLine(FLineCount - 1), E); break;
-    case VK_HOME: MoveTo(HitTestLine(0), E); break;
+    case VK_END:
+        MoveTo(HitTestLine(FLineCount - 1), E);
+        break;
+    case VK_HOME:
+        MoveTo(HitTestLine(0), E);
+        break;
     case VK_LEFT:
         if (!s->FExpanded || !s->HasChildren()) {
             TNodeState* parent = GetViewState(s->FNode->GetParent().Get());
@@ -366,11 +379,14 @@ void TTreeView2::HandleKey(IKeyEvent* E) {
         if (s->FPrevVisible && s->FPrevVisible->FLevel >= 0) MoveTo(s->FPrevVisible, E);
         break;
     case VK_RIGHT:
-        if (s->FExpanded && s->HasChildren()) MoveTo(s->FNextVisible, E);
+        if (s->FExpanded && s->HasChildren())
+            MoveTo(s->FNextVisible, E);
         else if (!s->FExpanded && s->HasChildren())
             ExpandNode(s, true, true);
         break;
-    case VK_DOWN: MoveTo(s->FNextVisible, E); break;
+    case VK_DOWN:
+        MoveTo(s->FNextVisible, E);
+        break;
     case VK_ADD:
         if (!s->FExpanded && s->HasChildren()) ExpandNode(s, true, true);
         break;
@@ -383,7 +399,8 @@ void TTreeView2::HandleKey(IKeyEvent* E) {
     case VK_F2:
         if (!FEditor && CanModify(s->FNode.Get())) StartEdit2(s);
         break;
-    default: return;
+    default:
+        return;
     }
     E->Consume();
 }
@@ -438,26 +455,31 @@ void TTreeView2::KeyPressed(IKeyEvent* E) {
 
 bool TTreeView2::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
     if (TScrollPane::DoMouseWheelDown(Shift, MousePos)) return true;
-    if (Shift.Contains(ssCtrl)) SendMessageW(GetHandle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    if (Shift.Contains(ssCtrl))
+        SendMessageW(GetHandle(), WM_VSCROLL, SB_PAGEDOWN, 0);
     else if (Shift.Contains(ssShift)) {
-        InterfacePtr<IKeyEvent> e(new IDEUIEvent::TKeyEvent(this, KEY_PRESSED, Now(), 0, VK_DOWN, 0));
+        InterfacePtr<IKeyEvent> e(
+            new IDEUIEvent::TKeyEvent(this, KEY_PRESSED, Now(), 0, VK_DOWN, 0));
         ProcessKeyPressed(e.Get());
     } else {
         const UINT lines = WheelScrollLines();
-        for (UINT i = 0; i < lines; ++i) SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEDOWN, 0);
+        for (UINT i = 0; i < lines; ++i)
+            SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEDOWN, 0);
     }
     return true;
 }
 
 bool TTreeView2::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
     if (TScrollPane::DoMouseWheelUp(Shift, MousePos)) return true;
-    if (Shift.Contains(ssCtrl)) SendMessageW(GetHandle(), WM_VSCROLL, SB_PAGEUP, 0);
+    if (Shift.Contains(ssCtrl))
+        SendMessageW(GetHandle(), WM_VSCROLL, SB_PAGEUP, 0);
     else if (Shift.Contains(ssShift)) {
         InterfacePtr<IKeyEvent> e(new IDEUIEvent::TKeyEvent(this, KEY_PRESSED, Now(), 0, VK_UP, 0));
         ProcessKeyPressed(e.Get());
     } else {
         const UINT lines = WheelScrollLines();
-        for (UINT i = 0; i < lines; ++i) SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEUP, 0);
+        for (UINT i = 0; i < lines; ++i)
+            SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEUP, 0);
     }
     return true;
 }
@@ -466,8 +488,12 @@ bool TTreeView2::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 
 namespace {
 // The system's lines per wheel notch (the desktop's default).
-UINT WheelScrollLines() { return 3; }
-bool RightButton(IMouseEvent* E) { return E->GetModifiers() & 4; }
+UINT WheelScrollLines() {
+    return 3;
+}
+bool RightButton(IMouseEvent* E) {
+    return E->GetModifiers() & 4;
+}
 } // namespace
 
 void TTreeView2::ProcessMousePressed(IMouseEvent* E) {
@@ -489,10 +515,12 @@ void TTreeView2::ProcessMousePressed(IMouseEvent* E) {
             EndEdit2();
         }
         if (row == FSubfocus) {
-            if (FDoubleClicked && !RightButton(E)) FireActionEvent();
+            if (FDoubleClicked && !RightButton(E))
+                FireActionEvent();
             else if (E->IsShiftDown() || E->IsControlDown() || E->IsAltDown()) {
                 if (!RightButton(E) && FMultiSelect && E->IsControlDown() && !E->IsShiftDown()) {
-                    if (FSelection->Contains(row->FNode.Get())) FSelection->Remove(row->FNode.Get());
+                    if (FSelection->Contains(row->FNode.Get()))
+                        FSelection->Remove(row->FNode.Get());
                     else
                         FSelection->Add(row->FNode.Get());
                 }
@@ -505,14 +533,16 @@ void TTreeView2::ProcessMousePressed(IMouseEvent* E) {
             }
         }
         TSelectFlags flags = TSelectFlags{sfClear, sfAddItem, sfResetAnchor};
-        if (FMultiSelect && E->IsShiftDown()) flags = TSelectFlags{sfAddItem};
+        if (FMultiSelect && E->IsShiftDown())
+            flags = TSelectFlags{sfAddItem};
         else if (FMultiSelect && E->IsControlDown())
             flags = TSelectFlags{sfToggleItem, sfResetAnchor};
         SetSubfocus2(row, flags);
     } else if (hit == 2 && !RightButton(E)) {
         const bool collapse = row->FExpanded;
         ExpandNode(row, !row->FExpanded, true);
-        if (collapse && FSubfocus && FSubfocus != row && FSubfocus->IsDescendentOf(row->FNode.Get()))
+        if (collapse && FSubfocus && FSubfocus != row &&
+            FSubfocus->IsDescendentOf(row->FNode.Get()))
             SetSubfocus2(row, TSelectFlags{sfClear, sfAddItem, sfResetAnchor});
         SendMessageW(GetHandle(), WM_LBUTTONUP, 0, LPARAM(-1));
     }
@@ -537,8 +567,8 @@ void TTreeView2::ProcessMouseReleased(IMouseEvent* E) {
 void TTreeView2::ProcessMouseDragged(IMouseEvent* E) {
     TScrollPane::ProcessMouseDragged(E);
     if (!FDragSubfocus || RightButton(E)) return;
-    TSelectFlags flags = E->IsControlDown() ? TSelectFlags{sfResetAnchor}
-                                            : TSelectFlags{sfClear, sfAddItem};
+    TSelectFlags flags =
+        E->IsControlDown() ? TSelectFlags{sfResetAnchor} : TSelectFlags{sfClear, sfAddItem};
     SetSubfocus2(HitTestY(E->GetY() + GetScrollPosition().y), flags);
 }
 
@@ -591,7 +621,8 @@ void TTreeView2::ModelContentChanged(IGraphModelEvent* E) {
     TNodeState* s = GetViewState(E->GetLocation().Get());
     if (!s) return;
     UpdateNodeRects(s, c);
-    if (E->GetChange() == GRAPH_NODE_TOUCHED) RepaintToEnd(s);
+    if (E->GetChange() == GRAPH_NODE_TOUCHED)
+        RepaintToEnd(s);
     else
         RepaintNode(s);
     RecalcVisible(true);
@@ -673,7 +704,8 @@ void TTreeView2::ModelStructureChanged(IGraphModelEvent* E) {
         if (!candidate || !candidate->FInUse) candidate = FFirstNode;
         if (oldSubfocus && !FSubfocus) {
             FSelection->Remove(oldSubfocus.Get());
-            if (wasSubfocus || under) SetSubfocus2(candidate, TSelectFlags{sfClear, sfAddItem, sfResetAnchor});
+            if (wasSubfocus || under)
+                SetSubfocus2(candidate, TSelectFlags{sfClear, sfAddItem, sfResetAnchor});
             else
                 SetSubfocus2(FFirstNode, TSelectFlags{sfAddItem, sfResetAnchor});
         }
@@ -740,7 +772,8 @@ void TTreeView2::WndProc(TMessage& Message) {
         // whichever comes first: nothing past cbData is read.
         const auto* p = static_cast<const char16_t*>(cds->lpData);
         size_t n = cds->cbData / sizeof(char16_t), len = 0;
-        while (len < n && p[len]) ++len;
+        while (len < n && p[len])
+            ++len;
         Message.Result = FindLineByText(std::u16string(p, len), cds->dwData != 0);
         return;
     }

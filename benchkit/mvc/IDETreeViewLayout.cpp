@@ -72,7 +72,8 @@ HRESULT TTreeEvent::QueryInterface(REFIID iid, void** out) noexcept {
 
 void TTreeEvent::Dispatch(IEventListener* Listener) {
     InterfacePtr<ITreeListener> l = InterfaceCast<ITreeListener>(Listener);
-    if (FId == TREE_NODE_EXPANDED) l->NodeExpanded(this);
+    if (FId == TREE_NODE_EXPANDED)
+        l->NodeExpanded(this);
     else if (FId == TREE_NODE_COLLAPSED)
         l->NodeCollapsed(this);
 }
@@ -121,8 +122,8 @@ TClass TTreeView2::StaticClass() {
 
 HRESULT TTreeView2::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IGraphView, IItemEditSite, IItemPaintSite, IGraphSubfocusListener,
-                         IGraphModelListener, IGraphSelectionListener, IFocusListener,
-                         IKeyListener, IBatchUpdate, IEventListener>(this, iid, out))
+                         IGraphModelListener, IGraphSelectionListener, IFocusListener, IKeyListener,
+                         IBatchUpdate, IEventListener>(this, iid, out))
         return S_OK;
     return TScrollPane::QueryInterface(iid, out);
 }
@@ -187,7 +188,8 @@ void TTreeView2::UpdateViewState() {
         UpdateViewState2(root.Get(), -1);
         FRootNode = GetViewState(root.Get());
         FFirstNode = nullptr;
-        if (FRootNode && !(!FRootNode->FNextVisible && (!FRootNode->FExpanded || !FRootNode->HasChildren()))) {
+        if (FRootNode &&
+            !(!FRootNode->FNextVisible && (!FRootNode->FExpanded || !FRootNode->HasChildren()))) {
             InterfacePtr<IInterfaceList> children = root->GetChildren();
             InterfacePtr<IGraphLocation> first;
             if (children && children->GetCount() > 0) Supports(children->Get(0).Get(), first);
@@ -201,7 +203,8 @@ void TTreeView2::UpdateViewState() {
 void TTreeView2::UpdateViewState2(IGraphLocation* Location, int32_t Level) {
     TNodeState* state = GetViewState(Location);
     InterfacePtr<IGraphLocation> root = FModel ? FModel->GetRoot() : nullptr;
-    if (state && state->IsDescendentOf(root.Get())) state->Update(Level);
+    if (state && state->IsDescendentOf(root.Get()))
+        state->Update(Level);
     else {
         bool expanded = Level < 0 || ShouldExpandLoc(Location) || (Level == 0 && !FShowRootLines);
         InterfacePtr<TNodeState> fresh(
@@ -215,11 +218,12 @@ void TTreeView2::UpdateViewState2(IGraphLocation* Location, int32_t Level) {
     for (int i = 0, n = children->GetCount(); i < n; ++i) {
         InterfacePtr<IGraphLocation> child;
         if (!Supports(children->Get(i).Get(), child)) continue;
-        if (TNodeState* cs = GetViewState(child.Get())) cs->Update(Level + 1);
+        if (TNodeState* cs = GetViewState(child.Get()))
+            cs->Update(Level + 1);
         else {
-            InterfacePtr<TNodeState> fresh(new TNodeState(
-                this, ShouldExpandLoc(child.Get()) && child->HasChildren() == tsYes, Level + 1,
-                child.Get()));
+            InterfacePtr<TNodeState> fresh(
+                new TNodeState(this, ShouldExpandLoc(child.Get()) && child->HasChildren() == tsYes,
+                               Level + 1, child.Get()));
             PutViewState(child.Get(), fresh.Get());
         }
         UpdateViewState2(child.Get(), Level + 1);
@@ -255,7 +259,8 @@ void TTreeView2::CleanViewState() {
         if (!data || SameObject(data.Get(), s->FNode.Get())) gone.push_back(key);
     }
     std::vector<InterfacePtr<IInterface>> keep; // the removed states live until the links are cut
-    for (auto& key : gone) keep.push_back(FCache->Remove(key.Get()));
+    for (auto& key : gone)
+        keep.push_back(FCache->Remove(key.Get()));
     if (gone.empty()) return;
     for (InterfacePtr<IEnumeration> e = FCache->Elements(); e->HasMoreElements();) {
         TNodeState* s = InterfaceCast<INodeState>(e->NextElement().Get())->Ptr();
@@ -280,7 +285,8 @@ bool TTreeView2::ShouldExpandNode(TNodeState* State) {
 
 void TTreeView2::UpdateSubtree(TNodeState* State) {
     InterfacePtr<IGraphLocation> root = GetRoot();
-    if (!root || SameObject(State->FNode.Get(), root.Get())) UpdateViewState();
+    if (!root || SameObject(State->FNode.Get(), root.Get()))
+        UpdateViewState();
     else
         UpdateViewState2(State->FNode.Get(), State->FLevel);
 }
@@ -412,7 +418,8 @@ void TTreeView2::PendingRecalcVisible() {
     MSG msg;
     const UINT id = DeferRecalcVisibleMsg();
     bool any = false;
-    while (PeekMessageW(&msg, GetHandle(), id, id, PM_REMOVE)) any = true;
+    while (PeekMessageW(&msg, GetHandle(), id, id, PM_REMOVE))
+        any = true;
     if (any) RecalcVisible1(FShouldValidate);
 }
 
@@ -435,7 +442,8 @@ void TTreeView2::UpdateNodeRects(TNodeState* State, TCanvas* Canvas) {
     if (!children) return;
     for (int i = 0, n = children->GetCount(); i < n; ++i) {
         InterfacePtr<IGraphLocation> child;
-        if (Supports(children->Get(i).Get(), child)) UpdateNodeRects(GetViewState(child.Get()), Canvas);
+        if (Supports(children->Get(i).Get(), child))
+            UpdateNodeRects(GetViewState(child.Get()), Canvas);
     }
 }
 
@@ -527,7 +535,8 @@ bool TTreeView2::IsExpanded(IGraphLocation* Location) {
 TNodeState* TTreeView2::HitTestY(int Y) {
     TNodeState* row = FFirstNode;
     if (!row && !FShowRoot && FRootNode) row = FRootNode->FNextVisible;
-    while (row && Y >= row->FItemRect.Top + row->FItemRect.Height) row = row->FNextVisible;
+    while (row && Y >= row->FItemRect.Top + row->FItemRect.Height)
+        row = row->FNextVisible;
     if (row) return row;
     if (Y < FTopMargin + FCanvasHeight) return FFirstNode;
     return FLastCalc;
@@ -689,7 +698,8 @@ void TTreeView2::Paint2(TCanvas* Canvas, POINT Origin) {
         }
         PaintNode(target, row, Origin, delta);
         if (FStyle == tvsPluses)
-            if (InterfacePtr<IGraphLocation> next = row->GetNextSibling(); next && GetViewState(next.Get()))
+            if (InterfacePtr<IGraphLocation> next = row->GetNextSibling();
+                next && GetViewState(next.Get()))
                 PaintShortLink(target, row, Origin, delta);
         if (FBitmap) {
             row->FItemRect.Top += delta;
@@ -705,7 +715,8 @@ void TTreeView2::Paint2(TCanvas* Canvas, POINT Origin) {
     Canvas->GetBrush()->SetColor(GetColor());
     const int w = clientW - Origin.x;
     if (head->FItemRect.Top > clip.top)
-        Canvas->FillRect(Rect(0, clip.top - Origin.y, w + Origin.x, head->FItemRect.Top - Origin.y));
+        Canvas->FillRect(
+            Rect(0, clip.top - Origin.y, w + Origin.x, head->FItemRect.Top - Origin.y));
     const int tailBottom = tail->FItemRect.Top + tail->FItemRect.Height + FVgap;
     if (tailBottom < clip.bottom)
         Canvas->FillRect(Rect(0, tailBottom - Origin.y, w + Origin.x, clip.bottom - Origin.y));
@@ -714,7 +725,8 @@ void TTreeView2::Paint2(TCanvas* Canvas, POINT Origin) {
 void TTreeView2::PaintNode(TCanvas* Canvas, TNodeState* State, POINT Origin, int Delta) {
     // The gap strip below the row is the row's too: nothing stale stays between rows.
     Canvas->GetBrush()->SetColor(GetColor());
-    Canvas->FillRect(Bounds(0, State->FItemRect.Top - Origin.y, std::max(GetViewportSize().Width, FCanvasWidth),
+    Canvas->FillRect(Bounds(0, State->FItemRect.Top - Origin.y,
+                            std::max(GetViewportSize().Width, FCanvasWidth),
                             State->FItemRect.Height + FVgap));
     if (FStyle == tvsPluses) {
         if (FShowRootLines || State != FFirstNode) PaintBox(Canvas, State, Origin);
@@ -729,7 +741,8 @@ void TTreeView2::PaintItem(TCanvas* Canvas, TNodeState* State, POINT Origin) {
     if (!FViewManager || !FModel) return;
     TItemState states = GetState(State);
     InterfacePtr<IInterface> data = FModel->Get(State->FNode.Get());
-    InterfacePtr<IItemPainter> painter = FViewManager->GetPainter(State->FNode.Get(), data.Get(), states);
+    InterfacePtr<IItemPainter> painter =
+        FViewManager->GetPainter(State->FNode.Get(), data.Get(), states);
     if (!painter) return;
     TDimension size = painter->GetPreferredSize(data.Get(), Canvas, this, states);
     State->FItemRect.Width = size.Width;
@@ -772,9 +785,11 @@ void TTreeView2::PaintLink(TCanvas* Canvas, TNodeState* State, POINT Origin, int
     int y1 = y0;
     if (TNodeState* p = State->FPrevVisible) {
         if (p->FLevel >= State->FLevel) {
-            while (p && p->FLevel > State->FLevel) p = p->FPrevVisible;
-            if (p) y1 = p->HasChildren() ? p->FBoxRect.Top + p->FBoxRect.Height - Delta + 1
-                                         : p->FItemRect.Top + p->FItemRect.Height / 2 - Delta;
+            while (p && p->FLevel > State->FLevel)
+                p = p->FPrevVisible;
+            if (p)
+                y1 = p->HasChildren() ? p->FBoxRect.Top + p->FBoxRect.Height - Delta + 1
+                                      : p->FItemRect.Top + p->FItemRect.Height / 2 - Delta;
         } else if (p->FExpanded || p->FNode->HasChildren() != tsUnknown) {
             InterfacePtr<IGraphLocation> parent = State->FNode->GetParent();
             if (parent && SameObject(parent.Get(), p->FNode.Get()))
@@ -824,7 +839,8 @@ void TTreeView2::PaintDottedLine(TCanvas* Canvas, int X1, int Y1, int X2, int Y2
         // The dots keep one parity in canvas coordinates, whether the row is
         // painted directly or through the row bitmap, at any scroll position.
         if (std::abs(r % 2) != std::abs((Delta + Origin.y) % 2)) ++r;
-        for (; r < Y2 - Origin.y; r += 2) Canvas->SetPixel(X1 - Origin.x, r, color);
+        for (; r < Y2 - Origin.y; r += 2)
+            Canvas->SetPixel(X1 - Origin.x, r, color);
     } else if (Y1 == Y2) {
         for (int c = X1 - Origin.x; c < X2 - Origin.x; c += 2)
             Canvas->SetPixel(c, Y1 - Origin.y, color);
@@ -955,13 +971,13 @@ void TTreeView2::SetShowRoot(bool V) {
     if (V == FShowRoot) return;
     if (!V) {
         if (FInitialized && FModel && FRootNode) {
-            TNodeState* candidate = FRootNode->FNextVisible ? FRootNode->FNextVisible
-                                    : FRootNode->FPrevVisible;
+            TNodeState* candidate =
+                FRootNode->FNextVisible ? FRootNode->FNextVisible : FRootNode->FPrevVisible;
             if (!candidate && FRootNode == FFirstNode) {
                 FSubfocus = nullptr;
                 FSelection->RemoveAll();
-            } else if (FSubfocus &&
-                       (FSubfocus == FRootNode || FSubfocus->IsDescendentOf(FRootNode->FNode.Get())))
+            } else if (FSubfocus && (FSubfocus == FRootNode ||
+                                     FSubfocus->IsDescendentOf(FRootNode->FNode.Get())))
                 SetSubfocus2(candidate, TSelectFlags{sfClear, sfAddItem, sfResetAnchor});
         }
         FShowRoot = false;

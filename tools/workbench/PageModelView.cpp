@@ -40,7 +40,8 @@ void Build(TWinControl* Sheet) {
         if (g != 1) open.push_back(group);
     }
     // Rows open once they have children, the outer ones first.
-    for (auto& node : open) tree->Expand(node.Get());
+    for (auto& node : open)
+        tree->Expand(node.Get());
 }
 
 void Exercise(TWinControl* Sheet) {
@@ -48,7 +49,8 @@ void Exercise(TWinControl* Sheet) {
     if (!tree) return;
     tree->SetFocus();
     PumpWorkbench();
-    for (int i = 0; i < 4; ++i) tree->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i < 4; ++i)
+        tree->Perform(WM_KEYDOWN, VK_DOWN, 0);
     tree->Perform(WM_KEYDOWN, VK_RIGHT, 0);
     PumpWorkbench();
 }

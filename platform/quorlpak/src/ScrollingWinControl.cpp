@@ -6,13 +6,16 @@
 
 int TControlScrollBar::ControlSize() const {
     RECT r{};
-    if (FControl->HandleAllocated()) ::GetClientRect(FControl->GetHandle(), &r);
+    if (FControl->HandleAllocated())
+        ::GetClientRect(FControl->GetHandle(), &r);
     else
         r = RECT{0, 0, FControl->GetWidth(), FControl->GetHeight()};
     return FKind == sbHorizontal ? r.right - r.left : r.bottom - r.top;
 }
 
-int TControlScrollBar::MaxPosition() const { return std::max(0, FRange - ControlSize()); }
+int TControlScrollBar::MaxPosition() const {
+    return std::max(0, FRange - ControlSize());
+}
 
 void TControlScrollBar::SetRange(int Value) {
     FRange = std::max(0, Value);
@@ -26,7 +29,8 @@ void TControlScrollBar::SetPosition(int Value) {
     if (pos == FPosition) return;
     int delta = FPosition - pos;
     FPosition = pos;
-    if (FKind == sbHorizontal) FControl->ScrollBy(delta, 0);
+    if (FKind == sbHorizontal)
+        FControl->ScrollBy(delta, 0);
     else
         FControl->ScrollBy(0, delta);
     if (FControl->HandleAllocated())
@@ -57,15 +61,30 @@ void TControlScrollBar::Update() {
 void TControlScrollBar::ScrollMessage(WPARAM WParam) {
     int page = std::max(1, ControlSize() * 9 / 10);
     switch (LOWORD(WParam)) {
-    case SB_LINEUP: SetPosition(FPosition - FIncrement); break;
-    case SB_LINEDOWN: SetPosition(FPosition + FIncrement); break;
-    case SB_PAGEUP: SetPosition(FPosition - page); break;
-    case SB_PAGEDOWN: SetPosition(FPosition + page); break;
+    case SB_LINEUP:
+        SetPosition(FPosition - FIncrement);
+        break;
+    case SB_LINEDOWN:
+        SetPosition(FPosition + FIncrement);
+        break;
+    case SB_PAGEUP:
+        SetPosition(FPosition - page);
+        break;
+    case SB_PAGEDOWN:
+        SetPosition(FPosition + page);
+        break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: SetPosition(int(HIWORD(WParam))); break;
-    case SB_TOP: SetPosition(0); break;
-    case SB_BOTTOM: SetPosition(FRange); break;
-    default: break;
+    case SB_THUMBTRACK:
+        SetPosition(int(HIWORD(WParam)));
+        break;
+    case SB_TOP:
+        SetPosition(0);
+        break;
+    case SB_BOTTOM:
+        SetPosition(FRange);
+        break;
+    default:
+        break;
     }
 }
 

@@ -13,9 +13,7 @@ namespace {
 // A site with a fixed click point and a bitmap to measure on.
 class TEditSite : public TInterfacedObject, public IItemEditSite {
 public:
-    TEditSite() {
-        FBitmap.SetSize(10, 10);
-    }
+    TEditSite() { FBitmap.SetSize(10, 10); }
     HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
         if (ProvideInterface<IItemEditSite, IItemPaintSite>(this, iid, out)) return S_OK;
         return TInterfacedObject::QueryInterface(iid, out);
@@ -37,7 +35,8 @@ private:
 // Writes down where it was started and answers a fixed value.
 class TNoteEditor : public TInterfacedObject, public IItemEditor {
 public:
-    explicit TNoteEditor(std::string Name, std::vector<std::string>* Log) : FName(std::move(Name)), FLog(Log) {}
+    explicit TNoteEditor(std::string Name, std::vector<std::string>* Log)
+        : FName(std::move(Name)), FLog(Log) {}
     HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
         if (ProvideInterface<IItemEditor>(this, iid, out)) return S_OK;
         return TInterfacedObject::QueryInterface(iid, out);
@@ -51,7 +50,9 @@ public:
     }
     void ChangeBounds(const TRectangle&) override {}
     bool CanPost() override { return true; }
-    void EndEdit(bool Posted) override { FLog->push_back(FName + (Posted ? " posted" : " cancelled")); }
+    void EndEdit(bool Posted) override {
+        FLog->push_back(FName + (Posted ? " posted" : " cancelled"));
+    }
     void AddKeyListener(IKeyListener*) override {}
     void RemoveKeyListener(IKeyListener*) override {}
 
@@ -67,7 +68,9 @@ public:
         if (ProvideInterface<IItemPainter>(this, iid, out)) return S_OK;
         return TInterfacedObject::QueryInterface(iid, out);
     }
-    TDimension GetPreferredSize(IInterface*, TCanvas*, IItemPaintSite*, TItemState) override { return FSize; }
+    TDimension GetPreferredSize(IInterface*, TCanvas*, IItemPaintSite*, TItemState) override {
+        return FSize;
+    }
     void Paint(IInterface*, TCanvas*, IItemPaintSite*, TItemState, const TRectangle&) override {}
 
 private:
@@ -152,9 +155,9 @@ TEST(CompositeItemEditor, ClickChoosesThePartAndTheDefaultCoversAMissingOne) {
         std::vector<std::string> log;
         InterfacePtr<TCompositeItemPainter> painter(new TCompositeItemPainter(
             new TSizedPainter(Dimension(16, 16)), new TSizedPainter(Dimension(40, 20))));
-        InterfacePtr<TCompositeItemEditor> editor(new TCompositeItemEditor(
-            painter.Get(), new TNoteEditor("first", &log),
-            c.second ? new TNoteEditor("second", &log) : nullptr));
+        InterfacePtr<TCompositeItemEditor> editor(
+            new TCompositeItemEditor(painter.Get(), new TNoteEditor("first", &log),
+                                     c.second ? new TNoteEditor("second", &log) : nullptr));
         InterfacePtr<TEditSite> site(new TEditSite);
         site->Click = c.click;
         editor->StartEdit(Text(u"x").Get(), Rectangle(0, 0, 60, 20), site.Get());

@@ -69,7 +69,8 @@ TEST_F(ItemPainterTest, SelectedItemOfAnInactiveViewIsButtonFaceBehindWindowText
     InterfacePtr<IItemPainter> painter(new TSelectableTextItemPainter);
     InterfacePtr<TTestSite> site(new TTestSite);
     for (const Case& c : cases) {
-        painter->Paint(Text(u"WWWW").Get(), Canvas(), site.Get(), c.states, Rectangle(0, 0, 60, 24));
+        painter->Paint(Text(u"WWWW").Get(), Canvas(), site.Get(), c.states,
+                       Rectangle(0, 0, 60, 24));
         EXPECT_EQ(Pixel(59, 0), ColorToRGB(c.background));
         EXPECT_TRUE(Painted(0, 60, c.text));
         EXPECT_EQ(Pixel(60, 0), ColorToRGB(clFuchsia)); // nothing beyond the rectangle
@@ -106,8 +107,8 @@ TEST_F(ItemPainterTest, ClippedTextEndsInAnEllipsisThatFits) {
 }
 
 TEST_F(ItemPainterTest, MeasuringWithoutADrawableCanvasUsesTheLastGoodMeasure) {
-    InterfacePtr<IItemPainter> painter(new TTextItemPainter(TAlignmentSet{aLeft},
-                                                            new TInsets(1, 2, 3, 4)));
+    InterfacePtr<IItemPainter> painter(
+        new TTextItemPainter(TAlignmentSet{aLeft}, new TInsets(1, 2, 3, 4)));
     TDimension good = painter->GetPreferredSize(Text(u"abcd").Get(), Canvas(), nullptr, {});
     TSize extent = Canvas()->TextExtent(u"abcd");
     EXPECT_EQ(good, Dimension(extent.cx + 4, extent.cy + 6));

@@ -15,7 +15,9 @@ struct MessageCase {
     std::vector<std::string> events;
 };
 
-LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM Point(int x, int y) {
+    return MAKELPARAM(x, y);
+}
 
 const MessageCase PanelMessages[] = {
     {"letter down", WM_KEYDOWN, 'A', 0, {"401 code 65 char 65 m0"}},
@@ -26,9 +28,16 @@ const MessageCase PanelMessages[] = {
     {"character", WM_CHAR, u'x', 0, {"400 code 0 char 120 m0"}},
     {"character 0", WM_CHAR, 0, 0, {}},
     // A single press takes the focus (its hook runs before the listeners).
-    {"left down with shift", WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, Point(5, 7),
+    {"left down with shift",
+     WM_LBUTTONDOWN,
+     MK_LBUTTON | MK_SHIFT,
+     Point(5, 7),
      {"1004", "501 5,7 c1 m17"}},
-    {"right up inside", WM_RBUTTONUP, 0, Point(5, 7), {"500 5,7 c1 popup m0", "502 5,7 c1 popup m0"}},
+    {"right up inside",
+     WM_RBUTTONUP,
+     0,
+     Point(5, 7),
+     {"500 5,7 c1 popup m0", "502 5,7 c1 popup m0"}},
     {"right up outside", WM_RBUTTONUP, 0, Point(-3, 7), {"502 -3,7 c1 popup m0"}},
     {"middle double", WM_MBUTTONDBLCLK, MK_MBUTTON | MK_CONTROL, Point(1, 2), {"501 1,2 c2 m10"}},
     {"right double", WM_RBUTTONDBLCLK, MK_RBUTTON, Point(1, 2), {"501 1,2 c2 popup m4"}},
@@ -81,7 +90,7 @@ TEST_F(PeerTest, ListenersOfOneKindHearInTheOrderTheyCame) {
     panel->OnKeyReleased = [&](IKeyEvent*) { Log.push_back("method"); };
     SendMessageW(panel->GetHandle(), WM_KEYUP, 'Q', 0);
     EXPECT_EQ(Log, (std::vector<std::string>{"method", "a 402 code 81 char 81 m0",
-                                              "b 402 code 81 char 81 m0"}));
+                                             "b 402 code 81 char 81 m0"}));
     Log.clear();
     panel->RemoveKeyListener(a.Get());
     panel->RemoveKeyListener(a.Get()); // not registered any more: nothing changes
@@ -184,12 +193,14 @@ TEST_F(PeerTest, PaneMouseEventsFollowTheFrameworksOwnHandling) {
     pane->SetBounds(0, 0, 100, 80);
     pane->SetParent(Form);
     ListenToAll(pane);
-    pane->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { Log.push_back("down"); };
+    pane->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+        Log.push_back("down");
+    };
     pane->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { Log.push_back("up"); };
     ClickAt(pane, 10, 12, VK_RBUTTON);
     std::erase(Log, "1004"); // the click also focuses the pane
     EXPECT_EQ(Log, (std::vector<std::string>{"down", "501 10,12 c1 popup m4", "up",
-                                              "500 10,12 c1 popup m4", "502 10,12 c1 popup m4"}));
+                                             "500 10,12 c1 popup m4", "502 10,12 c1 popup m4"}));
 }
 
 TEST_F(PeerTest, PaneDoubleClickPressTakesNoFocus) {
@@ -261,8 +272,8 @@ TEST_F(PeerTest, APlainPaneNeverGetsTheDeferredLayout) {
     pane->SetParent(Form);
     pane->DoLayout();
     MSG msg;
-    EXPECT_FALSE(PeekMessageW(&msg, pane->GetHandle(), DeferDoLayoutMsg(), DeferDoLayoutMsg(),
-                              PM_NOREMOVE));
+    EXPECT_FALSE(
+        PeekMessageW(&msg, pane->GetHandle(), DeferDoLayoutMsg(), DeferDoLayoutMsg(), PM_NOREMOVE));
     SendMessageW(pane->GetHandle(), DeferDoLayoutMsg(), 0, 0); // even sent, it is harmless
     EXPECT_EQ(pane->GetVertScrollBar()->GetRange(), 0);
 }
@@ -284,7 +295,8 @@ TEST_F(PeerTest, PaneViewportIsTheClientLessTheInsets) {
     pane->SetParent(Form);
     pane->GetInsets()->SetLeft(3);
     pane->GetInsets()->SetBottom(5);
-    EXPECT_EQ(pane->GetViewportSize(), Dimension(pane->GetClientWidth() - 3, pane->GetClientHeight() - 5));
+    EXPECT_EQ(pane->GetViewportSize(),
+              Dimension(pane->GetClientWidth() - 3, pane->GetClientHeight() - 5));
 }
 
 // --- Text fields --------------------------------------------------------------------------
@@ -332,12 +344,16 @@ TEST_F(PeerTest, FieldClickEventsComeBeforeTheEditsOwnProcessing) {
     field->SetBounds(10, 10, 120, 24);
     field->SetParent(Form);
     ListenToAll(field);
-    field->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { Log.push_back("down"); };
+    field->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+        Log.push_back("down");
+    };
     ClickAt(field, 4, 4);
     std::vector<std::string> mouse;
     for (const std::string& s : Log)
-        if (s != "504 0,0 c1 m0" && s.rfind("503", 0) != 0 && s.rfind("1004", 0) != 0) mouse.push_back(s);
-    EXPECT_EQ(mouse, (std::vector<std::string>{"501 4,4 c1 m16", "down", "500 4,4 c1 m0", "502 4,4 c1 m0"}));
+        if (s != "504 0,0 c1 m0" && s.rfind("503", 0) != 0 && s.rfind("1004", 0) != 0)
+            mouse.push_back(s);
+    EXPECT_EQ(mouse, (std::vector<std::string>{"501 4,4 c1 m16", "down", "500 4,4 c1 m0",
+                                               "502 4,4 c1 m0"}));
 }
 
 TEST_F(PeerTest, FieldTakesJapaneseTypingAsKeyTypedEvents) {

@@ -31,8 +31,8 @@ public:
         : FLog(Log), FTag(std::move(Tag)) {}
     HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
         if (ProvideInterface<IMouseListener, IMouseMotionListener, IKeyListener, IFocusListener,
-                             IComponentListener, IContainerListener, IDragListener,
-                             IEventListener>(this, iid, out))
+                             IComponentListener, IContainerListener, IDragListener, IEventListener>(
+                this, iid, out))
             return S_OK;
         return TInterfacedObject::QueryInterface(iid, out);
     }
@@ -102,7 +102,8 @@ protected:
         peer->AddFocusListener(log.Get());
         peer->AddComponentListener(log.Get());
         peer->AddContainerListener(log.Get());
-        if constexpr (requires { peer->AddDragListener(log.Get()); }) peer->AddDragListener(log.Get());
+        if constexpr (requires { peer->AddDragListener(log.Get()); })
+            peer->AddDragListener(log.Get());
     }
 
     TForm* Form = nullptr;

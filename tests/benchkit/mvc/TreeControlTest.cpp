@@ -83,3 +83,30 @@ TEST_F(TreeControlTest, AChildlessRowOpensOnlyOnceItHasChildren) {
 }
 
 } // namespace
+
+#include <quorlpak/Bitmap.h>
+#include <quorlpak/ImgList.h>
+
+namespace {
+
+TEST_F(TreeControlTest, ImagesWidenTheItemAndGoWithTheirList) {
+    auto* images = new TImageList(Form);
+    images->SetSize(16, 16);
+    TBitmap picture;
+    picture.SetSize(16, 16);
+    images->Add(&picture, nullptr);
+    InterfacePtr<IGraphLocation> root = Tree->SetRoot(Item(u"root", 0).Get());
+    Pump();
+    const int plain = Tree->GetViewState(root.Get())->FItemRect.Width;
+    Tree->SetImages(images);
+    Tree->Refresh();
+    Pump();
+    EXPECT_EQ(Tree->GetViewState(root.Get())->FItemRect.Width, plain + 16 + 4);
+    delete images; // the control hears of it and drops the icons
+    EXPECT_EQ(Tree->GetImages(), nullptr);
+    Tree->Refresh();
+    Pump();
+    EXPECT_EQ(Tree->GetViewState(root.Get())->FItemRect.Width, plain);
+}
+
+} // namespace

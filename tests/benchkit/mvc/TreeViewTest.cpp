@@ -15,7 +15,9 @@ InterfacePtr<IInterface> Text(const std::u16string& s) {
     return InterfacePtr<IInterface>(static_cast<IStringObject*>(new TTextObject(s)));
 }
 
-std::u16string U(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string U(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 class TreeViewTest : public PeerTest {
 protected:
@@ -25,8 +27,9 @@ protected:
         View = new TTreeView2(Form);
         View->SetBounds(0, 0, 280, 190);
         View->SetParent(Form);
-        InterfacePtr<IGraphViewManager> vm(new TBasicViewManager(
-            new TFocusableItemPainter(new TSelectableTextItemPainter), new TExpandingTextItemEditor));
+        InterfacePtr<IGraphViewManager> vm(
+            new TBasicViewManager(new TFocusableItemPainter(new TSelectableTextItemPainter),
+                                  new TExpandingTextItemEditor));
         View->SetViewManager(vm.Get());
         InterfacePtr<IWritableGraphSelection> sel(new TBasicGraphSelection);
         View->SetSelection(sel.Get());
@@ -41,7 +44,8 @@ protected:
         for (const char* n : {"a", "b", "c"}) {
             InterfacePtr<IGraphLocation> c = Model->AddChild(root.Get(), Text(U(n)).Get());
             if (std::string(n) == "a")
-                for (const char* m : {"a1", "a2", "a3"}) Model->AddChild(c.Get(), Text(U(m)).Get());
+                for (const char* m : {"a1", "a2", "a3"})
+                    Model->AddChild(c.Get(), Text(U(m)).Get());
         }
     }
     // The model in the view, its root opened.
@@ -129,9 +133,11 @@ TEST_F(TreeViewTest, HundredThousandNodesExpandScrollAndSelect) {
     InterfacePtr<IGraphLocation> root = Model->GetRoot();
     Model->EnableModelEvents(false);
     for (int i = 0; i < 100; ++i) {
-        InterfacePtr<IGraphLocation> p = Model->AddChild(root.Get(), Text(U("n" + std::to_string(i))).Get());
+        InterfacePtr<IGraphLocation> p =
+            Model->AddChild(root.Get(), Text(U("n" + std::to_string(i))).Get());
         for (int j = 0; j < 999; ++j)
-            Model->AddChild(p.Get(), Text(U("n" + std::to_string(i) + "." + std::to_string(j))).Get());
+            Model->AddChild(p.Get(),
+                            Text(U("n" + std::to_string(i) + "." + std::to_string(j))).Get());
     }
     Model->EnableModelEvents(true);
     Show();
@@ -382,11 +388,13 @@ TEST_P(TreeViewCopyDataTest, FindsTheLineOfAText) {
     View->SetShowRoot(c.showRoot);
     Show();
     std::u16string buffer = c.text;
-    if (c.terminated) buffer.push_back(0);
+    if (c.terminated)
+        buffer.push_back(0);
     else
         buffer += u"ZZZZ"; // the bytes past cbData must not be read
     COPYDATASTRUCT cds{c.dwData, DWORD(c.text.size() * 2 + (c.terminated ? 2 : 0)), buffer.data()};
-    EXPECT_EQ(SendMessageW(View->GetHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), c.line);
+    EXPECT_EQ(SendMessageW(View->GetHandle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)),
+              c.line);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tree, TreeViewCopyDataTest, testing::ValuesIn(CopyDataCases),
@@ -415,11 +423,47 @@ TEST_F(TreeViewTest, PaintsSelectionAndTheGapsBetweenRows) {
     RECT upd;
     EXPECT_FALSE(GetUpdateRect(View->GetHandle(), &upd, FALSE));
     HDC dc = GetDC(View->GetHandle());
-    COLORREF inside = GetPixel(dc, b->FItemRect.Left + b->FItemRect.Width - 3, b->FItemRect.Top + 3);
+    COLORREF inside =
+        GetPixel(dc, b->FItemRect.Left + b->FItemRect.Width - 3, b->FItemRect.Top + 3);
     COLORREF gap = GetPixel(dc, b->FItemRect.Left + 30, b->FItemRect.Top + b->FItemRect.Height + 1);
     ReleaseDC(View->GetHandle(), dc);
     EXPECT_EQ(inside, COLORREF(ColorToRGB(clHighlight)));
     EXPECT_EQ(gap, COLORREF(ColorToRGB(View->GetColor())));
+}
+
+} // namespace
+
+namespace {
+
+class TTreeNotes : public TInterfacedObject, public ITreeListener {
+public:
+    explicit TTreeNotes(std::vector<std::string>* Log) : FLog(Log) {}
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
+        if (ProvideInterface<ITreeListener, IEventListener>(this, iid, out)) return S_OK;
+        return TInterfacedObject::QueryInterface(iid, out);
+    }
+    void NodeExpanded(ITreeEvent* E) override { FLog->push_back("listener expanded"); }
+    void NodeCollapsed(ITreeEvent* E) override { FLog->push_back("listener collapsed"); }
+
+private:
+    std::vector<std::string>* FLog;
+};
+
+TEST_F(TreeViewTest, ExpandingAndCollapsingAreAnnouncedBeforeTheyHappen) {
+    SmallTree();
+    Show();
+    InterfacePtr<TTreeNotes> notes(new TTreeNotes(&Log));
+    View->AddTreeListener(notes.Get());
+    View->OnNodeExpanded = [&](ITreeEvent* E) {
+        Log.push_back(std::string("event expanded, was open ") +
+                      (View->IsExpanded(E->GetLocation().Get()) ? "yes" : "no"));
+    };
+    View->OnNodeCollapsed = [&](ITreeEvent*) { Log.push_back("event collapsed"); };
+    View->Expand(Node(u"a").Get());
+    View->Expand(Node(u"a").Get()); // already open: nothing
+    View->Collapse(Node(u"a").Get());
+    EXPECT_EQ(Log, (std::vector<std::string>{"event expanded, was open no", "listener expanded",
+                                             "event collapsed", "listener collapsed"}));
 }
 
 } // namespace
