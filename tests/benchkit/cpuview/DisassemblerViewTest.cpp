@@ -301,4 +301,15 @@ TEST_F(DisassemblerViewTest, TheCacheIsEmptiedByDisablingAndByANarrowerDisplay) 
     EXPECT_EQ(ask(), 1);
 }
 
+TEST_F(DisassemblerViewTest, CopyingEndsWhenTheHostDoesNotMovePastAnInstruction) {
+    TDisassemblerView* view = MakeView();
+    view->OnDisassemble = [](TObject*, int64_t&, UnicodeString& Text, int32_t& InstSize) {
+        Text = u"?";
+        InstSize = 0;
+    };
+    view->InternalSetSelectedAddress(0x10);
+    view->SetEndSelectionAddress(0x20);
+    EXPECT_EQ(view->GetSelectedText(), u"?");
+}
+
 } // namespace

@@ -211,4 +211,18 @@ TEST_F(DumpViewTest, TheRangeLimitsScrollingAndBlanksCellsOutside) {
     EXPECT_EQ(view->GetDataString(9, 3).substr(3), u"     ");
 }
 
+TEST_F(DumpViewTest, DescendingRowsAreLimitedByTheOffsetsTheyShow) {
+    TDumpView* view = MakeView(4);
+    view->SetDescending(true);
+    view->SetTopOffset(0x200);
+    view->SetMinOffset(0x1F8);
+    view->SetMaxOffset(0x208);
+    struct Case {
+        int col, row;
+        const char16_t* text;
+    } cases[] = {{1, 0, u"00"}, {2, 0, u"ff"}, {1, 1, u"f8"}, {1, 2, u""}, {8, 0, u"f9"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(view->GetDataString(c.col, c.row), c.text) << c.col << "," << c.row;
+}
+
 } // namespace
