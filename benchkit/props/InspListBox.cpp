@@ -44,7 +44,8 @@ void TPropSelection::Paint() {
                         FList->FEdit->GetReadOnly());
 }
 
-// ---- TInspListBox ---------------------------------------------------------------------------------
+// ---- TInspListBox
+// ---------------------------------------------------------------------------------
 
 TClass TInspListBox::StaticClass() {
     using T = TInspListBox;
@@ -173,8 +174,8 @@ void TInspListBox::ShowControls() {
     if (!item || !HandleAllocated()) return;
     item->GetProp()->Activate();
     const TPropertyAttributes attrs = item->GetAttributes();
-    FButtonVisible = (attrs & (paValueList | paDialog | paCustomDropDown)) &&
-                     !(attrs & paDisplayReadOnly);
+    FButtonVisible =
+        (attrs & (paValueList | paDialog | paCustomDropDown)) && !(attrs & paDisplayReadOnly);
     ResizeControls();
     GetPropValue();
     FListButton->SetVisible(FButtonVisible);
@@ -237,8 +238,8 @@ void TInspListBox::EditKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
     if (!Populated()) return;
     TPropItem* item = CurItem();
     const TPropertyAttributes attrs = item->GetAttributes();
-    if (Key == VK_DELETE && !(attrs & (paDisplayReadOnly | paValueList)) &&
-        FEdit->GetReadOnly() && (attrs & paRevertable)) {
+    if (Key == VK_DELETE && !(attrs & (paDisplayReadOnly | paValueList)) && FEdit->GetReadOnly() &&
+        (attrs & paRevertable)) {
         item->Revert();
         GetPropValue();
     }
