@@ -11,8 +11,7 @@ class TListButton;
 
 enum TDropAlign { daLeft, daRight };
 using TDropDownEvent = std::function<void(TObject* Sender, bool& CanDrop)>;
-using TListButtonListWidthEvent =
-    std::function<void(TWinControl* Control, int Index, int& AWidth)>;
+using TListButtonListWidthEvent = std::function<void(TWinControl* Control, int Index, int& AWidth)>;
 
 // The drop-down list: a top-level tool window that belongs to its button.
 class TPopupListBox : public TListBox {

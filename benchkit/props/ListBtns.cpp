@@ -106,8 +106,8 @@ void TListButton::DropDown() {
     }
     const TPoint origin = ClientToScreen(TPoint(0, 0));
     const RECT monitor = MonitorAreaAt(origin);
-    const int available = std::max<int>(origin.y - monitor.top,
-                                        monitor.bottom - GetHeight() - origin.y + 1);
+    const int available =
+        std::max<int>(origin.y - monitor.top, monitor.bottom - GetHeight() - origin.y + 1);
     int height = 2;
     if (count == 0) {
         height += canvas->TextHeight(u"E") + 4;
@@ -151,8 +151,7 @@ void TListButton::Click() {
 int TListButton::SearchItem(const UnicodeString& Text) {
     for (int i = 0; i < GetItemCount(); ++i) {
         const UnicodeString item = GetItemText(i);
-        if (item.size() >= Text.size() && AnsiSameText(item.substr(0, Text.size()), Text))
-            return i;
+        if (item.size() >= Text.size() && AnsiSameText(item.substr(0, Text.size()), Text)) return i;
     }
     return -1;
 }

@@ -21,8 +21,7 @@ TClass TPropListBox::StaticClass() {
         TClassBuilder<T>(u"TPropListBox", TCustomPropListBox::StaticClass())
             .Property(u"ShowGutter", BooleanTypeInfo, &T::GetShowGutter, &T::SetShowGutter)
             .Default(1)
-            .Property(u"ShowGridLines", BooleanTypeInfo, &T::GetShowGridLines,
-                      &T::SetShowGridLines)
+            .Property(u"ShowGridLines", BooleanTypeInfo, &T::GetShowGridLines, &T::SetShowGridLines)
             .Default(1)
             .Property(u"IndentSecondLevel", BooleanTypeInfo, &T::GetIndentSecondLevel,
                       &T::SetIndentSecondLevel)

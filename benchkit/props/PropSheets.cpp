@@ -59,11 +59,11 @@ UnicodeString ExtractSheetArea(UnicodeString& Path) {
 
 TClass TPropertySheet::StaticClass() {
     using T = TPropertySheet;
-    static const TMetaClass meta(TClassBuilder<T>(u"TPropertySheet", TTabSheet::StaticClass())
-                                     .Property(u"Area", UnicodeStringTypeInfo, &T::GetArea,
-                                               &T::SetArea)
-                                     .Event(u"OnCreate", &T::OnCreate)
-                                     .Event(u"OnDestroy", &T::OnDestroy));
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropertySheet", TTabSheet::StaticClass())
+            .Property(u"Area", UnicodeStringTypeInfo, &T::GetArea, &T::SetArea)
+            .Event(u"OnCreate", &T::OnCreate)
+            .Event(u"OnDestroy", &T::OnDestroy));
     return &meta;
 }
 
@@ -156,8 +156,8 @@ void TPropertySheets::Update(TCollectionItem* Item) {
 // ---- TPropertySheetControl ----------------------------------------------------------------------
 
 TClass TPropertySheetControl::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TPropertySheetControl>(
-        u"TPropertySheetControl", TPageControl::StaticClass()));
+    static const TMetaClass meta(TClassBuilder<TPropertySheetControl>(u"TPropertySheetControl",
+                                                                      TPageControl::StaticClass()));
     return &meta;
 }
 

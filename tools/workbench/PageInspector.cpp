@@ -3,15 +3,16 @@
 // the rows' editors, and the controls follow.
 #include "WorkbenchPage.h"
 
-#include <benchkit/props/PropBox.h>
+#include <benchkit/props/IDEInspListBox.h>
 #include <designpak/PropertyEditors.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/StdCtrls.h>
+#include <win32/windows.h>
 
 namespace {
 
 TButton* gSubject = nullptr;
-TPropListBox* gList = nullptr;
+TInspListBox* gList = nullptr;
 
 void Build(TWinControl* Sheet) {
     auto* panel = new TPanel(Sheet);
@@ -35,28 +36,45 @@ void Build(TWinControl* Sheet) {
     caption->SetBounds(220, 8, 300, 16);
     caption->SetCaption(u"Properties of Subject:");
 
-    gList = new TPropListBox(Sheet);
+    gList = new TInspListBox(Sheet);
     gList->SetParent(Sheet);
     gList->SetBounds(220, 28, 320, 420);
     gList->SetSelection(CreatePropertySelection({gSubject}).Get());
 }
 
-void SetRow(const UnicodeString& path, const UnicodeString& value) {
+// Edits a row as a user does: selects it, types the text and presses Enter.
+void TypeInto(const UnicodeString& path, const UnicodeString& value) {
     const int row = gList->FindItem(path);
     if (row < 0) return;
-    gList->GetPropItem(row)->GetProp()->SetValue(value);
+    gList->SelectItem(row);
+    gList->GetEdit()->SetText(value);
+    gList->GetEdit()->Perform(WM_CHAR, u'\r', 0);
+    PumpWorkbench();
+}
+
+// Chooses a value from the row's drop-down list.
+void Choose(const UnicodeString& path, const UnicodeString& value) {
+    const int row = gList->FindItem(path);
+    if (row < 0) return;
+    gList->SelectItem(row);
+    TListButton* button = gList->GetListButton();
+    button->DropDown();
+    button->SetItemIndex(button->GetItems()->IndexOf(value));
+    button->CloseUp(true);
+    PumpWorkbench();
 }
 
 void Exercise(TWinControl*) {
     gList->AdjustItem(gList->FindItem(u"Font"));
     PumpWorkbench();
     gList->AdjustItem(gList->FindItem(u"Font.Style"));
-    SetRow(u"Caption", u"Edited by the inspector");
-    SetRow(u"Width", u"180");
-    SetRow(u"Font.Style.fsBold", u"True");
-    SetRow(u"Font.Color", u"clMaroon");
-    gList->SetItemIndex(gList->FindItem(u"Caption"));
-    gList->Invalidate();
+    TypeInto(u"Caption", u"Edited by the inspector");
+    TypeInto(u"Width", u"180");
+    Choose(u"Font.Style.fsBold", u"True");
+    Choose(u"Font.Color", u"clMaroon");
+    // Leave the value list of the colour open in the picture.
+    gList->SelectItem(gList->FindItem(u"Font.Color"));
+    gList->GetListButton()->DropDown();
     PumpWorkbench();
 }
 

@@ -169,10 +169,10 @@ public:
         return TPropertyEditor::GetAttributes() | paValueList | paValueEditable;
     }
     void GetValues(const TGetStrProc& Proc) override {
-        static const TColor standard[] = {clBlack, clMaroon, clGreen, clOlive, clNavy,   clPurple,
-                                          clTeal,  clGray,   clSilver, clRed,  clLime,   clYellow,
-                                          clBlue,  clFuchsia, clAqua, clWhite, clMoneyGreen,
-                                          clSkyBlue, clCream, clMedGray, clNone, clDefault};
+        static const TColor standard[] = {
+            clBlack,      clMaroon,  clGreen, clOlive,   clNavy, clPurple,  clTeal, clGray,
+            clSilver,     clRed,     clLime,  clYellow,  clBlue, clFuchsia, clAqua, clWhite,
+            clMoneyGreen, clSkyBlue, clCream, clMedGray, clNone, clDefault};
         UnicodeString ident;
         for (TColor c : standard)
             if (ColorToIdent(c, ident)) Proc(ident);
@@ -221,9 +221,7 @@ public:
     TPropertyAttributes GetAttributes() override {
         return paValueList | paSortList | (FProp->IsReadOnly() ? paReadOnly : 0);
     }
-    UnicodeString GetName() override {
-        return GetEnumName(FProp->PropType()->CompType, FElement);
-    }
+    UnicodeString GetName() override { return GetEnumName(FProp->PropType()->CompType, FElement); }
     void GetValues(const TGetStrProc& Proc) override {
         Proc(u"False");
         Proc(u"True");
@@ -367,10 +365,9 @@ protected:
     TPropValue Parse(const UnicodeString& text) override {
         if (Trim(text).empty()) return TPropValue(static_cast<TObject*>(nullptr));
         TComponent* root = RootOf(FComponents[0]);
-        TComponent* found = root ? (SameText(root->GetName(), Trim(text))
-                                        ? root
-                                        : root->FindComponent(Trim(text)))
-                                 : nullptr;
+        TComponent* found =
+            root ? (SameText(root->GetName(), Trim(text)) ? root : root->FindComponent(Trim(text)))
+                 : nullptr;
         if (!found) throw EPropertyError(u"Invalid property value");
         return TPropValue(static_cast<TObject*>(found));
     }
@@ -466,8 +463,7 @@ public:
     }
     int GetSubPropertyCount() override { return int(FSub.size()); }
     InterfacePtr<IProperty> GetProperty(int Index) override {
-        return Index >= 0 && Index < int(FProperties.size()) ? FProperties[size_t(Index)]
-                                                             : nullptr;
+        return Index >= 0 && Index < int(FProperties.size()) ? FProperties[size_t(Index)] : nullptr;
     }
     void SetActiveProperty(IProperty* Prop) override {
         FActive = Prop;
@@ -485,8 +481,8 @@ bool gDesktopLocked = false;
 
 } // namespace
 
-InterfacePtr<IPropListBoxSelection> CreatePropertySelection(
-    const std::vector<TPersistent*>& Components, TPropertyKinds Kinds) {
+InterfacePtr<IPropListBoxSelection>
+CreatePropertySelection(const std::vector<TPersistent*>& Components, TPropertyKinds Kinds) {
     return InterfacePtr<IPropListBoxSelection>(new TPropertySelection(Components, Kinds));
 }
 

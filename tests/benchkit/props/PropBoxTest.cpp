@@ -180,8 +180,8 @@ TEST_F(PropBoxTest, FailedExpansionTakesBackItsRowsAndSaysWhy) {
 
     failing->FailAfter = -1;
     box->AdjustItem(0);
-    EXPECT_EQ(Paths(), (std::vector<UnicodeString>{u"Items", u"Items.A", u"Items.B", u"Items.C",
-                                                   u"Tail"}));
+    EXPECT_EQ(Paths(),
+              (std::vector<UnicodeString>{u"Items", u"Items.A", u"Items.B", u"Items.C", u"Tail"}));
 }
 
 TEST_F(PropBoxTest, ReferenceToAnObjectOpenAboveDoesNotExpand) {
@@ -213,7 +213,7 @@ TEST_F(PropBoxTest, LevelOffsetsAndPaths) {
         bool indent;
         int level, offset;
     };
-    const Case cases[] = {{true, 0, 4}, {true, 1, 14}, {true, 2, 24},
+    const Case cases[] = {{true, 0, 4},  {true, 1, 14}, {true, 2, 24},
                           {false, 0, 4}, {false, 1, 4}, {false, 2, 14}};
     for (const Case& c : cases) {
         box->SetIndentSecondLevel(c.indent);

@@ -18,8 +18,8 @@ TEST(ExtractSheetAreaTest, SplitsOffTheFirstAreaHonouringEscapedDots) {
         const char16_t* rest;
     };
     const Case cases[] = {
-        {u"a.b.c", u"a", u"b.c"},     {u"a\\.b.c", u"a.b", u"c"}, {u"abc", u"abc", u""},
-        {u".abc", u".abc", u""},      {u"ab.", u"ab.", u""},      {u"a.b\\.c", u"a", u"b\\.c"},
+        {u"a.b.c", u"a", u"b.c"}, {u"a\\.b.c", u"a.b", u"c"}, {u"abc", u"abc", u""},
+        {u".abc", u".abc", u""},  {u"ab.", u"ab.", u""},      {u"a.b\\.c", u"a", u"b\\.c"},
         {u"", u"", u""},
     };
     for (const Case& c : cases) {

@@ -23,9 +23,9 @@ class TEditedForm : public TForm {
 public:
     using TForm::TForm;
     static TClass StaticClass() {
-        static const TMetaClass meta(TClassBuilder<TEditedForm>(u"TEditedForm",
-                                                                 TForm::StaticClass())
-                                         .Method(u"ButtonClick", &TEditedForm::ButtonClick));
+        static const TMetaClass meta(
+            TClassBuilder<TEditedForm>(u"TEditedForm", TForm::StaticClass())
+                .Method(u"ButtonClick", &TEditedForm::ButtonClick));
         return &meta;
     }
     TClass ClassType() const override { return StaticClass(); }
@@ -54,8 +54,8 @@ protected:
     }
 
     // The editors of the given objects by name.
-    static std::map<UnicodeString, InterfacePtr<IProperty>> Editors(
-        std::vector<TPersistent*> objects, TPropertyKinds kinds = pkProperties) {
+    static std::map<UnicodeString, InterfacePtr<IProperty>>
+    Editors(std::vector<TPersistent*> objects, TPropertyKinds kinds = pkProperties) {
         std::map<UnicodeString, InterfacePtr<IProperty>> out;
         GetComponentProperties(objects, kinds, [&](IProperty* p) { out[p->GetName()] = p; });
         return out;

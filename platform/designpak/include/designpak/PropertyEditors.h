@@ -6,10 +6,10 @@
 // inside an editor reaches the caller as the framework exception it raised.
 #pragma once
 
+#include <quorlpak/Types.h>
 #include <runpak/Interfaces.h>
 #include <runpak/TypeInfo.h>
 #include <runpak/UString.h>
-#include <quorlpak/Types.h>
 
 #include <cstdint>
 #include <functional>
@@ -160,8 +160,7 @@ protected:
 };
 
 struct IWidePropertyValue : virtual IInterface {
-    static constexpr InterfaceID<IWidePropertyValue> IID_{
-        "{ACBF6140-1378-4AAC-94D6-D4660DFE7053}"};
+    static constexpr InterfaceID<IWidePropertyValue> IID_{"{ACBF6140-1378-4AAC-94D6-D4660DFE7053}"};
     virtual UnicodeString GetWideValue() = 0;
     virtual bool GetWideEditValue(UnicodeString& Value) = 0;
     virtual void SetWideValue(const UnicodeString& Value) = 0;
@@ -246,8 +245,9 @@ void GetComponentProperties(const std::vector<TPersistent*>& Components, TProper
                             const TGetPropProc& Proc);
 
 // A selection over Components for a property list.
-InterfacePtr<IPropListBoxSelection> CreatePropertySelection(
-    const std::vector<TPersistent*>& Components, TPropertyKinds Kinds = pkProperties);
+InterfacePtr<IPropListBoxSelection>
+CreatePropertySelection(const std::vector<TPersistent*>& Components,
+                        TPropertyKinds Kinds = pkProperties);
 
 // --- Host routines -------------------------------------------------------------------
 

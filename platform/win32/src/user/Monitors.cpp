@@ -32,8 +32,12 @@ LONG Overlap(const RECT& a, const RECT& b) {
 
 // Squared distance from a rectangle to a monitor's area.
 long long Distance(const RECT& r, const RECT& m) {
-    const long long dx = r.right <= m.left ? m.left - r.right + 1 : r.left >= m.right ? r.left - m.right + 1 : 0;
-    const long long dy = r.bottom <= m.top ? m.top - r.bottom + 1 : r.top >= m.bottom ? r.top - m.bottom + 1 : 0;
+    const long long dx = r.right <= m.left   ? m.left - r.right + 1
+                         : r.left >= m.right ? r.left - m.right + 1
+                                             : 0;
+    const long long dy = r.bottom <= m.top   ? m.top - r.bottom + 1
+                         : r.top >= m.bottom ? r.top - m.bottom + 1
+                                             : 0;
     return dx * dx + dy * dy;
 }
 
