@@ -10,7 +10,7 @@ GENERATOR := -G Ninja
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: all deps configure build test test-release test-asan fuzz run workbench clean
+.PHONY: all deps configure build test test-release test-asan fuzz bench run workbench clean
 
 all: build
 
@@ -47,6 +47,12 @@ fuzz: $(FUZZ_BUILD)/build.ninja
 		ASAN_OPTIONS=detect_leaks=1 $(FUZZ_BUILD)/bin/$$f -runs=$(FUZZ_RUNS) -seed=1 \
 			-max_len=512 -timeout=60 || exit 1; \
 	done
+
+# Builds and runs the benchmark programs (Google Benchmark) in the release build.
+BENCHES ?= registry_bench regexp_bench hashtable_bench vtree_bench servoread_bench
+bench: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES)
+	for b in $(BENCHES); do $(BUILD)/bin/$$b || exit 1; done
 
 # Runs the servo panel against the simulated drive on COM1 (see
 # scripts/run-servopanel and docs/servopanel.md).

@@ -11,15 +11,11 @@ namespace ParamFile {
 
 bool ReadLine(FILE* File, std::string& Line) {
     Line.clear();
-    char chunk[128];
     bool any = false;
-    while (std::fgets(chunk, sizeof chunk, File)) {
+    for (int c; (c = std::getc(File)) != EOF;) {
         any = true;
-        Line += chunk;
-        if (!Line.empty() && Line.back() == '\n') {
-            Line.pop_back();
-            return true;
-        }
+        if (c == '\n') return true;
+        if (Line.size() < MaxLineBytes) Line += static_cast<char>(c);
     }
     return any;
 }

@@ -15,8 +15,15 @@ namespace ParamFile {
 constexpr int ParamCount = 128;
 constexpr size_t MaxCommentBytes = 128;
 
-// Reads one whole line, however long, without its line feed. Answers false
-// at the end of the file when nothing was read.
+// The most of a line that is kept: a comment shows at most 127 characters
+// and a value needs a dozen bytes, so the rest of a longer line is read past
+// and dropped rather than held in memory.
+constexpr size_t MaxLineBytes = 1024;
+
+// Reads one whole line, however long, without its line feed; every byte of
+// it counts, a NUL too, so that no line ever runs into the next. Keeps the
+// first MaxLineBytes of it. Answers false at the end of the file when
+// nothing was read.
 bool ReadLine(FILE* File, std::string& Line);
 
 // Lines 80 to 106 hold the drive's own settings: written, never loaded.

@@ -131,6 +131,8 @@ public:
     // --- Serial line ---
     void rsopen(int Port, int Baud);
     int rsputc(unsigned char Byte);
+    // Empties the input queue of replies that came after their command gave up.
+    void DiscardStaleInput();
     int rsputs(const char* Text);
     int rsgetc(unsigned char& Byte);
     int ReadReplyLine(TReplyLine& Line);

@@ -40,7 +40,11 @@ int TForm4::WriteParamAll(bool IgnoreErrors) {
     if (!IsOnline()) return -2;
     for (int n = 0; n <= 63; ++n) {
         int result = Write1Param(n);
-        if (result != 0 && !IgnoreErrors) return result;
+        // A value the drive refuses may be passed over; a line that failed
+        // (no reply, a failed send, a closed port) ends the transfer: the
+        // values after it would only fail the same way, each with its box.
+        bool lineFailed = result == -1 || result == 2;
+        if (result != 0 && (!IgnoreErrors || lineFailed)) return result;
     }
     return 0;
 }

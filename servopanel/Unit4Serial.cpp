@@ -91,7 +91,23 @@ int TForm4::rsputc(unsigned char Byte) {
     return 0;
 }
 
+void TForm4::DiscardStaleInput() {
+    // Whatever waits in the input queue now answers an earlier command that
+    // gave up waiting (a drive that stalled, then caught up); taken as the
+    // reply to the next command, it would shift every reply after it.
+    for (;;) {
+        DWORD errors = 0;
+        COMSTAT stat{};
+        if (!ClearCommError(hComm, &errors, &stat) || stat.cbInQue == 0) return;
+        unsigned char stale[256];
+        DWORD read = 0;
+        DWORD want = stat.cbInQue < sizeof stale ? stat.cbInQue : sizeof stale;
+        if (!ReadFile(hComm, stale, want, &read, nullptr) || read == 0) return;
+    }
+}
+
 int TForm4::rsputs(const char* Text) {
+    DiscardStaleInput();
     for (const char* p = Text; *p; ++p)
         if (rsputc(static_cast<unsigned char>(*p)) != 0) return -1;
     return 0;

@@ -114,15 +114,10 @@ public:
     // value (null when the key is absent).
     TObject* Extract(const typename B::TKey& Key) {
         TObject* value = this->GetItem(Key);
-        const TObjectOwnershipKind kept = FOwnershipKind;
-        FOwnershipKind = okNone;
-        try {
+        {
+            auto keep = runpak::SaveAndRestore(FOwnershipKind, okNone);
             this->Remove(Key);
-        } catch (...) {
-            FOwnershipKind = kept;
-            throw;
         }
-        FOwnershipKind = kept;
         return value;
     }
 

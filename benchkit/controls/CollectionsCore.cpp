@@ -1,5 +1,6 @@
 #include "benchkit/controls/CollectionsCore.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Streams.h>
 
 #include <cmath>
@@ -114,15 +115,14 @@ void TCustomHashTable::Add(uintptr_t Key, uintptr_t Value, uint32_t Hash) {
     PBaseHashEntry e = new TBaseHashEntry{head, Hash, Key, Value};
     head = e;
     ++FCount;
-    try {
-        Notify(e, htAdded);
-    } catch (...) {
-        // The entry could not take its key or value: it never was.
+    // The entry could not take its key or value: it never was.
+    auto undo = runpak::ScopeExit([&] {
         head = e->Next;
         --FCount;
         delete e;
-        throw;
-    }
+    });
+    Notify(e, htAdded);
+    undo.Release();
 }
 
 void TCustomHashTable::Remove(uintptr_t Key, uint32_t Hash) {

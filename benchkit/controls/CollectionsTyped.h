@@ -8,6 +8,7 @@
 #include "benchkit/controls/CollectionsHash.h"
 
 #include <runpak/Interfaces.h>
+#include <runpak/ScopeGuard.h>
 
 #include <string_view>
 
@@ -232,23 +233,19 @@ protected:
         switch (Kind) {
         case TCustomHashTable::htAdded: {
             const uintptr_t value = V::Take(Entry->Value);
-            try {
-                B::Notify(Entry, Kind);
-            } catch (...) {
-                V::Release(value);
-                throw;
-            }
+            auto release = runpak::ScopeExit([value] { V::Release(value); });
+            B::Notify(Entry, Kind);
+            release.Release();
             Entry->Value = value;
             break;
         }
-        case TCustomHashTable::htValueChanged:
-            try {
-                Entry->Value = V::Take(Entry->Value);
-            } catch (...) {
-                Entry->Value = 0; // never keep the caller's word
-                throw;
-            }
+        case TCustomHashTable::htValueChanged: {
+            auto clear =
+                runpak::ScopeExit([Entry] { Entry->Value = 0; }); // never keep the caller's word
+            Entry->Value = V::Take(Entry->Value);
+            clear.Release();
             break;
+        }
         case TCustomHashTable::htRemoved:
             ReleaseValue(Entry);
             B::Notify(Entry, Kind);

@@ -58,6 +58,7 @@ void TIDERegularExpression::Compile() {
     FStarts.assign(FMatchCount, -1);
     FEnds.assign(FMatchCount, -1);
     FCompiledRE = std::make_unique<TCompiledRE>(FPattern, FOptions, FCharSets);
+    FCompiledRE->SetMatchLimit(DefaultMatchLimit);
     FMatchCount = FCompiledRE->GetMatchCount();
     FStarts.assign(FMatchCount, -1);
     FEnds.assign(FMatchCount, -1);

@@ -25,6 +25,11 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 
+    // Backtracking steps one search may take before it gives up with
+    // EREError (SMatchLimit): far more than any ordinary search needs, and a
+    // bound on the patterns whose backtracking grows exponentially.
+    static constexpr uint64_t DefaultMatchLimit = 10000000;
+
     // Builds the program unless there is one; raises EREError on a syntax
     // error and then keeps no program.
     void Compile();

@@ -4,6 +4,7 @@
 #include "benchkit/controls/IDERegExpProgram.h"
 #include <runpak/Strings.h>
 
+#include <algorithm>
 #include <cstring>
 
 void REError(const UnicodeString& Msg) {
@@ -337,8 +338,32 @@ void TREScanner::ClassChar(char16_t c) {
         FClass->Low[c >> 6] |= uint64_t(1) << (c & 63);
         return;
     }
-    if (FClass->High.empty()) FClass->High.assign(1024, 0);
-    FClass->High[c >> 6] |= uint64_t(1) << (c & 63);
+    FClass->AddHigh(c);
+}
+
+void TCompiledRE::TClassBits::AddHigh(char16_t C) {
+    if (High.empty()) {
+        if (std::find(Few.begin(), Few.end(), C) != Few.end()) return;
+        if (Few.size() < MaxFew) {
+            Few.push_back(C);
+            return;
+        }
+        High.assign(1024, 0);
+        for (char16_t member : Few)
+            High[member >> 6] |= uint64_t(1) << (member & 63);
+        Few.clear();
+        Few.shrink_to_fit();
+    }
+    High[C >> 6] |= uint64_t(1) << (C & 63);
+}
+
+uint64_t TCompiledRE::TClassBits::Word(int W) const {
+    if (W < 4) return Low[W];
+    if (!High.empty()) return High[W];
+    uint64_t word = 0;
+    for (char16_t member : Few)
+        if (member >> 6 == W) word |= uint64_t(1) << (member & 63);
+    return word;
 }
 
 void TREScanner::EndClass() {

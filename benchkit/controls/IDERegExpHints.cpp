@@ -49,7 +49,7 @@ void TCompiledRE::FindStartSet() {
         const TClassBits& bits = FClasses[NodeAt(node).Aux() - 1];
         const uint64_t flip = complement ? ~uint64_t(0) : 0;
         for (int w = 0; w < 1024; ++w) {
-            const uint64_t word = w < 4 ? bits.Low[w] : bits.High.empty() ? 0 : bits.High[w];
+            const uint64_t word = bits.Word(w);
             set[w] |= word ^ flip;
         }
     };

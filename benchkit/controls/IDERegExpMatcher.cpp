@@ -28,9 +28,7 @@ int GroupOf(const TNode& node, TNodeKind base) {
 } // namespace
 
 bool TCompiledRE::InClass(int Offset, char16_t C) const {
-    const TClassBits& bits = FClasses[NodeAt(Offset).Aux() - 1];
-    if (C < 256) return (bits.Low[C >> 6] >> (C & 63)) & 1;
-    return !bits.High.empty() && ((bits.High[C >> 6] >> (C & 63)) & 1);
+    return FClasses[NodeAt(Offset).Aux() - 1].Has(C);
 }
 
 bool TCompiledRE::Match(const UnicodeString& Text, std::vector<int>& Starts,
@@ -110,8 +108,7 @@ int TCompiledRE::MatchSimpleCount(int Node, int Pos) const {
         const TClassBits& bits = FClasses[NodeAt(Node).Aux() - 1];
         for (; p != end; ++p) {
             const char16_t c = *p;
-            const bool in = c < 256 ? (bits.Low[c >> 6] >> (c & 63)) & 1
-                                    : !bits.High.empty() && ((bits.High[c >> 6] >> (c & 63)) & 1);
+            const bool in = bits.Has(c);
             if (in != member) break;
         }
         break;

@@ -116,11 +116,25 @@ public:
     UnicodeString GetOptMatch() const { return UnicodeString(FOptMatch, FOptMatchLen); }
 
 private:
-    // Members of one class, as bits: the 8-bit characters always, the rest
-    // only when the class holds any of them.
+    // Members of one class: the 8-bit characters as bits; the rest as a short
+    // sorted list while there are few (long patterns are often made of
+    // one-character classes), as an 8 KB bitmap beyond that.
     struct TClassBits {
+        static constexpr size_t MaxFew = 32;
         uint64_t Low[4] = {};
+        std::vector<char16_t> Few;
         std::vector<uint64_t> High;
+
+        void AddHigh(char16_t C);
+        bool Has(char16_t C) const {
+            if (C < 256) return (Low[C >> 6] >> (C & 63)) & 1;
+            if (!High.empty()) return (High[C >> 6] >> (C & 63)) & 1;
+            for (char16_t member : Few)
+                if (member == C) return true;
+            return false;
+        }
+        // Bits 64*W..64*W+63 of the whole set.
+        uint64_t Word(int W) const;
     };
     // A saved choice or an overwritten match entry, undone on backtracking.
     struct TBacktrack {

@@ -3,3 +3,10 @@
 #pragma once
 
 #include "benchkit/cpuview/DisassemblyCache.h"
+#include "benchkit/cpuview/DisassemblerView.h"
+#include "benchkit/cpuview/LabeledList.h"
+#include "benchkit/cpuview/RegisterView.h"
+#include "benchkit/cpuview/FPURegisterView.h"
+#include "benchkit/cpuview/FlagsView.h"
+#include "benchkit/cpuview/DumpView.h"
+#include "benchkit/cpuview/AddressStatus.h"

@@ -1,25 +1,20 @@
 // The component types that UI events carry: a component, a container of
-// components and a top-level window. They belong on the framework's controls
-// (TControl, TWinControl); until the control layer exists they stand on
-// TComponent, which gives them identity, ownership and a name, and the
-// control-only operations (visibility, parent, bounds) wait for it.
+// components and a top-level window. They are the framework's own controls
+// under the names the event model speaks, so an event's component is the
+// very control that raised it; the few operations the model adds are free
+// functions beside them.
 #pragma once
 
-#include <runpak/Component.h>
+#include <quorlpak/Control.h>
+#include <quorlpak/WinControl.h>
 
-class TKomponent : public TComponent {
-public:
-    explicit TKomponent(TComponent* AOwner) : TComponent(AOwner) {}
-    // Focus requests are answered by the window layer, not here.
-    virtual void RequestFocus() {}
-};
+using TKomponent = TControl;
+using TContainer = TWinControl;
+using TWindow = TWinControl;
 
-class TContainer : public TKomponent {
-public:
-    using TKomponent::TKomponent;
-};
+struct TRectangle;
 
-class TWindow : public TContainer {
-public:
-    using TContainer::TContainer;
-};
+// Focus requests are answered by the window layer; a plain component takes none.
+void KomponentRequestFocus(TKomponent* Component);
+// The component's left, top, width and height in its parent.
+TRectangle KomponentGetBounds(TKomponent* Component);

@@ -1,5 +1,7 @@
 #include "benchkit/mvc/IDEGraphImpl.h"
 
+#include <runpak/ScopeGuard.h>
+
 namespace {
 
 // Holds a critical section for a scope, also when a listener raises.
@@ -119,15 +121,11 @@ void TGraphModelMulticaster::EndUpdate() {
         if (FUpdateCount == 0) return; // no batch to close
         if (--FUpdateCount > 0) return;
     }
-    try {
-        DispatchUpdates();
-    } catch (...) {
+    auto batchDone = runpak::ScopeExit([this] {
         TSectionGuard guard(FLock);
         NotifyBatchListeners(false);
-        throw;
-    }
-    TSectionGuard guard(FLock);
-    NotifyBatchListeners(false);
+    });
+    DispatchUpdates();
 }
 
 void TGraphModelMulticaster::DispatchUpdates() {

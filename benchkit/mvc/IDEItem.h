@@ -7,6 +7,7 @@
 #include "benchkit/mvc/IDEUIEvent.h"
 #include "benchkit/mvc/IDEUtil.h"
 
+#include <quorlpak/Colors.h>
 #include <runpak/Set.h>
 #include <win32/windef.h>
 
@@ -14,7 +15,6 @@
 
 class TCanvas;
 class TFont;
-using TColor = int32_t; // the framework's colour: an RGB value or a system colour
 
 // The state in which a painter draws an item.
 enum TItemStates {
@@ -33,7 +33,7 @@ struct IItemPaintSite : virtual IInterface {
     virtual TColor GetBackground() = 0;
     virtual TColor GetForeground() = 0;
     virtual TFont* GetFont() = 0;
-    virtual TAlignment GetAlignment() = 0;
+    virtual TAlignmentSet GetAlignment() = 0;
     // A new object, owned by the caller.
     virtual TInsets* GetItemMargins() = 0;
 

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "benchkit/mvc/IDEEvent.h"
-#include "benchkit/mvc/InterfaceList.h"
+
+#include <runpak/InterfaceList.h>
 
 #include <vector>
 

@@ -7,7 +7,8 @@
 
 #include "benchkit/mvc/IDEEvent.h"
 #include "benchkit/mvc/IDEUIEvent.h"
-#include "benchkit/mvc/InterfaceList.h"
+
+#include <runpak/InterfaceList.h>
 
 // The list behind every multicaster: additions copy the list (so snapshots
 // stay as they were), removals change it in place, a listener is in it once.

@@ -36,18 +36,13 @@ void TSingletonModelMulticaster::Dispatch(ISingletonModelEvent* E) {
 TBasicSingletonContainer::TBasicSingletonContainer()
     : FItem(new TTextObject(UnicodeString())), FModelListeners(new TEventMulticaster) {}
 
+// Once the delegated constructor is done the destructor cleans up, also when
+// the cast below raises.
 TBasicSingletonContainer::TBasicSingletonContainer(IInterface* Data) : TBasicSingletonContainer() {
-    try {
-        FItem = InterfaceCast<IStringObject>(Data);
-    } catch (...) {
-        delete FModelListeners;
-        throw;
-    }
+    FItem = InterfaceCast<IStringObject>(Data);
 }
 
-TBasicSingletonContainer::~TBasicSingletonContainer() {
-    delete FModelListeners;
-}
+TBasicSingletonContainer::~TBasicSingletonContainer() = default;
 
 HRESULT TBasicSingletonContainer::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IWritableSingletonModel, ISingletonModel>(this, iid, out)) return S_OK;

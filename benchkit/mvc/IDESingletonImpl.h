@@ -4,6 +4,8 @@
 #include "benchkit/mvc/IDEModelImpl.h"
 #include "benchkit/mvc/IDEUtil.h"
 
+#include <memory>
+
 // A content change (code 1) of a singleton model.
 class TSingletonModelEvent : public TModelEvent, public virtual ISingletonModelEvent {
 public:
@@ -57,6 +59,6 @@ protected:
     void FireChange();
 
     InterfacePtr<IStringObject> FItem;
-    TEventMulticaster* FModelListeners;
+    std::unique_ptr<TEventMulticaster> FModelListeners;
     bool FEvents = true;
 };

@@ -79,7 +79,7 @@ HRESULT TInputEvent::QueryInterface(REFIID iid, void** out) noexcept {
     return TComponentEvent::QueryInterface(iid, out);
 }
 
-TKeyEvent::TKeyEvent(TKomponent* Source, int32_t ID, TDateTime When, int32_t Modifiers,
+IDEUIEvent::TKeyEvent::TKeyEvent(TKomponent* Source, int32_t ID, TDateTime When, int32_t Modifiers,
                      int32_t KeyCode, char16_t KeyChar)
     : TInputEvent(Source, ID, When, Modifiers), FKeyCode(KeyCode), FKeyChar(KeyChar) {
     if (ID != KEY_TYPED) return;
@@ -87,12 +87,12 @@ TKeyEvent::TKeyEvent(TKomponent* Source, int32_t ID, TDateTime When, int32_t Mod
     if (KeyCode != 0) throw EIllegalArgumentException(u"Invalid KeyCode");
 }
 
-HRESULT TKeyEvent::QueryInterface(REFIID iid, void** out) noexcept {
+HRESULT IDEUIEvent::TKeyEvent::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IKeyEvent>(this, iid, out)) return S_OK;
     return TInputEvent::QueryInterface(iid, out);
 }
 
-bool TKeyEvent::IsActionKey() {
+bool IDEUIEvent::TKeyEvent::IsActionKey() {
     // Pause, caps lock, the navigation block, print screen, insert, the
     // function keys F1 to F12, num lock and scroll lock.
     switch (FKeyCode) {
@@ -108,12 +108,12 @@ bool TKeyEvent::IsActionKey() {
     }
 }
 
-HRESULT TMouseEvent::QueryInterface(REFIID iid, void** out) noexcept {
+HRESULT IDEUIEvent::TMouseEvent::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IMouseEvent>(this, iid, out)) return S_OK;
     return TInputEvent::QueryInterface(iid, out);
 }
 
-void TMouseEvent::TranslatePoint(int32_t DX, int32_t DY) {
+void IDEUIEvent::TMouseEvent::TranslatePoint(int32_t DX, int32_t DY) {
     FX += DX;
     FY += DY;
 }

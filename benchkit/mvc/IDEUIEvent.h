@@ -405,6 +405,11 @@ protected:
     int32_t FModifiers;
 };
 
+// The framework names its key and mouse handler types TKeyEvent and
+// TMouseEvent too; these event classes are spelled with their unit's name,
+// IDEUIEvent::TKeyEvent, wherever both are in sight.
+namespace IDEUIEvent {
+
 class TKeyEvent : public TInputEvent, public virtual IKeyEvent {
 public:
     // A key-typed event (400) needs a character and no key code:
@@ -444,6 +449,8 @@ private:
     int32_t FX, FY, FClickCount;
     bool FPopupTrigger;
 };
+
+} // namespace IDEUIEvent
 
 class TWindowEvent : public TComponentEvent, public virtual IWindowEvent {
 public:

@@ -1,5 +1,9 @@
 #include "benchkit/mvc/IDEUtil.h"
 
+#include "benchkit/mvc/IDEFixups.h"
+
+#include <quorlpak/Bitmap.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
 
 #include <cstdint>
@@ -59,9 +63,7 @@ void TTextIndexObject::SetSecond(IInterface* Value) {
 // --- Images, integers, identities ----------------------------------------------------
 
 TImageObject::TImageObject(TBitmap* Data)
-    // The bitmap class comes with the graphics layer; until then the typed
-    // pointer is what callers read.
-    : TTamrelObject(nullptr), FImage(Data) {}
+    : TTamrelObject(Data), FImage(Data) {}
 
 HRESULT TImageObject::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IImageObject>(this, iid, out)) return S_OK;
@@ -113,15 +115,33 @@ InterfacePtr<IInterfaceList> StringsToInterfaces(TStrings* Strings) {
 InterfacePtr<IInterfaceList> CloneInterfaceList(IInterfaceList* Source) {
     InterfacePtr<IInterfaceList> list(new TInterfaceList);
     Source->Lock();
-    try {
-        int count = Source->GetCount();
-        if (count > 0) list->SetCapacity(count);
-        for (int i = 0; i < count; ++i)
-            list->Add(Source->Get(i).Get());
-    } catch (...) {
-        Source->Unlock();
-        throw;
-    }
-    Source->Unlock();
+    auto unlock = runpak::ScopeExit([Source] { Source->Unlock(); });
+    int count = Source->GetCount();
+    if (count > 0) list->SetCapacity(count);
+    for (int i = 0; i < count; ++i)
+        list->Add(Source->Get(i).Get());
     return list;
+}
+
+// --- Alignment and the component helpers -----------------------------------------------
+
+TAlignmentSet AlignToAlignment(TAlign Align) {
+    switch (Align) {
+    case alTop: return TAlignmentSet{aHorzStretch, aTop};
+    case alBottom: return TAlignmentSet{aHorzStretch, aBottom};
+    case alLeft: return TAlignmentSet{aLeft, aVertStretch};
+    case alRight: return TAlignmentSet{aRight, aVertStretch};
+    case alClient: return TAlignmentSet{aHorzStretch, aVertStretch};
+    // A custom-placed control has no docking to follow.
+    default: return TAlignmentSet{};
+    }
+}
+
+void KomponentRequestFocus(TKomponent* Component) {
+    if (auto* win = dynamic_cast<TWinControl*>(Component)) win->SetFocus();
+}
+
+TRectangle KomponentGetBounds(TKomponent* Component) {
+    return Rectangle(Component->GetLeft(), Component->GetTop(), Component->GetWidth(),
+                     Component->GetHeight());
 }

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "benchkit/mvc/IDEEvent.h"
-#include "benchkit/mvc/InterfaceList.h"
 
+#include <quorlpak/ControlTypes.h>
 #include <runpak/Component.h>
+#include <runpak/InterfaceList.h>
 #include <runpak/Set.h>
 
 #include <cstdint>
@@ -22,10 +23,10 @@ protected:
     ~IStringObject() = default;
 };
 
-// Declared for editable texts; nothing implements it.
+// Data whose text to edit differs from the text it shows.
 struct IEditStringObject : virtual IInterface {
     static constexpr InterfaceID<IEditStringObject> IID_{"{90100F7B-BD4A-11D1-B8F8-00C04FB17609}"};
-    virtual void SetString(const UnicodeString& Value) = 0;
+    virtual UnicodeString GetEditString() = 0;
 
 protected:
     ~IEditStringObject() = default;
@@ -191,8 +192,15 @@ struct TDimension {
 TRectangle Rectangle(int32_t Left, int32_t Top, int32_t Width, int32_t Height);
 TDimension Dimension(int32_t Width, int32_t Height);
 
+// Where an item sits in its rectangle, on each axis. The framework's
+// TAlignment is a text's justification; this set has its own name so that
+// one unit can speak both.
 enum TAlignments { aLeft, aCenter, aRight, aHorzStretch, aTop, aMiddle, aBottom, aVertStretch };
-using TAlignment = TSet<TAlignments, 8>;
+using TAlignmentSet = TSet<TAlignments, 8>;
+
+// The item alignment that matches a control's docking: a control docked to
+// the top stretches across and sits at the top, and so on.
+TAlignmentSet AlignToAlignment(TAlign Align);
 
 enum TOrientation { oHorizontal, oVertical };
 

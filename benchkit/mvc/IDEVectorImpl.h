@@ -15,6 +15,8 @@
 #include "benchkit/mvc/IDESubfocusImpl.h"
 #include "benchkit/mvc/IDEUtil.h"
 
+#include <memory>
+
 enum : int {
     VECTOR_CHANGED = 2,
     VECTOR_ITEM_PUT = 0x11,
@@ -139,7 +141,7 @@ protected:
 
     InterfacePtr<IInterfaceList> FArray;
     bool FVariableSize = true;
-    TEventMulticaster* FModelListeners;
+    std::unique_ptr<TEventMulticaster> FModelListeners;
     bool FEvents = true;
 };
 

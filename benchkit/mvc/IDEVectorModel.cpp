@@ -77,9 +77,7 @@ TBasicVectorContainer::TBasicVectorContainer(int Size, IInterface* Data)
 
 TBasicVectorContainer::TBasicVectorContainer(IInterfaceList* NewArray) : TBasicVectorContainer() {}
 
-TBasicVectorContainer::~TBasicVectorContainer() {
-    delete FModelListeners;
-}
+TBasicVectorContainer::~TBasicVectorContainer() = default;
 
 HRESULT TBasicVectorContainer::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IWritableVectorModel, IVectorModel>(this, iid, out)) return S_OK;

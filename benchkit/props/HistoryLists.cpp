@@ -1,6 +1,7 @@
 // History managers: merging, client callbacks, and load/save through INI-style stores.
 #include "benchkit/props/IDEHistoryLists.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 
@@ -51,16 +52,10 @@ TStringList* TCustomHistoryManager::GetHistory(const UnicodeString& Name) const 
 void TCustomHistoryManager::GetHistoryList(const UnicodeString& Name, TStrings* Target) {
     TStringList* history = GetHistory(Name);
     if (!history || !Target) return;
-    Target->BeginUpdate();
-    try {
-        Target->Clear();
-        for (int i = 0; i < history->GetCount(); ++i)
-            if (!history->GetStrings(i).empty()) Target->Add(history->GetStrings(i));
-    } catch (...) {
-        Target->EndUpdate();
-        throw;
-    }
-    Target->EndUpdate();
+    auto update = runpak::UpdateBracket(*Target);
+    Target->Clear();
+    for (int i = 0; i < history->GetCount(); ++i)
+        if (!history->GetStrings(i).empty()) Target->Add(history->GetStrings(i));
 }
 
 void TCustomHistoryManager::UpdateHistoryList(const WideString& Name, const WideString& Value) {
@@ -95,7 +90,13 @@ void TCustomHistoryManager::LoadHistoryLists(TCustomIniFile* IniFile,
         FLists->SetObjects(i, nullptr);
         UnicodeString section = BaseSection + u"\\" + FLists->GetStrings(i);
         if (!IniFile->SectionExists(section) || !IniFile->ValueExists(section, u"Count")) continue;
-        int count = IniFile->ReadInteger(section, u"Count", 0);
+        // The stored count is only a claim: a list never holds more than
+        // MaxItems, nor more entries than the section has besides its count.
+        TStringList names;
+        IniFile->ReadSection(section, &names);
+        int present = names.GetCount() - 1;
+        int count = std::min({IniFile->ReadInteger(section, u"Count", 0), present,
+                              std::max(FMaxItems, 0)});
         auto history = std::make_unique<TStringList>();
         for (int k = 0; k < count; ++k)
             history->Add(IniFile->ReadString(section, u"Item" + IntToStr(k), u""));

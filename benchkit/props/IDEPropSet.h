@@ -442,11 +442,17 @@ private:
 // ---- Sets -------------------------------------------------------------------------------
 
 // The designer's view of a set (the host's design-time code derives from it).
+// It makes itself the set's designer when made; the set frees it.
 class TPropSetDesigner : public TObject {
 public:
-    explicit TPropSetDesigner(TCustomPropSet* PropSet) : FPropSet(PropSet) {}
+    explicit TPropSetDesigner(TCustomPropSet* PropSet);
+    ~TPropSetDesigner() override;
+    // Called by the set after its links, for every event it dispatches.
     virtual void DataEvent(TPropEvent Event, void* Info) {}
     TCustomPropSet* GetPropSet() const { return FPropSet; }
+    // Quiets the links for a design operation; the end refreshes them once.
+    void BeginDesign();
+    void EndDesign();
 
 private:
     TCustomPropSet* FPropSet;
@@ -518,6 +524,7 @@ protected:
     void ForgetField(TPropField* Field);
 
     std::vector<TPropLink*> FLinks;
+    friend class TPropSetDesigner;
     TPropSetDesigner* FDesigner = nullptr;
     TPropValueNames* FEmptyValuesList;
     int FDisableCount = 0;

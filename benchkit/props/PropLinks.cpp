@@ -2,6 +2,7 @@
 #include "benchkit/props/IDEPropSet.h"
 
 #include <quorlpak/WinControl.h>
+#include <runpak/ScopeGuard.h>
 
 // ---- TPropLink --------------------------------------------------------------------------------
 
@@ -27,13 +28,8 @@ void TPropLink::SetActive(bool Value) {
 
 void TPropLink::UpdateRecord() {
     FUpdating = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    auto updating = runpak::ScopeExit([this] { FUpdating = false; });
+    UpdateData();
 }
 
 void TPropLink::DataEvent(TPropEvent Event, void* Info) {
@@ -110,15 +106,10 @@ void TFieldPropLink::ActiveChanged() {
 
 void TFieldPropLink::RecordChanged(TPropField* Field) {
     if (Field && Field != FField) return;
-    bool wasUpdating = FUpdating;
-    FUpdating = true;
-    try {
+    {
+        auto updating = runpak::SaveAndRestore(FUpdating, true);
         if (OnDataChange) OnDataChange(this);
-    } catch (...) {
-        FUpdating = wasUpdating;
-        throw;
     }
-    FUpdating = wasUpdating;
     FModified = false;
 }
 

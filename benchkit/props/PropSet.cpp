@@ -2,10 +2,12 @@
 // with its fields, definitions and load/save cycle.
 #include "benchkit/props/IDEPropSet.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 
 #include <algorithm>
+#include <utility>
 
 // ---- TCustomPropSet ---------------------------------------------------------------------
 
@@ -118,8 +120,28 @@ UnicodeString TCustomPropSet::GetDefaultControlClass(TPropFieldClass FieldClass)
 
 void TCustomPropSet::SetDesigner(TPropSetDesigner* Value) {
     if (Value == FDesigner) return;
-    delete FDesigner;
-    FDesigner = Value;
+    // The old designer is no longer ours by the time it is freed, so that it
+    // does not clear the new one.
+    TPropSetDesigner* old = std::exchange(FDesigner, Value);
+    delete old;
+}
+
+// ---- TPropSetDesigner -------------------------------------------------------------------------
+
+TPropSetDesigner::TPropSetDesigner(TCustomPropSet* PropSet) : FPropSet(PropSet) {
+    if (FPropSet) FPropSet->SetDesigner(this);
+}
+
+TPropSetDesigner::~TPropSetDesigner() {
+    if (FPropSet && FPropSet->FDesigner == this) FPropSet->FDesigner = nullptr;
+}
+
+void TPropSetDesigner::BeginDesign() {
+    FPropSet->DisableControls();
+}
+
+void TPropSetDesigner::EndDesign() {
+    FPropSet->EnableControls();
 }
 
 // ---- TPropSet ---------------------------------------------------------------------------------
@@ -186,22 +208,16 @@ TPropFieldClass TPropSet::GetFieldClass(TPropFieldType FieldType) {
 }
 
 void TPropSet::GetFieldNames(TStrings* List) {
-    List->BeginUpdate();
-    try {
-        List->Clear();
-        if (FFields.empty()) {
-            UpdateFieldDefs();
-            for (int i = 0; i < FFieldDefs->GetCount(); ++i)
-                List->Add(FFieldDefs->GetItems(i)->GetName());
-        } else {
-            for (TPropField* field : FFields)
-                List->Add(field->GetFieldName());
-        }
-    } catch (...) {
-        List->EndUpdate();
-        throw;
+    auto update = runpak::UpdateBracket(*List);
+    List->Clear();
+    if (FFields.empty()) {
+        UpdateFieldDefs();
+        for (int i = 0; i < FFieldDefs->GetCount(); ++i)
+            List->Add(FFieldDefs->GetItems(i)->GetName());
+    } else {
+        for (TPropField* field : FFields)
+            List->Add(field->GetFieldName());
     }
-    List->EndUpdate();
 }
 
 void TPropSet::UpdateFieldDefs() {
@@ -346,16 +362,13 @@ TPropField* TPropFieldDef::CreateField(TComponent* Owner) {
     if (!fieldClass) PropErrorFmt(u"Field '%s' is of an unknown type", {FName});
     auto* field = dynamic_cast<TPropField*>(fieldClass->CreateComponent(Owner));
     if (!field) PropErrorFmt(u"Field '%s' is of an unknown type", {FName});
-    try {
-        field->SetSize(FSize);
-        field->SetFieldNo(FFieldNo);
-        field->SetFieldName(FName);
-        field->GetValueNames()->Assign(FValueNames);
-        field->SetPropSet(set);
-    } catch (...) {
-        delete field;
-        throw;
-    }
+    auto abandon = runpak::ScopeExit([field] { delete field; });
+    field->SetSize(FSize);
+    field->SetFieldNo(FFieldNo);
+    field->SetFieldName(FName);
+    field->GetValueNames()->Assign(FValueNames);
+    field->SetPropSet(set);
+    abandon.Release();
     return field;
 }
 

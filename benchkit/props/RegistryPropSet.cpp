@@ -3,6 +3,7 @@
 #include "benchkit/props/IDERegIniPropSet.h"
 #include "benchkit/props/PropCache.h"
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 
@@ -165,24 +166,17 @@ template <class Action> void TRegistryPropSet::ForEachKey(Action action) {
         action(GetCurrentPath());
         return;
     }
-    int remembered = FKeyIndex;
-    try {
-        for (int i = 0; i < FSubKeys->GetCount(); ++i) {
-            FKeyIndex = i;
-            OpenCurrentKey();
-            action(GetCurrentPath());
-        }
-    } catch (...) {
+    // Back at the remembered key in the end; after a failure, the first
+    // failure is the one to report.
+    auto reopen = runpak::ScopeExit([this, remembered = FKeyIndex] {
         FKeyIndex = remembered;
-        try {
-            OpenCurrentKey();
-        } catch (const Exception&) {
-            // The first failure is the one to report.
-        }
-        throw;
+        OpenCurrentKey();
+    });
+    for (int i = 0; i < FSubKeys->GetCount(); ++i) {
+        FKeyIndex = i;
+        OpenCurrentKey();
+        action(GetCurrentPath());
     }
-    FKeyIndex = remembered;
-    OpenCurrentKey();
 }
 
 void TRegistryPropSet::InternalLoadPropValues() {

@@ -16,16 +16,23 @@
 // (InterruptValidation) before it changes anything the worker reads.
 #pragma once
 
+#include "benchkit/vtree/VirtualTreeHeader.h"
 #include "benchkit/vtree/VirtualTreeOptions.h"
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
+#include <quorlpak/Bitmap.h>
 #include <quorlpak/CustomControl.h>
+#include <runpak/ScopeGuard.h>
 
 #include <atomic>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 struct TNodeChunk;
+class TBitmap;
+class TPicture;
+class TChangeLink;
 namespace vtree {
 class TWorkerThread;
 bool WorkerHolds(TBaseVirtualTree* Tree);
@@ -159,6 +166,10 @@ public:
     void EndSynch();
     int GetUpdateCount() const { return FUpdateCount; }
 
+    // Checks every counter and link of the node model against the nodes
+    // themselves; empty when all hold, else the first broken rule.
+    std::string VerifyTree() const;
+
     // --- Navigation ----------------------------------------------------------------------
     PVirtualNode GetFirst();
     PVirtualNode GetFirstNoInit() const;
@@ -235,12 +246,93 @@ public:
     static int CountLevelDifference(PVirtualNode Node1, PVirtualNode Node2);
 
     // --- Invalidation --------------------------------------------------------------------
-    void InvalidateNode(PVirtualNode Node);
+    virtual void InvalidateNode(PVirtualNode Node);
     void InvalidateChildren(PVirtualNode Node, bool Recursive);
     void InvalidateColumn(TColumnIndex Column);
     void InvalidateToBottom(PVirtualNode Node);
     void RepaintNode(PVirtualNode Node);
     void Invalidate() override;
+
+    // --- Painting ---------------------------------------------------------------------------
+    // Paints the tree-space rectangle Window so that its top left lands on
+    // Target of TargetCanvas (window paint, printing and drag images).
+    virtual void PaintTree(TCanvas* TargetCanvas, const TRect& Window, const TPoint& Target,
+                           TVTInternalPaintOptions PaintOptions, TPixelFormat PixelFormat = pfDevice);
+    int GetIndent() const { return FIndent; }
+    void SetIndent(int Value);
+    int GetMargin() const { return FMargin; }
+    void SetMargin(int Value);
+    int GetTextMargin() const { return FTextMargin; }
+    void SetTextMargin(int Value);
+    TVTLineStyle GetLineStyle() const { return FLineStyle; }
+    void SetLineStyle(TVTLineStyle Value);
+    TVTLineMode GetLineMode() const { return FLineMode; }
+    void SetLineMode(TVTLineMode Value);
+    TVTButtonStyle GetButtonStyle() const { return FButtonStyle; }
+    void SetButtonStyle(TVTButtonStyle Value);
+    TVTButtonFillMode GetButtonFillMode() const { return FButtonFillMode; }
+    void SetButtonFillMode(TVTButtonFillMode Value);
+    TVTDrawSelectionMode GetDrawSelectionMode() const { return FDrawSelectionMode; }
+    void SetDrawSelectionMode(TVTDrawSelectionMode Value) { FDrawSelectionMode = Value; }
+    int GetSelectionCurveRadius() const { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(int Value);
+    uint8_t GetSelectionBlendFactor() const { return FSelectionBlendFactor; }
+    void SetSelectionBlendFactor(uint8_t Value) { FSelectionBlendFactor = Value; }
+    TVTNodeAlignment GetNodeAlignment() const { return FNodeAlignment; }
+    void SetNodeAlignment(TVTNodeAlignment Value);
+    TPicture* GetBackground() const { return FBackground; }
+    void SetBackground(TPicture* Value);
+    int GetBackgroundOffsetX() const { return FBackgroundOffsetX; }
+    void SetBackgroundOffsetX(int Value);
+    int GetBackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetY(int Value);
+    TCustomImageList* GetImages() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* GetStateImages() const { return FStateImages; }
+    void SetStateImages(TCustomImageList* Value);
+    TCustomImageList* GetCustomCheckImages() const { return FCustomCheckImages; }
+    void SetCustomCheckImages(TCustomImageList* Value);
+    TCheckImageKind GetCheckImageKind() const { return FCheckImageKind; }
+    void SetCheckImageKind(TCheckImageKind Value);
+    TCustomImageList* GetCheckImages() const { return FCheckImages; }
+    uint32_t GetAnimationDuration() const { return FAnimationDuration; }
+    void SetAnimationDuration(uint32_t Value);
+    void SetHeader(TVTHeader* Value) { FHeader->Assign(Value); }
+    TCheckType GetCheckType(PVirtualNode Node) const { return Node ? Node->CheckType : ctNone; }
+    void SetCheckType(PVirtualNode Node, TCheckType Value);
+    TCheckState GetCheckState(PVirtualNode Node) const {
+        return Node ? Node->CheckState : csUncheckedNormal;
+    }
+    void SetCheckState(PVirtualNode Node, TCheckState Value);
+    // The image a node's check box shows in the check strip; -1 for none.
+    virtual int GetCheckImage(PVirtualNode Node);
+    bool GetSelected(PVirtualNode Node) const {
+        return Node && Node->States.Contains(vsSelected);
+    }
+    void SetSelected(PVirtualNode Node, bool Value);
+    void SetFocusedNode(PVirtualNode Node);
+    void SetFocusedColumn(TColumnIndex Column);
+    PVirtualNode GetDropTargetNode() const { return FDropTargetNode; }
+    // The right-to-left shift of the columns when they do not fill the window.
+    int ComputeRTLOffset(bool ExcludeScrollBar = false) const;
+
+    // --- Scrolling ---------------------------------------------------------------------------
+    virtual void UpdateScrollBars(bool DoRepaint);
+    void UpdateHorizontalScrollBar(bool DoRepaint);
+    void UpdateVerticalScrollBar(bool DoRepaint);
+    // True when an offset was changed.
+    virtual bool ScrollIntoView(PVirtualNode Node, bool Center, bool Horizontally = false);
+    // The node's rectangle (or its content's, TextOnly) in client coordinates.
+    TRect GetDisplayRect(PVirtualNode Node, TColumnIndex Column, bool TextOnly,
+                         bool Unclipped = false);
+    void SetOffsetX(int Value);
+    virtual void SetOffsetY(int Value);
+    TPoint GetOffsetXY() const { return TPoint{FOffsetX, FOffsetY}; }
+    void SetOffsetXY(TPoint Value);
+    int GetRangeX() const { return FRangeX; }
+    int GetRangeY() const { return FRangeY; }
+    // The widest visible node's right edge (the horizontal range without columns).
+    int GetMaxRightExtend();
 
     // --- Framework hooks ---------------------------------------------------------------------
     void WndProc(TMessage& Message) override;
@@ -293,12 +385,28 @@ public:
     TVTHeaderMouseEvent OnHeaderMouseUp;
     TVTHeaderMouseMoveEvent OnHeaderMouseMove;
     TVTGetHeaderCursorEvent OnGetHeaderCursor;
+    TVTPaintEvent OnBeforePaint;
+    TVTPaintEvent OnAfterPaint;
+    TVTBeforeItemEraseEvent OnBeforeItemErase;
+    TVTAfterItemEraseEvent OnAfterItemErase;
+    TVTBeforeItemPaintEvent OnBeforeItemPaint;
+    TVTAfterItemPaintEvent OnAfterItemPaint;
+    TVTBeforeCellPaintEvent OnBeforeCellPaint;
+    TVTAfterCellPaintEvent OnAfterCellPaint;
+    TVTBackgroundPaintEvent OnPaintBackground;
+    TVTGetLineStyleEvent OnGetLineStyle;
+    TVTGetImageEvent OnGetImageIndex;
+    TVTGetImageExEvent OnGetImageIndexEx;
+    TVTScrollEvent OnScroll;
 
 protected:
     friend class TCustomVirtualTreeOptions;
     friend class TVTColors;
     friend class TScrollBarOptions;
     friend class vtree::TWorkerThread;
+    friend class TVTHeader;
+    friend class TVirtualTreeColumns;
+    friend class TVirtualTreeColumn;
     friend bool vtree::WorkerHolds(TBaseVirtualTree* Tree);
 
     // Descendants with options of their own pass a factory for them (the
@@ -387,16 +495,77 @@ protected:
     void ClearTempCache();
 
     // --- Hooks filled by later parts of the tree -------------------------------------------
-    virtual void UpdateScrollBars(bool DoRepaint) {}
-    // Scrolling proper (ranges, window scrolling) comes with the scroll
-    // offsets; until then the offset is stored and everything repainted.
-    virtual void SetOffsetY(int Value);
-    virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines) {}
+    virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines);
     virtual void UpdateEditBounds() {}
     virtual void CancelEditNode() {}
-    virtual void ScrollIntoView(PVirtualNode Node, bool Center, bool Horizontally = false) {}
-    virtual void Sort(PVirtualNode Node, TColumnIndex Column, bool DoInit) {}
-    virtual void SortTree(TColumnIndex Column, bool DoInit) {}
+    virtual void Sort(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction,
+                      bool DoInit) {}
+    virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true) {}
+    virtual void MainColumnChanged();
+    friend class TCustomStringTreeOptions;
+    void UpdateHeaderRect();
+
+    // --- Painting ---------------------------------------------------------------------------
+    void Paint() override;
+    virtual void DoPaintNode(TVTPaintInfo& PaintInfo) {}
+    virtual void AdjustPaintCellRect(TVTPaintInfo& PaintInfo, TColumnIndex& NextColumn);
+    virtual bool ColumnIsEmpty(PVirtualNode Node, TColumnIndex Column) { return true; }
+    virtual void DoBeforePaint(TCanvas* Canvas);
+    virtual void DoAfterPaint(TCanvas* Canvas);
+    virtual bool DoBeforeItemPaint(TCanvas* Canvas, PVirtualNode Node, const TRect& ItemRect);
+    virtual void DoAfterItemPaint(TCanvas* Canvas, PVirtualNode Node, const TRect& ItemRect);
+    virtual void DoBeforeItemErase(TCanvas* Canvas, PVirtualNode Node, const TRect& ItemRect,
+                                   TColor& Color, TItemEraseAction& EraseAction);
+    virtual void DoAfterItemErase(TCanvas* Canvas, PVirtualNode Node, const TRect& ItemRect);
+    virtual void DoBeforeCellPaint(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                   const TRect& CellRect);
+    virtual void DoAfterCellPaint(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                  const TRect& CellRect);
+    virtual bool DoPaintBackground(TCanvas* Canvas, const TRect& R);
+    virtual void DoPaintDropMark(TCanvas* Canvas, PVirtualNode Node, const TRect& R);
+    virtual TCustomImageList* DoGetImageIndex(PVirtualNode Node, TVTImageKind Kind,
+                                              TColumnIndex Column, bool& Ghosted, int& Index);
+    virtual void DoGetLineStyle(const void*& Bits);
+    virtual void DoScroll(int DeltaX, int DeltaY);
+    void CalculateVerticalAlignments(bool ShowImages, bool ShowStateImages, PVirtualNode Node,
+                                     int& VAlign, int& VButtonAlign);
+    int InitializeLineImageAndSelectLevel(PVirtualNode Node, TLineImage& LineImage);
+    void AdjustCoordinatesByIndent(TVTPaintInfo& PaintInfo, int Indent);
+    void AdjustImageBorder(TCustomImageList* Images, TBiDiMode BidiMode, int VAlign, TRect& R,
+                           TVTImageInfo& ImageInfo);
+    void InitializeFirstColumnValues(TVTPaintInfo& PaintInfo);
+    void ClearNodeBackground(const TVTPaintInfo& PaintInfo, bool UseBackground, bool Floating,
+                             TRect R);
+    void StaticBackground(TBitmap* Source, TCanvas* Target, TPoint Offset, const TRect& R);
+    void TileBackground(TBitmap* Source, TCanvas* Target, TPoint Offset, TRect R);
+    void DrawDottedHLine(const TVTPaintInfo& PaintInfo, int Left, int Right, int Top);
+    void DrawDottedVLine(const TVTPaintInfo& PaintInfo, int Top, int Bottom, int Left);
+    void DrawLineImage(const TVTPaintInfo& PaintInfo, int X, int Y, int H, int VAlign,
+                       TVTLineType Style, bool Reverse);
+    void PaintTreeLines(const TVTPaintInfo& PaintInfo, int VAlignment, int IndentSize,
+                        const TLineImage& LineImage);
+    void PaintNodeButton(TCanvas* Canvas, PVirtualNode Node, const TRect& R, int ButtonX,
+                         int ButtonY, TBiDiMode BidiMode);
+    void GetImageIndex(TVTPaintInfo& Info, TVTImageKind Kind, TVTImageInfoIndex InfoIndex,
+                       TCustomImageList* DefaultImages);
+    void PaintImage(TVTPaintInfo& PaintInfo, TVTImageInfoIndex ImageInfoIndex, bool DoOverlay);
+    void PaintCheckImage(const TVTPaintInfo& PaintInfo);
+    void PrepareCell(TVTPaintInfo& PaintInfo, int WindowOrgX, int MaxWidth);
+    void PaintSelectionRectangle(TCanvas* Target, int WindowOrgX, const TRect& SelectionRect,
+                                 TRect TargetRect);
+    void WMPaint(TMessage& Message);
+    void WMNCPaint(TMessage& Message);
+    void WMPrint(TMessage& Message);
+    void WMPrintClient(TMessage& Message);
+    void PaintHeaderStrip(HDC DC);
+
+    // --- Scrolling ---------------------------------------------------------------------------
+    virtual bool DoSetOffsetXY(TPoint Value, TScrollUpdateOptions Options,
+                               const TRect* ClipRect = nullptr);
+    void WMHScroll(TMessage& Message);
+    void WMVScroll(TMessage& Message);
+    void CMMouseWheel(TMessage& Message);
+    bool IsWindowVisibleOnScreen() const;
     virtual void UpdateDesigner();
     virtual void RegisterDropTarget() {}
     virtual void RevokeDropTarget() {}
@@ -406,7 +575,7 @@ protected:
     virtual void InternalAddToSelection(PVirtualNode Node, bool ForceInsert);
     virtual void InternalRemoveFromSelection(PVirtualNode Node);
     void PackSelection();
-    TColumnIndex GetMainColumn() const { return NoColumn; }
+    TColumnIndex GetMainColumn() const { return FHeader ? FHeader->GetMainColumn() : NoColumn; }
     void SetFocusedColumnDirect(TColumnIndex Column) { FFocusedColumn = Column; }
     bool IsLoadingOrDesigning() const;
     bool CanApplyEffects() const;
@@ -455,6 +624,37 @@ protected:
     TBorderStyle FBorderStyle = bsSingle;
     int FIndent = 18;
     int FMargin = 4;
+    int FTextMargin = 4;
+    int FRangeY = 0;
+    TRect FUpdateRect{};
+    TRect FHeaderRect{};
+    TBitmap* FPlusBM = nullptr;
+    TBitmap* FMinusBM = nullptr;
+    HBRUSH FDottedBrush = nullptr;
+    TVTLineStyle FLineStyle = lsDotted;
+    TVTLineMode FLineMode = lmNormal;
+    TVTButtonStyle FButtonStyle = bsRectangle;
+    TVTButtonFillMode FButtonFillMode = fmTreeColor;
+    TVTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
+    uint8_t FSelectionBlendFactor = 128;
+    int FSelectionCurveRadius = 0;
+    TVTNodeAlignment FNodeAlignment = naProportional;
+    TPicture* FBackground = nullptr;
+    int FBackgroundOffsetX = 0;
+    int FBackgroundOffsetY = 0;
+    TCustomImageList* FImages = nullptr;
+    TCustomImageList* FStateImages = nullptr;
+    TCustomImageList* FCheckImages = nullptr;
+    TCustomImageList* FCustomCheckImages = nullptr;
+    TChangeLink* FImageChangeLink = nullptr;
+    TChangeLink* FStateChangeLink = nullptr;
+    TChangeLink* FCustomCheckChangeLink = nullptr;
+    TCheckImageKind FCheckImageKind = ckLightCheck;
+    TDropMode FLastDropMode = dmNowhere;
+    TColumnIndex FEditColumn = NoColumn;
+    TRect FNewSelRect{};
+    uint32_t FAnimationDuration = 200;
+    TLineImage FLineImage;
 
     TCustomVirtualTreeOptions* FOptions = nullptr;
     TVTColors* FColors = nullptr;
@@ -474,7 +674,19 @@ protected:
     int FTreeStatesDepth = 0; // inside the worker's state message
     bool FDeferredValidation = false;
 
+    // Marks a structural operation for the scope of the returned guard. When
+    // the outermost one ends normally outside an update bracket, builds that
+    // check verify the whole tree; Check is false where the operation leaves
+    // a rule open on purpose.
+    [[nodiscard]] auto CheckedChange(bool Check = true) {
+        ++FChangeDepth;
+        return runpak::ScopeExit([this, Check] { EndCheckedChange(Check); });
+    }
+
 private:
+    void EndCheckedChange(bool Check);
+    // Bytes of one node's block: the record, the internal areas and the user data.
+    size_t NodeBlockSize();
     void Construct(TOptionsFactory MakeOptions);
     PVirtualNode DoInsertNode(PVirtualNode Node, TVTNodeAttachMode Mode);
     void SetInitialUserData(PVirtualNode Node, void* UserData);
@@ -489,6 +701,7 @@ private:
     void InternalAddChunks(const std::vector<TNodeChunk>& Chunks, size_t& Pos, PVirtualNode Node);
     bool FCreatedRoot = false;
     bool FDestroying = false;
+    int FChangeDepth = 0;
 };
 
 // Clipboard formats of the trees (registered with the first tree) and the
@@ -508,6 +721,22 @@ extern bool MMXAvailable;
 // The tree that owns Node (null for nil).
 TBaseVirtualTree* TreeFromNode(PVirtualNode Node);
 
+// --- Drawing utilities ----------------------------------------------------------------------
+
+// Blends the rectangle R of Source onto Destination at Target; both must
+// hold a 32-bit DIB section (else nothing happens). With
+// bmConstantAlphaAndColor there is no source and Bias is the tint colour.
+void AlphaBlend(HDC Source, HDC Destination, const TRect& R, const TPoint& Target, TBlendMode Mode,
+                int ConstantAlpha, int Bias);
+// S cut to fit Width with "..." appended; empty when not even "..." fits.
+UnicodeString ShortenString(HDC DC, const UnicodeString& S, int Width, int EllipsisWidth = 0);
+TRect OrderRect(const TRect& R);
+// The small glyphs of header and rows: 0/1 drop marks, 2 sort descending, 3 ascending.
+void UtilityImageSize(int& Width, int& Height);
+void DrawUtilityImage(HDC DC, int Index, int X, int Y);
+// Fills List with the check images drawn by the system's frame controls.
+void BuildSystemCheckImages(TCustomImageList* List, bool Flat);
+
 // Start-up and shut-down of the unit (the package table runs them).
 void InitializeIDEVirtualTrees();
 void FinalizeIDEVirtualTrees();
@@ -517,3 +746,168 @@ extern "C" {
 // worker made later starts at once.
 void StartVirtualTreeWorkerThread();
 }
+
+// --- String tree -----------------------------------------------------------------------------
+
+enum TQOZTextType { ttNormal, ttStatic };
+
+using TVTGetTextEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                           TColumnIndex Column, TQOZTextType TextType,
+                                           UnicodeString& CellText)>;
+using TVTPaintText = std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas,
+                                        PVirtualNode Node, TColumnIndex Column,
+                                        TQOZTextType TextType)>;
+using TVTNewTextEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                           TColumnIndex Column, const UnicodeString& NewText)>;
+using TVTShortenStringEvent = std::function<void(
+    TBaseVirtualTree* Sender, TCanvas* TargetCanvas, PVirtualNode Node, TColumnIndex Column,
+    const UnicodeString& S, int TextSpace, UnicodeString& Result, bool& Done)>;
+
+class TCustomStringTreeOptions : public TCustomVirtualTreeOptions {
+public:
+    explicit TCustomStringTreeOptions(TBaseVirtualTree* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    TVTStringOptions GetStringOptions() const { return FStringOptions; }
+    void SetStringOptions(TVTStringOptions Value);
+
+protected:
+    void AssignTo(TPersistent* Dest) override;
+    TVTStringOptions FStringOptions{toSaveCaptions, toAutoAcceptEditChange};
+};
+
+class TStringTreeOptions : public TCustomStringTreeOptions {
+public:
+    using TCustomStringTreeOptions::TCustomStringTreeOptions;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+};
+
+// A tree whose cells show text the application hands over in OnGetText. Only
+// the main column's text width is kept, per node.
+class TCustomVirtualStringTree : public TBaseVirtualTree {
+public:
+    explicit TCustomVirtualStringTree(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    UnicodeString GetText(PVirtualNode Node, TColumnIndex Column);
+    void SetText(PVirtualNode Node, TColumnIndex Column, const UnicodeString& Value);
+    const UnicodeString& GetDefaultText() const { return FDefaultText; }
+    void SetDefaultText(const UnicodeString& Value);
+    TCustomStringTreeOptions* GetStringTreeOptions() const {
+        return static_cast<TCustomStringTreeOptions*>(GetTreeOptions());
+    }
+    int GetTextHeight() const { return FTextHeight; }
+    // The texts from the top-level ancestor down to Node, each followed by Delimiter.
+    UnicodeString Path(PVirtualNode Node, TColumnIndex Column, TQOZTextType TextType,
+                       char16_t Delimiter);
+    // Forgets cached widths (nil: every node).
+    void ResetNodeWidths(PVirtualNode Node, bool Recursive);
+    int ComputeNodeHeight(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                          const UnicodeString& S = UnicodeString());
+    void InvalidateNode(PVirtualNode Node) override;
+
+    TVTGetTextEvent OnGetText;
+    TVTPaintText OnPaintText;
+    TVTNewTextEvent OnNewText;
+    TVTShortenStringEvent OnShortenString;
+
+protected:
+    int CalculateTextWidth(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                           const UnicodeString& Text);
+    virtual void DoGetText(PVirtualNode Node, TColumnIndex Column, TQOZTextType TextType,
+                           UnicodeString& Text);
+    virtual void DoNewText(PVirtualNode Node, TColumnIndex Column, const UnicodeString& Text);
+    virtual void DoPaintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column,
+                             TQOZTextType TextType);
+    virtual UnicodeString DoShortenString(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                          const UnicodeString& S, int Width, int EllipsisWidth);
+    virtual void DoTextDrawing(TVTPaintInfo& PaintInfo, const UnicodeString& Text, TRect CellRect,
+                               UINT DrawFormat);
+    virtual int DoTextMeasuring(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                const UnicodeString& Text);
+    void DoPaintNode(TVTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PVirtualNode Node, TColumnIndex Column, TCanvas* Canvas) override;
+    void AdjustPaintCellRect(TVTPaintInfo& PaintInfo, TColumnIndex& NextColumn) override;
+    bool ColumnIsEmpty(PVirtualNode Node, TColumnIndex Column) override;
+    void MainColumnChanged() override;
+    void* InternalData(PVirtualNode Node) override;
+    void Dispatch(TMessage& Message) override;
+    void CreateWnd() override;
+    void InitializeTextProperties(TVTPaintInfo& PaintInfo);
+    void PaintNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
+    void PaintStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
+    void MeasureFont();
+
+    UnicodeString FDefaultText = u"Node";
+    int FTextHeight = 0;
+    int FEllipsisWidth = 0;
+    uint32_t FInternalDataOffset = 0;
+    bool FFontChanged = false;
+};
+
+class TVirtualStringTree : public TCustomVirtualStringTree {
+public:
+    using TCustomVirtualStringTree::TCustomVirtualStringTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    TStringTreeOptions* GetOptions() const {
+        return static_cast<TStringTreeOptions*>(GetTreeOptions());
+    }
+};
+
+// --- Owner-draw tree -------------------------------------------------------------------------
+
+using TVTDrawNodeEvent = std::function<void(TBaseVirtualTree* Sender, const TVTPaintInfo& PaintInfo)>;
+using TVTGetNodeWidthEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* HintCanvas,
+                                                PVirtualNode Node, TColumnIndex Column,
+                                                int& NodeWidth)>;
+using TVTGetHintSizeEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                               TColumnIndex Column, TRect& R)>;
+using TVTDrawHintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* HintCanvas,
+                                            PVirtualNode Node, const TRect& R, TColumnIndex Column)>;
+
+// A tree that leaves every cell's content to the application (OnDrawNode).
+class TCustomVirtualDrawTree : public TBaseVirtualTree {
+public:
+    using TBaseVirtualTree::TBaseVirtualTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    virtual void DoGetHintSize(PVirtualNode Node, TColumnIndex Column, TRect& R);
+    virtual void DoDrawHint(TCanvas* Canvas, PVirtualNode Node, const TRect& R, TColumnIndex Column);
+
+    TVTDrawNodeEvent OnDrawNode;
+    TVTGetNodeWidthEvent OnGetNodeWidth;
+    TVTGetHintSizeEvent OnGetHintSize;
+    TVTDrawHintEvent OnDrawHint;
+
+protected:
+    void DoPaintNode(TVTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PVirtualNode Node, TColumnIndex Column, TCanvas* Canvas) override;
+};
+
+// Adds a text source that painting never uses, for automated inspection.
+class TZombieTestableVirtualDrawTree : public TCustomVirtualDrawTree {
+public:
+    using TCustomVirtualDrawTree::TCustomVirtualDrawTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    UnicodeString ZombieGetText(PVirtualNode Node, TColumnIndex Column);
+    TVTGetTextEvent ZombieOnGetText;
+
+protected:
+    virtual void ZombieDoGetText(PVirtualNode Node, TColumnIndex Column, TQOZTextType TextType,
+                                 UnicodeString& Text);
+};
+
+class TVirtualDrawTree : public TZombieTestableVirtualDrawTree {
+public:
+    using TZombieTestableVirtualDrawTree::TZombieTestableVirtualDrawTree;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    TVirtualTreeOptions* GetOptions() const {
+        return static_cast<TVirtualTreeOptions*>(GetTreeOptions());
+    }
+};

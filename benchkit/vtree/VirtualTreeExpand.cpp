@@ -85,6 +85,7 @@ void TBaseVirtualTree::ReinitChildren(PVirtualNode Node, bool Recursive) {
 }
 
 void TBaseVirtualTree::ResetNode(PVirtualNode Node) {
+    auto check = CheckedChange();
     DoCancelEdit();
     if (!Node || Node == FRoot) {
         Clear();
@@ -112,77 +113,74 @@ void TBaseVirtualTree::DoReset(PVirtualNode Node) {
 
 uint32_t TBaseVirtualTree::GetTotalCount() {
     ++FUpdateCount;
-    try {
-        ValidateNode(FRoot, true);
-    } catch (...) {
-        --FUpdateCount;
-        throw;
-    }
-    --FUpdateCount;
+    auto uncount = runpak::ScopeExit([this] { --FUpdateCount; });
+    ValidateNode(FRoot, true);
     return FRoot->TotalCount - 1;
 }
 
 // --- Expanding and collapsing -------------------------------------------------------------
 
 void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
+    auto check = CheckedChange();
     if (!Node || Node == FRoot) return;
     if (Node->States.Contains(vsToggling) || Node->States.Contains(vsDeleting)) return;
     Node->States.Include(vsToggling);
+    auto toggled = runpak::ScopeExit([Node] { Node->States.Exclude(vsToggling); });
     bool allowed = false;
-    try {
-        if (Node->States.Contains(vsExpanded)) {
-            allowed = DoCollapsing(Node);
-            if (allowed) {
-                InterruptValidation();
-                AdjustTotalHeight(Node, GetNodeHeight(Node));
-                if (GetFullyVisible(Node)) FVisibleCount -= CountVisibleChildren(Node);
-                Node->States.Exclude(vsExpanded);
-                DoCollapsed(Node);
-                if (FOptions->GetAutoOptions().Contains(toAutoFreeOnCollapse) &&
-                    Node->ChildCount > 0) {
-                    DeleteChildren(Node, false);
-                    Node->States.Include(vsHasChildren);
-                }
-            }
-        } else {
-            allowed = DoExpanding(Node);
-            if (allowed) {
-                if (!Node->States.Contains(vsInitialized)) InitNode(Node);
-                if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0)
-                    InitChildren(Node);
-                if (Node->ChildCount > 0) {
-                    InterruptValidation();
-                    int64_t delta = 0;
-                    for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
-                        if (child->States.Contains(vsVisible)) delta += child->TotalHeight;
-                    Node->States.Include(vsExpanded);
-                    AdjustTotalHeight(Node, delta, true);
-                    if (GetFullyVisible(Node)) FVisibleCount += CountVisibleChildren(Node);
-                    DoExpanded(Node);
-                }
-            }
-        }
+    if (Node->States.Contains(vsExpanded)) {
+        allowed = DoCollapsing(Node);
         if (allowed) {
-            InvalidateCache();
-            if (FUpdateCount == 0) {
-                ValidateCache();
-                if (Node->ChildCount > 0) {
-                    UpdateScrollBars(true);
-                    if (Node->States.Contains(vsExpanded) &&
-                        FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand))
-                        ScrollIntoView(Node->LastChild, FOptions->GetSelectionOptions().Contains(
-                                                            toCenterScrollIntoView));
-                    InvalidateToBottom(Node);
-                } else {
-                    InvalidateNode(Node);
-                }
+            InterruptValidation();
+            AdjustTotalHeight(Node, GetNodeHeight(Node));
+            if (GetFullyVisible(Node)) FVisibleCount -= CountVisibleChildren(Node);
+            Node->States.Exclude(vsExpanded);
+            DoCollapsed(Node);
+            if (FOptions->GetAutoOptions().Contains(toAutoFreeOnCollapse) && Node->ChildCount > 0) {
+                DeleteChildren(Node, false);
+                Node->States.Include(vsHasChildren);
             }
         }
-    } catch (...) {
-        Node->States.Exclude(vsToggling);
-        throw;
+    } else {
+        allowed = DoExpanding(Node);
+        if (allowed) {
+            if (!Node->States.Contains(vsInitialized)) InitNode(Node);
+            if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
+            if (Node->ChildCount > 0) {
+                InterruptValidation();
+                int64_t delta = 0;
+                for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
+                    if (child->States.Contains(vsVisible)) delta += child->TotalHeight;
+                Node->States.Include(vsExpanded);
+                AdjustTotalHeight(Node, delta, true);
+                if (GetFullyVisible(Node)) FVisibleCount += CountVisibleChildren(Node);
+                DoExpanded(Node);
+            }
+        }
     }
-    Node->States.Exclude(vsToggling);
+    if (!allowed) return;
+    InvalidateCache();
+    if (FUpdateCount != 0) return;
+    ValidateCache();
+    if (Node->ChildCount == 0) {
+        InvalidateNode(Node);
+        return;
+    }
+    const int oldOffsetY = FOffsetY;
+    UpdateScrollBars(true);
+    if (Node->States.Contains(vsExpanded) &&
+        FOptions->GetAutoOptions().Contains(toAutoScrollOnExpand)) {
+        // A subtree taller than the window starts at its top; a smaller one
+        // shows its end.
+        if (GetClientHeight() < int(Node->TotalHeight))
+            SetTopNode(Node);
+        else
+            ScrollIntoView(Node->LastChild,
+                           FOptions->GetSelectionOptions().Contains(toCenterScrollIntoView));
+    }
+    if (FOffsetY == oldOffsetY)
+        InvalidateToBottom(Node);
+    else
+        Invalidate();
 }
 
 void TBaseVirtualTree::SetExpanded(PVirtualNode Node, bool Value) {
@@ -223,53 +221,41 @@ PVirtualNode TBaseVirtualTree::NextAfterSubtree(PVirtualNode Node) const {
 }
 
 void TBaseVirtualTree::FullExpand(PVirtualNode Node) {
+    auto check = CheckedChange();
     if (FOptions->GetMiscOptions().Contains(toPreventFullExpand) || FRoot->TotalCount == 1) return;
     DoStateChange({tsExpanding});
-    BeginUpdate();
-    try {
-        PVirtualNode stop = nullptr;
-        PVirtualNode run;
-        if (!Node || Node == FRoot) {
-            run = GetFirst();
-        } else {
-            stop = NextAfterSubtree(Node);
-            if (!Node->States.Contains(vsInitialized)) InitNode(Node);
-            run = Node;
-        }
-        while (run && run != stop) {
-            if (!run->States.Contains(vsExpanded)) ToggleNode(run);
-            run = GetNext(run);
-        }
-    } catch (...) {
-        EndUpdate();
-        DoStateChange({}, {tsExpanding});
-        throw;
+    auto expanded = runpak::ScopeExit([this] { DoStateChange({}, {tsExpanding}); });
+    auto update = runpak::UpdateBracket(*this);
+    PVirtualNode stop = nullptr;
+    PVirtualNode run;
+    if (!Node || Node == FRoot) {
+        run = GetFirst();
+    } else {
+        stop = NextAfterSubtree(Node);
+        if (!Node->States.Contains(vsInitialized)) InitNode(Node);
+        run = Node;
     }
-    EndUpdate();
-    DoStateChange({}, {tsExpanding});
+    while (run && run != stop) {
+        if (!run->States.Contains(vsExpanded)) ToggleNode(run);
+        run = GetNext(run);
+    }
 }
 
 void TBaseVirtualTree::FullCollapse(PVirtualNode Node) {
+    auto check = CheckedChange();
     if (FRoot->TotalCount == 1) return;
     if (Node == FRoot) Node = nullptr;
     DoStateChange({tsCollapsing});
-    BeginUpdate();
-    try {
-        PVirtualNode run = GetLastVisibleNoInit(Node);
-        while (run && run != Node) {
-            if (run->States.Contains(vsHasChildren) && run->States.Contains(vsExpanded))
-                ToggleNode(run);
-            run = GetPreviousNoInit(run);
-        }
-        if (Node && Node->States.Contains(vsHasChildren) && Node->States.Contains(vsExpanded))
-            ToggleNode(Node);
-    } catch (...) {
-        EndUpdate();
-        DoStateChange({}, {tsCollapsing});
-        throw;
+    auto collapsed = runpak::ScopeExit([this] { DoStateChange({}, {tsCollapsing}); });
+    auto update = runpak::UpdateBracket(*this);
+    PVirtualNode run = GetLastVisibleNoInit(Node);
+    while (run && run != Node) {
+        if (run->States.Contains(vsHasChildren) && run->States.Contains(vsExpanded))
+            ToggleNode(run);
+        run = GetPreviousNoInit(run);
     }
-    EndUpdate();
-    DoStateChange({}, {tsCollapsing});
+    if (Node && Node->States.Contains(vsHasChildren) && Node->States.Contains(vsExpanded))
+        ToggleNode(Node);
 }
 
 // --- Visibility -----------------------------------------------------------------------------
@@ -281,6 +267,7 @@ bool TBaseVirtualTree::GetVisible(PVirtualNode Node) {
 }
 
 void TBaseVirtualTree::SetVisible(PVirtualNode Node, bool Value) {
+    auto check = CheckedChange();
     if (!Node || Node == FRoot) return;
     if (Node->States.Contains(vsVisible) == Value) return;
     InterruptValidation();
@@ -370,6 +357,7 @@ void TBaseVirtualTree::DoMeasureItem(TCanvas* TargetCanvas, PVirtualNode Node, i
 }
 
 void TBaseVirtualTree::SetNodeHeight(PVirtualNode Node, int Value) {
+    auto check = CheckedChange();
     if (!Node || Node == FRoot || ReadOnly()) return;
     if (Value < 0) Value = 0;
     if (Value > 0xFFFF) Value = 0xFFFF;

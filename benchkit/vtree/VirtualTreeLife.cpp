@@ -3,7 +3,11 @@
 // notifications.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include "benchkit/vtree/VirtualTreeShared.h"
 #include "benchkit/vtree/VirtualTreeWorker.h"
+
+#include <quorlpak/ImgList.h>
+#include <quorlpak/Picture.h>
 
 #include <runpak/SyncObjs.h>
 #include <runpak/TypeInfo.h>
@@ -90,6 +94,36 @@ void ShowVirtualTreeError(int Code) {
     throw EVirtualTreeError(text, Code);
 }
 
+namespace vtree {
+
+namespace {
+std::unique_ptr<TCustomImageList> systemChecks;
+std::unique_ptr<TCustomImageList> systemFlatChecks;
+} // namespace
+
+// Every kind but the flat ones shows the system's own check boxes: the
+// layer draws them in the classic look.
+TCustomImageList* SharedCheckImages(TCheckImageKind Kind) {
+    if (Kind == ckCustom) return nullptr;
+    const bool flat = Kind == ckFlat || Kind == ckSystemFlat;
+    std::unique_ptr<TCustomImageList>& list = flat ? systemFlatChecks : systemChecks;
+    TCriticalSection* lock = Unit().Lock.get();
+    if (lock) lock->Enter();
+    if (!list) {
+        list = std::make_unique<TCustomImageList>(nullptr);
+        BuildSystemCheckImages(list.get(), flat);
+    }
+    if (lock) lock->Leave();
+    return list.get();
+}
+
+void FreeSharedCheckImages() {
+    systemChecks.reset();
+    systemFlatChecks.reset();
+}
+
+} // namespace vtree
+
 void InitializeIDEVirtualTrees() {
     Unit().Lock = std::make_unique<TCriticalSection>();
 }
@@ -103,6 +137,7 @@ void FinalizeIDEVirtualTrees() {
         unit.OleInitialized = false;
     }
     ClearVTClipboardFormats();
+    vtree::FreeSharedCheckImages();
     vtree::ResetWorkerStart();
     unit.Lock.reset();
 }
@@ -135,21 +170,33 @@ void TBaseVirtualTree::Construct(TOptionsFactory MakeOptions) {
     FScrollBarOptions = new TScrollBarOptions(this);
     FClipboardFormats = new TClipboardFormats(this);
     FOptions = MakeOptions(this);
+    FHeader = new TVTHeader(this);
+    FImageChangeLink = new TChangeLink();
+    FStateChangeLink = new TChangeLink();
+    FCustomCheckChangeLink = new TChangeLink();
+    for (TChangeLink* link : {FImageChangeLink, FStateChangeLink, FCustomCheckChangeLink})
+        link->OnChange = [this](TObject*) { Invalidate(); };
+    FBackground = new TPicture();
+    FCheckImages = vtree::SharedCheckImages(FCheckImageKind);
     InitRootNode();
     SetBounds(GetLeft(), GetTop(), 200, 100);
     SetTabStop(true);
     SetParentColor(false);
     // Registering may fail (no event for the worker): nothing leaks then.
-    try {
-        vtree::AcquireWorker();
-    } catch (...) {
+    auto abandon = runpak::ScopeExit([this] {
         delete FOptions;
         delete FClipboardFormats;
         delete FScrollBarOptions;
         delete FColors;
+        delete FHeader;
+        delete FImageChangeLink;
+        delete FStateChangeLink;
+        delete FCustomCheckChangeLink;
+        delete FBackground;
         FreeNodeBlock(FRoot);
-        throw;
-    }
+    });
+    vtree::AcquireWorker();
+    abandon.Release();
 }
 
 void TBaseVirtualTree::AfterConstruction() {
@@ -166,6 +213,15 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     Clear();
     // The window goes while the options it consults on its way out still exist.
     if (HandleAllocated()) DestroyHandle();
+    delete FHeader;
+    FHeader = nullptr;
+    delete FImageChangeLink;
+    delete FStateChangeLink;
+    delete FCustomCheckChangeLink;
+    delete FBackground;
+    delete FPlusBM;
+    delete FMinusBM;
+    if (FDottedBrush) DeleteObject(FDottedBrush);
     delete FColors;
     delete FScrollBarOptions;
     delete FOptions;
@@ -198,16 +254,11 @@ void TBaseVirtualTree::Loaded() {
         FOptions->FMiscOptions.Exclude(toReadOnly);
         const uint32_t count = FRoot->ChildCount;
         FRoot->ChildCount = 0;
-        BeginUpdate();
-        try {
-            SetChildCount(FRoot, count);
-        } catch (...) {
-            EndUpdate();
+        auto writable = runpak::ScopeExit([this, readOnly] {
             if (readOnly) FOptions->FMiscOptions.Include(toReadOnly);
-            throw;
-        }
-        EndUpdate();
-        if (readOnly) FOptions->FMiscOptions.Include(toReadOnly);
+        });
+        auto update = runpak::UpdateBracket(*this);
+        SetChildCount(FRoot, count);
     } else if (HasState(tsNeedRootCountUpdate)) {
         DoStateChange({}, {tsNeedRootCountUpdate});
     }
@@ -229,6 +280,7 @@ void TBaseVirtualTree::BeginUpdate() {
 }
 
 void TBaseVirtualTree::EndUpdate() {
+    auto check = CheckedChange();
     if (FUpdateCount > 0) --FUpdateCount;
     if (FDestroying) return;
     if (FUpdateCount == 0 && HasState(tsUpdating)) {
@@ -244,7 +296,8 @@ void TBaseVirtualTree::EndUpdate() {
         if (HasState(tsStructureChangePending))
             DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         if (HasState(tsChangePending)) DoChange(FLastChangedNode);
-        if (FOptions->GetAutoOptions().Contains(toAutoSort)) SortTree(NoColumn, true);
+        if (FOptions->GetAutoOptions().Contains(toAutoSort))
+            SortTree(FHeader->GetSortColumn(), FHeader->GetSortDirection(), true);
         SetUpdateState(false);
         if (HandleAllocated()) Invalidate();
         UpdateDesigner();

@@ -111,6 +111,7 @@ void TBaseVirtualTree::InternalAddChunks(const std::vector<TNodeChunk>& Chunks, 
 
 void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
                               bool ChildrenOnly) {
+    auto check = CheckedChange();
     const bool siblingMode = Mode == amInsertBefore || Mode == amInsertAfter;
     if (Target == Source && !(siblingMode && ChildrenOnly)) return;
     if (Mode == amNoWhere || !Source || Source == FRoot || ReadOnly()) return;
@@ -157,8 +158,8 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeA
         } else {
             std::vector<TNodeChunk> chunks;
             const std::vector<size_t> starts = Snapshot(Source, ChildrenOnly, chunks);
-            targetTree->BeginUpdate();
-            try {
+            {
+                auto update = runpak::UpdateBracket(*targetTree);
                 targetTree->InterruptValidation();
                 size_t pos = 0;
                 for (size_t i = 0; i < starts.size(); ++i) {
@@ -172,22 +173,14 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeA
                         Mode = amInsertAfter;
                     }
                 }
-            } catch (...) {
-                targetTree->EndUpdate();
-                throw;
             }
-            targetTree->EndUpdate();
-            BeginUpdate();
-            try {
+            {
+                auto update = runpak::UpdateBracket(*this);
                 if (ChildrenOnly)
                     DeleteChildren(Source, false);
                 else
                     DeleteNode(Source);
-            } catch (...) {
-                EndUpdate();
-                throw;
             }
-            EndUpdate();
         }
     }
 
@@ -209,6 +202,7 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, TBaseVirtualTree* Tree, TVTNo
 
 PVirtualNode TBaseVirtualTree::CopyTo(PVirtualNode Source, PVirtualNode Target,
                                       TVTNodeAttachMode Mode, bool ChildrenOnly) {
+    auto check = CheckedChange();
     if (Mode == amNoWhere || !Source || Source == FRoot) return nullptr;
     TBaseVirtualTree* targetTree = this;
     if (!Target) {
@@ -229,8 +223,8 @@ PVirtualNode TBaseVirtualTree::CopyTo(PVirtualNode Source, PVirtualNode Target,
     std::vector<TNodeChunk> chunks;
     const std::vector<size_t> starts = Snapshot(Source, ChildrenOnly, chunks);
     PVirtualNode result = nullptr;
-    targetTree->BeginUpdate();
-    try {
+    {
+        auto update = runpak::UpdateBracket(*targetTree);
         targetTree->InterruptValidation();
         size_t pos = 0;
         for (size_t i = 0; i < starts.size(); ++i) {
@@ -249,11 +243,7 @@ PVirtualNode TBaseVirtualTree::CopyTo(PVirtualNode Source, PVirtualNode Target,
                 result = nullptr;
             }
         }
-    } catch (...) {
-        targetTree->EndUpdate();
-        throw;
     }
-    targetTree->EndUpdate();
 
     targetTree->InvalidateCache();
     if (targetTree->FUpdateCount == 0) {

@@ -27,12 +27,16 @@ void TBaseVirtualTree::DoGetNodeDataSize(int& Size) {
     if (OnGetNodeDataSize) OnGetNodeDataSize(this, Size);
 }
 
-PVirtualNode TBaseVirtualTree::MakeNewNode() {
+size_t TBaseVirtualTree::NodeBlockSize() {
     if (FNodeDataSize == -1) ValidateNodeDataSize(FNodeDataSize);
     size_t size = sizeof(TVirtualNode) + FTotalInternalDataSize;
     if (!GetComponentState().Contains(csDesigning) && FNodeDataSize > 0)
         size += size_t(FNodeDataSize);
-    auto* node = static_cast<PVirtualNode>(std::calloc(1, size));
+    return size;
+}
+
+PVirtualNode TBaseVirtualTree::MakeNewNode() {
+    auto* node = static_cast<PVirtualNode>(std::calloc(1, NodeBlockSize()));
     if (!node) throw std::bad_alloc();
     node->TotalCount = 1;
     node->NodeHeight = ClampHeight(FDefaultNodeHeight);
@@ -343,6 +347,7 @@ void TBaseVirtualTree::InternalDisconnectNode(PVirtualNode Node, bool KeepFocus,
 // --- Creating children by count ---------------------------------------------------------
 
 void TBaseVirtualTree::SetChildCount(PVirtualNode Node, uint32_t NewChildCount) {
+    auto check = CheckedChange();
     if (ReadOnly()) return;
     if (!Node) Node = FRoot;
     if (NewChildCount == 0) {
@@ -361,10 +366,7 @@ void TBaseVirtualTree::SetChildCount(PVirtualNode Node, uint32_t NewChildCount) 
 
         // The hot path of bulk creation: one zero-filled block per node,
         // linked in place, with the totals added once at the end.
-        if (FNodeDataSize == -1) ValidateNodeDataSize(FNodeDataSize);
-        size_t size = sizeof(TVirtualNode) + FTotalInternalDataSize;
-        if (!GetComponentState().Contains(csDesigning) && FNodeDataSize > 0)
-            size += size_t(FNodeDataSize);
+        const size_t size = NodeBlockSize();
         const uint16_t height = ClampHeight(FDefaultNodeHeight);
         const TVirtualNodeStates states{vsVisible};
         PVirtualNode last = Node->LastChild;
@@ -428,20 +430,14 @@ void TBaseVirtualTree::SetRootNodeCount(uint32_t Value) {
         return;
     }
     if (FRoot->ChildCount == Value) return;
-    BeginUpdate();
-    try {
-        InterruptValidation();
-        SetChildCount(FRoot, Value);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto update = runpak::UpdateBracket(*this);
+    InterruptValidation();
+    SetChildCount(FRoot, Value);
 }
 
 void TBaseVirtualTree::AutoSortAfter(PVirtualNode Node) {
     if (FUpdateCount == 0 && FOptions->GetAutoOptions().Contains(toAutoSort))
-        Sort(Node, NoColumn, true);
+        Sort(Node, FHeader->GetSortColumn(), FHeader->GetSortDirection(), true);
 }
 
 bool TBaseVirtualTree::ReadOnly() const {
@@ -459,19 +455,17 @@ void TBaseVirtualTree::SetInitialUserData(PVirtualNode Node, void* UserData) {
 }
 
 PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode Parent, void* UserData) {
+    auto check = CheckedChange();
     if (ReadOnly()) return nullptr;
     CancelEditNode();
     if (!Parent) Parent = FRoot;
     if (!Parent->States.Contains(vsInitialized)) InitNode(Parent);
 
-    ++FUpdateCount;
-    try {
+    {
+        ++FUpdateCount;
+        auto uncount = runpak::ScopeExit([this] { --FUpdateCount; });
         SetChildCount(Parent, Parent->ChildCount + 1);
-    } catch (...) {
-        --FUpdateCount;
-        throw;
     }
-    --FUpdateCount;
     Parent->States.Exclude(vsAllChildrenHidden);
     PVirtualNode result = Parent->LastChild;
 
@@ -500,6 +494,7 @@ PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode Parent, void* UserData) {
 
 PVirtualNode TBaseVirtualTree::InsertNode(PVirtualNode Node, TVTNodeAttachMode Mode,
                                           void* UserData) {
+    auto check = CheckedChange();
     if (Mode == amNoWhere) return nullptr;
     CancelEditNode();
     if (!Node) Node = FRoot;
@@ -537,6 +532,7 @@ PVirtualNode TBaseVirtualTree::InsertNode(PVirtualNode Node, TVTNodeAttachMode M
 // --- Deleting ---------------------------------------------------------------------------
 
 void TBaseVirtualTree::DeleteNode(PVirtualNode Node, bool Reindex) {
+    auto check = CheckedChange(Reindex);
     if (!Node || Node == FRoot || ReadOnly()) return;
     PVirtualNode parent = Node->Parent;
     const bool parentClearing = parent->States.Contains(vsClearing);
@@ -587,14 +583,16 @@ void TBaseVirtualTree::DoFreeNode(PVirtualNode Node) {
 }
 
 void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) {
+    auto check = CheckedChange();
     if (!Node || Node->ChildCount == 0 || !Node->FirstChild || ReadOnly()) {
         // A node whose children were never made may still drop its button.
         if (Node && ResetHasChildren && !ReadOnly() && Node->ChildCount == 0)
             Node->States.Exclude(vsHasChildren);
         return;
     }
-    ++FUpdateCount;
-    try {
+    {
+        ++FUpdateCount;
+        auto uncount = runpak::ScopeExit([this] { --FUpdateCount; });
         InterruptValidation();
         const bool countChildren =
             Node == FRoot || (FullyVisibleUnder(FRoot, Node) && Node->States.Contains(vsExpanded));
@@ -621,11 +619,7 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
             AdjustTotalHeight(Node, Node->NodeHeight);
             AdjustTotalCount(Node, 1);
         }
-    } catch (...) {
-        --FUpdateCount;
-        throw;
     }
-    --FUpdateCount;
 
     InvalidateCache();
     if (FUpdateCount == 0) {
@@ -638,31 +632,26 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
 }
 
 void TBaseVirtualTree::Clear() {
+    auto check = CheckedChange();
     if (ReadOnly() && !FDestroying) return;
-    BeginUpdate();
-    try {
-        InterruptValidation();
-        DoCancelEdit();
-        if (HasState(tsCutPending) || HasState(tsCopyPending))
-            DoStateChange({}, {tsCutPending, tsCopyPending});
-        ClearSelection();
-        FFocusedNode = nullptr;
-        FLastSelected = nullptr;
-        FCurrentHotNode = nullptr;
-        FDropTargetNode = nullptr;
-        FLastChangedNode = nullptr;
-        FRangeAnchor = nullptr;
-        FCheckNode = nullptr;
-        FLastSearchNode = nullptr;
-        DeleteChildren(FRoot, true);
-        FVisibleCount = 0;
-        FOffsetX = 0;
-        FOffsetY = 0;
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto update = runpak::UpdateBracket(*this);
+    InterruptValidation();
+    DoCancelEdit();
+    if (HasState(tsCutPending) || HasState(tsCopyPending))
+        DoStateChange({}, {tsCutPending, tsCopyPending});
+    ClearSelection();
+    FFocusedNode = nullptr;
+    FLastSelected = nullptr;
+    FCurrentHotNode = nullptr;
+    FDropTargetNode = nullptr;
+    FLastChangedNode = nullptr;
+    FRangeAnchor = nullptr;
+    FCheckNode = nullptr;
+    FLastSearchNode = nullptr;
+    DeleteChildren(FRoot, true);
+    FVisibleCount = 0;
+    FOffsetX = 0;
+    FOffsetY = 0;
 }
 
 bool TBaseVirtualTree::IsLoadingOrDesigning() const {

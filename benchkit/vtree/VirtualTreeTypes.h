@@ -4,6 +4,7 @@
 // IDEVirtualTrees.h.
 #pragma once
 
+#include <quorlpak/Colors.h>
 #include <quorlpak/ControlTypes.h>
 #include <quorlpak/Types.h>
 #include <runpak/Exceptions.h>
@@ -391,6 +392,120 @@ using TVTHeaderMouseEvent =
 using TVTHeaderMouseMoveEvent =
     std::function<void(TVTHeader* Sender, TShiftState Shift, int X, int Y)>;
 using TVTGetHeaderCursorEvent = std::function<void(TVTHeader* Sender, HCURSOR& Cursor)>;
+
+// --- Painting ---------------------------------------------------------------------
+
+class TCustomImageList;
+
+enum TVTInternalPaintOption {
+    poBackground,
+    poColumnColor,
+    poDrawFocusRect,
+    poDrawSelection,
+    poDrawDropMark,
+    poGridLines,
+    poMainOnly,
+    poSelectedOnly
+};
+using TVTInternalPaintOptions = TPackedSet<TVTInternalPaintOption, uint8_t>;
+// What the window's own paint passes, and what printing passes.
+constexpr TVTInternalPaintOptions WindowPaintOptions = TVTInternalPaintOptions::FromInt(63);
+constexpr TVTInternalPaintOptions PrintPaintOptions = TVTInternalPaintOptions::FromInt(61);
+
+enum TVTLineType : uint8_t {
+    ltNone,
+    ltBottomRight,
+    ltTopDown,
+    ltTopDownRight,
+    ltRight,
+    ltTopRight,
+    ltLeft,
+    ltLeftBottom
+};
+using TLineImage = std::vector<TVTLineType>;
+
+enum TVTLineStyle { lsCustomStyle, lsDotted, lsSolid };
+enum TVTLineMode { lmNormal, lmBands };
+enum TVTButtonStyle { bsRectangle, bsTriangle };
+enum TVTButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
+enum TVTDrawSelectionMode { smDottedRectangle, smBlendedRectangle };
+enum TVTNodeAlignment { naFromBottom, naFromTop, naProportional };
+enum TItemEraseAction { eaColor, eaDefault, eaNone };
+enum TVTImageKind { ikNormal, ikSelected, ikState, ikOverlay };
+enum TVTImageInfoIndex { iiNormal, iiState, iiCheck, iiOverlay };
+enum TCheckImageKind {
+    ckLightCheck,
+    ckDarkCheck,
+    ckLightTick,
+    ckDarkTick,
+    ckFlat,
+    ckXP,
+    ckCustom,
+    ckSystem,
+    ckSystemFlat
+};
+enum TBlendMode { bmConstantAlpha, bmPerPixelAlpha, bmMasterAlpha, bmConstantAlphaAndColor };
+enum TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
+
+enum TScrollUpdateOption {
+    suoRepaintHeader,
+    suoRepaintScrollbars,
+    suoScrollClientArea,
+    suoUpdateNCArea
+};
+using TScrollUpdateOptions = TPackedSet<TScrollUpdateOption, uint8_t>;
+constexpr TScrollUpdateOptions DefaultScrollUpdateFlags{suoRepaintHeader, suoRepaintScrollbars,
+                                                        suoScrollClientArea, suoUpdateNCArea};
+
+struct TVTImageInfo {
+    int Index = -1;
+    int XPos = 0;
+    int YPos = 0;
+    bool Ghosted = false;
+    TCustomImageList* Images = nullptr;
+};
+
+// Everything one cell's painting needs; handed to every cell operation.
+struct TVTPaintInfo {
+    TCanvas* Canvas = nullptr;
+    TVTInternalPaintOptions PaintOptions;
+    PVirtualNode Node = nullptr;
+    int32_t Column = -1;
+    uint32_t Position = 0;
+    TRect CellRect{};
+    TRect ContentRect{};
+    int NodeWidth = 0;
+    uint8_t Alignment = 0;
+    uint8_t BidiMode = 0;
+    TPoint BrushOrigin{};
+    TVTImageInfo ImageInfo[4];
+};
+
+class TBaseVirtualTree;
+using TVTPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas)>;
+using TVTBeforeItemEraseEvent =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                       const TRect& ItemRect, TColor& ItemColor, TItemEraseAction& EraseAction)>;
+using TVTAfterItemEraseEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas,
+                                                  PVirtualNode Node, const TRect& ItemRect)>;
+using TVTBeforeItemPaintEvent =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                       const TRect& ItemRect, bool& CustomDraw)>;
+using TVTAfterItemPaintEvent = TVTAfterItemEraseEvent;
+using TVTBeforeCellPaintEvent =
+    std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                       int32_t Column, const TRect& CellRect)>;
+using TVTAfterCellPaintEvent = TVTBeforeCellPaintEvent;
+using TVTBackgroundPaintEvent = std::function<void(TBaseVirtualTree* Sender, TCanvas* TargetCanvas,
+                                                   const TRect& R, bool& Handled)>;
+using TVTGetLineStyleEvent = std::function<void(TBaseVirtualTree* Sender, const void*& Bits)>;
+using TVTGetImageEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind,
+                       int32_t Column, bool& Ghosted, int& ImageIndex)>;
+using TVTGetImageExEvent = std::function<void(
+    TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind, int32_t Column, bool& Ghosted,
+    int& ImageIndex, TCustomImageList*& ImageList)>;
+using TVTScrollEvent = std::function<void(TBaseVirtualTree* Sender, int DeltaX, int DeltaY)>;
 
 // --- Errors -----------------------------------------------------------------------
 

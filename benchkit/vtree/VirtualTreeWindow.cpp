@@ -38,14 +38,11 @@ void TBaseVirtualTree::DoStateChange(TVirtualTreeStates Enter, TVirtualTreeState
 }
 
 void TBaseVirtualTree::WMTreeStates(TMessage& Message) {
-    ++FTreeStatesDepth;
-    try {
+    {
+        ++FTreeStatesDepth;
+        auto inside = runpak::ScopeExit([this] { --FTreeStatesDepth; });
         DoStateChange(FromChangeBits(Message.WParam), FromChangeBits(uintptr_t(Message.LParam)));
-    } catch (...) {
-        --FTreeStatesDepth;
-        throw;
     }
-    --FTreeStatesDepth;
     if (FTreeStatesDepth == 0 && FDeferredValidation) {
         // Asked for inside the message: let the worker go on first, or it
         // would wait for this very message.
@@ -58,6 +55,10 @@ void TBaseVirtualTree::WMTreeStates(TMessage& Message) {
 // --- Message routing ---------------------------------------------------------------------
 
 void TBaseVirtualTree::WndProc(TMessage& Message) {
+    // The header sees every message first and may take it.
+    if (FHeader && HandleAllocated() && !GetComponentState().Contains(csDesigning) &&
+        FHeader->HandleMessage(Message))
+        return;
     switch (Message.Msg) {
     case WM_NCLBUTTONDOWN:
     case WM_NCRBUTTONDOWN:
@@ -89,6 +90,32 @@ void TBaseVirtualTree::Dispatch(TMessage& Message) {
         return;
     case WM_NCCALCSIZE:
         WMNCCalcSize(Message);
+        return;
+    case WM_NCPAINT:
+        WMNCPaint(Message);
+        return;
+    case WM_PRINT:
+        WMPrint(Message);
+        return;
+    case WM_PRINTCLIENT:
+        WMPrintClient(Message);
+        return;
+    case WM_ERASEBKGND:
+        // Every pixel is painted by the rows; erasing would only flicker.
+        Message.Result = 1;
+        return;
+    case WM_HSCROLL:
+        WMHScroll(Message);
+        return;
+    case WM_VSCROLL:
+        WMVScroll(Message);
+        return;
+    case CM_MOUSEWHEEL:
+        CMMouseWheel(Message);
+        return;
+    case CM_PARENTFONTCHANGED:
+        TCustomControl::Dispatch(Message);
+        FHeader->ParentFontChanged();
         return;
     case WM_THEMECHANGED:
         TCustomControl::Dispatch(Message);
@@ -176,13 +203,10 @@ void TBaseVirtualTree::CreateParams(TCreateParams& Params) {
 
 void TBaseVirtualTree::CreateWnd() {
     DoStateChange({tsWindowCreating});
-    try {
+    {
+        auto created = runpak::ScopeExit([this] { DoStateChange({}, {tsWindowCreating}); });
         TCustomControl::CreateWnd();
-    } catch (...) {
-        DoStateChange({}, {tsWindowCreating});
-        throw;
     }
-    DoStateChange({}, {tsWindowCreating});
     FWorkerWindow.store(FHandle);
     UpdateThemeState();
     PrepareBitmaps(true, true);
@@ -217,28 +241,35 @@ void TBaseVirtualTree::WMSize(TMessage& Message) {
     if (!HandleAllocated() || HasState(tsSizing) || HasState(tsWindowCreating)) return;
     if (GetClientHeight() < 1) return;
     DoStateChange({tsSizing});
-    try {
-        UpdateScrollBars(true);
-        if (HasState(tsEditing)) UpdateEditBounds();
-    } catch (...) {
-        DoStateChange({}, {tsSizing});
-        throw;
-    }
-    DoStateChange({}, {tsSizing});
+    auto sized = runpak::ScopeExit([this] { DoStateChange({}, {tsSizing}); });
+    UpdateScrollBars(true);
+    if (HasState(tsEditing)) UpdateEditBounds();
 }
 
 void TBaseVirtualTree::WMNCHitTest(TMessage& Message) {
-    // The header, once it exists, answers for its own area here.
     TCustomControl::Dispatch(Message);
+    if (!HandleAllocated() || !FHeader->GetOptions().Contains(hoVisible)) return;
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    ::ScreenToClient(FHandle, &p);
+    // The header strip answers as border, so that its mouse messages arrive as
+    // non-client ones.
+    if (FHeader->InHeader(TPoint{p.x, p.y})) Message.Result = HTBORDER;
 }
 
 void TBaseVirtualTree::WMNCCalcSize(TMessage& Message) {
-    // The header, once it exists, takes its height from the client's top here.
     TCustomControl::Dispatch(Message);
+    if (!FHeader || !FHeader->GetOptions().Contains(hoVisible)) return;
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
+    if (!params) return;
+    params->rgrc[0].top += FHeader->GetHeight();
+    if (params->rgrc[0].top > params->rgrc[0].bottom) params->rgrc[0].top = params->rgrc[0].bottom;
 }
 
 void TBaseVirtualTree::CMBiDiModeChanged(TMessage& Message) {
     TCustomControl::Dispatch(Message);
+    FHeader->ParentBiDiModeChanged();
+    if (FOptions->GetAutoOptions().Contains(toAutoBidiColumnOrdering))
+        FHeader->GetColumns()->ReorderColumns(UseRightToLeftAlignment());
     if (UseRightToLeftScrollBar())
         FEffectiveOffsetX = std::max(0, FRangeX + FOffsetX - GetClientWidth());
     else
@@ -268,12 +299,6 @@ bool TBaseVirtualTree::GetNodeTop(PVirtualNode Node, uint32_t& Top) {
     if (!run) return false;
     Top = position;
     return true;
-}
-
-void TBaseVirtualTree::SetOffsetY(int Value) {
-    if (Value == FOffsetY) return;
-    FOffsetY = Value;
-    Invalidate();
 }
 
 namespace {
@@ -314,7 +339,13 @@ void TBaseVirtualTree::InvalidateChildren(PVirtualNode Node, bool Recursive) {
 }
 
 void TBaseVirtualTree::InvalidateColumn(TColumnIndex Column) {
-    // Columns arrive with the header; until then no column index is valid.
+    if (FUpdateCount > 0 || !HandleAllocated()) return;
+    TVirtualTreeColumns* columns = FHeader->GetColumns();
+    if (!columns->IsValidColumn(Column)) return;
+    int left = 0, right = 0;
+    columns->GetColumnBounds(Column, left, right);
+    RECT r{left, 0, right, GetClientHeight()};
+    InvalidateRect(FHandle, &r, FALSE);
 }
 
 void TBaseVirtualTree::InvalidateToBottom(PVirtualNode Node) {

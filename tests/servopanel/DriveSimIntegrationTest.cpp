@@ -7,7 +7,9 @@
 
 #include <quorlpak/UtilWindow.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 class DriveSimTest : public PanelTest {
 protected:
@@ -142,6 +144,45 @@ TEST_F(DriveSimTest, SavesLoadsAndSendsAFile) {
     EXPECT_EQ(Boxes(), std::vector<std::u16string>{u"ドライバへ転送しました。"});
     EXPECT_EQ(Form1->Label4->GetCaption(), u"試験機");
     EXPECT_EQ(Form4->Edit1->GetText(), u"2500"); // read back from the drive
+}
+
+// Replies that come after their command gave up once answered the next
+// commands instead, for good: every later read showed another parameter.
+TEST_F(DriveSimTest, RepliesAfterAStallNeverAnswerLaterCommands) {
+    Connect();
+    const int32_t five = Form4->ParamTable[5], seven = Form4->ParamTable[7];
+    ASSERT_NE(five, seven);
+
+    sim->Stall();
+    // The stalled read times out on the manual clock, moved on by a helper.
+    TestSeams::UseManualClock(GetTickCount64());
+    std::atomic<bool> done{false};
+    std::thread clock([&] {
+        while (!done) {
+            TestSeams::AdvanceClock(100);
+            std::this_thread::yield();
+        }
+    });
+    EXPECT_EQ(Form4->Read1Param(5, true), -1);
+    done = true;
+    clock.join();
+    TestSeams::UseRealClock();
+
+    sim->Resume();
+    // Wait for the late reply to arrive: it is the reply to the stalled read.
+    for (int i = 0; i < 1000000; ++i) {
+        DWORD errors = 0;
+        COMSTAT stat{};
+        ASSERT_TRUE(ClearCommError(Form4->hComm, &errors, &stat));
+        if (stat.cbInQue > 0) break;
+        std::this_thread::yield();
+    }
+    Form4->ParamTable[7] = -1;
+    ASSERT_EQ(Form4->Read1Param(7, true), 0);
+    EXPECT_EQ(Form4->ParamTable[7], seven);
+    Form4->ParamTable[5] = -1;
+    ASSERT_EQ(Form4->Read1Param(5, true), 0);
+    EXPECT_EQ(Form4->ParamTable[5], five);
 }
 
 TEST_F(DriveSimTest, GoesOfflineAndBackOnline) {

@@ -196,6 +196,39 @@ TEST_F(FilesTest, LoadingOfflineFillsThePageAndReportsTheFailedTransfer) {
     EXPECT_EQ(Boxes(), std::vector<std::u16string>{u"ドライバへの転送に失敗しました"});
 }
 
+// A drive that went away once cost one message box per parameter, and then
+// the load reported success.
+TEST_F(FilesTest, ATransferToADriveThatIsGoneStopsAtTheFirstFailure) {
+    struct Case {
+        const char* name;
+        void (*lose)(TestSeams::FakeSerialPeer& peer);
+        std::vector<std::u16string> boxes;
+    };
+    const Case cases[] = {
+        {"unplugged", [](TestSeams::FakeSerialPeer& peer) { peer.Unplug(); },
+         {u"Timeoutの設定に失敗しました", u"ドライバへの転送に失敗しました"}},
+        {"silent",
+         [](TestSeams::FakeSerialPeer& peer) {
+             peer.SetResponder([](const std::string&) { return std::nullopt; });
+         },
+         {u"ドライバへの転送に失敗しました"}},
+    };
+    WriteFile(Folder() + "/gone.txt", "c\r\n5\r\n6\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        peer = InstallDrive(1);
+        Form4->Timer1->SetEnabled(false); // a failed send turns it back on
+        Form4->rsopen(1, 9600);
+        c.lose(*peer);
+        OkEveryBox();
+        Load("gone.txt");
+        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_EQ(peer->Written().find("1="), std::string::npos); // nothing after the first
+        Form4->ClosePort();
+        TestSeams::RemoveFakeSerialPorts();
+    }
+}
+
 TEST_F(FilesTest, ALoadedBaudCodeCountsForTheStore) {
     Form4->rsopen(1, 9600);
     std::string bytes = "c\r\n";

@@ -121,6 +121,40 @@ TEST_F(ParamFileTest, ExtraLinesAndLongLinesStayInsideTheTable) {
     EXPECT_EQ(guarded[1 + 127], 127);
 }
 
+// A NUL inside a line once ended the line's text but not the line, so the
+// next line joined it and every later value moved up one parameter.
+TEST_F(ParamFileTest, EveryLineKeepsItsOwnParameterWhateverItHolds) {
+    struct Case {
+        const char* name;
+        std::string comment;
+        std::string second; // the line of parameter 1
+        int32_t expected;
+    };
+    const std::string huge(20 * 1024 * 1024, 'h');
+    const Case cases[] = {
+        {"NUL after the digits", "c", std::string("22\0" "9", 4), 22},
+        {"NUL first", "c", std::string("\0" "22", 3), 0},
+        {"NUL in the comment", std::string("co\0mment", 9), "22", 22},
+        {"a comment far beyond the bound", huge, "22", 22},
+        {"a value line far beyond the bound", "c", std::string(huge.size(), '7'), 2147483647},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(c.comment + "\r\n11\r\n" + c.second + "\r\n33\r\n");
+        int32_t table[ParamFile::ParamCount] = {};
+        FILE* file = crt::fopen(windowsPath.c_str(), "rt");
+        ASSERT_NE(file, nullptr);
+        std::string comment;
+        ASSERT_TRUE(ParamFile::ReadLine(file, comment));
+        EXPECT_EQ(comment, c.comment.substr(0, ParamFile::MaxLineBytes));
+        EXPECT_EQ(ParamFile::LoadValues(file, table, nullptr), 3);
+        std::fclose(file);
+        EXPECT_EQ(table[0], 11);
+        EXPECT_EQ(table[1], c.expected);
+        EXPECT_EQ(table[2], 33);
+    }
+}
+
 TEST_F(ParamFileTest, AnEmptyFileHasNoCommentLine) {
     WriteBytes("");
     FILE* file = crt::fopen(windowsPath.c_str(), "rt");

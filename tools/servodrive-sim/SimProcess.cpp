@@ -50,6 +50,14 @@ void SimProcess::RaiseAlarm() const {
     if (pid_ > 0) kill(pid_, SIGUSR1);
 }
 
+void SimProcess::Stall() const {
+    if (pid_ > 0) kill(pid_, SIGSTOP);
+}
+
+void SimProcess::Resume() const {
+    if (pid_ > 0) kill(pid_, SIGCONT);
+}
+
 int SimProcess::Stop() {
     if (pid_ <= 0) return -1;
     kill(pid_, SIGTERM);

@@ -21,6 +21,10 @@ public:
     const std::string& PtyPath() const { return ptyPath_; }
     // Raises the drive's over-current alarm (SIGUSR1).
     void RaiseAlarm() const;
+    // Stalls the drive (SIGSTOP) and lets it go on (SIGCONT), as a drive that
+    // stops answering for a while and then catches up.
+    void Stall() const;
+    void Resume() const;
     // Ends the simulator and waits for it; answers its exit status.
     int Stop();
 

@@ -2,10 +2,20 @@
 #include "WorkbenchPage.h"
 
 extern const TWorkbenchPage PackagePage;
+extern const TWorkbenchPage CPUPage;
+extern const TWorkbenchPage ModelViewPage;
+extern const TWorkbenchPage InspectorPage;
+extern const TWorkbenchPage TreePage;
+extern const TWorkbenchPage DrawTreePage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
+    &TreePage,
+    &DrawTreePage,
     &PackagePage,
+    &CPUPage,
+    &ModelViewPage,
+    &InspectorPage,
 };
 } // namespace
 

@@ -1,5 +1,6 @@
 #include <quorlpak/CustomControl.h>
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/TypeInfo.h>
 #include <win32/winbase.h>
 
@@ -129,16 +130,12 @@ void TCustomControl::PaintWindow(HDC DC) {
     // The paint DC replaces any DC the canvas held; outside painting it gets a new one.
     FCanvas->FreeHandle();
     FCanvas->SetHandle(DC);
-    try {
-        FCanvas->UpdateTextFlags();
-        Paint();
-    } catch (...) {
+    auto release = runpak::ScopeExit([this] {
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    });
+    FCanvas->UpdateTextFlags();
+    Paint();
 }
 
 void TCustomControl::DestroyWnd() {
@@ -175,13 +172,9 @@ void TGraphicControl::Dispatch(TMessage& Message) {
     FCanvas->Lock();
     FCanvas->FreeHandle();
     FCanvas->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
+    auto release = runpak::ScopeExit([this] {
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    });
+    Paint();
 }

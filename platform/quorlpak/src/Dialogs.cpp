@@ -5,6 +5,7 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/Dialogs.h>
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <win32/TestSeams.h>
 
@@ -336,32 +337,27 @@ bool TOpenDialog::Execute(HWND ParentWnd) {
         FHandle = window.Handle();
         record.dialog = window.Handle();
         record.folder = window.Folder();
-        try {
-            DoShow();
-            if (!script) {
-                accepted = window.RunModal();
-            } else {
-                while (record.attempts < kMaxScriptAttempts) {
-                    record.folder = window.Folder();
-                    TestSeams::FileDialogAnswer answer = script(record);
-                    ++record.attempts;
-                    if (answer.interactive) {
-                        accepted = window.RunModal();
-                        break;
-                    }
-                    if (!answer.accept) break;
-                    if (answer.filterIndex > 0) FFilterIndex = answer.filterIndex;
-                    if (window.Submit(UnicodeString(answer.fileName))) {
-                        accepted = true;
-                        break;
-                    }
+        auto clearHandle = runpak::ScopeExit([this] { FHandle = nullptr; });
+        DoShow();
+        if (!script) {
+            accepted = window.RunModal();
+        } else {
+            while (record.attempts < kMaxScriptAttempts) {
+                record.folder = window.Folder();
+                TestSeams::FileDialogAnswer answer = script(record);
+                ++record.attempts;
+                if (answer.interactive) {
+                    accepted = window.RunModal();
+                    break;
+                }
+                if (!answer.accept) break;
+                if (answer.filterIndex > 0) FFilterIndex = answer.filterIndex;
+                if (window.Submit(UnicodeString(answer.fileName))) {
+                    accepted = true;
+                    break;
                 }
             }
-        } catch (...) {
-            FHandle = nullptr;
-            throw;
         }
-        FHandle = nullptr;
     }
     DoClose();
     record.dialog = nullptr;

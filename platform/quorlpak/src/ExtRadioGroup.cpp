@@ -5,6 +5,7 @@
 #include "StdSupport.h"
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 
 // The radio button of one item; it tells its group when it is checked.
 class TGroupButton : public TRadioButton {
@@ -112,8 +113,9 @@ void TCustomRadioGroup::ItemsChanged() {
 }
 
 void TCustomRadioGroup::UpdateButtons() {
-    FUpdating = true;
-    try {
+    {
+        FUpdating = true;
+        auto updated = runpak::ScopeExit([this] { FUpdating = false; });
         while (int(FButtons.size()) < FItems->GetCount()) {
             auto* button = new TGroupButton(this);
             button->SetVisible(false);
@@ -131,11 +133,7 @@ void TCustomRadioGroup::UpdateButtons() {
             FButtons[i]->SetCaption(FItems->Get(int(i)));
             FButtons[i]->SetChecked(int(i) == FItemIndex);
         }
-    } catch (...) {
-        FUpdating = false;
-        throw;
     }
-    FUpdating = false;
     ArrangeButtons();
     Invalidate();
 }
@@ -159,13 +157,8 @@ void TCustomRadioGroup::ArrangeButtons() {
 
 void TCustomRadioGroup::ReadState(TReader* Reader) {
     FReading = true;
-    try {
-        TCustomGroupBox::ReadState(Reader);
-    } catch (...) {
-        FReading = false;
-        throw;
-    }
-    FReading = false;
+    auto read = runpak::ScopeExit([this] { FReading = false; });
+    TCustomGroupBox::ReadState(Reader);
 }
 
 void TCustomRadioGroup::Loaded() {

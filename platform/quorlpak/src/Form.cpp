@@ -7,6 +7,7 @@
 #include <quorlpak/TypeInfos.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 
 namespace {
 
@@ -269,15 +270,11 @@ void TCustomForm::PaintWindow(HDC DC) {
     FCanvas->Lock();
     FCanvas->FreeHandle();
     FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
+    auto release = runpak::ScopeExit([this] {
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    });
+    Paint();
 }
 
 // --- Showing

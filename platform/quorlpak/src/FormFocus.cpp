@@ -5,6 +5,7 @@
 #include <quorlpak/Screen.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 
 namespace {
 
@@ -67,10 +68,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     if (Screen) Screen->FocusedControlChanged(this, Control);
     if (Control->GetControlState().Contains(csFocusing)) return false;
     Control->FControlState.Include(csFocusing);
-    struct Done {
-        TWinControl* control;
-        ~Done() { control->FControlState.Exclude(csFocusing); }
-    } done{Control};
+    auto done = runpak::ScopeExit([Control] { Control->FControlState.Exclude(csFocusing); });
 
     if (Screen && Screen->GetFocusedForm() != this) {
         if (TCustomForm* previous = Screen->GetFocusedForm()) {

@@ -4,6 +4,7 @@
 #include <quorlpak/Screen.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 #include <win32/winbase.h>
 
 #include <vector>
@@ -82,26 +83,24 @@ int TCustomForm::ShowModal() {
         FFormState.Exclude(fsModal);
         Application->ModalFinished();
     };
-    try {
-        Show();
-        SendMessageW(FHandle, CM_ACTIVATE, 0, 0);
-        FModalResult = mrNone;
-        do {
-            Application->HandleMessage();
-            if (Application->GetTerminated())
-                FModalResult = mrCancel;
-            else if (FModalResult != mrNone)
-                CloseModal();
-        } while (FModalResult == mrNone);
-        result = FModalResult;
-        if (FHandle) SendMessageW(FHandle, CM_DEACTIVATE, 0, 0);
-        if (GetActiveWindow() != FHandle) activeWindow = nullptr;
-        Hide();
-    } catch (...) {
+    auto restoreOnExit = runpak::ScopeExit(restore);
+    auto hideOnError = runpak::ScopeExit([this] {
         if (FVisible) Hide();
-        restore();
-        throw;
-    }
-    restore();
+    });
+    Show();
+    SendMessageW(FHandle, CM_ACTIVATE, 0, 0);
+    FModalResult = mrNone;
+    do {
+        Application->HandleMessage();
+        if (Application->GetTerminated())
+            FModalResult = mrCancel;
+        else if (FModalResult != mrNone)
+            CloseModal();
+    } while (FModalResult == mrNone);
+    result = FModalResult;
+    if (FHandle) SendMessageW(FHandle, CM_DEACTIVATE, 0, 0);
+    if (GetActiveWindow() != FHandle) activeWindow = nullptr;
+    Hide();
+    hideOnError.Release();
     return result;
 }

@@ -1,6 +1,7 @@
 #include <quorlpak/ItemStrings.h>
 
 #include <runpak/Filer.h>
+#include <runpak/ScopeGuard.h>
 
 TClass TItemStrings::StaticClass() {
     static const TMetaClass meta(
@@ -10,18 +11,12 @@ TClass TItemStrings::StaticClass() {
 
 void TItemStrings::DefineProperties(TFiler* Filer) {
     auto read = [this](TReader* Reader) {
-        BeginUpdate();
-        try {
-            Clear();
-            Reader->ReadListBegin();
-            while (!Reader->EndOfList())
-                Add(Reader->ReadString());
-            Reader->ReadListEnd();
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        auto update = runpak::UpdateBracket(*this);
+        Clear();
+        Reader->ReadListBegin();
+        while (!Reader->EndOfList())
+            Add(Reader->ReadString());
+        Reader->ReadListEnd();
     };
     auto write = [this](TWriter* Writer) {
         Writer->WriteListBegin();

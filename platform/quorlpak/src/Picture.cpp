@@ -5,6 +5,7 @@
 
 #include <runpak/Strings.h>
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -65,14 +66,9 @@ void TPicture::SetGraphic(TGraphic* Value) {
         Adopt(nullptr);
         return;
     }
-    auto* copy = static_cast<TGraphic*>(Value->ClassType()->CreateInstance());
-    try {
-        copy->Assign(Value);
-    } catch (...) {
-        delete copy;
-        throw;
-    }
-    Adopt(copy);
+    std::unique_ptr<TGraphic> copy(static_cast<TGraphic*>(Value->ClassType()->CreateInstance()));
+    copy->Assign(Value);
+    Adopt(copy.release());
 }
 
 void TPicture::SetBitmap(TBitmap* Value) {
@@ -116,14 +112,9 @@ void TPicture::LoadFromFile(const UnicodeString& FileName) {
     UnicodeString ext = ExtensionOf(FileName);
     TGraphicClass cls = GraphicClassOfExtension(ext);
     if (!cls) throw EInvalidGraphic(u"Unknown picture file extension (." + ext + u")");
-    auto* graphic = static_cast<TGraphic*>(cls->CreateInstance());
-    try {
-        graphic->LoadFromFile(FileName);
-    } catch (...) {
-        delete graphic;
-        throw;
-    }
-    Adopt(graphic);
+    std::unique_ptr<TGraphic> graphic(static_cast<TGraphic*>(cls->CreateInstance()));
+    graphic->LoadFromFile(FileName);
+    Adopt(graphic.release());
 }
 
 void TPicture::SaveToFile(const UnicodeString& FileName) {

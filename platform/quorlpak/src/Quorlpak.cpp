@@ -1,6 +1,7 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/Dialogs.h>
+#include <quorlpak/Grids.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/Screen.h>
@@ -14,6 +15,7 @@ void InitializeQuorlpak() {
     RegisterMenuClasses();
     RegisterComCtrlClasses();
     RegisterDialogClasses();
+    RegisterGridClasses();
 }
 
 void FinalizeQuorlpak() {

@@ -1,6 +1,7 @@
 // TEdit: a single-line edit over the system "Edit" class.
 #include <quorlpak/Form.h>
 #include <quorlpak/StdCtrls.h>
+#include <runpak/ScopeGuard.h>
 
 #include "PublishControls.h"
 
@@ -66,14 +67,11 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomEdit::CreateWnd() {
-    FCreating = true;
-    try {
+    {
+        FCreating = true;
+        auto created = runpak::ScopeExit([this] { FCreating = false; });
         TWinControl::CreateWnd();
-    } catch (...) {
-        FCreating = false;
-        throw;
     }
-    FCreating = false;
     HWND handle = FHandle;
     SendMessageW(handle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     if (FPasswordChar != 0) SendMessageW(handle, EM_SETPASSWORDCHAR, FPasswordChar, 0);

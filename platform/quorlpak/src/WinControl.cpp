@@ -5,6 +5,7 @@
 #include <quorlpak/WinControl.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 #include <win32/winbase.h>
 
 #include <algorithm>
@@ -302,15 +303,12 @@ void TWinControl::RecreateWnd() {
 
 void TWinControl::CMRecreateWnd(TMessage&) {
     bool wasFocused = Focused();
-    FControlState.Include(csRecreating);
-    try {
+    {
+        FControlState.Include(csRecreating);
+        auto recreated = runpak::ScopeExit([this] { FControlState.Exclude(csRecreating); });
         DestroyHandle();
         UpdateControlState();
-    } catch (...) {
-        FControlState.Exclude(csRecreating);
-        throw;
     }
-    FControlState.Exclude(csRecreating);
     if (wasFocused && FHandle) ::SetFocus(FHandle);
 }
 
@@ -334,12 +332,9 @@ void TWinControl::UpdateShowing() {
     }
     if (FHandle && FShowing != show) {
         FShowing = show;
-        try {
-            Perform(CM_SHOWINGCHANGED);
-        } catch (...) {
-            FShowing = !show;
-            throw;
-        }
+        auto undo = runpak::ScopeExit([this, show] { FShowing = !show; });
+        Perform(CM_SHOWINGCHANGED);
+        undo.Release();
     }
 }
 

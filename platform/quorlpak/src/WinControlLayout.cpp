@@ -1,6 +1,7 @@
 // TWinControl: bounds from the window, alignment and anchors of children.
 #include <quorlpak/WinControl.h>
 
+#include <runpak/ScopeGuard.h>
 #include <win32/winbase.h>
 
 #include <algorithm>
@@ -21,14 +22,11 @@ TRect NonClientInsets(const TCreateParams& Params) {
 
 TCreateParams TWinControl::StyleParams() {
     TCreateParams params;
-    FStylesOnly = true;
-    try {
+    {
+        FStylesOnly = true;
+        auto stylesDone = runpak::ScopeExit([this] { FStylesOnly = false; });
         CreateParams(params);
-    } catch (...) {
-        FStylesOnly = false;
-        throw;
     }
-    FStylesOnly = false;
     return params;
 }
 
@@ -109,15 +107,10 @@ void TWinControl::WMSize(TMessage& Message) {
 void TWinControl::ChangeScale(int M, int D, bool IsDpiChange) {
     if (M == D || D == 0) return;
     DisableAlign();
-    try {
-        for (int i = 0; i < GetControlCount(); ++i)
-            GetControls(i)->ChangeScale(M, D, IsDpiChange);
-        TControl::ChangeScale(M, D, IsDpiChange);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    auto enable = runpak::ScopeExit([this] { EnableAlign(); });
+    for (int i = 0; i < GetControlCount(); ++i)
+        GetControls(i)->ChangeScale(M, D, IsDpiChange);
+    TControl::ChangeScale(M, D, IsDpiChange);
 }
 
 // --- Alignment
@@ -144,16 +137,12 @@ void TWinControl::AlignControl(TControl* AControl) {
         return;
     }
     DisableAlign();
-    try {
-        TRect rect = GetClientRect();
-        AlignControls(AControl, rect);
-    } catch (...) {
+    auto aligned = runpak::ScopeExit([this] {
         FControlState.Exclude(csAlignmentNeeded);
         --FAlignLevel;
-        throw;
-    }
-    FControlState.Exclude(csAlignmentNeeded);
-    --FAlignLevel;
+    });
+    TRect rect = GetClientRect();
+    AlignControls(AControl, rect);
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {

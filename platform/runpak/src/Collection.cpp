@@ -1,5 +1,6 @@
 #include <runpak/Collection.h>
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/TypeInfo.h>
 
 #include "ObjectModelText.h"
@@ -141,19 +142,13 @@ void TCollection::Delete(int Index) {
 
 void TCollection::Clear() {
     if (FItems.empty()) return;
-    BeginUpdate();
-    try {
-        while (!FItems.empty()) {
-            TCollectionItem* item = FItems.back();
-            RemoveItem(item);
-            item->BeforeDestruction();
-            delete item;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    auto update = runpak::UpdateBracket(*this);
+    while (!FItems.empty()) {
+        TCollectionItem* item = FItems.back();
+        RemoveItem(item);
+        item->BeforeDestruction();
+        delete item;
     }
-    EndUpdate();
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const {
@@ -191,16 +186,10 @@ void TCollection::Assign(TPersistent* Source) {
         return;
     }
     if (source == this) return; // clearing first would lose every item
-    BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* item : source->FItems)
-            Add()->Assign(item);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    auto update = runpak::UpdateBracket(*this);
+    Clear();
+    for (TCollectionItem* item : source->FItems)
+        Add()->Assign(item);
 }
 
 UnicodeString TCollection::GetPropName() const {

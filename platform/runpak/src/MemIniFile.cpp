@@ -29,20 +29,37 @@ std::string ReadWholeFile(const UnicodeString& fileName) {
     return bytes;
 }
 
-// Replaces the file with bytes; EFCreateError when it cannot be written.
+// Replaces the file with bytes: they go to a new file beside it, which then
+// takes its name, so that a failure at any point (a full disk) leaves the old
+// file whole. EFCreateError when it cannot be written.
 void WriteWholeFile(const UnicodeString& fileName, const std::string& bytes) {
-    HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    auto fail = [&](DWORD error) {
+        throw EFCreateError(u"Cannot create file \"%s\". %s", {fileName, SysErrorMessage(error)});
+    };
+    UnicodeString folder = ExtractFilePath(fileName);
+    if (folder.empty()) folder = u".";
+    WCHAR temp[MAX_PATH + 1] = {};
+    if (!GetTempFileNameW(folder.c_str(), u"ini", 0, temp)) fail(GetLastError());
+    HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw EFCreateError(u"Cannot create file \"%s\". %s",
-                            {fileName, SysErrorMessage(GetLastError())});
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        DeleteFileW(temp);
+        fail(error);
+    }
     DWORD written = 0;
     bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    DWORD error = GetLastError();
+              written == bytes.size() && FlushFileBuffers(file);
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     CloseHandle(file);
-    if (!ok)
-        throw EFCreateError(u"Cannot create file \"%s\". %s", {fileName, SysErrorMessage(error)});
+    if (ok && !MoveFileExW(temp, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (!ok) {
+        DeleteFileW(temp);
+        fail(error);
+    }
 }
 
 } // namespace
@@ -141,7 +158,10 @@ void TMemIniFile::GetStrings(TStrings* list) {
 // --- Look-up ----------------------------------------------------------------------
 
 bool TMemIniFile::SameName(const UnicodeString& a, const UnicodeString& b) const {
-    return FCaseSensitive ? a == b : AnsiSameText(a, b);
+    // Names in the file are read trimmed; names from callers count trimmed
+    // too, or " Key " would be written anew each time and never found.
+    UnicodeString left = Trim(a), right = Trim(b);
+    return FCaseSensitive ? left == right : AnsiSameText(left, right);
 }
 
 TMemIniFile::TIniSection* TMemIniFile::FindSection(const UnicodeString& section) {
@@ -168,11 +188,11 @@ UnicodeString TMemIniFile::ReadString(const UnicodeString& section, const Unicod
 void TMemIniFile::WriteString(const UnicodeString& section, const UnicodeString& ident,
                               const UnicodeString& value) {
     TIniSection* target = FindSection(section);
-    if (!target) target = &FSections.emplace_back(TIniSection{section, {}});
+    if (!target) target = &FSections.emplace_back(TIniSection{Trim(section), {}});
     if (TIniLine* line = FindValue(target, ident))
         line->Value = value;
     else
-        target->Lines.push_back({ident, value, true});
+        target->Lines.push_back({Trim(ident), value, true});
 }
 
 void TMemIniFile::ReadSection(const UnicodeString& section, TStrings* strings) {

@@ -1,6 +1,7 @@
 // TReader: builds components from a parsed description, property by
 // property through the published-property registry.
 #include <runpak/Filer.h>
+#include <runpak/ScopeGuard.h>
 
 #include "FormText.h"
 #include "ObjectModelText.h"
@@ -115,19 +116,6 @@ UnicodeString IdentOf(const TextValue& value) {
     }
 }
 
-// Restores a member when the scope ends, also on errors.
-template <class T> class Saved {
-public:
-    explicit Saved(T& member) : FMember(member), FValue(member) {}
-    ~Saved() { FMember = std::move(FValue); }
-    Saved(const Saved&) = delete;
-    Saved& operator=(const Saved&) = delete;
-
-private:
-    T& FMember;
-    T FValue;
-};
-
 } // namespace
 
 // The values a read procedure works through: one property's value, or the
@@ -177,40 +165,36 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     Parse();
     const TextObject& node = FDocument->Root;
     TComponent* createdRoot = nullptr;
-    try {
-        if (!Root) {
-            TClass rootClass = FindClass(node.ClassName);
-            createdRoot = Root = rootClass->CreateComponent(nullptr);
-        } else if (!ClassNamed(Root->ClassType(), node.ClassName)) {
-            throw EReadError(u"Cannot read a " + node.ClassName + u" into a " +
-                             Root->ClassType()->ClassName());
-        }
-        FRoot = FLookupRoot = Root;
-        Root->FComponentState.Include(csLoading).Include(csReading);
-        FLoaded.push_back(Root);
-        if (!node.Name.empty()) {
-            // A second instance of a form must not clash with the first.
-            UnicodeString name = node.Name;
-            if (TComponent* owner = Root->GetOwner())
-                for (int n = 1; owner->FindComponent(name) && owner->FindComponent(name) != Root;
-                     ++n)
-                    name = node.Name + u"_" + runpak::IntText(n);
-            if (OnSetName) OnSetName(this, Root, name);
-            Root->SetName(name);
-        }
-        FNodes.push_back(&node);
-        FNextChild.push_back(0);
-        FCurrent = Root;
-        Root->ReadState(this);
-        FNodes.pop_back();
-        FNextChild.pop_back();
-        Root->FComponentState.Exclude(csReading);
-        ResolveFixups();
-        CallLoaded();
-    } catch (...) {
-        Abandon(createdRoot);
-        throw;
+    auto abandon = runpak::ScopeExit([&] { Abandon(createdRoot); });
+    if (!Root) {
+        TClass rootClass = FindClass(node.ClassName);
+        createdRoot = Root = rootClass->CreateComponent(nullptr);
+    } else if (!ClassNamed(Root->ClassType(), node.ClassName)) {
+        throw EReadError(u"Cannot read a " + node.ClassName + u" into a " +
+                         Root->ClassType()->ClassName());
     }
+    FRoot = FLookupRoot = Root;
+    Root->FComponentState.Include(csLoading).Include(csReading);
+    FLoaded.push_back(Root);
+    if (!node.Name.empty()) {
+        // A second instance of a form must not clash with the first.
+        UnicodeString name = node.Name;
+        if (TComponent* owner = Root->GetOwner())
+            for (int n = 1; owner->FindComponent(name) && owner->FindComponent(name) != Root; ++n)
+                name = node.Name + u"_" + runpak::IntText(n);
+        if (OnSetName) OnSetName(this, Root, name);
+        Root->SetName(name);
+    }
+    FNodes.push_back(&node);
+    FNextChild.push_back(0);
+    FCurrent = Root;
+    Root->ReadState(this);
+    FNodes.pop_back();
+    FNextChild.pop_back();
+    Root->FComponentState.Exclude(csReading);
+    ResolveFixups();
+    CallLoaded();
+    abandon.Release();
     return Root;
 }
 
@@ -263,19 +247,15 @@ TComponent* TReader::ReadComponentNode(const TextObject& node, TComponent* compo
         if (!created) FParent->SetChildOrder(component, int(FNextChild.back()) - 1);
     }
 
-    Saved<TComponent*> savedCurrent(FCurrent);
+    runpak::TSaveAndRestore<TComponent*> savedCurrent(FCurrent);
     FCurrent = component;
     FNodes.push_back(&node);
     FNextChild.push_back(0);
-    try {
-        component->ReadState(this);
-    } catch (...) {
+    auto pop = runpak::ScopeExit([this] {
         FNodes.pop_back();
         FNextChild.pop_back();
-        throw;
-    }
-    FNodes.pop_back();
-    FNextChild.pop_back();
+    });
+    component->ReadState(this);
     component->FComponentState.Exclude(csReading);
     return component;
 }
@@ -284,8 +264,8 @@ void TReader::ReadData(TComponent* Instance) {
     if (FNodes.empty()) return;
     ReadPropertyList(Instance, FNodes.back()->Properties);
     if (FIgnoreChildren) return;
-    Saved<TComponent*> savedParent(FParent);
-    Saved<TComponent*> savedOwner(FOwner);
+    runpak::TSaveAndRestore<TComponent*> savedParent(FParent);
+    runpak::TSaveAndRestore<TComponent*> savedOwner(FOwner);
     FParent = Instance->GetChildParent();
     FOwner = Instance->GetChildOwner();
     if (!FOwner) FOwner = FRoot;
@@ -398,7 +378,7 @@ void TReader::ReadProperty(TPersistent* Instance, const TextProperty& prop) {
         // Class properties: a nested object's block, a collection's items,
         // nil, or a component's name.
         TObject* object = GetObjectProp(target, info);
-        Saved<UnicodeString> savedPrefix(FPathPrefix);
+        runpak::TSaveAndRestore<UnicodeString> savedPrefix(FPathPrefix);
         switch (prop.Value.Kind) {
         case TextValueKind::Block: {
             auto* nested = dynamic_cast<TPersistent*>(object);
@@ -494,22 +474,16 @@ void TReader::ApplyValue(TPersistent* Instance, PPropInfo prop, const TextValue&
 }
 
 void TReader::ReadItems(TCollection* Collection, const TextValue& list) {
-    Collection->BeginUpdate();
-    try {
-        Collection->Clear();
-        UnicodeString prefix = FPathPrefix;
-        for (size_t i = 0; i < list.Items.size(); ++i) {
-            const TextValue& item = list.Items[i];
-            if (item.Kind != TextValueKind::Block) InvalidValue();
-            FPathPrefix = prefix + u"[" + runpak::IntText(int64_t(i)) + u"].";
-            ReadPropertyList(Collection->Add(), item.Properties);
-        }
-        FPathPrefix = prefix;
-    } catch (...) {
-        Collection->EndUpdate();
-        throw;
+    auto update = runpak::UpdateBracket(*Collection);
+    Collection->Clear();
+    UnicodeString prefix = FPathPrefix;
+    for (size_t i = 0; i < list.Items.size(); ++i) {
+        const TextValue& item = list.Items[i];
+        if (item.Kind != TextValueKind::Block) InvalidValue();
+        FPathPrefix = prefix + u"[" + runpak::IntText(int64_t(i)) + u"].";
+        ReadPropertyList(Collection->Add(), item.Properties);
     }
-    Collection->EndUpdate();
+    FPathPrefix = prefix;
 }
 
 TMethodValue TReader::FindMethod(const UnicodeString& name) {
@@ -528,9 +502,9 @@ TMethodValue TReader::FindMethod(const UnicodeString& name) {
 
 void TReader::ReadDefinedProperty(TPersistent* Instance, const UnicodeString& name,
                                   const TextValue& value) {
-    Saved<UnicodeString> savedName(FPropName);
-    Saved<const TextValue*> savedValue(FPropValue);
-    Saved<bool> savedFound(FPropFound);
+    runpak::TSaveAndRestore<UnicodeString> savedName(FPropName);
+    runpak::TSaveAndRestore<const TextValue*> savedValue(FPropValue);
+    runpak::TSaveAndRestore<bool> savedFound(FPropFound);
     FPropName = name;
     FPropValue = &value;
     FPropFound = false;
@@ -544,13 +518,8 @@ void TReader::DefineProperty(const UnicodeString& Name, TReaderProc ReadData, TW
     FPropName.clear(); // properties defined while reading it are others
     size_t depth = FFrames.size();
     FFrames.push_back({FPropValue, 1, 0, false});
-    try {
-        ReadData(this);
-    } catch (...) {
-        FFrames.resize(depth);
-        throw;
-    }
-    FFrames.resize(depth);
+    auto unwind = runpak::ScopeExit([&] { FFrames.resize(depth); });
+    ReadData(this);
 }
 
 void TReader::DefineBinaryProperty(const UnicodeString& Name, TStreamProc ReadData, TStreamProc,

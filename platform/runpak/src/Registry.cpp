@@ -2,6 +2,7 @@
 #include <runpak/Registry.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
 #include <runpak/Strings.h>
 
@@ -468,17 +469,9 @@ bool TRegIniFile::InSection(const UnicodeString& section, bool create,
                                           REG_OPTION_NON_VOLATILE, FAccess, nullptr, &key, nullptr)
                         : RegOpenKeyExW(base, section.c_str(), 0, FAccess, &key);
     if (rc != ERROR_SUCCESS) return false;
-    HKEY saved = FCurrentKey;
-    FCurrentKey = key;
-    try {
-        action();
-    } catch (...) {
-        FCurrentKey = saved;
-        RegCloseKey(key);
-        throw;
-    }
-    FCurrentKey = saved;
-    RegCloseKey(key);
+    auto closeKey = runpak::ScopeExit([key] { RegCloseKey(key); });
+    auto current = runpak::SaveAndRestore(FCurrentKey, key);
+    action();
     return true;
 }
 

@@ -2,19 +2,14 @@
 // the change raises, so that a failed change does not mute the list's events.
 #pragma once
 
+#include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
 
 namespace runpak {
 
 template <class F> void Updating(TStrings& strings, F&& change) {
-    strings.BeginUpdate();
-    try {
-        change();
-    } catch (...) {
-        strings.EndUpdate();
-        throw;
-    }
-    strings.EndUpdate();
+    auto update = UpdateBracket(strings);
+    change();
 }
 
 } // namespace runpak

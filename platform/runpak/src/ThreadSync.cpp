@@ -3,6 +3,7 @@
 #include <runpak/Thread.h>
 
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 #include <win32/winbase.h>
 
 #include <condition_variable>
@@ -148,16 +149,15 @@ bool CheckSynchronize(unsigned timeout) {
             queue.done.notify_all();
             continue;
         }
-        try {
-            entry.method();
-        } catch (...) {
-            // What was not run yet goes back to the front, in order.
+        // When a method fails, what was not run yet goes back to the front, in order.
+        auto requeue = runpak::ScopeExit([&] {
             std::lock_guard<std::mutex> guard(queue.lock);
             queue.entries.insert(queue.entries.begin(), std::make_move_iterator(work.begin()),
                                  std::make_move_iterator(work.end()));
             if (!queue.entries.empty()) SetEvent(queue.event);
-            throw;
-        }
+        });
+        entry.method();
+        requeue.Release();
     }
     return true;
 }

@@ -420,3 +420,13 @@ TMethodValue GetMethodProp(TObject* instance, PPropInfo prop) {
 void SetMethodProp(TObject* instance, PPropInfo prop, const TMethodValue& value) {
     Write(instance, Checked(prop, KindGroup::Method), value);
 }
+
+// --- Component palette ---------------------------------------------------------------
+
+TRegisterComponentsProc RegisterComponentsProc;
+
+void RegisterComponents(const UnicodeString& Page, std::initializer_list<TClass> ComponentClasses) {
+    if (!RegisterComponentsProc)
+        throw EComponentError(u"Component registration is not supported");
+    RegisterComponentsProc(Page, std::vector<TClass>(ComponentClasses));
+}

@@ -1,6 +1,7 @@
 // TWriter: writes a component tree as description text, leaving out what
 // equals the defaults (or, for a descendant, its ancestor).
 #include <runpak/Filer.h>
+#include <runpak/ScopeGuard.h>
 
 #include "FormText.h"
 #include "ObjectModelText.h"
@@ -84,7 +85,7 @@ void TWriter::WriteDescendent(TComponent* Root, TComponent* Ancestor) {
 }
 
 void TWriter::WriteComponent(TComponent* Component) {
-    TPersistent* savedAncestor = FAncestor;
+    auto savedAncestor = runpak::SaveAndRestore(FAncestor);
     if (Component == FRoot)
         FAncestor = FRootAncestor;
     else if (FRootAncestor && !Component->GetName().empty())
@@ -98,19 +99,15 @@ void TWriter::WriteComponent(TComponent* Component) {
     Raw(u" {");
     ++FIndent;
     Component->FComponentState.Include(csWriting);
-    try {
+    {
+        auto written = runpak::ScopeExit([&] {
+            Component->FComponentState.Exclude(csWriting);
+            --FIndent;
+        });
         Component->WriteState(this);
-    } catch (...) {
-        Component->FComponentState.Exclude(csWriting);
-        --FIndent;
-        FAncestor = savedAncestor;
-        throw;
     }
-    Component->FComponentState.Exclude(csWriting);
-    --FIndent;
     NewLine();
     Raw(u"}");
-    FAncestor = savedAncestor;
 }
 
 void TWriter::WriteData(TComponent* Instance) {
@@ -237,18 +234,12 @@ void TWriter::WriteObjectProperty(TPersistent* Instance, PPropInfo prop, TPersis
     BeginValue();
     Raw(u"{");
     size_t inside = FText.size();
-    TPersistent* saved = FAncestor;
-    FAncestor = dynamic_cast<TPersistent*>(ancestorValue);
-    ++FIndent;
-    try {
+    {
+        auto ancestor =
+            runpak::SaveAndRestore(FAncestor, dynamic_cast<TPersistent*>(ancestorValue));
+        auto indent = runpak::SaveAndRestore(FIndent, FIndent + 1);
         WriteProperties(nested);
-    } catch (...) {
-        --FIndent;
-        FAncestor = saved;
-        throw;
     }
-    --FIndent;
-    FAncestor = saved;
     if (FText.size() == inside) {
         // Nothing differs: no block at all.
         FContexts.back().Count = 0;

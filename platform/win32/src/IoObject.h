@@ -1,5 +1,5 @@
-// Base of every kernel object that ReadFile and WriteFile reach: files now,
-// serial ports and pipes later. The calls are synchronous.
+// Base of every kernel object that ReadFile and WriteFile reach: files and
+// serial ports. The calls are synchronous.
 #pragma once
 
 #include "HandleTable.h"

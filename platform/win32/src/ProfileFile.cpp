@@ -102,10 +102,24 @@ std::u16string Join(std::u16string_view a, char16_t separator, std::u16string_vi
     return text;
 }
 
+bool HasLoneSurrogate(std::u16string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            ++i; // a pair
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDFFF) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 ProfileFile::LoadResult ProfileFile::Load(const std::string& path) {
     m_lines.clear();
+    m_trailing.clear();
     m_encoding = Encoding::Utf8;
     m_codePage = 0;
     m_newline = u"\r\n";
@@ -119,6 +133,8 @@ ProfileFile::LoadResult ProfileFile::Load(const std::string& path) {
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
             text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                           (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        // Half a unit at the end is no text, but it is the file's: kept for the rewrite.
+        if (bytes.size() % 2) m_trailing = bytes.substr(bytes.size() - 1);
     } else if (bytes.rfind("\xEF\xBB\xBF", 0) == 0 &&
                FromUtf8(std::string_view(bytes).substr(3), text)) {
         m_encoding = Encoding::Utf8Bom;
@@ -161,6 +177,10 @@ bool ProfileFile::Save(const std::string& path) const {
         // The 8-bit form cannot hold all of the new text: UTF-8 loses nothing.
         if (!page || !Encode(*page, text, bytes)) encoding = Encoding::Utf8;
     }
+    // A lone surrogate (the layer's escape for a name byte that is not UTF-8,
+    // in a path kept as a value) has no UTF-8 form: UTF-16 keeps it exactly.
+    if ((encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom) && HasLoneSurrogate(text))
+        encoding = Encoding::Utf16Le;
     switch (encoding) {
     case Encoding::Utf16Le:
         bytes = "\xFF\xFE";
@@ -178,6 +198,7 @@ bool ProfileFile::Save(const std::string& path) const {
     case Encoding::CodePage:
         break; // encoded above
     }
+    if (encoding == Encoding::Utf16Le) bytes += m_trailing;
     return WriteFileAtomically(path, bytes);
 }
 
@@ -207,6 +228,7 @@ std::vector<std::u16string> ProfileFile::SectionNames() const {
 }
 
 std::vector<std::u16string> ProfileFile::KeyNames(std::u16string_view section) const {
+    section = Trim(section); // names count without surrounding blanks, as in the file
     std::vector<std::u16string> names;
     auto ranges = Sections(section);
     if (ranges.empty()) return names;
@@ -222,6 +244,7 @@ std::vector<std::u16string> ProfileFile::KeyNames(std::u16string_view section) c
 }
 
 std::vector<std::u16string> ProfileFile::SectionLines(std::u16string_view section) const {
+    section = Trim(section); // names count without surrounding blanks, as in the file
     std::vector<std::u16string> lines;
     auto ranges = Sections(section);
     if (ranges.empty()) return lines;
@@ -237,6 +260,8 @@ std::vector<std::u16string> ProfileFile::SectionLines(std::u16string_view sectio
 
 bool ProfileFile::FindValue(std::u16string_view section, std::u16string_view key,
                             std::u16string& value) const {
+    section = Trim(section); // names count without surrounding blanks, as in the file
+    key = Trim(key);
     auto ranges = Sections(section);
     if (ranges.empty()) return false;
     for (size_t i = ranges[0].header + 1; i < ranges[0].end; ++i) {
@@ -251,6 +276,8 @@ bool ProfileFile::FindValue(std::u16string_view section, std::u16string_view key
 
 bool ProfileFile::SetValue(std::u16string_view section, std::u16string_view key,
                            std::u16string_view value) {
+    section = Trim(section); // names count without surrounding blanks, as in the file
+    key = Trim(key);
     auto ranges = Sections(section);
     if (ranges.empty()) {
         m_lines.push_back(Header(section));
@@ -276,6 +303,8 @@ bool ProfileFile::SetValue(std::u16string_view section, std::u16string_view key,
 }
 
 bool ProfileFile::DeleteKey(std::u16string_view section, std::u16string_view key) {
+    section = Trim(section); // names count without surrounding blanks, as in the file
+    key = Trim(key);
     auto ranges = Sections(section);
     if (ranges.empty()) return false;
     bool changed = false;
@@ -290,6 +319,7 @@ bool ProfileFile::DeleteKey(std::u16string_view section, std::u16string_view key
 }
 
 bool ProfileFile::DeleteSection(std::u16string_view section) {
+    section = Trim(section); // names count without surrounding blanks, as in the file
     auto ranges = Sections(section);
     // Every occurrence goes, or the next one would take its place.
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
@@ -299,6 +329,7 @@ bool ProfileFile::DeleteSection(std::u16string_view section) {
 
 bool ProfileFile::ReplaceSection(std::u16string_view section,
                                  const std::vector<std::u16string>& lines) {
+    section = Trim(section); // names count without surrounding blanks, as in the file
     auto ranges = Sections(section);
     if (ranges.empty()) {
         m_lines.push_back(Header(section));

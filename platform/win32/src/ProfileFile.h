@@ -50,6 +50,7 @@ private:
     Encoding m_encoding = Encoding::Utf8;
     unsigned m_codePage = 0; // for Encoding::CodePage
     std::u16string m_newline = u"\r\n";
+    std::string m_trailing; // an odd last byte of a UTF-16 file
 };
 
 } // namespace win32

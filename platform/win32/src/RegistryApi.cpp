@@ -1,4 +1,5 @@
 // The Reg*W calls over the registry store.
+#include "RegistryHiveFile.h"
 #include "RegistryStore.h"
 
 #include <win32/winreg.h>
@@ -88,6 +89,36 @@ LONG CopyData(const RegistryValue& value, LPDWORD type, LPBYTE data, LPDWORD siz
     return ERROR_SUCCESS;
 }
 
+// Resolves a handle after taking up what other processes wrote to its hive.
+LONG ResolveFresh(RegistryStore& store, HKEY handle, RegistryStore::OpenKey& open) {
+    if (LONG rc = store.Resolve(handle, open)) return rc;
+    store.Refresh(open.key->Hive());
+    return store.Resolve(handle, open); // the key may have gone meanwhile
+}
+
+// Deletes a key and everything below it.
+LONG DeleteKey(RegistryStore& store, RegistryKey& key) {
+    if (store.IsJournaled(key))
+        return store.Write(key.Hive(), win32::FormatDeletedKeyRecord(key), &key);
+    key.Parent()->RemoveSubkey(&key);
+    return ERROR_SUCCESS;
+}
+
+// Deletes every value and subkey of a key; the key stays.
+LONG ClearKey(RegistryStore& store, const KeyPtr& key) {
+    if (store.IsJournaled(*key)) {
+        std::string record;
+        for (const auto& subkey : key->Subkeys())
+            if (!subkey->IsVolatile()) record += win32::FormatDeletedKeyRecord(*subkey);
+        record += win32::FormatKeyRecord(*key, {});
+        for (const RegistryValue& value : key->Values())
+            record += win32::FormatDeletedValueLine(value.name);
+        if (LONG rc = store.Write(key->Hive(), record, key.get())) return rc;
+    }
+    key->Clear(); // what is left: volatile subkeys, or all of a key kept in memory
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
@@ -98,7 +129,7 @@ LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDe
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
-    if (LONG rc = store.Resolve(hKey, open)) return rc;
+    if (LONG rc = ResolveFresh(store, hKey, open)) return rc;
     KeyPtr key = Find(open.key, lpSubKey);
     if (!key) return ERROR_FILE_NOT_FOUND;
     *phkResult = store.AddHandle(std::move(key), KeyRights(samDesired));
@@ -128,7 +159,7 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpCl
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
-    if (LONG rc = store.Resolve(hKey, open)) return rc;
+    if (LONG rc = ResolveFresh(store, hKey, open)) return rc;
 
     // Walk down what exists; check every rule before creating anything, so
     // that a refused call leaves no half-made path behind.
@@ -144,10 +175,18 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpCl
     if (found < parts.size()) {
         if (!Allows(open, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
         if (key->IsVolatile() && !makeVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
-        RegistryKey& parent = *key;
-        for (size_t i = found; i < parts.size(); ++i)
-            key = key->AddSubkey(std::u16string(parts[i]), makeVolatile);
-        if (!makeVolatile) store.Changed(parent);
+        if (key->Depth() + (parts.size() - found) > win32::kMaxKeyDepth)
+            return ERROR_INVALID_PARAMETER;
+        std::vector<std::u16string_view> missing(parts.begin() + found, parts.end());
+        if (!makeVolatile && store.IsJournaled(*key)) {
+            if (LONG rc = store.Write(key->Hive(), win32::FormatKeyRecord(*key, missing), key.get()))
+                return rc;
+            for (std::u16string_view part : missing)
+                key = key->FindSubkey(part); // made by reading the record back
+        } else {
+            for (std::u16string_view part : missing)
+                key = key->AddSubkey(std::u16string(part), makeVolatile);
+        }
     }
     if (lpdwDisposition)
         *lpdwDisposition = found < parts.size() ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -172,10 +211,7 @@ LSTATUS RegFlushKey(HKEY hKey) {
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
     if (LONG rc = store.Resolve(hKey, open)) return rc;
-    // Writes go through at once; flushing writes the hive again all the same,
-    // so that a file removed behind our back comes back.
-    store.Save(open.key->Hive());
-    return ERROR_SUCCESS;
+    return store.Flush(open.key->Hive());
 }
 
 LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
@@ -204,8 +240,12 @@ LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwT
     if (LONG rc = store.Resolve(hKey, open)) return rc;
     if (!Allows(open, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     std::vector<BYTE> data(lpData, lpData + (lpData ? cbData : 0));
+    if (store.IsJournaled(*open.key)) {
+        std::string record = win32::FormatKeyRecord(*open.key, {}) +
+                             win32::FormatValueLine(View(lpValueName), dwType, data);
+        return store.Write(open.key->Hive(), record, open.key.get());
+    }
     open.key->SetValue(View(lpValueName), dwType, std::move(data));
-    store.Changed(*open.key);
     return ERROR_SUCCESS;
 }
 
@@ -213,10 +253,15 @@ LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
-    if (LONG rc = store.Resolve(hKey, open)) return rc;
+    if (LONG rc = ResolveFresh(store, hKey, open)) return rc;
     if (!Allows(open, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    if (!open.key->DeleteValue(View(lpValueName))) return ERROR_FILE_NOT_FOUND;
-    store.Changed(*open.key);
+    if (!open.key->FindValue(View(lpValueName))) return ERROR_FILE_NOT_FOUND;
+    if (store.IsJournaled(*open.key)) {
+        std::string record = win32::FormatKeyRecord(*open.key, {}) +
+                             win32::FormatDeletedValueLine(View(lpValueName));
+        return store.Write(open.key->Hive(), record, open.key.get());
+    }
+    open.key->DeleteValue(View(lpValueName));
     return ERROR_SUCCESS;
 }
 
@@ -304,15 +349,13 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
-    if (LONG rc = store.Resolve(hKey, open)) return rc;
+    if (LONG rc = ResolveFresh(store, hKey, open)) return rc;
     KeyPtr key = Find(open.key, lpSubKey);
     if (!key) return ERROR_FILE_NOT_FOUND;
     RegistryKey* parent = key->Parent();
     // A hive's root cannot go, and neither can a key that still has subkeys.
     if (!parent || !key->Subkeys().empty()) return ERROR_ACCESS_DENIED;
-    parent->RemoveSubkey(key.get());
-    if (!key->IsVolatile()) store.Changed(*parent);
-    return ERROR_SUCCESS;
+    return DeleteKey(store, *key);
 }
 
 LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD Reserved) {
@@ -323,19 +366,14 @@ LSTATUS RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) {
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
-    if (LONG rc = store.Resolve(hKey, open)) return rc;
+    if (LONG rc = ResolveFresh(store, hKey, open)) return rc;
     if (View(lpSubKey).empty()) {
         // Without a subkey the key itself stays; its values and subkeys go.
         if (!Allows(open, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-        open.key->Clear();
-        store.Changed(*open.key);
-        return ERROR_SUCCESS;
+        return ClearKey(store, open.key);
     }
     KeyPtr key = Find(open.key, lpSubKey);
     if (!key) return ERROR_FILE_NOT_FOUND;
-    RegistryKey* parent = key->Parent();
-    if (!parent) return ERROR_ACCESS_DENIED;
-    parent->RemoveSubkey(key.get());
-    if (!key->IsVolatile()) store.Changed(*parent);
-    return ERROR_SUCCESS;
+    if (!key->Parent()) return ERROR_ACCESS_DENIED;
+    return DeleteKey(store, *key);
 }

@@ -4,6 +4,7 @@
 
 #include <win32/winreg.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -184,13 +185,7 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& path
     if (!isRoot || !key.Values().empty()) {
         out += "\n[" + path + "]\n";
         for (const RegistryValue& value : key.Values()) {
-            if (value.name.empty())
-                out += '@';
-            else
-                AppendQuoted(out, value.name);
-            out += '=';
-            AppendData(out, value.type, value.data);
-            out += '\n';
+            out += FormatValueLine(value.name, value.type, value.data);
         }
     }
     for (const auto& subkey : key.Subkeys()) {
@@ -391,6 +386,12 @@ bool ReadValueLine(std::u16string_view line, RegistryKey& key) {
     reader.SkipBlanks();
     if (!reader.Take(u'=')) return false;
     reader.SkipBlanks();
+    if (reader.Take(u'-')) { // a deletion appended to the file
+        reader.SkipBlanks();
+        if (!reader.AtEnd()) return false;
+        key.DeleteValue(value.name);
+        return true;
+    }
     if (!ReadData(reader, value)) return false;
     key.SetValue(value.name, value.type, std::move(value.data));
     return true;
@@ -438,6 +439,49 @@ std::string FormatHive(const RegistryKey& root, std::string_view title) {
     return out;
 }
 
+std::string FormatKeyPath(const RegistryKey& key, const std::vector<std::u16string_view>& below) {
+    std::vector<std::u16string_view> parts;
+    for (const RegistryKey* at = &key; at->Parent(); at = at->Parent())
+        parts.push_back(at->Name());
+    std::reverse(parts.begin(), parts.end());
+    parts.insert(parts.end(), below.begin(), below.end());
+    std::string path;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i) path += '\\';
+        AppendKeyName(path, parts[i]);
+    }
+    return path;
+}
+
+std::string FormatKeyRecord(const RegistryKey& key, const std::vector<std::u16string_view>& below) {
+    return "[" + FormatKeyPath(key, below) + "]\n";
+}
+
+std::string FormatDeletedKeyRecord(const RegistryKey& key) {
+    return "-[" + FormatKeyPath(key, {}) + "]\n";
+}
+
+std::string FormatValueLine(std::u16string_view name, DWORD type, const std::vector<BYTE>& data) {
+    std::string line;
+    if (name.empty())
+        line += '@';
+    else
+        AppendQuoted(line, name);
+    line += '=';
+    AppendData(line, type, data);
+    line += '\n';
+    return line;
+}
+
+std::string FormatDeletedValueLine(std::u16string_view name) {
+    std::string line;
+    if (name.empty())
+        line += '@';
+    else
+        AppendQuoted(line, name);
+    return line + "=-\n";
+}
+
 size_t ParseHive(std::string_view text, RegistryKey& root) {
     size_t bad = 0;
     RegistryKey* current = &root;
@@ -455,10 +499,15 @@ size_t ParseHive(std::string_view text, RegistryKey& root) {
             ++bad;
             continue;
         }
-        if (line[0] == u'[') {
+        bool deletion = line.size() > 1 && line[0] == u'-' && line[1] == u'[';
+        if (line[0] == u'[' || deletion) {
+            size_t open = deletion ? 1 : 0;
             std::optional<std::vector<std::u16string>> parts;
             if (line.back() == u']')
-                parts = ReadKeyPath(std::u16string_view(line).substr(1, line.size() - 2));
+                parts = ReadKeyPath(std::u16string_view(line).substr(open + 1, line.size() - open - 2));
+            // Deeper than a hive may go, or a deletion of the root: unreadable.
+            if (parts && (parts->size() > kMaxKeyDepth || (deletion && parts->empty())))
+                parts.reset();
             if (!parts) {
                 ++bad;
                 current = nullptr; // its values have nowhere to go
@@ -467,8 +516,14 @@ size_t ParseHive(std::string_view text, RegistryKey& root) {
             current = &root;
             for (const std::u16string& part : *parts) {
                 held = current->FindSubkey(part);
+                if (!held && deletion) break;
                 if (!held) held = current->AddSubkey(part, false);
                 current = held.get();
+            }
+            if (deletion) {
+                if (held && current->Parent()) current->Parent()->RemoveSubkey(current);
+                current = nullptr; // values after a deletion have no key
+                held.reset();
             }
             continue;
         }

@@ -1,5 +1,7 @@
 #include "RegistryText.h"
 
+#include "DiskWrite.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -138,13 +140,7 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 namespace {
 
 bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t put = write(fd, data.data(), data.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(put));
-    }
-    return true;
+    return WriteToDisk(fd, data);
 }
 
 } // namespace
@@ -161,10 +157,22 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     if (fd < 0) return false;
     fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
     bool ok = WriteAll(fd, contents) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
+    int error = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) ok = false, error = errno;
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, error = errno;
+    if (!ok) {
+        unlink(temp.c_str());
+        errno = error; // the caller reports why, not what the clean-up did
+        return false;
+    }
+    // The rename itself must reach the disk too, or a crash may bring the old file back.
+    std::string folder = target.substr(0, target.rfind('/') + 1);
+    int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
 }
 
 } // namespace win32

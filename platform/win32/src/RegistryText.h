@@ -24,7 +24,8 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // Replaces a file by writing a temporary file beside it and renaming it over
 // the old one, so that a reader or a crash sees the old or the new file, never
 // a mix. A symbolic link is followed: its target is replaced. The old file's
-// permissions are kept. False when the file cannot be written.
+// permissions are kept. False, with errno telling why, when the file cannot be
+// written; the old file is then untouched.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 
 } // namespace win32

@@ -1,6 +1,6 @@
 // Kernel objects that a thread can wait for (events, mutexes, semaphores,
-// threads, and later change notifications or anything else with a signalled
-// state), and the one wait routine that every wait call of the layer uses.
+// threads, anything else with a signalled state), and the one wait routine
+// that every wait call of the layer uses.
 //
 // All waitable state is guarded by one process-wide lock, WaitLock(). That
 // makes a wait for several objects at once (wait-all) atomic without any lock

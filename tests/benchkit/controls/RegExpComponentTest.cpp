@@ -1,6 +1,7 @@
 // TIDERegularExpression: properties, compilation on demand, match entries,
 // replacement of entries and auto-matching.
 #include "benchkit/controls/IDERegExpComp.h"
+#include "benchkit/controls/IDERegExpConst.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,72 @@ TEST(RegularExpression, OwnerFreesIt) {
     auto* re = new TIDERegularExpression(&owner, u"a", {});
     re->Compile();
     EXPECT_EQ(owner.GetComponentCount(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// Patterns whose backtracking grows exponentially once ran for minutes; the
+// component now ends them with its error, and ordinary searches are untouched.
+TEST(RegularExpressionLimits, ARunawayMatchEndsWithTheMatchLimitError) {
+    struct Case {
+        const char16_t* pattern;
+        std::u16string text;
+        const char16_t* ordinary; // a text it matches
+    };
+    const Case cases[] = {
+        {u"(a|aa)+$", std::u16string(40, u'a') + u"b", u"baa"},
+        {u"(a+)+b", std::u16string(30, u'a'), u"aab"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern, c.pattern + std::char_traits<char16_t>::length(c.pattern)));
+        TIDERegularExpression re(nullptr);
+        re.SetPattern(c.pattern);
+        EXPECT_EQ(MessageOf([&] { re.Match(c.text); }), SMatchLimit);
+        EXPECT_TRUE(re.Match(c.ordinary)); // the same component searches on afterwards
+    }
+    // A long search of the ordinary kind stays far below the limit.
+    TIDERegularExpression re(nullptr);
+    re.SetPattern(u"(x|y)*z");
+    EXPECT_TRUE(re.Match(std::u16string(200000, u'x') + u"z"));
+}
+
+TEST(RegularExpressionLimits, WideClassesMatchTheirMembersWhateverTheirSize) {
+    auto members = [](int count) {
+        std::u16string set;
+        for (int i = 0; i < count; ++i)
+            set += static_cast<char16_t>(0x3042 + 2 * i);
+        return set;
+    };
+    for (int count : {1, 2, 32, 33, 200}) {
+        SCOPED_TRACE(count);
+        std::u16string set = members(count);
+        TIDERegularExpression in(nullptr), out(nullptr);
+        in.SetPattern(u"[a" + set + u"]+");
+        out.SetPattern(u"[^a" + set + u"]");
+        for (char16_t member : set) {
+            EXPECT_TRUE(in.Match(std::u16string(1, member)));
+            EXPECT_FALSE(out.Match(std::u16string(1, member)));
+        }
+        const std::u16string strangers{static_cast<char16_t>(0x3043), u'b', u'\u0100'};
+        for (char16_t stranger : strangers) {
+            EXPECT_FALSE(in.Match(std::u16string(1, stranger)));
+            EXPECT_TRUE(out.Match(std::u16string(1, stranger)));
+        }
+        EXPECT_EQ(in.Match(u"b" + set + u"b") ? in.GetMatchLen(0) : -1, count);
+    }
+    // A long pattern of one-character classes compiles and searches.
+    std::u16string pattern, text;
+    for (int i = 0; i < 20000; ++i) {
+        char16_t c = static_cast<char16_t>(0x4E00 + i % 500);
+        pattern += u"[" + std::u16string(1, c) + u"]";
+        text += c;
+    }
+    TIDERegularExpression re(nullptr);
+    re.SetPattern(pattern);
+    EXPECT_TRUE(re.Match(u"x" + text));
+    EXPECT_EQ(re.GetMatchPos(0), 1);
 }
 
 } // namespace

@@ -28,6 +28,15 @@ TEST(SingletonModel, AnnouncesChangesUnlessEventsAreOff) {
     EXPECT_THROW(model->Put(number.Get()), EIntfCastError);
 }
 
+// The container is whole before the cast: a refused value leaves nothing behind
+// (the sanitizer build sees a double free or a leak otherwise).
+TEST(SingletonModel, MadeWithAValueThatIsNoStringRaisesAndFreesItself) {
+    InterfacePtr<IIndexObject> number(new TIntegerObject(1));
+    EXPECT_THROW(new TBasicSingletonContainer(number.Get()), EIntfCastError);
+    InterfacePtr<IWritableSingletonModel> model(new TBasicSingletonContainer(Text(u"y").Get()));
+    EXPECT_EQ(InterfaceCast<IStringObject>(model->Get().Get())->GetString(), u"y");
+}
+
 // --- Vector ---------------------------------------------------------------------------
 
 struct VectorCase {

@@ -136,7 +136,7 @@ public:
 };
 
 InterfacePtr<IKeyEvent> Key(int id, int code = 0, char16_t ch = 0) {
-    return static_cast<IKeyEvent*>(new TKeyEvent(nullptr, id, TDateTime(), 0, code, ch));
+    return static_cast<IKeyEvent*>(new IDEUIEvent::TKeyEvent(nullptr, id, TDateTime(), 0, code, ch));
 }
 
 TEST(KeyMulticaster, RoutesByIdForEachListener) {

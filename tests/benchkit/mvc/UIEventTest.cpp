@@ -5,12 +5,12 @@
 namespace {
 
 InterfacePtr<IKeyEvent> Key(int id, int code, char16_t ch, TKomponent* source = nullptr) {
-    return static_cast<IKeyEvent*>(new TKeyEvent(source, id, TDateTime(), 0, code, ch));
+    return static_cast<IKeyEvent*>(new IDEUIEvent::TKeyEvent(source, id, TDateTime(), 0, code, ch));
 }
 
 InterfacePtr<IMouseEvent> Mouse(int id, int modifiers = 0) {
     return static_cast<IMouseEvent*>(
-        new TMouseEvent(nullptr, id, TDateTime(), modifiers, 10, 20, 1, false));
+        new IDEUIEvent::TMouseEvent(nullptr, id, TDateTime(), modifiers, 10, 20, 1, false));
 }
 
 TEST(KeyEvent, TypedKeyNeedsACharacterAndNoCode) {
@@ -117,3 +117,18 @@ TEST(ComponentEvent, SourceWrapsTheComponent) {
 }
 
 } // namespace
+
+TEST(AlignToAlignment, FollowsTheControlsDocking) {
+    struct Case {
+        TAlign align;
+        uint32_t bits;
+    } cases[] = {{alNone, 0}, {alTop, 24}, {alBottom, 72}, {alLeft, 129},
+                 {alRight, 132}, {alClient, 136}, {alCustom, 0}};
+    for (const Case& c : cases) {
+        TAlignmentSet got = AlignToAlignment(c.align);
+        uint32_t bits = 0;
+        for (int i = 0; i < 8; ++i)
+            if (got.Contains(TAlignments(i))) bits |= 1u << i;
+        EXPECT_EQ(bits, c.bits) << "align " << int(c.align);
+    }
+}

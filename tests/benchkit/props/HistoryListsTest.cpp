@@ -222,6 +222,37 @@ TEST_F(HistoryStoreTest, CountGovernsReadingAndAnEmptyHistoryErasesItsSection) {
     EXPECT_EQ(manager.GetHistory(u"Find"), nullptr);
 }
 
+// A stored count of 2147483647 was once taken at its word: gigabytes of
+// empty entries, and still loading.
+TEST_F(HistoryStoreTest, AStoredCountIsCappedByTheLimitAndTheEntriesPresent) {
+    struct Case {
+        const char* name;
+        const char16_t* count;
+        int items;    // Item0.. stored
+        int maxItems;
+        size_t loaded;
+    };
+    const Case cases[] = {
+        {"huge count, few items", u"2147483647", 3, 30, 3},
+        {"more items than the limit", u"50", 50, 30, 30},
+        {"negative count", u"-5", 3, 30, 0},
+        {"no room at all", u"3", 3, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemIniFile ini(u"");
+        ini.WriteString(u"B\\Find", u"Count", c.count);
+        for (int k = 0; k < c.items; ++k)
+            ini.WriteString(u"B\\Find", u"Item" + IntToStr(k), u"i" + IntToStr(k));
+        manager.SetMaxItems(c.maxItems);
+        manager.LoadHistoryLists(&ini, u"B");
+        TStrings* history = manager.GetHistory(u"Find");
+        ASSERT_NE(history, nullptr);
+        EXPECT_EQ(static_cast<size_t>(history->GetCount()), c.loaded);
+        if (c.loaded) EXPECT_EQ(history->GetStrings(0), u"i0");
+    }
+}
+
 TEST_F(HistoryStoreTest, AShorterListLeavesStaleItemsThatCountHides) {
     TMemIniFile ini(u"");
     Merge(u"Find", {u"a", u"b", u"c"});

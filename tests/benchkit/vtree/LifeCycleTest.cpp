@@ -211,6 +211,79 @@ TEST_F(LifeCycle, UpdateBracketsTurnRedrawOffAndOn) {
     EXPECT_EQ(redraw, (std::vector<WPARAM>{0, 1}));
 }
 
+// An event that raises in the middle of an operation that brackets its work:
+// the bracket still closes, and the tree is whole.
+struct TRaisingCase {
+    const char* Name;
+    std::function<void(TTestTree* tree, TTestTree* other)> Arm;
+    std::function<void(TTestTree* tree, TTestTree* other)> Run;
+};
+
+TEST_F(LifeCycle, AnEventRaisingInsideABracketLeavesNoUpdateOpen) {
+    auto fail = [] { throw Exception(u"refused"); };
+    const TRaisingCase cases[] = {
+        {"full expand",
+         [&](TTestTree* t, TTestTree*) {
+             t->OnExpanding = [&](TBaseVirtualTree*, PVirtualNode n, bool&) {
+                 if (n->Index == 1) fail();
+             };
+         },
+         [](TTestTree* t, TTestTree*) { t->FullExpand(); }},
+        {"full collapse",
+         [&](TTestTree* t, TTestTree*) {
+             t->FullExpand();
+             t->OnCollapsing = [&](TBaseVirtualTree*, PVirtualNode n, bool&) {
+                 if (n->Index == 1) fail();
+             };
+         },
+         [](TTestTree* t, TTestTree*) { t->FullCollapse(); }},
+        {"copy into another tree",
+         [&](TTestTree* t, TTestTree*) {
+             t->OnNodeCopied = [&](TBaseVirtualTree*, PVirtualNode) { fail(); };
+         },
+         [](TTestTree* t, TTestTree* o) { t->CopyTo(NodeAt(t, {0}), o, amAddChildLast, false); }},
+        {"move into another tree",
+         [&](TTestTree* t, TTestTree*) {
+             t->OnNodeMoved = [&](TBaseVirtualTree*, PVirtualNode) { fail(); };
+         },
+         [](TTestTree* t, TTestTree* o) { t->MoveTo(NodeAt(t, {2}), o, amAddChildLast, false); }},
+        {"root count set inside the caller's own bracket",
+         [&](TTestTree* t, TTestTree*) {
+             t->OnStructureChange = [&](TBaseVirtualTree*, PVirtualNode, TChangeReason) { fail(); };
+         },
+         [](TTestTree* t, TTestTree*) {
+             auto update = runpak::UpdateBracket(*t);
+             t->SetRootNodeCount(5);
+         }},
+    };
+    for (const TRaisingCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestTree* tree = MakeTree();
+        TTestTree* other = MakeTree();
+        for (TTestTree* t : {tree, other}) {
+            t->OnInitNode = [](TBaseVirtualTree*, PVirtualNode parent, PVirtualNode,
+                               TVirtualNodeInitStates& s) {
+                if (!parent) s.Include(ivsHasChildren);
+            };
+            t->OnInitChildren = [](TBaseVirtualTree*, PVirtualNode, uint32_t& count) { count = 2; };
+            t->SetRootNodeCount(3);
+        }
+        c.Arm(tree, other);
+        EXPECT_THROW(c.Run(tree, other), Exception);
+        for (TTestTree* t : {tree, other}) {
+            EXPECT_EQ(t->GetUpdateCount(), 0);
+            EXPECT_FALSE(t->HasState(tsUpdating));
+            EXPECT_FALSE(t->HasState(tsExpanding));
+            EXPECT_FALSE(t->HasState(tsCollapsing));
+            EXPECT_TRUE(TreeIsConsistent(t));
+            for (PVirtualNode n = t->GetFirstNoInit(); n; n = t->GetNextNoInit(n))
+                EXPECT_FALSE(n->States.Contains(vsToggling));
+        }
+        delete tree;
+        delete other;
+    }
+}
+
 TEST_F(LifeCycle, ErrorsCarryTheirCodeAndMessage) {
     try {
         ShowVirtualTreeError(2004);

@@ -295,6 +295,8 @@ TEST_F(Navigation, SortedSelectionResolvesSelectedAncestors) {
 }
 
 TEST_F(Navigation, TheTopNodeFollowsTheVerticalOffset) {
+    // A window lower than the content, so that the offset has room to move.
+    tree->SetBounds(0, 0, 200, 20);
     EXPECT_EQ(Name[tree->GetTopNode()], "A");
     tree->SetTopNode(Named("A2a")); // folded into A2: A2 opens
     EXPECT_TRUE(Named("A2")->States.Contains(vsExpanded));

@@ -1,6 +1,6 @@
 // A fixture with the application up on the manual clock, a tree class that
-// opens the hooks tests look through, and a check of every counter and link
-// the node model keeps.
+// opens the hooks tests look through, and the tree's own check of every
+// counter and link the node model keeps.
 #pragma once
 
 #include "benchkit/vtree/IDEVirtualTrees.h"
@@ -114,52 +114,7 @@ inline PVirtualNode NodeAt(TBaseVirtualTree* Tree, const std::vector<uint32_t>& 
 
 // Every invariant of the node model, with the first broken one named.
 inline testing::AssertionResult TreeIsConsistent(TBaseVirtualTree* Tree) {
-    PVirtualNode root = Tree->GetRootNode();
-    uint32_t fullyVisible = 0;
-    std::string error;
-    // Returns false on the first broken rule.
-    struct Checker {
-        PVirtualNode Root;
-        uint32_t& FullyVisible;
-        std::string& Error;
-        bool Check(PVirtualNode node, bool shown) {
-            uint32_t count = 0;
-            uint64_t total = 1;
-            uint64_t height = node->NodeHeight;
-            PVirtualNode prev = nullptr;
-            for (PVirtualNode child = node->FirstChild; child; child = child->NextSibling) {
-                if (child->Parent != node) return Fail(child, "parent link");
-                if (child->PrevSibling != prev) return Fail(child, "previous link");
-                if (child->Index != count) return Fail(child, "index");
-                const bool childShown = shown && child->States.Contains(vsVisible);
-                if (childShown) ++FullyVisible;
-                if (!Check(child, childShown && child->States.Contains(vsExpanded))) return false;
-                total += child->TotalCount;
-                if (node->States.Contains(vsExpanded) && child->States.Contains(vsVisible))
-                    height += child->TotalHeight;
-                prev = child;
-                ++count;
-            }
-            if (node->LastChild != prev) return Fail(node, "last child");
-            if (node->ChildCount != count) return Fail(node, "child count");
-            if (node->TotalCount != total) return Fail(node, "total count");
-            if (node->TotalHeight != height) return Fail(node, "total height");
-            if (count > 0 && !node->States.Contains(vsHasChildren))
-                return Fail(node, "has children");
-            if (node != Root && node->States.Contains(vsExpanded) && count == 0)
-                return Fail(node, "expanded without children");
-            return true;
-        }
-        bool Fail(PVirtualNode node, const char* what) {
-            Error = std::string(what) + " wrong at node index " + std::to_string(node->Index);
-            return false;
-        }
-    } checker{root, fullyVisible, error};
-    if (!checker.Check(root, true)) return testing::AssertionFailure() << error;
-    if (fullyVisible != Tree->GetVisibleCount())
-        return testing::AssertionFailure()
-               << "visible count " << Tree->GetVisibleCount() << ", counted " << fullyVisible;
-    if (root->NextSibling != root || root->PrevSibling != root)
-        return testing::AssertionFailure() << "root sibling links";
-    return testing::AssertionSuccess();
+    const std::string error = Tree->VerifyTree();
+    if (error.empty()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << error;
 }

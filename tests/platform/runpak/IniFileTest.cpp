@@ -146,6 +146,37 @@ TEST_P(IniFileTest, DatesTimesAndBinaryRoundTrip) {
     EXPECT_EQ(back.GetBytes(), (TBytes{0x00, 0x7F, 0xAB, 0xFF}));
 }
 
+// Blanks around names once made a new line at each write, never found on read.
+TEST_P(IniFileTest, NamesCountWithoutTheBlanksAroundThem) {
+    auto ini = Open(folder.Windows(u"blank.ini"));
+    for (const char16_t* value : {u"1", u"2", u"3"})
+        ini->WriteString(u" Sec ", u" Key\t", value);
+    ini = Reopen(std::move(ini));
+    EXPECT_EQ(ini->ReadString(u"Sec", u"Key", u""), u"3");
+    EXPECT_EQ(ini->ReadString(u" Sec", u"Key ", u""), u"3");
+    std::string bytes = folder.Read("blank.ini");
+    EXPECT_EQ(bytes.find("Key"), bytes.rfind("Key")); // one line
+    EXPECT_EQ(bytes.find(" Key"), std::string::npos);
+}
+
+// A full disk: the write is refused with an exception, and the old file is
+// whole, later sections and all.
+TEST_P(IniFileTest, AFailedWriteLeavesTheOldFileWhole) {
+    folder.Write("full.ini", sample);
+    auto ini = Open(folder.Windows(u"full.ini"));
+    TestSeams::FailDiskWrites(40);
+    bool failed = false;
+    try {
+        ini->WriteString(u"Port", u"Name", std::u16string(20000, u'x'));
+        ini->UpdateFile();
+    } catch (const Exception&) {
+        failed = true;
+    }
+    TestSeams::FailDiskWrites(-1);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(folder.Read("full.ini"), sample);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, IniFileTest, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) {
                              return info.param ? "MemIniFile" : "IniFile";

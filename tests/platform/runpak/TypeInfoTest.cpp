@@ -191,6 +191,22 @@ TEST(ClassRegistry, UnknownNamesAndNameClashesRaise) {
         {TDial::StaticClass(), TComponent::StaticClass(), TPersistent::StaticClass()});
 }
 
+TEST(RegisterComponents, HandsTheClassesToTheDesignEnvironmentOrRaises) {
+    RegisterComponentsProc = nullptr;
+    EXPECT_THROW(RegisterComponents(u"Page", {TComponent::StaticClass()}), EComponentError);
+    UnicodeString page;
+    std::vector<TClass> classes;
+    RegisterComponentsProc = [&](const UnicodeString& Page, const std::vector<TClass>& Classes) {
+        page = Page;
+        classes = Classes;
+    };
+    RegisterComponents(u"Tools", {TComponent::StaticClass(), TPersistent::StaticClass()});
+    RegisterComponentsProc = nullptr;
+    EXPECT_EQ(page, u"Tools");
+    EXPECT_EQ(classes,
+              (std::vector<TClass>{TComponent::StaticClass(), TPersistent::StaticClass()}));
+}
+
 TEST(TMetaClass, DescribesTheChainAndCreatesInstances) {
     TClass big = TBigDial::StaticClass();
     EXPECT_EQ(big->ClassName(), u"TBigDial");

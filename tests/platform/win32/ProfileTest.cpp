@@ -364,3 +364,57 @@ TEST_F(Profile, AFileThatCannotBeReadIsNotOverwritten) {
 }
 
 } // namespace
+
+namespace {
+
+// Names with blanks around them once made a new line at each write, never
+// found again by a read.
+TEST_F(Profile, NamesCountWithoutTheBlanksAroundThem) {
+    for (const char16_t* value : {u"1", u"2", u"3"})
+        ASSERT_TRUE(WritePrivateProfileStringW(u" Sec\t", u"  Key ", value, u"test.ini"));
+    std::string bytes = ReadFile(folder / "test.ini");
+    EXPECT_EQ(bytes, "[Sec]\r\nKey=3\r\n");
+    EXPECT_EQ(Get(u"Sec", u"Key"), u"3");
+    EXPECT_EQ(Get(u" Sec ", u" Key "), u"3");
+    ASSERT_TRUE(WritePrivateProfileStringW(u" Sec", u"Key ", nullptr, u"test.ini"));
+    EXPECT_EQ(Get(u"Sec", u"Key", u"gone"), u"gone");
+}
+
+TEST_F(Profile, BytesItDoesNotUnderstandSurviveARewrite) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::u16string value;  // written, then read back exactly
+        std::string keptTail;  // the rewritten file ends with these bytes
+    };
+    const std::string wide("\xFF\xFE[\0M\0]\0\r\0\n\0", 12);
+    const Case cases[] = {
+        // The layer's escape for a name byte that is not UTF-8, as in a path
+        // kept as a value: UTF-8 has no form for it.
+        {"an escaped name byte in a UTF-8 file", "[M]\r\n",
+         u"C:\\data\\caf\xDCE9\\run.txt", ""},
+        {"an odd last byte of a UTF-16 file", wide + "\x41", u"v", "\x41"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(folder / "odd.ini", c.bytes);
+        ASSERT_TRUE(WritePrivateProfileStringW(u"M", u"K", c.value.c_str(), u"odd.ini"));
+        EXPECT_EQ(Get(u"M", u"K", u"", u"odd.ini"), c.value);
+        std::string rewritten = ReadFile(folder / "odd.ini");
+        EXPECT_EQ(rewritten.substr(rewritten.size() - c.keptTail.size()), c.keptTail);
+        EXPECT_EQ(rewritten.substr(0, 2), "\xFF\xFE"); // both are UTF-16 now
+    }
+}
+
+TEST_F(Profile, AWriteOnAFullDiskFailsAndLeavesTheFileWhole) {
+    const std::string before = "[A]\r\nOne=1\r\n\r\n[B]\r\nTwo=2\r\n";
+    WriteFile(folder / "full.ini", before);
+    TestSeams::FailDiskWrites(8);
+    EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"New", u"x", u"full.ini"));
+    TestSeams::FailDiskWrites(-1);
+    EXPECT_EQ(ReadFile(folder / "full.ini"), before);
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename(), "full.ini"); // no temporary file left
+}
+
+} // namespace

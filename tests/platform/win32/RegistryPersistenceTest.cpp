@@ -72,7 +72,7 @@ TEST_F(RegistryPersistence, ChangesReachTheFileBeforeTheCallReturns) {
     EXPECT_NE(ReadFile(userFile).find("[Software\\App]\n\"Port\"=sz:\"COM3\"\n"),
               std::string::npos);
     ASSERT_EQ(RegDeleteValueW(key, u"Port"), ERROR_SUCCESS);
-    EXPECT_EQ(ReadFile(userFile).find("Port"), std::string::npos);
+    EXPECT_NE(ReadFile(userFile).find("[Software\\App]\n\"Port\"=-\n"), std::string::npos);
     EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
     RegCloseKey(key);
 }

@@ -1,5 +1,7 @@
 // The workbench host as a user starts it: it loads libbenchkit.so, shows each
 // page and saves it as a picture, with no display (the layer stays headless).
+#include "../../platform/presenter/XServer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,12 +20,14 @@ struct ProgramRun {
     std::string output;
 };
 
-ProgramRun RunWorkbench(const std::string& arguments, const std::string& home) {
+ProgramRun RunWorkbench(const std::string& arguments, const std::string& home,
+                        const std::string& display = std::string()) {
     // The leak checker of sanitizer builds ignores what fontconfig loses while
     // parsing the system's configuration, as it does in the test programs.
     const std::string suppressions = home + "/lsan.supp";
     std::ofstream(suppressions) << "leak:libfontconfig.so\n";
-    const std::string command = "env -u DISPLAY WINLAYER_HOME=" + home +
+    const std::string screen = display.empty() ? "-u DISPLAY" : "DISPLAY=" + display;
+    const std::string command = "env " + screen + " WINLAYER_HOME=" + home +
                                 " LSAN_OPTIONS=suppressions=" + suppressions + " " WORKBENCH " " +
                                 arguments + " 2>&1";
     ProgramRun run{-1, {}};
@@ -67,7 +71,7 @@ TEST_F(Workbench, SavesAPictureOfEveryPage) {
     ASSERT_EQ(list.status, 0) << list.output;
     const std::vector<std::string> pages = Lines(list.output);
     ASSERT_FALSE(pages.empty());
-    EXPECT_EQ(pages.front(), "package");
+    EXPECT_EQ(pages.front(), "tree");
 
     const ProgramRun snapshot = RunWorkbench("--snapshot " + folder + "/shots", folder);
     ASSERT_EQ(snapshot.status, 0) << snapshot.output;
@@ -79,6 +83,20 @@ TEST_F(Workbench, RefusesAnUnknownPage) {
     const ProgramRun run = RunWorkbench("--page no-such-page", folder);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("no page named no-such-page"), std::string::npos) << run.output;
+}
+
+// On a real X server the tree page is shown as a window, and a click on the
+// header's second caption sorts the million rows by that column.
+TEST_F(Workbench, AHeaderClickSortsTheTreeOnADisplay) {
+    if (!XServer::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+    XServer server;
+    ASSERT_TRUE(server.Start());
+    const ProgramRun run = RunWorkbench("--snapshot " + folder + "/shots", folder, server.Name());
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("tree: 1000000 rows, sorted by column 1, first row: amber 0"),
+              std::string::npos)
+        << run.output;
+    EXPECT_TRUE(IsPng(folder + "/shots/tree.png"));
 }
 
 } // namespace

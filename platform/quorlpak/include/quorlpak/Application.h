@@ -9,6 +9,7 @@
 #include <quorlpak/Messages.h>
 #include <runpak/Component.h>
 #include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 
 #include <functional>
 
@@ -80,7 +81,7 @@ public:
     void ModalFinished();
     int GetModalLevel() const { return FModalLevel; }
 
-    // --- Hints (stored; the hint window comes later) ---
+    // --- Hints (stored; no hint window shows them) ---
     const UnicodeString& GetHint() const { return FHint; }
     void SetHint(const UnicodeString& Value);
     bool GetShowHint() const { return FShowHint; }
@@ -145,12 +146,11 @@ template <class T> void TApplication::CreateForm(T*& Reference) {
     Reference = nullptr;
     T* form = new T(this);
     Reference = form;
-    try {
-        form->AfterConstruction();
-    } catch (...) {
+    auto abandon = runpak::ScopeExit([&] {
         Reference = nullptr;
         delete form;
-        throw;
-    }
+    });
+    form->AfterConstruction();
+    abandon.Release();
     FormCreated(form);
 }

@@ -20,7 +20,7 @@
 #include <functional>
 
 class TWinControl;
-class TPopupMenu; // comes with the menus
+class TPopupMenu;
 class TCustomForm;
 
 using TWndMethod = std::function<void(TMessage& Message)>;

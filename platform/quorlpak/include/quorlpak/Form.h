@@ -15,7 +15,7 @@
 
 #include <functional>
 
-class TMainMenu; // comes with the menus
+class TMainMenu;
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TPosition {

@@ -220,6 +220,15 @@ void UnRegisterClasses(std::initializer_list<TClass> classes);
 TClass GetClass(const UnicodeString& name);  // null when not registered
 TClass FindClass(const UnicodeString& name); // EClassNotFound when not registered
 
+// --- Component palette ------------------------------------------------------------
+// A host's design environment sets RegisterComponentsProc to put component
+// classes on a page of its palette; RegisterComponents hands them to it and
+// raises EComponentError when no design environment listens.
+using TRegisterComponentsProc =
+    std::function<void(const UnicodeString& Page, const std::vector<TClass>& ComponentClasses)>;
+extern TRegisterComponentsProc RegisterComponentsProc;
+void RegisterComponents(const UnicodeString& Page, std::initializer_list<TClass> ComponentClasses);
+
 // --- Properties -----------------------------------------------------------------
 // Lookup along the class chain, most derived first; null when absent.
 PPropInfo GetPropInfo(TClass AClass, const UnicodeString& name);

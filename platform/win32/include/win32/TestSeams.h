@@ -4,6 +4,7 @@
 
 #include <win32/windef.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,12 @@ void ResetRegistry();
 // Drops the hives in memory and every open key handle; the next registry call
 // loads the hives from their files, as a new process would.
 void ReloadRegistry();
+
+// A disk that fills up (ENOSPC) or turns read-only (EROFS): the layer's stores
+// (registry hives, profile files and the framework's INI files) may write
+// `afterBytes` more bytes, and then every write fails with `error`. Negative:
+// writes never fail.
+void FailDiskWrites(int64_t afterBytes, int error = 28 /* ENOSPC */);
 
 } // namespace TestSeams
 

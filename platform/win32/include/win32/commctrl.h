@@ -37,10 +37,14 @@ int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask);
 // Pixels of the colour crMask are transparent.
 int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask);
 // Overlay iOverlay (1..15) is image iImage, drawn with INDEXTOOVERLAYMASK(iOverlay).
+// Index -1 removes every image.
+BOOL ImageList_Remove(HIMAGELIST himl, int i);
 BOOL ImageList_SetOverlayImage(HIMAGELIST himl, int iImage, int iOverlay);
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
 COLORREF ImageList_GetBkColor(HIMAGELIST himl);
 BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle);
 // dx, dy of 0 draw the whole image; rgbBk/rgbFg: CLR_NONE, CLR_DEFAULT or a colour.
+// ILD_BLEND25/50 mix the image with rgbFg (CLR_DEFAULT: the highlight colour;
+// CLR_NONE: no mixing).
 BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy,
                       COLORREF rgbBk, COLORREF rgbFg, UINT fStyle);

@@ -140,6 +140,12 @@ typedef HANDLE HDWP;
 #define WM_THEMECHANGED 0x031A
 #define WM_PRINT 0x0317
 #define WM_PRINTCLIENT 0x0318
+// WM_PRINT's parts to print.
+#define PRF_CHECKVISIBLE 0x00000001L
+#define PRF_NONCLIENT 0x00000002L
+#define PRF_CLIENT 0x00000004L
+#define PRF_ERASEBKGND 0x00000008L
+#define PRF_CHILDREN 0x00000010L
 #define WM_APP 0x8000
 #define WM_USER 0x0400
 
@@ -1090,6 +1096,13 @@ HWND WindowFromDC(HDC dc);
 int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN updateRgn,
                    LPRECT updateRect, UINT flags);
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
+// Moves the pixels of scroll (the clip box when null) by dx, dy inside the
+// DC, limited to clip; reports what opened up in updateRgn and updateRect.
+BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN updateRgn,
+              LPRECT updateRect);
+
+// A wheel line count that means "a page".
+#define WHEEL_PAGESCROLL 0xFFFFFFFFu
 BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height);
 BOOL DestroyCaret();
 BOOL ShowCaret(HWND hwnd);

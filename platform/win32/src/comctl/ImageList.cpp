@@ -86,15 +86,18 @@ int AddStrip(ImageList& list, const std::vector<COLORREF>& pixels, int width, in
     return first;
 }
 
-COLORREF Blend(COLORREF a, COLORREF b) {
-    return RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2,
-               (GetBValue(a) + GetBValue(b)) / 2);
+// Mixes b into a: weight of b in quarters.
+COLORREF Blend(COLORREF a, COLORREF b, int quarters) {
+    auto mix = [quarters](int x, int y) { return (x * (4 - quarters) + y * quarters) / 4; };
+    return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
+               mix(GetBValue(a), GetBValue(b)));
 }
 
 void DrawImage(const ImageList& list, const Image& image, HDC dc, int x, int y, int dx, int dy,
-               COLORREF background, UINT style) {
+               COLORREF background, COLORREF foreground, UINT style) {
     bool transparent = (style & ILD_TRANSPARENT) || background == CLR_NONE;
-    COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    COLORREF blend = foreground == CLR_DEFAULT ? GetSysColor(COLOR_HIGHLIGHT) : foreground;
+    const int quarters = foreground == CLR_NONE ? 0 : (style & ILD_BLEND50) ? 2 : (style & ILD_BLEND25) ? 1 : 0;
     for (int row = 0; row < dy && row < list.cy; ++row)
         for (int column = 0; column < dx && column < list.cx; ++column) {
             size_t at = size_t(row) * list.cx + column;
@@ -108,7 +111,7 @@ void DrawImage(const ImageList& list, const Image& image, HDC dc, int x, int y, 
                 if (!transparent) SetPixelV(dc, x + column, y + row, background);
                 continue;
             }
-            if (style & (ILD_BLEND50 | ILD_BLEND25)) colour = Blend(colour, highlight);
+            if (quarters) colour = Blend(colour, blend, quarters);
             SetPixelV(dc, x + column, y + row, colour);
         }
 }
@@ -177,6 +180,25 @@ int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask) {
                     [&](size_t at) { return pixels[at] == (crMask & 0xFFFFFF); });
 }
 
+BOOL ImageList_Remove(HIMAGELIST himl, int i) {
+    std::lock_guard guard(TheTable().lock);
+    ImageList* list = Find(himl);
+    if (!list) return FALSE;
+    if (i == -1) {
+        list->images.clear();
+        for (int& overlay : list->overlays) overlay = -1;
+        return TRUE;
+    }
+    if (i < 0 || i >= int(list->images.size())) return FALSE;
+    list->images.erase(list->images.begin() + i);
+    for (int& overlay : list->overlays)
+        if (overlay == i)
+            overlay = -1;
+        else if (overlay > i)
+            --overlay;
+    return TRUE;
+}
+
 BOOL ImageList_SetOverlayImage(HIMAGELIST himl, int iImage, int iOverlay) {
     std::lock_guard guard(TheTable().lock);
     ImageList* list = Find(himl);
@@ -202,18 +224,18 @@ COLORREF ImageList_GetBkColor(HIMAGELIST himl) {
 }
 
 BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy,
-                      COLORREF rgbBk, COLORREF, UINT fStyle) {
+                      COLORREF rgbBk, COLORREF rgbFg, UINT fStyle) {
     std::lock_guard guard(TheTable().lock);
     ImageList* list = Find(himl);
     if (!list || !hdcDst || i < 0 || i >= int(list->images.size())) return FALSE;
     if (dx <= 0) dx = list->cx;
     if (dy <= 0) dy = list->cy;
     COLORREF background = rgbBk == CLR_DEFAULT ? list->background : rgbBk;
-    DrawImage(*list, list->images[size_t(i)], hdcDst, x, y, dx, dy, background, fStyle);
+    DrawImage(*list, list->images[size_t(i)], hdcDst, x, y, dx, dy, background, rgbFg, fStyle);
     int overlay = int((fStyle & ILD_OVERLAYMASK) >> 8);
     if (overlay && list->overlays[overlay] >= 0)
         DrawImage(*list, list->images[size_t(list->overlays[overlay])], hdcDst, x, y, dx, dy,
-                  CLR_NONE, (fStyle & ~ILD_OVERLAYMASK) | ILD_TRANSPARENT);
+                  CLR_NONE, rgbFg, (fStyle & ~ILD_OVERLAYMASK) | ILD_TRANSPARENT);
     return TRUE;
 }
 

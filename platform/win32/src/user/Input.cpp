@@ -236,7 +236,7 @@ HWND ChildWindowFromPointEx(HWND parent, POINT point, UINT flags) {
     std::vector<HWND> children;
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
-        children = Find(parent)->children;
+        if (Window* p = Find(parent)) children = p->children; // gone since the rectangle was read
     }
     for (HWND child : children) {
         DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));

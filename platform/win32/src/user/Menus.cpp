@@ -470,7 +470,10 @@ HMENU GetMenu(HWND hwnd) {
 }
 
 BOOL SetMenu(HWND hwnd, HMENU menu) {
-    if (menu && !IsMenu(menu)) return FALSE;
+    if (menu && !IsMenu(menu)) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return FALSE;
+    }
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
         Window* w = Find(hwnd);

@@ -442,14 +442,24 @@ BOOL ReplyMessage(LRESULT result) {
     return TRUE;
 }
 
+namespace {
+
+// What the queue holds now, as QS_* bits.
+DWORD PendingBits(MessageQueue& q) {
+    DWORD bits = 0;
+    if (!q.posted.empty() || q.quitPosted) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    if (!q.input.empty()) bits |= QS_INPUT;
+    if (!q.incoming.empty()) bits |= QS_SENDMESSAGE;
+    if (q.windowsToPaint.load() > 0) bits |= QS_PAINT;
+    return bits;
+}
+
+} // namespace
+
 DWORD GetQueueStatus(UINT flags) {
     auto q = CurrentQueue();
     std::lock_guard<std::mutex> guard(q->lock);
-    DWORD now = 0;
-    if (!q->posted.empty() || q->quitPosted) now |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
-    if (!q->input.empty()) now |= QS_INPUT;
-    if (!q->incoming.empty()) now |= QS_SENDMESSAGE;
-    if (q->windowsToPaint.load() > 0) now |= QS_PAINT;
+    DWORD now = PendingBits(*q);
     const uint64_t t = win32::NowMs();
     for (const Timer& timer : q->timers)
         if (timer.due <= t) now |= QS_TIMER;
@@ -551,20 +561,6 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     // Drop a WM_TIMER of this timer already posted, as Windows does.
     return TRUE;
 }
-
-namespace {
-
-// What the queue holds now, as QS_* bits.
-DWORD PendingBits(MessageQueue& q) {
-    DWORD bits = 0;
-    if (!q.posted.empty() || q.quitPosted) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
-    if (!q.input.empty()) bits |= QS_INPUT;
-    if (!q.incoming.empty()) bits |= QS_SENDMESSAGE;
-    if (q.windowsToPaint.load() > 0) bits |= QS_PAINT;
-    return bits;
-}
-
-} // namespace
 
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
                                   DWORD wakeMask, DWORD flags) {

@@ -4,6 +4,8 @@
 
 #include <win32/winbase.h>
 
+#include <unistd.h>
+
 namespace win32::user {
 
 State& S() {
@@ -11,7 +13,13 @@ State& S() {
     return *state;
 }
 
+bool TreeLockHeld() {
+    // The owner's thread id is what the C library keeps in a recursive mutex.
+    return S().lock.native_handle()->__data.__owner == gettid();
+}
+
 Window* Find(HWND hwnd) {
+    VERIFY(TreeLockHeld());
     auto& windows = S().windows;
     auto it = windows.find(reinterpret_cast<uintptr_t>(hwnd));
     if (it == windows.end()) {

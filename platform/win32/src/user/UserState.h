@@ -8,8 +8,8 @@
 #include "../gdi/Region.h"
 #include "../gdi/Surface.h"
 
+#include <win32/Verify.h>
 #include <win32/winuser.h>
-
 
 #include <atomic>
 #include <condition_variable>
@@ -143,6 +143,9 @@ struct State {
 };
 
 State& S();
+
+// True when the calling thread holds S().lock (for VERIFY).
+bool TreeLockHeld();
 
 // The window behind a handle, or null (also sets ERROR_INVALID_WINDOW_HANDLE).
 // Caller holds S().lock.

@@ -105,6 +105,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
             HWND owner = parent;
             while (owner) {
                 Window* o = Find(owner);
+                VERIFY(o);
                 if (!o->parent) break;
                 owner = o->parent;
             }
@@ -278,13 +279,20 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
     switch (flags) {
     case GA_PARENT: return w->parent ? w->parent : GetDesktopWindow();
     case GA_ROOT:
-        while (w->parent) w = Find(w->parent);
+        while (w->parent) {
+            w = Find(w->parent);
+            VERIFY(w); // a parent outlives its children
+        }
         return w->handle;
     case GA_ROOTOWNER:
         for (;;) {
-            while (w->parent) w = Find(w->parent);
+            while (w->parent) {
+                w = Find(w->parent);
+                VERIFY(w);
+            }
             if (!w->owner) return w->handle;
             w = Find(w->owner);
+            VERIFY(w); // owners are checked when set and outlive what they own
         }
     default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
     }
@@ -415,6 +423,33 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
     }
 }
 
+namespace {
+
+// A new owner of a top-level window: a window (its root stands in for it, as
+// at creation) that is not owned by this one, or null. Lookups of the owner
+// chain rely on both.
+bool SetOwner(Window& w, HWND owner) {
+    if (owner) {
+        Window* o = Find(owner);
+        if (!o) return false;
+        while (o->parent) {
+            o = Find(o->parent);
+            VERIFY(o);
+        }
+        for (Window* run = o; run; run = run->owner ? Find(run->owner) : nullptr) {
+            if (run == &w) {
+                SetLastError(ERROR_INVALID_PARAMETER);
+                return false;
+            }
+        }
+        owner = o->handle;
+    }
+    w.owner = owner;
+    return true;
+}
+
+} // namespace
+
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     if (index == GWL_STYLE || index == GWL_EXSTYLE) {
         LONG_PTR old = GetWindowLongPtrW(hwnd, index);
@@ -447,7 +482,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); break;
     case GWLP_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(value); break;
     case GWLP_HWNDPARENT:
-        if (!w->parent) w->owner = reinterpret_cast<HWND>(value);
+        if (!w->parent && !SetOwner(*w, reinterpret_cast<HWND>(value))) return 0;
         break;
     case GWLP_USERDATA: w->userData = value; break;
     case GWLP_ID: w->id = value; break;
@@ -474,7 +509,10 @@ int GetWindowTextW(HWND hwnd, LPWSTR text, int maxCount) {
 int GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(Send(hwnd, WM_GETTEXTLENGTH)); }
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
-    if (!IsWindow(hwnd)) return FALSE;
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     return Send(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? TRUE : FALSE;
 }
 

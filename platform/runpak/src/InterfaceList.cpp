@@ -1,4 +1,4 @@
-#include "benchkit/mvc/InterfaceList.h"
+#include <runpak/InterfaceList.h>
 
 #include <runpak/Lists.h>
 

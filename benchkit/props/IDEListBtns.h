@@ -1,0 +1,98 @@
+// A small button that drops down a list of strings under (or over) itself,
+// on the monitor it stands on.
+#pragma once
+
+#include <quorlpak/CustomControl.h>
+#include <quorlpak/StdCtrls.h>
+
+#include <functional>
+
+class TListButton;
+
+enum TDropAlign { daLeft, daRight };
+using TDropDownEvent = std::function<void(TObject* Sender, bool& CanDrop)>;
+using TListButtonListWidthEvent =
+    std::function<void(TWinControl* Control, int Index, int& AWidth)>;
+
+// The drop-down list: a top-level tool window that belongs to its button.
+class TPopupListBox : public TListBox {
+public:
+    TPopupListBox(TComponent* AOwner, TListButton* Button);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    TListButton* FButton;
+};
+
+// Where a list of the given size opens for a button whose client area starts
+// at Origin (screen) and is ButtonSize large, on the monitor holding it.
+TRect ListDropRect(const TPoint& Origin, const TSize& ButtonSize, const TSize& ListSize,
+                   TDropAlign Align);
+
+class TListButton : public TCustomControl {
+public:
+    explicit TListButton(TComponent* AOwner);
+    ~TListButton() override;
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    void DropDown();
+    void CloseUp(bool Accept);
+    bool GetDropped();
+    void Click() override;
+
+    TStrings* GetItems() const { return FListBox->GetItems(); }
+    int GetItemIndex() const { return FListBox->GetItemIndex(); }
+    void SetItemIndex(int Value) { FListBox->SetItemIndex(Value); }
+    int GetItemCount() const { return FListBox->GetItems()->GetCount(); }
+    UnicodeString GetItemText(int Index) const { return FListBox->GetItems()->Get(Index); }
+    TListBox* GetListBox() const { return FListBox; }
+    bool GetAutoWidth() const { return FAutoWidth; }
+    void SetAutoWidth(bool Value) { FAutoWidth = Value; }
+    TDropAlign GetDropAlign() const { return FDropAlign; }
+    void SetDropAlign(TDropAlign Value) { FDropAlign = Value; }
+    int GetListWidth() const { return FListWidth; }
+    // Also turns AutoWidth off.
+    void SetListWidth(int Value);
+    int GetMaxListWidth() const { return FMaxListWidth; }
+    void SetMaxListWidth(int Value) { FMaxListWidth = Value; }
+    int GetMinListWidth() const { return FMinListWidth; }
+    void SetMinListWidth(int Value) { FMinListWidth = Value; }
+    bool GetSorted() const { return FListBox->GetSorted(); }
+    void SetSorted(bool Value) { FListBox->SetSorted(Value); }
+
+    // The first item starting with Text (any letter case), or -1.
+    int SearchItem(const UnicodeString& Text);
+    // Selects that item and keeps its first Length(Text) characters as the
+    // typed prefix; no match changes nothing.
+    void SetSelectString(const UnicodeString& Text);
+    void ClearSelectString() { FSelectString.clear(); }
+    const UnicodeString& GetSelectString() const { return FSelectString; }
+
+    TDropDownEvent OnDropDown;
+    TNotifyEvent OnAccept;
+    TNotifyEvent OnCancel;
+    TListButtonListWidthEvent OnMeasureWidth;
+    TListButtonListWidthEvent OnMeasureHeight;
+
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char16_t& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+    TPopupListBox* FListBox;
+    TDropAlign FDropAlign = daLeft;
+    bool FAutoWidth = false;
+    int FListWidth = 100;
+    int FMaxListWidth = 0;
+    int FMinListWidth = 0;
+    bool FViaKillFocus = false;
+    UnicodeString FSelectString;
+};

@@ -1,0 +1,73 @@
+// Property-set fields as properties of the workbench's inspector: the host
+// makes one of these per field and shows it among its property editors.
+#pragma once
+
+#include "benchkit/props/IDEPropSet.h"
+
+#include <designpak/PropertyEditors.h>
+
+// Presents one field (not owned) through the host's property interfaces.
+class TPropFieldProperty : public TInterfacedObject,
+                           public IWidePropertyDescription,
+                           public IProperty80 {
+public:
+    explicit TPropFieldProperty(TPropField* PropField) : FPropField(PropField) {}
+
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override;
+
+    // IWidePropertyDescription
+    UnicodeString GetDescription() override;
+    // IProperty
+    void Activate() override {}
+    bool AllEqual() override { return true; }
+    bool AutoFill() override { return true; }
+    void Edit() override {}
+    TPropertyAttributes GetAttributes() override { return 0; }
+    int GetEditLimit() override { return -1; }
+    bool GetEditValue(UnicodeString& Value) override;
+    UnicodeString GetName() override;
+    void GetProperties(const TGetPropProc&) override {}
+    PPropInfo GetPropInfo() override { return nullptr; }
+    PTypeInfo GetPropType() override { return nullptr; }
+    UnicodeString GetValue() override;
+    void GetValues(const TGetStrProc&) override {}
+    void Revert() override {}
+    void SetValue(const UnicodeString& Value) override;
+    bool ValueAvailable() override { return true; }
+    // IProperty70, IProperty80
+    bool GetIsDefault() override { return false; }
+    void Edit(IPropertyHost*, bool) override {}
+    bool HasInstance(TPersistent*) { return false; }
+
+    TPropField* GetPropField() const { return FPropField; }
+
+protected:
+    TPropField* FPropField;
+};
+
+// A Boolean field as a choice between "No" and "Yes".
+class TBooleanPropFieldProperty : public TPropFieldProperty {
+public:
+    using TPropFieldProperty::TPropFieldProperty;
+    TPropertyAttributes GetAttributes() override { return paValueList; }
+    UnicodeString GetValue() override;
+    bool GetEditValue(UnicodeString& Value) override;
+    void GetValues(const TGetStrProc& Proc) override;
+    void SetValue(const UnicodeString& Value) override;
+};
+
+// An enumerated field as a choice among the names of its value list: the name
+// shown is that of the stored value, and a chosen name stores its value.
+class TEnumPropFieldProperty : public TPropFieldProperty {
+public:
+    using TPropFieldProperty::TPropFieldProperty;
+    TPropertyAttributes GetAttributes() override { return paValueList | paAutoUpdate; }
+    UnicodeString GetValue() override;
+    bool GetEditValue(UnicodeString& Value) override;
+    void GetValues(const TGetStrProc& Proc) override;
+    void SetValue(const UnicodeString& Value) override;
+};
+
+// The texts of a Boolean field property.
+extern const char16_t* const SPropFieldYes;
+extern const char16_t* const SPropFieldNo;

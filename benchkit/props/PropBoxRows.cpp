@@ -1,0 +1,293 @@
+// The property list box's rows: reset, insertion, expansion and look-up.
+#include "benchkit/props/PropBox.h"
+
+#include <quorlpak/Application.h>
+#include <runpak/Exceptions.h>
+#include <runpak/Format.h>
+#include <runpak/Strings.h>
+
+#include <cassert>
+
+const char16_t* const SUnableToExpand = u"Unable to expand: %s";
+
+// ---- TPropItem ------------------------------------------------------------------------------
+
+TPropItem::TPropItem(IProperty* AProp, int ALevel, TColor AColor, bool AReference,
+                     TCustomPropListBox* AListBox, TPropItem* AParent)
+    : FListBox(AListBox), FParent(AParent), FProp(AProp), FLevel(ALevel), FColor(AColor),
+      FReference(AReference) {}
+
+TPropertyAttributes TPropItem::GetAttributes() {
+    const TPropertyAttributes a = FProp->GetAttributes();
+    FWasExpandable = (a & paSubProperties) != 0;
+    return a;
+}
+
+bool TPropItem::GetAutoFill() {
+    return FProp->AutoFill();
+}
+
+UnicodeString TPropItem::GetPropName() {
+    return FProp->GetName();
+}
+
+UnicodeString TPropItem::GetPropPath() {
+    UnicodeString path = GetPropName();
+    for (TPropItem* p = FParent; p; p = p->FParent)
+        path = Format(u"%s.%s", p->GetPropName(), path);
+    return path;
+}
+
+UnicodeString TPropItem::GetPropValue() {
+    return FProp->GetValue();
+}
+
+bool TPropItem::GetIsExpandable() {
+    if (!(GetAttributes() & paSubProperties)) return false;
+    InterfacePtr<IReferenceProperty> ref;
+    if (FReference && Supports(FProp.Get(), ref)) {
+        // A reference to an object already open above would expand forever.
+        const uint32_t identity = ref->GetReferenceIdentity();
+        if (identity == 0) return false;
+        for (TPropItem* p = FParent; p; p = p->FParent) {
+            InterfacePtr<IReferenceProperty> above;
+            if (Supports(p->FProp.Get(), above) && above->GetReferenceIdentity() == identity)
+                return false;
+        }
+    }
+    bool result = true;
+    if (FListBox->OnAllowExpansion) FListBox->OnAllowExpansion(FListBox, FProp.Get(), result);
+    return result;
+}
+
+UnicodeString TPropItem::GetTypeName() {
+    PTypeInfo type = FProp->GetPropType();
+    return type ? type->Name : UnicodeString();
+}
+
+void TPropItem::Revert() {
+    FProp->Revert();
+}
+
+bool TPropItem::IsOverExpandBox(int X, int) {
+    const int x = FListBox->ItemLevelOffset(FLevel);
+    return X >= x - 2 && X < x + 9;
+}
+
+// ---- Rows of the list box -------------------------------------------------------------------
+
+TPropItem* TCustomPropListBox::GetPropItem(int Index) const {
+    if (Index < 0 || Index >= FItems->GetCount()) return nullptr;
+    return static_cast<TPropItem*>(FItems->GetObjects(Index));
+}
+
+int TCustomPropListBox::GetPropItemIndex(TPropItem* Item) const {
+    return FItems->IndexOfObject(Item);
+}
+
+bool TCustomPropListBox::Populated() {
+    return FItems->GetCount() > 0 && GetItemIndex() >= 0;
+}
+
+TPropItem* TCustomPropListBox::CurItem() {
+    return Populated() ? GetPropItem(GetItemIndex()) : nullptr;
+}
+
+void TCustomPropListBox::DeleteRow(int Index) {
+    TPropItem* item = GetPropItem(Index);
+    FItems->Delete(Index);
+    delete item;
+}
+
+void TCustomPropListBox::ClearRows() {
+    FItems->BeginUpdate();
+    for (int i = FItems->GetCount() - 1; i >= 0; --i)
+        DeleteRow(i);
+    FItems->EndUpdate();
+}
+
+void TCustomPropListBox::BeforeReset() {
+    if (OnBeforeReset) OnBeforeReset(this);
+}
+
+void TCustomPropListBox::AfterReset() {
+    if (OnAfterReset) OnAfterReset(this);
+}
+
+void TCustomPropListBox::Reset() {
+    FItems->BeginUpdate();
+    FixDividerLine();
+    FAddIndex = 0;
+    FAddLevel = 0;
+    FParentItem = nullptr;
+    BeforeReset();
+    try {
+        SetItemIndex(-1);
+        ClearRows();
+        if (OnGetProperties) {
+            OnGetProperties(this, [this](IProperty* p) { AddProperty(p); });
+        } else if (FSelection) {
+            for (int i = 0; i < FSelection->GetCount(); ++i)
+                AddProperty(FSelection->GetProperty(i).Get());
+        }
+    } catch (...) {
+        FItems->EndUpdate();
+        AfterReset();
+        throw;
+    }
+    FItems->EndUpdate();
+    if (FItems->GetCount() > 0) SetItemIndex(0);
+    AfterReset();
+}
+
+void TCustomPropListBox::AddProperty(IProperty* Prop) {
+    if (!Prop) return;
+    if (!FFilter.empty() && FAddLevel <= 0 &&
+        Pos(LowerCase(FFilter), LowerCase(Prop->GetName())) == 0)
+        return;
+    InsertItem(FAddIndex, Prop, FAddLevel);
+    ++FAddIndex;
+}
+
+void TCustomPropListBox::InsertItem(int Index, IProperty* Prop, int Level) {
+    TColor color = FPropNameColor;
+    bool reference = false;
+    InterfacePtr<IReferenceColorProperty> refColor;
+    if (Supports(Prop, IIDOf<IReferenceProperty>())) {
+        color = FReferenceColor;
+        reference = true;
+    } else if (Supports(Prop, refColor) && refColor->ShowReferenceColor()) {
+        color = FReferenceColor;
+    } else if (PPropInfo info = Prop->GetPropInfo();
+               (info && info->IsReadOnly()) || (Prop->GetAttributes() & paDisplayReadOnly)) {
+        color = FReadOnlyColor;
+    } else if (FRefSubProps) {
+        color = FSubPropColor;
+    }
+    auto* item = new TPropItem(Prop, Level, color, reference, this, FParentItem);
+    FItems->InsertObject(Index, UnicodeString(), item);
+    InterfacePtr<IPropertyPath> path;
+    if (Supports(Prop, path)) path->SetPropertyPath(item->GetPropPath());
+}
+
+bool TCustomPropListBox::Expandable(TPropItem* Item) {
+    return Item && Item->GetIsExpandable();
+}
+
+void TCustomPropListBox::AdjustItem(int Index) {
+    TPropItem* item = GetPropItem(Index);
+    if (!item || (!item->FExpanded && !Expandable(item))) return;
+    BeforeAdjustItem(Index);
+    FItems->BeginUpdate();
+    const int oldTop = GetTopIndex();
+    int added = 0;
+    if (!item->FExpanded) {
+        FAddIndex = Index + 1;
+        FAddLevel = item->FLevel + 1;
+        FParentItem = item;
+        FRefSubProps = item->FReference;
+        try {
+            const TGetPropProc add = [this](IProperty* p) { AddProperty(p); };
+            if (OnGetSubProperties) {
+                OnGetSubProperties(this, item->GetProp(), add);
+            } else if (FSelection) {
+                FSelection->SetActiveProperty(item->GetProp());
+                for (int i = 0; i < FSelection->GetSubPropertyCount(); ++i)
+                    AddProperty(FSelection->GetSubProperty(i).Get());
+            } else {
+                item->GetProp()->GetProperties(add);
+            }
+        } catch (const Exception& e) {
+            // Half a list of children would read as the whole; take back
+            // what was added so that a later expansion starts clean.
+            for (int i = FAddIndex - 1; i > Index; --i)
+                DeleteRow(i);
+            FRefSubProps = false;
+            FParentItem = nullptr;
+            FItems->EndUpdate();
+            Application->MessageBox(Format(SUnableToExpand, e.GetMessage()),
+                                    Application->GetTitle(), MB_OK | MB_ICONERROR);
+            Update();
+            return;
+        }
+        item->FExpanded = true;
+        FRefSubProps = false;
+        FParentItem = nullptr;
+        added = FAddIndex - (Index + 1);
+    } else {
+        int last = Index + 1;
+        while (last < FItems->GetCount() && GetPropItem(last)->FLevel > item->FLevel)
+            ++last;
+        for (int i = last - 1; i > Index; --i)
+            DeleteRow(i);
+        item->FExpanded = false;
+    }
+    FItems->EndUpdate();
+    if (GetTopIndex() != oldTop) ResizeControls();
+    if (added > 0 && GetItemHeight() > 0) {
+        const int visible = GetClientHeight() / GetItemHeight();
+        const int keep = added < visible ? visible - added - 1 : 0;
+        if (GetTopIndex() + keep < GetItemIndex()) SetTopIndex(GetItemIndex() - keep);
+    }
+    AfterAdjustItem(Index + 1);
+}
+
+int TCustomPropListBox::FindItem(const UnicodeString& Name) {
+    const bool dotted = Pos(u".", Name) > 0;
+    for (int i = 0; i < GetCount(); ++i) {
+        TPropItem* item = GetPropItem(i);
+        if (dotted) {
+            if (item->FLevel >= 1 && SameText(item->GetPropPath(), Name)) return i;
+        } else if (SameText(item->GetPropName(), Name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int TCustomPropListBox::SetSelectedPropertyPath(const UnicodeString& PropPath) {
+    if (Pos(u".", PropPath) > 0) return SetSelectedProperty({PropPath});
+    for (int i = 0; i < GetCount(); ++i) {
+        TPropItem* item = GetPropItem(i);
+        if (item->FLevel == 0 && SameText(item->GetPropPath(), PropPath)) {
+            SetItemIndex(i);
+            return i;
+        }
+    }
+    return -1;
+}
+
+int TCustomPropListBox::SetSelectedProperty(const std::vector<UnicodeString>& PropNames) {
+    int result = -1;
+    int bound = int(PropNames.size()) - 1;
+    for (int i = 0; i < GetCount() && bound >= 0; ++i) {
+        TPropItem* item = GetPropItem(i);
+        const int rowBound = bound;
+        bool best = false;
+        for (int n = 0; n <= rowBound; ++n) {
+            const UnicodeString& name = PropNames[size_t(n)];
+            const bool match = Pos(u".", name) > 0
+                                   ? item->FLevel >= 1 && SameText(item->GetPropPath(), name)
+                                   : SameText(item->GetPropName(), name);
+            if (!match) continue;
+            result = i;
+            if (n == 0) {
+                best = true;
+                break;
+            }
+            bound = n - 1;
+        }
+        if (best) break;
+    }
+    if (result >= 0) SetItemIndex(result);
+    return result;
+}
+
+void TCustomPropListBox::PostUpdateMsg() {
+    if (!HandleAllocated()) return;
+    MSG pending;
+    if (PeekMessageW(&pending, GetHandle(), WM_PROPBOX_UPDATEDIRTY, WM_PROPBOX_UPDATEDIRTY,
+                     PM_NOREMOVE))
+        return;
+    PostMessageW(GetHandle(), WM_PROPBOX_UPDATEDIRTY, 0, 0);
+}
