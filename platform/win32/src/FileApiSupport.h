@@ -27,4 +27,13 @@ inline DWORD CopyOut(std::u16string_view text, LPWSTR buffer, DWORD bufferLength
     return static_cast<DWORD>(text.size());
 }
 
+// Whether a Windows path holds wildcards, which no file's name may hold (the
+// "\\?\" and "\\.\" prefixes aside).
+inline bool PathHasWildcards(std::u16string_view path) {
+    if (path.size() >= 4 && path[0] == u'\\' && path[1] == u'\\' && (path[2] == u'?' || path[2] == u'.') &&
+        path[3] == u'\\')
+        path.remove_prefix(4);
+    return path.find_first_of(u"*?") != std::u16string_view::npos;
+}
+
 } // namespace win32

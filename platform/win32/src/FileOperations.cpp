@@ -152,6 +152,8 @@ BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName) {
 
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags) {
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) return Fail(ERROR_NOT_SUPPORTED);
+    if (PathHasWildcards(WideView(existingFileName)) || PathHasWildcards(WideView(newFileName)))
+        return Fail(ERROR_INVALID_NAME);
     std::string from, to;
     if (DWORD error = Resolve(existingFileName, from)) return Fail(error);
     if (DWORD error = Resolve(newFileName, to)) return Fail(error);

@@ -67,6 +67,10 @@ timespec TimeToSet(const FILETIME* time) {
 HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE templateFile) {
+    if (PathHasWildcards(WideView(fileName))) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
     LinuxPath target = ResolvePath(WideView(fileName));
     if (!target.device.empty())
         return OpenDevice(target.device, target.path, desiredAccess, shareMode, creationDisposition,

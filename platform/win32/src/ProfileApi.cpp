@@ -180,7 +180,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
                                 LPCWSTR lpFileName) {
     if (!lpAppName && !lpKeyName && !lpString) return TRUE; // "flush the cache": there is none
     if (!lpAppName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     return Modify(lpFileName, [&](ProfileFile& file) {

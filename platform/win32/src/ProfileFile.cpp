@@ -153,13 +153,14 @@ ProfileFile::LoadResult ProfileFile::Load(const std::string& path) {
     if (text.find(u"\r\n") == std::u16string::npos && text.find(u'\n') != std::u16string::npos)
         m_newline = u"\n";
     size_t start = 0;
+    // CR LF, LF and a lone CR each end a line.
     while (start < text.size()) {
-        size_t end = text.find(u'\n', start);
+        size_t end = text.find_first_of(u"\r\n", start);
         if (end == std::u16string::npos) end = text.size();
-        std::u16string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == u'\r') line.pop_back();
-        m_lines.push_back(std::move(line));
+        m_lines.push_back(text.substr(start, end - start));
         start = end + 1;
+        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
+            ++start;
     }
     return LoadResult::Loaded;
 }

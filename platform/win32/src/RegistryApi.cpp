@@ -125,6 +125,7 @@ LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDe
                       PHKEY phkResult) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
+    if (lpSubKey && lpSubKey[0] == u'\\') return ERROR_BAD_PATHNAME;
     RegistryStore& store = RegistryStore::Instance();
     auto guard = store.Lock();
     RegistryStore::OpenKey open;
@@ -136,6 +137,15 @@ LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDe
 }
 
 LSTATUS RegOpenKeyW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult) {
+    // Without a subkey the old call hands back the key it was given.
+    if (phkResult && (!lpSubKey || !*lpSubKey)) {
+        RegistryStore& store = RegistryStore::Instance();
+        auto guard = store.Lock();
+        RegistryStore::OpenKey open;
+        if (LONG rc = store.Resolve(hKey, open)) return rc;
+        *phkResult = hKey;
+        return ERROR_SUCCESS;
+    }
     return RegOpenKeyExW(hKey, lpSubKey, 0, MAXIMUM_ALLOWED, phkResult);
 }
 
@@ -143,7 +153,7 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpCl
                         DWORD dwOptions, REGSAM samDesired,
                         const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
                         LPDWORD lpdwDisposition) {
-    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    if (!phkResult) return ERROR_BADKEY;
     *phkResult = nullptr;
     if (lpSubKey && lpSubKey[0] == u'\\') return ERROR_BAD_PATHNAME;
     RegistryStore& store = RegistryStore::Instance();
@@ -213,7 +223,11 @@ LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPD
     if (LONG rc = store.Resolve(hKey, open)) return rc;
     if (!Allows(open, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     const RegistryValue* value = open.key->FindValue(View(lpValueName));
-    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (!value) {
+        // A size query for nothing answers nothing rather than leaving garbage.
+        if (!lpData && lpcbData) *lpcbData = 0;
+        return ERROR_FILE_NOT_FOUND;
+    }
     return CopyData(*value, lpType, lpData, lpcbData);
 }
 
@@ -263,7 +277,12 @@ LSTATUS RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcc
     const auto& values = open.key->Values();
     if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
     const RegistryValue& value = values[dwIndex];
-    if (LONG rc = CopyName(value.name, lpValueName, lpcchValueName)) return rc;
+    if (LONG rc = CopyName(value.name, lpValueName, lpcchValueName)) {
+        // A short name buffer still learns what the data would need.
+        if (lpType) *lpType = value.type;
+        if (lpcbData) *lpcbData = Size(value.data.size());
+        return rc;
+    }
     return CopyData(value, lpType, lpData, lpcbData);
 }
 

@@ -51,7 +51,7 @@ TEST_F(TextDraw, CalcRectMeasuresWithoutDrawing) {
     EXPECT_EQ(lines.right, Width(u"longer three"));
 
     RECT empty{5, 5, 50, 50};
-    EXPECT_EQ(DrawTextW(dc, u"", 0, &empty, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+    EXPECT_EQ(DrawTextW(dc, u"", -1, &empty, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
     EXPECT_EQ(empty.right, 5);
 }
 

@@ -270,7 +270,7 @@ TEST_F(Profile, NullValueDeletesAKeyAndNullKeyASection) {
 
     SetLastError(0);
     EXPECT_FALSE(WritePrivateProfileStringW(nullptr, u"k", u"v", u"test.ini"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(Profile, WholeSectionsAreReadAndReplaced) {

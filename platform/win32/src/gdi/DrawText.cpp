@@ -173,14 +173,16 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format,
     }
     FontInstance* font = CurrentFont(*ctx);
     if (!font) return 0;
+    const bool counted = length >= 0;
     if (length < 0) length = static_cast<int>(std::char_traits<char16_t>::length(text));
     const TEXTMETRICW& tm = font->Metrics();
 
     int tabChars = 8;
     if (format & DT_TABSTOP) {
-        // The tab length takes the place of the flags in bits 8..15.
-        tabChars = (format >> 8) & 0xFF;
-        format &= ~0xFF00u;
+        // The tab length is read from bits 8..15, which keep their meaning as
+        // flags too: DT_CALCRECT still measures (with tabs of four characters).
+        // A length of 0 keeps the usual eight characters.
+        if (int given = (format >> 8) & 0xFF) tabChars = given;
     }
     if (params && params->iTabLength > 0) tabChars = params->iTabLength;
     int leftMargin = params ? params->iLeftMargin : 0,
@@ -190,12 +192,14 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format,
     int width = rect->right - rect->left - leftMargin - rightMargin;
     if (params) params->uiLengthDrawn = static_cast<UINT>(length);
 
+    // An empty text still takes a line. A count of 0 leaves the rectangle as it
+    // was; an empty string measures as an empty rectangle.
     if (length == 0) {
-        if (format & DT_CALCRECT) {
+        if ((format & DT_CALCRECT) && !counted) {
             rect->right = rect->left;
-            rect->bottom = rect->top + (single ? lineHeight : 0);
+            rect->bottom = rect->top;
         }
-        return single ? lineHeight : 0;
+        return lineHeight;
     }
 
     Layout layout(*ctx, *font, format, tabChars * tm.tmAveCharWidth);
@@ -301,7 +305,11 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, LPRECT rect, UINT format,
         y += lineHeight;
     }
     ctx->State().textAlign = savedAlign;
-    if (single && (format & (DT_VCENTER | DT_BOTTOM))) return top - rect->top + textHeight;
+    if (single && (format & (DT_VCENTER | DT_BOTTOM))) {
+        // The offset of the text's bottom; 0 would read as failure.
+        const int bottom = top - rect->top + textHeight;
+        return bottom != 0 ? bottom : 1;
+    }
     return textHeight;
 }
 

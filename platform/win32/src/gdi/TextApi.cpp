@@ -138,13 +138,20 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int length, int maxExtent, LPIN
     }
     FontInstance* font = CurrentFont(*ctx);
     if (!font) return FALSE;
+    if (length == 0) {
+        // Nothing measured has no height either.
+        if (fit) *fit = 0;
+        *size = {0, 0};
+        return TRUE;
+    }
     std::vector<int> adv = UnitAdvances(*ctx, *font, text, length);
     int total = 0, fitted = 0;
     bool fitting = true;
     for (int i = 0; i < length; ++i) {
         total += adv[i];
         if (partialExtents) partialExtents[i] = total;
-        if (fitting && total <= maxExtent)
+        // A negative maximum sets no limit.
+        if (fitting && (maxExtent < 0 || total <= maxExtent))
             fitted = i + 1;
         else
             fitting = false;

@@ -217,6 +217,7 @@ void WindowChanged(HWND hwnd) {
     Presented& pr = it->second;
     pr.visible = visible;
     pr.rect = w->rect;
+    pr.client = w->clientRect;
     pr.title = w->text;
     pr.style = w->style;
     pr.owner = w->owner;

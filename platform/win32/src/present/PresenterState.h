@@ -31,6 +31,7 @@ struct Presented {
     bool visible = false;
     bool destroyed = false;
     RECT rect{}; // screen coordinates
+    RECT client{}; // the client area, screen coordinates
     std::u16string title;
     DWORD style = 0;
     HWND owner = nullptr;
@@ -51,6 +52,7 @@ struct Presented {
     std::u16string xTitle;
     bool titled = false;
     std::vector<RECT> configuring; // geometries asked of X, not confirmed yet
+    bool desktopFrame = false;     // the window manager frames it: X shows the client area
 };
 
 struct OpenDC {

@@ -47,7 +47,8 @@ bool XPresenter::Target(::Window xid, HWND& hwnd, POINT& origin, void** ic) {
     hwnd = it->second;
     // Points in the X window are points in the layer's window: its origin
     // on the layer's screen follows the X window through ConfigureNotify.
-    origin = {pr->second.rect.left, pr->second.rect.top};
+    const RECT shown = ShownRect(pr->second);
+    origin = {shown.left, shown.top};
     if (ic) *ic = pr->second.ic;
     return true;
 }
@@ -73,7 +74,8 @@ void XPresenter::Handle(XEvent& event) {
         auto pr = P().windows.find(it->second);
         if (pr == P().windows.end()) return;
         const XExposeEvent& e = event.xexpose;
-        Push(P(), pr->second, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
+        const POINT off = ShownOffset(pr->second);
+        Push(P(), pr->second, RECT{e.x + off.x, e.y + off.y, e.x + off.x + e.width, e.y + off.y + e.height});
         return;
     }
     case ConfigureNotify:
@@ -195,8 +197,15 @@ void XPresenter::OnConfigure(const XConfigureEvent& first) {
         }
         pr.configuring.clear();
         pr.xRect = got;
-        if (same(pr.rect)) return;
+        if (same(ShownRect(pr))) return;
         hwnd = pr.hwnd;
+        if (pr.desktopFrame) {
+            // The desktop placed or sized the client area: the window keeps
+            // its own frame around it, as Windows geometry has it.
+            got = {got.left - (pr.client.left - pr.rect.left), got.top - (pr.client.top - pr.rect.top),
+                   got.right + (pr.rect.right - pr.client.right),
+                   got.bottom + (pr.rect.bottom - pr.client.bottom)};
+        }
     }
     SetWindowPos(hwnd, nullptr, got.left, got.top, got.right - got.left, got.bottom - got.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);

@@ -112,6 +112,7 @@ XPresenter::XPresenter(::Display* display) : d_(display) {
     utf8String_ = XInternAtom(d_, "UTF8_STRING", False);
     netWmPid_ = XInternAtom(d_, "_NET_WM_PID", False);
     netWmPing_ = XInternAtom(d_, "_NET_WM_PING", False);
+    netWmCheck_ = XInternAtom(d_, "_NET_SUPPORTING_WM_CHECK", False);
     // Held keys repeat as presses only, as they do on Windows.
     XkbSetDetectableAutoRepeat(d_, True, nullptr);
     OpenInputMethod();
@@ -157,6 +158,18 @@ void XPresenter::OpenInputMethod() {
         XCloseIM(im_);
         im_ = nullptr;
     }
+}
+
+bool XPresenter::WindowManagerRuns() {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(d_, root_, netWmCheck_, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &after, &data) == Success &&
+                       data && count == 1;
+    if (data) XFree(data);
+    return found;
 }
 
 XPresenter::~XPresenter() {
@@ -216,7 +229,7 @@ void XPresenter::Reconcile(PresenterState& p) {
             CreateX(p, pr);
         }
         if (!pr.titled || pr.title != pr.xTitle) SetTitle(pr);
-        const RECT want = AtLeastOne(pr.rect);
+        const RECT want = AtLeastOne(ShownRect(pr));
         if (!SameRect(want, pr.xRect)) {
             XMoveResizeWindow(d_, pr.xid, want.left, want.top,
                               static_cast<unsigned>(want.right - want.left),
@@ -247,7 +260,10 @@ void XPresenter::Reconcile(PresenterState& p) {
 }
 
 void XPresenter::CreateX(PresenterState& p, Presented& pr) {
-    const RECT r = AtLeastOne(pr.rect);
+    // Under a window manager its frame alone shows: the layer's own frame
+    // stays off screen and the X window shows the client area.
+    pr.desktopFrame = !PlacesItself(pr.style) && WindowManagerRuns();
+    const RECT r = AtLeastOne(ShownRect(pr));
     XSetWindowAttributes a{};
     a.background_pixmap = None; // no flash of background before our pixels arrive
     a.bit_gravity = NorthWestGravity;
@@ -322,7 +338,7 @@ void XPresenter::SetTitle(Presented& pr) {
 
 void XPresenter::SetSizeHints(const Presented& pr) {
     XSizeHints* hints = XAllocSizeHints();
-    const RECT r = AtLeastOne(pr.rect);
+    const RECT r = AtLeastOne(ShownRect(pr));
     hints->flags = USPosition | PPosition | USSize | PSize;
     hints->x = r.left;
     hints->y = r.top;
@@ -339,10 +355,13 @@ void XPresenter::SetSizeHints(const Presented& pr) {
 }
 
 void XPresenter::Push(PresenterState& p, const Presented& pr, RECT r) {
-    r.left = std::max<LONG>(r.left, 0);
-    r.top = std::max<LONG>(r.top, 0);
-    r.right = std::min<LONG>(r.right, pr.width);
-    r.bottom = std::min<LONG>(r.bottom, pr.height);
+    // r is in the window's pixels; the X window may show only its client part.
+    const POINT off = ShownOffset(pr);
+    const RECT shown = ShownRect(pr);
+    r.left = std::max<LONG>(r.left, std::max<LONG>(0, off.x));
+    r.top = std::max<LONG>(r.top, std::max<LONG>(0, off.y));
+    r.right = std::min<LONG>(r.right, std::min<LONG>(pr.width, off.x + shown.right - shown.left));
+    r.bottom = std::min<LONG>(r.bottom, std::min<LONG>(pr.height, off.y + shown.bottom - shown.top));
     if (!pr.xid || r.left >= r.right || r.top >= r.bottom) return;
     const unsigned w = static_cast<unsigned>(r.right - r.left);
     const unsigned h = static_cast<unsigned>(r.bottom - r.top);
@@ -363,7 +382,7 @@ void XPresenter::Push(PresenterState& p, const Presented& pr, RECT r) {
         image.green_mask = visual_->green_mask;
         image.blue_mask = visual_->blue_mask;
         XInitImage(&image);
-        XPutImage(d_, pr.xid, gc_, &image, r.left, r.top, r.left, r.top, w, h);
+        XPutImage(d_, pr.xid, gc_, &image, r.left, r.top, r.left - off.x, r.top - off.y, w, h);
     } else {
         // Any other visual: build the X pixels one by one.
         XImage* image = XCreateImage(d_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
@@ -388,7 +407,7 @@ void XPresenter::Push(PresenterState& p, const Presented& pr, RECT r) {
                               scale((v >> 8) & 0xFF, visual_->green_mask) |
                               scale(v & 0xFF, visual_->blue_mask));
             }
-        XPutImage(d_, pr.xid, gc_, image, 0, 0, r.left, r.top, w, h);
+        XPutImage(d_, pr.xid, gc_, image, 0, 0, r.left - off.x, r.top - off.y, w, h);
         XDestroyImage(image);
     }
     if (p.recording) p.pushed.push_back({pr.hwnd, r});

@@ -32,6 +32,8 @@ private:
     void SetSizeHints(const Presented& pr);
     void Push(PresenterState& p, const Presented& pr, RECT r);
     void OpenInputMethod();
+    // Whether a window manager runs on the screen (it then draws the frames).
+    bool WindowManagerRuns();
 
     // Events (XInput.cpp); called without P().lock.
     void HandlePending();
@@ -56,7 +58,7 @@ private:
     int depth_;
     GC gc_;
     bool directPixels_ = false; // the server takes our 0x00RRGGBB words as they are
-    Atom wmProtocols_, wmDelete_, netWmName_, utf8String_, netWmPid_, netWmPing_;
+    Atom wmProtocols_, wmDelete_, netWmName_, utf8String_, netWmPid_, netWmPing_, netWmCheck_;
     XIM im_ = nullptr;
     XIMStyle imStyle_ = 0;
     std::map<::Window, HWND> byXid_;
@@ -71,6 +73,17 @@ private:
     bool havePixels_ = false;      // some window on screen has been painted
     bool snapshotWaiting_ = false; // due, but the window still has painting to do
 };
+
+// What the X window of a layer window shows, in screen coordinates: the
+// client area when the window manager draws the frame, else the whole window.
+inline RECT ShownRect(const Presented& pr) {
+    return pr.desktopFrame ? pr.client : pr.rect;
+}
+// Where the X window's origin lies in the window's own pixels.
+inline POINT ShownOffset(const Presented& pr) {
+    const RECT shown = ShownRect(pr);
+    return {shown.left - pr.rect.left, shown.top - pr.rect.top};
+}
 
 // The virtual key of an X key symbol, 0 when there is none.
 int VirtualKeyOf(KeySym sym);

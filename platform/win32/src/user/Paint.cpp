@@ -149,8 +149,22 @@ HDC MakeDC(HWND hwnd, bool client, const Region* within, bool ignoreLock = false
 }
 
 // Invalidates or validates `area` (client coordinates of w), and children as the flags say.
+// The part of a window's client area inside all its ancestors' client areas,
+// in its client coordinates: only that part can need painting.
+RECT VisibleClientBox(Window* w) {
+    RECT box = InSurface(w, ClientBox(*w), true);
+    for (Window* at = w; at->parent; at = Find(at->parent)) {
+        Window* parent = Find(at->parent);
+        RECT outer = InSurface(parent, ClientBox(*parent), true);
+        IntersectRect(&box, &box, &outer);
+    }
+    POINT o = SurfaceOffset(w, true);
+    OffsetRect(&box, -o.x, -o.y);
+    return box;
+}
+
 void Update(Window* w, const Region& area, UINT flags) {
-    Region mine = area.Intersect(ClientBox(*w));
+    Region mine = area.Intersect((flags & RDW_INVALIDATE) ? VisibleClientBox(w) : ClientBox(*w));
     const bool before = w->NeedsPaint();
     if ((flags & RDW_INVALIDATE) && VisibleLocked(w)) {
         w->update = w->update.Combine(mine, RegionOp::Or);
@@ -272,10 +286,19 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
 }
 
 BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
+    // Unlike InvalidateRect, the region calls have no whole-desktop form.
+    if (!hwnd) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     return RedrawWindow(hwnd, nullptr, region, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
 }
 
 BOOL ValidateRgn(HWND hwnd, HRGN region) {
+    if (!hwnd) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     return RedrawWindow(hwnd, nullptr, region, RDW_VALIDATE | RDW_NOCHILDREN);
 }
 

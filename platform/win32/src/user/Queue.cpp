@@ -61,12 +61,17 @@ bool TakeFrom(std::deque<MSG>& queue, MSG* out, HWND filter, UINT filterMin, UIN
     return false;
 }
 
-// The first window of a thread needing paint, parents before children.
+// The first window of a thread needing paint, parents before children. The
+// children of a window that waits to be painted wait for it: its painting
+// may still cover or uncover them.
 HWND FindWindowToPaint(const std::vector<HWND>& list, DWORD threadId, HWND filter) {
     for (HWND hwnd : list) {
         Window* w = Find(hwnd);
-        if (!w || w->threadId != threadId) continue;
-        if (w->NeedsPaint() && WindowMatches(hwnd, filter)) return hwnd;
+        if (!w) continue;
+        if (w->NeedsPaint()) {
+            if (w->threadId == threadId && WindowMatches(hwnd, filter)) return hwnd;
+            continue;
+        }
         if (HWND child = FindWindowToPaint(w->children, threadId, filter)) return child;
     }
     return nullptr;
@@ -248,7 +253,36 @@ BOOL WaitMessage() {
     return TRUE;
 }
 
+namespace {
+
+// System messages whose parameters point into the sender's memory: they can
+// only be sent, since a posted copy would outlive what it points to.
+bool CarriesPointers(UINT msg) {
+    switch (msg) {
+    case WM_CREATE: case WM_NCCREATE: case WM_SETTEXT: case WM_GETTEXT: case WM_GETMINMAXINFO:
+    case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_NCCALCSIZE: case WM_DRAWITEM:
+    case WM_MEASUREITEM: case WM_COMPAREITEM: case WM_DELETEITEM: case WM_COPYDATA: case WM_HELP:
+    case WM_STYLECHANGING: case WM_STYLECHANGED: case WM_MOVING:
+    case CB_ADDSTRING: case CB_GETLBTEXT: case CB_INSERTSTRING: case CB_FINDSTRING:
+    case CB_SELECTSTRING: case CB_GETDROPPEDCONTROLRECT: case CB_FINDSTRINGEXACT:
+    case LB_ADDSTRING: case LB_INSERTSTRING: case LB_GETTEXT: case LB_SELECTSTRING:
+    case LB_FINDSTRING: case LB_GETSELITEMS: case LB_SETTABSTOPS: case LB_GETITEMRECT:
+    case LB_FINDSTRINGEXACT:
+    case EM_GETSEL: case EM_GETRECT: case EM_SETRECT: case EM_SETRECTNP: case EM_REPLACESEL:
+    case EM_GETLINE: case EM_SETTABSTOPS:
+    case SBM_GETRANGE: case SBM_SETSCROLLINFO: case SBM_GETSCROLLINFO:
+        return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (CarriesPointers(msg)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     if (!hwnd) return PostThreadMessageW(GetCurrentThreadId(), msg, wParam, lParam);
     if (hwnd == HWND_BROADCAST) {
         std::vector<HWND> tops;
@@ -266,6 +300,10 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (CarriesPointers(msg)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     auto q = threadId == GetCurrentThreadId() ? CurrentQueue() : QueueOfThread(threadId);
     if (!q) {
         SetLastError(ERROR_INVALID_THREAD_ID);
@@ -427,7 +465,8 @@ DWORD GetQueueStatus(UINT flags) {
         if (timer.due <= t) now |= QS_TIMER;
     DWORD changed = q->changed;
     q->changed &= ~flags;
-    return MAKELONG(now & flags, changed & flags);
+    // What arrived since the last look in the low word, what waits in the high word.
+    return MAKELONG(changed & flags, now & flags);
 }
 
 DWORD GetMessagePos() {
@@ -474,10 +513,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (hwnd) {
         auto w = FindShared(hwnd);
         if (!w) return 0;
-        if (w->threadId != GetCurrentThreadId()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return 0;
-        }
+        // A window of another thread gets its timer on its own thread's queue.
         q = w->queue;
     } else {
         q = CurrentQueue();

@@ -34,8 +34,15 @@ ScrollBarState Defaults(int bar) {
 
 // The state of a bar, created with the defaults on first use. Caller holds S().lock.
 ScrollBarState& StateOf(HWND hwnd, int bar) {
-    ScrollBarState& s = ExtrasOf(hwnd).bars[bar];
+    WindowExtras& extras = ExtrasOf(hwnd);
+    ScrollBarState& s = extras.bars[bar];
     if (!s.initialized) s = Defaults(bar);
+    // A window's two bars come into being together: the other one has the
+    // default range from then on.
+    if (bar != SB_CTL) {
+        ScrollBarState& other = extras.bars[bar == SB_HORZ ? SB_VERT : SB_HORZ];
+        if (!other.initialized) other = Defaults(bar == SB_HORZ ? SB_VERT : SB_HORZ);
+    }
     return s;
 }
 
