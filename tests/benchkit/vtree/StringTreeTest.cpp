@@ -144,3 +144,20 @@ TEST(OwnerDrawTree, WithoutAWidthEventEveryNodeIsTwoMarginsWide) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StringTree, DeletingASelectedNodeReportsTheChangeAtOnce) {
+    tree->SetChangeDelay(500);
+    PVirtualNode second = tree->GetNextSibling(tree->GetFirst());
+    tree->SetSelected(second, true);
+    std::vector<PVirtualNode> changed;
+    tree->OnChange = [&](TBaseVirtualTree*, PVirtualNode Node) { changed.push_back(Node); };
+    tree->DeleteNode(second);
+    EXPECT_EQ(changed, std::vector<PVirtualNode>{second});
+    EXPECT_EQ(tree->GetSelectedCount(), 0u);
+    EXPECT_FALSE(tree->HasState(tsSynchMode));
+    tree->OnChange = nullptr;
+}
+
+} // namespace
