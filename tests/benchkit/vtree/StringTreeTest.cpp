@@ -5,6 +5,7 @@
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Font.h>
+#include <quorlpak/ImgList.h>
 
 namespace {
 
@@ -134,6 +135,17 @@ TEST(OwnerDrawTree, WithoutAWidthEventEveryNodeIsTwoMarginsWide) {
         tree.OnGetNodeWidth = [](TBaseVirtualTree*, TCanvas*, PVirtualNode, TColumnIndex,
                                  int& Width) { Width = 50; };
         EXPECT_EQ(tree.GetMaxColumnWidth(NoColumn), tree.GetMargin() + tree.GetIndent() + 50);
+        // Check boxes and images count toward the widest content.
+        TCustomImageList images(16, 16);
+        tree.SetImages(&images);
+        tree.OnGetImageIndex = [](TBaseVirtualTree*, PVirtualNode, TVTImageKind Kind, TColumnIndex,
+                                  bool&, int& Index) { Index = Kind == ikNormal ? 0 : -1; };
+        tree.GetTreeOptions()->SetMiscOptions(tree.GetTreeOptions()->GetMiscOptions() +
+                                              toCheckSupport);
+        tree.SetCheckType(tree.GetFirst(), ctCheckBox);
+        EXPECT_EQ(tree.GetMaxColumnWidth(NoColumn), tree.GetMargin() + tree.GetIndent() + 50 + 18 +
+                                                        tree.GetCheckImages()->GetWidth() + 2);
+        tree.SetImages(nullptr);
         TRect r{};
         tree.DoGetHintSize(tree.GetFirst(), NoColumn, r);
         EXPECT_TRUE(IsRectEmpty(&r)) << "no hint without the size event";
