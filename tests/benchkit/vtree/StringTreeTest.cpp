@@ -52,13 +52,10 @@ TEST_F(StringTree, PathsEndWithTheDelimiter) {
 }
 
 TEST_F(StringTree, TheMainColumnWidthIsCachedUntilTheFontChanges) {
-    PVirtualNode top = tree->GetFirst();
-    HDC dc = tree->GetCanvas()->GetHandle();
     tree->GetCanvas()->SetFont(tree->GetFont());
     SIZE extent{};
     GetTextExtentPoint32W(tree->GetCanvas()->GetHandle(), reinterpret_cast<LPCWSTR>(u"top"), 3,
                           &extent);
-    (void)dc;
     const int width = tree->GetMaxColumnWidth(NoColumn);
     EXPECT_EQ(width, tree->GetMargin() + tree->GetIndent() + extent.cx + 2 * tree->GetTextMargin());
     const int before = asked;
@@ -68,7 +65,6 @@ TEST_F(StringTree, TheMainColumnWidthIsCachedUntilTheFontChanges) {
     const int wider = tree->GetMaxColumnWidth(NoColumn);
     EXPECT_GT(asked, before);
     EXPECT_GT(wider, width);
-    (void)top;
 }
 
 TEST_F(StringTree, ALongTextIsShortenedWithAnEllipsis) {
