@@ -8,6 +8,7 @@
 
 #include <quorlpak/ImgList.h>
 #include <quorlpak/Picture.h>
+#include <quorlpak/Screen.h>
 
 #include <runpak/SyncObjs.h>
 #include <runpak/TypeInfo.h>
@@ -63,6 +64,8 @@ void SharedSetUp() {
     CF_VRTFNOOBJS = uint16_t(RegisterClipboardFormatW(u"Rich Text Format Without Objects"));
     CF_CSV = uint16_t(RegisterClipboardFormatW(u"CSV"));
     timeBeginPeriod(1);
+    // The header's splitter cursor: the system's west-east sizing arrow.
+    if (Screen) Screen->SetCursors(63, LoadCursorW(nullptr, IDC_SIZEWE));
     // The string tree registers its text formats when it arrives.
     RegisterVTClipboardFormat(u"Virtual Tree Data", TBaseVirtualTree::StaticClass(), 50,
                               CF_VIRTUALTREE);

@@ -2,6 +2,8 @@
 // the structural operations: creating by count, adding, inserting, deleting.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include <quorlpak/Forms.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -545,11 +547,22 @@ void TBaseVirtualTree::DeleteNode(PVirtualNode Node, bool Reindex) {
 
     if (Node->States.Contains(vsSelected)) {
         InternalRemoveFromSelection(Node);
+        if (FUpdateCount == 0) {
+            // The application learns at once that its selected node went,
+            // while the node is still whole.
+            const bool wasSynch = HasState(tsSynchMode);
+            DoStateChange({tsSynchMode});
+            Change(Node);
+            if (!wasSynch) DoStateChange({}, {tsSynchMode});
+        }
         InvalidateToBottom(parent);
     } else {
         InvalidateToBottom(parent);
     }
-    if (HasState(tsHint)) DoStateChange({}, {tsHint});
+    if (HasState(tsHint)) {
+        Application->CancelHint();
+        DoStateChange({}, {tsHint});
+    }
 
     DeleteChildren(Node, false);
     InternalDisconnectNode(Node, false, Reindex);

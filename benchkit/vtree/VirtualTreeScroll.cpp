@@ -356,12 +356,10 @@ bool TBaseVirtualTree::ScrollIntoView(PVirtualNode Node, bool Center, bool Horiz
         changed = FOffsetY != old;
     } else if (r.bottom > clientHeight || Center) {
         int y = FOffsetY + (Center ? clientHeight / 2 : clientHeight) - r.bottom;
-        if (!FHeader->UseColumns() && clientWidth < FRangeX) {
-            SCROLLBARINFO bar{};
-            const LONG style = GetWindowLongW(FHandle, GWL_STYLE);
-            if (!(style & WS_HSCROLL)) y -= GetSystemMetrics(SM_CYHSCROLL);
-            (void)bar;
-        }
+        // A horizontal bar about to appear will cover the bottom row.
+        if (!FHeader->UseColumns() && clientWidth < FRangeX &&
+            !(GetWindowLongW(FHandle, GWL_STYLE) & WS_HSCROLL))
+            y -= GetSystemMetrics(SM_CYHSCROLL);
         const int old = FOffsetY;
         SetOffsetY(y);
         changed = FOffsetY != old;

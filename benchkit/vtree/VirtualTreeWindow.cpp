@@ -3,6 +3,7 @@
 // bidi changes, invalidation, and the header and column event dispatchers.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include <quorlpak/ImgList.h>
 #include <win32/windows.h>
 
 #include <algorithm>
@@ -459,7 +460,20 @@ int TBaseVirtualTree::GetMaxColumnWidth(TColumnIndex Column) {
     PVirtualNode run = GetFirstVisible();
     while (run) {
         int width = FMargin;
-        if (mainColumn) width += int(GetNodeLevel(run) + showRoot) * FIndent;
+        if (mainColumn) {
+            width += int(GetNodeLevel(run) + showRoot) * FIndent;
+            if (FOptions->GetMiscOptions().Contains(toCheckSupport) && FCheckImages &&
+                run->CheckType != ctNone)
+                width += FCheckImages->GetWidth() + 2;
+        }
+        // Images take their width and a gap before the text.
+        for (TVTImageKind kind : {ikState, run->States.Contains(vsSelected) ? ikSelected : ikNormal}) {
+            bool ghosted = false;
+            int index = -1;
+            TCustomImageList* list = DoGetImageIndex(run, kind, Column, ghosted, index);
+            if (!list) list = kind == ikState ? FStateImages : FImages;
+            if (index >= 0 && list) width += list->GetWidth() + 2;
+        }
         width += DoGetNodeWidth(run, Column, GetCanvas());
         result = std::max(result, width);
         run = GetNextVisible(run);

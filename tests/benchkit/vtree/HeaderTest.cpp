@@ -6,6 +6,7 @@
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Canvas.h>
 #include <quorlpak/ImgList.h>
+#include <quorlpak/Screen.h>
 #include <runpak/Streams.h>
 
 #include <cstring>
@@ -145,6 +146,7 @@ TEST_F(Header, ADamagedPositionArrayIsNotTrusted) {
 }
 
 TEST_F(Header, ASplitterOfAFixedSizeColumnStartsNoTracking) {
+    EXPECT_NE(Screen->GetCursors(63), nullptr) << "the splitter cursor is set up with the first tree";
     Column(0)->SetOptions(Column(0)->GetOptions() - coResizable);
     EXPECT_FALSE(header->DetermineSplitterIndex(TPoint{50, 5}));
     EXPECT_TRUE(header->DetermineSplitterIndex(TPoint{101, 5}));

@@ -1,4 +1,4 @@
-// The position cache around its 2000-node step, finding nodes by position
+// The position cache around its step (CacheThreshold nodes), finding nodes by position
 // with and without it, and the shared worker thread that builds it.
 #include "VirtualTreeTestSupport.h"
 
@@ -60,9 +60,11 @@ struct TCacheCase {
     std::vector<uint32_t> Ordinals;
 };
 
+constexpr uint32_t T = CacheThreshold;
+
 class CacheSize : public PositionCache, public testing::WithParamInterface<TCacheCase> {};
 
-TEST_P(CacheSize, HoldsEveryTwoThousandthVisibleNode) {
+TEST_P(CacheSize, HoldsEveryStepthVisibleNode) {
     TTestTree* tree = MakeTree();
     tree->SetRootNodeCount(GetParam().Visible);
     const bool built = Validate(tree);
@@ -73,21 +75,21 @@ TEST_P(CacheSize, HoldsEveryTwoThousandthVisibleNode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AroundTheStep, CacheSize,
-                         testing::Values(TCacheCase{1, {}}, TCacheCase{1000, {}},
-                                         TCacheCase{2000, {}}, TCacheCase{2001, {0, 2000}},
-                                         TCacheCase{4000, {0, 2000}},
-                                         TCacheCase{4001, {0, 2000, 4000}},
-                                         TCacheCase{4500, {0, 2000, 4000}}),
+                         testing::Values(TCacheCase{1, {}}, TCacheCase{T / 2, {}},
+                                         TCacheCase{T, {}}, TCacheCase{T + 1, {0, T}},
+                                         TCacheCase{2 * T, {0, T}},
+                                         TCacheCase{2 * T + 1, {0, T, 2 * T}},
+                                         TCacheCase{2 * T + T / 4, {0, T, 2 * T}}),
                          [](const testing::TestParamInfo<TCacheCase>& info) {
                              return "Visible" + std::to_string(info.param.Visible);
                          });
 
 TEST_F(PositionCache, ShrinkingBelowTheStepEmptiesTheCache) {
     TTestTree* tree = MakeTree();
-    tree->SetRootNodeCount(5000);
+    tree->SetRootNodeCount(2 * T + T / 2);
     ASSERT_TRUE(Validate(tree));
     EXPECT_EQ(tree->CalculateCacheEntryCount(), 3u);
-    tree->SetRootNodeCount(1000);
+    tree->SetRootNodeCount(T / 2);
     EXPECT_FALSE(tree->HasState(tsUseCache));
     EXPECT_FALSE(Validate(tree));
     EXPECT_TRUE(tree->GetPositionCache().empty());
@@ -144,17 +146,17 @@ TEST_F(PositionCache, FindingByPositionGivesTheSameWithAndWithoutTheCache) {
 
 TEST_F(PositionCache, FindsTheEntryAtOrBeforeANodeOrPosition) {
     TTestTree* tree = MakeTree();
-    tree->SetRootNodeCount(4500);
+    tree->SetRootNodeCount(2 * T + T / 4);
     ASSERT_TRUE(Validate(tree));
     uint32_t pos = 0;
-    EXPECT_EQ(tree->FindInPositionCache(uint32_t(2000 * 18 - 1), pos), NodeAt(tree, {0}));
+    EXPECT_EQ(tree->FindInPositionCache(uint32_t(T * 18 - 1), pos), NodeAt(tree, {0}));
     EXPECT_EQ(pos, 0u);
-    EXPECT_EQ(tree->FindInPositionCache(uint32_t(2000 * 18), pos), NodeAt(tree, {2000}));
-    EXPECT_EQ(pos, 2000u * 18u);
-    EXPECT_EQ(tree->FindInPositionCache(uint32_t(1u << 30), pos), NodeAt(tree, {4000}));
-    EXPECT_EQ(tree->FindInPositionCache(NodeAt(tree, {3999}), pos), NodeAt(tree, {2000}));
-    EXPECT_EQ(tree->FindInPositionCache(NodeAt(tree, {4000}), pos), NodeAt(tree, {4000}));
-    EXPECT_EQ(pos, 4000u * 18u);
+    EXPECT_EQ(tree->FindInPositionCache(uint32_t(T * 18), pos), NodeAt(tree, {T}));
+    EXPECT_EQ(pos, T * 18u);
+    EXPECT_EQ(tree->FindInPositionCache(uint32_t(1u << 30), pos), NodeAt(tree, {2 * T}));
+    EXPECT_EQ(tree->FindInPositionCache(NodeAt(tree, {2 * T - 1}), pos), NodeAt(tree, {T}));
+    EXPECT_EQ(tree->FindInPositionCache(NodeAt(tree, {2 * T}), pos), NodeAt(tree, {2 * T}));
+    EXPECT_EQ(pos, 2 * T * 18u);
 }
 
 TEST_F(PositionCache, NodePositionsCompareInDocumentOrder) {
@@ -197,7 +199,7 @@ TEST_F(PositionCache, TheWorkerBuildsTheCacheAndTheTreeUsesIt) {
     EXPECT_FALSE(seenValidating.empty());
     EXPECT_FALSE(tree->HasState(tsValidating));
     EXPECT_FALSE(tree->HasState(tsValidationNeeded));
-    EXPECT_EQ(tree->GetPositionCache().size(), 3u);
+    EXPECT_EQ(tree->GetPositionCache().size(), (5000u + T - 1) / T);
     int top = 0;
     EXPECT_EQ(tree->GetNodeAt(0, 4321 * 18 + 5, false, top), NodeAt(tree, {4321}));
     EXPECT_EQ(top, 4321 * 18);
@@ -233,7 +235,7 @@ TEST_F(PositionCache, AValidationInterruptedFromTheGuiThreadLetsGoOfTheTree) {
 
     tree->ValidateCache();
     ASSERT_TRUE(PumpUntil([&] { return tree->HasState(tsUseCache); }));
-    EXPECT_EQ(tree->GetPositionCache().size(), 3u);
+    EXPECT_EQ(tree->GetPositionCache().size(), (5000u + T - 1) / T);
 }
 
 TEST_F(PositionCache, InterruptingATreeThatIsOnlyQueuedReturnsAtOnce) {
@@ -264,7 +266,7 @@ TEST_F(PositionCache, ChangingTheTreeFromAStateEventOfTheWorkerDoesNotHang) {
     tree->SetRootNodeCount(5000);
     ASSERT_TRUE(PumpUntil([&] { return changes == 3 && tree->HasState(tsUseCache); }));
     EXPECT_EQ(tree->GetRootNodeCount(), 5003u);
-    EXPECT_EQ(tree->GetPositionCache().size(), 3u);
+    EXPECT_EQ(tree->GetPositionCache().size(), (5000u + T - 1) / T);
     EXPECT_TRUE(TreeIsConsistent(tree));
     tree->OnStateChange = nullptr; // its locals end here
 }
