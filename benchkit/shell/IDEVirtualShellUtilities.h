@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 // Stream frame: an optional leading 32-bit version, then the descendant's
 // fields. Descendants call the inherited load/save first, then branch on
@@ -318,7 +319,7 @@ public:
     bool GetThreadedIconLoaded() const { return FStates.Contains(nsThreadedIconLoaded); }
     bool GetThreadImageLoaded() const { return FStates.Contains(nsThreadedImageLoaded); }
     const TShellCacheRec& GetShellCache() const { return FShellCache; }
-    WIN32_FIND_DATAW* GetWin32FindDataW() { return FWin32FindDataW; }
+    WIN32_FIND_DATAW* GetWin32FindDataW() { return FWin32FindDataW.get(); }
 
     // ---- interfaces (not counted for the caller: the item keeps them) ---------------
     IShellFolder* GetShellFolder();
@@ -405,14 +406,15 @@ private:
     HBITMAP FImage = nullptr;
     int FNamespaceID = -1;
     TNamespace* FParent = nullptr;
+    std::unique_ptr<TNamespace> FOwnedParent; // FParent when this item made it (nsOwnsParent)
     PItemIDList FRelativePIDL = nullptr;
     InterfacePtr<IShellDetails> FShellDetailsInterface;
     InterfacePtr<IShellFolder> FShellFolder;
     InterfacePtr<IShellFolder2> FShellFolder2;
-    TSHGetFileInfoRec* FSHGetFileInfoRec = nullptr;
+    std::unique_ptr<TSHGetFileInfoRec> FSHGetFileInfoRec;
     TNamespaceStates FStates;
     int FTag = 0;
-    WIN32_FIND_DATAW* FWin32FindDataW = nullptr;
+    std::unique_ptr<WIN32_FIND_DATAW> FWin32FindDataW;
     bool FSystemIsSuperHidden = false;
     TShellCacheRec FShellCache;
 };

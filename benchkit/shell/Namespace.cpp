@@ -48,9 +48,9 @@ TNamespace::TNamespace(const UnicodeString& Path) : TNamespace(PIDLOfPath(Path),
 TNamespace::~TNamespace() {
     if (FStates.Contains(nsFreePIDLOnDestroy) && PIDLMgr) PIDLMgr->FreePIDL(FAbsolutePIDL);
     FAbsolutePIDL = FRelativePIDL = nullptr;
-    delete FWin32FindDataW;
-    delete FSHGetFileInfoRec;
-    if (FStates.Contains(nsOwnsParent)) delete FParent;
+    FWin32FindDataW.reset();
+    FSHGetFileInfoRec.reset();
+    FOwnedParent.reset();
     InvalidateThumbImage();
 }
 
@@ -63,7 +63,8 @@ IShellFolder* TNamespace::GetParentShellFolder() {
     PItemIDList parent = PIDLMgr->CopyPIDL(FAbsolutePIDL);
     if (!parent) return nullptr;
     PIDLMgr->StripLastID(parent);
-    FParent = new TNamespace(parent, nullptr);
+    FOwnedParent = std::make_unique<TNamespace>(parent, nullptr);
+    FParent = FOwnedParent.get();
     FStates << nsOwnsParent;
     return FParent->GetShellFolder();
 }
@@ -156,18 +157,16 @@ void TNamespace::InvalidateNamespace(bool RefreshIcon) {
     const int openIcon = FShellCache.Data.SmallOpenIcon;
     if (RefreshIcon) FStates >> nsThreadedIconLoading >> nsThreadedIconLoaded;
     InvalidateCache();
-    if (FStates.Contains(nsOwnsParent)) {
-        delete FParent;
+    if (FOwnedParent) {
+        FOwnedParent.reset();
         FParent = nullptr;
         FStates >> nsOwnsParent;
     }
     ReleaseInterfaces();
     if (FParent && FParent->IsDesktop() && PhysicalDesktopFolder && PhysicalDesktopFolder != this)
         PhysicalDesktopFolder->InvalidateNamespace(true);
-    delete FWin32FindDataW;
-    FWin32FindDataW = nullptr;
-    delete FSHGetFileInfoRec;
-    FSHGetFileInfoRec = nullptr;
+    FWin32FindDataW.reset();
+    FSHGetFileInfoRec.reset();
     FStates << nsShellDetailsSupported << nsShellFolder2Supported;
     if (!RefreshIcon) {
         if (flags.Contains(scSmallIcon)) {

@@ -179,14 +179,13 @@ bool TNamespace::GetDropTarget() {
 void TNamespace::GetDataFromIDList() {
     if (FWin32FindDataW || IsDesktop() || FShellCache.ShellCacheFlags.Contains(scInvalidIDListData))
         return;
-    FWin32FindDataW = new WIN32_FIND_DATAW{};
+    FWin32FindDataW = std::make_unique<WIN32_FIND_DATAW>();
     IShellFolder* folder = FParent && FParent->IsDesktop() && PhysicalDesktopFolder
                                ? PhysicalDesktopFolder->GetShellFolder()
                                : GetParentShellFolder();
     if (!folder || FAILED(SHGetDataFromIDListW(folder, FRelativePIDL, SHGDFIL_FINDDATA,
-                                               FWin32FindDataW, sizeof(WIN32_FIND_DATAW)))) {
-        delete FWin32FindDataW;
-        FWin32FindDataW = nullptr;
+                                               FWin32FindDataW.get(), sizeof(WIN32_FIND_DATAW)))) {
+        FWin32FindDataW.reset();
         FShellCache.ShellCacheFlags << scInvalidIDListData;
     }
 }
@@ -366,7 +365,7 @@ int64_t TNamespace::FolderSize(bool Invalidate, bool RecurseFolder) {
 
 void TNamespace::GetSHFileInfo() {
     if (FSHGetFileInfoRec) return;
-    FSHGetFileInfoRec = new TSHGetFileInfoRec;
+    FSHGetFileInfoRec = std::make_unique<TSHGetFileInfoRec>();
     SHFILEINFOW info{};
     if (FAbsolutePIDL && SHGetFileInfoW(reinterpret_cast<LPCWSTR>(FAbsolutePIDL), 0, &info,
                                         sizeof info, SHGFI_TYPENAME | SHGFI_PIDL))

@@ -39,7 +39,7 @@ TApplication::~TApplication() {
     // The forms go while the application is whole: their destructors report here.
     DestroyComponents();
     DeallocateHWnd(FHandle);
-    delete FIcon;
+    FIcon.reset();
 }
 
 void TApplication::SetIcon(TIcon* Value) {

@@ -87,7 +87,7 @@ TBitBtn::TBitBtn(TComponent* AOwner) : TButton(AOwner), FGlyph(new TBitmap) {
 
 TBitBtn::~TBitBtn() {
     FGlyph->OnChange = nullptr;
-    delete FGlyph;
+    FGlyph.reset();
 }
 
 TBitBtnKind TBitBtn::GetKind() const {

@@ -25,9 +25,9 @@ TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {
 
 TCanvas::~TCanvas() {
     SetHandle(nullptr);
-    delete FFont;
-    delete FPen;
-    delete FBrush;
+    FFont.reset();
+    FPen.reset();
+    FBrush.reset();
 }
 
 // --- State -----------------------------------------------------------------------------

@@ -51,7 +51,7 @@ TCustomForm::~TCustomForm() {
     if (FHandle) DestroyHandle();
     delete FCanvas;
     FCanvas = nullptr;
-    delete FIcon;
+    FIcon.reset();
 }
 
 void TCustomForm::SetFormInitializer(TFormInitializer Value) {

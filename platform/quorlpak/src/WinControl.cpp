@@ -40,7 +40,7 @@ TWinControl::~TWinControl() {
         child->BeforeDestruction();
         delete child;
     }
-    delete FBrush;
+    FBrush.reset();
 }
 
 TWinControl* TWinControl::CreateParented(HWND ParentWindow) {

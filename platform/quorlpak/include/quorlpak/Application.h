@@ -12,6 +12,7 @@
 #include <runpak/ScopeGuard.h>
 
 #include <functional>
+#include <memory>
 
 class TCustomForm;
 class TControl;
@@ -60,7 +61,7 @@ public:
     HWND GetActiveFormHandle() const;
     const UnicodeString& GetTitle() const { return FTitle; }
     void SetTitle(const UnicodeString& Value) { FTitle = Value; }
-    TIcon* GetIcon() const { return FIcon; }
+    TIcon* GetIcon() const { return FIcon.get(); }
     void SetIcon(TIcon* Value);
     bool GetActive() const;
     void BringToFront();
@@ -128,7 +129,7 @@ private:
     bool FRunning = false;
     HWND FHandle = nullptr;
     UnicodeString FTitle;
-    TIcon* FIcon;
+    std::unique_ptr<TIcon> FIcon;
     TBiDiMode FBiDiMode = bdLeftToRight;
     int FModalLevel = 0;
     UnicodeString FHint;

@@ -5,6 +5,8 @@
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/StdCtrls.h>
 
+#include <memory>
+
 enum TBitBtnKind {
     bkCustom,
     bkOK,
@@ -41,7 +43,7 @@ public:
     // (while reading a description, only an empty caption).
     TBitBtnKind GetKind() const;
     void SetKind(TBitBtnKind Value);
-    TBitmap* GetGlyph() const { return FGlyph; }
+    TBitmap* GetGlyph() const { return FGlyph.get(); }
     void SetGlyph(TBitmap* Value);
     TButtonLayout GetLayout() const { return FLayout; }
     void SetLayout(TButtonLayout Value);
@@ -58,7 +60,7 @@ public:
 protected:
     void DrawCaption(HDC DC, const TRect& R, UINT State) override;
 
-    TBitmap* FGlyph;
+    std::unique_ptr<TBitmap> FGlyph;
     TBitBtnKind FKind = bkCustom;
     TButtonLayout FLayout = blGlyphLeft;
     int FMargin = -1;

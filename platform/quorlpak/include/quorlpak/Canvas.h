@@ -8,6 +8,7 @@
 #include <quorlpak/GraphicsObjects.h>
 #include <quorlpak/Types.h>
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -120,11 +121,11 @@ public:
     void SetPixel(int X, int Y, TColor Value);
 
     // --- Tools ---
-    TFont* GetFont() const { return FFont; }
+    TFont* GetFont() const { return FFont.get(); }
     void SetFont(TFont* Value) { FFont->Assign(Value); }
-    TPen* GetPen() const { return FPen; }
+    TPen* GetPen() const { return FPen.get(); }
     void SetPen(TPen* Value) { FPen->Assign(Value); }
-    TBrush* GetBrush() const { return FBrush; }
+    TBrush* GetBrush() const { return FBrush.get(); }
     void SetBrush(TBrush* Value) { FBrush->Assign(Value); }
 
     // --- The device context ---
@@ -167,9 +168,9 @@ private:
     void SelectBrush();
 
     TCanvasState FState;
-    TFont* FFont;
-    TPen* FPen;
-    TBrush* FBrush;
+    std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TPen> FPen;
+    std::unique_ptr<TBrush> FBrush;
     TPoint FPenPos;
     TCopyMode FCopyMode = cmSrcCopy;
     int FTextFlags = 0;

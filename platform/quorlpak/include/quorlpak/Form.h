@@ -14,6 +14,7 @@
 #include <quorlpak/Icon.h>
 
 #include <functional>
+#include <memory>
 
 class TMainMenu;
 
@@ -100,7 +101,7 @@ public:
     TFormStyle GetFormStyle() const { return FFormStyle; }
     void SetFormStyle(TFormStyle Value);
     TFormState GetFormState() const { return FFormState; }
-    TIcon* GetIcon() const { return FIcon; }
+    TIcon* GetIcon() const { return FIcon.get(); }
     void SetIcon(TIcon* Value) { FIcon->Assign(Value); }
     TMainMenu* GetMenu() const { return FMenu; }
     void SetMenu(TMainMenu* Value); // FormMenu.cpp
@@ -166,7 +167,7 @@ private:
     TFormStyle FFormStyle = fsNormal;
     TFormState FFormState{fsCreating};
     TModalResult FModalResult = mrNone;
-    TIcon* FIcon;
+    std::unique_ptr<TIcon> FIcon;
     TMainMenu* FMenu = nullptr;
     TControlCanvas* FCanvas;
     int FPixelsPerInch = 96;

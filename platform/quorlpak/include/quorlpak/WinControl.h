@@ -10,6 +10,7 @@
 #include <quorlpak/Control.h>
 #include <quorlpak/GraphicsObjects.h>
 
+#include <memory>
 #include <vector>
 
 struct TCreateParams {
@@ -83,7 +84,7 @@ public:
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
     // --- Looks ---
-    TBrush* GetBrush() const { return FBrush; }
+    TBrush* GetBrush() const { return FBrush.get(); }
     bool GetDoubleBuffered() const { return FDoubleBuffered; }
     void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
     bool GetParentBackground() const { return FControlStyle.Contains(csParentBackground); }
@@ -233,7 +234,7 @@ protected:
     std::vector<TControl*> FControls;       // windowless children
     std::vector<TWinControl*> FWinControls; // windowed children
     std::vector<TWinControl*> FTabList;     // windowed children in tab order
-    TBrush* FBrush;
+    std::unique_ptr<TBrush> FBrush;
     int FAlignLevel = 0;
     TBorderWidth FBorderWidth = 0;
     bool FShowing = false;
