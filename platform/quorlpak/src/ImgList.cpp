@@ -26,6 +26,10 @@ TCustomImageList::TCustomImageList(int AWidth, int AHeight)
     : TComponent(nullptr), FWidth(AWidth), FHeight(AHeight) {}
 
 TCustomImageList::~TCustomImageList() {
+    // Users drop their change links in their notices; the client list must
+    // still be there for that.
+    Destroying();
+    RemoveFreeNotifications();
     for (TChangeLink* link : FClients) link->SetSender(nullptr);
     if (FHandle) ImageList_Destroy(FHandle);
 }

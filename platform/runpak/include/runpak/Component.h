@@ -160,6 +160,11 @@ protected:
     virtual void ValidateRename(TComponent* AComponent, const UnicodeString& CurName,
                                 const UnicodeString& NewName);
     virtual void ValidateInsert(TComponent* AComponent) {}
+    // Tells every component that asked for a free notice that this one goes.
+    // The base destructor does it; a class whose members those notices reach
+    // back into (a list of clients, say) calls it first in its own destructor,
+    // while the members still exist.
+    void RemoveFreeNotifications();
 
 private:
     // The reader and writer set csReading and csWriting.
@@ -172,7 +177,6 @@ private:
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
     void UnlinkFreeNotification(TComponent* AComponent);
-    void RemoveFreeNotifications();
 
     TComponent* FOwner = nullptr;
     UnicodeString FName;
