@@ -252,10 +252,12 @@ void XPresenter::Reconcile(PresenterState& p) {
         if (pr.mapped) {
             for (const RECT& r : pr.dirty)
                 Push(p, pr, r);
-            if (!pr.dirty.empty()) snapshotWaiting_ = false; // painted: look again
+            if (!pr.dirty.empty()) {
+                snapshotWaiting_ = false; // painted: look again
+                havePixels_ = true;       // pixels of its own, not the empty shadow
+            }
         }
         pr.dirty.clear();
-        havePixels_ = havePixels_ || (pr.mapped && !pr.shadow.empty());
     }
 }
 

@@ -66,6 +66,13 @@ void XPresenter::SnapshotIfDue() {
             snapshotWaiting_ = true;
             return;
         }
+        // A paint under way has validated the window but not drawn it yet;
+        // its end wakes us.
+        for (const auto& [dc, open] : P().openDCs)
+            if (open.top == chosen) {
+                snapshotWaiting_ = true;
+                return;
+            }
     }
     snapshotDue_.reset();
     snapshotPath_.clear(); // once

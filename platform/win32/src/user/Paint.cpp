@@ -397,8 +397,10 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
         SetNeedsPaint(*w, before);
     }
     HideCaret(hwnd);
-    if (frame) SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    // The client DC opens first, so that an observer of open DCs (the
+    // snapshot) sees the paint under way while the frame is drawn.
     HDC dc = MakeDC(hwnd, true, &area);
+    if (frame) SendMessageW(hwnd, WM_NCPAINT, 1, 0);
     paint->hdc = dc;
     paint->rcPaint = area.Box();
     // fErase tells the painter that the background still needs erasing.
