@@ -84,6 +84,9 @@ private:
     std::unique_ptr<SerialLine> line_;
     DCB dcb_{};
     COMMTIMEOUTS timeouts_{};
+    // The last status query found no input and no byte has moved since: the
+    // caller is polling for a reply, so the next empty query may wait.
+    bool pollingForInput_ = false;
 };
 
 // Lines: a Linux tty (opened exclusively), and the fake peers of TestSeams.

@@ -84,9 +84,17 @@ DWORD SerialPort::Status(DWORD& errors, COMSTAT& stat) {
     DWORD in = 0, out = 0;
     if (DWORD e = line_->Queues(in, out)) return e;
     if (in == 0) {
-        // Pollers call this in tight loops: wait a moment for bytes instead of spinning.
-        line_->Idle();
-        if (DWORD e = line_->Queues(in, out)) return e;
+        // A sender asks between bytes while nothing can have arrived, so one
+        // empty answer comes at once; only a caller that asks again without
+        // moving a byte is waiting for input, and it waits a moment here
+        // instead of spinning a core.
+        if (pollingForInput_) {
+            line_->Idle();
+            if (DWORD e = line_->Queues(in, out)) return e;
+        }
+        pollingForInput_ = in == 0;
+    } else {
+        pollingForInput_ = false;
     }
     stat.cbInQue = in;
     stat.cbOutQue = out;
@@ -96,6 +104,7 @@ DWORD SerialPort::Status(DWORD& errors, COMSTAT& stat) {
 DWORD SerialPort::Read(void* buffer, DWORD size, DWORD& done) {
     std::lock_guard<std::mutex> guard(lock_);
     done = 0;
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallReadFile)) return e;
     if (size == 0) return ERROR_SUCCESS;
     const COMMTIMEOUTS t = timeouts_;
@@ -127,6 +136,7 @@ DWORD SerialPort::Read(void* buffer, DWORD size, DWORD& done) {
 DWORD SerialPort::Write(const void* buffer, DWORD size, DWORD& done) {
     std::lock_guard<std::mutex> guard(lock_);
     done = 0;
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallWriteFile)) return e;
     const COMMTIMEOUTS t = timeouts_;
     const uint64_t total =

@@ -221,6 +221,31 @@ TEST(FakeSerialPeer, AnswersLinesOnTheManualClockAndLogsWhatThePortDid) {
     TestSeams::UseRealClock();
 }
 
+// A sender asks for the queues before every byte while nothing can have come
+// back; a wait there would put a pause between bytes. Only a caller that asks
+// again without moving a byte is polling for input and may wait.
+TEST(FakeSerialPeer, AQueueQueryWaitsOnlyWhenAskedAgainWithNothingMoved) {
+    TestSeams::UseManualClock(1000);
+    auto peer = TestSeams::InstallFakeSerialPort(1);
+    HANDLE port = OpenCom(u"COM1");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    COMSTAT stat{};
+    DWORD errors, done;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(WriteFile(port, "x", 1, &done, nullptr));
+        const DWORD before = GetTickCount();
+        ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+        EXPECT_EQ(GetTickCount(), before) << "byte " << i;
+    }
+    const DWORD before = GetTickCount();
+    ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+    ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+    EXPECT_GT(GetTickCount(), before); // the repeated empty query let time pass
+    CloseHandle(port);
+    TestSeams::RemoveFakeSerialPorts();
+    TestSeams::UseRealClock();
+}
+
 TEST(ShellAdminQuery, AnswersThroughTheShellLibraryByOrdinal) {
     HMODULE shell = LoadLibraryW(u"SHELL32.DLL");
     ASSERT_TRUE(shell);
