@@ -84,6 +84,10 @@ private:
     std::unique_ptr<SerialLine> line_;
     DCB dcb_{};
     COMMTIMEOUTS timeouts_{};
+    // The last status query found no input and the port has not been used
+    // since (only asked): the caller is polling for a reply, so the next
+    // empty query may wait.
+    bool pollingForInput_ = false;
 };
 
 // Lines: a Linux tty (opened exclusively), and the fake peers of TestSeams.

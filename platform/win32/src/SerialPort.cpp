@@ -36,6 +36,7 @@ DWORD SerialPort::GetState(DCB& dcb) {
 
 DWORD SerialPort::SetState(const DCB& dcb) {
     std::lock_guard<std::mutex> guard(lock_);
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallSetCommState)) return e;
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY ||
         dcb.StopBits > TWOSTOPBITS || dcb.BaudRate == 0 ||
@@ -55,6 +56,7 @@ DWORD SerialPort::GetTimeouts(COMMTIMEOUTS& timeouts) {
 
 DWORD SerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
     std::lock_guard<std::mutex> guard(lock_);
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallSetCommTimeouts)) return e;
     timeouts_ = timeouts;
     line_->Observe(timeouts);
@@ -63,6 +65,7 @@ DWORD SerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
 
 DWORD SerialPort::Setup(DWORD inQueue, DWORD outQueue) {
     std::lock_guard<std::mutex> guard(lock_);
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallSetupComm)) return e;
     // The driver's queues are the kernel's; the sizes asked for are advice.
     return ERROR_SUCCESS;
@@ -70,6 +73,7 @@ DWORD SerialPort::Setup(DWORD inQueue, DWORD outQueue) {
 
 DWORD SerialPort::Purge(DWORD flags) {
     std::lock_guard<std::mutex> guard(lock_);
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallPurgeComm)) return e;
     if (flags & ~DWORD(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
         return ERROR_INVALID_PARAMETER;
@@ -81,13 +85,15 @@ DWORD SerialPort::Status(DWORD& errors, COMSTAT& stat) {
     errors = 0;
     stat = COMSTAT{};
     if (DWORD e = line_->Check(kCallClearCommError)) return e;
+    // A sender asks between bytes while nothing can have arrived, so its
+    // query is answered at once; only a caller that asks again after an empty
+    // answer without doing anything else with the port is waiting for input,
+    // and it waits a moment here (until a byte comes, at most about a
+    // millisecond) instead of spinning a core.
+    if (pollingForInput_) line_->Idle();
     DWORD in = 0, out = 0;
     if (DWORD e = line_->Queues(in, out)) return e;
-    if (in == 0) {
-        // Pollers call this in tight loops: wait a moment for bytes instead of spinning.
-        line_->Idle();
-        if (DWORD e = line_->Queues(in, out)) return e;
-    }
+    pollingForInput_ = in == 0;
     stat.cbInQue = in;
     stat.cbOutQue = out;
     return ERROR_SUCCESS;
@@ -96,6 +102,7 @@ DWORD SerialPort::Status(DWORD& errors, COMSTAT& stat) {
 DWORD SerialPort::Read(void* buffer, DWORD size, DWORD& done) {
     std::lock_guard<std::mutex> guard(lock_);
     done = 0;
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallReadFile)) return e;
     if (size == 0) return ERROR_SUCCESS;
     const COMMTIMEOUTS t = timeouts_;
@@ -127,6 +134,7 @@ DWORD SerialPort::Read(void* buffer, DWORD size, DWORD& done) {
 DWORD SerialPort::Write(const void* buffer, DWORD size, DWORD& done) {
     std::lock_guard<std::mutex> guard(lock_);
     done = 0;
+    pollingForInput_ = false;
     if (DWORD e = line_->Check(kCallWriteFile)) return e;
     const COMMTIMEOUTS t = timeouts_;
     const uint64_t total =
@@ -146,11 +154,13 @@ DWORD SerialPort::Write(const void* buffer, DWORD size, DWORD& done) {
 
 DWORD SerialPort::Flush() {
     std::lock_guard<std::mutex> guard(lock_);
+    pollingForInput_ = false;
     return line_->Drain();
 }
 
 DWORD SerialPort::Escape(DWORD function) {
     std::lock_guard<std::mutex> guard(lock_);
+    pollingForInput_ = false;
     return line_->Escape(function);
 }
 

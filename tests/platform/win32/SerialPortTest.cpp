@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <pty.h>
 #include <string>
 #include <termios.h>
@@ -217,6 +218,44 @@ TEST(FakeSerialPeer, AnswersLinesOnTheManualClockAndLogsWhatThePortDid) {
     EXPECT_FALSE(ClearCommError(port, &errors, &stat));
     CloseHandle(port);
     EXPECT_FALSE(peer->IsOpen());
+    TestSeams::RemoveFakeSerialPorts();
+    TestSeams::UseRealClock();
+}
+
+// A sender asks for the queues before every byte (after setting its time-outs)
+// while nothing can have come back; a wait there would put a pause between
+// bytes. Only a caller that asks again without using the port is polling for
+// input and may wait.
+TEST(FakeSerialPeer, AQueueQueryWaitsOnlyWhenAskedAgainWithThePortUnused) {
+    TestSeams::UseManualClock(1000);
+    auto peer = TestSeams::InstallFakeSerialPort(1);
+    HANDLE port = OpenCom(u"COM1");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    COMSTAT stat{};
+    DWORD errors, done;
+    char buf[4];
+    COMMTIMEOUTS t{MAXDWORD, 0, 0, 0, 500};
+    const struct {
+        const char* use;
+        std::function<BOOL()> call;
+    } uses[] = {
+        {"WriteFile", [&] { return WriteFile(port, "x", 1, &done, nullptr); }},
+        {"ReadFile", [&] { return ReadFile(port, buf, 1, &done, nullptr); }},
+        {"SetCommTimeouts", [&] { return SetCommTimeouts(port, &t); }},
+        {"PurgeComm", [&] { return PurgeComm(port, PURGE_RXCLEAR); }},
+    };
+    ASSERT_TRUE(SetCommTimeouts(port, &t));
+    for (const auto& use : uses) {
+        ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+        ASSERT_TRUE(use.call()) << use.use;
+        const DWORD before = GetTickCount();
+        ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+        EXPECT_EQ(GetTickCount(), before) << use.use;
+    }
+    const DWORD before = GetTickCount();
+    ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+    EXPECT_GT(GetTickCount(), before); // the repeated empty query let time pass
+    CloseHandle(port);
     TestSeams::RemoveFakeSerialPorts();
     TestSeams::UseRealClock();
 }
