@@ -199,9 +199,15 @@ void TBaseVirtualTree::InterruptValidation() {
 }
 
 void TBaseVirtualTree::ValidateCache() {
+    // A cache that is complete and wanted by no change stays in use: asking
+    // for validation again must not leave the tree without it.
+    const bool complete = HasState(tsUseCache) && !HasState(tsValidationNeeded);
     InterruptValidation();
     FStartIndex = 0;
-    if (!HasState(tsValidationNeeded)) return;
+    if (!HasState(tsValidationNeeded)) {
+        if (complete) DoStateChange({tsUseCache}, {tsStopValidation});
+        return;
+    }
     // Only a tree with a window can hear the worker's answer.
     if (!FWorkerWindow.load()) return;
     if (FTreeStatesDepth > 0) {
