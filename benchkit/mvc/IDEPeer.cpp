@@ -1,6 +1,6 @@
 #include "benchkit/mvc/IDEPeer.h"
 
-#include "benchkit/mvc/IDEDeferredMessages.h"
+#include <designpak/DesignServices.h>
 
 #include <runpak/TypeInfo.h>
 #include <win32/wingdi.h>

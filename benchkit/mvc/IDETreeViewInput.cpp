@@ -2,7 +2,7 @@
 // in-place editing, model and selection reactions and window messages.
 #include "benchkit/mvc/IDETreeView.h"
 
-#include "benchkit/mvc/IDEDeferredMessages.h"
+#include <designpak/DesignServices.h>
 
 #include <quorlpak/Form.h>
 #include <runpak/Strings.h>

@@ -2,7 +2,7 @@
 // and painting.
 #include "benchkit/mvc/IDETreeView.h"
 
-#include "benchkit/mvc/IDEDeferredMessages.h"
+#include <designpak/DesignServices.h>
 
 #include <quorlpak/Bitmap.h>
 #include <runpak/TypeInfo.h>

@@ -3,7 +3,7 @@
 // updates and a deferred layout; text fields add selection and ownership.
 #include "PeerTestSupport.h"
 
-#include "benchkit/mvc/IDEDeferredMessages.h"
+#include <designpak/DesignServices.h>
 
 namespace {
 

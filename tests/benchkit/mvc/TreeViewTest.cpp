@@ -4,7 +4,7 @@
 #include "PeerTestSupport.h"
 
 #include "benchkit/mvc/IDEBasicViewManager.h"
-#include "benchkit/mvc/IDEDeferredMessages.h"
+#include <designpak/DesignServices.h>
 #include "benchkit/mvc/IDETreeView.h"
 
 #include <quorlpak/Colors.h>
