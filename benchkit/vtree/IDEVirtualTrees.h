@@ -16,6 +16,7 @@
 // (InterruptValidation) before it changes anything the worker reads.
 #pragma once
 
+#include "benchkit/vtree/VirtualTreeDataObject.h"
 #include "benchkit/vtree/VirtualTreeHeader.h"
 #include "benchkit/vtree/VirtualTreeOptions.h"
 #include "benchkit/vtree/VirtualTreeTypes.h"
@@ -440,6 +441,51 @@ public:
     TRect GetTreeRect();
     void ChangeScale(int M, int D, bool IsDpiChange = false) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // From another tree: its settings and as many uninitialised top nodes.
+    void Assign(TPersistent* Source) override;
+
+    // --- Clipboard and drag and drop -------------------------------------------------------------
+    void CopyToClipBoard();
+    void CutToClipBoard();
+    // True when nodes were inserted; raises when the clipboard cannot be read.
+    bool PasteFromClipboard();
+    void CancelCutOrCopy();
+    void MarkCutCopyNodes();
+    // Renders what the clipboard still promises and ends a pending cut or copy.
+    void FlushClipboard();
+    // The formats the registry lists for this tree's class and allows by
+    // the clipboard format names, then the application's own.
+    virtual void GetNativeClipboardFormats(std::vector<FORMATETC>& Formats);
+    // The tree of this process a data object came from, or null.
+    virtual TBaseVirtualTree* GetTreeFromDataObject(IDataObject* DataObject);
+    virtual HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                                  bool ForClipboard);
+    // Inserts the nodes a data object carries at TargetNode (nil: the root).
+    bool ProcessOLEData(TBaseVirtualTree* Source, IDataObject* DataObject, PVirtualNode TargetNode,
+                        TVTNodeAttachMode Mode, bool Optimized);
+    // The drop target side, called by the drag manager; points are on the screen.
+    virtual HRESULT DragEnter(DWORD KeyState, TPoint Pt, DWORD& Effect);
+    virtual HRESULT DragOver(TObject* Source, DWORD KeyState, TDragState State, TPoint Pt,
+                             DWORD& Effect);
+    virtual void DragLeave();
+    virtual HRESULT DragDrop(IDataObject* DataObject, DWORD KeyState, TPoint Pt, DWORD& Effect);
+    virtual uint32_t SuggestDropEffect(TObject* Source, TShiftState Shift, TPoint Pt,
+                                       uint32_t AllowedEffects);
+    // Runs the system drag loop with the selection (the focused node when
+    // nothing is selected); P in client coordinates.
+    void StartOLEDrag(TPoint P);
+    TVTDragManager* GetDragManager();
+    TVTNodeAttachMode GetDefaultPasteMode() const { return FDefaultPasteMode; }
+    void SetDefaultPasteMode(TVTNodeAttachMode Value) { FDefaultPasteMode = Value; }
+    TDragOperations GetDragOperations() const { return FDragOperations; }
+    void SetDragOperations(TDragOperations Value) { FDragOperations = Value; }
+    uint32_t GetAutoExpandDelay() const { return FAutoExpandDelay; }
+    void SetAutoExpandDelay(uint32_t Value) { FAutoExpandDelay = Value; }
+    TDropMode GetLastDropMode() const { return FLastDropMode; }
+    TVTDragOverEvent OnDragOver;
+    TVTDragDropEvent OnDragDrop;
+    TVTRenderOLEDataEvent OnRenderOLEData;
+    TVTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
 
     // === End of check states, sorting, streams and commands =====================================
 
@@ -572,6 +618,30 @@ protected:
     PVirtualNode TVMGetNextItem(unsigned Code, PVirtualNode Node);
     // The text a tree-view item query answers: the main column's.
     virtual UnicodeString TreeViewItemText(PVirtualNode Node) { return {}; }
+    bool DispatchDataMessage(TMessage& Message);
+    virtual HRESULT DoRenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                                    bool ForClipboard);
+    virtual void DoGetUserClipboardFormats(std::vector<FORMATETC>& Formats);
+    virtual bool DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt,
+                            TDropMode Mode, uint32_t& Effect);
+    virtual void DoDragDrop(TObject* Source, IDataObject* DataObject, const TFormatArray& Formats,
+                            TShiftState Shift, TPoint Pt, uint32_t& Effect, TDropMode Mode);
+    virtual void DoDragExpand();
+    TDropMode DropModeAt(PVirtualNode Node, TPoint Pt);
+    bool PutOnClipboard(TVirtualTreeState Pending);
+    uint32_t AllowedDragEffects() const;
+    bool StillOwned(PVirtualNode Node) const;
+    // Renders what the clipboard holds of this tree while the nodes still
+    // exist and lets the data object go, so that nothing on the clipboard
+    // points at a tree that changed or is gone.
+    void ReleaseClipboardData();
+    friend class TVTDataObject;
+    TVTDataObject* FClipboardDataObject = nullptr; // ours on the clipboard, cleared by it
+    InterfacePtr<TVTDragManager> FDragManager;
+    TNodeArray FDragSelection;
+    TDragOperations FDragOperations;
+    TVTNodeAttachMode FDefaultPasteMode = amAddChildLast;
+    uint32_t FAutoExpandDelay = 1000;
     int64_t FReadLimit = 0; // end of the chunk being read
     int FReadDepth = 0;
     int FCheckPropagationCount = 0;
@@ -648,8 +718,8 @@ protected:
     void CMMouseWheel(TMessage& Message);
     bool IsWindowVisibleOnScreen() const;
     virtual void UpdateDesigner();
-    virtual void RegisterDropTarget() {}
-    virtual void RevokeDropTarget() {}
+    virtual void RegisterDropTarget();
+    virtual void RevokeDropTarget();
     // The accessibility notice of an expand or collapse (state changed).
     virtual void NotifyAccessibleStateChange() {}
     // Makes sure the node's user data is freed with it (streamed copies).
@@ -871,6 +941,8 @@ public:
 class TCustomVirtualStringTree : public TBaseVirtualTree {
 public:
     explicit TCustomVirtualStringTree(TComponent* AOwner);
+    // Clipboard data of this tree is rendered while its texts can still be asked.
+    ~TCustomVirtualStringTree() override { ReleaseClipboardData(); }
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 
@@ -949,6 +1021,9 @@ protected:
     bool ReadChunk(TStream* Stream, int Version, PVirtualNode Node, int ChunkType,
                    int ChunkSize) override;
     UnicodeString TreeViewItemText(PVirtualNode Node) override;
+    // Text formats when the base renders nothing.
+    HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                          bool ForClipboard) override;
     void InitializeTextProperties(TVTPaintInfo& PaintInfo);
     void PaintNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void PaintStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);

@@ -171,3 +171,45 @@ void TBaseVirtualTree::Notification(TComponent* AComponent, TOperation Operation
     }
     TCustomControl::Notification(AComponent, Operation);
 }
+
+// --- Assignment ---------------------------------------------------------------------------------
+
+void TBaseVirtualTree::Assign(TPersistent* Source) {
+    auto* tree = dynamic_cast<TBaseVirtualTree*>(Source);
+    if (!tree) {
+        TCustomControl::Assign(Source);
+        return;
+    }
+    SetAlign(tree->GetAlign());
+    SetAnchors(tree->GetAnchors());
+    SetBackground(tree->GetBackground());
+    SetBiDiMode(tree->GetBiDiMode());
+    SetBorderStyle(tree->GetBorderStyle());
+    SetBorderWidth(tree->GetBorderWidth());
+    SetChangeDelay(tree->GetChangeDelay());
+    SetCheckImageKind(tree->GetCheckImageKind());
+    SetColor(tree->GetColor());
+    SetColors(tree->GetColors());
+    SetDefaultNodeHeight(tree->GetDefaultNodeHeight());
+    SetDefaultPasteMode(tree->GetDefaultPasteMode());
+    SetEnabled(tree->GetEnabled());
+    SetFont(tree->GetFont());
+    SetHeader(tree->GetHeader());
+    SetImages(tree->GetImages());
+    SetIndent(tree->GetIndent());
+    SetMargin(tree->GetMargin());
+    SetNodeAlignment(tree->GetNodeAlignment());
+    SetNodeDataSize(tree->GetNodeDataSize());
+    SetTreeOptions(tree->GetTreeOptions());
+    SetParentColor(tree->GetParentColor());
+    SetParentFont(tree->GetParentFont());
+    SetPopupMenu(tree->GetPopupMenu());
+    SetRootNodeCount(tree->GetRootNodeCount());
+    SetScrollBarOptions(tree->GetScrollBarOptions());
+    SetShowHint(tree->GetShowHint());
+    SetStateImages(tree->GetStateImages());
+    SetTabStop(tree->GetTabStop());
+    TControl::SetVisible(tree->TControl::GetVisible());
+    SetSelectionCurveRadius(tree->GetSelectionCurveRadius());
+    SetSelectionBlendFactor(tree->GetSelectionBlendFactor());
+}

@@ -58,17 +58,19 @@ void SharedSetUp() {
     MMXAvailable = false; // the drawing utilities take the plain path
     unit.OleInitialized = SUCCEEDED(OleInitialize(nullptr));
     CF_VTREFERENCE = uint16_t(RegisterClipboardFormatW(u"Virtual Tree Reference"));
-    CF_VIRTUALTREE = uint16_t(RegisterClipboardFormatW(u"Virtual Tree Data"));
-    CF_HTML = uint16_t(RegisterClipboardFormatW(u"HTML Format"));
-    CF_VRTF = uint16_t(RegisterClipboardFormatW(u"Rich Text Format"));
-    CF_VRTFNOOBJS = uint16_t(RegisterClipboardFormatW(u"Rich Text Format Without Objects"));
-    CF_CSV = uint16_t(RegisterClipboardFormatW(u"CSV"));
     timeBeginPeriod(1);
     // The header's splitter cursor: the system's west-east sizing arrow.
     if (Screen) Screen->SetCursors(63, LoadCursorW(nullptr, IDC_SIZEWE));
-    // The string tree registers its text formats when it arrives.
-    RegisterVTClipboardFormat(u"Virtual Tree Data", TBaseVirtualTree::StaticClass(), 50,
-                              CF_VIRTUALTREE);
+    // The formats the trees offer, by preference: nodes first, then text.
+    const TClass strings = TCustomVirtualStringTree::StaticClass();
+    CF_VIRTUALTREE = RegisterVTClipboardFormat(u"Virtual Tree Data",
+                                               TBaseVirtualTree::StaticClass(), 50);
+    CF_HTML = RegisterVTClipboardFormat(u"HTML Format", strings, 80);
+    CF_VRTFNOOBJS = RegisterVTClipboardFormat(u"Rich Text Format Without Objects", strings, 84);
+    CF_VRTF = RegisterVTClipboardFormat(u"Rich Text Format", strings, 85);
+    CF_CSV = RegisterVTClipboardFormat(u"CSV", strings, 90);
+    RegisterVTClipboardFormat(uint16_t(CF_UNICODETEXT), strings, 95);
+    RegisterVTClipboardFormat(uint16_t(CF_TEXT), strings, 100);
 }
 
 const char16_t* const ErrorMessages[] = {

@@ -647,8 +647,7 @@ void TBaseVirtualTree::Clear() {
     auto update = runpak::UpdateBracket(*this);
     InterruptValidation();
     DoCancelEdit();
-    if (HasState(tsCutPending) || HasState(tsCopyPending))
-        DoStateChange({}, {tsCutPending, tsCopyPending});
+    ReleaseClipboardData();
     ClearSelection();
     FFocusedNode = nullptr;
     FLastSelected = nullptr;

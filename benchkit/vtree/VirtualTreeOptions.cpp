@@ -322,46 +322,6 @@ void TScrollBarOptions::Assign(TPersistent* Source) {
 
 // --- Clipboard formats --------------------------------------------------------------------
 
-namespace {
-
-struct TFormatRegistration {
-    TClass TreeClass;
-    unsigned Priority;
-    unsigned FormatId;
-};
-
-struct TFormatRegistry {
-    std::mutex Lock;
-    std::map<UnicodeString, TFormatRegistration> Entries;
-};
-
-TFormatRegistry& Registry() {
-    static TFormatRegistry registry;
-    return registry;
-}
-
-} // namespace
-
-void RegisterVTClipboardFormat(const UnicodeString& Description, TClass TreeClass,
-                               unsigned Priority, unsigned FormatId) {
-    TFormatRegistry& registry = Registry();
-    std::lock_guard<std::mutex> guard(registry.Lock);
-    registry.Entries.emplace(Description, TFormatRegistration{TreeClass, Priority, FormatId});
-}
-
-TClass VTClipboardFormatClass(const UnicodeString& Description) {
-    TFormatRegistry& registry = Registry();
-    std::lock_guard<std::mutex> guard(registry.Lock);
-    auto it = registry.Entries.find(Description);
-    return it == registry.Entries.end() ? nullptr : it->second.TreeClass;
-}
-
-void ClearVTClipboardFormats() {
-    TFormatRegistry& registry = Registry();
-    std::lock_guard<std::mutex> guard(registry.Lock);
-    registry.Entries.clear();
-}
-
 TClass TClipboardFormats::StaticClass() {
     static const TMetaClass meta(
         TClassBuilder<TClipboardFormats>(u"TClipboardFormats", TStringList::StaticClass()));

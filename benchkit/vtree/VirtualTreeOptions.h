@@ -144,11 +144,6 @@ private:
 
 // --- The process-wide clipboard format registry (its core) ----------------------------
 
-// Records that TreeClass (and its descendants) can render the format named
-// Description; a lower Priority is preferred. A repeated description keeps
-// its first registration.
-void RegisterVTClipboardFormat(const UnicodeString& Description, TClass TreeClass,
-                               unsigned Priority, unsigned FormatId);
 // The class registered for Description, or null when it is unknown.
 TClass VTClipboardFormatClass(const UnicodeString& Description);
 // Drops every registration (unit shut-down).

@@ -509,6 +509,24 @@ using TVTGetImageExEvent = std::function<void(
 using TVTScrollEvent = std::function<void(TBaseVirtualTree* Sender, int DeltaX, int DeltaY)>;
 
 // Events of check states and sorting.
+struct tagFORMATETC;
+struct tagSTGMEDIUM;
+struct IDataObject;
+enum TDragOperation { doCopy, doMove, doLink };
+using TDragOperations = TPackedSet<TDragOperation, uint8_t>;
+using TFormatArray = std::vector<uint16_t>;
+using TVTDragOverEvent = std::function<void(TBaseVirtualTree* Sender, TObject* Source,
+                                            TShiftState Shift, TDragState State, TPoint Pt,
+                                            TDropMode Mode, uint32_t& Effect, bool& Accept)>;
+using TVTDragDropEvent = std::function<void(TBaseVirtualTree* Sender, TObject* Source,
+                                            IDataObject* DataObject, const TFormatArray& Formats,
+                                            TShiftState Shift, TPoint Pt, uint32_t& Effect,
+                                            TDropMode Mode)>;
+using TVTRenderOLEDataEvent =
+    std::function<void(TBaseVirtualTree* Sender, const tagFORMATETC& FormatEtcIn,
+                       tagSTGMEDIUM& Medium, bool ForClipboard, HRESULT& Result)>;
+using TVTGetUserClipboardFormatsEvent =
+    std::function<void(TBaseVirtualTree* Sender, std::vector<tagFORMATETC>& Formats)>;
 using TVTSaveNodeEvent =
     std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TStream* Stream)>;
 using TVTCheckChangingEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,

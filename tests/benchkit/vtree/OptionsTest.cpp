@@ -265,8 +265,8 @@ public:
 };
 
 TEST_F(Options, FormatsAreAcceptedOnlyForTreesThatRenderThem) {
-    RegisterVTClipboardFormat(u"CSV", TTextTree::StaticClass(), 90, CF_CSV);
     TTestTree* plain = MakeTree();
+    RegisterVTClipboardFormat(u"CSV", TTextTree::StaticClass(), 90);
     auto* text = new TTextTree(Application);
     EXPECT_EQ(plain->GetClipboardFormats()->Add(u"CSV"), -1);
     EXPECT_GE(text->GetClipboardFormats()->Add(u"CSV"), 0);

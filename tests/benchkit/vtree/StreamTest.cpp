@@ -352,6 +352,19 @@ TEST_F(Transfers, DeletingChildrenThatDoNotExistKeepsTheButton) {
     EXPECT_TRUE(tree->GetRootNode()->States.Contains(vsHasChildren)) << "was " << rootHas;
 }
 
+TEST_F(Transfers, AssignTakesSettingsAndMakesAsManyFreshTopNodes) {
+    TTestTree* source = MakeLazySource();
+    source->SetIndent(31);
+    source->SetCheckImageKind(ckFlat);
+    TTestTree* target = MakeTree();
+    target->Assign(source);
+    EXPECT_EQ(target->GetIndent(), 31);
+    EXPECT_EQ(target->GetCheckImageKind(), ckFlat);
+    EXPECT_EQ(target->GetRootNodeCount(), 1u);
+    EXPECT_FALSE(NodeAt(target, {0})->States.Contains(vsInitialized));
+    EXPECT_TRUE(TreeIsConsistent(target));
+}
+
 TEST_F(Transfers, StringTreeCaptionsTravelWithTheNodes) {
     auto* source = new TVirtualStringTree(Application);
     std::vector<UnicodeString> texts = {u"alpha", u"\u00e9t\u00e9"};

@@ -58,8 +58,14 @@ protected:
         TBaseVirtualTree::CreateWnd();
     }
     void UpdateScrollBars(bool) override { ++ScrollBarUpdates; }
-    void RegisterDropTarget() override { ++DropTargetRegistrations; }
-    void RevokeDropTarget() override { ++DropTargetRevocations; }
+    void RegisterDropTarget() override {
+        ++DropTargetRegistrations;
+        TBaseVirtualTree::RegisterDropTarget();
+    }
+    void RevokeDropTarget() override {
+        ++DropTargetRevocations;
+        TBaseVirtualTree::RevokeDropTarget();
+    }
     void PrepareBitmaps(bool, bool) override { ++BitmapPreparations; }
 };
 
