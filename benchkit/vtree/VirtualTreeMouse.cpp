@@ -809,26 +809,16 @@ bool TBaseVirtualTree::InputTimer(unsigned ID) {
 // --- Check clicks ----------------------------------------------------------------------------------
 
 TCheckState TBaseVirtualTree::InputNextCheckState(PVirtualNode Node) {
-    const TCheckState state = TCheckState(Node->CheckState & ~1);
-    switch (Node->CheckType) {
-    case ctCheckBox:
-    case ctTriStateCheckBox:
-        return state == csCheckedNormal ? csUncheckedNormal : csCheckedNormal;
-    case ctRadioButton:
-        return csCheckedNormal;
-    case ctButton:
-        return csUncheckedNormal;
-    default:
-        return csMixedNormal;
-    }
+    // The pressed form shown while the button is down is not a state of its own.
+    return DetermineNextCheckState(Node->CheckType, TCheckState(Node->CheckState & ~1));
 }
 
 bool TBaseVirtualTree::InputCheckAllowed(PVirtualNode Node, TCheckState& State) {
-    return !FOptions->GetMiscOptions().Contains(toReadOnly);
+    return DoChecking(Node, State);
 }
 
 void TBaseVirtualTree::InputCheckClick(PVirtualNode Node, TCheckState State) {
-    SetCheckState(Node, State);
+    DoCheckClick(Node, State);
 }
 
 // --- Hooks -------------------------------------------------------------------------------------------
