@@ -18,11 +18,14 @@
 
 #include "benchkit/vtree/VirtualTreeDataObject.h"
 #include "benchkit/vtree/VirtualTreeHeader.h"
+#include "benchkit/vtree/VirtualTreeInput.h"
 #include "benchkit/vtree/VirtualTreeOptions.h"
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/CustomControl.h>
+#include <quorlpak/HintWindow.h>
+#include <quorlpak/StdCtrls.h>
 #include <runpak/ScopeGuard.h>
 
 #include <atomic>
@@ -402,6 +405,89 @@ public:
     TVTGetImageExEvent OnGetImageIndexEx;
     TVTScrollEvent OnScroll;
 
+    // === In the user's hands: selection, focus, mouse, keys, editing, hints ===============
+    // Selection. The selected nodes are kept ordered by address, so that a
+    // membership test is a binary search; removals during bulk work only
+    // mark their entry and one pack drops them all.
+    virtual bool FindNodeInSelection(PVirtualNode Node, int& Index, int LowBound = -1,
+                                     int HighBound = -1);
+    void AddToSelection(PVirtualNode Node);
+    virtual void AddToSelection(PVirtualNode* NewItems, int NewLength, bool ForceInsert = false);
+    virtual void RemoveFromSelection(PVirtualNode Node);
+    virtual void SelectNodes(PVirtualNode StartNode, PVirtualNode EndNode, bool AddOnly);
+    void ToggleSelection(PVirtualNode StartNode, PVirtualNode EndNode);
+    void UnselectNodes(PVirtualNode StartNode, PVirtualNode EndNode);
+    void SelectAll(bool VisibleOnly);
+    void InvertSelection(bool VisibleOnly);
+    virtual void ResetRangeAnchor();
+    PVirtualNode GetRangeAnchor() const { return FRangeAnchor; }
+    bool IsMouseSelecting() const {
+        return HasState(tsDrawSelPending) || HasState(tsDrawSelecting);
+    }
+    void SetFocusedNodeAndColumn(PVirtualNode Node, TColumnIndex Column);
+    PVirtualNode GetHotNode() const { return FCurrentHotNode; }
+
+    // Hit testing (client coordinates with Relative, tree coordinates without).
+    virtual void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
+
+    // Editing. EndEditNode and CancelEditNode answer true when nothing is edited.
+    virtual bool EditNode(PVirtualNode Node, TColumnIndex Column);
+    bool EndEditNode();
+    bool CancelEditNode();
+    bool IsEditing() const { return HasState(tsEditing); }
+    IVTEditLink* GetEditLink() const { return FEditLink.Get(); }
+    TColumnIndex GetEditColumn() const { return FEditColumn; }
+    uint32_t GetEditDelay() const { return FEditDelay; }
+    void SetEditDelay(uint32_t Value) { FEditDelay = Value; }
+    // The cell's text, the font that painting would use and the rectangle
+    // of the text, for editors that place themselves over a cell.
+    virtual void GetTextInfo(PVirtualNode Node, TColumnIndex Column, TFont* AFont, TRect& R,
+                             UnicodeString& Text);
+
+    // Incremental search.
+    TVTIncrementalSearch GetIncrementalSearch() const { return FIncrementalSearch; }
+    void SetIncrementalSearch(TVTIncrementalSearch Value) { FIncrementalSearch = Value; }
+    TVTSearchDirection GetIncrementalSearchDirection() const { return FSearchDirection; }
+    void SetIncrementalSearchDirection(TVTSearchDirection Value) { FSearchDirection = Value; }
+    TVTSearchStart GetIncrementalSearchStart() const { return FSearchStart; }
+    void SetIncrementalSearchStart(TVTSearchStart Value) { FSearchStart = Value; }
+    uint32_t GetIncrementalSearchTimeout() const { return FSearchTimeout; }
+    void SetIncrementalSearchTimeout(uint32_t Value) { FSearchTimeout = Value; }
+    const UnicodeString& GetSearchBuffer() const { return FSearchBuffer; }
+
+    // Hooks the mouse, keys, editing and dragging ask.
+    virtual bool CanEdit(PVirtualNode Node, TColumnIndex Column);
+    virtual void BeginDrag(bool Immediate, int Threshold = -1);
+    TVTDragType GetDragType() const { return FDragType; }
+    void SetDragType(TVTDragType Value) { FDragType = Value; }
+    bool GetWantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+    HCURSOR GetHotCursor() const { return FHotCursor; }
+    void SetHotCursor(HCURSOR Value) { FHotCursor = Value; }
+
+    // Hints.
+    TVTHintMode GetHintMode() const { return FHintMode; }
+    void SetHintMode(TVTHintMode Value) { FHintMode = Value; }
+    THintAnimationType GetHintAnimation() const { return FAnimationType; }
+    void SetHintAnimation(THintAnimationType Value) { FAnimationType = Value; }
+    const TVTHintData& GetHintData() const { return FHintData; }
+
+    TVTFocusChangingEvent OnFocusChanging;
+    TVTFocusChangeEvent OnFocusChanged;
+    TVTGetCursorEvent OnGetCursor;
+    TVTHotNodeChangeEvent OnHotChange;
+    TVTPopupEvent OnGetPopupMenu;
+    TVTKeyActionEvent OnKeyAction;
+    TVTHelpContextEvent OnGetHelpContext;
+    TVTEditChangingEvent OnEditing;
+    TVTCreateEditorEvent OnCreateEditor;
+    TVTEditChangeEvent OnBeforeEndEditing;
+    TVTEditChangeEvent OnAfterEndEditing;
+    TVTEditChangeEvent OnEdited;
+    TVTEditCancelEvent OnEditCancelled;
+    TVTIncrementalSearchEvent OnIncrementalSearch;
+    TVTDragAllowedEvent OnDragAllowed;
+    // === end of the user's hands (public) =================================================
     // === Check states, sorting, streams and commands ===========================================
     // --- Check states ------------------------------------------------------------------------
     // The state a click on a control of this type in this state produces.
@@ -542,7 +628,7 @@ protected:
     virtual void DoChange(PVirtualNode Node);
     virtual void DoStructureChange(PVirtualNode Node, TChangeReason Reason);
     virtual void DoUpdating(TVTUpdateState State);
-    virtual void DoCancelEdit() {}
+    virtual bool DoCancelEdit();
     virtual void DoFocusNode(PVirtualNode Node, bool Ask);
 
     // Header and column dispatchers.
@@ -594,7 +680,7 @@ protected:
     virtual int DoCompare(PVirtualNode Node1, PVirtualNode Node2, TColumnIndex Column);
     void SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
     // Ends the running edit before a sort relinks the nodes; false keeps the order.
-    virtual bool EndEditForSort() { return true; }
+    virtual bool EndEditForSort() { return EndEditNode(); }
     virtual void WriteNode(TStream* Stream, PVirtualNode Node);
     virtual void WriteChunks(TStream* Stream, PVirtualNode Node);
     virtual void FinishChunkHeader(TStream* Stream, int64_t StartPos, int64_t EndPos);
@@ -650,8 +736,7 @@ protected:
 
     // --- Hooks filled by later parts of the tree -------------------------------------------
     virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines);
-    virtual void UpdateEditBounds() {}
-    virtual void CancelEditNode() {}
+    virtual void UpdateEditBounds();
     virtual void MainColumnChanged();
     friend class TCustomStringTreeOptions;
     void UpdateHeaderRect();
@@ -723,7 +808,7 @@ protected:
     // The accessibility notice of an expand or collapse (state changed).
     virtual void NotifyAccessibleStateChange() {}
     // Makes sure the node's user data is freed with it (streamed copies).
-    virtual void InternalAddToSelection(PVirtualNode Node, bool ForceInsert);
+    virtual bool InternalAddToSelection(PVirtualNode Node, bool ForceInsert);
     virtual void InternalRemoveFromSelection(PVirtualNode Node);
     void PackSelection();
     TColumnIndex GetMainColumn() const { return FHeader ? FHeader->GetMainColumn() : NoColumn; }
@@ -833,6 +918,108 @@ protected:
         ++FChangeDepth;
         return runpak::ScopeExit([this, Check] { EndCheckedChange(Check); });
     }
+
+    // === In the user's hands (protected) ==================================================
+    bool InternalAddToSelection(PVirtualNode* NewItems, int NewLength, bool ForceInsert);
+    virtual void InternalClearSelection();
+    virtual bool DoFocusChanging(PVirtualNode OldNode, PVirtualNode NewNode,
+                                 TColumnIndex OldColumn, TColumnIndex NewColumn);
+    virtual void DoFocusChange(PVirtualNode Node, TColumnIndex Column);
+    void HandleClickSelection(PVirtualNode LastFocused, PVirtualNode NewNode, TShiftState Shift,
+                              bool DragPending);
+    virtual bool CalculateSelectionRect(int X, int Y);
+    bool HandleDrawSelection(int X, int Y);
+    bool CollectSelectedNodes(bool RightToLeft, TColumnIndex MainColumn, int NodeLeft,
+                              int NodeRight, TAlignment Alignment, const TRect& OldRect,
+                              const TRect& NewRect);
+    void NormalizeRange(PVirtualNode& StartNode, PVirtualNode& EndNode);
+
+    // Mouse.
+    virtual void DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right,
+                                         TAlignment Alignment);
+    virtual void DetermineHitPositionRTL(THitInfo& HitInfo, int Offset, int Right,
+                                         TAlignment Alignment);
+    virtual void HandleMouseDown(TMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleMouseUp(TMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleMouseDblClick(TMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleHotTrack(int X, int Y);
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    virtual void DoGetCursor(HCURSOR& Cursor);
+    virtual void DoHotChange(PVirtualNode Old, PVirtualNode New);
+    virtual TPopupMenu* DoGetPopupMenu(PVirtualNode Node, TColumnIndex Column, TPoint Position);
+    virtual void DoPopupMenu(PVirtualNode Node, TColumnIndex Column, TPoint Position);
+    virtual bool DoBeforeDrag(PVirtualNode Node, TColumnIndex Column);
+    // Starts an OLE drag from P (client coordinates); the drag and drop of
+    // the tree replaces this empty start.
+    virtual void DoDragging(TPoint P);
+    virtual bool CanAutoScroll();
+    // Routes the input messages; false leaves the message to the caller.
+    bool DispatchInput(TMessage& Message);
+    bool InputTimer(unsigned ID);
+    void WMButtonDown(TMessage& Message, TMouseButton Button, bool Double);
+    void WMButtonUp(TMessage& Message, TMouseButton Button);
+    void WMSetCursor(TMessage& Message);
+    void WMContextMenu(TMessage& Message);
+    void WMSetFocus(TMessage& Message);
+    void WMKillFocus(TMessage& Message);
+    void WMCancelMode(TMessage& Message);
+    void CMMouseLeave(TMessage& Message);
+    void CMHintShow(TMessage& Message);
+    void CMHintShowPause(TMessage& Message);
+    void WMGetObject(TMessage& Message);
+    // Check clicks by mouse and space, through the check state rules.
+    TCheckState InputNextCheckState(PVirtualNode Node);
+    bool InputCheckAllowed(PVirtualNode Node, TCheckState& State);
+    void InputCheckClick(PVirtualNode Node, TCheckState State);
+
+    // Keys.
+    virtual bool DoKeyAction(uint16_t& CharCode, TShiftState& Shift);
+    void WMKeyDown(TMessage& Message);
+    void WMKeyUp(TMessage& Message);
+    void WMChar(TMessage& Message);
+    void WMGetDlgCode(TMessage& Message);
+    void ShowHelpFor(PVirtualNode Node, TColumnIndex Column);
+
+    // Editing and incremental search.
+    virtual void DoEdit();
+    virtual bool DoEndEdit();
+    virtual void DoCanEdit(PVirtualNode Node, TColumnIndex Column, bool& Allowed);
+    virtual TVTEditLinkRef DoCreateEditor(PVirtualNode Node, TColumnIndex Column);
+    virtual int DoIncrementalSearch(PVirtualNode Node, const UnicodeString& Text);
+    void HandleIncrementalSearch(uint16_t CharCode);
+    void StopSearch();
+
+    // Hints.
+    virtual UnicodeString DoGetNodeHint(PVirtualNode Node, TColumnIndex Column,
+                                        TVTTooltipLineBreakStyle& LineBreakStyle);
+    virtual UnicodeString DoGetNodeTooltip(PVirtualNode Node, TColumnIndex Column,
+                                           TVTTooltipLineBreakStyle& LineBreakStyle);
+    THintAnimationType DoGetAnimationType();
+    virtual THintWindowClass GetHintWindowClass();
+
+    TNodeArray FSelection;
+    int FLastSelectionLevel = -1;
+    TRect FLastSelRect{};
+    TShiftState FDrawSelShiftState;
+    TPoint FLastClickPos{};
+    int FDragThreshold = 5;
+    HCURSOR FHotCursor = nullptr;
+    TVTEditLinkRef FEditLink;
+    uint32_t FEditDelay = 1000;
+    bool FWantTabs = false;
+    TVTDragType FDragType = dtOLE;
+    TVTIncrementalSearch FIncrementalSearch = isNone;
+    TVTSearchDirection FSearchDirection = sdForward;
+    TVTSearchStart FSearchStart = ssFocusedNode;
+    uint32_t FSearchTimeout = 1000;
+    UnicodeString FSearchBuffer;
+    TVTHintMode FHintMode = hmDefault;
+    THintAnimationType FAnimationType = hatSystemDefault;
+    TVTHintData FHintData;
+    TRect FLastHintRect{};
+    int FHintTimeout = 0;
+    friend class TVirtualTreeHintWindow;
+    // === end of the user's hands (protected) ==============================================
 
 private:
     void EndCheckedChange(bool Check);
@@ -1029,11 +1216,114 @@ protected:
     void PaintStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void MeasureFont();
 
+    // === In the user's hands (string tree) ================================================
+public:
+    void GetTextInfo(PVirtualNode Node, TColumnIndex Column, TFont* AFont, TRect& R,
+                     UnicodeString& Text) override;
+    TVTHintEvent OnGetHint;
+
+protected:
+    TVTEditLinkRef DoCreateEditor(PVirtualNode Node, TColumnIndex Column) override;
+    int DoIncrementalSearch(PVirtualNode Node, const UnicodeString& Text) override;
+    UnicodeString DoGetNodeHint(PVirtualNode Node, TColumnIndex Column,
+                                TVTTooltipLineBreakStyle& LineBreakStyle) override;
+    UnicodeString DoGetNodeTooltip(PVirtualNode Node, TColumnIndex Column,
+                                   TVTTooltipLineBreakStyle& LineBreakStyle) override;
+    friend class TStringEditLink;
+    friend class TVirtualTreeHintWindow;
+    // === end of the user's hands (string tree) ============================================
+
     UnicodeString FDefaultText = u"Node";
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     uint32_t FInternalDataOffset = 0;
     bool FFontChanged = false;
+};
+
+// --- The tree's hint window -------------------------------------------------------------------
+
+// Set while no tree hint window exists (the header shows its next hint at once).
+extern bool HintWindowDestroyed;
+
+// Shows a tree's hints: a plain hint text, or a tooltip with a cell's full
+// text laid exactly over the cut text.
+class TVirtualTreeHintWindow : public THintWindow {
+public:
+    explicit TVirtualTreeHintWindow(TComponent* AOwner);
+    ~TVirtualTreeHintWindow() override;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    static THintWindow* Make(TComponent* AOwner);
+
+    TRect CalcHintRect(int MaxWidth, const UnicodeString& Hint, void* Data) override;
+    void ActivateHint(TRect Rect, const UnicodeString& Hint) override;
+    const TVTHintData& GetHintData() const { return FHintData; }
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+
+    TVTHintData FHintData;
+    int FTextHeight = 0;
+};
+
+// --- The string tree's in-place editor -------------------------------------------------------
+
+class TStringEditLink;
+
+// The edit control of a TStringEditLink. It keeps its link alive while it
+// exists and frees itself through a posted message, so that it may end the
+// edit from inside its own key handling.
+class TVTEdit : public TCustomEdit {
+public:
+    explicit TVTEdit(TStringEditLink* Link);
+    ~TVTEdit() override;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+    void Dispatch(TMessage& Message) override;
+    // Frees the control once the messages in flight are handled.
+    void ReleaseLater();
+    void AutoAdjustSize();
+
+protected:
+    friend class TStringEditLink;
+    void CreateParams(TCreateParams& Params) override;
+    bool KeyDown(TMessage& Message);
+    void DetachLink();
+
+    TVTEditLinkRef FRefLink;
+    TStringEditLink* FLink = nullptr;
+};
+
+// The string tree's default editor: a single-border edit over the cell text.
+class TStringEditLink : public TInterfacedObject, public IVTEditLink {
+public:
+    TStringEditLink();
+    ~TStringEditLink() override;
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override;
+    ULONG AddRef() noexcept override { return TInterfacedObject::AddRef(); }
+    ULONG Release() noexcept override { return TInterfacedObject::Release(); }
+
+    bool BeginEdit() override;
+    bool CancelEdit() override;
+    bool EndEdit() override;
+    bool PrepareEdit(TBaseVirtualTree* Tree, PVirtualNode Node, TColumnIndex Column) override;
+    TRect GetBounds() override;
+    void ProcessMessage(TMessage& Message) override;
+    void SetBounds(TRect R) override;
+
+    TVTEdit* GetEdit() const { return FEdit; }
+    void SetEdit(TVTEdit* Value);
+
+protected:
+    friend class TVTEdit;
+    TVTEdit* FEdit = nullptr;
+    TCustomVirtualStringTree* FTree = nullptr;
+    PVirtualNode FNode = nullptr;
+    TColumnIndex FColumn = NoColumn;
+    TAlignment FAlignment = taLeftJustify;
+    TRect FTextBounds{};
+    bool FStopping = false;
 };
 
 class TVirtualStringTree : public TCustomVirtualStringTree {

@@ -421,37 +421,10 @@ void TBaseVirtualTree::WMTimer(TMessage& Message) {
         DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         break;
     default:
+        if (InputTimer(unsigned(Message.WParam))) break;
         TCustomControl::Dispatch(Message);
         break;
     }
-}
-
-// --- The least of selection and focus that node life needs -------------------------------
-
-void TBaseVirtualTree::InternalAddToSelection(PVirtualNode Node, bool ForceInsert) {
-    if (Node->States.Contains(vsSelected)) return;
-    Node->States.Include(vsSelected);
-    ++FSelectionCount;
-}
-
-void TBaseVirtualTree::InternalRemoveFromSelection(PVirtualNode Node) {
-    if (!Node->States.Contains(vsSelected)) return;
-    Node->States.Exclude(vsSelected);
-    --FSelectionCount;
-}
-
-void TBaseVirtualTree::ClearSelection() {
-    if (FSelectionCount == 0) return;
-    for (PVirtualNode run = GetFirstNoInit(); run; run = GetNextNoInit(run))
-        run->States.Exclude(vsSelected);
-    FSelectionCount = 0;
-    Invalidate();
-}
-
-void TBaseVirtualTree::PackSelection() {}
-
-void TBaseVirtualTree::DoFocusNode(PVirtualNode Node, bool Ask) {
-    FFocusedNode = Node;
 }
 
 void TBaseVirtualTree::UpdateDesigner() {

@@ -548,6 +548,7 @@ void TBaseVirtualTree::DeleteNode(PVirtualNode Node, bool Reindex) {
     if (Node->States.Contains(vsSelected)) {
         InternalRemoveFromSelection(Node);
         if (FUpdateCount == 0) {
+            PackSelection();
             // The application learns at once that its selected node went,
             // while the node is still whole.
             const bool wasSynch = HasState(tsSynchMode);
@@ -590,6 +591,8 @@ void TBaseVirtualTree::DoFreeNode(PVirtualNode Node) {
     if (Node == FLastSearchNode) FLastSearchNode = nullptr;
     if (Node == FFocusedNode) FFocusedNode = nullptr;
     if (Node == FRangeAnchor) FRangeAnchor = nullptr;
+    // Marked now, dropped by the next pack of the selection.
+    if (Node->States.Contains(vsSelected)) InternalRemoveFromSelection(Node);
     if (Node->States.Contains(vsInitialized) || Node->States.Contains(vsInitialUserData))
         if (OnFreeNode) OnFreeNode(this, Node);
     FreeNodeBlock(Node);

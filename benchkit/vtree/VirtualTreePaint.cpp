@@ -193,32 +193,6 @@ int TBaseVirtualTree::GetCheckImage(PVirtualNode Node) {
     return hot ? base + 1 : base;
 }
 
-void TBaseVirtualTree::SetSelected(PVirtualNode Node, bool Value) {
-    if (!Node || Node == FRoot || GetSelected(Node) == Value) return;
-    if (Value) {
-        if (!FOptions->GetSelectionOptions().Contains(toMultiSelect)) ClearSelection();
-        InternalAddToSelection(Node, false);
-    } else {
-        InternalRemoveFromSelection(Node);
-    }
-    InvalidateNode(Node);
-    Change(Node);
-}
-
-void TBaseVirtualTree::SetFocusedNode(PVirtualNode Node) {
-    if (Node == FFocusedNode) return;
-    PVirtualNode old = FFocusedNode;
-    DoFocusNode(Node, true);
-    InvalidateNode(old);
-    InvalidateNode(FFocusedNode);
-}
-
-void TBaseVirtualTree::SetFocusedColumn(TColumnIndex Column) {
-    if (Column == FFocusedColumn) return;
-    FFocusedColumn = Column;
-    if (FFocusedNode) InvalidateNode(FFocusedNode);
-}
-
 int TBaseVirtualTree::ComputeRTLOffset(bool ExcludeScrollBar) const {
     if (!FHeader || !FHeader->UseColumns()) return 0;
     int offset = const_cast<TBaseVirtualTree*>(this)->GetClientWidth() -

@@ -165,6 +165,7 @@ void TBaseVirtualTree::Dispatch(TMessage& Message) {
         Message.Result = 1;
         return;
     default:
+        if (DispatchInput(Message)) return;
         TCustomControl::Dispatch(Message);
         return;
     }

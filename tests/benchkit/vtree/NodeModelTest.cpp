@@ -550,7 +550,9 @@ TEST_F(NodeModel, InitialStatesFromOnInitNodeApply) {
     TTestTree* tree = MakeTree();
     tree->OnInitNode = [](TBaseVirtualTree*, PVirtualNode parent, PVirtualNode n,
                           TVirtualNodeInitStates& s) {
-        if (!parent && n->Index == 0) s += TVirtualNodeInitStates{ivsHasChildren, ivsExpanded};
+        if (!parent && n->Index == 0)
+            s += TVirtualNodeInitStates{ivsHasChildren, ivsExpanded, ivsSelected};
+        // A disabled node is never selected, not even by its initial states.
         if (!parent && n->Index == 1)
             s += TVirtualNodeInitStates{ivsDisabled, ivsMultiline, ivsSelected};
     };
@@ -563,7 +565,8 @@ TEST_F(NodeModel, InitialStatesFromOnInitNodeApply) {
     PVirtualNode b = At(tree, {1});
     EXPECT_TRUE(b->States.Contains(vsDisabled));
     EXPECT_TRUE(b->States.Contains(vsMultiline));
-    EXPECT_TRUE(b->States.Contains(vsSelected));
+    EXPECT_FALSE(b->States.Contains(vsSelected));
+    EXPECT_TRUE(a->States.Contains(vsSelected));
     EXPECT_EQ(tree->GetSelectedCount(), 1u);
     EXPECT_TRUE(TreeIsConsistent(tree));
 }

@@ -21,6 +21,7 @@
 
 class TWinControl;
 class TPopupMenu;
+class THintWindow;
 class TCustomForm;
 
 using TWndMethod = std::function<void(TMessage& Message)>;
@@ -47,6 +48,8 @@ struct THintInfo {
     int HideTimeout = 0;
     UnicodeString HintStr;
     void* HintData = nullptr;
+    // The hint window class the control wants (null: the application's).
+    THintWindow* (*HintWindowClass)(TComponent* AOwner) = nullptr;
 };
 
 class TControl : public TComponent {
