@@ -68,7 +68,7 @@ void TCycleButton::PaintSymbol() {
 
 // The cycle symbol: two arrow heads on a ring, drawn once into a 12 x 12 image.
 TSpeedButtonData::TSpeedButtonData(TComponent* AOwner) : TComponent(AOwner) {
-    SpeedButtonImages = new TCustomImageList(12, 12);
+    SpeedButtonImages = std::make_unique<TCustomImageList>(12, 12);
     TBitmap image(12, 12);
     TCanvas* c = image.GetCanvas();
     c->GetBrush()->SetColor(clFuchsia);

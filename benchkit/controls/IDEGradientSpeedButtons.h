@@ -4,6 +4,8 @@
 
 #include "GDIPlus.GradientTabs.h"
 
+#include <memory>
+
 class TCustomGradientButton : public TGradientButton {
 public:
     using TGradientButton::TGradientButton;
@@ -53,7 +55,7 @@ protected:
 class TSpeedButtonData : public TComponent {
 public:
     explicit TSpeedButtonData(TComponent* AOwner);
-    TCustomImageList* SpeedButtonImages;
+    std::unique_ptr<TCustomImageList> SpeedButtonImages;
 };
 TSpeedButtonData* SpeedButtonData();
 void FreeSpeedButtonData();
