@@ -1,5 +1,6 @@
 #include "benchkit/Benchkit.h"
 
+#include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
@@ -26,6 +27,7 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
      FinalizeIDEVirtualShellUtilities},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
+    {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
 };
 
 std::mutex packageLock;

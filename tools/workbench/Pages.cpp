@@ -7,6 +7,7 @@ extern const TWorkbenchPage ModelViewPage;
 extern const TWorkbenchPage InspectorPage;
 extern const TWorkbenchPage TreePage;
 extern const TWorkbenchPage DrawTreePage;
+extern const TWorkbenchPage ControlsPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
@@ -16,6 +17,7 @@ const TWorkbenchPage* const kPages[] = {
     &CPUPage,
     &ModelViewPage,
     &InspectorPage,
+    &ControlsPage,
 };
 } // namespace
 

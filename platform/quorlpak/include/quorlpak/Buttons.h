@@ -68,3 +68,35 @@ protected:
     TNumGlyphs FNumGlyphs = 1;
     bool FModifiedGlyph = false;
 };
+
+// --- TSpeedButton -----------------------------------------------------------------------------
+// A windowless button: pressed while the left button is held on it, clicked
+// when it is released over it; a flat one shows its face only under the mouse.
+enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
+
+class TSpeedButton : public TGraphicControl {
+public:
+    explicit TSpeedButton(TComponent* AOwner);
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    bool GetFlat() const { return FFlat; }
+    void SetFlat(bool Value);
+    bool GetMouseInControl() const { return FMouseInControl; }
+    TButtonState GetState() const { return FState; }
+    void SetEnabled(bool Value) override;
+
+protected:
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DoMouseEnter() override;
+    void DoMouseLeave() override;
+    void Paint() override;
+
+    TButtonState FState = bsUp;
+    bool FFlat = false;
+    bool FMouseInControl = false;
+    bool FDragging = false;
+};

@@ -1,0 +1,6 @@
+// The gradient buttons unit's shut-down, kept apart from the button classes
+// so that the package table need not see the framework's button header.
+#pragma once
+
+// Frees the shared speed-button images.
+void FinalizeIDEGradientSpeedButtons();
