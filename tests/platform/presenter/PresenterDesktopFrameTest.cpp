@@ -114,3 +114,69 @@ TEST_F(DesktopFrame, FixedDialogFramesCannotBeResized) {
     XGetWMNormalHints(x, XOf(sizable), &hints, &supplied);
     EXPECT_FALSE(hints.flags & PMaxSize);
 }
+
+namespace {
+
+// Asks the window manager, as a pager or a user's drag would, through a
+// client message to the root window.
+void AskWindowManager(::Display* x, ::Window xid, const char* message, std::vector<long> data) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = xid;
+    e.xclient.message_type = XInternAtom(x, message, False);
+    e.xclient.format = 32;
+    for (size_t i = 0; i < data.size() && i < 5; ++i)
+        e.xclient.data.l[i] = data[i];
+    XSendEvent(x, DefaultRootWindow(x), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(x);
+}
+
+} // namespace
+
+TEST_F(DesktopFrame, TheWindowManagersMoveSizeAndCloseReachTheProgram) {
+    ASSERT_TRUE(StartWindowManager()) << "openbox did not start (scripts/install-deps)";
+    HWND hwnd = MakeWindow(u"Managed", 100, 100, 300, 200);
+    const ::Window xid = XOf(hwnd);
+    ASSERT_NE(xid, 0u);
+    // Managed means framed: wait for the frame's extents, an X event, not a time.
+    const Atom extents = XInternAtom(x, "_NET_FRAME_EXTENTS", False);
+    XSelectInput(x, xid, PropertyChangeMask | StructureNotifyMask);
+    while (!HasProperty(xid, extents)) {
+        XEvent e;
+        XWindowEvent(x, xid, PropertyChangeMask, &e);
+    }
+    Settle();
+    log.clear();
+
+    // Gravity static (10 << 0 with x, y, width and height given): the client area's own place.
+    AskWindowManager(x, xid, "_NET_MOVERESIZE_WINDOW", {10 | (0xF << 8), 220, 180, 360, 240});
+    for (;;) {
+        XEvent e;
+        XWindowEvent(x, xid, StructureNotifyMask, &e);
+        if (e.type == ConfigureNotify && e.xconfigure.width == 360 && e.xconfigure.height == 240) break;
+    }
+    Settle();
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, 360);
+    EXPECT_EQ(client.bottom, 240);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    EXPECT_EQ(origin.x, 220);
+    EXPECT_EQ(origin.y, 180);
+    ASSERT_FALSE(Messages(hwnd, WM_SIZE).empty());
+    EXPECT_EQ(LOWORD(Messages(hwnd, WM_SIZE).back().lParam), 360);
+    EXPECT_EQ(HIWORD(Messages(hwnd, WM_SIZE).back().lParam), 240);
+    ASSERT_FALSE(Messages(hwnd, WM_MOVE).empty());
+    EXPECT_EQ(static_cast<short>(LOWORD(Messages(hwnd, WM_MOVE).back().lParam)), 220);
+    EXPECT_EQ(static_cast<short>(HIWORD(Messages(hwnd, WM_MOVE).back().lParam)), 180);
+
+    // The frame's close button: the window manager asks the program, which hears WM_CLOSE.
+    AskWindowManager(x, xid, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
+    XSync(x, False);
+    while (Messages(hwnd, WM_CLOSE).empty()) {
+        XSync(x, False);
+        Settle();
+    }
+    EXPECT_EQ(Messages(hwnd, WM_CLOSE).size(), 1u);
+}
