@@ -108,7 +108,9 @@ void XClipboard::Poll() {
     if (changed) {
         XSetSelectionOwner(d_, clipboard_, window_, CurrentTime);
         owning_ = XGetSelectionOwner(d_, clipboard_) == window_;
-        wantTargets_ = false; // what another program offered before is gone
+        // What another program offered before is no longer the clipboard's.
+        wantTargets_ = false;
+        if (fetching_ && !fetching_->fetch) fetching_->stale = true;
     }
     for (const SelectionReply& reply : replies)
         SendReply(reply);
@@ -381,7 +383,8 @@ void XClipboard::Finish(std::optional<std::string> bytes) {
                 atoms.push_back(*reinterpret_cast<const unsigned long*>(bytes->data() + i));
         const std::vector<UINT> formats = FormatsOf(atoms);
         const DWORD sequence = done.sequence;
-        if (bytes) Detached([formats, sequence] { user::SetForeignClipboard(formats, sequence); });
+        if (bytes && !done.stale)
+            Detached([formats, sequence] { user::SetForeignClipboard(formats, sequence); });
     } else {
         std::optional<std::string> result;
         if (bytes) {

@@ -47,6 +47,7 @@ private:
         bool incremental = false;
         std::string bytes;
         DWORD sequence = 0; // the layer's clipboard when the targets were asked for
+        bool stale = false; // this process copied since: the answer no longer matters
         std::chrono::steady_clock::time_point deadline;
     };
 
