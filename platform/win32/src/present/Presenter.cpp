@@ -309,6 +309,31 @@ void Flush() {
     if (changed) WakePresenter();
 }
 
+void ClipboardChanged() {
+    if (!Active()) return;
+    std::lock_guard<std::mutex> guard(P().lock);
+    P().clipboardChanged = true;
+    WakePresenter();
+}
+
+std::optional<std::string> FetchClipboard(UINT format) {
+    if (CurrentMode() != kOn) return std::nullopt;
+    auto fetch = std::make_shared<ClipboardFetch>();
+    fetch->format = format;
+    fetch->waiter = std::make_shared<Waiter>();
+    fetch->waiter->queue = CurrentQueue();
+    {
+        std::lock_guard<std::mutex> guard(P().lock);
+        if (P().stopping || P().wakeFd < 0) return std::nullopt;
+        P().fetches.push_back(fetch);
+        WakePresenter();
+    }
+    // The presenter may route input meanwhile, sending hit tests to this thread.
+    WaitPumping(fetch->waiter);
+    std::lock_guard<std::mutex> guard(P().lock);
+    return fetch->result;
+}
+
 } // namespace win32::present
 
 using namespace win32::present;
@@ -343,6 +368,9 @@ void StopPresenter() {
         p.windows.clear();
         p.openDCs.clear();
         p.syncs.clear();
+        p.fetches.clear();
+        p.replies.clear();
+        p.clipboardChanged = false;
         p.stopper.reset();
         p.pushed.clear();
         p.recording = false;

@@ -7,6 +7,9 @@
 
 #include <win32/windef.h>
 
+#include <optional>
+#include <string>
+
 namespace win32::present {
 
 // Whether windows are shown on an X display. The first call that needs the
@@ -32,5 +35,12 @@ void SurfaceChanged(HWND top, const Region& area);
 // Sends to the screen what was drawn since the last flush (called after each
 // dispatched message). No lock of the window manager held.
 void Flush();
+
+// The layer's clipboard got new content from this process: the presenter
+// (started if DISPLAY is set) takes the desktop's clipboard for it.
+void ClipboardChanged();
+// Another program's clipboard data in one of the layer's formats, fetched
+// from the desktop; nullopt when it cannot be had. Blocks the caller.
+std::optional<std::string> FetchClipboard(UINT format);
 
 } // namespace win32::present

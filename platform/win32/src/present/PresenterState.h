@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +67,21 @@ struct Waiter {
     bool done = false; // guarded by queue->lock
 };
 
+// A read of another program's clipboard data, asked for by a layer thread
+// and done by the presenter thread (XSelection.cpp).
+struct ClipboardFetch {
+    UINT format = 0;
+    std::shared_ptr<Waiter> waiter;    // released when done
+    std::optional<std::string> result; // set before the release
+};
+
+// The answer to another program's request for our clipboard data, made by a
+// helper thread (rendering may wait for the owner) and sent by the presenter.
+struct SelectionReply {
+    unsigned long requestor = 0, property = 0, target = 0, selection = 0, time = 0;
+    std::optional<std::string> bytes; // nullopt refuses
+};
+
 struct PresenterState {
     std::mutex lock;
     std::map<HWND, Presented> windows;
@@ -77,6 +93,11 @@ struct PresenterState {
     std::vector<TestSeams::PresentedRect> pushed;
     int wakeFd = -1;
     std::thread thread;
+
+    // The desktop's clipboard.
+    bool clipboardChanged = false; // new content of this process to offer
+    std::vector<std::shared_ptr<ClipboardFetch>> fetches;
+    std::vector<SelectionReply> replies;
 };
 
 PresenterState& P();

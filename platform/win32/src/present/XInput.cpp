@@ -64,6 +64,7 @@ void XPresenter::HandlePending() {
 }
 
 void XPresenter::Handle(XEvent& event) {
+    if (clipboard_->Handle(event)) return;
     HWND hwnd = nullptr;
     POINT origin{};
     switch (event.type) {

@@ -116,6 +116,7 @@ XPresenter::XPresenter(::Display* display) : d_(display) {
     // Held keys repeat as presses only, as they do on Windows.
     XkbSetDetectableAutoRepeat(d_, True, nullptr);
     OpenInputMethod();
+    clipboard_ = std::make_unique<XClipboard>(d_, root_);
 
     if (const char* path = std::getenv("WINLAYER_SNAPSHOT"); path && *path) snapshotPath_ = path;
     if (const char* delay = std::getenv("WINLAYER_SNAPSHOT_DELAY_MS"); delay && *delay)
@@ -173,6 +174,7 @@ bool XPresenter::WindowManagerRuns() {
 }
 
 XPresenter::~XPresenter() {
+    clipboard_.reset();
     std::lock_guard<std::mutex> guard(P().lock);
     for (auto& [hwnd, pr] : P().windows)
         DestroyX(pr);
@@ -198,6 +200,7 @@ void XPresenter::Run() {
             syncs.swap(p.syncs);
         }
         HandlePending();
+        clipboard_->Poll();
         if (!syncs.empty()) {
             // The round trip brings every event the server sent before it.
             XSync(d_, False);
@@ -211,7 +214,8 @@ void XPresenter::Run() {
             Release(*waiter);
         if (XPending(d_)) continue;
         pollfd fds[2] = {{xfd, POLLIN, 0}, {p.wakeFd, POLLIN, 0}};
-        poll(fds, 2, PollTimeout());
+        const int snapshot = PollTimeout(), fetch = clipboard_->PollTimeout();
+        poll(fds, 2, snapshot < 0 ? fetch : fetch < 0 ? snapshot : std::min(snapshot, fetch));
     }
 }
 

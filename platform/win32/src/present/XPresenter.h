@@ -6,12 +6,14 @@
 #pragma once
 
 #include "PresenterState.h"
+#include "XSelection.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -65,6 +67,7 @@ private:
     std::map<unsigned, int> keysDown_; // X key code -> virtual key routed down
     std::map<unsigned, Cursor> fontCursors_;
     std::map<::Window, HCURSOR> shownCursor_;
+    std::unique_ptr<XClipboard> clipboard_;
 
     std::string snapshotPath_;
     int snapshotDelayMs_ = 1500;

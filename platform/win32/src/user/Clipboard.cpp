@@ -3,6 +3,7 @@
 // CF_TEXT, CF_OEMTEXT and CF_UNICODETEXT converted into one another (with
 // CF_LOCALE) when asked for.
 #include "NonClient.h"
+#include "../present/Presenter.h"
 
 #include <win32/winbase.h>
 #include <win32/winnls.h>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -18,6 +21,7 @@ struct Entry {
     UINT format = 0;
     HANDLE data = nullptr; // null: the owner renders it when asked
     bool synthesized = false;
+    bool foreign = false; // another program's: fetched from the desktop when asked
 };
 
 struct Clipboard {
@@ -28,7 +32,9 @@ struct Clipboard {
     HWND owner = nullptr;
     std::vector<Entry> entries; // in the order they were set
     DWORD sequence = 0;
+    DWORD sequenceAtOpen = 0;
     UINT rendering = 0; // the format the owner is asked to render now
+    bool foreign = false; // the content is another program's
 };
 
 Clipboard& C() {
@@ -166,13 +172,49 @@ bool Holds(UINT format) {
     return FindEntry(format) != nullptr;
 }
 
-// A held format's data, rendered first if need be.
+// Fetches another program's data in `format` from the desktop and keeps it,
+// unless the clipboard changed meanwhile. Called without the lock.
+void FetchForeign(UINT format) {
+    DWORD sequence;
+    {
+        Guard guard(C().lock);
+        Entry* e = FindEntry(format);
+        if (!e || !e->foreign || e->data) return;
+        sequence = C().sequence;
+    }
+    const std::optional<std::string> bytes = win32::present::FetchClipboard(format);
+    if (!bytes) return;
+    HGLOBAL block = MakeBlock(bytes->data(), bytes->size());
+    if (!block) return;
+    Guard guard(C().lock);
+    Entry* e = FindEntry(format);
+    if (C().sequence == sequence && e && e->foreign && !e->data) {
+        e->data = block;
+        return;
+    }
+    GlobalFree(block);
+}
+
+bool IsForeign(UINT format) {
+    Guard guard(C().lock);
+    Entry* e = FindEntry(format);
+    return e && e->foreign;
+}
+
+// A held format's data, rendered (or fetched) first if need be.
 HANDLE HeldRendered(UINT format) {
     if (!Holds(format)) return nullptr;
     if (HANDLE data = Held(format)) return data;
-    Render(format);
+    if (IsForeign(format))
+        FetchForeign(format);
+    else
+        Render(format);
     return Held(format);
 }
+
+// A format's handle, held or converted from the text; null when not on offer.
+// Called without the lock.
+HANDLE Obtain(UINT format);
 
 // Converts the text on the clipboard into `format` (or makes CF_LOCALE).
 HANDLE Synthesize(UINT format) {
@@ -202,13 +244,77 @@ HANDLE Synthesize(UINT format) {
         GlobalFree(made);
         return e->data;
     }
-    C().entries.push_back({format, made, true});
+    C().entries.push_back({format, made, true, false});
     return made;
+}
+
+HANDLE Obtain(UINT format) {
+    if (Holds(format)) return HeldRendered(format);
+    bool canMake;
+    {
+        Guard guard(C().lock);
+        const std::vector<UINT> formats = SynthesizableFormats();
+        canMake = std::find(formats.begin(), formats.end(), format) != formats.end();
+    }
+    return canMake ? Synthesize(format) : nullptr;
 }
 
 } // namespace
 
 namespace win32::user {
+
+std::vector<UINT> ClipboardFormatsForDesktop() {
+    Guard guard(C().lock);
+    if (C().foreign) return {};
+    return AvailableFormats();
+}
+
+std::optional<std::string> ClipboardBytesForDesktop(UINT format) {
+    {
+        Guard guard(C().lock);
+        if (C().foreign) return std::nullopt; // never hand another program's data back out
+    }
+    if (IsForeign(format)) return std::nullopt;
+    HANDLE data = Obtain(format);
+    if (!data) return std::nullopt;
+    const SIZE_T size = GlobalSize(data);
+    const void* bytes = GlobalLock(data);
+    if (!bytes) return std::nullopt;
+    std::string out(static_cast<const char*>(bytes), size);
+    GlobalUnlock(data);
+    return out;
+}
+
+bool SetForeignClipboard(const std::vector<UINT>& formats, DWORD ifSequence) {
+    HWND previous;
+    std::vector<Entry> old;
+    {
+        Guard guard(C().lock);
+        if (C().sequence != ifSequence) return false; // this process copied meanwhile
+        previous = C().owner;
+        old.swap(C().entries);
+        C().owner = nullptr;
+        for (UINT f : formats)
+            C().entries.push_back({f, nullptr, false, true});
+        C().foreign = true;
+        ++C().sequence;
+    }
+    if (previous && IsWindow(previous)) SendMessageW(previous, WM_DESTROYCLIPBOARD, 0, 0);
+    FreeAll(old);
+    return true;
+}
+
+void ClipboardOwnerGoing(HWND hwnd) {
+    {
+        Guard guard(C().lock);
+        if (C().owner != hwnd) return;
+        if (std::none_of(C().entries.begin(), C().entries.end(),
+                         [](const Entry& e) { return !e.data; }))
+            return;
+    }
+    // Promised formats are rendered now, so that the data outlives its owner.
+    SendMessageW(hwnd, WM_RENDERALLFORMATS, 0, 0);
+}
 
 void ClipboardWindowGone(HWND hwnd) {
     Guard guard(C().lock);
@@ -239,18 +345,25 @@ BOOL OpenClipboard(HWND newOwner) {
     C().open = true;
     C().openWindow = newOwner;
     C().openThread = GetCurrentThreadId();
+    C().sequenceAtOpen = C().sequence;
     return TRUE;
 }
 
 BOOL CloseClipboard() {
-    Guard guard(C().lock);
-    if (!OpenedHere()) {
-        SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
-        return FALSE;
+    bool changed;
+    {
+        Guard guard(C().lock);
+        if (!OpenedHere()) {
+            SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+            return FALSE;
+        }
+        C().open = false;
+        C().openWindow = nullptr;
+        C().openThread = 0;
+        changed = C().sequence != C().sequenceAtOpen && !C().foreign;
     }
-    C().open = false;
-    C().openWindow = nullptr;
-    C().openThread = 0;
+    // New content of this process: the desktop's clipboard becomes ours.
+    if (changed) win32::present::ClipboardChanged();
     return TRUE;
 }
 
@@ -266,6 +379,7 @@ BOOL EmptyClipboard() {
         previous = C().owner;
         old.swap(C().entries);
         C().owner = C().openWindow;
+        C().foreign = false;
         ++C().sequence;
     }
     // The previous owner hears of it before its data goes.
@@ -293,6 +407,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
             SetLastError(ERROR_INVALID_PARAMETER); // nobody could render it later
             return nullptr;
         }
+        C().foreign = false;
         auto& entries = C().entries;
         if (IsText(format) || format == CF_LOCALE) {
             // Conversions made from the old text are out of date.
@@ -310,7 +425,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
             e->data = data;
             e->synthesized = false;
         } else {
-            entries.push_back({format, data, false});
+            entries.push_back({format, data, false, false});
         }
         if (!rendering) ++C().sequence;
     }
@@ -327,14 +442,7 @@ HANDLE GetClipboardData(UINT format) {
             return nullptr;
         }
     }
-    if (Holds(format)) return HeldRendered(format);
-    bool canMake;
-    {
-        Guard guard(C().lock);
-        const std::vector<UINT> formats = SynthesizableFormats();
-        canMake = std::find(formats.begin(), formats.end(), format) != formats.end();
-    }
-    return canMake ? Synthesize(format) : nullptr;
+    return Obtain(format);
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {

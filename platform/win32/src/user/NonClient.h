@@ -4,6 +4,10 @@
 // DefWindowProc, painting and hit testing call.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "../gdi/Region.h"
 
 #include <win32/winuser.h>
@@ -93,6 +97,17 @@ void DestroyWindowMenu(HWND hwnd);
 
 // --- Clipboard -------------------------------------------------------------------------
 void ClipboardWindowGone(HWND hwnd);
+// Before a window is destroyed: a clipboard owner renders what it promised.
+void ClipboardOwnerGoing(HWND hwnd);
+// The desktop's side (the presenter): the formats this process offers, and
+// one format's bytes (rendered on demand; may send WM_RENDERFORMAT, so never
+// called on the presenter thread). Empty / nullopt for another program's data.
+std::vector<UINT> ClipboardFormatsForDesktop();
+std::optional<std::string> ClipboardBytesForDesktop(UINT format);
+// Another program took the desktop's clipboard: the layer's clipboard now
+// offers its formats, fetched when read. Does nothing (false) when the
+// clipboard's sequence number is no longer `ifSequence`.
+bool SetForeignClipboard(const std::vector<UINT>& formats, DWORD ifSequence);
 
 // --- Modal loops ------------------------------------------------------------------------
 // Registers a private class of the layer once; true when it exists.

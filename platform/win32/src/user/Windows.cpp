@@ -36,6 +36,7 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Sends WM_DESTROY to a window, then to its children, parents first.
 void SendDestroy(HWND hwnd) {
+    ClipboardOwnerGoing(hwnd);
     Send(hwnd, WM_DESTROY);
     std::vector<HWND> children;
     {
