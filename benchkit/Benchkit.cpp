@@ -10,6 +10,11 @@
 
 #include <mutex>
 
+// The notifier unit's header brings the shell utilities' platform tests,
+// which the tree unit declares as variables of the same names.
+void InitializeIDEVirtualShellNotifier();
+void FinalizeIDEVirtualShellNotifier();
+
 namespace {
 
 // Units in dependency order. A unit with work to do at start-up or shut-down
@@ -22,6 +27,8 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEHistoryLists", InitializeIDEHistoryLists, FinalizeIDEHistoryLists},
     {"IDEVirtualResources", InitializeIDEVirtualResources, FinalizeIDEVirtualResources},
     {"IDEVirtualUnicodeDefines", InitializeIDEVirtualUnicodeDefines, FinalizeIDEVirtualUnicodeDefines},
+    {"IDEVirtualShellNotifier", InitializeIDEVirtualShellNotifier,
+     FinalizeIDEVirtualShellNotifier},
     {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
     {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
      FinalizeIDEVirtualShellUtilities},
