@@ -2,6 +2,7 @@
 
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/props/IDEHistoryLists.h"
+#include "benchkit/shell/IDEVirtualDataObject.h"
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
 #include "benchkit/shell/IDEVirtualResources.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
@@ -14,6 +15,10 @@
 // which the tree unit declares as variables of the same names.
 void InitializeIDEVirtualShellNotifier();
 void FinalizeIDEVirtualShellNotifier();
+void InitializeIDEVirtualIconThread();
+void FinalizeIDEVirtualIconThread();
+void InitializeIDEVirtualSystemImageLists();
+void FinalizeIDEVirtualSystemImageLists();
 
 namespace {
 
@@ -27,8 +32,12 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEHistoryLists", InitializeIDEHistoryLists, FinalizeIDEHistoryLists},
     {"IDEVirtualResources", InitializeIDEVirtualResources, FinalizeIDEVirtualResources},
     {"IDEVirtualUnicodeDefines", InitializeIDEVirtualUnicodeDefines, FinalizeIDEVirtualUnicodeDefines},
+    {"IDEVirtualDataObject", InitializeIDEVirtualDataObject, FinalizeIDEVirtualDataObject},
     {"IDEVirtualShellNotifier", InitializeIDEVirtualShellNotifier,
      FinalizeIDEVirtualShellNotifier},
+    {"IDEVirtualSystemImageLists", InitializeIDEVirtualSystemImageLists,
+     FinalizeIDEVirtualSystemImageLists},
+    {"IDEVirtualIconThread", InitializeIDEVirtualIconThread, FinalizeIDEVirtualIconThread},
     {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
     {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
      FinalizeIDEVirtualShellUtilities},

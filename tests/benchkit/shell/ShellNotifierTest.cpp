@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "benchkit/shell/IDEVirtualShellNotifier.h"
+#include "benchkit/shell/RERIdareviViziZeraruz.h"
 
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/UtilWindow.h>
@@ -212,6 +213,19 @@ TEST_F(ShellNotifierTest, FreeSpaceAndShellThreadEvents) {
     std::vector<SeenEvent> expected{{vsneFreeSpace, u"", 4}, {vsneUpdateDir, temp_.Windows()}};
     std::sort(all.begin(), all.end(), [](auto& x, auto& y) { return x.kind < y.kind; });
     EXPECT_EQ(all, expected);
+    notifier->UnRegisterShellChangeNotify(listener_.get());
+}
+
+// The layer reports its own changes to the shell thread's registration.
+TEST_F(ShellNotifierTest, ShellReportsReachRegisteredControls) {
+    IVirtualChangeNotifier* notifier = ChangeNotifier();
+    ASSERT_TRUE(notifier->RegisterShellChangeNotify(listener_.get()));
+    Object()->GetShellChangeThread()->WaitForWindow();
+    ASSERT_TRUE(CreateDirW(temp_.Windows(u"made")));
+    WaitForBatches(1);
+    ASSERT_EQ(listener_->batches.size(), 1u);
+    EXPECT_EQ(listener_->batches[0],
+              (std::vector<SeenEvent>{{vsneUpdateDir, temp_.Windows()}}));
     notifier->UnRegisterShellChangeNotify(listener_.get());
 }
 
