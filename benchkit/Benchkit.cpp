@@ -3,6 +3,7 @@
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/props/IDEHistoryLists.h"
+#include "benchkit/shell/IDEVirtualDataObject.h"
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
 #include "benchkit/shell/IDEVirtualResources.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
@@ -10,6 +11,15 @@
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
 #include <mutex>
+
+// The notifier unit's header brings the shell utilities' platform tests,
+// which the tree unit declares as variables of the same names.
+void InitializeIDEVirtualShellNotifier();
+void FinalizeIDEVirtualShellNotifier();
+void InitializeIDEVirtualIconThread();
+void FinalizeIDEVirtualIconThread();
+void InitializeIDEVirtualSystemImageLists();
+void FinalizeIDEVirtualSystemImageLists();
 
 namespace {
 
@@ -23,6 +33,12 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEHistoryLists", InitializeIDEHistoryLists, FinalizeIDEHistoryLists},
     {"IDEVirtualResources", InitializeIDEVirtualResources, FinalizeIDEVirtualResources},
     {"IDEVirtualUnicodeDefines", InitializeIDEVirtualUnicodeDefines, FinalizeIDEVirtualUnicodeDefines},
+    {"IDEVirtualDataObject", InitializeIDEVirtualDataObject, FinalizeIDEVirtualDataObject},
+    {"IDEVirtualShellNotifier", InitializeIDEVirtualShellNotifier,
+     FinalizeIDEVirtualShellNotifier},
+    {"IDEVirtualSystemImageLists", InitializeIDEVirtualSystemImageLists,
+     FinalizeIDEVirtualSystemImageLists},
+    {"IDEVirtualIconThread", InitializeIDEVirtualIconThread, FinalizeIDEVirtualIconThread},
     {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
     {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
      FinalizeIDEVirtualShellUtilities},

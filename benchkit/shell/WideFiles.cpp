@@ -1,6 +1,8 @@
 // Wide file routines over the Windows file API, and TWideFileStream.
 #include "benchkit/shell/RERIdareviViziZeraruz.h"
 
+#include <win32/shlobj.h>
+
 #include <runpak/Exceptions.h>
 #include <runpak/Strings.h>
 
@@ -25,7 +27,13 @@ bool FileExistsW(const UnicodeString& FileName) {
 
 // The shell is told of the new folder once change notification exists.
 bool CreateDirW(const UnicodeString& DirName) {
-    return CreateDirectoryW(DirName.c_str(), nullptr) != FALSE;
+    if (!CreateDirectoryW(DirName.c_str(), nullptr)) return false;
+    // Views of the parent folder learn of the new folder at once.
+    if (PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(DirName.c_str())) {
+        SHChangeNotify(SHCNE_MKDIR, SHCNF_IDLIST, pidl, nullptr);
+        ILFree(pidl);
+    }
+    return true;
 }
 
 HANDLE WideFileCreate(const UnicodeString& FileName) {
@@ -73,8 +81,11 @@ UnicodeString NewFolderNameW(const UnicodeString& ParentFolder,
 // answer is empty, as it is for an existing name without an extension.
 UnicodeString UniqueFileName(const UnicodeString& FilePath) {
     if (!FileExistsW(FilePath)) return FilePath;
+    // The extension is the file name's: a dot in a folder name is not one.
     size_t dot = FilePath.rfind(u'.');
-    if (dot == UnicodeString::npos) return {};
+    size_t separator = FilePath.rfind(u'\\');
+    if (dot == UnicodeString::npos || (separator != UnicodeString::npos && dot < separator))
+        return {};
     for (int n = 2; n <= 19; ++n) {
         UnicodeString candidate = FilePath.substr(0, dot) + u" (" + IntToStr(n) + u")" +
                                   FilePath.substr(dot);

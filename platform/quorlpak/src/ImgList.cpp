@@ -31,7 +31,19 @@ TCustomImageList::~TCustomImageList() {
     Destroying();
     RemoveFreeNotifications();
     for (TChangeLink* link : FClients) link->SetSender(nullptr);
-    if (FHandle) ImageList_Destroy(FHandle);
+    if (FHandle && !FShareImages) ImageList_Destroy(FHandle);
+}
+
+void TCustomImageList::SetHandle(HIMAGELIST Value) {
+    if (Value == FHandle) return;
+    if (FHandle && !FShareImages) ImageList_Destroy(FHandle);
+    FHandle = Value;
+    int cx = 0, cy = 0;
+    if (FHandle && ImageList_GetIconSize(FHandle, &cx, &cy)) {
+        FWidth = cx;
+        FHeight = cy;
+    }
+    Change();
 }
 
 TClass TCustomImageList::StaticClass() {
@@ -91,7 +103,7 @@ void TCustomImageList::SetSize(int AWidth, int AHeight) {
     FHeight = std::max(1, AHeight);
     // A new size drops every image, as the system list does.
     if (FHandle) {
-        ImageList_Destroy(FHandle);
+        if (!FShareImages) ImageList_Destroy(FHandle);
         FHandle = nullptr;
     }
     Change();

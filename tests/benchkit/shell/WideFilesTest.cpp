@@ -80,6 +80,12 @@ TEST_F(WideFilesTest, UniqueFileNameNeverAnswersAnExistingName) {
     EXPECT_EQ(UniqueFileName(dir.Windows(u"a.txt")), u"");
     dir.Write("plain", "");
     EXPECT_EQ(UniqueFileName(dir.Windows(u"plain")), u"");
+    // A dot in a folder name is no extension.
+    dir.MakeDir("v1.2");
+    dir.Write("v1.2/notes", "");
+    EXPECT_EQ(UniqueFileName(dir.Windows(u"v1.2\\notes")), u"");
+    dir.Write("v1.2/notes.md", "");
+    EXPECT_EQ(UniqueFileName(dir.Windows(u"v1.2\\notes.md")), dir.Windows(u"v1.2\\notes (2).md"));
 }
 
 TEST_F(WideFilesTest, UniqueDirName) {

@@ -71,6 +71,11 @@ public:
     TDrawingStyle GetDrawingStyle() const { return FDrawingStyle; }
     void SetDrawingStyle(TDrawingStyle Value) { FDrawingStyle = Value; }
     HIMAGELIST GetHandle();
+    // Attaches an existing list (taking its image size); with ShareImages the
+    // list is another's and is never destroyed by this object. Nil detaches.
+    void SetHandle(HIMAGELIST Value);
+    bool GetShareImages() const { return FShareImages; }
+    void SetShareImages(bool Value) { FShareImages = Value; }
 
     void RegisterChanges(TChangeLink* Value);
     void UnRegisterChanges(TChangeLink* Value);
@@ -89,6 +94,7 @@ private:
     TColor FBkColor = clNone;
     TColor FBlendColor = clNone;
     TDrawingStyle FDrawingStyle = dsNormal;
+    bool FShareImages = false;
     std::vector<TChangeLink*> FClients;
 };
 

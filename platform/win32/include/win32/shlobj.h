@@ -325,6 +325,62 @@ HRESULT SHLimitInputEdit(HWND hwndEdit, IShellFolder* psf);
 // The system image list is built on first use; answers TRUE.
 BOOL FileIconInit(BOOL fRestoreCache);
 
+// --- Change notification of the shell -----------------------------------------------
+// What changed (one event per call), for SHChangeNotify and registrations.
+#define SHCNE_RENAMEITEM 0x00000001L
+#define SHCNE_CREATE 0x00000002L
+#define SHCNE_DELETE 0x00000004L
+#define SHCNE_MKDIR 0x00000008L
+#define SHCNE_RMDIR 0x00000010L
+#define SHCNE_MEDIAINSERTED 0x00000020L
+#define SHCNE_MEDIAREMOVED 0x00000040L
+#define SHCNE_DRIVEREMOVED 0x00000080L
+#define SHCNE_DRIVEADD 0x00000100L
+#define SHCNE_NETSHARE 0x00000200L
+#define SHCNE_NETUNSHARE 0x00000400L
+#define SHCNE_ATTRIBUTES 0x00000800L
+#define SHCNE_UPDATEDIR 0x00001000L
+#define SHCNE_UPDATEITEM 0x00002000L
+#define SHCNE_SERVERDISCONNECT 0x00004000L
+#define SHCNE_UPDATEIMAGE 0x00008000L
+#define SHCNE_DRIVEADDGUI 0x00010000L
+#define SHCNE_RENAMEFOLDER 0x00020000L
+#define SHCNE_FREESPACE 0x00040000L
+#define SHCNE_ASSOCCHANGED 0x08000000L
+#define SHCNE_ALLEVENTS 0x7FFFFFFFL
+#define SHCNE_INTERRUPT 0x80000000L
+
+// How SHChangeNotify's items are given.
+#define SHCNF_IDLIST 0x0000
+#define SHCNF_PATHW 0x0005
+#define SHCNF_DWORD 0x0003
+#define SHCNF_TYPE 0x00FF
+#define SHCNF_FLUSH 0x1000
+
+// Registration sources: changes from the file system, from the shell's own
+// calls; SHCNRF_NewDelivery hands a lock handle and the process id instead
+// of the lists (SHChangeNotification_Lock reads them).
+#define SHCNRF_InterruptLevel 0x0001
+#define SHCNRF_ShellLevel 0x0002
+#define SHCNRF_RecursiveInterrupt 0x1000
+#define SHCNRF_NewDelivery 0x8000
+
+typedef struct _SHChangeNotifyEntry {
+    PCIDLIST_ABSOLUTE pidl; // null or the desktop: everything
+    BOOL fRecursive;
+} SHChangeNotifyEntry;
+
+// Reports a change to every registration that covers it. The window of a
+// registration receives its message synchronously (wParam: two item lists,
+// valid during the call; lParam: the event); registrations of other threads
+// are sent to, so the caller waits until they have taken the event.
+void SHChangeNotify(LONG wEventId, UINT uFlags, LPCVOID dwItem1, LPCVOID dwItem2);
+// 0 on failure; the registration ends with SHChangeNotifyDeregister (a
+// window destroyed meanwhile is skipped).
+ULONG SHChangeNotifyRegister(HWND hwnd, int fSources, LONG fEvents, UINT wMsg, int cEntries,
+                             const SHChangeNotifyEntry* pshcne);
+BOOL SHChangeNotifyDeregister(ULONG ulID);
+
 // --- Data transfer formats of the shell ------------------------------------------------
 // Registered clipboard format names (RegisterClipboardFormatW).
 #define CFSTR_SHELLIDLIST u"Shell IDList Array"

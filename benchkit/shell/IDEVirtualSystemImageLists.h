@@ -1,0 +1,37 @@
+// The shell's system image lists as framework image lists, so that controls
+// draw the icon of any shell item by the index the shell gives. Three
+// process-wide lists (small, large, extra large) share the shell's own list
+// and never destroy it.
+#pragma once
+
+#include <quorlpak/ImgList.h>
+#include <runpak/UString.h>
+
+enum TSysImageListSize { sisSmall, sisLarge, sisExtraLarge };
+
+class VirtualSysImages : public TImageList {
+public:
+    explicit VirtualSysImages(TComponent* AOwner);
+
+    TSysImageListSize GetImageSize() const { return FImageSize; }
+    void SetImageSize(TSysImageListSize Size);
+    // Re-binds to the shell's current list.
+    void Flush();
+    // The system image index of a file name, by the name alone (the disk is
+    // not touched); -1 for an empty name or when the shell answers nothing.
+    int GetIconIndex(const UnicodeString& FileName);
+
+private:
+    void RecreateHandle();
+
+    TSysImageListSize FImageSize = sisSmall;
+};
+
+VirtualSysImages* SmallSysImages();
+VirtualSysImages* LargeSysImages();
+// The shell offers no extra-large list here: this is the large list's images.
+VirtualSysImages* ExtraLargeSysImages();
+void FlushImageLists();
+
+void InitializeIDEVirtualSystemImageLists();
+void FinalizeIDEVirtualSystemImageLists();
