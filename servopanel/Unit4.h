@@ -175,6 +175,12 @@ public:
     // 32-bit wrap of the tick count.
     DWORD RxStart = 0;
     bool RxTimedOut = false;
+    // Bytes taken from the port ahead of rsgetc: one read takes all that
+    // waits instead of one read per byte. They belong to the reply being
+    // read; anything left when the next command goes out is stale input.
+    unsigned char RxBuffer[256] = {};
+    DWORD RxHead = 0;
+    DWORD RxTail = 0;
     static constexpr int MaxPorts = 256;
     int PortNumbers[MaxPorts] = {};
     int PortCount = 0;

@@ -20,9 +20,11 @@ UnicodeString TForm4::PortName(int Port) {
 void TForm4::ClosePort() {
     CloseHandle(hComm);
     hComm = INVALID_HANDLE_VALUE;
+    RxHead = RxTail = 0;
 }
 
 void TForm4::rsopen(int Port, int Baud) {
+    RxHead = RxTail = 0;
     UnicodeString name = PortName(Port);
     hComm = CreateFileW(reinterpret_cast<LPCWSTR>(name.c_str()), GENERIC_READ | GENERIC_WRITE, 0,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -95,6 +97,7 @@ void TForm4::DiscardStaleInput() {
     // Whatever waits in the input queue now answers an earlier command that
     // gave up waiting (a drive that stalled, then caught up); taken as the
     // reply to the next command, it would shift every reply after it.
+    RxHead = RxTail = 0;
     for (;;) {
         DWORD errors = 0;
         COMSTAT stat{};
@@ -114,6 +117,10 @@ int TForm4::rsputs(const char* Text) {
 }
 
 int TForm4::rsgetc(unsigned char& Byte) {
+    if (RxHead < RxTail) {
+        Byte = RxBuffer[RxHead++];
+        return 0;
+    }
     DWORD errors = 0;
     COMSTAT stat{};
     if (!ClearCommError(hComm, &errors, &stat)) {
@@ -123,9 +130,11 @@ int TForm4::rsgetc(unsigned char& Byte) {
     }
     if (stat.cbInQue != 0) {
         DWORD read = 0;
-        unsigned char byte = 0;
-        if (ReadFile(hComm, &byte, 1, &read, nullptr) && read == 1) {
-            Byte = byte;
+        DWORD want = stat.cbInQue < sizeof RxBuffer ? stat.cbInQue : sizeof RxBuffer;
+        if (ReadFile(hComm, RxBuffer, want, &read, nullptr) && read >= 1) {
+            RxHead = 1;
+            RxTail = read;
+            Byte = RxBuffer[0];
             return 0;
         }
     }

@@ -222,6 +222,29 @@ TEST_F(ReplyReadTest, ALongReplyKeepsFifteenCharactersAndTheNextReplyIsClean) {
     EXPECT_STREQ(line.Text(), ".");
 }
 
+// Bytes after a reply, read along with it, are stale once the next command
+// goes out: that command's reply must not begin with them, nor with any left
+// over when the port was closed and opened again.
+TEST_F(ReplyReadTest, BytesReadAheadAreDroppedBeforeTheNextCommand) {
+    TReplyLine line;
+    peer->Send("1\r9\r");
+    ASSERT_EQ(Form4->ReadReplyLine(line), 0);
+    EXPECT_STREQ(line.Text(), "1");
+    ASSERT_EQ(Form4->rsputs("X"), 0);
+    peer->Send("2\r");
+    ASSERT_EQ(Form4->ReadReplyLine(line), 0);
+    EXPECT_STREQ(line.Text(), "2");
+
+    peer->Send("3\r8\r");
+    ASSERT_EQ(Form4->ReadReplyLine(line), 0);
+    Form4->ClosePort();
+    peer = TestSeams::InstallFakeSerialPort(1);
+    Form4->rsopen(1, 9600);
+    peer->Send("4\r");
+    ASSERT_EQ(Form4->ReadReplyLine(line), 0);
+    EXPECT_STREQ(line.Text(), "4");
+}
+
 // The deadline is measured as elapsed time, so a read across the 32-bit wrap
 // of the tick count neither times out at once nor waits forever.
 class WrapTest : public ReplyReadTest {

@@ -19,9 +19,25 @@ std::string Env(const char* name) {
     return value && *value ? value : "";
 }
 
+// Every path conversion asks for these folders: one stat finds an existing
+// folder, where making it again would cost a failing mkdir per component.
 std::string Ensure(std::string path) {
-    MakeFolders(path);
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) MakeFolders(path);
     return path;
+}
+
+// The configuration folder's path, without making it.
+std::string ConfigPath() {
+    {
+        std::lock_guard<std::mutex> guard(overrideLock);
+        if (!configOverride.empty()) return configOverride;
+    }
+    std::string home = Env("WINLAYER_HOME");
+    if (!home.empty()) return home;
+    std::string xdg = Env("XDG_CONFIG_HOME");
+    if (!xdg.empty()) return xdg + "/winlayer";
+    return Env("HOME") + "/.config/winlayer";
 }
 
 } // namespace
@@ -40,15 +56,7 @@ bool MakeFolders(const std::string& path) {
 }
 
 std::string ConfigFolder() {
-    {
-        std::lock_guard<std::mutex> guard(overrideLock);
-        if (!configOverride.empty()) return Ensure(configOverride);
-    }
-    std::string home = Env("WINLAYER_HOME");
-    if (!home.empty()) return Ensure(home);
-    std::string xdg = Env("XDG_CONFIG_HOME");
-    if (!xdg.empty()) return Ensure(xdg + "/winlayer");
-    return Ensure(Env("HOME") + "/.config/winlayer");
+    return Ensure(ConfigPath());
 }
 
 std::string WindowsFolder() {
@@ -60,9 +68,14 @@ std::string WindowsFolder() {
     return Ensure(dir.empty() ? ConfigFolder() + "/windows" : dir);
 }
 
-std::string DevicesFolder() {
+std::string DevicesPath() {
     std::string dir = Env("WINLAYER_DEVICES");
-    return Ensure(dir.empty() ? ConfigFolder() + "/devices" : dir);
+    return dir.empty() ? ConfigPath() + "/devices" : dir;
+}
+
+// Making the devices folder makes the configuration folder around it.
+std::string DevicesFolder() {
+    return Ensure(DevicesPath());
 }
 
 } // namespace win32

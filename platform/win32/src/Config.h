@@ -17,6 +17,8 @@ std::string WindowsFolder();
 // The devices folder of drive letters and ports (c: -> /, com1 -> /dev/ttyUSB0):
 // $WINLAYER_DEVICES, else <config>/devices. Created on first use.
 std::string DevicesFolder();
+// The same path without making the folder, for callers that stat it anyway.
+std::string DevicesPath();
 
 // Creates a folder and its parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <dirent.h>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,11 +142,14 @@ std::string CurrentLinuxDirectory() {
     return buffer;
 }
 
+using DriveList = std::shared_ptr<const std::vector<DriveMapping>>;
+DriveList Drives();
+
 // The drive and components that name an absolute, normalised Linux path.
 bool LinuxToWindows(const std::string& path, char16_t& drive, std::vector<std::u16string>& parts) {
-    std::vector<DriveMapping> drives = DriveMappings();
+    const DriveList drives = Drives();
     const DriveMapping* best = nullptr;
-    for (const DriveMapping& mapping : drives) {
+    for (const DriveMapping& mapping : *drives) {
         const std::string& target = mapping.target;
         bool inside = target == "/" || path == target ||
                       (path.starts_with(target) && path[target.size()] == '/');
@@ -318,10 +324,10 @@ LinuxPath ResolvePath(std::u16string_view windowsPath) {
         if (result.path.empty()) result.error = ERROR_FILE_NOT_FOUND;
         return result;
     }
-    std::vector<DriveMapping> drives = DriveMappings();
-    auto drive = std::find_if(drives.begin(), drives.end(),
+    const DriveList drives = Drives();
+    auto drive = std::find_if(drives->begin(), drives->end(),
                               [&](const DriveMapping& d) { return d.letter == parsed.drive; });
-    if (drive == drives.end()) {
+    if (drive == drives->end()) {
         result.error = ERROR_PATH_NOT_FOUND;
         return result;
     }
@@ -366,8 +372,9 @@ std::string ResolveDevice(std::u16string_view name) {
     return LinkTarget(DevicesFolder(), entry);
 }
 
-std::vector<DriveMapping> DriveMappings() {
-    std::string folder = DevicesFolder();
+namespace {
+
+std::vector<DriveMapping> ReadDriveMappings(const std::string& folder) {
     struct stat st;
     if (lstat((folder + "/c:").c_str(), &st) != 0 && errno == ENOENT)
         symlink("/", (folder + "/c:").c_str());
@@ -395,6 +402,81 @@ std::vector<DriveMapping> DriveMappings() {
                              }),
                  drives.end());
     return drives;
+}
+
+// The mappings as last read, and the devices folder's stamp then: adding,
+// removing or replacing a link moves the folder's modification and change
+// times, so an equal stamp means equal mappings. Those times advance in
+// clock ticks; a folder changed less than a margin before it was read could
+// change again within the same tick, so its mappings are not kept until its
+// stamp has aged.
+struct DriveCache {
+    std::mutex lock;
+    std::string folder;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{}, changed{};
+    DriveList drives;
+};
+
+DriveCache& Cache() {
+    static DriveCache* cache = new DriveCache; // lives as long as any caller
+    return *cache;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool AgedBefore(const timespec& stamp, const timespec& read) {
+    constexpr long kMarginNs = 100'000'000;
+    const long long ns = (static_cast<long long>(read.tv_sec) - stamp.tv_sec) * 1'000'000'000LL +
+                         (read.tv_nsec - stamp.tv_nsec);
+    return ns > kMarginNs;
+}
+
+// One stat per call while the mappings stand: it is both the stamp and the
+// proof that the folder exists (else it is made, with its default link).
+DriveList Drives() {
+    std::string folder = DevicesPath();
+    DriveCache& cache = Cache();
+    struct stat st;
+    bool stamped = stat(folder.c_str(), &st) == 0;
+    if (!stamped) {
+        folder = DevicesFolder();
+        stamped = stat(folder.c_str(), &st) == 0;
+    }
+    if (stamped) {
+        std::lock_guard<std::mutex> guard(cache.lock);
+        if (cache.drives && cache.folder == folder && cache.device == st.st_dev &&
+            cache.inode == st.st_ino && SameTime(cache.modified, st.st_mtim) &&
+            SameTime(cache.changed, st.st_ctim))
+            return cache.drives;
+    }
+    timespec read{};
+    clock_gettime(CLOCK_REALTIME, &read);
+    auto drives = std::make_shared<const std::vector<DriveMapping>>(ReadDriveMappings(folder));
+    // Kept only when nothing changed the folder while it was read (making
+    // the default link does: the next call reads again).
+    struct stat after;
+    if (stamped && stat(folder.c_str(), &after) == 0 && after.st_ino == st.st_ino &&
+        SameTime(after.st_mtim, st.st_mtim) && SameTime(after.st_ctim, st.st_ctim) &&
+        AgedBefore(st.st_mtim, read) && AgedBefore(st.st_ctim, read)) {
+        std::lock_guard<std::mutex> guard(cache.lock);
+        cache.folder = folder;
+        cache.device = st.st_dev;
+        cache.inode = st.st_ino;
+        cache.modified = st.st_mtim;
+        cache.changed = st.st_ctim;
+        cache.drives = drives;
+    }
+    return drives;
+}
+
+} // namespace
+
+std::vector<DriveMapping> DriveMappings() {
+    return *Drives();
 }
 
 std::string NormaliseLinuxPath(std::string_view path) {

@@ -111,6 +111,25 @@ TEST_F(PathConversion, LinuxPathsTakeTheDriveWithTheLongestTarget) {
     EXPECT_EQ(ToLinuxPath(u"d:"), folder.Linux("data")); // current directory is not on D:
 }
 
+// The mappings are kept between conversions; a change to the devices folder
+// must still show in the very next one, and a vanished folder comes back.
+TEST_F(PathConversion, ChangedDrivesShowAtOnce) {
+    std::filesystem::create_directories(folder.Linux("one"));
+    std::filesystem::create_directories(folder.Linux("two"));
+    const std::string link = win32::DevicesFolder() + "/d:";
+    std::filesystem::create_symlink(folder.Linux("one"), link);
+    EXPECT_EQ(ToLinuxPath(u"D:\\x"), folder.Linux("one") + "/x");
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(folder.Linux("two"), link);
+    EXPECT_EQ(ToLinuxPath(u"D:\\x"), folder.Linux("two") + "/x");
+    std::filesystem::remove(link);
+    EXPECT_EQ(ResolvePath(u"D:\\x").error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+    std::filesystem::remove_all(win32::DevicesPath());
+    EXPECT_EQ(ToLinuxPath(u"C:\\tmp"), "/tmp");
+    EXPECT_TRUE(std::filesystem::is_symlink(win32::DevicesPath() + "/c:"));
+}
+
 TEST_F(PathConversion, DriveCIsCreatedWhenMissing) {
     std::filesystem::remove(win32::DevicesFolder() + "/c:");
     auto drives = win32::DriveMappings();

@@ -118,6 +118,43 @@ TEST_F(ShellFolderTest, AttributesOfFilesFoldersLinksHiddenAndReadOnly) {
     ILFree(b);
 }
 
+// An id answers with what the file system said when it was made, whether
+// it came from a listing or a parsed name, until the caller validates it.
+TEST_F(ShellFolderTest, AttributesComeFromTheIdUntilValidated) {
+    IEnumIDList* items = nullptr;
+    ASSERT_EQ(folder_->EnumObjects(nullptr, SHCONTF_NONFOLDERS, &items), S_OK);
+    PITEMID_CHILD listed = nullptr, link = nullptr;
+    for (PITEMID_CHILD item; items->Next(1, &item, nullptr) == S_OK;) {
+        const std::u16string name = Name(folder_, item, SHGDN_INFOLDER);
+        if (name == u"notes.txt" && !listed)
+            listed = item;
+        else if (name == u"link.txt" && !link)
+            link = item;
+        else
+            ILFree(item);
+    }
+    items->Release();
+    ASSERT_NE(listed, nullptr);
+    ASSERT_NE(link, nullptr);
+    EXPECT_NE(Attributes(folder_, link) & SFGAO_LINK, 0u); // the listing's word for a link
+    PITEMID_CHILD parsed = Child(folder_, u"notes.txt");
+
+    chmod(temp_.Linux("notes.txt").c_str(), 0444);
+    for (PITEMID_CHILD id : {listed, parsed}) {
+        EXPECT_EQ(Attributes(folder_, id) & SFGAO_READONLY, 0u);
+        SFGAOF flags = SFGAO_READONLY | SFGAO_VALIDATE;
+        ASSERT_EQ(folder_->GetAttributesOf(1, &id, &flags), S_OK);
+        EXPECT_EQ(flags, SFGAOF(SFGAO_READONLY));
+    }
+    std::filesystem::remove(temp_.Linux("notes.txt"));
+    SFGAOF flags = SFGAO_STREAM | SFGAO_VALIDATE;
+    EXPECT_EQ(folder_->GetAttributesOf(1, &listed, &flags),
+              HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    ILFree(listed);
+    ILFree(link);
+    ILFree(parsed);
+}
+
 TEST_F(ShellFolderTest, EnumerationFlags) {
     using Names = std::vector<std::u16string>;
     EXPECT_EQ(Enumerate(folder_, SHCONTF_FOLDERS), (Names{u"empty", u"sub"}));

@@ -6,11 +6,15 @@
 #include "SpecialFolders.h"
 
 #include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace win32 {
 namespace {
 
 constexpr uint8_t kFlagFolder = 1;
+constexpr uint8_t kFlagStatKnown = 2;
+constexpr uint8_t kFlagLink = 4;
 
 template <class T> T ReadField(const BYTE* at) {
     T value;
@@ -58,6 +62,8 @@ bool DecodeItem(LPCSHITEMID item, Item& out) {
     out.kind = static_cast<ItemKind>(at[3]);
     out.id = at[4];
     out.folder = (at[5] & kFlagFolder) != 0;
+    out.statKnown = (at[5] & kFlagStatKnown) != 0;
+    out.link = (at[5] & kFlagLink) != 0;
     out.attributes = ReadField<DWORD>(at + 6);
     out.size = ReadField<uint64_t>(at + 10);
     out.writeTime = ReadField<uint64_t>(at + 18);
@@ -71,7 +77,8 @@ std::vector<uint8_t> ItemBytes(const Item& item) {
     bytes[2] = kItemSignature;
     bytes[3] = static_cast<uint8_t>(item.kind);
     bytes[4] = item.id;
-    bytes[5] = item.folder ? kFlagFolder : 0;
+    bytes[5] = (item.folder ? kFlagFolder : 0) | (item.statKnown ? kFlagStatKnown : 0) |
+               (item.link ? kFlagLink : 0);
     WriteField<DWORD>(bytes.data() + 6, item.attributes);
     WriteField<uint64_t>(bytes.data() + 10, item.size);
     WriteField<uint64_t>(bytes.data() + 18, item.writeTime);
@@ -103,7 +110,7 @@ PIDLIST_RELATIVE MakeList(const std::vector<Item>& items) {
     return CopyBytes(bytes.data(), bytes.size());
 }
 
-Item EntryItem(const std::string& linuxPath, const std::string& name) {
+Item EntryItem(const std::string& linuxPath, const std::string& name, unsigned char direntType) {
     Item item;
     item.kind = ItemKind::Entry;
     item.name = name;
@@ -113,6 +120,13 @@ Item EntryItem(const std::string& linuxPath, const std::string& name) {
         item.folder = (stat.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         item.size = item.folder ? 0 : stat.size;
         item.writeTime = FileTimeTicks(stat.lastWriteTime);
+        // A directory read names links; without its word, one more stat tells.
+        FileStat self;
+        if (direntType != DT_UNKNOWN)
+            item.link = direntType == DT_LNK;
+        else
+            item.link = StatLink(linuxPath, name, self) == 0 && (self.mode & S_IFMT) == S_IFLNK;
+        item.statKnown = true;
     }
     return item;
 }

@@ -30,6 +30,11 @@ struct Item {
     uint64_t size = 0;
     uint64_t writeTime = 0; // FILETIME ticks
     std::string name;       // Linux bytes for entries
+    // The entry's stat was read when the id was made, so attributes, folder
+    // and link answer queries until the item is validated. Ids made before
+    // the flag existed lack it and are stat'ed as they were.
+    bool statKnown = false;
+    bool link = false; // the entry itself is a symlink (known with statKnown)
 };
 
 inline constexpr uint8_t kItemSignature = 'Q';
@@ -49,8 +54,10 @@ bool DecodeList(PCUIDLIST_RELATIVE pidl, std::vector<Item>& out);
 // A task-allocator list of the items.
 PIDLIST_RELATIVE MakeList(const std::vector<Item>& items);
 
-// An entry item from what the file system says of a Linux path.
-Item EntryItem(const std::string& linuxPath, const std::string& name);
+// An entry item from what the file system says of a Linux path. `direntType`
+// is the type a directory read gave (DT_UNKNOWN: ask the file system).
+Item EntryItem(const std::string& linuxPath, const std::string& name,
+               unsigned char direntType = 0);
 
 // Where an absolute list leads on Linux. `path` is empty for virtual folders
 // (the desktop itself, Computer, printers, ...).

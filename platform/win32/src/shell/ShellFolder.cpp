@@ -290,7 +290,7 @@ std::vector<Item> ShellFolder::Children(SHCONTF flags) const {
         if (name == "." || name == "..") continue;
         if (IsHiddenName(name) && !(flags & SHCONTF_INCLUDEHIDDEN)) continue;
         std::string path = where_.path == "/" ? "/" + name : where_.path + "/" + name;
-        Item item = EntryItem(path, name);
+        Item item = EntryItem(path, name, entry->d_type);
         if (item.folder ? !(flags & SHCONTF_FOLDERS) : !(flags & SHCONTF_NONFOLDERS)) continue;
         children.push_back(std::move(item));
     }
@@ -382,7 +382,12 @@ HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1,
 }
 
 SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
-    Location where = ChildLocation({item});
+    // What the id recorded answers until the caller asks to validate; then
+    // the entry's place on Linux is not needed unless its subfolders are asked.
+    const bool fresh =
+        item.kind == ItemKind::Entry && !(asked & SFGAO_VALIDATE) && item.statKnown;
+    Location where;
+    if (!fresh || (item.folder && (asked & SFGAO_HASSUBFOLDER))) where = ChildLocation({item});
     switch (item.kind) {
     case ItemKind::Special: {
         SFGAOF flags = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
@@ -404,9 +409,9 @@ SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
     SFGAOF flags = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE |
                    SFGAO_CANRENAME | SFGAO_CANLINK;
     FileStat stat;
-    bool exists = StatPath(where.path, item.name, stat) == 0;
-    DWORD attributes = exists ? stat.attributes : item.attributes;
-    bool folder = exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 : item.folder;
+    bool exists = fresh || StatPath(where.path, item.name, stat) == 0;
+    DWORD attributes = fresh ? item.attributes : exists ? stat.attributes : item.attributes;
+    bool folder = fresh ? item.folder : exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 : item.folder;
     if (folder) {
         flags |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_STORAGE | SFGAO_DROPTARGET;
         if (asked & SFGAO_HASSUBFOLDER) {
@@ -429,7 +434,8 @@ SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
         flags |= SFGAO_STREAM;
     }
     FileStat link;
-    if (StatLink(where.path, item.name, link) == 0 && (link.mode & S_IFMT) == S_IFLNK)
+    if (fresh ? item.link
+              : StatLink(where.path, item.name, link) == 0 && (link.mode & S_IFMT) == S_IFLNK)
         flags |= SFGAO_LINK;
     if (attributes & FILE_ATTRIBUTE_HIDDEN) flags |= SFGAO_HIDDEN | SFGAO_GHOSTED;
     if (attributes & FILE_ATTRIBUTE_READONLY) flags |= SFGAO_READONLY;
@@ -509,9 +515,16 @@ HRESULT ShellFolder::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags,
         } else {
             std::vector<Item> relative;
             if (!DecodeList(pidl, relative)) return E_INVALIDARG;
-            Location where = ChildLocation(relative);
-            if (!where.valid) return E_INVALIDARG;
-            name = NameOf(relative.back(), where, uFlags);
+            // A child entry's own name needs no trip through the drive
+            // mappings: it is valid wherever this folder's listing is.
+            const Item& last = relative.back();
+            const bool ownName = relative.size() == 1 && last.kind == ItemKind::Entry &&
+                                 !(uFlags & (SHGDN_FORPARSING | SHGDN_FORADDRESSBAR)) &&
+                                 where_.valid && !where_.path.empty() && !last.name.empty() &&
+                                 last.name.find('/') == std::string::npos;
+            Location where = ownName ? Location{} : ChildLocation(relative);
+            if (!ownName && !where.valid) return E_INVALIDARG;
+            name = NameOf(last, where, uFlags);
             // A deeper relative list shows its path below this folder.
             if (relative.size() > 1 && (uFlags & SHGDN_FORPARSING) && (uFlags & SHGDN_INFOLDER)) {
                 name.clear();
