@@ -53,7 +53,7 @@ $(FUZZ_BUILD)/build.ninja:
 
 fuzz: $(FUZZ_BUILD)/build.ninja
 	$(PHASE) build-fuzz cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	$(PHASE) run-fuzz sh -c 'for f in regexp_fuzz stringtable_fuzz servoreply_fuzz paramfile_fuzz; do \
+	$(PHASE) run-fuzz sh -c 'for f in regexp_fuzz stringtable_fuzz servoreply_fuzz paramfile_fuzz treestream_fuzz; do \
 		ASAN_OPTIONS=detect_leaks=1 $(FUZZ_BUILD)/bin/$$f -runs=$(FUZZ_RUNS) -seed=1 \
 			-max_len=512 -timeout=60 || exit 1; \
 	done'

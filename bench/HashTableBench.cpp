@@ -4,6 +4,9 @@
 #include "benchkit/controls/Collections.h"
 
 #include <benchmark/benchmark.h>
+#if HAVE_FLAT_HASH_MAP
+#include <absl/container/flat_hash_map.h>
+#endif
 
 #include <random>
 #include <string>
@@ -227,6 +230,52 @@ void BM_UnorderedMap_IntRemove(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kCount);
 }
+
+#if HAVE_FLAT_HASH_MAP
+void BM_FlatHashMap_IntInsert(benchmark::State& state) {
+    for (auto _ : state) {
+        absl::flat_hash_map<int32_t, TObject*> map;
+        for (int32_t k : Ints())
+            map[k] = &gValue;
+        benchmark::DoNotOptimize(map.size());
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+
+void BM_FlatHashMap_IntLookup(benchmark::State& state) {
+    absl::flat_hash_map<int32_t, TObject*> map;
+    for (int32_t k : Ints())
+        map[k] = &gValue;
+    for (auto _ : state) {
+        int found = 0;
+        for (int32_t k : Ints())
+            found += map.contains(k);
+        benchmark::DoNotOptimize(found);
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+
+void BM_FlatHashMap_IntRemove(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto map = std::make_unique<absl::flat_hash_map<int32_t, TObject*>>();
+        for (int32_t k : Ints())
+            (*map)[k] = &gValue;
+        state.ResumeTiming();
+        for (int32_t k : Ints())
+            map->erase(k);
+        benchmark::DoNotOptimize(map->size());
+        state.PauseTiming();
+        map.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kCount);
+}
+
+BENCHMARK(BM_FlatHashMap_IntInsert);
+BENCHMARK(BM_FlatHashMap_IntLookup);
+BENCHMARK(BM_FlatHashMap_IntRemove);
+#endif
 
 } // namespace
 

@@ -33,6 +33,8 @@ const Case kCases[] = {
     {"group_repeat", "(ab|cd)+x", " ababcdx"},
     {"dot_star_anchor", "^.*Q$", "Q", true},
     {"optional_digits", "x?[0-9]+[0-9]+z", " 42z"},
+    {"alternatives_plus", "(a|b|c|d|e)+z", " abcz"},
+    {"identifier_call", "[A-Za-z_][A-Za-z_0-9]*\\(", " call("},
 };
 
 // Lower-case words and spaces, with a few capitals, free of every needle.
@@ -60,6 +62,65 @@ std::u16string Wide(const std::string& s) {
     return std::u16string(s.begin(), s.end());
 }
 
+// The text cut into sentences, as an editor searches line by line; only
+// the last one (with the needle) matches.
+std::vector<std::u16string> Lines(const Case& c) {
+    const std::string text = BaseText();
+    std::vector<std::u16string> lines;
+    size_t start = 0;
+    for (size_t dot; (dot = text.find(". ", start)) != text.npos; start = dot + 2)
+        lines.push_back(Wide(text.substr(start, dot + 1 - start)));
+    lines.push_back(Wide(text.substr(start) + c.needle));
+    return lines;
+}
+
+// The patterns that must contain a literal, over lines.
+const Case kLineCases[] = {
+    {"lines_alternatives_plus", "(a|b|c|d|e)+z", " abcz"},
+    {"lines_identifier_call", "[A-Za-z_][A-Za-z_0-9]*\\(", " call("},
+};
+
+void BM_BenchkitLines(benchmark::State& state, const Case& c) {
+    const std::vector<std::u16string> lines = Lines(c);
+    const TCharSet sets[2] = {};
+    TCompiledRE re(Wide(c.pattern), {}, sets);
+    std::vector<int> starts, ends;
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        int found = 0;
+        for (const std::u16string& line : lines) {
+            found += re.Match(line, starts, ends);
+            bytes += static_cast<int64_t>(line.size());
+        }
+        if (found != 1) state.SkipWithError("not one match");
+    }
+    state.SetBytesProcessed(bytes);
+}
+
+void BM_Pcre2Lines(benchmark::State& state, const Case& c, bool jit) {
+    const std::vector<std::u16string> lines = Lines(c);
+    const std::u16string pattern = Wide(c.pattern);
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                     0, &error, &offset, nullptr);
+    if (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0) state.SkipWithError("no JIT");
+    pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        int found = 0;
+        for (const std::u16string& line : lines) {
+            found += pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(line.data()), line.size(), 0,
+                                 0, data, nullptr) >= 0;
+            bytes += static_cast<int64_t>(line.size());
+        }
+        if (found != 1) state.SkipWithError("not one match");
+    }
+    pcre2_match_data_free(data);
+    pcre2_code_free(code);
+    state.SetBytesProcessed(bytes);
+}
+
 void BM_Benchkit(benchmark::State& state, const Case& c) {
     const std::u16string text = Wide(BaseText() + c.needle);
     const TCharSet sets[2] = {};
@@ -85,13 +146,14 @@ void BM_StdRegex(benchmark::State& state, const Case& c) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
-void BM_Pcre2(benchmark::State& state, const Case& c) {
+void BM_Pcre2(benchmark::State& state, const Case& c, bool jit) {
     const std::u16string text = Wide(BaseText() + c.needle);
     const std::u16string pattern = Wide(c.pattern);
     int error = 0;
     PCRE2_SIZE offset = 0;
     pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
                                      0, &error, &offset, nullptr);
+    if (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0) state.SkipWithError("no JIT");
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
     for (auto _ : state) {
         const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0,
@@ -110,7 +172,18 @@ int Register() {
         if (!c.stdRegexOverflows)
             benchmark::RegisterBenchmark((std::string("std_regex/") + c.name).c_str(), BM_StdRegex,
                                          c);
-        benchmark::RegisterBenchmark((std::string("pcre2_nojit/") + c.name).c_str(), BM_Pcre2, c);
+        benchmark::RegisterBenchmark((std::string("pcre2_nojit/") + c.name).c_str(), BM_Pcre2, c,
+                                     false);
+        benchmark::RegisterBenchmark((std::string("pcre2_jit/") + c.name).c_str(), BM_Pcre2, c,
+                                     true);
+    }
+    for (const Case& c : kLineCases) {
+        benchmark::RegisterBenchmark((std::string("benchkit/") + c.name).c_str(), BM_BenchkitLines,
+                                     c);
+        benchmark::RegisterBenchmark((std::string("pcre2_nojit/") + c.name).c_str(),
+                                     BM_Pcre2Lines, c, false);
+        benchmark::RegisterBenchmark((std::string("pcre2_jit/") + c.name).c_str(), BM_Pcre2Lines,
+                                     c, true);
     }
     return 0;
 }

@@ -66,7 +66,7 @@ public:
                             double LoadFactor = DefaultLoadFactor);
 
 protected:
-    uint32_t HashOf(const int32_t& Key) const override { return static_cast<uint32_t>(Key); }
+    uint32_t HashOf(const int32_t& Key) const final { return static_cast<uint32_t>(Key); }
 };
 
 class TCustomPointerHashTable
@@ -77,7 +77,7 @@ public:
                             double LoadFactor = DefaultLoadFactor);
 
 protected:
-    uint32_t HashOf(void* const& Key) const override {
+    uint32_t HashOf(void* const& Key) const final {
         return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Key));
     }
 };
@@ -114,6 +114,7 @@ public:
     // value (null when the key is absent).
     TObject* Extract(const typename B::TKey& Key) {
         TObject* value = this->GetItem(Key);
+        this->Plain(); // settled while the table's own ownership holds
         {
             auto keep = runpak::SaveAndRestore(FOwnershipKind, okNone);
             this->Remove(Key);
@@ -224,6 +225,8 @@ public:
 
 protected:
     void AssignTo(TCustomHashTable* Dest) override;
+    // Without ownership its entries hold plain words.
+    bool IsPlain() const override;
 };
 
 class TPointerHashTable
@@ -235,6 +238,7 @@ public:
 
 protected:
     void AssignTo(TCustomHashTable* Dest) override;
+    bool IsPlain() const override;
 };
 
 // ---- Interface values, and string values by interface ------------------------

@@ -3,6 +3,7 @@
 #include <runpak/ScopeGuard.h>
 #include <runpak/Streams.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -34,6 +35,79 @@ TCustomHashTable::TCustomHashTable(uint32_t InitialCapacity, double LoadFactor) 
 
 TCustomHashTable::~TCustomHashTable() {
     DestroyEntries();
+    FreePool();
+}
+
+// Blocks double with the table, up to a size that keeps the waste of a
+// half-used last block small.
+// A block is this header followed by its entries.
+struct TCustomHashTable::TEntryBlock {
+    TEntryBlock* Next;
+    uint32_t Length;
+    TBaseHashEntry* Entries() { return reinterpret_cast<TBaseHashEntry*>(this + 1); }
+};
+
+namespace {
+
+// Blocks grow with the table up to this many entries; blocks of that size
+// are kept for reuse when a table lets them go.
+constexpr uint32_t kLargeBlock = 1024;
+
+// Large blocks that tables of this thread gave back, for its next table.
+// Handing them straight back to the heap lets it return the pages to the
+// system, and a table built after that pays a page fault per page again.
+struct TBlockCache {
+    TCustomHashTable::TEntryBlock* First = nullptr;
+    int Count = 0;
+    static constexpr int MaxCount = 64; // 2 MB
+    ~TBlockCache();
+};
+thread_local TBlockCache gBlockCache;
+
+} // namespace
+
+TBlockCache::~TBlockCache() {
+    while (TCustomHashTable::TEntryBlock* block = First) {
+        First = block->Next;
+        std::free(block);
+    }
+}
+
+void TCustomHashTable::GrowPool() {
+    static_assert(sizeof(TEntryBlock) % alignof(TBaseHashEntry) == 0);
+    const uint32_t length = std::clamp<uint32_t>(FPooled, 16, kLargeBlock);
+    TEntryBlock* block = nullptr;
+    if (length == kLargeBlock && gBlockCache.First) {
+        block = gBlockCache.First;
+        gBlockCache.First = block->Next;
+        --gBlockCache.Count;
+    } else {
+        const size_t bytes =
+            sizeof(TEntryBlock) + static_cast<size_t>(length) * sizeof(TBaseHashEntry);
+        block = static_cast<TEntryBlock*>(std::malloc(bytes));
+        if (!block) throw EOutOfMemory(u"Out of memory");
+        block->Length = length;
+    }
+    block->Next = FBlocks;
+    FBlocks = block;
+    FPooled += length;
+    FUnused = block->Entries();
+    FUnusedEnd = FUnused + length;
+}
+
+void TCustomHashTable::FreePool() {
+    while (TEntryBlock* block = FBlocks) {
+        FBlocks = block->Next;
+        if (block->Length == kLargeBlock && gBlockCache.Count < TBlockCache::MaxCount) {
+            block->Next = gBlockCache.First;
+            gBlockCache.First = block;
+            ++gBlockCache.Count;
+        } else {
+            std::free(block);
+        }
+    }
+    FFreeEntries = FUnused = FUnusedEnd = nullptr;
+    FPooled = 0;
 }
 
 void TCustomHashTable::DestroyEntries() {
@@ -70,7 +144,8 @@ void TCustomHashTable::AdjustTable() {
         PBaseHashEntry entry = FTable[i];
         while (entry) {
             PBaseHashEntry next = entry->Next;
-            PBaseHashEntry& head = table[entry->Hash % length];
+            PBaseHashEntry& head = table[(length & (length - 1)) == 0 ? entry->Hash & (length - 1)
+                                                                      : entry->Hash % length];
             entry->Next = head;
             head = entry;
             entry = next;
@@ -88,14 +163,8 @@ void TCustomHashTable::SetTableLength(uint32_t Length) {
     FTableMask = Length != 0 && (Length & (Length - 1)) == 0 ? Length - 1 : 0;
 }
 
-TCustomHashTable::PBaseHashEntry TCustomHashTable::Find(uintptr_t Key, uint32_t Hash) const {
-    if (!FTable) return nullptr;
-    PBaseHashEntry e = FTable[BucketOf(Hash)];
-    if (FKeysByIdentity) {
-        while (e && e->Key != Key)
-            e = e->Next;
-        return e;
-    }
+TCustomHashTable::PBaseHashEntry TCustomHashTable::FindCompared(PBaseHashEntry e, uintptr_t Key,
+                                                               uint32_t Hash) const {
     for (; e; e = e->Next)
         if (e->Hash == Hash && FCompareProc(Key, e->Key)) return e;
     return nullptr;
@@ -105,21 +174,28 @@ void TCustomHashTable::Add(uintptr_t Key, uintptr_t Value, uint32_t Hash) {
     CheckNotIterating();
     if (FCount >= static_cast<int64_t>(FGrowThreshold) && !FIsFixedSize) AdjustTable();
     if (!FTable) throw ENotSupportedException(SFixedSizeZero);
+    const bool plain = Plain();
     if (PBaseHashEntry e = Find(Key, Hash)) {
+        if (plain) {
+            e->Value = Value;
+            return;
+        }
         Notify(e, htValueChanging);
         e->Value = Value;
         Notify(e, htValueChanged);
         return;
     }
     PBaseHashEntry& head = FTable[BucketOf(Hash)];
-    PBaseHashEntry e = new TBaseHashEntry{head, Hash, Key, Value};
+    PBaseHashEntry e = NewEntry();
+    *e = TBaseHashEntry{head, Hash, Key, Value};
     head = e;
     ++FCount;
+    if (plain) return;
     // The entry could not take its key or value: it never was.
     auto undo = runpak::ScopeExit([&] {
         head = e->Next;
         --FCount;
-        delete e;
+        FreeEntry(e);
     });
     Notify(e, htAdded);
     undo.Release();
@@ -134,25 +210,14 @@ void TCustomHashTable::Remove(uintptr_t Key, uint32_t Hash) {
             continue;
         *link = e->Next;
         --FCount;
-        std::unique_ptr<TBaseHashEntry> doomed(e); // freed even when Notify raises
+        if (Plain()) {
+            FreeEntry(e);
+            return;
+        }
+        auto doomed = runpak::ScopeExit([&] { FreeEntry(e); }); // freed even when Notify raises
         Notify(e, htRemoved);
         return;
     }
-}
-
-bool TCustomHashTable::Contains(uintptr_t Key, uint32_t Hash, uintptr_t& Value) const {
-    const PBaseHashEntry e = Find(Key, Hash);
-    Value = e ? e->Value : 0;
-    return e != nullptr;
-}
-
-bool TCustomHashTable::ContainsKey(uintptr_t Key, uint32_t Hash) const {
-    return Find(Key, Hash) != nullptr;
-}
-
-uintptr_t TCustomHashTable::GetItem(uintptr_t Key, uint32_t Hash) const {
-    const PBaseHashEntry e = Find(Key, Hash);
-    return e ? e->Value : 0;
 }
 
 bool TCustomHashTable::ContainsValue(uintptr_t Value) const {
@@ -169,17 +234,20 @@ void TCustomHashTable::Clear() {
 
 void TCustomHashTable::ClearEntries() {
     if (FTable) {
-        for (uint32_t i = 0; i < FTableLength && FCount > 0; ++i) {
+        // Entries that need no notification go back with their blocks.
+        const bool plain = FPlain > 0;
+        for (uint32_t i = 0; i < FTableLength && FCount > 0 && !plain; ++i) {
             while (PBaseHashEntry e = FTable[i]) {
                 FTable[i] = e->Next;
                 --FCount;
-                std::unique_ptr<TBaseHashEntry> doomed(e);
+                auto doomed = runpak::ScopeExit([&] { FreeEntry(e); });
                 Notify(e, htRemoved);
             }
         }
         std::free(FTable);
         FTable = nullptr;
     }
+    FreePool();
     SetTableLength(FInitialCapacity);
     FTable = NewBuckets(FInitialCapacity);
     FGrowThreshold = ThresholdFor(FInitialCapacity);

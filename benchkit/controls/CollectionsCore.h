@@ -30,6 +30,9 @@ public:
 
     enum THashTableNotification { htAdded, htRemoved, htValueChanging, htValueChanged };
 
+    // A block of the entry pool (defined with the pool).
+    struct TEntryBlock;
+
     // Raises EArgumentOutOfRangeException unless 0.1 <= LoadFactor <= 7.
     TCustomHashTable(uint32_t InitialCapacity, double LoadFactor);
     ~TCustomHashTable() override;
@@ -63,12 +66,44 @@ protected:
     // htValueChanging and htValueChanged around a replaced value.
     virtual void Notify(PBaseHashEntry Entry, THashTableNotification Kind);
 
+    // Whether Notify does nothing for this object and its key hash is the
+    // plain one of its kind, so that the change paths may skip the virtual
+    // calls. A class answers true only for objects of exactly its own class:
+    // a descendant may override either. Asked once, on first use, when the
+    // object's class is complete (during construction or destruction the
+    // answer is the base class's false).
+    virtual bool IsPlain() const { return false; }
+    bool Plain() const {
+        if (FPlain < 0) FPlain = IsPlain() ? 1 : 0;
+        return FPlain != 0;
+    }
+
     void Add(uintptr_t Key, uintptr_t Value, uint32_t Hash);
     void Remove(uintptr_t Key, uint32_t Hash);
-    bool Contains(uintptr_t Key, uint32_t Hash, uintptr_t& Value) const;
-    bool ContainsKey(uintptr_t Key, uint32_t Hash) const;
-    uintptr_t GetItem(uintptr_t Key, uint32_t Hash) const;
+    bool Contains(uintptr_t Key, uint32_t Hash, uintptr_t& Value) const {
+        const PBaseHashEntry e = Find(Key, Hash);
+        Value = e ? e->Value : 0;
+        return e != nullptr;
+    }
+    bool ContainsKey(uintptr_t Key, uint32_t Hash) const { return Find(Key, Hash) != nullptr; }
+    uintptr_t GetItem(uintptr_t Key, uint32_t Hash) const {
+        const PBaseHashEntry e = Find(Key, Hash);
+        return e ? e->Value : 0;
+    }
     bool ContainsValue(uintptr_t Value) const;
+
+    // Lookups run in the caller: keys compared as words walk the bucket
+    // without leaving it.
+    PBaseHashEntry Find(uintptr_t Key, uint32_t Hash) const {
+        if (!FTable) return nullptr;
+        PBaseHashEntry e = FTable[BucketOf(Hash)];
+        if (FKeysByIdentity) {
+            while (e && e->Key != Key)
+                e = e->Next;
+            return e;
+        }
+        return FindCompared(e, Key, Hash);
+    }
 
     // For destructors of tables that release what entries hold: empties the
     // table while their own Notify is still the one that runs.
@@ -85,8 +120,25 @@ protected:
 private:
     friend class THashEnumerator;
 
-    PBaseHashEntry Find(uintptr_t Key, uint32_t Hash) const;
+    PBaseHashEntry FindCompared(PBaseHashEntry First, uintptr_t Key, uint32_t Hash) const;
     void CheckNotIterating() const;
+    // Entries come from blocks owned by the table and go back to a free
+    // list, so that an insertion rarely reaches the heap; an entry keeps its
+    // address for its whole life, as notifications and enumerators expect.
+    PBaseHashEntry NewEntry() {
+        if (PBaseHashEntry e = FFreeEntries) {
+            FFreeEntries = e->Next;
+            return e;
+        }
+        if (FUnused == FUnusedEnd) GrowPool();
+        return FUnused++;
+    }
+    void FreeEntry(PBaseHashEntry Entry) {
+        Entry->Next = FFreeEntries;
+        FFreeEntries = Entry;
+    }
+    void GrowPool();
+    void FreePool();
     void AdjustTable();
     void ClearEntries();
     uint32_t ThresholdFor(uint32_t Length) const;
@@ -106,6 +158,12 @@ private:
     PHashEntryList FTable = nullptr;
     uint32_t FTableLength;
     uint32_t FTableMask = 0; // FTableLength - 1 when that is a power of two, else 0
+    mutable int8_t FPlain = -1; // IsPlain's answer once asked
+    PBaseHashEntry FFreeEntries = nullptr;
+    TEntryBlock* FBlocks = nullptr;
+    PBaseHashEntry FUnused = nullptr; // the newest block's entries never handed out
+    PBaseHashEntry FUnusedEnd = nullptr;
+    uint32_t FPooled = 0; // entries in all blocks
 };
 
 // Walks a table's entries in bucket order, newest first within a bucket.

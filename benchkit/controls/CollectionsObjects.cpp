@@ -1,6 +1,8 @@
 // Tables keyed by objects, integers and pointers.
 #include "benchkit/controls/Collections.h"
 
+#include <typeinfo>
+
 namespace benchkit::collections {
 
 // The root class has no hash or equality of its own yet: an object is
@@ -79,6 +81,10 @@ void TIntegerObjHashTable::AssignTo(TCustomHashTable* Dest) {
     CopyToUnowned(dest);
 }
 
+bool TIntegerObjHashTable::IsPlain() const {
+    return FOwnershipKind == okNone && typeid(*this) == typeid(TIntegerObjHashTable);
+}
+
 TPointerHashTable::TPointerHashTable(uint32_t InitialCapacity, double LoadFactor)
     : THashTableOf(InitialCapacity, LoadFactor) {
     FCompareValuesProc = SameWords;
@@ -86,4 +92,8 @@ TPointerHashTable::TPointerHashTable(uint32_t InitialCapacity, double LoadFactor
 
 void TPointerHashTable::AssignTo(TCustomHashTable* Dest) {
     AssignAs<TPointerHashTable>(Dest);
+}
+
+bool TPointerHashTable::IsPlain() const {
+    return typeid(*this) == typeid(TPointerHashTable);
 }

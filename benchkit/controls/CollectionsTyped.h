@@ -181,9 +181,23 @@ public:
         TPair GetCurrent() const { return {K::FromWord(FEntry->Key), V::FromWord(FEntry->Value)}; }
     };
 
+    // These repeat the key half's operations so that the hash is called
+    // through the leaf's key class, where a final one is a direct call.
+    bool ContainsKey(const TKey& Key) const {
+        if (K::Absent(Key)) return false;
+        const typename K::TRef ref(Key);
+        return TCustomHashTable::ContainsKey(ref.Word(), this->HashOf(Key));
+    }
+    void Remove(const TKey& Key) {
+        if (K::Absent(Key)) return;
+        const typename K::TRef ref(Key);
+        TCustomHashTable::Remove(ref.Word(), this->HashOf(Key));
+    }
+
     // Inserts, or replaces the value of an existing key.
     void Add(const TKey& Key, const TValue& Value) {
-        if (K::Absent(Key) || SkipsValue(Value)) return;
+        // A plain table's value filter is the default one, which skips nothing.
+        if (K::Absent(Key) || (!this->Plain() && SkipsValue(Value))) return;
         const typename K::TRef key(Key);
         const typename V::TRef value(Value);
         TCustomHashTable::Add(key.Word(), value.Word(), this->HashOf(Key));
@@ -197,7 +211,7 @@ public:
     void SetItem(const TKey& Key, const TValue& Value) { Add(Key, Value); }
     TValue operator[](const TKey& Key) const { return GetItem(Key); }
 
-    using B::Contains;
+    bool Contains(const TKey& Key) const { return ContainsKey(Key); }
     bool Contains(const TKey& Key, TValue& Value) const {
         uintptr_t word = 0;
         bool found = false;

@@ -447,4 +447,5 @@ TCompiledRE::TCompiledRE(const UnicodeString& Pattern, TREOptions Options,
     TREScanner emitter(*this, FCIPattern, false);
     FindHints(emitter.Run());
     FindStartSet();
+    FindGroupLoops();
 }

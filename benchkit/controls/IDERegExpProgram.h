@@ -144,16 +144,34 @@ private:
         int Count;
     };
 
+    // A group of one-character alternatives under "+" or "*", such as
+    // "(a|b|c)+": each pass takes exactly one character, so the loop is a
+    // greedy repeat over the union of the alternatives whose group holds the
+    // last character taken. The search runs it as one repeat instead of a
+    // pass at a time.
+    struct TGroupLoop {
+        int Group;
+        int Min;
+        int Cont; // the node after the loop
+        std::vector<uint64_t> Bits; // 65536 bits
+        bool Has(char16_t C) const { return (Bits[C >> 6] >> (C & 63)) & 1; }
+    };
+
     friend class TREScanner;
 
     void FindHints(TNodeFlags Flags);
     void FindStartSet();
+    void FindGroupLoops();
+    int GroupLoopAt(int Node) const;
     bool InStartSet(char16_t C) const { return (FStartSet[C >> 6] >> (C & 63)) & 1; }
 
     bool MatchText(int Pos);
     bool MatchExec(int Node);
     int MatchSimpleCount(int Node, int Pos) const;
     bool TryRepeat(int Node, int Start, int Count, int& Pos, int& Next);
+    bool TryLoop(int Loop, int Start, int Count, int& Pos, int& Next);
+    bool EnterLoop(int Loop, int& Pos, int& Next);
+    bool CanStartWith(int Node, char16_t C) const;
     bool Backtrack(int Base, int& Node, int& Pos);
 
     const TNode& NodeAt(int Offset) const {
@@ -182,12 +200,20 @@ private:
     uint64_t FSteps = 0;
     bool FDotStarStart = false;
     int FRepeatStart = -1; // the leading simple repeat's node, if any
-    int FLeadingRun = 0;   // its count in the last attempt
+    int FRepeatSkip = 0;   // characters before it: 0, or 1 for a one-character node
+    int FLeadingRun = -1;  // its count in the last attempt, -1 when not reached
     int NextAttempt(int Pos) const;
     std::vector<uint64_t> FStartSet; // 65536 bits, or empty when unknown
+    // The start set's members when there are at most three, found by memchr.
+    char16_t FStartChars[3] = {};
+    int FStartCharCount = 0;
+    int NextStart(int Pos, int (&Next)[3]) const;
+    std::vector<uint64_t> OneCharBits(int Node) const;
     int FMatchCount = 1;
     std::vector<uint8_t> FNodes;
     std::vector<TClassBits> FClasses;
+    std::vector<TGroupLoop> FLoops;
+    std::vector<int> FLoopAt; // by node offset / 4: index into FLoops or -1; empty without loops
 
     // Matching state, kept between calls so that buffers are reused.
     const char16_t* FText = nullptr;

@@ -463,8 +463,11 @@ bool TTreeView2::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
         ProcessKeyPressed(e.Get());
     } else {
         const UINT lines = WheelScrollLines();
-        for (UINT i = 0; i < lines; ++i)
-            SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEDOWN, 0);
+        if (lines == WHEEL_PAGESCROLL) // "a page per notch", not four billion lines
+            SendMessageW(GetHandle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+        else
+            for (UINT i = 0; i < lines; ++i)
+                SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEDOWN, 0);
     }
     return true;
 }
@@ -478,8 +481,11 @@ bool TTreeView2::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
         ProcessKeyPressed(e.Get());
     } else {
         const UINT lines = WheelScrollLines();
-        for (UINT i = 0; i < lines; ++i)
-            SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEUP, 0);
+        if (lines == WHEEL_PAGESCROLL) // "a page per notch", not four billion lines
+            SendMessageW(GetHandle(), WM_VSCROLL, SB_PAGEUP, 0);
+        else
+            for (UINT i = 0; i < lines; ++i)
+                SendMessageW(GetHandle(), WM_VSCROLL, SB_LINEUP, 0);
     }
     return true;
 }
@@ -487,9 +493,12 @@ bool TTreeView2::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 // --- Mouse ------------------------------------------------------------------------------------
 
 namespace {
-// The system's lines per wheel notch (the desktop's default).
+// The system's lines per wheel notch; a failing query falls back to the
+// desktop's default of three.
 UINT WheelScrollLines() {
-    return 3;
+    UINT lines = 0;
+    if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
+    return lines;
 }
 bool RightButton(IMouseEvent* E) {
     return E->GetModifiers() & 4;

@@ -30,6 +30,7 @@
 #include <vector>
 
 struct TNodeChunk;
+class TStream;
 class TBitmap;
 class TPicture;
 class TChangeLink;
@@ -400,6 +401,48 @@ public:
     TVTGetImageExEvent OnGetImageIndexEx;
     TVTScrollEvent OnScroll;
 
+    // === Check states, sorting, streams and commands ===========================================
+    // --- Check states ------------------------------------------------------------------------
+    // The state a click on a control of this type in this state produces.
+    virtual TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
+    // Sets every checked or mixed node back to unchecked, with events and vetoes.
+    void ClearChecked();
+    TVTCheckChangingEvent OnChecking;
+    TVTChangeEvent OnChecked;
+
+    // --- Sorting ---------------------------------------------------------------------------------
+    // Sorts Node's children (nil: the top level); stable in both directions.
+    virtual void Sort(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction,
+                      bool DoInit = true);
+    virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+    TVTCompareEvent OnCompareNodes;
+
+    // --- Streams ---------------------------------------------------------------------------------
+    // Nil Node: every top-level node. Reading checks every size against the
+    // data present; on an error nothing read stays in the tree.
+    virtual void SaveToStream(TStream* Stream, PVirtualNode Node = nullptr);
+    void SaveToFile(const UnicodeString& FileName);
+    virtual void LoadFromStream(TStream* Stream);
+    void LoadFromFile(const UnicodeString& FileName);
+    // TargetNode is required (the root node for the top level).
+    void AddFromStream(TStream* Stream, PVirtualNode TargetNode);
+    TVTSaveNodeEvent OnSaveNode;
+    TVTSaveNodeEvent OnLoadNode;
+
+    // --- Commands and queries --------------------------------------------------------------------
+    // Deletes the selected nodes (a selected node's subtree once).
+    virtual void DeleteSelectedNodes();
+    // Deletes the nodes marked by a cut, once it was pasted.
+    void FinishCutOrCopy();
+    // True when OnGetImageIndex gives an image of this kind.
+    virtual bool HasImage(PVirtualNode Node, TVTImageKind Kind, TColumnIndex Column);
+    // The whole scrollable area, at least the client area.
+    TRect GetTreeRect();
+    void ChangeScale(int M, int D, bool IsDpiChange = false) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    // === End of check states, sorting, streams and commands =====================================
+
 protected:
     friend class TCustomVirtualTreeOptions;
     friend class TVTColors;
@@ -495,13 +538,50 @@ protected:
     uint32_t InternalCacheNode(PVirtualNode Node);
     void ClearTempCache();
 
+    // === Check states, sorting, streams and commands (protected) ===============================
+    virtual bool DoChecking(PVirtualNode Node, TCheckState& NewCheckState);
+    virtual void DoCheckClick(PVirtualNode Node, TCheckState NewCheckState);
+    virtual void DoChecked(PVirtualNode Node);
+    bool ChangeCheckState(PVirtualNode Node, TCheckState Value);
+    virtual bool CheckParentCheckState(PVirtualNode Node, TCheckState NewCheckState);
+    virtual TCustomImageList* GetCheckImageListFor(TCheckImageKind Kind);
+    virtual int DoCompare(PVirtualNode Node1, PVirtualNode Node2, TColumnIndex Column);
+    void SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
+    // Ends the running edit before a sort relinks the nodes; false keeps the order.
+    virtual bool EndEditForSort() { return true; }
+    virtual void WriteNode(TStream* Stream, PVirtualNode Node);
+    virtual void WriteChunks(TStream* Stream, PVirtualNode Node);
+    virtual void FinishChunkHeader(TStream* Stream, int64_t StartPos, int64_t EndPos);
+    virtual void ReadNode(TStream* Stream, int Version, PVirtualNode Node);
+    // True when the chunk was understood.
+    virtual bool ReadChunk(TStream* Stream, int Version, PVirtualNode Node, int ChunkType,
+                           int ChunkSize);
+    void SkipNode(TStream* Stream);
+    void InternalAddFromStream(TStream* Stream, int Version, PVirtualNode Node);
+    virtual void DoSaveUserData(PVirtualNode Node, TStream* Stream);
+    virtual void DoLoadUserData(PVirtualNode Node, TStream* Stream);
+    // Reads up to Count node records (UINT32_MAX: until the data ends) and
+    // attaches each at Target; Accept may veto (and delete) a node just read.
+    // On an error the nodes of this call are deleted again.
+    void ReadNodesFromStream(TStream* Stream, int Version, uint32_t Count, PVirtualNode Target,
+                             TVTNodeAttachMode Mode,
+                             const std::function<bool(PVirtualNode)>& Accept);
+    // The tree-view item messages; false for any other message.
+    bool DispatchTreeViewQuery(TMessage& Message);
+    LRESULT TVMGetItem(struct tagTVITEMW* Item);
+    PVirtualNode TVMGetNextItem(unsigned Code, PVirtualNode Node);
+    // The text a tree-view item query answers: the main column's.
+    virtual UnicodeString TreeViewItemText(PVirtualNode Node) { return {}; }
+    int64_t FReadLimit = 0; // end of the chunk being read
+    int FReadDepth = 0;
+    int FCheckPropagationCount = 0;
+    TCheckState FPendingCheckState = csUncheckedNormal;
+    // === End of check states, sorting, streams and commands (protected) ========================
+
     // --- Hooks filled by later parts of the tree -------------------------------------------
     virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines);
     virtual void UpdateEditBounds() {}
     virtual void CancelEditNode() {}
-    virtual void Sort(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction,
-                      bool DoInit) {}
-    virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true) {}
     virtual void MainColumnChanged();
     friend class TCustomStringTreeOptions;
     void UpdateHeaderRect();
@@ -696,10 +776,9 @@ private:
     void AdjustVisibleCountForConnect(PVirtualNode Node);
     PVirtualNode NextAfterSubtree(PVirtualNode Node) const;
     PVirtualNode OutermostHidden(PVirtualNode Node) const;
-    // Copies between places and trees go through a node's structure as a
-    // tree stream would carry it.
-    void ReadChunks(const std::vector<TNodeChunk>& Chunks, size_t& Pos, PVirtualNode Node);
-    void InternalAddChunks(const std::vector<TNodeChunk>& Chunks, size_t& Pos, PVirtualNode Node);
+    // Copies between places and trees go through the tree stream: writes
+    // Source (or its children) as node records and rewinds the stream.
+    void WriteTransfer(TStream* Stream, PVirtualNode Source, bool ChildrenOnly);
     bool FCreatedRoot = false;
     bool FDestroying = false;
     int FChangeDepth = 0;
@@ -751,6 +830,9 @@ void StartVirtualTreeWorkerThread();
 // --- String tree -----------------------------------------------------------------------------
 
 enum TQOZTextType { ttNormal, ttStatic };
+
+// Which nodes an export takes.
+enum TQOZTextSourceType { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible };
 
 using TVTGetTextEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
                                            TColumnIndex Column, TQOZTextType TextType,
@@ -809,6 +891,18 @@ public:
                           const UnicodeString& S = UnicodeString());
     void InvalidateNode(PVirtualNode Node) override;
 
+    // === Export ===================================================================================
+    // One line per node, levels indented by separators; ANSI text.
+    std::string ContentToText(TQOZTextSourceType Source, char Separator);
+    UnicodeString ContentToUnicode(TQOZTextSourceType Source, char16_t Separator);
+    // UTF-8 HTML of a table with the tree's fonts and colours.
+    std::string ContentToHTML(TQOZTextSourceType Source, const UnicodeString& Caption);
+    std::string ContentToRTF(TQOZTextSourceType Source);
+    // A global block with the rendering for the clipboard format, zero
+    // terminated; nil for an unknown format.
+    HGLOBAL ContentToClipboard(uint16_t Format, TQOZTextSourceType Source);
+    // === End of export ============================================================================
+
     TVTGetTextEvent OnGetText;
     TVTPaintText OnPaintText;
     TVTNewTextEvent OnNewText;
@@ -836,6 +930,25 @@ protected:
     void* InternalData(PVirtualNode Node) override;
     void Dispatch(TMessage& Message) override;
     void CreateWnd() override;
+    // Export helpers.
+    enum TTextQuoting { tqAnsi, tqUnicode, tqCsv };
+    struct TExportLayout {
+        std::vector<TVirtualTreeColumn*> Columns; // visible, in display order
+        TNodeArray Nodes;
+        uint32_t MaxLevel = 0;
+    };
+    PVirtualNode FirstOf(TQOZTextSourceType Source);
+    PVirtualNode NextOf(TQOZTextSourceType Source, PVirtualNode Node);
+    TExportLayout ExportLayout(TQOZTextSourceType Source);
+    UnicodeString RenderText(TQOZTextSourceType Source, char16_t Separator, TTextQuoting Quoting);
+    std::string ContentToCSV(TQOZTextSourceType Source);
+    static std::string RtfText(const UnicodeString& S);
+    static std::string HtmlClipboardText(const std::string& Html);
+    // The main column's text travels with the node (caption chunk).
+    void WriteChunks(TStream* Stream, PVirtualNode Node) override;
+    bool ReadChunk(TStream* Stream, int Version, PVirtualNode Node, int ChunkType,
+                   int ChunkSize) override;
+    UnicodeString TreeViewItemText(PVirtualNode Node) override;
     void InitializeTextProperties(TVTPaintInfo& PaintInfo);
     void PaintNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void PaintStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);

@@ -4,109 +4,22 @@
 // application's streaming events, not in memory).
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
-// A node's structure as the base chunk of a tree stream holds it.
-struct TNodeChunk {
-    uint32_t ChildCount;
-    uint16_t NodeHeight;
-    uint16_t States;
-    uint8_t Align;
-    TCheckState CheckState;
-    TCheckType CheckType;
-};
+#include <runpak/Streams.h>
 
-namespace {
-
-// The states a copied node keeps: the temporary ones stay behind.
-constexpr uint16_t CopiedStatesMask = 0xDDE9;
-
-// Children are kept only for initialised nodes, as a stream writes them.
-void WriteChunks(PVirtualNode Node, std::vector<TNodeChunk>& Out) {
-    const bool withChildren = Node->States.Contains(vsInitialized);
-    Out.push_back({withChildren ? Node->ChildCount : 0, Node->NodeHeight,
-                   uint16_t(Node->States.ToInt() & CopiedStatesMask), Node->Align, Node->CheckState,
-                   Node->CheckType});
-    if (withChildren)
-        for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
-            WriteChunks(child, Out);
-}
-
-// The chunks of Source, or of each of its children, and where each top node starts.
-std::vector<size_t> Snapshot(PVirtualNode Source, bool ChildrenOnly, std::vector<TNodeChunk>& Out) {
-    std::vector<size_t> starts;
+void TBaseVirtualTree::WriteTransfer(TStream* Stream, PVirtualNode Source, bool ChildrenOnly) {
     if (!ChildrenOnly) {
-        starts.push_back(0);
-        WriteChunks(Source, Out);
-        return starts;
-    }
-    for (PVirtualNode child = Source->FirstChild; child; child = child->NextSibling) {
-        starts.push_back(Out.size());
-        WriteChunks(child, Out);
-    }
-    return starts;
-}
-
-} // namespace
-
-void TBaseVirtualTree::ReadChunks(const std::vector<TNodeChunk>& Chunks, size_t& Pos,
-                                  PVirtualNode Node) {
-    const TNodeChunk chunk = Chunks[Pos++];
-    Node->States = TVirtualNodeStates::FromInt(chunk.States);
-    Node->NodeHeight = chunk.NodeHeight;
-    Node->TotalHeight = chunk.NodeHeight;
-    Node->Align = chunk.Align;
-    Node->CheckState = chunk.CheckState;
-    Node->CheckType = chunk.CheckType;
-    for (uint32_t i = 0; i < chunk.ChildCount; ++i) {
-        PVirtualNode child = MakeNewNode();
-        child->Parent = Node;
-        child->PrevSibling = Node->LastChild;
-        if (Node->LastChild) {
-            Node->LastChild->NextSibling = child;
-            child->Index = Node->LastChild->Index + 1;
-        } else {
-            Node->FirstChild = child;
+        WriteNode(Stream, Source);
+    } else {
+        // Children made on demand for the writing belong to the transfer too.
+        if (FOptions->GetMiscOptions().Contains(toInitOnSave)) {
+            if (!Source->States.Contains(vsInitialized)) InitNode(Source);
+            if (Source->States.Contains(vsHasChildren) && Source->ChildCount == 0)
+                InitChildren(Source);
         }
-        Node->LastChild = child;
-        ++Node->ChildCount;
-        ReadChunks(Chunks, Pos, child);
+        for (PVirtualNode child = Source->FirstChild; child; child = child->NextSibling)
+            WriteNode(Stream, child);
     }
-}
-
-void TBaseVirtualTree::InternalAddChunks(const std::vector<TNodeChunk>& Chunks, size_t& Pos,
-                                         PVirtualNode Node) {
-    PVirtualNode parent = Node->Parent;
-    const uint32_t oldHeight = Node->TotalHeight;
-    const bool wasVisible = Node->States.Contains(vsVisible);
-    const bool wasFullyVisible = GetFullyVisible(Node);
-
-    ReadChunks(Chunks, Pos, Node);
-    FixupTotalCount(Node);
-    AdjustTotalCount(parent, int64_t(Node->TotalCount) - 1, true);
-    FixupTotalHeight(Node);
-    // What the parent sees of the node may change with its visibility too.
-    if (parent->States.Contains(vsExpanded)) {
-        const int64_t before = wasVisible ? oldHeight : 0;
-        const int64_t after = Node->States.Contains(vsVisible) ? Node->TotalHeight : 0;
-        AdjustTotalHeight(parent, after - before, true);
-    }
-    if (GetFullyVisible(Node))
-        FVisibleCount += CountVisibleChildren(Node) + (wasFullyVisible ? 0 : 1);
-    else if (wasFullyVisible)
-        --FVisibleCount;
-    if (parent != FRoot) DetermineHiddenChildrenFlag(parent);
-
-    // Selection arrives only where the tree allows several selected nodes.
-    const bool multi = FOptions->GetSelectionOptions().Contains(toMultiSelect);
-    PVirtualNode stop = Node->NextSibling;
-    for (PVirtualNode run = Node; run && run != stop; run = GetNextNoInit(run)) {
-        if (!run->States.Contains(vsSelected)) continue;
-        if (multi) {
-            run->States.Exclude(vsSelected);
-            InternalAddToSelection(run, true);
-        } else {
-            run->States.Exclude(vsSelected);
-        }
-    }
+    Stream->SetPosition(0);
 }
 
 void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
@@ -156,23 +69,16 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeA
                 }
             }
         } else {
-            std::vector<TNodeChunk> chunks;
-            const std::vector<size_t> starts = Snapshot(Source, ChildrenOnly, chunks);
+            TMemoryStream stream;
+            WriteTransfer(&stream, Source, ChildrenOnly);
             {
                 auto update = runpak::UpdateBracket(*targetTree);
                 targetTree->InterruptValidation();
-                size_t pos = 0;
-                for (size_t i = 0; i < starts.size(); ++i) {
-                    PVirtualNode node = targetTree->MakeNewNode();
-                    targetTree->InternalConnectNode(node, Target, Mode, targetTree);
-                    targetTree->InternalAddChunks(chunks, pos, node);
-                    DoNodeMoved(node);
-                    // The next one follows this one, so the order holds.
-                    if (Mode != amInsertBefore && Mode != amAddChildLast) {
-                        Target = node;
-                        Mode = amInsertAfter;
-                    }
-                }
+                targetTree->ReadNodesFromStream(&stream, 2, UINT32_MAX, Target, Mode,
+                                                [this](PVirtualNode node) {
+                                                    DoNodeMoved(node);
+                                                    return true;
+                                                });
             }
             {
                 auto update = runpak::UpdateBracket(*this);
@@ -218,31 +124,25 @@ PVirtualNode TBaseVirtualTree::CopyTo(PVirtualNode Source, PVirtualNode Target,
     }
     PVirtualNode const asked = Target == targetTree->FRoot ? nullptr : Target;
 
-    // Taken before anything is added, so a copy into the source's own
+    // Written before anything is added, so a copy into the source's own
     // subtree copies what was there.
-    std::vector<TNodeChunk> chunks;
-    const std::vector<size_t> starts = Snapshot(Source, ChildrenOnly, chunks);
+    TMemoryStream stream;
+    WriteTransfer(&stream, Source, ChildrenOnly);
     PVirtualNode result = nullptr;
     {
         auto update = runpak::UpdateBracket(*targetTree);
         targetTree->InterruptValidation();
-        size_t pos = 0;
-        for (size_t i = 0; i < starts.size(); ++i) {
-            PVirtualNode node = targetTree->MakeNewNode();
-            targetTree->InternalConnectNode(node, Target, Mode, targetTree);
-            targetTree->InternalAddChunks(chunks, pos, node);
-            if (DoNodeCopying(node, asked)) {
-                DoNodeCopied(node);
-                result = node;
-                if (Mode != amInsertBefore && Mode != amAddChildLast) {
-                    Target = node;
-                    Mode = amInsertAfter;
-                }
-            } else {
-                targetTree->DeleteNode(node);
-                result = nullptr;
-            }
-        }
+        targetTree->ReadNodesFromStream(&stream, 2, UINT32_MAX, Target, Mode,
+                                        [&](PVirtualNode node) {
+                                            if (DoNodeCopying(node, asked)) {
+                                                DoNodeCopied(node);
+                                                result = node;
+                                                return true;
+                                            }
+                                            targetTree->DeleteNode(node);
+                                            result = nullptr;
+                                            return false;
+                                        });
     }
 
     targetTree->InvalidateCache();

@@ -597,12 +597,9 @@ void TBaseVirtualTree::DoFreeNode(PVirtualNode Node) {
 
 void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) {
     auto check = CheckedChange();
-    if (!Node || Node->ChildCount == 0 || !Node->FirstChild || ReadOnly()) {
-        // A node whose children were never made may still drop its button.
-        if (Node && ResetHasChildren && !ReadOnly() && Node->ChildCount == 0)
-            Node->States.Exclude(vsHasChildren);
-        return;
-    }
+    // Without children nothing changes: a node the application said has
+    // children keeps its button.
+    if (!Node || Node->ChildCount == 0 || !Node->FirstChild || ReadOnly()) return;
     {
         ++FUpdateCount;
         auto uncount = runpak::ScopeExit([this] { --FUpdateCount; });

@@ -151,7 +151,7 @@ void TBaseVirtualTree::SetCustomCheckImages(TCustomImageList* Value) {
 void TBaseVirtualTree::SetCheckImageKind(TCheckImageKind Value) {
     if (FCheckImageKind == Value) return;
     FCheckImageKind = Value;
-    FCheckImages = vtree::SharedCheckImages(Value);
+    FCheckImages = GetCheckImageListFor(Value);
     if (!FCheckImages) FCheckImages = FCustomCheckImages;
     if (HandleAllocated() && FUpdateCount == 0 && !GetComponentState().Contains(csLoading))
         Invalidate();
@@ -165,19 +165,6 @@ void TBaseVirtualTree::SetAnimationDuration(uint32_t Value) {
     else
         options.Include(toAnimatedToggle);
     FOptions->SetAnimationOptions(options);
-}
-
-void TBaseVirtualTree::SetCheckType(PVirtualNode Node, TCheckType Value) {
-    if (!Node || Node == FRoot || Node->CheckType == Value) return;
-    Node->CheckType = Value;
-    Node->CheckState = csUncheckedNormal;
-    InvalidateNode(Node);
-}
-
-void TBaseVirtualTree::SetCheckState(PVirtualNode Node, TCheckState Value) {
-    if (!Node || Node == FRoot || Node->CheckState == Value) return;
-    Node->CheckState = Value;
-    InvalidateNode(Node);
 }
 
 int TBaseVirtualTree::GetCheckImage(PVirtualNode Node) {

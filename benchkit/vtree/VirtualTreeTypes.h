@@ -15,6 +15,7 @@
 #include <vector>
 
 class TBaseVirtualTree;
+class TStream;
 class TCanvas;
 class TVTHeader;
 class TVirtualTreeColumn;
@@ -506,6 +507,14 @@ using TVTGetImageExEvent = std::function<void(
     TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind, int32_t Column, bool& Ghosted,
     int& ImageIndex, TCustomImageList*& ImageList)>;
 using TVTScrollEvent = std::function<void(TBaseVirtualTree* Sender, int DeltaX, int DeltaY)>;
+
+// Events of check states and sorting.
+using TVTSaveNodeEvent =
+    std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node, TStream* Stream)>;
+using TVTCheckChangingEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                                 TCheckState& NewState, bool& Allowed)>;
+using TVTCompareEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode Node1,
+                                           PVirtualNode Node2, TColumnIndex Column, int& Result)>;
 
 // --- Errors -----------------------------------------------------------------------
 

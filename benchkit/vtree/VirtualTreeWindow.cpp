@@ -73,6 +73,7 @@ void TBaseVirtualTree::WndProc(TMessage& Message) {
 }
 
 void TBaseVirtualTree::Dispatch(TMessage& Message) {
+    if (DispatchTreeViewQuery(Message)) return;
     switch (Message.Msg) {
     case WM_TREESTATES:
         WMTreeStates(Message);

@@ -23,6 +23,8 @@ void RegisterKernelModule() {
                        {"MulDiv", 0, reinterpret_cast<void*>(&MulDiv)},
                        {"GetWindowsDirectoryW", 0, reinterpret_cast<void*>(&GetWindowsDirectoryW)},
                        {"GetSystemDirectoryW", 0, reinterpret_cast<void*>(&GetSystemDirectoryW)},
+                       {"FindFirstChangeNotificationW", 0,
+                        reinterpret_cast<void*>(&FindFirstChangeNotificationW)},
                    });
 }
 

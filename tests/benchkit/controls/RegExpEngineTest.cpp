@@ -263,7 +263,19 @@ TEST(RegExpProgram, ShortcutsNeverChangeTheResult) {
                               "[ab]*b",
                               "b+c",
                               "[^ ]+$",
-                              "a*"};
+                              "a*",
+                              // groups of one-character alternatives, run as one repeat
+                              "(a|b|c)+z",
+                              "x(a|[0-9])*b",
+                              "([a-c]|b)+c",
+                              "(a|b)+(a|b)+",
+                              "((a|b)+k)+",
+                              "(a|.)*b",
+                              "(a|b)*$",
+                              // a first character inside the repeat that follows it
+                              "[a-z][a-z0-9]*\\(",
+                              "[ab][abc]*c",
+                              "a[ab]*b"};
     const char* texts[] = {"",
                            "a",
                            "ab",
@@ -279,7 +291,10 @@ TEST(RegExpProgram, ShortcutsNeverChangeTheResult) {
                            "singing ring",
                            "aaab",
                            "bbbc",
-                           "ab ba abab"};
+                           "ab ba abab",
+                           "xabca9b abcz",
+                           "k2(x ab1(",
+                           "babkabk abbak"};
     for (const char* p : patterns) {
         for (const char* t : texts) {
             const TCharSet sets[2] = {};

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -273,6 +274,70 @@ TEST(IntegerAndPointerTables, StoreTheirWords) {
     EXPECT_EQ(ptrs[&a], &b);
     EXPECT_TRUE(ptrs.ContainsValue(&b));
     EXPECT_EQ(ptrs[&b], nullptr);
+}
+
+// The integer table skips its notifications when they would do nothing; an
+// owning table must still free what it owns, whatever its first operation
+// was, and a descendant must still hear of every change.
+TEST(IntegerAndPointerTables, OwnershipHoldsWhateverTheFirstOperation) {
+    const std::function<void(TIntegerObjHashTable&)> firsts[] = {
+        [](TIntegerObjHashTable& t) { t.Extract(99); },
+        [](TIntegerObjHashTable& t) { t.Remove(99); },
+        [](TIntegerObjHashTable& t) { t.Add(98, nullptr); },
+        [](TIntegerObjHashTable&) {},
+    };
+    for (size_t i = 0; i < std::size(firsts); ++i) {
+        int deaths = 0;
+        {
+            TIntegerObjHashTable table(okValues, 16);
+            firsts[i](table);
+            table.Add(1, new TCounted(deaths));
+            table.Add(2, new TCounted(deaths));
+            table.Add(2, new TCounted(deaths)); // frees the one it replaces
+            EXPECT_EQ(deaths, 1) << i;
+            table.Remove(1);
+            EXPECT_EQ(deaths, 2) << i;
+            table.Add(3, new TCounted(deaths));
+            delete table.Extract(3);
+            EXPECT_EQ(deaths, 3) << i;
+        }
+        EXPECT_EQ(deaths, 4) << i; // the table's end frees the last one
+    }
+
+    struct TNoting : TIntegerObjHashTable {
+        using TIntegerObjHashTable::TIntegerObjHashTable;
+        ~TNoting() override { DestroyEntries(); }
+        int Notes = 0;
+        void Notify(PBaseHashEntry Entry, THashTableNotification Kind) override {
+            ++Notes;
+            TIntegerObjHashTable::Notify(Entry, Kind);
+        }
+    } noting(okNone);
+    noting.Add(1, nullptr);
+    noting.Add(1, nullptr);
+    noting.Remove(1);
+    EXPECT_EQ(noting.Notes, 4); // added, changing, changed, removed
+}
+
+// Entries are reused after removal; the table stays whole through many
+// rounds of growth, removal and clearing.
+TEST(IntegerAndPointerTables, ManyRoundsKeepEveryKey) {
+    TIntegerObjHashTable table(okNone);
+    TObject value;
+    for (int round = 0; round < 3; ++round) {
+        for (int k = 0; k < 5000; ++k)
+            table.Add(k * 7919, &value);
+        for (int k = 0; k < 5000; k += 2)
+            table.Remove(k * 7919);
+        EXPECT_EQ(table.GetCount(), 2500) << round;
+        for (int k = 0; k < 5000; ++k)
+            ASSERT_EQ(table.ContainsKey(k * 7919), k % 2 == 1) << round << " " << k;
+        int seen = 0;
+        for (int key : table.GetKeys())
+            seen += key % 7919 == 0;
+        EXPECT_EQ(seen, 2500) << round;
+        if (round == 1) table.Clear();
+    }
 }
 
 // ---- Stream format -------------------------------------------------------------

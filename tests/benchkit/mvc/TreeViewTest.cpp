@@ -215,6 +215,35 @@ TEST_F(TreeViewTest, PageKeysOverRowsWithoutHeightMoveOneRow) {
     EXPECT_EQ(SubfocusText(), u"a");
 }
 
+// One wheel notch scrolls by the system's line count, whatever it is set to;
+// the "page per notch" setting scrolls one page.
+TEST_F(TreeViewTest, TheWheelScrollsByTheSystemsLineCount) {
+    InterfacePtr<IGraphLocation> root = Model->GetRoot();
+    for (int i = 0; i < 300; ++i) Model->AddChild(root.Get(), Text(U("n" + std::to_string(i))).Get());
+    Show();
+    View->SetFocus(); // the wheel goes to the focused window
+    Pump();
+    UINT saved = 0;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &saved, 0);
+    POINT p{50, 50};
+    ClientToScreen(View->GetHandle(), &p);
+    auto notch = [&](UINT lines) {
+        SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0);
+        const int before = View->GetScrollPosition().y;
+        TestSeams::Wheel(p, -WHEEL_DELTA);
+        Pump();
+        return View->GetScrollPosition().y - before;
+    };
+    const int one = notch(1);
+    ASSERT_GT(one, 0);
+    EXPECT_EQ(notch(5), 5 * one);
+    const int before = View->GetScrollPosition().y;
+    SendMessageW(View->GetHandle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    const int page = View->GetScrollPosition().y - before;
+    EXPECT_EQ(notch(WHEEL_PAGESCROLL), page);
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, saved, nullptr, 0);
+}
+
 TEST_F(TreeViewTest, RemovingTheSubfocusedRowMovesToItsNeighbour) {
     SmallTree();
     Show();

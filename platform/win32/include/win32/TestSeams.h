@@ -20,6 +20,15 @@ void SetWindowsFolder(const std::string& path);
 
 } // namespace TestSeams
 
+// --- Folder change watches ----------------------------------------------------
+namespace TestSeams {
+
+// Makes the system refuse new folder watches (as when its watch limit is
+// reached) once `count` are in use; a negative count lifts the limit.
+void LimitFolderWatches(int count);
+
+} // namespace TestSeams
+
 // --- Kernel: clock and process exit -------------------------------------------
 namespace TestSeams {
 

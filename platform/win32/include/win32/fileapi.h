@@ -183,6 +183,25 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findFileData);
 BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findFileData);
 BOOL FindClose(HANDLE findFile);
 
+// --- Change notification ---------------------------------------------------------
+// A waitable handle that becomes signalled when something the filter names
+// changes in a folder (and below it with watchSubtree); it stays signalled
+// until FindNextChangeNotification re-arms it. Changes that arrive while it
+// is signalled are merged into that one signal. When the system refuses to
+// watch (its watch limit is reached), INVALID_HANDLE_VALUE with
+// ERROR_NOT_ENOUGH_QUOTA; nothing is retried behind the caller's back.
+#define FILE_NOTIFY_CHANGE_FILE_NAME 0x00000001
+#define FILE_NOTIFY_CHANGE_DIR_NAME 0x00000002
+#define FILE_NOTIFY_CHANGE_ATTRIBUTES 0x00000004
+#define FILE_NOTIFY_CHANGE_SIZE 0x00000008
+#define FILE_NOTIFY_CHANGE_LAST_WRITE 0x00000010
+#define FILE_NOTIFY_CHANGE_LAST_ACCESS 0x00000020
+#define FILE_NOTIFY_CHANGE_CREATION 0x00000040
+#define FILE_NOTIFY_CHANGE_SECURITY 0x00000100
+HANDLE FindFirstChangeNotificationW(LPCWSTR pathName, BOOL watchSubtree, DWORD notifyFilter);
+BOOL FindNextChangeNotification(HANDLE changeHandle);
+BOOL FindCloseChangeNotification(HANDLE changeHandle);
+
 // --- Attributes -----------------------------------------------------------------
 // Read-only is the absence of the owner's write permission; hidden is a name
 // that starts with a dot.

@@ -100,3 +100,6 @@ typedef IStream* LPSTREAM;
 
 inline constexpr IID IID_ISequentialStream = IIDOf<ISequentialStream>();
 inline constexpr IID IID_IStream = IIDOf<IStream>();
+
+// The data transfer interfaces build on the streams above.
+#include <win32/oleidl.h>

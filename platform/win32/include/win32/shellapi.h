@@ -36,3 +36,18 @@ typedef struct _SHFILEINFOW {
 // image list (as a DWORD_PTR), else nonzero for success.
 DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* psfi,
                          UINT cbFileInfo, UINT uFlags);
+
+// --- Dropped files (CF_HDROP blocks, WM_DROPFILES) ----------------------------------------
+DECLARE_HANDLE(HDROP);
+// iFile 0xFFFFFFFF: the number of names. Else the length of name iFile
+// without its terminator (lpszFile null), or the number of characters copied
+// into lpszFile (cch counts the terminator; longer names are cut).
+UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch);
+UINT DragQueryFileA(HDROP hDrop, UINT iFile, LPSTR lpszFile, UINT cch);
+// The drop point; TRUE when it lies in the client area.
+BOOL DragQueryPoint(HDROP hDrop, POINT* ppt);
+// Frees the block WM_DROPFILES handed over.
+void DragFinish(HDROP hDrop);
+// Sets or clears WS_EX_ACCEPTFILES: the window takes files dropped on it as
+// WM_DROPFILES (when it has no drop target of its own).
+void DragAcceptFiles(HWND hWnd, BOOL fAccept);

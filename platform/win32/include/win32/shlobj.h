@@ -13,6 +13,7 @@
 
 #include <win32/combaseapi.h>
 #include <win32/fileapi.h>
+#include <win32/oleidl.h>
 
 #pragma pack(push, 1)
 typedef struct _SHITEMID {
@@ -323,3 +324,37 @@ HRESULT SHBindToParent(PCIDLIST_ABSOLUTE pidl, REFIID riid, void** ppv,
 HRESULT SHLimitInputEdit(HWND hwndEdit, IShellFolder* psf);
 // The system image list is built on first use; answers TRUE.
 BOOL FileIconInit(BOOL fRestoreCache);
+
+// --- Data transfer formats of the shell ------------------------------------------------
+// Registered clipboard format names (RegisterClipboardFormatW).
+#define CFSTR_SHELLIDLIST u"Shell IDList Array"
+#define CFSTR_PREFERREDDROPEFFECT u"Preferred DropEffect"
+#define CFSTR_PERFORMEDDROPEFFECT u"Performed DropEffect"
+#define CFSTR_LOGICALPERFORMEDDROPEFFECT u"Logical Performed DropEffect"
+#define CFSTR_FILEDESCRIPTORA u"FileGroupDescriptor"
+#define CFSTR_FILEDESCRIPTORW u"FileGroupDescriptorW"
+#define CFSTR_FILECONTENTS u"FileContents"
+#define CFSTR_FILENAMEW u"FileNameW"
+
+// CF_HDROP data: the header, then the names (each with its terminator,
+// UTF-16 when fWide, else 8-bit) from pFiles on, ended by one more terminator.
+#pragma pack(push, 1)
+typedef struct _DROPFILES {
+    DWORD pFiles; // offset of the first name from the start of the block
+    POINT pt;     // drop point, client coordinates (window ones with fNC)
+    BOOL fNC;
+    BOOL fWide;
+} DROPFILES, *LPDROPFILES;
+#pragma pack(pop)
+static_assert(sizeof(DROPFILES) == 20, "DROPFILES is a 20-byte header");
+
+// "Shell IDList Array" data: cidl items; aoffset[0] is the offset of the
+// parent folder's absolute list, aoffset[1..cidl] those of the items relative
+// to it, all from the start of the block.
+typedef struct _CIDA {
+    UINT cidl;
+    UINT aoffset[1];
+} CIDA, *LPIDA;
+
+// An enumerator over a copy of a FORMATETC array (for data objects).
+HRESULT SHCreateStdEnumFmtEtc(UINT cfmt, const FORMATETC afmt[], IEnumFORMATETC** ppenumFormatEtc);

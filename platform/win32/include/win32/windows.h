@@ -10,6 +10,7 @@
 #include <win32/profileapi.h>
 #include <win32/unknwn.h>
 #include <win32/objidl.h>
+#include <win32/ole2.h>
 #include <win32/commapi.h>
 #include <win32/wingdi.h>
 #include <win32/winuser.h>

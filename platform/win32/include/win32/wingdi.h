@@ -390,6 +390,14 @@ BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xStart, int yStar
 BOOL Chord(HDC dc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
            int yEnd);
 
+// Flood fills with the selected brush: FLOODFILLBORDER fills outward from the
+// point up to pixels of `color`; FLOODFILLSURFACE fills the pixels of `color`
+// connected to the point (4-connected).
+#define FLOODFILLBORDER 0
+#define FLOODFILLSURFACE 1
+BOOL FloodFill(HDC dc, int x, int y, COLORREF color);
+BOOL ExtFloodFill(HDC dc, int x, int y, COLORREF color, UINT type);
+
 // --- Regions and clipping ---------------------------------------------------
 #define ERROR 0
 #define NULLREGION 1

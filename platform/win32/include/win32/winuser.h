@@ -1130,8 +1130,6 @@ BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cli
 BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN updateRgn,
               LPRECT updateRect);
 
-// A wheel line count that means "a page".
-#define WHEEL_PAGESCROLL 0xFFFFFFFFu
 BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height);
 BOOL DestroyCaret();
 BOOL ShowCaret(HWND hwnd);

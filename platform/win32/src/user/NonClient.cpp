@@ -4,6 +4,7 @@
 #include "NonClient.h"
 
 #include "../gdi/GdiObjects.h"
+#include "../ole/OleSupport.h"
 #include "../present/Presenter.h"
 #include "UserState.h"
 
@@ -168,6 +169,7 @@ WindowExtras* FindExtras(HWND hwnd) {
 void ReleaseWindowExtras(HWND hwnd) {
     DestroyWindowMenu(hwnd);
     ClipboardWindowGone(hwnd);
+    win32::ole::DropTargetWindowGone(hwnd);
     HRGN region = nullptr;
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
