@@ -33,3 +33,17 @@ set(SERVOBENCH_TEST_SUITES_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/TestSuites.cmake)
 
 # Linker, precompiled headers and debug info for every target (cmake/BuildEconomy.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/BuildEconomy.cmake)
+
+# add_module_resources(target symbol files...) compiles the pixel-art resource
+# files (tools/rescomp/rescomp.py) into a table `symbol` of the target's module
+# resources, which the target registers with win32::RegisterModuleResources.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+function(add_module_resources target symbol)
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${symbol}.cpp)
+    set(tool ${CMAKE_SOURCE_DIR}/tools/rescomp/rescomp.py)
+    add_custom_command(OUTPUT ${output}
+                       COMMAND Python3::Interpreter ${tool} ${output} ${symbol} ${ARGN}
+                       DEPENDS ${tool} ${ARGN}
+                       COMMENT "Compiling the resources of ${target}")
+    target_sources(${target} PRIVATE ${output})
+endfunction()

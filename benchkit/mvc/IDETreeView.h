@@ -346,6 +346,7 @@ protected:
     void PaintNode(TCanvas* Canvas, TNodeState* State, POINT Origin, int Delta);
     void PaintItem(TCanvas* Canvas, TNodeState* State, POINT Origin);
     void PaintBox(TCanvas* Canvas, TNodeState* State, POINT Origin);
+    void PaintArrow(TCanvas* Canvas, TNodeState* State, POINT Origin);
     void PaintLink(TCanvas* Canvas, TNodeState* State, POINT Origin, int Delta);
     void PaintShortLink(TCanvas* Canvas, TNodeState* State, POINT Origin, int Delta);
     void PaintVLines(TCanvas* Canvas, TNodeState* State, POINT Origin, int Delta);
@@ -401,6 +402,8 @@ protected:
     TTimer* ftimer;
     // Appearance.
     TTreeViewStyle FStyle = tvsPluses;
+    TBitmap* FExpandedArrow = nullptr;  // owned; loaded for tvsArrows
+    TBitmap* FContractedArrow = nullptr; // owned; loaded for tvsArrows
     TBitmap* FBitmap = nullptr;
     TAlignmentSet FAlignment{aLeft, aMiddle};
     TInsets* FItemMargins;

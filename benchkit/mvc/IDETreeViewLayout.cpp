@@ -2,6 +2,8 @@
 // and painting.
 #include "benchkit/mvc/IDETreeView.h"
 
+#include "benchkit/BenchkitInstance.h"
+
 #include <designpak/DesignServices.h>
 
 #include <quorlpak/Bitmap.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 
 // --- TNodeState -------------------------------------------------------------------------------
 
@@ -105,6 +108,8 @@ TTreeView2::~TTreeView2() {
     CancelEdit();
     delete FBitmap;
     FBitmap = nullptr;
+    delete FExpandedArrow;
+    delete FContractedArrow;
     FSubfocus = nullptr;
     SetSelection(nullptr);
     SetDragSelection(nullptr);
@@ -733,8 +738,21 @@ void TTreeView2::PaintNode(TCanvas* Canvas, TNodeState* State, POINT Origin, int
         PaintItem(Canvas, State, Origin);
         PaintLink(Canvas, State, Origin, Delta);
         PaintVLines(Canvas, State, Origin, Delta);
-    } else
+    } else {
+        PaintArrow(Canvas, State, Origin);
         PaintItem(Canvas, State, Origin);
+    }
+}
+
+void TTreeView2::PaintArrow(TCanvas* Canvas, TNodeState* State, POINT Origin) {
+    if (!State->HasChildren() || State->FNodeFlags.Contains(nfNoBoxRect)) return;
+    if (!FShowRootLines && State == FFirstNode) return;
+    TBitmap* arrow = State->FExpanded ? FExpandedArrow : FContractedArrow;
+    if (!arrow) return;
+    const TRectangle& b = State->FBoxRect;
+    Canvas->BrushCopy(Bounds(b.Left - Origin.x, b.Top - Origin.y, b.Width, b.Height), arrow,
+                      Rect(0, 0, arrow->GetWidth(), arrow->GetHeight()),
+                      arrow->GetTransparentColor());
 }
 
 void TTreeView2::PaintItem(TCanvas* Canvas, TNodeState* State, POINT Origin) {
@@ -881,9 +899,17 @@ void TTreeView2::SetBatchMode(bool V) {
 }
 
 void TTreeView2::SetStyle(TTreeViewStyle V) {
-    // Arrow bitmaps come from the module's resources, which this build does
-    // not carry: an arrow-style tree paints no expand marks.
     FStyle = V;
+    if (V == tvsArrows && !FExpandedArrow) {
+        // Both marks or neither: a failed load leaves no half-made pair, and
+        // painting skips the missing marks.
+        auto contracted = std::make_unique<TBitmap>();
+        auto expanded = std::make_unique<TBitmap>();
+        contracted->SetHandle(CreateGrayMappedRes(BenchkitInstance(), u"CONTRACTEDARROW"));
+        expanded->SetHandle(CreateGrayMappedRes(BenchkitInstance(), u"EXPANDEDARROW"));
+        FContractedArrow = contracted.release();
+        FExpandedArrow = expanded.release();
+    }
     FBoxSize = V == tvsArrows ? Dimension(12, 12) : Dimension(9, 9);
     RepaintNodes();
 }

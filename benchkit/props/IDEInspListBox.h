@@ -6,6 +6,9 @@
 #include "benchkit/props/IDEListBtns.h"
 #include "benchkit/props/PropBox.h"
 
+#include <memory>
+
+class TBitmap;
 class TInspListBox;
 
 // The value edit of the selected row.
@@ -67,6 +70,8 @@ public:
 
 protected:
     friend class TPropSelection;
+    // The list button's two glyphs, from the library's resources.
+    void LoadGlyphs();
     bool IsItemReadOnly(TPropItem*) override { return FEdit->GetReadOnly(); }
     void BeforeReset() override;
     void AfterReset() override;
@@ -84,6 +89,8 @@ protected:
     TPropSelection* FSelectionWindow;
     TPropInspEdit* FEdit;
     TListButton* FListButton;
+    std::unique_ptr<TBitmap> FListGlyph;   // "ARROW": value lists and custom drop-downs
+    std::unique_ptr<TBitmap> FDialogGlyph; // "DOTS": dialog editors
     bool FButtonVisible = false;
     int FInPropAccess = 0;
     UnicodeString FCancelValue;

@@ -6,7 +6,9 @@
 #include <quorlpak/StdCtrls.h>
 
 #include <functional>
+#include <memory>
 
+class TBitmap;
 class TListButton;
 
 enum TDropAlign { daLeft, daRight };
@@ -72,6 +74,11 @@ public:
     void ClearSelectString() { FSelectString.clear(); }
     const UnicodeString& GetSelectString() const { return FSelectString; }
 
+    // The face's picture, copied; without one the button shows the drawn
+    // combo arrow. Drawn transparent in its bottom-left colour.
+    TBitmap* GetGlyph() const { return FGlyph.get(); }
+    void SetGlyph(TBitmap* Value);
+
     TDropDownEvent OnDropDown;
     TNotifyEvent OnAccept;
     TNotifyEvent OnCancel;
@@ -94,4 +101,5 @@ protected:
     int FMinListWidth = 0;
     bool FViaKillFocus = false;
     UnicodeString FSelectString;
+    std::unique_ptr<TBitmap> FGlyph;
 };

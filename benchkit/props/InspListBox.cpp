@@ -2,7 +2,10 @@
 // editor controls, the value list and the keys of the edit.
 #include "benchkit/props/IDEInspListBox.h"
 
+#include "benchkit/BenchkitInstance.h"
+
 #include <quorlpak/Application.h>
+#include <quorlpak/Bitmap.h>
 #include <quorlpak/Messages.h>
 #include <runpak/Exceptions.h>
 #include <win32/windows.h>
@@ -85,6 +88,14 @@ TInspListBox::TInspListBox(TComponent* AOwner) : TCustomPropListBox(AOwner) {
 }
 
 TInspListBox::~TInspListBox() = default;
+
+void TInspListBox::LoadGlyphs() {
+    FListGlyph = std::make_unique<TBitmap>();
+    FListGlyph->LoadFromResourceName(BenchkitInstance(), u"ARROW");
+    FListGlyph->SetTransparent(true);
+    FDialogGlyph = std::make_unique<TBitmap>();
+    FDialogGlyph->LoadFromResourceName(BenchkitInstance(), u"DOTS");
+}
 
 HRESULT TInspListBox::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IPropertyHost, IPropertyHost20>(this, iid, out)) return S_OK;
@@ -178,6 +189,11 @@ void TInspListBox::ShowControls() {
         (attrs & (paValueList | paDialog | paCustomDropDown)) && !(attrs & paDisplayReadOnly);
     ResizeControls();
     GetPropValue();
+    if (FButtonVisible) {
+        if (!FListGlyph) LoadGlyphs();
+        FListButton->SetGlyph((attrs & (paValueList | paCustomDropDown)) ? FListGlyph.get()
+                                                                           : FDialogGlyph.get());
+    }
     FListButton->SetVisible(FButtonVisible);
     FSelectionWindow->SetVisible(true);
     FSelectionWindow->Invalidate();

@@ -1,6 +1,7 @@
 // The list button and its pop-up list.
 #include "benchkit/props/IDEListBtns.h"
 
+#include <quorlpak/Bitmap.h>
 #include <quorlpak/Messages.h>
 #include <runpak/Strings.h>
 #include <win32/monitors.h>
@@ -236,15 +237,47 @@ void TListButton::Dispatch(TMessage& Message) {
     TCustomControl::Dispatch(Message);
 }
 
+void TListButton::SetGlyph(TBitmap* Value) {
+    if (!Value) {
+        FGlyph.reset();
+    } else {
+        if (!FGlyph) FGlyph = std::make_unique<TBitmap>();
+        FGlyph->Assign(Value);
+        FGlyph->SetTransparent(true);
+    }
+    Invalidate();
+}
+
 void TListButton::Paint() {
     TCanvas* canvas = GetCanvas();
     RECT r = GetClientRect();
     canvas->GetBrush()->SetColor(clBtnFace);
     canvas->FillRect(TRect(r));
     DrawEdge(canvas->GetHandle(), &r, EDGE_RAISED, BF_RECT);
+    const bool enabled = IsWindowEnabled(GetHandle());
+    if (FGlyph && !FGlyph->GetEmpty()) {
+        // Centred, rounded toward zero; a disabled button greys its glyph.
+        const int x = (GetClientWidth() - FGlyph->GetWidth()) / 2;
+        const int y = (GetClientHeight() - FGlyph->GetHeight()) / 2;
+        if (enabled) {
+            canvas->Draw(x, y, FGlyph.get());
+        } else {
+            TBitmap grey;
+            grey.Assign(FGlyph.get());
+            TCanvas* g = grey.GetCanvas();
+            const TColor key = FGlyph->GetTransparentColor();
+            for (int gy = 0; gy < grey.GetHeight(); ++gy)
+                for (int gx = 0; gx < grey.GetWidth(); ++gx)
+                    if (g->GetPixel(gx, gy) != key) g->SetPixel(gx, gy, clGrayText);
+            grey.SetTransparentColor(key);
+            grey.SetTransparent(true);
+            canvas->Draw(x, y, &grey);
+        }
+        return;
+    }
     // The arrow, centred.
     const int cx = GetClientWidth() / 2, cy = GetClientHeight() / 2;
-    canvas->GetPen()->SetColor(IsWindowEnabled(GetHandle()) ? clBtnText : clGrayText);
+    canvas->GetPen()->SetColor(enabled ? clBtnText : clGrayText);
     for (int i = 0; i < 4; ++i) {
         canvas->MoveTo(cx - 3 + i, cy - 1 + i);
         canvas->LineTo(cx + 4 - i, cy - 1 + i);

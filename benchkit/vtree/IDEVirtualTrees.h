@@ -802,6 +802,21 @@ protected:
     void WMVScroll(TMessage& Message);
     void CMMouseWheel(TMessage& Message);
     bool IsWindowVisibleOnScreen() const;
+
+public:
+    // Wheel panning (VirtualTreePanning.cpp). The mouse handling starts it
+    // with the press point in client coordinates, calls AdjustPanningCursor
+    // on moves and StopWheelPanning to end it; the scroll timer drives it.
+    virtual void StartWheelPanning(TPoint Position);
+    void StopWheelPanning();
+    virtual void AdjustPanningCursor(int X, int Y);
+    // The panning step of the scroll timer; false when no panning runs.
+    bool PanningTimerScroll();
+    void PanningWindowProc(TMessage& Message);
+    HWND GetPanningWindow() const { return FPanningWindow; }
+    HCURSOR GetPanningCursor() const { return FPanningCursor; }
+
+protected:
     virtual void UpdateDesigner();
     virtual void RegisterDropTarget();
     virtual void RevokeDropTarget();
@@ -862,6 +877,10 @@ protected:
     int FMargin = 4;
     int FTextMargin = 4;
     int FRangeY = 0;
+    HWND FPanningWindow = nullptr;
+    HCURSOR FPanningCursor = nullptr;
+    TBitmap* FPanningImage = nullptr; // owned while panning
+    TPoint FPanningStart{};           // client point where panning started
     TRect FUpdateRect{};
     TRect FHeaderRect{};
     TBitmap* FPlusBM = nullptr;

@@ -59,8 +59,7 @@ void SharedSetUp() {
     unit.OleInitialized = SUCCEEDED(OleInitialize(nullptr));
     CF_VTREFERENCE = uint16_t(RegisterClipboardFormatW(u"Virtual Tree Reference"));
     timeBeginPeriod(1);
-    // The header's splitter cursor: the system's west-east sizing arrow.
-    if (Screen) Screen->SetCursors(63, LoadCursorW(nullptr, IDC_SIZEWE));
+    if (Screen) Screen->SetCursors(63, vtree::HeaderSplitCursor());
     // The formats the trees offer, by preference: nodes first, then text.
     const TClass strings = TCustomVirtualStringTree::StaticClass();
     CF_VIRTUALTREE = RegisterVTClipboardFormat(u"Virtual Tree Data",
@@ -104,19 +103,25 @@ namespace vtree {
 namespace {
 std::unique_ptr<TCustomImageList> systemChecks;
 std::unique_ptr<TCustomImageList> systemFlatChecks;
+std::unique_ptr<TCustomImageList> resourceChecks[ckXP + 1]; // ckLightCheck .. ckXP
 } // namespace
 
-// Every kind but the flat ones shows the system's own check boxes: the
-// layer draws them in the classic look.
+// The drawn kinds come from the library's artwork (all but the XP strip
+// colour-mapped); the system kinds are drawn by the layer in the classic look.
 TCustomImageList* SharedCheckImages(TCheckImageKind Kind) {
     if (Kind == ckCustom) return nullptr;
-    const bool flat = Kind == ckFlat || Kind == ckSystemFlat;
-    std::unique_ptr<TCustomImageList>& list = flat ? systemFlatChecks : systemChecks;
+    const bool fromResource = Kind <= ckXP;
+    std::unique_ptr<TCustomImageList>& list = fromResource ? resourceChecks[Kind]
+                                              : Kind == ckSystemFlat ? systemFlatChecks
+                                                                     : systemChecks;
     TCriticalSection* lock = Unit().Lock.get();
     if (lock) lock->Enter();
     if (!list) {
         list = std::make_unique<TCustomImageList>(nullptr);
-        BuildSystemCheckImages(list.get(), flat);
+        if (fromResource)
+            LoadCheckImages(list.get(), CheckResourceName(Kind), Kind != ckXP);
+        else
+            BuildSystemCheckImages(list.get(), Kind == ckSystemFlat);
     }
     if (lock) lock->Leave();
     return list.get();
@@ -125,6 +130,9 @@ TCustomImageList* SharedCheckImages(TCheckImageKind Kind) {
 void FreeSharedCheckImages() {
     systemChecks.reset();
     systemFlatChecks.reset();
+    for (auto& list : resourceChecks)
+        list.reset();
+    FreeUtilityImages();
 }
 
 } // namespace vtree
@@ -212,6 +220,7 @@ TBaseVirtualTree::~TBaseVirtualTree() {
     FDestroying = true;
     FOptions->FMiscOptions.Exclude(toReadOnly);
     vtree::ReleaseWorker(this);
+    StopWheelPanning();
     CancelEditNode();
     delete FClipboardFormats;
     FClipboardFormats = nullptr;
@@ -413,6 +422,7 @@ void TBaseVirtualTree::StopTimer(unsigned ID) {
 }
 
 void TBaseVirtualTree::WMTimer(TMessage& Message) {
+    if (Message.WParam == ScrollTimer && PanningTimerScroll()) return;
     switch (Message.WParam) {
     case ChangeTimer:
         DoChange(FLastChangedNode);

@@ -830,7 +830,7 @@ bool TBaseVirtualTree::DoBeforeDrag(PVirtualNode Node, TColumnIndex Column) {
 }
 
 void TBaseVirtualTree::DoDragging(TPoint P) {
-    DoStateChange({}, {tsOLEDragPending});
+    StartOLEDrag(P);
 }
 
 void TBaseVirtualTree::BeginDrag(bool Immediate, int Threshold) {

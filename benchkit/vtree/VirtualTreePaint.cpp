@@ -303,7 +303,12 @@ void TBaseVirtualTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
                     canvas->Polygon({{0, 2}, {8, 2}, {4, 6}});
                 continue;
             }
-            // fmShaded would take prepared artwork; the drawn button serves for it.
+            if (FButtonFillMode == fmShaded) {
+                vtree::LoadShadedButton(bitmap, plus);
+                bitmap->SetTransparentColor(TColor(0xFF00FF));
+                bitmap->SetTransparent(true);
+                continue;
+            }
             switch (FButtonFillMode) {
             case fmTreeColor:
                 canvas->GetBrush()->SetColor(GetColor());

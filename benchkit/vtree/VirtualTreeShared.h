@@ -4,6 +4,9 @@
 
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
+#include <win32/windef.h>
+
+class TBitmap;
 class TCustomImageList;
 
 namespace vtree {
@@ -13,5 +16,20 @@ namespace vtree {
 TCustomImageList* SharedCheckImages(TCheckImageKind Kind);
 // Frees the strips (unit shut-down).
 void FreeSharedCheckImages();
+
+// --- Artwork from the library's resources (VirtualTreeResources.cpp) ---
+// The resource of a strip kind ("VT_CHECK_LIGHT" ...); null for the kinds
+// the system draws and for ckCustom.
+const char16_t* CheckResourceName(TCheckImageKind Kind);
+// Fills the list with the squares of the bitmap resource, each transparent
+// in the colour of the strip's top-left pixel; the caller holds the unit lock.
+void LoadCheckImages(TCustomImageList* List, const char16_t* ResName, bool MapColors);
+// The header's glyphs: drop marks left and right, sort descending and
+// ascending; made on first use.
+TCustomImageList* UtilityImages();
+void FreeUtilityImages();
+HCURSOR HeaderSplitCursor();
+// The shaded (fmShaded) node button bitmaps.
+void LoadShadedButton(TBitmap* Bitmap, bool Plus);
 
 } // namespace vtree

@@ -3,6 +3,8 @@
 // utility glyphs (drop marks and sort arrows) the header and rows use.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include "benchkit/vtree/VirtualTreeShared.h"
+
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Canvas.h>
 #include <quorlpak/ImgList.h>
@@ -112,55 +114,15 @@ TRect OrderRect(const TRect& R) {
 
 // --- Utility glyphs ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr int UtilitySize = 16;
-
 // 0 drop mark at the left, 1 at the right, 2 sort descending, 3 ascending.
-void PaintUtilityGlyph(HDC DC, int Index, int X, int Y) {
-    HBRUSH brush = CreateSolidBrush(Index <= 1 ? RGB(0, 0, 128) : GetSysColor(COLOR_BTNSHADOW));
-    HPEN pen = CreatePen(PS_SOLID, 1, Index <= 1 ? RGB(0, 0, 128) : GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ oldBrush = SelectObject(DC, brush);
-    HGDIOBJ oldPen = SelectObject(DC, pen);
-    POINT points[3];
-    switch (Index) {
-    case 0: // arrow at the left edge pointing right
-        points[0] = {X + 1, Y + 4};
-        points[1] = {X + 5, Y + 8};
-        points[2] = {X + 1, Y + 12};
-        break;
-    case 1: // arrow at the right edge pointing left
-        points[0] = {X + 14, Y + 4};
-        points[1] = {X + 10, Y + 8};
-        points[2] = {X + 14, Y + 12};
-        break;
-    case 2: // descending: point down
-        points[0] = {X + 4, Y + 6};
-        points[1] = {X + 12, Y + 6};
-        points[2] = {X + 8, Y + 10};
-        break;
-    default: // ascending: point up
-        points[0] = {X + 4, Y + 10};
-        points[1] = {X + 12, Y + 10};
-        points[2] = {X + 8, Y + 6};
-        break;
-    }
-    Polygon(DC, points, 3);
-    SelectObject(DC, oldBrush);
-    SelectObject(DC, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
-}
-
-} // namespace
-
 void UtilityImageSize(int& Width, int& Height) {
-    Width = UtilitySize;
-    Height = UtilitySize;
+    TCustomImageList* images = vtree::UtilityImages();
+    Width = images->GetWidth();
+    Height = images->GetHeight();
 }
 
 void DrawUtilityImage(HDC DC, int Index, int X, int Y) {
-    PaintUtilityGlyph(DC, Index, X, Y);
+    ImageList_Draw(vtree::UtilityImages()->GetHandle(), Index, DC, X, Y, ILD_TRANSPARENT);
 }
 
 // --- Check images ------------------------------------------------------------------------------

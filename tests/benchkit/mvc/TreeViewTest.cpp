@@ -460,6 +460,31 @@ TEST_F(TreeViewTest, PaintsSelectionAndTheGapsBetweenRows) {
     EXPECT_EQ(gap, COLORREF(ColorToRGB(View->GetColor())));
 }
 
+TEST_F(TreeViewTest, ArrowStyleDrawsTheMarkOfEachStateTransparently) {
+    SmallTree();
+    View->SetStyle(tvsArrows);
+    Show();
+    EXPECT_EQ(View->GetBoxSize().Width, 12);
+    auto pixelsOfBox = [&](const std::u16string& text) {
+        View->Refresh();
+        Pump();
+        const TRectangle& box = State(text)->FBoxRect;
+        HDC dc = GetDC(View->GetHandle());
+        // The corner lies outside the mark; (4, 2) on the collapsed mark's
+        // stem; (8, 4) on the expanded mark's top edge only.
+        std::vector<COLORREF> at = {GetPixel(dc, box.Left, box.Top),
+                                    GetPixel(dc, box.Left + 4, box.Top + 2),
+                                    GetPixel(dc, box.Left + 8, box.Top + 4)};
+        ReleaseDC(View->GetHandle(), dc);
+        return at;
+    };
+    const COLORREF back = ColorToRGB(View->GetColor()), mark = RGB(0x40, 0x40, 0x40);
+    EXPECT_EQ(pixelsOfBox(u"a"), (std::vector<COLORREF>{back, mark, back}));
+    View->Expand(Node(u"a").Get());
+    Pump();
+    EXPECT_EQ(pixelsOfBox(u"a"), (std::vector<COLORREF>{back, back, mark}));
+}
+
 } // namespace
 
 namespace {

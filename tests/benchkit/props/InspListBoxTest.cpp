@@ -3,6 +3,8 @@
 #include "benchkit/props/IDEInspListBox.h"
 
 #include <quorlpak/Application.h>
+#include <quorlpak/Bitmap.h>
+#include <quorlpak/Colors.h>
 #include <quorlpak/Forms.h>
 #include <runpak/Exceptions.h>
 #include <win32/TestSeams.h>
@@ -75,6 +77,20 @@ TEST_F(InspListBoxTest, ValueListOffersTheEditorsValuesAndAcceptWritesTheChoice)
     list->GetListButton()->CloseUp(true);
     EXPECT_FALSE(button->GetVisible());
     EXPECT_EQ(list->GetEdit()->GetText(), u"False");
+}
+
+TEST_F(InspListBoxTest, ValueListButtonShowsTheArrowGlyphTransparently) {
+    Select(u"Visible");
+    TListButton* b = list->GetListButton();
+    ASSERT_NE(b->GetGlyph(), nullptr);
+    ASSERT_EQ(b->GetGlyph()->GetWidth(), 7);
+    ASSERT_EQ(b->GetGlyph()->GetHeight(), 4);
+    b->Repaint();
+    const int x = (b->GetClientWidth() - 7) / 2, y = (b->GetClientHeight() - 4) / 2;
+    HDC dc = GetDC(b->GetHandle());
+    EXPECT_EQ(GetPixel(dc, x + 3, y + 3), COLORREF(0));                // the arrow's tip
+    EXPECT_EQ(GetPixel(dc, x, y + 3), COLORREF(ColorToRGB(clBtnFace))); // beside it, the face
+    ReleaseDC(b->GetHandle(), dc);
 }
 
 TEST_F(InspListBoxTest, RefusedAndFailingWritesKeepTheValue) {

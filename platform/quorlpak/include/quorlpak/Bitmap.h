@@ -76,6 +76,10 @@ public:
     void LoadFromStream(TStream* Stream) override;
     void SaveToStream(TStream* Stream) override;
 
+    // --- Module resources: the module's RT_BITMAP; EResNotFound when it has none of that name ---
+    void LoadFromResourceName(HINSTANCE Instance, const UnicodeString& ResName);
+    void LoadFromResourceID(HINSTANCE Instance, int ResID);
+
     // Kept for the framework's callers; the image always stays in its DIB.
     void Dormant() {}
     void FreeImage() {}
@@ -104,3 +108,11 @@ private:
     TTransparentMode FTransparentMode = tmAuto;
     class TBitmapCanvas* FCanvas = nullptr;
 };
+
+// A module's bitmap with the colours OldColors[i] replaced by NewColors[i];
+// EResNotFound when the module has no bitmap of that name.
+HBITMAP CreateMappedRes(HINSTANCE Instance, const char16_t* ResName, const TColor* OldColors,
+                        const TColor* NewColors, int Count);
+// The same with the greys of classic artwork following the system's button
+// colours: silver becomes clBtnFace, grey clBtnShadow, white clBtnHighlight.
+HBITMAP CreateGrayMappedRes(HINSTANCE Instance, const char16_t* ResName);

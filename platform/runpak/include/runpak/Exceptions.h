@@ -76,6 +76,8 @@ RUNPAK_EXCEPTION(ESyncObjectException, Exception);
 RUNPAK_EXCEPTION(ERegistryException, Exception);
 RUNPAK_EXCEPTION(EIniFileException, Exception);
 RUNPAK_EXCEPTION(EExternalException, Exception);
+// A module has no resource of the name asked for.
+RUNPAK_EXCEPTION(EResNotFound, Exception);
 
 // An operating-system call failed; ErrorCode is the GetLastError value.
 class EOSError : public Exception {

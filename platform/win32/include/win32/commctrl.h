@@ -28,6 +28,18 @@ typedef struct _IMAGELIST* HIMAGELIST;
 
 // Images are kept as pixels; cx, cy give every image's size. flags: ILC_*.
 HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow);
+
+// --- Mapped bitmaps -----------------------------------------------------------------------
+typedef struct _COLORMAP {
+    COLORREF from;
+    COLORREF to;
+} COLORMAP, *LPCOLORMAP;
+#define CMB_MASKED 0x02
+// The module's RT_BITMAP (an integer id or a name passed as INT_PTR) with each
+// `from` colour replaced by its `to`. Without a map: black, grey 128, grey 192
+// and white become the button text, shadow, face and highlight colours.
+HBITMAP CreateMappedBitmap(HINSTANCE instance, INT_PTR idBitmap, UINT flags, LPCOLORMAP colorMap,
+                           int numMaps);
 BOOL ImageList_Destroy(HIMAGELIST himl);
 int ImageList_GetImageCount(HIMAGELIST himl);
 BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);

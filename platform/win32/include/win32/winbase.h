@@ -251,6 +251,21 @@ HMODULE GetModuleHandleA(LPCSTR moduleName);
 // By name, or by ordinal passed as (LPCSTR)(ULONG_PTR)ordinal.
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 
+// --- Module resources -------------------------------------------------------------------
+// A module's resources are the table it registered (win32/ModuleResources.h).
+// Names compare without regard to case; "#123" names the integer id 123. The
+// data is part of the module: LoadResource and LockResource only point at it,
+// and FreeResource has nothing to free.
+typedef BOOL(CALLBACK* ENUMRESNAMEPROCW)(HMODULE module, LPCWSTR type, LPWSTR name,
+                                         LONG_PTR param);
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HRSRC FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL data);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+BOOL FreeResource(HGLOBAL data);
+BOOL EnumResourceNamesW(HMODULE module, LPCWSTR type, ENUMRESNAMEPROCW proc, LONG_PTR param);
+
 // --- Atoms -----------------------------------------------------------------------------
 // Integer atoms (MAKEINTATOM or "#123") lie below MAXINTATOM; string atoms
 // from 0xC000 up, reference counted, with case-insensitive names.

@@ -660,10 +660,39 @@ typedef struct _ICONINFO {
     HBITMAP hbmColor;
 } ICONINFO, *PICONINFO;
 
-// A null instance with an IDC_ value: the shared system cursor. Anything else
-// fails with ERROR_RESOURCE_NAME_NOT_FOUND until module resources exist.
+// A null instance with an IDC_/IDI_ value: the shared system image. With a
+// module: its RT_GROUP_CURSOR (RT_GROUP_ICON) resource, loaded once and shared
+// as LR_SHARED has it, so DestroyCursor leaves it alone.
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
+
+// Resource types.
+#define RT_CURSOR MAKEINTRESOURCEW(1)
+#define RT_BITMAP MAKEINTRESOURCEW(2)
+#define RT_ICON MAKEINTRESOURCEW(3)
+#define RT_STRING MAKEINTRESOURCEW(6)
+#define RT_RCDATA MAKEINTRESOURCEW(10)
+#define RT_GROUP_CURSOR MAKEINTRESOURCEW(12)
+#define RT_GROUP_ICON MAKEINTRESOURCEW(14)
+
+// LoadImage flags.
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_LOADMAP3DCOLORS 0x00001000
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_SHARED 0x00008000
+
+// A module's RT_BITMAP as a device bitmap (32 bits a pixel here).
+HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
+// IMAGE_BITMAP, IMAGE_CURSOR and IMAGE_ICON from a module's resources.
+// LR_LOADMAP3DCOLORS maps grey 128, 192 and 223 to COLOR_3DSHADOW, COLOR_3DFACE
+// and COLOR_3DLIGHT; LR_LOADTRANSPARENT maps the colour of the first pixel to
+// COLOR_WINDOW; LR_CREATEDIBSECTION gives a 32-bit DIB section. Loading from
+// files is not offered.
+HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
 // Shared cursors and icons outlive every DestroyCursor/DestroyIcon.
 BOOL DestroyCursor(HCURSOR cursor);
 BOOL DestroyIcon(HICON icon);

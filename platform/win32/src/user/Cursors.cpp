@@ -1,14 +1,22 @@
 // Cursors and icons: the shared system set behind fixed handles, and icons
 // made from bitmaps. The window manager draws no pointer, so a cursor is only
 // an identity that SetCursor records; icons carry images that DrawIconEx draws.
+#include "res/Resources.h"
+
 #include <win32/winbase.h>
+#include <win32/winerror.h>
 #include <win32/wingdi.h>
 #include <win32/winuser.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <string>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -31,6 +39,8 @@ struct Registry {
     std::unordered_set<IconObject*> made; // by CreateIconIndirect and the copies
     IconObject cursors[std::size(kCursorIds)];
     IconObject icons[std::size(kIconIds)];
+    // Shared images loaded from modules, by module, kind and upper-case name.
+    std::map<std::pair<HINSTANCE, std::u16string>, IconObject*> loaded;
 
     Registry() {
         for (size_t i = 0; i < std::size(kCursorIds); ++i)
@@ -152,13 +162,117 @@ BOOL Destroy(HICON handle) {
     return TRUE;
 }
 
+uint16_t ReadU16(const BYTE* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// The key under which a shared module image is kept: kind, then the name.
+std::u16string SharedKey(LPCWSTR name, bool cursor) {
+    std::u16string key(cursor ? u"C" : u"I");
+    if (IS_INTRESOURCE(name)) {
+        std::string id = "#" + std::to_string(LOWORD(reinterpret_cast<ULONG_PTR>(name)));
+        key.append(id.begin(), id.end());
+        return key;
+    }
+    for (LPCWSTR c = name; *c; ++c)
+        key.push_back(*c >= u'a' && *c <= u'z' ? static_cast<char16_t>(*c - u'a' + u'A') : *c);
+    return key;
+}
+
+// A 1-bit device bitmap: a set bit (white) where the image is transparent.
+HBITMAP MaskBitmap(const win32::DecodedDib& dib) {
+    const int stride = ((dib.width + 15) / 16) * 2;
+    std::vector<uint8_t> bits(size_t(stride) * dib.height, 0);
+    for (int y = 0; y < dib.height; ++y)
+        for (int x = 0; x < dib.width; ++x)
+            if (dib.mask[size_t(y) * dib.width + x])
+                bits[size_t(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    return CreateBitmap(dib.width, dib.height, 1, 1, bits.data());
+}
+
+// Reads the group directory and its chosen image into a new object.
+IconObject* MakeFromResource(HINSTANCE instance, LPCWSTR name, bool cursor, int cx, int cy) {
+    using namespace win32;
+    ResourceBytes group =
+        FindResourceBytes(instance, cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON, name);
+    if (!group.data) return nullptr;
+    const BYTE* g = group.data;
+    const int count = group.size >= 6 ? ReadU16(g + 4) : 0;
+    if (count == 0 || ReadU16(g) != 0 || ReadU16(g + 2) != (cursor ? 2 : 1) ||
+        group.size < 6u + 14u * count) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    const int wanted = cx > 0 ? cx : 32;
+    int best = 0, bestDistance = 1 << 30;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* e = g + 6 + 14 * i;
+        int width = cursor ? ReadU16(e) : (e[0] ? e[0] : 256);
+        if (std::abs(width - wanted) < bestDistance) {
+            bestDistance = std::abs(width - wanted);
+            best = i;
+        }
+    }
+    const WORD id = ReadU16(g + 6 + 14 * best + 12);
+    ResourceBytes image =
+        FindResourceBytes(instance, cursor ? RT_CURSOR : RT_ICON, MAKEINTRESOURCEW(id));
+    if (!image.data) return nullptr;
+    const size_t skip = cursor ? 4 : 0; // a cursor image starts with its hot spot
+    DecodedDib dib;
+    if (image.size < skip || !DecodeDib(image.data + skip, image.size - skip, true, dib)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    auto* made = new IconObject;
+    made->icon = !cursor;
+    made->hotX = cursor ? ReadU16(image.data) : DWORD(dib.width / 2);
+    made->hotY = cursor ? ReadU16(image.data + 2) : DWORD(dib.height / 2);
+    made->width = dib.width;
+    made->height = dib.height;
+    made->color = BitmapFromPixels(dib, true);
+    made->mask = MaskBitmap(dib);
+    return made;
+}
+
 } // namespace
 
+HICON win32::LoadIconResource(HINSTANCE instance, LPCWSTR name, bool cursor, int cx, int cy,
+                              bool shared) {
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    const auto key = std::make_pair(instance, SharedKey(name, cursor));
+    if (shared) {
+        std::lock_guard<std::mutex> guard(R().lock);
+        auto it = R().loaded.find(key);
+        if (it != R().loaded.end()) return reinterpret_cast<HICON>(it->second);
+    }
+    IconObject* made = MakeFromResource(instance, name, cursor, cx, cy);
+    if (!made) return nullptr;
+    made->shared = shared;
+    std::lock_guard<std::mutex> guard(R().lock);
+    if (shared) {
+        // Another thread may have loaded it meanwhile; the first one stays.
+        auto [it, added] = R().loaded.emplace(key, made);
+        if (!added) {
+            if (made->mask) DeleteObject(made->mask);
+            if (made->color) DeleteObject(made->color);
+            delete made;
+            return reinterpret_cast<HICON>(it->second);
+        }
+    }
+    R().made.insert(made);
+    return reinterpret_cast<HICON>(made);
+}
+
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+    if (instance) return win32::LoadIconResource(instance, name, true, 0, 0, true);
     return Shared(R().cursors, kCursorIds, std::size(kCursorIds), instance, name);
 }
 
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
+    if (instance) return win32::LoadIconResource(instance, name, false, 0, 0, true);
     return Shared(R().icons, kIconIds, std::size(kIconIds), instance, name);
 }
 

@@ -1,0 +1,80 @@
+// The tree's artwork from the library's resources: check strips of every
+// drawn kind, the header glyphs and the header-split cursor.
+#include "VirtualTreeTestSupport.h"
+
+#include "benchkit/BenchkitInstance.h"
+
+#include <quorlpak/Bitmap.h>
+#include <quorlpak/Colors.h>
+#include <quorlpak/ImgList.h>
+#include <quorlpak/Screen.h>
+
+namespace {
+
+class Artwork : public VirtualTreeTest {
+protected:
+    // Image Index of the list drawn transparently on fuchsia; the colour at (X, Y).
+    COLORREF DrawnAt(TCustomImageList* List, int Index, int X, int Y) {
+        TBitmap target;
+        target.SetPixelFormat(pf32bit);
+        target.SetSize(16, 16);
+        target.GetCanvas()->GetBrush()->SetColor(clFuchsia);
+        target.GetCanvas()->FillRect(TRect{0, 0, 16, 16});
+        ImageList_Draw(List->GetHandle(), Index, target.GetCanvas()->GetHandle(), 0, 0,
+                       ILD_TRANSPARENT);
+        return ColorToRGB(target.GetCanvas()->GetPixel(X, Y));
+    }
+};
+
+TEST_F(Artwork, EachDrawnKindHasItsStripWithTheImagesAtTheirIndexes) {
+    TTestTree* tree = MakeTree();
+    const COLORREF window = ColorToRGB(clWindow), fuchsia = ColorToRGB(clFuchsia);
+    struct Case {
+        TCheckImageKind kind;
+        COLORREF face; // inside an unchecked box: white follows clWindow except on XP
+    } cases[] = {
+        {ckLightCheck, window}, {ckDarkCheck, window},          {ckLightTick, window},
+        {ckDarkTick, window},   {ckFlat, window},               {ckXP, RGB(0xF4, 0xF4, 0xF0)},
+    };
+    TCustomImageList* seen = nullptr;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.kind));
+        tree->SetCheckImageKind(c.kind);
+        TCustomImageList* list = tree->GetCheckImages();
+        ASSERT_NE(list, nullptr);
+        EXPECT_NE(list, seen); // a strip of its own
+        seen = list;
+        EXPECT_EQ(list->GetCount(), 25);
+        EXPECT_EQ(list->GetWidth(), 16);
+        EXPECT_EQ(list->GetHeight(), 16);
+        // Image 0 is empty; outside the box every image is transparent.
+        EXPECT_EQ(DrawnAt(list, 0, 8, 8), fuchsia);
+        EXPECT_EQ(DrawnAt(list, 9, 0, 0), fuchsia);
+        EXPECT_EQ(DrawnAt(list, 9, 7, 7), c.face);
+        // A checked box has its mark where the unchecked one is plain.
+        EXPECT_NE(DrawnAt(list, 13, 8, 8), DrawnAt(list, 9, 8, 8));
+        EXPECT_NE(DrawnAt(list, 5, 7, 7), DrawnAt(list, 1, 7, 7)); // the radio's dot
+    }
+    // The same kind is the same shared strip for every tree.
+    TTestTree* other = MakeTree();
+    other->SetCheckImageKind(ckXP);
+    EXPECT_EQ(other->GetCheckImages(), seen);
+}
+
+TEST_F(Artwork, HeaderGlyphsAndTheSplitCursorComeFromTheLibrary) {
+    MakeTree();
+    int w = 0, h = 0;
+    UtilityImageSize(w, h);
+    EXPECT_EQ(w, 16);
+    EXPECT_EQ(h, 16);
+    HCURSOR split = LoadCursorW(BenchkitInstance(), u"VT_HEADERSPLIT");
+    ASSERT_NE(split, nullptr);
+    EXPECT_EQ(Screen->GetCursors(63), split);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(split, &info));
+    EXPECT_EQ(info.xHotspot, 16u);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+}
+
+} // namespace
