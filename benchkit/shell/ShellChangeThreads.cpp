@@ -12,11 +12,9 @@
 namespace {
 
 // The shell's registration routines, bound by ordinal; nil when missing.
-struct TNotifyRegister {
-    PCIDLIST_ABSOLUTE ItemIDList;
-    BOOL bWatchSubTree;
-};
-using TSHChangeNotifyRegister = ULONG (*)(HWND, int, LONG, UINT, int, const TNotifyRegister*);
+// The registration record is the layer's own, so that the routine is called
+// through the type it was defined with.
+using TSHChangeNotifyRegister = ULONG (*)(HWND, int, LONG, UINT, int, const SHChangeNotifyEntry*);
 using TSHChangeNotifyDeregister = BOOL (*)(ULONG);
 using TSHChangeNotificationLock = HANDLE (*)(HANDLE, DWORD, PIDLIST_ABSOLUTE**, LONG*);
 using TSHChangeNotificationUnlock = BOOL (*)(HANDLE);
@@ -309,10 +307,10 @@ void TVirtualShellChangeThread::Execute() {
         if (reg) {
             bool locked = BindRoutine<TSHChangeNotificationLock>(Shell32(), ShellOrdinal(644)) &&
                           BindRoutine<TSHChangeNotificationUnlock>(Shell32(), ShellOrdinal(645));
-            TNotifyRegister entry{nullptr, TRUE};
+            SHChangeNotifyEntry entry{nullptr, TRUE};
             PItemIDList desktop = nullptr;
             SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop);
-            entry.ItemIDList = desktop;
+            entry.pidl = desktop;
             FChangeNotifyHandle = reg(window, locked ? 0x8003 : 3, SHCNE_ALLEVENTS,
                                       locked ? WM_CHANGENOTIFY_NT : WM_CHANGENOTIFY, 1, &entry);
             if (desktop) ILFree(desktop);

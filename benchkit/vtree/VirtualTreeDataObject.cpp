@@ -157,15 +157,15 @@ void ClearVTClipboardFormats() {
 
 // --- Format enumerator ------------------------------------------------------------------------
 
-TEnumFormatEtc::TEnumFormatEtc(TBaseVirtualTree* Tree, std::vector<FORMATETC> Formats)
+vtree::TEnumFormatEtc::TEnumFormatEtc(TBaseVirtualTree* Tree, std::vector<FORMATETC> Formats)
     : FTree(Tree), FFormatEtcArray(std::move(Formats)) {}
 
-HRESULT TEnumFormatEtc::QueryInterface(REFIID iid, void** out) noexcept {
+HRESULT vtree::TEnumFormatEtc::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IEnumFORMATETC>(this, iid, out)) return S_OK;
     return TInterfacedObject::QueryInterface(iid, out);
 }
 
-HRESULT TEnumFormatEtc::Next(ULONG celt, FORMATETC* rgelt, ULONG* pceltFetched) noexcept {
+HRESULT vtree::TEnumFormatEtc::Next(ULONG celt, FORMATETC* rgelt, ULONG* pceltFetched) noexcept {
     ULONG fetched = 0;
     while (fetched < celt && FCurrentIndex < FFormatEtcArray.size())
         rgelt[fetched++] = FFormatEtcArray[FCurrentIndex++];
@@ -175,21 +175,21 @@ HRESULT TEnumFormatEtc::Next(ULONG celt, FORMATETC* rgelt, ULONG* pceltFetched) 
     return fetched == celt ? S_OK : S_FALSE;
 }
 
-HRESULT TEnumFormatEtc::Skip(ULONG celt) noexcept {
+HRESULT vtree::TEnumFormatEtc::Skip(ULONG celt) noexcept {
     if (FFormatEtcArray.size() - FCurrentIndex < celt) return S_FALSE;
     FCurrentIndex += celt;
     return S_OK;
 }
 
-HRESULT TEnumFormatEtc::Reset() noexcept {
+HRESULT vtree::TEnumFormatEtc::Reset() noexcept {
     FCurrentIndex = 0;
     return S_OK;
 }
 
-HRESULT TEnumFormatEtc::Clone(IEnumFORMATETC** ppenum) noexcept {
+HRESULT vtree::TEnumFormatEtc::Clone(IEnumFORMATETC** ppenum) noexcept {
     if (!ppenum) return E_FAIL;
     try {
-        auto* clone = new TEnumFormatEtc(FTree, FFormatEtcArray);
+        auto* clone = new vtree::TEnumFormatEtc(FTree, FFormatEtcArray);
         clone->FCurrentIndex = FCurrentIndex;
         *ppenum = clone;
         clone->AddRef();
@@ -398,7 +398,7 @@ HRESULT TVTDataObject::EnumFormatEtc(DWORD dwDirection, IEnumFORMATETC** ppenumF
     *ppenumFormatEtc = nullptr;
     if (dwDirection != DATADIR_GET) return OLE_S_USEREG;
     try {
-        auto* enumerator = new TEnumFormatEtc(FOwner, FFormatEtcArray);
+        auto* enumerator = new vtree::TEnumFormatEtc(FOwner, FFormatEtcArray);
         enumerator->AddRef();
         *ppenumFormatEtc = enumerator;
         return S_OK;

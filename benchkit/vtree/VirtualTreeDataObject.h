@@ -54,6 +54,9 @@ void EnumerateVTClipboardFormats(TClass TreeClass, std::vector<FORMATETC>& Forma
 void EnumerateVTClipboardFormats(TClass TreeClass, TStrings* List);
 UnicodeString GetVTClipboardFormatDescription(uint16_t Format);
 
+// In a namespace of its own: the shell's data object has an enumerator of
+// the same name in the same library.
+namespace vtree {
 class TEnumFormatEtc : public TInterfacedObject, public IEnumFORMATETC {
 public:
     TEnumFormatEtc(TBaseVirtualTree* Tree, std::vector<FORMATETC> Formats);
@@ -71,6 +74,7 @@ private:
     std::vector<FORMATETC> FFormatEtcArray;
     size_t FCurrentIndex = 0;
 };
+} // namespace vtree
 
 class TVTDataObject : public TInterfacedObject, public IDataObject {
 public:

@@ -51,7 +51,9 @@ struct Registry {
 };
 
 Registry& R() {
-    static Registry registry;
+    // Never destroyed: shared cursors and icons live until the process ends,
+    // and windows may still ask for them while other statics go away.
+    static Registry& registry = *new Registry;
     return registry;
 }
 
