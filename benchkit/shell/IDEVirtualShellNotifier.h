@@ -308,6 +308,8 @@ public:
 private:
     TVirtualChangeControl* Find(TList* List, TWinControl* Control);
     void AutoRelease();
+    // Releases the batches still queued for Window (messages of this thread).
+    void ReleasePendingBatches(HWND Window);
     void ShutDown(TVirtualThread* Thread, bool ReleasesDispatch);
     void ListenerProc(TMessage& Message);
 

@@ -140,6 +140,7 @@ TVirtualChangeNotifier::~TVirtualChangeNotifier() {
         delete static_cast<TVirtualChangeControl*>(list->GetItems(i));
     list->Clear();
     FControlList.UnlockList();
+    ReleasePendingBatches(FListener);
     if (FListener) DeallocateHWnd(FListener);
     DeleteCriticalSection(&FSpecialFolderRegisterLock);
     delete FPIDLMgr;
@@ -445,7 +446,16 @@ void TVirtualChangeNotifier::AutoRelease() {
         TVirtualChangeDispatchThread* thread = FChangeDispatchThread;
         FChangeDispatchThread = nullptr;
         ShutDown(thread, false);
+        // A batch the thread posted just before it stopped owns its events;
+        // with no thread and no listener left it would never be taken.
+        ReleasePendingBatches(FListener);
     }
+}
+
+void TVirtualChangeNotifier::ReleasePendingBatches(HWND Window) {
+    MSG msg;
+    while (Window && PeekMessageW(&msg, Window, WM_SHELLNOTIFY, WM_SHELLNOTIFY, PM_REMOVE))
+        if (auto* batch = reinterpret_cast<TVirtualShellEventList*>(msg.wParam)) batch->Release();
 }
 
 void TVirtualChangeNotifier::ShutDown(TVirtualThread* Thread, bool ReleasesDispatch) {
