@@ -40,7 +40,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/BuildEconomy.cmake)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 function(add_module_resources target symbol)
     set(output ${CMAKE_CURRENT_BINARY_DIR}/${symbol}.cpp)
-    set(tool ${CMAKE_SOURCE_DIR}/tools/rescomp/rescomp.py)
+    set(tool ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../tools/rescomp/rescomp.py)
     add_custom_command(OUTPUT ${output}
                        COMMAND Python3::Interpreter ${tool} ${output} ${symbol} ${ARGN}
                        DEPENDS ${tool} ${ARGN}
