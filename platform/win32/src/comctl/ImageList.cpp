@@ -33,7 +33,9 @@ struct Table {
 };
 
 Table& TheTable() {
-    static Table table;
+    // Never destroyed: image lists held by other statics are destroyed at
+    // exit too, in an order no one chooses, and must find their table.
+    static Table& table = *new Table;
     return table;
 }
 
