@@ -234,8 +234,11 @@ void TIDEGauge::PaintAsBar(TCanvas* AnImage, const TRect& PaintRect) {
     AnImage->FillRect(TRect(PaintRect.left, h - n, w, h));
 }
 
-void TIDEGauge::PaintAsPie(TCanvas* AnImage, const TRect& PaintRect) {
-    int w = PaintRect.right - PaintRect.left, h = PaintRect.bottom - PaintRect.top;
+// The pie and the needle start alike: the background filled, the dial's
+// colours chosen, and the size (one more each way inside a single border).
+void TIDEGauge::PrepareDial(TCanvas* AnImage, const TRect& PaintRect, int& w, int& h) {
+    w = PaintRect.right - PaintRect.left;
+    h = PaintRect.bottom - PaintRect.top;
     if (FBorderStyle == bsSingle) {
         ++w;
         ++h;
@@ -246,6 +249,11 @@ void TIDEGauge::PaintAsPie(TCanvas* AnImage, const TRect& PaintRect) {
     AnImage->GetBrush()->SetColor(FBackColor);
     AnImage->GetPen()->SetColor(FForeColor);
     AnImage->GetPen()->SetWidth(1);
+}
+
+void TIDEGauge::PaintAsPie(TCanvas* AnImage, const TRect& PaintRect) {
+    int w, h;
+    PrepareDial(AnImage, PaintRect, w, h);
     AnImage->Ellipse(PaintRect.left, PaintRect.top, w, h);
     int percent = GetPercentDone();
     if (percent <= 0) return;
@@ -257,17 +265,8 @@ void TIDEGauge::PaintAsPie(TCanvas* AnImage, const TRect& PaintRect) {
 }
 
 void TIDEGauge::PaintAsNeedle(TCanvas* AnImage, const TRect& PaintRect) {
-    int w = PaintRect.right - PaintRect.left, h = PaintRect.bottom - PaintRect.top;
-    if (FBorderStyle == bsSingle) {
-        ++w;
-        ++h;
-    }
-    AnImage->GetBrush()->SetColor(GetColor());
-    AnImage->GetBrush()->SetStyle(bsSolid);
-    AnImage->FillRect(PaintRect);
-    AnImage->GetBrush()->SetColor(FBackColor);
-    AnImage->GetPen()->SetColor(FForeColor);
-    AnImage->GetPen()->SetWidth(1);
+    int w, h;
+    PrepareDial(AnImage, PaintRect, w, h);
     // The upper half of an ellipse twice the height is the dial.
     AnImage->Pie(PaintRect.left, PaintRect.top, w, h * 2 - 1, PaintRect.left + w,
                  PaintRect.bottom - 1, PaintRect.left, PaintRect.bottom - 1);

@@ -51,6 +51,7 @@ private:
     void PaintAsBar(TCanvas* AnImage, const TRect& PaintRect);
     void PaintAsPie(TCanvas* AnImage, const TRect& PaintRect);
     void PaintAsNeedle(TCanvas* AnImage, const TRect& PaintRect);
+    void PrepareDial(TCanvas* AnImage, const TRect& PaintRect, int& w, int& h);
 
     int FMinValue = 0;
     int FMaxValue = 100;

@@ -4,40 +4,16 @@
 
 #include "benchkit/cpuview/DisComp.h"
 
-#include <quorlpak/Forms.h>
-#include <quorlpak/Quorlpak.h>
-#include <win32/TestSeams.h>
-#include <win32/readback.h>
-#include <win32/windows.h>
-
-#include <gtest/gtest.h>
+#include <ApplicationTest.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
-class CPUViewTest : public testing::Test {
+class CPUViewTest : public ApplicationTest {
 protected:
-    void SetUp() override {
-        TestSeams::UseManualClock(100000);
-        InitializeQuorlpak();
-    }
-    void TearDown() override {
-        FinalizeQuorlpak();
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        TestSeams::UseRealClock();
-    }
-    static void Pump() { Application->ProcessMessages(); }
     static TForm* ShownForm(int clientWidth = 400, int clientHeight = 300) {
-        auto* form = new TForm(Application);
-        form->AfterConstruction();
-        form->SetClientWidth(clientWidth);
-        form->SetClientHeight(clientHeight);
-        form->Show();
-        Pump();
-        return form;
+        return ApplicationTest::ShownForm(clientWidth, clientHeight);
     }
     // Puts a control on a new shown form, in a fixed font, without a border.
     template <class T> static T* Place(T* Control, int Width, int Height) {
@@ -49,12 +25,6 @@ protected:
         Control->HandleNeeded();
         Pump();
         return Control;
-    }
-    static COLORREF PixelAt(TWinControl* Control, int X, int Y) {
-        HDC dc = GetDC(Control->GetHandle());
-        std::vector<COLORREF> p = win32::ReadPixels(dc, RECT{X, Y, X + 1, Y + 1});
-        ReleaseDC(Control->GetHandle(), dc);
-        return p.empty() ? CLR_INVALID : p[0];
     }
 };
 

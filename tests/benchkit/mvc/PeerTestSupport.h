@@ -10,6 +10,7 @@
 #include <win32/TestSeams.h>
 #include <win32/windows.h>
 
+#include <ApplicationTest.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,31 +68,11 @@ private:
     std::string FTag;
 };
 
-class PeerTest : public testing::Test {
+class PeerTest : public ApplicationTest {
 protected:
     void SetUp() override {
-        TestSeams::UseManualClock(100000);
-        InitializeQuorlpak();
-        Form = new TForm(Application);
-        Form->AfterConstruction();
-        Form->SetClientWidth(300);
-        Form->SetClientHeight(200);
-        Form->Show();
-        Pump();
-    }
-    void TearDown() override {
-        FinalizeQuorlpak();
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        TestSeams::UseRealClock();
-    }
-    static void Pump() { Application->ProcessMessages(); }
-    // A click, then time enough that the next one is no double click.
-    static void ClickAt(TWinControl* control, int x, int y, int button = VK_LBUTTON) {
-        TestSeams::Click(TestSeams::ClientPoint(control->GetHandle(), x, y), button);
-        Pump();
-        TestSeams::AdvanceClock(1000);
+        ApplicationTest::SetUp();
+        Form = ShownForm(300, 200);
     }
     // Every kind of listener, logging into Log.
     template <class Peer> void ListenToAll(Peer* peer, const std::string& tag = "") {
