@@ -95,14 +95,24 @@ void TForm4::DiscardStaleInput() {
     // Whatever waits in the input queue now answers an earlier command that
     // gave up waiting (a drive that stalled, then caught up); taken as the
     // reply to the next command, it would shift every reply after it.
+    bool insideLine = false;
     for (;;) {
         DWORD errors = 0;
         COMSTAT stat{};
-        if (!ClearCommError(hComm, &errors, &stat) || stat.cbInQue == 0) return;
+        if (!ClearCommError(hComm, &errors, &stat)) return;
+        if (stat.cbInQue == 0) break;
         unsigned char stale[256];
         DWORD read = 0;
         DWORD want = stat.cbInQue < sizeof stale ? stat.cbInQue : sizeof stale;
         if (!ReadFile(hComm, stale, want, &read, nullptr) || read == 0) return;
+        insideLine = stale[read - 1] != '\r';
+    }
+    // A late reply can be caught while it arrives: the rest of its line is
+    // on the way and is stale too, up to its carriage return (or the reply
+    // time-out, for bytes that never make a line).
+    if (insideLine) {
+        TReplyLine rest;
+        ReadReplyLine(rest);
     }
 }
 

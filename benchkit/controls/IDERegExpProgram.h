@@ -3,6 +3,7 @@
 // around it; this header stands alone so that tools can drive the engine
 // without a component.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Exceptions.h>
 #include <runpak/Set.h>
@@ -197,3 +198,5 @@ private:
     std::vector<int>* FEnds = nullptr;
     std::vector<TBacktrack> FStack;
 };
+
+#pragma GCC visibility pop

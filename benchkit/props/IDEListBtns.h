@@ -1,6 +1,7 @@
 // A small button that drops down a list of strings under (or over) itself,
 // on the monitor it stands on.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 #include <quorlpak/StdCtrls.h>
@@ -95,3 +96,5 @@ protected:
     bool FViaKillFocus = false;
     UnicodeString FSelectString;
 };
+
+#pragma GCC visibility pop

@@ -15,6 +15,7 @@
 // an event or calls a window. The GUI thread stops a running validation
 // (InterruptValidation) before it changes anything the worker reads.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeHeader.h"
 #include "benchkit/vtree/VirtualTreeOptions.h"
@@ -912,3 +913,5 @@ public:
         return static_cast<TVirtualTreeOptions*>(GetTreeOptions());
     }
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Internals of the tree unit shared across its source files: the check
 // image strips every tree shares.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
@@ -15,3 +16,5 @@ TCustomImageList* SharedCheckImages(TCheckImageKind Kind);
 void FreeSharedCheckImages();
 
 } // namespace vtree
+
+#pragma GCC visibility pop

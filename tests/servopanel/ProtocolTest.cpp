@@ -54,6 +54,27 @@ TEST_F(ProtocolTest, AReadTimeOutLeavesTheTableAlone) {
     EXPECT_FALSE(Form4->RxTimedOut);
 }
 
+// A reply that comes after its command gave up answers nothing later: not
+// when it waits whole in the queue, and not when the next command catches it
+// half-way, with the rest of its line still on the way.
+TEST_F(ProtocolTest, ALateReplyNeverAnswersTheNextRead) {
+    struct Case {
+        const char* waiting; // of the late reply, in the queue before the read
+        const char* rest;    // of it, arriving 5 ms later
+    } cases[] = {{"2500\r", ""}, {"25", "00\r"}, {"2500\r25", "00\r"}};
+    // The drive answers 20 ms after a command, after the rest has come.
+    peer->SetResponder(
+        [this](const std::string& line) { return std::optional(drive.Answer(line, GetTickCount64())); },
+        20);
+    for (const Case& c : cases) {
+        peer->Send(c.waiting);
+        if (*c.rest) peer->Send(c.rest, 5);
+        Form4->ParamTable[7] = -1;
+        ASSERT_EQ(Form4->Read1Param(7, true), 0) << c.waiting;
+        EXPECT_EQ(Form4->ParamTable[7], 1000) << c.waiting;
+    }
+}
+
 TEST_F(ProtocolTest, WriteResultsByReply) {
     struct Case {
         std::optional<std::string> reply;

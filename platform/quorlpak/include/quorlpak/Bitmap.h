@@ -1,6 +1,7 @@
 // TBitmap: an image in a DIB section, with a canvas to draw on it, the BMP
 // file format, transparency by a key colour and a mask made from it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Graphic.h>
@@ -104,3 +105,5 @@ private:
     TTransparentMode FTransparentMode = tmAuto;
     class TBitmapCanvas* FCanvas = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TBitBtn: a push button of a kind (OK, Cancel, Yes, ...) that brings its
 // caption and modal result with it, and may show a glyph beside the caption.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/StdCtrls.h>
@@ -68,3 +69,5 @@ protected:
     TNumGlyphs FNumGlyphs = 1;
     bool FModifiedGlyph = false;
 };
+
+#pragma GCC visibility pop

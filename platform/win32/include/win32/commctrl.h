@@ -1,6 +1,7 @@
 // Common controls. So far only the image list, as far as the system image
 // list needs it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/wingdi.h>
 
@@ -48,3 +49,5 @@ BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyl
 // CLR_NONE: no mixing).
 BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy,
                       COLORREF rgbBk, COLORREF rgbFg, UINT fStyle);
+
+#pragma GCC visibility pop

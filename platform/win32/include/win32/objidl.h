@@ -1,5 +1,6 @@
 // Structured storage streams: ISequentialStream, IStream and their records.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/unknwn.h>
 #include <win32/windef.h>
@@ -100,3 +101,5 @@ typedef IStream* LPSTREAM;
 
 inline constexpr IID IID_ISequentialStream = IIDOf<ISequentialStream>();
 inline constexpr IID IID_IStream = IIDOf<IStream>();
+
+#pragma GCC visibility pop

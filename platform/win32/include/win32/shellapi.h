@@ -1,5 +1,6 @@
 // SHGetFileInfoW: names, types, attributes and icons of shell items.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/shlobj.h>
 
@@ -36,3 +37,5 @@ typedef struct _SHFILEINFOW {
 // image list (as a DWORD_PTR), else nonzero for success.
 DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* psfi,
                          UINT cbFileInfo, UINT uFlags);
+
+#pragma GCC visibility pop

@@ -10,6 +10,7 @@
 // ending in a 2-byte zero); what lies inside an item is the layer's own and
 // callers must not read it. Every list comes from the task allocator.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/combaseapi.h>
 #include <win32/fileapi.h>
@@ -323,3 +324,5 @@ HRESULT SHBindToParent(PCIDLIST_ABSOLUTE pidl, REFIID riid, void** ppv,
 HRESULT SHLimitInputEdit(HWND hwndEdit, IShellFolder* psf);
 // The system image list is built on first use; answers TRUE.
 BOOL FileIconInit(BOOL fRestoreCache);
+
+#pragma GCC visibility pop
