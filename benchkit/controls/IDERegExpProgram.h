@@ -85,6 +85,11 @@ inline constexpr int MaxREGroups = 6000;
 // How deep groups may nest: the compiler recurses once per level.
 inline constexpr int MaxREGroupNesting = 1000;
 
+// The parser that builds a program, a friend of TCompiledRE and not exported.
+#pragma GCC visibility push(hidden)
+class TREScanner;
+#pragma GCC visibility pop
+
 class TCompiledRE : public TObject {
 public:
     // Compiles the pattern (upper-cased first under reCaseInsensitive);

@@ -50,10 +50,6 @@ private:
     unsigned FCodePage;
 };
 
-// Declared here too so that the library exports them.
-bool operator==(const AnsiString& a, const AnsiString& b);
-bool operator<(const AnsiString& a, const AnsiString& b);
-
 // UTF-8 text (code page 65001).
 class UTF8String : public AnsiString {
 public:

@@ -170,13 +170,6 @@ private:
     Storage FValue;
 };
 
-// The operators the class befriends, declared here too so that the library
-// exports them (a friend declaration alone gives them no visibility).
-bool operator==(const Variant& a, const Variant& b);
-bool operator<(const Variant& a, const Variant& b);
-Variant operator+(const Variant& a, const Variant& b);
-Variant operator-(const Variant& a, const Variant& b);
-Variant operator*(const Variant& a, const Variant& b);
 
 inline Variant Unassigned() {
     return Variant();
