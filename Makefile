@@ -39,12 +39,14 @@ build: $(BUILD)/build.ninja
 test-release: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 300
+	scripts/check-exports $(BUILD)/lib
 
 test-asan: $(ASAN_BUILD)/build.ninja
 	$(PHASE) build-asan cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		$(PHASE) test-asan ctest -j $(JOBS) --output-on-failure --timeout 600
+	$(PHASE) check-exports scripts/check-exports $(ASAN_BUILD)/lib
 
 # Builds the libFuzzer targets with clang and runs each for a fixed number
 # of runs from a fixed seed.

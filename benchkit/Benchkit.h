@@ -3,6 +3,7 @@
 // calls Initialize once to start every unit in table order and Finalize to
 // shut them down in reverse.
 #pragma once
+#pragma GCC visibility push(default)
 
 extern "C" {
 
@@ -28,3 +29,5 @@ void Initialize();
 // Runs the shut-down of every started unit, in reverse order.
 void Finalize();
 }
+
+#pragma GCC visibility pop

@@ -1,11 +1,32 @@
 # add_platform_library(name) builds lib<name>.so from every source under src/,
-# with include/ as its public include folder.
+# with include/ as its public include folder. Symbols are hidden unless
+# declared between `#pragma GCC visibility push(default)` and `pop`, which
+# every public header puts around its declarations: what the library exports
+# is what its headers publish, and scripts/check-exports holds it to that.
 function(add_platform_library name)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
          ${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/src/*.c)
     add_library(${name} SHARED ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
                                        PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+    hide_unexported_symbols(${name})
+endfunction()
+
+function(hide_unexported_symbols target)
+    set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden
+                                               CXX_VISIBILITY_PRESET hidden)
+endfunction()
+
+# add_include_alias(target scope alias folder) lets the target (and, for
+# PUBLIC or INTERFACE, its users) write `#include <alias/...>` for the files
+# of `folder`, through a link in the build tree, so that no folder above it
+# has to be published as an include path.
+function(add_include_alias target scope alias folder)
+    set(root ${CMAKE_BINARY_DIR}/include-alias/${target})
+    get_filename_component(parent ${root}/${alias} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${folder} ${root}/${alias} SYMBOLIC)
+    target_include_directories(${target} ${scope} ${root})
 endfunction()
 
 # add_test_suite(name folder libs...) builds one GoogleTest program from every

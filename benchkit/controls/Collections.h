@@ -2,6 +2,7 @@
 // integers or pointers, for the host's packages. Nothing in the library uses
 // them. Every table is used from one thread.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/controls/CollectionsCore.h"
 #include "benchkit/controls/CollectionsHash.h"
@@ -299,3 +300,5 @@ public:
 protected:
     void AssignTo(TCustomHashTable* Dest) override;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // buckets, entries, growth, notifications and enumeration. Keys and values
 // are untyped words here; the typed tables give them meaning.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Exceptions.h>
 #include <runpak/Object.h>
@@ -253,3 +254,5 @@ public:
     using THashEntryEnumerator::THashEntryEnumerator;
     void* GetCurrent() const { return reinterpret_cast<void*>(CurrentWord()); }
 };
+
+#pragma GCC visibility pop

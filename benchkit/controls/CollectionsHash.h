@@ -1,6 +1,7 @@
 // Hash functions of the typed hash tables. Every function gives 0 for an
 // empty key.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -34,3 +35,5 @@ bool AnsiSameStrView(std::u16string_view A, std::u16string_view B);
 bool AnsiSameTextView(std::u16string_view A, std::u16string_view B);
 bool WideSameStrView(std::u16string_view A, std::u16string_view B);
 bool WideSameTextView(std::u16string_view A, std::u16string_view B);
+
+#pragma GCC visibility pop

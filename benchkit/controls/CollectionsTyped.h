@@ -3,6 +3,7 @@
 // give a table its typed operations. The named tables (Collections.h) are
 // thin classes over these.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/controls/CollectionsCore.h"
 #include "benchkit/controls/CollectionsHash.h"
@@ -289,3 +290,5 @@ protected:
 };
 
 } // namespace benchkit::collections
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // outline, an optional image with overlay, and the caption. A strip draws
 // its inactive tabs first and the active tab last, with one drawer.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Canvas.h>
 #include <quorlpak/ImgList.h>
@@ -97,3 +98,5 @@ private:
     std::unique_ptr<TTabColors> FTabColors;
     int FTabHeight = 0;
 };
+
+#pragma GCC visibility pop

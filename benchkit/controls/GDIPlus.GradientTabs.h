@@ -2,6 +2,7 @@
 // a memory bitmap, copied to the screen from a horizontal offset; a scroller
 // at the right end shifts the strip when the tabs are wider than the control.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "GDIPlus.GradientDrawer.h"
 
@@ -200,3 +201,5 @@ protected:
 private:
     void Init(const TScrollerFactory& CreateScroller);
 };
+
+#pragma GCC visibility pop

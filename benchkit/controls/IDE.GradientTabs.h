@@ -2,6 +2,7 @@
 // drop-down ("select view") button and a close button, and stays visible
 // when the tabs fit. What the two buttons do is wired by the user.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "IDEGradientSpeedButtons.h"
 
@@ -35,3 +36,5 @@ public:
 protected:
     TTabScroller* CreateTabScroller(int TabHeight) override;
 };
+
+#pragma GCC visibility pop

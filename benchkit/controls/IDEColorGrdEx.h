@@ -2,6 +2,7 @@
 // user fills. It keeps a keyboard selection and, optionally, foreground and
 // background choices made with the mouse buttons or the F and B keys.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 
@@ -100,3 +101,5 @@ private:
     bool FButtonDown = false;
     TPaletteArray FPalette{};
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // off screen and combines its layers by exclusive or, so that the percentage
 // shows white over the empty part and inverted over the filled one.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/CustomControl.h>
@@ -67,3 +68,5 @@ private:
 int GaugePercent(int64_t Value, int64_t Min, int64_t Max);
 // Percent of Length, truncated.
 int GaugeScale(int Percent, int Length);
+
+#pragma GCC visibility pop

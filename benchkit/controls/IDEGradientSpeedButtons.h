@@ -1,6 +1,7 @@
 // Flat gradient buttons that paint a symbol over their outline: close,
 // drop-down, up and cycle.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "GDIPlus.GradientTabs.h"
 
@@ -59,3 +60,5 @@ public:
 };
 TSpeedButtonData* SpeedButtonData();
 void FreeSpeedButtonData();
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // references to them ("@(section, name)") inside other texts. Used from the
 // GUI thread only.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Component.h>
 #include <runpak/UString.h>
@@ -44,3 +45,5 @@ UnicodeString LookupMUIString(const UnicodeString& Section, const UnicodeString&
 
 // Unit shut-down: frees the table.
 void FinalizeIDEMUIStringSupport();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // that matches one pattern against one text and exposes the whole match and
 // the groups as positions, lengths and strings.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/controls/IDERegExpConst.h"
 #include "benchkit/controls/IDERegExpProgram.h"
@@ -92,3 +93,5 @@ private:
     std::vector<int> FEnds;
     std::unique_ptr<TCompiledRE> FCompiledRE;
 };
+
+#pragma GCC visibility pop

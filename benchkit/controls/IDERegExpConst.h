@@ -1,5 +1,6 @@
 // Messages of the regular-expression engine.
 #pragma once
+#pragma GCC visibility push(default)
 
 inline constexpr char16_t SErrorNotFound[] = u"No match found for regular expression";
 inline constexpr char16_t SErrorInvalidParameter[] = u"Invalid parameter";
@@ -16,3 +17,5 @@ inline constexpr char16_t SErrorInternal[] = u"*** internal RE error ***";
 inline constexpr char16_t SErrorNestedTooDeep[] = u"Sub-expressions nested too deeply";
 // Raised only when a tool has bounded the matcher's work.
 inline constexpr char16_t SMatchLimit[] = u"Regular expression match limit exceeded";
+
+#pragma GCC visibility pop

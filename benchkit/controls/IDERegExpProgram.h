@@ -3,6 +3,7 @@
 // around it; this header stands alone so that tools can drive the engine
 // without a component.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Exceptions.h>
 #include <runpak/Set.h>
@@ -83,6 +84,11 @@ public:
 inline constexpr int MaxREGroups = 6000;
 // How deep groups may nest: the compiler recurses once per level.
 inline constexpr int MaxREGroupNesting = 1000;
+
+// The parser that builds a program, a friend of TCompiledRE and not exported.
+#pragma GCC visibility push(hidden)
+class TREScanner;
+#pragma GCC visibility pop
 
 class TCompiledRE : public TObject {
 public:
@@ -223,3 +229,5 @@ private:
     std::vector<int>* FEnds = nullptr;
     std::vector<TBacktrack> FStack;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TParvoInstallBtn: a flat, button-like panel of the package installer with
 // hover and disabled colours.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ExtCtrls.h>
 
@@ -28,3 +29,5 @@ private:
     TColor FBkgColor;
     TColor FFontColor;
 };
+
+#pragma GCC visibility pop

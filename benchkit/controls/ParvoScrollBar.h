@@ -1,6 +1,7 @@
 // TParvoScrollBar: a flat scroll bar drawn entirely by the control: arrow
 // buttons, a thumb with grip lines, page areas and auto-repeat while held.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/CustomControl.h>
@@ -112,3 +113,5 @@ private:
     bool FMouseDownOnPageUp = false;
     bool FMouseDownOnPageDown = false;
 };
+
+#pragma GCC visibility pop

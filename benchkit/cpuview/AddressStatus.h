@@ -2,6 +2,7 @@
 // the current instruction's memory operand and the value there (or the jump
 // target) at the left, the current thread at the right.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/DisassemblerView.h"
 
@@ -75,3 +76,5 @@ private:
 // Puts the seven CPU-window controls on the palette page "CPU"; the host's
 // design environment calls it.
 void Register();
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The DisComp unit: the controls of the debugger's CPU window and what they
 // share.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/DisassemblyCache.h"
 #include "benchkit/cpuview/DisassemblerView.h"
@@ -10,3 +11,5 @@
 #include "benchkit/cpuview/FlagsView.h"
 #include "benchkit/cpuview/DumpView.h"
 #include "benchkit/cpuview/AddressStatus.h"
+
+#pragma GCC visibility pop

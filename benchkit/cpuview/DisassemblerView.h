@@ -2,6 +2,7 @@
 // instruction text, address step, source line and label comes from the host
 // through the events below and is remembered in the view's cache.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/DisassemblyCache.h"
 
@@ -201,3 +202,5 @@ private:
     bool FMouseDown = false;
     TDisassemblyCache* FCache;
 };
+
+#pragma GCC visibility pop

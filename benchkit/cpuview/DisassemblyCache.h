@@ -1,6 +1,7 @@
 // What the disassembly view has been told by its host, per address and per
 // source position, so that painting does not ask the host again.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Object.h>
 #include <runpak/Set.h>
@@ -99,3 +100,5 @@ private:
     std::unordered_map<TCPUSourcePos, TSourcePosCacheEntry, TSourcePosHash> FSourcePosCache;
     bool FDisableCaching = false;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // type and an optional text column. It owns no memory: it keeps the bytes of
 // the rows on screen and asks the host for the bytes that scrolling exposes.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/DisassemblerView.h"
 #include "benchkit/cpuview/FPURegisterView.h"
@@ -107,3 +108,5 @@ private:
     int64_t FPrevious = 0;
     TAddressSize FAddressSize = as32;
 };
+
+#pragma GCC visibility pop

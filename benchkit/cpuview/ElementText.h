@@ -1,5 +1,6 @@
 // Element values as text, shared by the register panes and the memory dump.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/FPURegisterView.h"
 
@@ -9,3 +10,5 @@
 UnicodeString ElementFloatText(const uint8_t* Bytes, TViewType ViewType);
 // An integer element (little-endian) in the radix.
 UnicodeString ElementIntegerText(const uint8_t* Bytes, TViewType ViewType, TFPURadix Radix);
+
+#pragma GCC visibility pop

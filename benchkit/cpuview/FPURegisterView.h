@@ -2,6 +2,7 @@
 // bytes turned into text by an element type and a radix), and the element
 // types they share with the memory dump.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/RegisterView.h"
 
@@ -272,3 +273,5 @@ private:
     TRegisterViewType FRegsViewType = rvtUnknown;
     TVisibleXMMRegs* FVisibleRegs;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The flag panes: one row per field of a flag register (the processor flags,
 // the x87 status word or the x87 control word) with its value in decimal.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/LabeledList.h"
 
@@ -202,3 +203,5 @@ private:
     bool FShowOldFlags = false;
     TFlagType FFlagType = ftCPU;
 };
+
+#pragma GCC visibility pop

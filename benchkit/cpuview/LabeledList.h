@@ -2,6 +2,7 @@
 // row is a label followed by a value, both asked of the descendant, which
 // also picks the colours of each part.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Grids.h>
 
@@ -41,3 +42,5 @@ protected:
     void ShowScrollBars();
     void HideScrollBars();
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // and hands it over; the view keeps the previous set and shows the values
 // that changed in red.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/cpuview/LabeledList.h"
 
@@ -201,3 +202,5 @@ private:
     TRegisterViewType FRegsViewType = rvtUnknown;
     TVisibleCPURegs* FVisibleRegs;
 };
+
+#pragma GCC visibility pop

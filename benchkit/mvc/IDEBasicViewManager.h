@@ -1,6 +1,7 @@
 // The simplest view manager: one painter and one editor for every item of
 // every kind of view.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEViewManager.h"
 
@@ -44,3 +45,5 @@ private:
     InterfacePtr<IItemPainter> FPainter;
     InterfacePtr<IItemEditor> FEditor;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,7 @@
 // The framework's interfaces (unlike IUnknown's three methods) raise: an
 // event's Dispatch lets a listener's exception through to whoever fired it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Exceptions.h>
 #include <runpak/Interfaces.h>
@@ -129,3 +130,5 @@ private:
 template <class I> InterfacePtr<I> ListenerAs(IEventListener* Listener) {
     return InterfaceCast<I>(static_cast<IInterface*>(Listener));
 }
+
+#pragma GCC visibility pop

@@ -4,6 +4,7 @@
 // very control that raised it; the few operations the model adds are free
 // functions beside them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Control.h>
 #include <quorlpak/WinControl.h>
@@ -18,3 +19,5 @@ struct TRectangle;
 void KomponentRequestFocus(TKomponent* Component);
 // The component's left, top, width and height in its parent.
 TRectangle KomponentGetBounds(TKomponent* Component);
+
+#pragma GCC visibility pop

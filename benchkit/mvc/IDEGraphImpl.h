@@ -14,6 +14,7 @@
 //   50 structure Put that replaces a node, RemoveChildren   the replaced location;
 //                                                           the parent
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEJgl.h"
 #include "benchkit/mvc/IDEModelImpl.h"
@@ -396,3 +397,5 @@ public:
     void RemoveAll() override {}
     void EnableSelectionEvents(bool Enable) override {}
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // item's data, the editor edits it in place, and the view serves both as
 // their site (colours, font, alignment, margins, graphics).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEFixups.h"
 #include "benchkit/mvc/IDEUIEvent.h"
@@ -79,3 +80,5 @@ struct IItemEditor : virtual IInterface {
 protected:
     ~IItemEditor() = default;
 };
+
+#pragma GCC visibility pop

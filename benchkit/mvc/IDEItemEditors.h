@@ -4,6 +4,7 @@
 // field), a variant that widens while the user types, an editor over the
 // two parts of a composite painter, and one for a half of a pair.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEItemPainters.h"
 #include "benchkit/mvc/IDEPeer.h"
@@ -126,3 +127,5 @@ private:
     int32_t FPairItem;
     InterfacePtr<IPair> FPair;
 };
+
+#pragma GCC visibility pop

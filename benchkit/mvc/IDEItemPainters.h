@@ -6,6 +6,7 @@
 // composite of two painters side by side or stacked. TItemFormatter turns
 // data into text and back.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEItem.h"
 
@@ -222,3 +223,5 @@ private:
     TOrientation FOrientation;
     int32_t FGap;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // Enumerations and iterators over the items of a container.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 
@@ -43,3 +44,5 @@ struct IForwardIterator : virtual IOutputIterator {
 protected:
     ~IForwardIterator() = default;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // carrying a change code; the event's id is the code and 15: 1 for a content
 // change, 2 for a structure change.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEEvent.h"
 
@@ -274,3 +275,5 @@ struct IBatchUpdateHelper : virtual IInterface {
 protected:
     ~IBatchUpdateHelper() = default;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // Tree events: a node of a tree view was expanded (1000) or collapsed (1001).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEModel.h"
 
@@ -22,3 +23,5 @@ struct ITreeListener : virtual IEventListener {
 protected:
     ~ITreeListener() = default;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The base of every model event: the id is the change code and 15, so a
 // model listener learns "content" (1) or "structure" (2) from any code.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEEvent.h"
 #include "benchkit/mvc/IDEModel.h"
@@ -16,3 +17,5 @@ public:
 protected:
     int FId;
 };
+
+#pragma GCC visibility pop

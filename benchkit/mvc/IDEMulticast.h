@@ -4,6 +4,7 @@
 // removes listeners (itself included) changes who hears the next event, not
 // the current one.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEEvent.h"
 #include "benchkit/mvc/IDEUIEvent.h"
@@ -183,3 +184,5 @@ private:
     const InterfacePtr<IEventListener> FA;
     const InterfacePtr<IEventListener> FB;
 };
+
+#pragma GCC visibility pop

@@ -6,6 +6,7 @@
 // (TJTextField, TTextField) share one mechanism, TPeer; the "bean" layer,
 // TBeanPeer, adds focus awareness, action listeners and per-event hooks.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEItem.h"
 #include "benchkit/mvc/IDEMulticast.h"
@@ -740,3 +741,5 @@ protected:
 
     TInsets* FInsets;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // IGraphLocation references. The list forms Add2 and Remove2 take lists of
 // IIndexObject (vector) or of locations (graph).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEModel.h"
 
@@ -169,3 +170,5 @@ struct IGraphSelectionMulticaster : virtual IGraphSelectionListener {
 protected:
     ~IGraphSelectionMulticaster() = default;
 };
+
+#pragma GCC visibility pop

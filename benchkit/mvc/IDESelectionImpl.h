@@ -1,5 +1,6 @@
 // The base of selection events and of the list-backed selections.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEMulticast.h"
 #include "benchkit/mvc/IDESelection.h"
@@ -40,3 +41,5 @@ protected:
     TEventMulticaster* FSelectionListeners;
     bool FEvents = true;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // The simplest model: one string object.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEModelImpl.h"
 #include "benchkit/mvc/IDEUtil.h"
@@ -62,3 +63,5 @@ protected:
     std::unique_ptr<TEventMulticaster> FModelListeners;
     bool FEvents = true;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // its listeners before moving it (SubfocusChanging, which may refuse with
 // EVetoException) and announces the move afterwards (SubfocusChanged).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEModel.h"
 
@@ -50,3 +51,5 @@ struct IGraphSubfocusListener : virtual IEventListener {
 protected:
     ~IGraphSubfocusListener() = default;
 };
+
+#pragma GCC visibility pop

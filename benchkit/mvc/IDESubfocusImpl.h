@@ -1,5 +1,6 @@
 // The base of the vector and graph subfocus events.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDESubfocus.h"
 
@@ -13,3 +14,5 @@ public:
 protected:
     int FId;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // selections, a painter and an editor for text items, and is itself a
 // writable graph model that delegates to its model.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDETreeView.h"
 
@@ -68,3 +69,5 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,7 @@
 // from them, and asks the view manager for each item's painter and editor.
 // The view never stores the model's data: it asks and caches geometry only.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEGraphImpl.h"
 #include "benchkit/mvc/IDEItemEditors.h"
@@ -425,3 +426,5 @@ protected:
     InterfacePtr<TGraphSelectionMulticaster> FSelectionMulticaster;
     InterfacePtr<TGraphSelectionMulticaster> FDragSelectionMulticaster;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // with empty operations so that a client overrides only what it needs.
 // An event's id says what happened (see the constants below).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEEvent.h"
 #include "benchkit/mvc/IDEFixups.h"
@@ -582,3 +583,5 @@ public:
     void WindowActivated(IWindowEvent* E) override {}
     void WindowDeactivated(IWindowEvent* E) override {}
 };
+
+#pragma GCC visibility pop

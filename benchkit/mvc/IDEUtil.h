@@ -2,6 +2,7 @@
 // (texts, integers, images, pairs, identity-hashed objects), the geometry
 // records of painters and editors, and list helpers.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEEvent.h"
 
@@ -209,3 +210,5 @@ InterfacePtr<IInterfaceList> StringsToInterfaces(TStrings* Strings);
 // A shallow copy: the same references in the same order. Every multicaster
 // delivers from such a snapshot.
 InterfacePtr<IInterfaceList> CloneInterfaceList(IInterfaceList* Source);
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // load-factor threshold. Keys are equal only when they are the same object
 // (their hash codes must also agree); keys and values are counted references.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEJgl.h"
 #include "benchkit/mvc/IDEUtil.h"
@@ -118,3 +119,5 @@ private:
     InterfacePtr<IHashtableEntry> FEntry;
     InterfacePtr<IInterface> FOwner; // keeps the table, and so FTable, alive
 };
+
+#pragma GCC visibility pop

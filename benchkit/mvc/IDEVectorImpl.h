@@ -9,6 +9,7 @@
 //   33 content   Touched                                        the index touched
 //   34 structure Remove                                         the index removed
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEModelImpl.h"
 #include "benchkit/mvc/IDESelectionImpl.h"
@@ -281,3 +282,5 @@ public:
     void RemoveAll() override {}
     void EnableSelectionEvents(bool Enable) override {}
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Views: what a view shows (its model), how (its view manager), where the
 // keyboard focus is (its subfocus) and what is selected.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDESelection.h"
 #include "benchkit/mvc/IDESubfocus.h"
@@ -72,3 +73,5 @@ struct IVectorView : virtual IInterface {
 protected:
     ~IVectorView() = default;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // View managers hand a view the painter and the editor for each item.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/mvc/IDEItem.h"
 #include "benchkit/mvc/IDEModel.h"
@@ -36,3 +37,5 @@ struct IGraphViewManager : virtual IInterface {
 protected:
     ~IGraphViewManager() = default;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,7 @@
 // Layout, one section per list: BaseSection\ListName holding "Count" and
 // "Item0".."Item<Count-1>", most recent first.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/props/IDERegIniPropSet.h"
 
@@ -103,3 +104,5 @@ private:
 
 void InitializeIDEHistoryLists();
 void FinalizeIDEHistoryLists();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // editor over the selected row (a window that covers the row and carries the
 // value edit and the list button).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/props/IDEListBtns.h"
 #include "benchkit/props/PropBox.h"
@@ -99,3 +100,5 @@ protected:
     bool FInAutoUpdate = false;
     bool FControlsHidden = true;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // A small button that drops down a list of strings under (or over) itself,
 // on the monitor it stands on.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 #include <quorlpak/StdCtrls.h>
@@ -103,3 +104,5 @@ protected:
     UnicodeString FSelectString;
     std::unique_ptr<TBitmap> FGlyph;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Property-set fields as properties of the workbench's inspector: the host
 // makes one of these per field and shows it among its property editors.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/props/IDEPropSet.h"
 
@@ -71,3 +72,5 @@ public:
 // The texts of a Boolean field property.
 extern const char16_t* const SPropFieldYes;
 extern const char16_t* const SPropFieldNo;
+
+#pragma GCC visibility pop

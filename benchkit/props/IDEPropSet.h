@@ -5,6 +5,7 @@
 // A field never stores its value: reads and writes go through the owning
 // set's GetFieldData and SetFieldData, which the stores implement.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <runpak/Component.h>
@@ -724,3 +725,5 @@ void RegisterPropFields(std::initializer_list<TPropFieldClass> FieldClasses);
 // for streaming, and forgets the host's registration routine.
 void InitializeIDEPropSet();
 void FinalizeIDEPropSet();
+
+#pragma GCC visibility pop

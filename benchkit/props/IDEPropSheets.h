@@ -3,6 +3,7 @@
 // class names, the process-wide registry of sheet classes, and the routine
 // that splits the dotted area paths sheets are filed under.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/Messages.h>
@@ -119,3 +120,5 @@ TPropertySheetClass FindPropertySheetClass(const UnicodeString& Name);
 // The first area of a dotted path, removed from Path; "\." is a dot that
 // belongs to the area.
 UnicodeString ExtractSheetArea(UnicodeString& Path);
+
+#pragma GCC visibility pop

@@ -8,6 +8,7 @@
 // its value, or its number as text), integers as REG_DWORD, floats, dates
 // and times as 8-byte REG_BINARY doubles (days since 1899-12-30).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/props/IDEPropSet.h"
 
@@ -129,3 +130,5 @@ private:
 
 void InitializeIDERegIniPropSet();
 void FinalizeIDERegIniPropSet();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // in two columns (name and value) with a movable divider; rows with
 // sub-properties expand in place, their children inserted one level deeper.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <designpak/PropertyEditors.h>
 #include <quorlpak/Colors.h>
@@ -185,3 +186,5 @@ public:
 
 // The text of the message shown when a row cannot be expanded.
 extern const char16_t* const SUnableToExpand;
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The value cache shared by the registry and INI sets: how each field type
 // is read from and written to a memory INI section.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/props/IDEPropSet.h"
 
@@ -20,3 +21,5 @@ void WriteCachedValue(TCustomIniFile* Cache, const UnicodeString& Section,
 bool AcceptsStoredValue(TPropField* Field, const Variant& Value);
 
 } // namespace benchkit::props
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The edit-mask text form used to show string fields: the mask's literals
 // placed around the value's characters.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -12,3 +13,5 @@ namespace benchkit::props {
 UnicodeString FormatMaskText(const UnicodeString& EditMask, const UnicodeString& Value);
 
 } // namespace benchkit::props
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // that come from another program are untrusted: every offset and length is
 // checked against the medium's real size before anything is read.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 #include <runpak/Object.h>
@@ -215,3 +216,5 @@ public:
 
 void InitializeIDEVirtualDataObject();
 void FinalizeIDEVirtualDataObject();
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // request record back to its control under the control's own message id.
 // The receiver owns the record and frees it (ReleaseItem).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
 
@@ -136,3 +137,5 @@ IVirtualImageThreadManager* ImageThreadManager();
 
 void InitializeIDEVirtualIconThread();
 void FinalizeIDEVirtualIconThread();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // joined, compared and streamed. Every list goes to and comes from the shell's
 // task allocator, through a TPIDLManager.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/shell/RERIdareviViziZeraruz.h"
 
@@ -127,3 +128,5 @@ private:
 // Start-up and shut-down of the unit: its private manager.
 void InitializeIDEVirtualPIDLTools();
 void FinalizeIDEVirtualPIDLTools();
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The localisable texts of the shell layer and the explorer controls, and
 // the two title tables (columns, shell events) filled at start-up.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <string_view>
 
@@ -89,3 +90,5 @@ extern const IDEVirtualResources::Text* VET_NOTIFY_EVENTS[20];
 
 void InitializeIDEVirtualResources();
 void FinalizeIDEVirtualResources();
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Two small lists of the shell layer: an object list that never frees its
 // objects, and the list of shell items with a change notification.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 
@@ -78,3 +79,5 @@ protected:
 private:
     static TNamespace* Cast(TObject* Item) { return static_cast<TNamespace*>(Item); }
 };
+
+#pragma GCC visibility pop

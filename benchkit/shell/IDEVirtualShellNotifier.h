@@ -3,6 +3,7 @@
 // what they see and, after a quiet period, hand each batch of events to every
 // registered control as one reference-counted message (WM_SHELLNOTIFY).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
 #include "benchkit/shell/IDEVirtualThread.h"
@@ -335,3 +336,5 @@ UnicodeString VirtualShellNotifyEventToStr(TVirtualShellNotifyEvent Event);
 
 void InitializeIDEVirtualShellNotifier();
 void FinalizeIDEVirtualShellNotifier();
+
+#pragma GCC visibility pop

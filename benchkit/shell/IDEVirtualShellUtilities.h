@@ -3,6 +3,7 @@
 // of every object the explorer controls persist, and small reference-counted
 // bases.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
 #include "benchkit/shell/IDEVirtualShellTypes.h"
@@ -492,3 +493,5 @@ bool InitShellOrdinals();
 // (ordinals 21 and 23); nothing is left half made.
 void InitializeIDEVirtualShellUtilities();
 void FinalizeIDEVirtualShellUtilities();
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // process-wide lists (small, large, extra large) share the shell's own list
 // and never destroy it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ImgList.h>
 #include <runpak/UString.h>
@@ -35,3 +36,5 @@ void FlushImageLists();
 
 void InitializeIDEVirtualSystemImageLists();
 void FinalizeIDEVirtualSystemImageLists();
+
+#pragma GCC visibility pop

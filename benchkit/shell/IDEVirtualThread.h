@@ -1,6 +1,7 @@
 // The shell layer's own thread wrapper: a virtual Execute between two hooks,
 // a wake-up event and a termination flag that Execute polls.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/shell/IDEVirtualUtilities.h"
 
@@ -71,3 +72,5 @@ private:
     // 0 not begun, 1 running its hooks, 2 abandoned before it began.
     std::atomic<int> FRunState{0};
 };
+
+#pragma GCC visibility pop

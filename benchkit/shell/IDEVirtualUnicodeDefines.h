@@ -2,6 +2,7 @@
 // the layer runs where a library lacks one: a missing routine leaves its
 // pointer nil, and callers test the pointer before calling.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windows.h>
 
@@ -55,3 +56,5 @@ extern TGetDiskFreeSpaceW GetDiskFreeSpaceW_QOZ; // never bound
 
 void InitializeIDEVirtualUnicodeDefines();
 void FinalizeIDEVirtualUnicodeDefines();
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Small helpers of the shell layer: callbacks bound to one object, platform
 // tests, rectangles, the wide message box and drag detection.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 #include <win32/windows.h>
@@ -38,3 +39,5 @@ int WinMsgBox(const UnicodeString& Text, const UnicodeString& Caption, UINT Flag
 // when the button comes up, a double click or right-button up arrives, or
 // the mode is cancelled (those messages are put back for their window).
 bool DragDetectPlus(HWND Handle, POINT Pt);
+
+#pragma GCC visibility pop

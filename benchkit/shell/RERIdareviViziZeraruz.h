@@ -3,6 +3,7 @@
 // file stream opened by wide name and the length-prefixed string format that
 // every persisted explorer stream uses.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Component.h>
 #include <runpak/Lists.h>
@@ -198,3 +199,5 @@ public:
     TWideFileStream(const UnicodeString& FileName, uint32_t Mode);
     ~TWideFileStream() override;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The IDEVTHeaderPopup unit: a pop-up menu that lists a tree's columns with
 // check marks and shows or hides a column when its item is clicked.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
@@ -39,3 +40,5 @@ protected:
 
     TVTHeaderPopupOptions FOptions;
 };
+
+#pragma GCC visibility pop

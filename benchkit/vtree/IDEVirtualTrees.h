@@ -15,6 +15,7 @@
 // an event or calls a window. The GUI thread stops a running validation
 // (InterruptValidation) before it changes anything the worker reads.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeDataObject.h"
 #include "benchkit/vtree/VirtualTreeHeader.h"
@@ -1409,3 +1410,5 @@ public:
         return static_cast<TVirtualTreeOptions*>(GetTreeOptions());
     }
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The trees' clipboard format registry, the data object a tree hands out and
 // its format enumerator.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 #include <runpak/Object.h>
@@ -157,3 +158,5 @@ private:
     bool FIsDropTarget = false;
     InterfacePtr<IDataObject> FDataObject;
 };
+
+#pragma GCC visibility pop

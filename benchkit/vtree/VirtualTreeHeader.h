@@ -5,6 +5,7 @@
 // its own mouse messages, keeps widths within limits and writes itself to a
 // stream of fixed-width fields.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
@@ -350,3 +351,5 @@ protected:
     TPoint FTrackStart{};
     TPoint FDragStart{};
 };
+
+#pragma GCC visibility pop

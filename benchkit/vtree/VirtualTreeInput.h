@@ -2,6 +2,7 @@
 // interface, incremental search, hints and the events of selection, focus,
 // mouse, keyboard and editing.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
@@ -123,3 +124,5 @@ using TVTHintEvent = std::function<void(TBaseVirtualTree* Sender, PVirtualNode N
                                         TColumnIndex Column,
                                         TVTTooltipLineBreakStyle& LineBreakStyle,
                                         UnicodeString& HintText)>;
+
+#pragma GCC visibility pop

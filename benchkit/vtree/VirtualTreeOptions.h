@@ -3,6 +3,7 @@
 // (ScrollBarOptions) and the clipboard formats it offers (ClipboardFormats).
 // Each keeps its owner tree and applies a change to it at once.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
@@ -148,3 +149,5 @@ private:
 TClass VTClipboardFormatClass(const UnicodeString& Description);
 // Drops every registration (unit shut-down).
 void ClearVTClipboardFormats();
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Internals of the tree unit shared across its source files: the check
 // image strips every tree shares.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeTypes.h"
 
@@ -33,3 +34,5 @@ HCURSOR HeaderSplitCursor();
 void LoadShadedButton(TBitmap* Bitmap, bool Plus);
 
 } // namespace vtree
+
+#pragma GCC visibility pop

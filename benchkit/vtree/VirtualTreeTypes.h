@@ -3,6 +3,7 @@
 // tree's exception. Everything here is plain data; the tree class lives in
 // IDEVirtualTrees.h.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Colors.h>
 #include <quorlpak/ControlTypes.h>
@@ -557,3 +558,5 @@ enum : int {
 
 // Raises EVirtualTreeError with the message that belongs to Code.
 [[noreturn]] void ShowVirtualTreeError(int Code);
+
+#pragma GCC visibility pop

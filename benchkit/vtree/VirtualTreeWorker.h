@@ -5,6 +5,7 @@
 //
 // Internal to the tree unit (and its tests).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Thread.h>
 
@@ -56,3 +57,5 @@ bool WorkerHolds(TBaseVirtualTree* Tree);
 void ResetWorkerStart();
 
 } // namespace vtree
+
+#pragma GCC visibility pop

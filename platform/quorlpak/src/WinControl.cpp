@@ -1,4 +1,6 @@
 // TWinControl: construction, the window's life and the list of children.
+#include "WindowProcs.h"
+
 #include <quorlpak/Application.h>
 #include <quorlpak/Form.h>
 #include <quorlpak/TypeInfos.h>
@@ -10,10 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-
-namespace quorlpak {
-void SetCreationControl(TWinControl* Control);
-}
 
 TClass TWinControl::StaticClass() {
     static const TMetaClass meta(

@@ -1,6 +1,8 @@
 // The binding of windows to their controls: a class procedure that meets the
 // window's first message, records the control being created in a window
 // property and then routes every message to the control's MainWndProc.
+#include "WindowProcs.h"
+
 #include <quorlpak/WinControl.h>
 
 #include <win32/winuser.h>

@@ -41,6 +41,9 @@ AnsiString& AnsiString::operator+=(const AnsiString& other) {
     return *this;
 }
 
+// Declared only as friends in the header, which gives them no visibility of
+// their own: exported here.
+#pragma GCC visibility push(default)
 bool operator==(const AnsiString& a, const AnsiString& b) {
     if (a.FCodePage == b.FCodePage) return a.FBytes == b.FBytes;
     return a.ToUnicode() == b.ToUnicode();
@@ -50,6 +53,7 @@ bool operator<(const AnsiString& a, const AnsiString& b) {
     if (a.FCodePage == b.FCodePage) return a.FBytes < b.FBytes;
     return a.ToUnicode() < b.ToUnicode();
 }
+#pragma GCC visibility pop
 
 UTF8String UTF8String::FromBytes(std::string bytes) {
     UTF8String s;

@@ -120,6 +120,9 @@ public:
     }
 };
 
+// Declared only as friends in the header, which gives them no visibility of
+// their own: exported here.
+#pragma GCC visibility push(default)
 bool operator==(const Variant& a, const Variant& b) {
     if (a.IsNull() || b.IsNull()) return a.IsNull() && b.IsNull();
     return VariantMath::Compare(a, b) == 0;
@@ -140,3 +143,4 @@ Variant operator-(const Variant& a, const Variant& b) {
 Variant operator*(const Variant& a, const Variant& b) {
     return VariantMath::Combine(a, b, '*');
 }
+#pragma GCC visibility pop

@@ -7,8 +7,6 @@
 
 namespace win32 {
 
-void RegisterShellModule(); // shell/ShellApi.cpp
-
 namespace {
 
 void RegisterKernelModule() {
@@ -29,8 +27,6 @@ void RegisterKernelModule() {
 }
 
 } // namespace
-
-void RegisterShellAdminQuery();
 
 void RegisterBuiltinModules() {
     RegisterKernelModule();

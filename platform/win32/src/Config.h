@@ -1,6 +1,8 @@
 // Where the layer keeps its state on Linux: one configuration folder holding
 // the registry hives, the Windows directory and the devices folder.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <string>
 
@@ -24,3 +26,5 @@ std::string DevicesPath();
 bool MakeFolders(const std::string& path);
 
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -1,5 +1,7 @@
 // Windows error codes for the errno values of failed Linux calls.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -15,3 +17,5 @@ DWORD ErrorFromErrno(int error);
 DWORD ErrorFromErrnoAt(int error, const std::string& linuxPath);
 
 } // namespace win32
+
+#pragma GCC visibility pop

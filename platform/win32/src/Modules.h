@@ -5,6 +5,8 @@
 // listed in BuiltinModules.cpp (the table fills itself on first use, never at
 // load time). Registering a module name again adds the new exports to it.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -33,4 +35,11 @@ HMODULE ProgramModule();
 // Fills the table with the layer's modules; defined in BuiltinModules.cpp.
 void RegisterBuiltinModules();
 
+// The registration functions of the areas, each in its area's folder.
+void RegisterShellModule();          // shell/ShellApi.cpp
+void RegisterShellWideEntryPoints(); // shell/WideEntryPoints.cpp
+void RegisterShellAdminQuery();      // ShellAdmin.cpp
+
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 // becomes U+F05C, because "\" separates on the Windows side. Case is kept and
 // significant; only drive letters and device names ignore case.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -73,3 +75,5 @@ std::vector<DriveMapping> DriveMappings();
 std::string NormaliseLinuxPath(std::string_view path);
 
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 // What other areas of the layer use of the registry: the generators that fill
 // the volatile HKEY_LOCAL_MACHINE\HARDWARE key, and where hives are kept.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <win32/winreg.h>
 
@@ -42,3 +44,5 @@ void SetHardwareString(std::u16string_view subKey, std::u16string_view name,
 std::string HiveFilePath(HKEY root);
 
 } // namespace win32
+
+#pragma GCC visibility pop

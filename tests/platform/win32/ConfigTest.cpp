@@ -1,4 +1,4 @@
-#include "../../../platform/win32/src/Config.h"
+#include <win32/internal/Config.h>
 
 #include <win32/TestSeams.h>
 

@@ -1,4 +1,4 @@
-#include "../../../platform/win32/src/Errno.h"
+#include <win32/internal/Errno.h>
 #include "FileTestSupport.h"
 
 #include <gtest/gtest.h>

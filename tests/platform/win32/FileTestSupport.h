@@ -2,8 +2,8 @@
 // of what lies in it.
 #pragma once
 
-#include "../../../platform/win32/src/Config.h"
-#include "../../../platform/win32/src/Paths.h"
+#include <win32/internal/Config.h>
+#include <win32/internal/Paths.h>
 
 #include <win32/windows.h>
 

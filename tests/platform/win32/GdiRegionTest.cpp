@@ -1,7 +1,7 @@
 // Regions, clipping, saved DC states, origins and DCs on shared surfaces.
 #include "GdiTestCanvas.h"
 
-#include "../../../platform/win32/src/gdi/SurfaceDC.h"
+#include <win32/internal/gdi/SurfaceDC.h>
 
 #include <win32/readback.h>
 

@@ -1,6 +1,6 @@
 #include "KernelTestSupport.h"
 
-#include "../../../platform/win32/src/Modules.h"
+#include <win32/internal/Modules.h>
 
 namespace {
 

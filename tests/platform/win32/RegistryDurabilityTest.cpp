@@ -1,6 +1,6 @@
 // The hive files under a hostile world: full and read-only disks, unreadable
 // files, a second process, absurd depths and writers that died mid-write.
-#include "../../../platform/win32/src/Registry.h"
+#include <win32/internal/Registry.h>
 
 #include <win32/TestSeams.h>
 #include <win32/winerror.h>

@@ -1,4 +1,4 @@
-#include "../../../platform/win32/src/Registry.h"
+#include <win32/internal/Registry.h>
 
 #include <win32/TestSeams.h>
 #include <win32/winreg.h>

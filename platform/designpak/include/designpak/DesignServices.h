@@ -1,6 +1,7 @@
 // The workbench's design-time services: the services object that tools
 // query, and the registered messages by which views defer layout work.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 #include <win32/windef.h>
@@ -26,3 +27,5 @@ protected:
 // with E_NOINTERFACE, as a host without that service does. Created on first
 // use, it lives as long as the process.
 IInterface* OrvaneIDEServices();
+
+#pragma GCC visibility pop

@@ -5,6 +5,7 @@
 // Calls on these interfaces follow the host's safe-call convention: a failure
 // inside an editor reaches the caller as the framework exception it raised.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Types.h>
 #include <runpak/Interfaces.h>
@@ -263,3 +264,5 @@ void DefaultPropertyListDrawValue(const UnicodeString& Value, TCanvas* Canvas, c
 // their rows and sizes alone.
 bool IsDesktopLocked();
 void SetDesktopLocked(bool Locked);
+
+#pragma GCC visibility pop

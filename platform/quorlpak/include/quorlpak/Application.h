@@ -4,6 +4,7 @@
 // The global Application (and Screen) exist between InitializeQuorlpak and
 // FinalizeQuorlpak (Quorlpak.h); nothing is created at load time.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <quorlpak/Messages.h>
@@ -155,3 +156,5 @@ template <class T> void TApplication::CreateForm(T*& Reference) {
     abandon.Release();
     FormCreated(form);
 }
+
+#pragma GCC visibility pop

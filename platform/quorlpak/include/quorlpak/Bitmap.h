@@ -1,6 +1,7 @@
 // TBitmap: an image in a DIB section, with a canvas to draw on it, the BMP
 // file format, transparency by a key colour and a mask made from it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Graphic.h>
@@ -116,3 +117,5 @@ HBITMAP CreateMappedRes(HINSTANCE Instance, const char16_t* ResName, const TColo
 // The same with the greys of classic artwork following the system's button
 // colours: silver becomes clBtnFace, grey clBtnShadow, white clBtnHighlight.
 HBITMAP CreateGrayMappedRes(HINSTANCE Instance, const char16_t* ResName);
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TBitBtn: a push button of a kind (OK, Cancel, Yes, ...) that brings its
 // caption and modal result with it, and may show a glyph beside the caption.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/StdCtrls.h>
@@ -100,3 +101,5 @@ protected:
     bool FMouseInControl = false;
     bool FDragging = false;
 };
+
+#pragma GCC visibility pop

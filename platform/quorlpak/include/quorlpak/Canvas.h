@@ -3,6 +3,7 @@
 // wraps a DC it is given (SetHandle) or makes its own (CreateHandle, in
 // descendants: bitmaps, controls).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Font.h>
 #include <quorlpak/GraphicsObjects.h>
@@ -178,3 +179,5 @@ private:
     int FLockCount = 0;
     HGDIOBJ FStockPen = nullptr, FStockBrush = nullptr, FStockFont = nullptr;
 };
+
+#pragma GCC visibility pop

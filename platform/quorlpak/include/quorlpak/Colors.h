@@ -1,6 +1,7 @@
 // Colours as the framework writes them: a COLORREF (red in the low byte) or,
 // with the high byte 0xFF, an index into the system colours.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 #include <win32/windef.h>
@@ -76,3 +77,5 @@ UnicodeString ColorToString(TColor Color);
 TColor StringToColor(const UnicodeString& S);
 bool IdentToColor(const UnicodeString& Ident, TColor& Color);
 bool ColorToIdent(TColor Color, UnicodeString& Ident);
+
+#pragma GCC visibility pop

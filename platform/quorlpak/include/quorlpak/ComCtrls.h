@@ -13,6 +13,7 @@
 //       }
 //   }
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 #include <runpak/TypeInfo.h>
@@ -161,3 +162,5 @@ void RegisterComCtrlClasses();
 
 PTypeInfo TypeInfo_TTabPosition();
 PTypeInfo TypeInfo_TTabStyle();
+
+#pragma GCC visibility pop

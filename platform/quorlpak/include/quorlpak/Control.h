@@ -8,6 +8,7 @@
 // Subclasses override Dispatch for their own message handlers (falling back
 // to the base's Dispatch) and WndProc to see messages first.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Colors.h>
 #include <quorlpak/ControlTypes.h>
@@ -310,3 +311,5 @@ private:
 // The control that has the mouse captured, windowless ones included.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
+
+#pragma GCC visibility pop

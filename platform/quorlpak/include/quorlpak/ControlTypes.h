@@ -1,5 +1,6 @@
 // The enumerations, sets and small types of the control classes.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Set.h>
 #include <runpak/UString.h>
@@ -174,3 +175,5 @@ using TMouseEvent =
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char16_t& Key)>;
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // The control classes and the messages between them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Control.h>
 #include <quorlpak/ControlTypes.h>
@@ -13,3 +14,5 @@
 #include <quorlpak/Dialogs.h>
 #include <quorlpak/Menus.h>
 // --- End of menus, pages and the file dialogs ---
+
+#pragma GCC visibility pop

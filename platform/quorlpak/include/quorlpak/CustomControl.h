@@ -5,6 +5,7 @@
 // after the message being handled (FreeDeviceContexts), so that it never
 // outlives a move of its control.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Canvas.h>
 #include <quorlpak/WinControl.h>
@@ -70,3 +71,5 @@ protected:
 
     TControlCanvas* FCanvas;
 };
+
+#pragma GCC visibility pop

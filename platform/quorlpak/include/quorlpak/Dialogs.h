@@ -8,6 +8,7 @@
 // Filter is "Description|Patterns|Description|Patterns...", patterns
 // separated by ';' ("Text|*.txt|All|*.*"); FilterIndex counts from 1.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Component.h>
 #include <runpak/Set.h>
@@ -174,3 +175,5 @@ void RegisterDialogClasses();
 
 PTypeInfo TypeInfo_TOpenOption();
 PTypeInfo TypeInfo_TOpenOptions();
+
+#pragma GCC visibility pop

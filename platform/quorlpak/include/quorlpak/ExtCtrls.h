@@ -1,5 +1,6 @@
 // TPanel and TRadioGroup.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/StdCtrls.h>
 
@@ -97,3 +98,5 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TFont: a logical font with the framework's properties; Size and Height are
 // two views of one value (Height negative: the character height in pixels).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/GraphicsObjects.h>
 
@@ -76,3 +77,5 @@ private:
     int FPixelsPerInch = 96;
     HFONT FHandle = nullptr;
 };
+
+#pragma GCC visibility pop

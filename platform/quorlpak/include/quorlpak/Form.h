@@ -9,6 +9,7 @@
 // Destruction: ReleaseForm, FreeAndNil or the owner fire OnDestroy while the form
 // is whole (BeforeDestruction); a plain delete fires it from the destructor.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 #include <quorlpak/Icon.h>
@@ -188,3 +189,5 @@ public:
 TCustomForm* GetParentForm(TControl* Control, bool TopForm = true);
 // As GetParentForm, raising EInvalidOperation when there is none.
 TCustomForm* ValidParentForm(TControl* Control, bool TopForm = true);
+
+#pragma GCC visibility pop

@@ -22,6 +22,7 @@
 // then reads the description: its controls are made, their properties set,
 // the fields filled and the handlers bound.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/TypeInfo.h>
 
@@ -34,3 +35,5 @@ void UnRegisterFormClass(TClass FormClass);
 // TForm into Form (what creation does when no other initializer is set).
 // Answers whether any description was found.
 bool ReadFormDescription(TCustomForm* Form);
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Colour helpers of the framework's graphics utilities: hue, luminance and
 // saturation on the 0..240 scale, and lighter or darker shades of a colour.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Colors.h>
 
@@ -13,3 +14,5 @@ COLORREF ColorHLSToRGB(uint16_t Hue, uint16_t Luminance, uint16_t Saturation);
 // are resolved first.
 TColor GetHighLightColor(TColor Color, int Luminance = 19);
 TColor GetShadowColor(TColor Color, int Luminance = -50);
+
+#pragma GCC visibility pop

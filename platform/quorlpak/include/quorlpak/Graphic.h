@@ -1,5 +1,6 @@
 // TGraphic: the abstract image that a canvas draws and a picture holds.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <quorlpak/Types.h>
@@ -55,3 +56,5 @@ private:
 
 // A class of graphics that TPicture can create by file extension.
 using TGraphicClass = TClass;
+
+#pragma GCC visibility pop

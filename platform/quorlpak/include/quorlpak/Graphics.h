@@ -1,6 +1,7 @@
 // Everything of the framework's graphics: colours, drawing tools, canvases
 // and images.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Canvas.h>
@@ -11,3 +12,5 @@
 #include <quorlpak/Icon.h>
 #include <quorlpak/Picture.h>
 #include <quorlpak/Types.h>
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // brushes. (Fonts are in Font.h.) Each creates its GDI handle on first use and
 // drops it when a property changes; OnChange tells the canvas to reselect.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Colors.h>
 #include <quorlpak/ControlTypes.h>
@@ -133,3 +134,5 @@ private:
     TBitmap* FBitmap = nullptr;
     HBRUSH FHandle = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,7 @@
 // asking DrawCell for every visible cell. TDrawGrid hands DrawCell and the
 // selection test to events.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Controls.h>
 #include <quorlpak/CustomControl.h>
@@ -231,3 +232,5 @@ protected:
 };
 
 void RegisterGridClasses();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // mouse. Controls with hints of their own derive from it and say which
 // class to use through THintInfo::HintWindowClass (CM_HINTSHOW).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 
@@ -33,3 +34,5 @@ THintWindow* MakeHintWindow(TComponent* AOwner);
 // The part of a hint before "|" (the long part after it goes to the status line).
 UnicodeString GetShortHint(const UnicodeString& Hint);
 UnicodeString GetLongHint(const UnicodeString& Hint);
+
+#pragma GCC visibility pop

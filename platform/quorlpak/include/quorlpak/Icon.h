@@ -1,5 +1,6 @@
 // TIcon: an icon handle with its size, drawn through DrawIconEx.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Graphic.h>
 #include <win32/winuser.h>
@@ -39,3 +40,5 @@ private:
     int FWidth = 0;
     int FHeight = 0;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // with change links through which controls that show its images learn of
 // changes (and of its destruction).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Graphics.h>
 #include <runpak/Component.h>
@@ -107,3 +108,5 @@ public:
 
 // clNone becomes CLR_NONE, clDefault CLR_DEFAULT, anything else its RGB value.
 COLORREF ImageListColor(TColor Color);
+
+#pragma GCC visibility pop

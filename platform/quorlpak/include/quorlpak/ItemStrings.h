@@ -2,6 +2,7 @@
 // strings as a list ("Items.Strings = ("a", "b")", or the same inside an
 // "Items = { ... }" block), so that form descriptions carry a control's items.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/StringList.h>
 
@@ -15,3 +16,5 @@ public:
 protected:
     void DefineProperties(TFiler* Filer) override;
 };
+
+#pragma GCC visibility pop

@@ -18,6 +18,7 @@
 //       }
 //   }
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <quorlpak/Messages.h>
@@ -33,6 +34,10 @@ class TMenu;
 class TMenuItem;
 class TControl;
 class TWinControl;
+// Builds the menu handles of the items, a friend of TMenuItem and not exported.
+#pragma GCC visibility push(hidden)
+struct TMenuBuilder;
+#pragma GCC visibility pop
 
 // --- Short cuts: a virtual key in the low byte, modifiers in the high bits ----------------
 using TShortCut = uint16_t;
@@ -298,3 +303,5 @@ void RegisterMenuClasses();
 PTypeInfo TypeInfo_TMenuBreak();
 PTypeInfo TypeInfo_TPopupAlignment();
 PTypeInfo TypeInfo_TShortCut();
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // framework sends between its own objects, and the notifications (CN_) a
 // parent reflects back to the child control that caused them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Types.h>
 #include <win32/winuser.h>
@@ -286,3 +287,5 @@ struct TCMMouseWheel {
     int YPos;
     LRESULT& Result;
 };
+
+#pragma GCC visibility pop

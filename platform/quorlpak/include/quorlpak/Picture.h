@@ -1,6 +1,7 @@
 // TPicture: holds one graphic of any registered class, loads files by their
 // extension and creates a bitmap or icon on demand.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Graphic.h>
 
@@ -50,3 +51,5 @@ private:
 
     TGraphic* FGraphic = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TScreen: what the program sees of the display: its size and density, the
 // cursor and the cursor table, the forms and which of them has the focus.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <runpak/Component.h>
@@ -82,3 +83,5 @@ private:
 };
 
 extern TScreen* Screen;
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // scroll bars (the window's own) hold the content's size as their range and
 // the visible part's offset as their position.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/WinControl.h>
 
@@ -64,3 +65,5 @@ private:
     TControlScrollBar* FHorzScrollBar;
     TControlScrollBar* FVertScrollBar;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TSizeConstraints: the smallest and largest size a control may take
 // (0: no limit).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <runpak/Component.h>
@@ -39,3 +40,5 @@ private:
     int FMinHeight = 0;
     int FMinWidth = 0;
 };
+
+#pragma GCC visibility pop

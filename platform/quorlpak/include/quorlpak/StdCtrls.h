@@ -9,6 +9,7 @@
 // RegisterStdControls makes every class here (and in ExtCtrls.h and
 // Buttons.h) known to component streaming.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
 #include <quorlpak/ItemStrings.h>
@@ -438,3 +439,5 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 };
+
+#pragma GCC visibility pop

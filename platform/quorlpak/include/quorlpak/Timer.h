@@ -4,6 +4,7 @@
 // starts the period anew. The timer runs whether or not OnTimer is assigned
 // yet (OnTimer is a plain member that callers set directly).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/ControlTypes.h>
 #include <quorlpak/Messages.h>
@@ -36,3 +37,5 @@ private:
     unsigned FInterval = 1000;
     HWND FWindowHandle = nullptr;
 };
+
+#pragma GCC visibility pop

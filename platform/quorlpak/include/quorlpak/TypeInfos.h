@@ -1,6 +1,7 @@
 // Type records of the enumerations, sets and numeric types that the classes
 // of this library publish, for streaming and the object inspector.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/TypeInfo.h>
 
@@ -29,3 +30,5 @@ PTypeInfo TypeInfo_TFormStyle();
 PTypeInfo TypeInfo_TPosition();
 PTypeInfo TypeInfo_TWindowState();
 PTypeInfo TypeInfo_TModalResult();
+
+#pragma GCC visibility pop

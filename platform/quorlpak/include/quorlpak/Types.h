@@ -1,6 +1,7 @@
 // Points, sizes and rectangles as the framework's code writes them: the
 // Windows structures with constructors and the usual helpers.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -52,3 +53,5 @@ constexpr TRect Rect(int left, int top, int right, int bottom) {
 constexpr TRect Bounds(int left, int top, int width, int height) {
     return {left, top, left + width, top + height};
 }
+
+#pragma GCC visibility pop

@@ -4,6 +4,7 @@
 // procedures bound to methods, for code that subclasses a window with its
 // own procedure: no code is generated at run time.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Messages.h>
 
@@ -19,3 +20,5 @@ void DeallocateHWnd(HWND Wnd);
 // A window procedure that calls Method; null when the pool (256) is used up.
 WNDPROC MakeObjectInstance(TWndMethodProc Method);
 void FreeObjectInstance(WNDPROC ObjectInstance);
+
+#pragma GCC visibility pop

@@ -6,6 +6,7 @@
 // aligns and anchors them, keeps the tab order, paints windowless children
 // and reflects notifications back to the child windows that sent them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <quorlpak/Control.h>
 #include <quorlpak/GraphicsObjects.h>
@@ -271,3 +272,5 @@ TWinControl* FindWinControlAt(const TPoint& Pos);
 // The window procedure every control window starts with; it binds the
 // window to the control being created and then routes to it.
 LRESULT CALLBACK InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // goes through the layer's code-page conversion; characters the code page
 // lacks become its default character ('?').
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -68,3 +69,5 @@ UnicodeString UTF8ToString(const AnsiString& utf8);
 UnicodeString UTF8Decode(const AnsiString& utf8);
 // The code page of s, as the framework's StringCodePage.
 unsigned StringCodePage(const AnsiString& s);
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // TCollection and TCollectionItem: an owned, ordered list of items of one
 // item class, as streamed and edited in the designer (columns, panels, ...).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Component.h>
 
@@ -136,3 +137,5 @@ public:
 private:
     TPersistent* FOwner;
 };
+
+#pragma GCC visibility pop

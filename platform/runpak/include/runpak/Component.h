@@ -1,6 +1,7 @@
 // TPersistent (assignment, name paths, streaming hooks) and TComponent
 // (ownership, names, component state, notifications).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 #include <runpak/Object.h>
@@ -186,3 +187,5 @@ private:
     TComponentState FComponentState;
     TComponentStyle FComponentStyle{csInheritable};
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // epoch the whole part counts back and the fraction still counts forward
 // from midnight, as the magnitude (-1.25 = 1899-12-29 06:00).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/FormatSettings.h>
 #include <runpak/UString.h>
@@ -122,3 +123,5 @@ bool TryStrToDateTime(const UnicodeString& s, TDateTime& value);
 bool TryStrToDate(const UnicodeString& s, TDateTime& value, const TFormatSettings& settings);
 bool TryStrToTime(const UnicodeString& s, TDateTime& value, const TFormatSettings& settings);
 bool TryStrToDateTime(const UnicodeString& s, TDateTime& value, const TFormatSettings& settings);
+
+#pragma GCC visibility pop

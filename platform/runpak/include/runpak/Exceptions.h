@@ -2,6 +2,7 @@
 //   throw EConvertError(u"'12a' is not a valid integer value");
 //   throw EConvertError(u"'%s' is not a valid integer value", {text});   // as CreateFmt
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Format.h>
 #include <runpak/Object.h>
@@ -87,3 +88,5 @@ public:
 };
 
 #undef RUNPAK_EXCEPTION
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // existence tests, folders, delete and rename, full paths, the current
 // folder, file dates and searching. Paths are Windows paths.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
@@ -88,3 +89,5 @@ struct TSearchRec {
 int FindFirst(const UnicodeString& path, int attr, TSearchRec& f);
 int FindNext(TSearchRec& f);
 void FindClose(TSearchRec& f);
+
+#pragma GCC visibility pop

@@ -54,6 +54,7 @@
 // RegisterFindGlobalComponent). A property a class defines with
 // DefineProperties takes exactly one value (a list holds several).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Collection.h>
 #include <runpak/Component.h>
@@ -392,3 +393,5 @@ using TFindGlobalComponent = std::function<TComponent*(const UnicodeString& Name
 int RegisterFindGlobalComponent(TFindGlobalComponent Finder); // answers a cookie
 void UnregisterFindGlobalComponent(int Cookie);
 TComponent* FindGlobalComponent(const UnicodeString& Name);
+
+#pragma GCC visibility pop

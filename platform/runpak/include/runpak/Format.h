@@ -23,6 +23,7 @@
 // raises EConvertError "Format '<fmt>' invalid or incompatible with argument";
 // a missing argument raises "No argument for format '<fmt>'".
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -117,3 +118,5 @@ UnicodeString FormatS(const TFormatSettings& settings, std::u16string_view fmt,
     const TVarRec list[] = {TVarRec(args)..., TVarRec(0)};
     return FormatV(fmt, list, sizeof...(Args), settings);
 }
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The settings that shape numbers, money and dates in text: separators,
 // currency and the date and time formats.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -41,3 +42,5 @@ struct TFormatSettings {
 // time; the object is created on first use and lives to the end of the process.
 // Change it at start-up, before other threads format text.
 TFormatSettings& FormatSettings();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // TIniFile over the layer's profile calls, and TMemIniFile, which holds the
 // whole file in memory.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/DateTime.h>
 #include <runpak/Object.h>
@@ -160,3 +161,5 @@ private:
     std::string FTrailingByte; // an odd last byte of a UTF-16 file, kept for the rewrite
     bool FCaseSensitive = false;
 };
+
+#pragma GCC visibility pop

@@ -7,6 +7,7 @@
 // object's one IUnknown: two references to one object are the same item
 // whatever interface they were added through.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 
@@ -73,3 +74,5 @@ private:
     std::recursive_mutex FLock;
     std::vector<InterfacePtr<IInterface>> FList;
 };
+
+#pragma GCC visibility pop

@@ -13,6 +13,7 @@
 //       ...
 //   };
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Exceptions.h>
 #include <runpak/Object.h>
@@ -166,3 +167,5 @@ template <class I, class T> InterfacePtr<I> InterfaceCast(T* instance) {
 UnicodeString GUIDToString(const GUID& guid);
 // Accepts upper or lower case; anything else raises EConvertError.
 GUID StringToGUID(const UnicodeString& text);
+
+#pragma GCC visibility pop

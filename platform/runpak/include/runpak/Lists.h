@@ -1,5 +1,6 @@
 // Pointer lists: TList, the owning TObjectList and the locked TThreadList.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Object.h>
 
@@ -120,3 +121,5 @@ private:
     TList FList;
     TDuplicates FDuplicates = dupIgnore;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // The root of the framework's class tree.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -44,3 +45,5 @@ template <class T> void FreeAndNil(T*& object) {
     if constexpr (std::is_base_of_v<TObject, T>) doomed->BeforeDestruction();
     delete doomed;
 }
+
+#pragma GCC visibility pop

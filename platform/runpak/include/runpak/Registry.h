@@ -5,6 +5,7 @@
 // the default access (KEY_ALL_ACCESS) succeeds where Windows would ask for
 // administrator rights.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/DateTime.h>
 #include <runpak/IniFiles.h>
@@ -227,3 +228,5 @@ private:
 
     TRegIniFile* FRegIniFile;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,7 @@
 //   auto restore = runpak::SaveAndRestore(FUpdating, true);
 //   auto update = runpak::UpdateBracket(*List);        // BeginUpdate ... EndUpdate
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <exception>
 #include <utility>
@@ -81,3 +82,5 @@ template <class T> [[nodiscard]] auto UpdateBracket(T& Target) {
 }
 
 } // namespace runpak
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // (value 0 is bit 0), as the framework lays its sets out. Bits persists
 // the set as an integer, so N must not exceed 64 for sets that are stored.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <bitset>
 #include <cstdint>
@@ -69,3 +70,5 @@ private:
     static unsigned Index(E v) { return static_cast<unsigned>(v); }
     std::bitset<N> FBits;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Streams across the COM boundary: TStreamAdapter shows a framework stream
 // as an IStream; TOleStream shows an IStream as a framework stream.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Interfaces.h>
 #include <runpak/Streams.h>
@@ -62,3 +63,5 @@ public:
 private:
     InterfacePtr<IStream> FStream;
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Streams: the abstract TStream, streams over memory, over a Windows file
 // handle and over a named file.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Object.h>
 #include <runpak/TextEncoding.h>
@@ -163,3 +164,5 @@ public:
 private:
     UnicodeString FFileName;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // String lists: the abstract TStrings and the TStringList that stores them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Component.h>
 #include <runpak/Lists.h>
@@ -209,3 +210,5 @@ private:
     bool FCaseSensitive = false;
     bool FOwnsObjects;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,7 @@
 // characters. "Ansi" routines are the locale-aware ones: full Unicode case
 // mapping instead of ASCII-only.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Format.h>
 #include <runpak/FormatSettings.h>
@@ -214,3 +215,5 @@ UnicodeString WrapText(const UnicodeString& line, const UnicodeString& breakStr,
 // The text of a Windows error code ("Access is denied." for 5), or an
 // empty string for codes the layer does not know.
 UnicodeString SysErrorMessage(unsigned code);
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // events, mutexes, semaphores, and a many-readers/one-writer lock.
 // Time-outs run on the layer's clock.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Object.h>
 #include <win32/winbase.h>
@@ -130,3 +131,5 @@ private:
 };
 
 using TMREWSync = TMultiReadExclusiveWriteSynchronizer;
+
+#pragma GCC visibility pop

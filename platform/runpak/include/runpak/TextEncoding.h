@@ -1,6 +1,7 @@
 // Text encodings of string lists and string streams, and the conversions
 // between UTF-16 text and their bytes.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/UString.h>
 
@@ -25,3 +26,5 @@ bool IsValidUtf8(std::string_view bytes);
 TTextEncoding DetectTextEncoding(std::string_view bytes, size_t& preambleLength);
 
 } // namespace runpak
+
+#pragma GCC visibility pop

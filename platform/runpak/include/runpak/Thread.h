@@ -23,6 +23,7 @@
 // then, the first thread that created a TThread or called CheckSynchronize,
 // Synchronize or Queue. The application object sets it explicitly.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Object.h>
 #include <win32/windef.h>
@@ -173,3 +174,5 @@ void SetWakeMainThread(std::function<void()> hook);
 HANDLE SyncEvent();
 
 } // namespace runpak
+
+#pragma GCC visibility pop

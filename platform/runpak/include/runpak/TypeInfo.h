@@ -29,6 +29,7 @@
 // classes may refer to each other without building each other early.
 // RegisterClass makes a class findable by name; start-up functions call it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/Object.h>
 #include <runpak/Set.h>
@@ -512,3 +513,5 @@ private:
         return prop;
     }
 };
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Text types. UnicodeString is UTF-16 text, as everywhere inside the system;
 // 8-bit text appears only at the edges (files, terminal, code pages).
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <string>
 #include <string_view>
@@ -13,3 +14,5 @@ using WideString = std::u16string;
 // U+FFFD in UTF-8.
 UnicodeString Utf8ToUnicode(std::string_view utf8);
 std::string UnicodeToUtf8(std::u16string_view text);
+
+#pragma GCC visibility pop

@@ -8,6 +8,7 @@
 // Conversions that cannot be made raise EVariantTypeCastError (an
 // EVariantError): "Could not convert variant of type (X) into type (Y)".
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
@@ -58,6 +59,11 @@ class EVariantBadIndexError : public EVariantError {
 public:
     using EVariantError::EVariantError;
 };
+
+// The library's own arithmetic on variants, a friend of Variant and not exported.
+#pragma GCC visibility push(hidden)
+class VariantMath;
+#pragma GCC visibility pop
 
 class Variant {
 public:
@@ -164,6 +170,7 @@ private:
     Storage FValue;
 };
 
+
 inline Variant Unassigned() {
     return Variant();
 }
@@ -203,3 +210,5 @@ Variant VarArrayOf(std::initializer_list<Variant> items);
 Variant VarArrayCreate(int low, int high);
 int VarArrayLowBound(const Variant& v, int dim = 1);
 int VarArrayHighBound(const Variant& v, int dim = 1);
+
+#pragma GCC visibility pop

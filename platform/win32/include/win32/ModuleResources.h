@@ -3,6 +3,7 @@
 // in their resource layouts). FindResourceW and the loaders on top of it
 // (LoadBitmapW, LoadImageW, LoadCursorW, CreateMappedBitmap) read them back.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -25,3 +26,5 @@ struct ResourceEntry {
 HMODULE RegisterModuleResources(LPCWSTR moduleName, const ResourceEntry* entries, size_t count);
 
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Hooks for tests only: they make the layer deterministic and observable.
 // Programs never call these.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -343,3 +344,5 @@ void AnswerFileDialogs(std::vector<std::optional<std::u16string>> answers);
 std::vector<FileDialogRecord> FileDialogs();
 
 } // namespace TestSeams
+
+#pragma GCC visibility pop

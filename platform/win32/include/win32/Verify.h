@@ -4,6 +4,7 @@
 // rule with its place; other builds compile the check but never evaluate it,
 // so a check may be as thorough as it needs to be.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,3 +32,5 @@ inline constexpr bool VerifyActive = false;
 #else
 #define VERIFY(expression) static_cast<void>(sizeof(static_cast<bool>(expression)))
 #endif
+
+#pragma GCC visibility pop

@@ -4,6 +4,7 @@
 // from the one task allocator: CoTaskMemAlloc, or SHGetMalloc's IMalloc, which
 // is the same heap. A block from one may be freed by the other.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/unknwn.h>
 
@@ -42,3 +43,5 @@ HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
 void CoUninitialize();
 HRESULT OleInitialize(LPVOID pvReserved);
 void OleUninitialize();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // status of COM ports. Ports open with CreateFileW("COM3") or "\\.\COM10";
 // the devices folder maps each COMn to a Linux tty.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -124,3 +125,5 @@ BOOL PurgeComm(HANDLE file, DWORD flags);
 BOOL ClearCommError(HANDLE file, LPDWORD errors, LPCOMSTAT stat);
 BOOL EscapeCommFunction(HANDLE file, DWORD function);
 BOOL GetCommModemStatus(HANDLE file, LPDWORD modemStatus);
+
+#pragma GCC visibility pop

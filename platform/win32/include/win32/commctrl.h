@@ -1,6 +1,7 @@
 // Common controls. So far only the image list, as far as the system image
 // list needs it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/wingdi.h>
 
@@ -105,3 +106,5 @@ typedef struct tagTVITEMW {
     int cChildren;
     LPARAM lParam;
 } TVITEMW, *LPTVITEMW;
+
+#pragma GCC visibility pop

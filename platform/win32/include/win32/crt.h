@@ -3,6 +3,7 @@
 // work on them); in text mode, as the Windows run-time does, "\n" is written
 // as CR LF, CR LF reads as "\n" and Ctrl+Z ends the input.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -32,3 +33,5 @@ size_t wcstombs(char* dest, const WCHAR* src, size_t count);
 size_t mbstowcs(WCHAR* dest, const char* src, size_t count);
 
 } // namespace crt
+
+#pragma GCC visibility pop

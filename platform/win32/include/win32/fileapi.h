@@ -10,6 +10,7 @@
 // ...) are not defined as macros because the framework has routines of its own
 // with some of those names.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/winbase.h>
 #include <win32/windef.h>
@@ -284,3 +285,5 @@ LONG CompareFileTime(const FILETIME* fileTime1, const FILETIME* fileTime2);
 void GetSystemTime(LPSYSTEMTIME systemTime);
 void GetLocalTime(LPSYSTEMTIME systemTime);
 void GetSystemTimeAsFileTime(LPFILETIME systemTimeAsFileTime);
+
+#pragma GCC visibility pop

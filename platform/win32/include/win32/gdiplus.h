@@ -4,6 +4,7 @@
 // caller switches smoothing off. Coordinates are floating point with pixel
 // centres on whole numbers, as GDI+ has them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -157,3 +158,5 @@ private:
     Gdiplus::SmoothingMode FSmoothing = Gdiplus::SmoothingModeDefault;
     Gdiplus::Status FLastStatus = Gdiplus::Ok;
 };
+
+#pragma GCC visibility pop

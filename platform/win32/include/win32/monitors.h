@@ -2,6 +2,7 @@
 // monitor's area and work area. The layer's screen is one primary monitor of
 // the screen's size unless a test lays out others.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -36,3 +37,5 @@ struct MonitorLayout {
 void SetMonitors(std::vector<MonitorLayout> monitors);
 
 } // namespace TestSeams
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // Structured storage streams: ISequentialStream, IStream and their records.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/unknwn.h>
 #include <win32/windef.h>
@@ -103,3 +104,5 @@ inline constexpr IID IID_IStream = IIDOf<IStream>();
 
 // The data transfer interfaces build on the streams above.
 #include <win32/oleidl.h>
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The OLE calls of data transfer: media, the OLE clipboard, drop-target
 // registration and the drag loop, streams on global memory and advise holders.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/combaseapi.h>
 #include <win32/oleidl.h>
@@ -47,3 +48,5 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, LPSTREAM* 
 HRESULT GetHGlobalFromStream(LPSTREAM pstm, HGLOBAL* phglobal);
 // An advise holder: keeps advise connections and sends data changes to them.
 HRESULT CreateDataAdviseHolder(LPDATAADVISEHOLDER* ppDAHolder);
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // targets, with their result codes. The calls that work with them are in
 // <win32/ole2.h>.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/objidl.h>
 
@@ -252,3 +253,5 @@ inline constexpr IID IID_IDataObject = IIDOf<IDataObject>();
 inline constexpr IID IID_IDataAdviseHolder = IIDOf<IDataAdviseHolder>();
 inline constexpr IID IID_IDropSource = IIDOf<IDropSource>();
 inline constexpr IID IID_IDropTarget = IIDOf<IDropTarget>();
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // layer's configuration folder); a name with a path is a Windows path. The
 // profile calls without a file name use WIN.INI in the Windows directory.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -22,3 +23,5 @@ UINT GetProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault);
 BOOL WriteProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString);
 DWORD GetProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedString, DWORD nSize);
 BOOL WriteProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString);
+
+#pragma GCC visibility pop

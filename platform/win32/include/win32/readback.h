@@ -2,6 +2,7 @@
 // our own, not of the Windows API. Tests use them to check what was drawn;
 // the layer uses them to save any window or DC as an image.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -29,3 +30,5 @@ bool SaveBitmapAsPng(HBITMAP bitmap, const std::string& path, bool keepAlpha = f
 HBITMAP LoadPngAsBitmap(const std::string& path);
 
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // SHGetFileInfoW: names, types, attributes and icons of shell items.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/shlobj.h>
 
@@ -51,3 +52,5 @@ void DragFinish(HDROP hDrop);
 // Sets or clears WS_EX_ACCEPTFILES: the window takes files dropped on it as
 // WM_DROPFILES (when it has no drop target of its own).
 void DragAcceptFiles(HWND hWnd, BOOL fAccept);
+
+#pragma GCC visibility pop

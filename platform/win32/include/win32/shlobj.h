@@ -10,6 +10,7 @@
 // ending in a 2-byte zero); what lies inside an item is the layer's own and
 // callers must not read it. Every list comes from the task allocator.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/combaseapi.h>
 #include <win32/fileapi.h>
@@ -414,3 +415,5 @@ typedef struct _CIDA {
 
 // An enumerator over a copy of a FORMATETC array (for data objects).
 HRESULT SHCreateStdEnumFmtEtc(UINT cfmt, const FORMATETC afmt[], IEnumFORMATETC** ppenumFormatEtc);
+
+#pragma GCC visibility pop

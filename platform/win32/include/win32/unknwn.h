@@ -22,6 +22,7 @@
 // COM methods never let an exception escape; the methods of IUnknown are
 // noexcept so that every implementation is held to it.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -120,3 +121,5 @@ typedef IClassFactory* LPCLASSFACTORY;
 inline constexpr IID IID_IUnknown = IIDOf<IUnknown>();
 inline constexpr IID IID_IClassFactory = IIDOf<IClassFactory>();
 inline constexpr GUID GUID_NULL = {};
+
+#pragma GCC visibility pop

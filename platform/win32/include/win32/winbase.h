@@ -1,6 +1,7 @@
 // Kernel area: handles, errors, time, threads and synchronisation, memory,
 // modules, atoms and the process.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -361,3 +362,5 @@ UINT GetErrorMode();
 // (a * b) / c rounded to the nearest integer, halves away from zero, with a
 // 64-bit intermediate; -1 when c is 0 or the result does not fit.
 int MulDiv(int number, int numerator, int denominator);
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Base types of the Windows API as the system's code uses them.
 // Wide text is UTF-16: WCHAR is char16_t. Pointers and handles are 8 bytes.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <cstddef>
 #include <cstdint>
@@ -189,3 +190,5 @@ inline bool operator==(const GUID& a, const GUID& b) {
 #define GetRValue(rgb) (LOBYTE(rgb))
 #define GetGValue(rgb) (LOBYTE(((WORD)(rgb)) >> 8))
 #define GetBValue(rgb) (LOBYTE((rgb) >> 16))
+
+#pragma GCC visibility pop

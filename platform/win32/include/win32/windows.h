@@ -1,5 +1,6 @@
 // Umbrella header: the whole Windows API subset of the layer.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -14,3 +15,5 @@
 #include <win32/commapi.h>
 #include <win32/wingdi.h>
 #include <win32/winuser.h>
+
+#pragma GCC visibility pop

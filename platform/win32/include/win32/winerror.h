@@ -1,5 +1,6 @@
 // Error codes and HRESULT values, with their documented numbers.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -145,3 +146,5 @@ inline HRESULT HRESULT_FROM_WIN32(unsigned long x) {
 #define DRAGDROP_S_CANCEL ((HRESULT)0x00040101L)
 #define DRAGDROP_S_USEDEFAULTCURSORS ((HRESULT)0x00040102L)
 #define CLIPBRD_E_CANT_OPEN ((HRESULT)0x800401D0L)
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // GDI area: device contexts over 32-bit surfaces, pens, brushes, fonts,
 // bitmaps and DIB sections, regions and clipping, drawing, blits and text.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -584,3 +585,5 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
                  const INT* dx);
 int SetTextCharacterExtra(HDC dc, int extra);
 int GetTextCharacterExtra(HDC dc);
+
+#pragma GCC visibility pop

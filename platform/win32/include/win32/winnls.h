@@ -1,4 +1,5 @@
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -106,3 +107,5 @@ LANGID GetSystemDefaultLangID();
 // Answers the characters written, NUL included (or needed, when size is 0).
 // With LOCALE_RETURN_NUMBER a numeric item is written as a DWORD.
 int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size);
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // Hives live in memory; HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE persist in the
 // layer's configuration folder; HKEY_LOCAL_MACHINE\HARDWARE is rebuilt at load.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/winbase.h>
 #include <win32/windef.h>
@@ -146,3 +147,5 @@ LSTATUS RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD 
 LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD Reserved);
 LSTATUS RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // User area: window classes, windows, message queues, timers, painting,
 // focus and input, as the in-process window manager provides them.
 #pragma once
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 #include <win32/winerror.h>
@@ -1991,3 +1992,5 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, PSCROLLBARINFO info);
 // SetWindowRgn (declared with the geometry calls) takes the region (window
 // coordinates) over: the window deletes it when it is replaced or the window
 // goes. Hit testing and painting keep to the region.
+
+#pragma GCC visibility pop

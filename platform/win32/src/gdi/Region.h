@@ -2,6 +2,8 @@
 // to bottom, each with sorted, disjoint spans; vertically adjacent bands with
 // equal spans are merged. Combining two regions is exact.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -61,3 +63,5 @@ private:
 };
 
 } // namespace win32
+
+#pragma GCC visibility pop

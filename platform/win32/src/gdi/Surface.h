@@ -4,6 +4,8 @@
 // a DIB section's own bits are the surface and stay shared with its DC.
 // A monochrome surface holds only black and white.
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include <win32/windef.h>
 
@@ -70,3 +72,5 @@ private:
 using SurfacePtr = std::shared_ptr<Surface>;
 
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 // manager creates window DCs with it (a child window paints into its
 // top-level window's surface at an offset, clipped to what is visible of it).
 #pragma once
+// Exported for the layer's tests, which include it as <win32/internal/...>.
+#pragma GCC visibility push(default)
 
 #include "Region.h"
 #include "Surface.h"
@@ -26,3 +28,5 @@ SurfacePtr ScreenSurface();
 HDC CreateScreenDC();
 
 } // namespace win32
+
+#pragma GCC visibility pop

@@ -14,7 +14,6 @@
 #include <sys/stat.h>
 
 namespace win32 {
-IMalloc* TheTaskAllocator();
 
 namespace {
 
@@ -42,8 +41,6 @@ void CopyTruncated(const std::u16string& text, WCHAR* buffer, size_t capacity) {
 }
 
 } // namespace
-
-void RegisterShellWideEntryPoints(); // WideEntryPoints.cpp
 
 void RegisterShellModule() {
     RegisterShellWideEntryPoints();

@@ -20,6 +20,8 @@ HRESULT CreateShellFolder(const std::vector<Item>& absolute, REFIID riid, void**
 std::u16string TypeNameOf(const std::u16string& name, bool folder);
 // The system image list index of an item.
 int IconIndexOf(const std::u16string& name, bool folder, bool open);
+// The shell's task allocator (SHGetMalloc, CoTaskMemAlloc).
+IMalloc* TheTaskAllocator();
 // A task-allocator copy of a string.
 LPWSTR TaskString(const std::u16string& text);
 

@@ -4,6 +4,8 @@
 // Realloc need no outside table. In tracking mode (tests) every live block is
 // recorded, and a free of a block that is not live is counted as a fault
 // instead of corrupting the heap.
+#include "ShellFolder.h"
+
 #include <win32/combaseapi.h>
 #include <win32/TestSeams.h>
 

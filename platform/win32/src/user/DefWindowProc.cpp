@@ -10,10 +10,6 @@
 
 using namespace win32::user;
 
-namespace win32::user {
-RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu);
-}
-
 namespace {
 
 LRESULT SetText(HWND hwnd, LPCWSTR text) {

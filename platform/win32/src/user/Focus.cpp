@@ -84,9 +84,6 @@ void ApplyRetrievedInput(const MSG& m) {
     Press(I().keys[vk & 0xFF], down);
 }
 
-// Forgets a window that is going away, without messages.
-void ForgetCaretOf(HWND hwnd);
-
 void ReleaseWindowState(HWND hwnd) {
     ForgetCaretOf(hwnd);
     std::lock_guard<std::recursive_mutex> guard(S().lock);

@@ -8,11 +8,6 @@
 
 using namespace win32::user;
 
-namespace win32::user {
-void InvalidateAfterMove(HWND hwnd, const RECT& oldRect);
-void InvalidateWhole(HWND hwnd);
-} // namespace win32::user
-
 namespace {
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -63,8 +58,7 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu) {
 // Asks the window for its client area (WM_NCCALCSIZE) and stores it. When
 // `pos` is given the window is being moved or sized: the message carries the
 // new and old rectangles (wParam TRUE), as Windows sends it then.
-void RecalcClientRect(HWND hwnd, WINDOWPOS* pos = nullptr, const RECT* oldRect = nullptr,
-                      const RECT* oldClient = nullptr) {
+void RecalcClientRect(HWND hwnd, WINDOWPOS* pos, const RECT* oldRect, const RECT* oldClient) {
     RECT r{};
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);

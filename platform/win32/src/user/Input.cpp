@@ -14,12 +14,6 @@
 
 using namespace win32::user;
 
-namespace win32::user {
-POINT CurrentCursorPos();
-void SetCursorPosition(POINT p);
-void SetKeyDown(int vk, bool down);
-} // namespace win32::user
-
 namespace {
 
 struct ClickState {

@@ -382,6 +382,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     *paint = PAINTSTRUCT{};
     Region area;
     bool erase = false, frame = false;
+    HDC dc = nullptr;
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
         Window* w = Find(hwnd);
@@ -389,6 +390,11 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
         area = w->update;
         erase = w->eraseNeeded;
         frame = w->frameNeeded;
+        // The client DC opens before the window counts as painted, under the
+        // same lock: an observer of open DCs (the snapshot) sees either a
+        // window still to paint or a paint under way, never a window that is
+        // validated and not drawn yet. It stays open while the frame is drawn.
+        dc = MakeDC(hwnd, true, &area);
         const bool before = w->NeedsPaint();
         w->update = Region();
         w->eraseNeeded = false;
@@ -397,9 +403,6 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
         SetNeedsPaint(*w, before);
     }
     HideCaret(hwnd);
-    // The client DC opens first, so that an observer of open DCs (the
-    // snapshot) sees the paint under way while the frame is drawn.
-    HDC dc = MakeDC(hwnd, true, &area);
     if (frame) SendMessageW(hwnd, WM_NCPAINT, 1, 0);
     paint->hdc = dc;
     paint->rcPaint = area.Box();

@@ -16,12 +16,6 @@
 
 using namespace win32::user;
 
-namespace win32::user {
-void ValidateAfterUnhandledPaint(HWND hwnd);
-void ApplyRetrievedInput(const MSG& m);
-POINT CurrentCursorPos();
-} // namespace win32::user
-
 namespace {
 
 bool InRange(UINT msg, UINT filterMin, UINT filterMax) {

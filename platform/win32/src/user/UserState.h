@@ -171,6 +171,34 @@ void SetNeedsPaint(Window& w, bool before);
 // Removes every trace of a destroyed window from its queue (timers).
 void ForgetWindowTimers(MessageQueue& queue, HWND hwnd);
 
+// Helpers the folder's files share, by the file that defines them.
+// Classes.cpp: the class registered under a name, or null.
+std::shared_ptr<WindowClass> FindClass(LPCWSTR name);
+// Focus.cpp: the cursor and key state that input and retrieval keep.
+POINT CurrentCursorPos();
+void SetCursorPosition(POINT p);
+void SetKeyDown(int vk, bool down);
+void ApplyRetrievedInput(const MSG& m);
+// Focus, capture, activation and caret let go of a window being destroyed.
+void ReleaseWindowState(HWND hwnd);
+// Caret.cpp: forgets a window that is going away, without messages.
+void ForgetCaretOf(HWND hwnd);
+// Paint.cpp
+void InvalidateWhole(HWND hwnd);
+void InvalidateAfterMove(HWND hwnd, const RECT& oldRect);
+void ValidateAfterUnhandledPaint(HWND hwnd);
+// Geometry.cpp: the frame around the client area that the default
+// non-client handling draws.
+RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu);
+// Asks the window for its client area (WM_NCCALCSIZE) and stores it; `pos`
+// is given while the window is moved or sized.
+void RecalcClientRect(HWND hwnd, WINDOWPOS* pos = nullptr, const RECT* oldRect = nullptr,
+                      const RECT* oldClient = nullptr);
+MINMAXINFO DefaultMinMaxInfo(DWORD style);
+void SendSizeAndMove(HWND hwnd);
+void HideForDestruction(HWND hwnd);
+void ShowNewWindow(HWND hwnd);
+
 // Window positions and sizes are kept within 2^24 pixels either way, far
 // beyond any screen and far from the int limits, so that sums of them (right
 // edges, client origins) never overflow. CW_USEDEFAULT passes untouched.

@@ -10,17 +10,6 @@
 
 using namespace win32::user;
 
-namespace win32::user {
-std::shared_ptr<WindowClass> FindClass(LPCWSTR name);
-void RecalcClientRect(HWND hwnd, WINDOWPOS* pos = nullptr, const RECT* oldRect = nullptr,
-                      const RECT* oldClient = nullptr);
-void ShowNewWindow(HWND hwnd);
-void ReleaseWindowState(HWND hwnd);
-MINMAXINFO DefaultMinMaxInfo(DWORD style);
-void SendSizeAndMove(HWND hwnd);
-void HideForDestruction(HWND hwnd);
-} // namespace win32::user
-
 namespace {
 
 std::vector<HWND>& SiblingsOf(Window& w) {
