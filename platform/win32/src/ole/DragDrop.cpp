@@ -2,7 +2,9 @@
 // thread's own input: it captures the mouse with a hidden window and reads
 // mouse and key messages itself, dispatching everything else (timers, paint,
 // posted and sent messages) as any modal loop of the layer does.
+#include "DropSession.h"
 #include "OleSupport.h"
+#include "present/Presenter.h"
 #include "user/NonClient.h"
 
 #include <win32/shellapi.h>
@@ -54,32 +56,6 @@ bool HasFiles(IDataObject* data) {
     return data->QueryGetData(&format) == S_OK;
 }
 
-// What lies under the cursor: a registered target (the nearest one up the
-// parent chain), or else a window that takes dropped files.
-struct Under {
-    HWND window = nullptr;
-    IDropTarget* target = nullptr; // counted
-    bool filesOnly = false;
-};
-
-Under FindUnder(POINT screen, IDataObject* data) {
-    Under under;
-    for (HWND w = WindowFromPoint(screen); w; w = GetAncestor(w, GA_PARENT)) {
-        if (IDropTarget* target = TargetOf(w)) {
-            under.window = w;
-            under.target = target;
-            return under;
-        }
-        if ((GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) && HasFiles(data)) {
-            under.window = w;
-            under.filesOnly = true;
-            return under;
-        }
-        if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD)) break;
-    }
-    return under;
-}
-
 // Hands the dropped files to a window as WM_DROPFILES: a copy of the CF_HDROP
 // block with the drop point in its client coordinates; the window frees it
 // with DragFinish.
@@ -111,37 +87,27 @@ LRESULT CALLBACK TrackerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-// One drag: the target under the cursor and the effect it last chose.
+// One drag of this program: over its own windows a drop session, beyond them
+// (with windows on screen) the desktop's drag and drop.
 class DragLoop {
 public:
     DragLoop(IDataObject* data, IDropSource* source, DWORD allowed)
-        : data_(data), source_(source), allowed_(allowed) {}
-    ~DragLoop() { Leave(); }
+        : data_(data), source_(source), allowed_(allowed), local_(data, allowed) {}
+    ~DragLoop() {
+        if (desktop_) win32::present::EndDesktopDrag();
+    }
 
-    // Follows the cursor to `screen`: leaves the old target, enters a new
-    // one, or tells the same one where the cursor is now.
     void Track(POINT screen, DWORD keys) {
-        Under under = FindUnder(screen, data_);
-        if (under.window != under_.window) {
-            Leave();
-            under_ = under;
-            effect_ = DROPEFFECT_NONE;
-            if (under_.target) {
-                DWORD effect = allowed_;
-                if (under_.target->DragEnter(data_, keys, POINTL{screen.x, screen.y}, &effect) ==
-                    S_OK)
-                    effect_ = effect & allowed_;
-            } else if (under_.filesOnly) {
-                effect_ = allowed_ & DROPEFFECT_COPY;
-            }
+        const auto desktop = win32::present::DragOverDesktop(
+            screen, keys, allowed_, [this] { return DesktopData(data_); });
+        if (desktop) desktop_ = true;
+        overDesktop_ = desktop && desktop->overDesktop;
+        if (overDesktop_) {
+            local_.Leave();
+            effect_ = desktop->effect & allowed_;
             return;
         }
-        if (under.target) under.target->Release();
-        if (!under_.target) return;
-        DWORD effect = allowed_;
-        effect_ = under_.target->DragOver(keys, POINTL{screen.x, screen.y}, &effect) == S_OK
-                      ? effect & allowed_
-                      : DROPEFFECT_NONE;
+        effect_ = local_.Track(screen, keys);
     }
 
     void Feedback() {
@@ -149,38 +115,19 @@ public:
             SetCursor(LoadCursorW(nullptr, effect_ & ~DROPEFFECT_SCROLL ? IDC_ARROW : IDC_NO));
     }
 
-    // Drops where the cursor is; the effect taken, DROPEFFECT_NONE when the
-    // drop was refused or nothing was there to take it.
     DWORD Drop(POINT screen, DWORD keys) {
-        if (effect_ == DROPEFFECT_NONE) return DROPEFFECT_NONE; // the destructor leaves
-        if (under_.filesOnly) {
-            const DWORD effect = PostDroppedFiles(under_.window, data_, screen) ? effect_ : 0;
-            under_ = Under{};
-            return effect;
-        }
-        if (!under_.target) return DROPEFFECT_NONE;
-        IDropTarget* target = under_.target;
-        under_ = Under{};
-        DWORD effect = effect_;
-        const HRESULT hr = target->Drop(data_, keys, POINTL{screen.x, screen.y}, &effect);
-        target->Release();
-        return SUCCEEDED(hr) ? effect & allowed_ : DROPEFFECT_NONE;
+        if (overDesktop_) return win32::present::DropOnDesktop(screen, keys) & allowed_;
+        return local_.Drop(screen, keys);
     }
 
 private:
-    void Leave() {
-        if (under_.target) {
-            under_.target->DragLeave();
-            under_.target->Release();
-        }
-        under_ = Under{};
-    }
-
     IDataObject* data_;
     IDropSource* source_;
     DWORD allowed_;
-    Under under_;
+    DropSession local_;
     DWORD effect_ = DROPEFFECT_NONE;
+    bool desktop_ = false;     // the presenter took part: it must hear the end
+    bool overDesktop_ = false; // the cursor is beyond the program's windows
 };
 
 bool IsInput(UINT msg) {
@@ -211,6 +158,82 @@ Next NextInput(HWND tracker, MSG& msg) {
 } // namespace
 
 namespace win32::ole {
+
+DropSession::DropSession(IDataObject* data, DWORD allowed) : data_(data), allowed_(allowed) {
+    data_->AddRef();
+}
+
+DropSession::~DropSession() {
+    Leave();
+    data_->Release();
+}
+
+DropSession::Under DropSession::FindUnder(POINT screen) {
+    Under under;
+    for (HWND w = WindowFromPoint(screen); w; w = GetAncestor(w, GA_PARENT)) {
+        if (IDropTarget* target = TargetOf(w)) {
+            under.window = w;
+            under.target = target;
+            return under;
+        }
+        if ((GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) && HasFiles(data_)) {
+            under.window = w;
+            under.filesOnly = true;
+            return under;
+        }
+        if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return under;
+}
+
+DWORD DropSession::Track(POINT screen, DWORD keys) {
+    Under under = FindUnder(screen);
+    if (under.window != under_.window) {
+        Leave();
+        under_ = under;
+        if (under_.target) {
+            DWORD effect = allowed_;
+            if (under_.target->DragEnter(data_, keys, POINTL{screen.x, screen.y}, &effect) == S_OK)
+                effect_ = effect & allowed_;
+        } else if (under_.filesOnly) {
+            effect_ = allowed_ & DROPEFFECT_COPY;
+        }
+        return effect_;
+    }
+    if (under.target) under.target->Release();
+    if (!under_.target) return effect_;
+    DWORD effect = allowed_;
+    effect_ = under_.target->DragOver(keys, POINTL{screen.x, screen.y}, &effect) == S_OK
+                  ? effect & allowed_
+                  : DROPEFFECT_NONE;
+    return effect_;
+}
+
+DWORD DropSession::Drop(POINT screen, DWORD keys) {
+    if (effect_ == DROPEFFECT_NONE) {
+        Leave();
+        return DROPEFFECT_NONE;
+    }
+    const Under under = under_;
+    const DWORD chosen = effect_;
+    under_ = Under{};
+    effect_ = DROPEFFECT_NONE;
+    if (under.filesOnly) return PostDroppedFiles(under.window, data_, screen) ? chosen : 0;
+    if (!under.target) return DROPEFFECT_NONE;
+    DWORD effect = chosen;
+    const HRESULT hr = under.target->Drop(data_, keys, POINTL{screen.x, screen.y}, &effect);
+    under.target->Release();
+    return SUCCEEDED(hr) ? effect & allowed_ : DROPEFFECT_NONE;
+}
+
+void DropSession::Leave() {
+    if (under_.target) {
+        under_.target->DragLeave();
+        under_.target->Release();
+    }
+    under_ = Under{};
+    effect_ = DROPEFFECT_NONE;
+}
 
 void DropTargetWindowGone(HWND hwnd) {
     IDropTarget* gone = nullptr;

@@ -137,19 +137,6 @@ void TakeChanges(Presented& pr, const win32::Surface& s, const win32::Region& ar
     }
 }
 
-// Lets a waiting thread handle messages sent to it until `waiter` is done.
-void WaitPumping(const std::shared_ptr<Waiter>& waiter) {
-    MessageQueue& q = *waiter->queue;
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(q.lock);
-            q.wake.wait(lock, [&] { return waiter->done || !q.incoming.empty(); });
-            if (waiter->done) return;
-        }
-        HandleOneIncoming(q);
-    }
-}
-
 } // namespace
 
 PresenterState& P() {
@@ -166,6 +153,18 @@ void WakePresenter() {
     // Called with P().lock held, so that the descriptor cannot close meanwhile.
     const uint64_t one = 1;
     if (P().wakeFd >= 0) (void)!write(P().wakeFd, &one, sizeof one);
+}
+
+void WaitPumping(const std::shared_ptr<Waiter>& waiter) {
+    MessageQueue& q = *waiter->queue;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(q.lock);
+            q.wake.wait(lock, [&] { return waiter->done || !q.incoming.empty(); });
+            if (waiter->done) return;
+        }
+        HandleOneIncoming(q);
+    }
 }
 
 void Release(Waiter& waiter) {
@@ -316,10 +315,13 @@ void ClipboardChanged() {
     WakePresenter();
 }
 
-std::optional<std::string> FetchClipboard(UINT format) {
+std::optional<std::string> FetchClipboard(UINT format, unsigned long selection,
+                                          unsigned long time) {
     if (CurrentMode() != kOn) return std::nullopt;
     auto fetch = std::make_shared<ClipboardFetch>();
     fetch->format = format;
+    fetch->selection = selection;
+    fetch->time = time;
     fetch->waiter = std::make_shared<Waiter>();
     fetch->waiter->queue = CurrentQueue();
     {
@@ -332,6 +334,71 @@ std::optional<std::string> FetchClipboard(UINT format) {
     WaitPumping(fetch->waiter);
     std::lock_guard<std::mutex> guard(P().lock);
     return fetch->result;
+}
+
+namespace {
+
+// Asks the presenter about a drag of this process and waits for the answer;
+// false when the presenter is not there to answer.
+bool AskAboutDrag(const std::shared_ptr<DesktopDragRequest>& request) {
+    if (CurrentMode() != kOn) return false;
+    request->waiter = std::make_shared<Waiter>();
+    request->waiter->queue = CurrentQueue();
+    {
+        std::lock_guard<std::mutex> guard(P().lock);
+        if (P().stopping || P().wakeFd < 0) return false;
+        P().dragRequests.push_back(request);
+        WakePresenter();
+    }
+    WaitPumping(request->waiter);
+    return true;
+}
+
+} // namespace
+
+std::optional<DesktopDragState> DragOverDesktop(POINT screen, DWORD keys, DWORD allowed,
+                                                const std::function<DragData()>& data) {
+    auto request = std::make_shared<DesktopDragRequest>();
+    request->screen = screen;
+    request->keys = keys;
+    request->allowed = allowed;
+    if (!AskAboutDrag(request)) return std::nullopt;
+    if (request->wantsOffer) {
+        // Over another program's window for the first time: it learns the
+        // formats now, and the data stays ready for its request on the drop.
+        auto offer = std::make_shared<DragOffer>();
+        offer->formats = data();
+        auto again = std::make_shared<DesktopDragRequest>(*request);
+        again->offer = std::move(offer);
+        again->wantsOffer = false;
+        if (!AskAboutDrag(again)) return std::nullopt;
+        request = again;
+    }
+    std::lock_guard<std::mutex> guard(P().lock);
+    return DesktopDragState{request->desktop, request->effect};
+}
+
+DWORD DropOnDesktop(POINT screen, DWORD keys) {
+    auto request = std::make_shared<DesktopDragRequest>();
+    request->kind = DesktopDragRequest::Kind::Drop;
+    request->screen = screen;
+    request->keys = keys;
+    if (!AskAboutDrag(request)) return 0;
+    std::lock_guard<std::mutex> guard(P().lock);
+    return request->effect;
+}
+
+void EndDesktopDrag() {
+    auto request = std::make_shared<DesktopDragRequest>();
+    request->kind = DesktopDragRequest::Kind::End;
+    AskAboutDrag(request);
+}
+
+void DropAnswered(uint64_t serial, bool dropped, DWORD effect) {
+    std::lock_guard<std::mutex> guard(P().lock);
+    if (P().wakeFd < 0) return;
+    P().dropAnswers.push_back({serial, dropped, effect});
+    WakePresenter();
 }
 
 } // namespace win32::present
@@ -370,6 +437,8 @@ void StopPresenter() {
         p.syncs.clear();
         p.fetches.clear();
         p.replies.clear();
+        p.dragRequests.clear();
+        p.dropAnswers.clear();
         p.clipboardChanged = false;
         p.stopper.reset();
         p.pushed.clear();

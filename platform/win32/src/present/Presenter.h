@@ -7,8 +7,12 @@
 
 #include <win32/windef.h>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace win32::present {
 
@@ -40,7 +44,31 @@ void Flush();
 // (started if DISPLAY is set) takes the desktop's clipboard for it.
 void ClipboardChanged();
 // Another program's clipboard data in one of the layer's formats, fetched
-// from the desktop; nullopt when it cannot be had. Blocks the caller.
-std::optional<std::string> FetchClipboard(UINT format);
+// from the desktop; nullopt when it cannot be had. Blocks the caller. The
+// data of another program's drag comes the same way from `selection` (an X
+// atom) at the drop's X time.
+std::optional<std::string> FetchClipboard(UINT format, unsigned long selection = 0,
+                                          unsigned long time = 0);
+
+// A drag of this process (DoDragDrop) and the desktop. Without windows on
+// screen each call returns at once: the layer's windows are all there is.
+// Layer formats with their bytes, offered to other programs.
+using DragData = std::vector<std::pair<UINT, std::string>>;
+struct DesktopDragState {
+    bool overDesktop = false; // not over a window of ours: the layer's windows are left
+    DWORD effect = 0;         // what another program's window there would do
+};
+// The drag's pointer is at `screen`; `data` is asked for once, the first
+// time another program's window could take the drop. nullopt when headless.
+std::optional<DesktopDragState> DragOverDesktop(POINT screen, DWORD keys, DWORD allowed,
+                                                const std::function<DragData()>& data);
+// Drops on the other program's window under the pointer; the effect it
+// reported, 0 when it refused or did not answer in time.
+DWORD DropOnDesktop(POINT screen, DWORD keys);
+// The drag ends (dropped, cancelled or left): another program's window under
+// the pointer is left.
+void EndDesktopDrag();
+// A drop target's answer to another program's drag, from the window's thread.
+void DropAnswered(uint64_t serial, bool dropped, DWORD effect);
 
 } // namespace win32::present

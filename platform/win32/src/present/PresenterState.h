@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace win32::present {
@@ -67,10 +68,12 @@ struct Waiter {
     bool done = false; // guarded by queue->lock
 };
 
-// A read of another program's clipboard data, asked for by a layer thread
+// A read of another program's clipboard (or dragged) data, asked for by a layer thread
 // and done by the presenter thread (XSelection.cpp).
 struct ClipboardFetch {
     UINT format = 0;
+    unsigned long selection = 0; // the X selection to read; 0 for CLIPBOARD
+    unsigned long time = 0;      // the X time to read it at; 0 for the current time
     std::shared_ptr<Waiter> waiter;    // released when done
     std::optional<std::string> result; // set before the release
 };
@@ -80,6 +83,34 @@ struct ClipboardFetch {
 struct SelectionReply {
     unsigned long requestor = 0, property = 0, target = 0, selection = 0, time = 0;
     std::optional<std::string> bytes; // nullopt refuses
+};
+
+// Layer formats with their bytes, offered by a drag of this process to
+// other programs.
+struct DragOffer {
+    std::vector<std::pair<UINT, std::string>> formats;
+};
+
+// A drag of this process asks the presenter where it is, drops or ends
+// (XDragDrop.cpp). Screen points of the layer are X root points.
+struct DesktopDragRequest {
+    enum class Kind { Track, Drop, End };
+    Kind kind = Kind::Track;
+    POINT screen{};
+    DWORD keys = 0, allowed = 0;
+    std::shared_ptr<const DragOffer> offer; // once the presenter asked for it
+    std::shared_ptr<Waiter> waiter;
+    // The answer, set before the release.
+    bool desktop = false;    // not over a window of ours
+    bool wantsOffer = false; // over another program's window: send the data first
+    DWORD effect = 0;        // what that window would do, or did on the drop
+};
+
+// A drop target's answer to another program's drag (XDragDrop.cpp).
+struct DropAnswer {
+    uint64_t serial = 0;
+    bool dropped = false; // the answer to the drop, not to a position
+    DWORD effect = 0;
 };
 
 struct PresenterState {
@@ -98,6 +129,10 @@ struct PresenterState {
     bool clipboardChanged = false; // new content of this process to offer
     std::vector<std::shared_ptr<ClipboardFetch>> fetches;
     std::vector<SelectionReply> replies;
+
+    // The desktop's drag and drop.
+    std::vector<std::shared_ptr<DesktopDragRequest>> dragRequests;
+    std::vector<DropAnswer> dropAnswers;
 };
 
 PresenterState& P();
@@ -107,6 +142,8 @@ std::atomic<bool>& AnythingDrawn();
 void WakePresenter();
 // Ends a wait of another thread for the presenter.
 void Release(Waiter& waiter);
+// Lets a waiting layer thread handle messages sent to it until `waiter` is done.
+void WaitPumping(const std::shared_ptr<Waiter>& waiter);
 
 // The presenter thread (X side): connects, runs until stopping is set.
 // `display` is an open Display*; the thread owns it from now on.

@@ -64,7 +64,22 @@ void XPresenter::HandlePending() {
 }
 
 void XPresenter::Handle(XEvent& event) {
-    if (clipboard_->Handle(event)) return;
+    switch (event.type) {
+    case ButtonPress:
+    case ButtonRelease:
+        dnd_->NoteTime(event.xbutton.time);
+        break;
+    case MotionNotify:
+        dnd_->NoteTime(event.xmotion.time);
+        break;
+    case KeyPress:
+    case KeyRelease:
+        dnd_->NoteTime(event.xkey.time);
+        break;
+    default:
+        break;
+    }
+    if (dnd_->Handle(event) || clipboard_->Handle(event)) return;
     HWND hwnd = nullptr;
     POINT origin{};
     switch (event.type) {

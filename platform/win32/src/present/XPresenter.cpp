@@ -117,6 +117,10 @@ XPresenter::XPresenter(::Display* display) : d_(display) {
     XkbSetDetectableAutoRepeat(d_, True, nullptr);
     OpenInputMethod();
     clipboard_ = std::make_unique<XClipboard>(d_, root_);
+    dnd_ = std::make_unique<XDragDrop>(d_, root_, *clipboard_,
+                                       [this](::Window xid, HWND& hwnd, POINT& origin) {
+                                           return Target(xid, hwnd, origin);
+                                       });
 
     if (const char* path = std::getenv("WINLAYER_SNAPSHOT"); path && *path) snapshotPath_ = path;
     if (const char* delay = std::getenv("WINLAYER_SNAPSHOT_DELAY_MS"); delay && *delay)
@@ -174,6 +178,7 @@ bool XPresenter::WindowManagerRuns() {
 }
 
 XPresenter::~XPresenter() {
+    dnd_.reset();
     clipboard_.reset();
     std::lock_guard<std::mutex> guard(P().lock);
     for (auto& [hwnd, pr] : P().windows)
@@ -201,6 +206,7 @@ void XPresenter::Run() {
         }
         HandlePending();
         clipboard_->Poll();
+        dnd_->Poll();
         if (!syncs.empty()) {
             // The round trip brings every event the server sent before it.
             XSync(d_, False);
@@ -214,8 +220,10 @@ void XPresenter::Run() {
             Release(*waiter);
         if (XPending(d_)) continue;
         pollfd fds[2] = {{xfd, POLLIN, 0}, {p.wakeFd, POLLIN, 0}};
-        const int snapshot = PollTimeout(), fetch = clipboard_->PollTimeout();
-        poll(fds, 2, snapshot < 0 ? fetch : fetch < 0 ? snapshot : std::min(snapshot, fetch));
+        int timeout = -1;
+        for (int t : {PollTimeout(), clipboard_->PollTimeout(), dnd_->PollTimeout()})
+            if (t >= 0) timeout = timeout < 0 ? t : std::min(timeout, t);
+        poll(fds, 2, timeout);
     }
 }
 
@@ -285,6 +293,9 @@ void XPresenter::CreateX(PresenterState& p, Presented& pr) {
     pr.xRect = r;
     byXid_[pr.xid] = pr.hwnd;
     XSetWMProtocols(d_, pr.xid, std::array<Atom, 2>{wmDelete_, netWmPing_}.data(), 2);
+    // Other programs may drop on any window we show; whether a window of the
+    // layer takes the drop is its drop target's answer.
+    if (!PlacesItself(pr.style)) dnd_->MarkAware(pr.xid);
     XWMHints hints{};
     hints.flags = InputHint | StateHint;
     hints.input = True;

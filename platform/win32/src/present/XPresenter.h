@@ -6,6 +6,7 @@
 #pragma once
 
 #include "PresenterState.h"
+#include "XDragDrop.h"
 #include "XSelection.h"
 
 #include <X11/Xlib.h>
@@ -68,6 +69,7 @@ private:
     std::map<unsigned, Cursor> fontCursors_;
     std::map<::Window, HCURSOR> shownCursor_;
     std::unique_ptr<XClipboard> clipboard_;
+    std::unique_ptr<XDragDrop> dnd_;
 
     std::string snapshotPath_;
     int snapshotDelayMs_ = 1500;

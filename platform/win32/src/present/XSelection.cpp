@@ -146,62 +146,63 @@ bool XClipboard::Handle(XEvent& event) {
 
 // --- Another program asks for our data ------------------------------------------------
 
-namespace {
+std::vector<::Atom> XClipboard::TargetsOffered(const std::vector<UINT>& formats) const {
+    auto has = [&](UINT f) { return std::find(formats.begin(), formats.end(), f) != formats.end(); };
+    std::vector<::Atom> offered{targets_, timestamp_};
+    if (has(CF_UNICODETEXT))
+        for (::Atom a : {utf8_, textPlainUtf8_, string_, text_, textPlain_})
+            offered.push_back(a);
+    if (has(htmlFormat_)) offered.push_back(html_);
+    if (has(rtfFormat_)) offered.push_back(rtf_);
+    if (has(CF_HDROP)) offered.push_back(uriList_);
+    return offered;
+}
 
-struct Offer {
-    UINT format;
-    DesktopKind kind;
-};
-
-} // namespace
-
-void XClipboard::OnRequest(const XSelectionRequestEvent& e) {
-    if (e.selection != clipboard_ || !owning_) return Refuse(e);
-    const ::Atom property = e.property ? e.property : e.target; // as old clients ask
-    const std::vector<UINT> formats = user::ClipboardFormatsForDesktop();
+std::optional<std::pair<UINT, DesktopKind>> XClipboard::Offer(::Atom target,
+                                                              const std::vector<UINT>& formats) const {
     auto has = [&](UINT f) { return std::find(formats.begin(), formats.end(), f) != formats.end(); };
     const bool text = has(CF_UNICODETEXT);
+    if (text && (target == utf8_ || target == textPlainUtf8_ || target == text_))
+        return std::pair{UINT{CF_UNICODETEXT}, DesktopKind::Utf8Text};
+    if (text && (target == string_ || target == textPlain_))
+        return std::pair{UINT{CF_UNICODETEXT}, DesktopKind::Latin1Text};
+    if (target == html_ && has(htmlFormat_)) return std::pair{htmlFormat_, DesktopKind::Html};
+    if (target == rtf_ && has(rtfFormat_)) return std::pair{rtfFormat_, DesktopKind::Rtf};
+    if (target == uriList_ && has(CF_HDROP)) return std::pair{UINT{CF_HDROP}, DesktopKind::UriList};
+    return std::nullopt;
+}
+
+bool XClipboard::AnswerMeta(const XSelectionRequestEvent& e, const std::vector<UINT>& formats) {
+    const ::Atom property = e.property ? e.property : e.target; // as old clients ask
     if (e.target == targets_) {
-        std::vector<::Atom> offered{targets_, timestamp_};
-        if (text)
-            for (::Atom a : {utf8_, textPlainUtf8_, string_, text_, textPlain_})
-                offered.push_back(a);
-        if (has(htmlFormat_)) offered.push_back(html_);
-        if (has(rtfFormat_)) offered.push_back(rtf_);
-        if (has(CF_HDROP)) offered.push_back(uriList_);
+        const std::vector<::Atom> offered = TargetsOffered(formats);
         XChangeProperty(d_, e.requestor, property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(offered.data()),
                         static_cast<int>(offered.size()));
-        XSelectionEvent n{SelectionNotify, 0, False, d_, e.requestor, e.selection, e.target,
-                          property, e.time};
-        XSendEvent(d_, e.requestor, False, 0, reinterpret_cast<XEvent*>(&n));
-        return;
-    }
-    if (e.target == timestamp_) {
+    } else if (e.target == timestamp_) {
         const long time = CurrentTime;
         XChangeProperty(d_, e.requestor, property, XA_INTEGER, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&time), 1);
-        XSelectionEvent n{SelectionNotify, 0, False, d_, e.requestor, e.selection, e.target,
-                          property, e.time};
-        XSendEvent(d_, e.requestor, False, 0, reinterpret_cast<XEvent*>(&n));
-        return;
+    } else {
+        return false;
     }
-    std::optional<Offer> offer;
-    if (text && (e.target == utf8_ || e.target == textPlainUtf8_ || e.target == text_))
-        offer = Offer{CF_UNICODETEXT, DesktopKind::Utf8Text};
-    else if (text && (e.target == string_ || e.target == textPlain_))
-        offer = Offer{CF_UNICODETEXT, DesktopKind::Latin1Text};
-    else if (e.target == html_ && has(htmlFormat_))
-        offer = Offer{htmlFormat_, DesktopKind::Html};
-    else if (e.target == rtf_ && has(rtfFormat_))
-        offer = Offer{rtfFormat_, DesktopKind::Rtf};
-    else if (e.target == uriList_ && has(CF_HDROP))
-        offer = Offer{CF_HDROP, DesktopKind::UriList};
+    XSelectionEvent n{SelectionNotify, 0, False, d_, e.requestor, e.selection, e.target,
+                      property, e.time};
+    XSendEvent(d_, e.requestor, False, 0, reinterpret_cast<XEvent*>(&n));
+    return true;
+}
+
+void XClipboard::OnRequest(const XSelectionRequestEvent& e) {
+    if (e.selection != clipboard_ || !owning_) return Refuse(e);
+    const std::vector<UINT> formats = user::ClipboardFormatsForDesktop();
+    if (AnswerMeta(e, formats)) return;
+    const auto offer = Offer(e.target, formats);
     if (!offer) return Refuse(e);
+    const ::Atom property = e.property ? e.property : e.target;
     SelectionReply reply{e.requestor, property, e.target, e.selection, e.time, std::nullopt};
     Detached([reply, offer = *offer]() mutable {
-        if (auto bytes = user::ClipboardBytesForDesktop(offer.format))
-            reply.bytes = ToDesktop(offer.kind, *bytes);
+        if (auto bytes = user::ClipboardBytesForDesktop(offer.first))
+            reply.bytes = ToDesktop(offer.second, *bytes);
         std::lock_guard<std::mutex> guard(P().lock);
         P().replies.push_back(std::move(reply));
         WakePresenter();
@@ -318,14 +319,17 @@ void XClipboard::StartNext() {
         wantTargets_ = false;
         next.targets = {targets_};
         next.sequence = targetsSequence_;
+        next.selection = clipboard_;
     } else {
         std::lock_guard<std::mutex> guard(P().lock);
         if (P().fetches.empty()) return;
         next.fetch = P().fetches.front();
         P().fetches.erase(P().fetches.begin());
         next.targets = TargetsFor(next.fetch->format);
+        next.selection = next.fetch->selection ? next.fetch->selection : clipboard_;
     }
-    if (owning_ || next.targets.empty()) { // never ask ourselves
+    // Never ask ourselves for the clipboard: our own data never goes through X.
+    if ((owning_ && next.selection == clipboard_) || next.targets.empty()) {
         fetching_ = std::move(next);
         Finish(std::nullopt);
         return;
@@ -334,17 +338,22 @@ void XClipboard::StartNext() {
     next.targets.erase(next.targets.begin());
     next.deadline = std::chrono::steady_clock::now() + kFetchTime;
     XDeleteProperty(d_, window_, property_);
-    XConvertSelection(d_, clipboard_, next.target, property_, window_, CurrentTime);
+    XConvertSelection(d_, next.selection, next.target, property_, window_, TimeOf(next));
     fetching_ = std::move(next);
 }
 
+::Time XClipboard::TimeOf(const Fetching& fetching) {
+    return fetching.fetch && fetching.fetch->time ? fetching.fetch->time : CurrentTime;
+}
+
 void XClipboard::OnNotify(const XSelectionEvent& e) {
-    if (!fetching_ || e.selection != clipboard_ || e.target != fetching_->target) return;
+    if (!fetching_ || e.selection != fetching_->selection || e.target != fetching_->target) return;
     if (e.property == 0) {
         if (fetching_->targets.empty()) return Finish(std::nullopt);
         fetching_->target = fetching_->targets.front();
         fetching_->targets.erase(fetching_->targets.begin());
-        XConvertSelection(d_, clipboard_, fetching_->target, property_, window_, CurrentTime);
+        XConvertSelection(d_, fetching_->selection, fetching_->target, property_, window_,
+                          TimeOf(*fetching_));
         return;
     }
     ::Atom type = 0;

@@ -4,6 +4,8 @@
 // takes the clipboard. Large data goes in increments (INCR) both ways.
 #pragma once
 
+#include "DesktopFormats.h"
+
 #include <win32/windef.h>
 
 #include <X11/Xlib.h>
@@ -13,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace win32::present {
@@ -32,6 +35,22 @@ public:
     // How long the presenter may sleep before a fetch times out (-1: no limit).
     int PollTimeout() const;
 
+    // The mapping between the layer's formats and X targets, shared with the
+    // desktop's drag and drop.
+    // Targets that give `format`, in the order to ask for them.
+    std::vector<Atom> TargetsFor(UINT format) const;
+    // The layer formats a list of X targets can be read as.
+    std::vector<UINT> FormatsOf(const std::vector<Atom>& targets) const;
+    // The X targets offered for data in `formats` (TARGETS and TIMESTAMP first).
+    std::vector<Atom> TargetsOffered(const std::vector<UINT>& formats) const;
+    // The layer format and conversion that answer a request for `target`.
+    std::optional<std::pair<UINT, DesktopKind>> Offer(Atom target, const std::vector<UINT>& formats) const;
+    // Sends an answer to a selection request, in increments when it is large.
+    void SendReply(const SelectionReply& reply);
+    // Answers a TARGETS or TIMESTAMP request; false for any other target.
+    bool AnswerMeta(const XSelectionRequestEvent& e, const std::vector<UINT>& formats);
+    void Refuse(const XSelectionRequestEvent& e);
+
 private:
     struct Outgoing { // an INCR transfer to another program
         ::Window requestor;
@@ -43,6 +62,7 @@ private:
     struct Fetching { // our request to another program
         std::shared_ptr<ClipboardFetch> fetch; // null: the owner's TARGETS, for the layer
         std::vector<Atom> targets;             // still to try, in order
+        Atom selection = 0;
         Atom target = 0;
         bool incremental = false;
         std::string bytes;
@@ -55,14 +75,11 @@ private:
     void OnNotify(const XSelectionEvent& e);
     bool OnProperty(const XPropertyEvent& e);
     void OnOwnerChange(::Window owner);
-    void Refuse(const XSelectionRequestEvent& e);
     ::Atom TypeOf(::Atom target) const;
-    void SendReply(const SelectionReply& reply);
+    static ::Time TimeOf(const Fetching& fetching);
     void StartNext();
     void Finish(std::optional<std::string> bytes);
     bool ReadProperty(Atom& type, std::string& bytes);
-    std::vector<Atom> TargetsFor(UINT format) const;
-    std::vector<UINT> FormatsOf(const std::vector<Atom>& targets) const;
 
     ::Display* d_;
     ::Window root_;

@@ -200,12 +200,36 @@ bool HandleOneIncoming(MessageQueue& q) {
             Complete(sent, result);
         }
     } finish{q, *sent};
+    if (sent->task) {
+        sent->task();
+        return true;
+    }
     WNDPROC proc = nullptr;
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
         if (Window* w = Find(sent->hwnd)) proc = w->proc;
     }
     if (proc) finish.result = CallProc(proc, sent->hwnd, sent->msg, sent->wParam, sent->lParam);
+    return true;
+}
+
+bool RunOnWindowThread(HWND hwnd, std::function<void()> task) {
+    std::shared_ptr<MessageQueue> queue;
+    {
+        std::lock_guard<std::recursive_mutex> guard(S().lock);
+        if (Window* w = Find(hwnd)) queue = w->queue;
+    }
+    if (!queue) return false;
+    auto sent = std::make_shared<SentMessage>();
+    sent->hwnd = hwnd;
+    sent->task = std::move(task);
+    {
+        std::lock_guard<std::mutex> guard(queue->lock);
+        if (!queue->alive) return false;
+        queue->incoming.push_back(sent);
+        queue->changed |= QS_SENDMESSAGE;
+    }
+    queue->Wake();
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -96,6 +97,9 @@ struct SentMessage {
     LRESULT result = 0;
     std::shared_ptr<MessageQueue> sender; // null for SendNotifyMessage
     bool done = false;                     // guarded by the sender's queue lock
+    // Work of the layer itself, run in place of the window procedure (the
+    // desktop's drag and drop calls a window's drop target on its thread).
+    std::function<void()> task;
 };
 
 // The message queue of one thread.
@@ -164,6 +168,10 @@ LRESULT CallProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 // Handles one message sent from another thread, if one is waiting. True if it did.
 bool HandleOneIncoming(MessageQueue& queue);
+// Runs `task` on the thread of `hwnd` the way a message sent without waiting
+// runs there (inside its message retrieval and modal loops), in the order
+// queued. False when the window is gone.
+bool RunOnWindowThread(HWND hwnd, std::function<void()> task);
 
 // Marks the update area of a window as changed (adjusts the paint count).
 void SetNeedsPaint(Window& w, bool before);
