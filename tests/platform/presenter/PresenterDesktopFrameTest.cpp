@@ -6,10 +6,16 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -36,25 +42,89 @@ protected:
         sigfillset(&all);
         posix_spawnattr_setsigmask(&attr, &none);
         posix_spawnattr_setsigdefault(&attr, &all);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-        const int spawned = posix_spawnp(&wm, "openbox", nullptr, &attr, const_cast<char**>(argv), environ);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
+                                            POSIX_SPAWN_SETSID);
+        const int spawned =
+            posix_spawnp(&wm, "openbox", nullptr, &attr, const_cast<char**>(argv), environ);
         posix_spawnattr_destroy(&attr);
         if (spawned != 0) return false;
-        const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+        // It announces itself early, and lists the windows it manages once it
+        // has taken over the screen: a window mapped before that may be missed.
+        const Atom list = XInternAtom(x, "_NET_CLIENT_LIST", False);
         XSelectInput(x, DefaultRootWindow(x), PropertyChangeMask | SubstructureNotifyMask);
-        while (!HasProperty(DefaultRootWindow(x), check)) {
-            XEvent e;
-            XIfEvent(x, &e, [](::Display*, XEvent* ev, XPointer) { return ev->type == PropertyNotify ? True : False; },
-                     nullptr);
+        return WaitForX([&] { return HasProperty(DefaultRootWindow(x), list); },
+                        "the window manager to manage the screen", false);
+    }
+    // Waits until `done` holds, looking again after each event the test's
+    // connection receives and after each round trip of the presenter; fails
+    // the test after a deadline instead of hanging on the window manager.
+    bool WaitForX(const std::function<bool()>& done, const char* what, bool settle = true) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            XSync(x, False);
+            while (XPending(x)) {
+                XEvent e;
+                XNextEvent(x, &e);
+            }
+            if (settle) Settle();
+            if (done()) return true;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                ADD_FAILURE() << "timed out waiting for " << what;
+                return false;
+            }
+            // What the window manager sends the program, the test cannot
+            // see: it looks again at least every tenth of a second.
+            pollfd p{ConnectionNumber(x), POLLIN, 0};
+            poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
         }
-        return true;
+    }
+    // Asks the window manager, as a pager or a user's hand would, through a
+    // client message to the root window.
+    void AskWindowManager(::Window xid, const char* message, std::vector<long> data) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = xid;
+        e.xclient.message_type = XInternAtom(x, message, False);
+        e.xclient.format = 32;
+        for (size_t i = 0; i < data.size() && i < 5; ++i)
+            e.xclient.data.l[i] = data[i];
+        XSendEvent(x, DefaultRootWindow(x), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &e);
+        XFlush(x);
+    }
+    std::vector<Atom> AtomList(::Window w, const char* name) {
+        std::vector<Atom> out;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(x, w, XInternAtom(x, name, False), 0, 64, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data);
+        if (data && format == 32)
+            out.assign(reinterpret_cast<unsigned long*>(data),
+                       reinterpret_cast<unsigned long*>(data) + count);
+        if (data) XFree(data);
+        return out;
+    }
+    bool InState(::Window w, const char* state) {
+        const auto list = AtomList(w, "_NET_WM_STATE");
+        return std::find(list.begin(), list.end(), XInternAtom(x, state, False)) != list.end();
+    }
+    // The kind and size of the last WM_SIZE.
+    std::tuple<WPARAM, int, int> LastSize(HWND hwnd) {
+        const auto sizes = Messages(hwnd, WM_SIZE);
+        if (sizes.empty()) return {~WPARAM{0}, 0, 0};
+        return {sizes.back().wParam, LOWORD(sizes.back().lParam), HIWORD(sizes.back().lParam)};
     }
     bool HasProperty(::Window w, Atom name) {
         Atom type = 0;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        XGetWindowProperty(x, w, name, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
+        XGetWindowProperty(x, w, name, 0, 1, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data);
         if (data) XFree(data);
         return type != 0;
     }
@@ -113,4 +183,68 @@ TEST_F(DesktopFrame, FixedDialogFramesCannotBeResized) {
     hints = {};
     XGetWMNormalHints(x, XOf(sizable), &hints, &supplied);
     EXPECT_FALSE(hints.flags & PMaxSize);
+}
+
+TEST_F(DesktopFrame, WhatTheWindowManagerDoesToTheFrameReachesTheProgram) {
+    ASSERT_TRUE(StartWindowManager()) << "openbox did not start (scripts/install-deps)";
+    HWND hwnd = MakeWindow(u"Managed", 100, 100, 300, 200);
+    const ::Window xid = XOf(hwnd);
+    ASSERT_NE(xid, 0u);
+    XSelectInput(x, xid, PropertyChangeMask | StructureNotifyMask);
+    const Atom extents = XInternAtom(x, "_NET_FRAME_EXTENTS", False);
+    ASSERT_TRUE(WaitForX([&] { return HasProperty(xid, extents); }, "the frame"));
+
+    // Moved and sized by the window manager (static gravity: the client area's own place).
+    log.clear();
+    AskWindowManager(xid, "_NET_MOVERESIZE_WINDOW", {10 | (0xF << 8), 220, 180, 360, 240});
+    ASSERT_TRUE(WaitForX(
+        [&] {
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            return client.right == 360 && client.bottom == 240;
+        },
+        "the new size"));
+    EXPECT_FALSE(Messages(hwnd, WM_WINDOWPOSCHANGED).empty());
+    EXPECT_EQ(LastSize(hwnd), std::make_tuple(WPARAM{SIZE_RESTORED}, 360, 240));
+    ASSERT_FALSE(Messages(hwnd, WM_MOVE).empty());
+    EXPECT_EQ(static_cast<short>(LOWORD(Messages(hwnd, WM_MOVE).back().lParam)), 220);
+    EXPECT_EQ(static_cast<short>(HIWORD(Messages(hwnd, WM_MOVE).back().lParam)), 180);
+
+    // Minimised and restored.
+    XIconifyWindow(x, xid, DefaultScreen(x));
+    ASSERT_TRUE(WaitForX([&] { return IsIconic(hwnd) != FALSE; }, "the window to be minimised"));
+    EXPECT_EQ(std::get<0>(LastSize(hwnd)), WPARAM{SIZE_MINIMIZED});
+    AskWindowManager(xid, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
+    ASSERT_TRUE(WaitForX([&] { return !IsIconic(hwnd); }, "the window to be restored"));
+    EXPECT_EQ(std::get<0>(LastSize(hwnd)), WPARAM{SIZE_RESTORED});
+
+    // Maximised: the state and the size come as one WM_SIZE of that kind at last.
+    constexpr long kAdd = 1, kRemove = 0, kPager = 2;
+    const long vert = static_cast<long>(XInternAtom(x, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    const long horz = static_cast<long>(XInternAtom(x, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    AskWindowManager(xid, "_NET_WM_STATE", {kAdd, vert, horz, kPager});
+    ASSERT_TRUE(WaitForX(
+        [&] {
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            return IsZoomed(hwnd) && client.right > 360;
+        },
+        "the window to be maximised"));
+    XWindowAttributes a{};
+    XGetWindowAttributes(x, xid, &a);
+    EXPECT_EQ(LastSize(hwnd), std::make_tuple(WPARAM{SIZE_MAXIMIZED}, a.width, a.height));
+    AskWindowManager(xid, "_NET_WM_STATE", {kRemove, vert, horz, kPager});
+    ASSERT_TRUE(WaitForX(
+        [&] {
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            return !IsZoomed(hwnd) && client.right == 360;
+        },
+        "the window to be restored from maximised"));
+    EXPECT_EQ(std::get<0>(LastSize(hwnd)), WPARAM{SIZE_RESTORED});
+
+    // The frame's close button: the window manager asks the program, which hears WM_CLOSE.
+    AskWindowManager(xid, "_NET_CLOSE_WINDOW", {CurrentTime, kPager});
+    ASSERT_TRUE(WaitForX([&] { return !Messages(hwnd, WM_CLOSE).empty(); }, "WM_CLOSE"));
+    EXPECT_EQ(Messages(hwnd, WM_CLOSE).size(), 1u);
 }

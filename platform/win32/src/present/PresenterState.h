@@ -55,6 +55,8 @@ struct Presented {
     bool titled = false;
     std::vector<RECT> configuring; // geometries asked of X, not confirmed yet
     bool desktopFrame = false;     // the window manager frames it: X shows the client area
+    bool xMinimized = false;       // as the window manager last said
+    bool xMaximized = false;
 };
 
 struct OpenDC {

@@ -10,11 +10,13 @@
 #include <win32/winnls.h>
 #include <win32/winuser.h>
 
+#include <X11/Xatom.h>
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace win32::present {
 
@@ -96,6 +98,10 @@ void XPresenter::Handle(XEvent& event) {
     }
     case ConfigureNotify:
         OnConfigure(event.xconfigure);
+        return;
+    case PropertyNotify:
+        if (event.xproperty.atom == netWmState_ || event.xproperty.atom == wmState_)
+            OnWindowState(event.xproperty.window);
         return;
     case MappingNotify:
         XRefreshKeyboardMapping(&event.xmapping);
@@ -225,6 +231,54 @@ void XPresenter::OnConfigure(const XConfigureEvent& first) {
     }
     SetWindowPos(hwnd, nullptr, got.left, got.top, got.right - got.left, got.bottom - got.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window manager's minimise, maximise and restore (from the frame's
+// buttons, a task bar, a key) reach the window as its own would: the style
+// says it (IsIconic, IsZoomed) and WM_SIZE tells the kind. The geometry comes
+// on its own, through ConfigureNotify.
+void XPresenter::OnWindowState(::Window xid) {
+    auto atoms = [&](Atom property, Atom type) {
+        std::vector<unsigned long> list;
+        Atom got = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d_, xid, property, 0, 64, False, type, &got, &format, &count, &after,
+                               &data) == Success &&
+            data && format == 32) {
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            list.assign(values, values + count);
+        }
+        if (data) XFree(data);
+        return list;
+    };
+    const std::vector<unsigned long> state = atoms(netWmState_, XA_ATOM);
+    const std::vector<unsigned long> wmState = atoms(wmState_, wmState_);
+    auto has = [&](Atom a) { return std::find(state.begin(), state.end(), a) != state.end(); };
+    constexpr unsigned long kIconic = 3;
+    const bool minimized = has(netWmHidden_) || (!wmState.empty() && wmState[0] == kIconic);
+    const bool maximized = has(netWmMaxVert_) && has(netWmMaxHorz_);
+    HWND hwnd = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(P().lock);
+        auto it = byXid_.find(xid);
+        if (it == byXid_.end()) return;
+        auto pr = P().windows.find(it->second);
+        if (pr == P().windows.end() || pr->second.destroyed || !pr->second.desktopFrame) return;
+        if (pr->second.xMinimized == minimized && pr->second.xMaximized == maximized) return;
+        pr->second.xMinimized = minimized;
+        pr->second.xMaximized = maximized;
+        hwnd = pr->second.hwnd;
+    }
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+    const DWORD want = (style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | (minimized ? WS_MINIMIZE : 0) |
+                       (maximized ? WS_MAXIMIZE : 0);
+    if (want == style) return;
+    SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(want));
+    // WM_WINDOWPOSCHANGED, then WM_SIZE of the new kind.
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 // Keys go through the layer's routing as virtual keys, so that TranslateMessage

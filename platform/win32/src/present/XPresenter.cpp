@@ -113,6 +113,11 @@ XPresenter::XPresenter(::Display* display) : d_(display) {
     netWmPid_ = XInternAtom(d_, "_NET_WM_PID", False);
     netWmPing_ = XInternAtom(d_, "_NET_WM_PING", False);
     netWmCheck_ = XInternAtom(d_, "_NET_SUPPORTING_WM_CHECK", False);
+    wmState_ = XInternAtom(d_, "WM_STATE", False);
+    netWmState_ = XInternAtom(d_, "_NET_WM_STATE", False);
+    netWmHidden_ = XInternAtom(d_, "_NET_WM_STATE_HIDDEN", False);
+    netWmMaxVert_ = XInternAtom(d_, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+    netWmMaxHorz_ = XInternAtom(d_, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
     // Held keys repeat as presses only, as they do on Windows.
     XkbSetDetectableAutoRepeat(d_, True, nullptr);
     OpenInputMethod();
@@ -284,7 +289,7 @@ void XPresenter::CreateX(PresenterState& p, Presented& pr) {
     a.override_redirect = PlacesItself(pr.style) ? True : False;
     long events = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
                   ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask |
-                  FocusChangeMask | StructureNotifyMask;
+                  FocusChangeMask | StructureNotifyMask | PropertyChangeMask;
     a.event_mask = events;
     pr.xid = XCreateWindow(d_, root_, r.left, r.top, static_cast<unsigned>(r.right - r.left),
                            static_cast<unsigned>(r.bottom - r.top), 0, CopyFromParent, InputOutput,

@@ -44,6 +44,8 @@ private:
     void OnConfigure(const XConfigureEvent& event);
     void OnKey(XKeyEvent& event, HWND hwnd);
     void OnFocus(const XFocusChangeEvent& event, HWND hwnd);
+    // The window manager minimised, maximised or restored a window.
+    void OnWindowState(::Window xid);
     void ReleaseKeys();
     // Shows the layer's current cursor over an X window.
     void FollowCursor(::Window xid);
@@ -62,6 +64,7 @@ private:
     GC gc_;
     bool directPixels_ = false; // the server takes our 0x00RRGGBB words as they are
     Atom wmProtocols_, wmDelete_, netWmName_, utf8String_, netWmPid_, netWmPing_, netWmCheck_;
+    Atom wmState_, netWmState_, netWmHidden_, netWmMaxVert_, netWmMaxHorz_;
     XIM im_ = nullptr;
     XIMStyle imStyle_ = 0;
     std::map<::Window, HWND> byXid_;
