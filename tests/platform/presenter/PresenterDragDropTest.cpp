@@ -110,17 +110,30 @@ public:
     POINTL at{};
 };
 
-// Text and one file, as a tree of the program offers its nodes.
+// Text and one file, as a tree of the program offers its nodes; or the file
+// as a shell item alone, as the shell's own views offer theirs.
 class Data : public OnStack<IDataObject> {
 public:
-    Data(std::u16string text, std::u16string file)
-        : text_(std::move(text)), file_(std::move(file)) {}
+    Data(std::u16string text, std::u16string file, bool shellItem)
+        : text_(std::move(text)), file_(std::move(file)),
+          idList_(static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_SHELLIDLIST))),
+          formats_(shellItem ? std::vector<CLIPFORMAT>{idList_}
+                             : std::vector<CLIPFORMAT>{CF_UNICODETEXT, CF_HDROP}) {}
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) noexcept override {
         if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
         *m = STGMEDIUM{};
         m->tymed = TYMED_HGLOBAL;
         if (f->cfFormat == CF_UNICODETEXT) {
             m->hGlobal = Block(Wide(text_));
+        } else if (f->cfFormat == idList_) {
+            // The desktop as the parent, the file's absolute list as the item.
+            PIDLIST_ABSOLUTE item = ILCreateFromPathW(file_.c_str());
+            const UINT head[3] = {1, 3 * sizeof(UINT), 3 * sizeof(UINT) + 2};
+            std::string block(reinterpret_cast<const char*>(head), sizeof head);
+            block += std::string(2, '\0');
+            block.append(reinterpret_cast<const char*>(item), ILGetSize(item));
+            ILFree(item);
+            m->hGlobal = Block(block);
         } else {
             DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
             std::string block(reinterpret_cast<const char*>(&header), sizeof header);
@@ -133,10 +146,9 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) noexcept override {
-        return (f->cfFormat == CF_UNICODETEXT || f->cfFormat == CF_HDROP) &&
-                       (f->tymed & TYMED_HGLOBAL)
-                   ? S_OK
-                   : DV_E_FORMATETC;
+        const bool offered =
+            std::find(formats_.begin(), formats_.end(), f->cfFormat) != formats_.end();
+        return offered && (f->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
     }
     HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) noexcept override {
         return E_NOTIMPL;
@@ -145,9 +157,10 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** e) noexcept override {
-        FORMATETC f[2] = {{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL},
-                          {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}};
-        return SHCreateStdEnumFmtEtc(2, f, e);
+        std::vector<FORMATETC> list;
+        for (CLIPFORMAT cf : formats_)
+            list.push_back({cf, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+        return SHCreateStdEnumFmtEtc(static_cast<UINT>(list.size()), list.data(), e);
     }
     HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override {
         return OLE_E_ADVISENOTSUPPORTED;
@@ -161,6 +174,8 @@ public:
 
 private:
     std::u16string text_, file_;
+    CLIPFORMAT idList_;
+    std::vector<CLIPFORMAT> formats_;
 };
 
 // Runs one step of the user's hand each time the drag loop asks; drops when
@@ -333,21 +348,24 @@ TEST_F(DesktopDragDrop, ADragLeavingTheProgramDropsOnAnotherProgramOrIsRefused) 
     struct Case {
         const char* action; // what the other program answers; "" refuses
         const char* want;
+        bool shellItem; // the data is the file as a shell item, nothing else
         HRESULT result;
         DWORD effect;
         std::string data;
     } cases[] = {
-        {"XdndActionCopy", "text/uri-list", DRAGDROP_S_DROP, DROPEFFECT_COPY, Uri()},
-        {"XdndActionCopy", "UTF8_STRING", DRAGDROP_S_DROP, DROPEFFECT_COPY, "caf\xC3\xA9\nbar"},
-        {"", "UTF8_STRING", DRAGDROP_S_CANCEL, DROPEFFECT_NONE, ""},
+        {"XdndActionCopy", "text/uri-list", false, DRAGDROP_S_DROP, DROPEFFECT_COPY, Uri()},
+        {"XdndActionCopy", "UTF8_STRING", false, DRAGDROP_S_DROP, DROPEFFECT_COPY,
+         "caf\xC3\xA9\nbar"},
+        {"XdndActionCopy", "text/uri-list", true, DRAGDROP_S_DROP, DROPEFFECT_COPY, Uri()},
+        {"", "UTF8_STRING", false, DRAGDROP_S_CANCEL, DROPEFFECT_NONE, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.action) + " " + c.want);
+        SCOPED_TRACE(std::string(c.action) + " " + c.want + (c.shellItem ? " shell item" : ""));
         XdndPeer peer(server.Name());
         const ::Window other = peer.ShowTarget({600, 100, 800, 300}, c.action, c.want);
         ASSERT_NE(other, 0u);
         Press({150, 150});
-        Data data(text, WindowsName());
+        Data data(text, WindowsName(), c.shellItem);
         Source source;
         source.script = {MoveTo({700, 200}), ReleaseButton()};
         DWORD effect = 0xDEAD;
@@ -356,10 +374,12 @@ TEST_F(DesktopDragDrop, ADragLeavingTheProgramDropsOnAnotherProgramOrIsRefused) 
         ASSERT_FALSE(peer.seen.timedOut);
         EXPECT_EQ(hr, c.result);
         EXPECT_EQ(effect, c.effect);
-        for (const char* type : {"UTF8_STRING", "text/uri-list"})
+        for (const char* type : {"UTF8_STRING", "text/uri-list"}) {
+            if (c.shellItem && type == std::string("UTF8_STRING")) continue;
             EXPECT_NE(std::find(peer.seen.entered.begin(), peer.seen.entered.end(), type),
                       peer.seen.entered.end())
                 << type;
+        }
         EXPECT_EQ(peer.seen.dropped, *c.action != 0);
         EXPECT_EQ(peer.seen.left, *c.action == 0) << "a refused drop leaves the other program";
         EXPECT_EQ(peer.seen.data, c.data);
