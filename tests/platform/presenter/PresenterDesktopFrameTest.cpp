@@ -243,6 +243,32 @@ TEST_F(DesktopFrame, WhatTheWindowManagerDoesToTheFrameReachesTheProgram) {
         "the window to be restored from maximised"));
     EXPECT_EQ(std::get<0>(LastSize(hwnd)), WPARAM{SIZE_RESTORED});
 
+    // The program minimises, maximises and restores its own window: the frame follows.
+    auto iconic = [&] {
+        const auto state = AtomList(xid, "WM_STATE");
+        return !state.empty() && state[0] == IconicState;
+    };
+    ShowWindow(hwnd, SW_MINIMIZE);
+    ASSERT_TRUE(WaitForX(iconic, "the frame to be minimised"));
+    ShowWindow(hwnd, SW_RESTORE);
+    ASSERT_TRUE(WaitForX([&] { return !iconic(); }, "the frame to be restored"));
+    ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(WaitForX(
+        [&] {
+            return InState(xid, "_NET_WM_STATE_MAXIMIZED_VERT") &&
+                   InState(xid, "_NET_WM_STATE_MAXIMIZED_HORZ");
+        },
+        "the frame to be maximised"));
+    ShowWindow(hwnd, SW_RESTORE);
+    ASSERT_TRUE(WaitForX(
+        [&] {
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            return !InState(xid, "_NET_WM_STATE_MAXIMIZED_VERT") && client.right == 360;
+        },
+        "the frame to be restored from maximised"));
+    EXPECT_FALSE(IsZoomed(hwnd));
+
     // The frame's close button: the window manager asks the program, which hears WM_CLOSE.
     AskWindowManager(xid, "_NET_CLOSE_WINDOW", {CurrentTime, kPager});
     ASSERT_TRUE(WaitForX([&] { return !Messages(hwnd, WM_CLOSE).empty(); }, "WM_CLOSE"));

@@ -247,6 +247,10 @@ void XPresenter::Reconcile(PresenterState& p) {
         }
         if (!pr.titled || pr.title != pr.xTitle) SetTitle(pr);
         const RECT want = AtLeastOne(ShownRect(pr));
+        // A frame the program maximises or restores is sized by the window
+        // manager (which keeps the size to restore); the window follows its answer.
+        if (pr.mapped && pr.desktopFrame && ((pr.style & WS_MAXIMIZE) != 0) != pr.xMaximized)
+            pr.xRect = want;
         if (!SameRect(want, pr.xRect)) {
             XMoveResizeWindow(d_, pr.xid, want.left, want.top,
                               static_cast<unsigned>(want.right - want.left),
@@ -275,6 +279,7 @@ void XPresenter::Reconcile(PresenterState& p) {
             }
         }
         pr.dirty.clear();
+        if (pr.mapped && pr.desktopFrame) FollowWindowState(pr);
     }
 }
 
@@ -339,6 +344,34 @@ void XPresenter::DestroyX(Presented& pr) {
     shownCursor_.erase(pr.xid);
     pr.xid = 0;
     pr.mapped = false;
+}
+
+// The program minimised, maximised or restored its window: the window
+// manager is asked to do the same, and its frame follows. What it reports
+// back (XInput.cpp) then agrees with the window's style.
+void XPresenter::FollowWindowState(Presented& pr) {
+    const bool minimized = (pr.style & WS_MINIMIZE) != 0;
+    const bool maximized = (pr.style & WS_MAXIMIZE) != 0;
+    if (minimized != pr.xMinimized) {
+        if (minimized)
+            XIconifyWindow(d_, pr.xid, screen_);
+        else
+            XMapRaised(d_, pr.xid); // a map request restores an iconic window
+        pr.xMinimized = minimized;
+    }
+    if (maximized != pr.xMaximized) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = pr.xid;
+        e.xclient.message_type = netWmState_;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = maximized ? 1 : 0; // add, remove
+        e.xclient.data.l[1] = static_cast<long>(netWmMaxVert_);
+        e.xclient.data.l[2] = static_cast<long>(netWmMaxHorz_);
+        e.xclient.data.l[3] = 1; // asked by the program itself
+        XSendEvent(d_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+        pr.xMaximized = maximized;
+    }
 }
 
 void XPresenter::SetTitle(Presented& pr) {

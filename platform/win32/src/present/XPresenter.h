@@ -33,6 +33,7 @@ private:
     void DestroyX(Presented& pr);
     void SetTitle(Presented& pr);
     void SetSizeHints(const Presented& pr);
+    void FollowWindowState(Presented& pr);
     void Push(PresenterState& p, const Presented& pr, RECT r);
     void OpenInputMethod();
     // Whether a window manager runs on the screen (it then draws the frames).
