@@ -4,6 +4,8 @@
 #include "../Errno.h"
 #include "../FileStat.h"
 #include "../Paths.h"
+#include "../RegistryText.h"
+#include "FileTypes.h"
 #include "SpecialFolders.h"
 
 #include <algorithm>
@@ -732,23 +734,19 @@ HRESULT CreateShellFolder(const std::vector<Item>& absolute, REFIID riid, void**
 }
 
 std::u16string TypeNameOf(const std::u16string& name, bool folder) {
+    // Folders keep the shell's own word for them, which callers show and sort by.
     if (folder) return u"File folder";
-    std::u16string extension = Lower(Extension(name));
-    if (extension.empty()) return u"File";
-    static const struct {
-        const char16_t* extension;
-        const char16_t* type;
-    } known[] = {
-        {u"txt", u"Text Document"},   {u"log", u"Text Document"},
-        {u"ini", u"Configuration Settings"},
-        {u"exe", u"Application"},     {u"dll", u"Application Extension"},
-        {u"lnk", u"Shortcut"},        {u"bmp", u"Bitmap Image"},
-        {u"png", u"PNG Image"},       {u"jpg", u"JPEG Image"},
-        {u"jpeg", u"JPEG Image"},     {u"gif", u"GIF Image"},
-    };
-    for (const auto& entry : known)
-        if (extension == entry.extension) return entry.type;
+    const FileType& type = FileTypeOf(ContentTypeOfName(ToUtf8(name), false));
+    if (!type.unknown && !type.description.empty()) {
+        // The database writes sentences in lower case; a column of types reads
+        // as names.
+        std::u16string text = type.description;
+        if (text[0] < 0x80) text[0] = static_cast<char16_t>(std::toupper(text[0]));
+        return text;
+    }
+    // A name the database does not know is shown by its extension.
     std::u16string upper = Extension(name);
+    if (upper.empty()) return u"File";
     for (char16_t& c : upper)
         if (c < 0x80) c = static_cast<char16_t>(std::toupper(c));
     return upper + u" File";
@@ -756,14 +754,7 @@ std::u16string TypeNameOf(const std::u16string& name, bool folder) {
 
 int IconIndexOf(const std::u16string& name, bool folder, bool open) {
     if (folder) return open ? kIconFolderOpen : kIconFolder;
-    std::u16string extension = Lower(Extension(name));
-    if (extension == u"txt" || extension == u"log" || extension == u"ini") return kIconText;
-    if (extension == u"bmp" || extension == u"png" || extension == u"jpg" ||
-        extension == u"jpeg" || extension == u"gif")
-        return kIconImage;
-    if (extension == u"exe" || extension == u"sh" || extension == u"bat" || extension == u"com")
-        return kIconExecutable;
-    return kIconFile;
+    return SystemIconOfType(ContentTypeOfName(ToUtf8(name), false));
 }
 
 LPWSTR TaskString(const std::u16string& text) {

@@ -25,11 +25,14 @@ IMalloc* TheTaskAllocator();
 // A task-allocator copy of a string.
 LPWSTR TaskString(const std::u16string& text);
 
-// Indexes of the system image list's built-in icons.
 // The shared system image list (16x16 or 32x32), built on first use;
 // overlay 1 is the link arrow.
 HIMAGELIST SystemImageList(bool small);
+// The index of a content type's icon in both system image lists, added from
+// the icon theme the first time the type is asked for.
+int SystemIconOfType(const std::string& contentType);
 
+// Indexes of the system image list's built-in icons.
 enum SystemIcon {
     kIconFile = 0,
     kIconText,
