@@ -86,14 +86,19 @@ Theme ReadTheme(const std::string& name) {
         if (eq == std::string::npos) continue;
         std::string key = line.substr(0, eq), value = line.substr(eq + 1);
         if (section == "Icon Theme") {
-            if (key == "Directories") order = Split(value, ',');
-            else if (key == "Inherits") theme.inherits = Split(value, ',');
+            if (key == "Directories")
+                order = Split(value, ',');
+            else if (key == "Inherits")
+                theme.inherits = Split(value, ',');
             continue;
         }
         ThemeFolder& folder = sections[section];
-        if (key == "Size") folder.size = std::atoi(value.c_str());
-        else if (key == "Scale") folder.scale = std::atoi(value.c_str());
-        else if (key == "Type") folder.scalable = value == "Scalable";
+        if (key == "Size")
+            folder.size = std::atoi(value.c_str());
+        else if (key == "Scale")
+            folder.scale = std::atoi(value.c_str());
+        else if (key == "Type")
+            folder.scalable = value == "Scalable";
     }
     for (const std::string& path : order) {
         ThemeFolder folder = sections[path];

@@ -53,7 +53,9 @@ void Page(const Painter& p) {
 
 void DrawIcon(const Painter& p, int icon) {
     switch (icon) {
-    case kIconFile: Page(p); break;
+    case kIconFile:
+        Page(p);
+        break;
     case kIconText:
         Page(p);
         for (int y = 4; y <= 12; y += 2)
