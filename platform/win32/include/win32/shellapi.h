@@ -101,6 +101,9 @@ typedef struct _SHFILEOPSTRUCTW {
 #ifndef ERROR_CANCELLED
 #define ERROR_CANCELLED 1223L
 #endif
+#ifndef ERROR_NO_ASSOCIATION
+#define ERROR_NO_ASSOCIATION 1155L
+#endif
 
 // 0 when every item was done; otherwise the first failure. A user's "no" or
 // "cancel" sets fAnyOperationsAborted; cancelling answers ERROR_CANCELLED.

@@ -163,7 +163,7 @@ private:
                 target = CollisionName(target);
             } else if (!(op_.fFlags & FOF_NOCONFIRMATION)) {
                 switch (Ask(u"This folder already contains an item named \"" +
-                                ToWindowsPath(Leaf(target)) +
+                                NameToWindows(Leaf(target)) +
                                 u"\".\n\nWould you like to replace the existing item?",
                             u"Confirm Replace", MB_YESNOCANCEL | MB_ICONWARNING)) {
                 case IDYES:
@@ -208,8 +208,8 @@ private:
         if (!(op_.fFlags & FOF_NOCONFIRMATION)) {
             std::u16string what =
                 sources.size() == 1
-                    ? u"\"" + ToWindowsPath(Leaf(sources[0])) + u"\""
-                    : u"these " + ToWindowsPath(std::to_string(sources.size())) + u" items";
+                    ? u"\"" + NameToWindows(Leaf(sources[0])) + u"\""
+                    : u"these " + NameToWindows(std::to_string(sources.size())) + u" items";
             std::u16string text =
                 trash ? u"Are you sure you want to move " + what + u" to the Recycle Bin?"
                       : u"Are you sure you want to permanently delete " + what + u"?";
@@ -244,8 +244,8 @@ private:
     int Fail(int error, const std::string& path) {
         if (!(op_.fFlags & FOF_NOERRORUI)) {
             std::u16string text = u"Cannot complete the operation on \"" +
-                                  ToWindowsPath(Leaf(path)) + u"\" (error " +
-                                  ToWindowsPath(std::to_string(error)) + u").";
+                                  NameToWindows(Leaf(path)) + u"\" (error " +
+                                  NameToWindows(std::to_string(error)) + u").";
             MessageBoxW(op_.hwnd, text.c_str(), u"Error", MB_OK | MB_ICONERROR);
         }
         return error;

@@ -16,6 +16,11 @@ namespace win32 {
 // interface riid; E_INVALIDARG when the list leads nowhere or to a file.
 HRESULT CreateShellFolder(const std::vector<Item>& absolute, REFIID riid, void** ppv);
 
+// The context menu of file-system items (Linux paths) in `folder`; with no
+// items, of the folder itself as the background of its view.
+HRESULT CreateFileContextMenu(const std::string& folder, const std::vector<std::string>& items,
+                              REFIID riid, void** ppv);
+
 // What the shell shows of an item, shared by the folders and SHGetFileInfoW.
 std::u16string TypeNameOf(const std::u16string& name, bool folder);
 // The system image list index of an item.
