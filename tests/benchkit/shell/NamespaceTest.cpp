@@ -243,7 +243,7 @@ TEST_F(NamespaceTest, TypesAndIcons) {
     auto notes = Item(u"notes.txt");
     auto odd = Item(u"odd.xyz");
     auto folder = Item(u"folder");
-    EXPECT_EQ(notes->GetFileType(), u"Text Document");
+    EXPECT_EQ(notes->GetFileType(), u"Plain text document");
     EXPECT_EQ(odd->GetFileType(), u"XYZ File");
     EXPECT_EQ(folder->GetFileType(), u"File folder");
 

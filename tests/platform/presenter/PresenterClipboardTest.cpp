@@ -3,11 +3,13 @@
 #include "PresenterTestSupport.h"
 
 #include <win32/shellapi.h>
+#include <win32/shlobj.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -201,6 +203,66 @@ TEST_F(DesktopClipboard, AnotherProgramsCopyIsReadHereInTheLayersFormats) {
     DragQueryFileW(drop, 0, name, MAX_PATH);
     EXPECT_EQ(std::u16string(name), u"C:\\tmp\\x y");
     CloseClipboard();
+}
+
+// Files another program copied are pasted into a shell folder through its
+// context menu, and files copied there reach the other program.
+TEST_F(DesktopClipboard, FilesCopiedElsewherePasteIntoAShellFolderAndBack) {
+    std::string base = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                       "/shell-paste-XXXXXX";
+    ASSERT_NE(mkdtemp(base.data()), nullptr);
+    std::filesystem::create_directories(base + "/to");
+    std::ofstream(base + "/x y.txt") << "moved by hand";
+    ASSERT_TRUE(CopyElsewhere("file://" + base + "/x%20y.txt\r\n", "text/uri-list", CF_HDROP));
+
+    // The folder's background menu pastes what the clipboard holds.
+    auto menuOf = [&](const std::string& folderPath, const char16_t* child) {
+        std::u16string path(folderPath.begin(), folderPath.end());
+        path = u"C:" + path;
+        for (char16_t& c : path)
+            if (c == u'/') c = u'\\';
+        PIDLIST_ABSOLUTE pidl = nullptr;
+        IShellFolder* desktop = nullptr;
+        IShellFolder* folder = nullptr;
+        IContextMenu* menu = nullptr;
+        EXPECT_EQ(SHParseDisplayName(path.c_str(), nullptr, &pidl, 0, nullptr), S_OK);
+        SHGetDesktopFolder(&desktop);
+        desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
+        if (!child) {
+            folder->CreateViewObject(window, IID_IContextMenu, reinterpret_cast<void**>(&menu));
+        } else {
+            std::u16string name = child;
+            PIDLIST_RELATIVE item = nullptr;
+            folder->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &item, nullptr);
+            PCUITEMID_CHILD one[] = {item};
+            folder->GetUIObjectOf(window, 1, one, IID_IContextMenu, nullptr,
+                                  reinterpret_cast<void**>(&menu));
+            ILFree(item);
+        }
+        folder->Release();
+        desktop->Release();
+        ILFree(pidl);
+        return menu;
+    };
+    auto invoke = [&](IContextMenu* menu, const char* verb) {
+        CMINVOKECOMMANDINFO info{sizeof info, CMIC_MASK_FLAG_NO_UI, window, verb};
+        return menu->InvokeCommand(&info);
+    };
+    IContextMenu* to = menuOf(base + "/to", nullptr);
+    ASSERT_NE(to, nullptr);
+    EXPECT_EQ(invoke(to, "paste"), S_OK);
+    std::ifstream pasted(base + "/to/x y.txt");
+    std::string text;
+    std::getline(pasted, text);
+    EXPECT_EQ(text, "moved by hand");
+    to->Release();
+
+    IContextMenu* copied = menuOf(base + "/to", u"x y.txt");
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(invoke(copied, "copy"), S_OK);
+    copied->Release();
+    EXPECT_EQ(Paste("text/uri-list"), "file://" + base + "/to/x%20y.txt\r\n");
+    std::filesystem::remove_all(base);
 }
 
 TEST_F(DesktopClipboard, LargeDataGoesInIncrementsBothWays) {

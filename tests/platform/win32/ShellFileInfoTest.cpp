@@ -4,6 +4,7 @@
 #include "GdiTestCanvas.h"
 
 #include <win32/commctrl.h>
+#include <win32/readback.h>
 
 #include <set>
 #include <unistd.h>
@@ -20,8 +21,8 @@ TEST_F(ShellFileInfoTest, TypeNamesAndIconIndexes) {
         std::u16string name, type;
         bool folder;
     } cases[] = {
-        {u"folder", u"File folder", true}, {u"readme.txt", u"Text Document", false},
-        {u"photo.PNG", u"PNG Image", false}, {u"data.xyz", u"XYZ File", false},
+        {u"folder", u"File folder", true}, {u"readme.txt", u"Plain text document", false},
+        {u"photo.PNG", u"PNG image", false}, {u"data.xyz", u"XYZ File", false},
         {u"plain", u"File", false},
     };
     std::set<int> icons;
@@ -48,7 +49,7 @@ TEST_F(ShellFileInfoTest, TypeNamesAndIconIndexes) {
                              sizeof virtualFile,
                              SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME | SHGFI_SYSICONINDEX),
               0u);
-    EXPECT_EQ(std::u16string(virtualFile.szTypeName), u"Text Document");
+    EXPECT_EQ(std::u16string(virtualFile.szTypeName), u"Plain text document");
     SHFILEINFOW missing{};
     EXPECT_EQ(SHGetFileInfoW(temp_.Windows(u"nowhere.txt").c_str(), 0, &missing, sizeof missing,
                              SHGFI_TYPENAME),
@@ -67,7 +68,7 @@ TEST_F(ShellFileInfoTest, ByItemIdList) {
     ILFree(computer);
 }
 
-TEST_F(ShellFileInfoTest, SystemImageListHoldsDrawnIcons) {
+TEST_F(ShellFileInfoTest, SystemImageListsHoldTheShellsIcons) {
     std::filesystem::create_directories(temp_.Linux("folder"));
     SHFILEINFOW info{};
     auto small = reinterpret_cast<HIMAGELIST>(
@@ -121,4 +122,43 @@ TEST_F(ShellFileInfoTest, RecycleBinIconShowsWhetherTheTrashHoldsAnything) {
     temp_.Write("home/.local/share/Trash/files/old.txt", "x");
     EXPECT_NE(icon(), missing);
     ILFree(bin);
+}
+
+// A file type's icon is the icon theme's picture, not one of our drawings: the
+// fully opaque pixels of the theme's 16-pixel text icon come out of the list.
+TEST_F(ShellFileInfoTest, TypeIconsComeFromTheIconTheme) {
+    const std::string themed = "/usr/share/icons/Adwaita/16x16/mimetypes/text-x-generic.png";
+    HBITMAP picture = win32::LoadPngAsBitmap(themed);
+    ASSERT_NE(picture, nullptr) << "the icon theme from scripts/install-deps is missing";
+    GdiTestCanvas expected(16, 16);
+    HDC source = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(source, picture);
+    BitBlt(expected.dc(), 0, 0, 16, 16, source, 0, 0, SRCCOPY);
+    BITMAP info{};
+    GetObjectW(picture, sizeof info, &info);
+    const auto* alpha = static_cast<const uint32_t*>(info.bmBits);
+    SelectObject(source, old);
+    DeleteDC(source);
+
+    temp_.Write("notes.txt", "x");
+    SHFILEINFOW file{};
+    auto list = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(temp_.Windows(u"notes.txt").c_str(), 0, &file, sizeof file,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    ASSERT_NE(list, nullptr);
+    GdiTestCanvas drawn(16, 16, RGB(255, 0, 255));
+    ASSERT_TRUE(ImageList_Draw(list, file.iIcon, drawn.dc(), 0, 0, ILD_TRANSPARENT));
+    int opaque = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            uint32_t a = alpha[y * 16 + x] >> 24;
+            if (a == 255) {
+                ++opaque;
+                EXPECT_EQ(drawn.At(x, y), expected.At(x, y)) << x << "," << y;
+            } else if (a == 0) {
+                EXPECT_EQ(drawn.At(x, y), RGB(255, 0, 255)) << x << "," << y;
+            }
+        }
+    EXPECT_GT(opaque, 50);
+    DeleteObject(picture);
 }

@@ -285,10 +285,10 @@ TEST_F(ShellFolderTest, SizesBeyondFourGibibytesAndDetails) {
     EXPECT_EQ(text(big, 2), u"BIN File");
     EXPECT_FALSE(text(big, 3).empty());
     EXPECT_EQ(details->GetDetailsOf(big, 4, &sd), E_FAIL);
-    // Context menus and the like are not handed out yet.
+    // Objects the folder does not make are refused, and nothing is handed out.
     void* object = reinterpret_cast<void*>(1);
     PCUITEMID_CHILD one[] = {big};
-    EXPECT_EQ(details->GetUIObjectOf(nullptr, 1, one, IID_IUnknown, nullptr, &object), E_NOTIMPL);
+    EXPECT_EQ(details->GetUIObjectOf(nullptr, 1, one, IID_IUnknown, nullptr, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
     details->Release();
     ILFree(big);

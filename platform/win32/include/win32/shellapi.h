@@ -53,4 +53,60 @@ void DragFinish(HDROP hDrop);
 // WM_DROPFILES (when it has no drop target of its own).
 void DragAcceptFiles(HWND hWnd, BOOL fAccept);
 
+// --- File operations ------------------------------------------------------------------
+// Copy, move, rename and delete of files and folders, with the shell's
+// confirmations. pFrom and pTo are lists of Windows paths, each ended by a
+// null character and the list by a second one; a source's last part may hold
+// the wildcards * and ?. Deleting with FOF_ALLOWUNDO moves the items to the
+// recycle bin (the desktop's trash), from which they can be restored.
+#define FO_MOVE 0x0001
+#define FO_COPY 0x0002
+#define FO_DELETE 0x0003
+#define FO_RENAME 0x0004
+
+typedef WORD FILEOP_FLAGS;
+#define FOF_MULTIDESTFILES 0x0001
+#define FOF_CONFIRMMOUSE 0x0002
+#define FOF_SILENT 0x0004
+#define FOF_RENAMEONCOLLISION 0x0008
+#define FOF_NOCONFIRMATION 0x0010
+#define FOF_WANTMAPPINGHANDLE 0x0020
+#define FOF_ALLOWUNDO 0x0040
+#define FOF_FILESONLY 0x0080
+#define FOF_SIMPLEPROGRESS 0x0100
+#define FOF_NOCONFIRMMKDIR 0x0200
+#define FOF_NOERRORUI 0x0400
+#define FOF_NOCOPYSECURITYATTRIBS 0x0800
+#define FOF_NORECURSION 0x1000
+#define FOF_NO_CONNECTED_ELEMENTS 0x2000
+#define FOF_WANTNUKEWARNING 0x4000
+
+typedef struct _SHFILEOPSTRUCTW {
+    HWND hwnd;
+    UINT wFunc;
+    LPCWSTR pFrom;
+    LPCWSTR pTo;
+    FILEOP_FLAGS fFlags;
+    BOOL fAnyOperationsAborted;
+    LPVOID hNameMappings;
+    LPCWSTR lpszProgressTitle;
+} SHFILEOPSTRUCTW, *LPSHFILEOPSTRUCTW;
+
+// The shell's own answers, beside the Windows errors of the file system.
+#define DE_SAMEFILE 0x71
+#define DE_OPCANCELLED 0x75
+#define DE_DESTSUBTREE 0x76
+#define DE_INVALIDFILES 0x7C
+#define DE_ROOTDIR 0x74
+#ifndef ERROR_CANCELLED
+#define ERROR_CANCELLED 1223L
+#endif
+#ifndef ERROR_NO_ASSOCIATION
+#define ERROR_NO_ASSOCIATION 1155L
+#endif
+
+// 0 when every item was done; otherwise the first failure. A user's "no" or
+// "cancel" sets fAnyOperationsAborted; cancelling answers ERROR_CANCELLED.
+int SHFileOperationW(LPSHFILEOPSTRUCTW lpFileOp);
+
 #pragma GCC visibility pop

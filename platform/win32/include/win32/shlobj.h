@@ -313,6 +313,102 @@ inline constexpr IID IID_IShellFolder = IIDOf<IShellFolder>();
 inline constexpr IID IID_IShellFolder2 = IIDOf<IShellFolder2>();
 inline constexpr IID IID_IShellDetails = IIDOf<IShellDetails>();
 
+// --- Context menus ----------------------------------------------------------------
+// A folder hands out a context menu for some of its children (GetUIObjectOf)
+// or for itself as the background of its view (CreateViewObject).
+#define CMF_NORMAL 0x00000000
+#define CMF_DEFAULTONLY 0x00000001
+#define CMF_VERBSONLY 0x00000002
+#define CMF_EXPLORE 0x00000004
+#define CMF_NOVERBS 0x00000008
+#define CMF_CANRENAME 0x00000010
+#define CMF_NODEFAULT 0x00000020
+#define CMF_EXTENDEDVERBS 0x00000100
+
+#define GCS_VERBA 0x00000000
+#define GCS_HELPTEXTA 0x00000001
+#define GCS_VALIDATEA 0x00000002
+#define GCS_VERBW 0x00000004
+#define GCS_HELPTEXTW 0x00000005
+#define GCS_VALIDATEW 0x00000006
+#define GCS_UNICODE 0x00000004
+
+#define CMIC_MASK_HOTKEY 0x00000020
+#define CMIC_MASK_ICON 0x00000010
+#define CMIC_MASK_NOASYNC 0x00000100
+#define CMIC_MASK_FLAG_NO_UI 0x00000400
+#define CMIC_MASK_UNICODE 0x00004000
+#define CMIC_MASK_SHIFT_DOWN 0x10000000
+#define CMIC_MASK_CONTROL_DOWN 0x40000000
+#define CMIC_MASK_PTINVOKE 0x20000000
+
+typedef struct _CMINVOKECOMMANDINFO {
+    DWORD cbSize;
+    DWORD fMask;
+    HWND hwnd;
+    LPCSTR lpVerb; // a verb, or (high bits zero) a command offset
+    LPCSTR lpParameters;
+    LPCSTR lpDirectory;
+    int nShow;
+    DWORD dwHotKey;
+    HANDLE hIcon;
+} CMINVOKECOMMANDINFO, *LPCMINVOKECOMMANDINFO;
+
+typedef struct _CMINVOKECOMMANDINFOEX {
+    DWORD cbSize;
+    DWORD fMask;
+    HWND hwnd;
+    LPCSTR lpVerb;
+    LPCSTR lpParameters;
+    LPCSTR lpDirectory;
+    int nShow;
+    DWORD dwHotKey;
+    HANDLE hIcon;
+    LPCSTR lpTitle;
+    LPCWSTR lpVerbW; // read instead of lpVerb with CMIC_MASK_UNICODE
+    LPCWSTR lpParametersW;
+    LPCWSTR lpDirectoryW;
+    LPCWSTR lpTitleW;
+    POINT ptInvoke;
+} CMINVOKECOMMANDINFOEX, *LPCMINVOKECOMMANDINFOEX;
+
+struct IContextMenu : virtual IUnknown {
+    static constexpr InterfaceID<IContextMenu> IID_{"{000214E4-0000-0000-C000-000000000046}"};
+
+    // Adds the entries at indexMenu with ids idCmdFirst + offset; answers
+    // MAKE_HRESULT(SEVERITY_SUCCESS, 0, largest offset used + 1).
+    virtual HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst,
+                                                       UINT idCmdLast, UINT uFlags) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO* pici) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved,
+                                                       LPSTR pszName, UINT cchMax) noexcept = 0;
+
+protected:
+    ~IContextMenu() = default;
+};
+
+struct IContextMenu2 : virtual IContextMenu {
+    static constexpr InterfaceID<IContextMenu2> IID_{"{000214F4-0000-0000-C000-000000000046}"};
+    virtual HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT uMsg, WPARAM wParam,
+                                                    LPARAM lParam) noexcept = 0;
+
+protected:
+    ~IContextMenu2() = default;
+};
+
+struct IContextMenu3 : virtual IContextMenu2 {
+    static constexpr InterfaceID<IContextMenu3> IID_{"{BCFCE0A0-EC17-11D0-8D10-00A0C90F2719}"};
+    virtual HRESULT STDMETHODCALLTYPE HandleMenuMsg2(UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                                     LRESULT* plResult) noexcept = 0;
+
+protected:
+    ~IContextMenu3() = default;
+};
+
+inline constexpr IID IID_IContextMenu = IIDOf<IContextMenu>();
+inline constexpr IID IID_IContextMenu2 = IIDOf<IContextMenu2>();
+inline constexpr IID IID_IContextMenu3 = IIDOf<IContextMenu3>();
+
 HRESULT SHGetDesktopFolder(IShellFolder** ppshf);
 HRESULT SHParseDisplayName(LPCWSTR pszName, IBindCtx* pbc, PIDLIST_ABSOLUTE* ppidl,
                            SFGAOF sfgaoIn, SFGAOF* psfgaoOut);

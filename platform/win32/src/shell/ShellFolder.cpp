@@ -4,6 +4,8 @@
 #include "../Errno.h"
 #include "../FileStat.h"
 #include "../Paths.h"
+#include "../RegistryText.h"
+#include "FileTypes.h"
 #include "SpecialFolders.h"
 
 #include <algorithm>
@@ -152,10 +154,14 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override {
         if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown) *ppv = static_cast<IUnknown*>(static_cast<IShellFolder*>(this));
-        else if (riid == IID_IShellFolder) *ppv = static_cast<IShellFolder*>(this);
-        else if (riid == IID_IShellFolder2) *ppv = static_cast<IShellFolder2*>(this);
-        else if (riid == IID_IShellDetails) *ppv = static_cast<IShellDetails*>(this);
+        if (riid == IID_IUnknown)
+            *ppv = static_cast<IUnknown*>(static_cast<IShellFolder*>(this));
+        else if (riid == IID_IShellFolder)
+            *ppv = static_cast<IShellFolder*>(this);
+        else if (riid == IID_IShellFolder2)
+            *ppv = static_cast<IShellFolder2*>(this);
+        else if (riid == IID_IShellDetails)
+            *ppv = static_cast<IShellDetails*>(this);
         else {
             *ppv = nullptr;
             return E_NOINTERFACE;
@@ -189,17 +195,16 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (riid == IID_IShellDetails) return QueryInterface(riid, ppv);
+        if (riid == IID_IContextMenu && !where_.path.empty())
+            return CreateFileContextMenu(where_.path, {}, riid, ppv);
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
                                               SFGAOF* rgfInOut) noexcept override;
     // Context menus, data objects, icon extractors and drop targets come from
     // here once they exist; until then every request is declined.
-    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
-                                            void** ppv) noexcept override {
-        if (ppv) *ppv = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
+                                            REFIID riid, UINT*, void** ppv) noexcept override;
     HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags,
                                                STRRET* pName) noexcept override;
     HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD pidl, LPCWSTR pszName, SHGDNF,
@@ -219,8 +224,8 @@ public:
                                                     SHCOLSTATEF* pcsFlags) noexcept override {
         if (!pcsFlags) return E_POINTER;
         if (iColumn >= kColumnCount) return E_INVALIDARG;
-        static const SHCOLSTATEF states[kColumnCount] = {
-            SHCOLSTATE_TYPE_STR, SHCOLSTATE_TYPE_INT, SHCOLSTATE_TYPE_STR, SHCOLSTATE_TYPE_DATE};
+        static const SHCOLSTATEF states[kColumnCount] = {SHCOLSTATE_TYPE_STR, SHCOLSTATE_TYPE_INT,
+                                                         SHCOLSTATE_TYPE_STR, SHCOLSTATE_TYPE_DATE};
         *pcsFlags = states[iColumn] | SHCOLSTATE_ONBYDEFAULT;
         return S_OK;
     }
@@ -369,7 +374,8 @@ HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1,
             case 3:
                 sign = x.writeTime < y.writeTime ? -1 : x.writeTime > y.writeTime;
                 break;
-            default: break;
+            default:
+                break;
             }
             if (sign == 0) sign = Lower(nx).compare(Lower(ny));
             if (sign == 0) sign = x.name.compare(y.name); // names differing only in case
@@ -384,15 +390,16 @@ HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1,
 SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
     // What the id recorded answers until the caller asks to validate; then
     // the entry's place on Linux is not needed unless its subfolders are asked.
-    const bool fresh =
-        item.kind == ItemKind::Entry && !(asked & SFGAO_VALIDATE) && item.statKnown;
+    const bool fresh = item.kind == ItemKind::Entry && !(asked & SFGAO_VALIDATE) && item.statKnown;
     Location where;
     if (!fresh || (item.folder && (asked & SFGAO_HASSUBFOLDER))) where = ChildLocation({item});
     switch (item.kind) {
     case ItemKind::Special: {
         SFGAOF flags = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
-        if (item.id == CSIDL_DRIVES) flags |= SFGAO_FILESYSANCESTOR;
-        else if (item.id == CSIDL_BITBUCKET) flags |= SFGAO_DROPTARGET;
+        if (item.id == CSIDL_DRIVES)
+            flags |= SFGAO_FILESYSANCESTOR;
+        else if (item.id == CSIDL_BITBUCKET)
+            flags |= SFGAO_DROPTARGET;
         else if (!where.path.empty())
             flags |= SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_DROPTARGET | SFGAO_STORAGE;
         return flags;
@@ -404,14 +411,17 @@ SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
             flags |= SFGAO_REMOVABLE;
         return flags;
     }
-    case ItemKind::Entry: break;
+    case ItemKind::Entry:
+        break;
     }
     SFGAOF flags = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE |
                    SFGAO_CANRENAME | SFGAO_CANLINK;
     FileStat stat;
     bool exists = fresh || StatPath(where.path, item.name, stat) == 0;
     DWORD attributes = fresh ? item.attributes : exists ? stat.attributes : item.attributes;
-    bool folder = fresh ? item.folder : exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 : item.folder;
+    bool folder = fresh    ? item.folder
+                  : exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                           : item.folder;
     if (folder) {
         flags |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_STORAGE | SFGAO_DROPTARGET;
         if (asked & SFGAO_HASSUBFOLDER) {
@@ -441,6 +451,38 @@ SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
     if (attributes & FILE_ATTRIBUTE_READONLY) flags |= SFGAO_READONLY;
     if ((asked & SFGAO_VALIDATE) && !exists && !(flags & SFGAO_LINK)) return 0;
     return flags;
+}
+
+// Context menus for items of the file system; the items may lie deeper than
+// the folder's children (the desktop is handed absolute lists), but must share
+// one folder.
+HRESULT ShellFolder::GetUIObjectOf(HWND, UINT cidl, PCUITEMID_CHILD_ARRAY apidl, REFIID riid, UINT*,
+                                   void** ppv) noexcept {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IContextMenu) return E_NOINTERFACE;
+    if (cidl == 0 || !apidl) return E_INVALIDARG;
+    try {
+        std::vector<std::string> paths;
+        std::string folder;
+        for (UINT i = 0; i < cidl; ++i) {
+            std::vector<Item> relative;
+            if (!apidl[i] || !DecodeList(apidl[i], relative) || relative.empty())
+                return E_INVALIDARG;
+            Location where = ChildLocation(relative);
+            if (!where.valid || where.path.empty() || where.drive) return E_NOINTERFACE;
+            std::string parent = where.path.substr(0, where.path.find_last_of('/'));
+            if (parent.empty()) parent = "/";
+            if (i == 0)
+                folder = parent;
+            else if (parent != folder)
+                return E_INVALIDARG;
+            paths.push_back(where.path);
+        }
+        return CreateFileContextMenu(folder, paths, riid, ppv);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT ShellFolder::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
@@ -501,8 +543,7 @@ std::u16string ShellFolder::NameOf(const Item& item, const Location& where, SHGD
     return {};
 }
 
-HRESULT ShellFolder::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags,
-                                      STRRET* pName) noexcept {
+HRESULT ShellFolder::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF uFlags, STRRET* pName) noexcept {
     if (!pName) return E_POINTER;
     try {
         std::u16string name;
@@ -585,7 +626,8 @@ HRESULT ShellFolder::ParseDisplayName(HWND, IBindCtx*, LPWSTR pszDisplayName, UL
                 hr = S_OK;
                 if (cut != std::u16string_view::npos && cut + 1 < text.size()) {
                     IShellFolder* below = nullptr;
-                    hr = CreateShellFolder(items, IID_IShellFolder, reinterpret_cast<void**>(&below));
+                    hr = CreateShellFolder(items, IID_IShellFolder,
+                                           reinterpret_cast<void**>(&below));
                     if (FAILED(hr)) return hr;
                     std::u16string rest(text.substr(cut + 1));
                     PIDLIST_RELATIVE tail = nullptr;
@@ -673,8 +715,7 @@ HRESULT ShellFolder::SetNameOf(HWND, PCUITEMID_CHILD pidl, LPCWSTR pszName, SHGD
     }
 }
 
-HRESULT ShellFolder::GetDetailsOf(PCUITEMID_CHILD pidl, UINT iColumn,
-                                  SHELLDETAILS* psd) noexcept {
+HRESULT ShellFolder::GetDetailsOf(PCUITEMID_CHILD pidl, UINT iColumn, SHELLDETAILS* psd) noexcept {
     if (!psd) return E_POINTER;
     if (iColumn >= kColumnCount) return E_FAIL;
     static const int formats[kColumnCount] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
@@ -692,12 +733,14 @@ HRESULT ShellFolder::GetDetailsOf(PCUITEMID_CHILD pidl, UINT iColumn,
             Location where = ChildLocation({item});
             std::u16string name = NameOf(item, where, SHGDN_INFOLDER);
             switch (iColumn) {
-            case 0: text = name; break;
+            case 0:
+                text = name;
+                break;
             case 1:
                 if (item.kind == ItemKind::Entry && !item.folder) text = FormatSize(item.size);
                 break;
             case 2:
-                text = item.kind == ItemKind::Entry ? TypeNameOf(name, item.folder)
+                text = item.kind == ItemKind::Entry   ? TypeNameOf(name, item.folder)
                        : item.kind == ItemKind::Drive ? u"Local Disk"
                                                       : u"System Folder";
                 break;
@@ -732,23 +775,19 @@ HRESULT CreateShellFolder(const std::vector<Item>& absolute, REFIID riid, void**
 }
 
 std::u16string TypeNameOf(const std::u16string& name, bool folder) {
+    // Folders keep the shell's own word for them, which callers show and sort by.
     if (folder) return u"File folder";
-    std::u16string extension = Lower(Extension(name));
-    if (extension.empty()) return u"File";
-    static const struct {
-        const char16_t* extension;
-        const char16_t* type;
-    } known[] = {
-        {u"txt", u"Text Document"},   {u"log", u"Text Document"},
-        {u"ini", u"Configuration Settings"},
-        {u"exe", u"Application"},     {u"dll", u"Application Extension"},
-        {u"lnk", u"Shortcut"},        {u"bmp", u"Bitmap Image"},
-        {u"png", u"PNG Image"},       {u"jpg", u"JPEG Image"},
-        {u"jpeg", u"JPEG Image"},     {u"gif", u"GIF Image"},
-    };
-    for (const auto& entry : known)
-        if (extension == entry.extension) return entry.type;
+    const FileType& type = FileTypeOf(ContentTypeOfName(ToUtf8(name), false));
+    if (!type.unknown && !type.description.empty()) {
+        // The database writes sentences in lower case; a column of types reads
+        // as names.
+        std::u16string text = type.description;
+        if (text[0] < 0x80) text[0] = static_cast<char16_t>(std::toupper(text[0]));
+        return text;
+    }
+    // A name the database does not know is shown by its extension.
     std::u16string upper = Extension(name);
+    if (upper.empty()) return u"File";
     for (char16_t& c : upper)
         if (c < 0x80) c = static_cast<char16_t>(std::toupper(c));
     return upper + u" File";
@@ -756,14 +795,7 @@ std::u16string TypeNameOf(const std::u16string& name, bool folder) {
 
 int IconIndexOf(const std::u16string& name, bool folder, bool open) {
     if (folder) return open ? kIconFolderOpen : kIconFolder;
-    std::u16string extension = Lower(Extension(name));
-    if (extension == u"txt" || extension == u"log" || extension == u"ini") return kIconText;
-    if (extension == u"bmp" || extension == u"png" || extension == u"jpg" ||
-        extension == u"jpeg" || extension == u"gif")
-        return kIconImage;
-    if (extension == u"exe" || extension == u"sh" || extension == u"bat" || extension == u"com")
-        return kIconExecutable;
-    return kIconFile;
+    return SystemIconOfType(ContentTypeOfName(ToUtf8(name), false));
 }
 
 LPWSTR TaskString(const std::u16string& text) {

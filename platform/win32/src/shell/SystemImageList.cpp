@@ -1,10 +1,17 @@
-// The system image list: the shell's built-in icons, drawn with GDI on first
-// use at 16x16 and 32x32, in the order of SystemIcon.
+// The system image lists: the shell's own icons first, in the order of
+// SystemIcon, then one icon per file type as types are first shown. Icons come
+// from the desktop's icon theme; an icon the theme lacks is drawn with GDI, so
+// the lists work on a machine with no theme at all. Both lists grow together,
+// so that one index names one icon in each.
+#include "FileTypes.h"
+#include "IconTheme.h"
 #include "ShellFolder.h"
 
+#include <win32/Verify.h>
 #include <win32/commctrl.h>
 #include <win32/winuser.h>
 
+#include <map>
 #include <mutex>
 
 namespace win32 {
@@ -46,7 +53,9 @@ void Page(const Painter& p) {
 
 void DrawIcon(const Painter& p, int icon) {
     switch (icon) {
-    case kIconFile: Page(p); break;
+    case kIconFile:
+        Page(p);
+        break;
     case kIconText:
         Page(p);
         for (int y = 4; y <= 12; y += 2)
@@ -93,43 +102,151 @@ void DrawIcon(const Painter& p, int icon) {
     }
 }
 
-HIMAGELIST BuildList(int size) {
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kSystemIconCount, 4);
-    HDC dc = CreateCompatibleDC(nullptr);
+// The themed names of each built-in icon, in the order of SystemIcon. The
+// link overlay is ours: a theme's emblem fills the whole icon.
+const std::vector<std::string>& BuiltinNames(int icon) {
+    static const std::vector<std::string> names[kSystemIconCount] = {
+        {"application-x-generic", "text-x-generic"},
+        {"text-x-generic"},
+        {"image-x-generic"},
+        {"application-x-executable"},
+        {"folder"},
+        {"folder-open", "folder"},
+        {"drive-harddisk"},
+        {"user-trash"},
+        {"user-trash-full", "user-trash"},
+        {"computer"},
+        {},
+    };
+    return names[icon];
+}
+
+HBITMAP NewDib(HDC dc, int width, int height, void** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size * kSystemIconCount;
-    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+// Image lists keep a one-bit mask: a pixel is shown when at least half opaque.
+int AddPixels(HIMAGELIST list, const IconPixels& icon) {
+    void* colourBits = nullptr;
+    void* maskBits = nullptr;
+    HBITMAP colour = NewDib(nullptr, icon.size, icon.size, &colourBits);
+    HBITMAP mask = NewDib(nullptr, icon.size, icon.size, &maskBits);
+    int index = -1;
+    if (colour && mask) {
+        auto* c = static_cast<uint32_t*>(colourBits);
+        auto* m = static_cast<uint32_t*>(maskBits);
+        for (size_t i = 0; i < icon.argb.size(); ++i) {
+            bool shown = (icon.argb[i] >> 24) >= 128;
+            c[i] = shown ? icon.argb[i] & 0xFFFFFF : 0;
+            m[i] = shown ? 0 : 0xFFFFFF;
+        }
+        index = ImageList_Add(list, colour, mask);
+    }
+    if (colour) DeleteObject(colour);
+    if (mask) DeleteObject(mask);
+    return index;
+}
+
+int AddDrawn(HIMAGELIST list, int icon, int size) {
+    HDC dc = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
-    HBITMAP strip = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, strip);
-    RECT whole{0, 0, size * kSystemIconCount, size};
+    HBITMAP bitmap = NewDib(dc, size, size, &bits);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT whole{0, 0, size, size};
     HBRUSH clear = CreateSolidBrush(kClear);
     FillRect(dc, &whole, clear);
     DeleteObject(clear);
-    for (int icon = 0; icon < kSystemIconCount; ++icon)
-        DrawIcon(Painter(dc, icon * size, size / 16), icon);
+    DrawIcon(Painter(dc, 0, size / 16), icon);
     SelectObject(dc, old);
     DeleteDC(dc);
-    ImageList_AddMasked(list, strip, kClear);
-    DeleteObject(strip);
+    int index = ImageList_AddMasked(list, bitmap, kClear);
+    DeleteObject(bitmap);
+    return index;
+}
+
+HIMAGELIST BuildList(int size) {
+    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kSystemIconCount, 16);
+    for (int icon = 0; icon < kSystemIconCount; ++icon) {
+        IconPixels themed = LoadIconPixels(FindThemedIcon(BuiltinNames(icon), size), size);
+        int index = themed.Empty() ? -1 : AddPixels(list, themed);
+        if (index < 0) index = AddDrawn(list, icon, size);
+        VERIFY(index == icon);
+    }
     ImageList_SetOverlayImage(list, kIconLinkOverlay, 1);
     return list;
 }
 
+struct Lists {
+    HIMAGELIST large = nullptr, small = nullptr;
+    std::mutex lock;                        // held while the lists grow
+    std::map<std::string, int> byType;      // content type -> index
+    std::map<std::string, int> byIconFiles; // types sharing an icon share its index
+};
+
+// Made once and never destroyed, as the shell's own lists are shared by all.
+Lists& TheLists() {
+    static std::once_flag once;
+    static Lists* lists;
+    std::call_once(once, [] {
+        lists = new Lists;
+        lists->large = BuildList(32);
+        lists->small = BuildList(16);
+    });
+    return *lists;
+}
+
+// The drawn icon of a type's family, for types the theme has no icon for.
+int BuiltinOfFamily(const std::string& generic) {
+    if (generic == "text-x-generic") return kIconText;
+    if (generic == "image-x-generic") return kIconImage;
+    if (generic == "application-x-executable") return kIconExecutable;
+    return kIconFile;
+}
+
 } // namespace
 
-// Made once and never destroyed, as the shell's own list is shared by all.
 HIMAGELIST SystemImageList(bool small) {
-    static std::once_flag once;
-    static HIMAGELIST lists[2];
-    std::call_once(once, [] {
-        lists[0] = BuildList(32);
-        lists[1] = BuildList(16);
-    });
-    return lists[small ? 1 : 0];
+    Lists& lists = TheLists();
+    return small ? lists.small : lists.large;
+}
+
+int SystemIconOfType(const std::string& contentType) {
+    Lists& lists = TheLists();
+    std::lock_guard guard(lists.lock);
+    auto known = lists.byType.find(contentType);
+    if (known != lists.byType.end()) return known->second;
+
+    const FileType& type = FileTypeOf(contentType);
+    std::string large = FindThemedIcon(type.icons, 32), small = FindThemedIcon(type.icons, 16);
+    int index = BuiltinOfFamily(type.genericIcon);
+    if (!large.empty() && !small.empty()) {
+        auto shared = lists.byIconFiles.find(large + '\n' + small);
+        if (shared != lists.byIconFiles.end()) {
+            index = shared->second;
+        } else {
+            IconPixels l = LoadIconPixels(large, 32), s = LoadIconPixels(small, 16);
+            if (!l.Empty() && !s.Empty()) {
+                int atLarge = AddPixels(lists.large, l), atSmall = AddPixels(lists.small, s);
+                // Two lists that fell out of step would show wrong icons for
+                // every later type; keep them in step by dropping the odd one.
+                if (atLarge >= 0 && atLarge == atSmall) {
+                    index = atLarge;
+                } else {
+                    if (atLarge >= 0) ImageList_Remove(lists.large, atLarge);
+                    if (atSmall >= 0) ImageList_Remove(lists.small, atSmall);
+                }
+            }
+            lists.byIconFiles[large + '\n' + small] = index;
+        }
+    }
+    lists.byType[contentType] = index;
+    return index;
 }
 
 } // namespace win32
