@@ -240,3 +240,38 @@ TEST_F(OwnerDrawScrollbarTest, PageAreasShowTheCheckerOfBackgroundAndBlend) {
     EXPECT_EQ(b, c);
     EXPECT_TRUE((a == 0x0000FF && b == 0x00FF00) || (a == 0x00FF00 && b == 0x0000FF));
 }
+
+TEST_F(OwnerDrawScrollbarTest, ACustomPainterSeesEachPartAndCanTakeItsPaintingOver) {
+    TOwnerDrawScrollbar* bar = Bar(200);
+    bar->SetPageSize(20);
+    std::vector<std::pair<TScrollPaintCycle, TRect>> seen;
+    bar->OnScrollCustomPaint = [&](TObject*, TScrollPaintCycle cycle, TScrollPaintState,
+                                   const TRect& r, TCanvas* canvas, bool& handled) {
+        seen.push_back({cycle, r});
+        if (cycle != pcThumb) return;
+        canvas->GetBrush()->SetColor(TColor(0x0000FF));
+        canvas->FillRect(r);
+        handled = true;
+    };
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bits = CreateCompatibleBitmap(screen, bar->GetWidth(), 200);
+    SelectObject(dc, bits);
+    SendMessageW(bar->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    ASSERT_EQ(seen.size(), 4u);
+    const TScrollPaintCycle order[] = {pcBackground, pcScrollUp, pcScrollDown, pcThumb};
+    const TScrollArea areas[] = {saBackground, saScrollUp, saScrollDown, saThumb};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(seen[i].first, order[i]);
+        const TRect want = bar->ScrollArea(areas[i]);
+        EXPECT_TRUE(seen[i].second.left == want.left && seen[i].second.top == want.top &&
+                    seen[i].second.right == want.right && seen[i].second.bottom == want.bottom)
+            << i;
+    }
+    const TRect thumb = bar->ScrollArea(saThumb);
+    const RECT inside{thumb.left + 3, thumb.top + 3, thumb.left + 4, thumb.top + 4};
+    EXPECT_EQ(win32::ReadPixels(dc, inside).at(0), COLORREF(0x0000FF)) << "no edge drawn over it";
+    DeleteDC(dc);
+    DeleteObject(bits);
+    ReleaseDC(nullptr, screen);
+}
