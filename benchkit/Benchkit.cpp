@@ -4,9 +4,11 @@
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/shell/IDEVirtualDataObject.h"
+#include "benchkit/shell/IDEVirtualNamespace.h"
 #include "benchkit/shell/IDEVirtualPIDLTools.h"
 #include "benchkit/shell/IDEVirtualResources.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
+#include "benchkit/shell/IDEVirtualUnicodeControls.h"
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
@@ -42,6 +44,9 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEVirtualPIDLTools", InitializeIDEVirtualPIDLTools, FinalizeIDEVirtualPIDLTools},
     {"IDEVirtualShellUtilities", InitializeIDEVirtualShellUtilities,
      FinalizeIDEVirtualShellUtilities},
+    {"IDEVirtualNamespace", InitializeIDEVirtualNamespace, FinalizeIDEVirtualNamespace},
+    {"IDEVirtualUnicodeControls", InitializeIDEVirtualUnicodeControls,
+     FinalizeIDEVirtualUnicodeControls},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
 };

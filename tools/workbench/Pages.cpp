@@ -8,6 +8,7 @@ extern const TWorkbenchPage InspectorPage;
 extern const TWorkbenchPage TreePage;
 extern const TWorkbenchPage DrawTreePage;
 extern const TWorkbenchPage ControlsPage;
+extern const TWorkbenchPage ShellExtrasPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
@@ -18,6 +19,7 @@ const TWorkbenchPage* const kPages[] = {
     &ModelViewPage,
     &InspectorPage,
     &ControlsPage,
+    &ShellExtrasPage,
 };
 } // namespace
 

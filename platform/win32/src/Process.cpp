@@ -1,4 +1,6 @@
 // The process: exit, environment, command line, version and system facts.
+#include "Paths.h"
+
 #include <win32/TestSeams.h>
 #include <win32/winbase.h>
 #include <win32/winnls.h>
@@ -75,6 +77,12 @@ bool Lookup(const std::string& name, std::string& value) {
             value = equals + 1;
             return true;
         }
+    }
+    // Programs start "the command interpreter" by this name; here that is
+    // the POSIX shell, under its Windows name.
+    if (name.size() == 7 && SameNameIgnoringCase(name.c_str(), "COMSPEC", 7)) {
+        value = ToUtf8(win32::ToWindowsPath("/bin/sh"));
+        return !value.empty();
     }
     return false;
 }
