@@ -54,6 +54,7 @@ TClass TDrawGrid::StaticClass() {
 
 void RegisterGridClasses() {
     RegisterClass(TDrawGrid::StaticClass());
+    RegisterClass(TStringGrid::StaticClass());
 }
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -68,7 +69,10 @@ TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
               FRowCount * (FDefaultRowHeight + FGridLineWidth));
 }
 
-TCustomGrid::~TCustomGrid() = default;
+TCustomGrid::~TCustomGrid() {
+    // The editor goes with the owned components, after this grid has stopped being one.
+    if (FInplaceEdit) FInplaceEdit->FGrid = nullptr;
+}
 
 // --- Sizes -------------------------------------------------------------------------------
 
@@ -174,11 +178,13 @@ void TCustomGrid::SetGridLineWidth(int Value) {
 }
 
 void TCustomGrid::ColWidthsChanged() {
+    InvalidateEditor();
     UpdateScrollRange();
     Invalidate();
 }
 
 void TCustomGrid::RowHeightsChanged() {
+    InvalidateEditor();
     UpdateScrollRange();
     Invalidate();
 }
@@ -203,6 +209,10 @@ void TCustomGrid::SetOptions(TGridOptions Value) {
     if (Value == FOptions) return;
     FOptions = Value;
     if (FOptions.Contains(goRowSelect)) FAnchor = {FColCount - 1, FCurrent.Y};
+    if (!FOptions.Contains(goEditing) || FOptions.Contains(goRowSelect))
+        HideEditor();
+    else if (FOptions.Contains(goAlwaysShowEditor) && Focused())
+        ShowEditor();
     Invalidate();
 }
 
@@ -268,12 +278,20 @@ void TCustomGrid::MoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show) {
     ARow = std::clamp(ARow, FFixedRows, FRowCount - 1);
     if (!SelectCell(ACol, ARow)) return;
     const TGridRect old = GetSelection();
+    const TGridCoord oldCurrent = FCurrent;
     FCurrent = {ACol, ARow};
     if (MoveAnchor || !FOptions.Contains(goRangeSelect)) FAnchor = FCurrent;
     if (FOptions.Contains(goRowSelect)) FAnchor.X = FColCount - 1;
     if (Show) ClampInView(FCurrent);
     InvalidateRect(old);
     InvalidateRect(GetSelection());
+    if (!(oldCurrent == FCurrent)) {
+        // Editing ends with a move unless the editor is always shown; then it follows.
+        if (FOptions.Contains(goAlwaysShowEditor))
+            UpdateEdit();
+        else
+            HideEditor();
+    }
 }
 
 void TCustomGrid::SetTopRow(int Value) {
@@ -293,6 +311,7 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
     FTopLeft = {ALeft, ATop};
     ScrollData(old.X - ALeft, old.Y - ATop);
     UpdateScrollPos();
+    InvalidateEditor();
     TopLeftChanged();
 }
 
@@ -629,6 +648,7 @@ void TCustomGrid::WMHScroll(TMessage& Message) {
 void TCustomGrid::WMSetFocus(TMessage& Message) {
     TCustomControl::Dispatch(Message);
     InvalidateRect(GetSelection());
+    if (FOptions.Contains(goAlwaysShowEditor) && FOptions.Contains(goEditing)) ShowEditor();
 }
 
 void TCustomGrid::WMKillFocus(TMessage& Message) {
@@ -667,6 +687,17 @@ void TCustomGrid::WMTimer(TMessage& Message) {
 void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0) return;
+    if (Key == VK_F2 && FOptions.Contains(goEditing)) {
+        SetEditorMode(true);
+        return;
+    }
+    if (Key == VK_ESCAPE && FInplaceEdit && FInplaceEdit->GetVisible()) {
+        // Escape takes back what was typed since editing began.
+        FInplaceEdit->SetText(FSavedText);
+        if (!FOptions.Contains(goAlwaysShowEditor)) HideEditor();
+        Key = 0;
+        return;
+    }
     const bool ctrl = Shift.Contains(ssCtrl);
     const bool extend = Shift.Contains(ssShift) && FOptions.Contains(goRangeSelect);
     TGridCoord target = FCurrent;
@@ -727,9 +758,17 @@ void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
 }
 
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (CanFocus() && !Focused()) SetFocus();
+    const bool wasFocused = Focused() || (FInplaceEdit && FInplaceEdit->Focused());
+    if (CanFocus() && !Focused() && !(FInplaceEdit && FInplaceEdit->Focused())) SetFocus();
     if (Button == mbLeft) {
         const TGridCoord cell = MouseCoord(X, Y);
+        // A second click on the current cell starts editing it.
+        if (wasFocused && cell == FCurrent && FOptions.Contains(goEditing) &&
+            !FOptions.Contains(goRowSelect) && !Shift.Contains(ssDouble)) {
+            ShowEditor();
+            TCustomControl::MouseDown(Button, Shift, X, Y);
+            return;
+        }
         if (cell.X >= FFixedCols && cell.Y >= FFixedRows) {
             const bool extend = Shift.Contains(ssShift) && FOptions.Contains(goRangeSelect);
             MoveColRow(cell.X, cell.Y, !extend, true);
@@ -866,6 +905,16 @@ bool TDrawGrid::SelectCell(int ACol, int ARow) {
     bool canSelect = true;
     if (OnSelectCell) OnSelectCell(this, ACol, ARow, canSelect);
     return canSelect;
+}
+
+UnicodeString TDrawGrid::GetEditText(int ACol, int ARow) {
+    UnicodeString value;
+    if (OnGetEditText) OnGetEditText(this, ACol, ARow, value);
+    return value;
+}
+
+void TDrawGrid::SetEditText(int ACol, int ARow, const UnicodeString& Value) {
+    if (OnSetEditText) OnSetEditText(this, ACol, ARow, Value);
 }
 
 void TDrawGrid::TopLeftChanged() {

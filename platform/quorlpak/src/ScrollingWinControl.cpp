@@ -1,5 +1,7 @@
 #include <quorlpak/ScrollingWinControl.h>
 
+#include <quorlpak/StdCtrls.h>
+
 #include <runpak/TypeInfo.h>
 
 #include <algorithm>
@@ -116,11 +118,123 @@ void TScrollingWinControl::CreateWnd() {
 
 void TScrollingWinControl::ScrollBy(int DeltaX, int DeltaY) {
     if (DeltaX == 0 && DeltaY == 0) return;
+    // Aligned children would be put back one by one while the others still
+    // wait to move; they are all moved first and aligned once afterwards.
+    DisableAlign();
     for (int i = 0; i < GetControlCount(); ++i) {
         TControl* c = GetControls(i);
         c->SetBounds(c->GetLeft() + DeltaX, c->GetTop() + DeltaY, c->GetWidth(), c->GetHeight());
     }
+    EnableAlign();
     if (HandleAllocated()) ::InvalidateRect(GetHandle(), nullptr, TRUE);
+}
+
+void TScrollingWinControl::SetAutoScroll(bool Value) {
+    if (Value == FAutoScroll) return;
+    FAutoScroll = Value;
+    if (Value) {
+        CalcAutoRange();
+    } else {
+        FHorzScrollBar->SetRange(0);
+        FVertScrollBar->SetRange(0);
+    }
+}
+
+void TScrollingWinControl::AdjustClientRect(TRect& Rect) {
+    const int width = std::max(FHorzScrollBar->GetRange(), int(Rect.right - Rect.left));
+    const int height = std::max(FVertScrollBar->GetRange(), int(Rect.bottom - Rect.top));
+    Rect = TRect(-FHorzScrollBar->GetPosition(), -FVertScrollBar->GetPosition(), 0, 0);
+    Rect.right = Rect.left + width;
+    Rect.bottom = Rect.top + height;
+    TWinControl::AdjustClientRect(Rect);
+}
+
+void TScrollingWinControl::AlignControls(TControl* AControl, TRect& Rect) {
+    // The ranges first: controls aligned to the far edges lie at the content's end.
+    CalcAutoRange();
+    TWinControl::AlignControls(AControl, Rect);
+}
+
+// Controls aligned to the near edge or not aligned reach as far as they lie;
+// controls aligned to the far edge add their size, as they will sit after them.
+void TScrollingWinControl::CalcAutoRange() {
+    if (!FAutoScroll || FCalculatingRange) return;
+    FCalculatingRange = true;
+    int right = 0, bottom = 0, rightMargin = 0, bottomMargin = 0;
+    const int x0 = FHorzScrollBar->GetPosition(), y0 = FVertScrollBar->GetPosition();
+    for (int i = 0; i < GetControlCount(); ++i) {
+        TControl* c = GetControls(i);
+        if (!c->GetVisible()) continue;
+        switch (c->GetAlign()) {
+        case alNone:
+            right = std::max(right, x0 + c->GetLeft() + c->GetWidth());
+            bottom = std::max(bottom, y0 + c->GetTop() + c->GetHeight());
+            break;
+        case alLeft:
+            right = std::max(right, x0 + c->GetLeft() + c->GetWidth());
+            break;
+        case alTop:
+            bottom = std::max(bottom, y0 + c->GetTop() + c->GetHeight());
+            break;
+        case alRight:
+            rightMargin += c->GetWidth();
+            break;
+        case alBottom:
+            bottomMargin += c->GetHeight();
+            break;
+        default:
+            break;
+        }
+    }
+    FHorzScrollBar->SetRange(right + rightMargin + GetBorderWidth());
+    FVertScrollBar->SetRange(bottom + bottomMargin + GetBorderWidth());
+    FCalculatingRange = false;
+}
+
+void TScrollingWinControl::ScrollInView(TControl* AControl) {
+    if (!AControl || !ContainsControl(AControl)) return;
+    CalcAutoRange();
+    const TRect client = GetClientRect();
+    auto bring = [](TControlScrollBar* bar, int near, int far, int size) {
+        if (far > size)
+            bar->SetPosition(bar->GetPosition() + std::min(far - size, near));
+        else if (near < 0)
+            bar->SetPosition(bar->GetPosition() + near);
+    };
+    bring(FHorzScrollBar, AControl->GetLeft(), AControl->GetLeft() + AControl->GetWidth(),
+          client.Width());
+    bring(FVertScrollBar, AControl->GetTop(), AControl->GetTop() + AControl->GetHeight(),
+          client.Height());
+}
+
+// --- TScrollBox ------------------------------------------------------------------------------
+
+TClass TScrollBox::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TScrollBox>(u"TScrollBox", TScrollingWinControl::StaticClass()));
+    return &meta;
+}
+
+TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
+    FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                                  csDoubleClicks};
+    SetBounds(0, 0, 185, 41);
+}
+
+void TScrollBox::SetBorderStyle(TBorderStyle Value) {
+    if (Value == FBorderStyle) return;
+    FBorderStyle = Value;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TScrollBox::CreateParams(TCreateParams& Params) {
+    TScrollingWinControl::CreateParams(Params);
+    if (FBorderStyle == bsSingle) {
+        if (GetCtl3D())
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            Params.Style |= WS_BORDER;
+    }
 }
 
 void TScrollingWinControl::Dispatch(TMessage& Message) {

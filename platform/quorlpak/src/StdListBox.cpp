@@ -3,6 +3,9 @@
 
 #include "PublishControls.h"
 
+#include <quorlpak/Canvas.h>
+#include <runpak/ScopeGuard.h>
+
 #include <runpak/Exceptions.h>
 
 namespace {
@@ -38,7 +41,56 @@ TClass TListBox::StaticClass() {
     return &meta;
 }
 
-TCustomListBox::TCustomListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TItemStrings) {
+// The list box's items: data objects and removals go through the list box,
+// except while the list moves its own items around.
+class TListBoxItems : public TItemStrings {
+public:
+    explicit TListBoxItems(TCustomListBox* ListBox) : FListBox(ListBox) {}
+
+    TObject* GetObject(int index) const override {
+        return FMoving ? TItemStrings::GetObject(index) : FListBox->GetItemData(index);
+    }
+    void PutObject(int index, TObject* object) override {
+        if (FMoving)
+            TItemStrings::PutObject(index, object);
+        else
+            FListBox->SetItemData(index, object);
+    }
+    void Delete(int index) override {
+        if (!FMoving && index >= 0 && index < GetCount()) FListBox->DeleteString(index);
+        TItemStrings::Delete(index);
+    }
+    void Clear() override {
+        if (GetCount() > 0) FListBox->ResetContent();
+        TItemStrings::Clear();
+    }
+    void Exchange(int index1, int index2) override {
+        FMoving = true;
+        auto moved = runpak::ScopeExit([this] { FMoving = false; });
+        TItemStrings::Exchange(index1, index2);
+    }
+    void Move(int curIndex, int newIndex) override {
+        FMoving = true;
+        auto moved = runpak::ScopeExit([this] { FMoving = false; });
+        TItemStrings::Move(curIndex, newIndex);
+    }
+    TObject* RawObject(int index) const { return TItemStrings::GetObject(index); }
+    void PutRawObject(int index, TObject* object) { TItemStrings::PutObject(index, object); }
+
+protected:
+    // A new item's object is item data like any other.
+    void InsertItem(int index, const UnicodeString& s, TObject* object) override {
+        TItemStrings::InsertItem(index, s, FMoving ? object : nullptr);
+        if (object && !FMoving) FListBox->SetItemData(index, object);
+    }
+
+private:
+    TCustomListBox* FListBox;
+    bool FMoving = false;
+};
+
+TCustomListBox::TCustomListBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(new TListBoxItems(this)) {
     FControlStyle = {csDoubleClicks};
     FWidth = 121;
     FHeight = 97;
@@ -52,6 +104,84 @@ TCustomListBox::TCustomListBox(TComponent* AOwner) : TWinControl(AOwner), FItems
 TCustomListBox::~TCustomListBox() {
     FItems->OnChange = nullptr;
     delete FItems;
+    delete FCanvas;
+}
+
+TObject* TCustomListBox::InternalGetItemData(int Index) const {
+    return static_cast<TListBoxItems*>(FItems)->RawObject(Index);
+}
+
+void TCustomListBox::InternalSetItemData(int Index, TObject* AData) {
+    static_cast<TListBoxItems*>(FItems)->PutRawObject(Index, AData);
+}
+
+TObject* TCustomListBox::GetItemData(int Index) {
+    return InternalGetItemData(Index);
+}
+
+void TCustomListBox::SetItemData(int Index, TObject* AData) {
+    InternalSetItemData(Index, AData);
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle Value) {
+    if (Value == FStyle) return;
+    FStyle = Value;
+    if (FHandle) RecreateWnd();
+}
+
+void TCustomListBox::SetItemHeight(int Value) {
+    if (Value <= 0) return;
+    FItemHeight = Value;
+    if (FHandle) {
+        SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, Value);
+        InvalidateRect(FHandle, nullptr, TRUE);
+    }
+}
+
+TCanvas* TCustomListBox::GetCanvas() {
+    if (!FCanvas) {
+        FCanvas = new TControlCanvas;
+        FCanvas->SetControl(this);
+    }
+    return FCanvas;
+}
+
+void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+    if (OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    TCanvas* canvas = GetCanvas();
+    canvas->FillRect(Rect);
+    if (Index >= 0 && Index < FItems->GetCount())
+        canvas->TextOut(Rect.left + 2, Rect.top, FItems->Get(Index));
+}
+
+void TCustomListBox::CNDrawItem(TMessage& Message) {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    Message.Result = 1;
+    if (!dis) return;
+    TOwnerDrawState state;
+    if (dis->itemState & ODS_SELECTED) state.Include(odSelected);
+    if (dis->itemState & ODS_FOCUS) state.Include(odFocused);
+    if (dis->itemState & ODS_DISABLED) state.Include(odDisabled);
+    if (dis->itemState & ODS_GRAYED) state.Include(odGrayed);
+    if (dis->itemState & ODS_CHECKED) state.Include(odChecked);
+    TCanvas* canvas = GetCanvas();
+    canvas->SetHandle(dis->hDC);
+    canvas->SetFont(GetFont());
+    canvas->GetBrush()->Assign(GetBrush());
+    if (state.Contains(odSelected)) {
+        canvas->GetBrush()->SetColor(clHighlight);
+        canvas->GetFont()->SetColor(clHighlightText);
+    }
+    const TRect rect(dis->rcItem);
+    if (int(dis->itemID) >= 0)
+        DrawItem(int(dis->itemID), rect, state);
+    else
+        canvas->FillRect(rect);
+    if (state.Contains(odFocused)) canvas->DrawFocusRect(rect);
+    canvas->SetHandle(nullptr);
 }
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
@@ -59,6 +189,8 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
     CreateSubClass(Params, u"ListBox");
     // Sorting is the item list's business; the window shows it in its order.
     Params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+    if (FStyle == lbOwnerDrawFixed) Params.Style |= LBS_OWNERDRAWFIXED;
+    if (FStyle == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE;
     if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
     if (FBorderStyle == bsSingle) {
         if (FCtl3D)
@@ -70,6 +202,8 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TCustomListBox::CreateWnd() {
     TWinControl::CreateWnd();
+    if (FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable)
+        SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, FItemHeight);
     for (int i = 0; i < FItems->GetCount(); ++i)
         SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
     const int count = FItems->GetCount();
@@ -281,6 +415,10 @@ void TCustomListBox::ItemsChanged() {
 }
 
 void TCustomListBox::Dispatch(TMessage& Message) {
+    if (Message.Msg == CN_DRAWITEM) {
+        CNDrawItem(Message);
+        return;
+    }
     if (Message.Msg == CN_COMMAND) {
         switch (HIWORD(Message.WParam)) {
         case LBN_SELCHANGE:

@@ -2,12 +2,15 @@
 // columns optionally fixed (they do not scroll). It keeps the cell sizes, the
 // current cell and the selection, scrolls by whole cells, and paints by
 // asking DrawCell for every visible cell. TDrawGrid hands DrawCell and the
-// selection test to events.
+// selection test to events. With goEditing the current cell can be edited in
+// place by a TInplaceEdit the grid lays over it; TStringGrid keeps a text and
+// an object for every cell.
 #pragma once
 #pragma GCC visibility push(default)
 
 #include <quorlpak/Controls.h>
 #include <quorlpak/CustomControl.h>
+#include <quorlpak/StdCtrls.h>
 
 #include <vector>
 
@@ -57,6 +60,48 @@ struct TGridRect {
         return ACol >= Left && ACol <= Right && ARow >= Top && ARow <= Bottom;
     }
     friend bool operator==(const TGridRect&, const TGridRect&) = default;
+};
+
+class TCustomGrid;
+
+// The edit a grid lays over its current cell. It belongs to the grid, sends
+// the keys that move between cells to it and hands every change of its text
+// back (the grid's SetEditText).
+class TInplaceEdit : public TCustomEdit {
+public:
+    explicit TInplaceEdit(TComponent* AOwner);
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    TCustomGrid* GetGrid() const { return FGrid; }
+    void Deselect();
+    void Hide();
+    // Shows the editor over a cell rectangle (client coordinates of the grid).
+    void Move(const TRect& Loc);
+    bool PosEqual(const TRect& Rect);
+    void SetFocus() override;
+    void UpdateLoc(const TRect& Loc);
+    // Takes the text of the grid's current cell.
+    virtual void UpdateContents();
+
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    friend class TCustomGrid;
+    void CreateParams(TCreateParams& Params) override;
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char16_t& Key) override;
+    void Change() override;
+    void DblClick() override;
+    // The window moved or was resized: lay the text out again.
+    virtual void BoundsChanged();
+    virtual bool EditCanModify();
+
+    TCustomGrid* FGrid = nullptr;
+
+private:
+    bool FUpdating = false; // the grid sets the text: no edit of the cell
 };
 
 class TCustomGrid : public TCustomControl {
@@ -133,9 +178,43 @@ public:
     void InvalidateRow(int ARow);
     void InvalidateGrid() { Invalidate(); }
 
+    // --- In-place editing ---
+    bool GetEditorMode() const { return FEditorMode; }
+    void SetEditorMode(bool Value);
+    TInplaceEdit* GetInplaceEditor() const { return FInplaceEdit; }
+
     void Dispatch(TMessage& Message) override;
 
 protected:
+    friend class TInplaceEdit;
+    // The editor the grid lays over its cells (created on first need, owned by the grid).
+    virtual TInplaceEdit* CreateEditor();
+    // Whether the editor may show at all (goEditing, not row select).
+    virtual bool CanEditShow();
+    // Whether the text of the current cell may change.
+    virtual bool CanEditModify() { return true; }
+    virtual bool CanEditAcceptKey(char16_t Key) { return true; }
+    virtual UnicodeString GetEditText(int ACol, int ARow) { return UnicodeString(); }
+    virtual void SetEditText(int ACol, int ARow, const UnicodeString& Value) {}
+    virtual int GetEditLimit() { return 0; }
+    void ShowEditor();
+    void HideEditor();
+    // Starts editing with a typed character in place of the cell's text.
+    void ShowEditorChar(char16_t Ch);
+    // The editor follows the current cell (or hides when it is off screen).
+    void InvalidateEditor();
+    // Hands the editor's text to SetEditText.
+    void UpdateText();
+    // Rows and columns move with whatever descendants keep for them (RowMoved, ColumnMoved).
+    virtual void DeleteRow(int ARow);
+    virtual void DeleteColumn(int ACol);
+    void MoveRow(int FromIndex, int ToIndex);
+    void MoveColumn(int FromIndex, int ToIndex);
+    virtual void RowMoved(int FromIndex, int ToIndex) {}
+    virtual void ColumnMoved(int FromIndex, int ToIndex) {}
+    void KeyPress(char16_t& Key) override;
+    void DblClick() override;
+
     // Paints one cell; the canvas holds the colours and font the grid chose.
     virtual void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {}
     // Whether a cell may become current.
@@ -191,6 +270,13 @@ private:
     void InvalidateRect(const TGridRect& Cells);
     void DrawLines(const TRect& Client);
     void StopSelecting();
+    void UpdateEdit();
+    void HideEdit();
+
+    TInplaceEdit* FInplaceEdit = nullptr;
+    TGridCoord FInplaceCoord{-1, -1}; // the cell the editor shows
+    UnicodeString FSavedText;         // the cell's text when editing began (Escape)
+    bool FEditorMode = false;
 
     int FColCount = 5;
     int FRowCount = 5;
@@ -213,6 +299,9 @@ private:
 using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, const TRect& Rect,
                                           TGridDrawState State)>;
 using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TGetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, UnicodeString& Value)>;
+using TSetEditEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, const UnicodeString& Value)>;
 
 class TDrawGrid : public TCustomGrid {
 public:
@@ -224,11 +313,47 @@ public:
     TDrawCellEvent OnDrawCell;
     TSelectCellEvent OnSelectCell;
     TNotifyEvent OnTopLeftChanged;
+    TGetEditEvent OnGetEditText;
+    TSetEditEvent OnSetEditText;
 
 protected:
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     bool SelectCell(int ACol, int ARow) override;
     void TopLeftChanged() override;
+    UnicodeString GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const UnicodeString& Value) override;
+};
+
+// A grid of texts, with an object per cell (not owned).
+class TStringGrid : public TDrawGrid {
+public:
+    explicit TStringGrid(TComponent* AOwner);
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    UnicodeString GetCells(int ACol, int ARow) const;
+    void SetCells(int ACol, int ARow, const UnicodeString& Value);
+    TObject* GetObjects(int ACol, int ARow) const;
+    void SetObjects(int ACol, int ARow, TObject* Value);
+
+protected:
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+    UnicodeString GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const UnicodeString& Value) override;
+    void SizeChanged(int OldColCount, int OldRowCount) override;
+    void RowMoved(int FromIndex, int ToIndex) override;
+    void ColumnMoved(int FromIndex, int ToIndex) override;
+
+private:
+    struct TCell {
+        UnicodeString Text;
+        TObject* Object = nullptr;
+    };
+    const TCell* Find(int ACol, int ARow) const;
+    TCell& At(int ACol, int ARow);
+
+    std::vector<std::vector<TCell>> FRows; // grows on first write to a row or column
 };
 
 void RegisterGridClasses();

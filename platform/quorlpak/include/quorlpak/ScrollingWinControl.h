@@ -1,6 +1,7 @@
 // A windowed control whose content is larger than its client area: two
 // scroll bars (the window's own) hold the content's size as their range and
-// the visible part's offset as their position.
+// the visible part's offset as their position. With AutoScroll the ranges
+// follow the children's extent. TScrollBox is such a control with a border.
 #pragma once
 #pragma GCC visibility push(default)
 
@@ -55,15 +56,44 @@ public:
     TControlScrollBar* GetVertScrollBar() const { return FVertScrollBar; }
     // Moves the content (child controls and pixels) by the given deltas.
     void ScrollBy(int DeltaX, int DeltaY);
+    bool GetAutoScroll() const { return FAutoScroll; }
+    void SetAutoScroll(bool Value);
+    // Scrolls the least needed so that the child is wholly visible (its top
+    // left when it is larger than the client area).
+    void ScrollInView(TControl* AControl);
     void Dispatch(TMessage& Message) override;
 
 protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
+    // Aligned children lie on the whole scrolled content, not the visible part.
+    void AdjustClientRect(TRect& Rect) override;
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    // The ranges from the children's extent (AutoScroll).
+    void CalcAutoRange();
 
 private:
     TControlScrollBar* FHorzScrollBar;
     TControlScrollBar* FVertScrollBar;
+    bool FAutoScroll = true;
+    bool FCalculatingRange = false;
+};
+
+class TScrollBox : public TScrollingWinControl {
+public:
+    explicit TScrollBox(TComponent* AOwner);
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+
+private:
+    TBorderStyle FBorderStyle = bsSingle;
 };
 
 #pragma GCC visibility pop

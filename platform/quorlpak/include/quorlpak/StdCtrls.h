@@ -382,6 +382,30 @@ public:
 // --------------------------------------------------------------------------------------- A list
 // over the system "ListBox" class. OnClick fires when the user changes the selection. With
 // MultiSelect, ItemIndex is the item with the focus and Selected[i] tells the selection.
+// Each item carries a data object (Items' objects); reading and writing it goes through
+// GetItemData and SetItemData, and an item about to go through DeleteString or
+// ResetContent, so that descendants can keep their own records there. Owner-drawn
+// styles draw each item through DrawItem (OnDrawItem).
+enum TOwnerDrawStateItem {
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odHotLight,
+    odInactive,
+    odNoAccel,
+    odNoFocusRect,
+    odReserved1,
+    odReserved2,
+    odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateItem, 16>;
+class TCustomListBox;
+using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, const TRect& Rect,
+                                          TOwnerDrawState State)>;
+
 class TCustomListBox : public TWinControl {
 public:
     explicit TCustomListBox(TComponent* AOwner);
@@ -402,35 +426,61 @@ public:
     void SetSorted(bool Value);
     TBorderStyle GetBorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value);
+    TListBoxStyle GetStyle() const { return FStyle; }
+    void SetStyle(TListBoxStyle Value);
     bool GetSelected(int Index);
     void SetSelected(int Index, bool Value);
     int GetSelCount();
     int GetTopIndex();
     void SetTopIndex(int Value);
     int GetItemHeight();
+    // The height of owner-drawn items (kept while there is no window).
+    void SetItemHeight(int Value);
     // The item under a client point, or -1.
     int ItemAtPos(const TPoint& Pos, bool Existing = true);
     TRect ItemRect(int Index);
     void Clear();
     void ClearSelection();
     void SelectAll();
+    // The canvas owner-drawn items are drawn on.
+    TCanvas* GetCanvas();
+
+    // An item's data as the list's user sees it.
+    virtual TObject* GetItemData(int Index);
+    virtual void SetItemData(int Index, TObject* AData);
 
     void Dispatch(TMessage& Message) override;
 
+    TDrawItemEvent OnDrawItem;
+
 protected:
+    friend class TListBoxItems;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
     void Loaded() override;
     void ItemsChanged();
+    virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+    // Called before the item (or every item) leaves the list.
+    virtual void DeleteString(int Index) {}
+    virtual void ResetContent() {}
+    // The data as stored with the item.
+    TObject* InternalGetItemData(int Index) const;
+    void InternalSetItemData(int Index, TObject* AData);
 
     TItemStrings* FItems;
     std::vector<bool> FSaveSelection; // kept while there is no window
     int FItemIndex = -1;
     int FTopIndex = 0;
+    int FItemHeight = 16;
     TBorderStyle FBorderStyle = bsSingle;
+    TListBoxStyle FStyle = lbStandard;
     bool FMultiSelect = false;
     bool FExtendedSelect = true;
+
+private:
+    void CNDrawItem(TMessage& Message);
+    TControlCanvas* FCanvas = nullptr;
 };
 
 class TListBox : public TCustomListBox {

@@ -269,7 +269,10 @@ void CharTyped(ListBoxData& l, WPARAM ch) {
 
 void ButtonDown(ListBoxData& l, LPARAM lParam, bool doubleClick) {
     HWND focusTo = l.combo ? l.combo : l.hwnd;
-    if (GetFocus() != focusTo && !(l.combo && IsChild(l.combo, GetFocus()))) SetFocus(focusTo);
+    // A list told it has the focus (a pop-up list that an edit keeps the
+    // focus for) does not take it away on a click.
+    if (!l.focused && GetFocus() != focusTo && !(l.combo && IsChild(l.combo, GetFocus())))
+        SetFocus(focusTo);
     if (!IsWindow(l.hwnd)) return;
     if (doubleClick) {
         l.NotifyCode(LBN_DBLCLK);

@@ -23,6 +23,7 @@ void RegisterSystemClasses() {
         {u"ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC},
         {u"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW},
         {u"ComboLBox", ComboListProc, CS_DBLCLKS | CS_SAVEBITS},
+        {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
