@@ -1041,6 +1041,39 @@ protected:
     friend class TVirtualTreeHintWindow;
     // === end of the user's hands (protected) ==============================================
 
+    // === Animation, form properties and printing ===========================================
+public:
+    // A step of an animation: Step is where it stands (0 .. Steps), StepSize
+    // how far this call moves; the closing call has both 0. False stops it.
+    using TVTAnimationCallback = std::function<bool(int Step, int StepSize, void* Data)>;
+    // Calls Callback about Steps / StepSize times spread over Duration ms of
+    // the layer's clock, growing the step when the calls fall behind; then
+    // once more with (0, 0). Nothing while another animation runs.
+    void Animate(uint32_t Steps, uint32_t Duration, const TVTAnimationCallback& Callback,
+                 void* Data);
+
+protected:
+    // What the toggle animation scrolls: the rows below a node, on the
+    // window's device context.
+    struct TToggleAnimationData {
+        bool Expand = false;
+        HWND Window = nullptr;
+        HDC DC = nullptr;
+        HBRUSH Brush = nullptr;
+        TRect R{};
+    };
+    // One step of the toggle animation: moves R's content by StepSize
+    // (down when expanding) and fills the band the first step opens.
+    bool ToggleCallback(int Step, int StepSize, void* Data);
+    // Slides the rows below Node open (Expanding) or shut over the
+    // animation duration, before the node's new state is painted.
+    void AnimateToggle(PVirtualNode Node, bool Expanding, int64_t ExtraHeight);
+    // Form data beside the published properties: the header's "Columns",
+    // and "Options" of older forms (read only).
+    void DefineProperties(TFiler* Filer) override;
+    void ReadOldOptions(TReader* Reader);
+    // === End of animation, form properties and printing ====================================
+
 private:
     void EndCheckedChange(bool Check);
     // Bytes of one node's block: the record, the internal areas and the user data.
@@ -1157,6 +1190,9 @@ public:
     void SetText(PVirtualNode Node, TColumnIndex Column, const UnicodeString& Value);
     const UnicodeString& GetDefaultText() const { return FDefaultText; }
     void SetDefaultText(const UnicodeString& Value);
+    // Forms keep the default text as "WideDefaultText" (when not "Node");
+    // older forms' "StringOptions" are read.
+    void DefineProperties(TFiler* Filer) override;
     TCustomStringTreeOptions* GetStringTreeOptions() const {
         return static_cast<TCustomStringTreeOptions*>(GetTreeOptions());
     }

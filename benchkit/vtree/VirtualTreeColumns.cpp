@@ -60,11 +60,6 @@ TVirtualTreeColumn::TVirtualTreeColumn(TCollection* Collection) : TCollectionIte
 
 TVirtualTreeColumn::~TVirtualTreeColumn() = default;
 
-TClass TVirtualTreeColumn::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TVirtualTreeColumn>(u"TVirtualTreeColumn", TCollectionItem::StaticClass()));
-    return &meta;
-}
-
 TVirtualTreeColumns* TVirtualTreeColumn::Owner() const {
     return static_cast<TVirtualTreeColumns*>(GetCollection());
 }

@@ -130,6 +130,7 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
     if (Node->States.Contains(vsExpanded)) {
         allowed = DoCollapsing(Node);
         if (allowed) {
+            AnimateToggle(Node, false, int64_t(Node->TotalHeight) - GetNodeHeight(Node));
             InterruptValidation();
             AdjustTotalHeight(Node, GetNodeHeight(Node));
             if (GetFullyVisible(Node)) FVisibleCount -= CountVisibleChildren(Node);
@@ -150,6 +151,7 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
                 int64_t delta = 0;
                 for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
                     if (child->States.Contains(vsVisible)) delta += child->TotalHeight;
+                AnimateToggle(Node, true, delta);
                 Node->States.Include(vsExpanded);
                 AdjustTotalHeight(Node, delta, true);
                 if (GetFullyVisible(Node)) FVisibleCount += CountVisibleChildren(Node);

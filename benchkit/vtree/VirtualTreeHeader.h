@@ -19,6 +19,9 @@
 #include <vector>
 
 class TBaseVirtualTree;
+class TFiler;
+class TReader;
+class TWriter;
 class TFont;
 class TCustomImageList;
 class TPopupMenu;
@@ -106,6 +109,8 @@ public:
     bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
     UnicodeString GetDisplayName() const override;
     TVirtualTreeColumns* Owner() const;
+    // Text and Hint travel in forms as "WideText" and "WideHint".
+    void DefineProperties(TFiler* Filer) override;
 
     // Places image, text and sort glyph inside Client (see the header's layout rules).
     virtual void ComputeHeaderLayout(HDC DC, const TRect& Client, bool UseHeaderGlyph,
@@ -286,6 +291,9 @@ public:
     static TShiftState GetShiftState();
     virtual void ChangeScale(int M, int D);
     virtual bool CanWriteColumns() const { return true; }
+    // The columns as the tree's form property "Columns" (a collection).
+    void ReadColumns(TReader* Reader);
+    void WriteColumns(TWriter* Writer);
     TPersistent* GetOwner() const override;
 
     TBaseVirtualTree* Treeview() const { return FOwner; }

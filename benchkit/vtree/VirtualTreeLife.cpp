@@ -127,6 +127,15 @@ TCustomImageList* SharedCheckImages(TCheckImageKind Kind) {
     return list.get();
 }
 
+void ReloadSharedCheckImages() {
+    TCriticalSection* lock = Unit().Lock.get();
+    if (lock) lock->Enter();
+    for (TCheckImageKind kind : {ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat})
+        if (resourceChecks[kind]) LoadCheckImages(resourceChecks[kind].get(), CheckResourceName(kind), true);
+    ReloadUtilityImages();
+    if (lock) lock->Leave();
+}
+
 void FreeSharedCheckImages() {
     systemChecks.reset();
     systemFlatChecks.reset();
@@ -276,6 +285,16 @@ void TBaseVirtualTree::Loaded() {
     } else if (HasState(tsNeedRootCountUpdate)) {
         DoStateChange({}, {tsNeedRootCountUpdate});
     }
+    // The columns were read one by one; now they can take their places.
+    Updating();
+    auto updated = runpak::ScopeExit([this] { Updated(); });
+    FHeader->UpdateMainColumn();
+    FHeader->GetColumns()->FixPositions();
+    if (FOptions->GetAutoOptions().Contains(toAutoBidiColumnOrdering))
+        FHeader->GetColumns()->ReorderColumns(UseRightToLeftAlignment());
+    FHeader->RecalculateHeader();
+    if (FHeader->GetOptions().Contains(hoAutoResize))
+        FHeader->GetColumns()->AdjustAutoSize(InvalidColumn, true);
 }
 
 // --- Update brackets ------------------------------------------------------------------------

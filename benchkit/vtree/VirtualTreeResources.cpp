@@ -65,6 +65,10 @@ TCustomImageList* UtilityImages() {
     return utilityImages.get();
 }
 
+void ReloadUtilityImages() {
+    if (utilityImages) LoadCheckImages(utilityImages.get(), u"VT_UTILITIES", true);
+}
+
 void FreeUtilityImages() {
     utilityImages.reset();
 }

@@ -121,20 +121,26 @@ bool TBaseVirtualTree::DoSetOffsetXY(TPoint Value, TScrollUpdateOptions Options,
 int TBaseVirtualTree::GetMaxRightExtend() {
     int result = 0;
     const bool showRoot = FOptions->GetPaintOptions().Contains(toShowRoot);
-    const int topIndex = showRoot ? 1 : 0;
+    const bool checks = FOptions->GetMiscOptions().Contains(toCheckSupport) && FCheckImages;
+    const int levelOffset = showRoot ? 1 : 0;
     int runTop = 0;
-    PVirtualNode run = GetNodeAt(0, -FOffsetY, false, runTop);
-    // Only the rows on screen count: measuring a million rows is not free.
-    int y = 0;
-    while (run && y < GetClientHeight() + int(FDefaultNodeHeight)) {
-        int width = FMargin + (int(GetNodeLevel(run)) + topIndex) * FIndent +
-                    DoGetNodeWidth(run, NoColumn, nullptr);
+    PVirtualNode run = GetNodeAt(0, 0, true, runTop);
+    // From the top row to the bottom of the window: measuring every row of
+    // a million would make each scroll bar update cost a full walk.
+    int y = runTop;
+    const int bottom = GetClientHeight();
+    while (run && y < bottom) {
+        if (!run->States.Contains(vsInitialized)) InitNode(run);
+        int width = (int(GetNodeLevel(run)) + levelOffset) * FIndent;
+        if (FStateImages) width += FStateImages->GetWidth() + 2;
         if (FImages) width += FImages->GetWidth() + 2;
-        result = std::max(result, width + FMargin);
-        y += run->NodeHeight;
-        run = GetNextVisibleNoInit(run);
+        if (checks && run->CheckType != ctNone) width += FCheckImages->GetWidth() + 2;
+        width += DoGetNodeWidth(run, NoColumn, nullptr);
+        result = std::max(result, width);
+        y += int(GetNodeHeight(run));
+        run = GetNextVisible(run);
     }
-    return result;
+    return result + FMargin;
 }
 
 void TBaseVirtualTree::UpdateHorizontalScrollBar(bool DoRepaint) {

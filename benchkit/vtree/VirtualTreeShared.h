@@ -17,6 +17,9 @@ namespace vtree {
 TCustomImageList* SharedCheckImages(TCheckImageKind Kind);
 // Frees the strips (unit shut-down).
 void FreeSharedCheckImages();
+// The system colours changed: the colour-mapped strips that exist and the
+// utility glyphs are loaded again, in place, so every tree keeps its list.
+void ReloadSharedCheckImages();
 
 // --- Artwork from the library's resources (VirtualTreeResources.cpp) ---
 // The resource of a strip kind ("VT_CHECK_LIGHT" ...); null for the kinds
@@ -29,6 +32,8 @@ void LoadCheckImages(TCustomImageList* List, const char16_t* ResName, bool MapCo
 // ascending; made on first use.
 TCustomImageList* UtilityImages();
 void FreeUtilityImages();
+// Loads the glyphs again when they were made.
+void ReloadUtilityImages();
 HCURSOR HeaderSplitCursor();
 // The shaded (fmShaded) node button bitmaps.
 void LoadShadedButton(TBitmap* Bitmap, bool Plus);

@@ -141,24 +141,25 @@ void BuildSystemCheckImages(TCustomImageList* List, bool Flat) {
     RECT all{0, 0, width * 25, height};
     FillRect(dc, &all, key);
     DeleteObject(key);
+    // The push-button images are the drawn strip's own, centred in the cell.
+    TCustomImageList* buttons = vtree::SharedCheckImages(Flat ? ckFlat : ckLightCheck);
     for (int i = 0; i < 24; ++i) {
         RECT r{(i + 1) * width + 1, 2, (i + 1) * width + width - 2, height - 1};
-        UINT state = 0;
-        if (i < 20) {
-            static const UINT looks[4] = {0, DFCS_HOT, DFCS_PUSHED, DFCS_INACTIVE};
-            state = looks[i % 4];
-            if (i < 8)
-                state |= DFCS_BUTTONRADIO;
-            else if (i >= 16)
-                state |= DFCS_BUTTON3STATE;
-            else
-                state |= DFCS_BUTTONCHECK;
-            if ((i >= 4 && i <= 7) || i >= 12) state |= DFCS_CHECKED;
-        } else {
-            // The push-button images: normal, hot, pushed, disabled.
-            static const UINT looks[4] = {0, DFCS_HOT, DFCS_PUSHED, DFCS_INACTIVE};
-            state = DFCS_BUTTONPUSH | looks[i - 20];
+        if (i >= 20) {
+            if (buttons && i + 1 < buttons->GetCount())
+                buttons->Draw(bitmap.GetCanvas(), (i + 1) * width + (width - buttons->GetWidth()) / 2,
+                              (height - buttons->GetHeight()) / 2, i + 1);
+            continue;
         }
+        static const UINT looks[4] = {0, DFCS_HOT, DFCS_PUSHED, DFCS_INACTIVE};
+        UINT state = looks[i % 4];
+        if (i < 8)
+            state |= DFCS_BUTTONRADIO;
+        else if (i >= 16)
+            state |= DFCS_BUTTON3STATE;
+        else
+            state |= DFCS_BUTTONCHECK;
+        if ((i >= 4 && i <= 7) || i >= 12) state |= DFCS_CHECKED;
         if (Flat) state |= DFCS_FLAT;
         DrawFrameControl(dc, &r, DFC_BUTTON, state);
     }

@@ -3,6 +3,8 @@
 // bidi changes, invalidation, and the header and column event dispatchers.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include "benchkit/vtree/VirtualTreeShared.h"
+
 #include <quorlpak/ImgList.h>
 #include <win32/windows.h>
 
@@ -150,7 +152,8 @@ void TBaseVirtualTree::Dispatch(TMessage& Message) {
         }
         return;
     case CM_SYSCOLORCHANGE:
-        // The shared check images follow the system colours once they exist.
+        // The shared check images follow the system colours.
+        vtree::ReloadSharedCheckImages();
         Message.Msg = WM_SYSCOLORCHANGE;
         DefaultHandler(Message);
         return;

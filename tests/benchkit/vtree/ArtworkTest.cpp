@@ -3,6 +3,7 @@
 #include "VirtualTreeTestSupport.h"
 
 #include "benchkit/BenchkitInstance.h"
+#include "benchkit/vtree/VirtualTreeShared.h"
 
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Colors.h>
@@ -59,6 +60,55 @@ TEST_F(Artwork, EachDrawnKindHasItsStripWithTheImagesAtTheirIndexes) {
     TTestTree* other = MakeTree();
     other->SetCheckImageKind(ckXP);
     EXPECT_EQ(other->GetCheckImages(), seen);
+}
+
+// Every pixel of an image drawn on fuchsia, the list's image centred in Size.
+std::vector<COLORREF> Pixels(TCustomImageList* List, int Index, int Size) {
+    TBitmap target;
+    target.SetPixelFormat(pf32bit);
+    target.SetSize(Size, Size);
+    target.GetCanvas()->GetBrush()->SetColor(clFuchsia);
+    target.GetCanvas()->FillRect(TRect{0, 0, Size, Size});
+    ImageList_Draw(List->GetHandle(), Index, target.GetCanvas()->GetHandle(),
+                   (Size - List->GetWidth()) / 2, (Size - List->GetHeight()) / 2, ILD_TRANSPARENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < Size; ++y)
+        for (int x = 0; x < Size; ++x) pixels.push_back(ColorToRGB(target.GetCanvas()->GetPixel(x, y)));
+    return pixels;
+}
+
+TEST_F(Artwork, SystemStripsShowThePushButtonsOfTheDrawnStrips) {
+    TTestTree* tree = MakeTree();
+    struct Case {
+        TCheckImageKind system, drawn;
+    } cases[] = {{ckSystem, ckLightCheck}, {ckSystemFlat, ckFlat}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.system));
+        tree->SetCheckImageKind(c.drawn);
+        TCustomImageList* drawn = tree->GetCheckImages();
+        tree->SetCheckImageKind(c.system);
+        TCustomImageList* system = tree->GetCheckImages();
+        ASSERT_EQ(system->GetCount(), 25);
+        const int size = std::max(system->GetWidth(), drawn->GetWidth());
+        for (int i = 21; i <= 24; ++i) {
+            const std::vector<COLORREF> pixels = Pixels(system, i, size);
+            EXPECT_EQ(pixels, Pixels(drawn, i, size)) << "image " << i;
+            EXPECT_NE(pixels, Pixels(system, 0, size)) << "image " << i << " is not empty";
+        }
+    }
+}
+
+TEST_F(Artwork, ASystemColourChangeReloadsTheStripsWhereTheTreesHoldThem) {
+    TTestTree* tree = MakeWindowedTree();
+    TCustomImageList* list = tree->GetCheckImages();
+    const std::vector<COLORREF> before = Pixels(list, 13, 16);
+    const int glyphs = vtree::UtilityImages()->GetCount();
+    ASSERT_GT(glyphs, 0);
+    tree->Perform(CM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(tree->GetCheckImages(), list);
+    ASSERT_EQ(list->GetCount(), 25);
+    EXPECT_EQ(Pixels(list, 13, 16), before);
+    EXPECT_EQ(vtree::UtilityImages()->GetCount(), glyphs);
 }
 
 TEST_F(Artwork, HeaderGlyphsAndTheSplitCursorComeFromTheLibrary) {

@@ -229,6 +229,40 @@ TEST_F(Paint, OffsetsStayWithinTheContent) {
     EXPECT_EQ(tree->GetOffsetY(), tree->GetClientHeight() - range);
 }
 
+TEST_F(Paint, TheWidestRowOnScreenSetsTheRightExtend) {
+    // Node widths: A 30, A0 100, A1 40, B 50; A0 is the widest with its level.
+    tree->OnGetNodeWidth = [&](TBaseVirtualTree*, TCanvas*, PVirtualNode Node, TColumnIndex,
+                               int& Width) {
+        Width = Node == a0 ? 100 : Node == a ? 30 : Node == a1 ? 40 : 50;
+    };
+    TCustomImageList images(16, 16);
+    struct Case {
+        const char* What;
+        std::function<void()> Arrange;
+        int Expected;
+    } cases[] = {
+        // Margin 4 once; A0 is on level 1, plus one with the root shown.
+        {"plain", [] {}, 2 * Row + 100 + 4},
+        {"images", [&] { tree->SetImages(&images); }, 2 * Row + 18 + 100 + 4},
+        {"check boxes", [&] {
+             TCustomVirtualTreeOptions* o = tree->GetTreeOptions();
+             o->SetMiscOptions(o->GetMiscOptions() + toCheckSupport);
+             tree->SetCheckType(a0, ctCheckBox);
+         }, 2 * Row + 18 + tree->GetCheckImages()->GetWidth() + 2 + 100 + 4},
+        // Scrolled past A0, the widest row left is B (level 0).
+        {"scrolled", [&] {
+             tree->SetRootNodeCount(12);
+             tree->UpdateScrollBars(false);
+             tree->SetOffsetY(-3 * Row);
+         }, Row + 18 + 50 + 4},
+    };
+    for (const Case& c : cases) {
+        c.Arrange();
+        EXPECT_EQ(tree->GetMaxRightExtend(), c.Expected) << c.What;
+    }
+    tree->SetImages(nullptr);
+}
+
 TEST_F(Paint, TheWheelScrollsThreeRowsAPageWithControl) {
     tree->SetRootNodeCount(40);
     tree->UpdateScrollBars(false);
