@@ -1,5 +1,5 @@
 // The interfaces through which a shell folder hands out per-item objects
-// (context menus, icon extractors, info tips) and through which a folder is
+// (icon extractors, info tips; context menus are in shlobj.h) and through which a folder is
 // told where it lies and asked for icons. Folders of our own implement them;
 // the layer's file-system folders do not offer them yet.
 #pragma once
@@ -79,82 +79,11 @@ protected:
     ~IQueryInfo() = default;
 };
 
-// --- Context menus -----------------------------------------------------------------------
-#define CMF_NORMAL 0x00000000
-#define CMF_DEFAULTONLY 0x00000001
-#define CMF_VERBSONLY 0x00000002
-#define CMF_EXPLORE 0x00000004
-#define CMF_NOVERBS 0x00000008
-#define CMF_CANRENAME 0x00000010
-#define CMF_NODEFAULT 0x00000020
-#define CMF_INCLUDESTATIC 0x00000040
-#define CMF_EXTENDEDVERBS 0x00000100
-
-#define GCS_VERBA 0x00000000
-#define GCS_HELPTEXTA 0x00000001
-#define GCS_VALIDATEA 0x00000002
-#define GCS_VERBW 0x00000004
-#define GCS_HELPTEXTW 0x00000005
-#define GCS_VALIDATEW 0x00000006
-#define GCS_UNICODE 0x00000004
-
-#define CMIC_MASK_UNICODE 0x00004000
-
-typedef struct _CMINVOKECOMMANDINFO {
-    DWORD cbSize;
-    DWORD fMask;
-    HWND hwnd;
-    LPCSTR lpVerb; // a verb, or a command offset in its low word (high word 0)
-    LPCSTR lpParameters;
-    LPCSTR lpDirectory;
-    int nShow;
-    DWORD dwHotKey;
-    HANDLE hIcon;
-} CMINVOKECOMMANDINFO, *LPCMINVOKECOMMANDINFO;
-
-struct IContextMenu : virtual IUnknown {
-    static constexpr InterfaceID<IContextMenu> IID_{"{000214E4-0000-0000-C000-000000000046}"};
-    // Adds the items at indexMenu with ids from idCmdFirst; answers a success
-    // code whose low word is the number of ids used.
-    virtual HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU hmenu, UINT indexMenu,
-                                                       UINT idCmdFirst, UINT idCmdLast,
-                                                       UINT uFlags) noexcept = 0;
-    virtual HRESULT STDMETHODCALLTYPE InvokeCommand(LPCMINVOKECOMMANDINFO pici) noexcept = 0;
-    // pszName is a CHAR or, for the W types, a WCHAR buffer of cchMax characters.
-    virtual HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR idCmd, UINT uType,
-                                                       UINT* pReserved, LPSTR pszName,
-                                                       UINT cchMax) noexcept = 0;
-
-protected:
-    ~IContextMenu() = default;
-};
-
-struct IContextMenu2 : virtual IContextMenu {
-    static constexpr InterfaceID<IContextMenu2> IID_{"{000214F4-0000-0000-C000-000000000046}"};
-    virtual HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT uMsg, WPARAM wParam,
-                                                    LPARAM lParam) noexcept = 0;
-
-protected:
-    ~IContextMenu2() = default;
-};
-
-struct IContextMenu3 : virtual IContextMenu2 {
-    static constexpr InterfaceID<IContextMenu3> IID_{"{BCFCE0A0-EC17-11D0-8D10-00A0C90F2719}"};
-    virtual HRESULT STDMETHODCALLTYPE HandleMenuMsg2(UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                                     LRESULT* plResult) noexcept = 0;
-
-protected:
-    ~IContextMenu3() = default;
-};
-
 inline constexpr IID IID_IPersist = IIDOf<IPersist>();
 inline constexpr IID IID_IPersistFolder = IIDOf<IPersistFolder>();
 inline constexpr IID IID_IShellIcon = IIDOf<IShellIcon>();
 inline constexpr IID IID_IExtractIconA = IIDOf<IExtractIconA>();
 inline constexpr IID IID_IExtractIconW = IIDOf<IExtractIconW>();
 inline constexpr IID IID_IQueryInfo = IIDOf<IQueryInfo>();
-inline constexpr IID IID_IContextMenu = IIDOf<IContextMenu>();
-inline constexpr IID IID_IContextMenu2 = IIDOf<IContextMenu2>();
-inline constexpr IID IID_IContextMenu3 = IIDOf<IContextMenu3>();
 
 #pragma GCC visibility pop
