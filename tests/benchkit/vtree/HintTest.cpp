@@ -153,6 +153,28 @@ TEST_F(TreeHints, ANodeHintWaitsThePauseShowsBelowTheRowAndEndsOnAClickNotOnKeys
     EXPECT_EQ(HintWindow(), nullptr);
 }
 
+TEST_F(TreeHints, AHintAtTheDesktopsCornerIsMovedOntoIt) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    form->SetBounds(width - form->GetWidth(), height - form->GetHeight(), form->GetWidth(),
+                    form->GetHeight());
+    tree->SetBounds(140, 120, 160, 80);
+    tree->SetHintMode(hmHint);
+    tree->SetHintAnimation(hatNone);
+    tree->OnGetHint = [](TBaseVirtualTree*, PVirtualNode, TColumnIndex, TVTTooltipLineBreakStyle&,
+                         UnicodeString& text) {
+        text = u"a hint long enough to pass the right edge of the desktop";
+    };
+    Pump();
+    MoveTo(OnText(N(3)));
+    Advance(Application->GetHintPause());
+    TVirtualTreeHintWindow* hint = HintWindow();
+    ASSERT_NE(hint, nullptr);
+    const RECT r = WindowRect(hint);
+    EXPECT_GT(r.right - r.left, 200);
+    EXPECT_EQ(r.right, width);
+    EXPECT_EQ(r.bottom, height);
+}
+
 TEST_F(TreeHints, AColumnHintShowsOverTheHeader) {
     TVTHeader* header = tree->GetHeader();
     TVirtualTreeColumn* first = header->GetColumns()->Add();
