@@ -31,6 +31,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -1313,14 +1314,41 @@ public:
 
     TRect CalcHintRect(int MaxWidth, const UnicodeString& Hint, void* Data) override;
     void ActivateHint(TRect Rect, const UnicodeString& Hint) override;
+    bool IsHintMsg(const MSG& Msg) override;
     const TVTHintData& GetHintData() const { return FHintData; }
+    // Whether a fade or slide is still under way.
+    bool GetAnimating() const { return FAnimationSteps != 0; }
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
     void Paint() override;
+    // Shows the hint as it is at Step of its animation (StepSize 0: finished).
+    void InternalPaint(int Step, int StepSize);
+    // One frame of the animation: whether it goes on.
+    bool AnimationCallback(int Step, int StepSize);
 
     TVTHintData FHintData;
     int FTextHeight = 0;
+
+private:
+    void DrawHint(TCanvas* Canvas);
+    void CopyToWindow(TBitmap* Source);
+    void StopAnimation();
+    void AnimationFrame();
+
+    // The hint as it looks, the screen under the window before it showed,
+    // and the blend of both while fading.
+    std::unique_ptr<TBitmap> FDrawBuffer;
+    std::unique_ptr<TBitmap> FBackground;
+    std::unique_ptr<TBitmap> FTarget;
+    // The animation runs on a frame timer, one step per frame, so that the
+    // GUI thread never waits for it.
+    THintAnimationType FAnimationType = hatNone;
+    int FAnimationSteps = 0;
+    uint32_t FAnimationDuration = 0;
+    uint32_t FAnimationStart = 0;
+    int FAnimationStep = 0;
 };
 
 // --- The string tree's in-place editor -------------------------------------------------------

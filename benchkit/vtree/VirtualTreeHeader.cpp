@@ -550,6 +550,7 @@ bool TVTHeader::HandleMessage(TMessage& Message) {
                 (FColumns->FDownIndex >= 0 && FColumns->FDownIndex != FColumns->FHoverIndex))
                 SetTimer(window, HeaderTimer, 50, nullptr);
         }
+        if (FOptions.Contains(hoShowHint)) Application->HintMouseMessage(FOwner, Message);
         return false;
     }
     case WM_NCLBUTTONDOWN: {

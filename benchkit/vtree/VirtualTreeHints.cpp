@@ -42,6 +42,20 @@ THintAnimationType TBaseVirtualTree::DoGetAnimationType() {
     return FAnimationType == hatSystemDefault ? hatFade : FAnimationType;
 }
 
+namespace {
+
+// An owner-draw tree sizes its hints itself: false when it gives no size
+// (no hint). Other trees always go on.
+bool OwnerDrawHintSize(TBaseVirtualTree* Tree, PVirtualNode Node, TColumnIndex Column, TRect& R) {
+    R = TRect();
+    auto* drawTree = dynamic_cast<TCustomVirtualDrawTree*>(Tree);
+    if (!drawTree) return true;
+    drawTree->DoGetHintSize(Node, Column, R);
+    return !IsRectEmpty(&R);
+}
+
+} // namespace
+
 void TBaseVirtualTree::CMHintShow(TMessage& Message) {
     auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
     Message.Result = 1;
@@ -86,7 +100,8 @@ void TBaseVirtualTree::CMHintShow(TMessage& Message) {
             info->HintStr = GetShortHint(GetHint());
             show = !info->HintStr.empty();
             cursorRect = GetClientRect();
-        } else if (hit.HitNode && hit.HitColumn > InvalidColumn) {
+        } else if (hit.HitNode && hit.HitColumn > InvalidColumn &&
+                   OwnerDrawHintSize(this, hit.HitNode, hit.HitColumn, FHintData.HintRect)) {
             FHintData.Node = hit.HitNode;
             FHintData.Column = hit.HitColumn;
             int left = 0;
@@ -160,11 +175,15 @@ void TBaseVirtualTree::CMHintShowPause(TMessage& Message) {
 
 bool HintWindowDestroyed = true;
 
-TVirtualTreeHintWindow::TVirtualTreeHintWindow(TComponent* AOwner) : THintWindow(AOwner) {
+TVirtualTreeHintWindow::TVirtualTreeHintWindow(TComponent* AOwner)
+    : THintWindow(AOwner), FDrawBuffer(new TBitmap), FBackground(new TBitmap), FTarget(new TBitmap) {
+    for (TBitmap* buffer : {FDrawBuffer.get(), FBackground.get(), FTarget.get()})
+        buffer->SetPixelFormat(pf32bit);
     HintWindowDestroyed = false;
 }
 
 TVirtualTreeHintWindow::~TVirtualTreeHintWindow() {
+    StopAnimation();
     HintWindowDestroyed = true;
 }
 
@@ -193,6 +212,7 @@ TRect TVirtualTreeHintWindow::CalcHintRect(int MaxWidth, const UnicodeString& Hi
     TBaseVirtualTree* tree = FHintData.Tree;
     if (!tree) return TRect();
     PVirtualNode node = FHintData.Node;
+    if (dynamic_cast<TCustomVirtualDrawTree*>(tree) && node) return FHintData.HintRect;
     TVirtualTreeColumns* columns = tree->GetHeader()->GetColumns();
     FHintData.BidiMode = tree->GetBiDiMode();
     FHintData.Alignment = taLeftJustify;
@@ -258,29 +278,181 @@ TRect TVirtualTreeHintWindow::CalcHintRect(int MaxWidth, const UnicodeString& Hi
 }
 
 void TVirtualTreeHintWindow::ActivateHint(TRect Rect, const UnicodeString& Hint) {
+    StopAnimation();
     TBaseVirtualTree* tree = FHintData.Tree;
-    if (IsRectEmpty(&Rect) || !tree) {
-        ReleaseHandle();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    if (IsRectEmpty(&Rect) || !tree ||
+        tree->ScreenToClient(TPoint(cursor.x, cursor.y)).x + 5 > tree->GetWidth()) {
+        if (HandleAllocated()) ShowWindow(GetHandle(), SW_HIDE);
         return;
     }
     // Keep the whole window on the desktop.
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const int width = Rect.right - Rect.left;
-    const int height = Rect.bottom - Rect.top;
     if (Rect.right > screenWidth) OffsetRect(&Rect, screenWidth - Rect.right, 0);
     if (Rect.bottom > screenHeight) OffsetRect(&Rect, 0, screenHeight - Rect.bottom);
     if (Rect.left < 0) OffsetRect(&Rect, -Rect.left, 0);
     if (Rect.top < 0) OffsetRect(&Rect, 0, -Rect.top);
-    (void)width;
-    (void)height;
+    const int width = Rect.right - Rect.left;
+    const int height = Rect.bottom - Rect.top;
+
+    SetCaption(Hint);
+    HandleNeeded();
+    SetWindowPos(GetHandle(), HWND_TOPMOST, Rect.left, Rect.top, width, height,
+                 SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    SetBoundsRect(Rect);
+    FDrawBuffer->SetSize(width, height);
+    FBackground->SetSize(width, height);
+    FTarget->SetSize(width, height);
+    // What lies under the hint: the tree's window, header and all (the layer
+    // keeps no composed picture of the screen).
+    if (tree->HandleAllocated()) {
+        RECT treeRect;
+        GetWindowRect(tree->GetHandle(), &treeRect);
+        HDC dc = GetWindowDC(tree->GetHandle());
+        BitBlt(FBackground->GetCanvas()->GetHandle(), 0, 0, width, height, dc,
+               Rect.left - treeRect.left, Rect.top - treeRect.top, SRCCOPY);
+        ReleaseDC(tree->GetHandle(), dc);
+    }
     HintWindowDestroyed = false;
-    THintWindow::ActivateHint(Rect, Hint);
+    FAnimationStep = 0;
+    DrawHint(FDrawBuffer->GetCanvas());
+
+    FAnimationType = tree->DoGetAnimationType();
+    const uint32_t duration = tree->GetAnimationDuration();
+    FAnimationSteps = 0;
+    if (FAnimationType == hatFade && duration > 0) {
+        FAnimationSteps = 255;
+        FAnimationDuration = 2 * duration;
+    } else if (FAnimationType == hatSlide && duration > 0 && height > 0) {
+        FAnimationSteps = height;
+        FAnimationDuration = duration;
+    }
+    SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (!FAnimationSteps) {
+        Invalidate();
+        return;
+    }
+    FAnimationStart = GetTickCount();
+    InternalPaint(0, 1);
+    SetTimer(GetHandle(), 1, 16, nullptr); // about one frame
+}
+
+bool TVirtualTreeHintWindow::IsHintMsg(const MSG& Msg) {
+    const bool visible = HandleAllocated() && IsWindowVisible(GetHandle());
+    // A tooltip lies over the text the user points at and types over: moving
+    // over the header and typing leave it up.
+    if (visible && (Msg.message == WM_NCMOUSEMOVE ||
+                    (Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST)))
+        return false;
+    return THintWindow::IsHintMsg(Msg);
+}
+
+void TVirtualTreeHintWindow::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_ERASEBKGND:
+        // The buffers cover every pixel.
+        Message.Result = 1;
+        return;
+    case WM_NCPAINT:
+    case CM_TEXTCHANGED:
+        // No frame to paint, and the caption (a single space) never sizes the window.
+        return;
+    case WM_SHOWWINDOW:
+        if (!Message.WParam) {
+            StopAnimation();
+            FHintData = TVTHintData{};
+            HintWindowDestroyed = false;
+        }
+        break;
+    case WM_TIMER:
+        AnimationFrame();
+        return;
+    default:
+        break;
+    }
+    THintWindow::WndProc(Message);
+}
+
+void TVirtualTreeHintWindow::StopAnimation() {
+    if (FAnimationSteps && HandleAllocated()) KillTimer(GetHandle(), 1);
+    FAnimationSteps = 0;
+}
+
+void TVirtualTreeHintWindow::AnimationFrame() {
+    if (!FAnimationSteps) {
+        if (HandleAllocated()) KillTimer(GetHandle(), 1);
+        return;
+    }
+    const uint32_t elapsed = GetTickCount() - FAnimationStart;
+    if (elapsed >= FAnimationDuration) {
+        StopAnimation();
+        AnimationCallback(0, 0);
+        return;
+    }
+    const int step = int(uint64_t(elapsed) * FAnimationSteps / FAnimationDuration);
+    if (!AnimationCallback(step, 1)) StopAnimation();
+}
+
+bool TVirtualTreeHintWindow::AnimationCallback(int Step, int StepSize) {
+    TBaseVirtualTree* tree = FHintData.Tree;
+    if (HintWindowDestroyed || !HandleAllocated() || !IsWindowVisible(GetHandle()) || !tree ||
+        tree->GetComponentState().Contains(csDestroying))
+        return false;
+    InternalPaint(Step, StepSize);
+    return true;
 }
 
 void TVirtualTreeHintWindow::Paint() {
-    TCanvas* canvas = GetCanvas();
-    TRect r = GetClientRect();
+    // A repaint during an animation shows the step reached, not the end.
+    if (FAnimationSteps)
+        InternalPaint(FAnimationStep, 1);
+    else
+        CopyToWindow(FDrawBuffer.get());
+}
+
+void TVirtualTreeHintWindow::InternalPaint(int Step, int StepSize) {
+    FAnimationStep = Step;
+    if (StepSize == 0 || FAnimationType == hatNone) {
+        CopyToWindow(FDrawBuffer.get());
+        return;
+    }
+    const int width = FDrawBuffer->GetWidth();
+    const int height = FDrawBuffer->GetHeight();
+    if (FAnimationType == hatFade) {
+        HDC target = FTarget->GetCanvas()->GetHandle();
+        BitBlt(target, 0, 0, width, height, FBackground->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
+        ::AlphaBlend(FDrawBuffer->GetCanvas()->GetHandle(), target, TRect(0, 0, width, height),
+                     TPoint(0, 0), bmConstantAlpha, Step * 256 / 255, 0);
+        CopyToWindow(FTarget.get());
+        return;
+    }
+    // Sliding: the hint's last Step rows come down from the top over what was there.
+    HDC target = FTarget->GetCanvas()->GetHandle();
+    const int rows = std::clamp(Step, 0, height);
+    BitBlt(target, 0, 0, width, height, FBackground->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, width, rows, FDrawBuffer->GetCanvas()->GetHandle(), 0, height - rows,
+           SRCCOPY);
+    CopyToWindow(FTarget.get());
+}
+
+void TVirtualTreeHintWindow::CopyToWindow(TBitmap* Source) {
+    if (!HandleAllocated()) return;
+    HDC dc = GetDC(GetHandle());
+    BitBlt(dc, 0, 0, Source->GetWidth(), Source->GetHeight(), Source->GetCanvas()->GetHandle(), 0,
+           0, SRCCOPY);
+    ReleaseDC(GetHandle(), dc);
+}
+
+void TVirtualTreeHintWindow::DrawHint(TCanvas* canvas) {
+    TBaseVirtualTree* tree = FHintData.Tree;
+    TRect r(0, 0, FDrawBuffer->GetWidth(), FDrawBuffer->GetHeight());
+    if (auto* drawTree = dynamic_cast<TCustomVirtualDrawTree*>(tree); drawTree && FHintData.Node) {
+        drawTree->DoDrawHint(canvas, FHintData.Node, r, FHintData.Column);
+        return;
+    }
     canvas->GetBrush()->SetColor(clInfoBk);
     canvas->GetPen()->SetColor(clBlack);
     canvas->Rectangle(r);
@@ -288,9 +460,9 @@ void TVirtualTreeHintWindow::Paint() {
     canvas->GetFont()->Assign(GetFont());
     canvas->GetFont()->SetColor(clInfoText);
     SetBkMode(canvas->GetHandle(), TRANSPARENT);
-    const int margin = FHintData.Tree ? FHintData.Tree->GetTextMargin() : 2;
-    const bool tooltip = FHintData.Tree && FHintData.Tree->GetHintMode() == hmTooltip &&
-                         FHintData.Node && FHintData.DefaultHint.empty();
+    const int margin = tree ? tree->GetTextMargin() : 2;
+    const bool tooltip = tree && tree->GetHintMode() == hmTooltip && FHintData.Node &&
+                         FHintData.DefaultHint.empty();
     UINT format = DT_NOPREFIX;
     if (FHintData.BidiMode != bdLeftToRight) {
         format |= DT_RIGHT | DT_RTLREADING;

@@ -310,10 +310,11 @@ void TBaseVirtualTree::WMButtonDown(TMessage& Message, TMouseButton Button, bool
         if (misc.Contains(toWheelPanning) && !HasState(tsWheelPanning) &&
             !HasState(tsWheelScrolling) &&
             (FRangeX > GetClientWidth() || FRangeY > GetClientHeight())) {
-            // Panning itself belongs to the scrolling; the press is remembered.
             FLastClickPos = p;
+            StartWheelPanning(p);
             break;
         }
+        StopWheelPanning();
         if (selection.Contains(toMiddleClickSelect)) {
             GetHitTestInfoAt(p.x, p.y, true, hit);
             if (Double)
@@ -347,10 +348,11 @@ void TBaseVirtualTree::WMButtonUp(TMessage& Message, TMouseButton Button) {
     case mbMiddle:
         DoStateChange({}, {tsMiddleButtonDown});
         if (HasState(tsWheelPanning) || HasState(tsWheelScrolling)) {
+            // A press without a drag leaves the content scrolling until the next press.
             if (HasState(tsWheelScrolling))
                 DoStateChange({}, {tsWheelPanning});
             else
-                DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+                StopWheelPanning();
         } else if (FOptions->GetSelectionOptions().Contains(toMiddleClickSelect)) {
             GetHitTestInfoAt(p.x, p.y, true, hit);
             HandleMouseUp(Message, hit);
@@ -376,7 +378,7 @@ void TBaseVirtualTree::WMButtonUp(TMessage& Message, TMouseButton Button) {
 
 void TBaseVirtualTree::HandleMouseDown(TMessage& Message, const THitInfo& HitInfo) {
     if (HasState(tsWheelPanning) || HasState(tsWheelScrolling)) {
-        DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+        StopWheelPanning();
         return;
     }
     if (HasState(tsEditPending)) {
@@ -613,6 +615,7 @@ void TBaseVirtualTree::MouseMove(TShiftState Shift, int X, int Y) {
                 return;
             }
         }
+        if (HasState(tsWheelPanning) || HasState(tsWheelScrolling)) AdjustPanningCursor(X, Y);
         if (IsMouseSelecting() && !HasState(tsScrolling)) {
             if (CalculateSelectionRect(X, Y)) {
                 if (HandleDrawSelection(X, Y))
@@ -761,7 +764,7 @@ void TBaseVirtualTree::WMSetFocus(TMessage& Message) {
 
 void TBaseVirtualTree::WMKillFocus(TMessage& Message) {
     TCustomControl::Dispatch(Message);
-    DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+    StopWheelPanning();
     for (unsigned id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
         StopTimer(id);
     FSearchBuffer.clear();

@@ -1,7 +1,10 @@
 // The tree page: a string tree of a million rows in four columns, with a
 // sortable header, check boxes, images and Latin and Japanese text. The rows
 // live in a small model here; the tree asks for each cell as it paints, and a
-// header click sorts the model and repaints.
+// header click sorts the model and repaints. It is there to be used: click,
+// Shift-click, expand, F2 to rename, type to search, tick boxes, and rest the
+// mouse on a cut cell for its full text. What the user does is logged on
+// standard output ("tree: ..."), where a script driving the page reads it.
 #include "WorkbenchPage.h"
 
 #include <benchkit/vtree/IDEVirtualTrees.h>
@@ -13,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -42,6 +46,8 @@ struct TTreeModel {
     std::vector<uint32_t> Order;
     TColumnIndex SortColumn = NoColumn;
     TSortDirection Direction = sdAscending;
+    // Names the user gave rows (column 0) in place of the made-up ones.
+    std::map<uint32_t, UnicodeString> Names;
 
     TTreeModel() : Order(RowCount) { std::iota(Order.begin(), Order.end(), 0u); }
 
@@ -53,6 +59,7 @@ struct TTreeModel {
         switch (Column) {
         case 0:
         {
+            if (auto named = Names.find(R); named != Names.end()) return named->second;
             UnicodeString digits = IntToStr(int(R));
             return u"Item " + UnicodeString(7 - std::min<size_t>(7, digits.length()), u'0') + digits;
         }
@@ -90,6 +97,55 @@ struct TTreeModel {
 
 TTreeModel* Model = nullptr;
 TVirtualStringTree* Tree = nullptr;
+
+void Log(const std::string& What, const UnicodeString& Text = UnicodeString()) {
+    std::printf("tree: %s%s\n", What.c_str(), UnicodeToUtf8(Text).c_str());
+    std::fflush(stdout);
+}
+
+UnicodeString NameOf(PVirtualNode Node) {
+    return Node ? Tree->GetText(Node, 0) : UnicodeString(u"(none)");
+}
+
+// Where the tree lies on the screen, for whoever drives it from outside: its
+// client origin, row height, header height and the columns' left edges.
+void LogGeometry() {
+    const TPoint origin = Tree->ClientToScreen(TPoint(0, 0));
+    TVirtualTreeColumns* columns = Tree->GetHeader()->GetColumns();
+    std::printf("tree: geometry %d %d %d %d", int(origin.x), int(origin.y),
+                int(Tree->GetDefaultNodeHeight()), Tree->GetHeader()->GetHeight());
+    for (int i = 0; i < columns->GetCount(); ++i)
+        std::printf(" %d", columns->GetItem(i)->GetLeft());
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+void WireLog(TVirtualStringTree* tree) {
+    tree->OnAfterPaint = [](TBaseVirtualTree*, TCanvas*) {
+        static bool logged = false;
+        if (logged) return;
+        logged = true;
+        LogGeometry();
+    };
+    tree->OnFocusChanged = [](TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {
+        Log("focus ", NameOf(Node));
+    };
+    tree->OnChange = [](TBaseVirtualTree* Sender, PVirtualNode) {
+        Log("selected " + std::to_string(Sender->GetSelectedCount()));
+    };
+    tree->OnExpanded = [](TBaseVirtualTree*, PVirtualNode Node) { Log("expanded ", NameOf(Node)); };
+    tree->OnCollapsed = [](TBaseVirtualTree*, PVirtualNode Node) { Log("collapsed ", NameOf(Node)); };
+    tree->OnChecked = [](TBaseVirtualTree* Sender, PVirtualNode Node) {
+        Log(Sender->GetCheckState(Node) == csCheckedNormal ? "checked " : "unchecked ", NameOf(Node));
+    };
+    tree->OnStateChange = [](TBaseVirtualTree* Sender, TVirtualTreeStates Enter, TVirtualTreeStates) {
+        if (Enter.Contains(tsEditing)) Log("editing ", NameOf(Sender->GetFocusedNode()));
+        if (Enter.Contains(tsHint)) {
+            const TVTHintData& hint = Sender->GetHintData();
+            if (hint.Node) Log("hint in column " + std::to_string(hint.Column) + " over ", NameOf(hint.Node));
+        }
+    };
+}
 
 // Four small pictures drawn here: a folder, a page, a star and a gear-ish disc.
 TImageList* MakeImages(TComponent* Owner) {
@@ -133,10 +189,10 @@ void Build(TWinControl* Sheet) {
     tree->SetAlign(alClient);
     tree->SetImages(MakeImages(Sheet));
     TCustomVirtualTreeOptions* options = tree->GetTreeOptions();
-    options->SetMiscOptions(options->GetMiscOptions() + toCheckSupport);
+    options->SetMiscOptions(options->GetMiscOptions() + toCheckSupport + toEditable);
     options->SetPaintOptions(options->GetPaintOptions() + toShowHorzGridLines +
                              toShowVertGridLines + toHotTrack);
-    options->SetSelectionOptions(options->GetSelectionOptions() + toFullRowSelect);
+    options->SetSelectionOptions(options->GetSelectionOptions() + toFullRowSelect + toMultiSelect);
     TVTHeader* header = tree->GetHeader();
     header->SetOptions(header->GetOptions() + hoVisible + hoShowSortGlyphs + hoHotTrack +
                        hoDblClickResize);
@@ -147,7 +203,7 @@ void Build(TWinControl* Sheet) {
         TAlignment Alignment;
     } columns[] = {{u"Name", 260, taLeftJustify},
                    {u"Word", 200, taLeftJustify},
-                   {u"日本語", 200, taLeftJustify},
+                   {u"日本語", 64, taLeftJustify}, // narrow: its text is cut, and shown in full as a tooltip
                    {u"Number", 120, taRightJustify}};
     for (const auto& c : columns) {
         TVirtualTreeColumn* column = header->GetColumns()->Add();
@@ -156,13 +212,22 @@ void Build(TWinControl* Sheet) {
         column->SetAlignment(c.Alignment);
     }
     header->SetMainColumn(0);
+    tree->SetIncrementalSearch(isVisibleOnly);
+    tree->SetShowHint(true);
+    tree->SetHintMode(hmTooltip);
+    WireLog(tree);
 
     tree->OnInitNode = [](TBaseVirtualTree* Sender, PVirtualNode Parent, PVirtualNode Node,
                           TVirtualNodeInitStates& States) {
         if (Parent) return;
         if (Node->Index % 10 == 0) States.Include(ivsHasChildren);
         Sender->SetCheckType(Node, ctCheckBox);
-        if (Model->Order[Node->Index] % 3 == 0) Sender->SetCheckState(Node, csCheckedNormal);
+        // Ticked from the start: not the user's doing, so not logged.
+        if (Model->Order[Node->Index] % 3 == 0) {
+            auto log = std::move(Tree->OnChecked);
+            Sender->SetCheckState(Node, csCheckedNormal);
+            Tree->OnChecked = std::move(log);
+        }
     };
     tree->OnInitChildren = [](TBaseVirtualTree*, PVirtualNode, uint32_t& Count) { Count = 3; };
     tree->OnGetText = [](TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
@@ -174,6 +239,12 @@ void Build(TWinControl* Sheet) {
             return;
         }
         Text = Model->Text(Model->Order[Node->Index], Column);
+    };
+    tree->OnNewText = [](TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
+                         const UnicodeString& Text) {
+        if (Column != 0 || Sender->GetNodeParent(Node)) return;
+        Model->Names[Model->Order[Node->Index]] = Text;
+        Log("renamed to ", Text);
     };
     tree->OnGetImageIndex = [](TBaseVirtualTree* Sender, PVirtualNode Node, TVTImageKind Kind,
                                TColumnIndex Column, bool&, int& Index) {

@@ -61,10 +61,9 @@ void TControl::WndProc(TMessage& Message) {
             (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK ||
              Message.Msg == WM_MBUTTONDBLCLK))
             Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+        // Moves arm the hint, presses end it.
+        if (Application) Application->HintMouseMessage(this, Message);
         switch (Message.Msg) {
-        case WM_MOUSEMOVE:
-            if (Application) Application->HintMouseMessage(this, Message);
-            break;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             if (FDragMode == dmAutomatic) {

@@ -26,6 +26,16 @@ void THintWindow::CreateParams(TCreateParams& Params) {
     Params.WndParent = nullptr;
 }
 
+void THintWindow::WndProc(TMessage& Message) {
+    // The mouse passes through a hint to whatever lies under it, so that a
+    // hint over its own control never hides that control from the mouse.
+    if (Message.Msg == WM_NCHITTEST) {
+        Message.Result = HTTRANSPARENT;
+        return;
+    }
+    TCustomControl::WndProc(Message);
+}
+
 TRect THintWindow::CalcHintRect(int MaxWidth, const UnicodeString& Hint, void* Data) {
     TRect r(0, 0, MaxWidth, 0);
     GetCanvas()->GetFont()->Assign(GetFont());

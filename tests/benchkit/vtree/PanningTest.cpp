@@ -1,6 +1,9 @@
 // Wheel panning: the shaped window at the press point, the cursor for the
-// pointer's direction, and the scroll timer moving the content.
+// pointer's direction, the scroll timer moving the content, and the middle
+// button starting it from the mouse.
 #include "VirtualTreeTestSupport.h"
+
+#include <functional>
 
 #include "benchkit/BenchkitInstance.h"
 #include "benchkit/vtree/IDEVirtualTrees.h"
@@ -107,6 +110,56 @@ TEST_F(Panning, TheTimerScrollsByTheDistanceBeyondTheDeadZone) {
     tree->StopWheelPanning();
     Advance(20);
     EXPECT_EQ(tree->GetOffsetY(), 0);
+}
+
+TEST_F(Panning, PressDragAndReleaseOfTheMiddleButtonPans) {
+    TestSeams::MouseDown(Screen(100, 60), VK_MBUTTON);
+    Pump();
+    ASSERT_TRUE(IsWindow(tree->GetPanningWindow()));
+    EXPECT_TRUE(tree->HasState(tsWheelScrolling));
+    TestSeams::MouseMove(Screen(100, 90));
+    Pump();
+    EXPECT_EQ(tree->GetPanningCursor(), Cursor(u"VT_MOVES"));
+    EXPECT_FALSE(tree->HasState(tsWheelScrolling)); // a drag, not a click
+    Advance(20);
+    EXPECT_EQ(tree->GetOffsetY(), -(30 - 8));
+    TestSeams::MouseUp(Screen(100, 90), VK_MBUTTON);
+    Pump();
+    EXPECT_EQ(tree->GetPanningWindow(), nullptr);
+    EXPECT_FALSE(tree->HasState(tsWheelPanning));
+    Advance(20);
+    EXPECT_EQ(tree->GetOffsetY(), -22);
+}
+
+TEST_F(Panning, AMiddleClickKeepsPanningUntilAPressOrFocusLoss) {
+    const struct {
+        const char* name;
+        std::function<void()> end;
+    } ends[] = {
+        {"left press", [&] { TestSeams::Click(Screen(150, 20)); }},
+        {"middle press", [&] { TestSeams::Click(Screen(150, 20), VK_MBUTTON); }},
+        {"focus loss", [] { SetFocus(nullptr); }},
+    };
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.name);
+        tree->SetOffsetY(0);
+        tree->SetFocus();
+        TestSeams::Click(Screen(100, 60), VK_MBUTTON);
+        Pump();
+        ASSERT_TRUE(IsWindow(tree->GetPanningWindow()));
+        EXPECT_FALSE(tree->HasState(tsWheelPanning));
+        EXPECT_TRUE(tree->HasState(tsWheelScrolling));
+        TestSeams::MouseMove(Screen(100, 100));
+        Advance(20);
+        EXPECT_EQ(tree->GetOffsetY(), -32);
+        end.end();
+        Pump();
+        EXPECT_EQ(tree->GetPanningWindow(), nullptr);
+        EXPECT_FALSE(tree->HasState(tsWheelScrolling));
+        Advance(20);
+        EXPECT_EQ(tree->GetOffsetY(), -32);
+        TestSeams::AdvanceClock(1000); // no double click with the next press
+    }
 }
 
 } // namespace

@@ -19,6 +19,7 @@ class TCustomForm;
 class TControl;
 class TWinControl;
 class TIcon;
+class THintWindow;
 
 using TExceptionEvent = std::function<void(TObject* Sender, Exception* E)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
@@ -83,7 +84,8 @@ public:
     void ModalFinished();
     int GetModalLevel() const { return FModalLevel; }
 
-    // --- Hints (stored; no hint window shows them) ---
+    // --- Hints ---
+    // The status-line text of the control under the mouse (OnHint).
     const UnicodeString& GetHint() const { return FHint; }
     void SetHint(const UnicodeString& Value);
     bool GetShowHint() const { return FShowHint; }
@@ -94,7 +96,14 @@ public:
     void SetHintHidePause(int Value) { FHintHidePause = Value; }
     int GetHintShortPause() const { return FHintShortPause; }
     void SetHintShortPause(int Value) { FHintShortPause = Value; }
-    void CancelHint() {}
+    // Hides a shown hint and forgets a pending one; the next hint waits the
+    // full HintPause again.
+    void CancelHint();
+    // Hides a shown hint; moving within its cursor rectangle does not bring it back.
+    void HideHint();
+    // The window showing hints (null before the first hint).
+    THintWindow* GetHintWindow() const { return FHintWindow; }
+    TControl* GetHintControl() const { return FHintControl; }
     // Help is not shown here; answers false.
     bool HelpContext(int Context) { return false; }
 
@@ -111,6 +120,7 @@ public:
     // --- For the controls ---
     void ControlDestroyed(TControl* Control);
     // Tracks the control under the mouse (CM_MOUSEENTER / CM_MOUSELEAVE).
+    // Also drives the hint: mouse moves arm and re-arm it, presses cancel it.
     void HintMouseMessage(TControl* Control, TMessage& Message);
     void MouseLeftWindow(TWinControl* Control);
     TControl* GetMouseControl() const { return FMouseControl; }
@@ -122,6 +132,13 @@ private:
     void Idle();
     bool IsKeyMsg(MSG& Msg);
     void SetMouseControl(TControl* Control);
+    // --- The hint driver (Application.cpp, hints section)
+    void WndProc(TMessage& Message);
+    bool IsHintMsg(const MSG& Msg);
+    void StartHintTimer(UINT_PTR Kind, int Delay);
+    void StopHintTimers();
+    void HintTimerExpired(UINT_PTR Kind);
+    void ActivateHint(const TPoint& CursorPos);
 
     TCustomForm* FMainForm = nullptr;
     bool FMainFormOnTaskBar = false;
@@ -139,6 +156,15 @@ private:
     int FHintHidePause = 2500;
     int FHintShortPause = 50;
     TControl* FMouseControl = nullptr;
+    // The hint: its window (a component of the application, recreated when a
+    // control asks for another class), the control it is for, the screen area
+    // it stays valid in, and whether one is up (the next comes after the
+    // short pause).
+    THintWindow* FHintWindow = nullptr;
+    THintWindow* (*FHintWindowClass)(TComponent* AOwner) = nullptr;
+    TControl* FHintControl = nullptr;
+    TRect FHintCursorRect{};
+    bool FHintActive = false;
     std::function<bool()> FSynchronize;
 };
 

@@ -24,6 +24,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
     void Paint() override;
 };
 
