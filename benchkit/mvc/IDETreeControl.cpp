@@ -84,6 +84,10 @@ void TCustomTreeControl::WMDropFiles(TMessage& Message) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     std::u16string buffer(4096, u'\0');
     for (UINT i = 0; i < count; ++i) {
+        // A name longer than the usual buffer would arrive cut, naming
+        // another file: the buffer grows to the name's length.
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length + 1 > buffer.size()) buffer.resize(length + 1);
         const UINT n = DragQueryFileW(drop, i, reinterpret_cast<LPWSTR>(buffer.data()),
                                       UINT(buffer.size()));
         if (n > 0) files->Add(UnicodeString(buffer.data(), n));

@@ -138,7 +138,9 @@ TEST_F(TreeControlTest, DroppedFilesReachTheHandlerAsAList) {
     EXPECT_TRUE(GetWindowLongW(Tree->GetHandle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     std::vector<UnicodeString> got;
     // Without a handler the message is left to the window's default.
-    const std::vector<std::u16string> names = {u"C:\\a.txt", u"C:\\tmp\\b", u"C:\\c d"};
+    // The last name is longer than the usual 4096-character buffer.
+    const std::vector<std::u16string> names = {u"C:\\a.txt", u"C:\\tmp\\b",
+                                               u"C:\\" + std::u16string(5000, u'x')};
     HGLOBAL unhandled = DropBlock(names);
     Tree->Perform(WM_DROPFILES, reinterpret_cast<WPARAM>(unhandled), 0);
     DragFinish(reinterpret_cast<HDROP>(unhandled));
