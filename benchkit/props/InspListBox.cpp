@@ -27,7 +27,7 @@ void TPropInspEdit::Dispatch(TMessage& Message) {
         FClickTime = 0;
         break;
     case CM_CANCELMODE:
-        if (TCustomForm* form = GetParentForm(this); form && !FInCancel) {
+        if (TCustomForm* form = GetParentForm(); form && !FInCancel) {
             FInCancel = true;
             try {
                 form->Perform(CM_CANCELMODE, Message.WParam, Message.LParam);
@@ -236,7 +236,7 @@ void TInspListBox::EditFocus() {
     if (FInEditFocus) return;
     for (TControl* c = this; c; c = c->GetParent())
         if (!c->GetVisible() || !c->GetEnabled()) return;
-    if (!GetParentForm(this)) return;
+    if (!GetParentForm()) return;
     FInEditFocus = true;
     if (!FNamesSelected) {
         if (FEdit->GetVisible() && FEdit->GetEnabled() && FEdit->CanFocus()) {
