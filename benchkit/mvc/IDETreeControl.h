@@ -8,6 +8,10 @@
 
 class TChangeLink;
 class TCustomImageList;
+class TStrings;
+
+using TDropFilesEvent = std::function<void(TObject* Sender, TStrings* Files)>;
+using THintShowEvent = std::function<void(TObject* Sender, THintInfo& HintInfo, bool& CanShow)>;
 
 class TCustomTreeControl : public TTreeView2, public IWritableGraphModel {
 public:
@@ -28,6 +32,12 @@ public:
     void SetImages(TCustomImageList* Value);
     TCustomImageList* GetStateImages() const { return FStateImages; }
     void SetStateImages(TCustomImageList* Value);
+    bool GetEnableDropFiles() const { return FEnableDropFiles; }
+    // Files dropped on the window arrive as OnDropFiles.
+    void SetEnableDropFiles(bool Value);
+
+    TDropFilesEvent OnDropFiles;
+    THintShowEvent OnHintShow;
 
     // --- The model interface, delegated (nil answers without a model or
     // while read-only) ---
@@ -53,6 +63,9 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& Message) override;
+    void WMDropFiles(TMessage& Message);
     // The control keeps its pair editor across edits, so an edit of a
     // text-and-index item keeps the index.
     void RenewEditor() override {}
@@ -61,6 +74,7 @@ protected:
     TChangeLink* FStateChangeLink;
     TCustomImageList* FImages = nullptr;      // not owned
     TCustomImageList* FStateImages = nullptr; // not owned
+    bool FEnableDropFiles = false;
 };
 
 class TTreeControl : public TCustomTreeControl {

@@ -11,6 +11,7 @@
 #include "benchkit/mvc/IDEUtil2.h"
 #include "benchkit/mvc/IDEView.h"
 
+#include <quorlpak/HintWindow.h>
 #include <quorlpak/Timer.h>
 
 class TTreeView2;
@@ -125,6 +126,19 @@ public:
 
 private:
     TTreeView2* FView;
+};
+
+// Shows the whole text of an item that the view cuts off.
+class TTreeViewHintWindow : public THintWindow {
+public:
+    using THintWindow::THintWindow;
+    void ActivateHintData(TRect Rect, const UnicodeString& Hint, void* Data) override;
+    // Characters, commands and another window's capture end the hint; key
+    // presses and plain mouse moves do not.
+    bool IsHintMsg(const MSG& Msg) override;
+
+private:
+    HWND FControl = nullptr;
 };
 
 class TTreeView2 : public TScrollPane,
@@ -324,6 +338,7 @@ protected:
     void ProcessDragExited(IDragEvent* E) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    void CMHintShow(TMessage& Message);
 
     // Node-state cache.
     void PutViewState(IGraphLocation* Location, TNodeState* State);

@@ -10,6 +10,7 @@
 #include <win32/winbase.h>
 
 #include <algorithm>
+#include <climits>
 
 HRESULT TGraphDragSelectionManager::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IGraphSelectionListener, IEventListener>(this, iid, out)) return S_OK;
@@ -786,6 +787,13 @@ void TTreeView2::WndProc(TMessage& Message) {
         Message.Result = FindLineByText(std::u16string(p, len), cds->dwData != 0);
         return;
     }
+    case CM_HINTSHOW:
+        CMHintShow(Message);
+        return;
+    case CM_HINTSHOWPAUSE:
+        // A cut-off item's hint shows at once.
+        if (auto* pause = reinterpret_cast<int*>(Message.LParam)) *pause = 0;
+        return;
     case WM_TREEVIEW_ENDEDIT: {
         RenewEditor();
         if (InterfacePtr<IEditListener> l; FModel && Supports(FModel.Get(), l))
@@ -794,6 +802,59 @@ void TTreeView2::WndProc(TMessage& Message) {
     }
     }
     TScrollPane::WndProc(Message);
+}
+
+void TTreeView2::CMHintShow(TMessage& Message) {
+    TScrollPane::WndProc(Message);
+    auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+    if (!info) return;
+    info->HintData = this;
+    const POINT at = GetScrollPosition();
+    TNodeState* row = HitTestY(info->CursorPos.y + at.y);
+    if (!row) return;
+    const TRectangle& r = row->FItemRect;
+    const TRect item = Bounds(r.Left - at.x, r.Top - at.y, r.Width, r.Height);
+    UnicodeString text;
+    if (InterfacePtr<IInterface> data = FModel ? FModel->Get(row->FNode.Get()) : nullptr)
+        if (InterfacePtr<IStringObject> s; Supports(data.Get(), s)) text = s->GetString();
+    const TRect client = GetClientRect();
+    const bool inside = item.left >= client.left && item.top >= client.top &&
+                        item.right <= client.right && item.bottom <= client.bottom;
+    if (!item.Contains(info->CursorPos) || inside || text.empty()) {
+        info->HintStr.clear();
+        return;
+    }
+    info->CursorRect = item;
+    const TPoint screen = ClientToScreen(item.TopLeft());
+    info->HintPos = TPoint(screen.x + 19, screen.y - 2);
+    info->HintWindowClass = [](TComponent* AOwner) -> THintWindow* {
+        return new TTreeViewHintWindow(AOwner);
+    };
+    info->HideTimeout = INT_MAX;
+    info->HintStr = text;
+}
+
+void TTreeViewHintWindow::ActivateHintData(TRect Rect, const UnicodeString& Hint, void* Data) {
+    auto* control = static_cast<TWinControl*>(Data);
+    FControl = control && control->HandleAllocated() ? control->GetHandle() : nullptr;
+    THintWindow::ActivateHintData(Rect, Hint, Data);
+}
+
+bool TTreeViewHintWindow::IsHintMsg(const MSG& Msg) {
+    switch (Msg.message) {
+    case WM_CHAR:
+    case WM_COMMAND:
+    case WM_NCMOUSEMOVE:
+    case CM_ACTIVATE:
+    case CM_DEACTIVATE:
+    case CM_BASE + 0x16:
+    case CM_BASE + 0x17:
+        return true;
+    default:
+        break;
+    }
+    const HWND capture = GetCapture();
+    return FControl && capture && capture != FControl;
 }
 
 void TTreeView2::RenewEditor() {

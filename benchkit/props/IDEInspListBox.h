@@ -7,6 +7,8 @@
 #include "benchkit/props/IDEListBtns.h"
 #include "benchkit/props/PropBox.h"
 
+#include <quorlpak/HintWindow.h>
+
 #include <memory>
 
 class TBitmap;
@@ -17,6 +19,17 @@ class TPropInspEdit : public TEdit {
 public:
     using TEdit::TEdit;
     void Dispatch(TMessage& Message) override;
+    // The message time of the list's last press: a press in the edit soon
+    // after it becomes a double-click (0 when used up).
+    void SetClickTime(LONG Value) { FClickTime = Value; }
+    TNotifyEvent OnClearNamesSelected;
+
+protected:
+    void Click() override;
+
+private:
+    LONG FClickTime = 0;
+    bool FInCancel = false;
 };
 
 // Covers the selected row and paints it; the edit and the list button lie on it.
@@ -24,15 +37,39 @@ class TPropSelection : public TCustomControl {
 public:
     TPropSelection(TComponent* AOwner, TInspListBox* List);
     void Dispatch(TMessage& Message) override;
+    // Puts the caret after the typed part of the name.
+    void PositionCaret();
 
 protected:
+    void CreateParams(TCreateParams& Params) override;
     void Paint() override;
+    void Click() override;
 
 private:
     TInspListBox* FList;
 };
 
+// Shows a row's whole name or value where its column cuts it off.
+class TPropertyHintWindow : public THintWindow {
+public:
+    using THintWindow::THintWindow;
+    void ActivateHintData(TRect Rect, const UnicodeString& Hint, void* Data) override;
+    TRect CalcHintRect(int MaxWidth, const UnicodeString& Hint, void* Data) override;
+    // Typing and plain mouse moves over the list keep the hint.
+    bool IsHintMsg(const MSG& Msg) override;
+    HWND GetControlHandle() const { return FControl; }
+
+private:
+    HWND FControl = nullptr;
+};
+
+// Draws Text clipped and opaque into Rect at (Rect.left + X, Rect.top + Y).
+void WriteText(HDC DC, const TRect& Rect, int X, int Y, const UnicodeString& Text);
+
 using TEditDblClickEvent = std::function<void(TObject* Sender, bool DblClick)>;
+using TGetHintStrEvent =
+    std::function<void(TObject* Sender, UnicodeString& HintText, TRect& Rect)>;
+enum TTrackMode { tmNone, tmSelect, tmResize };
 
 class TInspListBox : public TCustomPropListBox, public IPropertyHost, public IPropertyHost20 {
 public:
@@ -44,7 +81,7 @@ public:
 
     // Counted as every component is: the host's references never free it.
     HRESULT QueryInterface(REFIID iid, void** out) noexcept override;
-    void DropDownControl(TControl*) override {}
+    void DropDownControl(TControl* Control) override;
     void CloseDropDown() override { FListButton->CloseUp(false); }
     int GetDropDownWidth() override { return GetClientWidth() - GetMiddle(); }
 
@@ -56,8 +93,43 @@ public:
     void ShowControls();
     void HideControls();
     void Reset() override;
+    void BlankItems();
+    // Focuses the edit, or the name column while the keyboard walks the names.
+    void EditFocus();
+    // Commits a pending edit when the list loses the focus.
+    void DoExit() override;
+
+    // --- Visible rows -------------------------------------------------------------------------
+    int ItemVisibleCount();
+    bool ItemIsVisible(int I);
+    void InvalidateItem(int Index);
+    void ScrollItemIndexIntoView();
+
+    // --- Expanded rows by path ----------------------------------------------------------------
+    // Writes path=1 (expanded) or path=0 for every row that can expand.
+    void ValidateExpandedItemPaths(TStrings* AStrings);
+    // Expands and collapses rows to the states listed; with ExpandNewRootLevels
+    // a top row without an entry counts as expanded.
+    void ReexpandItemPaths(TStrings* AStrings, bool ExpandNewRootLevels);
+    void AfterReexpandItem(int Index);
+    UnicodeString GetItemPath(int Index);
+    UnicodeString GetCurItemPath();
+
+    // --- Name column --------------------------------------------------------------------------
+    bool GetNamesSelected() const { return FNamesSelected; }
+    void SetNamesSelected(bool Value) { FNamesSelected = Value; }
+    const UnicodeString& GetSelectString() const { return FSelectString; }
+    void SetSelectString(const UnicodeString& Text);
+    void ClearSelectString();
+
+    TTrackMode GetTrackMode() const { return FTrackMode; }
+    bool IsListButtonDropped() { return FListButton->GetDropped(); }
+    bool GetHighlightOnSelect() const { return FHighlightOnSelect; }
+    void SetHighlightOnSelect(bool Value) { FHighlightOnSelect = Value; }
+    TFontStyles GetHintFontStyle() const { return FHintFontStyle; }
 
     TPropInspEdit* GetEdit() const { return FEdit; }
+    TPropSelection* GetSelectionWindow() const { return FSelectionWindow; }
     TListButton* GetListButton() const { return FListButton; }
     bool GetReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value) { FReadOnly = Value; }
@@ -66,6 +138,11 @@ public:
 
     TEditDblClickEvent OnEditDblClick;
     TNotifyEvent OnSelectItem;
+    TNotifyEvent OnListButtonClick;
+    TKeyEvent OnSelectionKeyDown;
+    TKeyPressEvent OnSelectionKeyPress;
+    TKeyPressEvent OnEditKeyPress;
+    TGetHintStrEvent OnGetHintString;
 
     void Dispatch(TMessage& Message) override;
 
@@ -79,8 +156,23 @@ protected:
     void BeforeAdjustItem(int) override { HideControls(); }
     void AfterAdjustItem(int) override;
     void ResizeControls() override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void WMLButtonDown(TMessage& Message);
+    void WMLButtonDblClk(TMessage& Message);
+    void WMSetCursor(TMessage& Message);
+    void WMVScroll(TMessage& Message);
+    void CMHintShow(TMessage& Message);
+    void EndTracking();
+    // Commits the edit before the selection moves; false when refused.
+    bool CommitBeforeMove();
+    bool ProcessEditChange(int Len, const UnicodeString& Text);
+    void EditChange(TObject* Sender);
+    void EditDblClick(bool DblClick);
 
+    void SelectionKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+    void SelectionKeyPress(TObject* Sender, char16_t& Key);
     void EditKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
     void EditKeyPress(TObject* Sender, char16_t& Key);
     void ListDropDown(TObject* Sender, bool& Allow);
@@ -99,6 +191,22 @@ protected:
     bool FReadOnly = false;
     bool FInAutoUpdate = false;
     bool FControlsHidden = true;
+    bool FItemsReset = false;
+    bool FHighlightOnSelect = true;
+    bool FNamesSelected = false;
+    bool FProcessChange = false;
+    bool FStillProcessingChange = false;
+    bool FInEditFocus = false;
+    bool FWasFocused = false;
+    int FSaveTopIndex = -1;
+    int FSaveSelStart = -1;
+    int FSaveSelLength = -1;
+    TTrackMode FTrackMode = tmNone;
+    int FMousePos = -1;
+    int FDragPos = 0;
+    int FDragDelta = 0;
+    UnicodeString FSelectString;
+    TFontStyles FHintFontStyle;
 };
 
 #pragma GCC visibility pop

@@ -4,6 +4,7 @@
 #pragma GCC visibility push(default)
 
 #include <quorlpak/CustomControl.h>
+#include <quorlpak/Form.h>
 #include <quorlpak/StdCtrls.h>
 
 #include <functional>
@@ -29,6 +30,40 @@ private:
     TListButton* FButton;
 };
 
+// A borderless pop-up that hosts any control dropped down from a list
+// button, shown by a modal loop of its own until the drop-down closes.
+class TPopupPanel : public TCustomForm {
+public:
+    TPopupPanel(TComponent* AOwner, TListButton* Button);
+    ~TPopupPanel() override;
+
+    TControl* GetControl() const { return FControl; }
+    // Hosts Control (the panel takes its size, plus the border); the
+    // previous control is let go.
+    void SetControl(TControl* Control);
+    // Shows the panel and handles messages until its modal result is set:
+    // Escape inside it, a press outside it, or its deactivation ends it.
+    int ShowPanelModal();
+    bool GetInModalLoop() const { return FInModalLoop; }
+
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    // What the loop watches for in every message it takes off the queue.
+    void WatchMessage(const MSG& Msg);
+    bool OwnsWindow(HWND Window);
+    void ControlResized();
+
+    TListButton* FButton;
+    TControl* FControl = nullptr;
+    bool FInModalLoop = false;
+    bool FInResize = false;
+};
+
 // Where a list of the given size opens for a button whose client area starts
 // at Origin (screen) and is ButtonSize large, on the monitor holding it.
 TRect ListDropRect(const TPoint& Origin, const TSize& ButtonSize, const TSize& ListSize,
@@ -43,6 +78,8 @@ public:
     TClass ClassType() const override { return StaticClass(); }
 
     void DropDown();
+    // Drops Control down in the pop-up panel; returns when it closes.
+    void DropDown(TControl* Control);
     void CloseUp(bool Accept);
     bool GetDropped();
     void Click() override;
@@ -53,6 +90,7 @@ public:
     int GetItemCount() const { return FListBox->GetItems()->GetCount(); }
     UnicodeString GetItemText(int Index) const { return FListBox->GetItems()->Get(Index); }
     TListBox* GetListBox() const { return FListBox; }
+    TPopupPanel* GetPopupPanel() const { return FPopupPanel; }
     bool GetAutoWidth() const { return FAutoWidth; }
     void SetAutoWidth(bool Value) { FAutoWidth = Value; }
     TDropAlign GetDropAlign() const { return FDropAlign; }
@@ -95,6 +133,7 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
     TPopupListBox* FListBox;
+    TPopupPanel* FPopupPanel;
     TDropAlign FDropAlign = daLeft;
     bool FAutoWidth = false;
     int FListWidth = 100;

@@ -23,7 +23,11 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 
-    // Fires OnCreate; the creator calls it once the sheet is whole.
+    // Reads the sheet class's designed children (once); EResNotFound for a
+    // class without a description.
+    void LoadDesignedContent();
+    // Loads the designed content if not done yet, then fires OnCreate; the
+    // creator calls it once the sheet is whole.
     virtual void AfterConstruction();
     void BeforeDestruction() override;
 
@@ -46,6 +50,7 @@ protected:
 
 private:
     UnicodeString FArea;
+    bool FContentLoaded = false;
 };
 
 using TPropertySheetClass = TClass;

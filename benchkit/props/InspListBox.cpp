@@ -15,15 +15,58 @@
 // ---- TPropInspEdit and TPropSelection ----------------------------------------------------------
 
 void TPropInspEdit::Dispatch(TMessage& Message) {
-    if (Message.Msg == WM_GETDLGCODE) {
+    switch (Message.Msg) {
+    case WM_GETDLGCODE:
         Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
         return;
+    case WM_LBUTTONDOWN:
+        // A press on the row followed quickly by one in the edit is a
+        // double-click: it opens the row's editor.
+        if (FClickTime != 0 && UINT(GetMessageTime() - FClickTime) <= GetDoubleClickTime())
+            Message.Msg = WM_LBUTTONDBLCLK;
+        FClickTime = 0;
+        break;
+    case CM_CANCELMODE:
+        if (TCustomForm* form = GetParentForm(); form && !FInCancel) {
+            FInCancel = true;
+            try {
+                form->Perform(CM_CANCELMODE, Message.WParam, Message.LParam);
+            } catch (...) {
+                FInCancel = false;
+                throw;
+            }
+            FInCancel = false;
+            return;
+        }
+        break;
+    default:
+        break;
     }
     TEdit::Dispatch(Message);
 }
 
+void TPropInspEdit::Click() {
+    if (OnClearNamesSelected) OnClearNamesSelected(this);
+    TEdit::Click();
+}
+
 TPropSelection::TPropSelection(TComponent* AOwner, TInspListBox* List)
     : TCustomControl(AOwner), FList(List) {}
+
+void TPropSelection::CreateParams(TCreateParams& Params) {
+    TCustomControl::CreateParams(Params);
+    Params.Style |= WS_CLIPCHILDREN;
+    Params.WindowClass.style &= ~DWORD(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TPropSelection::PositionCaret() {
+    TPropItem* item = FList->CurItem();
+    if (!item || !HandleAllocated()) return;
+    GetCanvas()->GetFont()->Assign(FList->GetFont());
+    const int x = FList->ItemLevelOffset(item->GetItemLevel()) +
+                  GetCanvas()->TextWidth(FList->GetSelectString()) + 12;
+    SetCaretPos(x, 2);
+}
 
 void TPropSelection::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
@@ -34,9 +77,34 @@ void TPropSelection::Dispatch(TMessage& Message) {
     case WM_ERASEBKGND:
         Message.Result = 1;
         return;
+    case WM_GETDLGCODE:
+        Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+        return;
+    case WM_SETFOCUS:
+        TCustomControl::Dispatch(Message);
+        // A caret in the name column shows where the typed name search ends.
+        CreateCaret(GetHandle(), nullptr, 1, std::max(GetHeight() - 3, 1));
+        FList->ClearSelectString();
+        PositionCaret();
+        ShowCaret(GetHandle());
+        return;
+    case WM_KILLFOCUS:
+        HideCaret(GetHandle());
+        DestroyCaret();
+        TCustomControl::Dispatch(Message);
+        return;
+    case WM_SIZE:
+        TCustomControl::Dispatch(Message);
+        Invalidate();
+        return;
     default:
         TCustomControl::Dispatch(Message);
     }
+}
+
+void TPropSelection::Click() {
+    FList->SetNamesSelected(false);
+    TCustomControl::Click();
 }
 
 void TPropSelection::Paint() {
@@ -67,6 +135,10 @@ TInspListBox::TInspListBox(TComponent* AOwner) : TCustomPropListBox(AOwner) {
     FSelectionWindow->SetTabStop(false);
     FSelectionWindow->SetVisible(false);
     FSelectionWindow->SetParent(this);
+    FSelectionWindow->OnKeyDown = [this](TObject* s, uint16_t& k, TShiftState sh) {
+        SelectionKeyDown(s, k, sh);
+    };
+    FSelectionWindow->OnKeyPress = [this](TObject* s, char16_t& k) { SelectionKeyPress(s, k); };
 
     FEdit = new TPropInspEdit(this);
     FEdit->SetName(u"EditControl");
@@ -75,6 +147,15 @@ TInspListBox::TInspListBox(TComponent* AOwner) : TCustomPropListBox(AOwner) {
     FEdit->SetParent(FSelectionWindow);
     FEdit->OnKeyDown = [this](TObject* s, uint16_t& k, TShiftState sh) { EditKeyDown(s, k, sh); };
     FEdit->OnKeyPress = [this](TObject* s, char16_t& k) { EditKeyPress(s, k); };
+    FEdit->OnChange = [this](TObject* s) { EditChange(s); };
+    FEdit->OnDblClick = [this](TObject*) { EditDblClick(true); };
+    FEdit->OnEnter = [this](TObject*) {
+        if (FHighlightOnSelect)
+            FEdit->SelectAll();
+        else
+            FEdit->SetSelStart(0);
+    };
+    FEdit->OnClearNamesSelected = [this](TObject*) { FNamesSelected = false; };
 
     FListButton = new TListButton(this);
     FListButton->SetName(u"ListButton");
@@ -85,6 +166,12 @@ TInspListBox::TInspListBox(TComponent* AOwner) : TCustomPropListBox(AOwner) {
     FListButton->OnDropDown = [this](TObject* s, bool& allow) { ListDropDown(s, allow); };
     FListButton->OnAccept = [this](TObject* s) { ListAccept(s); };
     FListButton->OnCancel = [this](TObject* s) { ListCancel(s); };
+    FListButton->OnClick = [this](TObject*) {
+        if (OnListButtonClick)
+            OnListButtonClick(this);
+        else
+            EditDblClick(false);
+    };
 }
 
 TInspListBox::~TInspListBox() = default;
@@ -110,13 +197,72 @@ void TInspListBox::Reset() {
 
 void TInspListBox::BeforeReset() {
     TCustomPropListBox::BeforeReset();
+    FSaveTopIndex = GetTopIndex();
+    FWasFocused = FEdit->Focused();
+    // An auto-update commit resets the list under the user's typing: the
+    // caret and selection come back where they were.
+    if (FInAutoUpdate && FWasFocused) {
+        FSaveSelStart = FEdit->GetSelStart();
+        FSaveSelLength = FEdit->GetSelLength();
+    } else {
+        FSaveSelStart = FSaveSelLength = -1;
+    }
     FListButton->CloseUp(false);
     HideControls();
 }
 
 void TInspListBox::AfterReset() {
     TCustomPropListBox::AfterReset();
+    const int h = GetItemHeight();
+    const int lastTop = std::max(GetCount() - (h > 0 ? GetClientHeight() / h : 0), 0);
+    if (FSaveTopIndex >= 0 && FSaveTopIndex < GetCount() && FSaveTopIndex <= lastTop)
+        SetTopIndex(FSaveTopIndex);
     ShowControls();
+    if (FWasFocused) {
+        EditFocus();
+        FSaveSelStart = FSaveSelLength = -1;
+    }
+    FItemsReset = true;
+}
+
+void TInspListBox::BlankItems() {
+    FListButton->CloseUp(false);
+    HideControls();
+    ClearRows();
+    SetItemIndex(-1);
+}
+
+void TInspListBox::EditFocus() {
+    if (FInEditFocus) return;
+    for (TControl* c = this; c; c = c->GetParent())
+        if (!c->GetVisible() || !c->GetEnabled()) return;
+    if (!GetParentForm()) return;
+    FInEditFocus = true;
+    if (!FNamesSelected) {
+        if (FEdit->GetVisible() && FEdit->GetEnabled() && FEdit->CanFocus()) {
+            FEdit->SetFocus();
+            if (FEdit->HandleAllocated() && GetFocus() != FEdit->GetHandle())
+                ::SetFocus(FEdit->GetHandle());
+            if (FSaveSelStart >= 0 && FSaveSelLength >= 0) {
+                FEdit->SetSelStart(FSaveSelStart);
+                FEdit->SetSelLength(FSaveSelLength);
+            }
+        }
+    } else {
+        ClearSelectString();
+        if (FSelectionWindow->CanFocus()) FSelectionWindow->SetFocus();
+    }
+    FInEditFocus = false;
+}
+
+void TInspListBox::DoExit() {
+    try {
+        SetPropValue(true, true);
+    } catch (...) {
+        TCustomPropListBox::DoExit();
+        throw;
+    }
+    TCustomPropListBox::DoExit();
 }
 
 void TInspListBox::AfterAdjustItem(int) {
@@ -142,12 +288,24 @@ void TInspListBox::GetPropValue() {
     FEdit->SetMaxLength(std::max(prop->GetEditLimit(), 0));
     const TPropertyAttributes attrs = item->GetAttributes();
     FEdit->SetReadOnly(!editable || (attrs & paReadOnly));
-    FEdit->SetColor(FEdit->GetReadOnly() ? FBackgroundColor : FEditBackgroundColor);
-    FEdit->GetFont()->SetColor(FEdit->GetReadOnly() ? FPropValueColor : FEditValueColor);
+    TColor back = FEdit->GetReadOnly() ? FBackgroundColor : FEditBackgroundColor;
+    TColor fore = FEdit->GetReadOnly() ? FPropValueColor : FEditValueColor;
+    if (attrs & paDisplayReadOnly) {
+        back = FBackgroundColor;
+        fore = FReadOnlyColor;
+    }
+    FEdit->SetColor(back);
+    TFont* font = FEdit->GetFont();
+    font->SetColor(fore);
+    TFontStyles style = font->GetStyle() - FNonDefaultFontStyle;
+    InterfacePtr<IProperty70> v70;
+    if (!(attrs & paDisplayReadOnly) && Supports(prop, v70) && !v70->GetIsDefault())
+        style = style + FNonDefaultFontStyle;
+    font->SetStyle(style);
     FEdit->SetVisible(!(attrs & paFullWidthName));
     --FInPropAccess;
     FEdit->SetModified(false);
-    if (FInPropAccess == 0) FEdit->SelectAll();
+    if (FHighlightOnSelect && FInPropAccess == 0) FEdit->SelectAll();
 }
 
 bool TInspListBox::SetPropValue(bool CheckModified, bool HandleException) {
@@ -220,38 +378,24 @@ void TInspListBox::ResizeControls() {
 void TInspListBox::SelectItem(int Index) {
     if (GetCount() > 0) {
         Index = std::clamp(Index, 0, GetCount() - 1);
-        if (Index == GetItemIndex() && !FControlsHidden) {
+        if (Index == GetItemIndex() && !FItemsReset && !FControlsHidden) {
             GetPropValue();
         } else {
+            FItemsReset = false;
             HideControls();
             SetItemIndex(Index);
+            ScrollItemIndexIntoView();
             ShowControls();
+            Update();
         }
-        if (FEdit->CanFocus()) FEdit->SetFocus();
+        EditFocus();
     }
     if (OnSelectItem) OnSelectItem(this);
 }
 
-void TInspListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (Button == mbLeft) FListButton->CloseUp(false);
-    if (Button != mbLeft || !Populated() || !SetPropValue(true, true)) {
-        TCustomPropListBox::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    const int h = GetItemHeight();
-    if (std::abs(X - GetMiddle()) <= 2 || h <= 0) return;
-    const int row = GetTopIndex() + Y / h;
-    if (row >= GetCount()) return;
-    SelectItem(row);
-    TPropItem* item = GetPropItem(row);
-    if (item && X < GetMiddle() && item->IsOverExpandBox(X, Y)) {
-        AdjustItem(row);
-        SelectItem(row);
-    }
-}
-
 void TInspListBox::EditKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
     if (!Populated()) return;
+    EndTracking();
     TPropItem* item = CurItem();
     const TPropertyAttributes attrs = item->GetAttributes();
     if (Key == VK_DELETE && !(attrs & (paDisplayReadOnly | paValueList)) && FEdit->GetReadOnly() &&
@@ -259,22 +403,51 @@ void TInspListBox::EditKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
         item->Revert();
         GetPropValue();
     }
+    if (Key == VK_DELETE) FProcessChange = false;
     if (Key == VK_DOWN && Shift.Contains(ssAlt)) {
+        ScrollItemIndexIntoView();
         if (((attrs & paDialog) && !(attrs & paValueList)) || (attrs & paCustomDropDown)) {
-            if (OnEditDblClick) OnEditDblClick(this, false);
+            EditDblClick(false);
         } else {
             FListButton->DropDown();
         }
         Key = 0;
         return;
     }
+    switch (Key) {
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_RIGHT:
+        ScrollItemIndexIntoView();
+        break;
+    default:
+        break;
+    }
     if (OnKeyDown) OnKeyDown(this, Key, Shift);
 }
 
 void TInspListBox::EditKeyPress(TObject*, char16_t& Key) {
     if (!Populated()) return;
+    EndTracking();
+    if (OnEditKeyPress) OnEditKeyPress(this, Key);
+    FProcessChange = Key != u'\b';
     switch (Key) {
+    case 0:
+        return;
+    case u'\t':
+        ScrollItemIndexIntoView();
+        FNamesSelected = true;
+        EditFocus();
+        Key = 0;
+        return;
+    case u'\n':
+        ScrollItemIndexIntoView();
+        EditDblClick(true);
+        Key = 0;
+        return;
     case u'\r':
+        ScrollItemIndexIntoView();
         FInAutoUpdate = true;
         if (SetPropValue(false, true)) {
             FInAutoUpdate = false;
@@ -284,6 +457,7 @@ void TInspListBox::EditKeyPress(TObject*, char16_t& Key) {
         Key = 0;
         return;
     case 0x1B:
+        ScrollItemIndexIntoView();
         if (FEdit->GetText() != FCancelValue) {
             FEdit->SetText(FCancelValue);
             SetPropValue(false, true);
@@ -293,8 +467,33 @@ void TInspListBox::EditKeyPress(TObject*, char16_t& Key) {
         Key = 0;
         return;
     default:
-        return;
+        break;
     }
+    // A value list that the edit shows read-only but whose value may be
+    // typed: each key completes from the list.
+    const TPropertyAttributes attrs = CurItem()->GetAttributes();
+    if ((attrs & (paValueEditable | paDisplayReadOnly | paReadOnly | paValueList)) !=
+        (paValueEditable | paReadOnly | paValueList))
+        return;
+    const bool wasReadOnly = FEdit->GetReadOnly();
+    FEdit->SetReadOnly(false);
+    const int caret = FEdit->GetSelStart();
+    const UnicodeString text = FEdit->GetText();
+    UnicodeString candidate;
+    if (Key == u'\b')
+        candidate = text.substr(0, size_t(std::max(caret - 1, 0)));
+    else
+        candidate = text.substr(0, size_t(std::clamp<int>(caret, 0, int(text.size())))) + Key;
+    if (candidate.empty()) {
+        ++FInPropAccess;
+        FEdit->SetText(FCancelValue);
+        --FInPropAccess;
+        FEdit->SelectAll();
+        Key = 0;
+    } else if (ProcessEditChange(int(candidate.size()), candidate)) {
+        Key = 0;
+    }
+    FEdit->SetReadOnly(wasReadOnly);
 }
 
 void TInspListBox::ListDropDown(TObject*, bool& Allow) {
@@ -332,6 +531,51 @@ void TInspListBox::ListCancel(TObject*) {
 }
 
 void TInspListBox::Dispatch(TMessage& Message) {
-    if (Message.Msg == WM_SIZE && IsDesktopLocked()) return;
+    switch (Message.Msg) {
+    case WM_SIZE:
+        if (IsDesktopLocked()) return;
+        break;
+    case WM_LBUTTONDOWN:
+        WMLButtonDown(Message);
+        return;
+    case WM_LBUTTONDBLCLK:
+        WMLButtonDblClk(Message);
+        return;
+    case WM_NCLBUTTONDOWN:
+        FListButton->CloseUp(false);
+        break;
+    case WM_CANCELMODE:
+        EndTracking();
+        break;
+    case WM_NCHITTEST:
+        TCustomPropListBox::Dispatch(Message);
+        FMousePos = ScreenToClient(TPoint(GET_X_LPARAM(Message.LParam),
+                                          GET_Y_LPARAM(Message.LParam)))
+                        .x;
+        return;
+    case WM_SETCURSOR:
+        WMSetCursor(Message);
+        return;
+    case WM_VSCROLL:
+        WMVScroll(Message);
+        return;
+    case CM_HINTSHOW:
+        CMHintShow(Message);
+        return;
+    case WM_PROPBOX_UPDATEDIRTY:
+        // Typing comes first: the host refreshes once the input is handled.
+        if (HIWORD(GetQueueStatus(QS_INPUT)) != 0) {
+            PostMessageW(GetHandle(), WM_PROPBOX_UPDATEDIRTY, 0, 0);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     TCustomPropListBox::Dispatch(Message);
+}
+
+void TInspListBox::DropDownControl(TControl* Control) {
+    if (!Control) throw EInvalidOperation(u"The drop-down needs a control");
+    FListButton->DropDown(Control);
 }

@@ -1,8 +1,12 @@
 // The list button and its pop-up list.
 #include "benchkit/props/IDEListBtns.h"
 
+#include <quorlpak/Application.h>
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Messages.h>
+#include <quorlpak/Screen.h>
+#include <runpak/Exceptions.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <win32/monitors.h>
 #include <win32/windows.h>
@@ -71,6 +75,7 @@ TListButton::TListButton(TComponent* AOwner) : TCustomControl(AOwner) {
     FListBox = new TPopupListBox(this, this);
     FListBox->SetVisible(false);
     FListBox->SetSorted(true);
+    FPopupPanel = new TPopupPanel(this, this);
 }
 
 TListButton::~TListButton() = default;
@@ -81,7 +86,8 @@ void TListButton::SetListWidth(int Value) {
 }
 
 bool TListButton::GetDropped() {
-    return FListBox->HandleAllocated() && IsWindowVisible(FListBox->GetHandle());
+    return (FListBox->HandleAllocated() && IsWindowVisible(FListBox->GetHandle())) ||
+           (FPopupPanel->HandleAllocated() && IsWindowVisible(FPopupPanel->GetHandle()));
 }
 
 void TListButton::DropDown() {
@@ -131,13 +137,42 @@ void TListButton::DropDown() {
 
 void TListButton::CloseUp(bool Accept) {
     if (!GetDropped()) return;
-    SetWindowPos(FListBox->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    constexpr UINT hide = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW;
+    if (FListBox->HandleAllocated()) SetWindowPos(FListBox->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0, hide);
+    FPopupPanel->SetModalResult(mrCancel);
+    if (FPopupPanel->HandleAllocated())
+        SetWindowPos(FPopupPanel->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0, hide);
     if (Accept && GetItemIndex() >= 0) {
         if (OnAccept) OnAccept(this);
     } else if (OnCancel) {
         OnCancel(this);
     }
+    FPopupPanel->SetControl(nullptr);
+}
+
+void TListButton::DropDown(TControl* Control) {
+    if (!Control || GetDropped()) return;
+    FPopupPanel->SetControl(Control);
+    TPopupPanel* panel = FPopupPanel;
+    panel->HandleNeeded();
+    const int minClient = std::max(panel->GetCanvas()->TextHeight(u"E"), 1);
+    if (panel->GetWidth() < FMinListWidth) panel->SetWidth(FMinListWidth);
+    if (panel->GetClientHeight() < minClient) panel->SetClientHeight(minClient);
+    const TPoint origin = ClientToScreen(TPoint(0, 0));
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTONEAREST), &info);
+    const RECT work = info.rcWork;
+    // Below the button, or above it when the work area's bottom is too near.
+    int top = origin.y + GetHeight() - 1;
+    if (work.bottom < top + panel->GetHeight() + 2) top = origin.y - panel->GetHeight() + 1;
+    int left = origin.x;
+    if (FDropAlign == daRight) left = origin.x + GetWidth() - panel->GetWidth() - 2;
+    left = std::max<int>(left, info.rcMonitor.left);
+    panel->SetBounds(left, top, panel->GetWidth(), panel->GetHeight());
+    SetWindowPos(panel->GetHandle(), HWND_TOPMOST, left, top, panel->GetWidth(),
+                 panel->GetHeight(), SWP_NOACTIVATE);
+    panel->ShowPanelModal();
 }
 
 void TListButton::Click() {
@@ -281,5 +316,156 @@ void TListButton::Paint() {
     for (int i = 0; i < 4; ++i) {
         canvas->MoveTo(cx - 3 + i, cy - 1 + i);
         canvas->LineTo(cx + 4 - i, cy - 1 + i);
+    }
+}
+
+// ---- TPopupPanel --------------------------------------------------------------------------
+
+TPopupPanel::TPopupPanel(TComponent* AOwner, TListButton* Button)
+    : TCustomForm(AOwner), FButton(Button) {
+    SetBorderStyle(bsNone);
+    SetBorderIcons({});
+    FVisible = false;
+}
+
+TPopupPanel::~TPopupPanel() {
+    SetControl(nullptr);
+}
+
+void TPopupPanel::CreateParams(TCreateParams& Params) {
+    TCustomForm::CreateParams(Params);
+    Params.Style = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN;
+    Params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+}
+
+void TPopupPanel::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomForm::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FControl) FControl = nullptr;
+}
+
+void TPopupPanel::SetControl(TControl* Control) {
+    if (FControl && FControl != Control) {
+        FControl->OnResize = nullptr;
+        FControl->RemoveFreeNotification(this);
+        FControl->SetParent(nullptr);
+        FControl = nullptr;
+    }
+    if (!Control || Control == FControl) return;
+    FControl = Control;
+    Control->FreeNotification(this);
+    SetBounds(GetLeft(), GetTop(), Control->GetWidth() + 2, Control->GetHeight() + 2);
+    Control->SetAlign(alClient);
+    Control->SetParent(this);
+    Control->SetVisible(true);
+    Control->OnResize = [this](TObject*) { ControlResized(); };
+}
+
+void TPopupPanel::ControlResized() {
+    // The hosted control asked for a new size: the panel follows, keeping
+    // its right edge where it was.
+    if (FInResize || !FControl) return;
+    const int dw = FControl->GetWidth() - GetClientWidth();
+    const int dh = FControl->GetHeight() - GetClientHeight();
+    if (dw == 0 && dh == 0) return;
+    int left = GetLeft() - dw;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (HMONITOR monitor = MonitorFromPoint(TPoint(left, GetTop()), MONITOR_DEFAULTTONEAREST);
+        monitor && GetMonitorInfoW(monitor, &info))
+        left = std::max<int>(left, info.rcMonitor.left);
+    else
+        left = std::max(left, 0);
+    FInResize = true;
+    SetBounds(left, GetTop(), GetWidth() + dw, GetHeight() + dh);
+    FInResize = false;
+}
+
+bool TPopupPanel::OwnsWindow(HWND Window) {
+    if (!HandleAllocated()) return false;
+    return Window == GetHandle() || IsChild(GetHandle(), Window);
+}
+
+void TPopupPanel::WatchMessage(const MSG& Msg) {
+    switch (Msg.message) {
+    case WM_KEYDOWN:
+        if (Msg.wParam == VK_ESCAPE && OwnsWindow(Msg.hwnd)) SetModalResult(mrCancel);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+        if (!OwnsWindow(Msg.hwnd)) SetModalResult(mrCancel);
+        break;
+    default:
+        break;
+    }
+}
+
+int TPopupPanel::ShowPanelModal() {
+    if (FVisible || !FEnabled || FInModalLoop || GetFormStyle() == fsMDIChild)
+        throw EInvalidOperation(u"Cannot make a visible window modal");
+    if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
+    Application->ModalStarted();
+    FInModalLoop = true;
+    HWND activeWindow = GetActiveWindow();
+    HWND focus = GetFocus();
+    TCustomForm* savedFocusedForm = Screen ? Screen->GetFocusedForm() : nullptr;
+    const TCursor savedCursor = Screen ? Screen->GetCursor() : crDefault;
+    if (Screen) Screen->SetCursor(crDefault);
+    auto restore = runpak::ScopeExit([&] {
+        if (Screen) {
+            Screen->SetCursor(savedCursor);
+            Screen->SetFocusedForm(Screen->HasForm(savedFocusedForm) ? savedFocusedForm : nullptr);
+        }
+        if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+        if (focus && IsWindow(focus)) ::SetFocus(focus);
+        FInModalLoop = false;
+        Application->ModalFinished();
+    });
+    auto hideOnError = runpak::ScopeExit([this] {
+        if (FVisible) Hide();
+    });
+    Show();
+    SendMessageW(GetHandle(), CM_ACTIVATE, 0, 0);
+    SetModalResult(mrNone);
+    if (auto* windowed = dynamic_cast<TWinControl*>(FControl); windowed && windowed->CanFocus())
+        windowed->SetFocus();
+    // A message hook in all but name: every message this loop takes off the
+    // queue is looked at before it is handled.
+    while (GetModalResult() == mrNone) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        WatchMessage(msg);
+        Application->HandleMessage();
+        if (Application->GetTerminated()) SetModalResult(mrCancel);
+    }
+    const int result = GetModalResult();
+    if (HandleAllocated()) SendMessageW(GetHandle(), CM_DEACTIVATE, 0, 0);
+    if (GetActiveWindow() != GetHandle()) activeWindow = nullptr;
+    Hide();
+    hideOnError.Release();
+    return result;
+}
+
+void TPopupPanel::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_ACTIVATE:
+        TCustomForm::Dispatch(Message);
+        // Another window took the activation: the drop-down closes.
+        if (LOWORD(Message.WParam) == WA_INACTIVE && FInModalLoop && FVisible) {
+            if (FButton)
+                FButton->CloseUp(false);
+            else
+                SetModalResult(mrCancel);
+        }
+        return;
+    default:
+        TCustomForm::Dispatch(Message);
     }
 }

@@ -139,6 +139,15 @@ protected:
     virtual void BeforeAdjustItem(int) {}
     virtual void AfterAdjustItem(int) {}
     virtual void ResizeControls() {}
+    // The row's own mouse handling (its editor's mouse-tracking interface)
+    // comes first; true when it took the event.
+    bool ItemMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool ItemMouseMove(TShiftState Shift, int X, int Y);
+    bool ItemMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    bool ItemHintShow(THintInfo& HintInfo);
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     // Recomputes the divider for the current width.
@@ -175,6 +184,9 @@ protected:
     bool FShowGridLines = true;
     bool FIndentSecondLevel = true;
     UnicodeString FFilter;
+    int FMouseTrackItem = -1;
+    bool FHintTaken = false; // the row's editor gave the last hint
+    bool FCaptured = false;
 };
 
 class TPropListBox : public TCustomPropListBox {

@@ -244,6 +244,16 @@ void TCustomPropListBox::Dispatch(TMessage& Message) {
     case WM_PROPBOX_UPDATEDIRTY:
         if (OnUpdateDirtyData) OnUpdateDirtyData(this);
         return;
+    case CM_HINTSHOW:
+        TCustomListBox::Dispatch(Message);
+        // The row's editor may show a hint of its own.
+        if (auto* info = reinterpret_cast<THintInfo*>(Message.LParam))
+            FHintTaken = ItemHintShow(*info);
+        return;
+    case CM_MOUSELEAVE:
+        FMouseTrackItem = -1;
+        TCustomListBox::Dispatch(Message);
+        return;
     case WM_SIZE:
         TCustomListBox::Dispatch(Message);
         if (LOWORD(Message.LParam) && HIWORD(Message.LParam)) {

@@ -178,9 +178,13 @@ void TCustomPropListBox::AdjustItem(int Index) {
     TPropItem* item = GetPropItem(Index);
     if (!item || (!item->FExpanded && !Expandable(item))) return;
     BeforeAdjustItem(Index);
+    // The list box re-reads its items after the change and cannot tell our
+    // text-less rows apart: the selected row is followed here.
+    const int oldIndex = GetItemIndex();
     FItems->BeginUpdate();
     const int oldTop = GetTopIndex();
     int added = 0;
+    int removed = 0;
     if (!item->FExpanded) {
         FAddIndex = Index + 1;
         FAddLevel = item->FLevel + 1;
@@ -205,6 +209,7 @@ void TCustomPropListBox::AdjustItem(int Index) {
             FRefSubProps = false;
             FParentItem = nullptr;
             FItems->EndUpdate();
+            if (GetItemIndex() != oldIndex) SetItemIndex(oldIndex);
             Application->MessageBox(Format(SUnableToExpand, e.GetMessage()),
                                     Application->GetTitle(), MB_OK | MB_ICONERROR);
             Update();
@@ -220,9 +225,20 @@ void TCustomPropListBox::AdjustItem(int Index) {
             ++last;
         for (int i = last - 1; i > Index; --i)
             DeleteRow(i);
+        removed = last - Index - 1;
         item->FExpanded = false;
     }
     FItems->EndUpdate();
+    int newIndex = oldIndex;
+    if (oldIndex > Index) {
+        if (added > 0)
+            newIndex += added;
+        else if (oldIndex <= Index + removed)
+            newIndex = Index; // a removed child was selected: its parent is
+        else
+            newIndex -= removed;
+    }
+    if (GetItemIndex() != newIndex) SetItemIndex(newIndex);
     if (GetTopIndex() != oldTop) ResizeControls();
     if (added > 0 && GetItemHeight() > 0) {
         const int visible = GetClientHeight() / GetItemHeight();

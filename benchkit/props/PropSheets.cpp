@@ -2,6 +2,9 @@
 #include "benchkit/props/IDEPropSheets.h"
 
 #include <quorlpak/Application.h>
+#include <runpak/Exceptions.h>
+#include <runpak/Filer.h>
+#include <runpak/Format.h>
 #include <runpak/Strings.h>
 
 #include <algorithm>
@@ -73,7 +76,18 @@ TPropertySheet::TPropertySheet(TComponent* AOwner) : TTabSheet(AOwner) {
     FHeight = 200;
 }
 
+void TPropertySheet::LoadDesignedContent() {
+    if (FContentLoaded) return;
+    FContentLoaded = true;
+    // A sheet class is designed like a frame: its children come from its
+    // class's description, and a class without one cannot be made.
+    if (ClassType() != StaticClass() && !GetComponentState().Contains(csDesigning) &&
+        !InitInheritedComponent(this, StaticClass()))
+        throw EResNotFound(Format(u"Resource %s not found", ClassName()));
+}
+
 void TPropertySheet::AfterConstruction() {
+    LoadDesignedContent();
     try {
         if (OnCreate) OnCreate(this);
     } catch (const Exception&) {
@@ -201,10 +215,16 @@ void TPropertySheetControl::CreateTabSheet(TPropertySheetItem* Item) {
     if (!Item->FSheetClass) return;
     auto* sheet = dynamic_cast<TPropertySheet*>(Item->FSheetClass->CreateComponent(this));
     if (!sheet) return;
-    sheet->SetPageControl(this);
-    sheet->SetName(u"");
+    try {
+        sheet->LoadDesignedContent();
+        sheet->SetPageControl(this);
+        sheet->SetName(u"");
+        sheet->AfterConstruction();
+    } catch (...) {
+        delete sheet;
+        throw;
+    }
     Item->FSheet = sheet;
-    sheet->AfterConstruction();
     if (!GetActivePage() && GetPageCount() > 0) SetActivePageIndex(0);
 }
 

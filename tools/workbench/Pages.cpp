@@ -5,6 +5,7 @@ extern const TWorkbenchPage PackagePage;
 extern const TWorkbenchPage CPUPage;
 extern const TWorkbenchPage ModelViewPage;
 extern const TWorkbenchPage InspectorPage;
+extern const TWorkbenchPage BoundControlsPage;
 extern const TWorkbenchPage TreePage;
 extern const TWorkbenchPage DrawTreePage;
 extern const TWorkbenchPage ControlsPage;
@@ -18,6 +19,7 @@ const TWorkbenchPage* const kPages[] = {
     &CPUPage,
     &ModelViewPage,
     &InspectorPage,
+    &BoundControlsPage,
     &ControlsPage,
     &ShellExtrasPage,
 };

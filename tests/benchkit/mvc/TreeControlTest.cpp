@@ -4,6 +4,16 @@
 
 #include "benchkit/mvc/IDETreeControl.h"
 
+#include <quorlpak/Messages.h>
+#include <runpak/Filer.h>
+#include <runpak/StringList.h>
+#include <win32/ole2.h>
+#include <win32/shellapi.h>
+#include <win32/shlobj.h>
+
+#include <climits>
+#include <cstring>
+
 namespace {
 
 class TreeControlTest : public PeerTest {
@@ -107,6 +117,97 @@ TEST_F(TreeControlTest, ImagesWidenTheItemAndGoWithTheirList) {
     Tree->Refresh();
     Pump();
     EXPECT_EQ(Tree->GetViewState(root.Get())->FItemRect.Width, plain);
+}
+
+// A dropped-files block as the shell hands it over: wide names.
+HGLOBAL DropBlock(const std::vector<std::u16string>& names) {
+    std::string bytes(sizeof(DROPFILES), '\0');
+    DROPFILES header{sizeof(DROPFILES), {}, FALSE, TRUE};
+    std::memcpy(bytes.data(), &header, sizeof header);
+    for (const auto& name : names)
+        bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * 2);
+    bytes.append(2, '\0');
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::memcpy(GlobalLock(h), bytes.data(), bytes.size());
+    GlobalUnlock(h);
+    return h;
+}
+
+TEST_F(TreeControlTest, DroppedFilesReachTheHandlerAsAList) {
+    Tree->SetEnableDropFiles(true);
+    EXPECT_TRUE(GetWindowLongW(Tree->GetHandle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    std::vector<UnicodeString> got;
+    // Without a handler the message is left to the window's default.
+    // The last name is longer than the usual 4096-character buffer.
+    const std::vector<std::u16string> names = {u"C:\\a.txt", u"C:\\tmp\\b",
+                                               u"C:\\" + std::u16string(5000, u'x')};
+    HGLOBAL unhandled = DropBlock(names);
+    Tree->Perform(WM_DROPFILES, reinterpret_cast<WPARAM>(unhandled), 0);
+    DragFinish(reinterpret_cast<HDROP>(unhandled));
+    Tree->OnDropFiles = [&](TObject* sender, TStrings* files) {
+        EXPECT_EQ(sender, Tree);
+        for (int i = 0; i < files->GetCount(); ++i)
+            got.push_back(files->Get(i));
+    };
+    Tree->Perform(WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(names)), 0);
+    EXPECT_EQ(got, std::vector<UnicodeString>(names.begin(), names.end()));
+    Tree->SetEnableDropFiles(false);
+    EXPECT_FALSE(GetWindowLongW(Tree->GetHandle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+}
+
+TEST_F(TreeControlTest, HintsShowOnlyItemsTheViewCutsOffAndTheHandlerHasTheLastWord) {
+    InterfacePtr<IGraphLocation> root = Tree->SetRoot(Item(u"root", 0).Get());
+    InterfacePtr<IGraphLocation> shortItem = Tree->AddChild(root.Get(), Item(u"a", 1).Get());
+    InterfacePtr<IGraphLocation> longItem = Tree->AddChild(
+        root.Get(), Item(u"an item whose text runs far past the right edge", 2).Get());
+    Tree->Expand(root.Get());
+    Pump();
+    const auto hint = [&](IGraphLocation* at, THintInfo& info) {
+        const TRectangle& r = Tree->GetViewState(at)->FItemRect;
+        info = THintInfo();
+        info.CursorPos = TPoint(r.Left + 2, r.Top + 2);
+        return Tree->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+    };
+    THintInfo info;
+    EXPECT_TRUE(hint(shortItem.Get(), info));
+    EXPECT_EQ(info.HintStr, u"");
+    EXPECT_TRUE(hint(longItem.Get(), info));
+    EXPECT_EQ(info.HintStr, u"an item whose text runs far past the right edge");
+    EXPECT_EQ(info.HideTimeout, INT_MAX);
+    ASSERT_NE(info.HintWindowClass, nullptr);
+    const TPoint corner = Tree->ClientToScreen(info.CursorRect.TopLeft());
+    EXPECT_EQ(info.HintPos, TPoint(corner.x + 19, corner.y - 2));
+
+    Tree->OnHintShow = [](TObject*, THintInfo&, bool& canShow) { canShow = false; };
+    EXPECT_FALSE(hint(longItem.Get(), info));
+    int pause = 500;
+    Tree->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+    EXPECT_EQ(pause, 0);
+}
+
+TEST_F(TreeControlTest, ViewSettingsStreamByName) {
+    Tree->SetName(u"Tree1");
+    Tree->SetVgap(3);
+    Tree->SetHIndent(25);
+    Tree->SetStyle(tvsArrows); // (the arrow style sets a box size of its own)
+    Tree->SetBoxSize(Dimension(11, 7));
+    Tree->SetMultiSelect(false);
+    Tree->SetEnableDropFiles(true);
+    const UnicodeString text = ComponentToObjectText(Tree);
+    for (const char16_t* line : {u"VertGap = 3", u"Indent = 25", u"BoxWidth = 11", u"BoxHeight = 7",
+                                 u"MultiSelect = false", u"Style = tvsArrows",
+                                 u"EnableDropFiles = true", u"ShowRoot = true"})
+        EXPECT_NE(text.find(line), UnicodeString::npos) << UnicodeToUtf8(line);
+
+    auto* copy = new TTreeControl(Form);
+    copy->SetParent(Form);
+    ObjectTextToComponent(text, copy);
+    EXPECT_EQ(copy->GetVgap(), 3);
+    EXPECT_EQ(copy->GetHIndent(), 25);
+    EXPECT_EQ(copy->GetBoxSize(), Dimension(11, 7));
+    EXPECT_FALSE(copy->GetMultiSelect());
+    EXPECT_EQ(copy->GetStyle(), tvsArrows);
+    EXPECT_TRUE(copy->GetEnableDropFiles());
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class ListBtnsTest : public testing::Test {
@@ -121,6 +123,80 @@ TEST_F(ListBtnsTest, DropDownCanBeVetoed) {
     button->OnDropDown = [](TObject*, bool& canDrop) { canDrop = false; };
     button->DropDown();
     EXPECT_FALSE(button->GetDropped());
+}
+
+// A control to drop down; once it really has the focus (inside the panel's
+// loop) it gives the input the case asks for.
+class THosted : public TListBox {
+public:
+    using TListBox::TListBox;
+    std::function<void()> OnFocused;
+    void Dispatch(TMessage& Message) override {
+        TListBox::Dispatch(Message);
+        if (Message.Msg == WM_SETFOCUS && OnFocused) {
+            auto once = std::move(OnFocused);
+            OnFocused = nullptr;
+            once();
+        }
+    }
+};
+
+// The panel's modal loop runs until Escape inside it or a press outside it;
+// a press inside keeps it open.
+TEST_F(ListBtnsTest, PanelClosesOnEscapeInsideOrAPressOutsideButNotOnAPressInside) {
+    auto* hosted = new THosted(form);
+    hosted->SetBounds(0, 0, 120, 80);
+    const TPoint origin = button->ClientToScreen(TPoint(0, 0));
+    struct Case {
+        const char* what;
+        std::function<void()> input;
+        bool pressInside;
+    };
+    const auto inside = [&] { return TestSeams::ClientPoint(hosted->GetHandle(), 10, 10); };
+    const Case cases[] = {
+        {"Escape inside", [] { TestSeams::KeyPress(VK_ESCAPE); }, false},
+        {"a press outside", [&] { TestSeams::Click(POINT{origin.x - 60, origin.y + 40}); }, false},
+        {"a press inside, then Escape",
+         [&] {
+             TestSeams::Click(inside());
+             TestSeams::KeyPress(VK_ESCAPE);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        bool given = false;
+        int openAtPress = -1;
+        hosted->OnFocused = [&] {
+            given = true;
+            c.input();
+        };
+        hosted->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) {
+            openAtPress = button->GetDropped() && button->GetPopupPanel()->GetModalResult() == mrNone;
+        };
+        button->DropDown(hosted);
+        EXPECT_TRUE(given) << c.what;
+        EXPECT_FALSE(button->GetDropped()) << c.what;
+        EXPECT_EQ(button->GetPopupPanel()->GetModalResult(), mrCancel) << c.what;
+        if (c.pressInside) EXPECT_EQ(openAtPress, 1) << c.what;
+        Application->ProcessMessages();
+    }
+}
+
+TEST_F(ListBtnsTest, PanelTakesTheControlsSizeAndOpensBelowTheButtonRightAligned) {
+    auto* hosted = new THosted(form);
+    hosted->SetBounds(0, 0, 150, 90);
+    button->SetDropAlign(daRight);
+    RECT placed{};
+    hosted->OnFocused = [&] {
+        GetWindowRect(button->GetPopupPanel()->GetHandle(), &placed);
+        TestSeams::KeyPress(VK_ESCAPE);
+    };
+    button->DropDown(hosted);
+    const TPoint origin = button->ClientToScreen(TPoint(0, 0));
+    EXPECT_EQ(placed.right - placed.left, 152);
+    EXPECT_EQ(placed.bottom - placed.top, 92);
+    EXPECT_EQ(placed.top, origin.y + 17 - 1);
+    EXPECT_EQ(placed.left, origin.x + 17 - 152 - 2);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <quorlpak/Application.h>
 #include <quorlpak/Forms.h>
+#include <quorlpak/Messages.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/Exceptions.h>
 #include <runpak/UString.h>
@@ -11,6 +12,9 @@
 #include <win32/windows.h>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -65,6 +69,37 @@ public:
     }
     uint32_t GetReferenceIdentity() override { return Identity; }
     uint32_t Identity;
+};
+
+// An editor that takes the mouse on its value side and writes down what it got.
+class TScriptedTracking : public TScriptedProperty, public IPropertyMouseTracking {
+public:
+    using TScriptedProperty::TScriptedProperty;
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
+        if (ProvideInterface<IProperty, IPropertyMouseTracking>(this, iid, out)) return S_OK;
+        return TScriptedProperty::QueryInterface(iid, out);
+    }
+    bool MouseDown(int, uint32_t, const TPoint& pt, const TRect& r, bool inName) override {
+        Seen.push_back("down " + Side(r, inName));
+        return !inName;
+    }
+    bool MouseMove(uint32_t, const TPoint&, const TRect& r, bool inName) override {
+        Seen.push_back("move " + Side(r, inName));
+        return !inName;
+    }
+    bool MouseUp(int, uint32_t, const TPoint&, const TRect& r, bool inName) override {
+        Seen.push_back("up " + Side(r, inName));
+        return !inName;
+    }
+    bool HintShow(THintInfo& info, bool inName, const TRect&) override {
+        info.HintStr = u"own hint";
+        return !inName;
+    }
+    // The side the rectangle was cut to, checked against the divider.
+    std::string Side(const TRect& r, bool inName) {
+        return (inName ? "name:" : "value:") + std::to_string(inName ? r.right : r.left);
+    }
+    std::vector<std::string> Seen;
 };
 
 class TRecordingListBox : public TPropListBox {
@@ -266,6 +301,51 @@ TEST_F(PropBoxTest, PaintsRowsWithoutFailing) {
     box->Invalidate();
     box->Update();
     EXPECT_GT(box->GetCount(), 0);
+}
+
+TEST_F(PropBoxTest, TheRowsEditorTakesTheMouseBeforeTheList) {
+    auto* tracking = new TScriptedTracking(u"Shape");
+    Show({InterfacePtr<IProperty>(static_cast<IProperty*>(tracking))});
+    int listPresses = 0;
+    box->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++listPresses; };
+    const int middle = box->GetMiddle();
+    const std::string value = "value:" + std::to_string(middle);
+    const std::string name = "name:" + std::to_string(middle);
+    const POINT onValue = TestSeams::ClientPoint(box->GetHandle(), middle + 10, 3);
+    TestSeams::MouseDown(onValue);
+    Application->ProcessMessages();
+    // (The form's button covers the box's top left corner.)
+    TestSeams::MouseMove(TestSeams::ClientPoint(box->GetHandle(), middle - 10, 3));
+    Application->ProcessMessages();
+    TestSeams::MouseUp(onValue);
+    Application->ProcessMessages();
+    // Captured by its press, the row keeps the mouse even over its name.
+    EXPECT_EQ(tracking->Seen, (std::vector<std::string>{"down " + value, "move " + name,
+                                                        "up " + value}));
+    EXPECT_EQ(listPresses, 0);
+    TestSeams::Click(TestSeams::ClientPoint(box->GetHandle(), middle - 10, 3));
+    Application->ProcessMessages();
+    EXPECT_EQ(listPresses, 1);
+
+    THintInfo info;
+    info.CursorPos = TPoint(middle + 10, 3);
+    box->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.HintStr, u"own hint");
+}
+
+TEST_F(PropBoxTest, SelectionStaysOnItsRowWhileRowsOpenAndCloseAbove) {
+    box->SetSelection(CreatePropertySelection({button}).Get());
+    const auto selected = [&] { return box->GetPropItem(box->GetItemIndex())->GetPropPath(); };
+    const int font = box->FindItem(u"Font");
+    box->SetItemIndex(box->FindItem(u"Height"));
+    box->AdjustItem(font);
+    EXPECT_EQ(selected(), u"Height");
+    box->AdjustItem(font);
+    EXPECT_EQ(selected(), u"Height");
+    box->AdjustItem(font);
+    box->SetItemIndex(box->FindItem(u"Font.Size"));
+    box->AdjustItem(font); // the selected child goes: its parent takes the selection
+    EXPECT_EQ(selected(), u"Font");
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 
 #include <quorlpak/Application.h>
 #include <quorlpak/Forms.h>
+#include <quorlpak/StdCtrls.h>
+#include <runpak/Exceptions.h>
+#include <runpak/Filer.h>
 #include <runpak/UString.h>
 #include <win32/TestSeams.h>
 
@@ -58,6 +61,12 @@ protected:
         InitializeQuorlpak();
         RegisterPropertySheetClass(TSheetOne::StaticClass());
         RegisterPropertySheetClass(TSheetTwo::StaticClass());
+        RegisterComponentText(u"TSheetOne", uR"(
+            TSheetOne SheetOne {
+                TLabel Designed { Caption = "designed" }
+            }
+        )");
+        RegisterComponentText(u"TSheetTwo", u"TSheetTwo SheetTwo { }");
         form = new TForm(Application);
         control = new TPropertySheetControl(form);
         control->SetParent(form);
@@ -66,6 +75,8 @@ protected:
         delete form;
         UnregisterPropertySheetClass(TSheetOne::StaticClass());
         UnregisterPropertySheetClass(TSheetTwo::StaticClass());
+        UnRegisterComponentText(u"TSheetOne");
+        UnRegisterComponentText(u"TSheetTwo");
         FinalizeQuorlpak();
         TestSeams::UseRealClock();
     }
@@ -136,6 +147,21 @@ TEST_F(PropSheetsTest, VetoedPageStaysAndNoPageIsMadeInItsPlace) {
     ASSERT_EQ(control->GetPageCount(), 1);
     EXPECT_EQ(control->GetPages(0)->ClassType(), TSheetOne::StaticClass());
     EXPECT_EQ(item->GetSheet(), control->GetPages(0));
+}
+
+TEST_F(PropSheetsTest, PagesCarryTheirClassesDesignedContentAndAClassWithoutOneIsRefused) {
+    AddSheet(u"TSheetOne");
+    AddSheet(u"TSheetOne");
+    ASSERT_EQ(control->GetPageCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        auto* label = dynamic_cast<TLabel*>(control->GetPages(i)->FindComponent(u"Designed"));
+        ASSERT_NE(label, nullptr) << i;
+        EXPECT_EQ(label->GetCaption(), u"designed");
+        EXPECT_EQ(label->GetParent(), control->GetPages(i));
+    }
+    UnRegisterComponentText(u"TSheetTwo");
+    EXPECT_THROW(AddSheet(u"TSheetTwo"), EResNotFound);
+    EXPECT_EQ(control->GetPageCount(), 2);
 }
 
 } // namespace

@@ -1,0 +1,598 @@
+// The bound controls: how each pulls its field's value and pushes its own.
+#include "benchkit/props/IDEPropCtrls.h"
+
+#include <quorlpak/Application.h>
+#include <quorlpak/Canvas.h>
+#include <quorlpak/Messages.h>
+#include <runpak/Strings.h>
+#include <runpak/TypeInfo.h>
+#include <win32/windows.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<UnicodeString> SplitValues(const UnicodeString& Text) {
+    std::vector<UnicodeString> out;
+    size_t start = 0;
+    while (start <= Text.size()) {
+        const size_t end = Text.find(u';', start);
+        out.push_back(Trim(Text.substr(start, end == UnicodeString::npos ? UnicodeString::npos
+                                                                          : end - start)));
+        if (end == UnicodeString::npos) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+bool InValues(const UnicodeString& Name, const UnicodeString& Values) {
+    for (const UnicodeString& v : SplitValues(Values))
+        if (AnsiSameText(v, Name)) return true;
+    return false;
+}
+
+UnicodeString FirstValue(const UnicodeString& Values) {
+    return SplitValues(Values).front();
+}
+
+// The field's value names, or null when it has none (the old items stay).
+TPropValueNames* ValueNamesOf(TFieldPropLink* Link) {
+    TCustomPropSet* set = Link->GetPropSet();
+    if (!set || Link->GetFieldName().empty()) return nullptr;
+    TPropValueNames* names = set->GetFieldValuesList(Link->GetFieldName());
+    return names && names->GetCount() > 0 ? names : nullptr;
+}
+
+} // namespace
+
+// ---- TPropEdit --------------------------------------------------------------------------------
+
+TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomEdit>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropEdit::StaticClass() {
+    using T = TPropEdit;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropEdit", TCustomEdit::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Event(u"OnChange", static_cast<TNotifyEvent T::*>(&TCustomEdit::OnChange)));
+    return &meta;
+}
+
+void TPropEdit::DataChange() {
+    if (TPropField* field = GetField()) {
+        if (FFocused) {
+            SetText(field->GetEditText());
+        } else {
+            SetText(field->GetDisplayText());
+            // A value typed but not yet pushed still counts as typed.
+            if (FPropLink->GetModified()) SetModified(true);
+        }
+    } else {
+        SetText(Designing() ? GetName() : UnicodeString());
+    }
+}
+
+void TPropEdit::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(GetText()));
+}
+
+void TPropEdit::Change() {
+    FPropLink->Modified();
+    TCustomEdit::Change();
+}
+
+void TPropEdit::Loaded() {
+    TCustomEdit::Loaded();
+    if (Designing()) DataChange();
+}
+
+void TPropEdit::DoEnter() {
+    FFocused = true;
+    // The edit form of the value replaces the display form.
+    if (!FPropLink->GetModified()) FPropLink->Reset();
+    TCustomEdit::DoEnter();
+}
+
+void TPropEdit::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        SelectAll();
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    FFocused = false;
+    if (!FPropLink->GetModified()) FPropLink->Reset();
+    TCustomEdit::DoExit();
+}
+
+// ---- TPropCheckBox ----------------------------------------------------------------------------
+
+TPropCheckBox::TPropCheckBox(TComponent* AOwner) : TPropBound<TCustomCheckBox>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropCheckBox::StaticClass() {
+    using T = TPropCheckBox;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropCheckBox", TCustomCheckBox::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"ValueChecked", UnicodeStringTypeInfo, &T::GetValueChecked,
+                      &T::SetValueChecked)
+            .Property(u"ValueUnchecked", UnicodeStringTypeInfo, &T::GetValueUnchecked,
+                      &T::SetValueUnchecked));
+    return &meta;
+}
+
+TCheckBoxState TPropCheckBox::GetFieldState() {
+    TPropField* field = GetField();
+    if (!field) return cbUnchecked;
+    if (field->GetFieldType() == ptBoolean && !FNonDefaultCheckValue)
+        return field->GetValue().AsBoolean() ? cbChecked : cbUnchecked;
+    const UnicodeString name = field->GetValueName();
+    if (InValues(name, FValueChecked)) return cbChecked;
+    if (InValues(name, FValueUnchecked)) return cbUnchecked;
+    return cbGrayed;
+}
+
+void TPropCheckBox::DataChange() {
+    SetState(GetFieldState());
+}
+
+void TPropCheckBox::UpdateData() {
+    TPropField* field = GetField();
+    if (!field) return;
+    if (field->GetFieldType() == ptBoolean && !FNonDefaultCheckValue)
+        field->SetValue(Variant(GetState() == cbChecked));
+    else
+        field->SetValueName(FirstValue(GetState() == cbChecked ? FValueChecked : FValueUnchecked));
+}
+
+void TPropCheckBox::SetValueChecked(const UnicodeString& Value) {
+    if (!AnsiSameText(Value, FValueChecked)) FNonDefaultCheckValue = true;
+    FValueChecked = Value;
+    DataChange();
+}
+
+void TPropCheckBox::SetValueUnchecked(const UnicodeString& Value) {
+    if (!AnsiSameText(Value, FValueUnchecked)) FNonDefaultCheckValue = true;
+    FValueUnchecked = Value;
+    DataChange();
+}
+
+void TPropCheckBox::Toggle() {
+    TCustomCheckBox::Toggle();
+    FPropLink->Modified();
+    FPropLink->UpdateRecord();
+}
+
+void TPropCheckBox::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomCheckBox::DoExit();
+}
+
+// ---- TPropComboBox ----------------------------------------------------------------------------
+
+TPropComboBox::TPropComboBox(TComponent* AOwner) : TPropBound<TCustomComboBox>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+    FPropLink->OnAttributesChange = [this](TObject*) { AttributesChange(); };
+    FPropLink->OnActiveChange = [this](TObject*) { AttributesChange(); };
+}
+
+TClass TPropComboBox::StaticClass() {
+    using T = TPropComboBox;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropComboBox", TCustomComboBox::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Event(u"OnGetHintText", &T::OnGetHintText));
+    return &meta;
+}
+
+UnicodeString TPropComboBox::GetComboText() {
+    if (GetStyle() == csDropDown || GetStyle() == csSimple) return GetText();
+    const int index = GetItemIndex();
+    return index >= 0 ? GetItems()->Get(index) : UnicodeString();
+}
+
+void TPropComboBox::SetComboText(const UnicodeString& Value) {
+    if (Value == GetComboText()) return;
+    const bool saved = FIgnoreTextChange;
+    FIgnoreTextChange = true;
+    try {
+        if (GetStyle() != csDropDown) {
+            const bool redraw = GetStyle() != csSimple && HandleAllocated();
+            if (redraw) SendMessageW(GetHandle(), WM_SETREDRAW, FALSE, 0);
+            const int index = Value.empty() ? -1 : GetItems()->IndexOf(Value);
+            SetItemIndex(index);
+            if (redraw) {
+                SendMessageW(GetHandle(), WM_SETREDRAW, TRUE, 0);
+                Invalidate();
+            }
+            if (index >= 0) {
+                FIgnoreTextChange = saved;
+                return;
+            }
+        }
+        if (GetStyle() == csDropDown || GetStyle() == csSimple) SetText(Value);
+    } catch (...) {
+        FIgnoreTextChange = saved;
+        throw;
+    }
+    FIgnoreTextChange = saved;
+}
+
+void TPropComboBox::DataChange() {
+    // An open list is the user's choice in progress.
+    if (GetDroppedDown()) return;
+    if (TPropField* field = GetField())
+        SetComboText(field->GetValueName());
+    else
+        SetComboText(Designing() ? GetName() : UnicodeString());
+}
+
+void TPropComboBox::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValueName(GetComboText());
+}
+
+void TPropComboBox::AttributesChange() {
+    TStrings* items = GetItems();
+    items->BeginUpdate();
+    if (TPropValueNames* names = ValueNamesOf(FPropLink.get())) {
+        const int index = GetItemIndex();
+        items->Clear();
+        for (int i = 0; i < names->GetCount(); ++i)
+            items->Add(names->GetNames(i));
+        if (index < items->GetCount()) SetItemIndex(index);
+    }
+    items->EndUpdate();
+}
+
+void TPropComboBox::Change() {
+    if (!FIgnoreTextChange) FPropLink->Modified();
+    TCustomComboBox::Change();
+}
+
+void TPropComboBox::Select() {
+    FPropLink->Modified();
+    TCustomComboBox::Select();
+}
+
+void TPropComboBox::Loaded() {
+    TCustomComboBox::Loaded();
+    if (Designing()) DataChange();
+}
+
+void TPropComboBox::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (HandleAllocated()) SendMessageW(GetHandle(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomComboBox::DoExit();
+}
+
+void TPropComboBox::Dispatch(TMessage& Message) {
+    if (Message.Msg != CM_HINTSHOW || !OnGetHintText) {
+        TCustomComboBox::Dispatch(Message);
+        return;
+    }
+    auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+    TCustomComboBox::Dispatch(Message);
+    if (!info) return;
+    int timeout = Application ? Application->GetHintHidePause() : 2500;
+    UnicodeString text;
+    OnGetHintText(this, text, timeout);
+    // The box's own text needs no hint when it fits.
+    const UnicodeString own = GetText();
+    if (text == own) {
+        TCanvas canvas;
+        HDC dc = GetDC(GetHandle());
+        canvas.SetHandle(dc);
+        canvas.GetFont()->Assign(GetFont());
+        const int width = canvas.TextWidth(own);
+        canvas.SetHandle(nullptr);
+        ReleaseDC(GetHandle(), dc);
+        if (GetWidth() - GetSystemMetrics(SM_CXVSCROLL) >= width) return;
+    }
+    info->HintStr = text;
+    info->HideTimeout = timeout;
+}
+
+// ---- THistoryPropComboBox ---------------------------------------------------------------------
+
+THistoryPropComboBox::THistoryPropComboBox(TComponent* AOwner) : TPropComboBox(AOwner) {
+    FPropLink->OnAttributesChange = nullptr;
+}
+
+THistoryPropComboBox::~THistoryPropComboBox() {
+    SetHistoryManager(nullptr);
+}
+
+TClass THistoryPropComboBox::StaticClass() {
+    using T = THistoryPropComboBox;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"THistoryPropComboBox", TPropComboBox::StaticClass())
+            .Property(u"HistoryManager", ClassTypeInfo<TCustomHistoryManager>,
+                      &T::GetHistoryManager, &T::SetHistoryManager)
+            .Property(u"HistoryList", UnicodeStringTypeInfo, &T::GetHistoryList,
+                      &T::SetHistoryList));
+    return &meta;
+}
+
+bool THistoryPropComboBox::ListStyle() const {
+    return GetStyle() == csDropDownList || GetStyle() == csOwnerDrawFixed ||
+           GetStyle() == csOwnerDrawVariable;
+}
+
+void THistoryPropComboBox::SetHistoryManager(TCustomHistoryManager* Value) {
+    if (Value == FHistoryManager) return;
+    if (FHistoryManager) {
+        FHistoryManager->RemoveUpdateEvent(this);
+        FHistoryManager->RemoveFreeNotification(this);
+    }
+    FHistoryManager = Value;
+    if (FHistoryManager) {
+        FHistoryManager->AddUpdateEvent(
+            this, [this](TObject* sender, bool newList) { UpdateHistoryList(sender, newList); });
+        FHistoryManager->FreeNotification(this);
+        if (GetStyle() == csSimple) FHistoryManager->GetHistoryList(FHistoryList, GetItems());
+    } else if (HandleAllocated()) {
+        GetItems()->Clear();
+    }
+}
+
+void THistoryPropComboBox::SetHistoryList(const UnicodeString& Value) {
+    if (Value == FHistoryList) return;
+    FHistoryList = Value;
+    if (FHistoryManager && !ListStyle()) FHistoryManager->GetHistoryList(FHistoryList, GetItems());
+}
+
+void THistoryPropComboBox::UpdateHistoryList(TObject*, bool NewList) {
+    if (!FHistoryManager || !HandleAllocated() || ListStyle()) return;
+    if (!NewList) FHistoryManager->UpdateHistoryList(FHistoryList, GetText());
+    if (GetStyle() == csSimple ||
+        (GetStyle() == csDropDown && (GetItems()->GetCount() > 0 || Focused())))
+        FHistoryManager->GetHistoryList(FHistoryList, GetItems());
+}
+
+void THistoryPropComboBox::Notification(TComponent* AComponent, TOperation Operation) {
+    TPropComboBox::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FHistoryManager) {
+        // The manager is going: it keeps no callback of ours to call.
+        FHistoryManager = nullptr;
+    }
+}
+
+void THistoryPropComboBox::DoEnter() {
+    if (FHistoryManager && GetItems()->GetCount() == 0)
+        FHistoryManager->GetHistoryList(FHistoryList, GetItems());
+    TPropComboBox::DoEnter();
+}
+
+void UpdateHistory(THistoryPropComboBox* Box, const UnicodeString& Value) {
+    TCustomHistoryManager* manager = Box ? Box->GetHistoryManager() : nullptr;
+    if (!manager) return;
+    if (!Value.empty())
+        manager->UpdateHistoryList(Box->GetHistoryList(), Value);
+    else
+        manager->UpdateHistoryLists(false);
+}
+
+// ---- TPropRadioGroup --------------------------------------------------------------------------
+
+TPropRadioGroup::TPropRadioGroup(TComponent* AOwner)
+    : TPropBound<TCustomRadioGroup>(AOwner), FValues(new TStringList) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+    FPropLink->OnAttributesChange = [this](TObject*) { AttributesChange(); };
+}
+
+TPropRadioGroup::~TPropRadioGroup() {
+    delete FValues;
+}
+
+TClass TPropRadioGroup::StaticClass() {
+    using T = TPropRadioGroup;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropRadioGroup", TCustomRadioGroup::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Values", ClassTypeInfo<TStrings>, &T::GetValues, &T::SetValues)
+            .Event(u"OnChange", &T::OnChange));
+    return &meta;
+}
+
+void TPropRadioGroup::SetValues(TStrings* Value) {
+    FValues->Assign(Value);
+    DataChange();
+}
+
+void TPropRadioGroup::SetItems(TStrings* Value) {
+    GetItems()->Assign(Value);
+    DataChange();
+}
+
+UnicodeString TPropRadioGroup::GetButtonValue(int Index) {
+    if (Index >= 0 && Index < FValues->GetCount() && !FValues->Get(Index).empty())
+        return FValues->Get(Index);
+    if (Index >= 0 && Index < GetItems()->GetCount()) return GetItems()->Get(Index);
+    return UnicodeString();
+}
+
+void TPropRadioGroup::SetValue(const UnicodeString& Text) {
+    if (Text == FValue) return;
+    FInSetValue = true;
+    try {
+        int found = -1;
+        for (int i = 0; i < GetItems()->GetCount() && found < 0; ++i)
+            if (GetButtonValue(i) == Text) found = i;
+        SetItemIndex(found);
+    } catch (...) {
+        FInSetValue = false;
+        throw;
+    }
+    FInSetValue = false;
+    FValue = Text;
+    if (OnChange) OnChange(this);
+}
+
+void TPropRadioGroup::Click() {
+    if (FInSetValue) return;
+    TCustomRadioGroup::Click();
+    FValue = GetButtonValue(GetItemIndex());
+    FPropLink->Modified();
+}
+
+void TPropRadioGroup::DataChange() {
+    TPropField* field = GetField();
+    SetValue(field ? field->GetValueName() : UnicodeString());
+}
+
+void TPropRadioGroup::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValueName(FValue);
+}
+
+void TPropRadioGroup::AttributesChange() {
+    TPropValueNames* names = ValueNamesOf(FPropLink.get());
+    if (!names) return;
+    GetItems()->Clear();
+    FValues->Clear();
+    FValue.clear();
+    for (int i = 0; i < names->GetCount(); ++i) {
+        GetItems()->Add(names->GetNames(i));
+        FValues->Add(names->GetNames(i));
+    }
+    if (GetButtonCount() > 0) {
+        TCanvas canvas;
+        HDC dc = GetDC(nullptr);
+        canvas.SetHandle(dc);
+        canvas.GetFont()->Assign(GetFont());
+        const int h = canvas.TextHeight(u"0");
+        canvas.SetHandle(nullptr);
+        ReleaseDC(nullptr, dc);
+        SetHeight(h * (GetButtonCount() + 2));
+    }
+}
+
+void TPropRadioGroup::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        const int index = GetItemIndex() >= 0 ? GetItemIndex() : 0;
+        if (index < GetButtonCount() && GetButtons(index)->CanFocus()) GetButtons(index)->SetFocus();
+        throw;
+    }
+    TCustomRadioGroup::DoExit();
+}
+
+// ---- TPropComponent ---------------------------------------------------------------------------
+
+TPropComponent::TPropComponent(TComponent* AOwner)
+    : TComponent(AOwner), FPropLink(std::make_unique<TFieldPropLink>(this)) {}
+
+TPropComponent::~TPropComponent() {
+    if (TCustomPropSet* set = FPropLink->GetPropSet()) set->RemoveFreeNotification(this);
+}
+
+TClass TPropComponent::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TPropComponent>(u"TPropComponent", TComponent::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &TPropComponent::GetPropSet,
+                      &TPropComponent::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &TPropComponent::GetPropField,
+                      &TPropComponent::SetPropField));
+    return &meta;
+}
+
+void TPropComponent::SetPropSet(TCustomPropSet* Value) {
+    if (TCustomPropSet* old = FPropLink->GetPropSet()) old->RemoveFreeNotification(this);
+    FPropLink->SetPropSet(Value);
+    if (Value) Value->FreeNotification(this);
+}
+
+void TPropComponent::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FPropLink->GetPropSet()) SetPropSet(nullptr);
+}
+
+// ---- The bound list box -----------------------------------------------------------------------
+
+namespace propctrls {
+
+TPropListBox::TPropListBox(TComponent* AOwner) : TPropBound<TCustomListBox>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+    FPropLink->OnAttributesChange = [this](TObject*) { AttributesChange(); };
+    FPropLink->OnActiveChange = [this](TObject*) { AttributesChange(); };
+}
+
+TClass TPropListBox::StaticClass() {
+    using T = TPropListBox;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropListBox", TCustomListBox::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField));
+    return &meta;
+}
+
+void TPropListBox::DataChange() {
+    TPropField* field = GetField();
+    SetItemIndex(field ? GetItems()->IndexOf(field->GetValueName()) : -1);
+}
+
+void TPropListBox::UpdateData() {
+    TPropField* field = GetField();
+    if (!field) return;
+    const int index = GetItemIndex();
+    field->SetValueName(index >= 0 ? GetItems()->Get(index) : UnicodeString());
+}
+
+void TPropListBox::AttributesChange() {
+    TStrings* items = GetItems();
+    items->BeginUpdate();
+    int added = 0;
+    if (TPropValueNames* names = ValueNamesOf(FPropLink.get())) {
+        const int index = GetItemIndex();
+        items->Clear();
+        for (int i = 0; i < names->GetCount(); ++i)
+            items->Add(names->GetNames(i));
+        added = names->GetCount();
+        if (index < items->GetCount()) SetItemIndex(index);
+    }
+    items->EndUpdate();
+    // Tall enough to show every item.
+    const int sum = added * GetItemHeight();
+    if (sum > 0) SetHeight(GetHeight() - GetClientHeight() + sum);
+}
+
+void TPropListBox::Click() {
+    FPropLink->Modified();
+    TCustomListBox::Click();
+}
+
+void TPropListBox::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomListBox::DoExit();
+}
+
+} // namespace propctrls

@@ -1,0 +1,239 @@
+// Bound controls over a set kept in memory: each pulls its field's value,
+// marks its link when the user changes it, and pushes on leaving (or at once
+// for toggles).
+#include "PropTestSupport.h"
+
+#include "benchkit/props/IDEPropCtrls.h"
+
+#include <quorlpak/Application.h>
+#include <quorlpak/Forms.h>
+#include <win32/TestSeams.h>
+#include <win32/windows.h>
+
+#include <memory>
+
+namespace {
+
+class PropCtrlsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        TestSeams::UseManualClock(1000);
+        InitializeQuorlpak();
+        form = new TForm(Application);
+        form->AfterConstruction();
+        form->Show();
+        Application->ProcessMessages();
+        set = std::make_unique<TIniPropSet>(nullptr);
+        name = Field<TStringPropField>(u"Name");
+        level = Field<TIntegerPropField>(u"Level");
+        flag = Field<TBooleanPropField>(u"Flag");
+        speed = Field<TIntegerPropField>(u"Speed");
+        speed->GetValueNames()->AddValue(u"Slow", 1);
+        speed->GetValueNames()->AddValue(u"Fast", 5);
+        speed->SetValue(5);
+        // Somewhere for the focus to go when a control is left.
+        other = new TEdit(form);
+        other->SetParent(form);
+        other->SetBounds(0, 200, 50, 20);
+    }
+    void TearDown() override {
+        delete form;
+        set.reset();
+        FinalizeQuorlpak();
+        TestSeams::UseRealClock();
+    }
+    template <class F> F* Field(const char16_t* fieldName) {
+        auto* f = new F(set.get());
+        f->SetFieldName(fieldName);
+        f->SetPropSet(set.get());
+        return f;
+    }
+    template <class C> C* Bound(const char16_t* fieldName) {
+        auto* c = new C(form);
+        c->SetParent(form);
+        c->SetPropSet(set.get());
+        c->SetPropField(fieldName);
+        Application->ProcessMessages();
+        return c;
+    }
+    void Leave(TWinControl* c) {
+        c->SetFocus();
+        other->SetFocus();
+        Application->ProcessMessages();
+    }
+
+    TForm* form = nullptr;
+    TEdit* other = nullptr;
+    std::unique_ptr<TIniPropSet> set;
+    TStringPropField* name;
+    TIntegerPropField* level;
+    TBooleanPropField* flag;
+    TIntegerPropField* speed;
+};
+
+TEST_F(PropCtrlsTest, EditPullsTheFieldAndPushesOnLeaving) {
+    name->SetValue(Variant(UnicodeString(u"first")));
+    auto* edit = Bound<TPropEdit>(u"Name");
+    EXPECT_EQ(edit->GetText(), u"first");
+    edit->SetFocus();
+    edit->SetText(u"second");
+    EXPECT_TRUE(edit->GetPropLink()->GetModified());
+    EXPECT_EQ(name->GetValue().AsString(), u"first");
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(name->GetValue().AsString(), u"second");
+    EXPECT_FALSE(edit->GetPropLink()->GetModified());
+
+    // A value the field refuses keeps the mark and the focus.
+    auto* number = Bound<TPropEdit>(u"Level");
+    number->SetFocus();
+    number->SetText(u"many");
+    std::vector<UnicodeString> shown;
+    Application->OnException = [&](TObject*, Exception* e) { shown.push_back(e->GetMessage()); };
+    try {
+        other->SetFocus();
+    } catch (const Exception& e) {
+        shown.push_back(e.GetMessage());
+    }
+    Application->ProcessMessages();
+    Application->OnException = nullptr;
+    EXPECT_FALSE(shown.empty());
+    EXPECT_TRUE(number->GetPropLink()->GetModified());
+    EXPECT_TRUE(number->Focused());
+    number->SetText(u"7");
+    other->SetFocus();
+    EXPECT_EQ(level->GetValue().AsInteger(), 7);
+}
+
+TEST_F(PropCtrlsTest, CheckBoxMatchesValueTextsAndPushesOnToggle) {
+    struct Case {
+        const char* what;
+        TPropField* field;
+        const char16_t* valueChecked;
+        Variant value;
+        TCheckBoxState state;
+    };
+    const Case cases[] = {
+        {"a Boolean field, default texts", flag, nullptr, Variant(true), cbChecked},
+        {"an integer matching the checked text", level, u"1", Variant(1), cbChecked},
+        {"an integer matching the unchecked text", level, u"1", Variant(0), cbUnchecked},
+        {"an integer matching neither", level, u"1", Variant(2), cbGrayed},
+        {"a value name, any letter case", speed, u"fast;quick", Variant(5), cbChecked},
+    };
+    for (const Case& c : cases) {
+        auto* box = Bound<TPropCheckBox>(c.field->GetFieldName().c_str());
+        if (c.valueChecked) box->SetValueChecked(c.valueChecked);
+        c.field->SetValue(c.value);
+        EXPECT_EQ(box->GetState(), c.state) << c.what;
+        delete box;
+    }
+
+    // Checking a grayed box stores the first checked text at once.
+    auto* box = Bound<TPropCheckBox>(u"Level");
+    box->SetValueChecked(u"1");
+    box->SetValueUnchecked(u"0");
+    level->SetValue(2);
+    ASSERT_EQ(box->GetState(), cbGrayed);
+    box->SetState(cbUnchecked);
+    TestSeams::Click(TestSeams::ClientPoint(box->GetHandle(), 5, 5));
+    Application->ProcessMessages();
+    EXPECT_EQ(level->GetValue().AsInteger(), 1);
+}
+
+TEST_F(PropCtrlsTest, ComboBoxListsValueNamesAndKeepsAnOpenList) {
+    auto* combo = Bound<TPropComboBox>(u"Speed");
+    combo->SetStyle(csDropDownList);
+    combo->GetPropLink()->ActiveChanged();
+    ASSERT_EQ(combo->GetItems()->GetCount(), 2);
+    combo->GetPropLink()->Reset();
+    EXPECT_EQ(combo->GetComboText(), u"Fast");
+    EXPECT_EQ(combo->GetItemIndex(), 1);
+    // Setting the text from the program marks nothing.
+    combo->SetComboText(u"Slow");
+    EXPECT_EQ(combo->GetItemIndex(), 0);
+    EXPECT_FALSE(combo->GetPropLink()->GetModified());
+
+    // While the list is open the field's changes wait.
+    combo->SetDroppedDown(true);
+    speed->SetValue(5);
+    EXPECT_EQ(combo->GetComboText(), u"Slow");
+    combo->SetDroppedDown(false);
+    combo->GetPropLink()->Reset();
+    EXPECT_EQ(combo->GetComboText(), u"Fast");
+
+    combo->SetItemIndex(0);
+    combo->GetPropLink()->Modified();
+    Leave(combo);
+    EXPECT_EQ(speed->GetValue().AsInteger(), 1);
+}
+
+TEST_F(PropCtrlsTest, RadioGroupValuesFallBackToCaptions) {
+    auto* group = Bound<TPropRadioGroup>(u"Name");
+    for (const char16_t* s : {u"Red", u"Green", u"Blue"})
+        group->GetItems()->Add(s);
+    TStringList values;
+    values.Add(u"r");
+    values.Add(u"");
+    group->SetValues(&values);
+    int changes = 0;
+    group->OnChange = [&](TObject*) { ++changes; };
+    name->SetValue(Variant(UnicodeString(u"Green")));
+    EXPECT_EQ(group->GetItemIndex(), 1); // the caption stands in for the empty value
+    name->SetValue(Variant(UnicodeString(u"r")));
+    EXPECT_EQ(group->GetItemIndex(), 0);
+    EXPECT_EQ(changes, 2);
+    EXPECT_FALSE(group->GetPropLink()->GetModified());
+
+    TestSeams::Click(TestSeams::ClientPoint(group->GetButtons(2)->GetHandle(), 4, 4));
+    Application->ProcessMessages();
+    EXPECT_EQ(group->GetValue(), u"Blue");
+    EXPECT_TRUE(group->GetPropLink()->GetModified());
+    Leave(group->GetButtons(2));
+    EXPECT_EQ(name->GetValue().AsString(), u"Blue");
+}
+
+TEST_F(PropCtrlsTest, HistoryComboBoxFollowsItsManager) {
+    auto* manager = new TCustomHistoryManager(form);
+    TStringList lists;
+    lists.Add(u"Paths");
+    manager->SetLists(&lists);
+    manager->UpdateHistoryList(u"Paths", u"C:\\one");
+    auto* combo = Bound<THistoryPropComboBox>(u"Name");
+    combo->SetHistoryList(u"Paths");
+    combo->SetHistoryManager(manager);
+    // A drop-down box without items and without the focus ignores a reload.
+    manager->UpdateHistoryLists(true);
+    EXPECT_EQ(combo->GetItems()->GetCount(), 0);
+    combo->SetFocus();
+    Application->ProcessMessages();
+    ASSERT_EQ(combo->GetItems()->GetCount(), 1);
+    combo->SetText(u"C:\\two");
+    UpdateHistory(combo, u"");
+    EXPECT_EQ(combo->GetItems()->Get(0), u"C:\\two");
+    delete manager;
+    EXPECT_EQ(combo->GetHistoryManager(), nullptr);
+}
+
+TEST_F(PropCtrlsTest, BoundListBoxSelectsTheValueNameAndGrowsToShowAll) {
+    auto* list = Bound<propctrls::TPropListBox>(u"Speed");
+    list->GetPropLink()->ActiveChanged();
+    ASSERT_EQ(list->GetItems()->GetCount(), 2);
+    EXPECT_EQ(list->GetClientHeight(), 2 * list->GetItemHeight());
+    list->GetPropLink()->Reset();
+    EXPECT_EQ(list->GetItemIndex(), 1);
+    list->SetItemIndex(0);
+    list->GetPropLink()->Modified();
+    Leave(list);
+    EXPECT_EQ(speed->GetValue().AsInteger(), 1);
+}
+
+TEST_F(PropCtrlsTest, ControlsForgetASetThatGoes) {
+    auto* edit = Bound<TPropEdit>(u"Name");
+    TPropComponent component(nullptr);
+    component.SetPropSet(set.get());
+    set.reset();
+    EXPECT_EQ(edit->GetPropSet(), nullptr);
+    EXPECT_EQ(component.GetPropSet(), nullptr);
+}
+
+} // namespace
