@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // Stream frame: an optional leading 32-bit version, then the descendant's
 // fields. Descendants call the inherited load/save first, then branch on
@@ -222,6 +223,22 @@ using TEnumFolderCallback =
 // One item of the shell namespace. Properties are asked of the shell once and
 // cached with a flag each until InvalidateCache/InvalidateNamespace. Getters
 // never raise for a shell failure: they answer false, empty, 0, -1 or nil.
+using TPIDLArray = std::vector<PItemIDList>;
+using TNamespaceArray = std::vector<TNamespace*>;
+
+// A details column's state, bit 0 first.
+enum TSHColumnState {
+    csTypeString,
+    csTypeInt,
+    csTypeDate,
+    csOnByDefault,
+    csSlow,
+    csExtended,
+    csSecondaryUI,
+    csHidden
+};
+using TSHColumnStates = TSet<TSHColumnState, 8>;
+
 class TNamespace : public TObject {
 public:
     // PIDL: with a parent that is not the desktop, a child list that the item
@@ -388,6 +405,49 @@ public:
     bool IsParentByNamespace(TNamespace* TestNamespace, bool Immediate);
     bool IsParentByPIDL(PItemIDList TestPIDL, bool Immediate);
 
+    // ---- operations on the shell -------------------------------------------------------
+    // Context menus (counted for the caller). The menu of some siblings of this
+    // item (their relative lists) from the parent folder; for one list, failing
+    // that, the item's own folder's menu; nil otherwise.
+    InterfacePtr<IContextMenu> InternalGetContextMenuInterface(const TPIDLArray& PIDLArray);
+    InterfacePtr<IContextMenu> ContextMenuInterface();
+    // The item's menu asked for the newer interfaces; kept as the current one.
+    InterfacePtr<IContextMenu2> ContextMenu2Interface();
+    InterfacePtr<IContextMenu3> ContextMenu3Interface();
+    // The verb and help text of an entry of the menu that is up (ids from 1).
+    UnicodeString ContextMenuVerb(UINT MenuItemID);
+    UnicodeString ContextMenuItemHelp(UINT MenuItemID);
+    // Runs a verb of the menu of APIDLArray (or of the item itself) by name.
+    bool ExecuteContextMenuVerb(const UnicodeString& AVerb, const TPIDLArray& APIDLArray,
+                                HWND MessageWindowParent = nullptr);
+    // The verb operations on siblings of this item.
+    bool Copy(const TNamespaceArray& NamespaceArray);
+    bool Cut(const TNamespaceArray& NamespaceArray);
+    bool Delete(const TNamespaceArray& NamespaceArray);
+    bool Paste(const TNamespaceArray& NamespaceArray);
+    bool ShowPropertySheet();
+    bool ShowPropertySheetMulti(const TNamespaceArray& NamespaceArray);
+    bool CanCopyAll(const TNamespaceArray& NamespaceArray);
+    bool CanCutAll(const TNamespaceArray& NamespaceArray);
+    bool CanDeleteAll(const TNamespaceArray& NamespaceArray);
+    bool CanPasteToAll(const TNamespaceArray& NamespaceArray);
+    bool CanShowPropertiesOfAll(const TNamespaceArray& NamespaceArray);
+    // Whether the items are children of this item's parent; says so in a
+    // message box when not (unless this is the desktop).
+    bool VerifyPIDLRelationship(const TNamespaceArray& NamespaceArray, bool Silent = false);
+    // The drop effect the keys ask for, as far as the item allows it.
+    int DragEffect(int grfKeyState);
+
+    // Details columns (of this folder's children) and the details of this item.
+    int DetailsSupportedColumns();
+    std::vector<int> DetailsSupportedVisibleColumns();
+    bool DetailsValidIndex(int DetailsIndex);
+    UnicodeString DetailsColumnTitle(int ColumnIndex);
+    int DetailsColumnTitleInfo(int ColumnIndex);
+    TSHColumnStates DetailsGetDefaultColumnState(int ColumnIndex);
+    UnicodeString DetailsOf(int ColumnIndex);
+    UnicodeString DetailsOfEx(int ColumnIndex);
+
 private:
     void SetState(TNamespaceState State, bool Value) {
         if (Value)
@@ -418,9 +478,9 @@ private:
     std::unique_ptr<WIN32_FIND_DATAW> FWin32FindDataW;
     bool FSystemIsSuperHidden = false;
     TShellCacheRec FShellCache;
+    InterfacePtr<IContextMenu> FCurrentContextMenu;
+    InterfacePtr<IContextMenu2> FCurrentContextMenu2;
 };
-
-using TNamespaceArray = std::vector<TNamespace*>;
 
 // Orders items for the explorer views: negative when NS1 sorts first.
 enum TFileSort { fsFileType, fsFileExtension };
@@ -452,6 +512,23 @@ UnicodeString ConvertTFileTimeToLocalStr(FILETIME AFileTime);
 TDateTime ConvertFileTimetoDateTime(FILETIME AFileTime);
 // The text of a shell string record; frees the record's string.
 UnicodeString StrRetToStr(STRRET& StrRet, PItemIDList APIDL);
+// The inverse of ConvertTFileTimeToLocalStr: the shown local time back to a
+// file time; false when the text does not parse.
+bool ConvertLocalStrToTFileTime(const UnicodeString& LocalStr, FILETIME& AFileTime);
+// The parsing name of an absolute list (the list is not freed).
+UnicodeString PIDLToPath(PItemIDList APIDL);
+int RectWidth(const RECT& ARect);
+int RectHeight(const RECT& ARect);
+// The items' own lists (not copies; the items keep them).
+TPIDLArray NamespaceToRelativePIDLArray(const TNamespaceArray& NamespaceArray);
+TPIDLArray NamespaceToAbsolutePIDLArray(const TNamespaceArray& NamespaceArray);
+
+enum TDefaultFolderIcon { diNormalFolder, diOpenFolder, diUnknownFile, diLink, diMyDocuments };
+int DefaultSystemImageIndex(TDefaultFolderIcon FolderType);
+
+enum THotKeyModifier { hkmAlt, hkmControl, hkmExtendedKey, hkmShift };
+using THotKeyModifiers = TSet<THotKeyModifier, 8>;
+UnicodeString HotKeyModifiersToStr(THotKeyModifiers HotKeyMod);
 
 // ---- special folders and start-up ------------------------------------------------------
 

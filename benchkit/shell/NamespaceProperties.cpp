@@ -449,12 +449,28 @@ UnicodeString TNamespace::GetInfoTip() {
     return {}; // no info-tip objects in this shell
 }
 
+namespace {
+
+bool DescriptionId(IShellFolder* parent, PItemIDList relative, SHDESCRIPTIONID& id) {
+    return parent && relative &&
+           SUCCEEDED(SHGetDataFromIDListW(parent, relative, SHGDFIL_DESCRIPTIONID, &id, sizeof id));
+}
+
+} // namespace
+
+// The shell's folders report no class through a persist-folder interface, so
+// the description's class is the whole answer.
 GUID TNamespace::GetCLSID() {
-    return GUID{}; // neither description ids nor persist-folder class ids here
+    SHDESCRIPTIONID id{};
+    return DescriptionId(GetParentShellFolder(), FRelativePIDL, id) ? id.clsid : GUID{};
 }
 
 TObjectDescription TNamespace::GetDescription() {
-    return odError;
+    SHDESCRIPTIONID id{};
+    if (!DescriptionId(GetParentShellFolder(), FRelativePIDL, id) ||
+        id.dwDescriptionId > DWORD(odShareDocuments))
+        return odError;
+    return TObjectDescription(id.dwDescriptionId);
 }
 
 UnicodeString TNamespace::ExplorerStyleAttributeStringList(bool CapitalLetters) {

@@ -1,6 +1,9 @@
 // Callback stubs, platform tests, rectangles, message box, drag detection.
 #include "benchkit/shell/IDEVirtualUtilities.h"
 
+#include <quorlpak/Application.h>
+#include <quorlpak/Form.h>
+
 #include <cstdlib>
 
 TCallbackStub* CreateStub(std::function<DWORD(void* Argument)> Method) {
@@ -70,8 +73,12 @@ bool IsWinME() {
     return v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && v.dwBuildNumber > 73010103;
 }
 
+// Owned by the application's main window, so that the box stays above it and
+// disables it, whichever window happens to be active.
 int WinMsgBox(const UnicodeString& Text, const UnicodeString& Caption, UINT Flags) {
-    return MessageBoxW(GetActiveWindow(), Text.c_str(), Caption.c_str(), Flags);
+    TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+    HWND owner = main && main->HandleAllocated() ? main->GetHandle() : nullptr;
+    return MessageBoxW(owner, Text.c_str(), Caption.c_str(), Flags);
 }
 
 bool DragDetectPlus(HWND Handle, POINT Pt) {

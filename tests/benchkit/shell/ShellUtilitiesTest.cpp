@@ -2,6 +2,7 @@
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
 #include "benchkit/shell/IDEVirtualUtilities.h"
 
+#include "ApplicationTest.h"
 #include "CaseName.h"
 #include <gtest/gtest.h>
 
@@ -125,6 +126,22 @@ TEST_F(DragDetectTest, LeavingTheRectangleStartsADrag) {
     PostMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 50));
     EXPECT_TRUE(DragDetectPlus(window_, POINT{50, 50}));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// The box belongs to the main form even while another form is active, so
+// that it stays above the application rather than above a passing window.
+class WinMsgBoxTest : public ApplicationTest {};
+
+TEST_F(WinMsgBoxTest, OwnedByTheMainFormNotTheActiveWindow) {
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    TForm* other = ShownForm();
+    ASSERT_EQ(GetActiveWindow(), other->GetHandle());
+    TestSeams::AnswerMessageBoxes({IDOK});
+    EXPECT_EQ(WinMsgBox(u"text", u"caption", MB_OK), IDOK);
+    ASSERT_EQ(TestSeams::MessageBoxes().size(), 1u);
+    EXPECT_EQ(TestSeams::MessageBoxes()[0].owner, main->GetHandle());
+    TestSeams::ScriptMessageBoxes({});
 }
 
 } // namespace

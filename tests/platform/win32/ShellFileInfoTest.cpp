@@ -162,3 +162,42 @@ TEST_F(ShellFileInfoTest, TypeIconsComeFromTheIconTheme) {
     EXPECT_GT(opaque, 50);
     DeleteObject(picture);
 }
+
+// What kind of item an id names: virtual folders carry their class, drives
+// are fixed drives, entries are files or folders.
+TEST_F(ShellFileInfoTest, DescriptionIdsTellWhatAnItemIs) {
+    std::filesystem::create_directories(temp_.Linux("folder"));
+    temp_.Write("file.txt", "x");
+    auto special = [](int csidl) {
+        PIDLIST_ABSOLUTE pidl = nullptr;
+        EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, csidl, &pidl), S_OK);
+        return pidl;
+    };
+    const GUID computer{0x20D04FE0, 0x3AEA, 0x1069, {0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}};
+    struct Case {
+        const char* what;
+        PIDLIST_ABSOLUTE pidl;
+        DWORD id;
+        GUID clsid;
+    } cases[] = {
+        {"computer", special(CSIDL_DRIVES), SHDID_ROOT_REGITEM, computer},
+        {"documents", special(CSIDL_PERSONAL), SHDID_FS_DIRECTORY, GUID{}},
+        {"drive", Parse(u"C:\\"), SHDID_COMPUTER_FIXED, GUID{}},
+        {"folder", Parse(temp_.Windows(u"folder")), SHDID_FS_DIRECTORY, GUID{}},
+        {"file", Parse(temp_.Windows(u"file.txt")), SHDID_FS_FILE, GUID{}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SHDESCRIPTIONID id{};
+        id.dwDescriptionId = 99;
+        EXPECT_EQ(SHGetDataFromIDListW(nullptr, ILFindLastID(c.pidl), SHGDFIL_DESCRIPTIONID, &id,
+                                       sizeof id),
+                  S_OK);
+        EXPECT_EQ(id.dwDescriptionId, c.id);
+        EXPECT_EQ(std::memcmp(&id.clsid, &c.clsid, sizeof(GUID)), 0);
+        EXPECT_EQ(SHGetDataFromIDListW(nullptr, ILFindLastID(c.pidl), SHGDFIL_DESCRIPTIONID, &id,
+                                       sizeof id - 1),
+                  E_INVALIDARG);
+        ILFree(c.pidl);
+    }
+}

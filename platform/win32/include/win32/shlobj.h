@@ -195,7 +195,24 @@ BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR pszPath);
 #define SHGDFIL_FINDDATA 1
 #define SHGDFIL_NETRESOURCE 2
 #define SHGDFIL_DESCRIPTIONID 3
-// SHGDFIL_FINDDATA fills a WIN32_FIND_DATAW of the last item.
+// SHGDFIL_FINDDATA fills a WIN32_FIND_DATAW of the last item;
+// SHGDFIL_DESCRIPTIONID an SHDESCRIPTIONID saying what kind of item it is.
+typedef struct _SHDESCRIPTIONID {
+    DWORD dwDescriptionId;
+    CLSID clsid; // of a virtual folder (SHDID_ROOT_REGITEM), else null
+} SHDESCRIPTIONID, *LPSHDESCRIPTIONID;
+#define SHDID_ROOT_REGITEM 1
+#define SHDID_FS_FILE 2
+#define SHDID_FS_DIRECTORY 3
+#define SHDID_FS_OTHER 4
+#define SHDID_COMPUTER_DRIVE35 5
+#define SHDID_COMPUTER_DRIVE525 6
+#define SHDID_COMPUTER_REMOVABLE 7
+#define SHDID_COMPUTER_FIXED 8
+#define SHDID_COMPUTER_NETDRIVE 9
+#define SHDID_COMPUTER_CDROM 10
+#define SHDID_COMPUTER_RAMDISK 11
+#define SHDID_COMPUTER_OTHER 12
 HRESULT SHGetDataFromIDListW(struct IShellFolder* psf, PCUITEMID_CHILD pidl, int nFormat,
                              void* pv, int cb);
 

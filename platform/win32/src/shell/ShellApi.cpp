@@ -176,24 +176,85 @@ BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR pszPath) {
     }
 }
 
+namespace {
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (after any "::"); false when malformed.
+bool ParseClassId(std::u16string_view text, GUID& out) {
+    if (text.substr(0, 2) == u"::") text.remove_prefix(2);
+    if (text.size() != 38 || text[0] != u'{' || text[37] != u'}') return false;
+    uint8_t bytes[16];
+    int n = 0;
+    for (size_t i = 1; i < 37; ++i) {
+        if (i == 9 || i == 14 || i == 19 || i == 24) {
+            if (text[i] != u'-') return false;
+            continue;
+        }
+        auto digit = [](char16_t c) {
+            return c >= u'0' && c <= u'9'   ? c - u'0'
+                   : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                   : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                            : -1;
+        };
+        int high = digit(text[i]), low = digit(text[i + 1]);
+        if (high < 0 || low < 0) return false;
+        bytes[n++] = uint8_t(high << 4 | low);
+        ++i;
+    }
+    out.Data1 = DWORD(bytes[0]) << 24 | DWORD(bytes[1]) << 16 | DWORD(bytes[2]) << 8 | bytes[3];
+    out.Data2 = WORD(bytes[4] << 8 | bytes[5]);
+    out.Data3 = WORD(bytes[6] << 8 | bytes[7]);
+    std::memcpy(out.Data4, bytes + 8, 8);
+    return true;
+}
+
+HRESULT FindData(const Item& item, void* pv, int cb) {
+    if (cb < static_cast<int>(sizeof(WIN32_FIND_DATAW))) return E_INVALIDARG;
+    if (item.kind != ItemKind::Entry) return E_INVALIDARG;
+    auto* data = static_cast<WIN32_FIND_DATAW*>(pv);
+    std::memset(data, 0, sizeof *data);
+    data->dwFileAttributes = item.attributes;
+    data->nFileSizeHigh = static_cast<DWORD>(item.size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(item.size);
+    data->ftLastWriteTime = FileTimeFromTicks(item.writeTime);
+    data->ftCreationTime = data->ftLastWriteTime;
+    data->ftLastAccessTime = data->ftLastWriteTime;
+    CopyTruncated(NameToWindows(item.name), data->cFileName, MAX_PATH);
+    return S_OK;
+}
+
+// Virtual folders are registered items with their class; the user's folders
+// and entries are the file system's; drive letters are fixed drives.
+HRESULT Description(const Item& item, void* pv, int cb) {
+    if (cb < static_cast<int>(sizeof(SHDESCRIPTIONID))) return E_INVALIDARG;
+    SHDESCRIPTIONID id{};
+    switch (item.kind) {
+    case ItemKind::Special: {
+        const SpecialFolder* folder = FindDesktopSpecialFolder(item.id);
+        if (folder && folder->parsingName && ParseClassId(folder->parsingName, id.clsid))
+            id.dwDescriptionId = SHDID_ROOT_REGITEM;
+        else
+            id.dwDescriptionId = SHDID_FS_DIRECTORY;
+        break;
+    }
+    case ItemKind::Drive: id.dwDescriptionId = SHDID_COMPUTER_FIXED; break;
+    case ItemKind::Entry:
+        id.dwDescriptionId = item.folder ? SHDID_FS_DIRECTORY : SHDID_FS_FILE;
+        break;
+    }
+    std::memcpy(pv, &id, sizeof id);
+    return S_OK;
+}
+
+} // namespace
+
 HRESULT SHGetDataFromIDListW(IShellFolder*, PCUITEMID_CHILD pidl, int nFormat, void* pv, int cb) {
     if (!pv) return E_INVALIDARG;
-    if (nFormat != SHGDFIL_FINDDATA) return E_INVALIDARG;
-    if (cb < static_cast<int>(sizeof(WIN32_FIND_DATAW))) return E_INVALIDARG;
     Item item;
-    if (!pidl || !DecodeItem(&pidl->mkid, item) || item.kind != ItemKind::Entry)
-        return E_INVALIDARG;
+    if (!pidl || !DecodeItem(&pidl->mkid, item)) return E_INVALIDARG;
     try {
-        auto* data = static_cast<WIN32_FIND_DATAW*>(pv);
-        std::memset(data, 0, sizeof *data);
-        data->dwFileAttributes = item.attributes;
-        data->nFileSizeHigh = static_cast<DWORD>(item.size >> 32);
-        data->nFileSizeLow = static_cast<DWORD>(item.size);
-        data->ftLastWriteTime = FileTimeFromTicks(item.writeTime);
-        data->ftCreationTime = data->ftLastWriteTime;
-        data->ftLastAccessTime = data->ftLastWriteTime;
-        CopyTruncated(NameToWindows(item.name), data->cFileName, MAX_PATH);
-        return S_OK;
+        if (nFormat == SHGDFIL_FINDDATA) return FindData(item, pv, cb);
+        if (nFormat == SHGDFIL_DESCRIPTIONID) return Description(item, pv, cb);
+        return E_INVALIDARG;
     } catch (...) {
         return E_OUTOFMEMORY;
     }

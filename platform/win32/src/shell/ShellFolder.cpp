@@ -414,8 +414,9 @@ SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
     case ItemKind::Entry:
         break;
     }
+    // Entries have a context menu, and its properties entry.
     SFGAOF flags = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE |
-                   SFGAO_CANRENAME | SFGAO_CANLINK;
+                   SFGAO_CANRENAME | SFGAO_CANLINK | SFGAO_HASPROPSHEET;
     FileStat stat;
     bool exists = fresh || StatPath(where.path, item.name, stat) == 0;
     DWORD attributes = fresh ? item.attributes : exists ? stat.attributes : item.attributes;
