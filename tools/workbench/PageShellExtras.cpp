@@ -10,7 +10,6 @@
 #include <benchkit/shell/IDEVirtualUnicodeControls.h>
 #include <quorlpak/Application.h>
 #include <quorlpak/StdCtrls.h>
-#include <win32/shlobj.h>
 
 namespace {
 
@@ -50,7 +49,7 @@ TListBox* Completions = nullptr;
 TVirtualShellAutoComplete* Source = nullptr;
 
 void AddAutoComplete(TWinControl* Sheet) {
-    Caption(Sheet, 160, 8, u"Completions of the home folder");
+    Caption(Sheet, 160, 8, u"Completions of the root folder");
     Completions = new TListBox(Sheet);
     Completions->SetParent(Sheet);
     Completions->SetBounds(160, 30, 300, 220);
@@ -101,12 +100,9 @@ void Build(TWinControl* Sheet) {
 }
 
 void Exercise(TWinControl*) {
-    WCHAR home[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, 0, home))) {
-        Source->SetCurrentDir(home);
-        Source->Refresh();
-        Completions->GetItems()->Assign(Source->GetStrings());
-    }
+    Source->SetCurrentDir(u"C:\\");
+    Source->Refresh();
+    Completions->GetItems()->Assign(Source->GetStrings());
     Pipe->Initialize();
     Pipe->DOSCommand(u"echo Hello from the command interpreter; uname -s\n");
     UnicodeString text;
@@ -122,4 +118,4 @@ void Exercise(TWinControl*) {
 
 } // namespace
 
-extern const TWorkbenchPage ShellExtrasPage = {"ShellExtras", u"Shell extras", Build, Exercise};
+extern const TWorkbenchPage ShellExtrasPage = {"shellextras", u"Shell extras", Build, Exercise};
