@@ -1,12 +1,19 @@
 // The small workbench controls: gauges of every kind, the gradient tab
-// strips in their three styles, and the installer's button and scroll bars.
+// strips in their three styles, the installer's button, scroll bars and step
+// list, the grids with edit styles and version information, and the tab
+// controls.
 #include "WorkbenchPage.h"
 
 #include <benchkit/controls/IDE.GradientTabs.h>
 #include <benchkit/controls/IDEGauges.h>
+#include <benchkit/controls/IDETabControl.h>
+#include <benchkit/controls/IDEVersionInfo.h>
+#include <benchkit/controls/IDEXGrid.h>
 #include <benchkit/controls/ParvoInstallBtn.h>
+#include <benchkit/controls/ParvoInstallStepsSlider.h>
 #include <benchkit/controls/ParvoScrollBar.h>
 #include <quorlpak/StdCtrls.h>
+#include <runpak/StringList.h>
 
 namespace {
 
@@ -62,10 +69,97 @@ void AddInstallerControls(TWinControl* Sheet) {
     horizontal->SetPageSize(40);
 }
 
+void AddInstallSteps(TWinControl* Sheet) {
+    auto* steps = new TInstallStepSliderGrid(Sheet);
+    steps->SetParent(Sheet);
+    steps->SetParentColor(false);
+    steps->SetColor(TColor(0x5A3A10));
+    steps->SetBounds(16, 290, 260, 160);
+    const char16_t* titles[] = {u"Download", u"Verify", u"Install", u"Register"};
+    const char16_t* descs[] = {u"Fetching the package", u"Checking signatures", u"Copying files",
+                               u"Adding to the palette"};
+    for (int i = 0; i < 4; ++i)
+        steps->AddStep(
+            TStepData{UnicodeString(1, char16_t(u'1' + i)), titles[i], descs[i], nullptr});
+}
+
+// Loaded is where the grid names its columns; the page has no form file to load.
+class TPageVerInfoGrid : public TVerInfoStringGrid {
+public:
+    using TVerInfoStringGrid::TVerInfoStringGrid;
+    void Named() { Loaded(); }
+};
+
+void AddGrids(TWinControl* Sheet) {
+    auto* version = new TPageVerInfoGrid(Sheet);
+    version->SetParent(Sheet);
+    version->SetBounds(292, 290, 300, 160);
+    version->SetDefaultRowHeight(20);
+    version->SetColWidths(0, 130);
+    version->SetColWidths(1, 150);
+    version->Named();
+    TStringList data;
+    for (const char16_t* line : {u"CompanyName=Example Ltd", u"FileVersion=1.0.0.0",
+                                 u"ProductName=Workbench", u"Comments=Nightly"})
+        data.AddObject(line, VIRequiredFlag);
+    data.AddObject(u"BuildHost=ci-04", nullptr);
+    version->FillGridFromData(&data);
+
+    auto* grid = new TXGrid(Sheet);
+    grid->SetParent(Sheet);
+    grid->SetBounds(616, 290, 300, 110);
+    grid->SetColCount(3);
+    grid->SetRowCount(4);
+    grid->SetDefaultColWidth(90);
+    grid->SetDefaultRowHeight(22);
+    grid->OnGetEditStyle = [grid](TObject*, TEditStyle& Style) {
+        Style = grid->GetCol() == 1 ? esPickList : grid->GetCol() == 2 ? esEllipsis : esSimple;
+    };
+    grid->OnDropDown = [](TObject*, TStrings* Items, TRect&, int& Index) {
+        for (const char16_t* s : {u"Debug", u"Release", u"Profile"})
+            Items->Add(s);
+        Index = 0;
+    };
+    grid->SetCol(2);
+}
+
+void AddTabControls(TWinControl* Sheet) {
+    auto* tabs = new TXTabControl(Sheet);
+    tabs->SetParent(Sheet);
+    tabs->SetBounds(16, 470, 300, 120);
+    for (const char16_t* t : {u"Standard", u"Additional", u"System"})
+        tabs->GetTabs()->Add(t);
+    tabs->SetTabIndex(1);
+    auto* label = new TLabel(tabs);
+    label->SetParent(tabs);
+    label->SetCaption(u"Components of the page");
+    label->SetBounds(12, 40, 200, 16);
+
+    auto* editorTabs = new TCodeEditorTabControl(Sheet);
+    editorTabs->SetParent(Sheet);
+    editorTabs->SetBounds(332, 470, 400, 24);
+    for (const char16_t* t : {u"Unit1.cpp", u"Unit1.h", u"Main.cpp"})
+        editorTabs->GetTabs()->Add(t);
+    editorTabs->SetTabIndex(0);
+
+    auto* pages = new TXPageControl(Sheet);
+    pages->SetParent(Sheet);
+    pages->SetBounds(332, 505, 300, 90);
+    for (const char16_t* t : {u"Code", u"Design"}) {
+        auto* sheet = new TTabSheet(pages);
+        sheet->SetPageControl(pages);
+        sheet->SetCaption(t);
+    }
+    pages->SetBorderStyle(bsNone);
+}
+
 void Build(TWinControl* Sheet) {
     AddGauges(Sheet);
     AddTabSets(Sheet);
     AddInstallerControls(Sheet);
+    AddInstallSteps(Sheet);
+    AddGrids(Sheet);
+    AddTabControls(Sheet);
 }
 
 } // namespace

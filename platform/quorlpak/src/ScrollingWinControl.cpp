@@ -141,6 +141,7 @@ void TScrollingWinControl::SetAutoScroll(bool Value) {
 }
 
 void TScrollingWinControl::AdjustClientRect(TRect& Rect) {
+    if (!FAutoScroll) return TWinControl::AdjustClientRect(Rect);
     const int width = std::max(FHorzScrollBar->GetRange(), int(Rect.right - Rect.left));
     const int height = std::max(FVertScrollBar->GetRange(), int(Rect.bottom - Rect.top));
     Rect = TRect(-FHorzScrollBar->GetPosition(), -FVertScrollBar->GetPosition(), 0, 0);
@@ -219,6 +220,7 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
     FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
                                   csDoubleClicks};
     SetBounds(0, 0, 185, 41);
+    SetAutoScroll(true);
 }
 
 void TScrollBox::SetBorderStyle(TBorderStyle Value) {

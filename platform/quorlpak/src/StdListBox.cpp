@@ -419,6 +419,13 @@ void TCustomListBox::Dispatch(TMessage& Message) {
         CNDrawItem(Message);
         return;
     }
+    if (Message.Msg == CN_MEASUREITEM) {
+        // Owner-drawn items, and those of descendants that draw a standard list, are ItemHeight tall.
+        if (auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam))
+            mis->itemHeight = static_cast<UINT>(FItemHeight);
+        Message.Result = 1;
+        return;
+    }
     if (Message.Msg == CN_COMMAND) {
         switch (HIWORD(Message.WParam)) {
         case LBN_SELCHANGE:

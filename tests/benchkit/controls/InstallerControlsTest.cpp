@@ -1,9 +1,12 @@
 // The installer's flat scroll bar (layout, auto-repeat by the clock, thumb
-// drag) and its flat button's colours.
+// drag), its flat button's colours and its list of install steps.
 #include "ControlsTestSupport.h"
 
 #include "benchkit/controls/ParvoInstallBtn.h"
+#include "benchkit/controls/ParvoInstallStepsSlider.h"
 #include "benchkit/controls/ParvoScrollBar.h"
+
+#include <quorlpak/Bitmap.h>
 
 namespace {
 
@@ -127,6 +130,70 @@ TEST_F(InstallerControlsTest, InstallButtonColours) {
     btn->Repaint();
     EXPECT_EQ(btn->GetBkgColor(), TColor(0xAD8812)) << "a disabled button stays disabled-looking";
     EXPECT_EQ(PixelOf(btn, 60, 15), COLORREF(0xAD8812));
+}
+
+TEST_F(InstallerControlsTest, StepsStackInTheOrderAddedAndTheLastOneShows) {
+    auto* steps = Place(new TInstallStepSliderGrid(Form), 200, 120);
+    TStepData last{u"unchanged", u"", u"", nullptr};
+    EXPECT_FALSE(steps->GetLastStepData(last));
+    EXPECT_EQ(last.Id, u"unchanged");
+    steps->SetLastStepData(TStepData{u"x"}); // no rows: nothing happens
+    EXPECT_EQ(steps->GetControlCount(), 0);
+
+    TBitmap icon;
+    icon.SetSize(16, 16);
+    for (int i = 0; i < 4; ++i)
+        steps->AddStep(TStepData{UnicodeString(u"id") + char16_t(u'0' + i), u"  Step  ", u"desc",
+                                 i == 3 ? &icon : nullptr});
+    Pump();
+    ASSERT_EQ(steps->GetControlCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        auto* row = dynamic_cast<TInstallStepSlider*>(steps->GetControls(i));
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->GetId(), UnicodeString(u"id") + char16_t(u'0' + i));
+        EXPECT_EQ(row->GetHeight(), 50);
+        EXPECT_EQ(row->GetWidth(), steps->GetClientRect().Width());
+        if (i > 0) EXPECT_EQ(row->GetTop(), steps->GetControls(i - 1)->GetTop() + 50);
+    }
+    // Four rows of 50 in 120 pixels: the box scrolled so that the last row shows whole.
+    TControl* newest = steps->GetControls(3);
+    EXPECT_GT(steps->GetVertScrollBar()->GetPosition(), 0);
+    EXPECT_GE(newest->GetTop(), 0);
+    EXPECT_LE(newest->GetTop() + 50, steps->GetClientRect().Height());
+
+    ASSERT_TRUE(steps->GetLastStepData(last));
+    EXPECT_EQ(last.Id, u"id3");
+    EXPECT_EQ(last.Title, u"Step"); // trimmed
+    EXPECT_EQ(last.Desc, u"desc");
+    EXPECT_EQ(last.Icon, &icon);
+
+    steps->SetLastStepData(TStepData{u"new", u" Done ", u"", nullptr});
+    ASSERT_TRUE(steps->GetLastStepData(last));
+    EXPECT_EQ(last.Id, u"new");
+    EXPECT_EQ(last.Title, u"Done");
+
+    steps->Clear();
+    EXPECT_EQ(steps->GetControlCount(), 0);
+}
+
+TEST_F(InstallerControlsTest, StepRowDrawsTitleAndDescriptionInTheirColours) {
+    Form->SetColor(clBlack);
+    auto* steps = Place(new TInstallStepSliderGrid(Form), 300, 60);
+    steps->SetBorderStyle(bsNone);
+    steps->AddStep(TStepData{u"a", u"WWWW", u"WWWW", nullptr});
+    Pump();
+    auto* row = static_cast<TWinControl*>(steps->GetControls(0));
+    row->Repaint();
+    auto count = [&](int top, int bottom, COLORREF colour) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < 60; ++x)
+                if (PixelOf(row, x, y) == colour) ++n;
+        return n;
+    };
+    EXPECT_GT(count(9, 27, RGB(255, 255, 255)), 10);     // the title in white
+    EXPECT_GT(count(29, 48, RGB(0x99, 0xCB, 0xE7)), 10); // the description in light blue
+    EXPECT_EQ(count(29, 48, RGB(255, 255, 255)), 0);
 }
 
 } // namespace

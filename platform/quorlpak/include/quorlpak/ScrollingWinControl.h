@@ -1,7 +1,9 @@
 // A windowed control whose content is larger than its client area: two
 // scroll bars (the window's own) hold the content's size as their range and
-// the visible part's offset as their position. With AutoScroll the ranges
-// follow the children's extent. TScrollBox is such a control with a border.
+// the visible part's offset as their position. With AutoScroll (a scroll
+// box's default) the ranges follow the children's extent and aligned
+// children lie on the whole scrolled content. TScrollBox is such a control
+// with a border.
 #pragma once
 #pragma GCC visibility push(default)
 
@@ -66,7 +68,7 @@ public:
 protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
-    // Aligned children lie on the whole scrolled content, not the visible part.
+    // With AutoScroll, aligned children lie on the whole scrolled content.
     void AdjustClientRect(TRect& Rect) override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
     // The ranges from the children's extent (AutoScroll).
@@ -75,7 +77,7 @@ protected:
 private:
     TControlScrollBar* FHorzScrollBar;
     TControlScrollBar* FVertScrollBar;
-    bool FAutoScroll = true;
+    bool FAutoScroll = false;
     bool FCalculatingRange = false;
 };
 

@@ -141,6 +141,9 @@ void ListBoxData::Paint() {
     for (int i = top; i < Count(); ++i) {
         RECT rc = ItemRect(i);
         if (rc.top >= client.bottom) break;
+        // Only the items the update touches are drawn (owners count on it).
+        RECT touched;
+        if (!IntersectRect(&touched, &rc, &ps.rcPaint)) continue;
         const bool isSelected = IsSelected(i), hasFocus = focused && i == caretIndex;
         if (OwnerDraw()) {
             DRAWITEMSTRUCT dis{};
