@@ -40,6 +40,7 @@ struct TNodeChunk;
 class TStream;
 class TBitmap;
 class TPicture;
+class TPrinter;
 class TChangeLink;
 class TBasicAction;
 namespace vtree {
@@ -1101,6 +1102,10 @@ public:
     // once more with (0, 0). Nothing while another animation runs.
     void Animate(uint32_t Steps, uint32_t Duration, const TVTAnimationCallback& Callback,
                  void* Data);
+    // Prints the whole content (and the header when asked and shown) on
+    // Printer, scaled as the printer's text is to the screen's, cut into
+    // as many pages as it needs. Nothing without a printer.
+    void Print(TPrinter* Printer, bool PrintHeader);
 
 protected:
     // What the toggle animation scrolls: the rows below a node, on the

@@ -71,13 +71,11 @@ bool TBaseVirtualTree::ToggleCallback(int Step, int StepSize, void* Data) {
     for (TVirtualTreeColumn* column : columns->GetVisibleColumns()) {
         const TColor colour =
             column->GetOptions().Contains(coParentColor) ? GetColor() : column->GetColor();
+        // Bounds as shown: scrolled, except for fixed columns.
         int left = 0, right = 0;
         columns->GetColumnBounds(column->GetIndex(), left, right);
-        // Fixed columns do not scroll sideways; the others move with the offset.
-        const bool fixed = column->GetOptions().Contains(coFixed);
-        const int shift = fixed ? 0 : -FEffectiveOffsetX;
-        RECT cell{std::max<int>(left + shift, band.left), band.top,
-                  std::min<int>(right + shift, band.right), band.bottom};
+        RECT cell{std::max<int>(left, band.left), band.top, std::min<int>(right, band.right),
+                  band.bottom};
         if (cell.right <= cell.left) continue;
         HBRUSH brush = CreateSolidBrush(ColorToRGB(colour));
         FillRect(data->DC, &cell, brush);

@@ -162,7 +162,7 @@ TEST_F(ToggleAnimation, RowsBelowSlideByTheFirstStep) {
     EXPECT_NE(At(150, 3 * Row + 15), Selection());
 }
 
-TEST_F(ToggleAnimation, TheOpenedBandTakesTheColumnColours) {
+TEST_F(ToggleAnimation, TheOpenedBandTakesTheColumnColoursWhereTheyAreShown) {
     TVirtualTreeColumns* columns = tree->GetHeader()->GetColumns();
     columns->Add()->SetColor(clRed);
     columns->Add()->SetColor(clBlue);
@@ -172,6 +172,21 @@ TEST_F(ToggleAnimation, TheOpenedBandTakesTheColumnColours) {
     EXPECT_EQ(At(10, Row + 2), ColorToRGB(clRed));
     EXPECT_EQ(At(60, Row + 2), ColorToRGB(clBlue));
     EXPECT_EQ(At(150, Row + 2), ColorToRGB(tree->GetColor()));
+
+    // Scrolled by 100: red shows from 0 to 50, blue from 50 to 200.
+    tree->SetAnimationDuration(0);
+    tree->ToggleNode(x);
+    columns->GetItem(0)->SetWidth(150);
+    columns->GetItem(1)->SetWidth(150);
+    tree->UpdateScrollBars(false);
+    tree->SetOffsetX(-100);
+    ASSERT_EQ(tree->GetEffectiveOffsetX(), 100);
+    tree->SetAnimationDuration(9);
+    Repaint();
+    ToggleWithOneStep();
+    EXPECT_EQ(At(10, Row + 2), ColorToRGB(clRed));
+    EXPECT_EQ(At(60, Row + 2), ColorToRGB(clBlue));
+    EXPECT_EQ(At(190, Row + 2), ColorToRGB(clBlue));
 }
 
 TEST_F(ToggleAnimation, NoSlideWhereNothingMoves) {
