@@ -4,6 +4,11 @@
 
 #include "benchkit/mvc/IDEModel.h"
 
+// The tree view declares interfaces of the same names with another identity
+// and slot order; these live in their unit's namespace so that a program
+// including both never sees two definitions of one name.
+namespace IDEModelEvent {
+
 enum : int { TREE_NODE_EXPANDED = 1000, TREE_NODE_COLLAPSED = 1001 };
 
 struct ITreeEvent : virtual IDispatchableEvent {
@@ -23,5 +28,7 @@ struct ITreeListener : virtual IEventListener {
 protected:
     ~ITreeListener() = default;
 };
+
+} // namespace IDEModelEvent
 
 #pragma GCC visibility pop
