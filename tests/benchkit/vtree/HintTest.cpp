@@ -88,6 +88,13 @@ TEST_F(TreeHints, ATooltipCoversTheCutTextAtOnceAndOnlyThere) {
     EXPECT_EQ(Pixel(hint, 2, 2), ColorToRGB(clInfoBk));
     EXPECT_EQ(Pixel(hint, 0, 0), RGB(0, 0, 0));
 
+    // Keys typed while it shows reach the tree once and leave it up.
+    tree->SetFocusedNode(N(0));
+    TestSeams::KeyPress(VK_DOWN);
+    Pump();
+    EXPECT_EQ(tree->GetFocusedNode(), N(1));
+    EXPECT_EQ(HintWindow(), hint);
+
     // Over the tooltip the mouse still reaches the tree: no new question inside it.
     MoveTo(POINT{OnText(N(1)).x + 20, OnText(N(1)).y});
     EXPECT_EQ(HintWindow(), hint);
