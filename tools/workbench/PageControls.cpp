@@ -106,6 +106,7 @@ void AddGrids(TWinControl* Sheet) {
     version->FillGridFromData(&data);
 
     auto* grid = new TXGrid(Sheet);
+    grid->SetName(u"EditStyleGrid");
     grid->SetParent(Sheet);
     grid->SetBounds(616, 290, 300, 110);
     grid->SetColCount(3);
@@ -150,7 +151,6 @@ void AddTabControls(TWinControl* Sheet) {
         sheet->SetPageControl(pages);
         sheet->SetCaption(t);
     }
-    pages->SetBorderStyle(bsNone);
 }
 
 void Build(TWinControl* Sheet) {
@@ -162,6 +162,12 @@ void Build(TWinControl* Sheet) {
     AddTabControls(Sheet);
 }
 
+// The edit-style grid shows its editor (with the ellipsis button) once it has the focus.
+void Exercise(TWinControl* Sheet) {
+    if (auto* grid = dynamic_cast<TXGrid*>(Sheet->FindComponent(u"EditStyleGrid"))) grid->SetFocus();
+    PumpWorkbench();
+}
+
 } // namespace
 
-extern const TWorkbenchPage ControlsPage = {"Controls", u"Controls", Build, nullptr};
+extern const TWorkbenchPage ControlsPage = {"Controls", u"Controls", Build, Exercise};
