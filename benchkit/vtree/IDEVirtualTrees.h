@@ -18,6 +18,7 @@
 #pragma GCC visibility push(default)
 
 #include "benchkit/vtree/VirtualTreeDataObject.h"
+#include "benchkit/vtree/VirtualTreeDragImage.h"
 #include "benchkit/vtree/VirtualTreeHeader.h"
 #include "benchkit/vtree/VirtualTreeInput.h"
 #include "benchkit/vtree/VirtualTreeOptions.h"
@@ -40,6 +41,7 @@ class TBitmap;
 class TPicture;
 class TPrinter;
 class TChangeLink;
+class TBasicAction;
 namespace vtree {
 class TWorkerThread;
 bool WorkerHolds(TBaseVirtualTree* Tree);
@@ -531,6 +533,18 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // From another tree: its settings and as many uninitialised top nodes.
     void Assign(TPersistent* Source) override;
+    // The standard edit actions (select all, copy, cut, paste, delete) work
+    // on the nodes; true when the tree took the action.
+    virtual bool ExecuteAction(TBasicAction* Action);
+    virtual bool UpdateAction(TBasicAction* Action);
+    // The window frame's thickness, as negative numbers (0 without a window).
+    virtual TSize GetBorderDimensions();
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TAlignment GetControlsAlignment() const { return FAlignment; }
+    // Empty space below the last row that the vertical range includes.
+    uint32_t GetBottomSpace() const { return FBottomSpace; }
+    void SetBottomSpace(uint32_t Value);
 
     // --- Clipboard and drag and drop -------------------------------------------------------------
     void CopyToClipBoard();
@@ -570,6 +584,23 @@ public:
     uint32_t GetAutoExpandDelay() const { return FAutoExpandDelay; }
     void SetAutoExpandDelay(uint32_t Value) { FAutoExpandDelay = Value; }
     TDropMode GetLastDropMode() const { return FLastDropMode; }
+    // The picture of the dragged nodes this tree shows while it is the drag
+    // source (made on first use).
+    TVTDragImage* GetDragImage();
+    TVTDragImageKind GetDragImageKind() const { return FDragImageKind; }
+    void SetDragImageKind(TVTDragImageKind Value) { FDragImageKind = Value; }
+    int GetDragWidth() const { return FDragWidth; }
+    void SetDragWidth(int Value) { FDragWidth = Value; }
+    int GetDragHeight() const { return FDragHeight; }
+    void SetDragHeight(int Value) { FDragHeight = Value; }
+    virtual bool CanShowDragImage() { return FDragImageKind != diNoImage; }
+    // An OLE drag pending or running, or a framework drag.
+    bool Dragging() const;
+    // Repaints TreeRect (client coordinates) around the drag image of Tree,
+    // the drag source, so that the image neither is painted over nor leaves
+    // stale pixels behind when it moves on.
+    void UpdateWindowAndDragImage(TBaseVirtualTree* Tree, TRect TreeRect, bool UpdateNCArea,
+                                  bool ReshowDragImage);
     TVTDragOverEvent OnDragOver;
     TVTDragDropEvent OnDragDrop;
     TVTRenderOLEDataEvent OnRenderOLEData;
@@ -719,6 +750,19 @@ protected:
     bool PutOnClipboard(TVirtualTreeState Pending);
     uint32_t AllowedDragEffects() const;
     bool StillOwned(PVirtualNode Node) const;
+    // Paints the selected nodes around HotSpot (client coordinates) into
+    // the drag image.
+    virtual void PrepareDragImage(TPoint HotSpot, IDataObject* DataObject);
+    // Runs the system drag loop with the drag manager as drop source.
+    virtual void DragAndDrop(DWORD AllowedEffects, IDataObject* DataObject, DWORD& DragEffect);
+    // The drag source's own drag image while it is shown, else null.
+    static TVTDragImage* VisibleDragImageOf(TObject* Source);
+    void DoEndDrag(TObject* Target, int X, int Y) override;
+    virtual void DragFinished();
+    // The framework's own drag and drop (CM_DRAG) over this tree.
+    void CMDrag(TMessage& Message);
+    PVirtualNode FLastQUORLDragTarget = nullptr;
+    uint32_t FQUORLDragEffect = DROPEFFECT_NONE;
     // Renders what the clipboard holds of this tree while the nodes still
     // exist and lets the data object go, so that nothing on the clipboard
     // points at a tree that changed or is gone.
@@ -730,6 +774,11 @@ protected:
     TDragOperations FDragOperations;
     TVTNodeAttachMode FDefaultPasteMode = amAddChildLast;
     uint32_t FAutoExpandDelay = 1000;
+    std::unique_ptr<TVTDragImage> FDragImage;
+    TVTDragImageKind FDragImageKind = diComplete;
+    TAlignment FAlignment = taLeftJustify;
+    int FDragWidth = 200;
+    int FDragHeight = 350;
     int64_t FReadLimit = 0; // end of the chunk being read
     int FReadDepth = 0;
     int FCheckPropagationCount = 0;

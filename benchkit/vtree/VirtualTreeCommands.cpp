@@ -4,6 +4,7 @@
 // component notifications.
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
+#include <quorlpak/ActnList.h>
 #include <quorlpak/Font.h>
 #include <quorlpak/ImgList.h>
 #include <quorlpak/Menus.h>
@@ -192,6 +193,10 @@ void TBaseVirtualTree::Assign(TPersistent* Source) {
     SetColors(tree->GetColors());
     SetDefaultNodeHeight(tree->GetDefaultNodeHeight());
     SetDefaultPasteMode(tree->GetDefaultPasteMode());
+    SetDragCursor(tree->GetDragCursor());
+    SetDragImageKind(tree->GetDragImageKind());
+    SetDragKind(tree->GetDragKind());
+    SetDragMode(tree->GetDragMode());
     SetEnabled(tree->GetEnabled());
     SetFont(tree->GetFont());
     SetHeader(tree->GetHeader());
@@ -212,4 +217,98 @@ void TBaseVirtualTree::Assign(TPersistent* Source) {
     TControl::SetVisible(tree->TControl::GetVisible());
     SetSelectionCurveRadius(tree->GetSelectionCurveRadius());
     SetSelectionBlendFactor(tree->GetSelectionBlendFactor());
+}
+
+// --- Window geometry and simple properties ------------------------------------------------------
+
+TSize TBaseVirtualTree::GetBorderDimensions() {
+    TSize result{0, 0};
+    if (!HandleAllocated()) return result;
+    const LONG style = GetWindowLongW(GetHandle(), GWL_STYLE);
+    if (style & WS_BORDER) {
+        --result.cx;
+        --result.cy;
+    }
+    if (style & WS_THICKFRAME) {
+        result.cx -= GetSystemMetrics(SM_CXDLGFRAME);
+        result.cy -= GetSystemMetrics(SM_CYDLGFRAME);
+    }
+    if (GetWindowLongW(GetHandle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
+        result.cx -= GetSystemMetrics(SM_CXEDGE);
+        result.cy -= GetSystemMetrics(SM_CYEDGE);
+    }
+    return result;
+}
+
+void TBaseVirtualTree::SetAlignment(TAlignment Value) {
+    if (FAlignment == Value) return;
+    FAlignment = Value;
+    if (!GetComponentState().Contains(csLoading) && HandleAllocated()) Invalidate();
+}
+
+void TBaseVirtualTree::SetBottomSpace(uint32_t Value) {
+    if (FBottomSpace == Value) return;
+    FBottomSpace = Value;
+    UpdateVerticalScrollBar(true);
+}
+
+// --- Edit actions ---------------------------------------------------------------------------------
+
+bool TBaseVirtualTree::ExecuteAction(TBasicAction* Action) {
+    if (!Action) return false;
+    if (Action->HandlesTarget(this)) {
+        Action->ExecuteTarget(this);
+        return true;
+    }
+    if (dynamic_cast<TEditSelectAll*>(Action)) {
+        SelectAll(false);
+        return true;
+    }
+    if (dynamic_cast<TEditCopy*>(Action)) {
+        CopyToClipBoard();
+        return true;
+    }
+    if (ReadOnly()) return false;
+    if (dynamic_cast<TEditCut*>(Action)) {
+        CutToClipBoard();
+        return true;
+    }
+    if (dynamic_cast<TEditPaste*>(Action)) {
+        PasteFromClipboard();
+        return true;
+    }
+    if (dynamic_cast<TEditDelete*>(Action)) {
+        DeleteSelectedNodes();
+        return true;
+    }
+    return false;
+}
+
+bool TBaseVirtualTree::UpdateAction(TBasicAction* Action) {
+    auto* action = dynamic_cast<TCustomAction*>(Action);
+    if (!action || !Focused()) return false;
+    const bool selected = FSelectionCount > 0;
+    const bool formats = FClipboardFormats->GetCount() > 0;
+    if (dynamic_cast<TEditCut*>(Action) || dynamic_cast<TEditCopy*>(Action)) {
+        action->SetEnabled(selected && formats);
+        return true;
+    }
+    if (dynamic_cast<TEditDelete*>(Action)) {
+        action->SetEnabled(selected);
+        return true;
+    }
+    if (dynamic_cast<TEditPaste*>(Action)) {
+        action->SetEnabled(true);
+        return true;
+    }
+    if (dynamic_cast<TEditSelectAll*>(Action)) {
+        action->SetEnabled(FOptions->GetSelectionOptions().Contains(toMultiSelect) &&
+                           FVisibleCount > 0);
+        return true;
+    }
+    if (Action->HandlesTarget(this)) {
+        Action->UpdateTarget(this);
+        return true;
+    }
+    return false;
 }

@@ -142,6 +142,11 @@ public:
     TBaseVirtualTree* GetDragSource() const { return FDragSource; }
     void SetDragSource(TBaseVirtualTree* Value) { FDragSource = Value; }
     bool GetIsDropTarget() const { return FIsDropTarget; }
+    // No shell helper draws drag images in this layer: the trees draw their own.
+    bool GetDropTargetHelperSupported() const { return false; }
+    // Ends what a helper showed for the target; nothing without one.
+    void ForceDragLeave() {}
+    bool GetFullDragging() const { return FFullDragging; }
 
     HRESULT DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt,
                       DWORD* pdwEffect) noexcept override;
@@ -156,6 +161,7 @@ private:
     TBaseVirtualTree* FOwner;
     TBaseVirtualTree* FDragSource = nullptr;
     bool FIsDropTarget = false;
+    bool FFullDragging = false;
     InterfacePtr<IDataObject> FDataObject;
 };
 

@@ -4,6 +4,8 @@
 #include "benchkit/vtree/IDEVirtualTrees.h"
 #include "benchkit/vtree/VirtualTreeDataObject.h"
 
+#include <quorlpak/DragObjects.h>
+#include <quorlpak/Messages.h>
 #include <runpak/StreamAdapter.h>
 #include <runpak/Streams.h>
 #include <win32/ole2.h>
@@ -264,6 +266,15 @@ bool TBaseVirtualTree::DispatchDataMessage(TMessage& Message) {
     case WM_PASTE:
         PasteFromClipboard();
         return true;
+    case CM_DRAG:
+        CMDrag(Message);
+        return true;
+    case CM_ACTIONEXECUTE:
+        Message.Result = ExecuteAction(reinterpret_cast<TBasicAction*>(Message.LParam)) ? 1 : 0;
+        return true;
+    case CM_ACTIONUPDATE:
+        Message.Result = UpdateAction(reinterpret_cast<TBasicAction*>(Message.LParam)) ? 1 : 0;
+        return true;
     default:
         return DispatchTreeViewQuery(Message);
     }
@@ -324,6 +335,10 @@ HRESULT TBaseVirtualTree::DragEnter(DWORD KeyState, TPoint Pt, DWORD& Effect) {
         } else {
             Effect = DROPEFFECT_NONE;
         }
+        // Nobody else draws an image for the target, so a tree that is the
+        // drag source shows its own.
+        if (auto* tree = dynamic_cast<TBaseVirtualTree*>(source))
+            tree->GetDragImage()->ShowDragImage();
         return S_OK;
     } catch (...) {
         return E_UNEXPECTED;
@@ -334,23 +349,47 @@ HRESULT TBaseVirtualTree::DragOver(TObject* Source, DWORD KeyState, TDragState S
                                    DWORD& Effect) {
     try {
         const TShiftState shift = ShiftFromKeys(KeyState);
+        const TPoint screen = Pt;
         ::ScreenToClient(GetHandle(), reinterpret_cast<POINT*>(&Pt));
         int top = 0;
         PVirtualNode node = GetNodeAt(Pt.x, Pt.y, true, top);
         const TDropMode mode = DropModeAt(node, Pt);
+        // With the source's own image on the screen, repaints go around it
+        // and refresh what it keeps of the background.
+        TVTDragImage* image = VisibleDragImageOf(Source);
+        const bool imageMoves = image && image->WillMove(screen);
+        auto repaint = [&](PVirtualNode Old, PVirtualNode New) {
+            if (!image) {
+                InvalidateNode(Old);
+                if (New != Old) InvalidateNode(New);
+                return;
+            }
+            TRect area{};
+            for (PVirtualNode n : {Old, New})
+                if (n) {
+                    const RECT r = GetDisplayRect(n, NoColumn, false);
+                    UnionRect(&area, &area, &r);
+                }
+            UpdateWindowAndDragImage(dynamic_cast<TBaseVirtualTree*>(Source), area, false,
+                                     !imageMoves);
+        };
         if (node != FDropTargetNode || mode != FLastDropMode) {
             FLastDropMode = mode;
             if (node != FDropTargetNode) {
                 StopTimer(ExpandTimer);
-                InvalidateNode(FDropTargetNode);
+                PVirtualNode old = FDropTargetNode;
                 FDropTargetNode = node;
                 if (FFocusedColumn <= NoColumn) SetFocusedColumnDirect(GetMainColumn());
+                repaint(old, node);
                 if (node && FOptions->GetAutoOptions().Contains(toAutoDropExpand) &&
                     node->States.Contains(vsHasChildren) && HandleAllocated())
                     SetTimer(GetHandle(), ExpandTimer, FAutoExpandDelay, nullptr);
+            } else {
+                repaint(node, node);
             }
-            InvalidateNode(FDropTargetNode);
         }
+        if (HandleAllocated()) UpdateWindow(GetHandle());
+        if (imageMoves) image->DragTo(screen);
         Effect = SuggestDropEffect(Source, shift, Pt, Effect);
         if (!DoDragOver(Source, shift, State, Pt, FLastDropMode, Effect)) Effect = DROPEFFECT_NONE;
         return S_OK;
@@ -361,8 +400,12 @@ HRESULT TBaseVirtualTree::DragOver(TObject* Source, DWORD KeyState, TDragState S
 
 void TBaseVirtualTree::DragLeave() {
     StopTimer(ExpandTimer);
+    if (TVTDragImage* image =
+            VisibleDragImageOf(FDragManager ? FDragManager->GetDragSource() : nullptr))
+        image->HideDragImage();
     InvalidateNode(FDropTargetNode);
     FDropTargetNode = nullptr;
+    if (HandleAllocated()) UpdateWindow(GetHandle());
     uint32_t effect = DROPEFFECT_NONE;
     DoDragOver(nullptr, {}, dsDragLeave, TPoint{0, 0}, FLastDropMode, effect);
 }
@@ -403,9 +446,82 @@ HRESULT TBaseVirtualTree::DragDrop(IDataObject* DataObject, DWORD KeyState, TPoi
 
 void TBaseVirtualTree::DoDragExpand() {
     StopTimer(ExpandTimer);
-    if (FDropTargetNode && FDropTargetNode->States.Contains(vsHasChildren) &&
-        !FDropTargetNode->States.Contains(vsExpanded))
-        ToggleNode(FDropTargetNode);
+    if (!FDropTargetNode || !FDropTargetNode->States.Contains(vsHasChildren) ||
+        FDropTargetNode->States.Contains(vsExpanded))
+        return;
+    // The expansion scrolls pixels the image sits on: it steps aside meanwhile.
+    TVTDragImage* image =
+        VisibleDragImageOf(FDragManager ? FDragManager->GetDragSource() : nullptr);
+    if (image) image->HideDragImage();
+    ToggleNode(FDropTargetNode);
+    if (HandleAllocated()) UpdateWindow(GetHandle());
+    if (image) image->ShowDragImage();
+}
+
+TVTDragImage* TBaseVirtualTree::VisibleDragImageOf(TObject* Source) {
+    auto* tree = dynamic_cast<TBaseVirtualTree*>(Source);
+    if (!tree || !tree->FDragImage || !tree->FDragImage->Visible()) return nullptr;
+    return tree->FDragImage.get();
+}
+
+TVTDragImage* TBaseVirtualTree::GetDragImage() {
+    if (!FDragImage) {
+        FDragImage = std::make_unique<TVTDragImage>(this);
+        FDragImage->SetFade(true);
+        FDragImage->SetTransparency(200);
+    }
+    return FDragImage.get();
+}
+
+bool TBaseVirtualTree::Dragging() const {
+    return HasState(tsOLEDragPending) || HasState(tsOLEDragging) || TCustomControl::Dragging();
+}
+
+void TBaseVirtualTree::UpdateWindowAndDragImage(TBaseVirtualTree* Tree, TRect TreeRect,
+                                                bool UpdateNCArea, bool ReshowDragImage) {
+    if (!HandleAllocated()) return;
+    RECT client = GetClientRect();
+    RECT area;
+    if (!IntersectRect(&area, &TreeRect, &client)) return;
+    TVTDragImage* image = VisibleDragImageOf(Tree);
+    if (!image) {
+        RedrawWindow(GetHandle(), &area, nullptr,
+                     RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE | RDW_NOCHILDREN |
+                         (UpdateNCArea ? RDW_FRAME : 0));
+        return;
+    }
+    RECT window;
+    GetWindowRect(GetHandle(), &window);
+    HRGN visible = CreateRectRgnIndirect(&window);
+    image->RecaptureBackground(this, area, visible, UpdateNCArea, ReshowDragImage);
+    DeleteObject(visible);
+    // The image already shows what lies under it; repainting there would
+    // draw over it.
+    RECT imageRect = image->GetDragImageRect();
+    POINT origin{0, 0};
+    ::ClientToScreen(GetHandle(), &origin);
+    OffsetRect(&imageRect, -origin.x, -origin.y);
+    HRGN under = CreateRectRgnIndirect(&imageRect);
+    if (UpdateNCArea) {
+        HRGN frame = CreateRectRgn(0, 0, 0, 0);
+        RECT all{window.left - origin.x, window.top - origin.y, window.right - origin.x,
+                 window.bottom - origin.y};
+        HRGN whole = CreateRectRgnIndirect(&all);
+        HRGN inside = CreateRectRgnIndirect(&client);
+        CombineRgn(frame, whole, inside, RGN_DIFF);
+        CombineRgn(frame, frame, under, RGN_DIFF);
+        RedrawWindow(GetHandle(), nullptr, frame,
+                     RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+        DeleteObject(inside);
+        DeleteObject(whole);
+        DeleteObject(frame);
+    }
+    HRGN update = CreateRectRgnIndirect(&area);
+    CombineRgn(update, update, under, RGN_DIFF);
+    RedrawWindow(GetHandle(), nullptr, update,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE | RDW_NOCHILDREN);
+    DeleteObject(update);
+    DeleteObject(under);
 }
 
 TVTDragManager* TBaseVirtualTree::GetDragManager() {
@@ -422,6 +538,87 @@ void TBaseVirtualTree::RevokeDropTarget() {
     if (HandleAllocated()) RevokeDragDrop(GetHandle());
 }
 
+// --- The framework's drag and drop -------------------------------------------------------------
+
+namespace {
+
+DWORD CurrentKeyState() {
+    DWORD keys = 0;
+    auto down = [](int Key) { return (GetKeyState(Key) & 0x8000) != 0; };
+    if (down(VK_SHIFT)) keys |= MK_SHIFT;
+    if (down(VK_CONTROL)) keys |= MK_CONTROL;
+    if (down(VK_MENU)) keys |= MK_ALT;
+    if (down(VK_LBUTTON)) keys |= MK_LBUTTON;
+    if (down(VK_RBUTTON)) keys |= MK_RBUTTON;
+    if (down(VK_MBUTTON)) keys |= MK_MBUTTON;
+    return keys;
+}
+
+} // namespace
+
+void TBaseVirtualTree::CMDrag(TMessage& Message) {
+    auto* record = reinterpret_cast<TDragRec*>(Message.LParam);
+    TDragObject* object = record ? record->Source : nullptr;
+    if (!object || dynamic_cast<TDragDockObject*>(object)) {
+        TCustomControl::Dispatch(Message);
+        return;
+    }
+    // The dragged control stands as source, unless the application made
+    // its own drag object.
+    TObject* source = object;
+    if (auto* control = dynamic_cast<TBaseDragControlObject*>(object);
+        control && !HasState(tsUserDragObject))
+        source = control->GetControl();
+    switch (TDragMessage(Message.WParam)) {
+    case dmDragEnter:
+    case dmDragLeave:
+    case dmDragMove: {
+        const auto message = TDragMessage(Message.WParam);
+        TDragState state = dsDragMove;
+        if (message == dmDragEnter) {
+            DoStateChange({tsQUORLDragging});
+            state = dsDragEnter;
+        } else if (message == dmDragLeave) {
+            DoStateChange({}, {tsQUORLDragging});
+            state = dsDragLeave;
+        }
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        DragOver(source, CurrentKeyState(), state, record->Pos, effect);
+        Message.Result = LRESULT(effect);
+        FLastQUORLDragTarget = FDropTargetNode;
+        FQUORLDragEffect = effect;
+        if (message == dmDragLeave) {
+            InvalidateNode(FDropTargetNode);
+            FDropTargetNode = nullptr;
+            FLastQUORLDragTarget = nullptr;
+        }
+        break;
+    }
+    case dmDragDrop: {
+        FDropTargetNode = FLastQUORLDragTarget;
+        TPoint client = ScreenToClient(record->Pos);
+        uint32_t effect = FQUORLDragEffect;
+        DoDragDrop(source, nullptr, TFormatArray(), ShiftFromKeys(CurrentKeyState()), client,
+                   effect, FLastDropMode);
+        InvalidateNode(FDropTargetNode);
+        FDropTargetNode = nullptr;
+        FLastQUORLDragTarget = nullptr;
+        DoStateChange({}, {tsQUORLDragging});
+        break;
+    }
+    case dmFindTarget: {
+        TControl* child = ControlAtPos(ScreenToClient(record->Pos), false);
+        Message.Result = LRESULT(child ? child : static_cast<TControl*>(this));
+        if (HasState(tsQUORLDragPending))
+            DoStateChange({tsQUORLDragging}, {tsQUORLDragPending, tsEditPending, tsClearPending});
+        break;
+    }
+    default:
+        TCustomControl::Dispatch(Message);
+        break;
+    }
+}
+
 // --- Drag source --------------------------------------------------------------------------------
 
 uint32_t TBaseVirtualTree::AllowedDragEffects() const {
@@ -433,22 +630,41 @@ uint32_t TBaseVirtualTree::AllowedDragEffects() const {
 }
 
 void TBaseVirtualTree::StartOLEDrag(TPoint P) {
+    CancelEditNode();
+    if (FCurrentHotNode) {
+        InvalidateNode(FCurrentHotNode);
+        FCurrentHotNode = nullptr;
+    }
     if (FFocusedNode && !FFocusedNode->States.Contains(vsSelected)) {
         InternalAddToSelection(FFocusedNode, false);
         InvalidateNode(FFocusedNode);
     }
+    if (HandleAllocated()) UpdateWindow(GetHandle());
     FDragSelection = GetSortedSelection(true);
     DoStateChange({tsOLEDragging}, {tsOLEDragPending, tsClearPending});
     auto leave = runpak::ScopeExit([this] {
         FDragSelection.clear();
         DoStateChange({}, {tsOLEDragging});
     });
+    DoStartDrag();
     TVTDragManager* manager = GetDragManager();
     InterfacePtr<IDataObject> data(manager->GetDataObject());
+    PrepareDragImage(P, data.Get());
     FLastDropMode = dmOnNode;
     DWORD effect = DROPEFFECT_NONE;
     manager->SetDragSource(this);
-    ::DoDragDrop(data.Get(), static_cast<IDropSource*>(manager), AllowedDragEffects(), &effect);
+    {
+        // Whatever happens inside the loop, the image leaves the screen.
+        auto endImage = runpak::ScopeExit([this] {
+            if (FDragImage) FDragImage->EndDrag();
+        });
+        DragAndDrop(AllowedDragEffects(), data.Get(), effect);
+        manager->ForceDragLeave();
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        if (HandleAllocated()) ::ScreenToClient(GetHandle(), &cursor);
+        DoEndDrag(nullptr, cursor.x, cursor.y);
+    }
     manager->SetDragSource(nullptr);
     manager->ForgetDataObject();
     if (effect == DROPEFFECT_MOVE && FOptions->GetAutoOptions().Contains(toAutoDeleteMovedNodes)) {
@@ -458,6 +674,68 @@ void TBaseVirtualTree::StartOLEDrag(TPoint P) {
         for (PVirtualNode node : TNodeArray(FDragSelection))
             if (StillOwned(node)) DeleteNode(node);
     }
+}
+
+void TBaseVirtualTree::DragAndDrop(DWORD AllowedEffects, IDataObject* DataObject,
+                                   DWORD& DragEffect) {
+    ::DoDragDrop(DataObject, static_cast<IDropSource*>(GetDragManager()), AllowedEffects,
+                 &DragEffect);
+}
+
+void TBaseVirtualTree::PrepareDragImage(TPoint HotSpot, IDataObject* DataObject) {
+    if (!CanShowDragImage() || !HandleAllocated() || FDragWidth <= 0 || FDragHeight <= 0) return;
+    // The image's area in tree coordinates, centred on the hot spot; what
+    // lies left of or above the tree's origin stays empty.
+    const int width = FDragWidth, height = FDragHeight;
+    TRect treeRect{HotSpot.x - width / 2 + FEffectiveOffsetX, HotSpot.y - height / 2 - FOffsetY, 0,
+                   0};
+    treeRect.right = treeRect.left + width;
+    treeRect.bottom = treeRect.top + height;
+    TPoint targetOffset{0, 0};
+    if (treeRect.left < 0) {
+        targetOffset.x = -treeRect.left;
+        treeRect.left = 0;
+    }
+    if (treeRect.top < 0) {
+        targetOffset.y = -treeRect.top;
+        treeRect.top = 0;
+    }
+    TBitmap image;
+    image.SetPixelFormat(pf32bit);
+    image.SetSize(width, height);
+    TCanvas* canvas = image.GetCanvas();
+    canvas->GetBrush()->SetColor(GetColor());
+    canvas->FillRect(TRect{0, 0, width, height});
+    TVTInternalPaintOptions options{poDrawSelection, poSelectedOnly};
+    if (FDragImageKind == diMainColumnOnly) options.Include(poMainOnly);
+    PaintTree(canvas, treeRect, targetOffset, options, pf32bit);
+
+    POINT position{HotSpot.x - width / 2, HotSpot.y - height / 2};
+    ::ClientToScreen(GetHandle(), &position);
+    POINT hot = HotSpot;
+    ::ClientToScreen(GetHandle(), &hot);
+    TVTDragImage* dragImage = GetDragImage();
+    dragImage->SetColorKey(GetColor());
+    dragImage->PrepareDrag(&image, position, hot, DataObject);
+}
+
+void TBaseVirtualTree::DoEndDrag(TObject* Target, int X, int Y) {
+    TCustomControl::DoEndDrag(Target, X, Y);
+    DragFinished();
+}
+
+void TBaseVirtualTree::DragFinished() {
+    DoStateChange({}, {tsQUORLDragPending, tsQUORLDragging, tsUserDragObject});
+    if (!HandleAllocated()) return;
+    // The drag loop took the button's release; the tree hears it so that
+    // its own button states end.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ::ScreenToClient(GetHandle(), &cursor);
+    const UINT message = HasState(tsRightButtonDown)    ? WM_RBUTTONUP
+                         : HasState(tsMiddleButtonDown) ? WM_MBUTTONUP
+                                                        : WM_LBUTTONUP;
+    SendMessageW(GetHandle(), message, 0, MAKELPARAM(cursor.x, cursor.y));
 }
 
 bool TBaseVirtualTree::StillOwned(PVirtualNode Node) const {
@@ -487,6 +765,10 @@ HRESULT TVTDragManager::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POIN
     if (!pdwEffect) return E_INVALIDARG;
     FDataObject = pDataObj;
     FIsDropTarget = true;
+    BOOL full = FALSE;
+    SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
+    FFullDragging = full != FALSE;
+    if (!FFullDragging) LockWindowUpdate(nullptr);
     try {
         FDragSource = FOwner->GetTreeFromDataObject(pDataObj);
     } catch (...) {

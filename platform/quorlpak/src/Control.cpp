@@ -4,6 +4,7 @@
 
 #include <quorlpak/Application.h>
 #include <quorlpak/Control.h>
+#include <quorlpak/DragObjects.h>
 #include <quorlpak/Form.h>
 #include <quorlpak/TypeInfos.h>
 #include <quorlpak/WinControl.h>
@@ -413,6 +414,12 @@ void TControl::BeginDrag(bool Immediate, int Threshold) {
     if (FDragging) return;
     FDragging = true;
     DoStartDrag();
+    TDragControlObject object(this);
+    const TDragOutcome outcome = RunControlDrag(this, &object, Immediate, Threshold);
+    // Without a window to hold the mouse the drag waits for EndDrag.
+    if (!outcome.Ran || !FDragging) return;
+    FDragging = false;
+    DoEndDrag(outcome.Target, outcome.Point.x, outcome.Point.y);
 }
 
 void TControl::EndDrag(bool Drop) {

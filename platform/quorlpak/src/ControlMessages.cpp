@@ -1,5 +1,7 @@
 // TControl: message routing, mouse handling, wheel and the parent-property
 // notifications.
+#include "DragOrigin.h"
+
 #include <quorlpak/Application.h>
 #include <quorlpak/Control.h>
 #include <quorlpak/Form.h>
@@ -67,6 +69,8 @@ void TControl::WndProc(TMessage& Message) {
             break;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
+            quorlpak::NoteMousePress(ClientToScreen(
+                TPoint{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))}));
             if (FDragMode == dmAutomatic) {
                 BeginDrag(false);
                 return;
