@@ -38,9 +38,16 @@ TVTHeader::TVTHeader(TBaseVirtualTree* AOwner) : FOwner(AOwner) {
     FColumns = new TVirtualTreeColumns(this);
     FFont = new TFont();
     FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
+    // A dragged column shows darker than the header and lets the target show through.
+    FDragImage = new TVTDragImage(AOwner);
+    FDragImage->SetFade(false);
+    FDragImage->SetPreBlendBias(-50);
+    FDragImage->SetPostBlendBias(0);
+    FDragImage->SetTransparency(140);
 }
 
 TVTHeader::~TVTHeader() {
+    delete FDragImage;
     delete FColumns;
     delete FFont;
 }
@@ -432,6 +439,11 @@ bool TVTHeader::DetermineSplitterIndex(TPoint P) {
 
 void TVTHeader::DragTo(TPoint P) {
     // P in header coordinates.
+    if (FOwner->HandleAllocated()) {
+        POINT screen{P.x, P.y - FHeight};
+        ClientToScreen(FOwner->GetHandle(), &screen);
+        FDragImage->DragTo(TPoint{screen.x, screen.y});
+    }
     int left = 0, right = 0;
     const TColumnIndex target = FColumns->GetColumnAndBounds(P, left, right);
     const bool before = P.x < (left + right) / 2;
@@ -447,6 +459,30 @@ void TVTHeader::DragTo(TPoint P) {
 void TVTHeader::PrepareDrag(TPoint P, TPoint Start) {
     FColumns->FDragIndex = FColumns->ColumnFromPosition(Start);
     FColumns->FDropTarget = NoColumn;
+    if (!FColumns->IsValidColumn(FColumns->FDragIndex) || !FOwner->HandleAllocated()) return;
+    TVirtualTreeColumn* column = FColumns->GetItem(FColumns->FDragIndex);
+    // The column's button as the header shows it, cut out at its own width.
+    TBitmap image;
+    image.SetPixelFormat(pf32bit);
+    image.SetSize(column->FWidth, FHeight);
+    image.GetCanvas()->GetBrush()->SetColor(clBtnFace);
+    image.GetCanvas()->FillRect(TRect{0, 0, column->FWidth, FHeight});
+    HDC dc = image.GetCanvas()->GetHandle();
+    SetWindowOrgEx(dc, column->FLeft, 0, nullptr);
+    FColumns->PaintHeader(dc, TRect{column->FLeft, 0, column->FLeft + column->FWidth, FHeight}, 0);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    POINT position{column->GetLeft(), -FHeight};
+    ClientToScreen(FOwner->GetHandle(), &position);
+    POINT hotSpot{P.x, P.y - FHeight};
+    ClientToScreen(FOwner->GetHandle(), &hotSpot);
+    FDragImage->SetMoveRestriction(FOptions.Contains(hoRestrictDrag) ? dmrHorizontalOnly : dmrNone);
+    FDragImage->PrepareDrag(&image, TPoint{position.x, position.y}, TPoint{hotSpot.x, hotSpot.y},
+                            nullptr);
+    FDragImage->ShowDragImage();
+}
+
+void TVTHeader::EndDragImage() {
+    FDragImage->EndDrag();
 }
 
 bool TVTHeader::HandleHeaderMouseMove(TMessage& Message) {
@@ -507,6 +543,7 @@ bool TVTHeader::HandleMessage(TMessage& Message) {
         if (Message.Msg == WM_KEYDOWN && Message.WParam != VK_ESCAPE) return false;
         if (FStates.Contains(hsDragging)) {
             ReleaseCapture();
+            EndDragImage();
             FStates.Exclude(hsDragging);
             FColumns->FDropTarget = NoColumn;
             Invalidate(nullptr);
@@ -587,6 +624,7 @@ bool TVTHeader::HandleMessage(TMessage& Message) {
         if (hadState) {
             ReleaseCapture();
             if (FStates.Contains(hsDragging)) {
+                EndDragImage();
                 const TColumnIndex dragged = FColumns->FDragIndex;
                 const TColumnIndex target = FColumns->FDropTarget;
                 RECT client;

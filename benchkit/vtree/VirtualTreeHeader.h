@@ -24,6 +24,7 @@ class TReader;
 class TWriter;
 class TFont;
 class TCustomImageList;
+class TVTDragImage;
 class TPopupMenu;
 
 enum TVTHeaderOption {
@@ -284,6 +285,8 @@ public:
     virtual bool DetermineSplitterIndex(TPoint P);
     void DragTo(TPoint P);
     void PrepareDrag(TPoint P, TPoint Start);
+    // Hides and drops the dragged column's picture.
+    void EndDragImage();
     bool HandleHeaderMouseMove(TMessage& Message);
     virtual void RecalculateHeader();
     void UpdateMainColumn();
@@ -328,6 +331,8 @@ public:
     TVTHeaderStyle GetStyle() const { return FStyle; }
     void SetStyle(TVTHeaderStyle Value);
     THeaderStates GetStates() const { return FStates; }
+    // The picture of a column dragged to a new place.
+    TVTDragImage* GetDragImage() const { return FDragImage; }
 
     // The tree's font changed (parent-font notice).
     void ParentFontChanged();
@@ -354,6 +359,7 @@ protected:
     TVTHeaderStyle FStyle = hsThickButtons;
     TCustomImageList* FImages = nullptr;
     TPopupMenu* FPopupMenu = nullptr;
+    TVTDragImage* FDragImage = nullptr;
     int FLastWidth = 0;
     int FTrackPos = 0;
     TPoint FTrackStart{};

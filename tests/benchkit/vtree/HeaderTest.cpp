@@ -281,4 +281,37 @@ TEST_F(Header, AClickOnACaptionReachesTheTreeWithTheHeaderAsSender) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(Header, ADraggedColumnsPictureFollowsTheMouseAlongTheHeader) {
+    const bool mmx = MMXAvailable;
+    MMXAvailable = true;
+    header->SetOptions(header->GetOptions() + hoVisible + hoRestrictDrag);
+    Pump();
+    POINT down{60, -header->GetHeight() / 2}; // in column 1 ("Two", 50..100)
+    ClientToScreen(tree->GetHandle(), &down);
+    SendMessageW(tree->GetHandle(), WM_NCLBUTTONDOWN, HTBORDER, MAKELPARAM(down.x, down.y));
+    auto moveTo = [&](int X, int Y) { // client coordinates, as under capture
+        SendMessageW(tree->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(X, Y));
+    };
+    moveTo(70, -header->GetHeight() / 2);
+    ASSERT_TRUE(header->GetStates().Contains(hsDragging));
+    TVTDragImage* image = header->GetDragImage();
+    ASSERT_TRUE(image->Visible());
+    POINT column{50, -header->GetHeight()};
+    ClientToScreen(tree->GetHandle(), &column);
+    EXPECT_EQ(image->GetImagePosition(), (TPoint{column.x, column.y}));
+    const TRect r = image->GetDragImageRect();
+    EXPECT_EQ(r.right - r.left, 50);
+    EXPECT_EQ(r.bottom - r.top, header->GetHeight());
+    // Restricted to the header's line: only the horizontal part of a move counts.
+    moveTo(90, 30);
+    EXPECT_EQ(image->GetImagePosition(), (TPoint{column.x + 20, column.y}));
+
+    moveTo(130, -header->GetHeight() / 2); // the right half of Three
+    SendMessageW(tree->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(130, -header->GetHeight() / 2));
+    EXPECT_FALSE(image->Visible());
+    EXPECT_TRUE(image->GetStates().Empty());
+    EXPECT_EQ(Column(1)->GetPosition(), 2u) << "dropped after Three";
+    MMXAvailable = mmx;
+}
+
 } // namespace
