@@ -44,6 +44,7 @@ test-release: $(BUILD)/build.ninja
 test-asan: $(ASAN_BUILD)/build.ninja
 	$(PHASE) build-asan cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		$(PHASE) test-asan ctest -j $(JOBS) --output-on-failure --timeout 600
 	$(PHASE) check-exports scripts/check-exports $(ASAN_BUILD)/lib

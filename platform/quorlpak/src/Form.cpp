@@ -49,6 +49,9 @@ TCustomForm::~TCustomForm() {
     // The window goes while the form is still a form, so that its messages
     // reach the form's own handlers.
     if (FHandle) DestroyHandle();
+    // Focus moving while the window went may have made it the screen's
+    // focused form again; the screen must not keep a form that is gone.
+    if (Screen) Screen->RemoveForm(this);
     delete FCanvas;
     FCanvas = nullptr;
     FIcon.reset();
