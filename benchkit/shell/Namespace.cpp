@@ -2,6 +2,8 @@
 // interfaces, invalidation, cloning, parsing, renaming and enumeration.
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 
+#include <win32/combaseapi.h>
+
 #include <cstring>
 
 namespace {
@@ -46,7 +48,14 @@ PItemIDList PIDLOfPath(const UnicodeString& Path) {
 TNamespace::TNamespace(const UnicodeString& Path) : TNamespace(PIDLOfPath(Path), nullptr) {}
 
 TNamespace::~TNamespace() {
-    if (FStates.Contains(nsFreePIDLOnDestroy) && PIDLMgr) PIDLMgr->FreePIDL(FAbsolutePIDL);
+    // An item may outlive the unit's shut-down (a component of a form freed
+    // after it); its list came from the task allocator all the same.
+    if (FStates.Contains(nsFreePIDLOnDestroy)) {
+        if (PIDLMgr)
+            PIDLMgr->FreePIDL(FAbsolutePIDL);
+        else
+            CoTaskMemFree(FAbsolutePIDL);
+    }
     FAbsolutePIDL = FRelativePIDL = nullptr;
     FWin32FindDataW.reset();
     FSHGetFileInfoRec.reset();

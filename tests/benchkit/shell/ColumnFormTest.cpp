@@ -86,13 +86,14 @@ TEST_F(ColumnFormTest, TheWidthBoxTakesDigitsOnlyAndEnterStoresIntoTheSelectedCo
     Type(u"1a2");
     EXPECT_EQ(form_->EditPixelWidth->GetText(), u"12") << "a letter is refused";
     Type(u"\r");
-    EXPECT_EQ(Data(1)->Width, 12);
+    // The record is packed: its fields are read by value, never bound to a reference.
+    EXPECT_EQ(int32_t{Data(1)->Width}, 12);
     EXPECT_EQ(updates_, 0) << "no live update unless asked for";
 
     form_->CheckBoxLiveUpdate->SetChecked(true);
     updates_ = 0;
     Type(u"5\r");
-    EXPECT_EQ(Data(1)->Width, 125);
+    EXPECT_EQ(int32_t{Data(1)->Width}, 125);
     EXPECT_EQ(updates_, 1);
 }
 
@@ -106,7 +107,7 @@ TEST_F(ColumnFormTest, AnEmptyOrNonNumericWidthKeepsThePreviousOne) {
     for (const Case& c : cases) {
         form_->EditPixelWidth->SetText(c.text); // as pasted, past the key filter
         form_->EditPixelWidthExit(form_->EditPixelWidth);
-        EXPECT_EQ(Data(0)->Width, c.width) << UnicodeToUtf8(c.text);
+        EXPECT_EQ(int32_t{Data(0)->Width}, c.width) << UnicodeToUtf8(c.text);
     }
 }
 
@@ -117,7 +118,7 @@ TEST_F(ColumnFormTest, WithNoNodeSelectedLeavingTheBoxChangesNothing) {
     form_->EditPixelWidth->SetText(u"33");
     form_->EditPixelWidthExit(form_->EditPixelWidth);
     for (int i = 0; i < 3; ++i)
-        EXPECT_NE(Data(i)->Width, 33);
+        EXPECT_NE(int32_t{Data(i)->Width}, 33);
     EXPECT_EQ(updates_, 0);
 }
 
@@ -126,7 +127,7 @@ TEST_F(ColumnFormTest, MovingTheFocusStoresTheTypedWidthIntoTheColumnLeft) {
     Select(0);
     form_->EditPixelWidth->SetText(u"150");
     Select(2);
-    EXPECT_EQ(Data(0)->Width, 150);
+    EXPECT_EQ(int32_t{Data(0)->Width}, 150);
     EXPECT_EQ(form_->EditPixelWidth->GetText(), u"120");
 }
 
