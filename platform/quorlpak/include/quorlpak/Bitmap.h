@@ -6,6 +6,10 @@
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Graphic.h>
 
+// The bitmap's canvas is the framework's own: declared hidden here so that
+// its members stay out of the library's exports.
+class __attribute__((visibility("hidden"))) TBitmapCanvas;
+
 enum TPixelFormat {
     pfDevice,
     pf1bit,
