@@ -71,9 +71,7 @@ protected:
     void StartWorkbench() {
         int pipeEnds[2];
         ASSERT_EQ(pipe(pipeEnds), 0);
-        const std::string suppressions = home + "/lsan.supp";
-        std::ofstream(suppressions) << "leak:libfontconfig.so\nleak:libgio-2.0.so\nleak:libglib-2.0.so\n"
-                                        "leak:libgobject-2.0.so\n";
+        const std::string suppressions = LSAN_SUPPRESSIONS;
         pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {

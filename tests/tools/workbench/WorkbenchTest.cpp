@@ -22,11 +22,9 @@ struct ProgramRun {
 
 ProgramRun RunWorkbench(const std::string& arguments, const std::string& home,
                         const std::string& display = std::string()) {
-    // The leak checker of sanitizer builds ignores what fontconfig loses while
-    // parsing the system's configuration, as it does in the test programs.
-    const std::string suppressions = home + "/lsan.supp";
-    std::ofstream(suppressions) << "leak:libfontconfig.so\nleak:libgio-2.0.so\nleak:libglib-2.0.so\n"
-                                        "leak:libgobject-2.0.so\n";
+    // The leak checker of sanitizer builds ignores what system libraries keep
+    // for the life of the process, as it does in the test programs.
+    const std::string suppressions = LSAN_SUPPRESSIONS;
     const std::string screen = display.empty() ? "-u DISPLAY" : "DISPLAY=" + display;
     const std::string command = "env " + screen + " WINLAYER_HOME=" + home +
                                 " LSAN_OPTIONS=suppressions=" + suppressions + " " WORKBENCH " " +
