@@ -21,6 +21,8 @@ void FinalizeIDEVirtualShellNotifier();
 void InitializeIDEVirtualIconThread();
 void FinalizeIDEVirtualIconThread();
 void InitializeIDEVirtualSystemImageLists();
+void InitializeIDEAutomation();
+void FinalizeIDEAutomation();
 void FinalizeIDEVirtualSystemImageLists();
 
 namespace {
@@ -49,6 +51,7 @@ const TPackageUnitEntry kUnits[] = {
      FinalizeIDEVirtualUnicodeControls},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
+    {"IDEAutomation", InitializeIDEAutomation, FinalizeIDEAutomation},
 };
 
 std::mutex packageLock;

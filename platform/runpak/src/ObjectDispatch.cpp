@@ -159,8 +159,12 @@ HRESULT TObjectDispatch::InvokeMember(const TMember& member, WORD flags, const D
             }
         }
         const TPropValue answer = method->Call(member.Instance, args);
-        if (!result || !method->ResultType) return S_OK;
-        return ValueToVariant(answer, method->ResultType(), result);
+        if (!method->ResultType) return S_OK;
+        // An object result is converted even when the caller ignores it, so
+        // that a fresh object goes to the dispatch object that frees it.
+        HRESULT hr = ValueToVariant(answer, method->ResultType(), value.Ptr());
+        if (SUCCEEDED(hr) && result) hr = VariantCopy(result, value.Ptr());
+        return hr;
     }
 
     if (member.CompIndex >= 0) {
@@ -189,8 +193,9 @@ HRESULT TObjectDispatch::InvokeMember(const TMember& member, WORD flags, const D
     }
     if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
     if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    if (!result) return S_OK;
-    return ValueToVariant(GetPropValue(member.Instance, prop), type, result);
+    HRESULT hr = ValueToVariant(GetPropValue(member.Instance, prop), type, value.Ptr());
+    if (SUCCEEDED(hr) && result) hr = VariantCopy(result, value.Ptr());
+    return hr;
 }
 
 HRESULT TObjectDispatch::ValueToVariant(const TPropValue& value, PTypeInfo type, VARIANT* out) {
