@@ -23,6 +23,7 @@ void FinalizeIDEVirtualIconThread();
 void InitializeIDEVirtualSystemImageLists();
 void InitializeIDEAutomation();
 void FinalizeIDEAutomation();
+void FinalizeIDEAsyncProtocol();
 void FinalizeIDEVirtualSystemImageLists();
 
 namespace {
@@ -52,6 +53,7 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
     {"IDEAutomation", InitializeIDEAutomation, FinalizeIDEAutomation},
+    {"IDEAsyncProtocol", nullptr, FinalizeIDEAsyncProtocol},
 };
 
 std::mutex packageLock;

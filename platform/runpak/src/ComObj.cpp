@@ -126,3 +126,107 @@ Variant OleToVariant(const VARIANT& source) {
     default: NoFrameworkKind(v.vt);
     }
 }
+
+// --- COM servers -----------------------------------------------------------------------------
+
+TComObject::~TComObject() {
+    if (FFactory) FFactory->GetComServer()->CountObject(false);
+}
+
+TComObjectFactory::TComObjectFactory(TComServerObject* ComServer, TComClass ComClass,
+                                     const CLSID& ClassID, UnicodeString ClassName,
+                                     UnicodeString Description, TClassInstancing Instancing,
+                                     TThreadingModel ThreadingModel)
+    : FComServer(ComServer), FComClass(std::move(ComClass)), FClassID(ClassID),
+      FClassName(std::move(ClassName)), FDescription(std::move(Description)),
+      FInstancing(Instancing), FThreadingModel(ThreadingModel) {
+    ComClassManager()->AddObjectFactory(this);
+    if (FComServer) FComServer->CountFactory(true);
+}
+
+TComObjectFactory::~TComObjectFactory() {
+    if (FRegister) CoRevokeClassObject(FRegister);
+    ComClassManager()->RemoveObjectFactory(this);
+    if (FComServer) FComServer->CountFactory(false);
+}
+
+void TComObjectFactory::RegisterClassObject() {
+    if (FInstancing == ciInternal || FRegister) return;
+    const DWORD flags = FInstancing == ciSingleInstance ? REGCLS_SINGLEUSE : REGCLS_MULTIPLEUSE;
+    OleCheck(CoRegisterClassObject(FClassID, static_cast<IClassFactory*>(this),
+                                   CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, flags, &FRegister));
+}
+
+HRESULT TComObjectFactory::QueryInterface(REFIID riid, void** ppv) noexcept {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+        *ppv = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG TComObjectFactory::AddRef() noexcept {
+    return 2;
+}
+
+ULONG TComObjectFactory::Release() noexcept {
+    return 1;
+}
+
+HRESULT TComObjectFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) noexcept {
+    if (!ppvObject) return E_POINTER;
+    *ppvObject = nullptr;
+    if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+    TComObject* object = nullptr;
+    try {
+        object = FComClass();
+        if (!object) return E_OUTOFMEMORY;
+        object->FFactory = this;
+        if (FComServer) FComServer->CountObject(true);
+        object->Initialize();
+    } catch (const std::bad_alloc&) {
+        delete object;
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        delete object;
+        return E_UNEXPECTED;
+    }
+    // The query counts the object's first reference; without the interface it goes.
+    const HRESULT hr = object->QueryInterface(riid, ppvObject);
+    if (FAILED(hr)) delete object;
+    return hr;
+}
+
+HRESULT TComObjectFactory::LockServer(BOOL fLock) noexcept {
+    if (FComServer) FComServer->CountObject(fLock != FALSE);
+    return S_OK;
+}
+
+TComObjectFactory* TComClassManager::GetFactoryFromClassID(const CLSID& ClassID) {
+    for (TComObjectFactory* factory : FFactories)
+        if (factory->GetClassID() == ClassID) return factory;
+    return nullptr;
+}
+
+void TComClassManager::ForEachFactory(TComServerObject* ComServer,
+                                      const std::function<void(TComObjectFactory*)>& FactoryProc) {
+    // The procedure may free the factory it is given.
+    const std::vector<TComObjectFactory*> factories = FFactories;
+    for (TComObjectFactory* factory : factories)
+        if (factory->GetComServer() == ComServer) FactoryProc(factory);
+}
+
+void TComClassManager::AddObjectFactory(TComObjectFactory* Factory) {
+    FFactories.push_back(Factory);
+}
+
+void TComClassManager::RemoveObjectFactory(TComObjectFactory* Factory) {
+    std::erase(FFactories, Factory);
+}
+
+TComClassManager* ComClassManager() {
+    static TComClassManager* manager = new TComClassManager; // lives as long as the process
+    return manager;
+}

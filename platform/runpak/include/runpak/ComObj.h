@@ -4,9 +4,14 @@
 #pragma GCC visibility push(default)
 
 #include <runpak/Exceptions.h>
+#include <runpak/Interfaces.h>
 #include <runpak/Variant.h>
 
+#include <win32/objbase.h>
 #include <win32/oleauto.h>
+
+#include <functional>
+#include <vector>
 
 // A failed COM call.
 class EOleError : public Exception {
@@ -62,5 +67,102 @@ HRESULT VariantToOle(const Variant& value, VARIANT* out);
 // The VARIANT as a framework value; by-reference values are read through.
 // Objects and error codes have no framework kind: EVariantTypeCastError.
 Variant OleToVariant(const VARIANT& value);
+
+// --- COM servers in the framework ------------------------------------------------------------
+// A server (TComServerObject) owns class factories (TComObjectFactory), each
+// of which makes objects of one class (TComObject) for COM. The class manager
+// finds a factory by class id.
+
+class TComObjectFactory;
+
+enum TClassInstancing { ciInternal, ciSingleInstance, ciMultiInstance };
+enum TThreadingModel { tmSingle, tmApartment, tmFree, tmBoth, tmNeutral };
+
+// What a server tells about itself, and the count of what it has made.
+class TComServerObject : public TObject {
+public:
+    virtual void CountObject(bool Created) = 0;
+    virtual void CountFactory(bool Created) = 0;
+    virtual UnicodeString GetHelpFileName() = 0;
+    virtual UnicodeString GetServerFileName() = 0;
+    virtual UnicodeString GetServerKey() = 0;
+    virtual UnicodeString GetServerName() = 0;
+    virtual bool GetStartSuspended() = 0;
+    // The server's type library; this framework has none to give.
+    virtual IUnknown* GetTypeLib() = 0;
+    virtual void SetHelpFileName(const UnicodeString& Value) = 0;
+};
+
+// An object made by a class factory. Its count starts at 0 and its last
+// Release frees it; Initialize runs once the factory has made it (an
+// exception there fails the creation).
+class TComObject : public TInterfacedObject {
+public:
+    TComObject() = default;
+    ~TComObject() override;
+
+    virtual void Initialize() {}
+    TComObjectFactory* GetFactory() const { return FFactory; }
+
+private:
+    friend class TComObjectFactory;
+    TComObjectFactory* FFactory = nullptr;
+};
+
+using TComClass = std::function<TComObject*()>;
+
+// Makes the objects of one class; listed with the class manager from
+// construction to destruction, and, once RegisterClassObject has run,
+// registered with COM for this process until destroyed.
+class TComObjectFactory : public TObject, public IClassFactory {
+public:
+    TComObjectFactory(TComServerObject* ComServer, TComClass ComClass, const CLSID& ClassID,
+                      UnicodeString ClassName, UnicodeString Description,
+                      TClassInstancing Instancing, TThreadingModel ThreadingModel = tmSingle);
+    ~TComObjectFactory() override;
+
+    void RegisterClassObject();
+
+    const CLSID& GetClassID() const { return FClassID; }
+    const UnicodeString& GetClassName() const { return FClassName; }
+    const UnicodeString& GetDescription() const { return FDescription; }
+    TComServerObject* GetComServer() const { return FComServer; }
+    TClassInstancing GetInstancing() const { return FInstancing; }
+    TThreadingModel GetThreadingModel() const { return FThreadingModel; }
+
+    // The factory lives until its owner frees it; COM's references do not free it.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override;
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
+    ULONG STDMETHODCALLTYPE Release() noexcept override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                             void** ppvObject) noexcept override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) noexcept override;
+
+private:
+    TComServerObject* FComServer;
+    TComClass FComClass;
+    CLSID FClassID;
+    UnicodeString FClassName;
+    UnicodeString FDescription;
+    TClassInstancing FInstancing;
+    TThreadingModel FThreadingModel;
+    DWORD FRegister = 0;
+};
+
+// Every factory of the process.
+class TComClassManager : public TObject {
+public:
+    TComObjectFactory* GetFactoryFromClassID(const CLSID& ClassID);
+    void ForEachFactory(TComServerObject* ComServer,
+                        const std::function<void(TComObjectFactory*)>& FactoryProc);
+
+private:
+    friend class TComObjectFactory;
+    void AddObjectFactory(TComObjectFactory* Factory);
+    void RemoveObjectFactory(TComObjectFactory* Factory);
+    std::vector<TComObjectFactory*> FFactories;
+};
+
+TComClassManager* ComClassManager();
 
 #pragma GCC visibility pop
