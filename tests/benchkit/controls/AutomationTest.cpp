@@ -4,6 +4,7 @@
 
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/TabControl.h>
 #include <runpak/AnsiString.h>
@@ -115,6 +116,29 @@ TEST_F(AutomationTest, ClickReturnsBeforeTheButtonRunsAndRunsWhenTheLoopDelivers
     button = Auto();
     Pump();
     EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(AutomationTest, MenuItemsAreFoundByCommandAndClickFromTheLoop) {
+    auto* menu = new TMainMenu(Form);
+    menu->SetName(u"MainMenu1");
+    auto* file = new TMenuItem(Form);
+    file->SetName(u"File1");
+    file->SetCaption(u"&File");
+    auto* open = new TMenuItem(Form);
+    open->SetName(u"Open1");
+    open->SetCaption(u"&Open");
+    int opened = 0;
+    open->OnClick = [&](TObject*) { ++opened; };
+    file->Add(open);
+    menu->GetItems()->Add(file);
+
+    Auto item = FormClient().Object(u"MainMenu1").Object(u"FindItem", {int(open->GetCommand())});
+    EXPECT_TRUE(item.Value(u"Name") == Variant(u"Open1"));
+    EXPECT_TRUE(item.Object(u"Parent").Value(u"Count") == Variant(1));
+    ASSERT_EQ(item.Invoke(u"Click", DISPATCH_METHOD, {}, nullptr), S_OK);
+    EXPECT_EQ(opened, 0);
+    Pump();
+    EXPECT_EQ(opened, 1);
 }
 
 TEST_F(AutomationTest, ComboBoxTextAndIndexTellTheChangeHandlerOnlyOnAChange) {
