@@ -97,7 +97,7 @@ TInternetProtocolComponent::~TInternetProtocolComponent() {
     } catch (...) {
         // A failing unregistration cannot stop the component from going.
     }
-    componentList->Remove(this);
+    if (componentList) componentList->Remove(this); // gone when the unit has shut down
     if (LockedComponents().Count() == 0 && internetSession) {
         internetSession->Release();
         internetSession = nullptr;
