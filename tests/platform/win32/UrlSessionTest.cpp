@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
+#include <vector>
 #include <string>
 
 namespace {
@@ -47,6 +49,7 @@ public:
                                     HANDLE_PTR) noexcept override {
         Seen->Url = url;
         Sink = sink;
+        Sink->AddRef(); // held for the request's life
         if (Deferred) return E_PENDING;
         Available = true;
         sink->ReportData(BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, ULONG(Text.size()),
@@ -56,6 +59,9 @@ public:
     void Feed() {
         Available = true;
         Sink->ReportData(BSCF_LASTDATANOTIFICATION, ULONG(Text.size()), ULONG(Text.size()));
+    }
+    ~TextProtocol() override {
+        if (Sink) Sink->Release();
     }
     HRESULT STDMETHODCALLTYPE Continue(PROTOCOLDATA*) noexcept override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Abort(HRESULT, DWORD) noexcept override { return S_OK; }
@@ -174,6 +180,70 @@ TEST_F(UrlSessionTest, ABlockingOpenRunsTheLoopUntilThePendingDataArrives) {
     EXPECT_TRUE(factory->Seen.Terminated);
     stream->Release();
     DestroyWindow(window);
+}
+
+// A client's sink that notes the thread each report arrives on.
+class ThreadNotingSink final : public Counted<IInternetProtocolSink, IInternetBindInfo> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override {
+        if (riid == IID_IUnknown || riid == IID_IInternetProtocolSink) {
+            *ppv = static_cast<IInternetProtocolSink*>(this);
+        } else if (riid == IID_IInternetBindInfo) {
+            *ppv = static_cast<IInternetBindInfo*>(this);
+        } else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Switch(PROTOCOLDATA*) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ReportProgress(ULONG, LPCWSTR text) noexcept override {
+        Texts.push_back(text ? text : u"(none)");
+        Threads.push_back(GetCurrentThreadId());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ReportData(DWORD, ULONG progress, ULONG) noexcept override {
+        Progress.push_back(progress);
+        Threads.push_back(GetCurrentThreadId());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ReportResult(HRESULT, DWORD, LPCWSTR) noexcept override {
+        Threads.push_back(GetCurrentThreadId());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBindString(ULONG, LPOLESTR*, ULONG, ULONG*) noexcept override {
+        return E_NOTIMPL;
+    }
+    std::vector<std::u16string> Texts;
+    std::vector<ULONG> Progress;
+    std::vector<DWORD> Threads;
+};
+
+TEST_F(UrlSessionTest, ReportsFromAnotherThreadReachTheClientOnItsOwnLoopInOrder) {
+    factory->Deferred = true;
+    auto* client = new ThreadNotingSink;
+    IInternetProtocol* protocol = nullptr;
+    ASSERT_EQ(CoInternetStartRequest(u"page:async", client, client, 0, &protocol), E_PENDING);
+    IInternetProtocolSink* sink = factory->Last->Sink;
+    std::thread feeder([sink] {
+        sink->ReportProgress(BINDSTATUS_DOWNLOADINGDATA, u"on its way");
+        sink->ReportProgress(BINDSTATUS_DOWNLOADINGDATA, nullptr);
+        for (ULONG i = 1; i <= 3; ++i) sink->ReportData(BSCF_INTERMEDIATEDATANOTIFICATION, i, 3);
+        sink->ReportResult(S_OK, 0, nullptr);
+    });
+    feeder.join();
+    EXPECT_TRUE(client->Threads.empty()); // nothing until this thread's loop runs
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(client->Texts, (std::vector<std::u16string>{u"on its way", u"(none)"}));
+    EXPECT_EQ(client->Progress, (std::vector<ULONG>{1, 2, 3}));
+    ASSERT_EQ(client->Threads.size(), 6u);
+    for (DWORD thread : client->Threads) EXPECT_EQ(thread, GetCurrentThreadId());
+    protocol->Release();
+    EXPECT_EQ(client->refs, 1u); // the request let go of the client's sink
+    client->Release();
 }
 
 TEST(ClassObjectTest, RegisteredClassObjectsAreFoundUntilRevoked) {

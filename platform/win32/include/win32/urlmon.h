@@ -264,9 +264,11 @@ HRESULT CoInternetGetSession(DWORD dwSessionMode, IInternetSession** ppIInternet
                              DWORD dwReserved);
 
 // Starts a request for szUrl on a new protocol object of the namespace
-// registered for its scheme: Start(szUrl, pSink, pBindInfo, grfPI, 0) runs on
+// registered for its scheme: Start(szUrl, sink, pBindInfo, grfPI, 0) runs on
 // the calling thread, and the protocol object comes back (counted) for the
-// caller to pull the data from. Start's own result is returned (S_OK or
+// caller to pull the data from. pSink hears the protocol's reports on the
+// calling thread: reports made on another thread are posted to this thread's
+// message loop and delivered there in order. Start's own result is returned (S_OK or
 // E_PENDING) with the object; on its failure the object is released.
 // INET_E_UNKNOWN_PROTOCOL when no namespace serves the scheme,
 // INET_E_INVALID_URL for a URL without a scheme.

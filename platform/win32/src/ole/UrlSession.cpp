@@ -2,6 +2,7 @@
 // client calls that open URLs through them.
 #include <win32/ole2.h>
 #include <win32/urlmon.h>
+#include <win32/winbase.h>
 #include <win32/winuser.h>
 
 #include "OleSupport.h"
@@ -129,6 +130,133 @@ Session& TheSession() {
     return *session;
 }
 
+// Stands between a protocol and its client's sink: calls made on the thread
+// that started the request go straight through; calls from other threads are
+// posted to that thread's loop and reach the client there, in order.
+class LoopSink final : public win32::ole::ComObject<IInternetProtocolSink> {
+public:
+    explicit LoopSink(IInternetProtocolSink* client)
+        : FClient(client), FOwner(GetCurrentThreadId()), FWindow(MakeWindow()) {
+        FClient->AddRef();
+    }
+
+    HRESULT STDMETHODCALLTYPE Switch(PROTOCOLDATA* data) noexcept override {
+        if (OnOwner()) return FClient->Switch(data);
+        Call* call = NewCall(Kind::Switch);
+        if (!call) return E_OUTOFMEMORY;
+        call->data = data;
+        return Post(call);
+    }
+    HRESULT STDMETHODCALLTYPE ReportProgress(ULONG code, LPCWSTR text) noexcept override {
+        if (OnOwner()) return FClient->ReportProgress(code, text);
+        Call* call = NewCall(Kind::Progress, text);
+        if (!call) return E_OUTOFMEMORY;
+        call->a = code;
+        return Post(call);
+    }
+    HRESULT STDMETHODCALLTYPE ReportData(DWORD flags, ULONG progress, ULONG max) noexcept override {
+        if (OnOwner()) return FClient->ReportData(flags, progress, max);
+        Call* call = NewCall(Kind::Data);
+        if (!call) return E_OUTOFMEMORY;
+        call->a = flags;
+        call->b = progress;
+        call->c = max;
+        return Post(call);
+    }
+    HRESULT STDMETHODCALLTYPE ReportResult(HRESULT result, DWORD error, LPCWSTR text) noexcept override {
+        if (OnOwner()) return FClient->ReportResult(result, error, text);
+        Call* call = NewCall(Kind::Result, text);
+        if (!call) return E_OUTOFMEMORY;
+        call->result = result;
+        call->a = error;
+        return Post(call);
+    }
+
+private:
+    enum class Kind { Switch, Progress, Data, Result };
+    // A call on its way to the owner's thread, with a copy of its text.
+    struct Call {
+        Kind kind;
+        DWORD a = 0, b = 0, c = 0;
+        HRESULT result = S_OK;
+        std::u16string text;
+        bool hasText = false; // the caller passed text (null is not "")
+        PROTOCOLDATA* data = nullptr;
+        LoopSink* sink = nullptr; // counted while the call is on its way
+    };
+    static constexpr UINT kDeliver = WM_APP + 0x1E1;
+
+    static Call* NewCall(Kind kind, LPCWSTR text = nullptr) noexcept {
+        try {
+            auto* call = new Call{kind};
+            if (text) {
+                call->text = text;
+                call->hasText = true;
+            }
+            return call;
+        } catch (...) {
+            return nullptr;
+        }
+    }
+
+    HRESULT Post(Call* call) {
+        call->sink = this;
+        AddRef();
+        if (!FWindow || !PostMessageW(FWindow, kDeliver, 0, reinterpret_cast<LPARAM>(call))) {
+            delete call;
+            Release();
+            return E_FAIL;
+        }
+        return S_OK;
+    }
+
+    bool OnOwner() const { return GetCurrentThreadId() == FOwner; }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != kDeliver) return DefWindowProcW(window, message, wParam, lParam);
+        auto* call = reinterpret_cast<Call*>(lParam);
+        IInternetProtocolSink* client = call->sink->FClient;
+        const LPCWSTR text = call->hasText ? call->text.c_str() : nullptr;
+        switch (call->kind) {
+        case Kind::Switch: client->Switch(call->data); break;
+        case Kind::Progress: client->ReportProgress(call->a, text); break;
+        case Kind::Data: client->ReportData(call->a, call->b, call->c); break;
+        case Kind::Result: client->ReportResult(call->result, call->a, text); break;
+        }
+        call->sink->Release();
+        delete call;
+        return 0;
+    }
+
+    static HWND MakeWindow() {
+        static const ATOM atom = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = WindowProc;
+            wc.lpszClassName = u"UrlSessionSink";
+            return RegisterClassW(&wc);
+        }();
+        if (!atom) return nullptr;
+        return CreateWindowExW(0, u"UrlSessionSink", u"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+    }
+
+    ~LoopSink() override {
+        // Only the owner's thread may destroy the window; from elsewhere it is
+        // asked to close itself.
+        if (FWindow) {
+            if (OnOwner())
+                DestroyWindow(FWindow);
+            else
+                PostMessageW(FWindow, WM_CLOSE, 0, 0);
+        }
+        FClient->Release();
+    }
+
+    IInternetProtocolSink* FClient;
+    DWORD FOwner;
+    HWND FWindow;
+};
+
 // What a blocking open hears from the protocol, and the bind info it gives.
 class BlockingRequest final
     : public win32::ole::ComObject<IInternetProtocolSink, IInternetBindInfo> {
@@ -209,7 +337,9 @@ HRESULT CoInternetStartRequest(LPCWSTR szUrl, IInternetProtocolSink* pSink,
     factory->Release();
     if (FAILED(hr)) return hr;
     auto* protocol = static_cast<IInternetProtocol*>(made);
-    hr = protocol->Start(szUrl, pSink, pBindInfo, grfPI, 0);
+    auto* loopSink = new LoopSink(pSink);
+    hr = protocol->Start(szUrl, loopSink, pBindInfo, grfPI, 0);
+    loopSink->Release(); // the protocol holds it as long as it needs it
     if (FAILED(hr) && hr != E_PENDING) {
         protocol->Release();
         return hr;
