@@ -21,6 +21,9 @@ void FinalizeIDEVirtualShellNotifier();
 void InitializeIDEVirtualIconThread();
 void FinalizeIDEVirtualIconThread();
 void InitializeIDEVirtualSystemImageLists();
+void InitializeIDEAutomation();
+void FinalizeIDEAutomation();
+void FinalizeIDEAsyncProtocol();
 void FinalizeIDEVirtualSystemImageLists();
 
 namespace {
@@ -49,6 +52,8 @@ const TPackageUnitEntry kUnits[] = {
      FinalizeIDEVirtualUnicodeControls},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
+    {"IDEAutomation", InitializeIDEAutomation, FinalizeIDEAutomation},
+    {"IDEAsyncProtocol", nullptr, FinalizeIDEAsyncProtocol},
 };
 
 std::mutex packageLock;
