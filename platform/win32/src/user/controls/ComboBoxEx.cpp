@@ -372,6 +372,9 @@ LRESULT CALLBACK ComboBoxExProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETDLGCODE:
+        // The arrows and characters belong to the list and the edit.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (c.edit ? DLGC_HASSETSEL : 0);
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(hwnd, &ps);
