@@ -25,6 +25,7 @@ void RegisterSystemClasses() {
         {u"ComboLBox", ComboListProc, CS_DBLCLKS | CS_SAVEBITS},
         {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
         {u"SysTreeView32", TreeViewProc, CS_DBLCLKS},
+        {u"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
