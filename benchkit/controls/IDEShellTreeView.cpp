@@ -244,6 +244,15 @@ TShellFolder* TCustomShellTreeView::SelectedFolder() {
 void TCustomShellTreeView::Change(TTreeNode* Node) {
     TShellFolder* folder = FolderOf(Node);
     FPath = folder ? folder->PathName() : UnicodeString();
+    // A selection made by code moves the watch too. The notifier is pointed
+    // elsewhere rather than replaced: this may run inside its own event.
+    if (FAutoRefresh && !FNodeToMonitor) {
+        const UnicodeString watched = WatchedPath(Node);
+        if (FNotifier && !watched.empty())
+            FNotifier->SetRoot(watched);
+        else if (!FNotifier)
+            SetAutoRefresh(true);
+    }
     TCustomTreeView::Change(Node);
 }
 
@@ -460,6 +469,14 @@ void TCustomShellTreeView::CommandCompleted(const UnicodeString& Verb, bool Succ
 
 // --- Auto-refresh and links ----------------------------------------------------------------------
 
+// The folder whose node a change refreshes is the one watched: the node's
+// folder (its parent for a file), else the root's.
+UnicodeString TCustomShellTreeView::WatchedPath(TTreeNode* Node) {
+    TShellFolder* watched = Node ? FolderOf(Node) : FRootFolder;
+    if (watched && !watched->IsFolder()) watched = watched->GetParent();
+    return watched ? watched->PathName() : UnicodeString();
+}
+
 void TCustomShellTreeView::SetAutoRefresh(bool Value) {
     FAutoRefresh = Value;
     if (GetComponentState().Contains(csLoading)) return;
@@ -470,8 +487,7 @@ void TCustomShellTreeView::SetAutoRefresh(bool Value) {
     }
     delete FNotifier;
     FNotifier = nullptr;
-    TShellFolder* watched = FNodeToMonitor ? FolderOf(FNodeToMonitor) : FRootFolder;
-    const UnicodeString root = watched ? watched->PathName() : UnicodeString();
+    const UnicodeString root = WatchedPath(FNodeToMonitor ? FNodeToMonitor : GetSelected());
     if (root.empty()) return; // nothing on disk to watch
     FNotifier = new TIDEShellChangeNotifier(nullptr);
     FNotifier->SetWatchSubTree(false);

@@ -94,6 +94,7 @@ protected:
 private:
     void SetLink(IShellControlLink*& Field, TComponent*& FieldComponent, TComponent* Value);
     void RootChanged();
+    UnicodeString WatchedPath(TTreeNode* Node);
 
     UnicodeString FRoot = u"rfDesktop";
     UnicodeString FOldRoot;
