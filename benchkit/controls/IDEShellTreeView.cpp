@@ -102,6 +102,7 @@ TCustomShellTreeView::TCustomShellTreeView(TComponent* AOwner) : TCustomTreeView
 }
 
 TCustomShellTreeView::~TCustomShellTreeView() {
+    FAutoRefresh = false;
     delete FNotifier;
     FNotifier = nullptr;
     if (FComboBox) FComboBox->LinkBack(slTreeView, nullptr);

@@ -456,4 +456,98 @@ TEST_F(ControlTreeViewTest, PaintsLinesButtonsAndTheHighlightAndHonoursCustomDra
     EXPECT_EQ(Codes(), std::vector<UINT>(4, NM_CUSTOMDRAW)); // prepaint + A, B, C
 }
 
+TEST_F(ControlTreeViewTest, StatesSetByMessageAreKeptAndShown) {
+    HWND tree = MakeTree();
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+    lf.lfWeight = FW_NORMAL;
+    HFONT font = CreateFontIndirectW(&lf);
+    Send(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    Sample s = Fill(tree);
+    std::u16string longer = u"a much longer label";
+    TVITEMW text{};
+    text.mask = TVIF_TEXT;
+    text.hItem = s.b;
+    text.pszText = longer.data();
+    Send(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&text));
+    const RECT plain = ItemRect(tree, s.b);
+    struct Case {
+        UINT state;
+        UINT mask;
+        UINT expected;
+    } cases[] = {
+        {TVIS_BOLD, TVIS_BOLD, TVIS_BOLD},
+        {TVIS_CUT, TVIS_CUT | TVIS_BOLD, TVIS_CUT},
+        {INDEXTOSTATEIMAGEMASK(2), TVIS_STATEIMAGEMASK, TVIS_CUT | INDEXTOSTATEIMAGEMASK(2)},
+        {TVIS_SELECTED, TVIS_SELECTED, TVIS_CUT | INDEXTOSTATEIMAGEMASK(2)}, // only TVM_SELECTITEM selects
+    };
+    for (const Case& c : cases) {
+        TVITEMW tv{};
+        tv.mask = TVIF_STATE;
+        tv.hItem = s.b;
+        tv.state = c.state;
+        tv.stateMask = c.mask;
+        EXPECT_TRUE(Send(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+        EXPECT_EQ(State(tree, s.b) & ~TVIS_EXPANDEDONCE, c.expected) << c.state;
+    }
+    // A bold label is wider than the plain one.
+    TVITEMW bold{};
+    bold.mask = TVIF_STATE;
+    bold.hItem = s.b;
+    bold.state = TVIS_BOLD;
+    bold.stateMask = TVIS_BOLD;
+    Send(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&bold));
+    EXPECT_GT(ItemRect(tree, s.b).right, plain.right);
+    // The drop target is highlighted without being selected.
+    EXPECT_TRUE(Send(tree, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(s.c)));
+    EXPECT_EQ(Next(tree, TVGN_DROPHILITE), s.c);
+    EXPECT_EQ(Next(tree, TVGN_CARET), nullptr);
+    EXPECT_TRUE(State(tree, s.c) & TVIS_DROPHILITED);
+    const RECT c = ItemRect(tree, s.c);
+    EXPECT_EQ(Pixel(tree, c.right - 2, c.top + 1), GetSysColor(COLOR_HIGHLIGHT));
+    Send(tree, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+    EXPECT_FALSE(State(tree, s.c) & TVIS_DROPHILITED);
+    EXPECT_EQ(Pixel(tree, c.right - 2, c.top + 1), GetSysColor(COLOR_WINDOW));
+    DestroyWindow(tree);
+    DeleteObject(font);
+}
+
+TEST_F(ControlTreeViewTest, DrawsTheImageOrTheSelectedImage) {
+    HWND tree = MakeTree();
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 2, 1);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 16);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF red = RGB(200, 0, 0), green = RGB(0, 160, 0);
+    for (int i = 0; i < 2; ++i) {
+        RECT r{i * 16, 0, i * 16 + 16, 16};
+        HBRUSH brush = CreateSolidBrush(i == 0 ? red : green);
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ImageList_Add(images, bitmap, nullptr);
+    Send(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    TVINSERTSTRUCTW is{};
+    is.hParent = TVI_ROOT;
+    is.hInsertAfter = TVI_LAST;
+    is.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    std::u16string text = u"pictured";
+    is.item.pszText = text.data();
+    is.item.iImage = 0;
+    is.item.iSelectedImage = 1;
+    auto item = reinterpret_cast<HTREEITEM>(Send(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+    const RECT label = ItemRect(tree, item);
+    const int y = (label.top + label.bottom) / 2;
+    EXPECT_EQ(Pixel(tree, label.left - 8, y), red);
+    Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(Pixel(tree, label.left - 8, y), green);
+    DestroyWindow(tree);
+    ImageList_Destroy(images);
+    DeleteObject(bitmap);
+}
+
 } // namespace

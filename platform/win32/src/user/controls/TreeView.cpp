@@ -592,6 +592,7 @@ void DeleteItem(TreeData& t, TreeItem* item) {
     MarkDeleting(item);
     TreeItem* parent = item->parent;
     Unlink(item);
+    t.rowsDirty = true; // the rows must not hand out items about to go
     NotifyAndFree(t, item);
     if (!IsWindow(hwnd)) return;
     if (parent != &t.root && !parent->first) parent->state &= ~TVIS_EXPANDED;
@@ -608,6 +609,7 @@ void DeleteAll(TreeData& t) {
         TreeItem* item = t.root.first;
         MarkDeleting(item);
         Unlink(item);
+        t.rowsDirty = true;
         NotifyAndFree(t, item);
     }
     t.top = 0;
