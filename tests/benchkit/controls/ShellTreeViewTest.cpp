@@ -133,6 +133,15 @@ TEST_F(ShellTreeViewTest, ARootThatCannotBeResolvedChangesNothing) {
     tree->SetRoot(temp_.Windows(u"alpha"));
     EXPECT_EQ(changed, 1);
     EXPECT_EQ(Children(Top()), (std::vector<UnicodeString>{u"inner", u"other"}));
+    // A special folder by name: the desktop itself, expanded and selected.
+    tree->SetRoot(u"rfDesktop");
+    EXPECT_EQ(changed, 2);
+    ASSERT_NE(Top(), nullptr);
+    PItemIDList desktop = GetDesktopPidl();
+    EXPECT_EQ(Top()->GetText(), GetDisplayName(DesktopShellFolder().Get(), desktop, SHGDN_NORMAL));
+    DisposePIDL(desktop);
+    EXPECT_TRUE(Top()->GetSelected());
+    EXPECT_EQ(tree->SelectedFolder()->GetAbsoluteID()->mkid.cb, 0);
 }
 
 TEST_F(ShellTreeViewTest, LinkedControlsFollowTheTreeWithoutEcho) {
