@@ -120,6 +120,12 @@ TEST_F(ShellTreeViewTest, RootIsFilledOnDemandAndPathsSelectTheirNodes) {
     tree->SetObjectTypes(types);
     EXPECT_EQ(Children(Top()), (std::vector<UnicodeString>{u"alpha", u"beta", u"note.txt"}));
     EXPECT_FALSE(Find(Top(), u"note.txt")->GetHasChildren());
+    // OnAddFolder may leave items out.
+    tree->OnAddFolder = [](TObject*, PItemIDList AFolder, IShellFolder* Parent, bool& CanAdd) {
+        CanAdd = GetDisplayName(Parent, AFolder, SHGDN_INFOLDER) != u"beta";
+    };
+    tree->SetObjectTypes(TShellObjectTypes{otFolders});
+    EXPECT_EQ(Children(Top()), (std::vector<UnicodeString>{u"alpha"}));
 }
 
 TEST_F(ShellTreeViewTest, ARootThatCannotBeResolvedChangesNothing) {
