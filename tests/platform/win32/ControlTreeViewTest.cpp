@@ -411,6 +411,22 @@ TEST_F(ControlTreeViewTest, ScrollsToKeepTheSelectionInView) {
     EXPECT_EQ(Next(tree, TVGN_FIRSTVISIBLE), items[0]);
     Send(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(items[5]));
     EXPECT_EQ(Next(tree, TVGN_FIRSTVISIBLE), items[5]);
+
+    // Opening the last row on screen by keyboard brings its children into view.
+    HTREEITEM lastShown = items[static_cast<size_t>(5 + visible - 1)];
+    std::vector<HTREEITEM> kids;
+    for (int i = 0; i < 3; ++i)
+        kids.push_back(Add(tree, lastShown, u"kid"));
+    SetFocus(tree);
+    Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(lastShown));
+    EXPECT_EQ(Next(tree, TVGN_FIRSTVISIBLE), items[5]);
+    Press(VK_RIGHT);
+    EXPECT_EQ(Next(tree, TVGN_FIRSTVISIBLE), items[8]);
+    // Opening by message scrolls nothing.
+    Send(tree, WM_VSCROLL, SB_TOP);
+    Send(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(lastShown));
+    Send(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(lastShown));
+    EXPECT_EQ(Next(tree, TVGN_FIRSTVISIBLE), items[0]);
 }
 
 TEST_F(ControlTreeViewTest, PaintsLinesButtonsAndTheHighlightAndHonoursCustomDraw) {

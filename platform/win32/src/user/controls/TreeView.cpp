@@ -488,6 +488,19 @@ void DeleteChildren(TreeData& t, TreeItem* parent) {
         DeleteItem(t, parent->first);
 }
 
+// After the user opens an item, as much of what opened as fits comes into
+// view, the item itself staying on screen.
+void ShowChildren(TreeData& t, TreeItem* item) {
+    const int row = RowOf(t, item);
+    if (row < 0 || !item->last) return;
+    TreeItem* last = item->last;
+    while ((last->state & TVIS_EXPANDED) && last->last)
+        last = last->last;
+    const int lastRow = RowOf(t, last);
+    const int page = std::max(1, PageRows(t));
+    if (lastRow >= t.top + page) SetTop(t, std::min(row, lastRow - page + 1));
+}
+
 bool Expand(TreeData& t, TreeItem* item, UINT code, bool byUser) {
     if (!item || item == &t.root) return false;
     UINT action = code & TVE_TOGGLE;
@@ -536,6 +549,7 @@ bool Expand(TreeData& t, TreeItem* item, UINT code, bool byUser) {
         }
     }
     UpdateScrollBars(t);
+    if (byUser && action == TVE_EXPAND) ShowChildren(t, item);
     if (notify) {
         NMTREEVIEWW nm{};
         nm.action = action;
