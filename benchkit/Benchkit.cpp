@@ -2,6 +2,7 @@
 
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
+#include "benchkit/controls/IDEShellCtrls.h"
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/shell/IDEVirtualDataObject.h"
 #include "benchkit/shell/IDEVirtualNamespace.h"
@@ -54,6 +55,7 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
     {"IDEAutomation", InitializeIDEAutomation, FinalizeIDEAutomation},
     {"IDEAsyncProtocol", nullptr, FinalizeIDEAsyncProtocol},
+    {"IDEShellCtrls", InitializeIDEShellCtrls, FinalizeIDEShellCtrls},
 };
 
 std::mutex packageLock;

@@ -186,3 +186,6 @@ typedef struct tagTCHITTESTINFO {
 } TCHITTESTINFO, *LPTCHITTESTINFO;
 
 #pragma GCC visibility pop
+
+// The tree-view control.
+#include <win32/treeview.h>
