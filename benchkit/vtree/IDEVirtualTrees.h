@@ -1403,6 +1403,8 @@ private:
     uint32_t FAnimationDuration = 0;
     uint32_t FAnimationStart = 0;
     int FAnimationStep = 0;
+    // The tree that is in its animation state for this hint.
+    TBaseVirtualTree* FAnimatedTree = nullptr;
 };
 
 // --- The string tree's in-place editor -------------------------------------------------------
