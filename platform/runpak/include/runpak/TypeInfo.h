@@ -143,9 +143,19 @@ using PPropInfo = const TPropInfo*;
 // A published method: a member function that streamed events name
 // ("OnClick = Button1Click"). Bind makes the event handler that calls it on
 // an instance of the class.
+//
+// A method published for late-bound calls (automation) also carries Call,
+// which runs it on an instance with its arguments converted from property
+// values, and the types of its parameters and result (ResultType null: it
+// returns nothing). Call is empty for methods that only serve as handlers.
 struct TMethodInfo {
     UnicodeString Name;
     std::function<TMethodValue(TObject* instance)> Bind;
+    std::vector<TTypeInfoFn> ParamTypes;
+    TTypeInfoFn ResultType = nullptr;
+    std::function<TPropValue(TObject* instance, const std::vector<TPropValue>& args)> Call;
+
+    bool IsCallable() const { return bool(Call); }
 };
 using PMethodInfo = const TMethodInfo*;
 
@@ -347,6 +357,32 @@ template <class R, class... Args> struct TBoundMethod<R(Args...)> {
     R operator()(Args... args) const { return Call(std::forward<Args>(args)...); }
 };
 
+// The type record of a parameter or result of a callable published method.
+template <class V> TTypeInfoFn TypeInfoFnOf() {
+    using U = std::remove_cvref_t<V>;
+    if constexpr (std::is_void_v<U>)
+        return nullptr;
+    else if constexpr (std::is_same_v<U, bool>)
+        return BooleanTypeInfo;
+    else if constexpr (std::is_same_v<U, int64_t> || std::is_same_v<U, uint64_t>)
+        return Int64TypeInfo;
+    else if constexpr (std::is_integral_v<U> && std::is_unsigned_v<U> && sizeof(U) >= 4)
+        return CardinalTypeInfo;
+    else if constexpr (std::is_integral_v<U>)
+        return IntegerTypeInfo;
+    else if constexpr (std::is_same_v<U, float>)
+        return SingleTypeInfo;
+    else if constexpr (std::is_floating_point_v<U>)
+        return DoubleTypeInfo;
+    else if constexpr (std::is_same_v<U, UnicodeString>)
+        return UnicodeStringTypeInfo;
+    else if constexpr (std::is_pointer_v<U> &&
+                       std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<U>>>)
+        return ClassTypeInfo<std::remove_cv_t<std::remove_pointer_t<U>>>;
+    else
+        static_assert(kNoPropConversion<U>, "no published-method conversion for this type");
+}
+
 // The call signature of an event type (a std::function), if it is one.
 template <class E> struct EventSignature { static constexpr bool Known = false; };
 template <class Signature> struct EventSignature<std::function<Signature>> {
@@ -464,6 +500,22 @@ public:
         return *this;
     }
 
+    // A method published for late-bound calls, by name with its arguments:
+    //   .Callable(u"GetItems", &TMenuItemWrapper::GetItems)
+    // Parameters and result are numbers, Booleans, strings or objects.
+    template <class R, class... Args>
+    TClassBuilder& Callable(UnicodeString name, R (T::*method)(Args...)) {
+        return AddCallable<R, Args...>(std::move(name), [method](T* self, Args... args) -> R {
+            return (self->*method)(std::forward<Args>(args)...);
+        });
+    }
+    template <class R, class... Args>
+    TClassBuilder& Callable(UnicodeString name, R (T::*method)(Args...) const) {
+        return AddCallable<R, Args...>(std::move(name), [method](T* self, Args... args) -> R {
+            return (self->*method)(std::forward<Args>(args)...);
+        });
+    }
+
     // A published field: the member holding the owned component of that name,
     //   .Field(u"Button1", &TForm1::Button1)
     template <class C> TClassBuilder& Field(UnicodeString name, C* T::*member) {
@@ -498,6 +550,40 @@ public:
     }
 
 private:
+    template <class R, class... Args, class F> TClassBuilder& AddCallable(UnicodeString name, F call) {
+        TMethodInfo& info = Methods.emplace_back();
+        info.Name = name;
+        info.ParamTypes = {runpak::TypeInfoFnOf<Args>()...};
+        info.ResultType = runpak::TypeInfoFnOf<R>();
+        info.Bind = [name, call](TObject* instance) {
+            T* self = runpak::InstanceOf<T>(instance);
+            runpak::TBoundMethod<R(Args...)> bound;
+            bound.Data = instance;
+            bound.Name = name;
+            bound.Call = [self, call](Args... args) -> R {
+                return call(self, std::forward<Args>(args)...);
+            };
+            return TMethodValue{std::function<R(Args...)>(std::move(bound)), name, instance};
+        };
+        info.Call = [call](TObject* instance, const std::vector<TPropValue>& args) -> TPropValue {
+            if (args.size() != sizeof...(Args)) runpak::RaiseInvalidPropValue();
+            T* self = runpak::InstanceOf<T>(instance);
+            return CallWith<R, Args...>(call, self, args, std::index_sequence_for<Args...>{});
+        };
+        return *this;
+    }
+    template <class R, class... Args, class F, size_t... I>
+    static TPropValue CallWith(const F& call, T* self, const std::vector<TPropValue>& args,
+                               std::index_sequence<I...>) {
+        if constexpr (std::is_void_v<R>) {
+            call(self, runpak::FromPropValue<std::remove_cvref_t<Args>>(args[I])...);
+            return TPropValue{};
+        } else {
+            return runpak::ToPropValue<std::remove_cvref_t<R>>(
+                call(self, runpak::FromPropValue<std::remove_cvref_t<Args>>(args[I])...));
+        }
+    }
+
     TPropInfo& NewProperty(UnicodeString name, TTypeInfoFn type) {
         TPropInfo& prop = Properties.emplace_back();
         prop.Name = std::move(name);
