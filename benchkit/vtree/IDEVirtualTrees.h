@@ -584,6 +584,12 @@ public:
     void SetDragOperations(TDragOperations Value) { FDragOperations = Value; }
     uint32_t GetAutoExpandDelay() const { return FAutoExpandDelay; }
     void SetAutoExpandDelay(uint32_t Value) { FAutoExpandDelay = Value; }
+    // How long the mouse rests at an edge before the content scrolls (ms),
+    // and the pace of the scrolling after that.
+    uint32_t GetAutoScrollDelay() const { return FAutoScrollDelay; }
+    void SetAutoScrollDelay(uint32_t Value) { FAutoScrollDelay = Value; }
+    uint32_t GetAutoScrollInterval() const { return FAutoScrollInterval; }
+    void SetAutoScrollInterval(uint32_t Value) { FAutoScrollInterval = Value; }
     TDropMode GetLastDropMode() const { return FLastDropMode; }
     // The picture of the dragged nodes this tree shows while it is the drag
     // source (made on first use).
@@ -759,6 +765,8 @@ protected:
     // The drag source's own drag image while it is shown, else null.
     static TVTDragImage* VisibleDragImageOf(TObject* Source);
     void DoEndDrag(TObject* Target, int X, int Y) override;
+    // Notes a drag object the application supplied (tsUserDragObject).
+    void DoStartDrag(TDragObject*& DragObject) override;
     virtual void DragFinished();
     // The framework's own drag and drop (CM_DRAG) over this tree.
     void CMDrag(TMessage& Message);
@@ -775,6 +783,8 @@ protected:
     TDragOperations FDragOperations;
     TVTNodeAttachMode FDefaultPasteMode = amAddChildLast;
     uint32_t FAutoExpandDelay = 1000;
+    uint32_t FAutoScrollDelay = 1000;
+    uint32_t FAutoScrollInterval = 1;
     std::unique_ptr<TVTDragImage> FDragImage;
     TVTDragImageKind FDragImageKind = diComplete;
     TAlignment FAlignment = taLeftJustify;
@@ -1024,6 +1034,21 @@ protected:
     // the tree replaces this empty start.
     virtual void DoDragging(TPoint P);
     virtual bool CanAutoScroll();
+
+    // --- Scrolling by itself near the edges --------------------------------------------------
+    enum TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
+    using TScrollDirections = TSet<TScrollDirection>;
+    // The edges (client coordinates) the mouse presses against, once it
+    // has rested there for the auto-scroll delay; while wheel panning, the
+    // directions away from where the panning started.
+    virtual TScrollDirections DetermineScrollDirections(int X, int Y);
+    // Arms or stops the scroll timer for the directions at X, Y.
+    virtual void DoAutoScroll(int X, int Y);
+    // One tick of the scroll timer: moves the content in the current directions.
+    virtual void DoTimerScroll();
+    TScrollDirections FScrollDirections;
+    uint64_t FDragScrollStart = 0; // first edge contact, 0: none
+
     // Routes the input messages; false leaves the message to the caller.
     bool DispatchInput(TMessage& Message);
     bool InputTimer(unsigned ID);
@@ -1173,6 +1198,9 @@ TBaseVirtualTree* TreeFromNode(PVirtualNode Node);
 // bmConstantAlphaAndColor there is no source and Bias is the tint colour.
 void AlphaBlend(HDC Source, HDC Destination, const TRect& R, const TPoint& Target, TBlendMode Mode,
                 int ConstantAlpha, int Bias);
+// Whether the processor has the MMX instructions (every x86-64 does);
+// MMXAvailable is set from it when the first tree is made.
+bool HasMMX();
 // S cut to fit Width with "..." appended; empty when not even "..." fits.
 UnicodeString ShortenString(HDC DC, const UnicodeString& S, int Width, int EllipsisWidth = 0);
 TRect OrderRect(const TRect& R);

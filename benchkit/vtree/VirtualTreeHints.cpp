@@ -40,7 +40,9 @@ UnicodeString TCustomVirtualStringTree::DoGetNodeTooltip(PVirtualNode Node, TCol
 
 THintAnimationType TBaseVirtualTree::DoGetAnimationType() {
     // The layer has no system tooltip animation setting: the default fades.
-    return FAnimationType == hatSystemDefault ? hatFade : FAnimationType;
+    const THintAnimationType type = FAnimationType == hatSystemDefault ? hatFade : FAnimationType;
+    // Fading blends every frame; without the blending instructions the hint slides.
+    return type == hatFade && !MMXAvailable ? hatSlide : type;
 }
 
 namespace {

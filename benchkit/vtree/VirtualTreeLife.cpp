@@ -55,7 +55,7 @@ void SharedSetUp() {
     IsWin2K = major == 5 && minor == 0;
     IsWinXP = major == 5 && minor == 1;
     IsWinVistaOrAbove = major > 5;
-    MMXAvailable = false; // the drawing utilities take the plain path
+    MMXAvailable = HasMMX();
     unit.OleInitialized = SUCCEEDED(OleInitialize(nullptr));
     CF_VTREFERENCE = uint16_t(RegisterClipboardFormatW(u"Virtual Tree Reference"));
     timeBeginPeriod(1);
