@@ -29,6 +29,7 @@
 #include <quorlpak/HintWindow.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/ScopeGuard.h>
+#include <win32/oleacc.h>
 
 #include <atomic>
 #include <cstddef>
@@ -122,6 +123,10 @@ public:
     void SetClipboardFormats(TClipboardFormats* Value);
     TVTHeader* GetHeader() const { return FHeader; }
     uint32_t GetSelectedCount() const { return FSelectionCount; }
+    // The accessible objects the tree made for WM_GETOBJECT: its own and its
+    // focused node's (null until first asked).
+    IAccessible* GetAccessible() const { return FAccessible.Get(); }
+    IAccessible* GetAccessibleItem() const { return FAccessibleItem.Get(); }
     PVirtualNode GetFocusedNode() const { return FFocusedNode; }
     TColumnIndex GetFocusedColumn() const { return FFocusedColumn; }
     int GetOffsetX() const { return FOffsetX; }
@@ -882,8 +887,10 @@ protected:
     virtual void UpdateDesigner();
     virtual void RegisterDropTarget();
     virtual void RevokeDropTarget();
-    // The accessibility notice of an expand or collapse (state changed).
-    virtual void NotifyAccessibleStateChange() {}
+    // The accessibility notice of an expand, collapse or check (state changed).
+    virtual void NotifyAccessibleStateChange();
+    InterfacePtr<IAccessible> FAccessible;
+    InterfacePtr<IAccessible> FAccessibleItem;
     // Makes sure the node's user data is freed with it (streamed copies).
     virtual bool InternalAddToSelection(PVirtualNode Node, bool ForceInsert);
     virtual void InternalRemoveFromSelection(PVirtualNode Node);

@@ -2,6 +2,7 @@
 // buttons, rubber-band selection, hot tracking, check clicks, the popup
 // menu, the cursor, focus changes and the input timers.
 #include "benchkit/vtree/IDEVirtualTrees.h"
+#include "benchkit/vtree/IDEVTAccessibilityFactory.h"
 #include "benchkit/vtree/VirtualTreeDataObject.h"
 
 #include <quorlpak/Forms.h>
@@ -877,5 +878,19 @@ void TBaseVirtualTree::DoCanEdit(PVirtualNode Node, TColumnIndex Column, bool& A
 // --- Accessibility ---------------------------------------------------------------------------------
 
 void TBaseVirtualTree::WMGetObject(TMessage& Message) {
+    TVTAccessibilityFactory* factory = GetAccessibilityFactory();
+    if (!FAccessible) FAccessible = factory->CreateIAccessible(this);
+    if (!FAccessibleItem) FAccessibleItem = factory->CreateIAccessible(this);
+    if (LONG(Message.LParam) == OBJID_CLIENT) {
+        Message.Result =
+            FAccessible ? LresultFromObject(IIDOf<IAccessible>(), Message.WParam, FAccessible.Get())
+                        : 0;
+        return;
+    }
     TCustomControl::Dispatch(Message);
+}
+
+void TBaseVirtualTree::NotifyAccessibleStateChange() {
+    if (HandleAllocated())
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, GetHandle(), OBJID_CLIENT, CHILDID_SELF);
 }
