@@ -11,6 +11,7 @@
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 #include "benchkit/shell/IDEVirtualUnicodeControls.h"
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
+#include "benchkit/vtree/IDEVTAccessibility.h"
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
 #include <mutex>
@@ -52,6 +53,9 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEVirtualUnicodeControls", InitializeIDEVirtualUnicodeControls,
      FinalizeIDEVirtualUnicodeControls},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
+    {"IDEVTAccessibilityFactory", InitializeIDEVTAccessibilityFactory,
+     FinalizeIDEVTAccessibilityFactory},
+    {"IDEVTAccessibility", InitializeIDEVTAccessibility, FinalizeIDEVTAccessibility},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
     {"IDEAutomation", InitializeIDEAutomation, FinalizeIDEAutomation},
     {"IDEAsyncProtocol", nullptr, FinalizeIDEAsyncProtocol},

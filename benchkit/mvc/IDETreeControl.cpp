@@ -213,6 +213,8 @@ TClass TTreeControl::StaticClass() {
             .Default(1)
             .Event(u"OnClick", static_cast<TNotifyEvent T::*>(&TControl::OnClick))
             .Event(u"OnDblClick", static_cast<TNotifyEvent T::*>(&TControl::OnDblClick))
+            .Event(u"OnDragDrop", static_cast<TDragDropEvent T::*>(&TControl::OnDragDrop))
+            .Event(u"OnDragOver", static_cast<TDragOverEvent T::*>(&TControl::OnDragOver))
             .Event(u"OnEndDrag", static_cast<TEndDragEvent T::*>(&TControl::OnEndDrag))
             .Event(u"OnEnter", static_cast<TNotifyEvent T::*>(&TWinControl::OnEnter))
             .Event(u"OnExit", static_cast<TNotifyEvent T::*>(&TWinControl::OnExit))

@@ -29,6 +29,7 @@
 #include <quorlpak/HintWindow.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/ScopeGuard.h>
+#include <win32/oleacc.h>
 
 #include <atomic>
 #include <cstddef>
@@ -122,6 +123,10 @@ public:
     void SetClipboardFormats(TClipboardFormats* Value);
     TVTHeader* GetHeader() const { return FHeader; }
     uint32_t GetSelectedCount() const { return FSelectionCount; }
+    // The accessible objects the tree made for WM_GETOBJECT: its own and its
+    // focused node's (null until first asked).
+    IAccessible* GetAccessible() const { return FAccessible.Get(); }
+    IAccessible* GetAccessibleItem() const { return FAccessibleItem.Get(); }
     PVirtualNode GetFocusedNode() const { return FFocusedNode; }
     TColumnIndex GetFocusedColumn() const { return FFocusedColumn; }
     int GetOffsetX() const { return FOffsetX; }
@@ -584,6 +589,12 @@ public:
     void SetDragOperations(TDragOperations Value) { FDragOperations = Value; }
     uint32_t GetAutoExpandDelay() const { return FAutoExpandDelay; }
     void SetAutoExpandDelay(uint32_t Value) { FAutoExpandDelay = Value; }
+    // How long the mouse rests at an edge before the content scrolls (ms),
+    // and the pace of the scrolling after that.
+    uint32_t GetAutoScrollDelay() const { return FAutoScrollDelay; }
+    void SetAutoScrollDelay(uint32_t Value) { FAutoScrollDelay = Value; }
+    uint32_t GetAutoScrollInterval() const { return FAutoScrollInterval; }
+    void SetAutoScrollInterval(uint32_t Value) { FAutoScrollInterval = Value; }
     TDropMode GetLastDropMode() const { return FLastDropMode; }
     // The picture of the dragged nodes this tree shows while it is the drag
     // source (made on first use).
@@ -759,6 +770,8 @@ protected:
     // The drag source's own drag image while it is shown, else null.
     static TVTDragImage* VisibleDragImageOf(TObject* Source);
     void DoEndDrag(TObject* Target, int X, int Y) override;
+    // Notes a drag object the application supplied (tsUserDragObject).
+    void DoStartDrag(TDragObject*& DragObject) override;
     virtual void DragFinished();
     // The framework's own drag and drop (CM_DRAG) over this tree.
     void CMDrag(TMessage& Message);
@@ -775,6 +788,8 @@ protected:
     TDragOperations FDragOperations;
     TVTNodeAttachMode FDefaultPasteMode = amAddChildLast;
     uint32_t FAutoExpandDelay = 1000;
+    uint32_t FAutoScrollDelay = 1000;
+    uint32_t FAutoScrollInterval = 1;
     std::unique_ptr<TVTDragImage> FDragImage;
     TVTDragImageKind FDragImageKind = diComplete;
     TAlignment FAlignment = taLeftJustify;
@@ -872,8 +887,10 @@ protected:
     virtual void UpdateDesigner();
     virtual void RegisterDropTarget();
     virtual void RevokeDropTarget();
-    // The accessibility notice of an expand or collapse (state changed).
-    virtual void NotifyAccessibleStateChange() {}
+    // The accessibility notice of an expand, collapse or check (state changed).
+    virtual void NotifyAccessibleStateChange();
+    InterfacePtr<IAccessible> FAccessible;
+    InterfacePtr<IAccessible> FAccessibleItem;
     // Makes sure the node's user data is freed with it (streamed copies).
     virtual bool InternalAddToSelection(PVirtualNode Node, bool ForceInsert);
     virtual void InternalRemoveFromSelection(PVirtualNode Node);
@@ -1024,6 +1041,21 @@ protected:
     // the tree replaces this empty start.
     virtual void DoDragging(TPoint P);
     virtual bool CanAutoScroll();
+
+    // --- Scrolling by itself near the edges --------------------------------------------------
+    enum TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
+    using TScrollDirections = TSet<TScrollDirection>;
+    // The edges (client coordinates) the mouse presses against, once it
+    // has rested there for the auto-scroll delay; while wheel panning, the
+    // directions away from where the panning started.
+    virtual TScrollDirections DetermineScrollDirections(int X, int Y);
+    // Arms or stops the scroll timer for the directions at X, Y.
+    virtual void DoAutoScroll(int X, int Y);
+    // One tick of the scroll timer: moves the content in the current directions.
+    virtual void DoTimerScroll();
+    TScrollDirections FScrollDirections;
+    uint64_t FDragScrollStart = 0; // first edge contact, 0: none
+
     // Routes the input messages; false leaves the message to the caller.
     bool DispatchInput(TMessage& Message);
     bool InputTimer(unsigned ID);
@@ -1173,6 +1205,9 @@ TBaseVirtualTree* TreeFromNode(PVirtualNode Node);
 // bmConstantAlphaAndColor there is no source and Bias is the tint colour.
 void AlphaBlend(HDC Source, HDC Destination, const TRect& R, const TPoint& Target, TBlendMode Mode,
                 int ConstantAlpha, int Bias);
+// Whether the processor has the MMX instructions (every x86-64 does);
+// MMXAvailable is set from it when the first tree is made.
+bool HasMMX();
 // S cut to fit Width with "..." appended; empty when not even "..." fits.
 UnicodeString ShortenString(HDC DC, const UnicodeString& S, int Width, int EllipsisWidth = 0);
 TRect OrderRect(const TRect& R);
@@ -1403,6 +1438,8 @@ private:
     uint32_t FAnimationDuration = 0;
     uint32_t FAnimationStart = 0;
     int FAnimationStep = 0;
+    // The tree that is in its animation state for this hint.
+    TBaseVirtualTree* FAnimatedTree = nullptr;
 };
 
 // --- The string tree's in-place editor -------------------------------------------------------

@@ -321,6 +321,7 @@ TDropMode TBaseVirtualTree::DropModeAt(PVirtualNode Node, TPoint Pt) {
 }
 
 HRESULT TBaseVirtualTree::DragEnter(DWORD KeyState, TPoint Pt, DWORD& Effect) {
+    FDragScrollStart = 0;
     try {
         const TShiftState shift = ShiftFromKeys(KeyState);
         ::ScreenToClient(GetHandle(), reinterpret_cast<POINT*>(&Pt));
@@ -351,12 +352,35 @@ HRESULT TBaseVirtualTree::DragOver(TObject* Source, DWORD KeyState, TDragState S
         const TShiftState shift = ShiftFromKeys(KeyState);
         const TPoint screen = Pt;
         ::ScreenToClient(GetHandle(), reinterpret_cast<POINT*>(&Pt));
-        int top = 0;
-        PVirtualNode node = GetNodeAt(Pt.x, Pt.y, true, top);
-        const TDropMode mode = DropModeAt(node, Pt);
         // With the source's own image on the screen, repaints go around it
         // and refresh what it keeps of the background.
         TVTDragImage* image = VisibleDragImageOf(Source);
+
+        // Resting at an edge scrolls one increment per call; the image
+        // under the mouse must not be scrolled along.
+        bool scrolled = false;
+        FScrollDirections = DetermineScrollDirections(Pt.x, Pt.y);
+        if (!FScrollDirections.Empty()) {
+            const int clientWidth = GetClientWidth(), clientHeight = GetClientHeight();
+            int dx = 0, dy = 0;
+            if (FScrollDirections.Contains(sdUp) && FOffsetY != 0)
+                dy = std::min<int>(int(FScrollBarOptions->GetVerticalIncrement()), clientHeight);
+            if (FScrollDirections.Contains(sdDown) && clientHeight - FOffsetY != FRangeY)
+                dy = -std::min<int>(int(FScrollBarOptions->GetVerticalIncrement()), clientHeight);
+            if (FScrollDirections.Contains(sdLeft) && FEffectiveOffsetX != 0)
+                dx = int(FScrollBarOptions->GetHorizontalIncrement());
+            if (FScrollDirections.Contains(sdRight) && clientWidth + FEffectiveOffsetX != FRangeX)
+                dx = -int(FScrollBarOptions->GetHorizontalIncrement());
+            if (dx != 0 || dy != 0) {
+                const TScrollUpdateOptions options =
+                    image ? TScrollUpdateOptions{suoUpdateNCArea} : DefaultScrollUpdateFlags;
+                scrolled = DoSetOffsetXY(TPoint{FOffsetX + dx, FOffsetY + dy}, options);
+            }
+        }
+
+        int top = 0;
+        PVirtualNode node = GetNodeAt(Pt.x, Pt.y, true, top);
+        const TDropMode mode = DropModeAt(node, Pt);
         const bool imageMoves = image && image->WillMove(screen);
         auto repaint = [&](PVirtualNode Old, PVirtualNode New) {
             if (!image) {
@@ -380,18 +404,26 @@ HRESULT TBaseVirtualTree::DragOver(TObject* Source, DWORD KeyState, TDragState S
                 PVirtualNode old = FDropTargetNode;
                 FDropTargetNode = node;
                 if (FFocusedColumn <= NoColumn) SetFocusedColumnDirect(GetMainColumn());
-                repaint(old, node);
+                if (scrolled && image)
+                    UpdateWindowAndDragImage(dynamic_cast<TBaseVirtualTree*>(Source),
+                                             GetClientRect(), false, !imageMoves);
+                else
+                    repaint(old, node);
                 if (node && FOptions->GetAutoOptions().Contains(toAutoDropExpand) &&
                     node->States.Contains(vsHasChildren) && HandleAllocated())
                     SetTimer(GetHandle(), ExpandTimer, FAutoExpandDelay, nullptr);
             } else {
                 repaint(node, node);
             }
+        } else if (scrolled && image) {
+            UpdateWindowAndDragImage(dynamic_cast<TBaseVirtualTree*>(Source), GetClientRect(), false,
+                                     !imageMoves);
         }
         if (HandleAllocated()) UpdateWindow(GetHandle());
         if (imageMoves) image->DragTo(screen);
         Effect = SuggestDropEffect(Source, shift, Pt, Effect);
         if (!DoDragOver(Source, shift, State, Pt, FLastDropMode, Effect)) Effect = DROPEFFECT_NONE;
+        if (scrolled) Effect |= DROPEFFECT_SCROLL;
         return S_OK;
     } catch (...) {
         return E_UNEXPECTED;
@@ -582,8 +614,13 @@ void TBaseVirtualTree::CMDrag(TMessage& Message) {
             DoStateChange({}, {tsQUORLDragging});
             state = dsDragLeave;
         }
+        if (message == dmDragMove) {
+            const TPoint client = ScreenToClient(record->Pos);
+            DoAutoScroll(client.x, client.y);
+        }
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
         DragOver(source, CurrentKeyState(), state, record->Pos, effect);
+        effect &= ~DROPEFFECT_SCROLL;
         Message.Result = LRESULT(effect);
         FLastQUORLDragTarget = FDropTargetNode;
         FQUORLDragEffect = effect;
@@ -646,7 +683,8 @@ void TBaseVirtualTree::StartOLEDrag(TPoint P) {
         FDragSelection.clear();
         DoStateChange({}, {tsOLEDragging});
     });
-    DoStartDrag();
+    TDragObject* supplied = nullptr;
+    DoStartDrag(supplied);
     TVTDragManager* manager = GetDragManager();
     InterfacePtr<IDataObject> data(manager->GetDataObject());
     PrepareDragImage(P, data.Get());
@@ -717,6 +755,11 @@ void TBaseVirtualTree::PrepareDragImage(TPoint HotSpot, IDataObject* DataObject)
     TVTDragImage* dragImage = GetDragImage();
     dragImage->SetColorKey(GetColor());
     dragImage->PrepareDrag(&image, position, hot, DataObject);
+}
+
+void TBaseVirtualTree::DoStartDrag(TDragObject*& DragObject) {
+    TCustomControl::DoStartDrag(DragObject);
+    if (DragObject) DoStateChange({tsUserDragObject});
 }
 
 void TBaseVirtualTree::DoEndDrag(TObject* Target, int X, int Y) {

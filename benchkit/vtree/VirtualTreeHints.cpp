@@ -7,6 +7,7 @@
 #include <win32/windows.h>
 
 #include <algorithm>
+#include <utility>
 
 UnicodeString TBaseVirtualTree::DoGetNodeHint(PVirtualNode Node, TColumnIndex Column,
                                               TVTTooltipLineBreakStyle& LineBreakStyle) {
@@ -39,7 +40,9 @@ UnicodeString TCustomVirtualStringTree::DoGetNodeTooltip(PVirtualNode Node, TCol
 
 THintAnimationType TBaseVirtualTree::DoGetAnimationType() {
     // The layer has no system tooltip animation setting: the default fades.
-    return FAnimationType == hatSystemDefault ? hatFade : FAnimationType;
+    const THintAnimationType type = FAnimationType == hatSystemDefault ? hatFade : FAnimationType;
+    // Fading blends every frame; without the blending instructions the hint slides.
+    return type == hatFade && !MMXAvailable ? hatSlide : type;
 }
 
 namespace {
@@ -278,6 +281,8 @@ TRect TVirtualTreeHintWindow::CalcHintRect(int MaxWidth, const UnicodeString& Hi
 }
 
 void TVirtualTreeHintWindow::ActivateHint(TRect Rect, const UnicodeString& Hint) {
+    // A hint still coming in gives way to the new one.
+    if (FAnimatedTree && !HintWindowDestroyed) FAnimatedTree->DoStateChange({tsCancelHintAnimation});
     StopAnimation();
     TBaseVirtualTree* tree = FHintData.Tree;
     POINT cursor{};
@@ -322,12 +327,20 @@ void TVirtualTreeHintWindow::ActivateHint(TRect Rect, const UnicodeString& Hint)
     FAnimationType = tree->DoGetAnimationType();
     const uint32_t duration = tree->GetAnimationDuration();
     FAnimationSteps = 0;
-    if (FAnimationType == hatFade && duration > 0) {
-        FAnimationSteps = 255;
-        FAnimationDuration = 2 * duration;
-    } else if (FAnimationType == hatSlide && duration > 0 && height > 0) {
-        FAnimationSteps = height;
-        FAnimationDuration = duration;
+    // The tree runs one animation at a time: while it slides rows open the
+    // hint simply shows.
+    if (!tree->HasState(tsInAnimation)) {
+        if (FAnimationType == hatFade && duration > 0) {
+            FAnimationSteps = 255;
+            FAnimationDuration = 2 * duration;
+        } else if (FAnimationType == hatSlide && duration > 0 && height > 0) {
+            FAnimationSteps = height;
+            FAnimationDuration = duration;
+        }
+    }
+    if (FAnimationSteps) {
+        FAnimatedTree = tree;
+        tree->DoStateChange({tsInAnimation}, {tsCancelHintAnimation});
     }
     SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -379,6 +392,9 @@ void TVirtualTreeHintWindow::WndProc(TMessage& Message) {
 void TVirtualTreeHintWindow::StopAnimation() {
     if (FAnimationSteps && HandleAllocated()) KillTimer(GetHandle(), 1);
     FAnimationSteps = 0;
+    // A tree whose window went away has left its animation state itself.
+    TBaseVirtualTree* tree = std::exchange(FAnimatedTree, nullptr);
+    if (tree && !HintWindowDestroyed) tree->DoStateChange({}, {tsInAnimation, tsCancelHintAnimation});
 }
 
 void TVirtualTreeHintWindow::AnimationFrame() {
@@ -399,7 +415,7 @@ void TVirtualTreeHintWindow::AnimationFrame() {
 bool TVirtualTreeHintWindow::AnimationCallback(int Step, int StepSize) {
     TBaseVirtualTree* tree = FHintData.Tree;
     if (HintWindowDestroyed || !HandleAllocated() || !IsWindowVisible(GetHandle()) || !tree ||
-        tree->GetComponentState().Contains(csDestroying))
+        tree->GetComponentState().Contains(csDestroying) || tree->HasState(tsCancelHintAnimation))
         return false;
     InternalPaint(Step, StepSize);
     return true;

@@ -2,6 +2,7 @@
 // share, update brackets, and the delayed change and structure-change
 // notifications.
 #include "benchkit/vtree/IDEVirtualTrees.h"
+#include "benchkit/vtree/IDEVTAccessibility.h"
 
 #include "benchkit/vtree/VirtualTreeShared.h"
 #include "benchkit/vtree/VirtualTreeWorker.h"
@@ -55,7 +56,7 @@ void SharedSetUp() {
     IsWin2K = major == 5 && minor == 0;
     IsWinXP = major == 5 && minor == 1;
     IsWinVistaOrAbove = major > 5;
-    MMXAvailable = false; // the drawing utilities take the plain path
+    MMXAvailable = HasMMX();
     unit.OleInitialized = SUCCEEDED(OleInitialize(nullptr));
     CF_VTREFERENCE = uint16_t(RegisterClipboardFormatW(u"Virtual Tree Reference"));
     timeBeginPeriod(1);
@@ -227,6 +228,9 @@ void TBaseVirtualTree::AfterConstruction() {
 
 TBaseVirtualTree::~TBaseVirtualTree() {
     FDestroying = true;
+    // Clients may keep the accessible objects longer than the tree lives.
+    for (IAccessible* object : {FAccessible.Get(), FAccessibleItem.Get()})
+        if (auto* own = dynamic_cast<TVTAccessibleObject*>(object)) own->Disconnect();
     FOptions->FMiscOptions.Exclude(toReadOnly);
     vtree::ReleaseWorker(this);
     StopWheelPanning();

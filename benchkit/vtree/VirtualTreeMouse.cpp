@@ -2,6 +2,8 @@
 // buttons, rubber-band selection, hot tracking, check clicks, the popup
 // menu, the cursor, focus changes and the input timers.
 #include "benchkit/vtree/IDEVirtualTrees.h"
+#include "benchkit/vtree/IDEVTAccessibilityFactory.h"
+#include "benchkit/vtree/VirtualTreeDataObject.h"
 
 #include <quorlpak/Forms.h>
 #include <quorlpak/ImgList.h>
@@ -615,6 +617,7 @@ void TBaseVirtualTree::MouseMove(TShiftState Shift, int X, int Y) {
                 return;
             }
         }
+        if (CanAutoScroll()) DoAutoScroll(X, Y);
         if (HasState(tsWheelPanning) || HasState(tsWheelScrolling)) AdjustPanningCursor(X, Y);
         if (IsMouseSelecting() && !HasState(tsScrolling)) {
             if (CalculateSelectionRect(X, Y)) {
@@ -798,8 +801,10 @@ bool TBaseVirtualTree::InputTimer(unsigned ID) {
     case ScrollTimer:
         if (HasState(tsScrollPending)) {
             Application->CancelHint();
+            SetTimer(GetHandle(), ScrollTimer, FAutoScrollInterval, nullptr);
             DoStateChange({tsScrolling}, {tsScrollPending});
         }
+        DoTimerScroll();
         return true;
     case SearchTimer:
         StopSearch();
@@ -855,7 +860,8 @@ bool TBaseVirtualTree::CanAutoScroll() {
     if (!FOptions->GetAutoOptions().Contains(toAutoScroll) && !panning) return false;
     const THeaderStates header = FHeader->GetStates();
     if (header.Contains(hsTracking) || header.Contains(hsDragging)) return false;
-    return IsMouseSelecting() || HasState(tsQUORLDragging) || panning;
+    return IsMouseSelecting() || (FDragManager && FDragManager->GetIsDropTarget()) ||
+           HasState(tsQUORLDragging) || panning;
 }
 
 bool TBaseVirtualTree::CanEdit(PVirtualNode Node, TColumnIndex Column) {
@@ -872,5 +878,19 @@ void TBaseVirtualTree::DoCanEdit(PVirtualNode Node, TColumnIndex Column, bool& A
 // --- Accessibility ---------------------------------------------------------------------------------
 
 void TBaseVirtualTree::WMGetObject(TMessage& Message) {
+    TVTAccessibilityFactory* factory = GetAccessibilityFactory();
+    if (!FAccessible) FAccessible = factory->CreateIAccessible(this);
+    if (!FAccessibleItem) FAccessibleItem = factory->CreateIAccessible(this);
+    if (LONG(Message.LParam) == OBJID_CLIENT) {
+        Message.Result =
+            FAccessible ? LresultFromObject(IIDOf<IAccessible>(), Message.WParam, FAccessible.Get())
+                        : 0;
+        return;
+    }
     TCustomControl::Dispatch(Message);
+}
+
+void TBaseVirtualTree::NotifyAccessibleStateChange() {
+    if (HandleAllocated())
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, GetHandle(), OBJID_CLIENT, CHILDID_SELF);
 }

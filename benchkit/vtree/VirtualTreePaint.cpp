@@ -806,13 +806,30 @@ void TBaseVirtualTree::PrepareCell(TVTPaintInfo& PaintInfo, int WindowOrgX, int 
     }
 }
 
+// The rubber band's part in one row: SelectionRect and TargetRect (the
+// row) are in the row bitmap's logical coordinates, whose origin lies at
+// WindowOrgX.
 void TBaseVirtualTree::PaintSelectionRectangle(TCanvas* Target, int WindowOrgX,
                                                const TRect& SelectionRect, TRect TargetRect) {
+    (void)WindowOrgX; // the blend maps logical to device coordinates itself
     TargetRect = OrderRect(TargetRect);
     HDC dc = Target->GetHandle();
+    if (MMXAvailable && (FDrawSelectionMode == smBlendedRectangle || HasState(tsUseThemes))) {
+        TRect blend;
+        if (IntersectRect(&blend, &TargetRect, &SelectionRect))
+            AlphaBlend(nullptr, dc, blend, TPoint{blend.left, blend.top}, bmConstantAlphaAndColor,
+                       FSelectionBlendFactor,
+                       int(ColorToRGB(FColors->GetColor(TVTColors::SelectionRectangleBlendColorIndex))));
+        HBRUSH border = CreateSolidBrush(
+            ColorToRGB(FColors->GetColor(TVTColors::SelectionRectangleBorderColorIndex)));
+        RECT frame = SelectionRect;
+        FrameRect(dc, &frame, border);
+        DeleteObject(border);
+        return;
+    }
     const COLORREF text = SetTextColor(dc, RGB(255, 255, 255));
     const COLORREF back = SetBkColor(dc, RGB(0, 0, 0));
-    RECT r = TargetRect;
+    RECT r = SelectionRect;
     DrawFocusRect(dc, &r);
     SetTextColor(dc, text);
     SetBkColor(dc, back);
@@ -856,6 +873,10 @@ void TBaseVirtualTree::PaintTree(TCanvas* TargetCanvas, const TRect& Window, con
     const bool showStateImages = FStateImages != nullptr;
     const bool checkSupport = misc.Contains(toCheckSupport) && FCheckImages;
     HDC targetDC = TargetCanvas->GetHandle();
+
+    // The rubber band, in content coordinates; each row draws its part.
+    const TRect band = OrderRect(FNewSelRect);
+    const bool drawBand = HasState(tsDrawSelecting) && !IsRectEmpty(&band);
 
     TVTPaintInfo info;
     info.Canvas = canvas;
@@ -1033,6 +1054,12 @@ void TBaseVirtualTree::PaintTree(TCanvas* TargetCanvas, const TRect& Window, con
             if (node == FDropTargetNode && paint.Contains(toShowDropmark) &&
                 PaintOptions.Contains(poDrawDropMark))
                 DoPaintDropMark(canvas, node, itemRect);
+            if (drawBand) {
+                TRect rowBand = band;
+                OffsetRect(&rowBand, 0, -rowTop);
+                PaintSelectionRectangle(canvas, Window.left, rowBand,
+                                        TRect{Window.left, 0, Window.right, height});
+            }
             SetWindowOrgEx(canvas->GetHandle(), 0, 0, nullptr);
             BitBlt(targetDC, Target.x, Target.y + rowTop - Window.top, width, height,
                    canvas->GetHandle(), 0, 0, SRCCOPY);
@@ -1080,6 +1107,7 @@ void TBaseVirtualTree::PaintTree(TCanvas* TargetCanvas, const TRect& Window, con
                 canvas->GetBrush()->SetColor(GetColor());
                 canvas->FillRect(rest);
             }
+            if (drawBand) PaintSelectionRectangle(canvas, Window.left, band, rest);
             SetWindowOrgEx(dc, 0, 0, nullptr);
             BitBlt(targetDC, Target.x, Target.y + rowTop - Window.top, width, Window.bottom - rowTop,
                    dc, 0, 0, SRCCOPY);

@@ -491,6 +491,12 @@ bool TBaseVirtualTree::DoFocusChanging(PVirtualNode OldNode, PVirtualNode NewNod
 
 void TBaseVirtualTree::DoFocusChange(PVirtualNode Node, TColumnIndex Column) {
     if (OnFocusChanged) OnFocusChanged(this, Node, Column);
+    if (!HandleAllocated()) return;
+    // Assistive programs re-read the focused item.
+    for (DWORD event : {EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_NAMECHANGE,
+                        EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_SELECTION,
+                        EVENT_OBJECT_FOCUS})
+        NotifyWinEvent(event, GetHandle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void TBaseVirtualTree::DoFocusNode(PVirtualNode Node, bool Ask) {

@@ -10,6 +10,10 @@
 #include <quorlpak/ImgList.h>
 
 #include <algorithm>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
 #include <cstring>
 
 namespace {
@@ -84,6 +88,17 @@ void AlphaBlend(HDC Source, HDC Destination, const TRect& R, const TPoint& Targe
             }
         }
     }
+}
+
+bool HasMMX() {
+#if defined(__x86_64__) || defined(__i386__)
+    // CPUID leaf 1: a processor signature of at least 0x50 and EDX bit 23.
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+    return eax >= 0x50 && (edx & (1u << 23)) != 0;
+#else
+    return false;
+#endif
 }
 
 UnicodeString ShortenString(HDC DC, const UnicodeString& S, int Width, int EllipsisWidth) {

@@ -239,6 +239,12 @@ void TBaseVirtualTree::WMNCDestroy(TMessage& Message) {
         FOptions->GetMiscOptions().Contains(toAcceptOLEDrop))
         RevokeDropTarget();
     FWorkerWindow.store(nullptr);
+    // A hint fading in over this tree stops at its next step and no longer
+    // reaches back to it.
+    if (HasState(tsInAnimation)) {
+        HintWindowDestroyed = true;
+        DoStateChange({}, {tsInAnimation, tsCancelHintAnimation});
+    }
     TCustomControl::Dispatch(Message);
 }
 

@@ -193,6 +193,8 @@ void Build(TWinControl* Sheet) {
     options->SetPaintOptions(options->GetPaintOptions() + toShowHorzGridLines +
                              toShowVertGridLines + toHotTrack);
     options->SetSelectionOptions(options->GetSelectionOptions() + toFullRowSelect + toMultiSelect);
+    // A rubber band or a drag resting at an edge scrolls the rows.
+    options->SetAutoOptions(options->GetAutoOptions() + toAutoScroll);
     TVTHeader* header = tree->GetHeader();
     header->SetOptions(header->GetOptions() + hoVisible + hoShowSortGlyphs + hoHotTrack +
                        hoDblClickResize);

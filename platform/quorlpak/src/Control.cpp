@@ -413,9 +413,11 @@ void TControl::SetZOrder(bool TopMost) {
 void TControl::BeginDrag(bool Immediate, int Threshold) {
     if (FDragging) return;
     FDragging = true;
-    DoStartDrag();
+    TDragObject* supplied = nullptr;
+    DoStartDrag(supplied);
     TDragControlObject object(this);
-    const TDragOutcome outcome = RunControlDrag(this, &object, Immediate, Threshold);
+    const TDragOutcome outcome =
+        RunControlDrag(this, supplied ? supplied : &object, Immediate, Threshold);
     // Without a window to hold the mouse the drag waits for EndDrag.
     if (!outcome.Ran || !FDragging) return;
     FDragging = false;
@@ -428,8 +430,49 @@ void TControl::EndDrag(bool Drop) {
     DoEndDrag(nullptr, 0, 0);
 }
 
-void TControl::DoStartDrag() {
-    if (OnStartDrag) OnStartDrag(this);
+void TControl::DoStartDrag(TDragObject*& DragObject) {
+    if (OnStartDrag) OnStartDrag(this, DragObject);
+}
+
+bool TControl::DragOver(TObject* Source, int X, int Y, TDragState State) {
+    bool accept = false;
+    if (OnDragOver) {
+        accept = true;
+        OnDragOver(this, Source, X, Y, State, accept);
+    }
+    return accept;
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+    if (OnDragDrop) OnDragDrop(this, Source, X, Y);
+}
+
+// The framework's drag: a dragged control stands for itself, any other
+// object for itself. Docking is the docking sites' business.
+void TControl::CMDrag(TMessage& Message) {
+    auto* record = reinterpret_cast<TDragRec*>(Message.LParam);
+    Message.Result = 0;
+    if (!record || !record->Source || dynamic_cast<TDragDockObject*>(record->Source)) return;
+    TObject* source = record->Source;
+    if (auto* control = dynamic_cast<TBaseDragControlObject*>(record->Source))
+        source = control->GetControl();
+    const TPoint at = ScreenToClient(record->Pos);
+    switch (TDragMessage(Message.WParam)) {
+    case dmDragEnter:
+        Message.Result = DragOver(source, at.x, at.y, dsDragEnter);
+        return;
+    case dmDragMove:
+        Message.Result = DragOver(source, at.x, at.y, dsDragMove);
+        return;
+    case dmDragLeave:
+        DragOver(source, at.x, at.y, dsDragLeave);
+        return;
+    case dmDragDrop:
+        DragDrop(source, at.x, at.y);
+        return;
+    default:
+        return;
+    }
 }
 
 void TControl::DoEndDrag(TObject* Target, int X, int Y) {

@@ -164,6 +164,9 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_HINTSHOW:
         CMHintShow(Message);
         return;
+    case CM_DRAG:
+        CMDrag(Message);
+        return;
     default:
         DefaultHandler(Message);
     }

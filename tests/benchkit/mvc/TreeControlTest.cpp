@@ -11,6 +11,7 @@
 #include <win32/shellapi.h>
 #include <win32/shlobj.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -183,6 +184,46 @@ TEST_F(TreeControlTest, HintsShowOnlyItemsTheViewCutsOffAndTheHandlerHasTheLastW
     int pause = 500;
     Tree->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
     EXPECT_EQ(pause, 0);
+}
+
+// A control dragged onto the tree: the view hears the drag as events, and
+// the published OnDragOver and OnDragDrop decide and take the drop.
+TEST_F(TreeControlTest, AFrameworkDragReachesOnDragOverAndOnDragDrop) {
+    Tree->SetBounds(150, 10, 121, 97);
+    auto* source = new TTreeControl(Form);
+    source->SetParent(Form);
+    source->SetBounds(10, 10, 121, 97);
+    Pump();
+    std::vector<std::string> events;
+    InterfacePtr<TEventLog> log(new TEventLog(&events));
+    Tree->AddDragListener(log.Get());
+    std::vector<TDragState> states;
+    Tree->OnDragOver = [&](TObject* Sender, TObject* Source, int, int, TDragState State,
+                           bool& Accept) {
+        states.push_back(State);
+        Accept = Sender == Tree && Source == source;
+    };
+    TPoint droppedAt{-1, -1};
+    Tree->OnDragDrop = [&](TObject*, TObject*, int X, int Y) { droppedAt = TPoint{X, Y}; };
+    TObject* endedOn = nullptr;
+    source->OnEndDrag = [&](TObject*, TObject* Target, int, int) { endedOn = Target; };
+    TestSeams::MouseDown(TestSeams::ClientPoint(source->GetHandle(), 20, 20));
+    Pump();
+    TestSeams::MouseMove(TestSeams::ClientPoint(Tree->GetHandle(), 30, 30));
+    TestSeams::MouseMove(TestSeams::ClientPoint(Tree->GetHandle(), 32, 31));
+    TestSeams::MouseUp(TestSeams::ClientPoint(Tree->GetHandle(), 32, 31));
+    source->BeginDrag(false);
+    Pump();
+    EXPECT_EQ(states, (std::vector<TDragState>{dsDragEnter, dsDragMove}));
+    EXPECT_EQ(droppedAt, TPoint(32, 31));
+    EXPECT_EQ(endedOn, Tree);
+    auto heard = [&](const char* id) {
+        return std::any_of(events.begin(), events.end(),
+                           [&](const std::string& e) { return e.find(id) != std::string::npos; });
+    };
+    EXPECT_TRUE(heard("2000")) << "entered";
+    EXPECT_TRUE(heard("2003")) << "dropped";
+    Tree->RemoveDragListener(log.Get());
 }
 
 TEST_F(TreeControlTest, ViewSettingsStreamByName) {

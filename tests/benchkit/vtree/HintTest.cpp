@@ -109,10 +109,14 @@ TEST_F(TreeHints, TheTooltipFadesOrSlidesInOnTheClock) {
     const COLORREF under = ColorToRGB(tree->GetColor());
     const struct {
         THintAnimationType type;
+        bool mmx;
         unsigned half; // half of the animation's time
-    } cases[] = {{hatFade, 200}, {hatSlide, 100}};
+    } cases[] = {{hatFade, true, 200}, {hatSlide, true, 100},
+                 {hatFade, false, 100}}; // no blending: the fade slides instead
+    const bool savedMMX = MMXAvailable;
     for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.type));
+        SCOPED_TRACE(int(c.type) * 2 + c.mmx);
+        MMXAvailable = c.mmx;
         tree->SetHintAnimation(c.type);
         MoveTo(OnText(N(2)));
         Application->CancelHint();
@@ -121,10 +125,11 @@ TEST_F(TreeHints, TheTooltipFadesOrSlidesInOnTheClock) {
         ASSERT_NE(hint, nullptr);
         const int bottom = hint->GetHeight() - 2;
         EXPECT_TRUE(hint->GetAnimating());
+        EXPECT_TRUE(tree->HasState(tsInAnimation)); // no row animation meanwhile
         EXPECT_EQ(Pixel(hint, 2, bottom), under); // first the tree shows through
         Advance(c.half);
         const COLORREF middle = Pixel(hint, 2, bottom);
-        if (c.type == hatFade) {
+        if (c.type == hatFade && c.mmx) {
             EXPECT_NE(middle, under);
             EXPECT_NE(middle, info);
         } else {
@@ -133,8 +138,59 @@ TEST_F(TreeHints, TheTooltipFadesOrSlidesInOnTheClock) {
         }
         Advance(c.half);
         EXPECT_FALSE(hint->GetAnimating());
+        EXPECT_FALSE(tree->HasState(tsInAnimation));
         EXPECT_EQ(Pixel(hint, 2, bottom), info);
     }
+    MMXAvailable = savedMMX;
+}
+
+// A hint that goes, or gives way to another, while it fades in hands the
+// tree's animation state back; a tree busy with its own animation shows the
+// hint at once.
+TEST_F(TreeHints, AFadeHoldsTheTreesAnimationStateOnlyWhileItRuns) {
+    tree->SetHintMode(hmTooltip);
+    tree->SetHintAnimation(hatFade);
+    tree->SetAnimationDuration(200);
+    std::vector<std::pair<TVirtualTreeStates, TVirtualTreeStates>> changes;
+    tree->OnStateChange = [&](TBaseVirtualTree*, TVirtualTreeStates Enter, TVirtualTreeStates Leave) {
+        if (Enter.Contains(tsInAnimation) || Leave.Contains(tsInAnimation) ||
+            Enter.Contains(tsCancelHintAnimation))
+            changes.emplace_back(Enter, Leave);
+    };
+    MoveTo(OnText(N(1)));
+    TVirtualTreeHintWindow* hint = HintWindow();
+    ASSERT_NE(hint, nullptr);
+    Advance(50);
+    ASSERT_TRUE(tree->HasState(tsInAnimation));
+    Application->CancelHint();
+    EXPECT_FALSE(tree->HasState(tsInAnimation));
+    EXPECT_FALSE(hint->GetAnimating());
+
+    // The same tooltip again while the first still fades: the old fade is
+    // cancelled, the new one starts from the beginning.
+    changes.clear();
+    MoveTo(OnText(N(2)));
+    MoveTo(OnText(N(1)));
+    ASSERT_TRUE(hint->GetAnimating());
+    hint->ActivateHint(hint->GetBoundsRect(), u" ");
+    ASSERT_EQ(changes.size(), 4u);
+    EXPECT_TRUE(changes[0].first.Contains(tsInAnimation));
+    EXPECT_TRUE(changes[1].first.Contains(tsCancelHintAnimation));
+    EXPECT_TRUE(changes[2].second.Contains(tsInAnimation));
+    EXPECT_TRUE(changes[3].first.Contains(tsInAnimation));
+    EXPECT_TRUE(tree->HasState(tsInAnimation));
+    EXPECT_FALSE(tree->HasState(tsCancelHintAnimation));
+    Advance(400);
+    EXPECT_FALSE(tree->HasState(tsInAnimation));
+
+    // Busy: no fade.
+    Application->CancelHint();
+    MoveTo(OnText(N(2)));
+    tree->DoStateChange({tsInAnimation});
+    MoveTo(OnText(N(1)));
+    ASSERT_NE(HintWindow(), nullptr);
+    EXPECT_FALSE(HintWindow()->GetAnimating());
+    tree->DoStateChange({}, {tsInAnimation});
 }
 
 TEST_F(TreeHints, ANodeHintWaitsThePauseShowsBelowTheRowAndEndsOnAClickNotOnKeys) {

@@ -14,7 +14,16 @@ public:
     using TVirtualDrawTree::TVirtualDrawTree;
     using TBaseVirtualTree::CalculateVerticalAlignments;
     using TBaseVirtualTree::InitializeLineImageAndSelectLevel;
+    using TBaseVirtualTree::FNewSelRect;
 };
+
+// A over B with alpha 128, channel by channel, as the blend computes it.
+COLORREF Half(TColor Over, TColor Under) {
+    const COLORREF o = ColorToRGB(Over), u = ColorToRGB(Under);
+    auto mix = [](int a, int b) { return (128 * a + 128 * b) / 256; };
+    return RGB(mix(GetRValue(o), GetRValue(u)), mix(GetGValue(o), GetGValue(u)),
+               mix(GetBValue(o), GetBValue(u)));
+}
 
 constexpr int Row = 18;
 
@@ -101,6 +110,46 @@ TEST_F(Paint, FullRowSelectionFillsTheRow) {
     const TColor unfocused = tree->GetColors()->GetColor(TVTColors::UnfocusedSelectionColorIndex);
     EXPECT_EQ(At(150, Row + 9), ColorToRGB(unfocused));
     EXPECT_EQ(At(150, 9), ColorToRGB(tree->GetColor()));
+}
+
+// Blended selection and the blended rubber band need the blending
+// instructions; without them the plain fill and the dotted frame stand in.
+TEST_F(Paint, BlendedSelectionAndRubberBandMixTheirColourWithTheRow) {
+    EXPECT_TRUE(HasMMX()) << "every x86-64 processor has them";
+    const bool saved = MMXAvailable;
+    TCustomVirtualTreeOptions* options = tree->GetTreeOptions();
+    options->SetSelectionOptions(options->GetSelectionOptions() + toFullRowSelect);
+    options->SetPaintOptions(options->GetPaintOptions() + toUseBlendedSelection);
+    tree->SetDrawSelectionMode(smBlendedRectangle);
+    tree->SetSelected(a0, true);
+    TVTColors* colours = tree->GetColors();
+    const TColor selection = colours->GetColor(TVTColors::UnfocusedSelectionColorIndex);
+    const TColor band = colours->GetColor(TVTColors::SelectionRectangleBlendColorIndex);
+    const TColor bandBorder = colours->GetColor(TVTColors::SelectionRectangleBorderColorIndex);
+    const TColor background = tree->GetColor();
+    // A band over rows B and below (content coordinates), right of the texts.
+    tree->FNewSelRect = TRect{180, 4 * Row - 5, 120, 3 * Row + 4};
+    tree->DoStateChange({tsDrawSelecting});
+    for (bool mmx : {true, false}) {
+        SCOPED_TRACE(mmx);
+        MMXAvailable = mmx;
+        PaintAll();
+        EXPECT_EQ(At(150, Row + 9), mmx ? Half(selection, background) : ColorToRGB(selection));
+        EXPECT_EQ(At(150, 3 * Row + 9), mmx ? Half(band, background) : ColorToRGB(background))
+            << "inside the band";
+        EXPECT_EQ(At(150, 4 * Row + 5), ColorToRGB(background)) << "below the band";
+        if (mmx) {
+            EXPECT_EQ(At(120, 3 * Row + 9), ColorToRGB(bandBorder));
+            EXPECT_EQ(At(179, 3 * Row + 9), ColorToRGB(bandBorder));
+            EXPECT_EQ(At(150, 4 * Row - 6), ColorToRGB(bandBorder)) << "its bottom edge";
+        } else {
+            const COLORREF plain = ColorToRGB(background);
+            EXPECT_TRUE(At(120, 3 * Row + 8) != plain || At(120, 3 * Row + 9) != plain)
+                << "the dotted frame";
+        }
+    }
+    tree->DoStateChange({}, {tsDrawSelecting});
+    MMXAvailable = saved;
 }
 
 TEST_F(Paint, HorizontalGridLinesTakeTheCellsLastRow) {

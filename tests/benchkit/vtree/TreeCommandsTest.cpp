@@ -127,6 +127,40 @@ TEST_F(TreeCommands, AFrameworkDragDropsOnTheNodeUnderTheMouse) {
     }
 }
 
+// An application that makes its own drag object: the target hears that
+// object as the source, and the source tree knows it for the drag's length.
+TEST_F(TreeCommands, AFrameworkDragCarriesTheApplicationsDragObject) {
+    TForm* form = Form();
+    TVirtualStringTree* source = StringTree(form, 0, 3);
+    TVirtualStringTree* target = StringTree(form, 150, 3);
+    Pump();
+    source->SetDragType(dtQUORL);
+    class TNodesDragObject : public TDragObject {} own;
+    source->OnStartDrag = [&](TObject*, TDragObject*& DragObject) { DragObject = &own; };
+    std::vector<TObject*> heard;
+    bool sourceKnew = false;
+    target->OnDragOver = [&](TBaseVirtualTree*, TObject* Source, TShiftState, TDragState, TPoint,
+                             TDropMode, uint32_t&, bool& Accept) {
+        heard.push_back(Source);
+        sourceKnew = source->HasState(tsUserDragObject);
+        Accept = true;
+    };
+    TObject* droppedFrom = nullptr;
+    target->OnDragDrop = [&](TBaseVirtualTree*, TObject* Source, IDataObject*, const TFormatArray&,
+                             TShiftState, TPoint, uint32_t&, TDropMode) { droppedFrom = Source; };
+    TestSeams::MouseDown(TestSeams::ClientPoint(source->GetHandle(), 20, 5));
+    Pump();
+    TestSeams::MouseMove(TestSeams::ClientPoint(target->GetHandle(), 20, 10));
+    TestSeams::MouseMove(TestSeams::ClientPoint(target->GetHandle(), 22, 10));
+    TestSeams::MouseUp(TestSeams::ClientPoint(target->GetHandle(), 22, 10));
+    source->BeginDrag(false);
+    Pump();
+    EXPECT_EQ(heard, (std::vector<TObject*>{&own, &own}));
+    EXPECT_TRUE(sourceKnew);
+    EXPECT_EQ(droppedFrom, &own);
+    EXPECT_FALSE(source->HasState(tsUserDragObject));
+}
+
 TEST_F(TreeCommands, EditActionsWorkOnTheSelectedNodes) {
     TVirtualStringTree* tree = StringTree(Form(), 0, 3);
     TStringList all;

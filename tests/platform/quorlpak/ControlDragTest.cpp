@@ -113,4 +113,64 @@ TEST_F(ControlDrag, RefusedCancelledOrUnstartedDragsDropNothing) {
     }
 }
 
+// Any control takes drops through OnDragOver and OnDragDrop; the dragged
+// control stands as source unless the application made its own object.
+TEST_F(ControlDrag, OnDragOverDecidesAndOnDragDropTakesTheDrop) {
+    auto* plain = new TTestControl(form);
+    plain->SetBounds(150, 95, 80, 50);
+    plain->SetParent(form);
+    Pump();
+    std::vector<TDragState> states;
+    std::vector<TObject*> sources;
+    plain->OnDragOver = [&](TObject* Sender, TObject* Source, int, int, TDragState State,
+                            bool& Accept) {
+        EXPECT_EQ(Sender, plain);
+        EXPECT_TRUE(Accept) << "a handler starts from yes";
+        states.push_back(State);
+        sources.push_back(Source);
+    };
+    TObject* dropped = nullptr;
+    TPoint droppedAt{-1, -1};
+    plain->OnDragDrop = [&](TObject*, TObject* Source, int X, int Y) {
+        dropped = Source;
+        droppedAt = TPoint{X, Y};
+    };
+    TDragObject own;
+    const struct {
+        const char* name;
+        TDragObject* supplied;
+        TObject* source;
+    } cases[] = {{"the control", nullptr, source}, {"the application's object", &own, &own}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        states.clear();
+        sources.clear();
+        dropped = nullptr;
+        source->OnStartDrag = [&](TObject*, TDragObject*& DragObject) { DragObject = c.supplied; };
+        Press();
+        MoveOver(plain, 5, 5);
+        MoveOver(plain, 7, 9);
+        TestSeams::MouseUp(TestSeams::ClientPoint(plain->GetHandle(), 7, 9));
+        source->BeginDrag(false);
+        Pump();
+        EXPECT_EQ(states, (std::vector<TDragState>{dsDragEnter, dsDragMove}));
+        EXPECT_EQ(sources, (std::vector<TObject*>{c.source, c.source}));
+        EXPECT_EQ(dropped, c.source);
+        EXPECT_EQ(droppedAt, TPoint(7, 9));
+        EXPECT_EQ(endTarget, plain);
+    }
+
+    // Without OnDragOver nothing is taken: the mouse leaves it, no drop.
+    plain->OnDragOver = nullptr;
+    dropped = nullptr;
+    Press();
+    MoveOver(plain, 5, 5);
+    MoveOver(plain, 6, 6);
+    TestSeams::MouseUp(TestSeams::ClientPoint(plain->GetHandle(), 6, 6));
+    source->BeginDrag(false);
+    Pump();
+    EXPECT_EQ(dropped, nullptr);
+    EXPECT_EQ(endTarget, nullptr);
+}
+
 } // namespace

@@ -256,6 +256,19 @@ TEST_F(DragDrop, ModifierKeysChooseTheEffectWithinWhatTheSourceAllows) {
     }
 }
 
+// While the mouse rests the target is asked again, about every 50 ms, so
+// that it can scroll or open what lies under the mouse.
+TEST_F(DragDrop, ATargetUnderARestingMouseIsAskedAgainAtAPace) {
+    TestSeams::UseManualClock(100000);
+    auto wait = [](unsigned ms) { return [ms] { TestSeams::AdvanceClock(ms); }; };
+    Press();
+    EXPECT_EQ(Drag({Move(right, 40, 50), wait(50), wait(50), Release(right, 40, 50)}),
+              DRAGDROP_S_DROP);
+    TestSeams::UseRealClock();
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"enter L", "leave L", "enter R", "over R",
+                                                 "over R", "drop R"}));
+}
+
 TEST_F(DragDrop, EscapeOrADropOverNoTargetCancels) {
     Press();
     EXPECT_EQ(Drag({Move(right, 40, 50), Key(VK_ESCAPE)}), DRAGDROP_S_CANCEL);

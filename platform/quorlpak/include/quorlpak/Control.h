@@ -34,8 +34,15 @@ using TMouseWheelUpDownEvent =
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TCanResizeEvent =
     std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
-using TStartDragEvent = std::function<void(TObject* Sender)>;
+class TDragObject;
+// DragObject starts null; an application that sets it drags its own object
+// (which it keeps alive until the drag has ended) instead of the control.
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// Source is the dragged control, or the application's drag object.
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y,
+                                          TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 
 // What a control says about the hint it is about to show (CM_HINTSHOW).
 struct THintInfo {
@@ -222,6 +229,9 @@ public:
     TCanResizeEvent OnCanResize;
     TStartDragEvent OnStartDrag;
     TEndDragEvent OnEndDrag;
+    // A control takes drops of the framework's drags only with OnDragOver set.
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
 
 protected:
     friend class TWinControl;
@@ -240,8 +250,13 @@ protected:
     virtual void Resize();
     virtual bool CanResize(int& NewWidth, int& NewHeight);
     virtual void ConstrainedResize(int& NewWidth, int& NewHeight);
-    virtual void DoStartDrag();
+    virtual void DoStartDrag(TDragObject*& DragObject);
     virtual void DoEndDrag(TObject* Target, int X, int Y);
+    // The framework's drag over this control (X, Y in client coordinates):
+    // whether it would take the drop. Without OnDragOver it takes nothing.
+    virtual bool DragOver(TObject* Source, int X, int Y, TDragState State);
+    virtual void DragDrop(TObject* Source, int X, int Y);
+    void CMDrag(TMessage& Message);
     virtual void RequestAlign();
     virtual void SetZOrder(bool TopMost);
     virtual void VisibleChanging() {}

@@ -135,7 +135,12 @@ bool IsInput(UINT msg) {
            (msg >= WM_NCMOUSEMOVE && msg <= WM_NCMOUSEMOVE + 0x0D);
 }
 
-enum class Next { Input, Quit, CaptureLost };
+enum class Next { Input, Tick, Quit, CaptureLost };
+
+// While the mouse rests the target is asked again at this pace, so that it
+// can scroll or open a node under the mouse.
+constexpr UINT kTickTimer = 1;
+constexpr UINT kTickInterval = 50;
 
 // Waits for the next input message, dispatching the rest meanwhile.
 Next NextInput(HWND tracker, MSG& msg) {
@@ -150,6 +155,8 @@ Next NextInput(HWND tracker, MSG& msg) {
             return Next::Quit;
         }
         if (IsInput(msg.message)) return Next::Input;
+        if (msg.message == WM_TIMER && msg.hwnd == tracker && msg.wParam == kTickTimer)
+            return Next::Tick;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -288,6 +295,7 @@ HRESULT DoDragDrop(IDataObject* pDataObj, IDropSource* pDropSource, DWORD dwOKEf
     pDataObj->AddRef();
     pDropSource->AddRef();
     SetCapture(tracker);
+    SetTimer(tracker, kTickTimer, kTickInterval, nullptr);
 
     HRESULT result = DRAGDROP_S_CANCEL;
     {
@@ -312,7 +320,14 @@ HRESULT DoDragDrop(IDataObject* pDataObj, IDropSource* pDropSource, DWORD dwOKEf
             loop.Feedback();
 
             MSG msg{};
-            if (NextInput(tracker, msg) != Next::Input) break;
+            const Next next = NextInput(tracker, msg);
+            if (next == Next::Tick) {
+                escape = false;
+                keys = KeyState();
+                GetCursorPos(&cursor);
+                continue;
+            }
+            if (next != Next::Input) break;
             escape = (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
                      msg.wParam == VK_ESCAPE;
             keys = KeyState();
@@ -322,6 +337,7 @@ HRESULT DoDragDrop(IDataObject* pDataObj, IDropSource* pDropSource, DWORD dwOKEf
     }
 
     if (GetCapture() == tracker) ReleaseCapture();
+    KillTimer(tracker, kTickTimer);
     DestroyWindow(tracker);
     pDropSource->Release();
     pDataObj->Release();
