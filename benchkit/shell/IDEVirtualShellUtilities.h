@@ -337,7 +337,9 @@ public:
     bool GetThreadedIconLoaded() const { return FStates.Contains(nsThreadedIconLoaded); }
     bool GetThreadImageLoaded() const { return FStates.Contains(nsThreadedImageLoaded); }
     const TShellCacheRec& GetShellCache() const { return FShellCache; }
-    WIN32_FIND_DATAW* GetWin32FindDataW() { return FWin32FindDataW.get(); }
+    // The item's find record (names included), read from its id list on
+    // first use; nil when the item has none.
+    WIN32_FIND_DATAW* GetWin32FindDataW();
 
     // ---- interfaces (not counted for the caller: the item keeps them) ---------------
     IShellFolder* GetShellFolder();
@@ -476,6 +478,15 @@ private:
     TNamespaceStates FStates;
     int FTag = 0;
     std::unique_ptr<WIN32_FIND_DATAW> FWin32FindDataW;
+    // What the id list says of the file, kept without the find record's name
+    // buffers: attribute, size and time queries answer from it.
+    struct TFindFacts {
+        bool Known = false;
+        bool Refresh = false; // asked of the file system once the item was invalidated
+        DWORD Attributes = 0;
+        uint64_t Size = 0;
+        FILETIME CreationTime{}, LastAccessTime{}, LastWriteTime{};
+    } FFindFacts;
     bool FSystemIsSuperHidden = false;
     TShellCacheRec FShellCache;
     InterfacePtr<IContextMenu> FCurrentContextMenu;

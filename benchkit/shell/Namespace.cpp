@@ -175,6 +175,8 @@ void TNamespace::InvalidateNamespace(bool RefreshIcon) {
     if (FParent && FParent->IsDesktop() && PhysicalDesktopFolder && PhysicalDesktopFolder != this)
         PhysicalDesktopFolder->InvalidateNamespace(true);
     FWin32FindDataW.reset();
+    FFindFacts = {};
+    FFindFacts.Refresh = true;
     FSHGetFileInfoRec.reset();
     FStates << nsShellDetailsSupported << nsShellFolder2Supported;
     if (!RefreshIcon) {

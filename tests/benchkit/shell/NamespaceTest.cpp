@@ -233,6 +233,41 @@ TEST_F(NamespaceTest, TimesComeFromTheFileSystem) {
     EXPECT_EQ(double(ConvertFileTimetoDateTime(FILETIME{})), 0.0);
 }
 
+// A listed item answers from what the listing read, even after the file
+// changed on disk; once invalidated it asks the file system again.
+TEST_F(NamespaceTest, ListedItemsKeepTheirListingUntilInvalidated) {
+    temp_.Write("kept.txt", "12345");
+    const time_t first = 1614834367, later = first + 3600;
+    auto setTimes = [&](time_t when) {
+        timespec times[2] = {{when - 60, 0}, {when, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("kept.txt").c_str(), times, 0), 0);
+    };
+    auto ticks = [](FILETIME t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    auto unixTicks = [](time_t when) { return (uint64_t(when) + 11644473600ull) * 10000000ull; };
+    setTimes(first);
+    auto folder = Item(u"");
+    auto children = Children(folder.get());
+    auto item = Child(children, u"kept.txt");
+    ASSERT_NE(item, nullptr);
+
+    temp_.Write("kept.txt", "1234567890");
+    chmod(temp_.Linux("kept.txt").c_str(), 0444);
+    setTimes(later);
+    EXPECT_EQ(item->GetSizeOfFileInt64(), 5);
+    EXPECT_FALSE(item->GetReadOnlyFile());
+    EXPECT_EQ(ticks(item->GetLastWriteTimeRaw()), unixTicks(first));
+    EXPECT_EQ(ticks(item->GetLastAccessTimeRaw()), unixTicks(first - 60));
+    EXPECT_NE(ticks(item->GetCreationTimeRaw()), 0u);
+
+    item->InvalidateNamespace();
+    EXPECT_EQ(item->GetSizeOfFileInt64(), 10);
+    EXPECT_TRUE(item->GetReadOnlyFile());
+    EXPECT_EQ(ticks(item->GetLastWriteTimeRaw()), unixTicks(later));
+    EXPECT_EQ(ticks(item->GetLastAccessTimeRaw()), unixTicks(later - 60));
+    ASSERT_NE(item->GetWin32FindDataW(), nullptr);
+    EXPECT_EQ(UnicodeString(item->GetWin32FindDataW()->cFileName), u"kept.txt");
+}
+
 // ---- type and icons
 // ------------------------------------------------------------------------------
 

@@ -294,8 +294,7 @@ std::vector<Item> ShellFolder::Children(SHCONTF flags) const {
         std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         if (IsHiddenName(name) && !(flags & SHCONTF_INCLUDEHIDDEN)) continue;
-        std::string path = where_.path == "/" ? "/" + name : where_.path + "/" + name;
-        Item item = EntryItem(path, name, entry->d_type);
+        Item item = EntryItemAt(dirfd(dir), name, entry->d_type);
         if (item.folder ? !(flags & SHCONTF_FOLDERS) : !(flags & SHCONTF_NONFOLDERS)) continue;
         children.push_back(std::move(item));
     }
