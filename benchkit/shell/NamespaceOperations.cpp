@@ -7,6 +7,7 @@
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
 
+#include <quorlpak/Application.h>
 #include <runpak/Strings.h>
 
 #include <win32/shellapi.h>
@@ -161,8 +162,8 @@ bool TNamespace::VerifyPIDLRelationship(const TNamespaceArray& NamespaceArray, b
             }
     }
     if (!related && !Silent && !IsDesktop())
-        MessageBoxW(nullptr, UnicodeString(_STR_ERR_BAD_PIDL_RELATIONSHIP).c_str(),
-                    UnicodeString(_S_ERROR).c_str(), MB_OK | MB_ICONERROR);
+        ShowWideMessage(Application ? Application->GetHandle() : nullptr, UnicodeString(_S_ERROR),
+                        UnicodeString(_STR_ERR_BAD_PIDL_RELATIONSHIP));
     return related;
 }
 
