@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -214,6 +215,19 @@ enum TObjectDescription {
     odComputerAudio,
     odShareDocuments
 };
+
+class TWinControl;
+class TPopupMenu;
+struct TMessage;
+
+// Context-menu callbacks: a command the user chose (set Handled to keep the
+// shell from running it), the menu about to be shown (clear Allow to show
+// nothing), and a command the shell ran.
+using TContextMenuCmdCallback = std::function<void(TNamespace* Namespace, const UnicodeString& Verb,
+                                                   UINT MenuItemID, bool& Handled)>;
+using TContextMenuShowCallback = std::function<void(TNamespace* Namespace, HMENU Menu, bool& Allow)>;
+using TContextMenuAfterCmdCallback = std::function<void(
+    TNamespace* Namespace, const UnicodeString& Verb, UINT MenuItemID, bool Successful)>;
 
 // Receives each enumerated child id (and owns it); answers whether it took
 // the item. Setting Terminate stops the walk.
@@ -416,6 +430,33 @@ public:
     // The item's menu asked for the newer interfaces; kept as the current one.
     InterfacePtr<IContextMenu2> ContextMenu2Interface();
     InterfacePtr<IContextMenu3> ContextMenu3Interface();
+    // Shows the shell's context menu of this item (or of some siblings; with
+    // ForceFromDesktop, of any items by their absolute lists) at Position (or
+    // the mouse), with the host's popup appended as a sub-menu. Owner's window
+    // method is hooked while the menu is up, so that the shell draws its
+    // entries. False without an owner or items, when nothing was chosen, or
+    // when the command failed.
+    bool ShowContextMenu(TWinControl* Owner, const TContextMenuCmdCallback& ContextMenuCmdCallback,
+                         const TContextMenuShowCallback& ContextMenuShowCallback,
+                         const TContextMenuAfterCmdCallback& ContextMenuAfterCmdCallback,
+                         const POINT* Position = nullptr, TPopupMenu* CustomShellSubMenu = nullptr,
+                         const UnicodeString& CustomSubMenuCaption = {});
+    bool ShowContextMenuMulti(TWinControl* Owner,
+                              const TContextMenuCmdCallback& ContextMenuCmdCallback,
+                              const TContextMenuShowCallback& ContextMenuShowCallback,
+                              const TContextMenuAfterCmdCallback& ContextMenuAfterCmdCallback,
+                              const TNamespaceArray& NamespaceArray, const POINT* Position = nullptr,
+                              TPopupMenu* CustomShellSubMenu = nullptr,
+                              const UnicodeString& CustomSubMenuCaption = {},
+                              bool ForceFromDesktop = false);
+    // Passes an owner-draw or menu message to the menu that is up.
+    HRESULT HandleContextMenuMsg(UINT Msg, WPARAM wParam, LPARAM lParam, LRESULT& Result);
+    void WindowProcForContextMenu(TMessage& Message);
+    // Appends a separator and a sub-menu named Caption holding PopupMenu's
+    // items to Menu; answers the ids given to them, in the popup's order,
+    // none of them an id that any entry of Menu (sub-menus included) uses.
+    std::vector<UINT> InjectCustomSubMenu(HMENU Menu, const UnicodeString& Caption,
+                                          TPopupMenu* PopupMenu, HMENU& SubMenu);
     // The verb and help text of an entry of the menu that is up (ids from 1).
     UnicodeString ContextMenuVerb(UINT MenuItemID);
     UnicodeString ContextMenuItemHelp(UINT MenuItemID);
@@ -491,6 +532,14 @@ private:
     TShellCacheRec FShellCache;
     InterfacePtr<IContextMenu> FCurrentContextMenu;
     InterfacePtr<IContextMenu2> FCurrentContextMenu2;
+    std::function<void(TMessage&)> FOldWndProcForContextMenu;
+
+    bool InternalShowContextMenu(TWinControl* Owner, const TContextMenuCmdCallback& CmdCallback,
+                                 const TContextMenuShowCallback& ShowCallback,
+                                 const TContextMenuAfterCmdCallback& AfterCmdCallback,
+                                 const TPIDLArray& PIDLArray, const POINT* Position,
+                                 TPopupMenu* CustomShellSubMenu, const UnicodeString& Caption,
+                                 bool ForceFromDesktop);
 };
 
 // Orders items for the explorer views: negative when NS1 sorts first.
