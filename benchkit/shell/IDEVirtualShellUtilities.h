@@ -9,6 +9,8 @@
 #include "benchkit/shell/IDEVirtualShellTypes.h"
 #include "benchkit/shell/RERIdareviViziZeraruz.h"
 
+#include <win32/shellext.h>
+
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
 #include <runpak/Interfaces.h>
@@ -218,7 +220,10 @@ enum TObjectDescription {
 
 class TWinControl;
 class TPopupMenu;
+class TBitmap;
 struct TMessage;
+class TExtractImage;
+class TVirtualShellLink;
 
 // Context-menu callbacks: a command the user chose (set Handled to keep the
 // shell from running it), the menu about to be shown (clear Allow to show
@@ -356,6 +361,29 @@ public:
     WIN32_FIND_DATAW* GetWin32FindDataW();
 
     // ---- interfaces (not counted for the caller: the item keeps them) ---------------
+    // Each is nil where the shell offers nothing of the kind for the item.
+    IShellIcon* GetShellIconInterface();
+    IShellIconOverlay* GetShellIconOverlayInterface();
+    IDropTarget* GetDropTargetInterface();
+    IQueryInfo* GetQueryInfoInterface();
+    IBrowserFrameOptions* GetBrowserFrameOptionsInterface();
+    IQueryAssociations* GetQueryAssociationsInterface();
+    ICategoryProvider* GetCategoryProviderInterface();
+    // Not kept: counted for the caller.
+    InterfacePtr<IExtractIconW> GetExtractIconWInterface();
+    InterfacePtr<IExtractIconA> GetExtractIconAInterface();
+    InterfacePtr<IDataObject> DataObjectInterface();
+    // The thumbnail extractor and the link reader, made on first use; owned by the item.
+    TExtractImage* GetExtractImage();
+    TVirtualShellLink* GetShellLink();
+    // A categorizer of the item's folder (counted), nil when it has none.
+    InterfacePtr<ICategorizer> CreateCategory(const GUID& CategoryID);
+    InterfacePtr<ICategorizer> GetCategoryAlphabetical();
+    InterfacePtr<ICategorizer> GetCategoryDriveSize();
+    InterfacePtr<ICategorizer> GetCategoryDriveType();
+    InterfacePtr<ICategorizer> GetCategoryFreeSpace();
+    InterfacePtr<ICategorizer> GetCategorySize();
+    InterfacePtr<ICategorizer> GetCategoryTime();
     IShellFolder* GetShellFolder();
     IShellFolder2* GetShellFolder2();
     IShellFolder2* GetParentShellFolder2();
@@ -532,7 +560,14 @@ private:
     TShellCacheRec FShellCache;
     InterfacePtr<IContextMenu> FCurrentContextMenu;
     InterfacePtr<IContextMenu2> FCurrentContextMenu2;
-    std::function<void(TMessage&)> FOldWndProcForContextMenu;
+    // The interfaces few items are asked for, the objects made on first use
+    // and the owner's window method while a context menu is up, apart so that
+    // an item nobody asks costs one pointer for them.
+    struct TExtras;
+    std::unique_ptr<TExtras> FExtras;
+    TExtras& Extras();
+    void ReleaseExtraInterfaces();
+    void FreeExtraObjects();
 
     bool InternalShowContextMenu(TWinControl* Owner, const TContextMenuCmdCallback& CmdCallback,
                                  const TContextMenuShowCallback& ShowCallback,
@@ -562,6 +597,102 @@ private:
     TFileSort FFileSort = fsFileType;
 };
 
+// ---- thumbnails and links -----------------------------------------------------------------
+
+enum THotKeyModifier { hkmAlt, hkmControl, hkmExtendedKey, hkmShift };
+using THotKeyModifiers = TSet<THotKeyModifier, 8>;
+
+// The thumbnail of an item through the shell's image extractor.
+class TExtractImage : public TObject {
+public:
+    TExtractImage() = default;
+    ~TExtractImage() override;
+    TExtractImage(const TExtractImage&) = delete;
+    TExtractImage& operator=(const TExtractImage&) = delete;
+
+    uint32_t GetWidth() const { return FWidth; }
+    void SetWidth(uint32_t Value) { FWidth = Value; }
+    uint32_t GetHeight() const { return FHeight; }
+    void SetHeight(uint32_t Value) { FHeight = Value; }
+    uint32_t GetColorDepth() const { return FColorDepth; }
+    void SetColorDepth(uint32_t Value) { FColorDepth = Value; }
+    uint32_t GetFlags() const { return FFlags; }
+    void SetFlags(uint32_t Value) { FFlags = Value; }
+    TNamespace* GetOwner() const { return FOwner; }
+    void SetOwner(TNamespace* Value) { FOwner = Value; }
+    uint32_t GetPriority() const { return FPriority; }
+    bool GetPathExtracted() const { return FPathExtracted; }
+    // Where the image comes from; must be asked before the image. Empty when
+    // the shell has no extractor for the item.
+    UnicodeString GetImagePath();
+    // A new bitmap the caller owns, or nil.
+    TBitmap* GetImage();
+    IExtractImage* GetExtractImageInterface();
+    IExtractImage2* GetExtractImage2Interface();
+
+private:
+    uint32_t FFlags = 32;
+    uint32_t FPriority = 0;
+    uint32_t FHeight = 200;
+    uint32_t FWidth = 200;
+    uint32_t FColorDepth = 32;
+    InterfacePtr<IExtractImage> FExtractImageInterface;
+    InterfacePtr<IExtractImage2> FExtractImage2Interface;
+    TNamespace* FOwner = nullptr;
+    bool FPathExtracted = false;
+};
+
+enum TCmdShow {
+    swHide,
+    swMaximize,
+    swMinimize,
+    swRestore,
+    swShow,
+    swShowDefault,
+    swShowMinimized,
+    swShowMinNoActive,
+    swShowNA,
+    swShowNoActive,
+    swShowNormal
+};
+
+// A shell link file read and written through the shell's link object. The
+// shell's links are symbolic links: what a link file keeps is its target.
+class TVirtualShellLink : public TComponent {
+public:
+    explicit TVirtualShellLink(TComponent* AOwner = nullptr);
+    ~TVirtualShellLink() override;
+
+    // Loads LinkFileName; false (and an empty FileName) when it is no link.
+    bool ReadLink(const UnicodeString& LinkFileName);
+    // Writes the link; false when there is no target (after saying so,
+    // unless SilentWrite) or the file could not be written.
+    bool WriteLink(const UnicodeString& LinkFileName);
+
+    UnicodeString FileName, TargetPath, Arguments, Description, WorkingDirectory, IconLocation;
+    int IconIndex = 0;
+    TCmdShow ShowCmd = swShowNormal;
+    THotKeyModifiers HotKeyModifiers;
+    uint16_t HotKey = 0;
+    bool SilentWrite = false;
+
+    PItemIDList GetTargetIDList() const { return FTargetIDList; }
+    // Takes a copy of the list.
+    void SetTargetIDList(PItemIDList Value);
+    IShellLinkW* GetShellLinkWInterface();
+
+private:
+    PItemIDList FTargetIDList = nullptr;
+    InterfacePtr<IShellLinkW> FShellLinkW;
+};
+
+// Makes a link file to AssociatedFile; false when it was not written.
+bool CreateShellLink(const UnicodeString& LinkFileName, const UnicodeString& AssociatedFile,
+                     const UnicodeString& Parameters = {}, const UnicodeString& WorkingDir = {},
+                     const UnicodeString& Description = {}, TCmdShow ShowCmd = swShowNormal,
+                     uint16_t HotKey = 0, THotKeyModifiers HotKeyModifiers = {},
+                     const UnicodeString& IconFile = {}, int IconIndex = 0);
+
 // ---- item routines ----------------------------------------------------------------------
 
 // The desktop's absolute list of a Windows path (or special name), or nil.
@@ -586,8 +717,6 @@ TPIDLArray NamespaceToAbsolutePIDLArray(const TNamespaceArray& NamespaceArray);
 enum TDefaultFolderIcon { diNormalFolder, diOpenFolder, diUnknownFile, diLink, diMyDocuments };
 int DefaultSystemImageIndex(TDefaultFolderIcon FolderType);
 
-enum THotKeyModifier { hkmAlt, hkmControl, hkmExtendedKey, hkmShift };
-using THotKeyModifiers = TSet<THotKeyModifier, 8>;
 UnicodeString HotKeyModifiersToStr(THotKeyModifiers HotKeyMod);
 
 // ---- special folders and start-up ------------------------------------------------------

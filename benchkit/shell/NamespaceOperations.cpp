@@ -6,6 +6,7 @@
 #include "benchkit/shell/IDEVirtualResources.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
+#include "NamespaceExtras.h"
 
 #include <quorlpak/Application.h>
 #include <quorlpak/Menus.h>
@@ -201,7 +202,7 @@ HRESULT TNamespace::HandleContextMenuMsg(UINT Msg, WPARAM wParam, LPARAM lParam,
 }
 
 void TNamespace::WindowProcForContextMenu(TMessage& Message) {
-    if (FOldWndProcForContextMenu) FOldWndProcForContextMenu(Message);
+    if (FExtras && FExtras->OldWndProcForContextMenu) FExtras->OldWndProcForContextMenu(Message);
     switch (Message.Msg) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
@@ -306,7 +307,7 @@ bool TNamespace::InternalShowContextMenu(TWinControl* Owner,
                                          TPopupMenu* CustomShellSubMenu,
                                          const UnicodeString& Caption, bool ForceFromDesktop) {
     if (!Owner) return false;
-    WindowMethodHook hook(Owner, this, FOldWndProcForContextMenu);
+    WindowMethodHook hook(Owner, this, Extras().OldWndProcForContextMenu);
     if (PIDLArray.empty()) return false;
     POINT at{};
     if (Position)

@@ -420,6 +420,12 @@ UnicodeString TNamespace::GetFileType() {
 
 int TNamespace::QueryIconIndex(bool OpenIcon, TIconSize IconSize) {
     if (!FAbsolutePIDL) return 0;
+    // The folder's own icon answer first; the system's lookup for what it leaves.
+    if (IShellIcon* icons = GetShellIconInterface()) {
+        int index = 0;
+        if (icons->GetIconOf(FRelativePIDL, OpenIcon ? GIL_OPENICON : 0, &index) == S_OK)
+            return index;
+    }
     UINT flags = SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SHELLICONSIZE |
                  (IconSize == icSmall ? SHGFI_SMALLICON : 0) | (OpenIcon ? SHGFI_OPENICON : 0);
     SHFILEINFOW info{};
@@ -466,18 +472,36 @@ void TNamespace::SetImageByThread(HBITMAP Bitmap, bool ClearThreadLoading) {
     if (ClearThreadLoading) FStates >> nsThreadedImageLoading;
 }
 
-// The shell offers no overlay handlers here: every item answers "none".
+// Asked of the parent folder while no overlay is known, so that an item
+// that gains one (a file turned into a link) shows it once refreshed.
 int TNamespace::GetOverlayIndex() {
+    if (FShellCache.Data.OverlayIndex < 0 && GetParentShellFolder() && FParent)
+        if (IShellIconOverlay* overlays = FParent->GetShellIconOverlayInterface()) {
+            int index = -1;
+            FShellCache.Data.OverlayIndex =
+                overlays->GetOverlayIndex(FRelativePIDL, &index) == S_OK ? index : -1;
+        }
     return FShellCache.Data.OverlayIndex;
 }
 int TNamespace::GetOverlayIconIndex() {
+    if (FShellCache.Data.OverlayIconIndex < 0 && GetParentShellFolder() && FParent)
+        if (IShellIconOverlay* overlays = FParent->GetShellIconOverlayInterface()) {
+            int index = -1;
+            FShellCache.Data.OverlayIconIndex =
+                overlays->GetOverlayIconIndex(FRelativePIDL, &index) == S_OK ? index : -1;
+        }
     return FShellCache.Data.OverlayIconIndex;
 }
 
 // ---- descriptions ---------------------------------------------------------------------------
 
 UnicodeString TNamespace::GetInfoTip() {
-    return {}; // no info-tip objects in this shell
+    IQueryInfo* info = GetQueryInfoInterface();
+    LPWSTR tip = nullptr;
+    if (!info || FAILED(info->GetInfoTip(0, &tip)) || !tip) return {};
+    UnicodeString text(tip);
+    PIDLMgr ? PIDLMgr->FreeOLEStr(tip) : CoTaskMemFree(tip);
+    return text;
 }
 
 namespace {

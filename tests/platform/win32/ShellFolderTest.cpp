@@ -333,3 +333,26 @@ TEST_F(ShellFolderTest, SizesBeyondFourGibibytesAndDetails) {
     details->Release();
     ILFree(big);
 }
+
+// The layer serves the shell link class alone, and without aggregation.
+TEST(ShellLinkObject, ClassesServed) {
+    IShellLinkW* link = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                               reinterpret_cast<void**>(&link)),
+              S_OK);
+    IPersistFile* file = nullptr;
+    EXPECT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
+    WCHAR path[MAX_PATH] = u"x";
+    EXPECT_EQ(link->GetPath(path, MAX_PATH, nullptr, 0), S_FALSE) << "no target yet";
+    EXPECT_EQ(path[0], 0);
+    EXPECT_EQ(file->Save(nullptr, TRUE), E_INVALIDARG);
+    file->Release();
+    link->Release();
+    void* none = nullptr;
+    EXPECT_EQ(CoCreateInstance(IID_IShellLinkW, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &none),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, reinterpret_cast<IUnknown*>(&none),
+                               CLSCTX_INPROC_SERVER, IID_IUnknown, &none),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(none, nullptr);
+}
