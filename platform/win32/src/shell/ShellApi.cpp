@@ -56,6 +56,7 @@ void RegisterShellModule() {
             {"SHChangeNotifyDeregister", 0, reinterpret_cast<void*>(&SHChangeNotifyDeregister)},
             {"SHChangeNotify", 0, reinterpret_cast<void*>(&SHChangeNotify)},
             {nullptr, 747, reinterpret_cast<void*>(&SHLimitInputEdit)},
+            {"SHGetImageList", 727, reinterpret_cast<void*>(&SHGetImageList)},
             {"ILIsEqual", 0, reinterpret_cast<void*>(&ILIsEqual)},
             {"ILIsParent", 0, reinterpret_cast<void*>(&ILIsParent)},
             {"ILClone", 0, reinterpret_cast<void*>(&ILClone)},
@@ -450,4 +451,21 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* p
     } catch (...) {
         return 0;
     }
+}
+
+HRESULT SHGetImageList(int iImageList, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IImageList) return E_NOINTERFACE;
+    HIMAGELIST list = nullptr;
+    switch (iImageList) {
+    case SHIL_LARGE: list = SystemImageList(false); break;
+    case SHIL_SMALL:
+    case SHIL_SYSSMALL: list = SystemImageList(true); break;
+    case SHIL_EXTRALARGE:
+    case SHIL_JUMBO: list = ExtraLargeSystemImageList(); break;
+    default: return E_INVALIDARG;
+    }
+    *ppv = list;
+    return list ? S_OK : E_FAIL;
 }
