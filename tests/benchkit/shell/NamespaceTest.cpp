@@ -268,6 +268,28 @@ TEST_F(NamespaceTest, ListedItemsKeepTheirListingUntilInvalidated) {
     EXPECT_EQ(UnicodeString(item->GetWin32FindDataW()->cFileName), u"kept.txt");
 }
 
+// A name with wildcard characters is the item's own name: its times are its
+// own, not those of another file the name would match as a pattern.
+TEST_F(NamespaceTest, WildcardNamesHaveTheirOwnTimes) {
+    temp_.Write("aXb.txt", "x");
+    temp_.Write("a*b.txt", "y");
+    const time_t own = 1614834367, other = own + 86400;
+    timespec mine[2] = {{own, 0}, {own, 0}}, theirs[2] = {{other, 0}, {other, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("a*b.txt").c_str(), mine, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("aXb.txt").c_str(), theirs, 0), 0);
+    auto folder = Item(u"");
+    auto children = Children(folder.get());
+    auto item = Child(children, u"a*b.txt");
+    ASSERT_NE(item, nullptr);
+    const uint64_t expected = (uint64_t(own) + 11644473600ull) * 10000000ull;
+    for (int pass = 0; pass < 2; ++pass) {
+        FILETIME access = item->GetLastAccessTimeRaw(), write = item->GetLastWriteTimeRaw();
+        EXPECT_EQ((uint64_t(access.dwHighDateTime) << 32) | access.dwLowDateTime, expected);
+        EXPECT_EQ((uint64_t(write.dwHighDateTime) << 32) | write.dwLowDateTime, expected);
+        item->InvalidateNamespace(); // the second pass asks the file system again
+    }
+}
+
 // ---- type and icons
 // ------------------------------------------------------------------------------
 
