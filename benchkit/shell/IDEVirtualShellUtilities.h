@@ -9,6 +9,8 @@
 #include "benchkit/shell/IDEVirtualShellTypes.h"
 #include "benchkit/shell/RERIdareviViziZeraruz.h"
 
+#include <win32/shellext.h>
+
 #include <runpak/DateTime.h>
 #include <runpak/Exceptions.h>
 #include <runpak/Interfaces.h>
@@ -20,6 +22,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -215,6 +218,22 @@ enum TObjectDescription {
     odShareDocuments
 };
 
+class TWinControl;
+class TPopupMenu;
+class TBitmap;
+struct TMessage;
+class TExtractImage;
+class TVirtualShellLink;
+
+// Context-menu callbacks: a command the user chose (set Handled to keep the
+// shell from running it), the menu about to be shown (clear Allow to show
+// nothing), and a command the shell ran.
+using TContextMenuCmdCallback = std::function<void(TNamespace* Namespace, const UnicodeString& Verb,
+                                                   UINT MenuItemID, bool& Handled)>;
+using TContextMenuShowCallback = std::function<void(TNamespace* Namespace, HMENU Menu, bool& Allow)>;
+using TContextMenuAfterCmdCallback = std::function<void(
+    TNamespace* Namespace, const UnicodeString& Verb, UINT MenuItemID, bool Successful)>;
+
 // Receives each enumerated child id (and owns it); answers whether it took
 // the item. Setting Terminate stops the walk.
 using TEnumFolderCallback =
@@ -337,9 +356,34 @@ public:
     bool GetThreadedIconLoaded() const { return FStates.Contains(nsThreadedIconLoaded); }
     bool GetThreadImageLoaded() const { return FStates.Contains(nsThreadedImageLoaded); }
     const TShellCacheRec& GetShellCache() const { return FShellCache; }
-    WIN32_FIND_DATAW* GetWin32FindDataW() { return FWin32FindDataW.get(); }
+    // The item's find record (names included), read from its id list on
+    // first use; nil when the item has none.
+    WIN32_FIND_DATAW* GetWin32FindDataW();
 
     // ---- interfaces (not counted for the caller: the item keeps them) ---------------
+    // Each is nil where the shell offers nothing of the kind for the item.
+    IShellIcon* GetShellIconInterface();
+    IShellIconOverlay* GetShellIconOverlayInterface();
+    IDropTarget* GetDropTargetInterface();
+    IQueryInfo* GetQueryInfoInterface();
+    IBrowserFrameOptions* GetBrowserFrameOptionsInterface();
+    IQueryAssociations* GetQueryAssociationsInterface();
+    ICategoryProvider* GetCategoryProviderInterface();
+    // Not kept: counted for the caller.
+    InterfacePtr<IExtractIconW> GetExtractIconWInterface();
+    InterfacePtr<IExtractIconA> GetExtractIconAInterface();
+    InterfacePtr<IDataObject> DataObjectInterface();
+    // The thumbnail extractor and the link reader, made on first use; owned by the item.
+    TExtractImage* GetExtractImage();
+    TVirtualShellLink* GetShellLink();
+    // A categorizer of the item's folder (counted), nil when it has none.
+    InterfacePtr<ICategorizer> CreateCategory(const GUID& CategoryID);
+    InterfacePtr<ICategorizer> GetCategoryAlphabetical();
+    InterfacePtr<ICategorizer> GetCategoryDriveSize();
+    InterfacePtr<ICategorizer> GetCategoryDriveType();
+    InterfacePtr<ICategorizer> GetCategoryFreeSpace();
+    InterfacePtr<ICategorizer> GetCategorySize();
+    InterfacePtr<ICategorizer> GetCategoryTime();
     IShellFolder* GetShellFolder();
     IShellFolder2* GetShellFolder2();
     IShellFolder2* GetParentShellFolder2();
@@ -414,6 +458,33 @@ public:
     // The item's menu asked for the newer interfaces; kept as the current one.
     InterfacePtr<IContextMenu2> ContextMenu2Interface();
     InterfacePtr<IContextMenu3> ContextMenu3Interface();
+    // Shows the shell's context menu of this item (or of some siblings; with
+    // ForceFromDesktop, of any items by their absolute lists) at Position (or
+    // the mouse), with the host's popup appended as a sub-menu. Owner's window
+    // method is hooked while the menu is up, so that the shell draws its
+    // entries. False without an owner or items, when nothing was chosen, or
+    // when the command failed.
+    bool ShowContextMenu(TWinControl* Owner, const TContextMenuCmdCallback& ContextMenuCmdCallback,
+                         const TContextMenuShowCallback& ContextMenuShowCallback,
+                         const TContextMenuAfterCmdCallback& ContextMenuAfterCmdCallback,
+                         const POINT* Position = nullptr, TPopupMenu* CustomShellSubMenu = nullptr,
+                         const UnicodeString& CustomSubMenuCaption = {});
+    bool ShowContextMenuMulti(TWinControl* Owner,
+                              const TContextMenuCmdCallback& ContextMenuCmdCallback,
+                              const TContextMenuShowCallback& ContextMenuShowCallback,
+                              const TContextMenuAfterCmdCallback& ContextMenuAfterCmdCallback,
+                              const TNamespaceArray& NamespaceArray, const POINT* Position = nullptr,
+                              TPopupMenu* CustomShellSubMenu = nullptr,
+                              const UnicodeString& CustomSubMenuCaption = {},
+                              bool ForceFromDesktop = false);
+    // Passes an owner-draw or menu message to the menu that is up.
+    HRESULT HandleContextMenuMsg(UINT Msg, WPARAM wParam, LPARAM lParam, LRESULT& Result);
+    void WindowProcForContextMenu(TMessage& Message);
+    // Appends a separator and a sub-menu named Caption holding PopupMenu's
+    // items to Menu; answers the ids given to them, in the popup's order,
+    // none of them an id that any entry of Menu (sub-menus included) uses.
+    std::vector<UINT> InjectCustomSubMenu(HMENU Menu, const UnicodeString& Caption,
+                                          TPopupMenu* PopupMenu, HMENU& SubMenu);
     // The verb and help text of an entry of the menu that is up (ids from 1).
     UnicodeString ContextMenuVerb(UINT MenuItemID);
     UnicodeString ContextMenuItemHelp(UINT MenuItemID);
@@ -476,10 +547,34 @@ private:
     TNamespaceStates FStates;
     int FTag = 0;
     std::unique_ptr<WIN32_FIND_DATAW> FWin32FindDataW;
+    // What the id list says of the file, kept without the find record's name
+    // buffers: attribute, size and time queries answer from it.
+    struct TFindFacts {
+        bool Known = false;
+        bool Refresh = false; // asked of the file system once the item was invalidated
+        DWORD Attributes = 0;
+        uint64_t Size = 0;
+        FILETIME CreationTime{}, LastAccessTime{}, LastWriteTime{};
+    } FFindFacts;
     bool FSystemIsSuperHidden = false;
     TShellCacheRec FShellCache;
     InterfacePtr<IContextMenu> FCurrentContextMenu;
     InterfacePtr<IContextMenu2> FCurrentContextMenu2;
+    // The interfaces few items are asked for, the objects made on first use
+    // and the owner's window method while a context menu is up, apart so that
+    // an item nobody asks costs one pointer for them.
+    struct TExtras;
+    std::unique_ptr<TExtras> FExtras;
+    TExtras& Extras();
+    void ReleaseExtraInterfaces();
+    void FreeExtraObjects();
+
+    bool InternalShowContextMenu(TWinControl* Owner, const TContextMenuCmdCallback& CmdCallback,
+                                 const TContextMenuShowCallback& ShowCallback,
+                                 const TContextMenuAfterCmdCallback& AfterCmdCallback,
+                                 const TPIDLArray& PIDLArray, const POINT* Position,
+                                 TPopupMenu* CustomShellSubMenu, const UnicodeString& Caption,
+                                 bool ForceFromDesktop);
 };
 
 // Orders items for the explorer views: negative when NS1 sorts first.
@@ -501,6 +596,102 @@ public:
 private:
     TFileSort FFileSort = fsFileType;
 };
+
+// ---- thumbnails and links -----------------------------------------------------------------
+
+enum THotKeyModifier { hkmAlt, hkmControl, hkmExtendedKey, hkmShift };
+using THotKeyModifiers = TSet<THotKeyModifier, 8>;
+
+// The thumbnail of an item through the shell's image extractor.
+class TExtractImage : public TObject {
+public:
+    TExtractImage() = default;
+    ~TExtractImage() override;
+    TExtractImage(const TExtractImage&) = delete;
+    TExtractImage& operator=(const TExtractImage&) = delete;
+
+    uint32_t GetWidth() const { return FWidth; }
+    void SetWidth(uint32_t Value) { FWidth = Value; }
+    uint32_t GetHeight() const { return FHeight; }
+    void SetHeight(uint32_t Value) { FHeight = Value; }
+    uint32_t GetColorDepth() const { return FColorDepth; }
+    void SetColorDepth(uint32_t Value) { FColorDepth = Value; }
+    uint32_t GetFlags() const { return FFlags; }
+    void SetFlags(uint32_t Value) { FFlags = Value; }
+    TNamespace* GetOwner() const { return FOwner; }
+    void SetOwner(TNamespace* Value) { FOwner = Value; }
+    uint32_t GetPriority() const { return FPriority; }
+    bool GetPathExtracted() const { return FPathExtracted; }
+    // Where the image comes from; must be asked before the image. Empty when
+    // the shell has no extractor for the item.
+    UnicodeString GetImagePath();
+    // A new bitmap the caller owns, or nil.
+    TBitmap* GetImage();
+    IExtractImage* GetExtractImageInterface();
+    IExtractImage2* GetExtractImage2Interface();
+
+private:
+    uint32_t FFlags = 32;
+    uint32_t FPriority = 0;
+    uint32_t FHeight = 200;
+    uint32_t FWidth = 200;
+    uint32_t FColorDepth = 32;
+    InterfacePtr<IExtractImage> FExtractImageInterface;
+    InterfacePtr<IExtractImage2> FExtractImage2Interface;
+    TNamespace* FOwner = nullptr;
+    bool FPathExtracted = false;
+};
+
+enum TCmdShow {
+    swHide,
+    swMaximize,
+    swMinimize,
+    swRestore,
+    swShow,
+    swShowDefault,
+    swShowMinimized,
+    swShowMinNoActive,
+    swShowNA,
+    swShowNoActive,
+    swShowNormal
+};
+
+// A shell link file read and written through the shell's link object. The
+// shell's links are symbolic links: what a link file keeps is its target.
+class TVirtualShellLink : public TComponent {
+public:
+    explicit TVirtualShellLink(TComponent* AOwner = nullptr);
+    ~TVirtualShellLink() override;
+
+    // Loads LinkFileName; false (and an empty FileName) when it is no link.
+    bool ReadLink(const UnicodeString& LinkFileName);
+    // Writes the link; false when there is no target (after saying so,
+    // unless SilentWrite) or the file could not be written.
+    bool WriteLink(const UnicodeString& LinkFileName);
+
+    UnicodeString FileName, TargetPath, Arguments, Description, WorkingDirectory, IconLocation;
+    int IconIndex = 0;
+    TCmdShow ShowCmd = swShowNormal;
+    THotKeyModifiers HotKeyModifiers;
+    uint16_t HotKey = 0;
+    bool SilentWrite = false;
+
+    PItemIDList GetTargetIDList() const { return FTargetIDList; }
+    // Takes a copy of the list.
+    void SetTargetIDList(PItemIDList Value);
+    IShellLinkW* GetShellLinkWInterface();
+
+private:
+    PItemIDList FTargetIDList = nullptr;
+    InterfacePtr<IShellLinkW> FShellLinkW;
+};
+
+// Makes a link file to AssociatedFile; false when it was not written.
+bool CreateShellLink(const UnicodeString& LinkFileName, const UnicodeString& AssociatedFile,
+                     const UnicodeString& Parameters = {}, const UnicodeString& WorkingDir = {},
+                     const UnicodeString& Description = {}, TCmdShow ShowCmd = swShowNormal,
+                     uint16_t HotKey = 0, THotKeyModifiers HotKeyModifiers = {},
+                     const UnicodeString& IconFile = {}, int IconIndex = 0);
 
 // ---- item routines ----------------------------------------------------------------------
 
@@ -526,8 +717,6 @@ TPIDLArray NamespaceToAbsolutePIDLArray(const TNamespaceArray& NamespaceArray);
 enum TDefaultFolderIcon { diNormalFolder, diOpenFolder, diUnknownFile, diLink, diMyDocuments };
 int DefaultSystemImageIndex(TDefaultFolderIcon FolderType);
 
-enum THotKeyModifier { hkmAlt, hkmControl, hkmExtendedKey, hkmShift };
-using THotKeyModifiers = TSet<THotKeyModifier, 8>;
 UnicodeString HotKeyModifiersToStr(THotKeyModifiers HotKeyMod);
 
 // ---- special folders and start-up ------------------------------------------------------

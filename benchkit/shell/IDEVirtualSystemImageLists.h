@@ -26,11 +26,14 @@ private:
     void RecreateHandle();
 
     TSysImageListSize FImageSize = sisSmall;
+    // The shell's 48-pixel list, as its routine by size answered it (shared,
+    // never released or destroyed).
+    void* FJumboImages = nullptr;
 };
 
 VirtualSysImages* SmallSysImages();
 VirtualSysImages* LargeSysImages();
-// The shell offers no extra-large list here: this is the large list's images.
+// The 48-pixel list; the large list's images when the shell has no list by size.
 VirtualSysImages* ExtraLargeSysImages();
 void FlushImageLists();
 

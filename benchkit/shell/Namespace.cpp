@@ -1,6 +1,7 @@
 // TNamespace: construction, the lists it holds, binding the shell's folder
 // interfaces, invalidation, cloning, parsing, renaming and enumeration.
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
+#include "NamespaceExtras.h"
 
 #include <win32/combaseapi.h>
 
@@ -151,10 +152,13 @@ void TNamespace::InvalidateCache() {
     data = TCacheData{};
     data.FolderSize = folderSize; // kept, but no longer flagged as known
     FShellCache.ShellCacheFlags.Clear();
+    FreeExtraObjects();
     InvalidateThumbImage();
 }
 
 void TNamespace::ReleaseInterfaces() {
+    ReleaseExtraInterfaces();
+    FCurrentContextMenu2.Reset();
     FShellDetailsInterface.Reset();
     FShellFolder2.Reset();
     FShellFolder.Reset();
@@ -175,6 +179,8 @@ void TNamespace::InvalidateNamespace(bool RefreshIcon) {
     if (FParent && FParent->IsDesktop() && PhysicalDesktopFolder && PhysicalDesktopFolder != this)
         PhysicalDesktopFolder->InvalidateNamespace(true);
     FWin32FindDataW.reset();
+    FFindFacts = {};
+    FFindFacts.Refresh = true;
     FSHGetFileInfoRec.reset();
     FStates << nsShellDetailsSupported << nsShellFolder2Supported;
     if (!RefreshIcon) {

@@ -6,12 +6,18 @@
 #include "benchkit/shell/IDEVirtualResources.h"
 #include "benchkit/shell/IDEVirtualShellUtilities.h"
 #include "benchkit/shell/IDEVirtualUnicodeDefines.h"
+#include "NamespaceExtras.h"
 
+#include <quorlpak/Application.h>
+#include <quorlpak/Menus.h>
+#include <quorlpak/Messages.h>
+#include <quorlpak/WinControl.h>
 #include <runpak/Strings.h>
 
 #include <win32/shellapi.h>
 #include <win32/winuser.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -146,6 +152,247 @@ bool TNamespace::ExecuteContextMenuVerb(const UnicodeString& AVerb, const TPIDLA
     return SUCCEEDED(Invoke(menu.Get(), MessageWindowParent, offset, matched ? nullptr : &AVerb));
 }
 
+// ---- showing a context menu ------------------------------------------------------------------
+
+namespace {
+
+template <class I> void** Slot(InterfacePtr<I>& p) {
+    return reinterpret_cast<void**>(p.Out());
+}
+
+// Every id a menu uses, its sub-menus' included.
+void CollectIds(HMENU Menu, std::vector<UINT>& Ids) {
+    for (int i = 0, n = GetMenuItemCount(Menu); i < n; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(Menu, UINT(i), TRUE, &info)) continue;
+        Ids.push_back(info.wID);
+        if (info.hSubMenu) CollectIds(info.hSubMenu, Ids);
+    }
+}
+
+// The owner control's window method is the item's while the menu is up,
+// and the control's own again afterwards, whatever happens between.
+class WindowMethodHook {
+public:
+    WindowMethodHook(TWinControl* Owner, TNamespace* Item, std::function<void(TMessage&)>& Saved)
+        : FOwner(Owner), FSaved(Saved) {
+        FSaved = Owner->GetWindowProc();
+        Owner->SetWindowProc([Item](TMessage& Message) { Item->WindowProcForContextMenu(Message); });
+    }
+    ~WindowMethodHook() {
+        FOwner->SetWindowProc(FSaved);
+        FSaved = nullptr;
+    }
+
+private:
+    TWinControl* FOwner;
+    std::function<void(TMessage&)>& FSaved;
+};
+
+} // namespace
+
+HRESULT TNamespace::HandleContextMenuMsg(UINT Msg, WPARAM wParam, LPARAM lParam, LRESULT& Result) {
+    if (!FCurrentContextMenu2) return E_FAIL;
+    InterfacePtr<IContextMenu3> menu3;
+    if (SUCCEEDED(FCurrentContextMenu2->QueryInterface(IID_IContextMenu3, Slot(menu3))) && menu3)
+        return menu3->HandleMenuMsg2(Msg, wParam, lParam, &Result);
+    return FCurrentContextMenu2->HandleMenuMsg(Msg, wParam, lParam);
+}
+
+void TNamespace::WindowProcForContextMenu(TMessage& Message) {
+    if (FExtras && FExtras->OldWndProcForContextMenu) FExtras->OldWndProcForContextMenu(Message);
+    switch (Message.Msg) {
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_INITMENUPOPUP:
+    case WM_MENUCHAR:
+        HandleContextMenuMsg(Message.Msg, Message.WParam, Message.LParam, Message.Result);
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<UINT> TNamespace::InjectCustomSubMenu(HMENU Menu, const UnicodeString& Caption,
+                                                  TPopupMenu* PopupMenu, HMENU& SubMenu) {
+    std::vector<UINT> ids;
+    SubMenu = nullptr;
+    if (!Menu || !PopupMenu) return ids;
+    // The ids come before the insertion: none may be one the shell's menu
+    // uses anywhere, or choosing a shell entry would run the host's command.
+    std::vector<UINT> used;
+    CollectIds(Menu, used);
+    TMenuItem* root = PopupMenu->GetItems();
+    const int count = root ? root->GetCount() : 0;
+    UINT last = 0;
+    for (int i = 0; i < count; ++i) {
+        do
+            ++last;
+        while (std::find(used.begin(), used.end(), last) != used.end());
+        ids.push_back(last);
+    }
+
+    HMENU sub = CreatePopupMenu();
+    if (!sub) return {};
+    AppendMenuW(Menu, MF_SEPARATOR, 0, nullptr);
+    UnicodeString text = Caption;
+    MENUITEMINFOW holder{};
+    holder.cbSize = sizeof holder;
+    holder.fMask = MIIM_SUBMENU | MIIM_STRING;
+    holder.hSubMenu = sub;
+    holder.dwTypeData = text.data();
+    if (!InsertMenuItemW(Menu, UINT(GetMenuItemCount(Menu)), TRUE, &holder)) {
+        DestroyMenu(sub);
+        return {};
+    }
+    SubMenu = sub;
+    for (int i = count - 1; i >= 0; --i) {
+        TMenuItem* item = root->GetItems(i);
+        UnicodeString caption = item->GetCaption();
+        MENUITEMINFOW entry{};
+        entry.cbSize = sizeof entry;
+        entry.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA;
+        if (caption == u"-") {
+            entry.fType = MFT_SEPARATOR;
+        } else {
+            entry.fType = MFT_STRING;
+            entry.fMask |= MIIM_STRING;
+            entry.dwTypeData = caption.data();
+        }
+        if (item->GetRadioItem()) entry.fType |= MFT_RADIOCHECK;
+        if (item->GetBreak() == mbBreak) entry.fType |= MFT_MENUBREAK;
+        if (item->GetBreak() == mbBarBreak) entry.fType |= MFT_MENUBARBREAK;
+        if (item->GetChecked()) entry.fState |= MFS_CHECKED;
+        if (item->GetDefault()) entry.fState |= MFS_DEFAULT;
+        if (!item->GetEnabled()) entry.fState |= MFS_DISABLED | MFS_GRAYED;
+        entry.wID = ids[size_t(i)];
+        entry.dwItemData = reinterpret_cast<ULONG_PTR>(item);
+        InsertMenuItemW(sub, 0, TRUE, &entry);
+    }
+    return ids;
+}
+
+bool TNamespace::ShowContextMenu(TWinControl* Owner, const TContextMenuCmdCallback& CmdCallback,
+                                 const TContextMenuShowCallback& ShowCallback,
+                                 const TContextMenuAfterCmdCallback& AfterCmdCallback,
+                                 const POINT* Position, TPopupMenu* CustomShellSubMenu,
+                                 const UnicodeString& CustomSubMenuCaption) {
+    return InternalShowContextMenu(Owner, CmdCallback, ShowCallback, AfterCmdCallback,
+                                   {FRelativePIDL}, Position, CustomShellSubMenu,
+                                   CustomSubMenuCaption, false);
+}
+
+bool TNamespace::ShowContextMenuMulti(TWinControl* Owner,
+                                      const TContextMenuCmdCallback& CmdCallback,
+                                      const TContextMenuShowCallback& ShowCallback,
+                                      const TContextMenuAfterCmdCallback& AfterCmdCallback,
+                                      const TNamespaceArray& NamespaceArray, const POINT* Position,
+                                      TPopupMenu* CustomShellSubMenu,
+                                      const UnicodeString& CustomSubMenuCaption,
+                                      bool ForceFromDesktop) {
+    TPIDLArray lists = ForceFromDesktop ? NamespaceToAbsolutePIDLArray(NamespaceArray)
+                                        : NamespaceToRelativePIDLArray(NamespaceArray);
+    return InternalShowContextMenu(Owner, CmdCallback, ShowCallback, AfterCmdCallback, lists,
+                                   Position, CustomShellSubMenu, CustomSubMenuCaption,
+                                   ForceFromDesktop);
+}
+
+bool TNamespace::InternalShowContextMenu(TWinControl* Owner,
+                                         const TContextMenuCmdCallback& CmdCallback,
+                                         const TContextMenuShowCallback& ShowCallback,
+                                         const TContextMenuAfterCmdCallback& AfterCmdCallback,
+                                         const TPIDLArray& PIDLArray, const POINT* Position,
+                                         TPopupMenu* CustomShellSubMenu,
+                                         const UnicodeString& Caption, bool ForceFromDesktop) {
+    if (!Owner) return false;
+    WindowMethodHook hook(Owner, this, Extras().OldWndProcForContextMenu);
+    if (PIDLArray.empty()) return false;
+    POINT at{};
+    if (Position)
+        at = *Position;
+    else
+        GetCursorPos(&at);
+
+    HMENU popup = CreatePopupMenu();
+    if (!popup) return false;
+    QuietErrors quiet;
+    struct Cleanup {
+        TNamespace* Item;
+        HMENU Popup;
+        ~Cleanup() {
+            DestroyMenu(Popup);
+            Item->FCurrentContextMenu.Reset();
+            Item->FCurrentContextMenu2.Reset();
+        }
+    } cleanup{this, popup};
+
+    UINT flags = CMF_EXPLORE;
+    if (CmdCallback && PIDLArray.size() == 1) flags |= CMF_CANRENAME;
+    if (GetKeyState(VK_SHIFT) < 0) flags |= CMF_EXTENDEDVERBS;
+
+    InterfacePtr<IContextMenu> menu;
+    if (ForceFromDesktop) {
+        IShellFolder* desktop = DesktopFolder ? DesktopFolder->GetShellFolder() : nullptr;
+        std::vector<PCUITEMID_CHILD> items(PIDLArray.begin(), PIDLArray.end());
+        if (!desktop || FAILED(desktop->GetUIObjectOf(nullptr, UINT(items.size()), items.data(),
+                                                      IID_IContextMenu, nullptr, Slot(menu))))
+            menu.Reset();
+    } else {
+        menu = InternalGetContextMenuInterface(PIDLArray);
+    }
+    if (!menu) return false;
+    FCurrentContextMenu = menu;
+    InterfacePtr<IContextMenu3> menu3;
+    if (SUCCEEDED(menu->QueryInterface(IID_IContextMenu3, Slot(menu3))) && menu3)
+        FCurrentContextMenu2 = InterfacePtr<IContextMenu2>(menu3);
+    else if (FAILED(menu->QueryInterface(IID_IContextMenu2, Slot(FCurrentContextMenu2))))
+        FCurrentContextMenu2.Reset();
+
+    IContextMenu* newest = FCurrentContextMenu2 ? static_cast<IContextMenu*>(FCurrentContextMenu2.Get())
+                                                : menu.Get();
+    if (FAILED(newest->QueryContextMenu(popup, 0, kFirstCommand, kLastCommand, flags)))
+        return false;
+
+    std::vector<UINT> custom;
+    HMENU subMenu = nullptr;
+    if (CustomShellSubMenu) custom = InjectCustomSubMenu(popup, Caption, CustomShellSubMenu, subMenu);
+
+    bool allow = true;
+    if (ShowCallback) ShowCallback(this, popup, allow);
+    if (!allow) return false;
+    const UINT chosen = UINT(TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y,
+                                              Owner->GetHandle(), nullptr));
+    if (chosen == 0) return false;
+
+    // The verb of a command the host injected is not the shell's to tell.
+    auto injected = std::find(custom.begin(), custom.end(), chosen);
+    UnicodeString verb;
+    bool success = false;
+    if (injected == custom.end()) {
+        verb = CommandString(menu.Get(), chosen - 1, GCS_VERBW, GCS_VERBA);
+        success = !verb.empty();
+    }
+    if (verb.empty()) verb = UnicodeString(_STR_UNKNOWNCOMMAN);
+
+    bool handled = false;
+    if (injected != custom.end()) {
+        TMenuItem* item = CustomShellSubMenu->GetItems()->GetItems(int(injected - custom.begin()));
+        item->Click();
+        handled = true;
+        success = true;
+    } else if (CmdCallback) {
+        CmdCallback(this, verb, chosen, handled);
+    }
+    if (!handled) {
+        HWND owner = Application ? Application->GetHandle() : nullptr;
+        success = SUCCEEDED(Invoke(menu.Get(), owner, chosen - 1, nullptr));
+        if (AfterCmdCallback) AfterCmdCallback(this, verb, chosen, success);
+    }
+    return success;
+}
+
 // ---- verb operations ------------------------------------------------------------------------
 
 bool TNamespace::VerifyPIDLRelationship(const TNamespaceArray& NamespaceArray, bool Silent) {
@@ -161,8 +408,8 @@ bool TNamespace::VerifyPIDLRelationship(const TNamespaceArray& NamespaceArray, b
             }
     }
     if (!related && !Silent && !IsDesktop())
-        MessageBoxW(nullptr, UnicodeString(_STR_ERR_BAD_PIDL_RELATIONSHIP).c_str(),
-                    UnicodeString(_S_ERROR).c_str(), MB_OK | MB_ICONERROR);
+        ShowWideMessage(Application ? Application->GetHandle() : nullptr, UnicodeString(_S_ERROR),
+                        UnicodeString(_STR_ERR_BAD_PIDL_RELATIONSHIP));
     return related;
 }
 

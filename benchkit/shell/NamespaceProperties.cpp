@@ -176,23 +176,62 @@ bool TNamespace::GetDropTarget() {
 
 // ---- find data -----------------------------------------------------------------------------
 
-void TNamespace::GetDataFromIDList() {
-    if (FWin32FindDataW || IsDesktop() || FShellCache.ShellCacheFlags.Contains(scInvalidIDListData))
-        return;
-    FWin32FindDataW = std::make_unique<WIN32_FIND_DATAW>();
-    IShellFolder* folder = FParent && FParent->IsDesktop() && PhysicalDesktopFolder
+namespace {
+
+bool ReadFindData(TNamespace& Item, TNamespace* Parent, WIN32_FIND_DATAW& Data) {
+    IShellFolder* folder = Parent && Parent->IsDesktop() && PhysicalDesktopFolder
                                ? PhysicalDesktopFolder->GetShellFolder()
-                               : GetParentShellFolder();
-    if (!folder || FAILED(SHGetDataFromIDListW(folder, FRelativePIDL, SHGDFIL_FINDDATA,
-                                               FWin32FindDataW.get(), sizeof(WIN32_FIND_DATAW)))) {
-        FWin32FindDataW.reset();
+                               : Item.GetParentShellFolder();
+    return folder && SUCCEEDED(SHGetDataFromIDListW(folder, Item.GetRelativePIDL(),
+                                                    SHGDFIL_FINDDATA, &Data, sizeof Data));
+}
+
+} // namespace
+
+void TNamespace::GetDataFromIDList() {
+    if (FFindFacts.Known || IsDesktop() ||
+        FShellCache.ShellCacheFlags.Contains(scInvalidIDListData))
+        return;
+    WIN32_FIND_DATAW data;
+    if (!ReadFindData(*this, FParent, data)) {
         FShellCache.ShellCacheFlags << scInvalidIDListData;
+        return;
     }
+    FFindFacts.Known = true;
+    FFindFacts.Attributes = data.dwFileAttributes;
+    FFindFacts.Size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    FFindFacts.CreationTime = data.ftCreationTime;
+    FFindFacts.LastAccessTime = data.ftLastAccessTime;
+    FFindFacts.LastWriteTime = data.ftLastWriteTime;
+    // The id keeps what the file system said when it was made; an item that
+    // was invalidated since asks the file system again.
+    if (FFindFacts.Refresh) {
+        FFindFacts.Refresh = false;
+        WIN32_FILE_ATTRIBUTE_DATA now;
+        if (GetFileSystem() &&
+            GetFileAttributesExW(GetNameForParsing().c_str(), GetFileExInfoStandard, &now)) {
+            FFindFacts.Attributes = now.dwFileAttributes;
+            FFindFacts.Size = (uint64_t(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+            FFindFacts.CreationTime = now.ftCreationTime;
+            FFindFacts.LastAccessTime = now.ftLastAccessTime;
+            FFindFacts.LastWriteTime = now.ftLastWriteTime;
+        }
+    }
+}
+
+WIN32_FIND_DATAW* TNamespace::GetWin32FindDataW() {
+    if (FWin32FindDataW) return FWin32FindDataW.get();
+    GetDataFromIDList();
+    if (!FFindFacts.Known) return nullptr;
+    auto data = std::make_unique<WIN32_FIND_DATAW>();
+    if (!ReadFindData(*this, FParent, *data)) return nullptr;
+    FWin32FindDataW = std::move(data);
+    return FWin32FindDataW.get();
 }
 
 bool TNamespace::FindDataAttribute(DWORD Bit) {
     GetDataFromIDList();
-    return FWin32FindDataW && GetFileSystem() && (FWin32FindDataW->dwFileAttributes & Bit) != 0;
+    return FFindFacts.Known && GetFileSystem() && (FFindFacts.Attributes & Bit) != 0;
 }
 
 bool TNamespace::GetArchive() {
@@ -232,61 +271,53 @@ bool TNamespace::GetCompressed() {
 }
 
 UnicodeString TNamespace::GetFileName() {
-    GetDataFromIDList();
-    if (!FWin32FindDataW || !GetFileSystem()) return {};
-    return UnicodeString(FWin32FindDataW->cFileName);
+    WIN32_FIND_DATAW* data = GetWin32FindDataW();
+    if (!data || !GetFileSystem()) return {};
+    return UnicodeString(data->cFileName);
 }
 
 UnicodeString TNamespace::GetShortFileName() {
-    GetDataFromIDList();
-    if (!FWin32FindDataW || !GetFileSystem()) return {};
-    UnicodeString name(FWin32FindDataW->cAlternateFileName);
-    return name.empty() ? WideUpperCase(FWin32FindDataW->cFileName) : name;
+    WIN32_FIND_DATAW* data = GetWin32FindDataW();
+    if (!data || !GetFileSystem()) return {};
+    UnicodeString name(data->cAlternateFileName);
+    return name.empty() ? WideUpperCase(data->cFileName) : name;
 }
 
 int64_t TNamespace::GetSizeOfFileInt64() {
     GetDataFromIDList();
-    if (!FWin32FindDataW || !GetFileSystem()) return 0;
-    return static_cast<int64_t>((uint64_t(FWin32FindDataW->nFileSizeHigh) << 32) |
-                                FWin32FindDataW->nFileSizeLow);
+    if (!FFindFacts.Known || !GetFileSystem()) return 0;
+    return static_cast<int64_t>(FFindFacts.Size);
 }
 
 // ---- times ------------------------------------------------------------------------------------
 
+// The times are those the file system reported when the item's id was made
+// (the folder's listing reads them with the rest of the entry); they stand
+// until the item is invalidated, as every other cached property does.
 void TNamespace::GetFileTimes() {
     if (FShellCache.ShellCacheFlags.Contains(scFileTimes)) return;
     GetDataFromIDList();
-    if (FWin32FindDataW && GetFileSystem()) {
-        WIN32_FIND_DATAW hit{};
-        HANDLE find = FindFirstFileW(GetNameParseAddress().c_str(), &hit);
-        if (find != INVALID_HANDLE_VALUE) {
-            FWin32FindDataW->ftCreationTime = hit.ftCreationTime;
-            FWin32FindDataW->ftLastAccessTime = hit.ftLastAccessTime;
-            FWin32FindDataW->ftLastWriteTime = hit.ftLastWriteTime;
-            FindClose(find);
-        }
-    }
     FShellCache.ShellCacheFlags << scFileTimes;
 }
 
 FILETIME TNamespace::GetCreationTimeRaw() {
     GetFileTimes();
-    return FWin32FindDataW ? FWin32FindDataW->ftCreationTime : FILETIME{};
+    return FFindFacts.Known ? FFindFacts.CreationTime : FILETIME{};
 }
 FILETIME TNamespace::GetLastAccessTimeRaw() {
     GetFileTimes();
-    return FWin32FindDataW ? FWin32FindDataW->ftLastAccessTime : FILETIME{};
+    return FFindFacts.Known ? FFindFacts.LastAccessTime : FILETIME{};
 }
 FILETIME TNamespace::GetLastWriteTimeRaw() {
     GetFileTimes();
-    return FWin32FindDataW ? FWin32FindDataW->ftLastWriteTime : FILETIME{};
+    return FFindFacts.Known ? FFindFacts.LastWriteTime : FILETIME{};
 }
 
 UnicodeString TNamespace::TimeString(const FILETIME& Time, TShellCacheFlag Cache,
                                      UnicodeString& Slot) {
     if (!FShellCache.ShellCacheFlags.Contains(Cache)) {
-        Slot =
-            FWin32FindDataW && GetFileSystem() ? ConvertTFileTimeToLocalStr(Time) : UnicodeString();
+        Slot = FFindFacts.Known && GetFileSystem() ? ConvertTFileTimeToLocalStr(Time)
+                                                   : UnicodeString();
         FShellCache.ShellCacheFlags << Cache;
     }
     return Slot;
@@ -389,6 +420,12 @@ UnicodeString TNamespace::GetFileType() {
 
 int TNamespace::QueryIconIndex(bool OpenIcon, TIconSize IconSize) {
     if (!FAbsolutePIDL) return 0;
+    // The folder's own icon answer first; the system's lookup for what it leaves.
+    if (IShellIcon* icons = GetShellIconInterface()) {
+        int index = 0;
+        if (icons->GetIconOf(FRelativePIDL, OpenIcon ? GIL_OPENICON : 0, &index) == S_OK)
+            return index;
+    }
     UINT flags = SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SHELLICONSIZE |
                  (IconSize == icSmall ? SHGFI_SMALLICON : 0) | (OpenIcon ? SHGFI_OPENICON : 0);
     SHFILEINFOW info{};
@@ -435,18 +472,36 @@ void TNamespace::SetImageByThread(HBITMAP Bitmap, bool ClearThreadLoading) {
     if (ClearThreadLoading) FStates >> nsThreadedImageLoading;
 }
 
-// The shell offers no overlay handlers here: every item answers "none".
+// Asked of the parent folder while no overlay is known, so that an item
+// that gains one (a file turned into a link) shows it once refreshed.
 int TNamespace::GetOverlayIndex() {
+    if (FShellCache.Data.OverlayIndex < 0 && GetParentShellFolder() && FParent)
+        if (IShellIconOverlay* overlays = FParent->GetShellIconOverlayInterface()) {
+            int index = -1;
+            FShellCache.Data.OverlayIndex =
+                overlays->GetOverlayIndex(FRelativePIDL, &index) == S_OK ? index : -1;
+        }
     return FShellCache.Data.OverlayIndex;
 }
 int TNamespace::GetOverlayIconIndex() {
+    if (FShellCache.Data.OverlayIconIndex < 0 && GetParentShellFolder() && FParent)
+        if (IShellIconOverlay* overlays = FParent->GetShellIconOverlayInterface()) {
+            int index = -1;
+            FShellCache.Data.OverlayIconIndex =
+                overlays->GetOverlayIconIndex(FRelativePIDL, &index) == S_OK ? index : -1;
+        }
     return FShellCache.Data.OverlayIconIndex;
 }
 
 // ---- descriptions ---------------------------------------------------------------------------
 
 UnicodeString TNamespace::GetInfoTip() {
-    return {}; // no info-tip objects in this shell
+    IQueryInfo* info = GetQueryInfoInterface();
+    LPWSTR tip = nullptr;
+    if (!info || FAILED(info->GetInfoTip(0, &tip)) || !tip) return {};
+    UnicodeString text(tip);
+    PIDLMgr ? PIDLMgr->FreeOLEStr(tip) : CoTaskMemFree(tip);
+    return text;
 }
 
 namespace {
@@ -506,9 +561,8 @@ UnicodeString TNamespace::DetailsDefaultOf(int ColumnIndex) {
     case 1:
         return GetSizeOfFileKB();
     case 2: {
-        GetDataFromIDList();
-        bool named = FWin32FindDataW && FWin32FindDataW->cFileName[0] != 0 &&
-                     FWin32FindDataW->cFileName[0] != 8;
+        WIN32_FIND_DATAW* data = GetWin32FindDataW();
+        bool named = data && data->cFileName[0] != 0 && data->cFileName[0] != 8;
         return GetFileSystem() && named ? GetFileType() : UnicodeString(_STR_SYSTEMFOLDER);
     }
     case 3:

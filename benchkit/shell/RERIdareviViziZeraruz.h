@@ -97,6 +97,37 @@ UnicodeString UniqueFileName(const UnicodeString& FilePath);
 UnicodeString UniqueDirName(const UnicodeString& FilePath);
 int64_t CalcuateFolderSize(const UnicodeString& FolderPath, bool Recurse);
 
+// ---- painting and messages ------------------------------------------------------
+
+class TFont;
+class TCanvas;
+
+enum TShortenStringEllipsis { sseEnd, sseFront, sseMiddle, sseFilePathMiddle };
+
+// The pixel size of a text: in a font (measured on the screen), on a canvas
+// (locked while measuring) or on a device context. Zero for an empty text or
+// a missing font, canvas or context.
+SIZE TextExtentW(const UnicodeString& Text, TFont* Font);
+SIZE TextExtentW(const UnicodeString& Text, TCanvas* Canvas);
+SIZE TextExtentW(PCWideChar Text, TCanvas* Canvas);
+SIZE TextExtentW(PCWideChar Text, HDC DC);
+// The extent, with a TrueType font's width the sum of every character's
+// A + B + C widths (overhangs included).
+SIZE TextTrueExtentsW(const UnicodeString& Text, HDC DC);
+bool IsTextTrueType(HDC DC);
+bool IsTextTrueType(TCanvas* Canvas);
+// S shortened with "..." to fit Width pixels in the context's font; empty when
+// S is empty or not even "..." fits. RightToLeft changes nothing.
+UnicodeString ShortenStringEx(HDC DC, const UnicodeString& S, int Width, bool RightToLeft,
+                              TShortenStringEllipsis EllipsisPlacement);
+int MessageBoxWide(HWND Window, const UnicodeString& ACaption, const UnicodeString& AMessage,
+                   UINT uType);
+// A box with the warning icon and an OK button.
+void ShowWideMessage(HWND Window, const UnicodeString& ACaption, const UnicodeString& AMessage);
+// The system's folders; empty on failure.
+UnicodeString SystemDirectory();
+UnicodeString WindowsDirectory();
+
 // ---- TWideStringList ---------------------------------------------------------
 
 class TWideStringList;

@@ -1,5 +1,6 @@
 // The three system image list wrappers.
 #include "benchkit/shell/IDEVirtualSystemImageLists.h"
+#include "benchkit/shell/IDEVirtualPIDLTools.h"
 
 #include <win32/shellapi.h>
 
@@ -32,11 +33,22 @@ void VirtualSysImages::Flush() {
     RecreateHandle();
 }
 
-// The extra-large list would come from the shell's list-by-size routine,
-// which this shell does not have: like a shell without it, the large list
-// stands in.
+// The extra-large list comes from the shell's list-by-size routine; a shell
+// without it gives the large list instead.
 void VirtualSysImages::RecreateHandle() {
     SetHandle(nullptr);
+    FJumboImages = nullptr;
+    if (FImageSize == sisExtraLarge) {
+        using TSHGetImageList = HRESULT (*)(int, REFIID, void**);
+        auto byImageSize = BindRoutine<TSHGetImageList>(GetModuleHandleW(u"shell32.dll"),
+                                                        ShellOrdinal(727));
+        void* list = nullptr;
+        if (byImageSize && SUCCEEDED(byImageSize(SHIL_EXTRALARGE, IID_IImageList, &list)) && list) {
+            FJumboImages = list;
+            SetHandle(static_cast<HIMAGELIST>(list));
+            return;
+        }
+    }
     PIDLIST_ABSOLUTE desktop = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)) || !desktop) return;
     SHFILEINFOW info{};

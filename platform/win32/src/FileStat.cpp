@@ -29,25 +29,41 @@ void Fill(const struct statx& sx, const std::string& name, FileStat& out) {
     out.mode = sx.stx_mode;
 }
 
-} // namespace
-
-int StatPath(const std::string& path, const std::string& name, FileStat& out) {
+int StatAt(int folderFd, const std::string& path, const std::string& name, FileStat& out) {
     struct statx sx;
     unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
-    if (statx(AT_FDCWD, path.c_str(), 0, mask, &sx) != 0) {
+    if (statx(folderFd, path.c_str(), 0, mask, &sx) != 0) {
         int error = errno;
-        if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) return error;
+        if (statx(folderFd, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) return error;
     }
     Fill(sx, name, out);
     return 0;
 }
 
-int StatLink(const std::string& path, const std::string& name, FileStat& out) {
+int StatSelfAt(int folderFd, const std::string& path, const std::string& name, FileStat& out) {
     struct statx sx;
     unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
-    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) return errno;
+    if (statx(folderFd, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) return errno;
     Fill(sx, name, out);
     return 0;
+}
+
+} // namespace
+
+int StatPath(const std::string& path, const std::string& name, FileStat& out) {
+    return StatAt(AT_FDCWD, path, name, out);
+}
+
+int StatLink(const std::string& path, const std::string& name, FileStat& out) {
+    return StatSelfAt(AT_FDCWD, path, name, out);
+}
+
+int StatPathAt(int folderFd, const std::string& name, FileStat& out) {
+    return StatAt(folderFd, name, name, out);
+}
+
+int StatLinkAt(int folderFd, const std::string& name, FileStat& out) {
+    return StatSelfAt(folderFd, name, name, out);
 }
 
 int StatDescriptor(int fd, const std::string& path, FileStat& out) {

@@ -28,6 +28,9 @@ struct FileStat {
 int StatPath(const std::string& path, const std::string& name, FileStat& out);
 // Stats `path` itself, not what a symlink points at. Returns 0 or the errno.
 int StatLink(const std::string& path, const std::string& name, FileStat& out);
+// The same for `name` in the open folder `folderFd`.
+int StatPathAt(int folderFd, const std::string& name, FileStat& out);
+int StatLinkAt(int folderFd, const std::string& name, FileStat& out);
 // Stats an open descriptor of the file at `path` (whose last component gives
 // the hidden attribute). Returns 0 or the errno.
 int StatDescriptor(int fd, const std::string& path, FileStat& out);

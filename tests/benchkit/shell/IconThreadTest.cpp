@@ -153,7 +153,8 @@ TEST_F(IconThreadTest, SystemImageListsShareTheShellsLists) {
     EXPECT_EQ(SmallSysImages(), small);
     EXPECT_EQ(small->GetWidth(), 16);
     EXPECT_EQ(LargeSysImages()->GetWidth(), 32);
-    EXPECT_EQ(ExtraLargeSysImages()->GetHandle(), LargeSysImages()->GetHandle());
+    EXPECT_EQ(ExtraLargeSysImages()->GetWidth(), 48);
+    EXPECT_EQ(ExtraLargeSysImages()->GetCount(), LargeSysImages()->GetCount());
     EXPECT_GT(small->GetCount(), 0);
     EXPECT_EQ(small->GetIconIndex(u""), -1);
     EXPECT_NE(small->GetIconIndex(u"whatever.txt"), -1);

@@ -233,6 +233,63 @@ TEST_F(NamespaceTest, TimesComeFromTheFileSystem) {
     EXPECT_EQ(double(ConvertFileTimetoDateTime(FILETIME{})), 0.0);
 }
 
+// A listed item answers from what the listing read, even after the file
+// changed on disk; once invalidated it asks the file system again.
+TEST_F(NamespaceTest, ListedItemsKeepTheirListingUntilInvalidated) {
+    temp_.Write("kept.txt", "12345");
+    const time_t first = 1614834367, later = first + 3600;
+    auto setTimes = [&](time_t when) {
+        timespec times[2] = {{when - 60, 0}, {when, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("kept.txt").c_str(), times, 0), 0);
+    };
+    auto ticks = [](FILETIME t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    auto unixTicks = [](time_t when) { return (uint64_t(when) + 11644473600ull) * 10000000ull; };
+    setTimes(first);
+    auto folder = Item(u"");
+    auto children = Children(folder.get());
+    auto item = Child(children, u"kept.txt");
+    ASSERT_NE(item, nullptr);
+
+    temp_.Write("kept.txt", "1234567890");
+    chmod(temp_.Linux("kept.txt").c_str(), 0444);
+    setTimes(later);
+    EXPECT_EQ(item->GetSizeOfFileInt64(), 5);
+    EXPECT_FALSE(item->GetReadOnlyFile());
+    EXPECT_EQ(ticks(item->GetLastWriteTimeRaw()), unixTicks(first));
+    EXPECT_EQ(ticks(item->GetLastAccessTimeRaw()), unixTicks(first - 60));
+    EXPECT_NE(ticks(item->GetCreationTimeRaw()), 0u);
+
+    item->InvalidateNamespace();
+    EXPECT_EQ(item->GetSizeOfFileInt64(), 10);
+    EXPECT_TRUE(item->GetReadOnlyFile());
+    EXPECT_EQ(ticks(item->GetLastWriteTimeRaw()), unixTicks(later));
+    EXPECT_EQ(ticks(item->GetLastAccessTimeRaw()), unixTicks(later - 60));
+    ASSERT_NE(item->GetWin32FindDataW(), nullptr);
+    EXPECT_EQ(UnicodeString(item->GetWin32FindDataW()->cFileName), u"kept.txt");
+}
+
+// A name with wildcard characters is the item's own name: its times are its
+// own, not those of another file the name would match as a pattern.
+TEST_F(NamespaceTest, WildcardNamesHaveTheirOwnTimes) {
+    temp_.Write("aXb.txt", "x");
+    temp_.Write("a*b.txt", "y");
+    const time_t own = 1614834367, other = own + 86400;
+    timespec mine[2] = {{own, 0}, {own, 0}}, theirs[2] = {{other, 0}, {other, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("a*b.txt").c_str(), mine, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("aXb.txt").c_str(), theirs, 0), 0);
+    auto folder = Item(u"");
+    auto children = Children(folder.get());
+    auto item = Child(children, u"a*b.txt");
+    ASSERT_NE(item, nullptr);
+    const uint64_t expected = (uint64_t(own) + 11644473600ull) * 10000000ull;
+    for (int pass = 0; pass < 2; ++pass) {
+        FILETIME access = item->GetLastAccessTimeRaw(), write = item->GetLastWriteTimeRaw();
+        EXPECT_EQ((uint64_t(access.dwHighDateTime) << 32) | access.dwLowDateTime, expected);
+        EXPECT_EQ((uint64_t(write.dwHighDateTime) << 32) | write.dwLowDateTime, expected);
+        item->InvalidateNamespace(); // the second pass asks the file system again
+    }
+}
+
 // ---- type and icons
 // ------------------------------------------------------------------------------
 

@@ -163,6 +163,65 @@ TEST_F(ShellFileInfoTest, TypeIconsComeFromTheIconTheme) {
     DeleteObject(picture);
 }
 
+// The three system image lists by size, in step: a type's icon has the same
+// index in each, and the 48-pixel one is the theme's 48-pixel picture.
+TEST_F(ShellFileInfoTest, ImageListsBySizeStayInStep) {
+    HIMAGELIST lists[3] = {};
+    const int sizes[3] = {16, 32, 48};
+    const int which[3] = {SHIL_SMALL, SHIL_LARGE, SHIL_EXTRALARGE};
+    for (int i = 0; i < 3; ++i) {
+        void* list = nullptr;
+        ASSERT_EQ(SHGetImageList(which[i], IID_IImageList, &list), S_OK);
+        lists[i] = static_cast<HIMAGELIST>(list);
+        int cx = 0, cy = 0;
+        ASSERT_TRUE(ImageList_GetIconSize(lists[i], &cx, &cy));
+        EXPECT_EQ(cx, sizes[i]);
+        EXPECT_EQ(cy, sizes[i]);
+    }
+    void* none = nullptr;
+    EXPECT_EQ(SHGetImageList(7, IID_IImageList, &none), E_INVALIDARG);
+    EXPECT_EQ(SHGetImageList(SHIL_LARGE, IID_IUnknown, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+
+    temp_.Write("picture.png", "x");
+    temp_.Write("notes.txt", "x");
+    SHFILEINFOW file{};
+    SHGetFileInfoW(temp_.Windows(u"picture.png").c_str(), 0, &file, sizeof file,
+                   SHGFI_SYSICONINDEX);
+    SHGetFileInfoW(temp_.Windows(u"notes.txt").c_str(), 0, &file, sizeof file,
+                   SHGFI_SYSICONINDEX);
+    EXPECT_EQ(ImageList_GetImageCount(lists[0]), ImageList_GetImageCount(lists[1]));
+    EXPECT_EQ(ImageList_GetImageCount(lists[2]), ImageList_GetImageCount(lists[1]));
+
+    const std::string themed = "/usr/share/icons/Adwaita/48x48/mimetypes/text-x-generic.png";
+    HBITMAP picture = win32::LoadPngAsBitmap(themed);
+    ASSERT_NE(picture, nullptr) << "the icon theme from scripts/install-deps is missing";
+    GdiTestCanvas expected(48, 48);
+    HDC source = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(source, picture);
+    BitBlt(expected.dc(), 0, 0, 48, 48, source, 0, 0, SRCCOPY);
+    BITMAP info{};
+    GetObjectW(picture, sizeof info, &info);
+    const auto* alpha = static_cast<const uint32_t*>(info.bmBits);
+    SelectObject(source, old);
+    DeleteDC(source);
+    GdiTestCanvas drawn(48, 48, RGB(255, 0, 255));
+    ASSERT_TRUE(ImageList_Draw(lists[2], file.iIcon, drawn.dc(), 0, 0, ILD_TRANSPARENT));
+    int opaque = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            uint32_t a = alpha[y * 48 + x] >> 24;
+            if (a == 255) {
+                ++opaque;
+                EXPECT_EQ(drawn.At(x, y), expected.At(x, y)) << x << "," << y;
+            } else if (a == 0) {
+                EXPECT_EQ(drawn.At(x, y), RGB(255, 0, 255)) << x << "," << y;
+            }
+        }
+    EXPECT_GT(opaque, 400);
+    DeleteObject(picture);
+}
+
 // What kind of item an id names: virtual folders carry their class, drives
 // are fixed drives, entries are files or folders.
 TEST_F(ShellFileInfoTest, DescriptionIdsTellWhatAnItemIs) {

@@ -2,6 +2,7 @@
 // the answers to conflicts, and the trash with its way back.
 #include "ShellTestSupport.h"
 
+#include <win32/FileOperationSeams.h>
 #include <win32/internal/shell/Trash.h>
 #include <win32/winerror.h>
 #include <win32/winuser.h>
@@ -228,4 +229,56 @@ TEST_F(ShellFileOperationTest, DeleteToTheTrashAndRestore) {
     EXPECT_EQ(Run(FO_DELETE, {u"dir"}, {}, FOF_NOCONFIRMATION), 0);
     EXPECT_FALSE(temp_.Exists("dir"));
     EXPECT_FALSE(std::filesystem::exists(trash + "/files/dir"));
+}
+
+// A long operation shows its progress (here at once) with each item named;
+// Cancel stops it between two items, and the caller learns it was aborted.
+TEST_F(ShellFileOperationTest, ProgressWindowNamesItemsAndCancels) {
+    std::filesystem::create_directories(temp_.Linux("tree/inner"));
+    for (const char* name : {"tree/1.txt", "tree/2.txt", "tree/inner/3.txt", "tree/inner/4.txt"})
+        temp_.Write(name, name);
+    const FILEOP_FLAGS quiet = FOF_NOCONFIRMATION | FOF_NOERRORUI;
+
+    std::vector<TestSeams::FileProgressRecord> seen;
+    bool visible = true;
+    TestSeams::ScriptFileProgress([&](const TestSeams::FileProgressRecord& r) {
+        seen.push_back(r);
+        visible = visible && IsWindowVisible(r.window);
+        return false;
+    });
+    EXPECT_EQ(Run(FO_COPY, {u"a.txt", u"tree"}, {u"dest"}, quiet), 0);
+    EXPECT_EQ(temp_.Read("dest/tree/inner/4.txt"), "tree/inner/4.txt");
+    ASSERT_GE(seen.size(), 6u) << "two items, and each entry of the folder";
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(seen[0].caption, u"Copying...");
+    EXPECT_EQ(seen[0].text, temp_.Windows(u"a.txt"));
+    EXPECT_EQ(seen[0].total, 2);
+    EXPECT_EQ(seen.back().done, 1);
+    EXPECT_FALSE(IsWindow(seen[0].window)) << "the window goes with the operation";
+
+    // Cancelled at the third entry of the folder: what was copied stays, the
+    // rest is not copied, and the operation reports the abort.
+    int steps = 0;
+    TestSeams::ScriptFileProgress([&](const TestSeams::FileProgressRecord&) { return ++steps == 4; });
+    BOOL aborted = FALSE;
+    EXPECT_EQ(Run(FO_COPY, {u"a.txt", u"tree"}, {u"dir"}, quiet, &aborted), ERROR_CANCELLED);
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(steps, 4);
+    EXPECT_TRUE(std::filesystem::exists(temp_.Linux("dir/a.txt")));
+    size_t copied = 0;
+    for (auto& entry : std::filesystem::recursive_directory_iterator(temp_.Linux("dir/tree")))
+        copied += entry.is_regular_file();
+    EXPECT_LT(copied, 4u);
+
+    // Silent operations and quick ones show nothing.
+    seen.clear();
+    TestSeams::ScriptFileProgress([&](const TestSeams::FileProgressRecord& r) {
+        seen.push_back(r);
+        return false;
+    });
+    EXPECT_EQ(Run(FO_DELETE, {u"dest\\a.txt"}, {}, quiet | FOF_SILENT), 0);
+    EXPECT_TRUE(seen.empty());
+    TestSeams::ScriptFileProgress({});
+    EXPECT_EQ(Run(FO_DELETE, {u"dest\\tree"}, {}, quiet), 0);
+    EXPECT_FALSE(std::filesystem::exists(temp_.Linux("dest/tree")));
 }

@@ -2,6 +2,7 @@
 // comparison, renaming and names that are not UTF-8.
 #include "ShellTestSupport.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -272,6 +273,45 @@ TEST_F(ShellFolderTest, NamesThatAreNotUtf8SurviveTheRoundTrip) {
     ILFree(child);
 }
 
+// An id stored before the listing kept access and creation times: its find
+// data reads them from the file system, while a listed id carries them.
+TEST_F(ShellFolderTest, FindDataTimesOfListedAndOlderIds) {
+    const time_t when = 1614834367;
+    timespec times[2] = {{when - 60, 0}, {when, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, temp_.Linux("notes.txt").c_str(), times, 0), 0);
+    const uint64_t access = (uint64_t(when - 60) + 11644473600ull) * 10000000ull;
+    const uint64_t write = access + 60 * 10000000ull;
+    auto ticks = [](FILETIME t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+
+    PITEMID_CHILD listed = Child(folder_, u"notes.txt");
+    ASSERT_NE(listed, nullptr);
+    WIN32_FIND_DATAW data{};
+    ASSERT_EQ(SHGetDataFromIDListW(folder_, listed, SHGDFIL_FINDDATA, &data, sizeof data), S_OK);
+    EXPECT_EQ(ticks(data.ftLastAccessTime), access);
+    EXPECT_EQ(ticks(data.ftLastWriteTime), write);
+    ILFree(listed);
+
+    // cb | 'Q' | entry | id | flags (stat known) | attributes | size | write time | name
+    const std::string name = "notes.txt";
+    std::vector<uint8_t> old(26 + name.size() + 2, 0);
+    old[0] = static_cast<uint8_t>(26 + name.size());
+    old[2] = 'Q';
+    old[3] = 3;
+    old[5] = 2;
+    const DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    const uint64_t size = 9;
+    std::memcpy(&old[6], &attributes, 4);
+    std::memcpy(&old[10], &size, 8);
+    std::memcpy(&old[18], &write, 8);
+    std::memcpy(&old[26], name.data(), name.size());
+    auto* oldId = reinterpret_cast<PCUITEMID_CHILD>(old.data());
+    data = {};
+    ASSERT_EQ(SHGetDataFromIDListW(folder_, oldId, SHGDFIL_FINDDATA, &data, sizeof data), S_OK);
+    EXPECT_EQ(std::u16string(data.cFileName), u"notes.txt");
+    EXPECT_EQ(ticks(data.ftLastWriteTime), write);
+    EXPECT_EQ(ticks(data.ftLastAccessTime), access);
+}
+
 TEST_F(ShellFolderTest, SizesBeyondFourGibibytesAndDetails) {
     const uint64_t size = (uint64_t(5) << 30) + 7; // sparse: no real space used
     ASSERT_EQ(truncate(temp_.Linux("big.bin").c_str(), off_t(size)), 0);
@@ -305,4 +345,27 @@ TEST_F(ShellFolderTest, SizesBeyondFourGibibytesAndDetails) {
     EXPECT_EQ(object, nullptr);
     details->Release();
     ILFree(big);
+}
+
+// The layer serves the shell link class alone, and without aggregation.
+TEST(ShellLinkObject, ClassesServed) {
+    IShellLinkW* link = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                               reinterpret_cast<void**>(&link)),
+              S_OK);
+    IPersistFile* file = nullptr;
+    EXPECT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
+    WCHAR path[MAX_PATH] = u"x";
+    EXPECT_EQ(link->GetPath(path, MAX_PATH, nullptr, 0), S_FALSE) << "no target yet";
+    EXPECT_EQ(path[0], 0);
+    EXPECT_EQ(file->Save(nullptr, TRUE), E_INVALIDARG);
+    file->Release();
+    link->Release();
+    void* none = nullptr;
+    EXPECT_EQ(CoCreateInstance(IID_IShellLinkW, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &none),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, reinterpret_cast<IUnknown*>(&none),
+                               CLSCTX_INPROC_SERVER, IID_IUnknown, &none),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(none, nullptr);
 }

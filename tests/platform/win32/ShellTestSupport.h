@@ -7,6 +7,7 @@
 
 #include <win32/TestSeams.h>
 #include <win32/shellapi.h>
+#include <win32/shellext.h>
 #include <win32/shlobj.h>
 
 #include <gtest/gtest.h>

@@ -38,6 +38,21 @@ typedef struct _SHFILEINFOW {
 DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* psfi,
                          UINT cbFileInfo, UINT uFlags);
 
+// --- The system image lists by size ------------------------------------------------------
+#define SHIL_LARGE 0
+#define SHIL_SMALL 1
+#define SHIL_EXTRALARGE 2
+#define SHIL_SYSSMALL 3
+#define SHIL_JUMBO 4
+// The image-list interface's id, asked of SHGetImageList.
+inline constexpr IID IID_IImageList = win32::ParseGUID("{46EB5926-582E-4017-9FDF-E8998DAA0950}");
+// The system image list of a size (16, 32 or 48 pixels; the jumbo size gives
+// the 48-pixel list), with the same indexes as the others. Exported by
+// ordinal 727. The list is shared by the process and answered as its handle
+// in *ppv: it is neither counted nor ever destroyed. E_NOINTERFACE for any
+// interface but IID_IImageList, E_INVALIDARG for an unknown size.
+HRESULT SHGetImageList(int iImageList, REFIID riid, void** ppv);
+
 // --- Dropped files (CF_HDROP blocks, WM_DROPFILES) ----------------------------------------
 DECLARE_HANDLE(HDROP);
 // iFile 0xFFFFFFFF: the number of names. Else the length of name iFile

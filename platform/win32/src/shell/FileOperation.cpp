@@ -1,10 +1,11 @@
 // SHFileOperationW over the Linux file system. Every source is checked before
 // anything changes, so a missing source or a copy into itself leaves the disk
 // as it was; conflicts and deletions ask the user through message boxes unless
-// the flags say not to, and every change is announced to the shell's
-// change notification.
+// the flags say not to, a long operation shows its progress with a Cancel
+// button, and every change is announced to the shell's change notification.
 #include "../Errno.h"
 #include "../Paths.h"
+#include "FileProgress.h"
 #include "Trash.h"
 
 #include <win32/shellapi.h>
@@ -13,6 +14,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,6 +75,21 @@ std::string CollisionName(const std::string& path) {
     }
 }
 
+bool IsRealFolder(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::u16string ProgressCaption(const SHFILEOPSTRUCTW& op) {
+    if ((op.fFlags & FOF_SIMPLEPROGRESS) && op.lpszProgressTitle) return op.lpszProgressTitle;
+    switch (op.wFunc) {
+    case FO_MOVE: return u"Moving...";
+    case FO_COPY: return u"Copying...";
+    case FO_DELETE: return u"Deleting...";
+    default: return u"Renaming...";
+    }
+}
+
 class Operation {
 public:
     explicit Operation(SHFILEOPSTRUCTW& op) : op_(op) {}
@@ -84,6 +101,10 @@ public:
         for (const std::u16string& name : from)
             if (int error = Expand(ToLinuxPath(name), sources)) return error;
         if (sources.empty()) return from.empty() ? DE_INVALIDFILES : ERROR_FILE_NOT_FOUND;
+        progress_ = std::make_unique<FileProgress>(op_.hwnd, ProgressCaption(op_),
+                                                   (op_.fFlags & FOF_SILENT) != 0,
+                                                   (op_.fFlags & FOF_SIMPLEPROGRESS) != 0,
+                                                   int(sources.size()));
         if (op_.wFunc == FO_DELETE) return Delete(sources);
         if (to.empty()) return DE_INVALIDFILES;
         std::vector<std::string> targets;
@@ -95,6 +116,7 @@ public:
                 return DE_DESTSUBTREE;
         }
         for (size_t i = 0; i < sources.size(); ++i) {
+            if (!progress_->Step(sources[i])) return Abort();
             int result = Transfer(sources[i], targets[i]);
             if (result == ERROR_CANCELLED) return Abort();
             if (result) return Fail(result, sources[i]);
@@ -190,15 +212,48 @@ private:
         }
         // A copy, or a move that rename cannot do (another file system, or a
         // folder merged into one of the same name).
-        auto options = fs::copy_options::copy_symlinks | fs::copy_options::overwrite_existing;
-        if (!(op_.fFlags & FOF_NORECURSION)) options |= fs::copy_options::recursive;
-        fs::copy(source, target, options, error);
-        if (error) return ErrorFromErrnoAt(error.value(), target);
+        if (IsRealFolder(source) && !(op_.fFlags & FOF_NORECURSION)) {
+            if (int result = CopyTree(source, target)) return result;
+        } else {
+            auto options = fs::copy_options::copy_symlinks | fs::copy_options::overwrite_existing;
+            if (!(op_.fFlags & FOF_NORECURSION)) options |= fs::copy_options::recursive;
+            fs::copy(source, target, options, error);
+            if (error) return ErrorFromErrnoAt(error.value(), target);
+        }
         Announce(folder ? SHCNE_MKDIR : SHCNE_CREATE, target);
         if (op_.wFunc == FO_MOVE) {
             fs::remove_all(source, error);
             if (error) return ErrorFromErrnoAt(error.value(), source);
             Announce(folder ? SHCNE_RMDIR : SHCNE_DELETE, source);
+        }
+        return 0;
+    }
+
+    // A folder copied entry by entry (links as links), so that the progress
+    // window names each and a cancel stops between two. ERROR_CANCELLED when
+    // the user cancelled.
+    int CopyTree(const std::string& source, const std::string& target) {
+        std::error_code error;
+        fs::create_directories(target, error);
+        if (error) return ErrorFromErrnoAt(error.value(), target);
+        fs::recursive_directory_iterator walk(source, error), end;
+        if (error) return ErrorFromErrnoAt(error.value(), source);
+        for (; walk != end; walk.increment(error)) {
+            if (error) return ErrorFromErrnoAt(error.value(), source);
+            const fs::path from = walk->path();
+            const fs::path to = fs::path(target) / from.lexically_relative(source);
+            if (!progress_->Working(from.string())) return ERROR_CANCELLED;
+            const fs::file_status status = fs::symlink_status(from, error);
+            if (error) return ErrorFromErrnoAt(error.value(), from.string());
+            if (fs::is_symlink(status)) {
+                fs::remove(to, error);
+                fs::copy_symlink(from, to, error);
+            } else if (fs::is_directory(status)) {
+                fs::create_directories(to, error);
+            } else {
+                fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+            }
+            if (error) return ErrorFromErrnoAt(error.value(), to.string());
         }
         return 0;
     }
@@ -219,6 +274,7 @@ private:
                 return Abort();
         }
         for (const std::string& source : sources) {
+            if (!progress_->Step(source)) return Abort();
             bool folder = IsFolder(source);
             if (trash) {
                 if (DWORD error = MoveToTrash(source)) return Fail(int(error), source);
@@ -252,6 +308,7 @@ private:
     }
 
     SHFILEOPSTRUCTW& op_;
+    std::unique_ptr<FileProgress> progress_;
 };
 
 } // namespace

@@ -15,6 +15,7 @@ namespace {
 constexpr uint8_t kFlagFolder = 1;
 constexpr uint8_t kFlagStatKnown = 2;
 constexpr uint8_t kFlagLink = 4;
+constexpr uint8_t kFlagTimes = 8;
 
 template <class T> T ReadField(const BYTE* at) {
     T value;
@@ -67,22 +68,37 @@ bool DecodeItem(LPCSHITEMID item, Item& out) {
     out.attributes = ReadField<DWORD>(at + 6);
     out.size = ReadField<uint64_t>(at + 10);
     out.writeTime = ReadField<uint64_t>(at + 18);
-    out.name.assign(reinterpret_cast<const char*>(at + kItemHeader), item->cb - kItemHeader);
+    out.timesKnown = (at[5] & kFlagTimes) != 0;
+    size_t nameAt = kItemHeader;
+    if (out.timesKnown) {
+        if (item->cb < kItemHeader + kItemTimes) return false;
+        out.accessTime = ReadField<uint64_t>(at + kItemHeader);
+        out.creationTime = ReadField<uint64_t>(at + kItemHeader + 8);
+        nameAt += kItemTimes;
+    } else {
+        out.accessTime = out.creationTime = 0;
+    }
+    out.name.assign(reinterpret_cast<const char*>(at + nameAt), item->cb - nameAt);
     return true;
 }
 
 std::vector<uint8_t> ItemBytes(const Item& item) {
-    std::vector<uint8_t> bytes(kItemHeader + item.name.size());
+    const size_t nameAt = kItemHeader + (item.timesKnown ? kItemTimes : 0);
+    std::vector<uint8_t> bytes(nameAt + item.name.size());
     WriteField<USHORT>(bytes.data(), static_cast<USHORT>(bytes.size()));
     bytes[2] = kItemSignature;
     bytes[3] = static_cast<uint8_t>(item.kind);
     bytes[4] = item.id;
     bytes[5] = (item.folder ? kFlagFolder : 0) | (item.statKnown ? kFlagStatKnown : 0) |
-               (item.link ? kFlagLink : 0);
+               (item.link ? kFlagLink : 0) | (item.timesKnown ? kFlagTimes : 0);
     WriteField<DWORD>(bytes.data() + 6, item.attributes);
     WriteField<uint64_t>(bytes.data() + 10, item.size);
     WriteField<uint64_t>(bytes.data() + 18, item.writeTime);
-    std::memcpy(bytes.data() + kItemHeader, item.name.data(), item.name.size());
+    if (item.timesKnown) {
+        WriteField<uint64_t>(bytes.data() + kItemHeader, item.accessTime);
+        WriteField<uint64_t>(bytes.data() + kItemHeader + 8, item.creationTime);
+    }
+    std::memcpy(bytes.data() + nameAt, item.name.data(), item.name.size());
     return bytes;
 }
 
@@ -110,23 +126,50 @@ PIDLIST_RELATIVE MakeList(const std::vector<Item>& items) {
     return CopyBytes(bytes.data(), bytes.size());
 }
 
+namespace {
+
+void KeepStat(const FileStat& stat, Item& item) {
+    item.attributes = stat.attributes;
+    item.folder = (stat.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    item.size = item.folder ? 0 : stat.size;
+    item.writeTime = FileTimeTicks(stat.lastWriteTime);
+    item.accessTime = FileTimeTicks(stat.lastAccessTime);
+    item.creationTime = FileTimeTicks(stat.creationTime);
+    item.timesKnown = true;
+    item.statKnown = true;
+}
+
+} // namespace
+
 Item EntryItem(const std::string& linuxPath, const std::string& name, unsigned char direntType) {
     Item item;
     item.kind = ItemKind::Entry;
     item.name = name;
     FileStat stat;
     if (StatPath(linuxPath, name, stat) == 0) {
-        item.attributes = stat.attributes;
-        item.folder = (stat.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        item.size = item.folder ? 0 : stat.size;
-        item.writeTime = FileTimeTicks(stat.lastWriteTime);
+        KeepStat(stat, item);
         // A directory read names links; without its word, one more stat tells.
         FileStat self;
         if (direntType != DT_UNKNOWN)
             item.link = direntType == DT_LNK;
         else
             item.link = StatLink(linuxPath, name, self) == 0 && (self.mode & S_IFMT) == S_IFLNK;
-        item.statKnown = true;
+    }
+    return item;
+}
+
+Item EntryItemAt(int folderFd, const std::string& name, unsigned char direntType) {
+    Item item;
+    item.kind = ItemKind::Entry;
+    item.name = name;
+    FileStat stat;
+    if (StatPathAt(folderFd, name, stat) == 0) {
+        KeepStat(stat, item);
+        FileStat self;
+        if (direntType != DT_UNKNOWN)
+            item.link = direntType == DT_LNK;
+        else
+            item.link = StatLinkAt(folderFd, name, self) == 0 && (self.mode & S_IFMT) == S_IFLNK;
     }
     return item;
 }

@@ -2,7 +2,8 @@
 // Linux folder or file it names.
 //
 // One item: cb (2) | signature 'Q' (1) | kind (1) | id (1) | flags (1) |
-// attributes (4) | size (8) | write time (8) | name bytes (the rest).
+// attributes (4) | size (8) | write time (8) | [access time (8) | creation
+// time (8), when the times flag is set] | name bytes (the rest).
 // The kind, id and name identify the item again; the rest is what the folder
 // knew when it made the id (used for sorting and details without a stat).
 #pragma once
@@ -35,10 +36,16 @@ struct Item {
     // the flag existed lack it and are stat'ed as they were.
     bool statKnown = false;
     bool link = false; // the entry itself is a symlink (known with statKnown)
+    // The access and creation times were read with the entry's stat; ids
+    // made before the flag existed carry only the write time.
+    bool timesKnown = false;
+    uint64_t accessTime = 0;   // FILETIME ticks (with timesKnown)
+    uint64_t creationTime = 0; // FILETIME ticks (with timesKnown)
 };
 
 inline constexpr uint8_t kItemSignature = 'Q';
 inline constexpr size_t kItemHeader = 2 + 1 + 1 + 1 + 1 + 4 + 8 + 8;
+inline constexpr size_t kItemTimes = 8 + 8; // after the header, with timesKnown
 
 // Downloads has no CSIDL; the desktop lists it under this private one.
 inline constexpr int kCsidlDownloads = 0x00F0;
@@ -58,6 +65,9 @@ PIDLIST_RELATIVE MakeList(const std::vector<Item>& items);
 // is the type a directory read gave (DT_UNKNOWN: ask the file system).
 Item EntryItem(const std::string& linuxPath, const std::string& name,
                unsigned char direntType = 0);
+// The same for an entry `name` of the open folder `folderFd` (one short
+// lookup instead of a walk of the whole path).
+Item EntryItemAt(int folderFd, const std::string& name, unsigned char direntType);
 
 // Where an absolute list leads on Linux. `path` is empty for virtual folders
 // (the desktop itself, Computer, printers, ...).

@@ -56,6 +56,7 @@ void RegisterShellModule() {
             {"SHChangeNotifyDeregister", 0, reinterpret_cast<void*>(&SHChangeNotifyDeregister)},
             {"SHChangeNotify", 0, reinterpret_cast<void*>(&SHChangeNotify)},
             {nullptr, 747, reinterpret_cast<void*>(&SHLimitInputEdit)},
+            {"SHGetImageList", 727, reinterpret_cast<void*>(&SHGetImageList)},
             {"ILIsEqual", 0, reinterpret_cast<void*>(&ILIsEqual)},
             {"ILIsParent", 0, reinterpret_cast<void*>(&ILIsParent)},
             {"ILClone", 0, reinterpret_cast<void*>(&ILClone)},
@@ -207,7 +208,9 @@ bool ParseClassId(std::u16string_view text, GUID& out) {
     return true;
 }
 
-HRESULT FindData(const Item& item, void* pv, int cb) {
+// What the id kept of the entry's stat. An id made before its access and
+// creation times were kept has them read from the file system now.
+HRESULT FindData(IShellFolder* folder, PCUITEMID_CHILD pidl, const Item& item, void* pv, int cb) {
     if (cb < static_cast<int>(sizeof(WIN32_FIND_DATAW))) return E_INVALIDARG;
     if (item.kind != ItemKind::Entry) return E_INVALIDARG;
     auto* data = static_cast<WIN32_FIND_DATAW*>(pv);
@@ -216,8 +219,23 @@ HRESULT FindData(const Item& item, void* pv, int cb) {
     data->nFileSizeHigh = static_cast<DWORD>(item.size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(item.size);
     data->ftLastWriteTime = FileTimeFromTicks(item.writeTime);
-    data->ftCreationTime = data->ftLastWriteTime;
-    data->ftLastAccessTime = data->ftLastWriteTime;
+    if (item.timesKnown) {
+        data->ftCreationTime = FileTimeFromTicks(item.creationTime);
+        data->ftLastAccessTime = FileTimeFromTicks(item.accessTime);
+    } else {
+        data->ftCreationTime = data->ftLastWriteTime;
+        data->ftLastAccessTime = data->ftLastWriteTime;
+        STRRET parsed{};
+        if (folder && SUCCEEDED(folder->GetDisplayNameOf(pidl, SHGDN_FORPARSING, &parsed))) {
+            WCHAR path[MAX_PATH];
+            FileStat stat;
+            if (SUCCEEDED(StrRetToBufW(&parsed, pidl, path, MAX_PATH)) &&
+                StatPath(ToLinuxPath(path), item.name, stat) == 0) {
+                data->ftCreationTime = stat.creationTime;
+                data->ftLastAccessTime = stat.lastAccessTime;
+            }
+        }
+    }
     CopyTruncated(NameToWindows(item.name), data->cFileName, MAX_PATH);
     return S_OK;
 }
@@ -247,12 +265,13 @@ HRESULT Description(const Item& item, void* pv, int cb) {
 
 } // namespace
 
-HRESULT SHGetDataFromIDListW(IShellFolder*, PCUITEMID_CHILD pidl, int nFormat, void* pv, int cb) {
+HRESULT SHGetDataFromIDListW(IShellFolder* psf, PCUITEMID_CHILD pidl, int nFormat, void* pv,
+                             int cb) {
     if (!pv) return E_INVALIDARG;
     Item item;
     if (!pidl || !DecodeItem(&pidl->mkid, item)) return E_INVALIDARG;
     try {
-        if (nFormat == SHGDFIL_FINDDATA) return FindData(item, pv, cb);
+        if (nFormat == SHGDFIL_FINDDATA) return FindData(psf, pidl, item, pv, cb);
         if (nFormat == SHGDFIL_DESCRIPTIONID) return Description(item, pv, cb);
         return E_INVALIDARG;
     } catch (...) {
@@ -432,4 +451,21 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* p
     } catch (...) {
         return 0;
     }
+}
+
+HRESULT SHGetImageList(int iImageList, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IImageList) return E_NOINTERFACE;
+    HIMAGELIST list = nullptr;
+    switch (iImageList) {
+    case SHIL_LARGE: list = SystemImageList(false); break;
+    case SHIL_SMALL:
+    case SHIL_SYSSMALL: list = SystemImageList(true); break;
+    case SHIL_EXTRALARGE:
+    case SHIL_JUMBO: list = ExtraLargeSystemImageList(); break;
+    default: return E_INVALIDARG;
+    }
+    *ppv = list;
+    return list ? S_OK : E_FAIL;
 }

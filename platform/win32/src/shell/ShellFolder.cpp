@@ -8,6 +8,8 @@
 #include "FileTypes.h"
 #include "SpecialFolders.h"
 
+#include <win32/shellext.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -147,7 +149,47 @@ private:
 
 // --- The folder ---------------------------------------------------------------------
 
-class ShellFolder final : public IShellFolder2, public IShellDetails {
+// The info tip of an entry: its type, size and time of change, one a line.
+class InfoTip final : public IQueryInfo {
+public:
+    explicit InfoTip(std::u16string text) : text_(std::move(text)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IQueryInfo) {
+            *ppv = static_cast<IQueryInfo*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++count_; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        ULONG left = --count_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* ppwszTip) noexcept override {
+        if (!ppwszTip) return E_POINTER;
+        *ppwszTip = TaskString(text_);
+        return *ppwszTip ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD* pdwFlags) noexcept override {
+        if (!pdwFlags) return E_POINTER;
+        *pdwFlags = 0;
+        return S_OK;
+    }
+
+private:
+    ~InfoTip() = default;
+    std::atomic<ULONG> count_{1};
+    std::u16string text_;
+};
+
+class ShellFolder final : public IShellFolder2,
+                          public IShellDetails,
+                          public IShellIcon,
+                          public IShellIconOverlay {
 public:
     ShellFolder(std::vector<Item> absolute, Location where)
         : absolute_(std::move(absolute)), where_(std::move(where)) {}
@@ -162,6 +204,10 @@ public:
             *ppv = static_cast<IShellFolder2*>(this);
         else if (riid == IID_IShellDetails)
             *ppv = static_cast<IShellDetails*>(this);
+        else if (riid == IID_IShellIcon)
+            *ppv = static_cast<IShellIcon*>(this);
+        else if (riid == IID_IShellIconOverlay)
+            *ppv = static_cast<IShellIconOverlay*>(this);
         else {
             *ppv = nullptr;
             return E_NOINTERFACE;
@@ -242,9 +288,50 @@ public:
         return S_FALSE; // the caller sorts
     }
 
+    // Icons of entries by their type; S_FALSE for the virtual items, whose
+    // icons SHGetFileInfoW knows.
+    HRESULT STDMETHODCALLTYPE GetIconOf(PCUITEMID_CHILD pidl, UINT flags,
+                                        int* pIconIndex) noexcept override {
+        if (!pIconIndex) return E_POINTER;
+        Item item;
+        if (!FirstItem(pidl, item)) return E_INVALIDARG;
+        if (item.kind != ItemKind::Entry) return S_FALSE;
+        try {
+            *pIconIndex = IconIndexOf(NameToWindows(item.name), item.folder,
+                                      (flags & GIL_OPENICON) != 0);
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    // Links wear the link arrow (overlay 1); nothing else has an overlay.
+    HRESULT STDMETHODCALLTYPE GetOverlayIndex(PCUITEMID_CHILD pidl, int* pIndex) noexcept override {
+        return Overlay(pidl, pIndex, 1);
+    }
+    HRESULT STDMETHODCALLTYPE GetOverlayIconIndex(PCUITEMID_CHILD pidl,
+                                                  int* pIconIndex) noexcept override {
+        return Overlay(pidl, pIconIndex, kIconLinkOverlay);
+    }
+
 private:
     static constexpr UINT kColumnCount = 4;
     ~ShellFolder() = default;
+
+    HRESULT Overlay(PCUITEMID_CHILD pidl, int* out, int value) const noexcept {
+        if (!out) return E_POINTER;
+        *out = -1;
+        Item item;
+        if (!FirstItem(pidl, item)) return E_INVALIDARG;
+        try {
+            if (item.kind != ItemKind::Entry || !(AttributesOf(item, SFGAO_LINK) & SFGAO_LINK))
+                return S_FALSE;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+        *out = value;
+        return S_OK;
+    }
+    std::u16string InfoTipOf(const Item& item) const;
 
     Location ChildLocation(const std::vector<Item>& relative) const {
         std::vector<Item> full = absolute_;
@@ -296,8 +383,7 @@ std::vector<Item> ShellFolder::Children(SHCONTF flags) const {
         std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         if (IsHiddenName(name) && !(flags & SHCONTF_INCLUDEHIDDEN)) continue;
-        std::string path = where_.path == "/" ? "/" + name : where_.path + "/" + name;
-        Item item = EntryItem(path, name, entry->d_type);
+        Item item = EntryItemAt(dirfd(dir), name, entry->d_type);
         if (item.folder ? !(flags & SHCONTF_FOLDERS) : !(flags & SHCONTF_NONFOLDERS)) continue;
         children.push_back(std::move(item));
     }
@@ -464,6 +550,17 @@ HRESULT ShellFolder::GetUIObjectOf(HWND, UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
                                    void** ppv) noexcept {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
+    if (riid == IID_IQueryInfo) {
+        Item item;
+        if (cidl != 1 || !apidl || !FirstItem(apidl[0], item)) return E_INVALIDARG;
+        if (item.kind != ItemKind::Entry) return E_NOINTERFACE;
+        try {
+            *ppv = static_cast<IQueryInfo*>(new InfoTip(InfoTipOf(item)));
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
     if (riid != IID_IContextMenu) return E_NOINTERFACE;
     if (cidl == 0 || !apidl) return E_INVALIDARG;
     try {
@@ -487,6 +584,14 @@ HRESULT ShellFolder::GetUIObjectOf(HWND, UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
     } catch (...) {
         return E_OUTOFMEMORY;
     }
+}
+
+std::u16string ShellFolder::InfoTipOf(const Item& item) const {
+    const std::u16string name = NameToWindows(item.name);
+    std::u16string tip = u"Type: " + TypeNameOf(name, item.folder);
+    if (!item.folder) tip += u"\nSize: " + FormatSize(item.size);
+    if (item.writeTime) tip += u"\nDate modified: " + FormatTime(item.writeTime);
+    return tip;
 }
 
 HRESULT ShellFolder::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,

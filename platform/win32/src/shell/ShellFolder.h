@@ -33,6 +33,8 @@ LPWSTR TaskString(const std::u16string& text);
 // The shared system image list (16x16 or 32x32), built on first use;
 // overlay 1 is the link arrow.
 HIMAGELIST SystemImageList(bool small);
+// The 48x48 list, in step with the other two.
+HIMAGELIST ExtraLargeSystemImageList();
 // The index of a content type's icon in both system image lists, added from
 // the icon theme the first time the type is asked for.
 int SystemIconOfType(const std::string& contentType);

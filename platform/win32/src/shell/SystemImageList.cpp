@@ -183,7 +183,7 @@ HIMAGELIST BuildList(int size) {
 }
 
 struct Lists {
-    HIMAGELIST large = nullptr, small = nullptr;
+    HIMAGELIST large = nullptr, small = nullptr, extraLarge = nullptr;
     std::mutex lock;                        // held while the lists grow
     std::map<std::string, int> byType;      // content type -> index
     std::map<std::string, int> byIconFiles; // types sharing an icon share its index
@@ -197,6 +197,7 @@ Lists& TheLists() {
         lists = new Lists;
         lists->large = BuildList(32);
         lists->small = BuildList(16);
+        lists->extraLarge = BuildList(48);
     });
     return *lists;
 }
@@ -216,6 +217,10 @@ HIMAGELIST SystemImageList(bool small) {
     return small ? lists.small : lists.large;
 }
 
+HIMAGELIST ExtraLargeSystemImageList() {
+    return TheLists().extraLarge;
+}
+
 int SystemIconOfType(const std::string& contentType) {
     Lists& lists = TheLists();
     std::lock_guard guard(lists.lock);
@@ -223,26 +228,31 @@ int SystemIconOfType(const std::string& contentType) {
     if (known != lists.byType.end()) return known->second;
 
     const FileType& type = FileTypeOf(contentType);
-    std::string large = FindThemedIcon(type.icons, 32), small = FindThemedIcon(type.icons, 16);
+    std::string large = FindThemedIcon(type.icons, 32), small = FindThemedIcon(type.icons, 16),
+                extra = FindThemedIcon(type.icons, 48);
     int index = BuiltinOfFamily(type.genericIcon);
-    if (!large.empty() && !small.empty()) {
-        auto shared = lists.byIconFiles.find(large + '\n' + small);
+    if (!large.empty() && !small.empty() && !extra.empty()) {
+        const std::string key = large + '\n' + small + '\n' + extra;
+        auto shared = lists.byIconFiles.find(key);
         if (shared != lists.byIconFiles.end()) {
             index = shared->second;
         } else {
-            IconPixels l = LoadIconPixels(large, 32), s = LoadIconPixels(small, 16);
-            if (!l.Empty() && !s.Empty()) {
-                int atLarge = AddPixels(lists.large, l), atSmall = AddPixels(lists.small, s);
-                // Two lists that fell out of step would show wrong icons for
-                // every later type; keep them in step by dropping the odd one.
-                if (atLarge >= 0 && atLarge == atSmall) {
+            IconPixels l = LoadIconPixels(large, 32), s = LoadIconPixels(small, 16),
+                       x = LoadIconPixels(extra, 48);
+            if (!l.Empty() && !s.Empty() && !x.Empty()) {
+                int atLarge = AddPixels(lists.large, l), atSmall = AddPixels(lists.small, s),
+                    atExtra = AddPixels(lists.extraLarge, x);
+                // Lists that fell out of step would show wrong icons for every
+                // later type; keep them in step by dropping the odd ones.
+                if (atLarge >= 0 && atLarge == atSmall && atLarge == atExtra) {
                     index = atLarge;
                 } else {
                     if (atLarge >= 0) ImageList_Remove(lists.large, atLarge);
                     if (atSmall >= 0) ImageList_Remove(lists.small, atSmall);
+                    if (atExtra >= 0) ImageList_Remove(lists.extraLarge, atExtra);
                 }
             }
-            lists.byIconFiles[large + '\n' + small] = index;
+            lists.byIconFiles[key] = index;
         }
     }
     lists.byType[contentType] = index;
