@@ -320,10 +320,10 @@ private:
     HRESULT Overlay(PCUITEMID_CHILD pidl, int* out, int value) const noexcept {
         if (!out) return E_POINTER;
         *out = -1;
-        Item item;
-        if (!FirstItem(pidl, item)) return E_INVALIDARG;
+        std::vector<Item> one(1);
+        if (!FirstItem(pidl, one[0])) return E_INVALIDARG;
         try {
-            if (item.kind != ItemKind::Entry || !(AttributesOf(item, SFGAO_LINK) & SFGAO_LINK))
+            if (one[0].kind != ItemKind::Entry || !(AttributesOf(one, SFGAO_LINK) & SFGAO_LINK))
                 return S_FALSE;
         } catch (...) {
             return E_OUTOFMEMORY;
