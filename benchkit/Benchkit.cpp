@@ -1,5 +1,6 @@
 #include "benchkit/Benchkit.h"
 
+#include "benchkit/controls/Filters.h"
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/props/IDEHistoryLists.h"
@@ -49,6 +50,7 @@ const TPackageUnitEntry kUnits[] = {
      FinalizeIDEVirtualUnicodeControls},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
+    {"Filters", nullptr, FinalizeFilters},
 };
 
 std::mutex packageLock;
