@@ -3,6 +3,7 @@
 #include "benchkit/controls/Filters.h"
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
+#include "benchkit/controls/VTEditors.h"
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/shell/IDEVirtualDataObject.h"
 #include "benchkit/shell/IDEVirtualNamespace.h"
@@ -51,6 +52,7 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
     {"Filters", nullptr, FinalizeFilters},
+    {"VTEditors", nullptr, FinalizeVTEditors},
 };
 
 std::mutex packageLock;
