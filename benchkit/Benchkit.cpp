@@ -1,6 +1,7 @@
 #include "benchkit/Benchkit.h"
 
 #include "benchkit/controls/Filters.h"
+#include "benchkit/controls/IDEDockForm.h"
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/controls/VTEditors.h"
@@ -53,6 +54,7 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
     {"Filters", nullptr, FinalizeFilters},
     {"VTEditors", nullptr, FinalizeVTEditors},
+    {"IDEDockForm", InitializeIDEDockForm, FinalizeIDEDockForm},
 };
 
 std::mutex packageLock;
