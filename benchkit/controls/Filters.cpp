@@ -183,6 +183,13 @@ void TFilterEdit::Loaded() {
     ApplyLook();
 }
 
+void TFilterEdit::CreateWnd() {
+    TCustomButtonedEdit::CreateWnd();
+    // A text given before the window existed shows the clear button too.
+    FOldText = GetText();
+    GetRightButton()->SetVisible(!FOldText.empty());
+}
+
 unsigned TFilterEdit::GetInterval() const {
     return FTimer->GetInterval();
 }

@@ -51,6 +51,7 @@ public:
 
 protected:
     void Loaded() override;
+    void CreateWnd() override;
     void Change() override;
 
 private:

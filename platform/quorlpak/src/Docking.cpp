@@ -145,7 +145,12 @@ void TControl::Dock(TWinControl* NewDockSite, const TRect& ARect) {
     }
     DoDock(NewDockSite, r);
     SetHostDockSite(NewDockSite);
-    if (FParent != NewDockSite) SetParent(NewDockSite);
+    if (FParent != NewDockSite) {
+        SetParent(NewDockSite);
+        // The old site may have laid the control out again as it left: a floating
+        // window's control takes its place once more.
+        if (dynamic_cast<TCustomDockForm*>(NewDockSite)) SetBounds(r.left, r.top, r.Width(), r.Height());
+    }
 }
 
 bool TControl::ManualFloat(const TRect& ScreenPos) {

@@ -197,6 +197,25 @@ TEST_F(DockingTest, ManualFloatAndDockMoveTheBarBetweenHosts) {
     TWinControl* form = bar->GetHostDockSite();
     EXPECT_EQ(form->ClientToScreen(TPoint(0, 0)), TPoint(300, 200));
     EXPECT_EQ(form->GetDockClientCount(), 1);
+    // The floating window wraps the bar, which shows its buttons in rows of the window's width.
+    Pump();
+    EXPECT_EQ(bar->GetHeight(), bar->GetButtonHeight());
+    EXPECT_EQ(form->GetClientHeight(), bar->GetHeight());
+    EXPECT_EQ(form->GetClientWidth(), bar->GetWidth());
+    EXPECT_TRUE(bar->GetShowing());
+    EXPECT_EQ(bar->GetButtons(2)->GetLeft(), 2 * bar->GetButtonWidth());
+    // The same from the cool bar.
+    DockIn();
+    Pump();
+    ASSERT_TRUE(bar->ManualFloat(Bounds(300, 200, bar->GetWidth(), bar->GetHeight())));
+    Pump();
+    form = bar->GetHostDockSite();
+    EXPECT_EQ(bar->GetHeight(), bar->GetButtonHeight());
+    EXPECT_EQ(form->GetClientHeight(), bar->GetHeight());
+    EXPECT_EQ(form->GetClientWidth(), bar->GetWidth());
+    EXPECT_EQ(bar->GetWidth(), 3 * bar->GetButtonWidth());
+    EXPECT_EQ(bar->GetBoundsRect(), TRect(0, 0, bar->GetWidth(), bar->GetHeight()));
+
     DockIn();
     EXPECT_FALSE(bar->GetFloating());
     Pump(); // the empty floating window frees itself
