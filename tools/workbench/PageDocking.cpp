@@ -1,7 +1,8 @@
 // Dockable tool bars and the small workbench inputs: a cool bar with two
 // docked tool bars (one torn off into its floating window by the page's
 // exercise), a control bar, the filter box, the recent-entries and desktop
-// combo boxes, hot commands and a description pane.
+// combo boxes, the platform and build-configuration selectors, hot commands
+// and a description pane.
 #include "WorkbenchPage.h"
 
 #include <benchkit/controls/Filters.h>
@@ -9,6 +10,8 @@
 #include <benchkit/controls/IDEDesktopComboBox.h>
 #include <benchkit/controls/IDEDockBar.h>
 #include <benchkit/controls/IDEHotCommands.h>
+#include <benchkit/controls/IDEPlatformsComboBox.h>
+#include <benchkit/controls/IDETargetsComboBox.h>
 #include <benchkit/controls/IDEXControlBar.h>
 #include <benchkit/controls/MRUCombos.h>
 #include <quorlpak/ActnList.h>
@@ -87,6 +90,20 @@ void Build(TWinControl* Sheet) {
     hot->GetCommands()->SetText(u"New project\r\nOpen project\r\nOpen recent\r\nCheck for updates\r\n");
     hot->SetCommandState(3, false);
 
+    // A project of two platforms with its configuration tree.
+    InterfacePtr<IOTAProject> project = CreateDesignProject(u"Native", {u"Win32", u"Linux64"});
+    auto* platforms = new TPlatformsComboBox(Sheet);
+    platforms->SetParent(Sheet);
+    platforms->SetBounds(340, 214, 160, 22);
+    platforms->SetStyle(csDropDownList);
+    platforms->SetProject(project);
+    platforms->SelectActivePlatform();
+    auto* targets = new TTargetsComboBox(Sheet);
+    targets->SetParent(Sheet);
+    targets->SetBounds(510, 214, 220, 22);
+    targets->SetStyle(csOwnerDrawFixed);
+    targets->SetProject(project);
+
     auto* pane = new TDescriptionPane(Sheet);
     pane->SetParent(Sheet);
     pane->SetBounds(16, 270, 300, 80);
@@ -101,7 +118,6 @@ void Exercise(TWinControl* Sheet) {
     if (!view) return;
     const TPoint at = Sheet->ClientToScreen(TPoint(460, 60));
     view->ManualFloat(Bounds(at.x, at.y, view->GetWidth(), view->GetHeight()));
-    PumpWorkbench();
     PumpWorkbench();
 }
 
