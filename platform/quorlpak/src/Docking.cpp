@@ -277,7 +277,9 @@ TDragOutcome RunDockDrag(TDragDockObject* Source, bool Immediate, int Threshold)
         auto sites = DockSites();
         for (auto it = sites.rbegin(); it != sites.rend(); ++it) {
             TWinControl* site = *it;
-            if (IsInside(site, control) || site == control->GetHostDockSite() && control->GetFloating())
+            // Not into itself, nor back into the window it floats in.
+            if (IsInside(site, control) ||
+                (site == control->GetHostDockSite() && control->GetFloating()))
                 continue;
             if (!site->GetShowing()) continue;
             TRect influence;
