@@ -74,11 +74,13 @@ public:
             TRect(R.left, R.top, R.left + kFrameWidth, R.bottom),
             TRect(R.right - kFrameWidth, R.top, R.right, R.bottom),
         };
-        for (int i = 0; i < 4; ++i)
-            if (FEdges[i])
-                SetWindowPos(FEdges[i], HWND_TOPMOST, edges[i].left, edges[i].top,
-                             std::max(0, int(edges[i].Width())), std::max(0, int(edges[i].Height())),
-                             SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        for (int i = 0; i < 4; ++i) {
+            if (!FEdges[i]) continue;
+            SetWindowPos(FEdges[i], HWND_TOPMOST, edges[i].left, edges[i].top,
+                         std::max(0, int(edges[i].Width())), std::max(0, int(edges[i].Height())),
+                         SWP_NOACTIVATE);
+            if (!IsWindowVisible(FEdges[i])) ShowWindow(FEdges[i], SW_SHOWNOACTIVATE);
+        }
     }
     TRect Shown() const { return FShown; }
 

@@ -136,8 +136,28 @@ TEST_F(DockingTest, PullingABandOutFloatsItOnlyBeyondItsHeight) {
     EXPECT_EQ(bar->GetHostDockSite(), cool);
     EXPECT_EQ(cool->GetTrackBand(), nullptr);
 
-    // Beyond the band's height it floats in the tool-dock form and follows the pointer.
-    PullBand(TPoint(4, h / 2), {TPoint(4, bottom + h + 2), TPoint(40, bottom + 90)});
+    // Beyond the band's height it floats in the tool-dock form and follows the
+    // pointer, over a site that refuses it, showing a frame where it would go.
+    auto* site = new TPanel(Form);
+    site->SetParent(Form);
+    site->SetBounds(100, cool->GetHeight() + 40, 60, 30);
+    site->SetDockSite(true);
+    RECT frame{};
+    int over = 0;
+    site->OnDockOver = [&](TObject*, TDragDockObject* Source, int, int, TDragState State,
+                           bool& Accept) {
+        if (State == dsDragLeave) return;
+        ++over;
+        HWND edge = FindWindowW(u"QuorlpakDockFrame", nullptr);
+        if (edge && IsWindowVisible(edge)) GetWindowRect(edge, &frame);
+        EXPECT_EQ(Source->GetControl(), bar);
+        Accept = false;
+    };
+    PullBand(TPoint(4, h / 2), {TPoint(4, bottom + h + 2), TPoint(120, bottom + 55),
+                                TPoint(40, bottom + 90)});
+    EXPECT_GT(over, 0);
+    EXPECT_GT(frame.right - frame.left, 0);
+    EXPECT_EQ(FindWindowW(u"QuorlpakDockFrame", nullptr), nullptr); // gone with the drag
     ASSERT_TRUE(bar->GetFloating());
     auto* form = dynamic_cast<TXToolDockForm*>(bar->GetHostDockSite());
     ASSERT_NE(form, nullptr);
