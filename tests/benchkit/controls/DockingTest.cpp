@@ -258,7 +258,7 @@ TEST_F(DockingTest, ButtonAccessorsFindActionsByExactName) {
     actions->SetName(u"actOpen");
     auto* save = new TAction(Form);
     save->SetName(u"actSave");
-    save->SetCaption(u"Save");
+    save->SetCaption(UnicodeString(u"Save as"));
     bar->GetButtons(0)->SetAction(actions);
     bar->GetButtons(2)->SetAction(save);
     DockIn();
@@ -270,7 +270,7 @@ TEST_F(DockingTest, ButtonAccessorsFindActionsByExactName) {
     EXPECT_EQ(bar->GetZButtonIndex(u"none"), -1);
     EXPECT_EQ(bar->GetZButtonLeft(1), bar->GetButtons(1)->GetLeft());
     EXPECT_EQ(bar->GetZButtonTop(2), bar->GetButtons(2)->GetTop());
-    EXPECT_EQ(bar->GetButtons(2)->GetCaption(), u"Save");
+    EXPECT_EQ(bar->GetButtons(2)->GetCaption(), u"Save as");
     int executed = 0;
     save->OnExecute = [&](TObject*) { ++executed; };
     bar->GetButtons(2)->Click();

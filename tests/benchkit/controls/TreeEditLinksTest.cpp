@@ -100,7 +100,9 @@ TEST_F(TreeEditLinksTest, EnterWritesEscapeRestoresAndCaseCounts) {
     };
     bool first = true;
     for (const Case& c : cases) {
-        if (!first) ASSERT_NE(Edit(1), nullptr) << c.what;
+        if (!first) {
+            ASSERT_NE(Edit(1), nullptr) << c.what;
+        }
         first = false;
         written = 0;
         if (!c.typed.empty()) Type(c.typed); // the text is selected: typing replaces it
