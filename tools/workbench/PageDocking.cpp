@@ -1,11 +1,12 @@
 // Dockable tool bars and the small workbench inputs: a cool bar with two
 // docked tool bars (one torn off into its floating window by the page's
 // exercise), a control bar, the filter box, the recent-entries and desktop
-// combo boxes, the platform and build-configuration selectors, hot commands
-// and a description pane.
+// combo boxes, the platform and build-configuration selectors, category
+// buttons, hot commands and a description pane.
 #include "WorkbenchPage.h"
 
 #include <benchkit/controls/Filters.h>
+#include <benchkit/controls/IDECategoryButtons.h>
 #include <benchkit/controls/IDEDescriptionPane.h>
 #include <benchkit/controls/IDEDesktopComboBox.h>
 #include <benchkit/controls/IDEDockBar.h>
@@ -18,6 +19,9 @@
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/StringList.h>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -103,6 +107,20 @@ void Build(TWinControl* Sheet) {
     targets->SetBounds(510, 214, 220, 22);
     targets->SetStyle(csOwnerDrawFixed);
     targets->SetProject(project);
+
+    auto* categories = new TIDECategoryButtons(Sheet);
+    categories->SetParent(Sheet);
+    categories->SetBounds(340, 250, 180, 200);
+    const std::pair<const char16_t*, std::vector<const char16_t*>> groups[] = {
+        {u"Files", {u"New unit", u"Open", u"Save all"}},
+        {u"Tools", {u"Options", u"Filters"}},
+    };
+    for (const auto& [caption, items] : groups) {
+        TButtonCategory* category = categories->GetCategories()->Add();
+        category->SetCaption(caption);
+        for (const char16_t* item : items) category->Add()->SetCaption(item);
+    }
+    categories->SetSelectedItem(categories->GetCategories()->GetItems(0)->GetItems(1));
 
     auto* pane = new TDescriptionPane(Sheet);
     pane->SetParent(Sheet);
