@@ -1,8 +1,11 @@
 #include "benchkit/Benchkit.h"
 
+#include "benchkit/controls/Filters.h"
+#include "benchkit/controls/IDEDockForm.h"
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
 #include "benchkit/controls/IDEShellCtrls.h"
+#include "benchkit/controls/VTEditors.h"
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/shell/IDEVirtualDataObject.h"
 #include "benchkit/shell/IDEVirtualNamespace.h"
@@ -60,6 +63,9 @@ const TPackageUnitEntry kUnits[] = {
     {"IDEAutomation", InitializeIDEAutomation, FinalizeIDEAutomation},
     {"IDEAsyncProtocol", nullptr, FinalizeIDEAsyncProtocol},
     {"IDEShellCtrls", InitializeIDEShellCtrls, FinalizeIDEShellCtrls},
+    {"Filters", nullptr, FinalizeFilters},
+    {"VTEditors", nullptr, FinalizeVTEditors},
+    {"IDEDockForm", InitializeIDEDockForm, FinalizeIDEDockForm},
 };
 
 std::mutex packageLock;

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -97,6 +98,30 @@ int PageIndex(const char* Name) {
     return -1;
 }
 
+// Saves the page's visible tool windows (floating tool bars) as PREFIX-<n>.png.
+bool SaveToolWindows(const std::string& Prefix) {
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND Wnd, LPARAM Param) -> BOOL {
+            if (IsWindowVisible(Wnd) && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
+                GetWindowTextLengthW(Wnd) > 0)
+                reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Wnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    bool ok = true;
+    for (size_t k = 0; k < windows.size(); ++k) {
+        const std::string path = Prefix + "-" + std::to_string(k + 1) + ".png";
+        HDC dc = GetWindowDC(windows[k]);
+        const bool saved = win32::SaveDCAsPng(dc, path);
+        ReleaseDC(windows[k], dc);
+        std::printf("%s %s\n", saved ? "saved" : "FAILED to save", path.c_str());
+        ok = ok && saved;
+    }
+    return ok;
+}
+
 // Shows each page, lets it be driven, and saves the window as a picture.
 bool SnapshotPages(const std::string& Folder) {
     mkdir(Folder.c_str(), 0755);
@@ -118,6 +143,7 @@ bool SnapshotPages(const std::string& Folder) {
         ReleaseDC(window, dc);
         std::printf("%s %s\n", saved ? "saved" : "FAILED to save", path.c_str());
         ok = ok && saved;
+        ok = SaveToolWindows(Folder + "/" + pages[i]->Name) && ok;
     }
     return ok;
 }

@@ -1,5 +1,6 @@
 // The services object and the registered layout messages.
 #include <designpak/DesignServices.h>
+#include <designpak/ToolsAPI.h>
 
 #include <win32/winuser.h>
 
@@ -13,12 +14,19 @@ UINT DeferDoLayoutMsg() {
     return id;
 }
 
+// The platform services in force (ToolsAPI.cpp).
+InterfacePtr<IOTAPlatformServices> CurrentPlatformServices();
+
 namespace {
 
 class TIDEServices : public TInterfacedObject, public IDebuggerInspectServices {
 public:
     HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
         if (ProvideInterface<IDebuggerInspectServices>(this, iid, out)) return S_OK;
+        if (iid == IIDOf<IOTAPlatformServices>() && out) {
+            InterfacePtr<IOTAPlatformServices> platforms = CurrentPlatformServices();
+            if (platforms) return platforms->QueryInterface(iid, out);
+        }
         return TInterfacedObject::QueryInterface(iid, out);
     }
     ULONG AddRef() noexcept override { return TInterfacedObject::AddRef(); }

@@ -4,6 +4,8 @@
 
 #include <quorlpak/Application.h>
 #include <quorlpak/Control.h>
+
+#include "DragOrigin.h"
 #include <quorlpak/DragObjects.h>
 #include <quorlpak/Form.h>
 #include <quorlpak/TypeInfos.h>
@@ -37,6 +39,12 @@ TControl::TControl(TComponent* AOwner)
 TControl::~TControl() {
     if (Application) Application->ControlDestroyed(this);
     if (GetCaptureControl() == this) SetCaptureControl(nullptr);
+    // The host forgets its client (a floating window left empty goes).
+    if (FHostDockSite) {
+        TWinControl* host = FHostDockSite;
+        FHostDockSite = nullptr;
+        host->DoRemoveDockClient(this);
+    }
     if (FParent) SetParent(nullptr);
     delete FConstraints;
     delete FFont;
@@ -415,9 +423,14 @@ void TControl::BeginDrag(bool Immediate, int Threshold) {
     FDragging = true;
     TDragObject* supplied = nullptr;
     DoStartDrag(supplied);
-    TDragControlObject object(this);
-    const TDragOutcome outcome =
-        RunControlDrag(this, supplied ? supplied : &object, Immediate, Threshold);
+    TDragOutcome outcome;
+    if (FDragKind == dkDock) {
+        TDragDockObject object(this);
+        outcome = RunDockDrag(&object, Immediate, Threshold);
+    } else {
+        TDragControlObject object(this);
+        outcome = RunControlDrag(this, supplied ? supplied : &object, Immediate, Threshold);
+    }
     // Without a window to hold the mouse the drag waits for EndDrag.
     if (!outcome.Ran || !FDragging) return;
     FDragging = false;
@@ -426,6 +439,7 @@ void TControl::BeginDrag(bool Immediate, int Threshold) {
 
 void TControl::EndDrag(bool Drop) {
     if (!FDragging) return;
+    quorlpak::NoteEndDrag(Drop);
     FDragging = false;
     DoEndDrag(nullptr, 0, 0);
 }

@@ -15,6 +15,7 @@
 namespace {
 
 bool pressNoted = false;
+bool endDragDrop = false;
 TPoint lastPress{};
 
 TWinControl* WindowedControlOf(TControl* Control) {
@@ -49,6 +50,14 @@ TPoint ScreenPointOf(const MSG& Msg) {
 void quorlpak::NoteMousePress(TPoint Screen) {
     pressNoted = true;
     lastPress = Screen;
+}
+
+void quorlpak::NoteEndDrag(bool Drop) {
+    endDragDrop = Drop;
+}
+
+bool quorlpak::EndDragDropped() {
+    return endDragDrop;
 }
 
 TPoint quorlpak::DragOrigin() {

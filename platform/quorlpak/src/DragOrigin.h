@@ -10,5 +10,9 @@ namespace quorlpak {
 void NoteMousePress(TPoint Screen);
 // The last press, or the cursor when no press was noted.
 TPoint DragOrigin();
+// Whether the last EndDrag asked for a drop (a drag loop ended from inside
+// one of its own notifications reads it).
+void NoteEndDrag(bool Drop);
+bool EndDragDropped();
 
 } // namespace quorlpak

@@ -5,6 +5,7 @@
 #include <quorlpak/Form.h>
 #include <quorlpak/TypeInfos.h>
 #include <quorlpak/WinControl.h>
+#include <quorlpak/DragObjects.h>
 
 #include <runpak/Exceptions.h>
 #include <runpak/ScopeGuard.h>
@@ -27,6 +28,10 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(new TBru
 
 TWinControl::~TWinControl() {
     Destroying();
+    if (FDockSite) RegisterDockSite(this, false);
+    for (TControl* client : FDockClients)
+        if (client->FHostDockSite == this) client->FHostDockSite = nullptr;
+    FDockClients.clear();
     // Leave the parent while still a windowed control: the parent tells
     // windowed and windowless children apart.
     if (FParent) SetParent(nullptr);

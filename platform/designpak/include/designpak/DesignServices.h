@@ -23,7 +23,8 @@ protected:
     ~IDebuggerInspectServices() = default;
 };
 
-// The services global: answers the interfaces above; every other query fails
+// The services global: answers the interfaces above and the platform
+// services of ToolsAPI.h; every other query fails
 // with E_NOINTERFACE, as a host without that service does. Created on first
 // use, it lives as long as the process.
 IInterface* OrvaneIDEServices();

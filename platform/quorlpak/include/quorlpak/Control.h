@@ -176,9 +176,31 @@ public:
     void SetDragKind(TDragKind Value) { FDragKind = Value; }
     TCursor GetDragCursor() const { return FDragCursor; }
     void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+    // With DragKind dkDock the drag docks the control where it is dropped
+    // (or floats it where no dock site takes it).
     void BeginDrag(bool Immediate, int Threshold = -1);
     void EndDrag(bool Drop);
     bool Dragging() const { return FDragging; }
+
+    // --- Docking ---
+    // The dock site the control lies in (its floating window while it floats), or null.
+    TWinControl* GetHostDockSite() const { return FHostDockSite; }
+    void SetHostDockSite(TWinControl* Value);
+    // The control lies in a floating dock window made for it.
+    bool GetFloating() const;
+    // Docks into NewDockSite as a drop at its top left corner would; null floats the
+    // control where it is on the screen.
+    bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr,
+                    TAlign ControlSide = alNone);
+    // Floats the control in a new floating dock window whose client area is
+    // ScreenPos (screen coordinates); the control takes the client area.
+    bool ManualFloat(const TRect& ScreenPos);
+    // Leaves the old host and goes into NewDockSite at ARect (NewDockSite's client
+    // coordinates; for a floating window, the client area it gets).
+    virtual void Dock(TWinControl* NewDockSite, const TRect& ARect);
+    // The floating window made for the control (the floating dock-site class);
+    // by default a tool-window dock form.
+    virtual TWinControl* CreateFloatingDockSite();
 
     // --- Messages ---
     LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
@@ -257,6 +279,8 @@ protected:
     virtual bool DragOver(TObject* Source, int X, int Y, TDragState State);
     virtual void DragDrop(TObject* Source, int X, int Y);
     void CMDrag(TMessage& Message);
+    // Places the control for a dock into NewDockSite (ARect may be adjusted).
+    virtual void DoDock(TWinControl* NewDockSite, TRect& ARect);
     virtual void RequestAlign();
     virtual void SetZOrder(bool TopMost);
     virtual void VisibleChanging() {}
@@ -317,6 +341,7 @@ protected:
     TPopupMenu* FPopupMenu = nullptr;
     int FHelpContext = 0;
     TWndMethod FWindowProc;
+    TWinControl* FHostDockSite = nullptr;
 
 private:
     void FontChanged();

@@ -9,6 +9,7 @@
 #pragma once
 #pragma GCC visibility push(default)
 
+#include <quorlpak/ControlTypes.h>
 #include <quorlpak/Types.h>
 #include <runpak/Object.h>
 
@@ -43,11 +44,36 @@ public:
     using TBaseDragControlObject::TBaseDragControlObject;
 };
 
-// A control dragged to be docked elsewhere; only docking sites take it.
+class TWinControl;
+
+// A control dragged to be docked elsewhere; only dock sites take it. The
+// drag shows DockRect (screen coordinates) as a frame that follows the mouse:
+// where the control would go in the site under the mouse, or the floating
+// window's rectangle where no site takes it.
 class TDragDockObject : public TBaseDragControlObject {
 public:
     using TBaseDragControlObject::TBaseDragControlObject;
+    TRect GetDockRect() const { return FDockRect; }
+    void SetDockRect(const TRect& Value) { FDockRect = Value; }
+    // The control would float if dropped now.
+    bool GetFloating() const { return FFloating; }
+    void SetFloating(bool Value) { FFloating = Value; }
+    TControl* GetDropOnControl() const { return FDropOnControl; }
+    void SetDropOnControl(TControl* Value) { FDropOnControl = Value; }
+    TAlign GetDropAlign() const { return FDropAlign; }
+    void SetDropAlign(TAlign Value) { FDropAlign = Value; }
+    // The pointer's offset from the dragged rectangle's top left corner.
+    TPoint GetGrabOffset() const { return FGrabOffset; }
+    void SetGrabOffset(TPoint Value) { FGrabOffset = Value; }
+
+private:
+    TRect FDockRect{};
+    TControl* FDropOnControl = nullptr;
+    TPoint FGrabOffset{};
+    TAlign FDropAlign = alNone;
+    bool FFloating = true;
 };
+
 
 struct TDragRec {
     TPoint Pos; // the mouse, in screen coordinates
@@ -70,5 +96,18 @@ struct TDragOutcome {
 // drag starts once the mouse has moved Threshold pixels (negative: the
 // system's drag distance); a release before that ends it unstarted.
 TDragOutcome RunControlDrag(TControl* Control, TDragObject* Object, bool Immediate, int Threshold);
+
+// Runs the dock drag of Source's control until it ends; on a drop the control
+// is docked into the accepting site, or floated at the frame's place. The
+// drop site (null when it floated or the drag was cancelled) is answered.
+TDragOutcome RunDockDrag(TDragDockObject* Source, bool Immediate, int Threshold);
+
+// Where the next immediate dock drag starts (screen), for a drag begun while
+// handling a mouse message: the pointer was there for that message, while
+// the cursor may have moved on since. Used by that drag only.
+void NoteDockDragStart(TPoint Screen);
+
+// The dock sites of this thread, in the order they became dock sites.
+void RegisterDockSite(TWinControl* Site, bool Register);
 
 #pragma GCC visibility pop

@@ -11,8 +11,20 @@
 #include <quorlpak/Control.h>
 #include <quorlpak/GraphicsObjects.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
+
+class TDragDockObject;
+
+using TDockOverEvent = std::function<void(TObject* Sender, TDragDockObject* Source, int X, int Y,
+                                          TDragState State, bool& Accept)>;
+using TDockDropEvent =
+    std::function<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+using TGetSiteInfoEvent = std::function<void(TObject* Sender, TControl* DockClient,
+                                             TRect& InfluenceRect, TPoint MousePos, bool& CanDock)>;
+using TUnDockEvent =
+    std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
 
 struct TCreateParams {
     UnicodeString Caption;
@@ -137,7 +149,27 @@ public:
     LRESULT DefWndProcCall(UINT Msg, WPARAM WParam, LPARAM LParam);
     WNDPROC GetDefWndProc() const { return FDefWndProc; }
 
+    // --- Docking ---
+    // A dock site takes controls dragged with DragKind dkDock.
+    bool GetDockSite() const { return FDockSite; }
+    void SetDockSite(bool Value);
+    int GetDockClientCount() const { return int(FDockClients.size()); }
+    TControl* GetDockClients(int Index) const { return FDockClients.at(size_t(Index)); }
+    // Whether Client may dock here, and the screen rectangle in which a drag
+    // is taken as aimed at this site (the site's bounds grown by 10 pixels).
+    virtual void GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos,
+                             bool& CanDock);
+    // A dock drag over the site (X, Y in client coordinates): Accept may be
+    // cleared, and the source's DockRect set to where the control would go.
+    virtual void DockOver(TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept);
+    // A dock drag dropped here: asks CM_DOCKCLIENT, then docks the control.
+    virtual void DockDrop(TDragDockObject* Source, int X, int Y);
+
     // --- Events ---
+    TDockOverEvent OnDockOver;
+    TDockDropEvent OnDockDrop;
+    TGetSiteInfoEvent OnGetSiteInfo;
+    TUnDockEvent OnUnDock;
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
@@ -196,6 +228,12 @@ protected:
     void Loaded() override;
     void InvalidateControl(bool IsVisible, bool IsOpaque) override;
 
+    // --- Docking ---
+    virtual void DoAddDockClient(TControl* Client, const TRect& ARect);
+    virtual void DoRemoveDockClient(TControl* Client);
+    // Client leaves for NewTarget (null: floating); false keeps it here.
+    virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
+
     // --- Message handlers ---
     void WMPaint(TMessage& Message);
     void WMEraseBkgnd(TMessage& Message);
@@ -250,6 +288,8 @@ protected:
     TBevelWidth FBevelWidth = 1;
     TImeMode FImeMode = imDontCare;
     TImeName FImeName;
+    std::vector<TControl*> FDockClients;
+    bool FDockSite = false;
 
 private:
     void Insert(TControl* AControl);

@@ -1,0 +1,76 @@
+// TIDECategoryButtons: category buttons whose owner may take over the start
+// of a button drag, that always allow reordering, and that tell UI test
+// automation where their categories and buttons are.
+#pragma once
+#pragma GCC visibility push(default)
+
+#include <quorlpak/CategoryButtons.h>
+
+#include <functional>
+
+using TBeginDragEvent = std::function<void(TObject* Sender, bool& Handled)>;
+
+class TIDECategoryButtons;
+
+class TIDEButtonItem : public TButtonItem {
+public:
+    using TButtonItem::TButtonItem;
+    int GetLeft();
+    int GetTop();
+    int GetRight();
+    int GetBottom();
+    TButtonCategory* GetZombieCategory() const { return GetCategory(); }
+    // Makes this button the control's selected one.
+    void SelectItem();
+};
+
+class TIDEButtonCategory : public TButtonCategory {
+public:
+    using TButtonCategory::TButtonCategory;
+    TIDEButtonItem* GetZombieItems(int Index) const {
+        return static_cast<TIDEButtonItem*>(GetItems(Index));
+    }
+    int GetLeft();
+    int GetTop();
+    int GetRight();
+    int GetBottom();
+};
+
+class TIDEButtonCategories : public TButtonCategories {
+public:
+    using TButtonCategories::TButtonCategories;
+    TIDEButtonCategory* GetZombieItems(int Index) const {
+        return static_cast<TIDEButtonCategory*>(GetItems(Index));
+    }
+};
+
+class TIDECategoryButtons : public TCategoryButtons {
+public:
+    using TCategoryButtons::TCategoryButtons;
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetItemCount() { return GetCategories()->GetCount(); }
+    TIDEButtonCategory* GetZombieItems(int Index) {
+        return static_cast<TIDEButtonCategory*>(GetCategories()->GetItems(Index));
+    }
+    TIDEButtonCategories* GetZombieCategories() {
+        return static_cast<TIDEButtonCategories*>(GetCategories());
+    }
+    // The selected button, or null.
+    TIDEButtonItem* GetZombieSelectedItem() const {
+        return static_cast<TIDEButtonItem*>(GetSelectedItem());
+    }
+
+    TBeginDragEvent OnBeginDrag;
+
+protected:
+    TButtonCategories* CreateCategories() override;
+    TButtonCategory* CreateCategory(TButtonCategories* Categories) override;
+    TButtonItem* CreateButton(TButtonCategory* Category) override;
+    bool CanReorder() override { return true; }
+    void DoBeginDrag() override;
+};
+
+#pragma GCC visibility pop
