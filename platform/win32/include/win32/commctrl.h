@@ -185,4 +185,6 @@ typedef struct tagTCHITTESTINFO {
     UINT flags;
 } TCHITTESTINFO, *LPTCHITTESTINFO;
 
+#include <win32/updown.h>
+
 #pragma GCC visibility pop

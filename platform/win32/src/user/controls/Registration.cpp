@@ -24,6 +24,7 @@ void RegisterSystemClasses() {
         {u"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW},
         {u"ComboLBox", ComboListProc, CS_DBLCLKS | CS_SAVEBITS},
         {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
+        {u"msctls_updown32", UpDownProc, CS_HREDRAW | CS_VREDRAW},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
