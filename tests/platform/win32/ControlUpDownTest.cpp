@@ -86,8 +86,8 @@ TEST_F(ControlUpDownTest, BuddyShowsThePositionAndIsReadBack) {
         int pos;
         BOOL error;
     } cases[] = {
-        {u"42", 42, FALSE},    {u"1,200", 1200, FALSE}, {u"-7", -7, FALSE},
-        {u"abc", -7, TRUE},    {u"6000", -7, TRUE},     {u"", -7, TRUE},
+        {u"42", 42, FALSE},         {u"1,200", 1200, FALSE}, {u"-7", -7, FALSE},
+        {u"abc", -7, TRUE},         {u"6000", -7, TRUE},     {u"", -7, TRUE},
         {u"99999999999", -7, TRUE},
     };
     for (const Case& c : cases) {
@@ -167,7 +167,7 @@ TEST_F(ControlUpDownTest, HeldButtonRepeatsWithGrowingSteps) {
         TestSeams::AdvanceClock(100);
         Pump();
     }
-    EXPECT_EQ(Pos(ud), 7);   // 900 ms held: still steps of one
+    EXPECT_EQ(Pos(ud), 7); // 900 ms held: still steps of one
     TestSeams::AdvanceClock(100);
     Pump();
     EXPECT_EQ(Pos(ud), 17); // a second held: steps of ten

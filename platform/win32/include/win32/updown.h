@@ -23,15 +23,15 @@
 #define UDS_NOTHOUSANDS 0x0080 // no thousands separator in the buddy's text
 #define UDS_HOTTRACK 0x0100
 
-#define UDM_SETRANGE (WM_USER + 101)   // lParam: MAKELONG(upper, lower)
-#define UDM_GETRANGE (WM_USER + 102)   // answers MAKELONG(upper, lower)
-#define UDM_SETPOS (WM_USER + 103)     // lParam: the position (16 bits); answers the old one
-#define UDM_GETPOS (WM_USER + 104)     // answers MAKELONG(position, error)
-#define UDM_SETBUDDY (WM_USER + 105)   // wParam: the buddy; answers the old one
+#define UDM_SETRANGE (WM_USER + 101) // lParam: MAKELONG(upper, lower)
+#define UDM_GETRANGE (WM_USER + 102) // answers MAKELONG(upper, lower)
+#define UDM_SETPOS (WM_USER + 103)   // lParam: the position (16 bits); answers the old one
+#define UDM_GETPOS (WM_USER + 104)   // answers MAKELONG(position, error)
+#define UDM_SETBUDDY (WM_USER + 105) // wParam: the buddy; answers the old one
 #define UDM_GETBUDDY (WM_USER + 106)
-#define UDM_SETACCEL (WM_USER + 107)   // wParam: count, lParam: UDACCEL*
-#define UDM_GETACCEL (WM_USER + 108)   // wParam: room, lParam: UDACCEL*; answers the count
-#define UDM_SETBASE (WM_USER + 109)    // wParam: 10 or 16; answers the old base or 0
+#define UDM_SETACCEL (WM_USER + 107) // wParam: count, lParam: UDACCEL*
+#define UDM_GETACCEL (WM_USER + 108) // wParam: room, lParam: UDACCEL*; answers the count
+#define UDM_SETBASE (WM_USER + 109)  // wParam: 10 or 16; answers the old base or 0
 #define UDM_GETBASE (WM_USER + 110)
 #define UDM_SETRANGE32 (WM_USER + 111) // wParam: lower, lParam: upper
 #define UDM_GETRANGE32 (WM_USER + 112) // wParam: int* lower, lParam: int* upper

@@ -252,8 +252,7 @@ void Align(UpDownData& u) {
     } else {
         SetWindowPos(u.buddy, nullptr, b.left + width, b.top, b.right - b.left - width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SetWindowPos(u.hwnd, nullptr, b.left, b.top, width, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(u.hwnd, nullptr, b.left, b.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -321,8 +320,8 @@ LRESULT Messages(UpDownData& u, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case UDM_SETPOS:
     case UDM_SETPOS32: {
         const int old = u.pos;
-        const int value = msg == UDM_SETPOS ? static_cast<short>(LOWORD(lParam))
-                                            : static_cast<int>(lParam);
+        const int value =
+            msg == UDM_SETPOS ? static_cast<short>(LOWORD(lParam)) : static_cast<int>(lParam);
         u.pos = Clamp(u, value);
         ShowPos(u);
         return old;
