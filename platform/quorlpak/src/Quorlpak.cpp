@@ -1,5 +1,7 @@
 #include <quorlpak/Application.h>
+#include <quorlpak/ColorBox.h>
 #include <quorlpak/ComCtrls.h>
+#include <quorlpak/LabeledEdit.h>
 #include <quorlpak/Dialogs.h>
 #include <quorlpak/Grids.h>
 #include <quorlpak/Menus.h>
@@ -16,6 +18,8 @@ void InitializeQuorlpak() {
     RegisterComCtrlClasses();
     RegisterDialogClasses();
     RegisterGridClasses();
+    RegisterColorBoxClasses();
+    RegisterLabeledEditClasses();
 }
 
 void FinalizeQuorlpak() {

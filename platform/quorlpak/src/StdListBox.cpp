@@ -205,7 +205,7 @@ void TCustomListBox::CreateWnd() {
     if (FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable)
         SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, FItemHeight);
     for (int i = 0; i < FItems->GetCount(); ++i)
-        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
+        AddWindowItem(i);
     const int count = FItems->GetCount();
     if (FItemIndex >= count) FItemIndex = -1;
     if (FMultiSelect) {
@@ -376,19 +376,43 @@ void TCustomListBox::SelectAll() {
         FSaveSelection.assign(size_t(FItems->GetCount()), true);
 }
 
+bool TCustomListBox::HasWindowTexts() const {
+    return FHandle && (GetWindowLongW(FHandle, GWL_STYLE) & LBS_HASSTRINGS) != 0;
+}
+
+void TCustomListBox::AddWindowItem(int Index) {
+    // A window without strings keeps what it is given as the item's data: the
+    // item's object, never a pointer into a passing string.
+    if (HasWindowTexts()) {
+        const UnicodeString text = FItems->Get(Index);
+        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        return;
+    }
+    SendMessageW(FHandle, LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(static_cast<TListBoxItems*>(FItems)->RawObject(Index)));
+}
+
 void TCustomListBox::ItemsChanged() {
     if (!FHandle) return;
     // The window mirrors the list: fill it again, keeping the selection of
-    // items that are still where they were.
+    // items that are still where they were. A window without strings (an
+    // owner-drawn descendant's) holds each item's object instead of its text,
+    // and its items are told apart by that.
+    const bool texts = HasWindowTexts();
     const int count = int(SendMessageW(FHandle, LB_GETCOUNT, 0, 0));
     std::vector<UnicodeString> oldItems;
+    std::vector<LRESULT> oldData;
     std::vector<bool> oldSelected;
     for (int i = 0; i < count; ++i) {
-        int len = static_cast<int>(SendMessageW(FHandle, LB_GETTEXTLEN, WPARAM(i), 0));
-        UnicodeString text(size_t(std::max(len, 0)) + 1, u'\0');
-        SendMessageW(FHandle, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(size_t(std::max(len, 0)));
-        oldItems.push_back(text);
+        if (texts) {
+            int len = static_cast<int>(SendMessageW(FHandle, LB_GETTEXTLEN, WPARAM(i), 0));
+            UnicodeString text(size_t(std::max(len, 0)) + 1, u'\0');
+            SendMessageW(FHandle, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
+            text.resize(size_t(std::max(len, 0)));
+            oldItems.push_back(text);
+        } else {
+            oldData.push_back(SendMessageW(FHandle, LB_GETITEMDATA, WPARAM(i), 0));
+        }
         oldSelected.push_back(SendMessageW(FHandle, LB_GETSEL, WPARAM(i), 0) > 0);
     }
     const int oldIndex = GetItemIndex();
@@ -396,9 +420,21 @@ void TCustomListBox::ItemsChanged() {
     SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
     SendMessageW(FHandle, LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < FItems->GetCount(); ++i)
-        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
+        AddWindowItem(i);
+    auto data = [this](int i) {
+        return reinterpret_cast<LRESULT>(static_cast<TListBoxItems*>(FItems)->RawObject(i));
+    };
     auto same = [&](int i) {
-        return i < FItems->GetCount() && i < count && FItems->Get(i) == oldItems[size_t(i)];
+        if (i >= FItems->GetCount() || i >= count) return false;
+        return texts ? FItems->Get(i) == oldItems[size_t(i)] : data(i) == oldData[size_t(i)];
+    };
+    // Where an item that is no longer in its place went, or -1.
+    auto moved = [&](int i) {
+        if (texts) return FItems->IndexOf(oldItems[size_t(i)]);
+        if (oldData[size_t(i)] == 0) return -1; // items without objects look all alike
+        for (int j = 0; j < FItems->GetCount(); ++j)
+            if (data(j) == oldData[size_t(i)]) return j;
+        return -1;
     };
     if (FMultiSelect) {
         for (int i = 0; i < count; ++i)
@@ -406,7 +442,7 @@ void TCustomListBox::ItemsChanged() {
         if (oldIndex >= 0 && same(oldIndex))
             SendMessageW(FHandle, LB_SETCARETINDEX, WPARAM(oldIndex), 0);
     } else if (oldIndex >= 0) {
-        int index = same(oldIndex) ? oldIndex : FItems->IndexOf(oldItems[size_t(oldIndex)]);
+        int index = same(oldIndex) ? oldIndex : moved(oldIndex);
         if (index >= 0) SendMessageW(FHandle, LB_SETCURSEL, WPARAM(index), 0);
     }
     if (top > 0 && top < FItems->GetCount()) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(top), 0);
@@ -420,7 +456,8 @@ void TCustomListBox::Dispatch(TMessage& Message) {
         return;
     }
     if (Message.Msg == CN_MEASUREITEM) {
-        // Owner-drawn items, and those of descendants that draw a standard list, are ItemHeight tall.
+        // Owner-drawn items, and those of descendants that draw a standard list, are ItemHeight
+        // tall.
         if (auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam))
             mis->itemHeight = static_cast<UINT>(FItemHeight);
         Message.Result = 1;

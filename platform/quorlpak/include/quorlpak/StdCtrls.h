@@ -480,6 +480,8 @@ protected:
 
 private:
     void CNDrawItem(TMessage& Message);
+    bool HasWindowTexts() const;
+    void AddWindowItem(int Index);
     TControlCanvas* FCanvas = nullptr;
 };
 
