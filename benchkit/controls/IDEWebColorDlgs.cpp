@@ -260,6 +260,11 @@ void TWebColorFrm::FillColorPalette(TObject* Sender) {
         for (int i = 0; i < 216; ++i)
             put(i, static_cast<COLORREF>(WebPaletteColor(i)));
     }
+    // The squares after the colours look empty.
+    const int used =
+        grid == NamedColorGrid ? static_cast<int>(WebColorDlgNamedColors().size()) : 216;
+    for (int i = used; i < TIDEColorGridEx::kSquares; ++i)
+        put(i, ColorToRGB(clBtnFace));
     grid->SetSelection(0);
     grid->Invalidate();
 }

@@ -6,6 +6,8 @@
 
 #include "benchkit/controls/IDEWebColorDlgs.h"
 
+#include <win32/readback.h>
+
 #include <functional>
 #include <set>
 
@@ -61,9 +63,8 @@ protected:
 TEST(WebColorPaletteTest, SquaresFollowTheWebSafeFormula) {
     struct Case {
         int square, red, green, blue;
-    } cases[] = {{0, 255, 0, 255},   {5, 255, 255, 255}, {6, 255, 255, 102},
-                 {11, 255, 0, 102},  {12, 204, 0, 255},  {72, 255, 0, 204},
-                 {215, 0, 0, 0}};
+    } cases[] = {{0, 255, 0, 255},  {5, 255, 255, 255}, {6, 255, 255, 102}, {11, 255, 0, 102},
+                 {12, 204, 0, 255}, {72, 255, 0, 204},  {215, 0, 0, 0}};
     for (const Case& c : cases) {
         const COLORREF rgb = static_cast<COLORREF>(WebPaletteColor(c.square));
         EXPECT_EQ(GetRValue(rgb), c.red) << c.square;
@@ -175,8 +176,8 @@ TEST_F(WebColorDialogTest, UpDownsAndColourListsSetTheColour) {
             EXPECT_EQ(F()->WebNameLabel->GetText(), u"ActiveBorder");
             const COLORREF border = GetSysColor(COLOR_ACTIVEBORDER);
             EXPECT_EQ(F()->ColorLabel->GetText(), RGBToWebColorStr(border));
-            EXPECT_EQ(Rgb(), (std::vector<int>{GetRValue(border), GetGValue(border),
-                                               GetBValue(border)}));
+            EXPECT_EQ(Rgb(),
+                      (std::vector<int>{GetRValue(border), GetGValue(border), GetBValue(border)}));
             TColorListBox* list = F()->StdColorListBox;
             ClickAt(list, 10, list->ItemRect(9).top + 4); // "Red"
         },
@@ -240,6 +241,27 @@ TEST_F(WebColorDialogTest, TheAnswerWithNamesAndAfterTheFormIsGone) {
     EXPECT_FALSE(executed);
     EXPECT_EQ(events.back(), "cancel");
     EXPECT_EQ(dlg->GetSelectedColor(), u"#FF00FF");
+}
+
+// The page tabs' captions are drawn in the font they were measured in:
+// nothing of them spills past the last tab.
+TEST_F(WebColorDialogTest, PageTabsHoldTheirCaptions) {
+    RunModal({
+        [&] {
+            TPageControl* pages = F()->PageControl1;
+            pages->Invalidate();
+            pages->Update();
+            const TRect last = pages->TabRect(2);
+            HDC dc = GetDC(pages->GetHandle());
+            const std::vector<COLORREF> strip = win32::ReadPixels(
+                dc, RECT{last.right + 1, 0, pages->GetClientWidth(), last.bottom - 1});
+            ReleaseDC(pages->GetHandle(), dc);
+            int dark = 0;
+            for (COLORREF c : strip)
+                if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 384) ++dark;
+            EXPECT_EQ(dark, 0);
+        },
+    });
 }
 
 } // namespace
