@@ -181,7 +181,7 @@ void AddColourControls(TWinControl* Sheet) {
 
     auto* list = new TColorListBox(Sheet);
     list->SetParent(Sheet);
-    list->SetBounds(760, 562, 150, 120);
+    list->SetBounds(760, 562, 150, 100);
     list->SetStyle(TColorBoxStyle{cbSystemColors, cbPrettyNames});
     list->SetSelected(clActiveBorder);
 
