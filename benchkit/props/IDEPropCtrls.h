@@ -7,8 +7,11 @@
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/props/IDEPropSet.h"
 
+#include <quorlpak/ColorBox.h>
+#include <quorlpak/ComCtrls.h>
 #include <quorlpak/Control.h>
 #include <quorlpak/ExtCtrls.h>
+#include <quorlpak/Memo.h>
 #include <quorlpak/StdCtrls.h>
 
 #include <functional>
@@ -206,6 +209,55 @@ protected:
 
 private:
     std::unique_ptr<TFieldPropLink> FPropLink;
+};
+
+// The field's value as lines of text; the whole text is pushed on leaving.
+class TPropMemo : public TPropBound<TCustomMemo> {
+public:
+    explicit TPropMemo(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+protected:
+    void Change() override;
+    void DoExit() override;
+    void Loaded() override;
+
+private:
+    void DataChange();
+    void UpdateData();
+};
+
+// The field's value as the position; a click marks it modified, leaving pushes.
+class TPropUpDown : public TPropBound<TCustomUpDown> {
+public:
+    explicit TPropUpDown(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+protected:
+    void Click(TUDBtnType Button) override;
+    void DoExit() override;
+
+private:
+    void DataChange();
+    void UpdateData();
+};
+
+// The field's value as the selected colour, pushed as soon as one is chosen.
+class TPropColorBox : public TPropBound<TCustomColorBox> {
+public:
+    explicit TPropColorBox(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+protected:
+    void Select() override;
+    void DoExit() override;
+
+private:
+    void DataChange();
+    void UpdateData();
 };
 
 namespace propctrls {

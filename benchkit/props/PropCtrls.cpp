@@ -4,6 +4,7 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Messages.h>
+#include <quorlpak/TypeInfos.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 #include <win32/windows.h>
@@ -17,8 +18,8 @@ std::vector<UnicodeString> SplitValues(const UnicodeString& Text) {
     size_t start = 0;
     while (start <= Text.size()) {
         const size_t end = Text.find(u';', start);
-        out.push_back(Trim(Text.substr(start, end == UnicodeString::npos ? UnicodeString::npos
-                                                                          : end - start)));
+        out.push_back(Trim(
+            Text.substr(start, end == UnicodeString::npos ? UnicodeString::npos : end - start)));
         if (end == UnicodeString::npos) break;
         start = end + 1;
     }
@@ -494,7 +495,8 @@ void TPropRadioGroup::DoExit() {
         if (!Leaving()) FPropLink->UpdateRecord();
     } catch (...) {
         const int index = GetItemIndex() >= 0 ? GetItemIndex() : 0;
-        if (index < GetButtonCount() && GetButtons(index)->CanFocus()) GetButtons(index)->SetFocus();
+        if (index < GetButtonCount() && GetButtons(index)->CanFocus())
+            GetButtons(index)->SetFocus();
         throw;
     }
     TCustomRadioGroup::DoExit();
@@ -596,3 +598,159 @@ void TPropListBox::DoExit() {
 }
 
 } // namespace propctrls
+
+// ---- TPropMemo --------------------------------------------------------------------------------
+
+TPropMemo::TPropMemo(TComponent* AOwner) : TPropBound<TCustomMemo>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropMemo::StaticClass() {
+    using T = TPropMemo;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropMemo", TCustomMemo::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Lines", ClassTypeInfo<TStrings>, &T::GetLines, &T::SetLines)
+            .Property(u"ReadOnly", BooleanTypeInfo, &T::GetReadOnly, &T::SetReadOnly)
+            .Default(0)
+            .Property(u"ScrollBars", TypeInfo_TMemoScrollBars, &T::GetScrollBars, &T::SetScrollBars)
+            .Default(ssMemoNone)
+            .Property(u"WordWrap", BooleanTypeInfo, &T::GetWordWrap, &T::SetWordWrap)
+            .Default(1)
+            .Event(u"OnChange", static_cast<TNotifyEvent T::*>(&TCustomEdit::OnChange)));
+    return &meta;
+}
+
+void TPropMemo::DataChange() {
+    if (TPropField* field = GetField()) {
+        try {
+            GetLines()->SetText(VarToStr(field->GetValue()));
+        } catch (const EInvalidOperation& e) {
+            GetLines()->Clear();
+            GetLines()->Add(u"(" + e.GetMessage() + u")");
+        }
+    } else {
+        SetText(Designing() ? GetName() : UnicodeString());
+    }
+    if (HandleAllocated())
+        RedrawWindow(GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+}
+
+void TPropMemo::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(GetText()));
+}
+
+void TPropMemo::Change() {
+    FPropLink->Modified();
+    TCustomMemo::Change();
+}
+
+void TPropMemo::Loaded() {
+    TCustomMemo::Loaded();
+    if (Designing()) DataChange();
+}
+
+void TPropMemo::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomMemo::DoExit();
+}
+
+// ---- TPropUpDown ------------------------------------------------------------------------------
+
+TPropUpDown::TPropUpDown(TComponent* AOwner) : TPropBound<TCustomUpDown>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropUpDown::StaticClass() {
+    using T = TPropUpDown;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropUpDown", TCustomUpDown::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Associate", ClassTypeInfo<TWinControl>, &T::GetAssociate, &T::SetAssociate)
+            .Property(u"Min", IntegerTypeInfo, &T::GetMin, &T::SetMin)
+            .Default(0)
+            .Property(u"Max", IntegerTypeInfo, &T::GetMax, &T::SetMax)
+            .Default(100)
+            .Property(u"Increment", IntegerTypeInfo, &T::GetIncrement, &T::SetIncrement)
+            .Default(1)
+            .Property(u"Position", IntegerTypeInfo, &T::GetPosition, &T::SetPosition)
+            .Default(0));
+    return &meta;
+}
+
+void TPropUpDown::DataChange() {
+    if (TPropField* field = GetField()) SetPosition(field->GetValue().AsInteger());
+}
+
+void TPropUpDown::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(int32_t(GetPosition())));
+}
+
+void TPropUpDown::Click(TUDBtnType Button) {
+    FPropLink->Modified();
+    TCustomUpDown::Click(Button);
+}
+
+void TPropUpDown::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomUpDown::DoExit();
+}
+
+// ---- TPropColorBox ----------------------------------------------------------------------------
+
+TPropColorBox::TPropColorBox(TComponent* AOwner) : TPropBound<TCustomColorBox>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropColorBox::StaticClass() {
+    using T = TPropColorBox;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropColorBox", TCustomColorBox::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Style", TypeInfo_TColorBoxStyle, &T::GetStyle, &T::SetStyle)
+            .Default(7)
+            .Property(u"Selected", TypeInfo_TColor, &T::GetSelected, &T::SetSelected)
+            .Event(u"OnSelect", static_cast<TNotifyEvent T::*>(&TCustomComboBox::OnSelect)));
+    return &meta;
+}
+
+void TPropColorBox::DataChange() {
+    TPropField* field = GetField();
+    SetSelected(field ? StringToColor(VarToStr(field->GetValue())) : NoColorSelected);
+}
+
+void TPropColorBox::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(ColorToString(GetSelected())));
+}
+
+void TPropColorBox::Select() {
+    TCustomColorBox::Select();
+    FPropLink->Modified();
+    FPropLink->UpdateRecord();
+}
+
+void TPropColorBox::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomColorBox::DoExit();
+}

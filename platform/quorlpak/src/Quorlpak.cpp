@@ -1,9 +1,10 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/ColorBox.h>
 #include <quorlpak/ComCtrls.h>
-#include <quorlpak/LabeledEdit.h>
 #include <quorlpak/Dialogs.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/LabeledEdit.h>
+#include <quorlpak/Memo.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/Screen.h>
@@ -20,6 +21,7 @@ void InitializeQuorlpak() {
     RegisterGridClasses();
     RegisterColorBoxClasses();
     RegisterLabeledEditClasses();
+    RegisterMemoClasses();
 }
 
 void FinalizeQuorlpak() {

@@ -236,4 +236,62 @@ TEST_F(PropCtrlsTest, ControlsForgetASetThatGoes) {
     EXPECT_EQ(component.GetPropSet(), nullptr);
 }
 
+TEST_F(PropCtrlsTest, MemoShowsTheValueAsLinesAndPushesTheWholeText) {
+    name->SetValue(Variant(UnicodeString(u"one\r\ntwo")));
+    auto* memo = Bound<TPropMemo>(u"Name");
+    ASSERT_EQ(memo->GetLines()->GetCount(), 2);
+    EXPECT_EQ(memo->GetLines()->Get(1), u"two");
+    memo->SetFocus();
+    memo->SetSelStart(0);
+    TestSeams::TypeText(u"zero\r");
+    Application->ProcessMessages();
+    EXPECT_TRUE(memo->GetPropLink()->GetModified());
+    EXPECT_EQ(name->GetValue().AsString(), u"one\r\ntwo");
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(name->GetValue().AsString(), u"zero\r\none\r\ntwo");
+    EXPECT_FALSE(memo->GetPropLink()->GetModified());
+    // Unbound, it is empty.
+    memo->SetPropField(u"");
+    EXPECT_EQ(memo->GetText(), u"");
+}
+
+TEST_F(PropCtrlsTest, UpDownTakesTheNumberAndPushesItsPositionOnLeaving) {
+    level->SetValue(42);
+    auto* updown = Bound<TPropUpDown>(u"Level");
+    updown->SetBounds(100, 10, 16, 30);
+    Application->ProcessMessages();
+    EXPECT_EQ(updown->GetPosition(), 42);
+    updown->SetFocus();
+    TestSeams::Click(TestSeams::ClientPoint(updown->GetHandle(), 8, 3));
+    Application->ProcessMessages();
+    EXPECT_EQ(updown->GetPosition(), 43);
+    EXPECT_TRUE(updown->GetPropLink()->GetModified());
+    EXPECT_EQ(level->GetValue().AsInteger(), 42);
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(level->GetValue().AsInteger(), 43);
+    // Without a field the position stays.
+    updown->SetPropField(u"");
+    EXPECT_EQ(updown->GetPosition(), 43);
+}
+
+TEST_F(PropCtrlsTest, ColorBoxPushesTheChosenColourAtOnce) {
+    name->SetValue(Variant(UnicodeString(u"clRed")));
+    auto* box = Bound<TPropColorBox>(u"Name");
+    EXPECT_EQ(box->GetStyle().ToInt(), 7u);
+    EXPECT_EQ(box->GetSelected(), clRed);
+    box->SetFocus();
+    TestSeams::KeyPress(VK_DOWN);
+    Application->ProcessMessages();
+    EXPECT_EQ(box->GetSelected(), clLime);
+    EXPECT_EQ(name->GetValue().AsString(), u"clLime");
+    EXPECT_FALSE(box->GetPropLink()->GetModified());
+    name->SetValue(Variant(UnicodeString(u"$00FF0000")));
+    EXPECT_EQ(box->GetSelected(), clBlue);
+    box->SetPropField(u"");
+    EXPECT_EQ(box->GetSelected(), NoColorSelected);
+    EXPECT_EQ(box->GetItemIndex(), -1);
+}
+
 } // namespace
