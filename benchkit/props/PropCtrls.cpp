@@ -5,6 +5,7 @@
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Messages.h>
 #include <quorlpak/TypeInfos.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 #include <win32/windows.h>
@@ -753,4 +754,131 @@ void TPropColorBox::DoExit() {
         throw;
     }
     TCustomColorBox::DoExit();
+}
+
+// ---- TPropColorGrid ---------------------------------------------------------------------------
+
+namespace {
+
+// A control that goes with its form pushes nothing on the way out.
+bool GoingAway(const TComponent* Control) {
+    for (const TComponent* c = Control; c; c = c->GetOwner())
+        if (c->GetComponentState().Contains(csDestroying)) return true;
+    return false;
+}
+
+} // namespace
+
+TPropColorGrid::TPropColorGrid(TComponent* AOwner) : TColorGrid(AOwner) {
+    for (int i = 0; i < 4; ++i) {
+        FLinks[i] = std::make_unique<TFieldPropLink>(this);
+        FLinks[i]->OnDataChange = [this, i](TObject*) { DataChange(i); };
+        FLinks[i]->OnUpdateData = [this, i](TObject*) { UpdateData(i); };
+    }
+}
+
+TPropColorGrid::~TPropColorGrid() {
+    if (TCustomPropSet* set = GetPropSet()) set->RemoveFreeNotification(this);
+}
+
+TClass TPropColorGrid::StaticClass() {
+    using T = TPropColorGrid;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropColorGrid", TColorGrid::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"ForeColorPropField", UnicodeStringTypeInfo, &T::GetForeColorPropField,
+                      &T::SetForeColorPropField)
+            .Property(u"BackColorPropField", UnicodeStringTypeInfo, &T::GetBackColorPropField,
+                      &T::SetBackColorPropField)
+            .Property(u"EnabledForePropField", UnicodeStringTypeInfo, &T::GetEnabledForePropField,
+                      &T::SetEnabledForePropField)
+            .Property(u"EnabledBackPropField", UnicodeStringTypeInfo, &T::GetEnabledBackPropField,
+                      &T::SetEnabledBackPropField)
+            .Property(u"InvertEnables", BooleanTypeInfo, &T::GetInvertEnables, &T::SetInvertEnables)
+            .Default(1));
+    return &meta;
+}
+
+void TPropColorGrid::SetPropSet(TCustomPropSet* Value) {
+    if (TCustomPropSet* old = GetPropSet()) old->RemoveFreeNotification(this);
+    for (auto& link : FLinks)
+        link->SetPropSet(Value);
+    if (Value) Value->FreeNotification(this);
+}
+
+void TPropColorGrid::Notification(TComponent* AComponent, TOperation Operation) {
+    TColorGrid::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == GetPropSet()) SetPropSet(nullptr);
+}
+
+void TPropColorGrid::SetInvertEnables(bool Value) {
+    if (FInvertEnables == Value) return;
+    FInvertEnables = Value;
+    Change();
+}
+
+void TPropColorGrid::DataChange(int Link) {
+    TPropField* field = FLinks[Link]->GetField();
+    if (!field) return;
+    const bool saved = FUpdating;
+    FUpdating = true;
+    auto restore = runpak::ScopeExit([this, saved] { FUpdating = saved; });
+    const Variant value = field->GetValue();
+    switch (Link) {
+    case 0:
+        SetForegroundIndex(value.AsInteger());
+        break;
+    case 1:
+        SetBackgroundIndex(value.AsInteger());
+        break;
+    case 2:
+        SetForegroundEnabled(FInvertEnables != value.AsBoolean());
+        break;
+    default:
+        SetBackgroundEnabled(FInvertEnables != value.AsBoolean());
+        break;
+    }
+}
+
+void TPropColorGrid::UpdateData(int Link) {
+    TPropField* field = FLinks[Link]->GetField();
+    if (!field) return;
+    switch (Link) {
+    case 0:
+        field->SetValue(Variant(int32_t(GetForegroundIndex())));
+        break;
+    case 1:
+        field->SetValue(Variant(int32_t(GetBackgroundIndex())));
+        break;
+    case 2:
+        field->SetValue(Variant(FInvertEnables != GetForegroundEnabled()));
+        break;
+    default:
+        field->SetValue(Variant(FInvertEnables != GetBackgroundEnabled()));
+        break;
+    }
+}
+
+void TPropColorGrid::Change() {
+    TColorGrid::Change();
+    TCustomPropSet* set = GetPropSet();
+    if (FUpdating || !set || GoingAway(this)) return;
+    set->BeginUpdate();
+    auto close = runpak::ScopeExit([set] { set->EndUpdate(); });
+    for (auto& link : FLinks) {
+        link->Modified();
+        link->UpdateRecord();
+    }
+}
+
+void TPropColorGrid::DoExit() {
+    try {
+        if (!GoingAway(this))
+            for (auto& link : FLinks)
+                link->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TColorGrid::DoExit();
 }

@@ -1,5 +1,6 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/ColorBox.h>
+#include <quorlpak/ColorGrd.h>
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/Dialogs.h>
 #include <quorlpak/Grids.h>
@@ -22,6 +23,7 @@ void InitializeQuorlpak() {
     RegisterColorBoxClasses();
     RegisterLabeledEditClasses();
     RegisterMemoClasses();
+    RegisterColorGridClasses();
 }
 
 void FinalizeQuorlpak() {

@@ -294,4 +294,36 @@ TEST_F(PropCtrlsTest, ColorBoxPushesTheChosenColourAtOnce) {
     EXPECT_EQ(box->GetItemIndex(), -1);
 }
 
+TEST_F(PropCtrlsTest, ColorGridPullsFourFieldsAndPushesEveryChange) {
+    auto* back = Field<TIntegerPropField>(u"Back");
+    auto* foreOff = Field<TBooleanPropField>(u"ForeOff");
+    auto* backOff = Field<TBooleanPropField>(u"BackOff");
+    level->SetValue(3);
+    back->SetValue(12);
+    foreOff->SetValue(true);
+    auto* grid = new TPropColorGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 160, 160);
+    grid->SetPropSet(set.get());
+    grid->SetForeColorPropField(u"Level");
+    grid->SetBackColorPropField(u"Back");
+    grid->SetEnabledForePropField(u"ForeOff");
+    grid->SetEnabledBackPropField(u"BackOff");
+    Application->ProcessMessages();
+    EXPECT_EQ(grid->GetForegroundIndex(), 3);
+    EXPECT_EQ(grid->GetBackgroundIndex(), 12);
+    EXPECT_FALSE(grid->GetForegroundEnabled()); // true, inverted: off
+    EXPECT_TRUE(grid->GetBackgroundEnabled());
+    // A right click chooses the background: pushed at once.
+    TestSeams::Click(TestSeams::ClientPoint(grid->GetHandle(), 60, 20), VK_RBUTTON);
+    Application->ProcessMessages();
+    EXPECT_EQ(back->GetValue().AsInteger(), 1);
+    EXPECT_FALSE(grid->GetPropLink(1)->GetModified());
+    // Turning the inversion off pushes the enables as they now read.
+    grid->SetInvertEnables(false);
+    EXPECT_FALSE(foreOff->GetValue().AsBoolean());
+    EXPECT_TRUE(backOff->GetValue().AsBoolean());
+    EXPECT_EQ(level->GetValue().AsInteger(), 3);
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include "StdControlsTestSupport.h"
 
 #include <quorlpak/ColorBox.h>
+#include <quorlpak/ColorGrd.h>
 #include <quorlpak/GraphUtil.h>
 #include <quorlpak/LabeledEdit.h>
 
@@ -196,6 +197,42 @@ TEST_F(StdControlsTest, ListWithoutStringsKeepsItsSelectionWhenItemsChange) {
     list->SetItemIndex(1);
     list->GetItems()->Add(u"d");
     EXPECT_EQ(list->GetItemIndex(), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StdControlsTest, ColorGridChoosesForegroundAndBackground) {
+    auto* grid = Make<TColorGrid>(10, 10, 160, 160); // 4 x 4 squares of 40
+    int changes = 0;
+    grid->OnChange = [&](TObject*) { ++changes; };
+    EXPECT_EQ(grid->GetForegroundColor(), clBlack);
+    EXPECT_EQ(grid->GetBackgroundColor(), clWhite);
+    ClickAt(grid, 60, 20); // square 1
+    EXPECT_EQ(grid->GetForegroundIndex(), 1);
+    EXPECT_EQ(grid->GetForegroundColor(), clMaroon);
+    TestSeams::Click(TestSeams::ClientPoint(grid->GetHandle(), 20, 60), VK_RBUTTON);
+    Pump();
+    EXPECT_EQ(grid->GetBackgroundIndex(), 4);
+    EXPECT_EQ(changes, 2);
+    // The keys: move the selection, then make it the foreground or background.
+    Key(VK_DOWN); // 4 -> 8
+    Key(VK_RIGHT);
+    Key('F');
+    EXPECT_EQ(grid->GetForegroundIndex(), 9);
+    EXPECT_EQ(grid->GetForegroundColor(), clRed);
+    // A switched-off choice ignores clicks unless a click switches it on.
+    grid->SetForegroundEnabled(false);
+    ClickAt(grid, 140, 140);
+    EXPECT_EQ(grid->GetForegroundIndex(), 9);
+    grid->SetClickEnablesColor(true);
+    ClickAt(grid, 140, 140);
+    EXPECT_TRUE(grid->GetForegroundEnabled());
+    EXPECT_EQ(grid->GetForegroundIndex(), 15);
+    grid->SetGridOrdering(go16x1);
+    EXPECT_EQ(grid->SquareFromPos(15, 5), 1);
+    EXPECT_EQ(grid->SquareFromPos(5, 200), -1);
 }
 
 } // namespace
