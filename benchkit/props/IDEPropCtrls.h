@@ -12,6 +12,7 @@
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/Control.h>
 #include <quorlpak/ExtCtrls.h>
+#include <quorlpak/Mask.h>
 #include <quorlpak/Memo.h>
 #include <quorlpak/StdCtrls.h>
 
@@ -55,8 +56,9 @@ protected:
     std::unique_ptr<TFieldPropLink> FPropLink;
 };
 
-// The field's text: the edit text while focused, the display text otherwise.
-class TPropEdit : public TPropBound<TCustomEdit> {
+// The field's text: the edit text while focused, the display text otherwise,
+// in the field's edit mask.
+class TPropEdit : public TPropBound<TCustomMaskEdit> {
 public:
     explicit TPropEdit(TComponent* AOwner);
     static TClass StaticClass();

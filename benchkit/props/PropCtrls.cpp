@@ -49,7 +49,7 @@ TPropValueNames* ValueNamesOf(TFieldPropLink* Link) {
 
 // ---- TPropEdit --------------------------------------------------------------------------------
 
-TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomEdit>(AOwner) {
+TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomMaskEdit>(AOwner) {
     FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
     FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
 }
@@ -57,7 +57,7 @@ TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomEdit>(AOwner) {
 TClass TPropEdit::StaticClass() {
     using T = TPropEdit;
     static const TMetaClass meta(
-        TClassBuilder<T>(u"TPropEdit", TCustomEdit::StaticClass())
+        TClassBuilder<T>(u"TPropEdit", TCustomMaskEdit::StaticClass())
             .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
             .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
             .Event(u"OnChange", static_cast<TNotifyEvent T::*>(&TCustomEdit::OnChange)));
@@ -66,7 +66,12 @@ TClass TPropEdit::StaticClass() {
 
 void TPropEdit::DataChange() {
     if (TPropField* field = GetField()) {
-        if (FFocused) {
+        SetEditMask(field->GetEditMask());
+        if (IsMasked()) {
+            // The mask shows the literals around the value in either state.
+            SetMaskedValue(field->GetEditText());
+            if (!FFocused && FPropLink->GetModified()) SetModified(true);
+        } else if (FFocused) {
             SetText(field->GetEditText());
         } else {
             SetText(field->GetDisplayText());
@@ -74,21 +79,25 @@ void TPropEdit::DataChange() {
             if (FPropLink->GetModified()) SetModified(true);
         }
     } else {
+        SetEditMask(UnicodeString());
         SetText(Designing() ? GetName() : UnicodeString());
     }
 }
 
 void TPropEdit::UpdateData() {
-    if (TPropField* field = GetField()) field->SetValue(Variant(GetText()));
+    TPropField* field = GetField();
+    if (!field) return;
+    ValidateEdit();
+    field->SetValue(Variant(GetMaskedValue()));
 }
 
 void TPropEdit::Change() {
     FPropLink->Modified();
-    TCustomEdit::Change();
+    TCustomMaskEdit::Change();
 }
 
 void TPropEdit::Loaded() {
-    TCustomEdit::Loaded();
+    TCustomMaskEdit::Loaded();
     if (Designing()) DataChange();
 }
 
@@ -96,7 +105,7 @@ void TPropEdit::DoEnter() {
     FFocused = true;
     // The edit form of the value replaces the display form.
     if (!FPropLink->GetModified()) FPropLink->Reset();
-    TCustomEdit::DoEnter();
+    TCustomMaskEdit::DoEnter();
 }
 
 void TPropEdit::DoExit() {
@@ -109,7 +118,7 @@ void TPropEdit::DoExit() {
     }
     FFocused = false;
     if (!FPropLink->GetModified()) FPropLink->Reset();
-    TCustomEdit::DoExit();
+    TCustomMaskEdit::DoExit();
 }
 
 // ---- TPropCheckBox ----------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <quorlpak/Dialogs.h>
 #include <quorlpak/Grids.h>
 #include <quorlpak/LabeledEdit.h>
+#include <quorlpak/Mask.h>
 #include <quorlpak/Memo.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Quorlpak.h>
@@ -24,6 +25,7 @@ void InitializeQuorlpak() {
     RegisterLabeledEditClasses();
     RegisterMemoClasses();
     RegisterColorGridClasses();
+    RegisterMaskClasses();
 }
 
 void FinalizeQuorlpak() {

@@ -326,4 +326,41 @@ TEST_F(PropCtrlsTest, ColorGridPullsFourFieldsAndPushesEveryChange) {
     EXPECT_EQ(level->GetValue().AsInteger(), 3);
 }
 
+TEST_F(PropCtrlsTest, EditFollowsTheFieldsMaskAndRefusesAnUnfilledOne) {
+    name->SetEditMask(u"000-00;0;_");
+    name->SetValue(Variant(UnicodeString(u"12345")));
+    auto* edit = Bound<TPropEdit>(u"Name");
+    EXPECT_EQ(edit->GetEditMask(), u"000-00;0;_");
+    EXPECT_EQ(edit->GetText(), u"123-45");
+    edit->SetFocus();
+    edit->SelectAll();
+    edit->SetSelStart(4);
+    TestSeams::KeyPress(VK_DELETE);
+    Application->ProcessMessages();
+    EXPECT_EQ(edit->GetText(), u"123-_5");
+    EXPECT_TRUE(edit->GetPropLink()->GetModified());
+    std::vector<UnicodeString> shown;
+    Application->OnException = [&](TObject*, Exception* e) { shown.push_back(e->GetMessage()); };
+    try {
+        other->SetFocus();
+    } catch (const Exception& e) {
+        shown.push_back(e.GetMessage());
+    }
+    Application->ProcessMessages();
+    Application->OnException = nullptr;
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], u"Invalid input value.  Use escape key to abandon changes");
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(name->GetValue().AsString(), u"12345");
+    edit->SetSelStart(4);
+    TestSeams::TypeText(u"9");
+    Application->ProcessMessages();
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(name->GetValue().AsString(), u"12395");
+    // A field without a mask leaves the edit plain.
+    edit->SetPropField(u"Level");
+    EXPECT_EQ(edit->GetEditMask(), u"");
+}
+
 } // namespace
