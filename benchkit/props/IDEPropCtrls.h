@@ -238,6 +238,8 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 
+    using TCustomUpDown::Click;
+
 protected:
     void Click(TUDBtnType Button) override;
     void DoExit() override;

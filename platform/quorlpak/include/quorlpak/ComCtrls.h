@@ -211,6 +211,8 @@ public:
     void SetWrap(bool Value);
 
     void Dispatch(TMessage& Message) override;
+    // The control's own click stays beside the button click below.
+    using TWinControl::Click;
 
     TUDChangingEvent OnChanging;
     TUDChangingEventEx OnChangingEx;
