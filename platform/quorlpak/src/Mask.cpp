@@ -240,6 +240,12 @@ void TCustomMaskEdit::Dispatch(TMessage& Message) {
     if (IsMasked() && !GetReadOnly() && HandleAllocated()) {
         if (Message.Msg == WM_CHAR) {
             const char16_t ch = static_cast<char16_t>(Message.WParam);
+            // Ctrl+V and Ctrl+X go through the mask as well.
+            if (ch == 0x16 || ch == 0x18) {
+                Perform(ch == 0x16 ? WM_PASTE : WM_CUT, 0, 0);
+                Message.Result = 0;
+                return;
+            }
             const int caret = GetSelStart();
             if (ch == u'\b') {
                 const int at = PrevInput(caret - 1);
@@ -262,6 +268,42 @@ void TCustomMaskEdit::Dispatch(TMessage& Message) {
                 Message.Result = 0;
                 return;
             }
+        }
+        // Pasted text goes in as if typed; cut and cleared text leaves blanks
+        // behind, never gaps in the mask.
+        if (Message.Msg == WM_PASTE) {
+            UnicodeString text;
+            if (OpenClipboard(FHandle)) {
+                if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+                    if (auto* chars = static_cast<const char16_t*>(GlobalLock(data))) {
+                        text = chars;
+                        GlobalUnlock(data);
+                    }
+                CloseClipboard();
+            }
+            for (char16_t c : text)
+                if (c >= u' ') Perform(WM_CHAR, c, 0);
+            Message.Result = 0;
+            return;
+        }
+        if (Message.Msg == WM_CUT || Message.Msg == WM_CLEAR) {
+            if (Message.Msg == WM_CUT) Perform(WM_COPY, 0, 0);
+            const int start = GetSelStart(), end = start + GetSelLength();
+            UnicodeString text = GetText();
+            text.resize(FCells.size(), FBlank);
+            for (int i = start; i < end && i < static_cast<int>(FCells.size()); ++i)
+                if (FCells[size_t(i)].input) text[size_t(i)] = FBlank;
+            SetText(text);
+            SetSelStart(start);
+            Message.Result = 0;
+            return;
+        }
+        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        if (Message.Msg == WM_KEYDOWN && shift &&
+            (Message.WParam == VK_INSERT || Message.WParam == VK_DELETE)) {
+            Perform(Message.WParam == VK_INSERT ? WM_PASTE : WM_CUT, 0, 0);
+            Message.Result = 0;
+            return;
         }
         if (Message.Msg == WM_KEYDOWN && Message.WParam == VK_DELETE) {
             const int at = NextInput(GetSelStart());

@@ -60,4 +60,46 @@ TEST_F(StdControlsTest, MaskEditValuesLayOutInTheMask) {
     EXPECT_NO_THROW(edit->ValidateEdit());
 }
 
+TEST_F(StdControlsTest, MaskEditPastesAsTypedAndCutsToBlanks) {
+    auto* edit = Make<TMaskEdit>(10, 10, 150, 21);
+    edit->SetEditMask(u"00/00/0000;1;_");
+    Focus(edit);
+    edit->SetSelStart(0);
+    edit->SetSelLength(0);
+    // Clipboard text that does not fit the mask goes in only where it fits.
+    ASSERT_TRUE(OpenClipboard(edit->GetHandle()));
+    EmptyClipboard();
+    const std::u16string text = u"12x0";
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    auto* chars = static_cast<char16_t*>(GlobalLock(data));
+    std::copy(text.begin(), text.end(), chars);
+    chars[text.size()] = 0;
+    GlobalUnlock(data);
+    SetClipboardData(CF_UNICODETEXT, data);
+    CloseClipboard();
+    edit->Perform(WM_PASTE, 0, 0);
+    EXPECT_EQ(edit->GetText(), u"12/0_/____");
+    edit->SetSelStart(1);
+    edit->SetSelLength(3);
+    edit->Perform(WM_CUT, 0, 0);
+    EXPECT_EQ(edit->GetText(), u"1_/__/____");
+    edit->SelectAll();
+    edit->Perform(WM_CLEAR, 0, 0);
+    EXPECT_EQ(edit->GetText(), u"__/__/____");
+    // The keys for pasting take the same way; the cut left "2/0" to paste.
+    edit->SetSelStart(3);
+    edit->SetSelLength(0);
+    TestSeams::KeyDown(VK_CONTROL);
+    TestSeams::KeyPress('V');
+    TestSeams::KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_EQ(edit->GetText(), u"__/20/____");
+    edit->SetSelStart(0);
+    TestSeams::KeyDown(VK_SHIFT);
+    TestSeams::KeyPress(VK_INSERT);
+    TestSeams::KeyUp(VK_SHIFT);
+    Pump();
+    EXPECT_EQ(edit->GetText(), u"20/20/____");
+}
+
 } // namespace
