@@ -4,11 +4,10 @@
 #pragma once
 #pragma GCC visibility push(default)
 
+#include <quorlpak/ColorGrd.h>
 #include <quorlpak/CustomControl.h>
 
 #include <array>
-
-enum TGridOrdering { go16x1, go8x2, go4x4, go2x8, go1x16 };
 
 struct TPaletteEntry {
     uint8_t peRed = 0, peGreen = 0, peBlue = 0, peFlags = 0;

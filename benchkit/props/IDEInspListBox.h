@@ -8,6 +8,7 @@
 #include "benchkit/props/PropBox.h"
 
 #include <quorlpak/HintWindow.h>
+#include <runpak/Variant.h>
 
 #include <memory>
 
@@ -63,12 +64,47 @@ private:
     HWND FControl = nullptr;
 };
 
+// The toggle beside the value that asks a debugger-side property a question
+// (the row's property says whether it shows and whether it is down).
+class TPropQueryButton : public TGraphicControl {
+public:
+    explicit TPropQueryButton(TComponent* AOwner);
+    bool GetDown() const { return FDown; }
+    void SetDown(bool Value);
+    void SetGlyph(TBitmap* Value);
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    TBitmap* FGlyph = nullptr; // not owned
+    bool FDown = false;
+    bool FPressed = false;
+};
+
+// What kind of member a row of the inspector shows.
+enum TPropCategory { ptMember, ptMethod, ptProperty, ptEvent };
+
+// Answered by properties that show the query button: bit 4 shows it, bit 5
+// shows it down.
+struct IDebugInspectProperty : virtual IInterface {
+    static constexpr InterfaceID<IDebugInspectProperty> IID_{
+        "{A9A8E4E7-8F96-4425-95FF-B7EC768506E3}"};
+    virtual uint32_t GetDebugInspectFlags() = 0;
+
+protected:
+    ~IDebugInspectProperty() = default;
+};
+constexpr uint32_t diShowQueryButton = 1u << 4;
+constexpr uint32_t diQueryButtonDown = 1u << 5;
+
 // Draws Text clipped and opaque into Rect at (Rect.left + X, Rect.top + Y).
 void WriteText(HDC DC, const TRect& Rect, int X, int Y, const UnicodeString& Text);
 
 using TEditDblClickEvent = std::function<void(TObject* Sender, bool DblClick)>;
-using TGetHintStrEvent =
-    std::function<void(TObject* Sender, UnicodeString& HintText, TRect& Rect)>;
+using TGetHintStrEvent = std::function<void(TObject* Sender, UnicodeString& HintText, TRect& Rect)>;
 enum TTrackMode { tmNone, tmSelect, tmResize };
 
 class TInspListBox : public TCustomPropListBox, public IPropertyHost, public IPropertyHost20 {
@@ -128,6 +164,12 @@ public:
     void SetHighlightOnSelect(bool Value) { FHighlightOnSelect = Value; }
     TFontStyles GetHintFontStyle() const { return FHintFontStyle; }
 
+    // The row's value for a host that reads the list by index: [0, value],
+    // or unassigned for a row without a value.
+    Variant GetListItem(int Index);
+    bool IsQueryButtonDown() const { return FQueryButton->GetDown(); }
+    TPropQueryButton* GetQueryButton() const { return FQueryButton; }
+
     TPropInspEdit* GetEdit() const { return FEdit; }
     TPropSelection* GetSelectionWindow() const { return FSelectionWindow; }
     TListButton* GetListButton() const { return FListButton; }
@@ -143,6 +185,8 @@ public:
     TKeyPressEvent OnSelectionKeyPress;
     TKeyPressEvent OnEditKeyPress;
     TGetHintStrEvent OnGetHintString;
+    TNotifyEvent OnHelp;
+    TNotifyEvent OnQueryButtonClick;
 
     void Dispatch(TMessage& Message) override;
 
@@ -184,6 +228,8 @@ protected:
     TListButton* FListButton;
     std::unique_ptr<TBitmap> FListGlyph;   // "ARROW": value lists and custom drop-downs
     std::unique_ptr<TBitmap> FDialogGlyph; // "DOTS": dialog editors
+    std::unique_ptr<TBitmap> FQueryGlyph;  // "QUESTION"
+    TPropQueryButton* FQueryButton;
     bool FButtonVisible = false;
     int FInPropAccess = 0;
     UnicodeString FCancelValue;

@@ -7,8 +7,13 @@
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/props/IDEPropSet.h"
 
+#include <quorlpak/ColorBox.h>
+#include <quorlpak/ColorGrd.h>
+#include <quorlpak/ComCtrls.h>
 #include <quorlpak/Control.h>
 #include <quorlpak/ExtCtrls.h>
+#include <quorlpak/Mask.h>
+#include <quorlpak/Memo.h>
 #include <quorlpak/StdCtrls.h>
 
 #include <functional>
@@ -51,8 +56,9 @@ protected:
     std::unique_ptr<TFieldPropLink> FPropLink;
 };
 
-// The field's text: the edit text while focused, the display text otherwise.
-class TPropEdit : public TPropBound<TCustomEdit> {
+// The field's text: the edit text while focused, the display text otherwise,
+// in the field's edit mask.
+class TPropEdit : public TPropBound<TCustomMaskEdit> {
 public:
     explicit TPropEdit(TComponent* AOwner);
     static TClass StaticClass();
@@ -206,6 +212,94 @@ protected:
 
 private:
     std::unique_ptr<TFieldPropLink> FPropLink;
+};
+
+// The field's value as lines of text; the whole text is pushed on leaving.
+class TPropMemo : public TPropBound<TCustomMemo> {
+public:
+    explicit TPropMemo(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+protected:
+    void Change() override;
+    void DoExit() override;
+    void Loaded() override;
+
+private:
+    void DataChange();
+    void UpdateData();
+};
+
+// The field's value as the position; a click marks it modified, leaving pushes.
+class TPropUpDown : public TPropBound<TCustomUpDown> {
+public:
+    explicit TPropUpDown(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    using TCustomUpDown::Click;
+
+protected:
+    void Click(TUDBtnType Button) override;
+    void DoExit() override;
+
+private:
+    void DataChange();
+    void UpdateData();
+};
+
+// The field's value as the selected colour, pushed as soon as one is chosen.
+class TPropColorBox : public TPropBound<TCustomColorBox> {
+public:
+    explicit TPropColorBox(TComponent* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+protected:
+    void Select() override;
+    void DoExit() override;
+
+private:
+    void DataChange();
+    void UpdateData();
+};
+
+// Foreground and background index of the colour grid, and whether each is
+// on, bound to four fields; every change of the grid is pushed at once.
+class TPropColorGrid : public TColorGrid {
+public:
+    explicit TPropColorGrid(TComponent* AOwner);
+    ~TPropColorGrid() override;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    TCustomPropSet* GetPropSet() const { return FLinks[0]->GetPropSet(); }
+    void SetPropSet(TCustomPropSet* Value);
+    const UnicodeString& GetForeColorPropField() const { return FLinks[0]->GetFieldName(); }
+    void SetForeColorPropField(const UnicodeString& Value) { FLinks[0]->SetFieldName(Value); }
+    const UnicodeString& GetBackColorPropField() const { return FLinks[1]->GetFieldName(); }
+    void SetBackColorPropField(const UnicodeString& Value) { FLinks[1]->SetFieldName(Value); }
+    const UnicodeString& GetEnabledForePropField() const { return FLinks[2]->GetFieldName(); }
+    void SetEnabledForePropField(const UnicodeString& Value) { FLinks[2]->SetFieldName(Value); }
+    const UnicodeString& GetEnabledBackPropField() const { return FLinks[3]->GetFieldName(); }
+    void SetEnabledBackPropField(const UnicodeString& Value) { FLinks[3]->SetFieldName(Value); }
+    // A true field value switches the choice off (the default) rather than on.
+    bool GetInvertEnables() const { return FInvertEnables; }
+    void SetInvertEnables(bool Value);
+    TFieldPropLink* GetPropLink(int Index) const { return FLinks[Index].get(); }
+
+protected:
+    void Change() override;
+    void DoExit() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void DataChange(int Link);
+    void UpdateData(int Link);
+    std::unique_ptr<TFieldPropLink> FLinks[4];
+    bool FInvertEnables = true;
+    bool FUpdating = false;
 };
 
 namespace propctrls {

@@ -10,7 +10,9 @@
 // Presents one field (not owned) through the host's property interfaces.
 class TPropFieldProperty : public TInterfacedObject,
                            public IWidePropertyDescription,
-                           public IProperty80 {
+                           public IProperty80,
+                           public designpak::ISupportErrorInfo,
+                           public designpak::IDispatch {
 public:
     explicit TPropFieldProperty(TPropField* PropField) : FPropField(PropField) {}
 
@@ -39,6 +41,17 @@ public:
     bool GetIsDefault() override { return false; }
     void Edit(IPropertyHost*, bool) override {}
     bool HasInstance(TPersistent*) { return false; }
+    // ISupportErrorInfo: every failure carries its message.
+    HRESULT InterfaceSupportsErrorInfo(REFIID) override { return S_OK; }
+    // IDispatch: no late-bound calls.
+    HRESULT GetTypeInfoCount(uint32_t*) override { return E_NOTIMPL; }
+    HRESULT GetTypeInfo(uint32_t, uint32_t, void**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, char16_t**, uint32_t, uint32_t, int32_t*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT Invoke(int32_t, REFIID, uint32_t, uint16_t, void*, void*, void*, uint32_t*) override {
+        return E_NOTIMPL;
+    }
 
     TPropField* GetPropField() const { return FPropField; }
 

@@ -172,6 +172,14 @@ TInspListBox::TInspListBox(TComponent* AOwner) : TCustomPropListBox(AOwner) {
         else
             EditDblClick(false);
     };
+
+    FQueryButton = new TPropQueryButton(this);
+    FQueryButton->SetName(u"QueryButton");
+    FQueryButton->SetParent(FSelectionWindow);
+    FQueryButton->SetVisible(false);
+    FQueryButton->OnClick = [this](TObject*) {
+        if (OnQueryButtonClick) OnQueryButtonClick(this);
+    };
 }
 
 TInspListBox::~TInspListBox() = default;
@@ -182,6 +190,9 @@ void TInspListBox::LoadGlyphs() {
     FListGlyph->SetTransparent(true);
     FDialogGlyph = std::make_unique<TBitmap>();
     FDialogGlyph->LoadFromResourceName(BenchkitInstance(), u"DOTS");
+    FQueryGlyph = std::make_unique<TBitmap>();
+    FQueryGlyph->LoadFromResourceName(BenchkitInstance(), u"QUESTION");
+    FQueryButton->SetGlyph(FQueryGlyph.get());
 }
 
 HRESULT TInspListBox::QueryInterface(REFIID iid, void** out) noexcept {
@@ -342,6 +353,12 @@ void TInspListBox::ShowControls() {
     TPropItem* item = CurItem();
     if (!item || !HandleAllocated()) return;
     item->GetProp()->Activate();
+    // A debugger's property may show the query button, up or down.
+    InterfacePtr<IDebugInspectProperty> debug;
+    const uint32_t flags = Supports(item->GetProp(), debug) ? debug->GetDebugInspectFlags() : 0;
+    if ((flags & diShowQueryButton) && !FListGlyph) LoadGlyphs();
+    FQueryButton->SetVisible((flags & diShowQueryButton) != 0);
+    FQueryButton->SetDown((flags & diQueryButtonDown) != 0);
     const TPropertyAttributes attrs = item->GetAttributes();
     FButtonVisible =
         (attrs & (paValueList | paDialog | paCustomDropDown)) && !(attrs & paDisplayReadOnly);
@@ -350,7 +367,7 @@ void TInspListBox::ShowControls() {
     if (FButtonVisible) {
         if (!FListGlyph) LoadGlyphs();
         FListButton->SetGlyph((attrs & (paValueList | paCustomDropDown)) ? FListGlyph.get()
-                                                                           : FDialogGlyph.get());
+                                                                         : FDialogGlyph.get());
     }
     FListButton->SetVisible(FButtonVisible);
     FSelectionWindow->SetVisible(true);
@@ -368,11 +385,16 @@ void TInspListBox::ResizeControls() {
     const int h = GetItemHeight();
     const int w = GetClientWidth();
     FSelectionWindow->SetBounds(0, (GetItemIndex() - GetTopIndex()) * h, w, h);
+    const bool query = FQueryButton->GetVisible();
     int editWidth = w - GetMiddle() - 2;
     if (FButtonVisible) editWidth -= h;
+    if (query) editWidth -= h;
     FEdit->SetBounds(GetMiddle() + 3, 1, std::max(editWidth, 0), h - 3);
     FListButton->SetMinListWidth(w - GetMiddle());
-    FListButton->SetBounds(w - h + 1, 0, h - 1, h - 1);
+    // The query button takes the far right; the list button goes left of it.
+    FQueryButton->SetBounds(w - h + 1, 0, h - 1, h - 1);
+    const int d = query ? 2 : 1;
+    FListButton->SetBounds(w - d * h + d, 0, h - 1, h - 1);
 }
 
 void TInspListBox::SelectItem(int Index) {
@@ -549,9 +571,8 @@ void TInspListBox::Dispatch(TMessage& Message) {
         break;
     case WM_NCHITTEST:
         TCustomPropListBox::Dispatch(Message);
-        FMousePos = ScreenToClient(TPoint(GET_X_LPARAM(Message.LParam),
-                                          GET_Y_LPARAM(Message.LParam)))
-                        .x;
+        FMousePos =
+            ScreenToClient(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam))).x;
         return;
     case WM_SETCURSOR:
         WMSetCursor(Message);
@@ -561,6 +582,13 @@ void TInspListBox::Dispatch(TMessage& Message) {
         return;
     case CM_HINTSHOW:
         CMHintShow(Message);
+        return;
+    case WM_HELP:
+        if (Populated() && OnHelp)
+            OnHelp(this);
+        else if (GetHelpContext() != 0 && Application)
+            Application->HelpContext(GetHelpContext());
+        Message.Result = 1;
         return;
     case WM_PROPBOX_UPDATEDIRTY:
         // Typing comes first: the host refreshes once the input is handled.
@@ -578,4 +606,57 @@ void TInspListBox::Dispatch(TMessage& Message) {
 void TInspListBox::DropDownControl(TControl* Control) {
     if (!Control) throw EInvalidOperation(u"The drop-down needs a control");
     FListButton->DropDown(Control);
+}
+
+Variant TInspListBox::GetListItem(int Index) {
+    TPropItem* item = Index >= 0 && Index < GetCount() ? GetPropItem(Index) : nullptr;
+    if (!item) return Variant();
+    return VarArrayOf({Variant(0), Variant(item->GetPropValue())});
+}
+
+// ---- TPropQueryButton -------------------------------------------------------------------------
+
+TPropQueryButton::TPropQueryButton(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetBounds(0, 0, 16, 16);
+}
+
+void TPropQueryButton::SetDown(bool Value) {
+    if (FDown == Value) return;
+    FDown = Value;
+    Invalidate();
+}
+
+void TPropQueryButton::SetGlyph(TBitmap* Value) {
+    FGlyph = Value;
+    Invalidate();
+}
+
+void TPropQueryButton::Paint() {
+    TCanvas* c = GetCanvas();
+    TRect r = GetClientRect();
+    c->GetBrush()->SetColor(clBtnFace);
+    c->FillRect(r);
+    RECT edge = r;
+    const bool sunken = FDown || FPressed;
+    DrawEdge(c->GetHandle(), &edge, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    if (!FGlyph || FGlyph->GetEmpty()) return;
+    const int shift = sunken ? 1 : 0;
+    c->Draw((r.Width() - FGlyph->GetWidth()) / 2 + shift,
+            (r.Height() - FGlyph->GetHeight()) / 2 + shift, FGlyph);
+}
+
+void TPropQueryButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft) return;
+    FPressed = true;
+    Invalidate();
+}
+
+void TPropQueryButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    const bool inside = FPressed && GetClientRect().Contains(TPoint(X, Y));
+    FPressed = false;
+    // A click toggles it: up and down in turn.
+    if (inside) FDown = !FDown;
+    Invalidate();
+    TGraphicControl::MouseUp(Button, Shift, X, Y);
 }

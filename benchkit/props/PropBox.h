@@ -67,6 +67,13 @@ using TGetSubPropertiesEvent =
 // Posted to the list to have the host refresh dirty rows.
 constexpr UINT WM_PROPBOX_UPDATEDIRTY = 0xB06F;
 
+// The rows of a list in virtual mode: each line's object is its row, freed
+// with the line.
+class TPropBoxStrings : public TStringList {
+public:
+    TPropBoxStrings() : TStringList(true) {}
+};
+
 class TCustomPropListBox : public TCustomListBox {
 public:
     explicit TCustomPropListBox(TComponent* AOwner);
@@ -82,7 +89,11 @@ public:
     void InsertItem(int Index, IProperty* Prop, int Level);
     // Expands a collapsed row, collapses an expanded one.
     void AdjustItem(int Index);
-    int GetCount() const { return FItems->GetCount(); }
+    int GetCount() const { return FRows->GetCount(); }
+    // The rows kept by the control rather than in the list's window, which
+    // then only knows how many there are.
+    bool GetUseVirtualList() const { return FVirtualRows != nullptr; }
+    void SetUseVirtualList(bool Value);
     TPropItem* GetPropItem(int Index) const;
     int GetPropItemIndex(TPropItem* Item) const;
     TPropItem* CurItem();
@@ -156,6 +167,11 @@ protected:
     void ClearRows();
     bool Expandable(TPropItem* Item);
 
+    // The list box's own items, or the virtual rows.
+    TStrings* FRows;
+    TPropBoxStrings* FVirtualRows = nullptr;
+    // The virtual rows' count told to the list, its selection kept.
+    void SyncVirtualCount();
     TCanvas* FCanvas;
     int FMiddle = 0;
     int FAddIndex = 0;

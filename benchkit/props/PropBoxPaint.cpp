@@ -30,12 +30,15 @@ TClass TPropListBox::StaticClass() {
                       &T::SetBackgroundColor)
             .Default(clWindow)
             .Property(u"NonDefaultFontStyle", TypeInfo_TFontStyles, &T::GetNonDefaultFontStyle,
-                      &T::SetNonDefaultFontStyle));
+                      &T::SetNonDefaultFontStyle)
+            .Property(u"UseVirtualList", BooleanTypeInfo, &T::GetUseVirtualList,
+                      &T::SetUseVirtualList)
+            .Default(0));
     return &meta;
 }
 
 TCustomPropListBox::TCustomPropListBox(TComponent* AOwner)
-    : TCustomListBox(AOwner), FCanvas(new TCanvas) {
+    : TCustomListBox(AOwner), FRows(FItems), FCanvas(new TCanvas) {
     FNonDefaultFontStyle = TFontStyles{fsBold};
     FCtl3D = false;
     FWidth = 100;
@@ -46,6 +49,7 @@ TCustomPropListBox::TCustomPropListBox(TComponent* AOwner)
 TCustomPropListBox::~TCustomPropListBox() {
     ClearRows();
     delete FCanvas;
+    delete FVirtualRows;
 }
 
 void TCustomPropListBox::CreateParams(TCreateParams& Params) {

@@ -77,16 +77,16 @@ bool TPropItem::IsOverExpandBox(int X, int) {
 // ---- Rows of the list box -------------------------------------------------------------------
 
 TPropItem* TCustomPropListBox::GetPropItem(int Index) const {
-    if (Index < 0 || Index >= FItems->GetCount()) return nullptr;
-    return static_cast<TPropItem*>(FItems->GetObjects(Index));
+    if (Index < 0 || Index >= FRows->GetCount()) return nullptr;
+    return static_cast<TPropItem*>(FRows->GetObjects(Index));
 }
 
 int TCustomPropListBox::GetPropItemIndex(TPropItem* Item) const {
-    return FItems->IndexOfObject(Item);
+    return FRows->IndexOfObject(Item);
 }
 
 bool TCustomPropListBox::Populated() {
-    return FItems->GetCount() > 0 && GetItemIndex() >= 0;
+    return FRows->GetCount() > 0 && GetItemIndex() >= 0;
 }
 
 TPropItem* TCustomPropListBox::CurItem() {
@@ -94,16 +94,58 @@ TPropItem* TCustomPropListBox::CurItem() {
 }
 
 void TCustomPropListBox::DeleteRow(int Index) {
+    if (FVirtualRows) {
+        FVirtualRows->Delete(Index); // frees the row
+        return;
+    }
     TPropItem* item = GetPropItem(Index);
-    FItems->Delete(Index);
+    FRows->Delete(Index);
     delete item;
 }
 
+void TCustomPropListBox::SetUseVirtualList(bool Value) {
+    if (Value == GetUseVirtualList()) return;
+    ClearRows();
+    if (Value) {
+        FVirtualRows = new TPropBoxStrings;
+        FRows = FVirtualRows;
+        FVirtualRows->OnChanging = [this](TObject*) {
+            if (HandleAllocated()) SendMessageW(GetHandle(), WM_SETREDRAW, FALSE, 0);
+        };
+        FVirtualRows->OnChange = [this](TObject*) { SyncVirtualCount(); };
+        SetStyle(lbVirtualOwnerDraw);
+    } else {
+        FRows = FItems;
+        delete FVirtualRows;
+        FVirtualRows = nullptr;
+        SetStyle(lbOwnerDrawFixed);
+    }
+    OnData = [this](TWinControl*, int Index, UnicodeString& Data) {
+        Data = Index >= 0 && Index < FRows->GetCount() ? FRows->Get(Index) : UnicodeString();
+    };
+    OnDataObject = [this](TWinControl*, int Index, TObject*& Object) {
+        Object = Index >= 0 && Index < FRows->GetCount() ? FRows->GetObjects(Index) : nullptr;
+    };
+    OnDataFind = [this](TWinControl*, const UnicodeString& Text) { return FRows->IndexOf(Text); };
+    if (!GetComponentState().Contains(csLoading)) Reset();
+}
+
+void TCustomPropListBox::SyncVirtualCount() {
+    if (!FVirtualRows) return;
+    const int index = GetItemIndex();
+    SetCount(FVirtualRows->GetCount());
+    if (HandleAllocated()) {
+        if (index >= FVirtualRows->GetCount() && FVirtualRows->GetCount() > 0) SetItemIndex(0);
+        SendMessageW(GetHandle(), WM_SETREDRAW, TRUE, 0);
+        Invalidate();
+    }
+}
+
 void TCustomPropListBox::ClearRows() {
-    FItems->BeginUpdate();
-    for (int i = FItems->GetCount() - 1; i >= 0; --i)
+    FRows->BeginUpdate();
+    for (int i = FRows->GetCount() - 1; i >= 0; --i)
         DeleteRow(i);
-    FItems->EndUpdate();
+    FRows->EndUpdate();
 }
 
 void TCustomPropListBox::BeforeReset() {
@@ -115,7 +157,7 @@ void TCustomPropListBox::AfterReset() {
 }
 
 void TCustomPropListBox::Reset() {
-    FItems->BeginUpdate();
+    FRows->BeginUpdate();
     FixDividerLine();
     FAddIndex = 0;
     FAddLevel = 0;
@@ -131,12 +173,12 @@ void TCustomPropListBox::Reset() {
                 AddProperty(FSelection->GetProperty(i).Get());
         }
     } catch (...) {
-        FItems->EndUpdate();
+        FRows->EndUpdate();
         AfterReset();
         throw;
     }
-    FItems->EndUpdate();
-    if (FItems->GetCount() > 0) SetItemIndex(0);
+    FRows->EndUpdate();
+    if (FRows->GetCount() > 0) SetItemIndex(0);
     AfterReset();
 }
 
@@ -165,7 +207,7 @@ void TCustomPropListBox::InsertItem(int Index, IProperty* Prop, int Level) {
         color = FSubPropColor;
     }
     auto* item = new TPropItem(Prop, Level, color, reference, this, FParentItem);
-    FItems->InsertObject(Index, UnicodeString(), item);
+    FRows->InsertObject(Index, UnicodeString(), item);
     InterfacePtr<IPropertyPath> path;
     if (Supports(Prop, path)) path->SetPropertyPath(item->GetPropPath());
 }
@@ -181,7 +223,7 @@ void TCustomPropListBox::AdjustItem(int Index) {
     // The list box re-reads its items after the change and cannot tell our
     // text-less rows apart: the selected row is followed here.
     const int oldIndex = GetItemIndex();
-    FItems->BeginUpdate();
+    FRows->BeginUpdate();
     const int oldTop = GetTopIndex();
     int added = 0;
     int removed = 0;
@@ -208,7 +250,7 @@ void TCustomPropListBox::AdjustItem(int Index) {
                 DeleteRow(i);
             FRefSubProps = false;
             FParentItem = nullptr;
-            FItems->EndUpdate();
+            FRows->EndUpdate();
             if (GetItemIndex() != oldIndex) SetItemIndex(oldIndex);
             Application->MessageBox(Format(SUnableToExpand, e.GetMessage()),
                                     Application->GetTitle(), MB_OK | MB_ICONERROR);
@@ -221,14 +263,14 @@ void TCustomPropListBox::AdjustItem(int Index) {
         added = FAddIndex - (Index + 1);
     } else {
         int last = Index + 1;
-        while (last < FItems->GetCount() && GetPropItem(last)->FLevel > item->FLevel)
+        while (last < FRows->GetCount() && GetPropItem(last)->FLevel > item->FLevel)
             ++last;
         for (int i = last - 1; i > Index; --i)
             DeleteRow(i);
         removed = last - Index - 1;
         item->FExpanded = false;
     }
-    FItems->EndUpdate();
+    FRows->EndUpdate();
     int newIndex = oldIndex;
     if (oldIndex > Index) {
         if (added > 0)

@@ -4,6 +4,8 @@
 #include <quorlpak/Application.h>
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Messages.h>
+#include <quorlpak/TypeInfos.h>
+#include <runpak/ScopeGuard.h>
 #include <runpak/Strings.h>
 #include <runpak/TypeInfo.h>
 #include <win32/windows.h>
@@ -17,8 +19,8 @@ std::vector<UnicodeString> SplitValues(const UnicodeString& Text) {
     size_t start = 0;
     while (start <= Text.size()) {
         const size_t end = Text.find(u';', start);
-        out.push_back(Trim(Text.substr(start, end == UnicodeString::npos ? UnicodeString::npos
-                                                                          : end - start)));
+        out.push_back(Trim(
+            Text.substr(start, end == UnicodeString::npos ? UnicodeString::npos : end - start)));
         if (end == UnicodeString::npos) break;
         start = end + 1;
     }
@@ -47,7 +49,7 @@ TPropValueNames* ValueNamesOf(TFieldPropLink* Link) {
 
 // ---- TPropEdit --------------------------------------------------------------------------------
 
-TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomEdit>(AOwner) {
+TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomMaskEdit>(AOwner) {
     FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
     FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
 }
@@ -55,7 +57,7 @@ TPropEdit::TPropEdit(TComponent* AOwner) : TPropBound<TCustomEdit>(AOwner) {
 TClass TPropEdit::StaticClass() {
     using T = TPropEdit;
     static const TMetaClass meta(
-        TClassBuilder<T>(u"TPropEdit", TCustomEdit::StaticClass())
+        TClassBuilder<T>(u"TPropEdit", TCustomMaskEdit::StaticClass())
             .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
             .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
             .Event(u"OnChange", static_cast<TNotifyEvent T::*>(&TCustomEdit::OnChange)));
@@ -64,7 +66,12 @@ TClass TPropEdit::StaticClass() {
 
 void TPropEdit::DataChange() {
     if (TPropField* field = GetField()) {
-        if (FFocused) {
+        SetEditMask(field->GetEditMask());
+        if (IsMasked()) {
+            // The mask shows the literals around the value in either state.
+            SetMaskedValue(field->GetEditText());
+            if (!FFocused && FPropLink->GetModified()) SetModified(true);
+        } else if (FFocused) {
             SetText(field->GetEditText());
         } else {
             SetText(field->GetDisplayText());
@@ -72,21 +79,25 @@ void TPropEdit::DataChange() {
             if (FPropLink->GetModified()) SetModified(true);
         }
     } else {
+        SetEditMask(UnicodeString());
         SetText(Designing() ? GetName() : UnicodeString());
     }
 }
 
 void TPropEdit::UpdateData() {
-    if (TPropField* field = GetField()) field->SetValue(Variant(GetText()));
+    TPropField* field = GetField();
+    if (!field) return;
+    ValidateEdit();
+    field->SetValue(Variant(GetMaskedValue()));
 }
 
 void TPropEdit::Change() {
     FPropLink->Modified();
-    TCustomEdit::Change();
+    TCustomMaskEdit::Change();
 }
 
 void TPropEdit::Loaded() {
-    TCustomEdit::Loaded();
+    TCustomMaskEdit::Loaded();
     if (Designing()) DataChange();
 }
 
@@ -94,7 +105,7 @@ void TPropEdit::DoEnter() {
     FFocused = true;
     // The edit form of the value replaces the display form.
     if (!FPropLink->GetModified()) FPropLink->Reset();
-    TCustomEdit::DoEnter();
+    TCustomMaskEdit::DoEnter();
 }
 
 void TPropEdit::DoExit() {
@@ -107,7 +118,7 @@ void TPropEdit::DoExit() {
     }
     FFocused = false;
     if (!FPropLink->GetModified()) FPropLink->Reset();
-    TCustomEdit::DoExit();
+    TCustomMaskEdit::DoExit();
 }
 
 // ---- TPropCheckBox ----------------------------------------------------------------------------
@@ -494,7 +505,8 @@ void TPropRadioGroup::DoExit() {
         if (!Leaving()) FPropLink->UpdateRecord();
     } catch (...) {
         const int index = GetItemIndex() >= 0 ? GetItemIndex() : 0;
-        if (index < GetButtonCount() && GetButtons(index)->CanFocus()) GetButtons(index)->SetFocus();
+        if (index < GetButtonCount() && GetButtons(index)->CanFocus())
+            GetButtons(index)->SetFocus();
         throw;
     }
     TCustomRadioGroup::DoExit();
@@ -596,3 +608,286 @@ void TPropListBox::DoExit() {
 }
 
 } // namespace propctrls
+
+// ---- TPropMemo --------------------------------------------------------------------------------
+
+TPropMemo::TPropMemo(TComponent* AOwner) : TPropBound<TCustomMemo>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropMemo::StaticClass() {
+    using T = TPropMemo;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropMemo", TCustomMemo::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Lines", ClassTypeInfo<TStrings>, &T::GetLines, &T::SetLines)
+            .Property(u"ReadOnly", BooleanTypeInfo, &T::GetReadOnly, &T::SetReadOnly)
+            .Default(0)
+            .Property(u"ScrollBars", TypeInfo_TMemoScrollBars, &T::GetScrollBars, &T::SetScrollBars)
+            .Default(ssMemoNone)
+            .Property(u"WordWrap", BooleanTypeInfo, &T::GetWordWrap, &T::SetWordWrap)
+            .Default(1)
+            .Event(u"OnChange", static_cast<TNotifyEvent T::*>(&TCustomEdit::OnChange)));
+    return &meta;
+}
+
+void TPropMemo::DataChange() {
+    if (TPropField* field = GetField()) {
+        try {
+            GetLines()->SetText(VarToStr(field->GetValue()));
+        } catch (const EInvalidOperation& e) {
+            GetLines()->Clear();
+            GetLines()->Add(u"(" + e.GetMessage() + u")");
+        }
+    } else {
+        SetText(Designing() ? GetName() : UnicodeString());
+    }
+    if (HandleAllocated())
+        RedrawWindow(GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+}
+
+void TPropMemo::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(GetText()));
+}
+
+void TPropMemo::Change() {
+    FPropLink->Modified();
+    TCustomMemo::Change();
+}
+
+void TPropMemo::Loaded() {
+    TCustomMemo::Loaded();
+    if (Designing()) DataChange();
+}
+
+void TPropMemo::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomMemo::DoExit();
+}
+
+// ---- TPropUpDown ------------------------------------------------------------------------------
+
+TPropUpDown::TPropUpDown(TComponent* AOwner) : TPropBound<TCustomUpDown>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropUpDown::StaticClass() {
+    using T = TPropUpDown;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropUpDown", TCustomUpDown::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Associate", ClassTypeInfo<TWinControl>, &T::GetAssociate, &T::SetAssociate)
+            .Property(u"Min", IntegerTypeInfo, &T::GetMin, &T::SetMin)
+            .Default(0)
+            .Property(u"Max", IntegerTypeInfo, &T::GetMax, &T::SetMax)
+            .Default(100)
+            .Property(u"Increment", IntegerTypeInfo, &T::GetIncrement, &T::SetIncrement)
+            .Default(1)
+            .Property(u"Position", IntegerTypeInfo, &T::GetPosition, &T::SetPosition)
+            .Default(0));
+    return &meta;
+}
+
+void TPropUpDown::DataChange() {
+    if (TPropField* field = GetField()) SetPosition(field->GetValue().AsInteger());
+}
+
+void TPropUpDown::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(int32_t(GetPosition())));
+}
+
+void TPropUpDown::Click(TUDBtnType Button) {
+    FPropLink->Modified();
+    TCustomUpDown::Click(Button);
+}
+
+void TPropUpDown::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomUpDown::DoExit();
+}
+
+// ---- TPropColorBox ----------------------------------------------------------------------------
+
+TPropColorBox::TPropColorBox(TComponent* AOwner) : TPropBound<TCustomColorBox>(AOwner) {
+    FPropLink->OnDataChange = [this](TObject*) { DataChange(); };
+    FPropLink->OnUpdateData = [this](TObject*) { UpdateData(); };
+}
+
+TClass TPropColorBox::StaticClass() {
+    using T = TPropColorBox;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropColorBox", TCustomColorBox::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"PropField", UnicodeStringTypeInfo, &T::GetPropField, &T::SetPropField)
+            .Property(u"Style", TypeInfo_TColorBoxStyle, &T::GetStyle, &T::SetStyle)
+            .Default(7)
+            .Property(u"Selected", TypeInfo_TColor, &T::GetSelected, &T::SetSelected)
+            .Event(u"OnSelect", static_cast<TNotifyEvent T::*>(&TCustomComboBox::OnSelect)));
+    return &meta;
+}
+
+void TPropColorBox::DataChange() {
+    TPropField* field = GetField();
+    SetSelected(field ? StringToColor(VarToStr(field->GetValue())) : NoColorSelected);
+}
+
+void TPropColorBox::UpdateData() {
+    if (TPropField* field = GetField()) field->SetValue(Variant(ColorToString(GetSelected())));
+}
+
+void TPropColorBox::Select() {
+    TCustomColorBox::Select();
+    FPropLink->Modified();
+    FPropLink->UpdateRecord();
+}
+
+void TPropColorBox::DoExit() {
+    try {
+        if (!Leaving()) FPropLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomColorBox::DoExit();
+}
+
+// ---- TPropColorGrid ---------------------------------------------------------------------------
+
+namespace {
+
+// A control that goes with its form pushes nothing on the way out.
+bool GoingAway(const TComponent* Control) {
+    for (const TComponent* c = Control; c; c = c->GetOwner())
+        if (c->GetComponentState().Contains(csDestroying)) return true;
+    return false;
+}
+
+} // namespace
+
+TPropColorGrid::TPropColorGrid(TComponent* AOwner) : TColorGrid(AOwner) {
+    for (int i = 0; i < 4; ++i) {
+        FLinks[i] = std::make_unique<TFieldPropLink>(this);
+        FLinks[i]->OnDataChange = [this, i](TObject*) { DataChange(i); };
+        FLinks[i]->OnUpdateData = [this, i](TObject*) { UpdateData(i); };
+    }
+}
+
+TPropColorGrid::~TPropColorGrid() {
+    if (TCustomPropSet* set = GetPropSet()) set->RemoveFreeNotification(this);
+}
+
+TClass TPropColorGrid::StaticClass() {
+    using T = TPropColorGrid;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TPropColorGrid", TColorGrid::StaticClass())
+            .Property(u"PropSet", ClassTypeInfo<TCustomPropSet>, &T::GetPropSet, &T::SetPropSet)
+            .Property(u"ForeColorPropField", UnicodeStringTypeInfo, &T::GetForeColorPropField,
+                      &T::SetForeColorPropField)
+            .Property(u"BackColorPropField", UnicodeStringTypeInfo, &T::GetBackColorPropField,
+                      &T::SetBackColorPropField)
+            .Property(u"EnabledForePropField", UnicodeStringTypeInfo, &T::GetEnabledForePropField,
+                      &T::SetEnabledForePropField)
+            .Property(u"EnabledBackPropField", UnicodeStringTypeInfo, &T::GetEnabledBackPropField,
+                      &T::SetEnabledBackPropField)
+            .Property(u"InvertEnables", BooleanTypeInfo, &T::GetInvertEnables, &T::SetInvertEnables)
+            .Default(1));
+    return &meta;
+}
+
+void TPropColorGrid::SetPropSet(TCustomPropSet* Value) {
+    if (TCustomPropSet* old = GetPropSet()) old->RemoveFreeNotification(this);
+    for (auto& link : FLinks)
+        link->SetPropSet(Value);
+    if (Value) Value->FreeNotification(this);
+}
+
+void TPropColorGrid::Notification(TComponent* AComponent, TOperation Operation) {
+    TColorGrid::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == GetPropSet()) SetPropSet(nullptr);
+}
+
+void TPropColorGrid::SetInvertEnables(bool Value) {
+    if (FInvertEnables == Value) return;
+    FInvertEnables = Value;
+    Change();
+}
+
+void TPropColorGrid::DataChange(int Link) {
+    TPropField* field = FLinks[Link]->GetField();
+    if (!field) return;
+    const bool saved = FUpdating;
+    FUpdating = true;
+    auto restore = runpak::ScopeExit([this, saved] { FUpdating = saved; });
+    const Variant value = field->GetValue();
+    switch (Link) {
+    case 0:
+        SetForegroundIndex(value.AsInteger());
+        break;
+    case 1:
+        SetBackgroundIndex(value.AsInteger());
+        break;
+    case 2:
+        SetForegroundEnabled(FInvertEnables != value.AsBoolean());
+        break;
+    default:
+        SetBackgroundEnabled(FInvertEnables != value.AsBoolean());
+        break;
+    }
+}
+
+void TPropColorGrid::UpdateData(int Link) {
+    TPropField* field = FLinks[Link]->GetField();
+    if (!field) return;
+    switch (Link) {
+    case 0:
+        field->SetValue(Variant(int32_t(GetForegroundIndex())));
+        break;
+    case 1:
+        field->SetValue(Variant(int32_t(GetBackgroundIndex())));
+        break;
+    case 2:
+        field->SetValue(Variant(FInvertEnables != GetForegroundEnabled()));
+        break;
+    default:
+        field->SetValue(Variant(FInvertEnables != GetBackgroundEnabled()));
+        break;
+    }
+}
+
+void TPropColorGrid::Change() {
+    TColorGrid::Change();
+    TCustomPropSet* set = GetPropSet();
+    if (FUpdating || !set || GoingAway(this)) return;
+    set->BeginUpdate();
+    auto close = runpak::ScopeExit([set] { set->EndUpdate(); });
+    for (auto& link : FLinks) {
+        link->Modified();
+        link->UpdateRecord();
+    }
+}
+
+void TPropColorGrid::DoExit() {
+    try {
+        if (!GoingAway(this))
+            for (auto& link : FLinks)
+                link->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TColorGrid::DoExit();
+}

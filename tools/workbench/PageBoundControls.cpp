@@ -53,6 +53,31 @@ void Build(TWinControl* Sheet) {
     gGroup->SetCaption(u"Align");
     gList = AddControl<propctrls::TPropListBox>(Sheet, u"Speed", 224, 60);
 
+    // Notes as lines, a number on an up-down, a colour, and the grid's
+    // foreground and background colours.
+    AddField<TStringPropField>(u"Notes")->SetValue(
+        Variant(UnicodeString(u"First line\r\nSecond line")));
+    AddField<TIntegerPropField>(u"Count")->SetValue(12);
+    AddField<TStringPropField>(u"Colour")->SetValue(Variant(UnicodeString(u"clTeal")));
+    AddField<TIntegerPropField>(u"Ink")->SetValue(9);
+    AddField<TIntegerPropField>(u"Paper")->SetValue(14);
+    AddControl<TPropMemo>(Sheet, u"Notes", 300, 60);
+    auto* countEdit = AddControl<TPropEdit>(Sheet, u"Count", 376);
+    countEdit->SetWidth(60);
+    auto* updown = new TPropUpDown(Sheet);
+    updown->SetParent(Sheet);
+    updown->SetMax(1000);
+    updown->SetAssociate(countEdit);
+    updown->SetPropSet(gSet);
+    updown->SetPropField(u"Count");
+    AddControl<TPropColorBox>(Sheet, u"Colour", 408);
+    auto* grid = new TPropColorGrid(Sheet);
+    grid->SetParent(Sheet);
+    grid->SetBounds(110, 440, 120, 120);
+    grid->SetPropSet(gSet);
+    grid->SetForeColorPropField(u"Ink");
+    grid->SetBackColorPropField(u"Paper");
+
     // A second view of the title: it follows what the first one pushes.
     auto* label = new TLabel(Sheet);
     label->SetParent(Sheet);

@@ -8,10 +8,14 @@
 #include <benchkit/controls/IDEGauges.h>
 #include <benchkit/controls/IDETabControl.h>
 #include <benchkit/controls/IDEVersionInfo.h>
+#include <benchkit/controls/IDEWebColorDlgs.h>
 #include <benchkit/controls/IDEXGrid.h>
 #include <benchkit/controls/ParvoInstallBtn.h>
 #include <benchkit/controls/ParvoInstallStepsSlider.h>
 #include <benchkit/controls/ParvoScrollBar.h>
+#include <quorlpak/ColorBox.h>
+#include <quorlpak/ComCtrls.h>
+#include <quorlpak/LabeledEdit.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/StringList.h>
 
@@ -153,6 +157,45 @@ void AddTabControls(TWinControl* Sheet) {
     }
 }
 
+// An up-down on a labelled edit, a colour box and a colour list, and the web
+// colour dialog behind a button; the colour chosen shows in the colour box.
+void AddColourControls(TWinControl* Sheet) {
+    auto* edit = new TLabeledEdit(Sheet);
+    edit->SetParent(Sheet);
+    edit->SetBounds(800, 470, 60, 21);
+    edit->SetLabelPosition(lpLeft);
+    edit->GetEditLabel()->SetCaption(u"&Steps:");
+    auto* updown = new TUpDown(Sheet);
+    updown->SetParent(Sheet);
+    updown->SetMax(1000);
+    updown->SetPosition(120);
+    updown->SetIncrement(10);
+    updown->SetAssociate(edit);
+
+    auto* box = new TColorBox(Sheet);
+    box->SetName(u"ColourBox");
+    box->SetParent(Sheet);
+    box->SetBounds(760, 500, 150, 22);
+    box->SetStyle(TColorBoxStyle{cbStandardColors, cbExtendedColors, cbPrettyNames});
+    box->SetSelected(clTeal);
+
+    auto* list = new TColorListBox(Sheet);
+    list->SetParent(Sheet);
+    list->SetBounds(760, 562, 150, 100);
+    list->SetStyle(TColorBoxStyle{cbSystemColors, cbPrettyNames});
+    list->SetSelected(clActiveBorder);
+
+    auto* dialog = new TWebColorDlg(Sheet);
+    auto* button = new TButton(Sheet);
+    button->SetParent(Sheet);
+    button->SetBounds(760, 530, 150, 25);
+    button->SetCaption(u"&Web colour...");
+    button->OnClick = [dialog, box](TObject*) {
+        if (!dialog->Execute()) return;
+        box->SetSelected(dialog->GetWebColorForm()->GetPreviewColor());
+    };
+}
+
 void Build(TWinControl* Sheet) {
     AddGauges(Sheet);
     AddTabSets(Sheet);
@@ -160,11 +203,13 @@ void Build(TWinControl* Sheet) {
     AddInstallSteps(Sheet);
     AddGrids(Sheet);
     AddTabControls(Sheet);
+    AddColourControls(Sheet);
 }
 
 // The edit-style grid shows its editor (with the ellipsis button) once it has the focus.
 void Exercise(TWinControl* Sheet) {
-    if (auto* grid = dynamic_cast<TXGrid*>(Sheet->FindComponent(u"EditStyleGrid"))) grid->SetFocus();
+    if (auto* grid = dynamic_cast<TXGrid*>(Sheet->FindComponent(u"EditStyleGrid")))
+        grid->SetFocus();
     PumpWorkbench();
 }
 

@@ -449,6 +449,8 @@ void TPageControl::Paint() {
     DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT);
 
     canvas->GetFont()->Assign(FFont);
+    // The captions are drawn straight on the DC: in the font they were measured in.
+    HGDIOBJ oldFont = SelectObject(dc, FFont->GetHandle());
     SetBkMode(dc, TRANSPARENT);
     const int active = GetTabIndex();
     for (size_t i = 0; i < rects.size(); ++i) {
@@ -481,6 +483,7 @@ void TPageControl::Paint() {
             DrawFocusRect(dc, &focus);
         }
     }
+    SelectObject(dc, oldFont);
 }
 
 void TPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -551,4 +554,5 @@ void TPageControl::SetChildOrder(TComponent* Child, int Order) {
 void RegisterComCtrlClasses() {
     RegisterClasses({TTabSheet::StaticClass(), TPageControl::StaticClass()});
     RegisterClasses({TTreeView::StaticClass()});
+    RegisterClasses({TUpDown::StaticClass()});
 }

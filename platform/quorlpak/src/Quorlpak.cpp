@@ -1,7 +1,12 @@
 #include <quorlpak/Application.h>
+#include <quorlpak/ColorBox.h>
+#include <quorlpak/ColorGrd.h>
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/Dialogs.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/LabeledEdit.h>
+#include <quorlpak/Mask.h>
+#include <quorlpak/Memo.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Quorlpak.h>
 #include <quorlpak/Screen.h>
@@ -16,6 +21,11 @@ void InitializeQuorlpak() {
     RegisterComCtrlClasses();
     RegisterDialogClasses();
     RegisterGridClasses();
+    RegisterColorBoxClasses();
+    RegisterLabeledEditClasses();
+    RegisterMemoClasses();
+    RegisterColorGridClasses();
+    RegisterMaskClasses();
 }
 
 void FinalizeQuorlpak() {

@@ -153,8 +153,13 @@ void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState Stat
     }
     TCanvas* canvas = GetCanvas();
     canvas->FillRect(Rect);
-    if (Index >= 0 && Index < FItems->GetCount())
+    if (IsVirtual()) {
+        UnicodeString text;
+        if (OnData && Index >= 0 && Index < FCount) OnData(this, Index, text);
+        canvas->TextOut(Rect.left + 2, Rect.top, text);
+    } else if (Index >= 0 && Index < FItems->GetCount()) {
         canvas->TextOut(Rect.left + 2, Rect.top, FItems->Get(Index));
+    }
 }
 
 void TCustomListBox::CNDrawItem(TMessage& Message) {
@@ -190,6 +195,11 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
     // Sorting is the item list's business; the window shows it in its order.
     Params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
     if (FStyle == lbOwnerDrawFixed) Params.Style |= LBS_OWNERDRAWFIXED;
+    // A virtual list keeps no items in its window, only their count.
+    if (IsVirtual()) {
+        Params.Style |= LBS_OWNERDRAWFIXED | LBS_NODATA;
+        Params.Style &= ~DWORD(LBS_HASSTRINGS);
+    }
     if (FStyle == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE;
     if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
     if (FBorderStyle == bsSingle) {
@@ -202,11 +212,13 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TCustomListBox::CreateWnd() {
     TWinControl::CreateWnd();
-    if (FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable)
-        SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, FItemHeight);
-    for (int i = 0; i < FItems->GetCount(); ++i)
-        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
-    const int count = FItems->GetCount();
+    if (FStyle != lbStandard) SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, FItemHeight);
+    if (IsVirtual())
+        SendMessageW(FHandle, LB_SETCOUNT, WPARAM(FCount), 0);
+    else
+        for (int i = 0; i < FItems->GetCount(); ++i)
+            AddWindowItem(i);
+    const int count = GetCount();
     if (FItemIndex >= count) FItemIndex = -1;
     if (FMultiSelect) {
         for (size_t i = 0; i < FSaveSelection.size() && int(i) < count; ++i)
@@ -231,7 +243,7 @@ void TCustomListBox::DestroyWnd() {
 
 void TCustomListBox::Loaded() {
     TWinControl::Loaded();
-    if (FItemIndex < -1 || FItemIndex >= FItems->GetCount()) FItemIndex = -1;
+    if (FItemIndex < -1 || FItemIndex >= GetCount()) FItemIndex = -1;
     if (FHandle && FItemIndex >= 0) SetItemIndex(FItemIndex);
 }
 
@@ -246,11 +258,11 @@ void TCustomListBox::SetItemIndex(int Value) {
         FItemIndex = Value;
         return;
     }
-    if (Value < -1 || Value >= FItems->GetCount()) Value = -1;
+    if (Value < -1 || Value >= GetCount()) Value = -1;
     if (!FHandle) {
         FItemIndex = Value;
         if (FMultiSelect) {
-            FSaveSelection.assign(size_t(FItems->GetCount()), false);
+            FSaveSelection.assign(size_t(GetCount()), false);
             if (Value >= 0) FSaveSelection[size_t(Value)] = true;
         }
         return;
@@ -290,7 +302,7 @@ void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
 }
 
 bool TCustomListBox::GetSelected(int Index) {
-    if (Index < 0 || Index >= FItems->GetCount())
+    if (Index < 0 || Index >= GetCount())
         throw EListError(u"List index out of bounds (%d)", {Index});
     if (!FMultiSelect) return GetItemIndex() == Index;
     if (!FHandle) return size_t(Index) < FSaveSelection.size() && FSaveSelection[size_t(Index)];
@@ -298,7 +310,7 @@ bool TCustomListBox::GetSelected(int Index) {
 }
 
 void TCustomListBox::SetSelected(int Index, bool Value) {
-    if (Index < 0 || Index >= FItems->GetCount())
+    if (Index < 0 || Index >= GetCount())
         throw EListError(u"List index out of bounds (%d)", {Index});
     if (!FMultiSelect) {
         if (Value)
@@ -308,7 +320,7 @@ void TCustomListBox::SetSelected(int Index, bool Value) {
         return;
     }
     if (!FHandle) {
-        FSaveSelection.resize(size_t(FItems->GetCount()), false);
+        FSaveSelection.resize(size_t(GetCount()), false);
         FSaveSelection[size_t(Index)] = Value;
         return;
     }
@@ -336,7 +348,7 @@ int TCustomListBox::GetItemHeight() {
 }
 
 int TCustomListBox::ItemAtPos(const TPoint& Pos, bool Existing) {
-    const int count = FItems->GetCount();
+    const int count = GetCount();
     for (int i = GetTopIndex(); i < count; ++i) {
         TRect r = ItemRect(i);
         if (r.top > Pos.y) break;
@@ -373,22 +385,63 @@ void TCustomListBox::SelectAll() {
     if (FHandle)
         SendMessageW(FHandle, LB_SETSEL, TRUE, -1);
     else
-        FSaveSelection.assign(size_t(FItems->GetCount()), true);
+        FSaveSelection.assign(size_t(GetCount()), true);
+}
+
+bool TCustomListBox::HasWindowTexts() const {
+    return FHandle && (GetWindowLongW(FHandle, GWL_STYLE) & LBS_HASSTRINGS) != 0;
+}
+
+void TCustomListBox::AddWindowItem(int Index) {
+    // A window without strings keeps what it is given as the item's data: the
+    // item's object, never a pointer into a passing string.
+    if (HasWindowTexts()) {
+        const UnicodeString text = FItems->Get(Index);
+        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        return;
+    }
+    SendMessageW(FHandle, LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(static_cast<TListBoxItems*>(FItems)->RawObject(Index)));
+}
+
+int TCustomListBox::GetCount() const {
+    return IsVirtual() ? FCount : FItems->GetCount();
+}
+
+void TCustomListBox::SetCount(int Value) {
+    if (!IsVirtual()) return;
+    FCount = std::max(Value, 0);
+    if (!FHandle) return;
+    // The selection and the top row stay where they still can.
+    const int index = GetItemIndex();
+    const int top = GetTopIndex();
+    SendMessageW(FHandle, LB_SETCOUNT, WPARAM(FCount), 0);
+    if (top < FCount) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(top), 0);
+    if (index >= 0 && index < FCount && !FMultiSelect)
+        SendMessageW(FHandle, LB_SETCURSEL, WPARAM(index), 0);
 }
 
 void TCustomListBox::ItemsChanged() {
-    if (!FHandle) return;
+    if (!FHandle || IsVirtual()) return;
     // The window mirrors the list: fill it again, keeping the selection of
-    // items that are still where they were.
+    // items that are still where they were. A window without strings (an
+    // owner-drawn descendant's) holds each item's object instead of its text,
+    // and its items are told apart by that.
+    const bool texts = HasWindowTexts();
     const int count = int(SendMessageW(FHandle, LB_GETCOUNT, 0, 0));
     std::vector<UnicodeString> oldItems;
+    std::vector<LRESULT> oldData;
     std::vector<bool> oldSelected;
     for (int i = 0; i < count; ++i) {
-        int len = static_cast<int>(SendMessageW(FHandle, LB_GETTEXTLEN, WPARAM(i), 0));
-        UnicodeString text(size_t(std::max(len, 0)) + 1, u'\0');
-        SendMessageW(FHandle, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(size_t(std::max(len, 0)));
-        oldItems.push_back(text);
+        if (texts) {
+            int len = static_cast<int>(SendMessageW(FHandle, LB_GETTEXTLEN, WPARAM(i), 0));
+            UnicodeString text(size_t(std::max(len, 0)) + 1, u'\0');
+            SendMessageW(FHandle, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
+            text.resize(size_t(std::max(len, 0)));
+            oldItems.push_back(text);
+        } else {
+            oldData.push_back(SendMessageW(FHandle, LB_GETITEMDATA, WPARAM(i), 0));
+        }
         oldSelected.push_back(SendMessageW(FHandle, LB_GETSEL, WPARAM(i), 0) > 0);
     }
     const int oldIndex = GetItemIndex();
@@ -396,9 +449,21 @@ void TCustomListBox::ItemsChanged() {
     SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
     SendMessageW(FHandle, LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < FItems->GetCount(); ++i)
-        SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(i).c_str()));
+        AddWindowItem(i);
+    auto data = [this](int i) {
+        return reinterpret_cast<LRESULT>(static_cast<TListBoxItems*>(FItems)->RawObject(i));
+    };
     auto same = [&](int i) {
-        return i < FItems->GetCount() && i < count && FItems->Get(i) == oldItems[size_t(i)];
+        if (i >= FItems->GetCount() || i >= count) return false;
+        return texts ? FItems->Get(i) == oldItems[size_t(i)] : data(i) == oldData[size_t(i)];
+    };
+    // Where an item that is no longer in its place went, or -1.
+    auto moved = [&](int i) {
+        if (texts) return FItems->IndexOf(oldItems[size_t(i)]);
+        if (oldData[size_t(i)] == 0) return -1; // items without objects look all alike
+        for (int j = 0; j < FItems->GetCount(); ++j)
+            if (data(j) == oldData[size_t(i)]) return j;
+        return -1;
     };
     if (FMultiSelect) {
         for (int i = 0; i < count; ++i)
@@ -406,7 +471,7 @@ void TCustomListBox::ItemsChanged() {
         if (oldIndex >= 0 && same(oldIndex))
             SendMessageW(FHandle, LB_SETCARETINDEX, WPARAM(oldIndex), 0);
     } else if (oldIndex >= 0) {
-        int index = same(oldIndex) ? oldIndex : FItems->IndexOf(oldItems[size_t(oldIndex)]);
+        int index = same(oldIndex) ? oldIndex : moved(oldIndex);
         if (index >= 0) SendMessageW(FHandle, LB_SETCURSEL, WPARAM(index), 0);
     }
     if (top > 0 && top < FItems->GetCount()) SendMessageW(FHandle, LB_SETTOPINDEX, WPARAM(top), 0);
@@ -420,7 +485,8 @@ void TCustomListBox::Dispatch(TMessage& Message) {
         return;
     }
     if (Message.Msg == CN_MEASUREITEM) {
-        // Owner-drawn items, and those of descendants that draw a standard list, are ItemHeight tall.
+        // Owner-drawn items, and those of descendants that draw a standard list, are ItemHeight
+        // tall.
         if (auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam))
             mis->itemHeight = static_cast<UINT>(FItemHeight);
         Message.Result = 1;

@@ -1,14 +1,16 @@
 // The inspector list editing a live button: typing and Enter, Escape, the
 // value list, refused writes, and the desktop lock.
 #include "benchkit/props/IDEInspListBox.h"
+#include "benchkit/props/IDEPropFieldProps.h"
+#include "benchkit/props/IDERegIniPropSet.h"
 
 #include <quorlpak/Application.h>
 #include <quorlpak/Bitmap.h>
 #include <quorlpak/Colors.h>
 #include <quorlpak/Forms.h>
 #include <quorlpak/Messages.h>
-#include <runpak/StringList.h>
 #include <runpak/Exceptions.h>
+#include <runpak/StringList.h>
 #include <win32/TestSeams.h>
 #include <win32/windows.h>
 
@@ -106,7 +108,7 @@ TEST_F(InspListBoxTest, ValueListButtonShowsTheArrowGlyphTransparently) {
     b->Repaint();
     const int x = (b->GetClientWidth() - 7) / 2, y = (b->GetClientHeight() - 4) / 2;
     HDC dc = GetDC(b->GetHandle());
-    EXPECT_EQ(GetPixel(dc, x + 3, y + 3), COLORREF(0));                // the arrow's tip
+    EXPECT_EQ(GetPixel(dc, x + 3, y + 3), COLORREF(0));                 // the arrow's tip
     EXPECT_EQ(GetPixel(dc, x, y + 3), COLORREF(ColorToRGB(clBtnFace))); // beside it, the face
     ReleaseDC(b->GetHandle(), dc);
 }
@@ -298,8 +300,8 @@ TEST_F(InspListBoxTest, HintsShowOnlyWhatItsColumnCutsOff) {
     button->SetCaption(u"A caption far too long for the value column to show whole");
     list->Invalidate();
     const int valueX = list->GetMiddle() + 10;
-    EXPECT_EQ(hint(10, name), u"");                  // the name fits
-    EXPECT_EQ(hint(valueX, caption), u"");           // the selected row has the edit
+    EXPECT_EQ(hint(10, name), u"");        // the name fits
+    EXPECT_EQ(hint(valueX, caption), u""); // the selected row has the edit
     Select(u"Name");
     EXPECT_EQ(hint(valueX, caption), button->GetCaption());
     EXPECT_EQ(info.HintData, list);
@@ -327,6 +329,81 @@ TEST_F(InspListBoxTest, AnswersAsThePropertyHost) {
     InterfacePtr<IPropertyHost20> host;
     ASSERT_TRUE(Supports(static_cast<TObject*>(list), host));
     EXPECT_EQ(host->GetDropDownWidth(), list->GetClientWidth() - list->GetMiddle());
+}
+
+// A field property that also answers as a debugger's property.
+class TDebugFieldProperty : public TPropFieldProperty, public IDebugInspectProperty {
+public:
+    TDebugFieldProperty(TPropField* Field, uint32_t Flags)
+        : TPropFieldProperty(Field), FFlags(Flags) {}
+    HRESULT QueryInterface(REFIID iid, void** out) noexcept override {
+        if (ProvideInterface<IDebugInspectProperty>(this, iid, out)) return S_OK;
+        return TPropFieldProperty::QueryInterface(iid, out);
+    }
+    uint32_t GetDebugInspectFlags() override { return FFlags; }
+
+private:
+    uint32_t FFlags;
+};
+
+TEST_F(InspListBoxTest, QueryButtonHelpAndListItems) {
+    TIniPropSet set(nullptr);
+    auto* field = new TStringPropField(&set);
+    field->SetFieldName(u"Watch");
+    field->SetPropSet(&set);
+    field->SetValue(Variant(UnicodeString(u"x + 1")));
+    std::vector<InterfacePtr<IProperty>> props{
+        InterfacePtr<IProperty>(new TDebugFieldProperty(field, 0)),
+        InterfacePtr<IProperty>(new TDebugFieldProperty(field, diShowQueryButton)),
+        InterfacePtr<IProperty>(
+            new TDebugFieldProperty(field, diShowQueryButton | diQueryButtonDown))};
+    list->OnGetProperties = [&props](TObject*, const TGetPropProc& add) {
+        for (auto& p : props)
+            add(p.Get());
+    };
+    list->Reset();
+    Deliver();
+    ASSERT_EQ(list->GetCount(), 3);
+    const int h = list->GetItemHeight(), w = list->GetClientWidth();
+    struct Case {
+        int row;
+        bool shown, down;
+    } cases[] = {{0, false, false}, {1, true, false}, {2, true, true}};
+    for (const Case& c : cases) {
+        list->SelectItem(c.row);
+        Deliver();
+        TPropQueryButton* query = list->GetQueryButton();
+        EXPECT_EQ(query->GetVisible(), c.shown) << c.row;
+        EXPECT_EQ(list->IsQueryButtonDown(), c.down) << c.row;
+        // The edit makes room for the button on the right.
+        const int right = list->GetEdit()->GetLeft() + list->GetEdit()->GetWidth();
+        EXPECT_EQ(right, list->GetMiddle() + 3 + w - list->GetMiddle() - 2 - (c.shown ? h : 0))
+            << c.row;
+        if (c.shown) EXPECT_EQ(query->GetLeft(), w - h + 1);
+    }
+    // A click on the button toggles it and tells the host.
+    int clicks = 0;
+    list->OnQueryButtonClick = [&](TObject*) { ++clicks; };
+    list->SelectItem(1);
+    Deliver();
+    TPropQueryButton* query = list->GetQueryButton();
+    TestSeams::Click(
+        TestSeams::ClientPoint(list->GetSelectionWindow()->GetHandle(), query->GetLeft() + 3, 3));
+    Deliver();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(list->IsQueryButtonDown());
+
+    // Help goes to the host's handler while there are rows.
+    int helps = 0;
+    list->OnHelp = [&](TObject*) { ++helps; };
+    list->Perform(WM_HELP, 0, 0);
+    EXPECT_EQ(helps, 1);
+
+    const Variant item = list->GetListItem(1);
+    ASSERT_TRUE(VarIsArray(item));
+    EXPECT_EQ(item[0].AsInteger(), 0);
+    EXPECT_EQ(item[1].AsString(), u"x + 1");
+    EXPECT_TRUE(list->GetListItem(7).IsEmpty());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <runpak/Exceptions.h>
 #include <runpak/UString.h>
 #include <win32/TestSeams.h>
+#include <win32/readback.h>
 #include <win32/windows.h>
 
 #include <gtest/gtest.h>
@@ -320,8 +321,8 @@ TEST_F(PropBoxTest, TheRowsEditorTakesTheMouseBeforeTheList) {
     TestSeams::MouseUp(onValue);
     Application->ProcessMessages();
     // Captured by its press, the row keeps the mouse even over its name.
-    EXPECT_EQ(tracking->Seen, (std::vector<std::string>{"down " + value, "move " + name,
-                                                        "up " + value}));
+    EXPECT_EQ(tracking->Seen,
+              (std::vector<std::string>{"down " + value, "move " + name, "up " + value}));
     EXPECT_EQ(listPresses, 0);
     TestSeams::Click(TestSeams::ClientPoint(box->GetHandle(), middle - 10, 3));
     Application->ProcessMessages();
@@ -346,6 +347,45 @@ TEST_F(PropBoxTest, SelectionStaysOnItsRowWhileRowsOpenAndCloseAbove) {
     box->SetItemIndex(box->FindItem(u"Font.Size"));
     box->AdjustItem(font); // the selected child goes: its parent takes the selection
     EXPECT_EQ(selected(), u"Font");
+}
+
+TEST_F(PropBoxTest, VirtualListKeepsTheRowsAndTheWindowOnlyTheirCount) {
+    box->SetUseVirtualList(true);
+    box->SetSelection(CreatePropertySelection({button}).Get());
+    const auto windowCount = [&] { return int(SendMessageW(box->GetHandle(), LB_GETCOUNT, 0, 0)); };
+    const auto selected = [&] { return box->GetPropItem(box->GetItemIndex())->GetPropPath(); };
+    ASSERT_GT(box->GetCount(), 5);
+    EXPECT_TRUE(GetWindowLongW(box->GetHandle(), GWL_STYLE) & LBS_NODATA);
+    EXPECT_EQ(windowCount(), box->GetCount());
+    EXPECT_EQ(box->GetItemIndex(), 0);
+    // Rows open and close above the selection; the window follows the count.
+    const int font = box->FindItem(u"Font");
+    box->SetItemIndex(box->FindItem(u"Height"));
+    box->AdjustItem(font);
+    EXPECT_EQ(windowCount(), box->GetCount());
+    EXPECT_EQ(selected(), u"Height");
+    EXPECT_GE(box->FindItem(u"Font.Size"), 0);
+    box->AdjustItem(font);
+    EXPECT_EQ(windowCount(), box->GetCount());
+    EXPECT_EQ(selected(), u"Height");
+    // The rows are drawn from the control's list.
+    box->Invalidate();
+    box->Update();
+    const TRect first = box->ItemRect(0);
+    HDC dc = GetDC(box->GetHandle());
+    const std::vector<COLORREF> pixels = win32::ReadPixels(dc, first);
+    ReleaseDC(box->GetHandle(), dc);
+    int dark = 0;
+    for (COLORREF c : pixels)
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 384) ++dark;
+    EXPECT_GT(dark, 0);
+    // Back to the list's own items, listed afresh.
+    const int count = box->GetCount();
+    box->SetUseVirtualList(false);
+    EXPECT_FALSE(GetWindowLongW(box->GetHandle(), GWL_STYLE) & LBS_NODATA);
+    EXPECT_EQ(box->GetCount(), count);
+    EXPECT_EQ(windowCount(), count);
+    EXPECT_EQ(box->GetItems()->GetCount(), count);
 }
 
 } // namespace

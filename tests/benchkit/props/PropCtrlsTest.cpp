@@ -236,4 +236,131 @@ TEST_F(PropCtrlsTest, ControlsForgetASetThatGoes) {
     EXPECT_EQ(component.GetPropSet(), nullptr);
 }
 
+TEST_F(PropCtrlsTest, MemoShowsTheValueAsLinesAndPushesTheWholeText) {
+    name->SetValue(Variant(UnicodeString(u"one\r\ntwo")));
+    auto* memo = Bound<TPropMemo>(u"Name");
+    ASSERT_EQ(memo->GetLines()->GetCount(), 2);
+    EXPECT_EQ(memo->GetLines()->Get(1), u"two");
+    memo->SetFocus();
+    memo->SetSelStart(0);
+    TestSeams::TypeText(u"zero\r");
+    Application->ProcessMessages();
+    EXPECT_TRUE(memo->GetPropLink()->GetModified());
+    EXPECT_EQ(name->GetValue().AsString(), u"one\r\ntwo");
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(name->GetValue().AsString(), u"zero\r\none\r\ntwo");
+    EXPECT_FALSE(memo->GetPropLink()->GetModified());
+    // Unbound, it is empty.
+    memo->SetPropField(u"");
+    EXPECT_EQ(memo->GetText(), u"");
+}
+
+TEST_F(PropCtrlsTest, UpDownTakesTheNumberAndPushesItsPositionOnLeaving) {
+    level->SetValue(42);
+    auto* updown = Bound<TPropUpDown>(u"Level");
+    updown->SetBounds(100, 10, 16, 30);
+    Application->ProcessMessages();
+    EXPECT_EQ(updown->GetPosition(), 42);
+    updown->SetFocus();
+    TestSeams::Click(TestSeams::ClientPoint(updown->GetHandle(), 8, 3));
+    Application->ProcessMessages();
+    EXPECT_EQ(updown->GetPosition(), 43);
+    EXPECT_TRUE(updown->GetPropLink()->GetModified());
+    EXPECT_EQ(level->GetValue().AsInteger(), 42);
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(level->GetValue().AsInteger(), 43);
+    // Without a field the position stays.
+    updown->SetPropField(u"");
+    EXPECT_EQ(updown->GetPosition(), 43);
+}
+
+TEST_F(PropCtrlsTest, ColorBoxPushesTheChosenColourAtOnce) {
+    name->SetValue(Variant(UnicodeString(u"clRed")));
+    auto* box = Bound<TPropColorBox>(u"Name");
+    EXPECT_EQ(box->GetStyle().ToInt(), 7u);
+    EXPECT_EQ(box->GetSelected(), clRed);
+    box->SetFocus();
+    TestSeams::KeyPress(VK_DOWN);
+    Application->ProcessMessages();
+    EXPECT_EQ(box->GetSelected(), clLime);
+    EXPECT_EQ(name->GetValue().AsString(), u"clLime");
+    EXPECT_FALSE(box->GetPropLink()->GetModified());
+    name->SetValue(Variant(UnicodeString(u"$00FF0000")));
+    EXPECT_EQ(box->GetSelected(), clBlue);
+    box->SetPropField(u"");
+    EXPECT_EQ(box->GetSelected(), NoColorSelected);
+    EXPECT_EQ(box->GetItemIndex(), -1);
+}
+
+TEST_F(PropCtrlsTest, ColorGridPullsFourFieldsAndPushesEveryChange) {
+    auto* back = Field<TIntegerPropField>(u"Back");
+    auto* foreOff = Field<TBooleanPropField>(u"ForeOff");
+    auto* backOff = Field<TBooleanPropField>(u"BackOff");
+    level->SetValue(3);
+    back->SetValue(12);
+    foreOff->SetValue(true);
+    auto* grid = new TPropColorGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 160, 160);
+    grid->SetPropSet(set.get());
+    grid->SetForeColorPropField(u"Level");
+    grid->SetBackColorPropField(u"Back");
+    grid->SetEnabledForePropField(u"ForeOff");
+    grid->SetEnabledBackPropField(u"BackOff");
+    Application->ProcessMessages();
+    EXPECT_EQ(grid->GetForegroundIndex(), 3);
+    EXPECT_EQ(grid->GetBackgroundIndex(), 12);
+    EXPECT_FALSE(grid->GetForegroundEnabled()); // true, inverted: off
+    EXPECT_TRUE(grid->GetBackgroundEnabled());
+    // A right click chooses the background: pushed at once.
+    TestSeams::Click(TestSeams::ClientPoint(grid->GetHandle(), 60, 20), VK_RBUTTON);
+    Application->ProcessMessages();
+    EXPECT_EQ(back->GetValue().AsInteger(), 1);
+    EXPECT_FALSE(grid->GetPropLink(1)->GetModified());
+    // Turning the inversion off pushes the enables as they now read.
+    grid->SetInvertEnables(false);
+    EXPECT_FALSE(foreOff->GetValue().AsBoolean());
+    EXPECT_TRUE(backOff->GetValue().AsBoolean());
+    EXPECT_EQ(level->GetValue().AsInteger(), 3);
+}
+
+TEST_F(PropCtrlsTest, EditFollowsTheFieldsMaskAndRefusesAnUnfilledOne) {
+    name->SetEditMask(u"000-00;0;_");
+    name->SetValue(Variant(UnicodeString(u"12345")));
+    auto* edit = Bound<TPropEdit>(u"Name");
+    EXPECT_EQ(edit->GetEditMask(), u"000-00;0;_");
+    EXPECT_EQ(edit->GetText(), u"123-45");
+    edit->SetFocus();
+    edit->SelectAll();
+    edit->SetSelStart(4);
+    TestSeams::KeyPress(VK_DELETE);
+    Application->ProcessMessages();
+    EXPECT_EQ(edit->GetText(), u"123-_5");
+    EXPECT_TRUE(edit->GetPropLink()->GetModified());
+    std::vector<UnicodeString> shown;
+    Application->OnException = [&](TObject*, Exception* e) { shown.push_back(e->GetMessage()); };
+    try {
+        other->SetFocus();
+    } catch (const Exception& e) {
+        shown.push_back(e.GetMessage());
+    }
+    Application->ProcessMessages();
+    Application->OnException = nullptr;
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], u"Invalid input value.  Use escape key to abandon changes");
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(name->GetValue().AsString(), u"12345");
+    edit->SetSelStart(4);
+    TestSeams::TypeText(u"9");
+    Application->ProcessMessages();
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(name->GetValue().AsString(), u"12395");
+    // A field without a mask leaves the edit plain.
+    edit->SetPropField(u"Level");
+    EXPECT_EQ(edit->GetEditMask(), u"");
+}
+
 } // namespace

@@ -52,6 +52,18 @@ TEST_F(PropFieldPropsTest, PlainFieldShowsItsLabelTextAndDescription) {
     EXPECT_EQ(description->GetDescription(), u"How wide");
     InterfacePtr<IProperty80> v80;
     EXPECT_TRUE(Supports(p.Get(), v80));
+    // Failures carry error information; late-bound calls are not offered.
+    InterfacePtr<designpak::ISupportErrorInfo> errors;
+    ASSERT_TRUE(Supports(p.Get(), errors));
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IIDOf<IProperty>()), S_OK);
+    InterfacePtr<designpak::IDispatch> dispatch;
+    ASSERT_TRUE(Supports(p.Get(), dispatch));
+    uint32_t count = 7;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), E_NOTIMPL);
+    EXPECT_EQ(dispatch->GetTypeInfo(0, 0, nullptr), E_NOTIMPL);
+    EXPECT_EQ(dispatch->GetIDsOfNames(IIDOf<IProperty>(), nullptr, 0, 0, nullptr), E_NOTIMPL);
+    EXPECT_EQ(dispatch->Invoke(1, IIDOf<IProperty>(), 0, 1, nullptr, nullptr, nullptr, nullptr),
+              E_NOTIMPL);
 }
 
 TEST_F(PropFieldPropsTest, BooleanFieldChoosesBetweenNoAndYes) {

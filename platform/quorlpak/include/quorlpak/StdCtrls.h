@@ -403,8 +403,14 @@ enum TOwnerDrawStateItem {
 };
 using TOwnerDrawState = TSet<TOwnerDrawStateItem, 16>;
 class TCustomListBox;
-using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, const TRect& Rect,
-                                          TOwnerDrawState State)>;
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
+// A virtual list (lbVirtual, lbVirtualOwnerDraw) keeps no items: it has a
+// Count, and asks for an item's text, object and the index of a text.
+using TLBGetDataEvent = std::function<void(TWinControl* Control, int Index, UnicodeString& Data)>;
+using TLBGetDataObjectEvent =
+    std::function<void(TWinControl* Control, int Index, TObject*& DataObject)>;
+using TLBFindDataEvent = std::function<int(TWinControl* Control, const UnicodeString& FindString)>;
 
 class TCustomListBox : public TWinControl {
 public:
@@ -445,6 +451,11 @@ public:
     // The canvas owner-drawn items are drawn on.
     TCanvas* GetCanvas();
 
+    // The number of items; a virtual list's is set, the others' follow Items.
+    int GetCount() const;
+    void SetCount(int Value);
+    bool IsVirtual() const { return FStyle == lbVirtual || FStyle == lbVirtualOwnerDraw; }
+
     // An item's data as the list's user sees it.
     virtual TObject* GetItemData(int Index);
     virtual void SetItemData(int Index, TObject* AData);
@@ -452,6 +463,9 @@ public:
     void Dispatch(TMessage& Message) override;
 
     TDrawItemEvent OnDrawItem;
+    TLBGetDataEvent OnData;
+    TLBGetDataObjectEvent OnDataObject;
+    TLBFindDataEvent OnDataFind;
 
 protected:
     friend class TListBoxItems;
@@ -473,6 +487,7 @@ protected:
     int FItemIndex = -1;
     int FTopIndex = 0;
     int FItemHeight = 16;
+    int FCount = 0; // a virtual list's
     TBorderStyle FBorderStyle = bsSingle;
     TListBoxStyle FStyle = lbStandard;
     bool FMultiSelect = false;
@@ -480,6 +495,8 @@ protected:
 
 private:
     void CNDrawItem(TMessage& Message);
+    bool HasWindowTexts() const;
+    void AddWindowItem(int Index);
     TControlCanvas* FCanvas = nullptr;
 };
 

@@ -185,6 +185,8 @@ typedef struct tagTCHITTESTINFO {
     UINT flags;
 } TCHITTESTINFO, *LPTCHITTESTINFO;
 
+#include <win32/updown.h>
+
 #pragma GCC visibility pop
 
 // The tree-view control.

@@ -26,6 +26,7 @@ void RegisterSystemClasses() {
         {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
         {u"SysTreeView32", TreeViewProc, CS_DBLCLKS},
         {u"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
+        {u"msctls_updown32", UpDownProc, CS_HREDRAW | CS_VREDRAW},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
