@@ -362,27 +362,6 @@ class TCustomTreeView : public TWinControl {
 public:
     explicit TCustomTreeView(TComponent* AOwner);
     ~TCustomTreeView() override;
-// --- TUpDown ------------------------------------------------------------------------------
-// Arrow buttons over the system up-down control, stepping Position between
-// Min and Max by Increment. With an Associate (usually an edit) the position
-// shows in it, the buttons sit on its edge, its arrow keys step (ArrowKeys)
-// and its text, typed by the user, is read back as the position.
-enum TUDAlignButton { udLeft, udRight };
-enum TUDOrientation { udHorizontal, udVertical };
-enum TUDBtnType { btNext, btPrev };
-enum TUpDownDirection { updNone, updUp, updDown };
-using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
-using TUDChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
-using TUDChangingEventEx = std::function<void(TObject* Sender, bool& AllowChange, int NewValue,
-                                              TUpDownDirection Direction)>;
-
-PTypeInfo TypeInfo_TUDAlignButton();
-PTypeInfo TypeInfo_TUDOrientation();
-
-class TCustomUpDown : public TWinControl {
-public:
-    explicit TCustomUpDown(TComponent* AOwner);
-    ~TCustomUpDown() override;
 
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
@@ -451,37 +430,6 @@ public:
 protected:
     friend class TTreeNode;
     friend class TTreeNodes;
-    TWinControl* GetAssociate() const { return FAssociate; }
-    void SetAssociate(TWinControl* Value);
-    TUDAlignButton GetAlignButton() const { return FAlignButton; }
-    void SetAlignButton(TUDAlignButton Value);
-    bool GetArrowKeys() const { return FArrowKeys; }
-    void SetArrowKeys(bool Value);
-    int GetIncrement() const { return FIncrement; }
-    void SetIncrement(int Value);
-    int GetMin() const { return FMin; }
-    void SetMin(int Value);
-    int GetMax() const { return FMax; }
-    void SetMax(int Value);
-    TUDOrientation GetOrientation() const { return FOrientation; }
-    void SetOrientation(TUDOrientation Value);
-    // With a window, read from it (and so from the associate's text).
-    int GetPosition();
-    void SetPosition(int Value);
-    bool GetThousands() const { return FThousands; }
-    void SetThousands(bool Value);
-    bool GetWrap() const { return FWrap; }
-    void SetWrap(bool Value);
-
-    void Dispatch(TMessage& Message) override;
-    // The control's own click stays beside the button click below.
-    using TWinControl::Click;
-
-    TUDChangingEvent OnChanging;
-    TUDChangingEventEx OnChangingEx;
-    TUDClickEvent OnClick;
-
-protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
@@ -539,6 +487,70 @@ private:
 class TTreeView : public TCustomTreeView {
 public:
     using TCustomTreeView::TCustomTreeView;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+};
+
+// --- TUpDown ------------------------------------------------------------------------------
+// Arrow buttons over the system up-down control, stepping Position between
+// Min and Max by Increment. With an Associate (usually an edit) the position
+// shows in it, the buttons sit on its edge, its arrow keys step (ArrowKeys)
+// and its text, typed by the user, is read back as the position.
+enum TUDAlignButton { udLeft, udRight };
+enum TUDOrientation { udHorizontal, udVertical };
+enum TUDBtnType { btNext, btPrev };
+enum TUpDownDirection { updNone, updUp, updDown };
+using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+using TUDChangingEventEx = std::function<void(TObject* Sender, bool& AllowChange, int NewValue,
+                                              TUpDownDirection Direction)>;
+
+PTypeInfo TypeInfo_TUDAlignButton();
+PTypeInfo TypeInfo_TUDOrientation();
+
+class TCustomUpDown : public TWinControl {
+public:
+    explicit TCustomUpDown(TComponent* AOwner);
+    ~TCustomUpDown() override;
+
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    TWinControl* GetAssociate() const { return FAssociate; }
+    void SetAssociate(TWinControl* Value);
+    TUDAlignButton GetAlignButton() const { return FAlignButton; }
+    void SetAlignButton(TUDAlignButton Value);
+    bool GetArrowKeys() const { return FArrowKeys; }
+    void SetArrowKeys(bool Value);
+    int GetIncrement() const { return FIncrement; }
+    void SetIncrement(int Value);
+    int GetMin() const { return FMin; }
+    void SetMin(int Value);
+    int GetMax() const { return FMax; }
+    void SetMax(int Value);
+    TUDOrientation GetOrientation() const { return FOrientation; }
+    void SetOrientation(TUDOrientation Value);
+    // With a window, read from it (and so from the associate's text).
+    int GetPosition();
+    void SetPosition(int Value);
+    bool GetThousands() const { return FThousands; }
+    void SetThousands(bool Value);
+    bool GetWrap() const { return FWrap; }
+    void SetWrap(bool Value);
+
+    void Dispatch(TMessage& Message) override;
+    // The control's own click stays beside the button click below.
+    using TWinControl::Click;
+
+    TUDChangingEvent OnChanging;
+    TUDChangingEventEx OnChangingEx;
+    TUDClickEvent OnClick;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     // Asked before every step the user makes; false refuses it.
     virtual bool CanChange();
     virtual bool DoCanChange(int NewVal, int Delta);
