@@ -6,13 +6,14 @@
 #include "benchkit/props/IDEPropSet.h"
 
 #include <designpak/PropertyEditors.h>
+#include <win32/oaidl.h>
 
 // Presents one field (not owned) through the host's property interfaces.
 class TPropFieldProperty : public TInterfacedObject,
                            public IWidePropertyDescription,
                            public IProperty80,
-                           public designpak::ISupportErrorInfo,
-                           public designpak::IDispatch {
+                           public ISupportErrorInfo,
+                           public IDispatch {
 public:
     explicit TPropFieldProperty(TPropField* PropField) : FPropField(PropField) {}
 
@@ -42,14 +43,20 @@ public:
     void Edit(IPropertyHost*, bool) override {}
     bool HasInstance(TPersistent*) { return false; }
     // ISupportErrorInfo: every failure carries its message.
-    HRESULT InterfaceSupportsErrorInfo(REFIID) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID) noexcept override {
+        return S_OK;
+    }
     // IDispatch: no late-bound calls.
-    HRESULT GetTypeInfoCount(uint32_t*) override { return E_NOTIMPL; }
-    HRESULT GetTypeInfo(uint32_t, uint32_t, void**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, char16_t**, uint32_t, uint32_t, int32_t*) override {
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override {
         return E_NOTIMPL;
     }
-    HRESULT Invoke(int32_t, REFIID, uint32_t, uint16_t, void*, void*, void*, uint32_t*) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID,
+                                            DISPID*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                     EXCEPINFO*, UINT*) noexcept override {
         return E_NOTIMPL;
     }
 

@@ -8,7 +8,7 @@ const char16_t* const SPropFieldNo = u"No";
 
 HRESULT TPropFieldProperty::QueryInterface(REFIID iid, void** out) noexcept {
     if (ProvideInterface<IWidePropertyDescription, IProperty80, IProperty70, IProperty,
-                         designpak::ISupportErrorInfo, designpak::IDispatch>(this, iid, out))
+                         ISupportErrorInfo, IDispatch>(this, iid, out))
         return S_OK;
     return TInterfacedObject::QueryInterface(iid, out);
 }

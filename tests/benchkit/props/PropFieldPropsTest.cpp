@@ -53,12 +53,12 @@ TEST_F(PropFieldPropsTest, PlainFieldShowsItsLabelTextAndDescription) {
     InterfacePtr<IProperty80> v80;
     EXPECT_TRUE(Supports(p.Get(), v80));
     // Failures carry error information; late-bound calls are not offered.
-    InterfacePtr<designpak::ISupportErrorInfo> errors;
+    InterfacePtr<ISupportErrorInfo> errors;
     ASSERT_TRUE(Supports(p.Get(), errors));
     EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IIDOf<IProperty>()), S_OK);
-    InterfacePtr<designpak::IDispatch> dispatch;
+    InterfacePtr<IDispatch> dispatch;
     ASSERT_TRUE(Supports(p.Get(), dispatch));
-    uint32_t count = 7;
+    UINT count = 7;
     EXPECT_EQ(dispatch->GetTypeInfoCount(&count), E_NOTIMPL);
     EXPECT_EQ(dispatch->GetTypeInfo(0, 0, nullptr), E_NOTIMPL);
     EXPECT_EQ(dispatch->GetIDsOfNames(IIDOf<IProperty>(), nullptr, 0, 0, nullptr), E_NOTIMPL);

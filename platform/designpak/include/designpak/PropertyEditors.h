@@ -261,36 +261,6 @@ protected:
     ~IActivatable() = default;
 };
 
-// The COM companions an editor offers to automation clients. They live in
-// this namespace so that they stay apart from the layer's own declarations.
-namespace designpak {
-
-// Whether failures of an interface's calls carry error information.
-struct ISupportErrorInfo : virtual IInterface {
-    static constexpr InterfaceID<ISupportErrorInfo> IID_{"{DF0B3D60-548F-101B-8E65-08002B2BD119}"};
-    virtual HRESULT InterfaceSupportsErrorInfo(REFIID iid) = 0;
-
-protected:
-    ~ISupportErrorInfo() = default;
-};
-
-// Late-bound calls by name. The type-information, parameter, result and
-// exception records are passed through untouched (opaque here).
-struct IDispatch : virtual IInterface {
-    static constexpr InterfaceID<IDispatch> IID_{"{00020400-0000-0000-C000-000000000046}"};
-    virtual HRESULT GetTypeInfoCount(uint32_t* Count) = 0;
-    virtual HRESULT GetTypeInfo(uint32_t Index, uint32_t LocaleID, void** TypeInfo) = 0;
-    virtual HRESULT GetIDsOfNames(REFIID iid, char16_t** Names, uint32_t NameCount,
-                                  uint32_t LocaleID, int32_t* DispIDs) = 0;
-    virtual HRESULT Invoke(int32_t DispID, REFIID iid, uint32_t LocaleID, uint16_t Flags,
-                           void* Params, void* Result, void* ExcepInfo, uint32_t* ArgErr) = 0;
-
-protected:
-    ~IDispatch() = default;
-};
-
-} // namespace designpak
-
 // --- Host routines -------------------------------------------------------------------
 
 // The text a property list shows in the value column: empty while the selected

@@ -170,6 +170,17 @@ protected:
 };
 typedef IDispatch* LPDISPATCH;
 
+// Whether failures of an interface's calls carry error information.
+struct ISupportErrorInfo : virtual IUnknown {
+    static constexpr InterfaceID<ISupportErrorInfo> IID_{"{DF0B3D60-548F-101B-8E65-08002B2BD119}"};
+    // S_OK when the interface iid sets error information, S_FALSE otherwise.
+    virtual HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept = 0;
+
+protected:
+    ~ISupportErrorInfo() = default;
+};
+
 inline constexpr IID IID_IDispatch = IIDOf<IDispatch>();
+inline constexpr IID IID_ISupportErrorInfo = IIDOf<ISupportErrorInfo>();
 
 #pragma GCC visibility pop
