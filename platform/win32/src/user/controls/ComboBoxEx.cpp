@@ -310,7 +310,11 @@ LRESULT CALLBACK EditKeysProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
         switch (wParam) {
         case VK_RETURN:
         case VK_ESCAPE:
-            if (ToCombo(*c, CB_GETDROPPEDSTATE)) break;
+            // An open list takes the key first: Enter chooses, Escape cancels.
+            if (ToCombo(*c, CB_GETDROPPEDSTATE)) {
+                SendMessageW(c->combo, msg, wParam, lParam);
+                if (wParam == VK_ESCAPE || !IsWindow(owner)) return 0;
+            }
             EndEdit(*c, wParam == VK_RETURN ? CBENF_RETURN : CBENF_ESCAPE);
             return 0;
         case VK_UP:
