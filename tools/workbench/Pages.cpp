@@ -10,6 +10,7 @@ extern const TWorkbenchPage TreePage;
 extern const TWorkbenchPage DrawTreePage;
 extern const TWorkbenchPage ControlsPage;
 extern const TWorkbenchPage ShellExtrasPage;
+extern const TWorkbenchPage ShellControlsPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
@@ -22,6 +23,7 @@ const TWorkbenchPage* const kPages[] = {
     &BoundControlsPage,
     &ControlsPage,
     &ShellExtrasPage,
+    &ShellControlsPage,
 };
 } // namespace
 

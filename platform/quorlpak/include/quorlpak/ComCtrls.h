@@ -163,4 +163,7 @@ void RegisterComCtrlClasses();
 PTypeInfo TypeInfo_TTabPosition();
 PTypeInfo TypeInfo_TTabStyle();
 
+// --- TComboBoxEx -----------------------------------------------------------------------------
+#include <quorlpak/ComboBoxEx.h>
+
 #pragma GCC visibility pop

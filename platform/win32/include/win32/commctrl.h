@@ -185,4 +185,7 @@ typedef struct tagTCHITTESTINFO {
     UINT flags;
 } TCHITTESTINFO, *LPTCHITTESTINFO;
 
+// --- Extended combo box (ComboBoxEx32) --------------------------------------------------------
+#include <win32/comboboxex.h>
+
 #pragma GCC visibility pop
