@@ -550,4 +550,5 @@ void TPageControl::SetChildOrder(TComponent* Child, int Order) {
 
 void RegisterComCtrlClasses() {
     RegisterClasses({TTabSheet::StaticClass(), TPageControl::StaticClass()});
+    RegisterClasses({TTreeView::StaticClass()});
 }

@@ -14,22 +14,6 @@
 class TStringList;
 class TStrings;
 
-enum THitTest {
-    htAbove,
-    htBelow,
-    htNowhere,
-    htOnItem,
-    htOnButton,
-    htOnIcon,
-    htOnIndent,
-    htOnLabel,
-    htOnRight,
-    htOnStateIcon,
-    htToLeft,
-    htToRight
-};
-using THitTests = TSet<THitTest, 16>;
-
 using TTabGetImageEvent = std::function<void(TObject* Sender, int TabIndex, int& ImageIndex)>;
 
 class TCustomTabControl : public TWinControl {

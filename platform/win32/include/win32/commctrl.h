@@ -189,3 +189,6 @@ typedef struct tagTCHITTESTINFO {
 #include <win32/comboboxex.h>
 
 #pragma GCC visibility pop
+
+// The tree-view control.
+#include <win32/treeview.h>

@@ -24,6 +24,7 @@ void RegisterSystemClasses() {
         {u"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW},
         {u"ComboLBox", ComboListProc, CS_DBLCLKS | CS_SAVEBITS},
         {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
+        {u"SysTreeView32", TreeViewProc, CS_DBLCLKS},
         {u"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
     };
     for (const Spec& spec : specs) {
