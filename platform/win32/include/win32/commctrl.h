@@ -186,3 +186,6 @@ typedef struct tagTCHITTESTINFO {
 } TCHITTESTINFO, *LPTCHITTESTINFO;
 
 #pragma GCC visibility pop
+
+// The list view and its header control.
+#include <win32/listview.h>

@@ -24,6 +24,8 @@ void RegisterSystemClasses() {
         {u"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_VREDRAW | CS_HREDRAW},
         {u"ComboLBox", ComboListProc, CS_DBLCLKS | CS_SAVEBITS},
         {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
+        {u"SysHeader32", HeaderProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
+        {u"SysListView32", ListViewProc, CS_DBLCLKS | CS_PARENTDC},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
