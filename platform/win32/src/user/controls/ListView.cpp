@@ -929,6 +929,10 @@ LRESULT Messages(Data& d, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_GETCALLBACKMASK:
         return d.callbackMask;
     case LVM_EDITLABELW:
+        if (static_cast<int>(wParam) < 0) { // -1 cancels an edit
+            EndEdit(d, false);
+            return 0;
+        }
         return reinterpret_cast<LRESULT>(EditLabel(d, static_cast<int>(wParam)));
     case LVM_GETEDITCONTROL:
         return reinterpret_cast<LRESULT>(d.edit);
