@@ -2,6 +2,7 @@
 
 #include "benchkit/controls/IDEGradientSpeedButtonsUnit.h"
 #include "benchkit/controls/IDEMUIStringSupport.h"
+#include "benchkit/controls/IDEShellCtrls.h"
 #include "benchkit/props/IDEHistoryLists.h"
 #include "benchkit/shell/IDEVirtualDataObject.h"
 #include "benchkit/shell/IDEVirtualNamespace.h"
@@ -49,6 +50,7 @@ const TPackageUnitEntry kUnits[] = {
      FinalizeIDEVirtualUnicodeControls},
     {"IDEVirtualTrees", InitializeIDEVirtualTrees, FinalizeIDEVirtualTrees},
     {"IDEGradientSpeedButtons", nullptr, FinalizeIDEGradientSpeedButtons},
+    {"IDEShellCtrls", InitializeIDEShellCtrls, FinalizeIDEShellCtrls},
 };
 
 std::mutex packageLock;

@@ -201,3 +201,30 @@ TEST_F(ShellFileInfoTest, DescriptionIdsTellWhatAnItemIs) {
         ILFree(c.pidl);
     }
 }
+
+// Running items: only the failures are tried, so that no application starts.
+TEST_F(ShellFileInfoTest, ShellExecuteRefusesMissingItemsAndUnknownVerbs) {
+    temp_.Write("readme.txt", "x");
+    std::u16string missing = temp_.Windows(u"gone.txt"), present = temp_.Windows(u"readme.txt");
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(
+                  ShellExecuteW(nullptr, u"open", missing.c_str(), nullptr, nullptr, SW_SHOW)),
+              UINT_PTR(SE_ERR_FNF));
+
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = u"print";
+    info.lpFile = present.c_str();
+    EXPECT_FALSE(ShellExecuteExW(&info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_ASSOCIATION));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(info.hInstApp), UINT_PTR(SE_ERR_NOASSOC));
+
+    // By id list: the list of a missing file names no path.
+    PIDLIST_ABSOLUTE pidl = SHSimpleIDListFromPath(missing.c_str());
+    SHELLEXECUTEINFOW byList{};
+    byList.cbSize = sizeof byList;
+    byList.fMask = SEE_MASK_INVOKEIDLIST;
+    byList.lpIDList = pidl;
+    EXPECT_FALSE(ShellExecuteExW(&byList));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(byList.hInstApp), UINT_PTR(SE_ERR_FNF));
+    ILFree(pidl);
+}

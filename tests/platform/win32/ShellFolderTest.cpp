@@ -116,6 +116,19 @@ TEST_F(ShellFolderTest, AttributesOfFilesFoldersLinksHiddenAndReadOnly) {
     EXPECT_EQ(flags, SFGAOF(SFGAO_FILESYSTEM));
     ILFree(a);
     ILFree(b);
+
+    // The desktop handed an absolute list answers for its last item.
+    IShellFolder* desktop = nullptr;
+    ASSERT_EQ(SHGetDesktopFolder(&desktop), S_OK);
+    for (const auto& [name, folder] : {std::pair{u"notes.txt", false}, std::pair{u"sub", true}}) {
+        PIDLIST_ABSOLUTE full = Parse(temp_.Windows(name));
+        PCUITEMID_CHILD items[] = {full};
+        SFGAOF asked = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_VALIDATE;
+        ASSERT_EQ(desktop->GetAttributesOf(1, items, &asked), S_OK);
+        EXPECT_EQ(asked, SFGAOF(SFGAO_FILESYSTEM | (folder ? SFGAO_FOLDER : 0)));
+        ILFree(full);
+    }
+    desktop->Release();
 }
 
 // An id answers with what the file system said when it was made, whether

@@ -109,4 +109,49 @@ typedef struct _SHFILEOPSTRUCTW {
 // "cancel" sets fAnyOperationsAborted; cancelling answers ERROR_CANCELLED.
 int SHFileOperationW(LPSHFILEOPSTRUCTW lpFileOp);
 
+// --- Running items -------------------------------------------------------------------
+// Opens a file or folder with the desktop's default application for its type.
+// The verbs "open" and "explore" (or none) are known; other verbs answer
+// ERROR_NO_ASSOCIATION. The result is above 32 on success, else an error
+// code (SE_ERR_*). The working directory and parameters are accepted; the
+// default application is started without them.
+#define SE_ERR_FNF 2
+#define SE_ERR_PNF 3
+#define SE_ERR_ACCESSDENIED 5
+#define SE_ERR_OOM 8
+#define SE_ERR_NOASSOC 31
+
+#define SEE_MASK_DEFAULT 0x00000000
+#define SEE_MASK_CLASSNAME 0x00000001
+#define SEE_MASK_CLASSKEY 0x00000003
+#define SEE_MASK_IDLIST 0x00000004
+#define SEE_MASK_INVOKEIDLIST 0x0000000C
+#define SEE_MASK_NOCLOSEPROCESS 0x00000040
+#define SEE_MASK_FLAG_NO_UI 0x00000400
+#define SEE_MASK_ASYNCOK 0x00100000
+
+typedef struct _SHELLEXECUTEINFOW {
+    DWORD cbSize;
+    ULONG fMask;
+    HWND hwnd;
+    LPCWSTR lpVerb;
+    LPCWSTR lpFile;
+    LPCWSTR lpParameters;
+    LPCWSTR lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp; // the result code, as ShellExecuteW answers it
+    void* lpIDList;     // an absolute id list, read with SEE_MASK_IDLIST
+    LPCWSTR lpClass;
+    HKEY hkeyClass;
+    DWORD dwHotKey;
+    HANDLE hIcon;
+    HANDLE hProcess; // always null: the application runs on its own
+} SHELLEXECUTEINFOW, *LPSHELLEXECUTEINFOW;
+
+HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
+                        LPCWSTR lpDirectory, INT nShowCmd);
+// TRUE on success; on failure FALSE with the last error set and hInstApp
+// holding the SE_ERR_* code.
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);
+
 #pragma GCC visibility pop

@@ -252,7 +252,9 @@ private:
         return Locate(full);
     }
     std::u16string NameOf(const Item& item, const Location& where, SHGDNF flags) const;
-    SFGAOF AttributesOf(const Item& item, SFGAOF asked) const;
+    // The attributes of the last item of a relative list (the desktop is
+    // handed absolute lists).
+    SFGAOF AttributesOf(const std::vector<Item>& relative, SFGAOF asked) const;
     std::vector<Item> Children(SHCONTF flags) const;
     HRESULT ParseBelowPath(std::u16string_view text, std::vector<Item>& out) const;
 
@@ -387,12 +389,13 @@ HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCUIDLIST_RELATIVE pidl1,
     }
 }
 
-SFGAOF ShellFolder::AttributesOf(const Item& item, SFGAOF asked) const {
+SFGAOF ShellFolder::AttributesOf(const std::vector<Item>& relative, SFGAOF asked) const {
+    const Item& item = relative.back();
     // What the id recorded answers until the caller asks to validate; then
     // the entry's place on Linux is not needed unless its subfolders are asked.
     const bool fresh = item.kind == ItemKind::Entry && !(asked & SFGAO_VALIDATE) && item.statKnown;
     Location where;
-    if (!fresh || (item.folder && (asked & SFGAO_HASSUBFOLDER))) where = ChildLocation({item});
+    if (!fresh || (item.folder && (asked & SFGAO_HASSUBFOLDER))) where = ChildLocation(relative);
     switch (item.kind) {
     case ItemKind::Special: {
         SFGAOF flags = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
@@ -505,9 +508,9 @@ HRESULT ShellFolder::GetAttributesOf(UINT cidl, PCUITEMID_CHILD_ARRAY apidl,
                 result &= self;
                 continue;
             }
-            Item item;
-            if (!FirstItem(apidl[i], item)) return E_INVALIDARG;
-            SFGAOF flags = AttributesOf(item, asked);
+            std::vector<Item> relative;
+            if (!DecodeList(apidl[i], relative) || relative.empty()) return E_INVALIDARG;
+            SFGAOF flags = AttributesOf(relative, asked);
             if ((asked & SFGAO_VALIDATE) && flags == 0)
                 return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
             result &= flags;
