@@ -157,6 +157,7 @@ void TListItem::MakeVisible(bool PartialOK) {
 }
 
 void TListItem::Update() {
+    if (FTempIndex >= 0) return; // an owner-data item is being filled for the window
     HWND hwnd = WindowOf(this);
     const int index = GetIndex();
     if (hwnd && index >= 0) SendMessageW(hwnd, LVM_UPDATE, static_cast<WPARAM>(index), 0);
