@@ -119,7 +119,7 @@ void PaintReportItem(Data& d, PaintState& ps, int item, const Shown& s, bool sel
             DrawImages(d, ps.dc, s, icon, LVSIL_SMALL, selected && ps.hasFocus);
             if (highlighted && !fullRow) {
                 MeasureDC m(FontOrSystem(d.font));
-                label.right = std::min(label.right, label.left + m.Width(s.text) + 4);
+                label.right = std::min(label.right, label.left + m.Width(s.text) + 6);
             }
             DrawLabel(ps.dc, s.text, label, DT_SINGLELINE | DT_VCENTER | DT_LEFT, c,
                       !(fullRow && selected));
@@ -195,7 +195,7 @@ void PaintItem(Data& d, PaintState& ps, int item) {
         DrawImages(d, ps.dc, s, icon, LVSIL_SMALL, selected && ps.hasFocus);
         RECT label = ItemRect(d, item, LVIR_LABEL);
         MeasureDC m(FontOrSystem(d.font));
-        label.right = std::min(label.right, label.left + m.Width(s.text) + 4);
+        label.right = std::min(label.right, label.left + m.Width(s.text) + 6);
         const Colors c = selected ? ItemColors(d, true, ps.hasFocus) : plain;
         DrawLabel(ps.dc, s.text, label, DT_SINGLELINE | DT_VCENTER | DT_LEFT, c, true);
         if (focused) DrawFocusRect(ps.dc, &label);
@@ -208,7 +208,7 @@ void PaintItem(Data& d, PaintState& ps, int item) {
             RECT label = ItemRect(d, item, LVIR_LABEL);
             MeasureDC m(FontOrSystem(d.font));
             r.left = label.left;
-            r.right = std::min(label.right, label.left + m.Width(s.text) + 4);
+            r.right = std::min(label.right, label.left + m.Width(s.text) + 6);
         }
         DrawFocusRect(ps.dc, &r);
     }
