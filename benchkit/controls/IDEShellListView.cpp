@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+using namespace ComCtrls;
+
 TClass TCustomShellListView::StaticClass() {
     static const TMetaClass meta(TClassBuilder<TCustomShellListView>(
         u"TCustomShellListView", TCustomListView::StaticClass()));
@@ -279,9 +281,11 @@ void TCustomShellListView::SetRoot(const UnicodeString& Value) {
     if (SameText(Value, FRoot)) return;
     FOldRoot = FRoot;
     FRoot = Value;
-    // The items' folders hang below the old root folder, which goes now.
+    // A root that cannot be used raises here and leaves everything shown as it was.
+    TShellFolder* folder = CreateRootFolder(nullptr, FOldRoot, FRoot);
+    // The items' folders hang below the old root folder, so they go before it.
     ClearItems();
-    TShellFolder* folder = CreateRootFolder(FRootFolder, FOldRoot, FRoot);
+    delete FRootFolder;
     FRootFolder = folder;
     FSettingRoot = true;
     RootChanged();

@@ -64,7 +64,7 @@ public:
     // Starts renaming the selected item in place.
     void EditText();
 
-    void SetViewStyle(TViewStyle Value) override;
+    void SetViewStyle(ComCtrls::TViewStyle Value) override;
     void Dispatch(TMessage& Message) override;
 
     // IShellCommandVerb
@@ -89,9 +89,9 @@ protected:
     void DblClick() override;
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
     void DoContextPopup(TPoint MousePos, bool& Handled) override;
-    bool OwnerDataFetch(TListItem* Item, TItemRequests Request) override;
-    int OwnerDataFind(TItemFind Find, const UnicodeString& FindString, const TPoint& FindPosition,
-                      void* FindData, int StartIndex, TSearchDirection Direction,
+    bool OwnerDataFetch(TListItem* Item, ComCtrls::TItemRequests Request) override;
+    int OwnerDataFind(ComCtrls::TItemFind Find, const UnicodeString& FindString, const TPoint& FindPosition,
+                      void* FindData, int StartIndex, ComCtrls::TSearchDirection Direction,
                       bool Wrap) override;
     void Edit(const LVITEMW& Item) override;
 

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+using namespace ComCtrls;
+
 // --- TListItem ---------------------------------------------------------------------------------
 
 TClass TListItem::StaticClass() {

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+using namespace ComCtrls;
+
 TClass TCustomListView::StaticClass() {
     static const TMetaClass meta(
         TClassBuilder<TCustomListView>(u"TCustomListView", TWinControl::StaticClass()));

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace ComCtrls;
+
 namespace {
 
 // A partner that records what the list tells it, and may call back into the
@@ -151,6 +153,7 @@ TEST_F(ShellListViewTest, NavigationGoesIntoFoldersAndBack) {
     // An unusable root raises and leaves the root as it was.
     EXPECT_THROW(list->SetRoot(u"no such root at all"), Exception);
     EXPECT_EQ(list->GetRoot(), u"rfDesktop");
+    EXPECT_EQ(list->FolderCount(), desktopItems);
 }
 
 TEST_F(ShellListViewTest, RefreshReadsTheFolderAgainAndKeepsTheSelectedPosition) {

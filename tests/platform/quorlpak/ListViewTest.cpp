@@ -10,6 +10,8 @@
 
 #include <string>
 
+using namespace ComCtrls;
+
 namespace {
 
 class ListViewTest : public QuorlpakTest {

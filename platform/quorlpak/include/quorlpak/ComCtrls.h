@@ -164,3 +164,7 @@ PTypeInfo TypeInfo_TTabPosition();
 PTypeInfo TypeInfo_TTabStyle();
 
 #pragma GCC visibility pop
+
+// --- List view -------------------------------------------------------------------------------
+// TListView with TListItems, TListItem, TListColumns and TListColumn.
+#include <quorlpak/ListView.h>

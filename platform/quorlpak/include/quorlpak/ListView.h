@@ -26,6 +26,9 @@ class TListItems;
 class TStringList;
 class TStrings;
 
+// The list view's enumerations live in their own namespace: other units have
+// enumerators and types of the same names (item states, scroll directions).
+namespace ComCtrls {
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TItemState { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
 using TItemStates = TSet<TItemState, 8>;
@@ -49,6 +52,8 @@ enum TCustomDrawStateItem {
     cdsIndeterminate
 };
 using TCustomDrawState = TSet<TCustomDrawStateItem, 16>;
+} // namespace ComCtrls
+
 
 class TListItem : public TPersistent {
 public:
@@ -72,14 +77,14 @@ public:
     void* GetData() const { return FData; }
     void SetData(void* Value) { FData = Value; }
 
-    bool GetSelected() const { return GetState(isSelected); }
-    void SetSelected(bool Value) { SetState(isSelected, Value); }
-    bool GetFocused() const { return GetState(isFocused); }
-    void SetFocused(bool Value) { SetState(isFocused, Value); }
-    bool GetCut() const { return GetState(isCut); }
-    void SetCut(bool Value) { SetState(isCut, Value); }
-    bool GetDropTarget() const { return GetState(isDropHilited); }
-    void SetDropTarget(bool Value) { SetState(isDropHilited, Value); }
+    bool GetSelected() const { return GetState(ComCtrls::isSelected); }
+    void SetSelected(bool Value) { SetState(ComCtrls::isSelected, Value); }
+    bool GetFocused() const { return GetState(ComCtrls::isFocused); }
+    void SetFocused(bool Value) { SetState(ComCtrls::isFocused, Value); }
+    bool GetCut() const { return GetState(ComCtrls::isCut); }
+    void SetCut(bool Value) { SetState(ComCtrls::isCut, Value); }
+    bool GetDropTarget() const { return GetState(ComCtrls::isDropHilited); }
+    void SetDropTarget(bool Value) { SetState(ComCtrls::isDropHilited, Value); }
 
     int GetIndex() const;
     TListItems* GetListItems() const { return FOwner; }
@@ -93,7 +98,7 @@ public:
     void MakeVisible(bool PartialOK);
     // Repaints the item.
     void Update();
-    TRect DisplayRect(TDisplayCode Code) const;
+    TRect DisplayRect(ComCtrls::TDisplayCode Code) const;
     TPoint GetPosition() const;
 
     void Assign(TPersistent* Source) override;
@@ -101,8 +106,8 @@ public:
 private:
     friend class TListItems;
     friend class TCustomListView;
-    bool GetState(TItemState Which) const;
-    void SetState(TItemState Which, bool Value);
+    bool GetState(ComCtrls::TItemState Which) const;
+    void SetState(ComCtrls::TItemState Which, bool Value);
     void SubItemsChanged();
 
     TListItems* FOwner;
@@ -113,7 +118,7 @@ private:
     int FIndent = 0;
     void* FData = nullptr;
     // The states while there is no window, and the owner-data item's index.
-    TItemStates FStates;
+    ComCtrls::TItemStates FStates;
     int FTempIndex = -1;
 };
 
@@ -219,31 +224,31 @@ private:
 };
 
 using TLVNotifyEvent = std::function<void(TObject* Sender, TListItem* Item)>;
-using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
+using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, ComCtrls::TItemChange Change)>;
 using TLVChangingEvent =
-    std::function<void(TObject* Sender, TListItem* Item, TItemChange Change, bool& AllowChange)>;
+    std::function<void(TObject* Sender, TListItem* Item, ComCtrls::TItemChange Change, bool& AllowChange)>;
 using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, UnicodeString& S)>;
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVOwnerDataFindEvent =
-    std::function<void(TObject* Sender, TItemFind Find, const UnicodeString& FindString,
+    std::function<void(TObject* Sender, ComCtrls::TItemFind Find, const UnicodeString& FindString,
                        const TPoint& FindPosition, void* FindData, int StartIndex,
-                       TSearchDirection Direction, bool Wrap, int& Index)>;
+                       ComCtrls::TSearchDirection Direction, bool Wrap, int& Index)>;
 using TLVOwnerDataHintEvent = std::function<void(TObject* Sender, int StartIndex, int EndIndex)>;
 using TLVOwnerDataStateChangeEvent =
-    std::function<void(TObject* Sender, int StartIndex, int EndIndex, TItemStates OldState,
-                       TItemStates NewState)>;
+    std::function<void(TObject* Sender, int StartIndex, int EndIndex, ComCtrls::TItemStates OldState,
+                       ComCtrls::TItemStates NewState)>;
 using TLVCompareEvent = std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2,
                                            int Data, int& Compare)>;
 using TLVCustomDrawEvent =
     std::function<void(TCustomListView* Sender, const TRect& ARect, bool& DefaultDraw)>;
 using TLVCustomDrawItemEvent = std::function<void(TCustomListView* Sender, TListItem* Item,
-                                                  TCustomDrawState State, bool& DefaultDraw)>;
+                                                  ComCtrls::TCustomDrawState State, bool& DefaultDraw)>;
 using TLVCustomDrawSubItemEvent =
     std::function<void(TCustomListView* Sender, TListItem* Item, int SubItem,
-                       TCustomDrawState State, bool& DefaultDraw)>;
+                       ComCtrls::TCustomDrawState State, bool& DefaultDraw)>;
 // The comparison of CustomSort: negative, zero or positive as with strcmp.
 using TLVCompare = int (*)(TListItem* Item1, TListItem* Item2, intptr_t Data);
 
@@ -261,8 +266,8 @@ public:
     void SetColumns(TListColumns* Value);
     TListColumn* Column(int Index) const { return FListColumns->GetItems(Index); }
 
-    TViewStyle GetViewStyle() const { return FViewStyle; }
-    virtual void SetViewStyle(TViewStyle Value);
+    ComCtrls::TViewStyle GetViewStyle() const { return FViewStyle; }
+    virtual void SetViewStyle(ComCtrls::TViewStyle Value);
     bool GetOwnerData() const { return FOwnerData; }
     void SetOwnerData(bool Value);
     bool GetHideSelection() const { return FHideSelection; }
@@ -279,8 +284,8 @@ public:
     void SetShowColumnHeaders(bool Value);
     bool GetColumnClick() const { return FColumnClick; }
     void SetColumnClick(bool Value);
-    TSortType GetSortType() const { return FSortType; }
-    void SetSortType(TSortType Value);
+    ComCtrls::TSortType GetSortType() const { return FSortType; }
+    void SetSortType(ComCtrls::TSortType Value);
     TCustomImageList* GetLargeImages() const { return FLargeImages; }
     void SetLargeImages(TCustomImageList* Value);
     TCustomImageList* GetSmallImages() const { return FSmallImages; }
@@ -299,7 +304,7 @@ public:
     TListItem* GetTopItem();
     int GetVisibleRowCount();
     // The next item from StartItem (null: from the top) in a direction with the states asked.
-    TListItem* GetNextItem(TListItem* StartItem, TSearchDirection Direction, TItemStates States);
+    TListItem* GetNextItem(TListItem* StartItem, ComCtrls::TSearchDirection Direction, ComCtrls::TItemStates States);
     TListItem* GetItemAt(int X, int Y);
     TListItem* FindCaption(int StartIndex, const UnicodeString& Value, bool Partial,
                            bool Inclusive, bool Wrap);
@@ -348,13 +353,13 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Owner data: fill Item (its index is Item->GetIndex()) for the requests.
-    virtual bool OwnerDataFetch(TListItem* Item, TItemRequests Request);
-    virtual int OwnerDataFind(TItemFind Find, const UnicodeString& FindString,
+    virtual bool OwnerDataFetch(TListItem* Item, ComCtrls::TItemRequests Request);
+    virtual int OwnerDataFind(ComCtrls::TItemFind Find, const UnicodeString& FindString,
                               const TPoint& FindPosition, void* FindData, int StartIndex,
-                              TSearchDirection Direction, bool Wrap);
+                              ComCtrls::TSearchDirection Direction, bool Wrap);
     virtual bool OwnerDataHint(int StartIndex, int EndIndex);
-    virtual bool OwnerDataStateChange(int StartIndex, int EndIndex, TItemStates OldState,
-                                      TItemStates NewState);
+    virtual bool OwnerDataStateChange(int StartIndex, int EndIndex, ComCtrls::TItemStates OldState,
+                                      ComCtrls::TItemStates NewState);
     virtual bool CanEdit(TListItem* Item);
     // The edit ended with a text: OnEdited may change it; the item takes it.
     virtual void Edit(const LVITEMW& Item);
@@ -366,10 +371,10 @@ protected:
     virtual void InsertItem(TListItem* Item);
     virtual int GetImageIndex(TListItem* Item);
     virtual bool IsCustomDrawn() const;
-    virtual bool CustomDraw(const TRect& ARect, TCustomDrawStage Stage);
-    virtual bool CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage);
-    virtual bool CustomDrawSubItem(TListItem* Item, int SubItem, TCustomDrawState State,
-                                   TCustomDrawStage Stage);
+    virtual bool CustomDraw(const TRect& ARect, ComCtrls::TCustomDrawStage Stage);
+    virtual bool CustomDrawItem(TListItem* Item, ComCtrls::TCustomDrawState State, ComCtrls::TCustomDrawStage Stage);
+    virtual bool CustomDrawSubItem(TListItem* Item, int SubItem, ComCtrls::TCustomDrawState State,
+                                   ComCtrls::TCustomDrawStage Stage);
 
     // The item a window index stands for (the temporary one with owner data).
     TListItem* ItemOfIndex(int Index);
@@ -394,8 +399,8 @@ private:
     TCustomImageList* FLargeImages = nullptr;
     TCustomImageList* FSmallImages = nullptr;
     TCustomImageList* FStateImages = nullptr;
-    TViewStyle FViewStyle = vsIcon;
-    TSortType FSortType = stNone;
+    ComCtrls::TViewStyle FViewStyle = ComCtrls::vsIcon;
+    ComCtrls::TSortType FSortType = ComCtrls::stNone;
     bool FOwnerData = false;
     bool FHideSelection = true;
     bool FReadOnly = false;
