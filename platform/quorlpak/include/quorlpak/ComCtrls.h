@@ -495,3 +495,7 @@ public:
 #include <quorlpak/ComboBoxEx.h>
 
 #pragma GCC visibility pop
+
+// --- List view -------------------------------------------------------------------------------
+// TListView with TListItems, TListItem, TListColumns and TListColumn.
+#include <quorlpak/ListView.h>

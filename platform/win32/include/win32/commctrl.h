@@ -192,3 +192,5 @@ typedef struct tagTCHITTESTINFO {
 
 // The tree-view control.
 #include <win32/treeview.h>
+// The list view and its header control.
+#include <win32/listview.h>

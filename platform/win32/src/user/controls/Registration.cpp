@@ -26,6 +26,8 @@ void RegisterSystemClasses() {
         {u"SysTabControl32", TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
         {u"SysTreeView32", TreeViewProc, CS_DBLCLKS},
         {u"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
+        {u"SysHeader32", HeaderProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
+        {u"SysListView32", ListViewProc, CS_DBLCLKS | CS_PARENTDC},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
