@@ -4,6 +4,8 @@
 #include "ShellCtrlsTestSupport.h"
 
 #include "benchkit/controls/IDEShellComboBox.h"
+#include "benchkit/controls/IDEShellListView.h"
+#include "benchkit/controls/IDEShellTreeView.h"
 
 #include <quorlpak/Forms.h>
 #include <win32/comboboxex.h>
@@ -224,4 +226,41 @@ TEST_F(ShellComboBoxTest, LinkedControlsFollowWithoutEcho) {
     EXPECT_EQ(Combo->GetShellTreeView(), nullptr);
     Combo->SetShellListView(nullptr);
     EXPECT_EQ(list.backs.back(), nullptr);
+}
+
+// The real tree and list view linked with the combo box: a folder chosen in
+// any of them shows in the other two.
+TEST_F(ShellComboBoxTest, TheThreeShellControlsFollowEachOther) {
+    MakeCombo();
+    auto* tree = new TIDEShellTreeView(Form);
+    tree->SetBounds(0, 40, 150, 200);
+    tree->SetParent(Form);
+    auto* list = new TIDEShellListView(Form);
+    list->SetBounds(160, 40, 200, 200);
+    list->SetParent(Form);
+    tree->SetRoot(temp_.Windows(u"a"));
+    tree->SetShellComboBox(Combo);
+    tree->SetShellListView(list);
+    Combo->SetShellListView(list);
+    Pump();
+    EXPECT_EQ(Combo->GetRoot(), temp_.Windows(u"a"));
+    EXPECT_EQ(list->GetRoot(), temp_.Windows(u"a"));
+
+    tree->SetPath(temp_.Windows(u"a\\b"));
+    Pump();
+    EXPECT_EQ(Combo->GetPath(), temp_.Windows(u"a\\b"));
+    ASSERT_NE(list->GetRootFolder(), nullptr);
+    EXPECT_EQ(list->GetRootFolder()->PathName(), temp_.Windows(u"a\\b"));
+
+    // The next folder chosen in the combo box.
+    Combo->SetFocus();
+    Pump();
+    TestSeams::KeyPress(VK_DOWN);
+    Pump();
+    UnicodeString chosen = Combo->GetPath();
+    EXPECT_NE(chosen, temp_.Windows(u"a\\b"));
+    EXPECT_EQ(tree->GetPath(), chosen);
+    EXPECT_EQ(list->GetRootFolder()->PathName(), chosen);
+    delete tree;
+    delete list;
 }
