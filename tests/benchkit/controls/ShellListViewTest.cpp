@@ -215,8 +215,13 @@ TEST_F(ShellListViewTest, EditingRenamesTheFileOnDisk) {
     list->ExecuteCommand(u"RENAME", handled); // verbs in any case
     EXPECT_TRUE(handled);
     ASSERT_TRUE(list->IsEditing());
-    TestSeams::TypeText(u"gamma.txt");
+    // Backspace edits the text; the list stays in its folder.
+    const UnicodeString shown = list->GetRootFolder()->PathName();
+    TestSeams::TypeText(u"gamma.txtx");
     Pump();
+    TestSeams::KeyPress(VK_BACK);
+    Pump();
+    EXPECT_EQ(list->GetRootFolder()->PathName(), shown);
     TestSeams::KeyPress(VK_RETURN);
     Pump();
     EXPECT_FALSE(list->IsEditing());
