@@ -27,10 +27,17 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 static const char16_t* words[] = {u"amber", u"birch", u"cobalt", u"delta"};
                 std::u16string text;
                 switch (item.iSubItem) {
-                case 0: text = u"Item "; break;
-                case 1: text = words[item.iItem % 4]; break;
-                case 2: text = u"桜の項目 "; break;
-                default: break;
+                case 0:
+                    text = u"Item ";
+                    break;
+                case 1:
+                    text = words[item.iItem % 4];
+                    break;
+                case 2:
+                    text = u"桜の項目 ";
+                    break;
+                default:
+                    break;
                 }
                 for (char c : std::to_string(item.iItem * (item.iSubItem == 3 ? 7 : 1)))
                     text += static_cast<char16_t>(c);
@@ -60,9 +67,10 @@ struct Fixture {
         RegisterClassW(&wc);
         host = CreateWindowExW(0, wc.lpszClassName, u"", WS_OVERLAPPEDWINDOW, 0, 0, kWidth + 40,
                                kHeight + 60, nullptr, nullptr, nullptr, nullptr);
-        list = CreateWindowExW(0, WC_LISTVIEWW, u"",
-                               WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                               0, 0, kWidth, kHeight, host, nullptr, nullptr, nullptr);
+        list =
+            CreateWindowExW(0, WC_LISTVIEWW, u"",
+                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                            0, 0, kWidth, kHeight, host, nullptr, nullptr, nullptr);
         const char16_t* names[] = {u"Name", u"Word", u"Text", u"Number"};
         for (int i = 0; i < 4; ++i) {
             std::u16string name = names[i];
@@ -70,7 +78,8 @@ struct Fixture {
             c.mask = LVCF_TEXT | LVCF_WIDTH;
             c.pszText = name.data();
             c.cx = 190;
-            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
+            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&c));
         }
         HDC screen = GetDC(nullptr);
         dc = CreateCompatibleDC(screen);
@@ -128,7 +137,8 @@ void BM_OwnerDataHeapPerItem(benchmark::State& state) {
         f.SetCount(kMillion);
         LVITEMW all{};
         all.state = all.stateMask = LVIS_SELECTED;
-        SendMessageW(f.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+        SendMessageW(f.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&all));
         SendMessageW(f.list, WM_KEYDOWN, VK_END, 0);
         f.Paint();
         const size_t after = mallinfo2().uordblks;

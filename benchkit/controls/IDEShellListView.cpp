@@ -23,8 +23,8 @@ TClass TCustomShellListView::StaticClass() {
 }
 
 TClass TIDEShellListView::StaticClass() {
-    static const TMetaClass meta(
-        TClassBuilder<TIDEShellListView>(u"TIDEShellListView", TCustomShellListView::StaticClass()));
+    static const TMetaClass meta(TClassBuilder<TIDEShellListView>(
+        u"TIDEShellListView", TCustomShellListView::StaticClass()));
     return &meta;
 }
 
@@ -32,8 +32,9 @@ namespace {
 
 HIMAGELIST SystemImages(bool large) {
     SHFILEINFOW info{};
-    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
-        u"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON)));
+    return reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(u"C:\\", 0, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON)));
 }
 
 // Folders before other items; items of one kind in the shell's own order.
@@ -134,17 +135,21 @@ void TCustomShellListView::Populate() {
 bool TCustomShellListView::OwnerDataFetch(TListItem* Item, TItemRequests Request) {
     TShellFolder* folder = GetFolder(Item->GetIndex());
     if (!folder) return true;
-    if (Request.Contains(irText) || Item->GetCaption().empty()) Item->SetCaption(folder->DisplayName());
-    if (Request.Contains(irImage)) Item->SetImageIndex(folder->ImageIndex(GetViewStyle() == vsIcon));
+    if (Request.Contains(irText) || Item->GetCaption().empty())
+        Item->SetCaption(folder->DisplayName());
+    if (Request.Contains(irImage))
+        Item->SetImageIndex(folder->ImageIndex(GetViewStyle() == vsIcon));
     if (GetViewStyle() == vsReport) {
         const int columns = GetColumns()->GetCount();
         // An item that vanished since the folder was read has no details to show.
         try {
-            folder->LoadColumnDetails(FRootFolder, HandleAllocated() ? GetHandle() : nullptr, columns);
+            folder->LoadColumnDetails(FRootFolder, HandleAllocated() ? GetHandle() : nullptr,
+                                      columns);
         } catch (const Exception&) {
         }
         for (int i = 1; i < columns; ++i)
-            Item->GetSubItems()->Add(i <= folder->DetailCount() ? folder->GetDetails(i) : UnicodeString());
+            Item->GetSubItems()->Add(i <= folder->DetailCount() ? folder->GetDetails(i)
+                                                                : UnicodeString());
     }
     return true;
 }
@@ -215,7 +220,8 @@ void TCustomShellListView::EnumColumns() {
             SHCOLSTATEF state = 0;
             folder2->GetDefaultColumnState(i, &state);
             const bool shown = state & SHCOLSTATE_ONBYDEFAULT;
-            if (shown) seenDefault = true;
+            if (shown)
+                seenDefault = true;
             else if (seenDefault)
                 break;
             add(StrRetToString(nullptr, sd.str), sd.fmt, sd.cxChar);
@@ -348,7 +354,8 @@ void TCustomShellListView::KeyDown(uint16_t& Key, TShiftState Shift) {
             if (TShellFolder* folder = SelectedFolder()) InvokeVerb(folder, "properties");
             Key = 0;
         } else if (TShellFolder* folder = SelectedFolder()) {
-            if (folder->IsFolder()) OpenItem(folder);
+            if (folder->IsFolder())
+                OpenItem(folder);
             else
                 folder->ExecuteDefault();
         }
@@ -433,7 +440,8 @@ void TCustomShellListView::Dispatch(TMessage& Message) {
     TCustomListView::Dispatch(Message);
 }
 
-// --- Settings -------------------------------------------------------------------------------------
+// --- Settings
+// -------------------------------------------------------------------------------------
 
 void TCustomShellListView::SetSorted(bool Value) {
     if (Value == FSorted) return;
@@ -513,8 +521,10 @@ void TCustomShellListView::Notification(TComponent* AComponent, TOperation Opera
 
 void TCustomShellListView::CreateWnd() {
     TCustomListView::CreateWnd();
-    SendMessageW(GetHandle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(FSmallImages));
-    SendMessageW(GetHandle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(FLargeImages));
+    SendMessageW(GetHandle(), LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(FSmallImages));
+    SendMessageW(GetHandle(), LVM_SETIMAGELIST, LVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(FLargeImages));
     if (!FRootFolder) FRootFolder = CreateRootFolder(nullptr, FOldRoot, FRoot);
     RootChanged();
 }

@@ -90,9 +90,9 @@ protected:
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
     void DoContextPopup(TPoint MousePos, bool& Handled) override;
     bool OwnerDataFetch(TListItem* Item, ComCtrls::TItemRequests Request) override;
-    int OwnerDataFind(ComCtrls::TItemFind Find, const UnicodeString& FindString, const TPoint& FindPosition,
-                      void* FindData, int StartIndex, ComCtrls::TSearchDirection Direction,
-                      bool Wrap) override;
+    int OwnerDataFind(ComCtrls::TItemFind Find, const UnicodeString& FindString,
+                      const TPoint& FindPosition, void* FindData, int StartIndex,
+                      ComCtrls::TSearchDirection Direction, bool Wrap) override;
     void Edit(const LVITEMW& Item) override;
 
     virtual void Populate();

@@ -15,11 +15,13 @@ using namespace ComCtrls;
 // --- TListItem ---------------------------------------------------------------------------------
 
 TClass TListItem::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TListItem>(u"TListItem", TPersistent::StaticClass()));
+    static const TMetaClass meta(
+        TClassBuilder<TListItem>(u"TListItem", TPersistent::StaticClass()));
     return &meta;
 }
 
-TListItem::TListItem(TListItems* AOwner) : FOwner(AOwner), FSubItems(std::make_unique<TStringList>()) {
+TListItem::TListItem(TListItems* AOwner)
+    : FOwner(AOwner), FSubItems(std::make_unique<TStringList>()) {
     FSubItems->OnChange = [this](TObject*) { SubItemsChanged(); };
 }
 
@@ -58,11 +60,16 @@ HWND WindowOf(const TListItem* item) {
 
 UINT StateBit(TItemState which) {
     switch (which) {
-    case isCut: return LVIS_CUT;
-    case isDropHilited: return LVIS_DROPHILITED;
-    case isFocused: return LVIS_FOCUSED;
-    case isSelected: return LVIS_SELECTED;
-    default: return 0;
+    case isCut:
+        return LVIS_CUT;
+    case isDropHilited:
+        return LVIS_DROPHILITED;
+    case isFocused:
+        return LVIS_FOCUSED;
+    case isSelected:
+        return LVIS_SELECTED;
+    default:
+        return 0;
     }
 }
 
@@ -72,7 +79,8 @@ void TListItem::SetCaption(const UnicodeString& Value) {
     if (Value == FCaption) return;
     FCaption = Value;
     TCustomListView* list = GetListView();
-    if (FTempIndex < 0 && list && (list->GetSortType() == stText || list->GetSortType() == stBoth) &&
+    if (FTempIndex < 0 && list &&
+        (list->GetSortType() == stText || list->GetSortType() == stBoth) &&
         FOwner->FUpdateCount == 0)
         list->AlphaSort();
     Update();
@@ -99,7 +107,8 @@ void TListItem::SetStateIndex(int Value) {
     LVITEMW item{};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(std::max(Value + 1, 0)));
-    SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
 bool TListItem::GetState(TItemState Which) const {
@@ -112,14 +121,16 @@ bool TListItem::GetState(TItemState Which) const {
 void TListItem::SetState(TItemState Which, bool Value) {
     HWND hwnd = WindowOf(this);
     const int index = GetIndex();
-    if (Value) FStates.Include(Which);
+    if (Value)
+        FStates.Include(Which);
     else
         FStates.Exclude(Which);
     if (!hwnd || index < 0) return;
     LVITEMW item{};
     item.stateMask = StateBit(Which);
     item.state = Value ? item.stateMask : 0;
-    SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
 void TListItem::SubItemsChanged() {
@@ -131,7 +142,8 @@ void TListItem::SubItemsChanged() {
         LVITEMW item{};
         item.iSubItem = i + 1;
         item.pszText = LPSTR_TEXTCALLBACKW;
-        SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&item));
     }
     Update();
 }
@@ -155,7 +167,8 @@ void TListItem::CancelEdit() {
 void TListItem::MakeVisible(bool PartialOK) {
     HWND hwnd = WindowOf(this);
     const int index = GetIndex();
-    if (hwnd && index >= 0) SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), PartialOK);
+    if (hwnd && index >= 0)
+        SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), PartialOK);
 }
 
 void TListItem::Update() {
@@ -170,7 +183,8 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
     const int index = GetIndex();
     RECT r{static_cast<LONG>(Code), 0, 0, 0};
     if (!hwnd || index < 0 ||
-        !SendMessageW(hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
+        !SendMessageW(hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(&r)))
         return TRect();
     return TRect(r);
 }
@@ -194,7 +208,8 @@ void TListItem::Assign(TPersistent* Source) {
 // --- TListItems --------------------------------------------------------------------------------
 
 TClass TListItems::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TListItems>(u"TListItems", TPersistent::StaticClass()));
+    static const TMetaClass meta(
+        TClassBuilder<TListItems>(u"TListItems", TPersistent::StaticClass()));
     return &meta;
 }
 
@@ -231,7 +246,8 @@ TListItem* TListItems::Insert(int Index) {
 TListItem* TListItems::AddItem(TListItem* Item, int Index) {
     if (!Item) Item = new TListItem(this);
     Item->FOwner = this;
-    if (Index < 0 || Index > static_cast<int>(FItems.size())) Index = static_cast<int>(FItems.size());
+    if (Index < 0 || Index > static_cast<int>(FItems.size()))
+        Index = static_cast<int>(FItems.size());
     if (FOwner->GetOwnerData()) {
         // An owner-data list holds no items: the count grows instead.
         delete Item;
@@ -252,7 +268,8 @@ void TListItems::InsertIntoWindow(TListItem* Item, int Index) {
     info.pszText = LPSTR_TEXTCALLBACKW;
     info.iImage = I_IMAGECALLBACK;
     info.lParam = reinterpret_cast<LPARAM>(Item);
-    info.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED | LVIS_STATEIMAGEMASK;
+    info.stateMask =
+        LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED | LVIS_STATEIMAGEMASK;
     for (TItemState s : {isCut, isDropHilited, isFocused, isSelected})
         if (Item->FStates.Contains(s)) info.state |= StateBit(s);
     info.state |= INDEXTOSTATEIMAGEMASK(static_cast<UINT>(std::max(Item->FStateIndex + 1, 0)));
@@ -287,7 +304,8 @@ void TListItems::Clear() {
         return;
     }
     BeginUpdate();
-    if (FOwner->HandleAllocated()) SendMessageW(FOwner->GetHandle(), LVM_DELETEALLITEMS, 0, 0);
+    if (FOwner->HandleAllocated())
+        SendMessageW(FOwner->GetHandle(), LVM_DELETEALLITEMS, 0, 0);
     else
         for (TListItem* item : FItems)
             FOwner->Delete(item);
@@ -377,8 +395,8 @@ void TListColumn::SetCaption(const UnicodeString& Value) {
 int TListColumn::GetWidth() const {
     TCustomListView* list = ListView();
     if (list && list->HandleAllocated() && list->GetViewStyle() == vsReport)
-        return static_cast<int>(
-            SendMessageW(list->GetHandle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(GetIndex()), 0));
+        return static_cast<int>(SendMessageW(list->GetHandle(), LVM_GETCOLUMNWIDTH,
+                                             static_cast<WPARAM>(GetIndex()), 0));
     return FWidth;
 }
 
@@ -447,7 +465,8 @@ TListColumn* TListColumns::GetItems(int Index) const {
 
 void TListColumns::Update(TCollectionItem* Item) {
     if (!FOwner->HandleAllocated()) return;
-    if (Item) FOwner->SetColumnInWindow(Item->GetIndex());
+    if (Item)
+        FOwner->SetColumnInWindow(Item->GetIndex());
     else
         FOwner->CopyColumnsToWindow();
 }

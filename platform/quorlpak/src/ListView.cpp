@@ -7,8 +7,8 @@
 #include <quorlpak/Messages.h>
 #include <runpak/ScopeGuard.h>
 #include <runpak/StringList.h>
-#include <runpak/TypeInfo.h>
 #include <runpak/Strings.h>
+#include <runpak/TypeInfo.h>
 #include <win32/commctrl.h>
 #include <win32/windows.h>
 
@@ -23,7 +23,8 @@ TClass TCustomListView::StaticClass() {
 }
 
 TClass TListView::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TListView>(u"TListView", TCustomListView::StaticClass()));
+    static const TMetaClass meta(
+        TClassBuilder<TListView>(u"TListView", TCustomListView::StaticClass()));
     return &meta;
 }
 
@@ -62,10 +63,14 @@ void TCustomListView::SetColumns(TListColumns* Value) {
 
 DWORD TCustomListView::ViewStyleBits() const {
     switch (FViewStyle) {
-    case vsIcon: return LVS_ICON;
-    case vsSmallIcon: return LVS_SMALLICON;
-    case vsList: return LVS_LIST;
-    case vsReport: return LVS_REPORT;
+    case vsIcon:
+        return LVS_ICON;
+    case vsSmallIcon:
+        return LVS_SMALLICON;
+    case vsList:
+        return LVS_LIST;
+    case vsReport:
+        return LVS_REPORT;
     }
     return LVS_ICON;
 }
@@ -235,9 +240,9 @@ void TCustomListView::DestroyWnd() {
     if (!FOwnerData)
         for (TListItem* item : FListItems->FItems) {
             const int index = FListItems->IndexOf(item);
-            const UINT state = static_cast<UINT>(SendMessageW(
-                FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(index),
-                LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED));
+            const UINT state = static_cast<UINT>(
+                SendMessageW(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(index),
+                             LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED));
             item->FStates = TItemStates{};
             if (state & LVIS_SELECTED) item->FStates.Include(isSelected);
             if (state & LVIS_FOCUSED) item->FStates.Include(isFocused);
@@ -264,9 +269,15 @@ void TCustomListView::SetColumnInWindow(int Index) {
     c.pszText = caption.data();
     c.cx = column->FWidth;
     switch (column->FAlignment) {
-    case taLeftJustify: c.fmt = LVCFMT_LEFT; break;
-    case taRightJustify: c.fmt = LVCFMT_RIGHT; break;
-    case taCenter: c.fmt = LVCFMT_CENTER; break;
+    case taLeftJustify:
+        c.fmt = LVCFMT_LEFT;
+        break;
+    case taRightJustify:
+        c.fmt = LVCFMT_RIGHT;
+        break;
+    case taCenter:
+        c.fmt = LVCFMT_CENTER;
+        break;
     }
     if (column->FImageIndex >= 0) {
         c.mask |= LVCF_IMAGE;
@@ -287,7 +298,8 @@ void TCustomListView::CopyColumnsToWindow() {
         LVCOLUMNW c{};
         c.mask = LVCF_WIDTH;
         c.cx = 50;
-        SendMessageW(FHandle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
+        SendMessageW(FHandle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&c));
         SetColumnInWindow(i);
     }
 }
@@ -351,7 +363,8 @@ void TCustomListView::SetItemIndex(int Value) {
     if (!FMultiSelect) ClearSelection();
     LVITEMW state{};
     state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Value), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Value),
+                 reinterpret_cast<LPARAM>(&state));
 }
 
 int TCustomListView::GetSelCount() {
@@ -372,7 +385,8 @@ void TCustomListView::ClearSelection() {
     }
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED;
-    SendMessageW(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&state));
 }
 
 void TCustomListView::SelectAll() {
@@ -393,7 +407,8 @@ TListItem* TCustomListView::GetTopItem() {
 }
 
 int TCustomListView::GetVisibleRowCount() {
-    return HandleAllocated() ? static_cast<int>(SendMessageW(FHandle, LVM_GETCOUNTPERPAGE, 0, 0)) : 0;
+    return HandleAllocated() ? static_cast<int>(SendMessageW(FHandle, LVM_GETCOUNTPERPAGE, 0, 0))
+                             : 0;
 }
 
 TListItem* TCustomListView::GetNextItem(TListItem* StartItem, TSearchDirection Direction,
@@ -401,11 +416,20 @@ TListItem* TCustomListView::GetNextItem(TListItem* StartItem, TSearchDirection D
     if (!HandleAllocated()) return nullptr;
     UINT flags = LVNI_ALL;
     switch (Direction) {
-    case sdAbove: flags |= LVNI_ABOVE; break;
-    case sdBelow: flags |= LVNI_BELOW; break;
-    case sdLeft: flags |= LVNI_TOLEFT; break;
-    case sdRight: flags |= LVNI_TORIGHT; break;
-    case sdAll: break;
+    case sdAbove:
+        flags |= LVNI_ABOVE;
+        break;
+    case sdBelow:
+        flags |= LVNI_BELOW;
+        break;
+    case sdLeft:
+        flags |= LVNI_TOLEFT;
+        break;
+    case sdRight:
+        flags |= LVNI_TORIGHT;
+        break;
+    case sdAll:
+        break;
     }
     if (States.Contains(isCut)) flags |= LVNI_CUT;
     if (States.Contains(isDropHilited)) flags |= LVNI_DROPHILITED;
@@ -420,7 +444,8 @@ TListItem* TCustomListView::GetItemAt(int X, int Y) {
     if (!HandleAllocated()) return nullptr;
     LVHITTESTINFO info{};
     info.pt = POINT{X, Y};
-    return ItemOfIndex(static_cast<int>(SendMessageW(FHandle, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info))));
+    return ItemOfIndex(
+        static_cast<int>(SendMessageW(FHandle, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info))));
 }
 
 TListItem* TCustomListView::FindCaption(int StartIndex, const UnicodeString& Value, bool Partial,
@@ -431,8 +456,8 @@ TListItem* TCustomListView::FindCaption(int StartIndex, const UnicodeString& Val
     info.psz = Value.c_str();
     // The window begins after its start; an inclusive search begins at it.
     const int start = Inclusive ? StartIndex - 1 : StartIndex;
-    return ItemOfIndex(static_cast<int>(
-        SendMessageW(FHandle, LVM_FINDITEMW, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(&info))));
+    return ItemOfIndex(static_cast<int>(SendMessageW(
+        FHandle, LVM_FINDITEMW, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(&info))));
 }
 
 TListItem* TCustomListView::FindData(int StartIndex, void* Value, bool Inclusive, bool Wrap) {
@@ -440,10 +465,12 @@ TListItem* TCustomListView::FindData(int StartIndex, void* Value, bool Inclusive
     const int count = FListItems->GetCount();
     const int from = std::max(0, Inclusive ? StartIndex : StartIndex + 1);
     for (int i = from; i < count; ++i)
-        if (FListItems->FItems[static_cast<size_t>(i)]->FData == Value) return FListItems->FItems[static_cast<size_t>(i)];
+        if (FListItems->FItems[static_cast<size_t>(i)]->FData == Value)
+            return FListItems->FItems[static_cast<size_t>(i)];
     if (Wrap)
         for (int i = 0; i < std::min(from, count); ++i)
-            if (FListItems->FItems[static_cast<size_t>(i)]->FData == Value) return FListItems->FItems[static_cast<size_t>(i)];
+            if (FListItems->FItems[static_cast<size_t>(i)]->FData == Value)
+                return FListItems->FItems[static_cast<size_t>(i)];
     return nullptr;
 }
 
@@ -531,7 +558,8 @@ int TCustomListView::OwnerDataFind(TItemFind Find, const UnicodeString& FindStri
                                    TSearchDirection Direction, bool Wrap) {
     int index = -1;
     if (OnDataFind)
-        OnDataFind(this, Find, FindString, FindPosition, FindData, StartIndex, Direction, Wrap, index);
+        OnDataFind(this, Find, FindString, FindPosition, FindData, StartIndex, Direction, Wrap,
+                   index);
     return index;
 }
 
@@ -603,7 +631,8 @@ bool TCustomListView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
     return defaultDraw;
 }
 
-bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage) {
+bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State,
+                                     TCustomDrawStage Stage) {
     bool defaultDraw = true;
     if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Item, State, defaultDraw);
     return defaultDraw;
@@ -665,14 +694,17 @@ void TCustomListView::GetDispInfo(NMLVDISPINFOW& Info) {
     }
     if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
         UnicodeString text;
-        if (it.iSubItem == 0) text = item->GetCaption();
+        if (it.iSubItem == 0)
+            text = item->GetCaption();
         else if (it.iSubItem - 1 < item->FSubItems->GetCount())
             text = item->FSubItems->Get(it.iSubItem - 1);
         const size_t n = std::min(text.size(), static_cast<size_t>(it.cchTextMax - 1));
         std::copy_n(text.begin(), n, it.pszText);
         it.pszText[n] = 0;
     }
-    if (it.mask & LVIF_IMAGE) it.iImage = it.iSubItem == 0 ? (FOwnerData ? item->GetImageIndex() : GetImageIndex(item)) : -1;
+    if (it.mask & LVIF_IMAGE)
+        it.iImage =
+            it.iSubItem == 0 ? (FOwnerData ? item->GetImageIndex() : GetImageIndex(item)) : -1;
     if (it.mask & LVIF_INDENT) it.iIndent = item->GetIndent();
     if (it.mask & LVIF_STATE)
         it.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(std::max(item->GetStateIndex() + 1, 0)));
@@ -732,21 +764,31 @@ void TCustomListView::CNNotify(TMessage& Message) {
         auto* find = reinterpret_cast<NMLVFINDITEMW*>(hdr);
         const LVFINDINFOW& info = find->lvfi;
         TItemFind kind = ifExactString;
-        if (info.flags & LVFI_PARAM) kind = ifData;
+        if (info.flags & LVFI_PARAM)
+            kind = ifData;
         else if (info.flags & (LVFI_PARTIAL | LVFI_SUBSTRING))
             kind = ifPartialString;
         else if (info.flags & LVFI_NEARESTXY)
             kind = ifNearest;
         TSearchDirection direction = sdAll;
         switch (info.vkDirection) {
-        case VK_LEFT: direction = sdLeft; break;
-        case VK_RIGHT: direction = sdRight; break;
-        case VK_UP: direction = sdAbove; break;
-        case VK_DOWN: direction = sdBelow; break;
+        case VK_LEFT:
+            direction = sdLeft;
+            break;
+        case VK_RIGHT:
+            direction = sdRight;
+            break;
+        case VK_UP:
+            direction = sdAbove;
+            break;
+        case VK_DOWN:
+            direction = sdBelow;
+            break;
         }
-        Message.Result = OwnerDataFind(kind, info.psz ? UnicodeString(info.psz) : UnicodeString(),
-                                       TPoint(info.pt.x, info.pt.y), reinterpret_cast<void*>(info.lParam),
-                                       find->iStart, direction, (info.flags & LVFI_WRAP) != 0);
+        Message.Result =
+            OwnerDataFind(kind, info.psz ? UnicodeString(info.psz) : UnicodeString(),
+                          TPoint(info.pt.x, info.pt.y), reinterpret_cast<void*>(info.lParam),
+                          find->iStart, direction, (info.flags & LVFI_WRAP) != 0);
         return;
     }
     case LVN_ODSTATECHANGED: {

@@ -78,7 +78,8 @@ protected:
         info.flags = LVFI_STRING | LVFI_PARTIAL | (wrap ? LVFI_WRAP : 0);
         info.psz = text;
         return static_cast<int>(SendMessageW(list->GetHandle(), LVM_FINDITEMW,
-                                             static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(&info)));
+                                             static_cast<WPARAM>(start),
+                                             reinterpret_cast<LPARAM>(&info)));
     }
     static UnicodeString CurrentDirectory() {
         char16_t buffer[MAX_PATH] = {};
@@ -113,7 +114,8 @@ TEST_F(ShellListViewTest, FoldersComeFirstAndTheWindowAsksForWhatItShows) {
         PITEMID_CHILD id = nullptr;
         ULONG n = 0;
         while (e->Next(1, &id, &n) == S_OK) {
-            enumerated.push_back(GetDisplayName(list->GetRootFolder()->GetShellFolder(), id, SHGDN_INFOLDER));
+            enumerated.push_back(
+                GetDisplayName(list->GetRootFolder()->GetShellFolder(), id, SHGDN_INFOLDER));
             DisposePIDL(id);
         }
     }
@@ -189,11 +191,11 @@ TEST_F(ShellListViewTest, TypedPrefixFindsFromTheStartWrappingOnce) {
         bool wrap;
         int expected;
     } cases[] = {
-        {-1, u"ZE", false, zeta},             // the last item is compared
-        {-1, u"folder", false, 0},            // upper and lower case alike
-        {0, u"folder", false, 1},             // from after the start
-        {1, u"folder", false, -1},            // no wrap: nothing after
-        {1, u"folder", true, 0},              // wrapped once
+        {-1, u"ZE", false, zeta},                 // the last item is compared
+        {-1, u"folder", false, 0},                // upper and lower case alike
+        {0, u"folder", false, 1},                 // from after the start
+        {1, u"folder", false, -1},                // no wrap: nothing after
+        {1, u"folder", true, 0},                  // wrapped once
         {last, u"alpha", true, at(u"alpha.txt")}, // from past the end, round to the top
         {-1, u"nothing", true, -1},
     };
@@ -213,8 +215,13 @@ TEST_F(ShellListViewTest, EditingRenamesTheFileOnDisk) {
     list->ExecuteCommand(u"RENAME", handled); // verbs in any case
     EXPECT_TRUE(handled);
     ASSERT_TRUE(list->IsEditing());
-    TestSeams::TypeText(u"gamma.txt");
+    // Backspace edits the text; the list stays in its folder.
+    const UnicodeString shown = list->GetRootFolder()->PathName();
+    TestSeams::TypeText(u"gamma.txtx");
     Pump();
+    TestSeams::KeyPress(VK_BACK);
+    Pump();
+    EXPECT_EQ(list->GetRootFolder()->PathName(), shown);
     TestSeams::KeyPress(VK_RETURN);
     Pump();
     EXPECT_FALSE(list->IsEditing());

@@ -104,7 +104,8 @@ TEST_F(ListViewTest, ClicksSelectAndColumnClicksReachTheirEvents) {
     TestSeams::AdvanceClock(1000);
     const TRect c = list->GetItems()->GetItem(2)->DisplayRect(drLabel);
     ClickAt(list, c.left + 2, c.top + 2);
-    EXPECT_EQ(selects, (std::vector<std::pair<UnicodeString, bool>>{{u"b", true}, {u"b", false}, {u"c", true}}));
+    EXPECT_EQ(selects, (std::vector<std::pair<UnicodeString, bool>>{
+                           {u"b", true}, {u"b", false}, {u"c", true}}));
     EXPECT_EQ(list->GetItemIndex(), 2);
     EXPECT_EQ(list->GetItemAt(b.left + 2, b.top + 2), list->GetItems()->GetItem(1));
 
@@ -154,7 +155,8 @@ TEST_F(ListViewTest, SortingOrdersItemsInTheWindowToo) {
     list->GetItems()->GetItem(0)->SetCaption(u"zucchini");
     EXPECT_EQ(WindowText(list, 2), u"zucchini");
     list->OnCompare = [](TObject*, TListItem* a, TListItem* b, int, int& Compare) {
-        Compare = static_cast<int>(b->GetCaption().size()) - static_cast<int>(a->GetCaption().size());
+        Compare =
+            static_cast<int>(b->GetCaption().size()) - static_cast<int>(a->GetCaption().size());
     };
     list->AlphaSort();
     EXPECT_EQ(WindowText(list, 0), u"zucchini");
@@ -212,8 +214,7 @@ TEST_F(ListViewTest, CustomDrawItemColoursTheItem) {
     list->GetColumns()->Add()->SetWidth(150);
     AddItem(list, u"plain");
     AddItem(list, u"red");
-    list->OnCustomDrawItem = [](TCustomListView* Sender, TListItem* Item, TCustomDrawState,
-                                bool&) {
+    list->OnCustomDrawItem = [](TCustomListView* Sender, TListItem* Item, TCustomDrawState, bool&) {
         if (Item->GetCaption() == u"red") Sender->GetCanvas()->GetBrush()->SetColor(clRed);
     };
     list->Invalidate();

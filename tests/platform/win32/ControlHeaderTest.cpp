@@ -4,7 +4,9 @@
 #include "ControlTestSupport.h"
 
 #include <win32/commctrl.h>
+#include <win32/readback.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -30,13 +32,20 @@ protected:
     }
     static std::string Name(UINT code) {
         switch (code) {
-        case HDN_BEGINTRACKW: return "BEGINTRACK";
-        case HDN_TRACKW: return "TRACK";
-        case HDN_ENDTRACKW: return "ENDTRACK";
-        case HDN_ITEMCHANGINGW: return "CHANGING";
-        case HDN_ITEMCHANGEDW: return "CHANGED";
-        case HDN_ITEMCLICKW: return "CLICK";
-        case HDN_DIVIDERDBLCLICKW: return "DIVIDERDBLCLICK";
+        case HDN_BEGINTRACKW:
+            return "BEGINTRACK";
+        case HDN_TRACKW:
+            return "TRACK";
+        case HDN_ENDTRACKW:
+            return "ENDTRACK";
+        case HDN_ITEMCHANGINGW:
+            return "CHANGING";
+        case HDN_ITEMCHANGEDW:
+            return "CHANGED";
+        case HDN_ITEMCLICKW:
+            return "CLICK";
+        case HDN_DIVIDERDBLCLICKW:
+            return "DIVIDERDBLCLICK";
         }
         return std::to_string(static_cast<int>(code));
     }
@@ -47,8 +56,8 @@ protected:
         item.pszText = copy.data();
         item.cxy = width;
         item.fmt = HDF_STRING;
-        return static_cast<int>(
-            Send(header, HDM_INSERTITEMW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item)));
+        return static_cast<int>(Send(header, HDM_INSERTITEMW, static_cast<WPARAM>(at),
+                                     reinterpret_cast<LPARAM>(&item)));
     }
     int Width(int at) {
         HDITEMW item{};
@@ -110,7 +119,7 @@ TEST_F(ControlHeaderTest, HitTestsTellDividersFromItems) {
         int x;
         int item;
         UINT flags;
-    } cases[] = {{50, 0, HHT_ONHEADER}, {99, 0, HHT_ONDIVIDER}, {102, 0, HHT_ONDIVIDER},
+    } cases[] = {{50, 0, HHT_ONHEADER},  {99, 0, HHT_ONDIVIDER}, {102, 0, HHT_ONDIVIDER},
                  {150, 1, HHT_ONHEADER}, {350, -1, HHT_NOWHERE}, {-3, -1, HHT_TOLEFT}};
     for (const Case& c : cases) {
         HDHITTESTINFO hit{};
@@ -122,8 +131,9 @@ TEST_F(ControlHeaderTest, HitTestsTellDividersFromItems) {
 
 TEST_F(ControlHeaderTest, DraggingADividerResizesWithNotificationsInOrder) {
     Drag(100, 130);
-    EXPECT_EQ(seen, (std::vector<std::string>{"BEGINTRACK 0 w100", "TRACK 0 w130", "CHANGING 0 w130",
-                                              "CHANGED 0 w130", "ENDTRACK 0 w130"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"BEGINTRACK 0 w100", "TRACK 0 w130", "CHANGING 0 w130",
+                                        "CHANGED 0 w130", "ENDTRACK 0 w130"}));
     EXPECT_EQ(Width(0), 130);
     EXPECT_EQ(Rect(1).left, 130);
     // Never below zero.
@@ -144,6 +154,27 @@ TEST_F(ControlHeaderTest, AButtonClicksOnlyWhenReleasedOverIt) {
     TestSeams::AdvanceClock(1000);
     Drag(150, 250); // released over another item
     EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(ControlHeaderTest, ASortArrowShowsAtTheRightOfItsItem) {
+    auto arrowPixels = [&](int item) {
+        UpdateWindow(header);
+        const RECT r = Rect(item);
+        HDC dc = GetDC(header);
+        const std::vector<COLORREF> pixels =
+            win32::ReadPixels(dc, RECT{r.right - 16, r.top + 3, r.right - 4, r.bottom - 3});
+        ReleaseDC(header, dc);
+        return std::count(pixels.begin(), pixels.end(), GetSysColor(COLOR_BTNSHADOW));
+    };
+    EXPECT_EQ(arrowPixels(1), 0);
+    for (int fmt : {HDF_SORTUP, HDF_SORTDOWN}) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        item.fmt = HDF_STRING | fmt;
+        Send(header, HDM_SETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+        EXPECT_GT(arrowPixels(1), 10) << fmt;
+        EXPECT_EQ(arrowPixels(0), 0) << fmt;
+    }
 }
 
 } // namespace

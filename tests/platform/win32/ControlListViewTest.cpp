@@ -29,28 +29,50 @@ struct Note {
 
 std::string CodeName(UINT code) {
     switch (code) {
-    case LVN_ITEMCHANGING: return "CHANGING";
-    case LVN_ITEMCHANGED: return "CHANGED";
-    case NM_CLICK: return "CLICK";
-    case NM_DBLCLK: return "DBLCLK";
-    case NM_RCLICK: return "RCLICK";
-    case LVN_BEGINDRAG: return "BEGINDRAG";
-    case LVN_KEYDOWN: return "KEYDOWN";
-    case LVN_ODSTATECHANGED: return "ODSTATECHANGED";
-    case LVN_ODCACHEHINT: return "CACHEHINT";
-    case LVN_ODFINDITEMW: return "FIND";
-    case LVN_GETDISPINFOW: return "DISPINFO";
-    case LVN_BEGINLABELEDITW: return "BEGINEDIT";
-    case LVN_ENDLABELEDITW: return "ENDEDIT";
-    case LVN_DELETEITEM: return "DELETE";
-    case LVN_DELETEALLITEMS: return "DELETEALL";
-    case LVN_INSERTITEM: return "INSERT";
-    case LVN_COLUMNCLICK: return "COLUMNCLICK";
-    case NM_CUSTOMDRAW: return "CUSTOMDRAW";
-    case NM_SETFOCUS: return "SETFOCUS";
-    case NM_KILLFOCUS: return "KILLFOCUS";
-    case LVN_ITEMACTIVATE: return "ACTIVATE";
-    case NM_RETURN: return "RETURN";
+    case LVN_ITEMCHANGING:
+        return "CHANGING";
+    case LVN_ITEMCHANGED:
+        return "CHANGED";
+    case NM_CLICK:
+        return "CLICK";
+    case NM_DBLCLK:
+        return "DBLCLK";
+    case NM_RCLICK:
+        return "RCLICK";
+    case LVN_BEGINDRAG:
+        return "BEGINDRAG";
+    case LVN_KEYDOWN:
+        return "KEYDOWN";
+    case LVN_ODSTATECHANGED:
+        return "ODSTATECHANGED";
+    case LVN_ODCACHEHINT:
+        return "CACHEHINT";
+    case LVN_ODFINDITEMW:
+        return "FIND";
+    case LVN_GETDISPINFOW:
+        return "DISPINFO";
+    case LVN_BEGINLABELEDITW:
+        return "BEGINEDIT";
+    case LVN_ENDLABELEDITW:
+        return "ENDEDIT";
+    case LVN_DELETEITEM:
+        return "DELETE";
+    case LVN_DELETEALLITEMS:
+        return "DELETEALL";
+    case LVN_INSERTITEM:
+        return "INSERT";
+    case LVN_COLUMNCLICK:
+        return "COLUMNCLICK";
+    case NM_CUSTOMDRAW:
+        return "CUSTOMDRAW";
+    case NM_SETFOCUS:
+        return "SETFOCUS";
+    case NM_KILLFOCUS:
+        return "KILLFOCUS";
+    case LVN_ITEMACTIVATE:
+        return "ACTIVATE";
+    case NM_RETURN:
+        return "RETURN";
     }
     return std::to_string(static_cast<int>(code));
 }
@@ -184,7 +206,8 @@ protected:
     }
     const Note& Find(UINT code) const {
         static const Note none{0};
-        auto it = std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.code == code; });
+        auto it =
+            std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.code == code; });
         return it == notes.end() ? none : *it;
     }
     // The first hint comes before the first fetch.
@@ -197,8 +220,8 @@ protected:
         EXPECT_LT(hint - notes.begin(), fetch - notes.begin());
     }
     int CountOf(UINT code) const {
-        return static_cast<int>(
-            std::count_if(notes.begin(), notes.end(), [&](const Note& n) { return n.code == code; }));
+        return static_cast<int>(std::count_if(notes.begin(), notes.end(),
+                                              [&](const Note& n) { return n.code == code; }));
     }
 
     int Insert(int at, const char16_t* text, LPARAM param = 0) {
@@ -236,8 +259,8 @@ protected:
         Send(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&c));
     }
     UINT State(int at) {
-        return static_cast<UINT>(Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(at),
-                                      LVIS_SELECTED | LVIS_FOCUSED));
+        return static_cast<UINT>(
+            Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(at), LVIS_SELECTED | LVIS_FOCUSED));
     }
     RECT ItemRect(int at, int code = LVIR_LABEL) {
         RECT r{code, 0, 0, 0};
@@ -260,8 +283,10 @@ protected:
     }
     std::vector<int> Selected() {
         std::vector<int> out;
-        for (int i = static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-             i >= 0; i = static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)))
+        for (int i = static_cast<int>(
+                 Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+             i >= 0; i = static_cast<int>(
+                         Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)))
             out.push_back(i);
         return out;
     }
@@ -348,10 +373,10 @@ TEST_F(ControlListViewTest, ClicksChangeSelectionWithNotificationsInOrder) {
     ClickItem(3);
     // The old selection goes, then the new item changes; its focus takes the old
     // item's focus away between the two notices.
-    EXPECT_EQ(Seen({LVN_ITEMCHANGING, LVN_ITEMCHANGED, NM_CLICK}),
-              (std::vector<std::string>{"CHANGING 1 3>1", "CHANGED 1 3>1", "CHANGING 3 0>3",
-                                        "CHANGING 1 1>0", "CHANGED 1 1>0", "CHANGED 3 0>3",
-                                        "CLICK 3"}));
+    EXPECT_EQ(
+        Seen({LVN_ITEMCHANGING, LVN_ITEMCHANGED, NM_CLICK}),
+        (std::vector<std::string>{"CHANGING 1 3>1", "CHANGED 1 3>1", "CHANGING 3 0>3",
+                                  "CHANGING 1 1>0", "CHANGED 1 1>0", "CHANGED 3 0>3", "CLICK 3"}));
     // Shift extends from the selection mark, Ctrl toggles one item.
     ClickWith(VK_SHIFT, 1);
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3}));
@@ -393,7 +418,8 @@ TEST_F(ControlListViewTest, KeysMoveFocusAndSelection) {
         {0, VK_UP, 0, {0}},
     };
     for (const Step& s : steps) {
-        if (s.modifier) Chord(s.modifier, s.vk);
+        if (s.modifier)
+            Chord(s.modifier, s.vk);
         else
             Press(s.vk);
         EXPECT_EQ(Focused(), s.focused) << s.vk;
@@ -523,10 +549,11 @@ TEST_F(ControlListViewTest, HitTestsFindEveryItemInEveryView) {
             if (label.bottom > client.bottom || label.right > client.right) continue; // off screen
             if (first < 0) first = i;
             last = i;
-            for (auto [pt, flag] : {std::pair{POINT{(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2},
-                                              LVHT_ONITEMICON},
-                                    std::pair{POINT{label.left + 2, (label.top + label.bottom) / 2},
-                                              LVHT_ONITEMLABEL}}) {
+            for (auto [pt, flag] :
+                 {std::pair{POINT{(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2},
+                            LVHT_ONITEMICON},
+                  std::pair{POINT{label.left + 2, (label.top + label.bottom) / 2},
+                            LVHT_ONITEMLABEL}}) {
                 LVHITTESTINFO hit{};
                 hit.pt = pt;
                 EXPECT_EQ(Send(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), i)
@@ -538,7 +565,8 @@ TEST_F(ControlListViewTest, HitTestsFindEveryItemInEveryView) {
         EXPECT_GT(last, 2) << view;
         // Neighbours differ by view: down is the next item in a list, the next row in icons.
         const int below = static_cast<int>(Send(list, LVM_GETNEXTITEM, 0, LVNI_BELOW));
-        if (view == LVS_REPORT || view == LVS_LIST) EXPECT_EQ(below, 1) << view;
+        if (view == LVS_REPORT || view == LVS_LIST)
+            EXPECT_EQ(below, 1) << view;
         else
             EXPECT_GT(below, 1) << view;
         DestroyWindow(list);
@@ -587,13 +615,15 @@ TEST_F(ControlListViewTest, OwnerDataFindsThroughTheOwnerAndKeepsSelectionAsRang
     find.flags = LVFI_STRING | LVFI_PARTIAL;
     find.psz = u"Item 77";
     notes.clear();
-    EXPECT_EQ(Send(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)), 77);
+    EXPECT_EQ(Send(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)),
+              77);
     ASSERT_EQ(CountOf(LVN_ODFINDITEMW), 1);
     EXPECT_EQ(notes.back().from, 0);
     EXPECT_EQ(notes.back().text, u"Item 77");
     // An answer past the count is no item.
     findAnswer = 2000000;
-    EXPECT_EQ(Send(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)), -1);
+    EXPECT_EQ(Send(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)),
+              -1);
     // Typed text asks the owner for a partial, wrapping find from after the focus.
     SetFocus(list);
     ClickItem(2);
@@ -649,7 +679,8 @@ TEST_F(ControlListViewTest, CustomDrawStagesAndColours) {
     }
     customDraw = [](NMLVCUSTOMDRAW& cd) -> LRESULT {
         switch (cd.nmcd.dwDrawStage) {
-        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
         case CDDS_ITEMPREPAINT:
             if (cd.nmcd.dwItemSpec == 2) return CDRF_SKIPDEFAULT;
             return CDRF_NOTIFYSUBITEMDRAW;
@@ -670,9 +701,9 @@ TEST_F(ControlListViewTest, CustomDrawStagesAndColours) {
                              (n.stage & CDDS_SUBITEM ? "." + std::to_string(n.sub) : ""));
     const std::string item = std::to_string(CDDS_ITEMPREPAINT);
     const std::string sub = std::to_string(CDDS_ITEMPREPAINT | CDDS_SUBITEM);
-    EXPECT_EQ(stages, (std::vector<std::string>{"1:", item + ":0", sub + ":0.0", sub + ":0.1",
-                                                 item + ":1", sub + ":1.0", sub + ":1.1",
-                                                 item + ":2", "2:"}));
+    EXPECT_EQ(stages,
+              (std::vector<std::string>{"1:", item + ":0", sub + ":0.0", sub + ":0.1", item + ":1",
+                                        sub + ":1.0", sub + ":1.1", item + ":2", "2:"}));
     // The owner's background shows in item 1's second column, and the skipped
     // item 2 left nothing but the control's background.
     RECT cell{LVIR_BOUNDS, 1, 0, 0};

@@ -54,7 +54,6 @@ enum TCustomDrawStateItem {
 using TCustomDrawState = TSet<TCustomDrawStateItem, 16>;
 } // namespace ComCtrls
 
-
 class TListItem : public TPersistent {
 public:
     explicit TListItem(TListItems* AOwner);
@@ -224,9 +223,10 @@ private:
 };
 
 using TLVNotifyEvent = std::function<void(TObject* Sender, TListItem* Item)>;
-using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, ComCtrls::TItemChange Change)>;
-using TLVChangingEvent =
-    std::function<void(TObject* Sender, TListItem* Item, ComCtrls::TItemChange Change, bool& AllowChange)>;
+using TLVChangeEvent =
+    std::function<void(TObject* Sender, TListItem* Item, ComCtrls::TItemChange Change)>;
+using TLVChangingEvent = std::function<void(TObject* Sender, TListItem* Item,
+                                            ComCtrls::TItemChange Change, bool& AllowChange)>;
 using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
@@ -238,14 +238,14 @@ using TLVOwnerDataFindEvent =
                        ComCtrls::TSearchDirection Direction, bool Wrap, int& Index)>;
 using TLVOwnerDataHintEvent = std::function<void(TObject* Sender, int StartIndex, int EndIndex)>;
 using TLVOwnerDataStateChangeEvent =
-    std::function<void(TObject* Sender, int StartIndex, int EndIndex, ComCtrls::TItemStates OldState,
-                       ComCtrls::TItemStates NewState)>;
+    std::function<void(TObject* Sender, int StartIndex, int EndIndex,
+                       ComCtrls::TItemStates OldState, ComCtrls::TItemStates NewState)>;
 using TLVCompareEvent = std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2,
                                            int Data, int& Compare)>;
 using TLVCustomDrawEvent =
     std::function<void(TCustomListView* Sender, const TRect& ARect, bool& DefaultDraw)>;
-using TLVCustomDrawItemEvent = std::function<void(TCustomListView* Sender, TListItem* Item,
-                                                  ComCtrls::TCustomDrawState State, bool& DefaultDraw)>;
+using TLVCustomDrawItemEvent = std::function<void(
+    TCustomListView* Sender, TListItem* Item, ComCtrls::TCustomDrawState State, bool& DefaultDraw)>;
 using TLVCustomDrawSubItemEvent =
     std::function<void(TCustomListView* Sender, TListItem* Item, int SubItem,
                        ComCtrls::TCustomDrawState State, bool& DefaultDraw)>;
@@ -304,10 +304,11 @@ public:
     TListItem* GetTopItem();
     int GetVisibleRowCount();
     // The next item from StartItem (null: from the top) in a direction with the states asked.
-    TListItem* GetNextItem(TListItem* StartItem, ComCtrls::TSearchDirection Direction, ComCtrls::TItemStates States);
+    TListItem* GetNextItem(TListItem* StartItem, ComCtrls::TSearchDirection Direction,
+                           ComCtrls::TItemStates States);
     TListItem* GetItemAt(int X, int Y);
-    TListItem* FindCaption(int StartIndex, const UnicodeString& Value, bool Partial,
-                           bool Inclusive, bool Wrap);
+    TListItem* FindCaption(int StartIndex, const UnicodeString& Value, bool Partial, bool Inclusive,
+                           bool Wrap);
     TListItem* FindData(int StartIndex, void* Value, bool Inclusive, bool Wrap);
     void Scroll(int DX, int DY);
     bool IsEditing() const;
@@ -372,7 +373,8 @@ protected:
     virtual int GetImageIndex(TListItem* Item);
     virtual bool IsCustomDrawn() const;
     virtual bool CustomDraw(const TRect& ARect, ComCtrls::TCustomDrawStage Stage);
-    virtual bool CustomDrawItem(TListItem* Item, ComCtrls::TCustomDrawState State, ComCtrls::TCustomDrawStage Stage);
+    virtual bool CustomDrawItem(TListItem* Item, ComCtrls::TCustomDrawState State,
+                                ComCtrls::TCustomDrawStage Stage);
     virtual bool CustomDrawSubItem(TListItem* Item, int SubItem, ComCtrls::TCustomDrawState State,
                                    ComCtrls::TCustomDrawStage Stage);
 

@@ -1,4 +1,6 @@
 // Notifications every common control shares: the NM_* codes and custom draw.
+// Each group is guarded on its own, so that another header of the layer that
+// declares the same groups may come first or second.
 #pragma once
 #pragma GCC visibility push(default)
 
@@ -16,7 +18,9 @@
 #define NM_KILLFOCUS (NM_FIRST - 8)
 #define NM_CUSTOMDRAW (NM_FIRST - 12)
 #define NM_HOVER (NM_FIRST - 13)
+#endif
 
+#ifndef CDDS_PREPAINT
 // Custom draw: the stage, and what the owner answers.
 #define CDDS_PREPAINT 0x00000001
 #define CDDS_POSTPAINT 0x00000002
@@ -25,11 +29,15 @@
 #define CDDS_ITEM 0x00010000
 #define CDDS_ITEMPREPAINT (CDDS_ITEM | CDDS_PREPAINT)
 #define CDDS_ITEMPOSTPAINT (CDDS_ITEM | CDDS_POSTPAINT)
+#define CDDS_ITEMPREERASE (CDDS_ITEM | CDDS_PREERASE)
+#define CDDS_ITEMPOSTERASE (CDDS_ITEM | CDDS_POSTERASE)
 #define CDDS_SUBITEM 0x00020000
 
 #define CDRF_DODEFAULT 0x00000000
 #define CDRF_NEWFONT 0x00000002
 #define CDRF_SKIPDEFAULT 0x00000004
+#define CDRF_DOERASE 0x00000008
+#define CDRF_SKIPPOSTPAINT 0x00000100
 #define CDRF_NOTIFYPOSTPAINT 0x00000010
 #define CDRF_NOTIFYITEMDRAW 0x00000020
 #define CDRF_NOTIFYSUBITEMDRAW 0x00000020
@@ -42,6 +50,8 @@
 #define CDIS_FOCUS 0x0010
 #define CDIS_DEFAULT 0x0020
 #define CDIS_HOT 0x0040
+#define CDIS_MARKED 0x0080
+#define CDIS_INDETERMINATE 0x0100
 
 typedef struct tagNMCUSTOMDRAWINFO {
     NMHDR hdr;

@@ -223,7 +223,8 @@ LRESULT ItemMessage(HeaderData& h, UINT msg, WPARAM wParam, LPARAM lParam) {
         for (int& o : h.order)
             if (o >= at) ++o;
         int position = at;
-        if (info->mask & HDI_ORDER) position = std::clamp(info->iOrder, 0, count);
+        if (info->mask & HDI_ORDER)
+            position = std::clamp(info->iOrder, 0, count);
         else
             position = std::min<int>(static_cast<int>(h.order.size()), at);
         h.order.insert(h.order.begin() + position, at);
@@ -252,8 +253,8 @@ LRESULT ItemMessage(HeaderData& h, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (info->mask & HDI_LPARAM) info->lParam = item.param;
         if (info->mask & HDI_IMAGE) info->iImage = item.image;
         if (info->mask & HDI_ORDER)
-            info->iOrder = static_cast<int>(
-                std::find(h.order.begin(), h.order.end(), index) - h.order.begin());
+            info->iOrder = static_cast<int>(std::find(h.order.begin(), h.order.end(), index) -
+                                            h.order.begin());
         return TRUE;
     }
     case HDM_SETITEMW:

@@ -78,7 +78,8 @@ void RemoveRange(Data& d, int first, int last) {
 // Indexes at or after `at` move by `delta` (an insert or a delete).
 void ShiftIndex(int& index, int at, int delta) {
     if (index < 0) return;
-    if (delta < 0 && index == at) index = -1;
+    if (delta < 0 && index == at)
+        index = -1;
     else if (index >= at)
         index += delta;
 }
@@ -119,13 +120,15 @@ namespace {
 // Stores states without telling anyone.
 void StoreState(Data& d, int item, UINT state, UINT mask) {
     if (mask & LVIS_FOCUSED) {
-        if (state & LVIS_FOCUSED) d.focused = item;
+        if (state & LVIS_FOCUSED)
+            d.focused = item;
         else if (d.focused == item)
             d.focused = -1;
     }
     if (d.ownerData) {
         if (mask & LVIS_SELECTED) {
-            if (state & LVIS_SELECTED) AddRange(d, item, item);
+            if (state & LVIS_SELECTED)
+                AddRange(d, item, item);
             else
                 RemoveRange(d, item, item);
         }
@@ -165,11 +168,11 @@ bool SetState(Data& d, int item, UINT state, UINT mask) {
         if ((state & mask & LVIS_SELECTED) && (d.Style() & LVS_SINGLESEL)) {
             // One selected item at most: the others go first.
             std::vector<int> others;
-            for (int i = static_cast<int>(SendMessageW(d.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                       LVNI_SELECTED));
+            for (int i = static_cast<int>(
+                     SendMessageW(d.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
                  i >= 0 && others.size() < 2;
-                 i = static_cast<int>(SendMessageW(d.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
-                                                   LVNI_SELECTED)))
+                 i = static_cast<int>(
+                     SendMessageW(d.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)))
                 if (i != item) others.push_back(i);
             for (int other : others)
                 SetOne(d, other, 0, LVIS_SELECTED);
@@ -244,7 +247,8 @@ void SelectRange(Data& d, int first, int last, int focus, bool keepOthers) {
     } else {
         for (int i = 0; i < d.Count() && IsWindow(hwnd); ++i) {
             const bool inside = i >= first && i <= last;
-            if (inside) SetOne(d, i, LVIS_SELECTED, LVIS_SELECTED);
+            if (inside)
+                SetOne(d, i, LVIS_SELECTED, LVIS_SELECTED);
             else if (!keepOthers)
                 SetOne(d, i, 0, LVIS_SELECTED);
         }
@@ -475,7 +479,8 @@ LRESULT DeleteAll(Data& d) {
         if (!IsWindow(hwnd)) return FALSE;
         if (!quiet)
             for (size_t i = 0; i < d.items.size(); ++i) {
-                NotifyItem(d, LVN_DELETEITEM, static_cast<int>(i), 0, 0, 0, 0, {}, d.items[i].param);
+                NotifyItem(d, LVN_DELETEITEM, static_cast<int>(i), 0, 0, 0, 0, {},
+                           d.items[i].param);
                 if (!IsWindow(hwnd)) return FALSE;
             }
     }
@@ -545,7 +550,8 @@ LRESULT SetItemCount(Data& d, int count, LPARAM flags) {
     }
     EndEdit(d, false);
     d.count = count;
-    if (count > 0) RemoveRange(d, count, INT_MAX);
+    if (count > 0)
+        RemoveRange(d, count, INT_MAX);
     else
         d.selRanges.clear();
     if (d.focused >= count) d.focused = -1;
@@ -620,7 +626,8 @@ LRESULT GetColumn(Data& d, int index, LVCOLUMNW* info) {
     if (info->mask & LVCF_IMAGE) info->iImage = c.image;
     if (info->mask & LVCF_ORDER) {
         const std::vector<int> order = ColumnOrder(d);
-        info->iOrder = static_cast<int>(std::find(order.begin(), order.end(), index) - order.begin());
+        info->iOrder =
+            static_cast<int>(std::find(order.begin(), order.end(), index) - order.begin());
     }
     return TRUE;
 }
@@ -648,7 +655,8 @@ int AutoWidth(Data& d, int index, bool useHeader) {
     int width = 0;
     int first = 0, last = -1;
     // Owner data: what is on screen, as measuring a million items is no answer.
-    if (d.ownerData) VisibleRange(d, first, last);
+    if (d.ownerData)
+        VisibleRange(d, first, last);
     else
         last = d.Count() - 1;
     for (int i = first; i <= last; ++i)
@@ -686,8 +694,7 @@ LRESULT HeaderNotify(Data& d, NMHDR* hdr) {
     auto* n = reinterpret_cast<NMHEADERW*>(hdr);
     switch (hdr->code) {
     case HDN_ITEMCLICKW:
-        if (!(d.Style() & LVS_NOSORTHEADER))
-            NotifyItem(d, LVN_COLUMNCLICK, -1, n->iItem);
+        if (!(d.Style() & LVS_NOSORTHEADER)) NotifyItem(d, LVN_COLUMNCLICK, -1, n->iItem);
         return 0;
     case HDN_ITEMCHANGEDW:
         if (n->pitem && (n->pitem->mask & HDI_WIDTH) && n->iItem >= 0 &&
@@ -741,7 +748,8 @@ void Destroy(Data& d) {
         HWND hwnd = d.hwnd;
         if (NotifyItem(d, LVN_DELETEALLITEMS, -1) == 0 && IsWindow(hwnd))
             for (size_t i = 0; i < d.items.size(); ++i)
-                NotifyItem(d, LVN_DELETEITEM, static_cast<int>(i), 0, 0, 0, 0, {}, d.items[i].param);
+                NotifyItem(d, LVN_DELETEITEM, static_cast<int>(i), 0, 0, 0, 0, {},
+                           d.items[i].param);
     }
     if (!(d.Style() & LVS_SHAREIMAGELISTS))
         for (HIMAGELIST& list : d.images)
@@ -809,25 +817,42 @@ LRESULT Messages(Data& d, UINT msg, WPARAM wParam, LPARAM lParam) {
         const int page = std::max(1, static_cast<int>(si.nPage));
         int pos = si.nPos;
         switch (LOWORD(wParam)) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= page; break;
-        case SB_PAGEDOWN: pos += page; break;
+        case SB_LINEUP:
+            pos -= line;
+            break;
+        case SB_LINEDOWN:
+            pos += line;
+            break;
+        case SB_PAGEUP:
+            pos -= page;
+            break;
+        case SB_PAGEDOWN:
+            pos += page;
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-        case SB_TOP: pos = si.nMin; break;
-        case SB_BOTTOM: pos = si.nMax; break;
-        default: return 0;
+        case SB_THUMBPOSITION:
+            pos = si.nTrackPos;
+            break;
+        case SB_TOP:
+            pos = si.nMin;
+            break;
+        case SB_BOTTOM:
+            pos = si.nMax;
+            break;
+        default:
+            return 0;
         }
         const bool scrollsItems = vertical ? d.View() != LVS_LIST : d.View() == LVS_LIST;
-        if (scrollsItems) ScrollTo(d, pos, d.xOffset);
+        if (scrollsItems)
+            ScrollTo(d, pos, d.xOffset);
         else if (pixels)
             ScrollTo(d, d.top, pos);
         return 0;
     }
     case WM_MOUSEWHEEL: {
         const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-        if (d.View() == LVS_LIST) ScrollTo(d, d.top - notches, d.xOffset);
+        if (d.View() == LVS_LIST)
+            ScrollTo(d, d.top - notches, d.xOffset);
         else
             ScrollTo(d, d.top - notches * (d.View() == LVS_REPORT ? 3 : 1), d.xOffset);
         return 0;
@@ -977,9 +1002,15 @@ LRESULT Messages(Data& d, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_SCROLL: {
         const int dx = static_cast<int>(wParam), dy = static_cast<int>(lParam);
         switch (d.View()) {
-        case LVS_REPORT: ScrollTo(d, d.top + dy / RowHeight(d), d.xOffset + dx); break;
-        case LVS_LIST: ScrollTo(d, d.top + dx / ListColumnWidth(d), 0); break;
-        default: ScrollTo(d, d.top + dy / CellSize(d).cy, 0); break;
+        case LVS_REPORT:
+            ScrollTo(d, d.top + dy / RowHeight(d), d.xOffset + dx);
+            break;
+        case LVS_LIST:
+            ScrollTo(d, d.top + dx / ListColumnWidth(d), 0);
+            break;
+        default:
+            ScrollTo(d, d.top + dy / CellSize(d).cy, 0);
+            break;
         }
         return TRUE;
     }
@@ -1075,7 +1106,8 @@ LRESULT Messages(Data& d, UINT msg, WPARAM wParam, LPARAM lParam) {
 
     // --- Columns ---
     case LVM_INSERTCOLUMNW:
-        return InsertColumn(d, static_cast<int>(wParam), reinterpret_cast<const LVCOLUMNW*>(lParam));
+        return InsertColumn(d, static_cast<int>(wParam),
+                            reinterpret_cast<const LVCOLUMNW*>(lParam));
     case LVM_SETCOLUMNW:
         return SetColumn(d, static_cast<int>(wParam), reinterpret_cast<const LVCOLUMNW*>(lParam));
     case LVM_GETCOLUMNW:

@@ -88,7 +88,8 @@ void MouseDown(Data& d, POINT p, bool right, bool dbl, WPARAM keys) {
     const int item = HitTest(d, p, &flags, &subItem);
     if (dbl) {
         NotifyActivate(d, right ? NM_RDBLCLK : NM_DBLCLK, item, subItem, p);
-        if (!right && item >= 0 && IsWindow(hwnd)) NotifyActivate(d, LVN_ITEMACTIVATE, item, subItem, p);
+        if (!right && item >= 0 && IsWindow(hwnd))
+            NotifyActivate(d, LVN_ITEMACTIVATE, item, subItem, p);
         return;
     }
     const bool ctrl = keys & MK_CONTROL;
@@ -246,7 +247,8 @@ HWND EditLabel(Data& d, int item) {
     EnsureVisible(d, item, false);
     const Shown s = Fetch(d, item, 0, LVIF_TEXT | LVIF_PARAM);
     RECT r = ItemRect(d, item, LVIR_LABEL);
-    if (d.View() == LVS_ICON) r.bottom = r.top + RowHeight(d) + 4;
+    if (d.View() == LVS_ICON)
+        r.bottom = r.top + RowHeight(d) + 4;
     else
         InflateRect(&r, 0, 1);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));

@@ -39,9 +39,12 @@ int LineCount(const Data& d) {
 int LinesPerPage(const Data& d) {
     const RECT area = ClientArea(d);
     switch (d.View()) {
-    case LVS_REPORT: return RowsPerPage(d);
-    case LVS_LIST: return std::max(1, static_cast<int>((area.right - area.left) / ListColumnWidth(d)));
-    default: return std::max(1, static_cast<int>((area.bottom - area.top) / CellSize(d).cy));
+    case LVS_REPORT:
+        return RowsPerPage(d);
+    case LVS_LIST:
+        return std::max(1, static_cast<int>((area.right - area.left) / ListColumnWidth(d)));
+    default:
+        return std::max(1, static_cast<int>((area.bottom - area.top) / CellSize(d).cy));
     }
 }
 
@@ -119,20 +122,23 @@ int ListColumnWidth(const Data& d) {
 
 SIZE CellSize(const Data& d) {
     switch (d.View()) {
-    case LVS_REPORT: return SIZE{TotalColumnWidth(d), RowHeight(d)};
+    case LVS_REPORT:
+        return SIZE{TotalColumnWidth(d), RowHeight(d)};
     case LVS_ICON: {
         int cx, cy;
         ImageSize(d, LVSIL_NORMAL, cx, cy);
         return SIZE{std::max(cx + 24, 12 * CharWidth(d)), cy + 8 + 2 * LineHeight(d) + 4};
     }
-    default: return SIZE{ListColumnWidth(d), RowHeight(d)};
+    default:
+        return SIZE{ListColumnWidth(d), RowHeight(d)};
     }
 }
 
 int CellsPerLine(const Data& d) {
     const RECT area = ClientArea(d);
     const SIZE cell = CellSize(d);
-    if (d.View() == LVS_LIST) return std::max(1, static_cast<int>((area.bottom - area.top) / cell.cy));
+    if (d.View() == LVS_LIST)
+        return std::max(1, static_cast<int>((area.bottom - area.top) / cell.cy));
     if (d.View() == LVS_REPORT) return 1;
     return std::max(1, static_cast<int>((area.right - area.left) / cell.cx));
 }
@@ -147,8 +153,8 @@ int TotalColumnWidth(const Data& d) {
 std::vector<int> ColumnOrder(const Data& d) {
     std::vector<int> order(d.columns.size());
     if (order.empty()) return order;
-    if (!d.header ||
-        !SendMessageW(d.header, HDM_GETORDERARRAY, order.size(), reinterpret_cast<LPARAM>(order.data())))
+    if (!d.header || !SendMessageW(d.header, HDM_GETORDERARRAY, order.size(),
+                                   reinterpret_cast<LPARAM>(order.data())))
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = static_cast<int>(i);
     return order;
@@ -232,7 +238,9 @@ int HitTest(Data& d, POINT p, UINT* flags, int* subItem) {
     const SIZE cell = CellSize(d);
     int item = -1;
     switch (d.View()) {
-    case LVS_REPORT: item = d.top + (p.y - area.top) / cell.cy; break;
+    case LVS_REPORT:
+        item = d.top + (p.y - area.top) / cell.cy;
+        break;
     case LVS_LIST: {
         const int row = (p.y - area.top) / cell.cy;
         if (row >= CellsPerLine(d)) return -1;
@@ -254,7 +262,8 @@ int HitTest(Data& d, POINT p, UINT* flags, int* subItem) {
     UINT on = 0;
     int tcx, tcy;
     ImageSize(d, LVSIL_STATE, tcx, tcy);
-    if (PtInRect(&icon, p)) on = LVHT_ONITEMICON;
+    if (PtInRect(&icon, p))
+        on = LVHT_ONITEMICON;
     else if (PtInRect(&label, p))
         on = LVHT_ONITEMLABEL;
     else if (tcx && p.x < icon.left && p.x >= icon.left - tcx)
@@ -319,8 +328,8 @@ void UpdateScrollBars(Data& d) {
     } else {
         SetScrollBar(d.hwnd, SB_VERT, 0, std::max(0, lines - 1), page, d.top, false);
         if (d.View() == LVS_REPORT)
-            SetScrollBar(d.hwnd, SB_HORZ, 0, std::max(0, TotalColumnWidth(d) - 1), width,
-                         d.xOffset, false);
+            SetScrollBar(d.hwnd, SB_HORZ, 0, std::max(0, TotalColumnWidth(d) - 1), width, d.xOffset,
+                         false);
         else
             SetScrollBar(d.hwnd, SB_HORZ, 0, 0, 0, 0, false);
     }
@@ -361,7 +370,8 @@ void EnsureVisible(Data& d, int item, bool partialOk) {
     const int line = d.View() == LVS_REPORT ? item : item / CellsPerLine(d);
     const int page = LinesPerPage(d);
     int top = d.top;
-    if (line < top) top = line;
+    if (line < top)
+        top = line;
     else if (line >= top + page && !(partialOk && line == top + page))
         top = line - page + 1;
     ScrollTo(d, top, d.xOffset);
@@ -387,24 +397,34 @@ int Neighbour(Data& d, int item, UINT vk) {
     int next = item;
     const int view = static_cast<int>(d.View());
     switch (vk) {
-    case VK_UP: next = Grid(d) ? item - per : item - 1; break;
-    case VK_DOWN: next = Grid(d) ? item + per : item + 1; break;
+    case VK_UP:
+        next = Grid(d) ? item - per : item - 1;
+        break;
+    case VK_DOWN:
+        next = Grid(d) ? item + per : item + 1;
+        break;
     case VK_LEFT:
-        if (view == LVS_LIST) next = item - per;
+        if (view == LVS_LIST)
+            next = item - per;
         else if (Grid(d))
             next = item - 1;
         break;
     case VK_RIGHT:
-        if (view == LVS_LIST) next = item + per;
+        if (view == LVS_LIST)
+            next = item + per;
         else if (Grid(d))
             next = item + 1;
         break;
-    case VK_HOME: next = 0; break;
-    case VK_END: next = count - 1; break;
+    case VK_HOME:
+        next = 0;
+        break;
+    case VK_END:
+        next = count - 1;
+        break;
     case VK_PRIOR:
     case VK_NEXT: {
         const int step = view == LVS_REPORT ? std::max(1, RowsPerPage(d) - 1)
-                                             : per * std::max(1, LinesPerPage(d));
+                                            : per * std::max(1, LinesPerPage(d));
         next = vk == VK_PRIOR ? item - step : item + step;
         break;
     }

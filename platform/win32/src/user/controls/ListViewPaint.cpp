@@ -36,9 +36,12 @@ LRESULT CustomDraw(Data& d, NMLVCUSTOMDRAW& cd, DWORD stage, HDC dc, const RECT&
 
 int Align(int fmt) {
     switch (fmt & LVCFMT_JUSTIFYMASK) {
-    case LVCFMT_RIGHT: return DT_RIGHT;
-    case LVCFMT_CENTER: return DT_CENTER;
-    default: return DT_LEFT;
+    case LVCFMT_RIGHT:
+        return DT_RIGHT;
+    case LVCFMT_CENTER:
+        return DT_CENTER;
+    default:
+        return DT_LEFT;
     }
 }
 
@@ -105,8 +108,7 @@ void PaintReportItem(Data& d, PaintState& ps, int item, const Shown& s, bool sel
             cd.iSubItem = subItem;
             cd.clrText = plain.text;
             cd.clrTextBk = plain.back;
-            const LRESULT r =
-                CustomDraw(d, cd, CDDS_ITEMPREPAINT | CDDS_SUBITEM, ps.dc, cellRect);
+            const LRESULT r = CustomDraw(d, cd, CDDS_ITEMPREPAINT | CDDS_SUBITEM, ps.dc, cellRect);
             if (r & CDRF_SKIPDEFAULT) continue;
             c = Colors{cd.clrText, cd.clrTextBk};
         }
@@ -145,10 +147,11 @@ void PaintItem(Data& d, PaintState& ps, int item) {
     const RECT bounds = ItemRect(d, item, LVIR_BOUNDS);
     RECT clip;
     if (!IntersectRect(&clip, &bounds, &ps.update) && d.View() != LVS_REPORT) return;
-    const Shown s = Fetch(d, item, 0, LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | LVIF_INDENT | LVIF_PARAM);
+    const Shown s =
+        Fetch(d, item, 0, LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | LVIF_INDENT | LVIF_PARAM);
     if (!IsWindow(d.hwnd)) return;
-    bool selected = (s.state & LVIS_SELECTED) &&
-                    (ps.hasFocus || (d.Style() & LVS_SHOWSELALWAYS) || (s.state & LVIS_DROPHILITED));
+    bool selected = (s.state & LVIS_SELECTED) && (ps.hasFocus || (d.Style() & LVS_SHOWSELALWAYS) ||
+                                                  (s.state & LVIS_DROPHILITED));
     const bool focused = (s.state & LVIS_FOCUSED) && ps.hasFocus;
     Colors plain{Resolve(d.textColor, COLOR_WINDOWTEXT),
                  d.textBkColor == CLR_DEFAULT ? CLR_NONE : d.textBkColor};
@@ -249,8 +252,8 @@ void Paint(Data& d, HDC given) {
     if (IsRectEmpty(&ps.update)) ps.update = client;
     ps.hasFocus = GetFocus() == d.hwnd || (d.edit && GetFocus() == d.edit);
 
-    const COLORREF back = d.bkColor == CLR_NONE ? GetSysColor(COLOR_WINDOW)
-                                                : Resolve(d.bkColor, COLOR_WINDOW);
+    const COLORREF back =
+        d.bkColor == CLR_NONE ? GetSysColor(COLOR_WINDOW) : Resolve(d.bkColor, COLOR_WINDOW);
     HBRUSH brush = CreateSolidBrush(back);
     FillRect(dc, &ps.update, brush);
     DeleteObject(brush);
