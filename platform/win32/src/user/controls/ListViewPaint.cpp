@@ -79,7 +79,7 @@ void DrawImages(Data& d, HDC dc, const Shown& s, const RECT& icon, int list, boo
 // The colours of an item: the control's, or the selection's.
 Colors ItemColors(Data& d, bool selected, bool hasFocus) {
     Colors c{Resolve(d.textColor, COLOR_WINDOWTEXT),
-             d.textBkColor == CLR_DEFAULT ? CLR_NONE : d.textBkColor};
+             d.textBkColor == CLR_DEFAULT ? static_cast<COLORREF>(CLR_NONE) : d.textBkColor};
     if (!selected) return c;
     if (hasFocus) return Colors{GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_HIGHLIGHT)};
     return Colors{GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE)};
@@ -154,7 +154,7 @@ void PaintItem(Data& d, PaintState& ps, int item) {
                                                   (s.state & LVIS_DROPHILITED));
     const bool focused = (s.state & LVIS_FOCUSED) && ps.hasFocus;
     Colors plain{Resolve(d.textColor, COLOR_WINDOWTEXT),
-                 d.textBkColor == CLR_DEFAULT ? CLR_NONE : d.textBkColor};
+                 d.textBkColor == CLR_DEFAULT ? static_cast<COLORREF>(CLR_NONE) : d.textBkColor};
 
     NMLVCUSTOMDRAW cd{};
     LRESULT itemResult = CDRF_DODEFAULT;
