@@ -15,6 +15,7 @@
 #include <runpak/Set.h>
 #include <runpak/StringList.h>
 #include <runpak/Thread.h>
+#include <runpak/TypeInfo.h>
 #include <win32/shlobj.h>
 
 #include <functional>
@@ -239,6 +240,8 @@ enum TNotifyFilter {
 };
 using TNotifyFilters = TSet<TNotifyFilter>;
 DWORD NotifyFiltersToFlags(TNotifyFilters Filters);
+PTypeInfo TypeInfo_TNotifyFilter();
+PTypeInfo TypeInfo_TNotifyFilters();
 
 class TCustomShellChangeNotifier;
 
@@ -308,6 +311,8 @@ private:
 class TIDEShellChangeNotifier : public TCustomShellChangeNotifier {
 public:
     using TCustomShellChangeNotifier::TCustomShellChangeNotifier;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
 };
 
 // Unit start-up and shut-down, run by the package.

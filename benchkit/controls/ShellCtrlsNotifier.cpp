@@ -40,6 +40,30 @@ DWORD NotifyFiltersToFlags(TNotifyFilters Filters) {
     return result;
 }
 
+PTypeInfo TypeInfo_TNotifyFilter() {
+    static const TTypeInfo info = MakeEnumTypeInfo(
+        u"TNotifyFilter", {u"nfFileNameChange", u"nfDirNameChange", u"nfAttributeChange",
+                           u"nfSizeChange", u"nfWriteChange", u"nfSecurityChange"});
+    return &info;
+}
+
+PTypeInfo TypeInfo_TNotifyFilters() {
+    static const TTypeInfo info = MakeSetTypeInfo(u"TNotifyFilters", TypeInfo_TNotifyFilter());
+    return &info;
+}
+
+TClass TIDEShellChangeNotifier::StaticClass() {
+    using T = TIDEShellChangeNotifier;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TIDEShellChangeNotifier", TComponent::StaticClass())
+            .Property(u"NotifyFilters", TypeInfo_TNotifyFilters, &T::GetNotifyFilters,
+                      &T::SetFilters)
+            .Property(u"Root", UnicodeStringTypeInfo, &T::GetRoot, &T::SetRoot)
+            .Property(u"WatchSubTree", BooleanTypeInfo, &T::GetWatchSubTree, &T::SetWatchSubTree)
+            .Default(1));
+    return &meta;
+}
+
 // --- TShellChangeThread ---------------------------------------------------------
 
 TShellChangeThread::TShellChangeThread(TThreadMethod ChangeEvent,

@@ -11,6 +11,7 @@ extern const TWorkbenchPage DrawTreePage;
 extern const TWorkbenchPage ControlsPage;
 extern const TWorkbenchPage ShellExtrasPage;
 extern const TWorkbenchPage DockingPage;
+extern const TWorkbenchPage ShellControlsPage;
 
 namespace {
 const TWorkbenchPage* const kPages[] = {
@@ -24,6 +25,7 @@ const TWorkbenchPage* const kPages[] = {
     &ControlsPage,
     &ShellExtrasPage,
     &DockingPage,
+    &ShellControlsPage,
 };
 } // namespace
 

@@ -205,7 +205,8 @@ TEST_F(ShellCtrlsTest, ColumnDetailsFromTheFolder) {
     EXPECT_FALSE(item->GetDetails(2).empty()); // type
 
     // Enough texts held: a second load keeps them.
-    item->SetDetails(3, u"mine");
+    item->SetDetails(3, u"mine"); // the last column is replaced, not pushed on
+    EXPECT_EQ(item->DetailCount(), 3);
     item->LoadColumnDetails(cols.get(), nullptr, 3);
     EXPECT_EQ(item->GetDetails(3), u"mine");
     // Setting the column past the last adds it.
@@ -311,4 +312,69 @@ TEST_F(ShellCtrlsTest, ContextMenuOffersTheVerbToItsOwnerFirst) {
         TestSeams::ScriptPopupMenus(nullptr);
     }
     DeallocateHWnd(host);
+}
+
+namespace {
+
+// A folder whose every question fails.
+struct FailingFolder : IShellFolder {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) noexcept override {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return 1; }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*,
+                                               ULONG*) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID,
+                                           void**) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID,
+                                            void**) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE,
+                                         PCUIDLIST_RELATIVE) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY,
+                                              SFGAOF*) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
+                                            void**) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF,
+                                               STRRET*) noexcept override {
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF,
+                                        PITEMID_CHILD*) noexcept override {
+        return E_FAIL;
+    }
+};
+
+} // namespace
+
+// A folder that cannot answer grants nothing: no capabilities, properties,
+// name or sub-items, rather than everything that was asked about.
+TEST_F(ShellCtrlsTest, AFailingFolderAnswersNothing) {
+    FailingFolder folder;
+    PItemIDList item = Parse(temp_.Windows());
+    EXPECT_TRUE(GetCaps(&folder, item).Empty());
+    EXPECT_TRUE(GetProperties(&folder, item).Empty());
+    EXPECT_FALSE(GetIsFolder(&folder, item));
+    EXPECT_EQ(GetDisplayName(&folder, item, 0), u"");
+    EXPECT_FALSE(GetHasSubItems(&folder, 0x60));
+    DisposePIDL(item);
 }

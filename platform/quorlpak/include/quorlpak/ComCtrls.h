@@ -578,5 +578,11 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 };
+// --- TComboBoxEx -----------------------------------------------------------------------------
+#include <quorlpak/ComboBoxEx.h>
 
 #pragma GCC visibility pop
+
+// --- List view -------------------------------------------------------------------------------
+// TListView with TListItems, TListItem, TListColumns and TListColumn.
+#include <quorlpak/ListView.h>

@@ -30,7 +30,7 @@ typedef struct _IMAGELIST* HIMAGELIST;
 #define I_IMAGECALLBACK (-1)
 #endif
 #ifndef LPSTR_TEXTCALLBACKW
-#define LPSTR_TEXTCALLBACKW ((LPWSTR)-1L)
+#define LPSTR_TEXTCALLBACKW ((LPWSTR)(INT_PTR)-1)
 #endif
 
 typedef struct tagCOMBOBOXEXITEMW {

@@ -186,8 +186,12 @@ typedef struct tagTCHITTESTINFO {
 } TCHITTESTINFO, *LPTCHITTESTINFO;
 
 #include <win32/updown.h>
+// --- Extended combo box (ComboBoxEx32) --------------------------------------------------------
+#include <win32/comboboxex.h>
 
 #pragma GCC visibility pop
 
 // The tree-view control.
 #include <win32/treeview.h>
+// The list view and its header control.
+#include <win32/listview.h>

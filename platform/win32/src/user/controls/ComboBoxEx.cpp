@@ -259,7 +259,8 @@ void DeleteAll(ComboExData& c) {
 
 void Create(ComboExData& c, const CREATESTRUCTW& cs) {
     const DWORD type = cs.style & 3;
-    DWORD comboStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
+    // The child clips the edit that lies over its field; its list scrolls itself.
+    DWORD comboStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
                        (type == CBS_SIMPLE ? CBS_SIMPLE : CBS_DROPDOWNLIST) |
                        (cs.style & (CBS_NOINTEGRALHEIGHT | CBS_DISABLENOSCROLL));
     c.combo = CreateWindowExW(0, u"ComboBox", u"", comboStyle, 0, 0, cs.cx, std::max(cs.cy, 24),
@@ -310,7 +311,11 @@ LRESULT CALLBACK EditKeysProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
         switch (wParam) {
         case VK_RETURN:
         case VK_ESCAPE:
-            if (ToCombo(*c, CB_GETDROPPEDSTATE)) break;
+            // An open list takes the key first: Enter chooses, Escape cancels.
+            if (ToCombo(*c, CB_GETDROPPEDSTATE)) {
+                SendMessageW(c->combo, msg, wParam, lParam);
+                if (wParam == VK_ESCAPE || !IsWindow(owner)) return 0;
+            }
             EndEdit(*c, wParam == VK_RETURN ? CBENF_RETURN : CBENF_ESCAPE);
             return 0;
         case VK_UP:

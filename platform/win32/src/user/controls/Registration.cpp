@@ -27,6 +27,8 @@ void RegisterSystemClasses() {
         {u"SysTreeView32", TreeViewProc, CS_DBLCLKS},
         {u"ComboBoxEx32", ComboBoxExProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
         {u"msctls_updown32", UpDownProc, CS_HREDRAW | CS_VREDRAW},
+        {u"SysHeader32", HeaderProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
+        {u"SysListView32", ListViewProc, CS_DBLCLKS | CS_PARENTDC},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
