@@ -9,6 +9,7 @@
 #pragma once
 #pragma GCC visibility push(default)
 
+#include <win32/commnotify.h>
 #include <win32/winuser.h>
 
 struct _IMAGELIST;
@@ -25,13 +26,8 @@ typedef struct _IMAGELIST* HIMAGELIST;
 #define CBEIF_LPARAM 0x00000020
 #define CBEIF_DI_SETITEM 0x10000000
 
-// An item's image or text asked of the parent (CBEN_GETDISPINFOW) when drawn.
-#ifndef I_IMAGECALLBACK
-#define I_IMAGECALLBACK (-1)
-#endif
-#ifndef LPSTR_TEXTCALLBACKW
-#define LPSTR_TEXTCALLBACKW ((LPWSTR)(INT_PTR)-1)
-#endif
+// An item's image or text is asked of the parent (CBEN_GETDISPINFOW) when
+// drawn: I_IMAGECALLBACK, LPSTR_TEXTCALLBACKW (win32/commnotify.h).
 
 typedef struct tagCOMBOBOXEXITEMW {
     UINT mask;

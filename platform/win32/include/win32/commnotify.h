@@ -64,4 +64,12 @@ typedef struct tagNMCUSTOMDRAWINFO {
 } NMCUSTOMDRAW, *LPNMCUSTOMDRAW;
 #endif
 
+// An item's text or image that the control asks of its parent each time it
+// needs it, and the state image packed into an item's state.
+#define LPSTR_TEXTCALLBACKW ((LPWSTR)(INT_PTR)-1)
+#define LPSTR_TEXTCALLBACK LPSTR_TEXTCALLBACKW
+#define I_IMAGECALLBACK (-1)
+#define I_IMAGENONE (-2)
+#define INDEXTOSTATEIMAGEMASK(i) ((UINT)(i) << 12)
+
 #pragma GCC visibility pop

@@ -7,7 +7,7 @@
 #pragma GCC visibility push(default)
 
 #include <win32/commctrl.h>
-#include <win32/notifycodes.h>
+#include <win32/commnotify.h>
 
 #define WC_TREEVIEWW u"SysTreeView32"
 #define WC_TREEVIEW WC_TREEVIEWW
@@ -40,17 +40,8 @@
 #define TVIS_EXPANDEDONCE 0x0040
 #define TVIS_EXPANDPARTIAL 0x0080
 #define TVIS_USERMASK 0xF000
-#define INDEXTOSTATEIMAGEMASK(i) ((UINT)(i) << 12)
 
-// An item's text, image or children asked of the parent (TVN_GETDISPINFOW) each time.
-#define LPSTR_TEXTCALLBACKW ((LPWSTR)(INT_PTR)-1)
-#define LPSTR_TEXTCALLBACK LPSTR_TEXTCALLBACKW
-#ifndef I_IMAGECALLBACK
-#define I_IMAGECALLBACK (-1)
-#endif
-#ifndef I_IMAGENONE
-#define I_IMAGENONE (-2)
-#endif
+// An item's children asked of the parent (TVN_GETDISPINFOW) each time.
 #define I_CHILDRENCALLBACK (-1)
 
 #define TVI_ROOT ((HTREEITEM)(ULONG_PTR)-0x10000)
