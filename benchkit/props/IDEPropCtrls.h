@@ -11,6 +11,7 @@
 #include <quorlpak/ColorGrd.h>
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/Control.h>
+#include <quorlpak/CustomControl.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Mask.h>
 #include <quorlpak/Memo.h>
@@ -64,6 +65,10 @@ public:
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 
+    ~TPropEdit() override;
+
+    void Dispatch(TMessage& Message) override;
+
 protected:
     void Change() override;
     void DoEnter() override;
@@ -73,7 +78,13 @@ protected:
 private:
     void DataChange();
     void UpdateData();
+    // Takes the field's alignment; the text is cleared when it changes.
+    void TakeAlignment(TAlignment Value);
+    // Draws the box's text itself: unfocused with a non-left alignment, or as a copy.
+    void PaintSelf(TMessage& Message);
     bool FFocused = false;
+    TAlignment FAlignment = taLeftJustify;
+    TControlCanvas* FCanvas = nullptr;
 };
 
 // Checked, unchecked or grayed by the field's value, matched against

@@ -64,8 +64,19 @@ TClass TPropEdit::StaticClass() {
     return &meta;
 }
 
+TPropEdit::~TPropEdit() { delete FCanvas; }
+
+void TPropEdit::TakeAlignment(TAlignment Value) {
+    if (FAlignment == Value) return;
+    SetText(UnicodeString());
+    FAlignment = Value;
+    // The focused box lays its text out the same way as the painted one.
+    SetAlignment(Value);
+}
+
 void TPropEdit::DataChange() {
     if (TPropField* field = GetField()) {
+        TakeAlignment(field->GetAlignment());
         SetEditMask(field->GetEditMask());
         if (IsMasked()) {
             // The mask shows the literals around the value in either state.
@@ -79,9 +90,68 @@ void TPropEdit::DataChange() {
             if (FPropLink->GetModified()) SetModified(true);
         }
     } else {
+        TakeAlignment(taLeftJustify);
         SetEditMask(UnicodeString());
         SetText(Designing() ? GetName() : UnicodeString());
     }
+}
+
+void TPropEdit::Dispatch(TMessage& Message) {
+    if (Message.Msg == WM_PAINT &&
+        ((FAlignment != taLeftJustify && !FFocused) || GetControlState().Contains(csPaintCopy))) {
+        PaintSelf(Message);
+        return;
+    }
+    TPropBound<TCustomMaskEdit>::Dispatch(Message);
+}
+
+void TPropEdit::PaintSelf(TMessage& Message) {
+    if (!FCanvas) {
+        FCanvas = new TControlCanvas;
+        FCanvas->SetControl(this);
+    }
+    PAINTSTRUCT ps{};
+    HDC dc = Message.WParam ? reinterpret_cast<HDC>(Message.WParam) : BeginPaint(GetHandle(), &ps);
+    auto done = runpak::ScopeExit([&] {
+        FCanvas->SetHandle(nullptr);
+        if (!Message.WParam) EndPaint(GetHandle(), &ps);
+    });
+    FCanvas->SetHandle(dc);
+    FCanvas->SetFont(GetFont());
+    TRect r = GetClientRect();
+    const int clientWidth = r.right - r.left;
+    if (!GetCtl3D() && GetBorderStyle() == bsSingle) {
+        FCanvas->GetBrush()->SetColor(clWindowFrame);
+        FCanvas->FrameRect(r);
+        InflateRect(&r, -1, -1);
+    }
+    FCanvas->GetBrush()->SetColor(GetColor());
+    FCanvas->FillRect(r);
+
+    UnicodeString text;
+    TPropField* field = GetField();
+    if (GetControlState().Contains(csPaintCopy) && field) {
+        text = field->GetDisplayText();
+        if (GetCharCase() == ecUpperCase)
+            text = AnsiUpperCase(text);
+        else if (GetCharCase() == ecLowerCase)
+            text = AnsiLowerCase(text);
+    } else {
+        text = GetText();
+    }
+    if (GetPasswordChar() != 0) text = UnicodeString(text.size(), GetPasswordChar());
+
+    const int border = GetBorderStyle() == bsNone ? 0 : GetCtl3D() ? 1 : 2;
+    const int leftMargin =
+        border + LOWORD(static_cast<DWORD>(SendMessageW(GetHandle(), EM_GETMARGINS, 0, 0)));
+    const int textWidth = FCanvas->TextWidth(text);
+    int x = leftMargin;
+    if (FAlignment == taRightJustify)
+        x = clientWidth - textWidth - leftMargin - 1;
+    else if (FAlignment == taCenter)
+        x = (clientWidth - textWidth) / 2;
+    FCanvas->TextRect(r, x, border, text);
+    Message.Result = 0;
 }
 
 void TPropEdit::UpdateData() {
@@ -103,6 +173,7 @@ void TPropEdit::Loaded() {
 
 void TPropEdit::DoEnter() {
     FFocused = true;
+    if (FAlignment != taLeftJustify && !IsMasked()) Invalidate();
     // The edit form of the value replaces the display form.
     if (!FPropLink->GetModified()) FPropLink->Reset();
     TCustomMaskEdit::DoEnter();
@@ -117,6 +188,7 @@ void TPropEdit::DoExit() {
         throw;
     }
     FFocused = false;
+    if (FAlignment != taLeftJustify && !IsMasked()) Invalidate();
     if (!FPropLink->GetModified()) FPropLink->Reset();
     TCustomMaskEdit::DoExit();
 }

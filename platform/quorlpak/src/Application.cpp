@@ -430,3 +430,9 @@ void TApplication::CancelHint() {
     FHintActive = false;
     FHintCursorRect = TRect();
 }
+
+bool TApplication::HelpContext(int Context) {
+    if (!OnHelp) return false;
+    bool callHelp = true;
+    return OnHelp(static_cast<WORD>(HELP_CONTEXT), Context, callHelp);
+}

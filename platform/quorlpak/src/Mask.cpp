@@ -46,7 +46,9 @@ TClassBuilder<TMaskEdit> MaskEditDescription() {
     using T = TMaskEdit;
     TClassBuilder<T> b(u"TMaskEdit", TCustomMaskEdit::StaticClass());
     quorlpak::PublishWinControl(b);
-    b.Property(u"AutoSelect", BooleanTypeInfo, &T::GetAutoSelect, &T::SetAutoSelect)
+    b.Property(u"Alignment", TypeInfo_TAlignment, &T::GetAlignment, &T::SetAlignment)
+        .Default(taLeftJustify)
+        .Property(u"AutoSelect", BooleanTypeInfo, &T::GetAutoSelect, &T::SetAutoSelect)
         .Default(1)
         .Property(u"BorderStyle", TypeInfo_TBorderStyle, &T::GetBorderStyle, &T::SetBorderStyle)
         .Default(bsSingle)

@@ -17,7 +17,9 @@ TClassBuilder<TEdit> EditDescription() {
     using T = TEdit;
     TClassBuilder<T> b(u"TEdit", TCustomEdit::StaticClass());
     quorlpak::PublishWinControl(b);
-    b.Property(u"AutoSelect", BooleanTypeInfo, &T::GetAutoSelect, &T::SetAutoSelect)
+    b.Property(u"Alignment", TypeInfo_TAlignment, &T::GetAlignment, &T::SetAlignment)
+        .Default(taLeftJustify)
+        .Property(u"AutoSelect", BooleanTypeInfo, &T::GetAutoSelect, &T::SetAutoSelect)
         .Default(1)
         .Property(u"BorderStyle", TypeInfo_TBorderStyle, &T::GetBorderStyle, &T::SetBorderStyle)
         .Default(bsSingle)
@@ -55,7 +57,8 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, u"Edit");
     static const DWORD cases[] = {0, ES_UPPERCASE, ES_LOWERCASE};
-    Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL | cases[FCharCase];
+    static const DWORD aligns[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+    Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL | cases[FCharCase] | aligns[FAlignment];
     if (FReadOnly) Params.Style |= ES_READONLY;
     if (FPasswordChar != 0) Params.Style |= ES_PASSWORD;
     if (FBorderStyle == bsSingle) {
@@ -99,6 +102,12 @@ void TCustomEdit::SetReadOnly(bool Value) {
 void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
     if (FBorderStyle == Value) return;
     FBorderStyle = Value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetAlignment(TAlignment Value) {
+    if (FAlignment == Value) return;
+    FAlignment = Value;
     RecreateWnd();
 }
 

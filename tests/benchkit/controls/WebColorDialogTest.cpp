@@ -264,4 +264,23 @@ TEST_F(WebColorDialogTest, PageTabsHoldTheirCaptions) {
     });
 }
 
+TEST_F(WebColorDialogTest, HelpButtonAsksTheApplicationForTheFormsHelp) {
+    std::vector<LONG_PTR> contexts;
+    Application->OnHelp = [&](WORD Command, LONG_PTR Data, bool&) {
+        EXPECT_EQ(Command, HELP_CONTEXT);
+        contexts.push_back(Data);
+        return true;
+    };
+    RunModal({
+        [&] {
+            TButton* help = F()->HelpButton;
+            TestSeams::Click(
+                TestSeams::ClientPoint(help->GetHandle(), help->GetWidth() / 2, help->GetHeight() / 2));
+        },
+        [&] { EXPECT_EQ(contexts, (std::vector<LONG_PTR>{12467})) << "the dialog stays open"; },
+    });
+    Application->OnHelp = nullptr;
+    EXPECT_EQ(events, (std::vector<std::string>{"cancel"}));
+}
+
 } // namespace

@@ -10,6 +10,8 @@
 #include <win32/TestSeams.h>
 #include <win32/windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace {
@@ -55,6 +57,26 @@ protected:
         c->SetPropField(fieldName);
         Application->ProcessMessages();
         return c;
+    }
+    // The first and last columns of a DC's area w x h (less a pixel all
+    // round) that are not the window colour: where the text was drawn.
+    static std::pair<int, int> Ink(HDC dc, int w, int h) {
+        const COLORREF blank = static_cast<COLORREF>(ColorToRGB(clWindow));
+        int lo = INT_MAX, hi = -1;
+        for (int y = 1; y < h - 1; ++y)
+            for (int x = 1; x < w - 1; ++x)
+                if (GetPixel(dc, x, y) != blank) {
+                    lo = std::min(lo, x);
+                    hi = std::max(hi, x);
+                }
+        return {lo, hi};
+    }
+    static std::pair<int, int> Ink(TWinControl* c) {
+        UpdateWindow(c->GetHandle());
+        HDC dc = GetDC(c->GetHandle());
+        auto ink = Ink(dc, c->GetClientWidth(), c->GetClientHeight());
+        ReleaseDC(c->GetHandle(), dc);
+        return ink;
     }
     void Leave(TWinControl* c) {
         c->SetFocus();
@@ -361,6 +383,81 @@ TEST_F(PropCtrlsTest, EditFollowsTheFieldsMaskAndRefusesAnUnfilledOne) {
     // A field without a mask leaves the edit plain.
     edit->SetPropField(u"Level");
     EXPECT_EQ(edit->GetEditMask(), u"");
+}
+
+TEST_F(PropCtrlsTest, EditTakesTheFieldsAlignmentFocusedOrNot) {
+    level->SetValue(42);
+    name->SetValue(Variant(UnicodeString(u"left")));
+    auto* edit = Bound<TPropEdit>(u"Level");
+    const int width = edit->GetClientWidth();
+    EXPECT_EQ(edit->GetAlignment(), taRightJustify) << "numbers lie on the right";
+    EXPECT_EQ(edit->GetText(), u"42");
+    auto [lo, hi] = Ink(edit);
+    EXPECT_GT(lo, width / 2);
+    EXPECT_GE(hi, width - 8);
+    edit->SetFocus();
+    Application->ProcessMessages();
+    std::tie(lo, hi) = Ink(edit);
+    EXPECT_GT(lo, width / 2) << "the focused box keeps the alignment";
+    Leave(edit);
+
+    level->SetAlignment(taCenter);
+    Application->ProcessMessages();
+    EXPECT_EQ(edit->GetAlignment(), taCenter);
+    EXPECT_EQ(edit->GetText(), u"42");
+    std::tie(lo, hi) = Ink(edit);
+    EXPECT_NEAR(lo, width - 1 - hi, 3);
+
+    edit->SetPropField(u"Name");
+    Application->ProcessMessages();
+    EXPECT_EQ(edit->GetAlignment(), taLeftJustify);
+    EXPECT_EQ(edit->GetText(), u"left");
+    EXPECT_LT(Ink(edit).first, 6);
+    edit->SetPropField(u"");
+    EXPECT_EQ(edit->GetAlignment(), taLeftJustify);
+    EXPECT_EQ(edit->GetText(), u"");
+}
+
+TEST_F(PropCtrlsTest, EditPaintedAsACopyShowsTheDisplayText) {
+    auto* ratio = Field<TFloatPropField>(u"Ratio");
+    ratio->SetDisplayFormat(u"0.0000");
+    ratio->SetEditFormat(u"0.0");
+    ratio->SetValue(1.5);
+    auto* edit = Bound<TPropEdit>(u"Ratio");
+    edit->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(edit->GetText(), u"1.5") << "the edit form while focused";
+    const int w = edit->GetClientWidth(), h = edit->GetClientHeight();
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    auto paint = [&](bool copy) {
+        TControlState state = edit->GetControlState();
+        if (copy) state << csPaintCopy;
+        edit->SetControlState(state);
+        SendMessageW(edit->GetHandle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        state >> csPaintCopy;
+        edit->SetControlState(state);
+        auto [lo, hi] = Ink(dc, w, h);
+        return std::make_pair(lo, hi);
+    };
+    const auto copy = paint(true);
+    EXPECT_GE(copy.second, w - 8) << "on the right, as the field says";
+    edit->SetPasswordChar(u'*');
+    const auto hidden = paint(true);
+    EXPECT_NE(hidden, copy) << "password characters stand for the text";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    // "1.5000" is wider than "1.5" in the same place.
+    edit->SetPasswordChar(0);
+    Leave(edit);
+    EXPECT_EQ(edit->GetText(), u"1.5000");
+    auto [lo, hi] = Ink(edit);
+    EXPECT_NEAR(lo, copy.first, 1);
+    EXPECT_NEAR(hi, copy.second, 1);
 }
 
 } // namespace

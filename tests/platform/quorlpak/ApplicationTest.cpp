@@ -283,3 +283,23 @@ TEST_F(ApplicationTest, CaptionIsTheWindowText) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ApplicationTest, HelpForAContextGoesToOnHelpWhichSaysWhetherItShowedIt) {
+    EXPECT_FALSE(Application->HelpContext(12)) << "no handler, no help";
+    std::vector<std::pair<WORD, LONG_PTR>> asked;
+    bool shows = false;
+    Application->OnHelp = [&](WORD Command, LONG_PTR Data, bool& CallHelp) {
+        EXPECT_TRUE(CallHelp);
+        asked.emplace_back(Command, Data);
+        return shows;
+    };
+    EXPECT_FALSE(Application->HelpContext(12467));
+    shows = true;
+    EXPECT_TRUE(Application->HelpContext(7));
+    EXPECT_EQ(asked, (std::vector<std::pair<WORD, LONG_PTR>>{{HELP_CONTEXT, 12467}, {HELP_CONTEXT, 7}}));
+    Application->OnHelp = nullptr;
+}
+
+} // namespace

@@ -240,6 +240,33 @@ TEST_F(EditTest, EnterAndExitFollowTheFocusInOrder) {
     EXPECT_EQ(log, (std::vector<std::string>{"enter 1", "exit 1", "enter 2", "exit 2", "enter 1"}));
 }
 
+TEST_F(EditTest, AlignmentPlacesTheTextAndTheCaretAndKeepsTheText) {
+    edit->SetText(u"3000");
+    Focus(edit);
+    edit->SetSelStart(4);
+    struct Case {
+        TAlignment alignment;
+        DWORD style;
+    } cases[] = {{taRightJustify, ES_RIGHT}, {taCenter, ES_CENTER}, {taLeftJustify, ES_LEFT}};
+    for (const Case& c : cases) {
+        edit->SetAlignment(c.alignment);
+        const HWND h = edit->GetHandle();
+        EXPECT_EQ(GetWindowLongW(h, GWL_STYLE) & (ES_CENTER | ES_RIGHT), c.style) << c.alignment;
+        EXPECT_EQ(edit->GetText(), u"3000");
+        RECT format;
+        SendMessageW(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        auto x = [&](int i) { return short(LOWORD(SendMessageW(h, EM_POSFROMCHAR, i, 0))); };
+        const int gapLeft = x(0) - format.left, gapRight = format.right - x(4);
+        if (c.alignment == taRightJustify) EXPECT_LE(gapRight, 1);
+        if (c.alignment == taCenter) EXPECT_NEAR(gapLeft, gapRight, 1);
+        if (c.alignment == taLeftJustify) EXPECT_EQ(gapLeft, 0);
+    }
+    EXPECT_EQ(changes, 1) << "recreating the window is no change of the text";
+    auto* read = static_cast<TEdit*>(ObjectTextToComponent(
+        uR"(TEdit E { Alignment = taRightJustify })", new TEdit(form)));
+    EXPECT_EQ(read->GetAlignment(), taRightJustify);
+}
+
 // --- Panels and group boxes ------------------------------------------------------------------
 
 using ContainerTest = StdControlsTest;

@@ -15,6 +15,10 @@
 #include <functional>
 #include <memory>
 
+#ifndef HELP_CONTEXT
+#define HELP_CONTEXT 0x0001L
+#endif
+
 class TCustomForm;
 class TControl;
 class TWinControl;
@@ -23,6 +27,10 @@ class THintWindow;
 
 using TExceptionEvent = std::function<void(TObject* Sender, Exception* E)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+// Asked for help: Command says what kind (HELP_CONTEXT: Data is a help
+// context number). Answers whether the help was shown; CallHelp (true on
+// entry) left true asks for the help system as well.
+using THelpEvent = std::function<bool(WORD Command, LONG_PTR Data, bool& CallHelp)>;
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 
 class TApplication : public TComponent {
@@ -104,14 +112,16 @@ public:
     // The window showing hints (null before the first hint).
     THintWindow* GetHintWindow() const { return FHintWindow; }
     TControl* GetHintControl() const { return FHintControl; }
-    // Help is not shown here; answers false.
-    bool HelpContext(int Context) { return false; }
+    // There is no help viewer: help for a context goes to OnHelp, and the
+    // answer is whether it showed the help (false without a handler).
+    bool HelpContext(int Context);
 
     // --- Events ---
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
     TMessageEvent OnMessage;
     TNotifyEvent OnHint;
+    THelpEvent OnHelp;
     TNotifyEvent OnModalBegin;
     TNotifyEvent OnModalEnd;
     TNotifyEvent OnMinimize;

@@ -139,6 +139,9 @@ public:
     void SetSelText(const UnicodeString& Value);
     void SelectAll();
     void Clear();
+    // Where the text lies in the box; a change recreates the window.
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
 
     void Dispatch(TMessage& Message) override;
 
@@ -152,6 +155,7 @@ protected:
     virtual void Change();
 
     int FMaxLength = 0;
+    TAlignment FAlignment = taLeftJustify;
     TBorderStyle FBorderStyle = bsSingle;
     TEditCharCase FCharCase = ecNormal;
     char16_t FPasswordChar = 0;
