@@ -1,5 +1,6 @@
 #include "IDECategoryButtons.h"
 
+#include <runpak/ObjectDispatch.h>
 #include <runpak/TypeInfo.h>
 
 namespace {
@@ -9,6 +10,58 @@ TIDECategoryButtons* ControlOf(TButtonCategory* Category) {
 }
 
 } // namespace
+
+VARIANT AutomationValue(TObject* Obj) {
+    VARIANT value;
+    VariantInit(&value);
+    if (!Obj) {
+        value.vt = VT_NULL;
+        return value;
+    }
+    auto* dispatch = new TObjectDispatch(Obj, false);
+    dispatch->AddRef();
+    value.vt = VT_DISPATCH;
+    value.pdispVal = dispatch;
+    return value;
+}
+
+TClass TIDEButtonItem::StaticClass() {
+    using T = TIDEButtonItem;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TIDEButtonItem", TPersistent::StaticClass())
+            .ReadOnlyProperty(u"Left", IntegerTypeInfo, &T::GetLeft)
+            .ReadOnlyProperty(u"Top", IntegerTypeInfo, &T::GetTop)
+            .ReadOnlyProperty(u"Right", IntegerTypeInfo, &T::GetRight)
+            .ReadOnlyProperty(u"Bottom", IntegerTypeInfo, &T::GetBottom)
+            .ReadOnlyProperty(u"ZombieCategory", ClassTypeInfo<TIDEButtonCategory>,
+                              [](T* Self) {
+                                  return static_cast<TIDEButtonCategory*>(Self->GetCategory());
+                              })
+            .Callable(u"SelectItem", &T::SelectItem));
+    return &meta;
+}
+
+TClass TIDEButtonCategory::StaticClass() {
+    using T = TIDEButtonCategory;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TIDEButtonCategory", TPersistent::StaticClass())
+            .ReadOnlyProperty(u"Count", IntegerTypeInfo, &T::GetCount)
+            .Callable(u"Items", &T::GetZombieItems)
+            .ReadOnlyProperty(u"Left", IntegerTypeInfo, &T::GetLeft)
+            .ReadOnlyProperty(u"Top", IntegerTypeInfo, &T::GetTop)
+            .ReadOnlyProperty(u"Right", IntegerTypeInfo, &T::GetRight)
+            .ReadOnlyProperty(u"Bottom", IntegerTypeInfo, &T::GetBottom));
+    return &meta;
+}
+
+TClass TIDEButtonCategories::StaticClass() {
+    using T = TIDEButtonCategories;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TIDEButtonCategories", TPersistent::StaticClass())
+            .ReadOnlyProperty(u"Count", IntegerTypeInfo, &T::GetCount)
+            .Callable(u"Items", &T::GetZombieItems));
+    return &meta;
+}
 
 int TIDEButtonItem::GetLeft() {
     TIDECategoryButtons* control = ControlOf(GetCategory());
@@ -55,8 +108,16 @@ int TIDEButtonCategory::GetBottom() {
 }
 
 TClass TIDECategoryButtons::StaticClass() {
-    static const TMetaClass meta(TClassBuilder<TIDECategoryButtons>(
-        u"TIDECategoryButtons", TCategoryButtons::StaticClass()));
+    using T = TIDECategoryButtons;
+    static const TMetaClass meta(
+        TClassBuilder<T>(u"TIDECategoryButtons", TCategoryButtons::StaticClass())
+            .ReadOnlyProperty(u"ItemCount", IntegerTypeInfo, &T::GetItemCount)
+            .Callable(u"Items", &T::GetZombieItems)
+            .ReadOnlyProperty(u"ZombieCategories", ClassTypeInfo<TIDEButtonCategories>,
+                              &T::GetZombieCategories)
+            .ReadOnlyProperty(u"ZombieSelectedItem", ClassTypeInfo<TIDEButtonItem>,
+                              &T::GetZombieSelectedItem)
+            .Property(u"ScrollPos", IntegerTypeInfo, &T::GetScrollPos, &T::SetScrollPos));
     return &meta;
 }
 

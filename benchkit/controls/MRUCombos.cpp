@@ -45,10 +45,20 @@ TClass TCustomMRUComboBox::StaticClass() {
     return &meta;
 }
 
+TMRUComboBox::TMRUComboBox(TComponent* AOwner) : TCustomMRUComboBox(AOwner) {
+    SetAutoComplete(true);
+}
+
 TClass TMRUComboBox::StaticClass() {
     using T = TMRUComboBox;
     static const TMetaClass meta(
         TClassBuilder<T>(u"TMRUComboBox", TCustomMRUComboBox::StaticClass())
+            .Property(u"AutoComplete", BooleanTypeInfo, &T::GetAutoComplete, &T::SetAutoComplete)
+            .Default(true)
+            .Property(u"AutoDropDown", BooleanTypeInfo, &T::GetAutoDropDown, &T::SetAutoDropDown)
+            .Default(false)
+            .Property(u"AutoCloseUp", BooleanTypeInfo, &T::GetAutoCloseUp, &T::SetAutoCloseUp)
+            .Default(false)
             .Property(u"CaseSensitive", BooleanTypeInfo, &T::GetCaseSensitive,
                       &T::SetCaseSensitive)
             .Default(false)

@@ -51,9 +51,10 @@ protected:
     bool FCaseSensitive = false;
 };
 
+// Completes typed text from its entries unless AutoComplete is turned off.
 class TMRUComboBox : public TCustomMRUComboBox {
 public:
-    using TCustomMRUComboBox::TCustomMRUComboBox;
+    explicit TMRUComboBox(TComponent* AOwner);
     static TClass StaticClass();
     TClass ClassType() const override { return StaticClass(); }
 };

@@ -11,11 +11,13 @@
 #include <benchkit/controls/IDEDesktopComboBox.h>
 #include <benchkit/controls/IDEDockBar.h>
 #include <benchkit/controls/IDEHotCommands.h>
+#include <benchkit/controls/IDEPgCtrlTree.h>
 #include <benchkit/controls/IDEPlatformsComboBox.h>
 #include <benchkit/controls/IDETargetsComboBox.h>
 #include <benchkit/controls/IDEXControlBar.h>
 #include <benchkit/controls/MRUCombos.h>
 #include <quorlpak/ActnList.h>
+#include <quorlpak/ComCtrls.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/StringList.h>
@@ -128,10 +130,41 @@ void Build(TWinControl* Sheet) {
     pane->SetSubjectText(u"Docking tool bars");
     pane->SetDescriptionText(u"Pull a band out of the cool bar, or hold Ctrl, to float it; "
                              u"drag the floating window's caption over the bar to dock it again.");
+
+    // Options pages, one of them holding pages of its own, with the tree
+    // that mirrors them beside.
+    auto* options = new TPageControl(Sheet);
+    options->SetParent(Sheet);
+    options->SetBounds(710, 300, 280, 160);
+    auto addPages = [Sheet](TPageControl* Pages, std::vector<const char16_t*> Captions) {
+        std::vector<TTabSheet*> sheets;
+        for (const char16_t* caption : Captions) {
+            auto* page = new TTabSheet(Sheet);
+            page->SetPageControl(Pages);
+            page->SetCaption(caption);
+            sheets.push_back(page);
+        }
+        return sheets;
+    };
+    const std::vector<TTabSheet*> outer = addPages(options, {u"Editor", u"Build", u"Debug"});
+    auto* build = new TPageControl(Sheet);
+    build->SetParent(outer[1]);
+    build->SetAlign(alClient);
+    addPages(build, {u"Compile", u"Link"});
+    auto* tree = new TTabCtrlTree(Sheet);
+    tree->SetName(u"OptionsTree");
+    tree->SetParent(Sheet);
+    tree->SetBounds(550, 300, 150, 160);
+    tree->SetHideSelection(false);
+    tree->SetTabControl(options);
+    tree->FullExpand();
 }
 
-// The "View" bar is torn off: it floats in its own tool window next to the page.
+// The "View" bar is torn off: it floats in its own tool window next to the
+// page; the nested "Link" page is picked in the options tree.
 void Exercise(TWinControl* Sheet) {
+    if (auto* tree = dynamic_cast<TTabCtrlTree*>(Sheet->FindComponent(u"OptionsTree")))
+        tree->SetSelected(tree->GetItems()->GetFirstNode()->getNextSibling()->GetItem(1));
     auto* view = dynamic_cast<TDockToolBar*>(Sheet->FindComponent(u"View"));
     if (!view) return;
     const TPoint at = Sheet->ClientToScreen(TPoint(460, 60));

@@ -1,6 +1,8 @@
 // TComboBox over the system "ComboBox" class.
 #include <quorlpak/StdCtrls.h>
 
+#include <quorlpak/UtilWindow.h>
+
 #include "PublishControls.h"
 #include "StdSupport.h"
 
@@ -58,6 +60,9 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
 TCustomComboBox::~TCustomComboBox() {
     FItems->OnChange = nullptr;
     delete FItems;
+    // The edit field may outlive this part of the control by a moment.
+    UnsubclassEdit();
+    if (FEditInstance) FreeObjectInstance(FEditInstance);
 }
 
 void TCustomComboBox::CreateParams(TCreateParams& Params) {
@@ -91,9 +96,106 @@ void TCustomComboBox::CreateWnd() {
         SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
     else if (FStyle != csDropDownList)
         SendMessageW(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SubclassEdit();
+}
+
+void TCustomComboBox::SubclassEdit() {
+    if (!HandleAllocated() || FEditHandle || FStyle == csDropDownList) return;
+    if (!FAutoComplete && !FAutoDropDown) return;
+    HWND edit = GetWindow(FHandle, GW_CHILD);
+    if (!edit) return;
+    if (!FEditInstance)
+        FEditInstance = MakeObjectInstance([this](TMessage& Message) { EditWndProc(Message); });
+    if (!FEditInstance) return; // typing goes on without completion
+    FEditHandle = edit;
+    FDefEditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditInstance)));
+}
+
+void TCustomComboBox::UnsubclassEdit() {
+    if (FEditHandle && IsWindow(FEditHandle) &&
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(FEditHandle, GWLP_WNDPROC)) == FEditInstance)
+        SetWindowLongPtrW(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefEditProc));
+    FEditHandle = nullptr;
+    FDefEditProc = nullptr;
+}
+
+void TCustomComboBox::SetAutoComplete(bool Value) {
+    FAutoComplete = Value;
+    SubclassEdit();
+}
+
+void TCustomComboBox::SetAutoDropDown(bool Value) {
+    FAutoDropDown = Value;
+    SubclassEdit();
+}
+
+void TCustomComboBox::EditWndProc(TMessage& Message) {
+    const HWND edit = FEditHandle;
+    const WNDPROC previous = FDefEditProc;
+    if (Message.Msg == WM_CHAR && DoKeyPress(Message)) {
+        Message.Result = 0; // taken here: the edit does not see the key
+        return;
+    }
+    if (Message.Msg == WM_NCDESTROY) UnsubclassEdit();
+    Message.Result =
+        previous ? CallWindowProcW(previous, edit, Message.Msg, Message.WParam, Message.LParam)
+                 : DefWindowProcW(edit, Message.Msg, Message.WParam, Message.LParam);
+}
+
+bool TCustomComboBox::SelectItem(const UnicodeString& Prefix) {
+    if (Prefix.empty()) return false;
+    const LRESULT found = SendMessageW(FHandle, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(Prefix.c_str()));
+    if (found == CB_ERR) return false;
+    const bool changed = GetItemIndex() != static_cast<int>(found) || GetText() != FItems->Get(int(found));
+    SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    if (FStyle != csDropDownList) {
+        // The part the user did not type stays selected, to be typed over.
+        const int typed = static_cast<int>(Prefix.size());
+        SendMessageW(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(typed, 0xFFFF));
+    }
+    if (FAutoCloseUp && GetDroppedDown()) SetDroppedDown(false);
+    if (changed) {
+        Click();
+        Select();
+    }
+    return true;
+}
+
+void TCustomComboBox::KeyPress(char16_t& Key) {
+    TWinControl::KeyPress(Key);
+    if (Key == 0 || !HandleAllocated()) return;
+    if (FAutoDropDown) {
+        if (Key == VK_TAB) {
+            if (GetDroppedDown()) SetDroppedDown(false);
+        } else if (Key >= 0x20 && !GetDroppedDown()) {
+            SetDroppedDown(true);
+        }
+    }
+    if (!FAutoComplete || Key < 0x20 || FStyle == csSimple) return;
+    UnicodeString filter;
+    if (FStyle == csDropDownList) {
+        const DWORD now = GetTickCount();
+        if (now - FLastTime >= 500) FFilter.clear();
+        FLastTime = now;
+        filter = FFilter + Key;
+    } else {
+        // What stays of the text when the key replaces the selection, plus the key.
+        DWORD start = 0;
+        SendMessageW(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), 0);
+        filter = GetText().substr(0, start) + Key;
+    }
+    if (SelectItem(filter)) {
+        Key = 0;
+        if (FStyle == csDropDownList) FFilter = filter;
+    } else if (FStyle == csDropDownList) {
+        FFilter.clear(); // the list's own key search takes over
+    }
 }
 
 void TCustomComboBox::DestroyWnd() {
+    UnsubclassEdit();
     FItemIndex = static_cast<int>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
     TWinControl::DestroyWnd(); // keeps the text in FText
     // A text typed over the chosen item is what the next window shows.

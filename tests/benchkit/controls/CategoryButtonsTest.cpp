@@ -4,6 +4,9 @@
 
 #include "benchkit/controls/IDECategoryButtons.h"
 
+#include <runpak/ComObj.h>
+#include <runpak/ObjectDispatch.h>
+
 #include <string>
 #include <vector>
 
@@ -114,6 +117,76 @@ TEST_F(CategoryButtonsTest, DragReordersUnlessTheOwnerTakesTheDragOver) {
     EXPECT_EQ(Captions(0), (std::vector<std::u16string>{u"Open", u"Save"}));
     EXPECT_EQ(Captions(1), (std::vector<std::u16string>{u"Options", u"New", u"Help"}));
     EXPECT_EQ(first->GetZombieCategory(), buttons->GetZombieItems(1));
+}
+
+// A member of a dispatch read (or called) by name, with integer arguments.
+HRESULT CallByName(IDispatch* Dispatch, const char16_t* Name, std::vector<int> Args,
+                   TOleVariant& Result) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(Name)};
+    DISPID id;
+    if (HRESULT hr = Dispatch->GetIDsOfNames(GUID_NULL, names, 1, 0, &id); FAILED(hr)) return hr;
+    std::vector<VARIANT> v(Args.size());
+    for (size_t i = 0; i < Args.size(); ++i) {
+        VariantInit(&v[i]);
+        v[i].vt = VT_I4;
+        v[i].lVal = Args[Args.size() - 1 - i];
+    }
+    DISPPARAMS params{v.data(), nullptr, UINT(v.size()), 0};
+    return Dispatch->Invoke(id, GUID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
+                            Result.Ptr(), nullptr, nullptr);
+}
+
+// Holds a VARIANT handed over by the control, clearing what it held before.
+void Take(TOleVariant& Holder, VARIANT Value) {
+    VariantClear(Holder.Ptr());
+    Holder.Value() = Value;
+}
+
+TObject* InstanceIn(const VARIANT& Value) {
+    if (Value.vt != VT_DISPATCH || !Value.pdispVal) return nullptr;
+    auto* dispatch = dynamic_cast<TObjectDispatch*>(Value.pdispVal);
+    return dispatch ? dispatch->GetInstance() : nullptr;
+}
+
+TEST_F(CategoryButtonsTest, AutomationHandsOutDispatchesOverTheButtonsAndCategories) {
+    TIDEButtonCategory* tools = buttons->GetZombieItems(1);
+    TIDEButtonItem* help = tools->GetZombieItems(1);
+    TOleVariant value;
+    Take(value, buttons->OleZombieSelectedItem());
+    EXPECT_EQ(value.vt(), VT_NULL);
+    Take(value, buttons->OleItems(1));
+    EXPECT_EQ(InstanceIn(value.Value()), tools);
+    Take(value, tools->OleItems(1));
+    EXPECT_EQ(InstanceIn(value.Value()), help);
+    Take(value, help->OleZombieCategory());
+    EXPECT_EQ(InstanceIn(value.Value()), tools);
+    Take(value, buttons->OleZombieCategories());
+    EXPECT_EQ(InstanceIn(value.Value()), buttons->GetCategories());
+
+    // A client walks control -> category -> button by name, reads edges and
+    // selects; letting go of the dispatches leaves the objects alive.
+    InterfacePtr<IDispatch> control(new TObjectDispatch(buttons, false));
+    TOleVariant count, category, button, edge, none;
+    ASSERT_EQ(CallByName(control.Get(), u"ItemCount", {}, count), S_OK);
+    EXPECT_EQ(count.Value().lVal, 2);
+    ASSERT_EQ(CallByName(control.Get(), u"ZombieSelectedItem", {}, none), S_OK);
+    EXPECT_EQ(InstanceIn(none.Value()), nullptr);
+    ASSERT_EQ(CallByName(control.Get(), u"Items", {1}, category), S_OK);
+    ASSERT_EQ(CallByName(category.Value().pdispVal, u"Count", {}, count), S_OK);
+    EXPECT_EQ(count.Value().lVal, 2);
+    ASSERT_EQ(CallByName(category.Value().pdispVal, u"Items", {1}, button), S_OK);
+    EXPECT_EQ(InstanceIn(button.Value()), help);
+    ASSERT_EQ(CallByName(button.Value().pdispVal, u"Bottom", {}, edge), S_OK);
+    EXPECT_EQ(edge.Value().lVal, help->GetBottom());
+    ASSERT_EQ(CallByName(category.Value().pdispVal, u"Top", {}, edge), S_OK);
+    EXPECT_EQ(edge.Value().lVal, tools->GetTop());
+    TOleVariant ignored;
+    ASSERT_EQ(CallByName(button.Value().pdispVal, u"SelectItem", {}, ignored), S_OK);
+    EXPECT_EQ(buttons->GetZombieSelectedItem(), help);
+    ASSERT_EQ(CallByName(control.Get(), u"ZombieSelectedItem", {}, none), S_OK);
+    EXPECT_EQ(InstanceIn(none.Value()), help);
+    // A bad index is the client's error, not the control's end.
+    EXPECT_EQ(CallByName(category.Value().pdispVal, u"Items", {7}, ignored), DISP_E_EXCEPTION);
 }
 
 } // namespace

@@ -105,6 +105,21 @@ TEST_F(RecentListsTest, MRULeavingTakesTheTextAndSelectsTheFirst) {
     Pump();
 }
 
+TEST_F(RecentListsTest, MRUCompletesTypedTextFromItsEntries) {
+    auto* combo = Place(new TMRUComboBox(Form), 150, 21);
+    EXPECT_TRUE(combo->GetAutoComplete());
+    EXPECT_FALSE(combo->GetAutoDropDown());
+    EXPECT_FALSE(combo->GetAutoCloseUp());
+    combo->GetItems()->Add(u"release");
+    combo->GetItems()->Add(u"debug");
+    combo->SetFocus();
+    Pump();
+    TestSeams::TypeText(u"rel");
+    Pump();
+    EXPECT_EQ(combo->GetText(), u"release");
+    EXPECT_EQ(ItemsOf(combo), (Items{u"debug", u"release"}));
+}
+
 // The desktop combo: a layout is switched (clicked) only by a choice made in the open list.
 TEST_F(RecentListsTest, DesktopComboActsOnConfirmedChoicesOnly) {
     auto* combo = Place(new TDesktopComboBox(Form), 150, 21);

@@ -81,6 +81,80 @@ TEST_F(ComboBoxTest, PickingAnItemWithTheKeysFiresOnChangeOrOnSelect) {
     EXPECT_EQ(Text(), "COM3");
 }
 
+TEST_F(ComboBoxTest, AutoCompleteFillsInTheFirstItemThatStartsWithTheTypedText) {
+    combo->GetItems()->Add(u"Printer");
+    Focus(combo);
+    Type(u"P");
+    EXPECT_EQ(Text(), "P"); // off unless asked for
+    combo->SetText(u"");
+    log.clear();
+    combo->SetAutoComplete(true);
+    auto selection = [this] {
+        DWORD start = 0, end = 0;
+        SendMessageW(combo->GetHandle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        return std::pair<int, int>(int(start), int(end));
+    };
+    Type(u"p");
+    EXPECT_EQ(Text(), "Printer");
+    EXPECT_EQ(combo->GetItemIndex(), 3);
+    EXPECT_EQ(selection(), (std::pair<int, int>(1, 7))); // the completed part, to be typed over
+    Type(u"r");
+    EXPECT_EQ(Text(), "Printer");
+    EXPECT_EQ(selection(), (std::pair<int, int>(2, 7)));
+    Type(u"x"); // nothing starts so: the text is what was typed
+    EXPECT_EQ(Text(), "Prx");
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    EXPECT_EQ(log, (std::vector<std::string>{"change Printer", "change Prx"}));
+
+    // The open list closes on a completion only with AutoCloseUp.
+    combo->SetText(u"");
+    combo->SetDroppedDown(true);
+    Pump();
+    Type(u"c");
+    EXPECT_TRUE(combo->GetDroppedDown());
+    EXPECT_EQ(Text(), "COM1");
+    combo->SetAutoCloseUp(true);
+    combo->SetText(u"");
+    Type(u"p");
+    EXPECT_FALSE(combo->GetDroppedDown());
+    EXPECT_EQ(Text(), "Printer");
+
+    // AutoDropDown: the first key typed opens the list.
+    combo->SetAutoComplete(false);
+    combo->SetAutoDropDown(true);
+    combo->SetText(u"");
+    Type(u"z");
+    EXPECT_TRUE(combo->GetDroppedDown());
+    EXPECT_EQ(Text(), "z");
+
+    // A new window completes as the old one did.
+    combo->SetDroppedDown(false);
+    combo->SetAutoComplete(true);
+    combo->SetStyle(csDropDownList);
+    combo->SetStyle(csDropDown);
+    combo->SetText(u"");
+    Focus(combo);
+    Type(u"com3");
+    EXPECT_EQ(Text(), "COM3");
+}
+
+TEST_F(ComboBoxTest, AutoCompleteInADropDownListAddsUpKeysTypedInQuickSuccession) {
+    combo->GetItems()->Add(u"Printer");
+    combo->SetStyle(csDropDownList);
+    combo->SetAutoComplete(true);
+    Focus(combo);
+    Type(u"com3");
+    EXPECT_EQ(combo->GetItemIndex(), 2);
+    Type(u"p"); // "com3p" names no item: the list's own search by the key
+    EXPECT_EQ(Text(), "Printer");
+    TestSeams::AdvanceClock(600);
+    Type(u"c");
+    EXPECT_EQ(Text(), "COM1"); // a pause starts the search afresh
+    Type(u"om2");
+    EXPECT_EQ(Text(), "COM2");
+}
+
 TEST_F(ComboBoxTest, EditingTheItemsKeepsTheSelectedItem) {
     combo->SetItemIndex(1);
     combo->GetItems()->Insert(0, u"COM0");

@@ -351,6 +351,18 @@ public:
     UnicodeString GetText();
     void SetText(const UnicodeString& Value);
     void Clear();
+    // Typing completes the text with the first item that starts with what
+    // was typed (without regard to case); the completed part is selected.
+    // In a drop-down list, keys typed in quick succession add up. Off unless
+    // a descendant or the owner turns it on.
+    bool GetAutoComplete() const { return FAutoComplete; }
+    void SetAutoComplete(bool Value);
+    // A typed key opens the list (Tab closes it again).
+    bool GetAutoDropDown() const { return FAutoDropDown; }
+    void SetAutoDropDown(bool Value);
+    // An item picked by typing closes the open list.
+    bool GetAutoCloseUp() const { return FAutoCloseUp; }
+    void SetAutoCloseUp(bool Value) { FAutoCloseUp = Value; }
 
     void Dispatch(TMessage& Message) override;
 
@@ -364,6 +376,7 @@ protected:
     void CreateWnd() override;
     void DestroyWnd() override;
     void Loaded() override;
+    void KeyPress(char16_t& Key) override;
     virtual void Change();
     virtual void Select();
     void ItemsChanged();
@@ -373,6 +386,22 @@ protected:
     int FItemIndex = -1; // kept while there is no window
     int FDropDownCount = 8;
     int FMaxLength = 0;
+
+private:
+    // The keys typed into the combo's edit field come to KeyPress.
+    void EditWndProc(TMessage& Message);
+    void SubclassEdit();
+    void UnsubclassEdit();
+    bool SelectItem(const UnicodeString& Prefix);
+
+    HWND FEditHandle = nullptr;
+    WNDPROC FEditInstance = nullptr;
+    WNDPROC FDefEditProc = nullptr;
+    UnicodeString FFilter; // a drop-down list's keys typed so far
+    DWORD FLastTime = 0;
+    bool FAutoComplete = false;
+    bool FAutoDropDown = false;
+    bool FAutoCloseUp = false;
 };
 
 class TComboBox : public TCustomComboBox {
