@@ -2,6 +2,7 @@
 // application wrapper with its named services.
 #include "benchkit/controls/IDEAutomation.h"
 
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/Controls.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Forms.h>
@@ -142,6 +143,7 @@ void FillClassMap(TClassMap& map) {
         {TMenu::StaticClass(), WrapperClassOf<TMenuWrapper>()},
         {TMenuItem::StaticClass(), WrapperClassOf<TMenuItemWrapper>()},
         {TCustomListBox::StaticClass(), WrapperClassOf<TCustomListboxWrapper>()},
+        {TCheckListBox::StaticClass(), WrapperClassOf<TCheckListBoxWrapper>()},
         {TTabSet::StaticClass(), WrapperClassOf<TTabSetWrapper>()},
         {TPicture::StaticClass(), WrapperClassOf<TPictureWrapper>()},
         {TGraphic::StaticClass(), WrapperClassOf<TGraphicWrapper>()},

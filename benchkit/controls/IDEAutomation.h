@@ -13,6 +13,7 @@
 #pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
+#include <quorlpak/StdCtrls.h>
 #include <quorlpak/Messages.h>
 #include <quorlpak/Types.h>
 #include <runpak/Lists.h>
@@ -528,6 +529,24 @@ public:
     bool GetSelected(int Index) const;
     void SetItemIndex(int Value);
     int GetItemIndex() const;
+};
+
+class TCheckListBoxWrapper : public TCustomListboxWrapper {
+public:
+    using TCustomListboxWrapper::TCustomListboxWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    bool GetChecked(int Index) const;
+    // The three-valued state: 0 unchecked, 1 checked, 2 grayed.
+    int GetState(int Index) const;
+    bool GetHeader(int Index) const;
+    bool GetItemEnabled(int Index) const;
+    void SetChecked(int Index, bool Value);
+    // Raises for a number that is none of the three.
+    void SetState(int Index, int Value);
+    void SetHeader(int Index, bool Value);
+    void SetItemEnabled(int Index, bool Value);
 };
 
 class TTabSetWrapper : public TWinControlWrapper {

@@ -2,6 +2,7 @@
 // automation, forwarded to the wrapped object.
 #include "benchkit/controls/IDEAutomation.h"
 
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/Controls.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Forms.h>
@@ -444,6 +445,46 @@ void TCustomListboxWrapper::SetItemIndex(int Value) {
 }
 int TCustomListboxWrapper::GetItemIndex() const {
     return Wrapped<TCustomListBox>()->GetItemIndex();
+}
+
+TClass TCheckListBoxWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TCheckListBoxWrapper>(u"TCheckListBoxWrapper", TCustomListboxWrapper::StaticClass())
+            .Callable(u"GetChecked", &TCheckListBoxWrapper::GetChecked)
+            .Callable(u"GetState", &TCheckListBoxWrapper::GetState)
+            .Callable(u"GetHeader", &TCheckListBoxWrapper::GetHeader)
+            .Callable(u"GetItemEnabled", &TCheckListBoxWrapper::GetItemEnabled)
+            .Callable(u"SetChecked", &TCheckListBoxWrapper::SetChecked)
+            .Callable(u"SetState", &TCheckListBoxWrapper::SetState)
+            .Callable(u"SetHeader", &TCheckListBoxWrapper::SetHeader)
+            .Callable(u"SetItemEnabled", &TCheckListBoxWrapper::SetItemEnabled));
+    return &meta;
+}
+bool TCheckListBoxWrapper::GetChecked(int Index) const {
+    return Wrapped<TCheckListBox>()->GetChecked(Index);
+}
+int TCheckListBoxWrapper::GetState(int Index) const {
+    return int(Wrapped<TCheckListBox>()->GetState(Index));
+}
+bool TCheckListBoxWrapper::GetHeader(int Index) const {
+    return Wrapped<TCheckListBox>()->GetHeader(Index);
+}
+bool TCheckListBoxWrapper::GetItemEnabled(int Index) const {
+    return Wrapped<TCheckListBox>()->GetItemEnabled(Index);
+}
+void TCheckListBoxWrapper::SetChecked(int Index, bool Value) {
+    Wrapped<TCheckListBox>()->SetChecked(Index, Value);
+}
+void TCheckListBoxWrapper::SetState(int Index, int Value) {
+    if (Value < cbUnchecked || Value > cbGrayed)
+        throw EConvertError(u"Invalid check box state: " + IntToStr(Value));
+    Wrapped<TCheckListBox>()->SetState(Index, TCheckBoxState(Value));
+}
+void TCheckListBoxWrapper::SetHeader(int Index, bool Value) {
+    Wrapped<TCheckListBox>()->SetHeader(Index, Value);
+}
+void TCheckListBoxWrapper::SetItemEnabled(int Index, bool Value) {
+    Wrapped<TCheckListBox>()->SetItemEnabled(Index, Value);
 }
 
 TClass TStringsWrapper::StaticClass() {

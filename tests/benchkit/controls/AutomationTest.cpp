@@ -2,6 +2,7 @@
 
 #include <benchkit/controls/IDEAutomation.h>
 
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Grids.h>
 #include <quorlpak/Menus.h>
@@ -252,6 +253,43 @@ TEST_F(AutomationTest, ListBoxItemsByName) {
     EXPECT_EQ(list->GetItems()->GetCount(), 0);
 }
 
+TEST_F(AutomationTest, CheckListBoxStatesByName) {
+    auto* list = new TCheckListBox(Form);
+    list->SetName(u"Checks1");
+    list->SetBounds(200, 0, 150, 80);
+    list->SetParent(Form);
+    for (const char16_t* text : {u"Sources", u"main", u"tests"}) list->GetItems()->Add(text);
+    Pump();
+    Auto client = FormClient().Object(u"Checks1");
+    EXPECT_TRUE(client.Value(u"Count") == Variant(3)); // the list box's members still answer
+    struct Case {
+        const char16_t* set;
+        Variant value;
+        const char16_t* get;
+        Variant expected;
+    } cases[] = {
+        {u"SetChecked", true, u"GetChecked", true},
+        {u"SetState", int(cbGrayed), u"GetState", int(cbGrayed)},
+        {u"SetHeader", true, u"GetHeader", true},
+        {u"SetItemEnabled", false, u"GetItemEnabled", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(UTF8String(UnicodeString(c.set)).c_str());
+        ASSERT_EQ(client.Invoke(c.set, DISPATCH_METHOD, {2, c.value}, nullptr), S_OK);
+        EXPECT_TRUE(client.Value(c.get, {2}) == c.expected);
+        EXPECT_FALSE(client.Value(c.get, {1}) == c.expected);
+    }
+    EXPECT_EQ(list->GetState(2), cbGrayed);
+    EXPECT_TRUE(list->GetHeader(2));
+    EXPECT_FALSE(list->GetItemEnabled(2));
+    // An index past the end is the list's error; a state that is none of
+    // the three is refused and changes nothing.
+    TOleVariant ignored;
+    EXPECT_EQ(client.Invoke(u"GetChecked", DISPATCH_METHOD, {3}, &ignored), DISP_E_EXCEPTION);
+    EXPECT_EQ(client.Invoke(u"SetState", DISPATCH_METHOD, {2, 7}, &ignored), DISP_E_EXCEPTION);
+    EXPECT_EQ(list->GetState(2), cbGrayed);
+}
+
 TEST_F(AutomationTest, ApplicationServicesAreNamedAndOwned) {
     TApplicationWrapper app(Application);
     auto* service = new TServiceObject;
@@ -461,6 +499,8 @@ TEST(AutomationClassMapTest, EveryWrappedControlFindsItsOwnWrapper) {
         {TListView::StaticClass(), TCustomListViewWrapper::StaticClass()},
         {TListItems::StaticClass(), TListItemsWrapper::StaticClass()},
         {TListItem::StaticClass(), TListItemWrapper::StaticClass()},
+        {TCheckListBox::StaticClass(), TCheckListBoxWrapper::StaticClass()},
+        {TListBox::StaticClass(), TCustomListboxWrapper::StaticClass()},
         {TToolBar::StaticClass(), TWinControlWrapper::StaticClass()},
     };
     for (const auto& [objectClass, wrapperClass] : cases) {
