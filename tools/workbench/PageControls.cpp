@@ -13,6 +13,7 @@
 #include <benchkit/controls/ParvoInstallBtn.h>
 #include <benchkit/controls/ParvoInstallStepsSlider.h>
 #include <benchkit/controls/ParvoScrollBar.h>
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/ColorBox.h>
 #include <quorlpak/ComCtrls.h>
 #include <quorlpak/LabeledEdit.h>
@@ -196,6 +197,23 @@ void AddColourControls(TWinControl* Sheet) {
     };
 }
 
+// A check list with a header row, a grayed and a disabled item.
+void AddCheckList(TWinControl* Sheet) {
+    auto* list = new TCheckListBox(Sheet);
+    list->SetName(u"CheckList");
+    list->SetParent(Sheet);
+    list->SetBounds(648, 520, 104, 112);
+    list->SetAllowGrayed(true);
+    for (const char16_t* text : {u"Build", u"Sources", u"Resources", u"Run", u"Debug symbols", u"Profile"})
+        list->GetItems()->Add(text);
+    list->SetHeader(0, true);
+    list->SetChecked(1, true);
+    list->SetState(2, cbGrayed);
+    list->SetHeader(3, true);
+    list->SetChecked(4, true);
+    list->SetItemEnabled(4, false);
+}
+
 void Build(TWinControl* Sheet) {
     AddGauges(Sheet);
     AddTabSets(Sheet);
@@ -204,6 +222,7 @@ void Build(TWinControl* Sheet) {
     AddGrids(Sheet);
     AddTabControls(Sheet);
     AddColourControls(Sheet);
+    AddCheckList(Sheet);
 }
 
 // The edit-style grid shows its editor (with the ellipsis button) once it has the focus.
