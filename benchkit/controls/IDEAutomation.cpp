@@ -9,6 +9,7 @@
 #include <quorlpak/Grids.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Picture.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/ToolWin.h>
 #include <quorlpak/TabControl.h>
@@ -140,6 +141,7 @@ void FillClassMap(TClassMap& map) {
         {TCustomListView::StaticClass(), WrapperClassOf<TCustomListViewWrapper>()},
         {TListItems::StaticClass(), WrapperClassOf<TListItemsWrapper>()},
         {TListItem::StaticClass(), WrapperClassOf<TListItemWrapper>()},
+        {TStatusPanel::StaticClass(), WrapperClassOf<TStatusPanelWrapper>()},
         {TMenu::StaticClass(), WrapperClassOf<TMenuWrapper>()},
         {TMenuItem::StaticClass(), WrapperClassOf<TMenuItemWrapper>()},
         {TCustomListBox::StaticClass(), WrapperClassOf<TCustomListboxWrapper>()},

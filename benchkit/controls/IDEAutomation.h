@@ -232,6 +232,15 @@ public:
     int GetID() const;
 };
 
+// A status panel answers as any collection item, with its own published
+// members behind it.
+class TStatusPanelWrapper : public TCollectionItemWrapper {
+public:
+    using TCollectionItemWrapper::TCollectionItemWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+};
+
 class TCollectionWrapper : public TObjectWrapper {
 public:
     using TObjectWrapper::TObjectWrapper;

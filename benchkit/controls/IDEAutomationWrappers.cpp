@@ -9,6 +9,7 @@
 #include <quorlpak/Grids.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Picture.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/Tabs.h>
 #include <quorlpak/ToolWin.h>
@@ -192,6 +193,12 @@ int TCollectionItemWrapper::GetIndex() const {
 }
 int TCollectionItemWrapper::GetID() const {
     return Wrapped<TCollectionItem>()->GetID();
+}
+
+TClass TStatusPanelWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TStatusPanelWrapper>(u"TStatusPanelWrapper", TCollectionItemWrapper::StaticClass()));
+    return &meta;
 }
 
 TClass TCollectionWrapper::StaticClass() {

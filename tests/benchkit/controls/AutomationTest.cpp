@@ -6,6 +6,7 @@
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Grids.h>
 #include <quorlpak/Menus.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/TabControl.h>
 #include <quorlpak/ToolWin.h>
@@ -290,6 +291,21 @@ TEST_F(AutomationTest, CheckListBoxStatesByName) {
     EXPECT_EQ(list->GetState(2), cbGrayed);
 }
 
+TEST_F(AutomationTest, StatusPanelsAreCollectionItemsWithTheirOwnTexts) {
+    auto* bar = new TStatusBar(Form);
+    bar->SetName(u"Status1");
+    bar->SetParent(Form);
+    for (const char16_t* text : {u"Ready", u"Ln 4"}) bar->GetPanels()->Add()->SetText(text);
+    Pump();
+    Auto panels = FormClient().Object(u"Status1").Object(u"Panels"); // the bar's own property
+    EXPECT_TRUE(panels.Value(u"Count") == Variant(2));
+    Auto panel = panels.Object(u"GetItems", {1});
+    EXPECT_TRUE(panel.Value(u"ClassName") == Variant(u"TStatusPanel"));
+    EXPECT_TRUE(panel.Value(u"Index") == Variant(1));
+    ASSERT_EQ(panel.Put(u"Text", u"Ln 5"), S_OK); // the panel's own published text
+    EXPECT_EQ(bar->GetPanels()->GetItems(1)->GetText(), u"Ln 5");
+}
+
 TEST_F(AutomationTest, ApplicationServicesAreNamedAndOwned) {
     TApplicationWrapper app(Application);
     auto* service = new TServiceObject;
@@ -500,6 +516,8 @@ TEST(AutomationClassMapTest, EveryWrappedControlFindsItsOwnWrapper) {
         {TListItems::StaticClass(), TListItemsWrapper::StaticClass()},
         {TListItem::StaticClass(), TListItemWrapper::StaticClass()},
         {TCheckListBox::StaticClass(), TCheckListBoxWrapper::StaticClass()},
+        {TStatusPanel::StaticClass(), TStatusPanelWrapper::StaticClass()},
+        {TStatusPanels::StaticClass(), TCollectionWrapper::StaticClass()},
         {TListBox::StaticClass(), TCustomListboxWrapper::StaticClass()},
         {TToolBar::StaticClass(), TWinControlWrapper::StaticClass()},
     };
