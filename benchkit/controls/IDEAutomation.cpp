@@ -7,6 +7,7 @@
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Forms.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Picture.h>
 #include <quorlpak/StatusBar.h>
@@ -141,6 +142,7 @@ void FillClassMap(TClassMap& map) {
         {TCustomListView::StaticClass(), WrapperClassOf<TCustomListViewWrapper>()},
         {TListItems::StaticClass(), WrapperClassOf<TListItemsWrapper>()},
         {TListItem::StaticClass(), WrapperClassOf<TListItemWrapper>()},
+        {THeaderSection::StaticClass(), WrapperClassOf<THeaderSectionWrapper>()},
         {TStatusPanel::StaticClass(), WrapperClassOf<TStatusPanelWrapper>()},
         {TMenu::StaticClass(), WrapperClassOf<TMenuWrapper>()},
         {TMenuItem::StaticClass(), WrapperClassOf<TMenuItemWrapper>()},

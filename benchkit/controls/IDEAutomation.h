@@ -232,6 +232,16 @@ public:
     int GetID() const;
 };
 
+class THeaderSectionWrapper : public TCollectionItemWrapper {
+public:
+    using TCollectionItemWrapper::TCollectionItemWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetLeft() const;
+    int GetRight() const;
+};
+
 // A status panel answers as any collection item, with its own published
 // members behind it.
 class TStatusPanelWrapper : public TCollectionItemWrapper {

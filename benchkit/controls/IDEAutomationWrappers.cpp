@@ -7,6 +7,7 @@
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Forms.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Picture.h>
 #include <quorlpak/StatusBar.h>
@@ -193,6 +194,20 @@ int TCollectionItemWrapper::GetIndex() const {
 }
 int TCollectionItemWrapper::GetID() const {
     return Wrapped<TCollectionItem>()->GetID();
+}
+
+TClass THeaderSectionWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<THeaderSectionWrapper>(u"THeaderSectionWrapper", TCollectionItemWrapper::StaticClass())
+            .ReadOnlyProperty(u"Left", IntegerTypeInfo, &THeaderSectionWrapper::GetLeft)
+            .ReadOnlyProperty(u"Right", IntegerTypeInfo, &THeaderSectionWrapper::GetRight));
+    return &meta;
+}
+int THeaderSectionWrapper::GetLeft() const {
+    return Wrapped<THeaderSection>()->GetLeft();
+}
+int THeaderSectionWrapper::GetRight() const {
+    return Wrapped<THeaderSection>()->GetRight();
 }
 
 TClass TStatusPanelWrapper::StaticClass() {

@@ -5,6 +5,7 @@
 #include <quorlpak/CheckLst.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
@@ -306,6 +307,20 @@ TEST_F(AutomationTest, StatusPanelsAreCollectionItemsWithTheirOwnTexts) {
     EXPECT_EQ(bar->GetPanels()->GetItems(1)->GetText(), u"Ln 5");
 }
 
+TEST_F(AutomationTest, HeaderSectionsTellTheirEdges) {
+    auto* header = new THeaderControl(Form);
+    header->SetName(u"Header1");
+    header->SetParent(Form);
+    for (int width : {70, 45}) header->GetSections()->Add()->SetWidth(width);
+    Pump();
+    Auto section = FormClient().Object(u"Header1").Object(u"Sections").Object(u"GetItems", {1});
+    EXPECT_TRUE(section.Value(u"ClassName") == Variant(u"THeaderSection"));
+    EXPECT_TRUE(section.Value(u"Left") == Variant(70));
+    EXPECT_TRUE(section.Value(u"Right") == Variant(115));
+    header->GetSections()->GetItems(0)->SetWidth(90); // read again, not kept
+    EXPECT_TRUE(section.Value(u"Left") == Variant(90));
+}
+
 TEST_F(AutomationTest, ApplicationServicesAreNamedAndOwned) {
     TApplicationWrapper app(Application);
     auto* service = new TServiceObject;
@@ -517,6 +532,7 @@ TEST(AutomationClassMapTest, EveryWrappedControlFindsItsOwnWrapper) {
         {TListItem::StaticClass(), TListItemWrapper::StaticClass()},
         {TCheckListBox::StaticClass(), TCheckListBoxWrapper::StaticClass()},
         {TStatusPanel::StaticClass(), TStatusPanelWrapper::StaticClass()},
+        {THeaderSection::StaticClass(), THeaderSectionWrapper::StaticClass()},
         {TStatusPanels::StaticClass(), TCollectionWrapper::StaticClass()},
         {TListBox::StaticClass(), TCustomListboxWrapper::StaticClass()},
         {TToolBar::StaticClass(), TWinControlWrapper::StaticClass()},
