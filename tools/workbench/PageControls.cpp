@@ -16,7 +16,9 @@
 #include <quorlpak/CheckLst.h>
 #include <quorlpak/ColorBox.h>
 #include <quorlpak/ComCtrls.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/LabeledEdit.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/StringList.h>
 
@@ -214,6 +216,30 @@ void AddCheckList(TWinControl* Sheet) {
     list->SetItemEnabled(4, false);
 }
 
+// A header with three sections over a status bar with three panels, the
+// last one raised.
+void AddHeaderAndStatus(TWinControl* Sheet) {
+    auto* header = new THeaderControl(Sheet);
+    header->SetAlign(alNone);
+    header->SetParent(Sheet);
+    header->SetBounds(16, 600, 320, 17);
+    for (auto [text, width] : {std::pair{u"Name", 140}, {u"Size", 70}, {u"Modified", 110}}) {
+        THeaderSection* section = header->GetSections()->Add();
+        section->SetText(text);
+        section->SetWidth(width);
+    }
+    auto* status = new TStatusBar(Sheet);
+    status->SetAlign(alNone);
+    status->SetParent(Sheet);
+    status->SetBounds(16, 636, 600, 19);
+    for (auto [text, width] : {std::pair{u"Ready", 200}, {u"Ln 12, Col 4", 120}, {u"Insert", 80}}) {
+        TStatusPanel* panel = status->GetPanels()->Add();
+        panel->SetText(text);
+        panel->SetWidth(width);
+    }
+    status->GetPanels()->GetItems(2)->SetBevel(pbRaised);
+}
+
 void Build(TWinControl* Sheet) {
     AddGauges(Sheet);
     AddTabSets(Sheet);
@@ -223,6 +249,7 @@ void Build(TWinControl* Sheet) {
     AddTabControls(Sheet);
     AddColourControls(Sheet);
     AddCheckList(Sheet);
+    AddHeaderAndStatus(Sheet);
 }
 
 // The edit-style grid shows its editor (with the ellipsis button) once it has the focus.
