@@ -2,13 +2,17 @@
 // application wrapper with its named services.
 #include "benchkit/controls/IDEAutomation.h"
 
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/Controls.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Forms.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Picture.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
+#include <quorlpak/ToolWin.h>
 #include <quorlpak/TabControl.h>
 #include <quorlpak/Tabs.h>
 #include <runpak/Collection.h>
@@ -24,7 +28,7 @@
 TAutoObjectDispatch::TAutoObjectDispatch(TObjectWrapper* Wrapper) : TObjectDispatch(Wrapper, true) {}
 
 IDispatch* TAutoObjectDispatch::Create(TObject* Obj) {
-    TObjectWrapperClass wrapperClass = ClassMap()->FindObjectWrapper(Obj->ClassType());
+    TObjectWrapperClass wrapperClass = ClassMap()->FindObjectWrapper(AutomationClassOf(Obj));
     if (!wrapperClass) return nullptr;
     auto* dispatch = new TAutoObjectDispatch(wrapperClass->Create(Obj));
     dispatch->AddRef();
@@ -122,6 +126,7 @@ void FillClassMap(TClassMap& map) {
         {TCustomForm::StaticClass(), WrapperClassOf<TCustomFormWrapper>()},
         {TButton::StaticClass(), WrapperClassOf<TButtonWrapper>()},
         {TPopupMenu::StaticClass(), WrapperClassOf<TPopupMenuWrapper>()},
+        {TToolButton::StaticClass(), WrapperClassOf<TToolButtonWrapper>()},
         {TPanel::StaticClass(), WrapperClassOf<TPanelWrapper>()},
         {TComboBox::StaticClass(), WrapperClassOf<TComboBoxWrapper>()},
         {TEdit::StaticClass(), WrapperClassOf<TEditWrapper>()},
@@ -130,9 +135,19 @@ void FillClassMap(TClassMap& map) {
         {TCustomGrid::StaticClass(), WrapperClassOf<TCustomGridWrapper>()},
         {TStringGrid::StaticClass(), WrapperClassOf<TStringGridWrapper>()},
         {TStrings::StaticClass(), WrapperClassOf<TStringsWrapper>()},
+        {TCustomTreeView::StaticClass(), WrapperClassOf<TCustomTreeViewWrapper>()},
+        {TTreeView::StaticClass(), WrapperClassOf<TTreeViewWrapper>()},
+        {TreeNodesAutoClass(), WrapperClassOf<TTreeNodesWrapper>()},
+        {TreeNodeAutoClass(), WrapperClassOf<TTreeNodeWrapper>()},
+        {TCustomListView::StaticClass(), WrapperClassOf<TCustomListViewWrapper>()},
+        {TListItems::StaticClass(), WrapperClassOf<TListItemsWrapper>()},
+        {TListItem::StaticClass(), WrapperClassOf<TListItemWrapper>()},
+        {THeaderSection::StaticClass(), WrapperClassOf<THeaderSectionWrapper>()},
+        {TStatusPanel::StaticClass(), WrapperClassOf<TStatusPanelWrapper>()},
         {TMenu::StaticClass(), WrapperClassOf<TMenuWrapper>()},
         {TMenuItem::StaticClass(), WrapperClassOf<TMenuItemWrapper>()},
         {TCustomListBox::StaticClass(), WrapperClassOf<TCustomListboxWrapper>()},
+        {TCheckListBox::StaticClass(), WrapperClassOf<TCheckListBoxWrapper>()},
         {TTabSet::StaticClass(), WrapperClassOf<TTabSetWrapper>()},
         {TPicture::StaticClass(), WrapperClassOf<TPictureWrapper>()},
         {TGraphic::StaticClass(), WrapperClassOf<TGraphicWrapper>()},
@@ -165,16 +180,16 @@ TObjectWrapper::~TObjectWrapper() {
 }
 
 UnicodeString TObjectWrapper::GetClassName() const {
-    return FObject->ClassName();
+    return AutomationClassOf(FObject)->ClassName();
 }
 
 UnicodeString TObjectWrapper::GetParentClass() const {
-    TClass parent = FObject->ClassType()->ClassParent();
+    TClass parent = AutomationClassOf(FObject)->ClassParent();
     return parent ? parent->ClassName() : UnicodeString();
 }
 
 bool TObjectWrapper::InheritsFrom(const UnicodeString& ClassName) const {
-    for (TClass c = FObject->ClassType(); c; c = c->ClassParent())
+    for (TClass c = AutomationClassOf(FObject); c; c = c->ClassParent())
         if (SameText(c->ClassName(), ClassName)) return true;
     return false;
 }

@@ -13,6 +13,7 @@
 #pragma GCC visibility push(default)
 
 #include <quorlpak/Bitmap.h>
+#include <quorlpak/StdCtrls.h>
 #include <quorlpak/Messages.h>
 #include <quorlpak/Types.h>
 #include <runpak/Lists.h>
@@ -27,9 +28,14 @@ class TControl;
 class TCustomForm;
 class TGraphic;
 class TIcon;
+class TListItem;
+class TListItems;
 class TMenuItem;
+class TPopupMenu;
 class TScreen;
 class TStrings;
+class TTreeNode;
+class TTreeNodes;
 class TWinControl;
 
 class TObjectWrapper;
@@ -90,6 +96,13 @@ public:
 
 // The process's class map, filled with the framework's classes on first use.
 TClassMap* ClassMap();
+
+// Tree nodes and their list carry no class record of their own in the
+// framework; the class map and the wrappers know them by these.
+TClass TreeNodeAutoClass();
+TClass TreeNodesAutoClass();
+// The class an object is mapped and named by.
+TClass AutomationClassOf(const TObject* Obj);
 
 // --- Wrappers -------------------------------------------------------------------------------
 // Ids of the messages a wrapper posts to itself to run a click later.
@@ -219,6 +232,25 @@ public:
     int GetID() const;
 };
 
+class THeaderSectionWrapper : public TCollectionItemWrapper {
+public:
+    using TCollectionItemWrapper::TCollectionItemWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetLeft() const;
+    int GetRight() const;
+};
+
+// A status panel answers as any collection item, with its own published
+// members behind it.
+class TStatusPanelWrapper : public TCollectionItemWrapper {
+public:
+    using TCollectionItemWrapper::TCollectionItemWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+};
+
 class TCollectionWrapper : public TObjectWrapper {
 public:
     using TObjectWrapper::TObjectWrapper;
@@ -268,6 +300,33 @@ public:
     TMenuItem* GetItems(int Index) const;
     void Popup(int X, int Y);
     void CloseMenu();
+};
+
+// A tool button is a graphic control: the windowed members of its base
+// raise the framework's invalid-cast error for it.
+class TToolButtonWrapper : public TWinControlWrapper {
+public:
+    using TWinControlWrapper::TWinControlWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    bool GetShowHint() const;
+    void SetShowHint(bool Value);
+    UnicodeString GetHint() const;
+    void SetHint(const UnicodeString& Value);
+    UnicodeString GetCaption() const;
+    void SetCaption(const UnicodeString& Value);
+    TPopupMenu* GetPopupMenu() const;
+    void SetPopupMenu(TPopupMenu* Value);
+    TPopupMenu* GetDropdownMenu() const;
+    void SetDropdownMenu(TPopupMenu* Value);
+    // Both return at once; the action runs when the loop delivers it.
+    void Click();
+    void CheckMenuDropdown();
+    void Hide();
+
+protected:
+    void WndMethod(TMessage& Message) override;
 };
 
 class TPanelWrapper : public TWinControlWrapper {
@@ -328,6 +387,102 @@ public:
 
     TStrings* GetTabs() const;
     TRectClass* GetTabRect(int Index) const;
+};
+
+class TCustomTreeViewWrapper : public TWinControlWrapper {
+public:
+    using TWinControlWrapper::TWinControlWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    TTreeNode* GetSelected() const;
+};
+
+class TTreeViewWrapper : public TCustomTreeViewWrapper {
+public:
+    using TCustomTreeViewWrapper::TCustomTreeViewWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    // The node at that position of the whole tree, depth first.
+    TTreeNode* GetItem(int Index) const;
+};
+
+class TTreeNodesWrapper : public TObjectWrapper {
+public:
+    using TObjectWrapper::TObjectWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetCount() const;
+    TTreeNode* GetItem(int Index) const;
+};
+
+class TTreeNodeWrapper : public TObjectWrapper {
+public:
+    using TObjectWrapper::TObjectWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetCount() const;
+    UnicodeString GetText() const;
+    void SetText(const UnicodeString& Value);
+    int GetSelectedIndex() const;
+    bool GetSelected() const;
+    void SetSelected(bool Value);
+    bool GetExpanded() const;
+    void SetExpanded(bool Value);
+    bool GetHasChildren() const;
+    bool GetIsVisible() const;
+    int GetIndex() const;
+    bool GetFocused() const;
+    // Focusing a node selects it and gives its tree the focus.
+    void SetFocused(bool Value);
+    int GetLevel() const;
+    // The child at that position.
+    TTreeNode* GetItem(int Index) const;
+    void Expand(bool Recurse);
+};
+
+class TCustomListViewWrapper : public TWinControlWrapper {
+public:
+    using TWinControlWrapper::TWinControlWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetCount() const;
+    TListItem* GetItem(int Index) const;
+};
+
+class TListItemsWrapper : public TObjectWrapper {
+public:
+    using TObjectWrapper::TObjectWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    int GetCount() const;
+    TListItem* GetItem(int Index) const;
+};
+
+class TListItemWrapper : public TObjectWrapper {
+public:
+    using TObjectWrapper::TObjectWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    TStrings* GetSubItems() const;
+    UnicodeString GetCaption() const;
+    void SetCaption(const UnicodeString& Value);
+    bool GetFocused() const;
+    void SetFocused(bool Value);
+    int GetIndent() const;
+    void SetIndent(int Value);
+    int GetIndex() const;
+    bool GetSelected() const;
+    void SetSelected(bool Value);
+    // The item's position in its list view.
+    int GetLeft() const;
+    int GetTop() const;
 };
 
 class TCustomGridWrapper : public TWinControlWrapper {
@@ -393,6 +548,24 @@ public:
     bool GetSelected(int Index) const;
     void SetItemIndex(int Value);
     int GetItemIndex() const;
+};
+
+class TCheckListBoxWrapper : public TCustomListboxWrapper {
+public:
+    using TCustomListboxWrapper::TCustomListboxWrapper;
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
+
+    bool GetChecked(int Index) const;
+    // The three-valued state: 0 unchecked, 1 checked, 2 grayed.
+    int GetState(int Index) const;
+    bool GetHeader(int Index) const;
+    bool GetItemEnabled(int Index) const;
+    void SetChecked(int Index, bool Value);
+    // Raises for a number that is none of the three.
+    void SetState(int Index, int Value);
+    void SetHeader(int Index, bool Value);
+    void SetItemEnabled(int Index, bool Value);
 };
 
 class TTabSetWrapper : public TWinControlWrapper {

@@ -2,14 +2,18 @@
 // automation, forwarded to the wrapped object.
 #include "benchkit/controls/IDEAutomation.h"
 
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/Controls.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Forms.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/Menus.h>
 #include <quorlpak/Picture.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/Tabs.h>
+#include <quorlpak/ToolWin.h>
 #include <runpak/Collection.h>
 
 #include <quorlpak/ComCtrls.h>
@@ -190,6 +194,26 @@ int TCollectionItemWrapper::GetIndex() const {
 }
 int TCollectionItemWrapper::GetID() const {
     return Wrapped<TCollectionItem>()->GetID();
+}
+
+TClass THeaderSectionWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<THeaderSectionWrapper>(u"THeaderSectionWrapper", TCollectionItemWrapper::StaticClass())
+            .ReadOnlyProperty(u"Left", IntegerTypeInfo, &THeaderSectionWrapper::GetLeft)
+            .ReadOnlyProperty(u"Right", IntegerTypeInfo, &THeaderSectionWrapper::GetRight));
+    return &meta;
+}
+int THeaderSectionWrapper::GetLeft() const {
+    return Wrapped<THeaderSection>()->GetLeft();
+}
+int THeaderSectionWrapper::GetRight() const {
+    return Wrapped<THeaderSection>()->GetRight();
+}
+
+TClass TStatusPanelWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TStatusPanelWrapper>(u"TStatusPanelWrapper", TCollectionItemWrapper::StaticClass()));
+    return &meta;
 }
 
 TClass TCollectionWrapper::StaticClass() {
@@ -445,6 +469,46 @@ int TCustomListboxWrapper::GetItemIndex() const {
     return Wrapped<TCustomListBox>()->GetItemIndex();
 }
 
+TClass TCheckListBoxWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TCheckListBoxWrapper>(u"TCheckListBoxWrapper", TCustomListboxWrapper::StaticClass())
+            .Callable(u"GetChecked", &TCheckListBoxWrapper::GetChecked)
+            .Callable(u"GetState", &TCheckListBoxWrapper::GetState)
+            .Callable(u"GetHeader", &TCheckListBoxWrapper::GetHeader)
+            .Callable(u"GetItemEnabled", &TCheckListBoxWrapper::GetItemEnabled)
+            .Callable(u"SetChecked", &TCheckListBoxWrapper::SetChecked)
+            .Callable(u"SetState", &TCheckListBoxWrapper::SetState)
+            .Callable(u"SetHeader", &TCheckListBoxWrapper::SetHeader)
+            .Callable(u"SetItemEnabled", &TCheckListBoxWrapper::SetItemEnabled));
+    return &meta;
+}
+bool TCheckListBoxWrapper::GetChecked(int Index) const {
+    return Wrapped<TCheckListBox>()->GetChecked(Index);
+}
+int TCheckListBoxWrapper::GetState(int Index) const {
+    return int(Wrapped<TCheckListBox>()->GetState(Index));
+}
+bool TCheckListBoxWrapper::GetHeader(int Index) const {
+    return Wrapped<TCheckListBox>()->GetHeader(Index);
+}
+bool TCheckListBoxWrapper::GetItemEnabled(int Index) const {
+    return Wrapped<TCheckListBox>()->GetItemEnabled(Index);
+}
+void TCheckListBoxWrapper::SetChecked(int Index, bool Value) {
+    Wrapped<TCheckListBox>()->SetChecked(Index, Value);
+}
+void TCheckListBoxWrapper::SetState(int Index, int Value) {
+    if (Value < cbUnchecked || Value > cbGrayed)
+        throw EConvertError(u"Invalid check box state: " + IntToStr(Value));
+    Wrapped<TCheckListBox>()->SetState(Index, TCheckBoxState(Value));
+}
+void TCheckListBoxWrapper::SetHeader(int Index, bool Value) {
+    Wrapped<TCheckListBox>()->SetHeader(Index, Value);
+}
+void TCheckListBoxWrapper::SetItemEnabled(int Index, bool Value) {
+    Wrapped<TCheckListBox>()->SetItemEnabled(Index, Value);
+}
+
 TClass TStringsWrapper::StaticClass() {
     static const TMetaClass meta(
         TClassBuilder<TStringsWrapper>(u"TStringsWrapper", TObjectWrapper::StaticClass())
@@ -461,6 +525,287 @@ UnicodeString TStringsWrapper::GetStrings(int Index) const {
 }
 TObject* TStringsWrapper::GetObjects(int Index) const {
     return Wrapped<TStrings>()->GetObjects(Index);
+}
+
+// --- Tool buttons ----------------------------------------------------------------------------
+
+TClass TToolButtonWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TToolButtonWrapper>(u"TToolButtonWrapper", TWinControlWrapper::StaticClass())
+            .Property(u"ShowHint", BooleanTypeInfo, &TToolButtonWrapper::GetShowHint,
+                      &TToolButtonWrapper::SetShowHint)
+            .Property(u"Hint", UnicodeStringTypeInfo, &TToolButtonWrapper::GetHint, &TToolButtonWrapper::SetHint)
+            .Property(u"Caption", UnicodeStringTypeInfo, &TToolButtonWrapper::GetCaption,
+                      &TToolButtonWrapper::SetCaption)
+            .Property(u"PopupMenu", ClassTypeInfo<TPopupMenu>, &TToolButtonWrapper::GetPopupMenu,
+                      &TToolButtonWrapper::SetPopupMenu)
+            .Property(u"DropdownMenu", ClassTypeInfo<TPopupMenu>, &TToolButtonWrapper::GetDropdownMenu,
+                      &TToolButtonWrapper::SetDropdownMenu)
+            .Callable(u"Click", &TToolButtonWrapper::Click)
+            .Callable(u"CheckMenuDropdown", &TToolButtonWrapper::CheckMenuDropdown)
+            .Callable(u"Hide", &TToolButtonWrapper::Hide));
+    return &meta;
+}
+bool TToolButtonWrapper::GetShowHint() const {
+    return Wrapped<TToolButton>()->GetShowHint();
+}
+void TToolButtonWrapper::SetShowHint(bool Value) {
+    Wrapped<TToolButton>()->SetShowHint(Value);
+}
+UnicodeString TToolButtonWrapper::GetHint() const {
+    return Wrapped<TToolButton>()->GetHint();
+}
+void TToolButtonWrapper::SetHint(const UnicodeString& Value) {
+    // The framework's hint setter only stores the text.
+    Wrapped<TToolButton>()->SetHint(Value);
+}
+UnicodeString TToolButtonWrapper::GetCaption() const {
+    return Wrapped<TToolButton>()->GetCaption();
+}
+void TToolButtonWrapper::SetCaption(const UnicodeString& Value) {
+    Wrapped<TToolButton>()->SetCaption(Value);
+}
+TPopupMenu* TToolButtonWrapper::GetPopupMenu() const {
+    return Wrapped<TToolButton>()->GetPopupMenu();
+}
+void TToolButtonWrapper::SetPopupMenu(TPopupMenu* Value) {
+    Wrapped<TToolButton>()->SetPopupMenu(Value);
+}
+TPopupMenu* TToolButtonWrapper::GetDropdownMenu() const {
+    return Wrapped<TToolButton>()->GetDropdownMenu();
+}
+void TToolButtonWrapper::SetDropdownMenu(TPopupMenu* Value) {
+    Wrapped<TToolButton>()->SetDropdownMenu(Value);
+}
+void TToolButtonWrapper::Click() {
+    PostAction(WM_AUTOMATION_CLICK);
+}
+void TToolButtonWrapper::CheckMenuDropdown() {
+    PostAction(WM_AUTOMATION_CHECKMENUDROPDOWN);
+}
+void TToolButtonWrapper::Hide() {
+    Wrapped<TToolButton>()->Hide();
+}
+void TToolButtonWrapper::WndMethod(TMessage& Message) {
+    if (Message.Msg != WM_AUTOMATION_CLICK && Message.Msg != WM_AUTOMATION_CHECKMENUDROPDOWN)
+        return TWinControlWrapper::WndMethod(Message);
+    Message.Result = 0;
+    TToolButton* button = Wrapped<TToolButton>();
+    if (Message.Msg == WM_AUTOMATION_CLICK)
+        button->Click();
+    else
+        button->CheckMenuDropdown();
+}
+
+// --- Tree views -------------------------------------------------------------------------------
+
+TClass TreeNodeAutoClass() {
+    static const TMetaClass meta(TClassBuilder<TTreeNode>(u"TTreeNode", TObject::StaticClass()));
+    return &meta;
+}
+TClass TreeNodesAutoClass() {
+    static const TMetaClass meta(TClassBuilder<TTreeNodes>(u"TTreeNodes", TObject::StaticClass()));
+    return &meta;
+}
+TClass AutomationClassOf(const TObject* Obj) {
+    TClass own = Obj->ClassType();
+    if (own != TObject::StaticClass()) return own;
+    if (dynamic_cast<const TTreeNode*>(Obj)) return TreeNodeAutoClass();
+    if (dynamic_cast<const TTreeNodes*>(Obj)) return TreeNodesAutoClass();
+    return own;
+}
+
+namespace {
+PTypeInfo TreeNodeTypeInfo() {
+    return TreeNodeAutoClass()->ClassInfo();
+}
+} // namespace
+
+TClass TCustomTreeViewWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TCustomTreeViewWrapper>(u"TCustomTreeViewWrapper", TWinControlWrapper::StaticClass())
+            .ReadOnlyProperty(u"Selected", TreeNodeTypeInfo, &TCustomTreeViewWrapper::GetSelected));
+    return &meta;
+}
+TTreeNode* TCustomTreeViewWrapper::GetSelected() const {
+    return Wrapped<TCustomTreeView>()->GetSelected();
+}
+
+TClass TTreeViewWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TTreeViewWrapper>(u"TTreeViewWrapper", TCustomTreeViewWrapper::StaticClass())
+            .Callable(u"GetItem", &TTreeViewWrapper::GetItem));
+    return &meta;
+}
+TTreeNode* TTreeViewWrapper::GetItem(int Index) const {
+    return Wrapped<TTreeView>()->GetItems()->GetItem(Index);
+}
+
+TClass TTreeNodesWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TTreeNodesWrapper>(u"TTreeNodesWrapper", TObjectWrapper::StaticClass())
+            .ReadOnlyProperty(u"Count", IntegerTypeInfo, &TTreeNodesWrapper::GetCount)
+            .Callable(u"GetItem", &TTreeNodesWrapper::GetItem));
+    return &meta;
+}
+int TTreeNodesWrapper::GetCount() const {
+    return Wrapped<TTreeNodes>()->GetCount();
+}
+TTreeNode* TTreeNodesWrapper::GetItem(int Index) const {
+    return Wrapped<TTreeNodes>()->GetItem(Index);
+}
+
+TClass TTreeNodeWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TTreeNodeWrapper>(u"TTreeNodeWrapper", TObjectWrapper::StaticClass())
+            .ReadOnlyProperty(u"Count", IntegerTypeInfo, &TTreeNodeWrapper::GetCount)
+            .Property(u"Text", UnicodeStringTypeInfo, &TTreeNodeWrapper::GetText, &TTreeNodeWrapper::SetText)
+            .ReadOnlyProperty(u"SelectedIndex", IntegerTypeInfo, &TTreeNodeWrapper::GetSelectedIndex)
+            .Property(u"Selected", BooleanTypeInfo, &TTreeNodeWrapper::GetSelected,
+                      &TTreeNodeWrapper::SetSelected)
+            .Property(u"Expanded", BooleanTypeInfo, &TTreeNodeWrapper::GetExpanded,
+                      &TTreeNodeWrapper::SetExpanded)
+            .ReadOnlyProperty(u"HasChildren", BooleanTypeInfo, &TTreeNodeWrapper::GetHasChildren)
+            .ReadOnlyProperty(u"IsVisible", BooleanTypeInfo, &TTreeNodeWrapper::GetIsVisible)
+            .ReadOnlyProperty(u"Index", IntegerTypeInfo, &TTreeNodeWrapper::GetIndex)
+            .Property(u"Focused", BooleanTypeInfo, &TTreeNodeWrapper::GetFocused, &TTreeNodeWrapper::SetFocused)
+            .ReadOnlyProperty(u"Level", IntegerTypeInfo, &TTreeNodeWrapper::GetLevel)
+            .Callable(u"GetItem", &TTreeNodeWrapper::GetItem)
+            .Callable(u"Expand", &TTreeNodeWrapper::Expand));
+    return &meta;
+}
+int TTreeNodeWrapper::GetCount() const {
+    return Wrapped<TTreeNode>()->GetCount();
+}
+UnicodeString TTreeNodeWrapper::GetText() const {
+    return Wrapped<TTreeNode>()->GetText();
+}
+void TTreeNodeWrapper::SetText(const UnicodeString& Value) {
+    Wrapped<TTreeNode>()->SetText(Value);
+}
+int TTreeNodeWrapper::GetSelectedIndex() const {
+    return Wrapped<TTreeNode>()->GetSelectedIndex();
+}
+bool TTreeNodeWrapper::GetSelected() const {
+    return Wrapped<TTreeNode>()->GetSelected();
+}
+void TTreeNodeWrapper::SetSelected(bool Value) {
+    Wrapped<TTreeNode>()->SetSelected(Value);
+}
+bool TTreeNodeWrapper::GetExpanded() const {
+    return Wrapped<TTreeNode>()->GetExpanded();
+}
+void TTreeNodeWrapper::SetExpanded(bool Value) {
+    Wrapped<TTreeNode>()->SetExpanded(Value);
+}
+bool TTreeNodeWrapper::GetHasChildren() const {
+    return Wrapped<TTreeNode>()->GetHasChildren();
+}
+bool TTreeNodeWrapper::GetIsVisible() const {
+    return Wrapped<TTreeNode>()->IsVisible();
+}
+int TTreeNodeWrapper::GetIndex() const {
+    return Wrapped<TTreeNode>()->GetIndex();
+}
+bool TTreeNodeWrapper::GetFocused() const {
+    return Wrapped<TTreeNode>()->GetFocused();
+}
+void TTreeNodeWrapper::SetFocused(bool Value) {
+    TTreeNode* node = Wrapped<TTreeNode>();
+    if (!Value) return; // the focus belongs to the tree, not to a node
+    node->SetSelected(true);
+    if (TCustomTreeView* tree = node->GetTreeView(); tree && tree->CanFocus()) tree->SetFocus();
+}
+int TTreeNodeWrapper::GetLevel() const {
+    return Wrapped<TTreeNode>()->GetLevel();
+}
+TTreeNode* TTreeNodeWrapper::GetItem(int Index) const {
+    return Wrapped<TTreeNode>()->GetItem(Index);
+}
+void TTreeNodeWrapper::Expand(bool Recurse) {
+    Wrapped<TTreeNode>()->Expand(Recurse);
+}
+
+// --- List views -------------------------------------------------------------------------------
+
+TClass TCustomListViewWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TCustomListViewWrapper>(u"TCustomListViewWrapper", TWinControlWrapper::StaticClass())
+            .ReadOnlyProperty(u"Count", IntegerTypeInfo, &TCustomListViewWrapper::GetCount)
+            .Callable(u"GetItem", &TCustomListViewWrapper::GetItem));
+    return &meta;
+}
+int TCustomListViewWrapper::GetCount() const {
+    return Wrapped<TCustomListView>()->GetItems()->GetCount();
+}
+TListItem* TCustomListViewWrapper::GetItem(int Index) const {
+    return Wrapped<TCustomListView>()->GetItems()->GetItem(Index);
+}
+
+TClass TListItemsWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TListItemsWrapper>(u"TListItemsWrapper", TObjectWrapper::StaticClass())
+            .ReadOnlyProperty(u"Count", IntegerTypeInfo, &TListItemsWrapper::GetCount)
+            .Callable(u"GetItem", &TListItemsWrapper::GetItem));
+    return &meta;
+}
+int TListItemsWrapper::GetCount() const {
+    return Wrapped<TListItems>()->GetCount();
+}
+TListItem* TListItemsWrapper::GetItem(int Index) const {
+    return Wrapped<TListItems>()->GetItem(Index);
+}
+
+TClass TListItemWrapper::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TListItemWrapper>(u"TListItemWrapper", TObjectWrapper::StaticClass())
+            .ReadOnlyProperty(u"SubItems", ClassTypeInfo<TStrings>, &TListItemWrapper::GetSubItems)
+            .Property(u"Caption", UnicodeStringTypeInfo, &TListItemWrapper::GetCaption,
+                      &TListItemWrapper::SetCaption)
+            .Property(u"Focused", BooleanTypeInfo, &TListItemWrapper::GetFocused, &TListItemWrapper::SetFocused)
+            .Property(u"Indent", IntegerTypeInfo, &TListItemWrapper::GetIndent, &TListItemWrapper::SetIndent)
+            .ReadOnlyProperty(u"Index", IntegerTypeInfo, &TListItemWrapper::GetIndex)
+            .Property(u"Selected", BooleanTypeInfo, &TListItemWrapper::GetSelected,
+                      &TListItemWrapper::SetSelected)
+            .ReadOnlyProperty(u"Left", IntegerTypeInfo, &TListItemWrapper::GetLeft)
+            .ReadOnlyProperty(u"Top", IntegerTypeInfo, &TListItemWrapper::GetTop));
+    return &meta;
+}
+TStrings* TListItemWrapper::GetSubItems() const {
+    return Wrapped<TListItem>()->GetSubItems();
+}
+UnicodeString TListItemWrapper::GetCaption() const {
+    return Wrapped<TListItem>()->GetCaption();
+}
+void TListItemWrapper::SetCaption(const UnicodeString& Value) {
+    Wrapped<TListItem>()->SetCaption(Value);
+}
+bool TListItemWrapper::GetFocused() const {
+    return Wrapped<TListItem>()->GetFocused();
+}
+void TListItemWrapper::SetFocused(bool Value) {
+    Wrapped<TListItem>()->SetFocused(Value);
+}
+int TListItemWrapper::GetIndent() const {
+    return Wrapped<TListItem>()->GetIndent();
+}
+void TListItemWrapper::SetIndent(int Value) {
+    Wrapped<TListItem>()->SetIndent(Value);
+}
+int TListItemWrapper::GetIndex() const {
+    return Wrapped<TListItem>()->GetIndex();
+}
+bool TListItemWrapper::GetSelected() const {
+    return Wrapped<TListItem>()->GetSelected();
+}
+void TListItemWrapper::SetSelected(bool Value) {
+    Wrapped<TListItem>()->SetSelected(Value);
+}
+int TListItemWrapper::GetLeft() const {
+    return Wrapped<TListItem>()->GetPosition().x;
+}
+int TListItemWrapper::GetTop() const {
+    return Wrapped<TListItem>()->GetPosition().y;
 }
 
 // --- Tabs and grids -------------------------------------------------------------------------

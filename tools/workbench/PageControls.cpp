@@ -13,9 +13,12 @@
 #include <benchkit/controls/ParvoInstallBtn.h>
 #include <benchkit/controls/ParvoInstallStepsSlider.h>
 #include <benchkit/controls/ParvoScrollBar.h>
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/ColorBox.h>
 #include <quorlpak/ComCtrls.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/LabeledEdit.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <runpak/StringList.h>
 
@@ -196,6 +199,47 @@ void AddColourControls(TWinControl* Sheet) {
     };
 }
 
+// A check list with a header row, a grayed and a disabled item.
+void AddCheckList(TWinControl* Sheet) {
+    auto* list = new TCheckListBox(Sheet);
+    list->SetName(u"CheckList");
+    list->SetParent(Sheet);
+    list->SetBounds(648, 520, 104, 112);
+    list->SetAllowGrayed(true);
+    for (const char16_t* text : {u"Build", u"Sources", u"Resources", u"Run", u"Debug symbols", u"Profile"})
+        list->GetItems()->Add(text);
+    list->SetHeader(0, true);
+    list->SetChecked(1, true);
+    list->SetState(2, cbGrayed);
+    list->SetHeader(3, true);
+    list->SetChecked(4, true);
+    list->SetItemEnabled(4, false);
+}
+
+// A header with three sections over a status bar with three panels, the
+// last one raised.
+void AddHeaderAndStatus(TWinControl* Sheet) {
+    auto* header = new THeaderControl(Sheet);
+    header->SetAlign(alNone);
+    header->SetParent(Sheet);
+    header->SetBounds(16, 600, 320, 17);
+    for (auto [text, width] : {std::pair{u"Name", 140}, {u"Size", 70}, {u"Modified", 110}}) {
+        THeaderSection* section = header->GetSections()->Add();
+        section->SetText(text);
+        section->SetWidth(width);
+    }
+    auto* status = new TStatusBar(Sheet);
+    status->SetAlign(alNone);
+    status->SetParent(Sheet);
+    status->SetBounds(16, 636, 600, 19);
+    for (auto [text, width] : {std::pair{u"Ready", 200}, {u"Ln 12, Col 4", 120}, {u"Insert", 80}}) {
+        TStatusPanel* panel = status->GetPanels()->Add();
+        panel->SetText(text);
+        panel->SetWidth(width);
+    }
+    status->GetPanels()->GetItems(2)->SetBevel(pbRaised);
+}
+
 void Build(TWinControl* Sheet) {
     AddGauges(Sheet);
     AddTabSets(Sheet);
@@ -204,6 +248,8 @@ void Build(TWinControl* Sheet) {
     AddGrids(Sheet);
     AddTabControls(Sheet);
     AddColourControls(Sheet);
+    AddCheckList(Sheet);
+    AddHeaderAndStatus(Sheet);
 }
 
 // The edit-style grid shows its editor (with the ellipsis button) once it has the focus.

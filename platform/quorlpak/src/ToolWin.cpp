@@ -5,6 +5,7 @@
 #include <quorlpak/Canvas.h>
 #include <quorlpak/Colors.h>
 #include <quorlpak/ImgList.h>
+#include <quorlpak/Menus.h>
 #include <quorlpak/Messages.h>
 #include <runpak/TypeInfo.h>
 #include <win32/windows.h>
@@ -41,6 +42,7 @@ TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner) {
 
 TToolButton::~TToolButton() {
     if (FAction) FAction->RemoveFreeNotification(this);
+    if (FDropdownMenu) FDropdownMenu->RemoveFreeNotification(this);
 }
 
 TToolBar* TToolButton::ToolBar() const {
@@ -69,6 +71,22 @@ void TToolButton::SetAction(TBasicAction* Value) {
 void TToolButton::Notification(TComponent* AComponent, TOperation Operation) {
     TGraphicControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FAction) FAction = nullptr;
+    if (Operation == opRemove && AComponent == FDropdownMenu) FDropdownMenu = nullptr;
+}
+
+void TToolButton::SetDropdownMenu(TPopupMenu* Value) {
+    if (FDropdownMenu == Value) return;
+    if (FDropdownMenu) FDropdownMenu->RemoveFreeNotification(this);
+    FDropdownMenu = Value;
+    if (FDropdownMenu) FDropdownMenu->FreeNotification(this);
+}
+
+bool TToolButton::CheckMenuDropdown() {
+    if (!FDropdownMenu || !GetEnabled()) return false;
+    const TPoint at = ClientToScreen(TPoint(0, GetHeight()));
+    FDropdownMenu->SetPopupComponent(this);
+    FDropdownMenu->Popup(at.x, at.y);
+    return true;
 }
 
 void TToolButton::SetImageIndex(int Value) {

@@ -2,13 +2,19 @@
 
 #include <benchkit/controls/IDEAutomation.h>
 
+#include <quorlpak/CheckLst.h>
 #include <quorlpak/ExtCtrls.h>
 #include <quorlpak/Grids.h>
+#include <quorlpak/HeaderControl.h>
 #include <quorlpak/Menus.h>
+#include <quorlpak/StatusBar.h>
 #include <quorlpak/StdCtrls.h>
 #include <quorlpak/TabControl.h>
+#include <quorlpak/ToolWin.h>
 #include <runpak/AnsiString.h>
 #include <runpak/ComObj.h>
+#include <runpak/ScopeGuard.h>
+#include <win32/TestSeams.h>
 
 #include <vector>
 
@@ -62,10 +68,33 @@ public:
     HRESULT Put(const char16_t* name, Variant value) const {
         return Invoke(name, DISPATCH_PROPERTYPUT, {std::move(value)}, nullptr);
     }
+    // Writes an object another client stands for.
+    HRESULT PutObject(const char16_t* name, const Auto& value) const {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id;
+        HRESULT hr = FDispatch->GetIDsOfNames(GUID_NULL, names, 1, 0, &id);
+        if (FAILED(hr)) return hr;
+        VARIANT arg;
+        VariantInit(&arg);
+        arg.vt = VT_DISPATCH;
+        arg.pdispVal = value.Get();
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&arg, &named, 1, 1};
+        return FDispatch->Invoke(id, GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    }
 
 private:
     InterfacePtr<IDispatch> FDispatch;
 };
+
+// A member that answers no object.
+bool IsNoObject(const Auto& client, const char16_t* name, std::vector<Variant> args) {
+    TOleVariant result;
+    if (client.Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args), &result) != S_OK)
+        return false;
+    return result.vt() == VT_EMPTY || result.vt() == VT_NULL ||
+           (result.vt() == VT_DISPATCH && !result.Value().pdispVal);
+}
 
 class AutomationTest : public ControlsTest {
 protected:
@@ -226,6 +255,72 @@ TEST_F(AutomationTest, ListBoxItemsByName) {
     EXPECT_EQ(list->GetItems()->GetCount(), 0);
 }
 
+TEST_F(AutomationTest, CheckListBoxStatesByName) {
+    auto* list = new TCheckListBox(Form);
+    list->SetName(u"Checks1");
+    list->SetBounds(200, 0, 150, 80);
+    list->SetParent(Form);
+    for (const char16_t* text : {u"Sources", u"main", u"tests"}) list->GetItems()->Add(text);
+    Pump();
+    Auto client = FormClient().Object(u"Checks1");
+    EXPECT_TRUE(client.Value(u"Count") == Variant(3)); // the list box's members still answer
+    struct Case {
+        const char16_t* set;
+        Variant value;
+        const char16_t* get;
+        Variant expected;
+    } cases[] = {
+        {u"SetChecked", true, u"GetChecked", true},
+        {u"SetState", int(cbGrayed), u"GetState", int(cbGrayed)},
+        {u"SetHeader", true, u"GetHeader", true},
+        {u"SetItemEnabled", false, u"GetItemEnabled", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(UTF8String(UnicodeString(c.set)).c_str());
+        ASSERT_EQ(client.Invoke(c.set, DISPATCH_METHOD, {2, c.value}, nullptr), S_OK);
+        EXPECT_TRUE(client.Value(c.get, {2}) == c.expected);
+        EXPECT_FALSE(client.Value(c.get, {1}) == c.expected);
+    }
+    EXPECT_EQ(list->GetState(2), cbGrayed);
+    EXPECT_TRUE(list->GetHeader(2));
+    EXPECT_FALSE(list->GetItemEnabled(2));
+    // An index past the end is the list's error; a state that is none of
+    // the three is refused and changes nothing.
+    TOleVariant ignored;
+    EXPECT_EQ(client.Invoke(u"GetChecked", DISPATCH_METHOD, {3}, &ignored), DISP_E_EXCEPTION);
+    EXPECT_EQ(client.Invoke(u"SetState", DISPATCH_METHOD, {2, 7}, &ignored), DISP_E_EXCEPTION);
+    EXPECT_EQ(list->GetState(2), cbGrayed);
+}
+
+TEST_F(AutomationTest, StatusPanelsAreCollectionItemsWithTheirOwnTexts) {
+    auto* bar = new TStatusBar(Form);
+    bar->SetName(u"Status1");
+    bar->SetParent(Form);
+    for (const char16_t* text : {u"Ready", u"Ln 4"}) bar->GetPanels()->Add()->SetText(text);
+    Pump();
+    Auto panels = FormClient().Object(u"Status1").Object(u"Panels"); // the bar's own property
+    EXPECT_TRUE(panels.Value(u"Count") == Variant(2));
+    Auto panel = panels.Object(u"GetItems", {1});
+    EXPECT_TRUE(panel.Value(u"ClassName") == Variant(u"TStatusPanel"));
+    EXPECT_TRUE(panel.Value(u"Index") == Variant(1));
+    ASSERT_EQ(panel.Put(u"Text", u"Ln 5"), S_OK); // the panel's own published text
+    EXPECT_EQ(bar->GetPanels()->GetItems(1)->GetText(), u"Ln 5");
+}
+
+TEST_F(AutomationTest, HeaderSectionsTellTheirEdges) {
+    auto* header = new THeaderControl(Form);
+    header->SetName(u"Header1");
+    header->SetParent(Form);
+    for (int width : {70, 45}) header->GetSections()->Add()->SetWidth(width);
+    Pump();
+    Auto section = FormClient().Object(u"Header1").Object(u"Sections").Object(u"GetItems", {1});
+    EXPECT_TRUE(section.Value(u"ClassName") == Variant(u"THeaderSection"));
+    EXPECT_TRUE(section.Value(u"Left") == Variant(70));
+    EXPECT_TRUE(section.Value(u"Right") == Variant(115));
+    header->GetSections()->GetItems(0)->SetWidth(90); // read again, not kept
+    EXPECT_TRUE(section.Value(u"Left") == Variant(90));
+}
+
 TEST_F(AutomationTest, ApplicationServicesAreNamedAndOwned) {
     TApplicationWrapper app(Application);
     auto* service = new TServiceObject;
@@ -270,6 +365,183 @@ TEST(AutomationClassMapTest, AClassStandsBeforeItsMappedAncestors) {
         map.RemoveClass(TStringGrid::StaticClass(), WrapperClassOf<TStringGridWrapper>());
         EXPECT_EQ(map.FindObjectWrapper(TStringGrid::StaticClass())->Class, TCustomGridWrapper::StaticClass());
     }
+}
+
+TEST_F(AutomationTest, ToolButtonClickAndDropDownRunFromTheLoop) {
+    auto* bar = new TToolBar(Form);
+    bar->SetName(u"Bar1");
+    bar->SetParent(Form);
+    auto* button = new TToolButton(Form);
+    button->SetName(u"ToolButton1");
+    button->SetParent(bar);
+    int clicked = 0;
+    button->OnClick = [&](TObject*) { ++clicked; };
+    auto* menu = new TPopupMenu(Form);
+    menu->SetName(u"Drop1");
+    int dropped = 0;
+    menu->OnPopup = [&](TObject*) { ++dropped; };
+    POINT droppedAt{-1, -1};
+    TestSeams::ScriptPopupMenus([&](const TestSeams::PopupMenuRecord& record) {
+        droppedAt = record.at;
+        return TestSeams::PopupMenuAnswer{};
+    });
+    auto unscript = runpak::ScopeExit([] { TestSeams::ScriptPopupMenus(nullptr); });
+    Pump();
+
+    Auto form = FormClient();
+    Auto client = form.Object(u"ToolButton1");
+    EXPECT_TRUE(client.Value(u"InheritsFrom", {u"TGraphicControl"}) == Variant(true));
+    ASSERT_EQ(client.Invoke(u"Click", DISPATCH_METHOD, {}, nullptr), S_OK);
+    ASSERT_EQ(client.Invoke(u"CheckMenuDropdown", DISPATCH_METHOD, {}, nullptr), S_OK);
+    EXPECT_EQ(clicked, 0);
+    Pump();
+    EXPECT_EQ(clicked, 1);
+    EXPECT_EQ(dropped, 0); // no drop-down menu yet
+
+    Auto drop = form.Object(u"Drop1");
+    ASSERT_EQ(client.PutObject(u"DropdownMenu", drop), S_OK);
+    EXPECT_EQ(button->GetDropdownMenu(), menu);
+    EXPECT_TRUE(client.Object(u"DropdownMenu").Value(u"Name") == Variant(u"Drop1"));
+    ASSERT_EQ(client.Invoke(u"CheckMenuDropdown", DISPATCH_METHOD, {}, nullptr), S_OK);
+    EXPECT_EQ(dropped, 0);
+    Pump();
+    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(menu->GetPopupComponent(), button);
+    const TPoint below = button->ClientToScreen(TPoint(0, button->GetHeight()));
+    EXPECT_EQ(droppedAt.x, below.x);
+    EXPECT_EQ(droppedAt.y, below.y);
+
+    ASSERT_EQ(client.Put(u"Hint", u"Runs the build"), S_OK);
+    EXPECT_EQ(button->GetHint(), u"Runs the build");
+    ASSERT_EQ(client.Put(u"Caption", u"Build"), S_OK);
+    EXPECT_TRUE(client.Value(u"Caption") == Variant(u"Build"));
+    // A tool button has no window of its own: asking for one fails cleanly.
+    TOleVariant ignored;
+    EXPECT_EQ(client.Invoke(u"Handle", DISPATCH_PROPERTYGET, {}, &ignored), DISP_E_EXCEPTION);
+    ASSERT_EQ(client.Invoke(u"Hide", DISPATCH_METHOD, {}, nullptr), S_OK);
+    EXPECT_FALSE(button->GetVisible());
+
+    // A freed drop-down menu is forgotten by the button.
+    delete menu;
+    EXPECT_EQ(button->GetDropdownMenu(), nullptr);
+}
+
+TEST_F(AutomationTest, TreeNodesAreReachedSelectedAndExpandedByName) {
+    auto* tree = new TTreeView(Form);
+    tree->SetName(u"Tree1");
+    tree->SetBounds(0, 80, 200, 150);
+    tree->SetParent(Form);
+    TTreeNodes* nodes = tree->GetItems();
+    TTreeNode* root = nodes->AddChild(nullptr, u"Root");
+    nodes->AddChild(root, u"Alpha");
+    TTreeNode* beta = nodes->AddChild(root, u"Beta");
+    TTreeNode* leaf = nodes->AddChild(beta, u"Leaf");
+    nodes->Add(root, u"Other");
+    Pump();
+
+    Auto client = FormClient().Object(u"Tree1");
+    EXPECT_TRUE(client.Value(u"ClassName") == Variant(u"TTreeView"));
+    Auto node = client.Object(u"GetItem", {3}); // depth first: Root, Alpha, Beta, Leaf
+    EXPECT_TRUE(node.Value(u"ClassName") == Variant(u"TTreeNode"));
+    EXPECT_TRUE(node.Value(u"InheritsFrom", {u"TTreeNode"}) == Variant(true));
+    EXPECT_TRUE(node.Value(u"Text") == Variant(u"Leaf"));
+    EXPECT_TRUE(node.Value(u"Level") == Variant(2));
+    EXPECT_TRUE(node.Value(u"Index") == Variant(0));
+    EXPECT_TRUE(node.Value(u"IsVisible") == Variant(false));
+
+    Auto first = client.Object(u"GetItem", {0});
+    EXPECT_TRUE(first.Value(u"Count") == Variant(2));
+    EXPECT_TRUE(first.Object(u"GetItem", {1}).Value(u"HasChildren") == Variant(true));
+    ASSERT_EQ(first.Invoke(u"Expand", DISPATCH_METHOD, {true}, nullptr), S_OK);
+    EXPECT_TRUE(beta->GetExpanded());
+    EXPECT_TRUE(node.Value(u"IsVisible") == Variant(true));
+    ASSERT_EQ(first.Put(u"Expanded", false), S_OK);
+    EXPECT_FALSE(root->GetExpanded());
+
+    ASSERT_EQ(node.Put(u"Selected", true), S_OK);
+    EXPECT_EQ(tree->GetSelected(), leaf);
+    EXPECT_TRUE(client.Object(u"Selected").Value(u"Text") == Variant(u"Leaf"));
+    EXPECT_TRUE(node.Value(u"Selected") == Variant(true));
+    ASSERT_EQ(node.Put(u"Text", u"Renamed"), S_OK);
+    EXPECT_EQ(leaf->GetText(), u"Renamed");
+    ASSERT_EQ(first.Put(u"Focused", true), S_OK);
+    EXPECT_EQ(tree->GetSelected(), root);
+
+    // The node list, wrapped on its own.
+    Auto list(TAutoObjectDispatch::Create(nodes));
+    EXPECT_TRUE(list.Value(u"ClassName") == Variant(u"TTreeNodes"));
+    EXPECT_TRUE(list.Value(u"Count") == Variant(5));
+    EXPECT_TRUE(list.Object(u"GetItem", {4}).Value(u"Text") == Variant(u"Other"));
+    // Past the end, and with no selection, the answer is no object.
+    EXPECT_TRUE(IsNoObject(list, u"GetItem", {5}));
+    tree->SetSelected(nullptr);
+    EXPECT_TRUE(IsNoObject(client, u"Selected", {}));
+}
+
+TEST_F(AutomationTest, ListViewItemsReadAndSelectByName) {
+    auto* view = new TListView(Form);
+    view->SetName(u"View1");
+    view->SetBounds(200, 80, 180, 150);
+    view->SetViewStyle(ComCtrls::vsReport);
+    view->SetParent(Form);
+    view->GetColumns()->Add()->SetCaption(u"Name");
+    view->GetColumns()->Add()->SetCaption(u"Size");
+    for (const char16_t* name : {u"one", u"two", u"three"}) {
+        TListItem* item = view->GetItems()->Add();
+        item->SetCaption(name);
+        item->GetSubItems()->Add(UnicodeString(name) + u" kB");
+    }
+    Pump();
+
+    Auto client = FormClient().Object(u"View1");
+    EXPECT_TRUE(client.Value(u"Count") == Variant(3));
+    Auto item = client.Object(u"GetItem", {1});
+    EXPECT_TRUE(item.Value(u"Caption") == Variant(u"two"));
+    EXPECT_TRUE(item.Value(u"Index") == Variant(1));
+    EXPECT_TRUE(item.Object(u"SubItems").Value(u"GetStrings", {0}) == Variant(u"two kB"));
+    const TPoint at = view->GetItems()->GetItem(1)->GetPosition();
+    EXPECT_TRUE(item.Value(u"Left") == Variant(int(at.x)));
+    EXPECT_TRUE(item.Value(u"Top") == Variant(int(at.y)));
+    EXPECT_GT(at.y, view->GetItems()->GetItem(0)->GetPosition().y);
+
+    ASSERT_EQ(item.Put(u"Selected", true), S_OK);
+    EXPECT_EQ(view->GetSelected(), view->GetItems()->GetItem(1));
+    ASSERT_EQ(item.Put(u"Focused", true), S_OK);
+    EXPECT_EQ(view->GetItemFocused(), view->GetItems()->GetItem(1));
+    ASSERT_EQ(item.Put(u"Caption", u"zwei"), S_OK);
+    EXPECT_EQ(view->GetItems()->GetItem(1)->GetCaption(), u"zwei");
+    ASSERT_EQ(item.Put(u"Indent", 2), S_OK);
+    EXPECT_TRUE(item.Value(u"Indent") == Variant(2));
+
+    Auto items(TAutoObjectDispatch::Create(view->GetItems()));
+    EXPECT_TRUE(items.Value(u"Count") == Variant(3));
+    EXPECT_TRUE(items.Object(u"GetItem", {2}).Value(u"Caption") == Variant(u"three"));
+    EXPECT_TRUE(IsNoObject(client, u"GetItem", {3}));
+}
+
+TEST(AutomationClassMapTest, EveryWrappedControlFindsItsOwnWrapper) {
+    InitializeIDEAutomation();
+    const std::pair<TClass, TClass> cases[] = {
+        {TToolButton::StaticClass(), TToolButtonWrapper::StaticClass()},
+        {TTreeView::StaticClass(), TTreeViewWrapper::StaticClass()},
+        {TCustomTreeView::StaticClass(), TCustomTreeViewWrapper::StaticClass()},
+        {TreeNodesAutoClass(), TTreeNodesWrapper::StaticClass()},
+        {TreeNodeAutoClass(), TTreeNodeWrapper::StaticClass()},
+        {TListView::StaticClass(), TCustomListViewWrapper::StaticClass()},
+        {TListItems::StaticClass(), TListItemsWrapper::StaticClass()},
+        {TListItem::StaticClass(), TListItemWrapper::StaticClass()},
+        {TCheckListBox::StaticClass(), TCheckListBoxWrapper::StaticClass()},
+        {TStatusPanel::StaticClass(), TStatusPanelWrapper::StaticClass()},
+        {THeaderSection::StaticClass(), THeaderSectionWrapper::StaticClass()},
+        {TStatusPanels::StaticClass(), TCollectionWrapper::StaticClass()},
+        {TListBox::StaticClass(), TCustomListboxWrapper::StaticClass()},
+        {TToolBar::StaticClass(), TWinControlWrapper::StaticClass()},
+    };
+    for (const auto& [objectClass, wrapperClass] : cases) {
+        SCOPED_TRACE(UTF8String(objectClass->ClassName()).c_str());
+        EXPECT_EQ(ClassMap()->FindObjectWrapper(objectClass)->Class, wrapperClass);
+    }
+    FinalizeIDEAutomation();
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 class TBasicAction;
 class TCustomImageList;
 class TChangeLink;
+class TPopupMenu;
 class TToolBar;
 
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsSeparator };
@@ -41,6 +42,11 @@ public:
     // The position among the tool bar's buttons, or -1.
     int GetIndex() const;
     void Click() override;
+    // The menu the button drops down below itself.
+    TPopupMenu* GetDropdownMenu() const { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* Value);
+    // Drops the menu down when the button has one; false when it has none.
+    bool CheckMenuDropdown();
 
 protected:
     void Paint() override;
@@ -52,6 +58,7 @@ protected:
     TToolBar* ToolBar() const;
 
     TBasicAction* FAction = nullptr;
+    TPopupMenu* FDropdownMenu = nullptr;
     int FImageIndex = -1;
     TToolButtonStyle FStyle = tbsButton;
     bool FDown = false;

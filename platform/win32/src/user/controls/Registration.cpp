@@ -29,6 +29,7 @@ void RegisterSystemClasses() {
         {u"msctls_updown32", UpDownProc, CS_HREDRAW | CS_VREDRAW},
         {u"SysHeader32", HeaderProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_PARENTDC},
         {u"SysListView32", ListViewProc, CS_DBLCLKS | CS_PARENTDC},
+        {u"msctls_statusbar32", StatusBarProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
     };
     for (const Spec& spec : specs) {
         WNDCLASSEXW wc{};
