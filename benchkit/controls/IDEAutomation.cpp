@@ -28,7 +28,7 @@
 TAutoObjectDispatch::TAutoObjectDispatch(TObjectWrapper* Wrapper) : TObjectDispatch(Wrapper, true) {}
 
 IDispatch* TAutoObjectDispatch::Create(TObject* Obj) {
-    TObjectWrapperClass wrapperClass = ClassMap()->FindObjectWrapper(AutomationClassOf(Obj));
+    TObjectWrapperClass wrapperClass = ClassMap()->FindObjectWrapper(Obj->ClassType());
     if (!wrapperClass) return nullptr;
     auto* dispatch = new TAutoObjectDispatch(wrapperClass->Create(Obj));
     dispatch->AddRef();
@@ -137,8 +137,8 @@ void FillClassMap(TClassMap& map) {
         {TStrings::StaticClass(), WrapperClassOf<TStringsWrapper>()},
         {TCustomTreeView::StaticClass(), WrapperClassOf<TCustomTreeViewWrapper>()},
         {TTreeView::StaticClass(), WrapperClassOf<TTreeViewWrapper>()},
-        {TreeNodesAutoClass(), WrapperClassOf<TTreeNodesWrapper>()},
-        {TreeNodeAutoClass(), WrapperClassOf<TTreeNodeWrapper>()},
+        {TTreeNodes::StaticClass(), WrapperClassOf<TTreeNodesWrapper>()},
+        {TTreeNode::StaticClass(), WrapperClassOf<TTreeNodeWrapper>()},
         {TCustomListView::StaticClass(), WrapperClassOf<TCustomListViewWrapper>()},
         {TListItems::StaticClass(), WrapperClassOf<TListItemsWrapper>()},
         {TListItem::StaticClass(), WrapperClassOf<TListItemWrapper>()},
@@ -180,16 +180,16 @@ TObjectWrapper::~TObjectWrapper() {
 }
 
 UnicodeString TObjectWrapper::GetClassName() const {
-    return AutomationClassOf(FObject)->ClassName();
+    return FObject->ClassType()->ClassName();
 }
 
 UnicodeString TObjectWrapper::GetParentClass() const {
-    TClass parent = AutomationClassOf(FObject)->ClassParent();
+    TClass parent = FObject->ClassType()->ClassParent();
     return parent ? parent->ClassName() : UnicodeString();
 }
 
 bool TObjectWrapper::InheritsFrom(const UnicodeString& ClassName) const {
-    for (TClass c = AutomationClassOf(FObject); c; c = c->ClassParent())
+    for (TClass c = FObject->ClassType(); c; c = c->ClassParent())
         if (SameText(c->ClassName(), ClassName)) return true;
     return false;
 }

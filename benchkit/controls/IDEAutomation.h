@@ -97,12 +97,6 @@ public:
 // The process's class map, filled with the framework's classes on first use.
 TClassMap* ClassMap();
 
-// Tree nodes and their list carry no class record of their own in the
-// framework; the class map and the wrappers know them by these.
-TClass TreeNodeAutoClass();
-TClass TreeNodesAutoClass();
-// The class an object is mapped and named by.
-TClass AutomationClassOf(const TObject* Obj);
 
 // --- Wrappers -------------------------------------------------------------------------------
 // Ids of the messages a wrapper posts to itself to run a click later.

@@ -599,25 +599,9 @@ void TToolButtonWrapper::WndMethod(TMessage& Message) {
 
 // --- Tree views -------------------------------------------------------------------------------
 
-TClass TreeNodeAutoClass() {
-    static const TMetaClass meta(TClassBuilder<TTreeNode>(u"TTreeNode", TObject::StaticClass()));
-    return &meta;
-}
-TClass TreeNodesAutoClass() {
-    static const TMetaClass meta(TClassBuilder<TTreeNodes>(u"TTreeNodes", TObject::StaticClass()));
-    return &meta;
-}
-TClass AutomationClassOf(const TObject* Obj) {
-    TClass own = Obj->ClassType();
-    if (own != TObject::StaticClass()) return own;
-    if (dynamic_cast<const TTreeNode*>(Obj)) return TreeNodeAutoClass();
-    if (dynamic_cast<const TTreeNodes*>(Obj)) return TreeNodesAutoClass();
-    return own;
-}
-
 namespace {
 PTypeInfo TreeNodeTypeInfo() {
-    return TreeNodeAutoClass()->ClassInfo();
+    return TTreeNode::StaticClass()->ClassInfo();
 }
 } // namespace
 

@@ -37,6 +37,11 @@ int CALLBACK ByModelOrder(LPARAM a, LPARAM b, LPARAM order) {
 
 // --- TTreeNode ----------------------------------------------------------------------------------
 
+TClass TTreeNode::StaticClass() {
+    static const TMetaClass meta(TClassBuilder<TTreeNode>(u"TTreeNode", TObject::StaticClass()));
+    return &meta;
+}
+
 TTreeNode::TTreeNode(TTreeNodes* AOwner) : FOwner(AOwner) {}
 
 TTreeNode::~TTreeNode() {
@@ -384,6 +389,12 @@ bool TTreeNode::CustomSort(TTVCompare SortProc, LPARAM Data, bool ARecurse) {
 }
 
 // --- TTreeNodes ---------------------------------------------------------------------------------
+
+TClass TTreeNodes::StaticClass() {
+    static const TMetaClass meta(
+        TClassBuilder<TTreeNodes>(u"TTreeNodes", TObject::StaticClass()));
+    return &meta;
+}
 
 TTreeNodes::TTreeNodes(TCustomTreeView* AOwner)
     : FOwner(AOwner), FRoot(std::make_unique<TTreeNode>(this)) {}

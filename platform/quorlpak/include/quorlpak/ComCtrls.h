@@ -219,6 +219,8 @@ using TTVCompare = int (*)(TTreeNode* Node1, TTreeNode* Node2, LPARAM Data);
 class TTreeNode : public TObject {
 public:
     explicit TTreeNode(TTreeNodes* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
     // Frees the children first; the node leaves its parent and the window.
     ~TTreeNode() override;
 
@@ -315,6 +317,8 @@ private:
 class TTreeNodes : public TObject {
 public:
     explicit TTreeNodes(TCustomTreeView* AOwner);
+    static TClass StaticClass();
+    TClass ClassType() const override { return StaticClass(); }
     ~TTreeNodes() override;
 
     TCustomTreeView* GetOwner() const { return FOwner; }
@@ -586,3 +590,7 @@ public:
 // --- List view -------------------------------------------------------------------------------
 // TListView with TListItems, TListItem, TListColumns and TListColumn.
 #include <quorlpak/ListView.h>
+
+// --- Status bar and header control ---------------------------------------------------------------
+#include <quorlpak/HeaderControl.h>
+#include <quorlpak/StatusBar.h>

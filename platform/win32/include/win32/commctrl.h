@@ -195,3 +195,5 @@ typedef struct tagTCHITTESTINFO {
 #include <win32/treeview.h>
 // The list view and its header control.
 #include <win32/listview.h>
+// The status bar.
+#include <win32/statusbar.h>
