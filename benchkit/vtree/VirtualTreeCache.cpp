@@ -85,6 +85,11 @@ void TWorkerThread::WaitWhileValidating(TBaseVirtualTree* Tree) {
     }
 }
 
+void TWorkerThread::LetGo(TBaseVirtualTree* Tree) {
+    TBaseVirtualTree* expected = Tree;
+    FCurrentTree.compare_exchange_strong(expected, nullptr);
+}
+
 void TWorkerThread::SendStateChange(TBaseVirtualTree* Tree, unsigned Enter, unsigned Leave) {
     if (HWND window = Tree->FWorkerWindow.load())
         SendMessageW(window, WM_TREESTATES, WPARAM(Enter), LPARAM(Leave));
@@ -119,7 +124,8 @@ void TWorkerThread::Execute() {
             SendStateChange(tree, useCache, stop | validating | needed);
         else
             SendStateChange(tree, 0, stop | validating);
-        FCurrentTree.store(nullptr);
+        // Usually done already by the GUI thread as it applied the last message.
+        LetGo(tree);
     }
 }
 

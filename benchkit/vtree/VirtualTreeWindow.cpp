@@ -4,6 +4,7 @@
 #include "benchkit/vtree/IDEVirtualTrees.h"
 
 #include "benchkit/vtree/VirtualTreeShared.h"
+#include "benchkit/vtree/VirtualTreeWorker.h"
 
 #include <quorlpak/ImgList.h>
 #include <win32/windows.h>
@@ -44,7 +45,14 @@ void TBaseVirtualTree::WMTreeStates(TMessage& Message) {
     {
         ++FTreeStatesDepth;
         auto inside = runpak::ScopeExit([this] { --FTreeStatesDepth; });
-        DoStateChange(FromChangeBits(Message.WParam), FromChangeBits(uintptr_t(Message.LParam)));
+        const TVirtualTreeStates leave = FromChangeBits(uintptr_t(Message.LParam));
+        DoStateChange(FromChangeBits(Message.WParam), leave);
+        // The worker's last message for this round: once its result is applied
+        // the tree is no longer held. Were it held until the worker came round to
+        // letting go, code running meanwhile would take the finished cache for
+        // an interrupted one, drop it and never ask for it again.
+        if (leave.Contains(tsValidating))
+            if (vtree::TWorkerThread* worker = vtree::Worker()) worker->LetGo(this);
     }
     if (FTreeStatesDepth == 0 && FDeferredValidation) {
         // Asked for inside the message: let the worker go on first, or it

@@ -28,6 +28,9 @@ public:
     void RemoveTree(TBaseVirtualTree* Tree, bool Wait = true);
     bool IsQueued(TBaseVirtualTree* Tree);
     TBaseVirtualTree* CurrentTree() const { return FCurrentTree.load(); }
+    // The GUI thread has applied the worker's last state message for Tree:
+    // the worker reads it no more, so nobody needs to wait for it.
+    void LetGo(TBaseVirtualTree* Tree);
     // Ends Execute: sets Terminated and wakes the thread.
     void Stop();
 

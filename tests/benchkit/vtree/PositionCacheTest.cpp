@@ -238,6 +238,34 @@ TEST_F(PositionCache, AValidationInterruptedFromTheGuiThreadLetsGoOfTheTree) {
     EXPECT_EQ(tree->GetPositionCache().size(), (5000u + T - 1) / T);
 }
 
+// Once the worker's result is applied the tree is its own again: code that
+// runs right then (painting initialises rows) must neither wait for the
+// worker nor take the finished cache for an interrupted one and drop it.
+TEST_F(PositionCache, AFinishedValidationLetsGoOfTheTreeAsItsResultIsApplied) {
+    StartVirtualTreeWorkerThread();
+    TTestTree* tree = MakeWindowedTree();
+    vtree::TWorkerThread* worker = vtree::Worker();
+    ASSERT_NE(worker, nullptr);
+    for (int round = 0; round < 20; ++round) {
+        tree->SetRootNodeCount(5000 + round);
+        // Only the worker's messages: nothing else may touch the tree meanwhile.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!tree->HasState(tsUseCache) && std::chrono::steady_clock::now() < deadline) {
+            MSG msg;
+            if (HWND window = tree->GetHandle();
+                PeekMessageW(&msg, window, WM_TREESTATES, WM_TREESTATES, PM_REMOVE))
+                DispatchMessageW(&msg);
+            std::this_thread::yield();
+        }
+        ASSERT_TRUE(tree->HasState(tsUseCache)) << "round " << round;
+        EXPECT_FALSE(vtree::WorkerHolds(tree)) << "round " << round;
+        tree->InitNode(NodeAt(tree, {uint32_t(round)}));
+        EXPECT_TRUE(tree->HasState(tsUseCache)) << "round " << round;
+        EXPECT_FALSE(tree->HasState(tsValidationNeeded)) << "round " << round;
+        EXPECT_FALSE(tree->HasState(tsStopValidation)) << "round " << round;
+    }
+}
+
 TEST_F(PositionCache, InterruptingATreeThatIsOnlyQueuedReturnsAtOnce) {
     TTestTree* tree = MakeWindowedTree(); // the worker never runs in this test
     tree->SetRootNodeCount(5000);

@@ -58,8 +58,10 @@ protected:
     // Waits until `done` holds, looking again after each event the test's
     // connection receives and after each round trip of the presenter; fails
     // the test after a deadline instead of hanging on the window manager.
+    // The deadline is generous: on a loaded machine the window manager (a
+    // separate process) can take many seconds to get round to a new window.
     bool WaitForX(const std::function<bool()>& done, const char* what, bool settle = true) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         for (;;) {
             XSync(x, False);
             while (XPending(x)) {
