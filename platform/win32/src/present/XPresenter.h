@@ -81,6 +81,9 @@ private:
     std::optional<std::chrono::steady_clock::time_point> snapshotDue_;
     bool havePixels_ = false;      // some window on screen has been painted
     bool snapshotWaiting_ = false; // due, but the window still has painting to do
+    // Due, and a paint just ended whose pixels its thread is still taking in:
+    // look again shortly (a bounded number of times).
+    int snapshotRechecks_ = 0;
 };
 
 // What the X window of a layer window shows, in screen coordinates: the

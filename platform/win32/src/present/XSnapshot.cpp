@@ -30,9 +30,13 @@ std::string Utf8(const std::u16string& text) {
 
 } // namespace
 
+constexpr int kRecheckMs = 2;
+constexpr int kMostRechecks = 250; // half a second
+
 int XPresenter::PollTimeout() const {
     // Before the window has painted there is nothing to save: its paint wakes us.
     if (!snapshotDue_ || !havePixels_ || snapshotWaiting_) return -1;
+    if (snapshotRechecks_ > 0) return kRecheckMs;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         *snapshotDue_ - std::chrono::steady_clock::now());
     return static_cast<int>(std::clamp<long long>(left.count() + 1, 0, 60000));
@@ -73,8 +77,17 @@ void XPresenter::SnapshotIfDue() {
                 snapshotWaiting_ = true;
                 return;
             }
+        // A paint that has just ended is drawn but not yet in the shadow
+        // until its thread flushes; that comes at once, so look again soon.
+        auto shown = chosen ? P().windows.find(chosen) : P().windows.end();
+        if (shown != P().windows.end() && !shown->second.candidates.Empty() &&
+            snapshotRechecks_ < kMostRechecks) {
+            ++snapshotRechecks_;
+            return;
+        }
     }
     snapshotDue_.reset();
+    snapshotRechecks_ = 0;
     snapshotPath_.clear(); // once
     if (!chosen) {
         std::fprintf(stderr, "winlayer: no window on screen to save as %s\n", path.c_str());
