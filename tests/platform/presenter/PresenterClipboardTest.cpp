@@ -89,13 +89,16 @@ protected:
         return out;
     }
     std::string Paste(const char* target) {
+        // The layer claims the desktop's clipboard on its presenter thread:
+        // let it do so first, or xclip may still ask the previous owner.
+        TestSeams::WaitForPresenter();
         return Run(std::string("xclip -selection clipboard -o -t '") + target + "'");
     }
     // Hands `bytes` to xclip, which keeps the desktop's clipboard until
     // someone else takes it; returns once the layer's clipboard offers `format`.
     bool CopyElsewhere(const std::string& bytes, const char* target, UINT format) {
-        const std::string file = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                                 "/desktop-clipboard-input";
+        // In the test's own folder: test programs may run side by side.
+        const std::string file = std::string(std::getenv("WINLAYER_HOME")) + "/desktop-clipboard-input";
         std::ofstream(file, std::ios::binary) << bytes;
         const DWORD before = GetClipboardSequenceNumber();
         if (std::system(("xclip -selection clipboard -i -t '" + std::string(target) + "' " + file)
