@@ -178,15 +178,24 @@ void TCustomColorBox::CreateParams(TCreateParams& Params) {
     Params.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
 }
 
+namespace {
+
+// Fills a colour box's or colour list's items (and its colours) for Style.
+void FillColorItems(TColorBoxStyle Style, std::vector<TColor>& Colors, TStrings* Items) {
+    std::vector<UnicodeString> names;
+    quorlpak::ColorBoxItems(Style, Colors, names);
+    Items->BeginUpdate();
+    Items->Clear();
+    for (const UnicodeString& name : names)
+        Items->Add(name);
+    Items->EndUpdate();
+}
+
+} // namespace
+
 void TCustomColorBox::PopulateList() {
     const TColor selected = GetSelected();
-    std::vector<UnicodeString> names;
-    quorlpak::ColorBoxItems(FColorStyle, FColors, names);
-    FItems->BeginUpdate();
-    FItems->Clear();
-    for (const UnicodeString& name : names)
-        FItems->Add(name);
-    FItems->EndUpdate();
+    FillColorItems(FColorStyle, FColors, FItems);
     SetSelected(selected);
 }
 
@@ -271,13 +280,7 @@ TCustomColorListBox::TCustomColorListBox(TComponent* AOwner)
 
 void TCustomColorListBox::PopulateList() {
     const TColor selected = GetSelected();
-    std::vector<UnicodeString> names;
-    quorlpak::ColorBoxItems(FColorStyle, FColors, names);
-    FItems->BeginUpdate();
-    FItems->Clear();
-    for (const UnicodeString& name : names)
-        FItems->Add(name);
-    FItems->EndUpdate();
+    FillColorItems(FColorStyle, FColors, FItems);
     SetSelected(selected);
 }
 
